@@ -1,0 +1,190 @@
+#include "common/errorlog.h"
+#include "common/startup.h"
+#include "common/zrerror.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zr;
+
+class tst_ErrorLog : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString logPath() const { return m_dir.filePath(QStringLiteral("zrrequirements.log")); }
+    QByteArray readLog() const
+    {
+        QFile f(logPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void fillLog(qint64 bytes)
+    {
+        QFile f(logPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray(bytes, 'x'));
+    }
+    QStringList rotatedFiles() const
+    {
+        return QDir(m_dir.path()).entryList({QStringLiteral("zrrequirements_*.log")}, QDir::Files);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_dir.isValid());
+    }
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        SetLogFile(logPath(), true);
+    }
+
+    void formatsLine_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QByteArray>("afterDate");
+
+        QTest::newRow("positive") << 91 << "zrRequirements.rsConstraints" << "Object variable not set"
+                                  << QByteArray("\tzrRequirements.rsConstraints\t 91 : Object variable not set\r\n");
+        QTest::newRow("zero") << 0 << "src" << "none" << QByteArray("\tsrc\t 0 : none\r\n");
+        QTest::newRow("negative") << -2147217900 << "ADO" << "Syntax"
+                                  << QByteArray("\tADO\t-2147217900 : Syntax\r\n");
+        QTest::newRow("min int") << int(INT_MIN) << "x" << "y" << QByteArray("\tx\t-2147483648 : y\r\n");
+        QTest::newRow("empty source") << 20019 << "" << "Λείπει" << QByteArray("\t 20019 : Λείπει\r\n");
+        QTest::newRow("line break kept") << 5 << "s" << "a\r\nb" << QByteArray("\ts\t 5 : a\r\nb\r\n");
+    }
+    void formatsLine()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, source);
+        QFETCH(QString, description);
+        QFETCH(QByteArray, afterDate);
+
+        RecordError(number, source, description, true);
+        const QByteArray line = readLog();
+        const QByteArray date = line.left(line.indexOf('\t'));
+        QVERIFY(QDateTime::fromString(QString::fromLatin1(date), QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid());
+        QCOMPARE(line.mid(date.size()), afterDate);
+    }
+
+    void appendsOneLinePerError()
+    {
+        RecordError(1, QStringLiteral("a"), QStringLiteral("first"));
+        RecordError(2, QStringLiteral("b"), QStringLiteral("second"));
+        const QList<QByteArray> lines = readLog().split('\n');
+        QCOMPARE(lines.size(), 3); // two CR LF terminated lines and the empty tail
+        QVERIFY(lines[0].endsWith("first\r"));
+        QVERIFY(lines[1].endsWith("second\r"));
+    }
+
+    void rotatesOnlyAboveLimit_data()
+    {
+        QTest::addColumn<qint64>("existing");
+        QTest::addColumn<bool>("rotates");
+        QTest::newRow("exactly at the limit") << LogRotateBytes << false;
+        QTest::newRow("one byte over") << LogRotateBytes + 1 << true;
+        QTest::newRow("small") << qint64(10) << false;
+    }
+    void rotatesOnlyAboveLimit()
+    {
+        QFETCH(qint64, existing);
+        QFETCH(bool, rotates);
+        fillLog(existing);
+        RecordError(7, QStringLiteral("s"), QStringLiteral("line"));
+        const QByteArray log = readLog();
+        if (rotates) {
+            QCOMPARE(rotatedFiles().size(), 1);
+            QVERIFY(!log.startsWith('x'));
+            QVERIFY(log.endsWith(" 7 : line\r\n"));
+            QFile rotated(m_dir.filePath(rotatedFiles().first()));
+            QCOMPARE(rotated.size(), existing);
+        } else {
+            QVERIFY(rotatedFiles().isEmpty());
+            QVERIFY(log.startsWith(QByteArray(existing, 'x')));
+            QVERIFY(log.endsWith(" 7 : line\r\n"));
+        }
+    }
+
+    void secondRotationInSameMinuteOverwrites()
+    {
+        fillLog(LogRotateBytes + 1);
+        RecordError(1, {}, QStringLiteral("a"));
+        fillLog(LogRotateBytes + 5);
+        RecordError(2, {}, QStringLiteral("b"));
+        const QStringList rotated = rotatedFiles();
+        // Two rotations may straddle a minute boundary; within one minute the name is reused.
+        QVERIFY(rotated.size() == 1 || rotated.size() == 2);
+        if (rotated.size() == 1)
+            QCOMPARE(QFile(m_dir.filePath(rotated.first())).size(), LogRotateBytes + 5);
+    }
+
+    void rotatedNameCarriesDateAndTime()
+    {
+        const QDateTime when(QDate(2026, 3, 4), QTime(17, 5));
+        QCOMPARE(RotatedLogPath(QStringLiteral("/x/Zerith/zrrequirements.log"), when),
+                 QStringLiteral("/x/Zerith/zrrequirements_20260304_1705.log"));
+    }
+
+    void recordsWithoutWritingWhenAsked()
+    {
+        RecordError(1, QStringLiteral("old"), QStringLiteral("old"), true);
+        const QByteArray before = readLog();
+        RecordError(42, QStringLiteral("new source"), QStringLiteral("new text"), false);
+        QCOMPARE(readLog(), before);
+        const ZrError last = LastError();
+        QCOMPARE(last.number, 42);
+        QCOMPARE(last.source, QStringLiteral("new source"));
+        QCOMPARE(last.description, QStringLiteral("new text"));
+    }
+
+    void raiseLastErrorThrowsRecordedError()
+    {
+        RecordError(20019, QStringLiteral("ValidateExpression"), QStringLiteral("missing"), false);
+        try {
+            RaiseLastError();
+            QFAIL("no exception");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 20019);
+            QCOMPARE(e.source, QStringLiteral("ValidateExpression"));
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("missing"));
+        }
+    }
+
+    void unwritableLogLosesLineSilently()
+    {
+        SetLogFile(m_dir.filePath(QStringLiteral("no/such/folder/zrrequirements.log")), true);
+        RecordError(3, QStringLiteral("s"), QStringLiteral("lost"));
+        QCOMPARE(LastError().number, 3);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("no/such/folder/zrrequirements.log"))));
+    }
+
+    void disabledLoggingWritesNothing()
+    {
+        SetLogFile(logPath(), false);
+        RecordError(3, QStringLiteral("s"), QStringLiteral("x"));
+        QVERIFY(!QFile::exists(logPath()));
+    }
+
+    void startupPointsLogIntoDataFolder()
+    {
+        Main();
+        const QString folder = GetAppDataFolder(QStringLiteral("Zerith"));
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(LogFilePath(), folder + QStringLiteral("/zrrequirements.log"));
+        QVERIFY(LoggingEnabled());
+        QCOMPARE(GetAppDataFolder(QStringLiteral("Zerith")), folder);
+        QCOMPARE(GetAppDataFolder(QString()), folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ErrorLog)
+#include "tst_errorlog.moc"

@@ -1,0 +1,109 @@
+#include "common/langstrings.h"
+
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+using namespace zr;
+
+class tst_LangStrings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void replacesPlaceholders_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one") << "Βρέθηκαν %1 εγγραφές" << QStringList{"5"} << "Βρέθηκαν 5 εγγραφές";
+        QTest::newRow("two, out of order") << "%2 of %1" << QStringList{"a", "b"} << "b of a";
+        QTest::newRow("repeated") << "%1-%1" << QStringList{"x"} << "x-x";
+        QTest::newRow("fewer values") << "%1 and %2" << QStringList{"x"} << "x and %2";
+        QTest::newRow("more values") << "%1" << QStringList{"x", "y", "z"} << "x";
+        QTest::newRow("no values") << "%1" << QStringList{} << "%1";
+        QTest::newRow("value holds a placeholder") << "%1 %2" << QStringList{"%2", "b"} << "b b";
+        QTest::newRow("empty text") << "" << QStringList{"x"} << "";
+    }
+    void replacesPlaceholders()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, values);
+        QFETCH(QString, expected);
+        QCOMPARE(ReplaceParams(text, values), expected);
+    }
+
+    void languageFollowsTheService()
+    {
+        StringService::instance().setLanguageId(0);
+        InitLanguage(0);
+        QCOMPARE(CurrentLanguage(), LangGreek);
+        QCOMPARE(StringService::instance().languageId(), LangGreek);
+        QCOMPARE(GetLangString(20295), QStringLiteral("Ναι"));
+
+        // A service that already speaks English keeps it, whatever was asked before.
+        StringService::instance().setLanguageId(LangEnglish);
+        QCOMPARE(GetLangString(20295), QStringLiteral("Yes"));
+        QCOMPARE(CurrentLanguage(), LangEnglish);
+        InitLanguage(LangGreek);
+        QCOMPARE(CurrentLanguage(), LangEnglish);
+        StringService::instance().setLanguageId(LangGreek);
+    }
+
+    void lookupIsByLibraryAndKey()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+        QCOMPARE(GetLangString(20296, QString(), QString()), QStringLiteral("Oχι"));
+        QCOMPARE(StringService::instance().lookup(QStringLiteral("zrRequirement"), QStringLiteral("x20092")),
+                 QStringLiteral("Άκυρο"));
+        QVERIFY(StringService::instance().lookup(QStringLiteral("other"), QStringLiteral("x20092")).isEmpty());
+        QVERIFY(StringService::instance().lookup(QStringLiteral("zrRequirement"), QStringLiteral("20092")).isEmpty());
+        QVERIFY(GetLangString(99999, QStringLiteral("default is not used")).isEmpty());
+    }
+
+    void everyTableEntryHasBothTexts()
+    {
+        const QList<qint32> ids = StringTableIds();
+        QVERIFY(ids.size() > 0);
+        for (qint32 id : ids) {
+            QVERIFY2(!StringTableText(id, LangGreek).isEmpty(), qPrintable(QString::number(id)));
+            QVERIFY2(!StringTableText(id, LangEnglish).isEmpty(), qPrintable(QString::number(id)));
+        }
+    }
+
+    // Ids appear in code as GetLangString(N ...), MakeError(N ...), LangText(N) or as
+    // `Str... = N` enumerators; every one of them must be in the table in both languages.
+    void everyIdUsedInCodeExists()
+    {
+        const QRegularExpression callPattern(
+            QStringLiteral(R"(\b(?:GetLangString|MakeError|LangText|raiseMessage|showMessage)\s*\(\s*(\d{5})\b)"));
+        const QRegularExpression enumPattern(QStringLiteral(R"(\bStr\w*\s*=\s*(\d{5})\b)"));
+        QSet<qint32> used;
+        for (const char *folder : {"src", "server", "apps"}) {
+            QDirIterator it(QStringLiteral(ZR_SOURCE_DIR "/") + QLatin1String(folder),
+                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile file(it.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromUtf8(file.readAll());
+                for (const auto &pattern : {callPattern, enumPattern}) {
+                    auto matches = pattern.globalMatch(text);
+                    while (matches.hasNext())
+                        used.insert(matches.next().captured(1).toInt());
+                }
+            }
+        }
+        QVERIFY(used.contains(20092)); // the scan itself must find the message box's ids
+        QStringList missing;
+        for (qint32 id : std::as_const(used)) {
+            if (StringTableText(id, LangGreek).isEmpty() || StringTableText(id, LangEnglish).isEmpty())
+                missing << QString::number(id);
+        }
+        missing.sort();
+        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("missing ids: ") + missing.join(QLatin1Char(' '))));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LangStrings)
+#include "tst_langstrings.moc"

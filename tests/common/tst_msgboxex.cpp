@@ -1,0 +1,123 @@
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zr;
+
+class tst_MsgBoxEx : public QObject
+{
+    Q_OBJECT
+
+    // Shows the box, reads its buttons once it is up, then clicks `clickIndex` (or presses Escape).
+    int showAndAnswer(int style, const QString &captions, int clickIndex, QStringList *texts = nullptr,
+                      QString *defaultText = nullptr, QMessageBox::Icon *icon = nullptr)
+    {
+        QTimer::singleShot(0, this, [=] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            QList<QPushButton *> buttons;
+            for (QAbstractButton *b : box->buttons())
+                buttons << qobject_cast<QPushButton *>(b);
+            // Buttons in the order of their result numbers, so the test is independent of the layout.
+            std::sort(buttons.begin(), buttons.end(), [](QPushButton *a, QPushButton *b) {
+                return a->objectName().mid(6).toInt() < b->objectName().mid(6).toInt();
+            });
+            if (texts) {
+                for (QPushButton *b : buttons)
+                    *texts << b->text();
+            }
+            if (defaultText && box->defaultButton())
+                *defaultText = box->defaultButton()->text();
+            if (icon)
+                *icon = box->icon();
+            if (clickIndex < 0)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                buttons[clickIndex]->click();
+        });
+        int s = style;
+        return MsgBoxEx(QStringLiteral("prompt"), s, QStringLiteral("title"), {}, 0, captions);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
+
+    // Button texts sorted by result number: OK 1, Cancel 2, Abort 3, Retry 4, Ignore 5, Yes 6, No 7.
+    void appliesCaptionList_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("captions");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("yes/no standard") << int(MbYesNo) << QString() << QStringList{"Ναι", "Oχι"};
+        QTest::newRow("yes/no/cancel, blank second item")
+            << int(MbYesNoCancel) << "Αποθήκευση| |Πίσω" << QStringList{"Πίσω", "Αποθήκευση", "Oχι"};
+        QTest::newRow("abort/retry/ignore renamed in order")
+            << int(MbAbortRetryIgnore) << "A|R|I" << QStringList{"A", "R", "I"};
+        QTest::newRow("ok/cancel, one item") << int(MbOkCancel) << "Συνέχεια" << QStringList{"Συνέχεια", "Άκυρο"};
+        QTest::newRow("retry/cancel") << int(MbRetryCancel) << "|Τέλος" << QStringList{"Τέλος", "Επανάληψη"};
+        QTest::newRow("ok only takes an empty item") << int(MbOkOnly) << "" << QStringList{""};
+        QTest::newRow("ok only, extra items ignored") << int(MbOkOnly) << "Εντάξει|x" << QStringList{"Εντάξει"};
+        QTest::newRow("unknown set is ok only") << 6 << QString() << QStringList{"OK"};
+        QTest::newRow("icon bits do not change the set")
+            << int(MbYesNo | MbQuestion | MbDefaultButton2) << QString() << QStringList{"Ναι", "Oχι"};
+    }
+    void appliesCaptionList()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, captions);
+        QFETCH(QStringList, expected);
+        QStringList texts;
+        showAndAnswer(style, captions, 0, &texts);
+        QCOMPARE(texts, expected);
+    }
+
+    void returnsResultOfClickedButton_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("clickIndex");
+        QTest::addColumn<int>("result");
+        QTest::newRow("yes") << int(MbYesNo) << 0 << int(IdYes);
+        QTest::newRow("no") << int(MbYesNo) << 1 << int(IdNo);
+        QTest::newRow("cancel of three") << int(MbYesNoCancel) << 0 << int(IdCancel);
+        QTest::newRow("escape cancels") << int(MbYesNoCancel) << -1 << int(IdCancel);
+        QTest::newRow("ignore") << int(MbAbortRetryIgnore) << 2 << int(IdIgnore);
+        QTest::newRow("ok only escape") << int(MbOkOnly) << -1 << int(IdOk);
+    }
+    void returnsResultOfClickedButton()
+    {
+        QFETCH(int, style);
+        QFETCH(int, clickIndex);
+        QFETCH(int, result);
+        QCOMPARE(showAndAnswer(style, QString(), clickIndex), result);
+    }
+
+    void styleBitsChooseIconAndDefault()
+    {
+        QString defaultText;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        showAndAnswer(MbYesNoCancel | MbQuestion | MbDefaultButton2, QString(), 0, nullptr, &defaultText, &icon);
+        QCOMPARE(defaultText, QStringLiteral("Oχι"));
+        QCOMPARE(icon, QMessageBox::Question);
+        showAndAnswer(MbOkOnly | MbExclamation, QString(), 0, nullptr, &defaultText, &icon);
+        QCOMPARE(defaultText, QStringLiteral("OK"));
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+
+    void englishCaptions()
+    {
+        StringService::instance().setLanguageId(LangEnglish);
+        QStringList texts;
+        showAndAnswer(MbAbortRetryIgnore, QString(), 0, &texts);
+        StringService::instance().setLanguageId(LangGreek);
+        QCOMPARE(texts, (QStringList{"Cancel", "Redo", "Skip"}));
+    }
+};
+
+QTEST_MAIN(tst_MsgBoxEx)
+#include "tst_msgboxex.moc"

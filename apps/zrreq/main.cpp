@@ -4,7 +4,9 @@
 #include "common/startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSettings>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -17,7 +19,22 @@ int main(int argc, char *argv[])
     zr::StringService::instance().setLanguageId(language);
     zr::Main();
 
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save a picture of the window to <file> and quit."),
+                                        QStringLiteral("file"));
+    parser.addOption(screenshot);
+    parser.process(app);
+
     zr::app::MainWindow window;
     window.show();
+    if (parser.isSet(screenshot)) {
+        // Give the window time to load and paint before the picture is taken.
+        QTimer::singleShot(1500, &window, [&] {
+            window.grab().save(parser.value(screenshot));
+            QApplication::quit();
+        });
+    }
     return app.exec();
 }

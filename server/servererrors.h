@@ -1,0 +1,16 @@
+#pragma once
+
+namespace zr::server {
+
+/// Error numbers of the reference server (the library's own are below 31000).
+enum ServerError {
+    ErrFilterRefused = 31001,   ///< a filter that is not a plain condition on the table's columns
+    ErrUnknownTable = 31002,    ///< a table or view the server does not serve
+    ErrUnknownColumn = 31003,   ///< an order or key naming no column of the table
+    ErrBadArgument = 31004,     ///< an argument of the wrong kind (missing id, bad mode)
+    ErrDatabase = 31010,        ///< the database refused a statement
+    ErrSaveFailed = 31011,      ///< a save was rolled back
+    ErrNotFound = 31012         ///< the object a call names does not exist
+};
+
+} // namespace zr::server

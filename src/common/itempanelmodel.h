@@ -258,6 +258,7 @@ Q_SIGNALS:
     void scrollToRequested(const QString &key);
 
 private:
+    friend class ItemPanelModelPrivate;
     std::unique_ptr<class ItemPanelModelPrivate> const d;
 };
 

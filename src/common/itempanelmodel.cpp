@@ -1,0 +1,904 @@
+#include "common/itempanelmodel.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcItemPanel, "zr.itempanel")
+
+namespace zr {
+
+namespace {
+
+using Kind = ItemPanelModel::Kind;
+
+struct PanelItem
+{
+    QString key;
+    QString caption;
+    QString hint;
+    QString description;
+    QString shortcut;
+    QVariant value;
+    QVariant hidden;
+    QVariant tag;
+    int style = 0;
+    Kind kind = Kind::Entry;
+    bool enabled = true;
+    bool visible = true;
+    bool expanded = false;
+    bool selected = false;
+    PanelItem *parent = nullptr;
+    int row = 0; // position among the parent's children; kept exact on every insert/remove
+    std::vector<std::unique_ptr<PanelItem>> children; // sub-items, or the choices of a choice row
+    std::unique_ptr<QHash<QString, PanelItem *>> choiceIndex; // choice rows only
+
+    bool holdsChoices() const { return kind == Kind::ChoiceRow; }
+};
+
+bool hasEditor(Kind kind)
+{
+    return kind == Kind::Entry || kind == Kind::Number || kind == Kind::ChoiceRow;
+}
+
+} // namespace
+
+class ItemPanelModelPrivate
+{
+public:
+    explicit ItemPanelModelPrivate(ItemPanelModel *q) : q(q)
+    {
+        using namespace ItemStyle;
+        m_styleKinds = {
+            {Header, Kind::Header},       {Picker, Kind::Picker},         {Entry, Kind::Entry},
+            {ChoiceRow, Kind::ChoiceRow}, {Choice, Kind::Choice},         {TextRow, Kind::Text},
+            {MenuEntry, Kind::MenuEntry}, {Command, Kind::Command},       {CheckBox, Kind::CheckBox},
+            {CheckItem, Kind::CheckBox},  {Number, Kind::Number},         {SearchText, Kind::Entry},
+            {SearchWideText, Kind::Entry}, {SearchNumber, Kind::Entry},
+        };
+    }
+
+    PanelItem *find(const QString &key) const { return m_byKey.value(key, nullptr); }
+
+    PanelItem *findChoice(const PanelItem *row, const QString &choiceKey) const
+    {
+        if (!row || !row->choiceIndex)
+            return nullptr;
+        return row->choiceIndex->value(choiceKey, nullptr);
+    }
+
+    QModelIndex indexFor(PanelItem *item, int column = 0) const
+    {
+        if (!item || item == &m_root || !m_redraw)
+            return {};
+        return q->createIndex(item->row, column, item);
+    }
+
+    PanelItem *itemFor(const QModelIndex &index) const
+    {
+        return index.isValid() ? static_cast<PanelItem *>(index.internalPointer()) : nullptr;
+    }
+
+    bool isEffectivelyEnabled(const PanelItem *item) const { return m_enabled && item->enabled; }
+
+    void renumber(PanelItem *parent, size_t from)
+    {
+        for (size_t i = from; i < parent->children.size(); ++i)
+            parent->children[i]->row = int(i);
+    }
+
+    // Drops the hash entries of an item's subtree before it is destroyed.
+    void unregister(PanelItem *item)
+    {
+        if (item == m_selected)
+            m_selected = nullptr;
+        if (item->parent && item->parent->holdsChoices())
+            return; // choices live in their row's own index
+        m_byKey.remove(item->key);
+        --m_itemCount;
+        for (auto &child : item->children)
+            unregister(child.get());
+    }
+
+    void emitDataChanged(PanelItem *item, int firstColumn = 0, int lastColumn = 1)
+    {
+        if (!m_redraw || !item || item == &m_root || (item->parent && item->parent->holdsChoices()))
+            return;
+        emit q->dataChanged(indexFor(item, firstColumn), indexFor(item, lastColumn));
+    }
+
+    // Stores a value; `notify` emits valueChanged. Returns whether it changed.
+    bool storeValue(PanelItem *item, const QVariant &value)
+    {
+        if (item->value == value && item->value.typeId() == value.typeId())
+            return false;
+        item->value = value;
+        emitDataChanged(item, ItemPanelModel::CaptionColumn, ItemPanelModel::ValueColumn);
+        emit q->valueChanged(item->key, QStringLiteral("Value"));
+        return true;
+    }
+
+    QString valueText(const PanelItem *item) const
+    {
+        if (item->kind == Kind::ChoiceRow) {
+            const PanelItem *choice = findChoice(item, item->value.toString());
+            return choice ? choice->caption : QString();
+        }
+        return item->value.toString();
+    }
+
+    ItemPanelModel *const q;
+    PanelItem m_root;
+    QHash<QString, PanelItem *> m_byKey;
+    QHash<int, Kind> m_styleKinds;
+    PanelItem *m_selected = nullptr;
+    int m_itemCount = 0;
+    bool m_redraw = true;
+    bool m_enabled = true;
+};
+
+ItemPanelModel::ItemPanelModel(QObject *parent)
+    : QAbstractItemModel(parent), d(std::make_unique<ItemPanelModelPrivate>(this))
+{
+}
+
+ItemPanelModel::~ItemPanelModel() = default;
+
+ItemPanelModel::Kind ItemPanelModel::kindOfStyle(int style) const
+{
+    return d->m_styleKinds.value(style, Kind::Entry);
+}
+
+void ItemPanelModel::setStyleKind(int style, Kind kind)
+{
+    d->m_styleKinds.insert(style, kind);
+}
+
+// --- building ---------------------------------------------------------------
+
+bool ItemPanelModel::addItem(const QString &key, const QString &caption, int style,
+                             const QString &parentKey, int row)
+{
+    PanelItem *parent = &d->m_root;
+    if (!parentKey.isEmpty()) {
+        parent = d->find(parentKey);
+        if (!parent) {
+            qCWarning(lcItemPanel) << "addItem: no parent item" << parentKey << "for" << key;
+            return false;
+        }
+        if (parent->holdsChoices())
+            return addChoice(parentKey, key, caption, style, row);
+    }
+    if (key.isEmpty()) {
+        qCWarning(lcItemPanel) << "addItem: empty key";
+        return false;
+    }
+    // One hash operation for both the uniqueness check and the insert.
+    PanelItem *&slot = d->m_byKey[key];
+    if (slot) {
+        qCWarning(lcItemPanel) << "addItem: key already used" << key;
+        return false;
+    }
+    auto item = std::make_unique<PanelItem>();
+    item->key = key;
+    item->caption = caption;
+    item->style = style;
+    item->kind = kindOfStyle(style);
+    item->parent = parent;
+    slot = item.get();
+
+    const int size = int(parent->children.size());
+    const int at = (row < 0 || row > size) ? size : row;
+    if (d->m_redraw)
+        beginInsertRows(d->indexFor(parent), at, at);
+    parent->children.insert(parent->children.begin() + at, std::move(item));
+    d->renumber(parent, size_t(at));
+    ++d->m_itemCount;
+    if (d->m_redraw)
+        endInsertRows();
+    return true;
+}
+
+bool ItemPanelModel::insertItem(const QString &beforeKey, const QString &key, const QString &caption,
+                                int style)
+{
+    PanelItem *before = d->find(beforeKey);
+    if (!before) {
+        qCWarning(lcItemPanel) << "insertItem: no item" << beforeKey;
+        return false;
+    }
+    const QString parentKey = before->parent == &d->m_root ? QString() : before->parent->key;
+    return addItem(key, caption, style, parentKey, before->row);
+}
+
+bool ItemPanelModel::addChoice(const QString &rowKey, const QString &choiceKey, const QString &caption,
+                               int style, int position)
+{
+    PanelItem *row = d->find(rowKey);
+    if (!row || !row->holdsChoices() || choiceKey.isEmpty()) {
+        qCWarning(lcItemPanel) << "addChoice: no choice row" << rowKey << "or empty key";
+        return false;
+    }
+    if (!row->choiceIndex)
+        row->choiceIndex = std::make_unique<QHash<QString, PanelItem *>>();
+    PanelItem *&slot = (*row->choiceIndex)[choiceKey];
+    if (slot) {
+        qCWarning(lcItemPanel) << "addChoice: key already used" << choiceKey << "in" << rowKey;
+        return false;
+    }
+    auto choice = std::make_unique<PanelItem>();
+    choice->key = choiceKey;
+    choice->caption = caption;
+    choice->style = style;
+    choice->kind = Kind::Choice;
+    choice->parent = row;
+    slot = choice.get();
+    const int size = int(row->children.size());
+    const int at = (position < 0 || position > size) ? size : position;
+    row->children.insert(row->children.begin() + at, std::move(choice));
+    d->renumber(row, size_t(at));
+    d->emitDataChanged(row, ValueColumn, ValueColumn);
+    return true;
+}
+
+bool ItemPanelModel::removeItem(const QString &key)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    PanelItem *parent = item->parent;
+    const int at = item->row;
+    if (d->m_redraw)
+        beginRemoveRows(d->indexFor(parent), at, at);
+    d->unregister(item);
+    parent->children.erase(parent->children.begin() + at);
+    d->renumber(parent, size_t(at));
+    if (d->m_redraw)
+        endRemoveRows();
+    return true;
+}
+
+bool ItemPanelModel::removeChoice(const QString &rowKey, const QString &choiceKey)
+{
+    PanelItem *row = d->find(rowKey);
+    PanelItem *choice = d->findChoice(row, choiceKey);
+    if (!choice)
+        return false;
+    const bool wasSelected = row->value.toString() == choiceKey;
+    row->choiceIndex->remove(choiceKey);
+    const int at = choice->row;
+    row->children.erase(row->children.begin() + at);
+    d->renumber(row, size_t(at));
+    if (wasSelected)
+        d->storeValue(row, QVariant());
+    d->emitDataChanged(row, ValueColumn, ValueColumn);
+    return true;
+}
+
+void ItemPanelModel::clearChoices(const QString &rowKey)
+{
+    PanelItem *row = d->find(rowKey);
+    if (!row || !row->holdsChoices())
+        return;
+    row->children.clear();
+    row->choiceIndex.reset();
+    d->storeValue(row, QVariant());
+    d->emitDataChanged(row, ValueColumn, ValueColumn);
+}
+
+void ItemPanelModel::clear()
+{
+    if (d->m_redraw)
+        beginResetModel();
+    d->m_root.children.clear();
+    d->m_byKey.clear();
+    d->m_selected = nullptr;
+    d->m_itemCount = 0;
+    if (d->m_redraw)
+        endResetModel();
+}
+
+void ItemPanelModel::setRedraw(bool on)
+{
+    if (on == d->m_redraw)
+        return;
+    if (!on) {
+        // Everything until redraw is on again becomes a single reset.
+        beginResetModel();
+        d->m_redraw = false;
+    } else {
+        d->m_redraw = true;
+        endResetModel();
+    }
+}
+
+bool ItemPanelModel::redraw() const
+{
+    return d->m_redraw;
+}
+
+void ItemPanelModel::setEnabled(bool on)
+{
+    if (on == d->m_enabled)
+        return;
+    if (d->m_redraw)
+        beginResetModel(); // flags of every row change; cheaper than one signal per row
+    d->m_enabled = on;
+    if (d->m_redraw)
+        endResetModel();
+}
+
+bool ItemPanelModel::isEnabled() const
+{
+    return d->m_enabled;
+}
+
+// --- looking up -------------------------------------------------------------
+
+bool ItemPanelModel::contains(const QString &key) const
+{
+    return d->m_byKey.contains(key);
+}
+
+QModelIndex ItemPanelModel::indexOf(const QString &key, int column) const
+{
+    if (column < 0 || column >= ColumnCount)
+        return {};
+    return d->indexFor(d->find(key), column);
+}
+
+QString ItemPanelModel::keyOf(const QModelIndex &index) const
+{
+    const PanelItem *item = d->itemFor(index);
+    return item ? item->key : QString();
+}
+
+QString ItemPanelModel::parentKey(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->parent->key : QString();
+}
+
+int ItemPanelModel::count(const QString &parentKey) const
+{
+    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    return parent ? int(parent->children.size()) : 0;
+}
+
+QString ItemPanelModel::keyAt(int row, const QString &parentKey) const
+{
+    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    if (!parent || row < 0 || row >= int(parent->children.size()))
+        return {};
+    return parent->children[size_t(row)]->key;
+}
+
+QStringList ItemPanelModel::keys(const QString &parentKey) const
+{
+    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    QStringList result;
+    if (!parent)
+        return result;
+    result.reserve(qsizetype(parent->children.size()));
+    for (const auto &child : parent->children)
+        result.append(child->key);
+    return result;
+}
+
+int ItemPanelModel::itemCount() const
+{
+    return d->m_itemCount;
+}
+
+// --- properties -------------------------------------------------------------
+
+QString ItemPanelModel::caption(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->caption : QString();
+}
+
+bool ItemPanelModel::setCaption(const QString &key, const QString &caption)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    if (item->caption != caption) {
+        item->caption = caption;
+        d->emitDataChanged(item, CaptionColumn, CaptionColumn);
+        emit valueChanged(key, QStringLiteral("Caption"));
+    }
+    return true;
+}
+
+int ItemPanelModel::style(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->style : 0;
+}
+
+ItemPanelModel::Kind ItemPanelModel::kind(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->kind : Kind::Entry;
+}
+
+QVariant ItemPanelModel::value(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->value : QVariant();
+}
+
+bool ItemPanelModel::setValue(const QString &key, const QVariant &value)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    d->storeValue(item, value);
+    return true;
+}
+
+QString ItemPanelModel::valueText(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? d->valueText(item) : QString();
+}
+
+QVariant ItemPanelModel::hiddenValue(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->hidden : QVariant();
+}
+
+bool ItemPanelModel::setHiddenValue(const QString &key, const QVariant &value)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    item->hidden = value;
+    return true;
+}
+
+QString ItemPanelModel::hint(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->hint : QString();
+}
+
+bool ItemPanelModel::setHint(const QString &key, const QString &hint)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    item->hint = hint;
+    d->emitDataChanged(item);
+    return true;
+}
+
+QString ItemPanelModel::description(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->description : QString();
+}
+
+bool ItemPanelModel::setDescription(const QString &key, const QString &description)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    item->description = description;
+    d->emitDataChanged(item);
+    return true;
+}
+
+QString ItemPanelModel::shortcut(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->shortcut : QString();
+}
+
+bool ItemPanelModel::setShortcut(const QString &key, const QString &shortcut)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    item->shortcut = shortcut;
+    return true;
+}
+
+QVariant ItemPanelModel::tag(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item ? item->tag : QVariant();
+}
+
+bool ItemPanelModel::setTag(const QString &key, const QVariant &tag)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    item->tag = tag;
+    return true;
+}
+
+bool ItemPanelModel::isItemEnabled(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item && item->enabled;
+}
+
+bool ItemPanelModel::setItemEnabled(const QString &key, bool enabled)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    if (item->enabled != enabled) {
+        item->enabled = enabled;
+        d->emitDataChanged(item);
+    }
+    return true;
+}
+
+void ItemPanelModel::setAllItemsEnabled(bool enabled)
+{
+    if (d->m_redraw)
+        beginResetModel();
+    for (PanelItem *item : std::as_const(d->m_byKey))
+        item->enabled = enabled;
+    if (d->m_redraw)
+        endResetModel();
+}
+
+bool ItemPanelModel::isVisible(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item && item->visible;
+}
+
+bool ItemPanelModel::setVisible(const QString &key, bool visible)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    if (item->visible != visible) {
+        item->visible = visible;
+        if (d->m_redraw)
+            emit visibleChanged(key, visible);
+    }
+    return true;
+}
+
+bool ItemPanelModel::isExpanded(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item && item->expanded;
+}
+
+bool ItemPanelModel::setExpanded(const QString &key, bool expanded)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    if (item->expanded != expanded) {
+        item->expanded = expanded;
+        if (d->m_redraw)
+            emit expandedChanged(key, expanded);
+    }
+    return true;
+}
+
+void ItemPanelModel::setAllExpanded(bool expanded)
+{
+    for (PanelItem *item : std::as_const(d->m_byKey)) {
+        if (!item->children.empty() && !item->holdsChoices() && item->expanded != expanded) {
+            item->expanded = expanded;
+            if (d->m_redraw)
+                emit expandedChanged(item->key, expanded);
+        }
+    }
+}
+
+bool ItemPanelModel::isSelected(const QString &key) const
+{
+    const PanelItem *item = d->find(key);
+    return item && item->selected;
+}
+
+bool ItemPanelModel::setSelected(const QString &key, bool selected)
+{
+    PanelItem *item = d->find(key);
+    if (!item)
+        return false;
+    if (!selected) {
+        item->selected = false;
+        if (d->m_selected == item)
+            d->m_selected = nullptr;
+        return true;
+    }
+    if (d->m_selected == item)
+        return true;
+    if (d->m_selected)
+        d->m_selected->selected = false;
+    item->selected = true;
+    d->m_selected = item;
+    emit itemSelected(key);
+    return true;
+}
+
+QString ItemPanelModel::selectedKey() const
+{
+    return d->m_selected ? d->m_selected->key : QString();
+}
+
+void ItemPanelModel::ensureVisible(const QString &key)
+{
+    if (d->find(key))
+        emit scrollToRequested(key);
+}
+
+// --- choices ----------------------------------------------------------------
+
+bool ItemPanelModel::selectChoice(const QString &rowKey, const QString &choiceKey)
+{
+    PanelItem *row = d->find(rowKey);
+    if (!d->findChoice(row, choiceKey))
+        return false;
+    d->storeValue(row, choiceKey);
+    return true;
+}
+
+bool ItemPanelModel::selectChoiceAt(const QString &rowKey, int position)
+{
+    PanelItem *row = d->find(rowKey);
+    if (!row || !row->holdsChoices() || position < 0 || position >= int(row->children.size()))
+        return false;
+    d->storeValue(row, row->children[size_t(position)]->key);
+    return true;
+}
+
+bool ItemPanelModel::containsChoice(const QString &rowKey, const QString &choiceKey) const
+{
+    return d->findChoice(d->find(rowKey), choiceKey) != nullptr;
+}
+
+QString ItemPanelModel::choiceCaption(const QString &rowKey, const QString &choiceKey) const
+{
+    const PanelItem *choice = d->findChoice(d->find(rowKey), choiceKey);
+    return choice ? choice->caption : QString();
+}
+
+bool ItemPanelModel::setChoiceCaption(const QString &rowKey, const QString &choiceKey,
+                                      const QString &caption)
+{
+    PanelItem *row = d->find(rowKey);
+    PanelItem *choice = d->findChoice(row, choiceKey);
+    if (!choice)
+        return false;
+    choice->caption = caption;
+    d->emitDataChanged(row, ValueColumn, ValueColumn);
+    return true;
+}
+
+QVariant ItemPanelModel::choiceTag(const QString &rowKey, const QString &choiceKey) const
+{
+    const PanelItem *choice = d->findChoice(d->find(rowKey), choiceKey);
+    return choice ? choice->tag : QVariant();
+}
+
+bool ItemPanelModel::setChoiceTag(const QString &rowKey, const QString &choiceKey, const QVariant &tag)
+{
+    PanelItem *choice = d->findChoice(d->find(rowKey), choiceKey);
+    if (!choice)
+        return false;
+    choice->tag = tag;
+    return true;
+}
+
+int ItemPanelModel::selectedChoicePosition(const QString &rowKey) const
+{
+    const PanelItem *row = d->find(rowKey);
+    const PanelItem *choice = row ? d->findChoice(row, row->value.toString()) : nullptr;
+    return choice ? choice->row : -1;
+}
+
+// --- user actions -----------------------------------------------------------
+
+bool ItemPanelModel::requestEdit(const QString &key)
+{
+    PanelItem *item = d->find(key);
+    if (!item || !d->isEffectivelyEnabled(item) || !hasEditor(item->kind))
+        return false;
+    bool cancel = false;
+    emit beforeEdit(key, cancel);
+    return !cancel;
+}
+
+bool ItemPanelModel::editValue(const QString &key, const QVariant &value)
+{
+    PanelItem *item = d->find(key);
+    if (!item || !d->isEffectivelyEnabled(item))
+        return false;
+    if (!hasEditor(item->kind) && item->kind != Kind::CheckBox)
+        return false;
+    if (item->kind == Kind::ChoiceRow && !d->findChoice(item, value.toString()))
+        return false;
+    if (item->value == value)
+        return true;
+    bool cancel = false;
+    emit beforeValueChange(key, value, cancel);
+    if (cancel)
+        return false;
+    // The handler may have removed the item.
+    item = d->find(key);
+    if (!item)
+        return false;
+    d->storeValue(item, value);
+    return true;
+}
+
+bool ItemPanelModel::clickButton(const QString &key)
+{
+    PanelItem *item = d->find(key);
+    if (!item || item->kind != Kind::Picker || !d->isEffectivelyEnabled(item))
+        return false;
+    emit buttonClicked(key);
+    return true;
+}
+
+bool ItemPanelModel::clickItem(const QString &key)
+{
+    PanelItem *item = d->find(key);
+    if (!item || !d->isEffectivelyEnabled(item))
+        return false;
+    switch (item->kind) {
+    case Kind::Command:
+    case Kind::MenuEntry:
+        break;
+    case Kind::CheckBox:
+        if (!editValue(key, item->value.toBool() ? 0 : 1))
+            return false;
+        break;
+    default:
+        return false;
+    }
+    emit itemClicked(key);
+    return true;
+}
+
+// --- QAbstractItemModel -----------------------------------------------------
+
+QModelIndex ItemPanelModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (!d->m_redraw || column < 0 || column >= ColumnCount || row < 0 || parent.column() > 0)
+        return {};
+    PanelItem *parentItem = parent.isValid() ? d->itemFor(parent) : &d->m_root;
+    if (parentItem->holdsChoices() || row >= int(parentItem->children.size()))
+        return {};
+    return createIndex(row, column, parentItem->children[size_t(row)].get());
+}
+
+QModelIndex ItemPanelModel::parent(const QModelIndex &child) const
+{
+    const PanelItem *item = d->itemFor(child);
+    if (!item || item->parent == &d->m_root)
+        return {};
+    return createIndex(item->parent->row, 0, item->parent);
+}
+
+int ItemPanelModel::rowCount(const QModelIndex &parent) const
+{
+    if (!d->m_redraw || parent.column() > 0)
+        return 0;
+    const PanelItem *item = parent.isValid() ? d->itemFor(parent) : &d->m_root;
+    return item->holdsChoices() ? 0 : int(item->children.size());
+}
+
+int ItemPanelModel::columnCount(const QModelIndex &) const
+{
+    return ColumnCount;
+}
+
+bool ItemPanelModel::hasChildren(const QModelIndex &parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant ItemPanelModel::data(const QModelIndex &index, int role) const
+{
+    const PanelItem *item = d->itemFor(index);
+    if (!item)
+        return {};
+    const bool valueColumn = index.column() == ValueColumn;
+    switch (role) {
+    case Qt::DisplayRole:
+        if (!valueColumn)
+            return item->caption;
+        switch (item->kind) {
+        case Kind::Header:
+        case Kind::Command:
+        case Kind::MenuEntry:
+        case Kind::CheckBox:
+            return QString();
+        default:
+            return d->valueText(item);
+        }
+    case Qt::EditRole:
+        return valueColumn ? item->value : QVariant(item->caption);
+    case Qt::CheckStateRole:
+        if (item->kind == Kind::CheckBox && !valueColumn)
+            return item->value.toBool() ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::ToolTipRole:
+        return item->hint.isEmpty() ? item->description : item->hint;
+    case Qt::StatusTipRole:
+    case Qt::WhatsThisRole:
+    case Qt::AccessibleDescriptionRole:
+        return item->description.isEmpty() ? item->hint : item->description;
+    case KeyRole:
+        return item->key;
+    case StyleRole:
+        return item->style;
+    case KindRole:
+        return int(item->kind);
+    case HiddenValueRole:
+        return item->hidden;
+    case HintRole:
+        return item->hint;
+    case DescriptionRole:
+        return item->description;
+    case ShortcutRole:
+        return item->shortcut;
+    case TagRole:
+        return item->tag;
+    case ExpandedRole:
+        return item->expanded;
+    case VisibleRole:
+        return item->visible;
+    case SelectedRole:
+        return item->selected;
+    case ChoiceKeysRole:
+    case ChoiceCaptionsRole: {
+        QStringList list;
+        if (item->holdsChoices()) {
+            list.reserve(qsizetype(item->children.size()));
+            for (const auto &choice : item->children)
+                list.append(role == ChoiceKeysRole ? choice->key : choice->caption);
+        }
+        return list;
+    }
+    default:
+        return {};
+    }
+}
+
+bool ItemPanelModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    const PanelItem *item = d->itemFor(index);
+    if (!item)
+        return false;
+    if (role == Qt::EditRole && index.column() == ValueColumn)
+        return editValue(item->key, value);
+    if (role == Qt::CheckStateRole && item->kind == Kind::CheckBox)
+        return editValue(item->key, value.toInt() == Qt::Checked ? 1 : 0);
+    return false;
+}
+
+Qt::ItemFlags ItemPanelModel::flags(const QModelIndex &index) const
+{
+    const PanelItem *item = d->itemFor(index);
+    if (!item)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsSelectable;
+    if (d->isEffectivelyEnabled(item))
+        result |= Qt::ItemIsEnabled;
+    if (index.column() == ValueColumn && hasEditor(item->kind))
+        result |= Qt::ItemIsEditable;
+    if (index.column() == CaptionColumn && item->kind == Kind::CheckBox)
+        result |= Qt::ItemIsUserCheckable;
+    if (item->holdsChoices())
+        result |= Qt::ItemNeverHasChildren; // its choices are never rows
+    return result;
+}
+
+} // namespace zr

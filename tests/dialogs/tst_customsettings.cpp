@@ -1,0 +1,320 @@
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "dialogs/customoptions.h"
+#include "dialogs/optionstext.h"
+
+#include <QtTest>
+
+using namespace zr;
+
+// The options of a requirement: decoding, the use_coeff/max_grade interlock,
+// the checks on OK and the encoding, without a window.
+class tst_CustomSettings : public QObject
+{
+    Q_OBJECT
+
+    static QString flagsState(const CustomOptions &options)
+    {
+        // One letter per box in position order: X checked, . unchecked, lower case when disabled.
+        QString state;
+        for (const OptionEntry &entry : options.entries()) {
+            QChar c = options.isChecked(entry.key) ? QLatin1Char('X') : QLatin1Char('.');
+            if (!options.isEnabled(entry.key))
+                c = c == QLatin1Char('X') ? QLatin1Char('x') : QLatin1Char(',');
+            state += c;
+        }
+        return state;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
+
+    void entriesFollowTheType_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QList<int>>("bits");
+        const QStringList limits{"excludePtyxStudents", "excludeStudents"};
+        const QStringList flags{"use_coeff", "apal_count", "max_grade", "use_units", "use_calcgrade"};
+        QTest::newRow("30") << 30 << limits << QList<int>{0, 0};
+        QTest::newRow("100") << 100 << limits << QList<int>{0, 0};
+        QTest::newRow("80") << 80 << flags << QList<int>{1, 2, 4, 8, 16};
+        QTest::newRow("90") << 90 << flags << QList<int>{1, 2, 4, 8, 16};
+        QTest::newRow("40 has none") << 40 << QStringList{} << QList<int>{};
+        QTest::newRow("130 has none") << 130 << QStringList{} << QList<int>{};
+    }
+    void entriesFollowTheType()
+    {
+        QFETCH(int, type);
+        QFETCH(QStringList, keys);
+        QFETCH(QList<int>, bits);
+        QStringList gotKeys;
+        QList<int> gotBits;
+        for (const OptionEntry &entry : OptionEntriesOf(type)) {
+            gotKeys << entry.key;
+            gotBits << entry.bit;
+            QVERIFY(!GetLangString(entry.captionId).isEmpty());
+        }
+        QCOMPARE(gotKeys, keys);
+        QCOMPARE(gotBits, bits);
+    }
+
+    // Stored semester limits: what the two fields show and what OK writes back unchanged.
+    void decodesAndReencodesSemesterLimits_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("greater");
+        QTest::addColumn<QString>("less");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("empty") << 30 << QVariant(QString()) << "" << "" << "";
+        QTest::newRow("null") << 100 << QVariant() << "" << "" << "";
+        QTest::newRow("first only") << 30 << QVariant("6") << "6" << "" << "6";
+        QTest::newRow("both") << 100 << QVariant("6;10") << "6" << "10" << "6;10";
+        QTest::newRow("second only") << 30 << QVariant(";10") << "" << "10" << ";10";
+        QTest::newRow("empty second part") << 30 << QVariant("6;") << "6" << "" << "6";
+        QTest::newRow("two separators") << 30 << QVariant(";;") << "" << "" << "";
+        QTest::newRow("letters") << 30 << QVariant("abc") << "" << "" << "";
+        QTest::newRow("letters second") << 30 << QVariant("5;x") << "5" << "" << "5";
+        QTest::newRow("third part ignored") << 100 << QVariant("1;2;3") << "1" << "2" << "1;2";
+        QTest::newRow("blanks around") << 30 << QVariant(" 7 ; 8 ") << "7" << "8" << "7;8";
+        QTest::newRow("stored as a number") << 30 << QVariant(4) << "4" << "" << "4";
+    }
+    void decodesAndReencodesSemesterLimits()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, greater);
+        QFETCH(QString, less);
+        QFETCH(QString, encoded);
+        const CustomOptions options = CustomOptions::decode(type, stored);
+        QCOMPARE(options.value("excludePtyxStudents").toString(), greater);
+        QCOMPARE(options.value("excludeStudents").toString(), less);
+        options.check(QStringLiteral("test"));
+        QCOMPARE(options.encode(), encoded);
+    }
+
+    // A negative limit is shown as stored so that the check can name it.
+    void negativeLimitIsShownAndRefused()
+    {
+        const CustomOptions options = CustomOptions::decode(30, QStringLiteral("-3;x"));
+        QCOMPARE(options.value("excludePtyxStudents").toString(), QStringLiteral("-3"));
+        QCOMPARE(options.value("excludeStudents").toString(), QString());
+        try {
+            options.check(QStringLiteral("src"));
+            QFAIL("a negative semester passed the check");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 10000);
+            QCOMPARE(e.description, GetLangString(20553));
+        }
+    }
+
+    // Edited fields: the first failing field names its message; whole numbers encode.
+    void checksAndEncodesEditedLimits_data()
+    {
+        QTest::addColumn<QString>("greater");
+        QTest::addColumn<QString>("less");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("cleared first, second set") << "" << "10" << 0 << ";10";
+        QTest::newRow("both") << "3" << "9" << 0 << "3;9";
+        QTest::newRow("zero passes") << "0" << "" << 0 << "0";
+        QTest::newRow("decimal comma truncated") << "6,7" << "" << 0 << "6";
+        QTest::newRow("decimal point truncated") << "" << "2.9" << 0 << ";2";
+        QTest::newRow("first not a number") << "x" << "4" << 20553 << "";
+        QTest::newRow("second negative") << "4" << "-1" << 20554 << "";
+        QTest::newRow("both bad: first wins") << "-2" << "y" << 20553 << "";
+        QTest::newRow("grouped thousands refused") << "1.000,5" << "" << 20553 << "";
+    }
+    void checksAndEncodesEditedLimits()
+    {
+        QFETCH(QString, greater);
+        QFETCH(QString, less);
+        QFETCH(int, message);
+        QFETCH(QString, encoded);
+        CustomOptions options = CustomOptions::decode(100, QStringLiteral("6"));
+        QVERIFY(options.setValue("excludePtyxStudents", greater));
+        QVERIFY(options.setValue("excludeStudents", less));
+        int raised = 0;
+        try {
+            options.check(QStringLiteral("frmCustSettings.cmdOK_Click"));
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, CustomOptions::CheckErrorNumber);
+            QCOMPARE(e.source, QStringLiteral("frmCustSettings.cmdOK_Click"));
+            raised = e.description == GetLangString(20553) ? 20553
+                : e.description == GetLangString(20554)    ? 20554
+                                                           : -1;
+        }
+        QCOMPARE(raised, message);
+        if (!message)
+            QCOMPARE(options.encode(), encoded);
+    }
+
+    // Flags: which boxes are checked and enabled after decoding, and the value OK writes.
+    void decodesFlags_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("encoded");
+        // Positions: use_coeff, apal_count, max_grade, use_units, use_calcgrade.
+        QTest::newRow("empty") << 80 << QVariant(QString()) << "....." << "0";
+        QTest::newRow("null") << 90 << QVariant() << "....." << "0";
+        QTest::newRow("zero") << 80 << QVariant("0") << "....." << "0";
+        QTest::newRow("use_coeff disables max_grade") << 80 << QVariant("1") << "X.,.." << "1";
+        QTest::newRow("apal_count") << 90 << QVariant("2") << ".X..." << "2";
+        QTest::newRow("max_grade disables use_coeff") << 80 << QVariant("4") << ",.X.." << "4";
+        QTest::newRow("use_units") << 80 << QVariant("8") << "...X." << "8";
+        QTest::newRow("use_calcgrade") << 90 << QVariant("16") << "....X" << "16";
+        QTest::newRow("apal_count and use_units") << 80 << QVariant("10") << ".X.X." << "10";
+        QTest::newRow("both exclusive bits") << 80 << QVariant("5") << ",.,.." << "0";
+        QTest::newRow("all bits") << 90 << QVariant("31") << ",X,XX" << "26";
+        QTest::newRow("stored as a number") << 80 << QVariant(18) << ".X..X" << "18";
+        QTest::newRow("unknown bits dropped") << 80 << QVariant("34") << ".X..." << "2";
+        QTest::newRow("letters") << 80 << QVariant("abc") << "....." << "0";
+        QTest::newRow("negative") << 90 << QVariant("-3") << "....." << "0";
+        QTest::newRow("semester form") << 80 << QVariant("6;10") << "....." << "0";
+    }
+    void decodesFlags()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, state);
+        QFETCH(QString, encoded);
+        const CustomOptions options = CustomOptions::decode(type, stored);
+        QCOMPARE(flagsState(options), state);
+        options.check(QStringLiteral("test"));
+        QCOMPARE(options.encode(), encoded);
+    }
+
+    // A sequence of user clicks ("+key" checks, "-key" unchecks), which of them the
+    // options accepted (a disabled box refuses), and the boxes after them.
+    void interlocksUseCoeffAndMaxGrade_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("accepted");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("check max_grade") << "" << QStringList{"+max_grade"} << "y" << ",.X.." << "4";
+        QTest::newRow("check then uncheck max_grade")
+            << "" << QStringList{"+max_grade", "-max_grade"} << "yy" << "....." << "0";
+        QTest::newRow("check use_coeff") << "2" << QStringList{"+use_coeff"} << "y" << "XX,.." << "3";
+        QTest::newRow("uncheck use_coeff enables max_grade, unchecked")
+            << "1" << QStringList{"-use_coeff"} << "y" << "....." << "0";
+        QTest::newRow("switch from use_coeff to max_grade")
+            << "1" << QStringList{"+max_grade", "-use_coeff", "+max_grade"} << "nyy" << ",.X.." << "4";
+        QTest::newRow("disabled use_coeff refuses") << "4" << QStringList{"+use_coeff"} << "n" << ",.X.." << "4";
+        QTest::newRow("both disabled refuse") << "5" << QStringList{"+max_grade", "+use_coeff"} << "nn" << ",.,.." << "0";
+        QTest::newRow("other boxes leave the pair alone")
+            << "1" << QStringList{"+apal_count", "+use_units", "+use_calcgrade"} << "yyy" << "XX,XX" << "27";
+        QTest::newRow("other box unchecked leaves the pair alone")
+            << "6" << QStringList{"-apal_count"} << "y" << ",.X.." << "4";
+    }
+    void interlocksUseCoeffAndMaxGrade()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, accepted);
+        QFETCH(QString, state);
+        QFETCH(QString, encoded);
+        CustomOptions options = CustomOptions::decode(90, stored);
+        QString got;
+        for (const QString &click : clicks)
+            got += options.setValue(click.mid(1), click.startsWith(QLatin1Char('+')) ? 1 : 0) ? 'y' : 'n';
+        QCOMPARE(got, accepted);
+        QCOMPARE(flagsState(options), state);
+        options.check(QStringLiteral("test"));
+        QCOMPARE(options.encode(), encoded);
+    }
+
+    // Clicks can never check both; values set around the interlock are stopped on OK.
+    void refusesWeightedMaximumAverage_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("coeff");
+        QTest::addColumn<int>("maxGrade");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("80 both") << 80 << 1 << 1 << true;
+        QTest::newRow("90 both") << 90 << 1 << 1 << true;
+        QTest::newRow("coefficients only") << 80 << 1 << 0 << false;
+        QTest::newRow("maximum only") << 90 << 0 << 1 << false;
+    }
+    void refusesWeightedMaximumAverage()
+    {
+        QFETCH(int, type);
+        QFETCH(int, coeff);
+        QFETCH(int, maxGrade);
+        QFETCH(bool, refused);
+        CustomOptions options(type);
+        QVERIFY(options.setValue("use_coeff", coeff, CustomOptions::Interlock::Skip));
+        QVERIFY(options.setValue("max_grade", maxGrade, CustomOptions::Interlock::Skip));
+        QCOMPARE(options.isChecked("use_coeff"), bool(coeff));
+        QCOMPARE(options.isChecked("max_grade"), bool(maxGrade));
+        bool raised = false;
+        try {
+            options.check(QStringLiteral("frmCustSettings.cmdOK_Click"));
+        } catch (const ZrError &e) {
+            raised = true;
+            QCOMPARE(e.number, 10000);
+            QCOMPARE(e.description, GetLangString(20555));
+        }
+        QCOMPARE(raised, refused);
+    }
+
+    void otherTypesEncodeEmpty_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("40") << 40 << "6;10";
+        QTest::newRow("10") << 10 << "31";
+        QTest::newRow("130") << 130 << "";
+        QTest::newRow("0") << 0 << "x";
+    }
+    void otherTypesEncodeEmpty()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        CustomOptions options = CustomOptions::decode(type, stored);
+        QVERIFY(options.entries().isEmpty());
+        QVERIFY(!options.setValue("use_coeff", 1));
+        options.check(QStringLiteral("test"));
+        QCOMPARE(options.encode(), QString());
+    }
+
+    void describesOptions_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        const QString gt = QStringLiteral("Εξαιρούνται οι φοιτητές με τρέχον εξάμηνο φοίτησης μεγαλύτερο από : ");
+        const QString lt = QStringLiteral("Εξαιρούνται οι φοιτητές με τρέχον εξάμηνο φοίτησης μικρότερο από : ");
+        QTest::newRow("empty") << 30 << "" << "";
+        QTest::newRow("first only") << 30 << "6" << gt + "6";
+        QTest::newRow("both") << 100 << "6;10" << gt + "6\r\n" + lt + "10";
+        QTest::newRow("second only") << 30 << ";3" << lt + "3";
+        QTest::newRow("empty second part") << 30 << "5;" << gt + "5\r\n" + lt;
+        QTest::newRow("other type") << 40 << "6;10" << "";
+        const QString flags = QStringLiteral(
+            "Μέσος όρος μαθημάτων με συντελεστές βαρύτητας = %1, "
+            "Oι απαλλαγές δεν υπολογίζονται στα σύνολα μαθημάτων = %2, "
+            "Υπολογισμός μέγιστου μέσου όρου = %3, "
+            "Υπολογισμός επίδοσης συνόλων τύπων μαθημάτων με ΔΜ = %4, "
+            "Λαμβάνονται υπόψη και τα μαθήματα που δεν υπολογίζονται στο βαθμό πτυχίου = %5");
+        const QString y = QStringLiteral("Ναι"), n = QStringLiteral("Όχι");
+        QTest::newRow("flags 5") << 80 << "5" << ReplaceParams(flags, {y, n, y, n, n});
+        QTest::newRow("flags 26") << 90 << "26" << ReplaceParams(flags, {n, y, n, y, y});
+        QTest::newRow("flags empty") << 80 << "" << ReplaceParams(flags, {n, n, n, n, n});
+        QTest::newRow("flags letters") << 90 << "abc" << ReplaceParams(flags, {n, n, n, n, n});
+    }
+    void describesOptions()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        QCOMPARE(OptionsText(type, stored), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CustomSettings)
+#include "tst_customsettings.moc"

@@ -1,0 +1,180 @@
+#include "requirementset.h"
+
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "requirementkeys.h"
+#include "reqtypes/typecatalog.h"
+
+namespace zr {
+
+namespace {
+// Fields every requirement row must have for the editor to work on it.
+const char *const RequiredFields[] = {
+    "ocID",       "contypeID",  "conobject",   "objID",       "secobjID",    "conID",
+    "conoperator", "conoptval1", "conoptval2", "conoptval3",  "conoptval4",  "conoptval5",
+    "conoptval6", "conoptval7", "conoptval8",  "conoptval9",  "conoptval10", "conoptval11",
+    "conoptval12", "conselobjIDs", "coneval",
+};
+
+constexpr qint32 ErrNoRecordset = 1001;
+constexpr qint32 ErrMissingField = 61200;
+
+qint32 toLong(const QVariant &value)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? qint32(number) : 0;
+}
+} // namespace
+
+void RequirementSet::setParent(const Recordset &parent)
+{
+    m_modified = false;
+    if (parent.isNull())
+        throw ZrError(ErrNoRecordset, QStringLiteral("rsConstraints"), GetLangString(50001));
+    if (!parent.hasField(chapterName()))
+        throw MakeError(ErrMissingField, QStringLiteral("rsConstraints"), {chapterName()});
+
+    Recordset cursor = parent;
+    if ((cursor.bof() || cursor.eof()) && !cursor.isEmpty())
+        cursor.moveFirst();
+    if (cursor.bof() || cursor.eof())
+        throw MakeError(ErrMissingField, QStringLiteral("rsConstraints"), {chapterName()});
+    const Recordset rows = cursor.chapter(chapterName());
+    if (rows.isNull())
+        throw MakeError(ErrMissingField, QStringLiteral("rsConstraints"), {chapterName()});
+    for (const char *name : RequiredFields) {
+        if (!rows.hasField(QString::fromLatin1(name)))
+            throw MakeError(ErrMissingField, QStringLiteral("rsConstraints"), {QString::fromLatin1(name)});
+    }
+
+    auto parentValue = [&](const char *name) {
+        return cursor.hasField(QString::fromLatin1(name)) ? cursor.value(QString::fromLatin1(name)) : QVariant();
+    };
+    switch (m_objectKind) {
+    case KindProgramme:
+    case KindProgramme3:
+    case KindProgramme4:
+        m_objectId = toLong(parentValue("prID"));
+        break;
+    case KindStudent:
+    case KindStudentProgramme:
+        m_objectId = toLong(parentValue("progrspoud_ID"));
+        break;
+    case KindDepartment:
+        m_objectId = parentValue("depID").toString();
+        break;
+    case KindDepartmentById:
+        m_objectId = m_departmentId;
+        break;
+    default:
+        m_objectId = QVariant();
+    }
+    m_parentObjId = parentValue("objID");
+    m_parent = parent;
+    m_rows = rows;
+    resetNumbering();
+}
+
+void RequirementSet::release()
+{
+    m_parent = Recordset();
+    m_rows = Recordset();
+    m_currentRecordId = 0;
+}
+
+bool RequirementSet::isCurriculumDependent() const
+{
+    return m_objectKind == KindProgramme && (m_context == CtxCurriculumChoice || m_context == CtxDegree);
+}
+
+QString RequirementSet::setFilter() const
+{
+    QString filter = QStringLiteral("contypeID=") + QString::number(m_context);
+    if (isCurriculumDependent() && m_curriculumCount != 1) {
+        filter += QStringLiteral(" AND objID=") + QString::number(toLong(m_objectId))
+                  + QStringLiteral(" AND secobjID='") + QString::number(m_curriculumId) + QLatin1Char('\'');
+    }
+    return filter;
+}
+
+QString RequirementSet::wholeSetFilter() const
+{
+    QString filter = QStringLiteral("contypeID=") + QString::number(m_context) + QStringLiteral(" AND conobject=")
+                     + QString::number(m_objectKind);
+    if (isCurriculumDependent())
+        filter += QStringLiteral(" AND secobjID='") + QString::number(m_curriculumId) + QLatin1Char('\'');
+    return filter;
+}
+
+void RequirementSet::applyFilter()
+{
+    if (m_rows.isNull())
+        return;
+    m_rows.setFilter(setFilter());
+    m_currentRecordId = 0;
+}
+
+Recordset RequirementSet::walk() const
+{
+    if (m_rows.isNull())
+        return {};
+    Recordset clone = m_rows.clone();
+    clone.setFilter(setFilter());
+    return clone;
+}
+
+Recordset RequirementSet::walkWholeSet() const
+{
+    if (m_rows.isNull())
+        return {};
+    Recordset clone = m_rows.clone();
+    clone.setFilter(wholeSetFilter());
+    return clone;
+}
+
+qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
+{
+    --m_newRecordCounter;
+    m_rows.addNew();
+    m_rows.setValue(u"ocID", m_newRecordCounter);
+    m_rows.setValue(u"contypeID", m_context);
+    m_rows.setValue(u"conobject", m_objectKind);
+    m_rows.setValue(u"conID", typeId);
+    // A child row belongs to its parent object, as a hierarchical recordset links it.
+    if (m_rows.value(u"objID").isNull() && !m_parentObjId.isNull())
+        m_rows.setValue(u"objID", m_parentObjId);
+    if (isCurriculumDependent() && curriculumEntry != 0)
+        m_rows.setValue(u"secobjID", QString::number(curriculumEntry));
+    m_currentRecordId = m_newRecordCounter;
+    return m_newRecordCounter;
+}
+
+qint32 RequirementSet::deleteCurrent()
+{
+    const qint32 ocID = toLong(m_rows.value(u"ocID"));
+    m_rows.deleteCurrent();
+    m_currentRecordId = 0;
+    m_modified = true;
+    return ocID;
+}
+
+bool RequirementSet::positionOn(const QString &key)
+{
+    const qint32 ocID = OcIdFromKey(key);
+    if (ocID == m_currentRecordId && ocID != 0 && !m_rows.eof() && !m_rows.bof())
+        return true;
+    if (!m_rows.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                     Recordset::StartFirst))
+        return false;
+    m_currentRecordId = ocID;
+    return true;
+}
+
+void RequirementSet::resetNumbering()
+{
+    m_newRecordCounter = 0;
+    m_currentRecordId = 0;
+}
+
+} // namespace zr

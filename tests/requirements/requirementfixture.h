@@ -1,0 +1,85 @@
+#pragma once
+
+#include "common/recordset.h"
+
+#include <QList>
+#include <QVariantMap>
+
+namespace zr::test {
+
+/// The fields of a requirement row as the server gives them.
+inline QList<Field> requirementFields()
+{
+    QList<Field> fields = {
+        makeField(QStringLiteral("ocID"), adInteger),       makeField(QStringLiteral("contypeID"), adInteger),
+        makeField(QStringLiteral("conobject"), adInteger),  makeField(QStringLiteral("objID"), adInteger),
+        makeField(QStringLiteral("secobjID"), adVarWChar, 20), makeField(QStringLiteral("conID"), adSmallInt),
+        makeField(QStringLiteral("conoperator"), adInteger),
+    };
+    for (int i = 1; i <= 12; ++i)
+        fields << makeField(QStringLiteral("conoptval%1").arg(i), adVarWChar, i == 7 ? 2000 : 255);
+    fields << makeField(QStringLiteral("conselobjIDs"), adVarWChar, 2000)
+           << makeField(QStringLiteral("coneval"), adVarWChar, 4000);
+    return fields;
+}
+
+/// One stored row: ocID, context, kind, objID, curriculum, type and any extra fields.
+struct Row
+{
+    int ocID;
+    int context;
+    int kind;
+    int objID;
+    QVariant secobjID;
+    int conID;
+    QVariantMap extra = {};
+};
+
+/// A hierarchical recordset: one parent row with the programme (prID,
+/// progrspoud_ID, depID, objID) and the chapter QEMObjectConstraint holding `rows`
+/// as stored (no pending changes).
+inline Recordset hierarchicalSet(const QList<Row> &rows, int prID = 7, const QString &depID = QStringLiteral("D1"))
+{
+    Recordset child(requirementFields());
+    for (const Row &row : rows) {
+        child.addNew();
+        child.setValue(u"ocID", row.ocID);
+        child.setValue(u"contypeID", row.context);
+        child.setValue(u"conobject", row.kind);
+        child.setValue(u"objID", row.objID);
+        child.setValue(u"secobjID", row.secobjID);
+        child.setValue(u"conID", row.conID);
+        for (auto it = row.extra.cbegin(); it != row.extra.cend(); ++it)
+            child.setValue(it.key(), it.value());
+    }
+    child.updateBatch();
+    child.moveFirst();
+
+    Recordset parent({makeField(QStringLiteral("prID"), adInteger),
+                      makeField(QStringLiteral("progrspoud_ID"), adInteger),
+                      makeField(QStringLiteral("depID"), adVarWChar, 10),
+                      makeField(QStringLiteral("objID"), adInteger),
+                      makeField(QStringLiteral("QEMObjectConstraint"), adChapter)});
+    parent.addNew();
+    parent.setValue(u"prID", prID);
+    parent.setValue(u"progrspoud_ID", prID);
+    parent.setValue(u"depID", depID);
+    parent.setValue(u"objID", prID);
+    parent.setChapter(u"QEMObjectConstraint", child);
+    parent.updateBatch();
+    parent.moveFirst();
+    return parent;
+}
+
+/// The ocIDs a recordset shows, in order.
+inline QList<int> ocIds(Recordset rs)
+{
+    QList<int> ids;
+    if (rs.isNull() || rs.isEmpty())
+        return ids;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        ids << rs.value(u"ocID").toInt();
+    return ids;
+}
+
+} // namespace zr::test

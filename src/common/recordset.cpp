@@ -24,7 +24,6 @@ struct Row
     Recordset::Bookmark id = 0;
     int status = Recordset::adRecUnmodified;
     bool wasNew = false;            // a deleted row that was never stored
-    QList<QVariant> values;
     QList<QVariant> original;       // set when an unmodified row is first changed
 };
 
@@ -50,12 +49,39 @@ public:
     QList<Field> fields;
     std::unordered_map<QStringView, int, FoldHash, FoldEqual> fieldByName;
     std::vector<Row> rows;
+    // Values of all rows in one block, row after row: scans stay in contiguous memory.
+    std::vector<QVariant> cells;
     Recordset::Bookmark nextId = 1;
     int deletedCount = 0;
     quint64 deleteEpoch = 0;        // bumped by every delete
     quint64 resetEpoch = 0;         // bumped when rows leave the table or change status wholesale
     std::vector<std::unique_ptr<FieldIndex>> numberIndex;
     std::vector<std::unique_ptr<FieldIndex>> textIndex;
+
+    QVariant *rowCells(size_t row) { return cells.data() + row * size_t(fields.size()); }
+    const QVariant *rowCells(size_t row) const { return cells.data() + row * size_t(fields.size()); }
+    QVariant &cell(size_t row, int field) { return cells[row * size_t(fields.size()) + size_t(field)]; }
+    const QVariant &cell(size_t row, int field) const { return cells[row * size_t(fields.size()) + size_t(field)]; }
+
+    // Keeps the rows for which keep(i) is true, in order.
+    template<typename Keep>
+    void compact(Keep keep)
+    {
+        const size_t nf = size_t(fields.size());
+        size_t out = 0;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!keep(i))
+                continue;
+            if (out != i) {
+                rows[out] = std::move(rows[i]);
+                for (size_t f = 0; f < nf; ++f)
+                    cells[out * nf + f] = std::move(cells[i * nf + f]);
+            }
+            ++out;
+        }
+        rows.resize(out);
+        cells.resize(out * nf);
+    }
 
     void rehashFields()
     {
@@ -106,7 +132,7 @@ public:
             ix.next.assign(size_t(n), -1);
             // Walk backwards so that every chain comes out in table order.
             for (int i = n - 1; i >= 0; --i) {
-                const QVariant &v = rows[size_t(i)].values[field];
+                const QVariant &v = cell(size_t(i), field);
                 if (v.isNull())
                     continue;
                 if (mode == RecordFilter::NumberKey) {
@@ -131,23 +157,32 @@ public:
     }
 
     // First row of the chain of `filter`'s key, or -1.
-    int firstOfKey(const RecordFilter &filter)
+    // First row whose `field` equals the key, or -1; nextOfKey() follows the chain.
+    int firstOfKey(int field, RecordFilter::KeyMode mode, double number, const QString &text)
     {
-        const FieldIndex &ix = index(filter.keyField(), filter.keyMode());
-        if (filter.keyMode() == RecordFilter::NumberKey) {
-            const auto it = ix.byNumber.find(filter.keyNumber() + 0.0);
+        const FieldIndex &ix = index(field, mode);
+        if (mode == RecordFilter::NumberKey) {
+            const auto it = ix.byNumber.find(number + 0.0);
             return it == ix.byNumber.end() ? -1 : it->second;
         }
-        const auto it = ix.byText.find(filter.keyText());
+        const auto it = ix.byText.find(text);
         return it == ix.byText.end() ? -1 : it->second;
+    }
+
+    int firstOfKey(const RecordFilter &filter)
+    {
+        return firstOfKey(filter.keyField(), filter.keyMode(), filter.keyNumber(), filter.keyText());
+    }
+
+    int nextOfKey(int field, RecordFilter::KeyMode mode, int row) const
+    {
+        const auto &slot = mode == RecordFilter::NumberKey ? numberIndex[size_t(field)] : textIndex[size_t(field)];
+        return row < int(slot->next.size()) ? slot->next[size_t(row)] : -1;
     }
 
     int nextOfKey(const RecordFilter &filter, int row) const
     {
-        const auto &slot = filter.keyMode() == RecordFilter::NumberKey ? numberIndex[size_t(filter.keyField())]
-                                                                      : textIndex[size_t(filter.keyField())];
-        const int n = row < int(slot->next.size()) ? slot->next[size_t(row)] : -1;
-        return n;
+        return nextOfKey(filter.keyField(), filter.keyMode(), row);
     }
 };
 
@@ -176,11 +211,12 @@ public:
     mutable bool hole = false;
     mutable Recordset::Bookmark curId = 0;
 
-    bool includes(const Row &r) const
+    bool includes(size_t i) const
     {
+        const Row &r = table->rows[i];
         switch (kind) {
         case NoFilter: return r.status != Recordset::adRecDeleted;
-        case Criteria: return r.status != Recordset::adRecDeleted && predicate->matches(r.values.constData());
+        case Criteria: return r.status != Recordset::adRecDeleted && predicate->matches(table->rowCells(i));
         case Bookmarks: return r.status != Recordset::adRecDeleted
                                && std::binary_search(bookmarks.begin(), bookmarks.end(), r.id);
         case Pending: return r.status != Recordset::adRecUnmodified;
@@ -208,7 +244,7 @@ public:
         } else {
             list.reserve(t.rows.size());
             for (size_t i = 0; i < t.rows.size(); ++i)
-                if (includes(t.rows[i]))
+                if (includes(i))
                     list.push_back(int(i));
         }
         seenRows = t.rows.size();
@@ -275,7 +311,7 @@ public:
             const bool atEof = !hole && pos >= int(list.size()) && !list.empty();
             if (kind != Bookmarks)
                 for (size_t i = seenRows; i < t.rows.size(); ++i)
-                    if (includes(t.rows[i]))
+                    if (includes(i))
                         list.push_back(int(i));
             seenRows = t.rows.size();
             if (atEof)
@@ -467,13 +503,17 @@ void Recordset::appendField(const Field &f)
     RecordsetTable &t = *m_cursor->table;
     if (f.name.trimmed().isEmpty() || t.fieldIndex(f.name) >= 0)
         raise(ErrBadField, "Fields.Append", QStringLiteral("Field name '%1' is empty or already used.").arg(f.name));
+    const size_t oldStride = size_t(t.fields.size());
+    std::vector<QVariant> cells(t.rows.size() * (oldStride + 1));
+    for (size_t i = 0; i < t.rows.size(); ++i)
+        for (size_t f = 0; f < oldStride; ++f)
+            cells[i * (oldStride + 1) + f] = std::move(t.cells[i * oldStride + f]);
+    t.cells = std::move(cells);
     t.fields.append(f);
     t.rehashFields();
-    for (Row &r : t.rows) {
-        r.values.append(QVariant());
+    for (Row &r : t.rows)
         if (!r.original.isEmpty())
             r.original.append(QVariant());
-    }
 }
 
 int Recordset::recordCount() const { return m_cursor ? m_cursor->count() : 0; }
@@ -599,7 +639,7 @@ QVariant Recordset::value(int f) const
     if (!m_cursor)
         raise(ErrNothing, "Fields", QStringLiteral("The recordset is nothing."));
     checkField(*m_cursor->table, f, "Fields");
-    return m_cursor->table->rows[size_t(m_cursor->currentRow("Fields"))].values[f];
+    return m_cursor->table->cell(size_t(m_cursor->currentRow("Fields")), f);
 }
 
 QVariant Recordset::value(QStringView name) const
@@ -614,10 +654,11 @@ QVariant Recordset::originalValue(int f) const
     if (!m_cursor)
         raise(ErrNothing, "OriginalValue", QStringLiteral("The recordset is nothing."));
     checkField(*m_cursor->table, f, "OriginalValue");
-    const Row &r = m_cursor->table->rows[size_t(m_cursor->currentRow("OriginalValue"))];
+    const int row = m_cursor->currentRow("OriginalValue");
+    const Row &r = m_cursor->table->rows[size_t(row)];
     if (r.status == adRecNew || r.wasNew)
         return QVariant();
-    return r.original.isEmpty() ? r.values[f] : r.original[f];
+    return r.original.isEmpty() ? m_cursor->table->cell(size_t(row), f) : r.original[f];
 }
 
 QVariant Recordset::originalValue(QStringView name) const
@@ -635,10 +676,11 @@ static void writeRow(RecordsetTable &t, int row, int f, const QVariant &value, c
         raise(Recordset::ErrRowDeleted, member, QStringLiteral("The row has been deleted."));
     QVariant v = convertForField(t.fields[f], value, member);
     if (r.status == Recordset::adRecUnmodified) {
-        r.original = r.values;
+        const QVariant *cells = t.rowCells(size_t(row));
+        r.original = QList<QVariant>(cells, cells + t.fields.size());
         r.status = Recordset::adRecModified;
     }
-    r.values[f] = std::move(v);
+    t.cell(size_t(row), f) = std::move(v);
     t.dropIndexes(f);
 }
 
@@ -681,14 +723,14 @@ void Recordset::setChapter(QStringView name, const Recordset &child)
     if (!field(f).isChapter())
         raise(ErrTypeMismatch, "Fields", QStringLiteral("Field '%1' is not a chapter.").arg(name.toString()));
     // Attaching the child is structure, not an edit: the row's status stays.
-    m_cursor->table->rows[size_t(m_cursor->currentRow("Fields"))].values[f] =
+    m_cursor->table->cell(size_t(m_cursor->currentRow("Fields")), f) =
         child.isNull() ? QVariant() : QVariant::fromValue(child);
 }
 
 QVariant Recordset::valueAt(int row, int f) const
 {
     Q_ASSERT(m_cursor);
-    return m_cursor->table->rows[size_t(m_cursor->rowAt(row))].values[f];
+    return m_cursor->table->cell(size_t(m_cursor->rowAt(row)), f);
 }
 
 void Recordset::setValueAt(int row, int f, const QVariant &v)
@@ -719,8 +761,8 @@ void Recordset::addNew()
     Row r;
     r.id = t.nextId++;
     r.status = adRecNew;
-    r.values.resize(t.fields.size());
     t.rows.push_back(std::move(r));
+    t.cells.resize(t.cells.size() + size_t(t.fields.size()));
     // Other cursors pick the row up when they next look; this one shows it whatever its filter.
     c.list.push_back(int(t.rows.size()) - 1);
     c.seenRows = t.rows.size();
@@ -750,16 +792,11 @@ void Recordset::updateBatch()
         raise(ErrNothing, "UpdateBatch", QStringLiteral("The recordset is nothing."));
     RecordsetTable &t = *m_cursor->table;
     m_cursor->sync();
-    std::vector<Row> kept;
-    kept.reserve(t.rows.size() - size_t(t.deletedCount));
+    t.compact([&t](size_t i) { return t.rows[i].status != adRecDeleted; });
     for (Row &r : t.rows) {
-        if (r.status == adRecDeleted)
-            continue;
         r.status = adRecUnmodified;
         r.original.clear();
-        kept.push_back(std::move(r));
     }
-    t.rows = std::move(kept);
     t.deletedCount = 0;
     ++t.resetEpoch;
     t.dropAllIndexes();
@@ -771,18 +808,15 @@ void Recordset::cancelBatch()
         raise(ErrNothing, "CancelBatch", QStringLiteral("The recordset is nothing."));
     RecordsetTable &t = *m_cursor->table;
     m_cursor->sync();
-    std::vector<Row> kept;
-    kept.reserve(t.rows.size());
-    for (Row &r : t.rows) {
-        if (r.status == adRecNew || r.wasNew)
-            continue;
-        if (!r.original.isEmpty())
-            r.values = std::move(r.original);
+    t.compact([&t](size_t i) { return t.rows[i].status != adRecNew && !t.rows[i].wasNew; });
+    const size_t nf = size_t(t.fields.size());
+    for (size_t i = 0; i < t.rows.size(); ++i) {
+        Row &r = t.rows[i];
+        for (size_t f = 0; f < nf && !r.original.isEmpty(); ++f)
+            t.cells[i * nf + f] = r.original[qsizetype(f)];
         r.original.clear();
         r.status = adRecUnmodified;
-        kept.push_back(std::move(r));
     }
-    t.rows = std::move(kept);
     t.deletedCount = 0;
     ++t.resetEpoch;
     t.dropAllIndexes();
@@ -881,14 +915,90 @@ QString Recordset::filter() const { return m_cursor ? m_cursor->criteria : QStri
 
 bool Recordset::isFiltered() const { return m_cursor && m_cursor->kind != RecordsetCursor::NoFilter; }
 
+// Reads criteria of the one form `field = number` or `field = 'text'` (no doubled
+// quotes) without building a filter: finds by key are the hot path.
+static bool simpleKey(const RecordsetTable &t, QStringView s, int &field, RecordFilter::KeyMode &mode,
+                      double &number, QStringView &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    const auto blanks = [&] {
+        while (i < n && s[i].isSpace())
+            ++i;
+    };
+    blanks();
+    const qsizetype nameFrom = i;
+    while (i < n && (s[i].isLetterOrNumber() || s[i] == u'_'))
+        ++i;
+    if (i == nameFrom || s[nameFrom].isDigit())
+        return false;
+    field = t.fieldIndex(s.mid(nameFrom, i - nameFrom));
+    if (field < 0)
+        return false;
+    blanks();
+    if (i >= n || s[i] != u'=')
+        return false;
+    ++i;
+    blanks();
+    if (i >= n)
+        return false;
+    bool quoted = false;
+    QStringView literal;
+    if (s[i] == u'\'') {
+        const qsizetype close = s.indexOf(u'\'', i + 1);
+        if (close < 0 || (close + 1 < n && s[close + 1] == u'\''))
+            return false;
+        literal = s.mid(i + 1, close - i - 1);
+        quoted = true;
+        i = close + 1;
+    } else {
+        const qsizetype from = i;
+        while (i < n && !s[i].isSpace())
+            ++i;
+        literal = s.mid(from, i - from);
+    }
+    blanks();
+    if (i != n)
+        return false;
+    const Field &f = t.fields[field];
+    if (f.isNumeric() || f.type == adBoolean) {
+        mode = RecordFilter::NumberKey;
+        return detail::textToNumber(literal, number);
+    }
+    if (!f.isText())
+        return false;
+    if (quoted) {
+        mode = RecordFilter::TextKey;
+        text = literal;
+        return true;
+    }
+    mode = RecordFilter::NumberKey;
+    return detail::textToNumber(literal, number);
+}
+
 bool Recordset::find(const QString &criteria, int skip, SearchDirection direction, FindStart start)
 {
     if (!m_cursor)
         raise(ErrNothing, "Find", QStringLiteral("The recordset is nothing."));
     RecordsetCursor &c = *m_cursor;
     RecordsetTable &t = *c.table;
-    const auto lookup = [&t](QStringView name) { return t.fieldIndex(name); };
-    const RecordFilter f = RecordFilter::compile(criteria, t.fields, lookup, QStringLiteral("Recordset.Find"));
+
+    int keyField = -1;
+    RecordFilter::KeyMode keyMode = RecordFilter::NoKey;
+    double keyNumber = 0;
+    QStringView keyView;
+    RecordFilter f;
+    if (!simpleKey(t, criteria, keyField, keyMode, keyNumber, keyView)) {
+        const auto lookup = [&t](QStringView name) { return t.fieldIndex(name); };
+        f = RecordFilter::compile(criteria, t.fields, lookup, QStringLiteral("Recordset.Find"));
+        keyField = f.keyField();
+        keyMode = f.keyMode();
+        keyNumber = f.keyNumber();
+        keyView = f.keyText();
+    }
+    // Borrows the criteria's characters for the look-up; nothing keeps it.
+    const QString keyText = QString::fromRawData(keyView.data(), keyView.size());
+
     c.sync();
     const int n = int(c.list.size());
     const bool forward = direction != SearchBackward;
@@ -907,14 +1017,20 @@ bool Recordset::find(const QString &criteria, int skip, SearchDirection directio
     from += forward ? skip : -skip;
 
     int found = -1;
-    if (f.keyMode() != RecordFilter::NoKey) {
-        for (int r = t.firstOfKey(f); r >= 0; r = t.nextOfKey(f, r)) {
+    if (keyMode != RecordFilter::NoKey) {
+        // An unfiltered cursor without deleted rows lists every row: its position is the row.
+        const bool identity = size_t(n) == t.rows.size();
+        for (int r = t.firstOfKey(keyField, keyMode, keyNumber, keyText); r >= 0;
+             r = t.nextOfKey(keyField, keyMode, r)) {
             if (t.rows[size_t(r)].status == adRecDeleted)
                 continue;
-            const auto it = std::lower_bound(c.list.begin(), c.list.end(), r);
-            if (it == c.list.end() || *it != r)
-                continue;
-            const int p = int(it - c.list.begin());
+            int p = r;
+            if (!identity) {
+                const auto it = std::lower_bound(c.list.begin(), c.list.end(), r);
+                if (it == c.list.end() || *it != r)
+                    continue;
+                p = int(it - c.list.begin());
+            }
             if (forward && p >= from) {
                 found = p;
                 break;
@@ -924,13 +1040,13 @@ bool Recordset::find(const QString &criteria, int skip, SearchDirection directio
         }
     } else if (forward) {
         for (int p = std::max(from, 0); p < n; ++p)
-            if (f.matches(t.rows[size_t(c.list[size_t(p)])].values.constData())) {
+            if (f.matches(t.rowCells(size_t(c.list[size_t(p)])))) {
                 found = p;
                 break;
             }
     } else {
         for (int p = std::min(from, n - 1); p >= 0; --p)
-            if (f.matches(t.rows[size_t(c.list[size_t(p)])].values.constData())) {
+            if (f.matches(t.rowCells(size_t(c.list[size_t(p)])))) {
                 found = p;
                 break;
             }

@@ -391,6 +391,27 @@ int ItemPanelModel::itemCount() const
     return d->m_itemCount;
 }
 
+void ItemPanelModel::visitItems(const std::function<void(const ItemState &)> &visit) const
+{
+    if (!d->m_redraw)
+        return;
+    // An explicit stack: the reference to stack.back() is not used after a push.
+    std::vector<std::pair<const PanelItem *, size_t>> stack;
+    stack.emplace_back(&d->m_root, 0);
+    while (!stack.empty()) {
+        auto &[parent, next] = stack.back();
+        if (parent->holdsChoices() || next >= parent->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        PanelItem *item = parent->children[next++].get();
+        visit(ItemState{createIndex(item->row, 0, item), item->kind, item->visible, item->expanded,
+                        item->selected});
+        if (!item->children.empty())
+            stack.emplace_back(item, 0);
+    }
+}
+
 // --- properties -------------------------------------------------------------
 
 QString ItemPanelModel::caption(const QString &key) const
@@ -591,12 +612,12 @@ bool ItemPanelModel::setExpanded(const QString &key, bool expanded)
 void ItemPanelModel::setAllExpanded(bool expanded)
 {
     for (PanelItem *item : std::as_const(d->m_byKey)) {
-        if (!item->children.empty() && !item->holdsChoices() && item->expanded != expanded) {
+        if (!item->children.empty() && !item->holdsChoices())
             item->expanded = expanded;
-            if (d->m_redraw)
-                emit expandedChanged(item->key, expanded);
-        }
     }
+    // One signal: a view expands everything at once far faster than item by item.
+    if (d->m_redraw)
+        emit expandedChanged(QString(), expanded);
 }
 
 bool ItemPanelModel::isSelected(const QString &key) const

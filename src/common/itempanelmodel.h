@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 namespace zr {
@@ -147,6 +148,20 @@ public:
     /// Number of items in the panel, choices not counted.
     int itemCount() const;
 
+    /// What visitItems reports of one item.
+    struct ItemState
+    {
+        QModelIndex index; ///< column 0
+        Kind kind;
+        bool visible;
+        bool expanded;
+        bool selected;
+    };
+    /// Calls `visit` for every item (choices excepted), parents before their
+    /// sub-items, in row order. Lets views restore their state after a reset
+    /// without one data() call per role and row.
+    void visitItems(const std::function<void(const ItemState &)> &visit) const;
+
     // --- properties -----------------------------------------------------------
     // Getters return a default-constructed value for an absent key; setters
     // on an absent key do nothing and return false.
@@ -184,7 +199,8 @@ public:
     /// Expanded state of an item with sub-items (default false).
     bool isExpanded(const QString &key) const;
     bool setExpanded(const QString &key, bool expanded);
-    /// Expands or collapses every item with sub-items.
+    /// Expands or collapses every item with sub-items; emits expandedChanged
+    /// once, with an empty key.
     void setAllExpanded(bool expanded);
     /// At most one item is selected; selecting one deselects the previous
     /// one and emits itemSelected. Deselecting emits nothing.
@@ -250,7 +266,7 @@ Q_SIGNALS:
     void buttonClicked(const QString &key);
     /// A command or menu entry was clicked.
     void itemClicked(const QString &key);
-    /// For views: an item's expanded state changed.
+    /// For views: an item's expanded state changed (an empty key: all items).
     void expandedChanged(const QString &key, bool expanded);
     /// For views: an item's visible state changed.
     void visibleChanged(const QString &key, bool visible);

@@ -1,9 +1,11 @@
 #include "mainwindow.h"
 
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "serverinfo.h"
 
 #include <QActionGroup>
+#include <QEvent>
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -74,10 +76,8 @@ void MainWindow::retranslate()
 
 void MainWindow::setLanguage(int languageId)
 {
-    StringService::instance().setLanguageId(languageId);
-    InitLanguage(languageId);
     QSettings().setValue(QStringLiteral("language"), languageId);
-    retranslate();
+    SwitchLanguage(languageId);
 }
 
 void MainWindow::showAbout()
@@ -85,6 +85,13 @@ void MainWindow::showAbout()
     QMessageBox::about(this, GetLangString(StrAbout),
                        ReplaceParams(GetLangString(StrAboutText),
                                      {QStringLiteral(PROJECT_VERSION_TEXT), server::serverVersion()}));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QMainWindow::changeEvent(event);
 }
 
 } // namespace zr::app

@@ -13,16 +13,29 @@ namespace {
 
 using Kind = ItemPanelModel::Kind;
 
+// Properties that many items never set; kept out of line so that a large list
+// of plain rows stays compact.
+struct ItemExtra
+{
+    QString hint;
+    QString description;
+    QString shortcut;
+    QVariant hidden;
+    QVariant tag;
+};
+
+const ItemExtra &emptyExtra()
+{
+    static const ItemExtra empty;
+    return empty;
+}
+
 struct PanelItem
 {
     QString key;
     QString caption;
-    QString hint;
-    QString description;
-    QString shortcut;
     QVariant value;
-    QVariant hidden;
-    QVariant tag;
+    std::unique_ptr<ItemExtra> extra; // kept through reset(), for the slot's next use
     int style = 0;
     Kind kind = Kind::Entry;
     bool enabled = true;
@@ -31,10 +44,79 @@ struct PanelItem
     bool selected = false;
     PanelItem *parent = nullptr;
     int row = 0; // position among the parent's children; kept exact on every insert/remove
-    std::vector<std::unique_ptr<PanelItem>> children; // sub-items, or the choices of a choice row
-    std::unique_ptr<QHash<QString, PanelItem *>> choiceIndex; // choice rows only
+    std::vector<PanelItem *> children; // sub-items, or the choices of a choice row; owned by the pool
+    std::unique_ptr<QHash<QString, PanelItem *>> choiceIndex; // long choice lists only, built on demand
 
     bool holdsChoices() const { return kind == Kind::ChoiceRow; }
+    const ItemExtra &ex() const { return extra ? *extra : emptyExtra(); }
+    ItemExtra &mx()
+    {
+        if (!extra)
+            extra = std::make_unique<ItemExtra>();
+        return *extra;
+    }
+
+    // Back to a fresh item; the children's capacity is kept for the slot's next use.
+    void reset()
+    {
+        key.clear();
+        caption.clear();
+        value.clear();
+        if (extra)
+            *extra = ItemExtra();
+        style = 0;
+        kind = Kind::Entry;
+        enabled = visible = true;
+        expanded = selected = false;
+        parent = nullptr;
+        row = 0;
+        children.clear();
+        choiceIndex.reset();
+    }
+};
+
+// Choice lists up to this length are searched in order; longer ones get a hash.
+constexpr size_t ChoiceScanLimit = 24;
+
+// Items live in fixed chunks that a cleared panel keeps, as a cleared vector keeps
+// its capacity: rebuilding a large list then reuses memory instead of faulting in
+// fresh pages for tens of thousands of small allocations.
+class ItemPool
+{
+public:
+    PanelItem *allocate()
+    {
+        if (!m_free.empty()) {
+            PanelItem *item = m_free.back();
+            m_free.pop_back();
+            return item;
+        }
+        if (m_used == m_chunks.size() * ChunkSize)
+            m_chunks.push_back(std::make_unique<PanelItem[]>(ChunkSize));
+        PanelItem *item = &m_chunks[m_used / ChunkSize][m_used % ChunkSize];
+        ++m_used;
+        return item;
+    }
+
+    void release(PanelItem *item)
+    {
+        item->reset();
+        m_free.push_back(item);
+    }
+
+    void releaseAll()
+    {
+        for (size_t i = 0; i < m_used; ++i)
+            m_chunks[i / ChunkSize][i % ChunkSize].reset();
+        m_used = 0;
+        m_free.clear();
+    }
+
+private:
+    static constexpr size_t ChunkSize = 1024;
+    std::vector<std::unique_ptr<PanelItem[]>> m_chunks;
+    std::vector<PanelItem *> m_free;
+    size_t m_used = 0;
 };
 
 bool hasEditor(Kind kind)
@@ -59,13 +141,52 @@ public:
         };
     }
 
-    PanelItem *find(const QString &key) const { return m_byKey.value(key, nullptr); }
-
-    PanelItem *findChoice(const PanelItem *row, const QString &choiceKey) const
+    PanelItem *find(const QString &key) const
     {
-        if (!row || !row->choiceIndex)
+        // Builders address the item they just added and its parent over and over;
+        // two comparisons save most hash look-ups while a list is built.
+        if (m_lastItem && m_lastItem->key == key)
+            return m_lastItem;
+        if (m_lastParent && m_lastParent->key == key)
+            return m_lastParent;
+        PanelItem *item = m_byKey.value(key, nullptr);
+        if (item)
+            m_lastItem = item;
+        return item;
+    }
+
+    PanelItem *findChoice(const PanelItem *constRow, const QString &choiceKey) const
+    {
+        if (!constRow || !constRow->holdsChoices())
             return nullptr;
+        // The hash of a long list is a cache; building it does not change the item.
+        auto *row = const_cast<PanelItem *>(constRow);
+        if (row->children.size() <= ChoiceScanLimit) {
+            for (PanelItem *choice : row->children) {
+                if (choice->key == choiceKey)
+                    return choice;
+            }
+            return nullptr;
+        }
+        if (!row->choiceIndex) {
+            row->choiceIndex = std::make_unique<QHash<QString, PanelItem *>>();
+            row->choiceIndex->reserve(qsizetype(row->children.size()));
+            for (PanelItem *choice : row->children)
+                row->choiceIndex->insert(choice->key, choice);
+        }
         return row->choiceIndex->value(choiceKey, nullptr);
+    }
+
+    // Gives an item and its subtree back to the pool.
+    void release(PanelItem *item)
+    {
+        for (PanelItem *child : item->children)
+            release(child);
+        if (item == m_lastItem)
+            m_lastItem = nullptr;
+        if (item == m_lastParent)
+            m_lastParent = nullptr;
+        m_pool.release(item);
     }
 
     QModelIndex indexFor(PanelItem *item, int column = 0) const
@@ -94,11 +215,11 @@ public:
         if (item == m_selected)
             m_selected = nullptr;
         if (item->parent && item->parent->holdsChoices())
-            return; // choices live in their row's own index
+            return; // choices are found through their row
         m_byKey.remove(item->key);
         --m_itemCount;
-        for (auto &child : item->children)
-            unregister(child.get());
+        for (PanelItem *child : item->children)
+            unregister(child);
     }
 
     void emitDataChanged(PanelItem *item, int firstColumn = 0, int lastColumn = 1)
@@ -133,6 +254,9 @@ public:
     QHash<QString, PanelItem *> m_byKey;
     QHash<int, Kind> m_styleKinds;
     PanelItem *m_selected = nullptr;
+    mutable PanelItem *m_lastItem = nullptr;
+    PanelItem *m_lastParent = nullptr;
+    ItemPool m_pool;
     int m_itemCount = 0;
     bool m_redraw = true;
     bool m_enabled = true;
@@ -180,20 +304,25 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
         qCWarning(lcItemPanel) << "addItem: key already used" << key;
         return false;
     }
-    auto item = std::make_unique<PanelItem>();
+    PanelItem *item = d->m_pool.allocate();
     item->key = key;
     item->caption = caption;
     item->style = style;
     item->kind = kindOfStyle(style);
     item->parent = parent;
-    slot = item.get();
+    slot = item;
 
     const int size = int(parent->children.size());
     const int at = (row < 0 || row > size) ? size : row;
     if (d->m_redraw)
         beginInsertRows(d->indexFor(parent), at, at);
-    parent->children.insert(parent->children.begin() + at, std::move(item));
+    if (parent->children.capacity() == 0)
+        parent->children.reserve(4); // skips the 1- and 2-element steps of the usual growth
+    parent->children.insert(parent->children.begin() + at, item);
     d->renumber(parent, size_t(at));
+    d->m_lastItem = item;
+    if (parent != &d->m_root)
+        d->m_lastParent = parent;
     ++d->m_itemCount;
     if (d->m_redraw)
         endInsertRows();
@@ -220,23 +349,23 @@ bool ItemPanelModel::addChoice(const QString &rowKey, const QString &choiceKey, 
         qCWarning(lcItemPanel) << "addChoice: no choice row" << rowKey << "or empty key";
         return false;
     }
-    if (!row->choiceIndex)
-        row->choiceIndex = std::make_unique<QHash<QString, PanelItem *>>();
-    PanelItem *&slot = (*row->choiceIndex)[choiceKey];
-    if (slot) {
+    if (d->findChoice(row, choiceKey)) {
         qCWarning(lcItemPanel) << "addChoice: key already used" << choiceKey << "in" << rowKey;
         return false;
     }
-    auto choice = std::make_unique<PanelItem>();
+    PanelItem *choice = d->m_pool.allocate();
     choice->key = choiceKey;
     choice->caption = caption;
     choice->style = style;
     choice->kind = Kind::Choice;
     choice->parent = row;
-    slot = choice.get();
+    if (row->choiceIndex)
+        row->choiceIndex->insert(choiceKey, choice);
     const int size = int(row->children.size());
     const int at = (position < 0 || position > size) ? size : position;
-    row->children.insert(row->children.begin() + at, std::move(choice));
+    if (row->children.capacity() == 0)
+        row->children.reserve(4);
+    row->children.insert(row->children.begin() + at, choice);
     d->renumber(row, size_t(at));
     d->emitDataChanged(row, ValueColumn, ValueColumn);
     return true;
@@ -254,6 +383,7 @@ bool ItemPanelModel::removeItem(const QString &key)
     d->unregister(item);
     parent->children.erase(parent->children.begin() + at);
     d->renumber(parent, size_t(at));
+    d->release(item);
     if (d->m_redraw)
         endRemoveRows();
     return true;
@@ -266,10 +396,12 @@ bool ItemPanelModel::removeChoice(const QString &rowKey, const QString &choiceKe
     if (!choice)
         return false;
     const bool wasSelected = row->value.toString() == choiceKey;
-    row->choiceIndex->remove(choiceKey);
+    if (row->choiceIndex)
+        row->choiceIndex->remove(choiceKey);
     const int at = choice->row;
     row->children.erase(row->children.begin() + at);
     d->renumber(row, size_t(at));
+    d->release(choice);
     if (wasSelected)
         d->storeValue(row, QVariant());
     d->emitDataChanged(row, ValueColumn, ValueColumn);
@@ -281,6 +413,8 @@ void ItemPanelModel::clearChoices(const QString &rowKey)
     PanelItem *row = d->find(rowKey);
     if (!row || !row->holdsChoices())
         return;
+    for (PanelItem *choice : row->children)
+        d->release(choice);
     row->children.clear();
     row->choiceIndex.reset();
     d->storeValue(row, QVariant());
@@ -292,8 +426,14 @@ void ItemPanelModel::clear()
     if (d->m_redraw)
         beginResetModel();
     d->m_root.children.clear();
+    d->m_pool.releaseAll();
+    // Keep the table's size: the next build of a list this large needs no rehashing.
+    const qsizetype capacity = d->m_byKey.capacity();
     d->m_byKey.clear();
+    d->m_byKey.reserve(capacity);
     d->m_selected = nullptr;
+    d->m_lastItem = nullptr;
+    d->m_lastParent = nullptr;
     d->m_itemCount = 0;
     if (d->m_redraw)
         endResetModel();
@@ -381,7 +521,7 @@ QStringList ItemPanelModel::keys(const QString &parentKey) const
     if (!parent)
         return result;
     result.reserve(qsizetype(parent->children.size()));
-    for (const auto &child : parent->children)
+    for (const PanelItem *child : parent->children)
         result.append(child->key);
     return result;
 }
@@ -404,7 +544,7 @@ void ItemPanelModel::visitItems(const std::function<void(const ItemState &)> &vi
             stack.pop_back();
             continue;
         }
-        PanelItem *item = parent->children[next++].get();
+        PanelItem *item = parent->children[next++];
         visit(ItemState{createIndex(item->row, 0, item), item->kind, item->visible, item->expanded,
                         item->selected});
         if (!item->children.empty())
@@ -469,7 +609,7 @@ QString ItemPanelModel::valueText(const QString &key) const
 QVariant ItemPanelModel::hiddenValue(const QString &key) const
 {
     const PanelItem *item = d->find(key);
-    return item ? item->hidden : QVariant();
+    return item ? item->ex().hidden : QVariant();
 }
 
 bool ItemPanelModel::setHiddenValue(const QString &key, const QVariant &value)
@@ -477,14 +617,14 @@ bool ItemPanelModel::setHiddenValue(const QString &key, const QVariant &value)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->hidden = value;
+    item->mx().hidden = value;
     return true;
 }
 
 QString ItemPanelModel::hint(const QString &key) const
 {
     const PanelItem *item = d->find(key);
-    return item ? item->hint : QString();
+    return item ? item->ex().hint : QString();
 }
 
 bool ItemPanelModel::setHint(const QString &key, const QString &hint)
@@ -492,7 +632,7 @@ bool ItemPanelModel::setHint(const QString &key, const QString &hint)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->hint = hint;
+    item->mx().hint = hint;
     d->emitDataChanged(item);
     return true;
 }
@@ -500,7 +640,7 @@ bool ItemPanelModel::setHint(const QString &key, const QString &hint)
 QString ItemPanelModel::description(const QString &key) const
 {
     const PanelItem *item = d->find(key);
-    return item ? item->description : QString();
+    return item ? item->ex().description : QString();
 }
 
 bool ItemPanelModel::setDescription(const QString &key, const QString &description)
@@ -508,7 +648,7 @@ bool ItemPanelModel::setDescription(const QString &key, const QString &descripti
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->description = description;
+    item->mx().description = description;
     d->emitDataChanged(item);
     return true;
 }
@@ -516,7 +656,7 @@ bool ItemPanelModel::setDescription(const QString &key, const QString &descripti
 QString ItemPanelModel::shortcut(const QString &key) const
 {
     const PanelItem *item = d->find(key);
-    return item ? item->shortcut : QString();
+    return item ? item->ex().shortcut : QString();
 }
 
 bool ItemPanelModel::setShortcut(const QString &key, const QString &shortcut)
@@ -524,14 +664,14 @@ bool ItemPanelModel::setShortcut(const QString &key, const QString &shortcut)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->shortcut = shortcut;
+    item->mx().shortcut = shortcut;
     return true;
 }
 
 QVariant ItemPanelModel::tag(const QString &key) const
 {
     const PanelItem *item = d->find(key);
-    return item ? item->tag : QVariant();
+    return item ? item->ex().tag : QVariant();
 }
 
 bool ItemPanelModel::setTag(const QString &key, const QVariant &tag)
@@ -539,7 +679,7 @@ bool ItemPanelModel::setTag(const QString &key, const QVariant &tag)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->tag = tag;
+    item->mx().tag = tag;
     return true;
 }
 
@@ -704,7 +844,7 @@ bool ItemPanelModel::setChoiceCaption(const QString &rowKey, const QString &choi
 QVariant ItemPanelModel::choiceTag(const QString &rowKey, const QString &choiceKey) const
 {
     const PanelItem *choice = d->findChoice(d->find(rowKey), choiceKey);
-    return choice ? choice->tag : QVariant();
+    return choice ? choice->ex().tag : QVariant();
 }
 
 bool ItemPanelModel::setChoiceTag(const QString &rowKey, const QString &choiceKey, const QVariant &tag)
@@ -712,7 +852,7 @@ bool ItemPanelModel::setChoiceTag(const QString &rowKey, const QString &choiceKe
     PanelItem *choice = d->findChoice(d->find(rowKey), choiceKey);
     if (!choice)
         return false;
-    choice->tag = tag;
+    choice->mx().tag = tag;
     return true;
 }
 
@@ -796,7 +936,7 @@ QModelIndex ItemPanelModel::index(int row, int column, const QModelIndex &parent
     PanelItem *parentItem = parent.isValid() ? d->itemFor(parent) : &d->m_root;
     if (parentItem->holdsChoices() || row >= int(parentItem->children.size()))
         return {};
-    return createIndex(row, column, parentItem->children[size_t(row)].get());
+    return createIndex(row, column, parentItem->children[size_t(row)]);
 }
 
 QModelIndex ItemPanelModel::parent(const QModelIndex &child) const
@@ -851,11 +991,11 @@ QVariant ItemPanelModel::data(const QModelIndex &index, int role) const
             return item->value.toBool() ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ToolTipRole:
-        return item->hint.isEmpty() ? item->description : item->hint;
+        return item->ex().hint.isEmpty() ? item->ex().description : item->ex().hint;
     case Qt::StatusTipRole:
     case Qt::WhatsThisRole:
     case Qt::AccessibleDescriptionRole:
-        return item->description.isEmpty() ? item->hint : item->description;
+        return item->ex().description.isEmpty() ? item->ex().hint : item->ex().description;
     case KeyRole:
         return item->key;
     case StyleRole:
@@ -863,15 +1003,15 @@ QVariant ItemPanelModel::data(const QModelIndex &index, int role) const
     case KindRole:
         return int(item->kind);
     case HiddenValueRole:
-        return item->hidden;
+        return item->ex().hidden;
     case HintRole:
-        return item->hint;
+        return item->ex().hint;
     case DescriptionRole:
-        return item->description;
+        return item->ex().description;
     case ShortcutRole:
-        return item->shortcut;
+        return item->ex().shortcut;
     case TagRole:
-        return item->tag;
+        return item->ex().tag;
     case ExpandedRole:
         return item->expanded;
     case VisibleRole:
@@ -883,7 +1023,7 @@ QVariant ItemPanelModel::data(const QModelIndex &index, int role) const
         QStringList list;
         if (item->holdsChoices()) {
             list.reserve(qsizetype(item->children.size()));
-            for (const auto &choice : item->children)
+            for (const PanelItem *choice : item->children)
                 list.append(role == ChoiceKeysRole ? choice->key : choice->caption);
         }
         return list;

@@ -1,0 +1,348 @@
+#include "database.h"
+
+#include "servererrors.h"
+#include "common/zrerror.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <QUuid>
+
+namespace zr::server {
+
+namespace {
+
+// Databases stay open for the life of the thread that opened them, as
+// QSqlDatabase connections may only be used on their own thread.
+thread_local QHash<QString, std::shared_ptr<Database>> t_open;
+
+QString readResource(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ZrError(ErrDatabase, QStringLiteral("zrQEMSvr.Database"),
+                      QStringLiteral("The server's resource %1 is missing.").arg(path));
+    return QString::fromUtf8(f.readAll());
+}
+
+[[noreturn]] void serverNotFound(const QString &serverName, const QString &why)
+{
+    throw ZrError(462, QStringLiteral("zrQEMSvr"),
+                  QStringLiteral("Server %1 not reachable: %2").arg(serverName, why));
+}
+
+int fieldTypeFor(SqlType t)
+{
+    switch (t) {
+    case SqlType::Integer: return adInteger;
+    case SqlType::Real: return adDouble;
+    case SqlType::Text: return adVarWChar;
+    case SqlType::Date: return adDBDate;
+    case SqlType::Timestamp: return adDBTimeStamp;
+    }
+    return adVarWChar;
+}
+
+} // namespace
+
+QStringList SplitSqlScript(const QString &script)
+{
+    QStringList statements;
+    QString current;
+    bool inQuote = false;
+    for (int i = 0; i < script.size(); ++i) {
+        const QChar c = script.at(i);
+        if (!inQuote && c == QLatin1Char('-') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('-')) {
+            while (i < script.size() && script.at(i) != QLatin1Char('\n'))
+                ++i;
+            current += QLatin1Char('\n');
+            continue;
+        }
+        if (c == QLatin1Char('\''))
+            inQuote = !inQuote;
+        if (!inQuote && c == QLatin1Char(';')) {
+            if (!current.trimmed().isEmpty())
+                statements.append(current.trimmed());
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    if (!current.trimmed().isEmpty())
+        statements.append(current.trimmed());
+    return statements;
+}
+
+QString Database::defaultFilePath()
+{
+    const QString env = qEnvironmentVariable("ZRREQ_DATABASE");
+    if (!env.isEmpty())
+        return env;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Zerith/zrrequirements.db");
+}
+
+std::shared_ptr<Database> Database::open(const QString &serverName)
+{
+    QString file;
+    const QString name = serverName.trimmed();
+    if (name.isEmpty())
+        file = defaultFilePath();
+    else if (name.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive))
+        file = QUrl(name).toLocalFile();
+    const QString key = file.isEmpty() ? name : QStringLiteral("sqlite:") + file;
+    if (auto it = t_open.constFind(key); it != t_open.constEnd() && (*it)->connection().isOpen())
+        return *it;
+
+    const QString connectionName = QStringLiteral("zrQEMSvr-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
+    std::shared_ptr<Database> db;
+    if (!file.isEmpty()) {
+        if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).absolutePath()))
+            serverNotFound(serverName, QStringLiteral("cannot create the folder of %1").arg(file));
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        c.setDatabaseName(file);
+        db.reset(new Database(serverName, connectionName, SqlDialect::SQLite));
+        if (!c.open())
+            serverNotFound(serverName, c.lastError().text());
+        db->execControl(QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("zrQEMSvr.Database"));
+        if (!db->hasSchema())
+            db->initialize(true);
+    } else if (name.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+               || name.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
+        const QUrl url(name);
+        if (!url.isValid() || url.host().isEmpty() || url.path().size() < 2)
+            serverNotFound(serverName, QStringLiteral("expected postgresql://user@host:port/dbname"));
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+        c.setHostName(url.host());
+        c.setPort(url.port(5432));
+        c.setUserName(url.userName());
+        if (!url.password().isEmpty())
+            c.setPassword(url.password());
+        c.setDatabaseName(url.path().mid(1));
+        c.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        db.reset(new Database(serverName, connectionName, SqlDialect::PostgreSQL));
+        if (!c.open())
+            serverNotFound(serverName, c.lastError().text());
+        db->execControl(QStringLiteral("SET client_min_messages TO WARNING"), QStringLiteral("zrQEMSvr.Database"));
+    } else {
+        serverNotFound(serverName, QStringLiteral("unknown server"));
+    }
+    t_open.insert(key, db);
+    return db;
+}
+
+void Database::closeAll()
+{
+    t_open.clear();
+}
+
+Database::Database(const QString &serverName, const QString &connectionName, SqlDialect dialect)
+    : m_serverName(serverName), m_connectionName(connectionName), m_schema(dialect)
+{
+}
+
+Database::~Database()
+{
+    m_statements.clear();
+    {
+        QSqlDatabase c = QSqlDatabase::database(m_connectionName, false);
+        c.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+const SchemaTable &Database::knownTable(const QString &name, const QString &source) const
+{
+    const SchemaTable *t = m_schema.table(name.trimmed());
+    if (!t)
+        throw ZrError(ErrUnknownTable, source, QStringLiteral("The server has no table named \"%1\".").arg(name));
+    return *t;
+}
+
+bool Database::hasSchema()
+{
+    return connection().tables(QSql::Tables).contains(QStringLiteral("qemobjectconstraint"), Qt::CaseInsensitive);
+}
+
+void Database::execControl(const QString &sql, const QString &source)
+{
+    QSqlQuery q(connection());
+    if (!q.exec(sql))
+        throw ZrError(ErrDatabase, source, QStringLiteral("%1 failed: %2").arg(sql, q.lastError().text()));
+}
+
+void Database::initialize(bool withSample)
+{
+    const QString source = QStringLiteral("zrQEMSvr.Initialize");
+    const QString schemaSql = readResource(QStringLiteral(":/zrQEMSvr/schema.sql"));
+    m_statements.clear();
+    Transaction tx(*this, Transaction::Write, source);
+    // Drop in the reverse order of creation so that references go first.
+    static const QRegularExpression created(QStringLiteral("CREATE (TABLE|VIEW) (\\w+)"));
+    QList<QPair<QString, QString>> objects;
+    for (auto it = created.globalMatch(schemaSql); it.hasNext();) {
+        const auto m = it.next();
+        objects.prepend({m.captured(1), m.captured(2)});
+    }
+    for (const auto &o : objects)
+        execControl(QStringLiteral("DROP %1 IF EXISTS %2").arg(o.first, o.second), source);
+    runScript(schemaSql, source);
+    if (withSample)
+        runScript(readResource(QStringLiteral(":/zrQEMSvr/sample.sql")), source);
+    tx.commit();
+}
+
+void Database::runScript(const QString &script, const QString &source)
+{
+    for (const QString &statement : SplitSqlScript(script))
+        execControl(statement, source);
+}
+
+QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const QString &source)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        if (m_statements.size() > 64)
+            m_statements.clear();
+        QSqlQuery q(connection());
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
+                                                   .arg(q.lastError().text()));
+        it = m_statements.insert(sql, q);
+    }
+    QSqlQuery &q = *it;
+    q.finish();
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        const QString text = q.lastError().text();
+        m_statements.erase(it);
+        throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(text));
+    }
+    return q;
+}
+
+QList<Field> Database::fieldsFor(const SchemaTable &table, const QStringList &columns)
+{
+    QList<Field> fields;
+    const auto add = [&](const SchemaColumn &c) {
+        Field f = makeField(c.name, fieldTypeFor(c.sqlType), c.sqlType == SqlType::Text ? c.definedSize : 0);
+        if (c.name.compare(table.keyColumn, Qt::CaseInsensitive) == 0)
+            f.attributes |= adFldKeyColumn;
+        fields.append(f);
+    };
+    if (columns.isEmpty()) {
+        for (const SchemaColumn &c : table.columns)
+            add(c);
+    } else {
+        for (const QString &name : columns) {
+            if (const SchemaColumn *c = table.column(name))
+                add(*c);
+        }
+    }
+    return fields;
+}
+
+Recordset Database::fetch(QSqlQuery &query, const QList<Field> &fields, const QList<SqlType> &types)
+{
+    Recordset rs(fields);
+    const int n = fields.size();
+    while (query.next()) {
+        rs.addNew();
+        for (int i = 0; i < n; ++i) {
+            QVariant v = query.value(i);
+            if (v.isNull())
+                continue;
+            // SQLite hands dates back as text.
+            if (types.at(i) == SqlType::Date && v.metaType().id() == QMetaType::QString)
+                v = QDate::fromString(v.toString().left(10), Qt::ISODate);
+            else if (types.at(i) == SqlType::Timestamp && v.metaType().id() == QMetaType::QString)
+                v = QDateTime::fromString(v.toString().replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
+            rs.setValue(i, v);
+        }
+    }
+    query.finish();
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
+}
+
+Recordset Database::select(const SchemaTable &table, const QStringList &columns, const QString &whereSql,
+                           const QVariantList &values, const QString &orderBy, const QString &source)
+{
+    QStringList names;
+    QList<SqlType> types;
+    const QList<Field> fields = fieldsFor(table, columns);
+    for (const Field &f : fields) {
+        const SchemaColumn *c = table.column(f.name);
+        names.append(c->name);
+        types.append(c->sqlType);
+    }
+    QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + table.name;
+    if (!whereSql.isEmpty())
+        sql += QStringLiteral(" WHERE ") + whereSql;
+    if (!orderBy.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + orderBy;
+    Transaction tx(*this, Transaction::Read, source);
+    Recordset rs = fetch(exec(sql, values, source), fields, types);
+    tx.commit();
+    return rs;
+}
+
+Database::Transaction::Transaction(Database &db, Kind kind, const QString &source)
+    : m_db(db), m_source(source)
+{
+    m_outer = db.m_depth == 0;
+    if (m_outer) {
+        if (db.dialect() == SqlDialect::PostgreSQL) {
+            db.execControl(kind == Read ? QStringLiteral("START TRANSACTION READ ONLY")
+                                        : QStringLiteral("START TRANSACTION"),
+                           source);
+        } else {
+            db.execControl(kind == Read ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), source);
+            if (kind == Read)
+                db.execControl(QStringLiteral("PRAGMA query_only = 1"), source);
+        }
+        m_kind = kind;
+    }
+    ++db.m_depth;
+}
+
+Database::Transaction::~Transaction()
+{
+    --m_db.m_depth;
+    if (!m_outer || m_done)
+        return;
+    try {
+        for (auto &q : m_db.m_statements)
+            q.finish();
+        if (m_db.dialect() == SqlDialect::SQLite && m_kind == Read)
+            m_db.execControl(QStringLiteral("PRAGMA query_only = 0"), m_source);
+        m_db.execControl(QStringLiteral("ROLLBACK"), m_source);
+    } catch (const ZrError &) {
+        // Nothing more can be done for a transaction the database already dropped.
+    }
+}
+
+void Database::Transaction::commit()
+{
+    if (!m_outer || m_done)
+        return;
+    for (auto &q : m_db.m_statements)
+        q.finish();
+    if (m_db.dialect() == SqlDialect::SQLite && m_kind == Read)
+        m_db.execControl(QStringLiteral("PRAGMA query_only = 0"), m_source);
+    m_db.execControl(QStringLiteral("COMMIT"), m_source);
+    m_done = true;
+}
+
+} // namespace zr::server

@@ -1,0 +1,134 @@
+#include "studentobject.h"
+
+#include "filterparser.h"
+#include "requirementstore.h"
+#include "servererrors.h"
+#include "common/zrerror.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlQuery>
+
+namespace zr::server {
+
+namespace {
+
+// The exception rows of one object, context and key; a null object id
+// matches rows stored without one.
+QString exceptionKey(const QVariant &objectId, QVariantList &values, qint32 kind, qint32 context, qint32 extraKey)
+{
+    values << kind << context << extraKey;
+    if (objectId.isNull() || objectId.toString().isEmpty())
+        return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID IS NULL");
+    values << objectId.toLongLong();
+    return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID = ?");
+}
+
+} // namespace
+
+Recordset StudentObject::LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
+                                              qint32 extraKey)
+{
+    const QString source = QStringLiteral("cStudent.LoadExcludedStudents");
+    const SchemaTable &view = m_db->knownTable(QStringLiteral("v_students"), source);
+    QVariantList values;
+    const QString key = exceptionKey(objectId, values, objectKind, context, extraKey);
+    return m_db->select(view, {},
+                        QStringLiteral("student_ID IN (SELECT student_ID FROM QEMExcludedStudents WHERE ") + key
+                            + QLatin1Char(')'),
+                        values, QStringLiteral("lastname, firstname, student_ID"), source);
+}
+
+QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QString &studentIds,
+                                            const QVariant &objectId, qint32 objectKind, qint32 context,
+                                            qint32 extraKey, qint32 mode)
+{
+    const QString source = QStringLiteral("cStudent.SaveExcludedStudent");
+    if (mode != 0 && mode != 1)
+        throw ZrError(ErrBadArgument, source, QStringLiteral("Mode %1 is neither 0 (add) nor 1 (remove).").arg(mode));
+    QList<qlonglong> ids;
+    for (const QString &part : studentIds.split(QLatin1Char(','), Qt::KeepEmptyParts)) {
+        bool ok = false;
+        const qlonglong id = part.trimmed().toLongLong(&ok);
+        if (!ok || id <= 0)
+            throw ZrError(ErrBadArgument, source,
+                          QStringLiteral("\"%1\" is not a list of student ids.").arg(studentIds));
+        if (!ids.contains(id))
+            ids.append(id);
+    }
+    QVariantList keyValues;
+    const QString key = exceptionKey(objectId, keyValues, objectKind, context, extraKey);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    int changed = 0;
+    Database::Transaction tx(*m_db, Database::Transaction::Write, source);
+    QSqlQuery &m = m_db->exec(QStringLiteral("SELECT MAX(exID) FROM QEMExcludedStudents"), {}, source);
+    qlonglong next = (m.next() ? m.value(0).toLongLong() : 0) + 1;
+    m.finish();
+    for (const qlonglong id : ids) {
+        if (mode == 1) {
+            QSqlQuery &q = m_db->exec(QStringLiteral("DELETE FROM QEMExcludedStudents WHERE student_ID = ? AND ") + key,
+                                      QVariantList{id} + keyValues, source);
+            changed += q.numRowsAffected();
+            continue;
+        }
+        QSqlQuery &q = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM QEMExcludedStudents WHERE student_ID = ? AND ")
+                                      + key,
+                                  QVariantList{id} + keyValues, source);
+        const bool exists = q.next() && q.value(0).toInt() > 0;
+        q.finish();
+        if (exists)
+            continue;
+        QSqlQuery &s = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE student_ID = ?"), {id}, source);
+        const bool known = s.next() && s.value(0).toInt() > 0;
+        s.finish();
+        if (!known)
+            throw ZrError(ErrNotFound, source, QStringLiteral("Student %1 does not exist.").arg(id));
+        m_db->exec(QStringLiteral("INSERT INTO QEMExcludedStudents (exID, student_ID, objID, conobject, contypeID, "
+                                  "extrakey, sessionID, ModifiedDate) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {next++, id, objectId.isNull() || objectId.toString().isEmpty() ? QVariant() : objectId.toLongLong(),
+                    objectKind, context, extraKey, sessionID, stamp},
+                   source);
+        ++changed;
+    }
+    tx.commit();
+    return changed;
+}
+
+Recordset StudentObject::LoadStudents(const QString &filter)
+{
+    const QString source = QStringLiteral("cStudent.LoadStudents");
+    const SchemaTable &view = m_db->knownTable(QStringLiteral("v_students"), source);
+    const BoundFilter where = parseFilter(filter, view, m_db->dialect(), source);
+    return m_db->select(view, {}, where.sql, where.values, QStringLiteral("lastname, firstname, student_ID"), source);
+}
+
+Recordset StudentObject::LoadStudConstraints(const QString &sessionID, qint32 studentId)
+{
+    Q_UNUSED(sessionID);
+    return RequirementStore(*m_db).loadObject(8, studentId, QVariant(), QStringLiteral("cStudent.LoadStudConstraints"));
+}
+
+QVariant StudentObject::SaveStudConstraints(const QString &sessionID, Recordset &editSet)
+{
+    const QString source = QStringLiteral("cStudent.SaveStudConstraints");
+    if (editSet.isNull() || !editSet.hasField(u"student_ID"))
+        throw ZrError(ErrBadArgument, source, QStringLiteral("The recordset is not a student's requirement set."));
+    Recordset parent = editSet.clone();
+    parent.moveFirst();
+    if (parent.eof() || parent.value(u"student_ID").isNull())
+        throw ZrError(ErrBadArgument, source, QStringLiteral("The recordset names no student."));
+    const qint32 studentId = parent.value(u"student_ID").toInt();
+    RequirementStore(*m_db).save(editSet, source, [&] {
+        QSqlQuery &q = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM QEMStudRegulation WHERE student_ID = ?"),
+                                  {studentId}, source);
+        const bool exists = q.next() && q.value(0).toInt() > 0;
+        q.finish();
+        if (!exists)
+            m_db->exec(QStringLiteral("INSERT INTO QEMStudRegulation (student_ID, regdate, sessionID) VALUES (?, ?, ?)"),
+                       {studentId, QDate::currentDate().toString(Qt::ISODate), sessionID}, source);
+    });
+    editSet = LoadStudConstraints(sessionID, studentId);
+    return QVariant();
+}
+
+} // namespace zr::server

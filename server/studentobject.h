@@ -1,0 +1,22 @@
+#pragma once
+
+#include "qemobject.h"
+#include "common/serverobjects.h"
+
+namespace zr::server {
+
+/// cStudent over the reference database.
+class StudentObject : public cStudent, private QemObject
+{
+public:
+    explicit StudentObject(std::shared_ptr<Database> db) : QemObject(std::move(db)) {}
+    Recordset LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
+                                   qint32 extraKey) override;
+    QVariant SaveExcludedStudent(const QString &sessionID, const QString &studentIds, const QVariant &objectId,
+                                 qint32 objectKind, qint32 context, qint32 extraKey, qint32 mode) override;
+    Recordset LoadStudents(const QString &filter) override;
+    Recordset LoadStudConstraints(const QString &sessionID, qint32 studentId) override;
+    QVariant SaveStudConstraints(const QString &sessionID, Recordset &editSet) override;
+};
+
+} // namespace zr::server

@@ -27,7 +27,8 @@ struct FoldEqual
 {
     bool operator()(QStringView a, QStringView b) const noexcept
     {
-        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+        // Callers mostly spell names as declared: try the exact match first.
+        return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
     }
     bool operator()(const QString &a, const QString &b) const noexcept
     {

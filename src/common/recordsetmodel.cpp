@@ -2,9 +2,7 @@
 
 #include "common/zrerror.h"
 
-#include <QDate>
-#include <QDateTime>
-#include <QLocale>
+#include <QHash>
 
 namespace zr {
 
@@ -17,6 +15,7 @@ public:
     int checkFieldIndex = -1;
     bool editable = false;
     std::vector<int> columns;   // field index per column; chapters are not shown
+    QHash<int, ColumnValueList> valueLists;   // by column
     int rows = 0;
 
     void load()
@@ -69,6 +68,16 @@ void RecordsetModel::setCheckField(const QString &fieldName)
 }
 
 QString RecordsetModel::checkField() const { return d->checkName; }
+
+void RecordsetModel::setColumnValueList(int column, const ColumnValueList &values)
+{
+    if (values.size() == 0)
+        d->valueLists.remove(column);
+    else
+        d->valueLists.insert(column, values);
+    if (column >= 0 && column < int(d->columns.size()) && d->rows > 0)
+        Q_EMIT dataChanged(index(0, column), index(d->rows - 1, column), {Qt::DisplayRole});
+}
 
 bool RecordsetModel::isEditable() const { return d->editable; }
 
@@ -145,7 +154,16 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole: {
         if (field == d->checkFieldIndex && role == Qt::DisplayRole)
             return QVariant();
-        return d->rs.valueAt(index.row(), field);
+        const QVariant v = d->rs.valueAt(index.row(), field);
+        if (role == Qt::DisplayRole && !v.isNull()) {
+            const auto list = d->valueLists.constFind(index.column());
+            if (list != d->valueLists.constEnd()) {
+                const int at = list->indexOf(v);
+                if (at >= 0)
+                    return list->texts[at];
+            }
+        }
+        return v;
     }
     case Qt::CheckStateRole:
         if (field != d->checkFieldIndex)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "zrreq_export.h"
+#include "common/columnvaluelist.h"
 #include "common/recordset.h"
 
 #include <QAbstractTableModel>
@@ -49,6 +50,11 @@ public:
     void setCheckField(const QString &fieldName);
     /// The check box field, or empty.
     QString checkField() const;
+
+    /// Shows the texts of `values` instead of the stored ids in `column`
+    /// (DisplayRole; EditRole keeps the id). An id without an entry shows as
+    /// stored. An empty list turns it off.
+    void setColumnValueList(int column, const ColumnValueList &values);
 
     /// True when cells can be edited (written to the recordset); false by default.
     bool isEditable() const;

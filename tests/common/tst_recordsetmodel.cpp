@@ -40,6 +40,7 @@ private Q_SLOTS:
     void checkColumn_data();
     void checkColumn();
     void bookmarksMapToRows();
+    void valueListShowsTexts();
 };
 
 void tst_RecordsetModel::headersFromCaptionsOrNames_data()
@@ -185,6 +186,26 @@ void tst_RecordsetModel::bookmarksMapToRows()
     rs.setFilter(QStringLiteral("ID = 10"));
     model.refresh();
     QCOMPARE(model.rowOfBookmark(third), -1);
+}
+
+void tst_RecordsetModel::valueListShowsTexts()
+{
+    Recordset rs = courses();
+    RecordsetModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setRecordset(rs);
+    ColumnValueList kinds;
+    kinds.append(QStringLiteral("10"), QStringLiteral("Υποχρεωτικό"));
+    kinds.append(20, QStringLiteral("Επιλογής"));
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.setColumnValueList(0, kinds);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("Υποχρεωτικό"));
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("Επιλογής"));
+    QCOMPARE(model.data(model.index(2, 0)).toInt(), 30); // no entry: the id itself
+    QCOMPARE(model.data(model.index(0, 0), Qt::EditRole).toInt(), 10);
+    model.setColumnValueList(0, ColumnValueList());
+    QCOMPARE(model.data(model.index(0, 0)).toInt(), 10);
 }
 
 QTEST_GUILESS_MAIN(tst_RecordsetModel)

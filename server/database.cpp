@@ -179,6 +179,13 @@ void Database::execControl(const QString &sql, const QString &source)
         throw ZrError(ErrDatabase, source, QStringLiteral("%1 failed: %2").arg(sql, q.lastError().text()));
 }
 
+void Database::lockForNewIds(const QString &table, const QString &source)
+{
+    if (dialect() == SqlDialect::PostgreSQL)
+        execControl(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(knownTable(table, source).name),
+                    source);
+}
+
 void Database::initialize(bool withSample)
 {
     const QString source = QStringLiteral("zrQEMSvr.Initialize");
@@ -224,8 +231,9 @@ QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const 
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec()) {
+        // The prepared statement stays: freeing it now would fail inside
+        // PostgreSQL's aborted transaction.
         const QString text = q.lastError().text();
-        m_statements.erase(it);
         throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(text));
     }
     return q;

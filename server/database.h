@@ -56,6 +56,13 @@ public:
     /// Runs one statement with bound values; prepared statements are reused.
     /// Throws ErrDatabase with `source` on failure.
     QSqlQuery &exec(const QString &sql, const QVariantList &values, const QString &source);
+    /// Runs one statement without parameters and without preparing it
+    /// (transaction control, locks, DDL).
+    void execControl(const QString &sql, const QString &source);
+    /// Locks `table` against other writers until the transaction ends, so
+    /// that new ids can be handed out from MAX(id) (SQLite's writer lock does
+    /// that already).
+    void lockForNewIds(const QString &table, const QString &source);
     /// Runs a script of statements separated by ";" (quotes and comments respected).
     void runScript(const QString &script, const QString &source);
 
@@ -91,7 +98,6 @@ public:
 
 private:
     Database(const QString &serverName, const QString &connectionName, SqlDialect dialect);
-    void execControl(const QString &sql, const QString &source);
 
     QString m_serverName;
     QString m_connectionName;

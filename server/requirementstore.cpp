@@ -232,8 +232,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 
     Database::Transaction tx(m_db, Database::Transaction::Write, source);
-    if (m_db.dialect() == SqlDialect::PostgreSQL)
-        m_db.exec(QStringLiteral("LOCK TABLE QEMObjectConstraint IN SHARE ROW EXCLUSIVE MODE"), {}, source);
+    m_db.lockForNewIds(kChapter, source);
     qlonglong next = firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
                          .toLongLong() + 1;
 

@@ -61,6 +61,7 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     int changed = 0;
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
+    m_db->lockForNewIds(QStringLiteral("QEMExcludedStudents"), source);
     QSqlQuery &m = m_db->exec(QStringLiteral("SELECT MAX(exID) FROM QEMExcludedStudents"), {}, source);
     qlonglong next = (m.next() ? m.value(0).toLongLong() : 0) + 1;
     m.finish();

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Runs a command against a throw-away PostgreSQL cluster and removes the cluster afterwards.
+#   tests/pg/with-postgres.sh <command> [args...]
+# The command finds the database in ZRREQ_TEST_PG (postgresql://zrtest@127.0.0.1:<port>/zrtest).
+# The cluster lives in a temporary folder, listens on a free port of 127.0.0.1 only, trusts local
+# connections and runs as an unprivileged user (nobody when started by root). Without the server
+# binaries the command runs alone and its PostgreSQL cases skip.
+set -euo pipefail
+
+bindir=${PG_BINDIR:-}
+if [ -z "$bindir" ]; then
+    bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+fi
+if [ -z "$bindir" ] || [ ! -x "$bindir/initdb" ]; then
+    echo "with-postgres: no PostgreSQL server binaries; running without PostgreSQL" >&2
+    exec "$@"
+fi
+
+as_owner=()
+if [ "$(id -u)" -eq 0 ]; then
+    as_owner=(runuser -u "${ZR_PG_USER:-nobody}" --)
+fi
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/zrpg.XXXXXX")
+chmod 755 "$dir"
+if [ ${#as_owner[@]} -gt 0 ]; then
+    chown "${ZR_PG_USER:-nobody}" "$dir"
+fi
+
+cleanup() {
+    "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+    rm -rf "$dir"
+}
+trap cleanup EXIT INT TERM
+
+port=
+for _ in $(seq 1 50); do
+    candidate=$(( 20000 + RANDOM % 40000 ))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+done
+[ -n "$port" ] || { echo "with-postgres: no free port" >&2; exit 1; }
+
+origin=$PWD
+cd "$dir"
+"${as_owner[@]}" "$bindir/initdb" -D "$dir/data" -U zrtest --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \
+    || { cat "$dir/initdb.log" >&2; exit 1; }
+"${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off" start >/dev/null \
+    || { cat "$dir/server.log" >&2; exit 1; }
+"$bindir/createdb" -h 127.0.0.1 -p "$port" -U zrtest zrtest
+
+cd "$origin"
+export ZRREQ_TEST_PG="postgresql://zrtest@127.0.0.1:$port/zrtest"
+status=0
+"$@" || status=$?
+exit $status

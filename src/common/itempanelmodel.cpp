@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcItemPanel, "zr.itempanel")
@@ -81,6 +82,101 @@ constexpr size_t ChoiceScanLimit = 24;
 // Items live in fixed chunks that a cleared panel keeps, as a cleared vector keeps
 // its capacity: rebuilding a large list then reuses memory instead of faulting in
 // fresh pages for tens of thousands of small allocations.
+// The panel's key index: open addressing with linear probing over (hash, item)
+// slots. Compared with a QHash<QString, ...> it stores no copy of the key, makes no
+// allocation per insert and keeps its table when emptied, which is what a list
+// rebuilt from scratch on every load needs.
+class KeyIndex
+{
+public:
+    static size_t hashOf(const QString &key) { return qHash(key, 0); }
+
+    PanelItem *find(const QString &key, size_t hash) const
+    {
+        if (m_slots.empty())
+            return nullptr;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot &slot = m_slots[i];
+            if (!slot.item)
+                return nullptr;
+            if (slot.hash == hash && slot.item->key == key)
+                return slot.item;
+        }
+    }
+
+    /// Adds an item whose key is known to be absent.
+    void insertNew(PanelItem *item, size_t hash)
+    {
+        if ((m_count + 1) * 2 > m_slots.size())
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t i = hash & mask;
+        while (m_slots[i].item)
+            i = (i + 1) & mask;
+        m_slots[i] = Slot{hash, item};
+        ++m_count;
+    }
+
+    void remove(const QString &key)
+    {
+        if (m_slots.empty())
+            return;
+        const size_t hash = hashOf(key);
+        const size_t mask = m_slots.size() - 1;
+        size_t i = hash & mask;
+        while (m_slots[i].item && !(m_slots[i].hash == hash && m_slots[i].item->key == key))
+            i = (i + 1) & mask;
+        if (!m_slots[i].item)
+            return;
+        // Backward-shift deletion keeps every probe chain unbroken without tombstones.
+        for (size_t j = (i + 1) & mask; m_slots[j].item; j = (j + 1) & mask) {
+            const size_t home = m_slots[j].hash & mask;
+            const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+            if (!between) {
+                m_slots[i] = m_slots[j];
+                i = j;
+            }
+        }
+        m_slots[i] = Slot{};
+        --m_count;
+    }
+
+    /// Empties the index; the table keeps its size.
+    void clear()
+    {
+        std::fill(m_slots.begin(), m_slots.end(), Slot{});
+        m_count = 0;
+    }
+
+    size_t size() const { return m_count; }
+
+private:
+    struct Slot
+    {
+        size_t hash = 0;
+        PanelItem *item = nullptr;
+    };
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(64, m_slots.size() * 2));
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot &slot : old) {
+            if (!slot.item)
+                continue;
+            size_t i = slot.hash & mask;
+            while (m_slots[i].item)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots; // size is zero or a power of two, at most half full
+    size_t m_count = 0;
+};
+
 class ItemPool
 {
 public:
@@ -102,6 +198,17 @@ public:
     {
         item->reset();
         m_free.push_back(item);
+    }
+
+    /// Every item in use, in memory order; released slots (no parent) are skipped.
+    template<typename Fn>
+    void forEachItem(Fn fn)
+    {
+        for (size_t i = 0; i < m_used; ++i) {
+            PanelItem *item = &m_chunks[i / ChunkSize][i % ChunkSize];
+            if (item->parent)
+                fn(item);
+        }
     }
 
     void releaseAll()
@@ -149,7 +256,7 @@ public:
             return m_lastItem;
         if (m_lastParent && m_lastParent->key == key)
             return m_lastParent;
-        PanelItem *item = m_byKey.value(key, nullptr);
+        PanelItem *item = m_index.find(key, KeyIndex::hashOf(key));
         if (item)
             m_lastItem = item;
         return item;
@@ -216,7 +323,7 @@ public:
             m_selected = nullptr;
         if (item->parent && item->parent->holdsChoices())
             return; // choices are found through their row
-        m_byKey.remove(item->key);
+        m_index.remove(item->key);
         --m_itemCount;
         for (PanelItem *child : item->children)
             unregister(child);
@@ -251,7 +358,7 @@ public:
 
     ItemPanelModel *const q;
     PanelItem m_root;
-    QHash<QString, PanelItem *> m_byKey;
+    KeyIndex m_index;
     QHash<int, Kind> m_styleKinds;
     PanelItem *m_selected = nullptr;
     mutable PanelItem *m_lastItem = nullptr;
@@ -298,9 +405,8 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
         qCWarning(lcItemPanel) << "addItem: empty key";
         return false;
     }
-    // One hash operation for both the uniqueness check and the insert.
-    PanelItem *&slot = d->m_byKey[key];
-    if (slot) {
+    const size_t hash = KeyIndex::hashOf(key);
+    if (d->m_index.find(key, hash)) {
         qCWarning(lcItemPanel) << "addItem: key already used" << key;
         return false;
     }
@@ -310,7 +416,7 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
     item->style = style;
     item->kind = kindOfStyle(style);
     item->parent = parent;
-    slot = item;
+    d->m_index.insertNew(item, hash);
 
     const int size = int(parent->children.size());
     const int at = (row < 0 || row > size) ? size : row;
@@ -427,10 +533,7 @@ void ItemPanelModel::clear()
         beginResetModel();
     d->m_root.children.clear();
     d->m_pool.releaseAll();
-    // Keep the table's size: the next build of a list this large needs no rehashing.
-    const qsizetype capacity = d->m_byKey.capacity();
-    d->m_byKey.clear();
-    d->m_byKey.reserve(capacity);
+    d->m_index.clear();
     d->m_selected = nullptr;
     d->m_lastItem = nullptr;
     d->m_lastParent = nullptr;
@@ -478,7 +581,7 @@ bool ItemPanelModel::isEnabled() const
 
 bool ItemPanelModel::contains(const QString &key) const
 {
-    return d->m_byKey.contains(key);
+    return d->find(key) != nullptr;
 }
 
 QModelIndex ItemPanelModel::indexOf(const QString &key, int column) const
@@ -705,8 +808,8 @@ void ItemPanelModel::setAllItemsEnabled(bool enabled)
 {
     if (d->m_redraw)
         beginResetModel();
-    for (PanelItem *item : std::as_const(d->m_byKey))
-        item->enabled = enabled;
+    // In memory order rather than by key: a sequential walk; choices ignore the flag.
+    d->m_pool.forEachItem([enabled](PanelItem *item) { item->enabled = enabled; });
     if (d->m_redraw)
         endResetModel();
 }
@@ -751,10 +854,11 @@ bool ItemPanelModel::setExpanded(const QString &key, bool expanded)
 
 void ItemPanelModel::setAllExpanded(bool expanded)
 {
-    for (PanelItem *item : std::as_const(d->m_byKey)) {
+    // In memory order rather than by key: a sequential walk; choices have no sub-items.
+    d->m_pool.forEachItem([expanded](PanelItem *item) {
         if (!item->children.empty() && !item->holdsChoices())
             item->expanded = expanded;
-    }
+    });
     // One signal: a view expands everything at once far faster than item by item.
     if (d->m_redraw)
         emit expandedChanged(QString(), expanded);

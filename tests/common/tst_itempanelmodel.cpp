@@ -113,6 +113,42 @@ private Q_SLOTS:
         QVERIFY(!m_model->contains("I-2"));
     }
 
+    void lookUpSurvivesManyRemovals_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::newRow("every second") << 2;
+        QTest::newRow("every third") << 3;
+        QTest::newRow("every seventh") << 7;
+    }
+    void lookUpSurvivesManyRemovals()
+    {
+        // Enough keys to grow the index several times, removed in an order that
+        // breaks up probe chains; every survivor must still be found.
+        QFETCH(int, step);
+        constexpr int Count = 3000;
+        m_model->setRedraw(false);
+        for (int i = 0; i < Count; ++i)
+            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(i), QString::number(i), Style::Entry));
+        for (int i = Count - 1; i >= 0; i -= step)
+            QVERIFY(m_model->removeItem(QStringLiteral("I-%1,conoptval1").arg(i)));
+        for (int i = 0; i < Count; i += 2 * step)
+            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(Count - 1 - i), "again", Style::Entry));
+        m_model->setRedraw(true);
+        int found = 0;
+        for (int i = 0; i < Count; ++i) {
+            const QString key = QStringLiteral("I-%1,conoptval1").arg(i);
+            const bool removed = (Count - 1 - i) % step == 0;
+            const bool readded = removed && (Count - 1 - i) % (2 * step) == 0;
+            QCOMPARE(m_model->contains(key), !removed || readded);
+            if (m_model->contains(key)) {
+                ++found;
+                QCOMPARE(m_model->caption(key), readded ? QStringLiteral("again") : QString::number(i));
+            }
+        }
+        QCOMPARE(m_model->itemCount(), found);
+        QCOMPARE(m_model->rowCount(), found);
+    }
+
     void addsAtPosition_data()
     {
         QTest::addColumn<int>("row");

@@ -1,0 +1,486 @@
+#include "search/frmselfromlist.h"
+
+#include "common/errorlog.h"
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+#include "common/recordsetmodel.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "search/selectlistproxy.h"
+#include "search/zrsearchx.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace zr {
+
+namespace {
+
+const QString ProgrammeCourses = QStringLiteral("QEMDepProgramCourses");
+
+// Restores the pointer however a search ends.
+struct WaitCursor
+{
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor()
+    {
+        if (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+    }
+    Q_DISABLE_COPY(WaitCursor)
+};
+
+} // namespace
+
+class frmSelFromListPrivate
+{
+public:
+    explicit frmSelFromListPrivate(frmSelFromList *q) : q(q) {}
+
+    void buildUi();
+    void setCaptions();
+    void applyLayout();
+    void applyValueLists();
+    void updateStatus();
+    void setSearchShown(bool shown);
+    QString recordText(int row) const;
+
+    frmSelFromList *const q;
+    SelectRsOptions m_options;
+    Recordset m_list;
+    bool m_cancelled = true;
+    QString m_lastWhere;
+    bool m_searched = false;
+
+    QLabel *m_title = nullptr;
+    QToolBar *m_toolbar = nullptr;
+    QAction *m_findAction = nullptr;
+    QAction *m_refreshAction = nullptr;
+    QSplitter *m_splitter = nullptr;
+    zrSearchX *m_search = nullptr;
+    QTableView *m_view = nullptr;
+    RecordsetModel *m_model = nullptr;
+    SelectListProxy *m_proxy = nullptr;
+    QLabel *m_status = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+};
+
+void frmSelFromListPrivate::buildUi()
+{
+    auto *layout = new QVBoxLayout(q);
+
+    m_title = new QLabel(q);
+    m_title->setObjectName(QStringLiteral("smTitle"));
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+    layout->addWidget(m_title);
+
+    m_toolbar = new QToolBar(q);
+    m_toolbar->setObjectName(QStringLiteral("smuToolbar"));
+    m_findAction = m_toolbar->addAction(QString());
+    m_findAction->setObjectName(QStringLiteral("find"));
+    m_findAction->setCheckable(true);
+    m_findAction->setChecked(true);
+    m_refreshAction = m_toolbar->addAction(QString());
+    m_refreshAction->setObjectName(QStringLiteral("refresh"));
+    m_refreshAction->setShortcut(QKeySequence(Qt::Key_F5));
+    layout->addWidget(m_toolbar);
+
+    m_splitter = new QSplitter(Qt::Horizontal, q);
+    m_splitter->setObjectName(QStringLiteral("SSSplitter1"));
+    m_search = new zrSearchX(m_splitter);
+    m_search->setObjectName(QStringLiteral("zrSearch1"));
+    m_splitter->addWidget(m_search);
+
+    m_view = new QTableView(m_splitter);
+    m_view->setObjectName(QStringLiteral("zrSelectList1"));
+    m_view->setAccessibleName(QStringLiteral("zrSelectList1"));
+    m_model = new RecordsetModel(q);
+    m_proxy = new SelectListProxy(q);
+    m_proxy->setSourceModel(m_model);
+    m_view->setModel(m_proxy);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setAlternatingRowColors(true);
+    m_view->setWordWrap(false);
+    // Fixed row heights keep tens of thousands of rows cheap to lay out.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    m_view->verticalHeader()->hide();
+    m_view->horizontalHeader()->setStretchLastSection(true);
+    m_view->horizontalHeader()->setSectionsMovable(true);
+    m_splitter->addWidget(m_view);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({320, 680});
+    layout->addWidget(m_splitter, 1);
+
+    m_status = new QLabel(q);
+    m_status->setObjectName(QStringLiteral("smStatus"));
+    layout->addWidget(m_status);
+
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, q);
+    m_buttons->setObjectName(QStringLiteral("buttons"));
+    m_buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
+    m_buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
+    layout->addWidget(m_buttons);
+
+    QObject::connect(m_buttons, &QDialogButtonBox::accepted, q, &QDialog::accept);
+    QObject::connect(m_buttons, &QDialogButtonBox::rejected, q, &QDialog::reject);
+    QObject::connect(m_findAction, &QAction::toggled, q, [this](bool on) { setSearchShown(on); });
+    QObject::connect(m_refreshAction, &QAction::triggered, q, [this] {
+        if (m_searched)
+            q->search(m_lastWhere);
+    });
+    QObject::connect(m_search, &zrSearchX::Search, q, [this](QString &where) { q->search(where); });
+    QObject::connect(m_search, &zrSearchX::ListSourceRequest, q, &frmSelFromList::ListSourceRequest);
+    QObject::connect(m_view, &QAbstractItemView::doubleClicked, q, [this](const QModelIndex &index) {
+        if (!m_options.multiSelect && index.isValid())
+            q->accept();
+    });
+    q->resize(900, 560);
+}
+
+void frmSelFromListPrivate::setCaptions()
+{
+    m_findAction->setText(GetLangString(20531));
+    m_refreshAction->setText(GetLangString(20529));
+    m_buttons->button(QDialogButtonBox::Ok)->setText(GetLangString(20525));
+    m_buttons->button(QDialogButtonBox::Cancel)->setText(GetLangString(20092));
+    m_title->setText(m_options.title);
+    q->setWindowTitle(m_options.title.isEmpty() ? ApplicationTitle() : m_options.title);
+    applyLayout();
+    updateStatus();
+}
+
+// Headings, order and visibility of the columns follow the schema's layout.
+void frmSelFromListPrivate::applyLayout()
+{
+    const SchemaTable *table = m_options.schema ? m_options.schema->table(m_options.tableName) : nullptr;
+    const int columns = m_proxy->columnCount();
+    QHeaderView *header = m_view->horizontalHeader();
+    const QList<SchemaColumn> layout = table ? table->layout(m_options.layoutName) : QList<SchemaColumn>();
+    int checkColumn = -1;
+    if (!layout.isEmpty() && !m_list.isNull()) {
+        for (int c = 0; c < columns; ++c)
+            m_view->setColumnHidden(c, true);
+        int visual = 0;
+        for (const SchemaColumn &column : layout) {
+            const int logical = m_model->columnOfField(column.name);
+            if (logical < 0)
+                continue;
+            m_view->setColumnHidden(logical, false);
+            header->moveSection(header->visualIndex(logical), visual++);
+            if (checkColumn < 0)
+                checkColumn = logical;
+        }
+    } else {
+        for (int c = 0; c < columns; ++c)
+            m_view->setColumnHidden(c, false);
+        checkColumn = columns > 0 ? header->logicalIndex(0) : -1;
+    }
+    if (table && !m_list.isNull()) {
+        for (int c = 0; c < columns; ++c) {
+            const int field = m_model->fieldOfColumn(c);
+            if (const SchemaColumn *column = field < 0 ? nullptr : table->column(m_list.field(field).name))
+                m_proxy->setHeader(c, column->caption());
+        }
+    }
+    m_proxy->setCheckColumn(m_options.multiSelect ? checkColumn : -1);
+}
+
+// Codes in the list show their texts: the course kinds of programme courses,
+// literal lists of the schema, and lists the caller supplies.
+void frmSelFromListPrivate::applyValueLists()
+{
+    m_proxy->clearValueLists();
+    const SchemaTable *table = m_options.schema ? m_options.schema->table(m_options.tableName) : nullptr;
+    if (m_list.isNull())
+        return;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int field = m_model->fieldOfColumn(c);
+        if (field < 0)
+            continue;
+        const QString name = m_list.field(field).name;
+        if (m_options.tableName.compare(ProgrammeCourses, Qt::CaseInsensitive) == 0
+            && name.compare(QLatin1String("coursetype"), Qt::CaseInsensitive) == 0) {
+            m_proxy->setValueList(c,
+                                  {{QStringLiteral("1"), GetLangString(20568)},
+                                   {QStringLiteral("2"), GetLangString(20569)},
+                                   {QStringLiteral("4"), GetLangString(20570)},
+                                   {QStringLiteral("8"), GetLangString(20571)}},
+                                  true);
+            continue;
+        }
+        const SchemaColumn *column = table ? table->column(name) : nullptr;
+        if (!column || column->listSource.isEmpty())
+            continue;
+        const QString source = column->listSource.trimmed();
+        QHash<QString, QString> texts;
+        if (source.startsWith(QLatin1String("TEXT:"), Qt::CaseInsensitive)) {
+            const QStringList parts = source.mid(5).split(QLatin1Char(';'));
+            for (int i = 0; i + 1 < parts.size(); i += 2)
+                texts.insert(parts.at(i).trimmed(), parts.at(i + 1));
+        } else {
+            const bool isQuery = source.left(5).toUpper() == QLatin1String("SELEC");
+            bool cancel = false;
+            Recordset answer;
+            emit q->ListSourceRequest(cancel, isQuery ? source : source.mid(10), answer, isQuery);
+            if (cancel || answer.isNull() || answer.fieldCount() == 0)
+                continue;
+            int id = answer.fieldIndex(u"ID");
+            int text = answer.fieldIndex(u"descr");
+            if (id < 0 || text < 0) {
+                id = 0;
+                text = answer.fieldCount() > 1 ? 1 : 0;
+            }
+            for (int row = 0; row < answer.recordCount(); ++row)
+                texts.insert(answer.valueAt(row, id).toString().trimmed(), answer.valueAt(row, text).toString());
+        }
+        m_proxy->setValueList(c, texts, column->type == FieldBitMask);
+    }
+}
+
+void frmSelFromListPrivate::updateStatus()
+{
+    const int count = m_list.isNull() ? 0 : m_list.recordCount();
+    if (count == 0)
+        m_status->setText(GetLangString(20572));
+    else if (count == 1)
+        m_status->setText(GetLangString(20573));
+    else
+        m_status->setText(ReplaceParams(GetLangString(20574), {QString::number(count)}));
+}
+
+void frmSelFromListPrivate::setSearchShown(bool shown)
+{
+    m_search->setVisible(shown);
+    if (m_findAction->isChecked() != shown)
+        m_findAction->setChecked(shown);
+}
+
+QString frmSelFromListPrivate::recordText(int row) const
+{
+    const QString pattern = m_options.displayTemplate.isEmpty()
+        ? (m_options.displayField.isEmpty() ? QString() : QLatin1Char('%') + m_options.displayField + QLatin1Char('%'))
+        : m_options.displayTemplate;
+    static const QRegularExpression field(QStringLiteral("%([A-Za-z_][A-Za-z0-9_]*)%"));
+    QString text;
+    qsizetype last = 0;
+    for (auto it = field.globalMatch(pattern); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        text += pattern.mid(last, match.capturedStart() - last);
+        const int index = m_list.fieldIndex(match.capturedView(1));
+        text += index >= 0 ? m_list.valueAt(row, index).toString() : match.captured(0);
+        last = match.capturedEnd();
+    }
+    return text + pattern.mid(last);
+}
+
+// --- frmSelFromList ---------------------------------------------------------
+
+frmSelFromList::frmSelFromList(QWidget *parent) : QDialog(parent), d(std::make_unique<frmSelFromListPrivate>(this))
+{
+    setObjectName(QStringLiteral("frmSelFromList"));
+    d->buildUi();
+    d->setCaptions();
+}
+
+frmSelFromList::~frmSelFromList() = default;
+
+void frmSelFromList::setup(const SelectRsOptions &options)
+{
+    d->m_options = options;
+    d->m_cancelled = true;
+    d->m_searched = false;
+    d->m_lastWhere.clear();
+    if (options.owner) {
+        setParent(options.owner, windowFlags() | Qt::Dialog);
+        setWindowModality(Qt::WindowModal);
+    }
+    if (options.schema) {
+        d->m_search->Init(options.schema, options.tableName, zrSearchX::SimpleView, true);
+        d->setSearchShown(options.showSearch);
+    } else {
+        d->setSearchShown(false);
+    }
+    d->m_findAction->setEnabled(options.schema != nullptr);
+    d->m_view->setSelectionMode(options.multiSelect ? QAbstractItemView::ExtendedSelection
+                                                    : QAbstractItemView::SingleSelection);
+
+    QSet<QString> current;
+    for (const QString &id : options.currentValue.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!id.trimmed().isEmpty())
+            current.insert(id.trimmed());
+    }
+    d->m_proxy->setCheckedIds(current);
+    setList(options.list);
+    if (options.searchOnOpen)
+        search(QString());
+    if (!options.multiSelect) {
+        // The current value is the selected row.
+        for (int row = 0; row < d->m_proxy->rowCount(); ++row) {
+            if (current.contains(d->m_proxy->idAt(row))) {
+                setChosen(row, true);
+                break;
+            }
+        }
+    }
+    d->setCaptions();
+}
+
+SelectRsResult frmSelFromList::Select_Rs(const SelectRsOptions &options)
+{
+    setup(options);
+    exec();
+    SelectRsResult result = outcome();
+    setList(Recordset()); // the list lets go of the caller's rows
+    return result;
+}
+
+SelectRsResult frmSelFromList::outcome() const
+{
+    SelectRsResult result;
+    result.cancelled = d->m_cancelled;
+    result.searchShown = d->m_findAction->isChecked();
+    if (d->m_cancelled || d->m_list.isNull())
+        return result;
+    QList<Recordset::Bookmark> chosen;
+    QStringList keys;
+    const int idField = d->m_list.fieldIndex(d->m_options.idField);
+    const int rows = d->m_list.recordCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!isChosen(row))
+            continue;
+        chosen << d->m_list.bookmarkAt(row);
+        if (idField >= 0)
+            keys << d->m_list.valueAt(row, idField).toString();
+        result.texts << d->recordText(row);
+    }
+    if (chosen.isEmpty())
+        return result;
+    result.records = d->m_list.clone();
+    result.records.setFilter(chosen);
+    result.keysText = keys.join(d->m_options.keySeparator);
+    return result;
+}
+
+void frmSelFromList::FrmFont(const QString &name, double size)
+{
+    QFont font = this->font();
+    if (!name.isEmpty())
+        font.setFamily(name);
+    if (size > 0)
+        font.setPointSizeF(size);
+    setFont(font);
+}
+
+QString frmSelFromList::combinedFilter(const QString &whereStatement) const
+{
+    const QString base = d->m_options.baseFilter.trimmed();
+    const QString where = whereStatement.trimmed();
+    if (base.isEmpty())
+        return where;
+    if (where.isEmpty())
+        return base;
+    return base + QStringLiteral(" AND (") + where + QLatin1Char(')');
+}
+
+void frmSelFromList::search(const QString &whereStatement)
+{
+    d->m_lastWhere = whereStatement;
+    d->m_searched = true;
+    const QString filter = combinedFilter(whereStatement);
+    try {
+        Recordset answer;
+        {
+            WaitCursor wait;
+            emit DataRequest(d->m_options.requestName, filter, answer);
+        }
+        setList(answer);
+    } catch (const ZrError &error) {
+        // The list keeps what it showed; the user may correct the criteria.
+        RecordError(error);
+        ShowErrorMessage(LastError().description, this);
+    }
+}
+
+Recordset frmSelFromList::list() const
+{
+    return d->m_list;
+}
+
+void frmSelFromList::setList(const Recordset &records)
+{
+    d->m_list = records;
+    d->m_proxy->setRecordset(records, d->m_options.idField);
+    d->m_model->setRecordset(records);
+    d->applyValueLists();
+    d->applyLayout();
+    d->updateStatus();
+}
+
+QAbstractItemModel *frmSelFromList::listModel() const
+{
+    return d->m_proxy;
+}
+
+void frmSelFromList::setChosen(int row, bool chosen)
+{
+    if (row < 0 || row >= d->m_proxy->rowCount())
+        return;
+    if (d->m_options.multiSelect) {
+        d->m_proxy->setChecked(row, chosen);
+        return;
+    }
+    QItemSelectionModel *selection = d->m_view->selectionModel();
+    const QModelIndex index = d->m_proxy->index(row, 0);
+    if (chosen) {
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        d->m_view->scrollTo(index);
+    } else {
+        selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+}
+
+bool frmSelFromList::isChosen(int row) const
+{
+    if (d->m_options.multiSelect)
+        return d->m_proxy->isChecked(row);
+    return d->m_view->selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+QString frmSelFromList::statusText() const
+{
+    return d->m_status->text();
+}
+
+zrSearchX *frmSelFromList::searchControl() const
+{
+    return d->m_search;
+}
+
+void frmSelFromList::done(int r)
+{
+    d->m_cancelled = r != QDialog::Accepted;
+    QDialog::done(r);
+}
+
+void frmSelFromList::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        d->setCaptions();
+    QDialog::changeEvent(event);
+}
+
+} // namespace zr

@@ -1,0 +1,480 @@
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/recordset.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "search/frmselfromlist.h"
+#include "search/zrsearchx.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+using namespace zr;
+
+namespace {
+
+SchemaColumn column(const QString &name, int type, const QString &caption, const QString &list = {})
+{
+    SchemaColumn c;
+    c.name = name;
+    c.captionGreek = caption;
+    c.captionEnglish = caption;
+    c.type = type;
+    c.sqlType = (type == FieldText || type == FieldListText) ? SqlType::Text : SqlType::Integer;
+    c.listSource = list;
+    return c;
+}
+
+class TestSchema : public Schema
+{
+public:
+    SchemaTable students;
+    SchemaTable courses;
+    TestSchema()
+    {
+        students.name = QStringLiteral("v_students");
+        students.keyColumn = QStringLiteral("student_ID");
+        students.whereText = QStringLiteral("statusID <> 3");
+        students.columns = {
+            column(QStringLiteral("student_ID"), FieldInteger, QStringLiteral("Κωδικός")),
+            column(QStringLiteral("spec_aem"), FieldText, QStringLiteral("Α.Μ.")),
+            column(QStringLiteral("lastname"), FieldText, QStringLiteral("Επώνυμο")),
+            column(QStringLiteral("gender"), FieldListText, QStringLiteral("Φύλο"), QStringLiteral("TEXT:Α;Άνδρας;Θ;Γυναίκα")),
+        };
+        students.columns[0].searchable = false;
+        students.layouts.insert(QStringLiteral("selectStudents"),
+                                {QStringLiteral("spec_aem"), QStringLiteral("lastname"), QStringLiteral("gender")});
+        courses.name = QStringLiteral("QEMDepProgramCourses");
+        courses.keyColumn = QStringLiteral("courseID");
+        courses.columns = {
+            column(QStringLiteral("courseID"), FieldInteger, QStringLiteral("Μάθημα")),
+            column(QStringLiteral("coursecode"), FieldText, QStringLiteral("Κωδικός μαθήματος")),
+            column(QStringLiteral("title"), FieldText, QStringLiteral("Τίτλος")),
+            column(QStringLiteral("coursetype"), FieldBitMask, QStringLiteral("Είδος μαθήματος")),
+        };
+    }
+    QString defaultTableName() const override { return students.name; }
+    QStringList tableNames() const override { return {students.name, courses.name}; }
+    const SchemaTable *table(const QString &name) const override
+    {
+        if (name.compare(students.name, Qt::CaseInsensitive) == 0)
+            return &students;
+        if (name.compare(courses.name, Qt::CaseInsensitive) == 0)
+            return &courses;
+        return nullptr;
+    }
+    SqlDialect dialect() const override { return SqlDialect::SQLite; }
+};
+
+// Students 1..count: "AEM<n>", lastname from a short cycle, alternating gender.
+Recordset students(int count)
+{
+    Recordset rs({makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("spec_aem"), adVarWChar, 20),
+                  makeField(QStringLiteral("lastname"), adVarWChar, 100), makeField(QStringLiteral("gender"), adVarWChar, 1)});
+    const QStringList names = {QStringLiteral("Παπαδόπουλος"), QStringLiteral("O'Brien"), QStringLiteral("Νικολάου")};
+    for (int i = 1; i <= count; ++i) {
+        rs.addNew();
+        rs.setValue(0, i);
+        rs.setValue(1, QStringLiteral("AEM%1").arg(i));
+        rs.setValue(2, names.at((i - 1) % names.size()));
+        rs.setValue(3, i % 2 ? QStringLiteral("Α") : QStringLiteral("Θ"));
+    }
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
+}
+
+SelectRsOptions studentOptions(const TestSchema &schema)
+{
+    SelectRsOptions options;
+    options.schema = &schema;
+    options.tableName = QStringLiteral("v_students");
+    options.layoutName = QStringLiteral("selectStudents");
+    options.idField = QStringLiteral("student_ID");
+    options.displayField = QStringLiteral("spec_aem");
+    options.requestName = QStringLiteral("students");
+    options.title = QStringLiteral("Επιλογή φοιτητών");
+    return options;
+}
+
+QString statusFor(int count)
+{
+    if (count == 0)
+        return GetLangString(20572);
+    if (count == 1)
+        return GetLangString(20573);
+    return ReplaceParams(GetLangString(20574), {QString::number(count)});
+}
+
+} // namespace
+
+class TestFrmSelFromList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InitLanguage(LangGreek); }
+
+    // The filter the caller receives: the base filter narrowed by the search pane's statement.
+    void searchAsksWithCombinedFilter_data()
+    {
+        QTest::addColumn<QString>("baseFilter");
+        QTest::addColumn<QString>("lastname");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("nothing: the table's own text") << QString() << QString() << "statusID <> 3";
+        QTest::newRow("base only") << "  progrspoud_ID=5 " << QString() << "progrspoud_ID=5 AND (statusID <> 3)";
+        QTest::newRow("criteria only") << QString() << "Pap" << "(lastname LIKE 'Pap%') AND (statusID <> 3)";
+        QTest::newRow("base and criteria")
+            << "department_ID = 'PHYS'" << "O'B"
+            << "department_ID = 'PHYS' AND ((lastname LIKE 'O''B%') AND (statusID <> 3))";
+    }
+
+    void searchAsksWithCombinedFilter()
+    {
+        QFETCH(QString, baseFilter);
+        QFETCH(QString, lastname);
+        QFETCH(QString, expected);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        QStringList requests;
+        connect(&dialog, &frmSelFromList::DataRequest, &dialog,
+                [&](const QString &name, const QString &filter, Recordset &result) {
+                    requests << name + QLatin1Char('|') + filter;
+                    result = students(3);
+                });
+        SelectRsOptions options = studentOptions(schema);
+        options.baseFilter = baseFilter;
+        dialog.setup(options);
+        zrSearchX *search = dialog.findChild<zrSearchX *>(QStringLiteral("zrSearch1"));
+        QVERIFY(search);
+        if (!lastname.isEmpty())
+            QVERIFY(search->fieldsPanel()->editValue(QStringLiteral("lastname"), lastname));
+        search->buttonsPanel()->clickItem(QStringLiteral("find"));
+        QCOMPARE(requests, QStringList{QStringLiteral("students|") + expected});
+        QCOMPARE(dialog.listModel()->rowCount(), 3);
+    }
+
+    void combinedFilterWithoutTableText_data()
+    {
+        QTest::addColumn<QString>("baseFilter");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("neither") << QString() << QString() << QString();
+        QTest::newRow("blank base, statement") << "   " << " x = 1 " << "x = 1";
+        QTest::newRow("base, blank statement") << "b = 2" << "  " << "b = 2";
+        QTest::newRow("both") << "b = 2" << "x = 1 OR y = 2" << "b = 2 AND (x = 1 OR y = 2)";
+    }
+
+    void combinedFilterWithoutTableText()
+    {
+        QFETCH(QString, baseFilter);
+        QFETCH(QString, where);
+        QFETCH(QString, expected);
+        frmSelFromList dialog;
+        SelectRsOptions options;
+        options.baseFilter = baseFilter;
+        dialog.setup(options);
+        QCOMPARE(dialog.combinedFilter(where), expected);
+    }
+
+    // What the caller answers decides the list and the status line; an error keeps the dialog open.
+    void dataRequestAnswerFillsList_data()
+    {
+        QTest::addColumn<int>("answerRows"); // -1: no recordset, -2: throws
+        QTest::addColumn<int>("expectedRows");
+        QTest::addColumn<QString>("expectedStatus");
+        QTest::addColumn<bool>("expectMessage");
+
+        QTest::newRow("no recordset") << -1 << 0 << statusFor(0) << false;
+        QTest::newRow("empty recordset") << 0 << 0 << statusFor(0) << false;
+        QTest::newRow("one record") << 1 << 1 << statusFor(1) << false;
+        QTest::newRow("many records") << 1234 << 1234 << statusFor(1234) << false;
+        QTest::newRow("server error keeps the list") << -2 << 5 << statusFor(5) << true;
+    }
+
+    void dataRequestAnswerFillsList()
+    {
+        QFETCH(int, answerRows);
+        QFETCH(int, expectedRows);
+        QFETCH(QString, expectedStatus);
+        QFETCH(bool, expectMessage);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        connect(&dialog, &frmSelFromList::DataRequest, &dialog, [&](const QString &, const QString &, Recordset &result) {
+            if (answerRows == -2)
+                throw ZrError(462, QStringLiteral("cStudent.LoadStudents"), QStringLiteral("Ο διακομιστής δεν απαντά"));
+            if (answerRows >= 0)
+                result = students(answerRows);
+        });
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(5);
+        dialog.setup(options);
+        QAbstractItemModelTester tester(dialog.listModel());
+        QCOMPARE(dialog.statusText(), statusFor(5));
+        dialog.show();
+
+        QString shownMessage;
+        QTimer::singleShot(0, &dialog, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shownMessage = box->text();
+                box->reject();
+            }
+        });
+        dialog.search(QString());
+        QCOMPARE(dialog.listModel()->rowCount(), expectedRows);
+        QCOMPARE(dialog.statusText(), expectedStatus);
+        QCOMPARE(shownMessage, expectMessage ? QStringLiteral("Ο διακομιστής δεν απαντά") : QString());
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("smStatus"))->text(), expectedStatus);
+    }
+
+    void choosingAndCancelling_data()
+    {
+        QTest::addColumn<bool>("multi");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("texts");
+
+        QTest::newRow("several checked") << true << QList<int>{4, 0, 2} << true << "1,3,5"
+                                         << QStringList{"[AEM1] Παπαδόπουλος", "[AEM3] Νικολάου", "[AEM5] O'Brien"};
+        QTest::newRow("none checked") << true << QList<int>{} << true << QString() << QStringList();
+        QTest::newRow("cancelled") << true << QList<int>{1} << false << QString() << QStringList();
+        QTest::newRow("single") << false << QList<int>{3} << true << "4" << QStringList{"[AEM4] Παπαδόπουλος"};
+        QTest::newRow("single, last choice wins") << false << QList<int>{3, 1} << true << "2"
+                                                  << QStringList{"[AEM2] O'Brien"};
+    }
+
+    void choosingAndCancelling()
+    {
+        QFETCH(bool, multi);
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, accept);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, texts);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(6);
+        options.multiSelect = multi;
+        options.displayTemplate = QStringLiteral("[%spec_aem%] %lastname%");
+        dialog.setup(options);
+        for (int row : rows)
+            dialog.setChosen(row, true);
+        accept ? dialog.accept() : dialog.reject();
+
+        const SelectRsResult result = dialog.outcome();
+        QCOMPARE(result.cancelled, !accept);
+        QCOMPARE(result.keysText, keys);
+        QCOMPARE(result.texts, texts);
+        QCOMPARE(result.records.isNull(), keys.isEmpty());
+        if (!result.records.isNull()) {
+            QStringList ids;
+            Recordset chosen = result.records;
+            for (chosen.moveFirst(); !chosen.eof(); chosen.moveNext())
+                ids << chosen.value(u"student_ID").toString();
+            QCOMPARE(ids.join(QLatin1Char(',')), keys);
+        }
+    }
+
+    void checkBoxesToggleWithTheMouse()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(4);
+        dialog.setup(options);
+        QAbstractItemModel *model = dialog.listModel();
+        // The first column of the layout carries the check box.
+        const int aem = 1;
+        QCOMPARE(model->headerData(aem, Qt::Horizontal).toString(), QStringLiteral("Α.Μ."));
+        QVERIFY(model->flags(model->index(2, aem)) & Qt::ItemIsUserCheckable);
+        QVERIFY(model->setData(model->index(2, aem), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(model->index(2, aem).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(dialog.isChosen(2));
+        // The literal list of the schema names the codes.
+        QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("Άνδρας"));
+        QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("Γυναίκα"));
+        dialog.accept();
+        QCOMPARE(dialog.outcome().keysText, QStringLiteral("3"));
+    }
+
+    void currentValueIsPreselected_data()
+    {
+        QTest::addColumn<bool>("multi");
+        QTest::addColumn<QString>("currentValue");
+        QTest::addColumn<QString>("keys");
+
+        QTest::newRow("several") << true << "2,5" << "2,5";
+        QTest::newRow("blanks and unknown ids") << true << " 4 , ,99,1" << "1,4";
+        QTest::newRow("nothing") << true << QString() << QString();
+        QTest::newRow("single") << false << "3" << "3";
+        QTest::newRow("single, unknown") << false << "42" << QString();
+    }
+
+    void currentValueIsPreselected()
+    {
+        QFETCH(bool, multi);
+        QFETCH(QString, currentValue);
+        QFETCH(QString, keys);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(6);
+        options.multiSelect = multi;
+        options.currentValue = currentValue;
+        dialog.setup(options);
+        dialog.accept();
+        QCOMPARE(dialog.outcome().keysText, keys);
+    }
+
+    void checksSurviveANewSearch()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        connect(&dialog, &frmSelFromList::DataRequest, &dialog,
+                [](const QString &, const QString &, Recordset &result) { result = students(10); });
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(3);
+        options.currentValue = QStringLiteral("2");
+        dialog.setup(options);
+        dialog.setChosen(0, true);
+        dialog.search(QString());
+        QVERIFY(dialog.isChosen(0));
+        QVERIFY(dialog.isChosen(1));
+        QVERIFY(!dialog.isChosen(2));
+        dialog.accept();
+        QCOMPARE(dialog.outcome().keysText, QStringLiteral("1,2"));
+    }
+
+    void courseKindsAreNamed_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("simple") << "QEMDepProgramCourses" << 1 << GetLangString(20568);
+        QTest::newRow("group") << "QEMDepProgramCourses" << 2 << GetLangString(20569);
+        QTest::newRow("composite") << "QEMDepProgramCourses" << 4 << GetLangString(20570);
+        QTest::newRow("part") << "qemdepprogramcourses" << 8 << GetLangString(20571);
+        QTest::newRow("two kinds") << "QEMDepProgramCourses" << 6
+                                   << GetLangString(20569) + QStringLiteral(", ") + GetLangString(20570);
+        QTest::newRow("other lists show the code") << "QEMCourses" << 4 << "4";
+    }
+
+    void courseKindsAreNamed()
+    {
+        QFETCH(QString, table);
+        QFETCH(int, kind);
+        QFETCH(QString, shown);
+
+        Recordset courses({makeField(QStringLiteral("courseID"), adInteger),
+                           makeField(QStringLiteral("coursecode"), adVarWChar, 20),
+                           makeField(QStringLiteral("title"), adVarWChar, 250),
+                           makeField(QStringLiteral("coursetype"), adInteger)});
+        courses.addNew();
+        courses.setValue(0, 10);
+        courses.setValue(1, QStringLiteral("ΦΥΣ101"));
+        courses.setValue(2, QStringLiteral("Μηχανική"));
+        courses.setValue(3, kind);
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options;
+        options.list = courses;
+        options.tableName = table;
+        options.idField = QStringLiteral("courseID");
+        dialog.setup(options);
+        QCOMPARE(dialog.listModel()->index(0, 3).data().toString(), shown);
+    }
+
+    void emptyListOpensEmptyAndReturnsNothing()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.currentValue = QStringLiteral("1,2");
+        dialog.setup(options);
+        QCOMPARE(dialog.listModel()->rowCount(), 0);
+        QCOMPARE(dialog.statusText(), GetLangString(20572));
+        dialog.accept();
+        const SelectRsResult result = dialog.outcome();
+        QVERIFY(!result.cancelled);
+        QVERIFY(result.records.isNull());
+        QVERIFY(result.keysText.isEmpty());
+    }
+
+    void searchPaneFollowsItsCommand()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.showSearch = false;
+        dialog.setup(options);
+        dialog.show();
+        auto *search = dialog.findChild<zrSearchX *>(QStringLiteral("zrSearch1"));
+        auto *find = dialog.findChild<QAction *>(QStringLiteral("find"));
+        QVERIFY(search && find);
+        QVERIFY(!search->isVisible());
+        find->trigger();
+        QVERIFY(search->isVisible());
+        dialog.reject();
+        QVERIFY(dialog.outcome().searchShown);
+    }
+
+    void selectRsRunsModally()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(8);
+        options.searchOnOpen = false;
+        bool driven = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            auto *open = qobject_cast<frmSelFromList *>(QApplication::activeModalWidget());
+            if (!open)
+                return;
+            driven = true;
+            open->setChosen(6, true);
+            QTest::mouseClick(open->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        });
+        const SelectRsResult result = dialog.Select_Rs(options);
+        QVERIFY(driven);
+        QVERIFY(!result.cancelled);
+        QCOMPARE(result.keysText, QStringLiteral("7"));
+        QCOMPARE(result.records.recordCount(), 1);
+    }
+
+    void escapeCancels()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(3);
+        options.currentValue = QStringLiteral("1");
+        QTimer::singleShot(0, &dialog, [] {
+            if (QWidget *open = QApplication::activeModalWidget())
+                QTest::keyClick(open, Qt::Key_Escape);
+        });
+        const SelectRsResult result = dialog.Select_Rs(options);
+        QVERIFY(result.cancelled);
+        QVERIFY(result.records.isNull());
+        QVERIFY(result.keysText.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmSelFromList)
+#include "tst_frmselfromlist.moc"

@@ -1,14 +1,24 @@
+#include "common/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/tilepanel.h"
 #include "common/zrerror.h"
 #include "dialogs/customoptions.h"
+#include "dialogs/frmcustsettings.h"
 #include "dialogs/optionstext.h"
 
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeView>
 #include <QtTest>
+
+#include <functional>
 
 using namespace zr;
 
 // The options of a requirement: decoding, the use_coeff/max_grade interlock,
-// the checks on OK and the encoding, without a window.
+// the checks on OK and the encoding, without a window and through the dialog.
 class tst_CustomSettings : public QObject
 {
     Q_OBJECT
@@ -25,6 +35,64 @@ class tst_CustomSettings : public QObject
         }
         return state;
     }
+
+
+    struct Outcome
+    {
+        QVariant value;
+        bool cancelled = false;
+        QStringList messages; // "title: text" of every message box shown
+    };
+
+    // Runs CustomSettings; `act` drives the open dialog. A dialog that `act`
+    // leaves open (a failed check inside it) is cancelled so the test cannot hang.
+    Outcome runDialog(int type, const QVariant &stored, const std::function<void(frmCustSettings *)> &act)
+    {
+        frmCustSettings dialog;
+        Outcome outcome;
+        outcome.value = stored;
+        QTimer::singleShot(0, this, [&] {
+            auto *open = qobject_cast<frmCustSettings *>(QApplication::activeModalWidget());
+            QVERIFY(open == &dialog);
+            QAbstractItemModelTester tester(panelModel(open), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            act(open);
+            if (open->isVisible())
+                open->reject();
+        });
+        dialog.CustomSettings(type, outcome.value, outcome.cancelled);
+        outcome.messages = m_messages;
+        m_messages.clear();
+        return outcome;
+    }
+
+    static ItemPanelModel *panelModel(QWidget *dialog)
+    {
+        auto *panel = dialog->findChild<TilePanel *>(QStringLiteral("smSettings"));
+        return panel ? panel->model() : nullptr;
+    }
+
+    // Answers the next message box (after recording it) once it is up.
+    void answerNextMessageBox()
+    {
+        QTimer::singleShot(0, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            m_messages << box->windowTitle() + QStringLiteral(": ") + box->text();
+            box->buttons().first()->click();
+        });
+    }
+
+    // Each entry's value, "!" after a disabled one: "1|0!|0|0|0".
+    static QString listState(const ItemPanelModel *model)
+    {
+        QStringList state;
+        for (const QString &key : model->keys())
+            state << model->value(key).toString() + (model->isItemEnabled(key) ? "" : "!");
+        return state.join('|');
+    }
+
+    QStringList m_messages;
 
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
@@ -282,6 +350,214 @@ private Q_SLOTS:
         QCOMPARE(options.encode(), QString());
     }
 
+
+    // The list as the dialog opens it: captions, kinds, values and enabled states.
+    void dialogShowsDecodedOptions_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("limits empty") << 30 << QVariant("") << "|";
+        QTest::newRow("limits first only") << 100 << QVariant("6") << "6|";
+        QTest::newRow("limits bad input") << 30 << QVariant("-3;x") << "-3|";
+        QTest::newRow("flags empty") << 80 << QVariant() << "0|0|0|0|0";
+        QTest::newRow("flags use_coeff") << 90 << QVariant("3") << "1|1|0!|0|0";
+        QTest::newRow("flags max_grade") << 80 << QVariant("12") << "0!|0|1|1|0";
+        QTest::newRow("flags both exclusive") << 80 << QVariant("21") << "0!|0|0!|0|1";
+        QTest::newRow("other type") << 130 << QVariant("31") << "";
+    }
+    void dialogShowsDecodedOptions()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, state);
+        QString shown;
+        QStringList captions;
+        QList<int> styles;
+        const Outcome outcome = runDialog(type, stored, [&](frmCustSettings *dialog) {
+            QCOMPARE(dialog->windowTitle(), GetLangString(20551));
+            QCOMPARE(dialog->findChild<QPushButton *>("cmdOK")->text(), GetLangString(20525));
+            QCOMPARE(dialog->findChild<QPushButton *>("cmdCancel")->text(), GetLangString(20092));
+            QCOMPARE(dialog->findChild<TilePanel *>("smSettings")->caption(), GetLangString(20552));
+            const ItemPanelModel *model = panelModel(dialog);
+            shown = listState(model);
+            for (const QString &key : model->keys()) {
+                captions << model->caption(key);
+                styles << model->style(key);
+            }
+        });
+        QVERIFY(outcome.cancelled);
+        QCOMPARE(outcome.value, stored);
+        QCOMPARE(shown, state);
+        const QList<OptionEntry> entries = OptionEntriesOf(type);
+        QCOMPARE(captions.size(), entries.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            const QString caption = GetLangString(entries[i].captionId);
+            QCOMPARE(captions[i], entries[i].isCheckBox ? caption : caption + QStringLiteral(": \t"));
+            QCOMPARE(styles[i], entries[i].isCheckBox ? int(ItemStyle::CheckBox) : int(ItemStyle::Number));
+        }
+    }
+
+    // Edits made as the user makes them ("key=value", refused by a disabled entry),
+    // then how the dialog is left, and what the caller gets back.
+    void dialogReturnsEncodedOptions_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QString>("close");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("flags empty, OK") << 80 << "" << QStringList{} << "ok" << false << "0";
+        QTest::newRow("check max_grade") << 80 << "" << QStringList{"max_grade=1"} << "ok" << false << "4";
+        QTest::newRow("max_grade refused while use_coeff")
+            << 90 << "1" << QStringList{"max_grade=1"} << "ok" << false << "1";
+        QTest::newRow("switch to max_grade")
+            << 80 << "1" << QStringList{"use_coeff=0", "max_grade=1"} << "ok" << false << "4";
+        QTest::newRow("checking use_coeff clears max_grade")
+            << 90 << "" << QStringList{"max_grade=1", "max_grade=0", "use_coeff=1"} << "ok" << false << "1";
+        QTest::newRow("apal_count and use_units") << 80 << "" << QStringList{"apal_count=1", "use_units=1"} << "ok"
+                                                  << false << "10";
+        QTest::newRow("add use_calcgrade") << 90 << "10" << QStringList{"use_calcgrade=1"} << "ok" << false << "26";
+        QTest::newRow("both exclusive stored, OK") << 80 << "5" << QStringList{} << "ok" << false << "0";
+        QTest::newRow("flags cancel") << 90 << "8" << QStringList{"apal_count=1"} << "cancel" << true << "8";
+        QTest::newRow("flags escape") << 80 << "2" << QStringList{"apal_count=0"} << "escape" << true << "2";
+        QTest::newRow("flags close box") << 80 << "2" << QStringList{"use_units=1"} << "close" << true << "2";
+        QTest::newRow("limits empty, OK") << 30 << "" << QStringList{} << "ok" << false << "";
+        QTest::newRow("limits unchanged") << 100 << "6;10" << QStringList{} << "ok" << false << "6;10";
+        QTest::newRow("limits: clear first, set second")
+            << 30 << "6" << QStringList{"excludePtyxStudents=", "excludeStudents=10"} << "ok" << false << ";10";
+        QTest::newRow("limits: clear second") << 100 << "6;10" << QStringList{"excludeStudents="} << "ok" << false
+                                              << "6";
+        QTest::newRow("limits escape") << 100 << "6;10" << QStringList{"excludeStudents=2"} << "escape" << true
+                                       << "6;10";
+        QTest::newRow("limits bad input re-encoded") << 30 << ";;" << QStringList{} << "ok" << false << "";
+        QTest::newRow("limits letters re-encoded") << 30 << "abc" << QStringList{} << "ok" << false << "";
+        QTest::newRow("limits empty part re-encoded") << 100 << "6;" << QStringList{} << "ok" << false << "6";
+        QTest::newRow("other type") << 40 << "6;10" << QStringList{} << "ok" << false << "";
+        // Values set from code follow the interlock as clicks do: the disabled box stays clear.
+        QTest::newRow("code sets both: the first holds")
+            << 80 << "" << QStringList{"@use_coeff=1", "@max_grade=1"} << "ok" << false << "1";
+        QTest::newRow("code unchecks then checks")
+            << 90 << "1" << QStringList{"@use_coeff=0", "@max_grade=1"} << "ok" << false << "4";
+    }
+    void dialogReturnsEncodedOptions()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, edits);
+        QFETCH(QString, close);
+        QFETCH(bool, cancelled);
+        QFETCH(QString, value);
+        const Outcome outcome = runDialog(type, stored, [&](frmCustSettings *dialog) {
+            ItemPanelModel *model = panelModel(dialog);
+            for (const QString &edit : edits) {
+                QString key = edit.section('=', 0, 0);
+                const QString text = edit.section('=', 1);
+                if (key.startsWith('@')) {
+                    key.remove(0, 1);
+                    QVERIFY(model->setValue(key, text.toInt()));
+                    continue;
+                }
+                QVERIFY(model->contains(key));
+                if (model->kind(key) == ItemPanelModel::Kind::CheckBox)
+                    model->setData(model->indexOf(key, ItemPanelModel::ValueColumn),
+                                   text == "1" ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+                else
+                    model->editValue(key, text);
+            }
+            if (close == "ok")
+                QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+            else if (close == "cancel")
+                QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+            else if (close == "escape")
+                QTest::keyClick(dialog->findChild<QTreeView *>(), Qt::Key_Escape);
+            else
+                dialog->close();
+            QVERIFY(!dialog->isVisible());
+        });
+        QVERIFY(outcome.messages.isEmpty());
+        QCOMPARE(outcome.cancelled, cancelled);
+        QCOMPARE(outcome.value.toString(), value);
+    }
+
+    // A failed check shows its message titled "Requirement parameters", keeps the
+    // dialog open, and the corrected value goes through.
+    void dialogShowsFailedCheckAndStaysOpen_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QStringList>("fix");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("negative stored limit") << 30 << "-3;x" << QStringList{} << 20553
+                                               << QStringList{"excludePtyxStudents=4"} << "4";
+        QTest::newRow("second limit") << 100 << "2" << QStringList{"excludeStudents=-5"} << 20554
+                                      << QStringList{"excludeStudents=5"} << "2;5";
+        QTest::newRow("both limits bad: the first is named") << 30 << "" << QStringList{"excludeStudents=-1", "excludePtyxStudents=-2"}
+                                                         << 20553 << QStringList{"excludePtyxStudents=", "excludeStudents=3"} << ";3";
+    }
+    void dialogShowsFailedCheckAndStaysOpen()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, before);
+        QFETCH(int, message);
+        QFETCH(QStringList, fix);
+        QFETCH(QString, value);
+        bool stayedOpen = false;
+        const Outcome outcome = runDialog(type, stored, [&](frmCustSettings *dialog) {
+            ItemPanelModel *model = panelModel(dialog);
+            for (const QString &edit : before)
+                model->setValue(edit.section('=', 0, 0), edit.section('=', 1));
+            answerNextMessageBox();
+            dialog->accept();
+            stayedOpen = dialog->isVisible();
+            for (const QString &edit : fix)
+                model->setValue(edit.section('=', 0, 0), edit.section('=', 1));
+            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+        });
+        QVERIFY(stayedOpen);
+        QCOMPARE(outcome.messages, QStringList{GetLangString(20552) + ": " + GetLangString(message)});
+        QCOMPARE(LastError().number, 10000);
+        QCOMPARE(LastError().description, GetLangString(message));
+        QVERIFY(!outcome.cancelled);
+        QCOMPARE(outcome.value.toString(), value);
+    }
+
+    // A second call on the same dialog starts from its own value, not from the last one.
+    void dialogCanBeShownAgain()
+    {
+        frmCustSettings dialog;
+        QFont font(QStringLiteral("DejaVu Serif"), 13);
+        dialog.setFrmFont(font);
+        QCOMPARE(dialog.frmFont().family(), font.family());
+        QCOMPARE(dialog.findChild<QPushButton *>("cmdOK")->font().pointSizeF(), 13.0);
+        QString firstState;
+        QString secondState;
+        QTimer::singleShot(0, this, [&] {
+            firstState = listState(panelModel(&dialog));
+            panelModel(&dialog)->editValue("apal_count", 1);
+            dialog.accept();
+        });
+        QVariant value = QStringLiteral("16");
+        bool cancelled = true;
+        dialog.CustomSettings(80, value, cancelled);
+        QCOMPARE(value.toString(), QStringLiteral("18"));
+        QTimer::singleShot(0, this, [&] {
+            secondState = listState(panelModel(&dialog));
+            dialog.accept();
+        });
+        value = QStringLiteral("6;7");
+        dialog.CustomSettings(30, value, cancelled);
+        QCOMPARE(firstState, QStringLiteral("0|0|0|0|1"));
+        QCOMPARE(secondState, QStringLiteral("6|7"));
+        QCOMPARE(value.toString(), QStringLiteral("6;7"));
+        QVERIFY(!cancelled);
+        QCOMPARE(panelModel(&dialog)->itemCount(), 0);
+    }
+
     void describesOptions_data()
     {
         QTest::addColumn<int>("type");
@@ -316,5 +592,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CustomSettings)
+QTEST_MAIN(tst_CustomSettings)
 #include "tst_customsettings.moc"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "zrreq_export.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QVariant>
+
+#include <memory>
+
+namespace zr {
+
+/// The requirement options dialog: the options value of one requirement
+/// shown as a list of labelled entries (`smSettings`), checked on OK and
+/// encoded again. Types 30 and 100 show the two semester limits, types 80
+/// and 90 the five average flags; other types an empty list.
+///
+/// One modal session per CustomSettings call; the list is emptied again
+/// before the call returns. Child controls: `smSettings` (a TilePanel),
+/// `cmdOK`, `cmdCancel`.
+class ZRREQ_EXPORT frmCustSettings : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(frmCustSettings)
+    /// The caller's font, applied to the dialog's controls (name and size).
+    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
+
+public:
+    /// A dialog with its captions set; `parent` is the default owner window.
+    explicit frmCustSettings(QWidget *parent = nullptr);
+    ~frmCustSettings() override;
+
+    /// Shows the options of a requirement of type `requirementType` decoded
+    /// from `optionsValue` (text, number or null) and waits for the user.
+    /// On OK `optionsValue` receives the newly encoded text and `cancelled`
+    /// is false; on Cancel, Escape or the close box `optionsValue` is left
+    /// alone and `cancelled` is true. The dialog is modal over
+    /// `ownerWindow` when it is given, else over its parent.
+    void CustomSettings(qint32 requirementType, QVariant &optionsValue, bool &cancelled,
+                        QWidget *ownerWindow = nullptr);
+
+    /// The font last given with setFrmFont (the application font before).
+    QFont frmFont() const;
+    /// Applies the family and size of `font` to the dialog's controls.
+    void setFrmFont(const QFont &font);
+
+public Q_SLOTS:
+    /// OK: runs the checks; when they pass, clears the cancelled flag and
+    /// closes the dialog, otherwise shows the failure titled "Requirement
+    /// parameters" and stays open.
+    void accept() override;
+    /// Cancel, Escape and the close box: sets the cancelled flag and closes.
+    void reject() override;
+
+protected:
+    /// Re-reads the texts when the user interface changes language.
+    void changeEvent(QEvent *event) override;
+
+private:
+    std::unique_ptr<class frmCustSettingsPrivate> const d;
+};
+
+} // namespace zr

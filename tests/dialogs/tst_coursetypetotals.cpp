@@ -2,8 +2,21 @@
 #include "common/recordset.h"
 #include "common/zrerror.h"
 #include "dialogs/coursetypetotals.h"
+#include "dialogs/coursetypetotalsmodel.h"
+#include "dialogs/frmcoursetypes.h"
+#include "dialogs/frmmaxgradesettings.h"
 
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 #include <QtTest>
+
+#include <functional>
+#include <memory>
 
 using namespace zr;
 
@@ -46,10 +59,71 @@ QString checkedRows(const Recordset &rs)
 } // namespace
 
 // The stored course-type totals, the working list of the totals dialogs and
-// the caller's encoding, without a window.
+// the caller's encoding, without a window and through the two dialogs.
 class tst_CourseTypeTotals : public QObject
 {
     Q_OBJECT
+
+
+    struct Outcome
+    {
+        Recordset result;
+        bool cancelled = false;
+    };
+
+    static std::unique_ptr<CourseTypeTotalsDialog> makeDialog(const QString &which)
+    {
+        if (which == "min")
+            return std::make_unique<frmCourseTypes>();
+        return std::make_unique<frmMaxGradeSettings>();
+    }
+
+    // Runs Select_CourseTypeTotals over the sample course types; `act` drives the
+    // open dialog. A dialog left open by a failed check inside `act` is cancelled.
+    Outcome runDialog(const QString &which, const QString &stored,
+                      const std::function<void(CourseTypeTotalsDialog *, QTableView *)> &act)
+    {
+        auto dialog = makeDialog(which);
+        Outcome outcome;
+        QTimer::singleShot(0, this, [&] {
+            auto *open = qobject_cast<CourseTypeTotalsDialog *>(QApplication::activeModalWidget());
+            QVERIFY(open == dialog.get());
+            auto *grid = open->findChild<QTableView *>(QStringLiteral("gxCourseTypes"));
+            QVERIFY(grid);
+            QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            act(open, grid);
+            if (open->isVisible())
+                open->reject();
+        });
+        outcome.result = dialog->Select_CourseTypeTotals(courseTypes(), stored, true, outcome.cancelled);
+        return outcome;
+    }
+
+    // Opens the editor of the number column of `row`, types `text` and ends with `key`.
+    static void typeCount(QTableView *grid, int row, const QString &text, Qt::Key key = Qt::Key_Return)
+    {
+        const QModelIndex index = grid->model()->index(row, CourseTypeTotalsModel::CountColumn);
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        auto *editor = grid->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(editor, key);
+    }
+
+    // The number column as shown, row by row: "5:2 3: ..." ("*" after a checked row's id).
+    static QString gridState(const QAbstractItemModel *model)
+    {
+        QStringList rows;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const bool checked = model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            rows << QString::number(row) + (checked ? "*" : "") + ':'
+                    + model->index(row, CourseTypeTotalsModel::CountColumn).data().toString();
+        }
+        return rows.join(' ');
+    }
 
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
@@ -160,6 +234,213 @@ private Q_SLOTS:
         // Without the all-types row, -1 is just as unknown.
         Recordset noTotal = BuildCourseTypesWorkingList(courseTypes(), false);
         QVERIFY_THROWS_EXCEPTION(ZrError, ApplyCourseTypeTotals(noTotal, QStringLiteral("-1;3"), QString()));
+    }
+
+
+    // The grid's model: the check column writes -1 or null, the number column
+    // refuses text that is not a number and keeps its old value.
+    void modelWritesChecksAndRefusesLetters_data()
+    {
+        QTest::addColumn<QVariant>("input");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("whole") << QVariant("7") << true << QVariant(7.0) << "7";
+        QTest::newRow("decimal comma") << QVariant("2,5") << true << QVariant(2.5) << "2,5";
+        QTest::newRow("decimal point") << QVariant("2.5") << true << QVariant(2.5) << "2,5";
+        QTest::newRow("blanks") << QVariant(" 4 ") << true << QVariant(4.0) << "4";
+        QTest::newRow("empty clears") << QVariant("") << true << QVariant() << "";
+        QTest::newRow("letter refused") << QVariant("x") << false << QVariant(3.0) << "3";
+        QTest::newRow("number then letter refused") << QVariant("4a") << false << QVariant(3.0) << "3";
+        QTest::newRow("grouped refused") << QVariant("1.000,5") << false << QVariant(3.0) << "3";
+    }
+    void modelWritesChecksAndRefusesLetters()
+    {
+        QFETCH(QVariant, input);
+        QFETCH(bool, accepted);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, shown);
+        Recordset working = BuildCourseTypesWorkingList(courseTypes(), true);
+        ApplyCourseTypeTotals(working, QStringLiteral("3;3"), QString());
+        CourseTypeTotalsModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setRecordset(working);
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), GetLangString(20542));
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), GetLangString(20543));
+        QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), GetLangString(20544));
+        QCOMPARE(model.index(4, 1).data().toString(), GetLangString(20026));
+        QVERIFY(!(model.flags(model.index(1, 1)) & Qt::ItemIsEditable));
+
+        const QModelIndex count = model.index(1, CourseTypeTotalsModel::CountColumn); // type 3
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QCOMPARE(model.setData(count, input), accepted);
+        QCOMPARE(changed.count(), accepted ? 1 : 0);
+        QCOMPARE(working.valueAt(1, working.fieldIndex(u"cnt")).isNull(), stored.isNull());
+        if (!stored.isNull())
+            QCOMPARE(working.valueAt(1, working.fieldIndex(u"cnt")).toDouble(), stored.toDouble());
+        QCOMPARE(count.data().toString(), shown);
+
+        const QModelIndex check = model.index(2, CourseTypeTotalsModel::SelColumn); // type 7
+        QVERIFY(model.setData(check, Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(working.valueAt(2, working.fieldIndex(u"sel")).toInt(), -1);
+        QVERIFY(model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(working.valueAt(1, working.fieldIndex(u"sel")).isNull());
+    }
+
+    // Each dialog's texts, set when it opens.
+    void dialogShowsItsTexts_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("info1");
+        QTest::newRow("frmCourseTypes") << "min" << GetLangString(20541) << GetLangString(20028)
+                                        << ReplaceParams(GetLangString(20027), {GetLangString(10004)});
+        QTest::newRow("frmMaxGradeSettings") << "max" << GetLangString(20547) << GetLangString(20023)
+                                             << GetLangString(20024) + " " + GetLangString(20025);
+    }
+    void dialogShowsItsTexts()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, title);
+        QFETCH(QString, info);
+        QFETCH(QString, info1);
+        QVERIFY(info1.contains(QStringLiteral("Υπολογισμός επίδοσης")) || which == "max");
+        QStringList seen;
+        bool bold = false;
+        const Outcome outcome = runDialog(which, QString(), [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
+            seen << dialog->windowTitle() << dialog->findChild<QLabel *>("lblInfo")->text()
+                 << dialog->findChild<QLabel *>("lblInfo1")->text()
+                 << dialog->findChild<QPushButton *>("cmdOK")->text()
+                 << dialog->findChild<QPushButton *>("cmdCancel")->text();
+            bold = dialog->findChild<QLabel *>("lblInfo1")->font().bold();
+            QCOMPARE(dialog->findChild<QLabel *>("lblInfo1")->font().pointSize(), 8);
+            QCOMPARE(dialog->findChild<QLabel *>("lblInfo")->font().pointSize(), 8);
+            QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), GetLangString(20544));
+            QVERIFY(grid->hasFocus() || !dialog->isActiveWindow());
+        });
+        QCOMPARE(seen, QStringList({title, info, info1, GetLangString(20525), GetLangString(20092)}));
+        QVERIFY(bold);
+        QVERIFY(outcome.cancelled);
+        QVERIFY(outcome.result.isNull());
+    }
+
+    // Open with a stored value, act on the grid as the user does, leave the dialog,
+    // and check what the caller stores. Rows: 0 type 5, 1 type 3, 2 type 7, 3 type 1, 4 all types.
+    void dialogReturnsCheckedRows_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("close");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<QString>("encoded");
+        const QString none = "0: 1: 2: 3: 4:";
+        QTest::newRow("empty, OK") << "min" << "" << none << QStringList{} << "ok" << false << "";
+        QTest::newRow("all-types row") << "max" << "-1;20" << "0: 1: 2: 3: 4*:20" << QStringList{} << "ok" << false
+                                       << "-1;20";
+        QTest::newRow("list order wins over stored order")
+            << "min" << "-1;10#1;4#5;2" << "0*:2 1: 2: 3*:4 4*:10" << QStringList{} << "ok" << false
+            << "5;2#1;4#-1;10";
+        QTest::newRow("check and count") << "min" << "" << none << QStringList{"check 2", "type 2 3"} << "ok"
+                                         << false << "7;3";
+        QTest::newRow("uncheck") << "max" << "5;2#3;1" << "0*:2 1*:1 2: 3: 4:" << QStringList{"uncheck 0"} << "ok"
+                                 << false << "3;1";
+        QTest::newRow("letter refused, old number kept")
+            << "min" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"type 1 x"} << "ok" << false << "3;4";
+        QTest::newRow("edit pending when OK is pressed")
+            << "max" << "7;1" << "0: 1: 2*:1 3: 4:" << QStringList{"pending 2 6"} << "ok" << false << "7;6";
+        QTest::newRow("escape in the editor keeps the number")
+            << "min" << "7;1" << "0: 1: 2*:1 3: 4:" << QStringList{"escape-edit 2 9"} << "ok" << false << "7;1";
+        QTest::newRow("space checks the current row")
+            << "min" << "" << none << QStringList{"space 4", "type 4 12"} << "ok" << false << "-1;12";
+        QTest::newRow("decimal count") << "min" << "" << none << QStringList{"check 0", "type 0 2,5"} << "ok" << false
+                                       << "5;2,5";
+        QTest::newRow("bad stored input re-encoded") << "min" << "x;y#-1;#1;" << "0: 1: 2: 3*:0 4*:0"
+                                                     << QStringList{} << "ok" << false << "1;0#-1;0";
+        QTest::newRow("separator alone") << "max" << "#" << none << QStringList{} << "ok" << false << "";
+        QTest::newRow("cancel") << "min" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"check 0"} << "cancel" << true
+                                << "";
+        QTest::newRow("escape in the grid") << "max" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"check 0"}
+                                            << "escape" << true << "";
+        QTest::newRow("close box") << "min" << "" << none << QStringList{"check 0"} << "close" << true << "";
+    }
+    void dialogReturnsCheckedRows()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, stored);
+        QFETCH(QString, opened);
+        QFETCH(QStringList, actions);
+        QFETCH(QString, close);
+        QFETCH(bool, cancelled);
+        QFETCH(QString, encoded);
+        QString shown;
+        const Outcome outcome = runDialog(which, stored, [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
+            QAbstractItemModel *model = grid->model();
+            shown = gridState(model);
+            for (const QString &action : actions) {
+                const QStringList part = action.split(' ');
+                const int row = part[1].toInt();
+                if (part[0] == "check" || part[0] == "uncheck") {
+                    QVERIFY(model->setData(model->index(row, 0), part[0] == "check" ? Qt::Checked : Qt::Unchecked,
+                                           Qt::CheckStateRole));
+                } else if (part[0] == "space") {
+                    grid->setCurrentIndex(model->index(row, 0));
+                    QTest::keyClick(grid, Qt::Key_Space);
+                } else if (part[0] == "type") {
+                    typeCount(grid, row, part[2]);
+                } else if (part[0] == "pending") {
+                    typeCount(grid, row, part[2], Qt::Key_unknown);
+                } else if (part[0] == "escape-edit") {
+                    typeCount(grid, row, part[2], Qt::Key_Escape);
+                    QVERIFY(dialog->isVisible());
+                }
+            }
+            if (close == "ok")
+                QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+            else if (close == "cancel")
+                QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+            else if (close == "escape")
+                QTest::keyClick(grid, Qt::Key_Escape);
+            else
+                dialog->close();
+            QVERIFY(!dialog->isVisible());
+        });
+        QCOMPARE(shown, opened);
+        QCOMPARE(outcome.cancelled, cancelled);
+        QCOMPARE(outcome.result.isNull(), cancelled);
+        if (!cancelled) {
+            QCOMPARE(outcome.result.fieldCount(), 5);
+            QCOMPARE(outcome.result.field(3).name, QStringLiteral("sel"));
+            QCOMPARE(EncodeCourseTypeTotals(outcome.result), encoded);
+        }
+    }
+
+    // A stored type missing from the list is recorded and raised; no dialog appears.
+    void dialogRaisesUnknownCourseType()
+    {
+        frmMaxGradeSettings dialog;
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget *open = QApplication::activeModalWidget()) {
+                shown = true;
+                open->close();
+            }
+        });
+        bool cancelled = false;
+        try {
+            dialog.Select_CourseTypeTotals(courseTypes(), QStringLiteral("5;1#99;2"), true, cancelled);
+            QFAIL("no error for a course type missing from the list");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 61100);
+            QCOMPARE(e.source, QStringLiteral("frmMaxGradeSettings.Select_CourseTypeTotals"));
+            QCOMPARE(LastError().number, 61100);
+        }
+        QTest::qWait(0);
+        QVERIFY(!shown);
+        QVERIFY(cancelled);
     }
 
     void encodesRows_data()

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "zrreq_export.h"
+#include "common/recordset.h"
+
+#include <QDialog>
+#include <QFont>
+
+#include <memory>
+
+namespace zr {
+
+/// The one design behind frmCourseTypes and frmMaxGradeSettings: a grid
+/// (`gxCourseTypes`) of all course types plus the all-types row, with a
+/// check column and a number column, between two information labels
+/// (`lblInfo`, `lblInfo1`) and above `cmdOK` / `cmdCancel`. The two dialogs
+/// differ only in their texts; use frmCourseTypes or frmMaxGradeSettings.
+class ZRREQ_EXPORT CourseTypeTotalsDialog : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CourseTypeTotalsDialog)
+    /// The caller's font, applied to the dialog's controls (name and size).
+    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
+
+public:
+    /// Which totals the dialog edits.
+    enum class Purpose {
+        MinimumTotals, ///< `conoptval5`: at least so many courses (or credits) of each checked type
+        MaximumAverage ///< `conoptval12`: the types, and how many of their courses, in the maximum average
+    };
+
+    ~CourseTypeTotalsDialog() override;
+
+    /// What the dialog is for.
+    Purpose purpose() const;
+
+    /// Shows every course type of `courseTypes` (cloned, neither moved nor
+    /// changed), and when `addTotalRow` the all-types row last, with the rows
+    /// of `totalsValue` ("id;count#...") checked, and waits for the user.
+    /// On OK returns a new recordset with the fields of the working list
+    /// (those of `courseTypes`, then `sel` and `cnt`) holding the checked rows
+    /// in the list's order, and sets `cancelled` false; on Cancel, Escape or
+    /// the close box returns nothing and sets `cancelled` true. An error (a
+    /// stored course type that the list does not hold, 61100) is recorded
+    /// and raised again; the dialog is not shown then. Modal over
+    /// `ownerWindow` when it is given, else over its parent.
+    Recordset Select_CourseTypeTotals(const Recordset &courseTypes, const QString &totalsValue,
+                                      bool addTotalRow, bool &cancelled, QWidget *ownerWindow = nullptr);
+
+    /// The font last given with setFrmFont (the application font before).
+    QFont frmFont() const;
+    /// Applies the family and size of `font` to the dialog's controls.
+    void setFrmFont(const QFont &font);
+
+public Q_SLOTS:
+    /// OK: commits an open edit of the grid, clears the cancelled flag and closes.
+    void accept() override;
+    /// Cancel, Escape and the close box: sets the cancelled flag and closes.
+    void reject() override;
+
+protected:
+    /// The dialog for `purpose`; named by the subclass.
+    CourseTypeTotalsDialog(Purpose purpose, QWidget *parent);
+    /// Re-reads the texts when the user interface changes language.
+    void changeEvent(QEvent *event) override;
+
+private:
+    std::unique_ptr<class CourseTypeTotalsDialogPrivate> const d;
+};
+
+} // namespace zr

@@ -1,0 +1,12 @@
+#include "frmcoursetypes.h"
+
+namespace zr {
+
+frmCourseTypes::frmCourseTypes(QWidget *parent) : CourseTypeTotalsDialog(Purpose::MinimumTotals, parent)
+{
+    setObjectName(QStringLiteral("frmCourseTypes"));
+}
+
+frmCourseTypes::~frmCourseTypes() = default;
+
+} // namespace zr

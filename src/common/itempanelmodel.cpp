@@ -1161,8 +1161,11 @@ Qt::ItemFlags ItemPanelModel::flags(const QModelIndex &index) const
         result |= Qt::ItemIsEditable;
     if (index.column() == CaptionColumn && item->kind == Kind::CheckBox)
         result |= Qt::ItemIsUserCheckable;
-    if (item->holdsChoices())
-        result |= Qt::ItemNeverHasChildren; // its choices are never rows
+    // Said of every row without sub-items (choices are never rows): a tree then
+    // neither asks for their children nor records them when expanding everything.
+    // Views learn of a first sub-item added later through rowsInserted.
+    if (item->children.empty() || item->holdsChoices())
+        result |= Qt::ItemNeverHasChildren;
     return result;
 }
 

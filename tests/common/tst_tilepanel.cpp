@@ -336,6 +336,12 @@ private Q_SLOTS:
         QVERIFY(!m_tree->isExpanded(m_model->indexOf("add")));
         QVERIFY(!m_model->isExpanded("add"));
 
+        // A row without sub-items that receives its first one can be expanded to show it.
+        QVERIFY(m_model->addItem("note,detail", "Detail", Style::TextRow, "note"));
+        m_model->setExpanded("note", true);
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("note")));
+        QVERIFY(m_tree->visualRect(m_model->indexOf("note,detail")).isValid());
+
         // Headers added one by one with redraw on span as well.
         m_model->addItem("I-2", "Another", Style::Header, QString(), 0);
         QVERIFY(m_tree->isFirstColumnSpanned(0, QModelIndex()));

@@ -241,6 +241,13 @@ public:
             list.resize(t.rows.size());
             for (size_t i = 0; i < list.size(); ++i)
                 list[i] = int(i);
+        } else if (kind == Criteria) {
+            list.reserve(t.rows.size() / 4);
+            const size_t stride = size_t(t.fields.size());
+            const QVariant *cells = t.cells.data();
+            for (size_t i = 0; i < t.rows.size(); ++i, cells += stride)
+                if (t.rows[i].status != Recordset::adRecDeleted && predicate->matches(cells))
+                    list.push_back(int(i));
         } else {
             list.reserve(t.rows.size());
             for (size_t i = 0; i < t.rows.size(); ++i)

@@ -62,9 +62,10 @@ bool textToNumber(QStringView text, double &out)
     return true;
 }
 
-bool numberOf(const QVariant &value, double &out)
+// The number of a value whose type id the caller has read already.
+static bool numberOfType(int typeId, const QVariant &value, double &out)
 {
-    switch (value.typeId()) {
+    switch (typeId) {
     case QMetaType::Int:
         out = *static_cast<const int *>(value.constData());
         return true;
@@ -96,6 +97,11 @@ bool numberOf(const QVariant &value, double &out)
     default:
         return false;
     }
+}
+
+bool numberOf(const QVariant &value, double &out)
+{
+    return numberOfType(value.typeId(), value, out);
 }
 
 static double dayKey(const QDate &d, const QTime &t)
@@ -204,6 +210,7 @@ public:
         if (m_tok.kind != Tok::End)
             fail(Recordset::ErrSyntax, QStringLiteral("unexpected '%1' at position %2 after a complete condition")
                                            .arg(m_tok.raw.toString()).arg(m_tok.pos + 1));
+        collectAnd(m_out.m_root);
         const RecordFilter::Node &root = m_out.m_nodes[size_t(m_out.m_root)];
         if (root.kind == RecordFilter::Node::Compare && root.op == RecordFilter::Eq) {
             if (root.domain == RecordFilter::NumDomain || root.domain == RecordFilter::TextNumDomain) {
@@ -219,6 +226,22 @@ public:
     }
 
 private:
+    // Lists the comparisons of an AND-only tree so that rows are tested in one flat loop.
+    bool collectAnd(int node)
+    {
+        const RecordFilter::Node &n = m_out.m_nodes[size_t(node)];
+        bool ok = true;
+        if (n.kind == RecordFilter::Node::Compare)
+            m_out.m_allOf.push_back(node);
+        else if (n.kind == RecordFilter::Node::And)
+            ok = collectAnd(n.left) && collectAnd(n.right);
+        else
+            ok = false;
+        if (!ok)
+            m_out.m_allOf.clear();
+        return ok;
+    }
+
     [[noreturn]] void fail(qint32 number, const QString &what) const
     {
         throw ZrError(number, m_source, QStringLiteral("%1 in criteria \"%2\"").arg(what, m_text));
@@ -571,6 +594,14 @@ RecordFilter RecordFilter::compile(const QString &text, const QList<Field> &fiel
 
 bool RecordFilter::matches(const QVariant *values) const
 {
+    if (!m_allOf.empty()) {
+        for (int leaf : m_allOf) {
+            const Node &n = m_nodes[size_t(leaf)];
+            if (!compare(n, values[n.field]))
+                return false;
+        }
+        return true;
+    }
     return m_root < 0 || eval(m_root, values);
 }
 
@@ -604,26 +635,31 @@ static bool ordered(RecordFilter::Op op, const T &a, const T &b)
 
 bool RecordFilter::compare(const Node &n, const QVariant &v)
 {
+    // Stored NULLs are always invalid variants (the recordset converts on
+    // write), so one type look-up per value answers both questions.
+    const int type = v.metaType().id();
     if (n.domain == NullDomain)
-        return (n.op == IsNull) == v.isNull();
-    if (v.isNull())
+        return (n.op == IsNull) == (type == QMetaType::UnknownType);
+    if (type == QMetaType::UnknownType)
         return false;
     switch (n.domain) {
     case NumDomain: {
         double d;
-        if (!numberOf(v, d))
+        if (type == QMetaType::Int)
+            return ordered(n.op, double(*static_cast<const int *>(v.constData())), n.number);
+        if (!numberOfType(type, v, d))
             return n.op == Ne;
         return ordered(n.op, d, n.number);
     }
     case TextNumDomain: {
         double d;
         // A text that is not a number is simply different from any number.
-        if (!numberOf(v, d))
+        if (!numberOfType(type, v, d))
             return n.op == Ne;
         return ordered(n.op, d, n.number);
     }
     case TextDomain: {
-        if (v.typeId() == QMetaType::QString) {
+        if (type == QMetaType::QString) {
             const QString &s = *static_cast<const QString *>(v.constData());
             return ordered(n.op, s.compare(n.text, Qt::CaseInsensitive), 0);
         }

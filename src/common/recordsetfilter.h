@@ -95,6 +95,7 @@ private:
 
     std::vector<Node> m_nodes;
     int m_root = -1;
+    std::vector<int> m_allOf;   // leaves of criteria that are only ANDed comparisons
     KeyMode m_keyMode = NoKey;
     int m_keyField = -1;
     double m_keyNumber = 0;

@@ -112,6 +112,8 @@ CourseTypeTotalsDialog::CourseTypeTotalsDialog(Purpose purpose, QWidget *parent)
     d->m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     d->m_grid->verticalHeader()->hide();
+    // One line per course type, as compact as the text allows.
+    d->m_grid->verticalHeader()->setDefaultSectionSize(d->m_grid->fontMetrics().height() + 8);
     d->m_grid->horizontalHeader()->setSectionResizeMode(CourseTypeTotalsModel::SelColumn,
                                                         QHeaderView::ResizeToContents);
     d->m_grid->horizontalHeader()->setSectionResizeMode(CourseTypeTotalsModel::DescriptionColumn,

@@ -135,7 +135,7 @@ frmCustSettings::frmCustSettings(QWidget *parent)
     layout->addWidget(d->m_panel, 1);
     layout->addLayout(buttons);
     d->setTexts();
-    resize(560, 260);
+    resize(660, 260);
 }
 
 frmCustSettings::~frmCustSettings() = default;

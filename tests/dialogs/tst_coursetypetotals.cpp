@@ -1,4 +1,5 @@
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "common/recordset.h"
 #include "common/zrerror.h"
 #include "dialogs/coursetypetotals.h"
@@ -416,6 +417,22 @@ private Q_SLOTS:
             QCOMPARE(outcome.result.field(3).name, QStringLiteral("sel"));
             QCOMPARE(EncodeCourseTypeTotals(outcome.result), encoded);
         }
+    }
+
+    // Switching the language while the dialog is open re-reads texts and headers.
+    void dialogFollowsLanguageSwitch()
+    {
+        QStringList english;
+        runDialog("min", QStringLiteral("-1;5"), [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
+            SwitchLanguage(LangEnglish);
+            english << dialog->windowTitle() << dialog->findChild<QLabel *>("lblInfo1")->text()
+                    << grid->model()->headerData(0, Qt::Horizontal).toString() << gridState(grid->model());
+            SwitchLanguage(LangGreek);
+        });
+        QCOMPARE(english, QStringList({"Course types totals",
+                                       ReplaceParams(StringTableText(20027, LangEnglish),
+                                                     {StringTableText(10004, LangEnglish)}),
+                                       "Select", "0: 1: 2: 3: 4*:5"}));
     }
 
     // A stored type missing from the list is recorded and raised; no dialog appears.

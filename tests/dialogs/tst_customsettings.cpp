@@ -1,4 +1,5 @@
 #include "common/itempanelmodel.h"
+#include "common/languageswitch.h"
 #include "common/langstrings.h"
 #include "common/tilepanel.h"
 #include "common/zrerror.h"
@@ -556,6 +557,23 @@ private Q_SLOTS:
         QCOMPARE(value.toString(), QStringLiteral("6;7"));
         QVERIFY(!cancelled);
         QCOMPARE(panelModel(&dialog)->itemCount(), 0);
+    }
+
+    // Switching the language while the dialog is open re-reads every caption.
+    void dialogFollowsLanguageSwitch()
+    {
+        QStringList english;
+        runDialog(90, QStringLiteral("8"), [&](frmCustSettings *dialog) {
+            SwitchLanguage(LangEnglish);
+            const ItemPanelModel *model = panelModel(dialog);
+            english << dialog->windowTitle() << dialog->findChild<QPushButton *>("cmdCancel")->text()
+                    << dialog->findChild<TilePanel *>("smSettings")->caption() << model->caption("use_units")
+                    << listState(model);
+            SwitchLanguage(LangGreek);
+        });
+        QCOMPARE(english, QStringList({"Parameters", "Cancel", "Requirement parameters",
+                                       StringTableText(10004, LangEnglish), "0|0|0|1|0"}));
+        QCOMPARE(GetLangString(20092), QStringLiteral("Άκυρο"));
     }
 
     void describesOptions_data()

@@ -27,10 +27,25 @@ struct Row
     QList<QVariant> original;       // set when an unmodified row is first changed
 };
 
+// Keys are mostly whole numbers: hash those as integers, which is far cheaper
+// than hashing the bytes of a double.
+struct NumberHash
+{
+    size_t operator()(double d) const noexcept
+    {
+        if (d >= -9.0e18 && d <= 9.0e18) {
+            const auto i = static_cast<long long>(d);
+            if (static_cast<double>(i) == d)
+                return std::hash<long long>()(i);
+        }
+        return std::hash<double>()(d);
+    }
+};
+
 // Row indices by key, as singly linked chains in table order.
 struct FieldIndex
 {
-    std::unordered_map<double, int> byNumber;
+    std::unordered_map<double, int, NumberHash> byNumber;
     std::unordered_map<QString, int, FoldHash, FoldEqual> byText;
     std::vector<int> next;
 };

@@ -2,6 +2,7 @@
 
 #include "common/langstrings.h"
 #include "common/startup.h"
+#include "qemserver.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -18,17 +19,25 @@ int main(int argc, char *argv[])
     const int language = QSettings().value(QStringLiteral("language"), zr::LangGreek).toInt();
     zr::StringService::instance().setLanguageId(language);
     zr::Main();
+    zr::server::RegisterServer();
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    const QCommandLineOption server(QStringLiteral("server"),
+                                    QStringLiteral("Database server: empty for the embedded sample database, "
+                                                   "or postgresql://user@host:port/dbname."),
+                                    QStringLiteral("url"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save a picture of the window to <file> and quit."),
                                         QStringLiteral("file"));
+    parser.addOption(server);
     parser.addOption(screenshot);
     parser.process(app);
 
-    zr::app::MainWindow window;
+    zr::app::MainWindow window(parser.value(server));
     window.show();
+    window.loadObjects();
+    window.selectFirstProgramme();
     if (parser.isSet(screenshot)) {
         // Give the window time to load and paint before the picture is taken.
         QTimer::singleShot(1500, &window, [&] {

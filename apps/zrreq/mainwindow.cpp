@@ -1,16 +1,26 @@
 #include "mainwindow.h"
 
+#include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/languageswitch.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "reqtypes/typecatalog.h"
+#include "requirements/zrrequirements.h"
 #include "serverinfo.h"
 
 #include <QActionGroup>
-#include <QEvent>
 #include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
 
 namespace zr::app {
 
@@ -24,26 +34,69 @@ enum : qint32 {
     StrHelp = 60005,
     StrAbout = 60006,
     StrAboutText = 60007,
-    StrWelcome = 60008,
+    StrContext = 60013,
+    StrContextCode = 60014,
+    StrReload = 60015,
+    StrLoaded = 60016,
 };
+
+const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+constexpr int Contexts[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112};
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow(parent), m_serverName(serverName)
 {
     setObjectName(QStringLiteral("zrreqMainWindow"));
-    m_welcome = new QLabel(this);
-    m_welcome->setObjectName(QStringLiteral("welcome"));
-    m_welcome->setAlignment(Qt::AlignCenter);
-    m_welcome->setWordWrap(true);
-    setCentralWidget(m_welcome);
+    m_tree = new ObjectTree(this);
+
+    m_contextLabel = new QLabel(this);
+    m_context = new QComboBox(this);
+    m_context->setObjectName(QStringLiteral("context"));
+    m_contextLabel->setBuddy(m_context);
+    for (int context : Contexts)
+        m_context->addItem(QString(), context);
+    m_context->setCurrentIndex(m_context->findData(CtxDegree));
+    m_objectTitle = new QLabel(this);
+    m_objectTitle->setObjectName(QStringLiteral("objectTitle"));
+    QFont titleFont = m_objectTitle->font();
+    titleFont.setBold(true);
+    m_objectTitle->setFont(titleFont);
+
+    m_editor = new zrRequirements(this);
+    auto *right = new QWidget(this);
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(m_objectTitle, 1);
+    bar->addWidget(m_contextLabel);
+    bar->addWidget(m_context);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->addLayout(bar);
+    rightLayout->addWidget(m_editor, 1);
+
+    auto *splitter = new QSplitter(this);
+    splitter->addWidget(m_tree);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({300, 900});
+    setCentralWidget(splitter);
+
+    connect(m_tree, &ObjectTree::objectChosen, this, [this](const ObjectRef &object) {
+        m_object = object;
+        loadRequirements();
+    });
+    connect(m_context, QOverload<int>::of(&QComboBox::activated), this, [this] { loadRequirements(); });
+    connect(m_editor, &zrRequirements::ErrorOccurred, this, &MainWindow::showError);
+
     buildMenus();
     retranslate();
-    resize(1000, 700);
+    resize(1280, 800);
 }
 
 void MainWindow::buildMenus()
 {
     m_fileMenu = menuBar()->addMenu(QString());
+    m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
+                                           &MainWindow::loadRequirements);
+    m_fileMenu->addSeparator();
     m_quitAction = m_fileMenu->addAction(QString(), QKeySequence::Quit, qApp, &QApplication::quit);
 
     m_languageMenu = menuBar()->addMenu(QString());
@@ -54,8 +107,7 @@ void MainWindow::buildMenus()
         action->setCheckable(true);
         group->addAction(action);
     }
-    const bool english = CurrentLanguage() == LangEnglish;
-    (english ? m_englishAction : m_greekAction)->setChecked(true);
+    (CurrentLanguage() == LangEnglish ? m_englishAction : m_greekAction)->setChecked(true);
     connect(m_greekAction, &QAction::triggered, this, [this] { setLanguage(LangGreek); });
     connect(m_englishAction, &QAction::triggered, this, [this] { setLanguage(LangEnglish); });
 
@@ -67,11 +119,69 @@ void MainWindow::retranslate()
 {
     setWindowTitle(GetLangString(StrWindowTitle));
     m_fileMenu->setTitle(GetLangString(StrFile));
+    m_reloadAction->setText(GetLangString(StrReload));
     m_quitAction->setText(GetLangString(StrQuit));
     m_languageMenu->setTitle(GetLangString(StrLanguage));
     m_helpMenu->setTitle(GetLangString(StrHelp));
     m_aboutAction->setText(GetLangString(StrAbout));
-    m_welcome->setText(GetLangString(StrWelcome));
+    m_contextLabel->setText(GetLangString(StrContext));
+    for (int i = 0; i < m_context->count(); ++i) {
+        const int context = m_context->itemData(i).toInt();
+        const QString title = ContextTitle(context);
+        m_context->setItemText(i, title.isEmpty() ? ReplaceParams(GetLangString(StrContextCode),
+                                                                  {QString::number(context)})
+                                                  : title);
+    }
+    m_tree->retranslate();
+}
+
+void MainWindow::loadObjects()
+{
+    try {
+        m_tree->load(m_serverName);
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source, error.description, true);
+        showError(error.number, error.description, error.source);
+    }
+}
+
+void MainWindow::selectFirstProgramme()
+{
+    QTreeWidgetItem *programmes = m_tree->topLevelItem(0);
+    if (programmes && programmes->childCount() > 0)
+        m_tree->setCurrentItem(programmes->child(0));
+}
+
+void MainWindow::loadRequirements()
+{
+    if (!m_object.isValid())
+        return;
+    try {
+        auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
+        if (!constraints)
+            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        const Recordset set = constraints->LoadObjectConstraints(m_object.kind, m_object.id);
+        // Properties first, in the documented order, then the recordset.
+        m_editor->setServerName(m_serverName);
+        m_editor->setSessionID(QStringLiteral("zrreq"));
+        m_editor->setDepartID(m_object.department);
+        m_editor->setConstrType(m_context->currentData().toInt());
+        m_editor->setAppliesTo(m_object.kind);
+        m_editor->setShowExclusions(true);
+        if (m_object.curriculum != 0)
+            m_editor->setCurrentCurriculum(m_object.curriculum);
+        m_editor->setRsConstraints(set);
+        m_objectTitle->setText(m_object.title);
+        statusBar()->showMessage(ReplaceParams(GetLangString(StrLoaded), {m_object.title}), 5000);
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source, error.description, true);
+        showError(error.number, error.description, error.source);
+    }
+}
+
+void MainWindow::showError(int number, const QString &description, const QString &source)
+{
+    statusBar()->showMessage(QStringLiteral("%1 (%2, %3)").arg(description, QString::number(number), source));
 }
 
 void MainWindow::setLanguage(int languageId)

@@ -129,6 +129,32 @@ QString ReplaceParams(const QString &text, const QStringList &values)
     return result;
 }
 
+QString StripMnemonic(const QString &caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
+QString MnemonicShortcut(const QString &caption)
+{
+    for (int i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&'))
+            continue;
+        if (caption[i + 1] == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return QStringLiteral("Alt+") + caption[i + 1].toUpper();
+    }
+    return {};
+}
+
 QList<qint32> StringTableIds()
 {
     QList<qint32> ids = table().keys();

@@ -45,6 +45,12 @@ ZRREQ_EXPORT QString GetLangString(qint32 id, const QString &defaultText = {},
 /// Extra values or placeholders without a value are left alone.
 ZRREQ_EXPORT QString ReplaceParams(const QString &text, const QStringList &values);
 
+/// A caption without its keyboard mnemonic: "&Διαγραφή" gives "Διαγραφή";
+/// "&&" stands for one "&".
+ZRREQ_EXPORT QString StripMnemonic(const QString &caption);
+/// The mnemonic of a caption as a shortcut text ("Alt+Δ"); empty when none.
+ZRREQ_EXPORT QString MnemonicShortcut(const QString &caption);
+
 /// Every id of the library's string table (for checks and tools).
 ZRREQ_EXPORT QList<qint32> StringTableIds();
 /// The text of `id` in a given language, without changing the selection.

@@ -33,6 +33,27 @@ private Q_SLOTS:
         QCOMPARE(ReplaceParams(text, values), expected);
     }
 
+    void readsMnemonics_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shortcut");
+        QTest::newRow("first letter") << "&Διαγραφή" << "Διαγραφή" << "Alt+Δ";
+        QTest::newRow("inside") << "Π&ροσθήκη  " << "Προσθήκη  " << "Alt+Ρ";
+        QTest::newRow("escaped ampersand") << "A && B" << "A & B" << "";
+        QTest::newRow("escaped then real") << "A && &B" << "A & B" << "Alt+B";
+        QTest::newRow("trailing ampersand") << "AB&" << "AB&" << "";
+        QTest::newRow("none") << "OK" << "OK" << "";
+    }
+    void readsMnemonics()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QFETCH(QString, shortcut);
+        QCOMPARE(StripMnemonic(caption), text);
+        QCOMPARE(MnemonicShortcut(caption), shortcut);
+    }
+
     void languageFollowsTheService()
     {
         StringService::instance().setLanguageId(0);

@@ -1,0 +1,108 @@
+#include "lookupcache.h"
+
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+
+namespace zr {
+
+namespace {
+const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+
+// Copies every column and row of a code table into a new, independent recordset.
+Recordset copyOf(const Recordset &source)
+{
+    QList<Field> fields;
+    for (const Field &field : source.fields()) {
+        if (!field.isChapter())
+            fields << field;
+    }
+    Recordset copy(fields);
+    Recordset walk = source.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        copy.addNew();
+        for (int i = 0; i < fields.size(); ++i)
+            copy.setValue(i, walk.value(fields[i].name));
+    }
+    copy.updateBatch();
+    copy.moveFirst();
+    return copy;
+}
+} // namespace
+
+LookupCache::LookupCache()
+    : m_fetcher([this](const QString &table, const QString &filter) {
+          std::unique_ptr<cDepartment> department = CreateServerObjectAs<cDepartment>(ServerLibrary, m_serverName);
+          if (!department)
+              throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+          return department->getTextList(table, filter);
+      })
+{
+}
+
+Recordset LookupCache::list(const QString &table, const QString &filter, bool refresh)
+{
+    if (!refresh) {
+        const auto it = m_lists.constFind(table);
+        if (it != m_lists.constEnd())
+            return *it;
+    }
+    m_lists.remove(table);
+    m_withAll.remove(table);
+    ++m_fetchCount;
+    Recordset rows = m_fetcher(table, filter);
+    m_lists.insert(table, rows);
+    return rows;
+}
+
+Recordset LookupCache::listWithAll(const QString &table)
+{
+    const auto cached = m_withAll.constFind(table);
+    if (cached != m_withAll.constEnd())
+        return cached->clone();
+
+    const LookupColumns columns = LookupColumnsOf(table);
+    qint32 allText = 20714; // "all" for course and project types
+    if (table == QLatin1String("SYS_semesters"))
+        allText = 20715;
+    else if (table == QLatin1String("SYS_terms"))
+        allText = 20716;
+
+    Recordset copy = copyOf(list(table));
+    copy.addNew();
+    copy.setValue(columns.idField, -1);
+    copy.setValue(columns.textField, GetLangString(allText));
+    if (table == QLatin1String("SYS_CourseType") && copy.hasField(u"ctypeabbr"))
+        copy.setValue(u"ctypeabbr", GetLangString(20714));
+    copy.updateBatch();
+    m_withAll.insert(table, copy);
+    return copy.clone();
+}
+
+void LookupCache::clear()
+{
+    m_lists.clear();
+    m_withAll.clear();
+}
+
+LookupColumns LookupColumnsOf(const QString &table)
+{
+    static const QHash<QString, LookupColumns> columns = {
+        {QStringLiteral("QEMDPOrientation"), {"orID", "ordescription", {}, {}}},
+        {QStringLiteral("QEMDepProgramCourses"), {"courseID", "title", {}, "[%coursecode%] %title%"}},
+        {QStringLiteral("QEMCourses"), {"courseID", "title", {}, "[%coursecode%] %title%"}},
+        {QStringLiteral("SYS_CourseType"), {"ctypeID", "ctypedesc", "ctypeabbr", "%ctypedesc%"}},
+        {QStringLiteral("SYS_semesters"), {"semID", "semshort", "semlong", "%semshort%"}},
+        {QStringLiteral("SYS_Dep_CourseArea"), {"areaID", "coursearea", {}, "%coursearea%"}},
+        {QStringLiteral("SYS_Dep_CourseSector"), {"sectorID", "coursesector", {}, "%coursesector%"}},
+        {QStringLiteral("SYS_CourseCategory"), {"categoryID", "coursecategory", {}, "%coursecategory%"}},
+        {QStringLiteral("SYS_Dep_SectionCategories"), {"sectcatID", "sectcatdescr", {}, "%sectcatdescr%"}},
+        {QStringLiteral("QEMDPGroup"), {"dgID", "dgname", {}, "[%groupID%] %dgname%"}},
+        {QStringLiteral("SYS_ERGASIA_TYPE"), {"ID", "descr", {}, {}}},
+        {QStringLiteral("SYS_terms"), {"termID", "termDesc", {}, {}}},
+    };
+    return columns.value(table);
+}
+
+} // namespace zr

@@ -1,0 +1,803 @@
+#include "zrrequirements.h"
+
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+#include "common/schema.h"
+#include "common/tilepanel.h"
+#include "common/zrerror.h"
+#include "expressionform.h"
+#include "lookupcache.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/typecatalog.h"
+#include "requirementkeys.h"
+#include "requirementset.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace zr {
+
+namespace {
+const QString CmdExclusions = QStringLiteral("exclusions");
+const QString CmdExpression = QStringLiteral("coneval");
+const QString CmdAdd = QStringLiteral("add");
+const QString CmdDelete = QStringLiteral("delete");
+
+// Restores the list's redrawing however a rebuild ends.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(TilePanel *panel) : m_panel(panel) { m_panel->setRedraw(false); }
+    ~RedrawOff() { m_panel->setRedraw(true); }
+
+private:
+    TilePanel *m_panel;
+};
+} // namespace
+
+class zrRequirementsPrivate
+{
+public:
+    explicit zrRequirementsPrivate(zrRequirements *q) : q(q) {}
+
+    void buildWidgets();
+    void retranslate();
+    void buildCommands();
+    void rebuildAddMenu();
+    void resetOnLoad();
+    void refreshCommandStates();
+    void fillCurricula();
+    void loadRows();
+    void showExpression();
+    QString captionOf(qint32 ocID) const;
+    void showHelp(const QString &key);
+
+    void onItemSelected(const QString &key);
+    void onBeforeValueChange(const QString &key, const QVariant &newValue, bool &cancel);
+    void onBeforeEdit(const QString &key, bool &cancel);
+    void onValueChanged(const QString &key, const QString &property);
+    void onCommand(const QString &key);
+    void onCurriculumChosen(int index);
+    void addRequirement(int typeId);
+    void deleteRequirement();
+    void reportCommandError(const ZrError &error, const QString &trapName);
+
+    ItemPanelModel *list() const { return smRequirements->model(); }
+    ItemPanelModel *commands() const { return smButtons->model(); }
+    bool curriculumDependent() const { return set.isCurriculumDependent(); }
+
+    zrRequirements *const q;
+    RequirementSet set;
+    LookupCache lookups;
+    std::shared_ptr<const Schema> schema;
+    QString serverName;
+    QString sessionId;
+    QString departId;
+    bool showExclusions = false;
+    bool enabled = true;
+    bool isLoaded = false;
+    QFont font;
+    bool fontSet = false;
+
+    TilePanel *smRequirements = nullptr;
+    TilePanel *smButtons = nullptr;
+    QWidget *picOrient = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *cbOrient = nullptr;
+    QWidget *PicInfo = nullptr;
+    QLabel *Label4 = nullptr;
+    QPlainTextEdit *txtInfo = nullptr;
+    QLabel *Label2 = nullptr;
+    QPlainTextEdit *txtEval = nullptr;
+    QList<QShortcut *> shortcuts;
+};
+
+void zrRequirementsPrivate::buildWidgets()
+{
+    PicInfo = new QWidget(q);
+    PicInfo->setObjectName(QStringLiteral("PicInfo"));
+    Label4 = new QLabel(PicInfo);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setWordWrap(true);
+    auto *infoLayout = new QHBoxLayout(PicInfo);
+    infoLayout->setContentsMargins(4, 4, 4, 4);
+    infoLayout->addWidget(Label4);
+
+    picOrient = new QWidget(q);
+    picOrient->setObjectName(QStringLiteral("picOrient"));
+    Label1 = new QLabel(picOrient);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cbOrient = new QComboBox(picOrient);
+    cbOrient->setObjectName(QStringLiteral("cbOrient"));
+    cbOrient->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Label1->setBuddy(cbOrient);
+    auto *orientLayout = new QHBoxLayout(picOrient);
+    orientLayout->setContentsMargins(0, 0, 0, 0);
+    orientLayout->addWidget(Label1);
+    orientLayout->addWidget(cbOrient, 1);
+
+    smButtons = new TilePanel(q);
+    smButtons->setObjectName(QStringLiteral("smButtons"));
+    smButtons->setCaptionStyle(TilePanel::CaptionHidden);
+    smRequirements = new TilePanel(q);
+    smRequirements->setObjectName(QStringLiteral("smRequirements"));
+
+    auto *splitter = new QSplitter(Qt::Horizontal, q);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->addWidget(smButtons);
+    splitter->addWidget(smRequirements);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 600});
+
+    txtInfo = new QPlainTextEdit(q);
+    txtInfo->setObjectName(QStringLiteral("txtInfo"));
+    txtInfo->setReadOnly(true);
+    txtInfo->setMaximumHeight(80);
+    Label2 = new QLabel(q);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    txtEval = new QPlainTextEdit(q);
+    txtEval->setObjectName(QStringLiteral("txtEval"));
+    txtEval->setReadOnly(true);
+    txtEval->setMaximumHeight(70);
+    Label2->setBuddy(txtEval);
+
+    // Top to bottom: hint, curriculum, commands and list, help text, expression.
+    auto *layout = new QVBoxLayout(q);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PicInfo);
+    layout->addWidget(picOrient);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(txtInfo);
+    layout->addWidget(Label2);
+    layout->addWidget(txtEval);
+    PicInfo->setVisible(false);
+    picOrient->setVisible(false);
+
+    QObject::connect(list(), &ItemPanelModel::itemSelected, q,
+                     [this](const QString &key) { onItemSelected(key); });
+    QObject::connect(list(), &ItemPanelModel::beforeValueChange, q,
+                     [this](const QString &key, const QVariant &value, bool &cancel) {
+                         onBeforeValueChange(key, value, cancel);
+                     });
+    QObject::connect(list(), &ItemPanelModel::beforeEdit, q,
+                     [this](const QString &key, bool &cancel) { onBeforeEdit(key, cancel); });
+    QObject::connect(list(), &ItemPanelModel::valueChanged, q,
+                     [this](const QString &key, const QString &property) { onValueChanged(key, property); });
+    QObject::connect(commands(), &ItemPanelModel::itemClicked, q, [this](const QString &key) { onCommand(key); });
+    QObject::connect(cbOrient, QOverload<int>::of(&QComboBox::activated), q,
+                     [this](int index) { onCurriculumChosen(index); });
+}
+
+void zrRequirementsPrivate::buildCommands()
+{
+    ItemPanelModel *panel = commands();
+    panel->clear();
+    panel->addItem(CmdExclusions, QString(), ItemStyle::Command);
+    panel->addItem(CmdExpression, QString(), ItemStyle::Command);
+    panel->addItem(CmdAdd, QString(), ItemStyle::Command);
+    panel->addItem(CmdDelete, QString(), ItemStyle::Command);
+    panel->setExpanded(CmdAdd, true);
+}
+
+void zrRequirementsPrivate::retranslate()
+{
+    Label1->setText(GetLangString(20518));
+    Label2->setText(GetLangString(20520));
+    const std::pair<QString, qint32> captions[] = {
+        {CmdExclusions, 20522}, {CmdExpression, 20523}, {CmdAdd, 20524}, {CmdDelete, 20505}};
+    qDeleteAll(shortcuts);
+    shortcuts.clear();
+    for (const auto &[key, id] : captions) {
+        const QString text = GetLangString(id).trimmed();
+        commands()->setCaption(key, StripMnemonic(text));
+        const QString shortcut = MnemonicShortcut(text);
+        commands()->setShortcut(key, shortcut);
+        if (shortcut.isEmpty())
+            continue;
+        // The command panel draws no mnemonics, so the control answers them itself.
+        auto *action = new QShortcut(QKeySequence(shortcut), q, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        QObject::connect(action, &QShortcut::activated, q, [this, key = key] {
+            if (key == CmdAdd)
+                smButtons->setFocus();
+            else
+                commands()->clickItem(key);
+        });
+        shortcuts << action;
+    }
+    smRequirements->setCaption(GetLangString(20521));
+    Label4->setText(GetLangString(10000));
+    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind()))
+        commands()->setCaption(entry.key, entry.caption);
+    txtEval->setAccessibleName(GetLangString(20520));
+    txtInfo->setAccessibleName(GetLangString(20521));
+    cbOrient->setAccessibleName(GetLangString(20518));
+}
+
+void zrRequirementsPrivate::rebuildAddMenu()
+{
+    ItemPanelModel *panel = commands();
+    for (const QString &key : panel->keys(CmdAdd))
+        panel->removeItem(key);
+    int row = 0;
+    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
+        panel->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
+        panel->setVisible(entry.key, entry.visible);
+    }
+}
+
+void zrRequirementsPrivate::resetOnLoad()
+{
+    rebuildAddMenu();
+    set.resetNumbering();
+    q->setEditingEnabled(true);
+    smRequirements->setCaption(GetLangString(20521));
+    txtInfo->clear();
+    QPalette palette = txtEval->palette();
+    palette.setColor(QPalette::Base, QColor(240, 240, 225));
+    txtEval->setPalette(palette);
+    picOrient->setVisible(curriculumDependent());
+    PicInfo->setVisible(set.context() == CtxScholarship);
+    Label4->setText(GetLangString(10000));
+    refreshCommandStates();
+}
+
+void zrRequirementsPrivate::refreshCommandStates()
+{
+    ItemPanelModel *panel = commands();
+    const bool hasRows = set.hasRows();
+    const bool anyRow = hasRows && !set.walk().isEmpty();
+    panel->setVisible(CmdExclusions, showExclusions && set.context() != CtxDegree);
+    panel->setItemEnabled(CmdExclusions, anyRow && !set.isModified());
+    bool menuEmpty = true;
+    for (const QString &key : panel->keys(CmdAdd))
+        menuEmpty = menuEmpty && !panel->isVisible(key);
+    const bool canAdd = !menuEmpty && (!curriculumDependent() || cbOrient->count() > 0);
+    panel->setItemEnabled(CmdAdd, hasRows && canAdd);
+    for (const QString &key : panel->keys(CmdAdd))
+        panel->setItemEnabled(key, hasRows && canAdd);
+    panel->setItemEnabled(CmdDelete, anyRow);
+    panel->setItemEnabled(CmdExpression, hasRows);
+}
+
+void zrRequirementsPrivate::fillCurricula()
+{
+    cbOrient->clear();
+    const int kind = set.objectKind();
+    if (kind != KindProgramme && kind != KindProgramme3 && kind != KindProgramme4 && kind != KindStudent)
+        return;
+    Recordset curricula =
+        lookups.list(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + set.objectId().toString());
+    if (!curriculumDependent())
+        return;
+    Recordset walk = curricula.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        const qint32 id = walk.value(u"orID").toInt();
+        if (set.context() == CtxCurriculumChoice && id == -1)
+            continue;
+        cbOrient->addItem(walk.value(u"ordescription").toString(), id);
+    }
+    set.setCurriculumCount(cbOrient->count());
+    const int known = set.curriculumId() != 0 ? cbOrient->findData(set.curriculumId()) : -1;
+    if (known >= 0) {
+        cbOrient->setCurrentIndex(known);
+    } else if (cbOrient->count() > 0) {
+        // An id the new programme does not have falls back to the chooser's entry.
+        cbOrient->setCurrentIndex(0);
+        set.setCurriculumId(cbOrient->itemData(0).toInt());
+    }
+}
+
+void zrRequirementsPrivate::loadRows()
+{
+    const SheetContext sheet{set.context(), set.objectKind()};
+    Recordset rows = set.walk();
+    const QString curriculum = QString::number(set.curriculumId());
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        // With a single curriculum every row of the set belongs to it.
+        if (curriculumDependent() && rows.value(u"secobjID").toString() != curriculum)
+            rows.setValue(u"secobjID", curriculum);
+        CreateConstraint(*list(), rows.value(u"conID").toString(), rows.value(u"ocID").toInt(), sheet);
+    }
+    set.expressions().clear();
+    if (!rows.isEmpty()) {
+        rows.moveFirst();
+        set.expressions().insert(set.curriculumId(), rows.value(u"coneval").toString());
+    }
+}
+
+QString zrRequirementsPrivate::captionOf(qint32 ocID) const
+{
+    return list()->caption(GroupKey(ocID));
+}
+
+void zrRequirementsPrivate::showExpression()
+{
+    txtEval->setPlainText(ConvertExpression(set.expression(), false, set.walkWholeSet(),
+                                            [this](qint32 ocID) { return captionOf(ocID); }));
+}
+
+void zrRequirementsPrivate::showHelp(const QString &key)
+{
+    const QString description = list()->description(key);
+    txtInfo->setPlainText(description.isEmpty() ? list()->hint(key) : description);
+}
+
+void zrRequirementsPrivate::onItemSelected(const QString &key)
+{
+    showHelp(key);
+    if (set.hasRows())
+        set.positionOn(key);
+}
+
+void zrRequirementsPrivate::onBeforeValueChange(const QString &, const QVariant &, bool &cancel)
+{
+    if (!enabled)
+        cancel = true;
+}
+
+void zrRequirementsPrivate::onBeforeEdit(const QString &key, bool &cancel)
+{
+    if (!enabled) {
+        cancel = true;
+        return;
+    }
+    showHelp(key);
+}
+
+void zrRequirementsPrivate::onValueChanged(const QString &, const QString &property)
+{
+    if (property != QLatin1String("Value") || !enabled || set.isLoading())
+        return;
+    set.setModified(true);
+    refreshCommandStates();
+    Q_EMIT q->Changed();
+}
+
+void zrRequirementsPrivate::onCommand(const QString &key)
+{
+    if (!enabled || !commands()->isItemEnabled(key))
+        return;
+    try {
+        if (key == CmdExclusions) {
+            if (set.isModified()) {
+                int style = MbInformation | MbOkOnly;
+                MsgBoxEx(GetLangString(20016), style, ApplicationTitle(), {}, 0, {}, q);
+            }
+            return;
+        }
+        if (key == CmdDelete) {
+            deleteRequirement();
+            return;
+        }
+        bool isType = false;
+        const int typeId = key.toInt(&isType);
+        if (isType && commands()->parentKey(key) == CmdAdd)
+            addRequirement(typeId);
+    } catch (const ZrError &error) {
+        reportCommandError(error, QStringLiteral(" zrRequirements.smButtons_Click"));
+    }
+}
+
+void zrRequirementsPrivate::addRequirement(int typeId)
+{
+    if (!set.hasRows())
+        return;
+    const qint32 curriculum = curriculumDependent() && cbOrient->count() > 0
+                                  ? cbOrient->currentData().toInt()
+                                  : 0;
+    const qint32 ocID = set.addRequirement(typeId, curriculum);
+    CreateConstraint(*list(), QString::number(typeId), ocID, SheetContext{set.context(), set.objectKind()});
+    const QString key = GroupKey(ocID);
+    list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
+                                + list()->caption(key));
+    list()->setHint(key, GetLangString(20018));
+    list()->setDescription(key, GetLangString(20018));
+    list()->setSelected(key, true);
+    list()->ensureVisible(key);
+    txtInfo->setPlainText(GetLangString(20018));
+    set.setModified(true);
+    refreshCommandStates();
+    showExpression();
+    Q_EMIT q->Changed();
+}
+
+void zrRequirementsPrivate::deleteRequirement()
+{
+    if (!set.hasRows() || set.rows().eof() || set.rows().bof())
+        return;
+    const qint32 ocID = set.deleteCurrent();
+    list()->removeItem(GroupKey(ocID));
+    if (list()->count() > 0) {
+        const QString first = list()->keyAt(0);
+        list()->setSelected(first, true);
+        set.positionOn(first);
+    } else {
+        set.forgetCurrentRecord();
+        txtInfo->clear();
+    }
+    refreshCommandStates();
+    showExpression();
+    Q_EMIT q->Changed();
+}
+
+void zrRequirementsPrivate::onCurriculumChosen(int index)
+{
+    if (set.isLoading() || index < 0)
+        return;
+    const qint32 chosen = cbOrient->itemData(index).toInt();
+    if (chosen == set.curriculumId())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        RedrawOff redrawOff(smRequirements);
+        set.setCurriculumId(chosen);
+        set.applyFilter();
+        list()->clear();
+        const QString previous = set.expressions().value(chosen);
+        const bool visited = set.expressions().contains(chosen);
+        set.setLoading(true);
+        const QHash<qint32, QString> expressions = set.expressions();
+        loadRows();
+        // Curricula visited since the load keep their edited expressions.
+        set.expressions() = expressions;
+        if (!visited) {
+            Recordset rows = set.walk();
+            set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
+        } else {
+            set.expressions().insert(chosen, previous);
+        }
+        set.setLoading(false);
+        if (set.walk().isEmpty())
+            txtEval->clear();
+        else
+            showExpression();
+        txtInfo->clear();
+        refreshCommandStates();
+    } catch (const ZrError &error) {
+        set.setLoading(false);
+        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.cbOrient_Click"), error.description);
+        QGuiApplication::restoreOverrideCursor();
+        ShowErrorMessage(error.description, q);
+        const int previous = cbOrient->findData(set.curriculumId());
+        if (previous >= 0)
+            cbOrient->setCurrentIndex(previous);
+        return;
+    }
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
+{
+    RecordError(error.number, error.source + trapName, error.description);
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+    ShowErrorMessage(error.description, q);
+}
+
+zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequirementsPrivate(this))
+{
+    setObjectName(QStringLiteral("zrRequirements"));
+    d->buildWidgets();
+    d->buildCommands();
+    d->rebuildAddMenu();
+    d->retranslate();
+    d->refreshCommandStates();
+}
+
+zrRequirements::~zrRequirements()
+{
+    ClearAll();
+}
+
+bool zrRequirements::Enabled() const
+{
+    return d->enabled;
+}
+
+void zrRequirements::setEditingEnabled(bool enabled)
+{
+    d->enabled = enabled;
+    d->commands()->setEnabled(enabled);
+    d->list()->setAllItemsEnabled(enabled);
+}
+
+bool zrRequirements::IsLoaded() const
+{
+    return d->isLoaded;
+}
+
+void zrRequirements::setIsLoaded(bool loaded)
+{
+    d->isLoaded = loaded;
+}
+
+QString zrRequirements::ServerName() const
+{
+    return d->serverName;
+}
+
+void zrRequirements::setServerName(const QString &name)
+{
+    d->serverName = name;
+    d->lookups.setServerName(name);
+}
+
+QString zrRequirements::sessionID() const
+{
+    return d->sessionId;
+}
+
+void zrRequirements::setSessionID(const QString &id)
+{
+    d->sessionId = id;
+}
+
+int zrRequirements::ConstrType() const
+{
+    return d->set.context();
+}
+
+void zrRequirements::setConstrType(int context)
+{
+    d->set.setContext(context);
+}
+
+int zrRequirements::AppliesTo() const
+{
+    return d->set.objectKind();
+}
+
+void zrRequirements::setAppliesTo(int kind)
+{
+    d->set.setObjectKind(kind);
+}
+
+bool zrRequirements::ShowExclusions() const
+{
+    return d->showExclusions;
+}
+
+void zrRequirements::setShowExclusions(bool show)
+{
+    d->showExclusions = show;
+    d->refreshCommandStates();
+}
+
+QString zrRequirements::DepartID() const
+{
+    return d->departId;
+}
+
+void zrRequirements::setDepartID(const QString &id)
+{
+    d->departId = id;
+    d->set.setDepartmentId(id);
+}
+
+std::shared_ptr<const Schema> zrRequirements::oSchema() const
+{
+    return d->schema;
+}
+
+void zrRequirements::setOSchema(std::shared_ptr<const Schema> schema)
+{
+    d->schema = std::move(schema);
+}
+
+Recordset zrRequirements::rsConstraints() const
+{
+    return d->set.rows();
+}
+
+void zrRequirements::setRsConstraints(const Recordset &parent)
+{
+    RequirementSet &set = d->set;
+    try {
+        RedrawOff redrawOff(d->smRequirements);
+        d->list()->clear();
+        set.release();
+        set.setModified(false);
+        set.setParent(parent);
+        d->resetOnLoad();
+        set.setLoading(true);
+        d->fillCurricula();
+        set.applyFilter();
+        d->loadRows();
+        set.setLoading(false);
+        d->refreshCommandStates();
+        d->txtInfo->clear();
+        d->showExpression();
+    } catch (const ZrError &error) {
+        set.setLoading(false);
+        RecordError(error.number, error.source, error.description, true);
+        d->list()->clear();
+        d->refreshCommandStates();
+        Q_EMIT ErrorOccurred(error.number, error.description, QStringLiteral("zrRequirements.rsConstraints"));
+        return;
+    }
+    if (d->list()->count() > 0)
+        d->list()->setSelected(d->list()->keyAt(0), true);
+}
+
+QString zrRequirements::SmCaption() const
+{
+    return d->smRequirements->caption();
+}
+
+void zrRequirements::setSmCaption(const QString &caption)
+{
+    d->smRequirements->setCaption(caption);
+}
+
+int zrRequirements::SmBorderStyle() const
+{
+    return d->smRequirements->borderStyle();
+}
+
+void zrRequirements::setSmBorderStyle(int style)
+{
+    d->smRequirements->setBorderStyle(style);
+}
+
+int zrRequirements::SmCaptionStyle() const
+{
+    return d->smRequirements->captionStyle();
+}
+
+void zrRequirements::setSmCaptionStyle(int style)
+{
+    d->smRequirements->setCaptionStyle(style);
+}
+
+int zrRequirements::SmCaptionAlignment() const
+{
+    return d->smRequirements->captionAlignment();
+}
+
+void zrRequirements::setSmCaptionAlignment(int alignment)
+{
+    d->smRequirements->setCaptionAlignment(alignment);
+}
+
+int zrRequirements::SmEdgeStyle() const
+{
+    return d->smRequirements->edgeStyle();
+}
+
+void zrRequirements::setSmEdgeStyle(int style)
+{
+    d->smRequirements->setEdgeStyle(style);
+}
+
+int zrRequirements::SmScrollBarStyle() const
+{
+    return d->smRequirements->scrollBarStyle();
+}
+
+void zrRequirements::setSmScrollBarStyle(int style)
+{
+    d->smRequirements->setScrollBarStyle(style);
+}
+
+QColor zrRequirements::TextBackcolor() const
+{
+    return d->txtInfo->palette().color(QPalette::Base);
+}
+
+void zrRequirements::setTextBackcolor(const QColor &color)
+{
+    QPalette palette = d->txtInfo->palette();
+    palette.setColor(QPalette::Base, color);
+    d->txtInfo->setPalette(palette);
+}
+
+QColor zrRequirements::TextForeColor() const
+{
+    return d->txtInfo->palette().color(QPalette::Text);
+}
+
+void zrRequirements::setTextForeColor(const QColor &color)
+{
+    QPalette palette = d->txtInfo->palette();
+    palette.setColor(QPalette::Text, color);
+    d->txtInfo->setPalette(palette);
+}
+
+bool zrRequirements::TextBold() const
+{
+    return d->txtInfo->font().bold();
+}
+
+void zrRequirements::setTextBold(bool bold)
+{
+    QFont font = d->txtInfo->font();
+    font.setBold(bold);
+    d->txtInfo->setFont(font);
+}
+
+QFont zrRequirements::Font() const
+{
+    return d->fontSet ? d->font : font();
+}
+
+void zrRequirements::setControlFont(const QFont &font)
+{
+    d->font = font;
+    d->fontSet = true;
+    // Qt hands a widget's font down to its children.
+    setFont(font);
+}
+
+void zrRequirements::RefreshRecordset()
+{
+    d->lookups.clear();
+    d->set.resetNumbering();
+}
+
+void zrRequirements::RefreshConnected()
+{
+    d->lookups.clear();
+}
+
+void zrRequirements::ClearAll()
+{
+    d->set.release();
+    d->schema.reset();
+    d->lookups.clear();
+    d->set.expressions().clear();
+    d->isLoaded = false;
+    d->enabled = true;
+}
+
+void zrRequirements::ExpandAll()
+{
+    d->smRequirements->expandAll();
+}
+
+void zrRequirements::CollapseAll()
+{
+    d->smRequirements->collapseAll();
+}
+
+void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
+{
+    d->set.setCurriculumId(curriculumId);
+}
+
+qint32 zrRequirements::currentCurriculum() const
+{
+    return d->set.curriculumId();
+}
+
+bool zrRequirements::isModified() const
+{
+    return d->set.isModified();
+}
+
+QString zrRequirements::expression() const
+{
+    return d->set.expression();
+}
+
+LookupCache &zrRequirements::lookups()
+{
+    return d->lookups;
+}
+
+void zrRequirements::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        d->retranslate();
+    QWidget::changeEvent(event);
+}
+
+} // namespace zr

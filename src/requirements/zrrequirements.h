@@ -1,0 +1,146 @@
+#pragma once
+
+#include "common/recordset.h"
+#include "zrreq_export.h"
+
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+
+#include <memory>
+
+namespace zr {
+
+class Schema;
+class RequirementSet;
+class LookupCache;
+
+/// The requirements editor: shows the requirements of one object (programme,
+/// department, course, student) in one context as parameter sheets, lets the
+/// user add, delete and edit them, and writes them back into the host's
+/// recordset. The host sets ServerName, sessionID, oSchema, DepartID,
+/// ConstrType, AppliesTo and ShowExclusions, then assigns the object's
+/// hierarchical recordset to rsConstraints; it keeps owning the recordset.
+class ZRREQ_EXPORT zrRequirements : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(zrRequirements)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEditingEnabled)
+    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
+    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
+    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
+    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType)
+    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo)
+    Q_PROPERTY(bool ShowExclusions READ ShowExclusions WRITE setShowExclusions)
+    Q_PROPERTY(QString DepartID READ DepartID WRITE setDepartID)
+    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption)
+    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle)
+    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle)
+    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment)
+    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle)
+    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle)
+    Q_PROPERTY(QColor TextBackcolor READ TextBackcolor WRITE setTextBackcolor)
+    Q_PROPERTY(QColor TextForeColor READ TextForeColor WRITE setTextForeColor)
+    Q_PROPERTY(bool TextBold READ TextBold WRITE setTextBold)
+    Q_PROPERTY(QFont Font READ Font WRITE setControlFont)
+
+public:
+    explicit zrRequirements(QWidget *parent = nullptr);
+    ~zrRequirements() override;
+
+    /// Editing allowed (default true; set again by every load). When false,
+    /// value edits, pickers and commands are ignored.
+    bool Enabled() const;
+    void setEditingEnabled(bool enabled);
+    /// Stored for the host; the control only resets it (ClearAll).
+    bool IsLoaded() const;
+    void setIsLoaded(bool loaded);
+    /// Server on which server objects are created ("" the local default).
+    QString ServerName() const;
+    void setServerName(const QString &name);
+    QString sessionID() const;
+    void setSessionID(const QString &id);
+    /// Requirement context, 101 to 112; set it before rsConstraints.
+    int ConstrType() const;
+    void setConstrType(int context);
+    /// Object kind (1, 3, 4, 8, 11, 13, 14); set it before rsConstraints.
+    int AppliesTo() const;
+    void setAppliesTo(int kind);
+    /// Whether the student-exceptions command is offered (never for the degree).
+    bool ShowExclusions() const;
+    void setShowExclusions(bool show);
+    /// Department of objects of kind 14; filter of programme lists.
+    QString DepartID() const;
+    void setDepartID(const QString &id);
+    /// Schema used for the student view's columns; shared with the host.
+    std::shared_ptr<const Schema> oSchema() const;
+    void setOSchema(std::shared_ptr<const Schema> schema);
+
+    /// The requirement rows (the child recordset); nothing before a load.
+    Recordset rsConstraints() const;
+    /// Loads the requirements of the object of this hierarchical recordset.
+    /// Failures are reported through ErrorOccurred, never thrown.
+    void setRsConstraints(const Recordset &parent);
+
+    QString SmCaption() const;
+    void setSmCaption(const QString &caption);
+    int SmBorderStyle() const;
+    void setSmBorderStyle(int style);
+    int SmCaptionStyle() const;
+    void setSmCaptionStyle(int style);
+    int SmCaptionAlignment() const;
+    void setSmCaptionAlignment(int alignment);
+    int SmEdgeStyle() const;
+    void setSmEdgeStyle(int style);
+    int SmScrollBarStyle() const;
+    void setSmScrollBarStyle(int style);
+    QColor TextBackcolor() const;
+    void setTextBackcolor(const QColor &color);
+    QColor TextForeColor() const;
+    void setTextForeColor(const QColor &color);
+    bool TextBold() const;
+    void setTextBold(bool bold);
+    /// Font of the child controls and of the dialogs the control opens.
+    QFont Font() const;
+    void setControlFont(const QFont &font);
+
+    /// Drops the cached code tables and restarts temporary numbering.
+    void RefreshRecordset();
+    /// Drops the cached code tables.
+    void RefreshConnected();
+    /// Releases the recordsets, the schema and the cached lists.
+    void ClearAll();
+    void ExpandAll();
+    void CollapseAll();
+
+    /// The curriculum the chooser shows at the next load (a host's shortcut
+    /// to a programme's curriculum); kept across loads like the user's choice.
+    void setCurrentCurriculum(qint32 curriculumId);
+    qint32 currentCurriculum() const;
+
+    /// True when the set has edits not yet written by UpdateRecordset.
+    bool isModified() const;
+    /// The expression of the current curriculum, as stored.
+    QString expression() const;
+    /// The code tables this control fetched (shared with its dialogs).
+    LookupCache &lookups();
+
+Q_SIGNALS:
+    /// Declared for hosts; never raised (every list comes from the server).
+    void GetRecords(const QString &pWhichList, const QString &pFilter, QVariant &oObj, bool &bError);
+    /// Loading a requirement set failed.
+    void ErrorOccurred(int ErrNumber, const QString &errdescr, const QString &errsource);
+    /// Declared for hosts; never raised.
+    void ErrorOccurred2(int ErrNumber, const QString &errdescr, const QString &errsource, bool &ShowMessage);
+    /// A requirement was added, deleted or edited, or the expression changed.
+    void Changed();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    std::unique_ptr<class zrRequirementsPrivate> const d;
+    friend class zrRequirementsPrivate;
+};
+
+} // namespace zr

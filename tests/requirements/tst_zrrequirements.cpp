@@ -1,0 +1,319 @@
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/tilepanel.h"
+#include "common/zrerror.h"
+#include "requirementfixture.h"
+#include "requirements/lookupcache.h"
+#include "requirements/requirementkeys.h"
+#include "requirements/zrrequirements.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace zr;
+using namespace zr::test;
+
+Q_DECLARE_METATYPE(QList<int>)
+
+class tst_zrRequirements : public QObject
+{
+    Q_OBJECT
+
+    // Programme 7 with curricula 1 and 2 in the degree context, and a context-101 row.
+    static QList<Row> rows()
+    {
+        return {
+            {11, 103, 1, 7, QStringLiteral("1"), 30, {{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14]")}}},
+            {12, 103, 1, 7, QStringLiteral("2"), 40, {{QStringLiteral("coneval"), QStringLiteral("[%12]")}}},
+            {13, 101, 1, 7, QVariant(), 10},
+            {14, 103, 1, 7, QStringLiteral("1"), 80, {{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14]")}}},
+        };
+    }
+
+    static Recordset curricula(const QList<int> &ids)
+    {
+        Recordset rs({makeField(QStringLiteral("orID"), adInteger),
+                      makeField(QStringLiteral("ordescription"), adVarWChar, 100),
+                      makeField(QStringLiteral("prID"), adInteger)});
+        for (int id : ids) {
+            rs.addNew();
+            rs.setValue(u"orID", id);
+            rs.setValue(u"ordescription", QStringLiteral("Κατεύθυνση %1").arg(id));
+            rs.setValue(u"prID", 7);
+        }
+        rs.updateBatch();
+        return rs;
+    }
+
+    // A control whose code tables come from memory, with the given curricula.
+    std::unique_ptr<zrRequirements> makeControl(int kind, int context, const QList<int> &curriculumIds = {1, 2})
+    {
+        auto control = std::make_unique<zrRequirements>();
+        m_fetched.clear();
+        control->lookups().setFetcher([this, curriculumIds](const QString &table, const QString &filter) {
+            m_fetched << table + QLatin1Char('|') + filter;
+            return table == QLatin1String("QEMDPOrientation") ? curricula(curriculumIds) : Recordset();
+        });
+        control->setConstrType(context);
+        control->setAppliesTo(kind);
+        return control;
+    }
+
+    static ItemPanelModel *listOf(zrRequirements &control)
+    {
+        return control.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+    }
+    static ItemPanelModel *commandsOf(zrRequirements &control)
+    {
+        return control.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+    }
+    static QStringList groupKeys(zrRequirements &control) { return listOf(control)->keys(); }
+
+    QStringList m_fetched;
+
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
+
+    void loadsTheSetOfTheCurrentCurriculum()
+    {
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(groupKeys(*control), (QStringList{"I11", "I14"}));
+        QCOMPARE(m_fetched, QStringList{"QEMDPOrientation|prID=7"});
+        auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        QCOMPARE(chooser->count(), 2);
+        QVERIFY(control->findChild<QWidget *>(QStringLiteral("picOrient"))->isVisibleTo(control.get()));
+        QCOMPARE(listOf(*control)->caption(QStringLiteral("I11")), QStringLiteral("Προαπαιτούμενο μάθημα"));
+        QCOMPARE(control->expression(), QStringLiteral("[%11] OR [%14]"));
+        QCOMPARE(control->findChild<QPlainTextEdit *>(QStringLiteral("txtEval"))->toPlainText(),
+                 QStringLiteral("[Προαπαιτούμενο μάθημα] OR [Μέσος όρος βαθμολογίας ανά εξάμηνα μαθημάτων]"));
+        QVERIFY(!control->isModified());
+    }
+
+    void curriculumSwitchAndReloadKeepTheCurriculum()
+    {
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        chooser->setCurrentIndex(1);
+        Q_EMIT chooser->activated(1);
+        QCOMPARE(groupKeys(*control), QStringList{"I12"});
+        QCOMPARE(control->expression(), QStringLiteral("[%12]"));
+
+        // Reloading keeps curriculum 2, and the code table is not fetched again.
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(chooser->currentData().toInt(), 2);
+        QCOMPARE(groupKeys(*control), QStringList{"I12"});
+        QCOMPARE(m_fetched.size(), 1);
+
+        // Choosing the curriculum already shown changes nothing.
+        Q_EMIT chooser->activated(1);
+        QCOMPARE(groupKeys(*control), QStringList{"I12"});
+    }
+
+    void singleCurriculumTakesEveryRow()
+    {
+        auto control = makeControl(1, 103, {5});
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(groupKeys(*control), (QStringList{"I11", "I12", "I14"}));
+        // Every loaded row now belongs to the one curriculum.
+        Recordset rs = control->rsConstraints().clone();
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            if (rs.value(u"contypeID").toInt() == 103)
+                QCOMPARE(rs.value(u"secobjID").toString(), QStringLiteral("5"));
+        }
+    }
+
+    void contextWithoutCurriculaShowsNoChooser()
+    {
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(groupKeys(*control), QStringList{"I13"});
+        QVERIFY(!control->findChild<QWidget *>(QStringLiteral("picOrient"))->isVisibleTo(control.get()));
+        Recordset rs = control->rsConstraints();
+        QVERIFY(rs.find(QStringLiteral("ocID = 13"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QVERIFY(rs.value(u"secobjID").isNull());
+    }
+
+    void addsAndDeletesWithTemporaryIds()
+    {
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QSignalSpy changed(control.get(), &zrRequirements::Changed);
+        ItemPanelModel *commands = commandsOf(*control);
+        QVERIFY(commands->clickItem(QStringLiteral("30")));
+        QVERIFY(commands->clickItem(QStringLiteral("40")));
+        QVERIFY(commands->clickItem(QStringLiteral("50")));
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(groupKeys(*control), (QStringList{"I13", "I-1", "I-2", "I-3"}));
+        QCOMPARE(listOf(*control)->caption(QStringLiteral("I-2")), QStringLiteral("(N2) Τύπος μαθήματος"));
+        QCOMPARE(control->findChild<QPlainTextEdit *>(QStringLiteral("txtInfo"))->toPlainText(),
+                 GetLangString(20018));
+        QVERIFY(control->isModified());
+
+        listOf(*control)->setSelected(QStringLiteral("I-2"), true);
+        QVERIFY(commands->clickItem(QStringLiteral("delete")));
+        QCOMPARE(groupKeys(*control), (QStringList{"I13", "I-1", "I-3"}));
+        QVERIFY(commands->clickItem(QStringLiteral("60")));
+        QCOMPARE(groupKeys(*control), (QStringList{"I13", "I-1", "I-3", "I-4"}));
+        QCOMPARE(changed.count(), 5);
+
+        QCOMPARE(ocIds(control->rsConstraints()), (QList<int>{13, -1, -3, -4}));
+        // The default expression names every requirement that is left, in row order.
+        QCOMPARE(control->findChild<QPlainTextEdit *>(QStringLiteral("txtEval"))->toPlainText(),
+                 QStringLiteral("[Στοιχεία Φοιτητή] AND [(N1) Προαπαιτούμενο μάθημα] AND [(N3) Ομάδα μαθήματος] AND "
+                                "[(N4) Ολοκληρωμένες εργασίες]"));
+    }
+
+    void deletingTheLastRequirementDisablesDelete()
+    {
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        ItemPanelModel *commands = commandsOf(*control);
+        QVERIFY(commands->isItemEnabled(QStringLiteral("delete")));
+        listOf(*control)->setSelected(QStringLiteral("I13"), true);
+        QVERIFY(commands->clickItem(QStringLiteral("delete")));
+        QVERIFY(groupKeys(*control).isEmpty());
+        QVERIFY(!commands->isItemEnabled(QStringLiteral("delete")));
+        QVERIFY(control->findChild<QPlainTextEdit *>(QStringLiteral("txtInfo"))->toPlainText().isEmpty());
+    }
+
+    void numberingRestartsOnlyOnLoadOrRefreshRecordset()
+    {
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        ItemPanelModel *commands = commandsOf(*control);
+        commands->clickItem(QStringLiteral("30"));
+        control->RefreshConnected();
+        commands->clickItem(QStringLiteral("30"));
+        QVERIFY(listOf(*control)->contains(QStringLiteral("I-2")));
+        control->RefreshRecordset();
+        commands->clickItem(QStringLiteral("30"));
+        QCOMPARE(ocIds(control->rsConstraints()).last(), -1);
+    }
+
+    void disabledControlIgnoresCommandsAndEdits()
+    {
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QSignalSpy changed(control.get(), &zrRequirements::Changed);
+        control->setEditingEnabled(false);
+        QVERIFY(!commandsOf(*control)->clickItem(QStringLiteral("30")));
+        QCOMPARE(groupKeys(*control), QStringList{"I13"});
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!control->isModified());
+    }
+
+    void paletteFollowsContextAndKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("textbooks") << 1 << 112 << QStringList{"10", "40"};
+        QTest::newRow("department by id hides groups")
+            << 14 << 101 << QStringList{"10", "20", "30", "40", "60", "70", "80", "90", "100", "110", "120"};
+        QTest::newRow("class group offers 130") << 1 << 111
+                                                << QStringList{"10", "20", "30", "40", "50", "60", "70", "80", "90",
+                                                               "100", "110", "120", "130"};
+    }
+    void paletteFollowsContextAndKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, context);
+        QFETCH(QStringList, shown);
+        auto control = makeControl(kind, context);
+        control->setDepartID(QStringLiteral("D1"));
+        control->setRsConstraints(hierarchicalSet(rows()));
+        ItemPanelModel *commands = commandsOf(*control);
+        QStringList visible;
+        for (const QString &key : commands->keys(QStringLiteral("add"))) {
+            if (commands->isVisible(key))
+                visible << key;
+        }
+        QCOMPARE(visible, shown);
+    }
+
+    void exclusionsCommandIsNeverOfferedForTheDegree_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<bool>("show");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("degree") << 103 << true << false;
+        QTest::newRow("entry, shown") << 101 << true << true;
+        QTest::newRow("entry, not asked") << 101 << false << false;
+    }
+    void exclusionsCommandIsNeverOfferedForTheDegree()
+    {
+        QFETCH(int, context);
+        QFETCH(bool, show);
+        QFETCH(bool, visible);
+        auto control = makeControl(1, context);
+        control->setShowExclusions(show);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(commandsOf(*control)->isVisible(QStringLiteral("exclusions")), visible);
+    }
+
+    void failedLoadsRaiseErrorOccurred_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<int>("number");
+        QTest::newRow("nothing") << 0 << 1001;
+        QTest::newRow("no requirement chapter") << 1 << 61200;
+    }
+    void failedLoadsRaiseErrorOccurred()
+    {
+        QFETCH(int, which);
+        QFETCH(int, number);
+        auto control = makeControl(1, 101);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QSignalSpy errors(control.get(), &zrRequirements::ErrorOccurred);
+        Recordset given;
+        if (which == 1) {
+            given = Recordset({makeField(QStringLiteral("prID"), adInteger)});
+            given.addNew();
+        }
+        control->setRsConstraints(given);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).toInt(), number);
+        QCOMPARE(errors.first().at(2).toString(), QStringLiteral("zrRequirements.rsConstraints"));
+        QVERIFY(!errors.first().at(1).toString().isEmpty());
+        QVERIFY(groupKeys(*control).isEmpty());
+        QVERIFY(!commandsOf(*control)->isItemEnabled(QStringLiteral("add")));
+    }
+
+    void serverFailureWhileLoadingIsReported()
+    {
+        auto control = makeControl(1, 103);
+        control->lookups().setFetcher([](const QString &, const QString &) -> Recordset {
+            throw ZrError(462, QStringLiteral("RemoteObject"), QStringLiteral("server down"));
+        });
+        QSignalSpy errors(control.get(), &zrRequirements::ErrorOccurred);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).toInt(), 462);
+        QVERIFY(groupKeys(*control).isEmpty());
+    }
+
+    void contextSetAfterTheRecordsetGivesAnEmptyList()
+    {
+        auto control = makeControl(1, 0);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QVERIFY(groupKeys(*control).isEmpty());
+        QVERIFY(control->expression().isEmpty());
+    }
+
+    void selectingAnItemPositionsTheRows()
+    {
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        listOf(*control)->setSelected(QStringLiteral("I14"), true);
+        QCOMPARE(control->rsConstraints().value(u"ocID").toInt(), 14);
+        listOf(*control)->setSelected(QStringLiteral("I11"), true);
+        QCOMPARE(control->rsConstraints().value(u"ocID").toInt(), 11);
+    }
+};
+
+QTEST_MAIN(tst_zrRequirements)
+#include "tst_zrrequirements.moc"

@@ -35,7 +35,8 @@ ZRREQ_EXPORT QList<CourseTypeTotal> ParseCourseTypeTotals(const QString &totalsV
 /// not moved) with two more fields, `sel` (integer, -1 when checked, null
 /// otherwise) and `cnt` (currency), and, when `addTotalRow`, a last row with
 /// `ctypeID` -1 and `ctypedesc` the all-types text. Throws the recordset's ZrError
-/// when a total row is asked for and `courseTypes` has no `ctypeID` field.
+/// for nothing, and when a total row is asked for and `courseTypes` has no
+/// `ctypeID` field.
 ZRREQ_EXPORT Recordset BuildCourseTypesWorkingList(const Recordset &courseTypes, bool addTotalRow);
 
 /// Checks the rows named by `totalsValue` in the working list and sets their

@@ -181,6 +181,10 @@ private Q_SLOTS:
 
         const Recordset noTotal = BuildCourseTypesWorkingList(types, false);
         QCOMPARE(noTotal.recordCount(), 4);
+
+        // No list at all is the recordset's error, raised to the caller.
+        QVERIFY_THROWS_EXCEPTION(ZrError, BuildCourseTypesWorkingList(Recordset(), false));
+        QVERIFY_THROWS_EXCEPTION(ZrError, BuildCourseTypesWorkingList(Recordset(), true));
     }
 
     // Stored totals applied to the working list, then read back as the dialog's

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
@@ -144,6 +145,16 @@ void frmSelFromListPrivate::buildUi()
     });
     QObject::connect(m_search, &zrSearchX::Search, q, [this](QString &where) { q->search(where); });
     QObject::connect(m_search, &zrSearchX::ListSourceRequest, q, &frmSelFromList::ListSourceRequest);
+    // Space checks or unchecks the selected rows, whichever cell is current.
+    auto *toggle = new QShortcut(QKeySequence(Qt::Key_Space), m_view, nullptr, nullptr, Qt::WidgetShortcut);
+    QObject::connect(toggle, &QShortcut::activated, q, [this] {
+        if (!m_options.multiSelect)
+            return;
+        const QModelIndexList rows = m_view->selectionModel()->selectedRows();
+        const bool check = !rows.isEmpty() && !m_proxy->isChecked(rows.first().row());
+        for (const QModelIndex &row : rows)
+            m_proxy->setChecked(row.row(), check);
+    });
     QObject::connect(m_view, &QAbstractItemView::doubleClicked, q, [this](const QModelIndex &index) {
         if (!m_options.multiSelect && index.isValid())
             q->accept();

@@ -312,6 +312,26 @@ private slots:
         QCOMPARE(dialog.outcome().keysText, QStringLiteral("3"));
     }
 
+    void spaceTogglesTheSelectedRows()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(5);
+        options.currentValue = QStringLiteral("2");
+        dialog.setup(options);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *list = dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"));
+        QVERIFY(list);
+        list->setFocus();
+        list->selectionModel()->select(QItemSelection(list->model()->index(2, 0), list->model()->index(3, 0)),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTest::keyClick(list, Qt::Key_Space);
+        dialog.accept();
+        QCOMPARE(dialog.outcome().keysText, QStringLiteral("2,3,4"));
+    }
+
     void currentValueIsPreselected_data()
     {
         QTest::addColumn<bool>("multi");

@@ -101,7 +101,7 @@ static bool numberOfType(int typeId, const QVariant &value, double &out)
 
 bool numberOf(const QVariant &value, double &out)
 {
-    return numberOfType(value.typeId(), value, out);
+    return numberOfType(value.data_ptr().typeId(), value, out);
 }
 
 static double dayKey(const QDate &d, const QTime &t)
@@ -636,8 +636,9 @@ static bool ordered(RecordFilter::Op op, const T &a, const T &b)
 bool RecordFilter::compare(const Node &n, const QVariant &v)
 {
     // Stored NULLs are always invalid variants (the recordset converts on
-    // write), so one type look-up per value answers both questions.
-    const int type = v.metaType().id();
+    // write), so one type look-up per value answers both questions; it goes
+    // through the inline data_ptr() because metaType() is an out-of-line call.
+    const int type = v.data_ptr().typeId();
     if (n.domain == NullDomain)
         return (n.op == IsNull) == (type == QMetaType::UnknownType);
     if (type == QMetaType::UnknownType)

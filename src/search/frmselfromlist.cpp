@@ -4,6 +4,7 @@
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
 #include "common/recordsetmodel.h"
+#include "common/recordsetutils.h"
 #include "common/schema.h"
 #include "common/zrerror.h"
 #include "search/selectlistproxy.h"
@@ -52,6 +53,7 @@ public:
     void setCaptions();
     void applyLayout();
     void applyValueLists();
+    QHash<QString, QString> valueListOf(const SchemaColumn &column);
     void updateStatus();
     void setSearchShown(bool shown);
     QString recordText(int row) const;
@@ -62,6 +64,7 @@ public:
     bool m_cancelled = true;
     QString m_lastWhere;
     bool m_searched = false;
+    QHash<QString, QHash<QString, QString>> m_valueListCache; // by lower-case field name
 
     QLabel *m_title = nullptr;
     QToolBar *m_toolbar = nullptr;
@@ -218,13 +221,18 @@ void frmSelFromListPrivate::applyValueLists()
     const SchemaTable *table = m_options.schema ? m_options.schema->table(m_options.tableName) : nullptr;
     if (m_list.isNull())
         return;
+    QSet<QString> shown;
+    if (table) {
+        for (const SchemaColumn &column : table->layout(m_options.layoutName))
+            shown.insert(column.name.toLower());
+    }
+    const bool courses = m_options.tableName.compare(ProgrammeCourses, Qt::CaseInsensitive) == 0;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int field = m_model->fieldOfColumn(c);
         if (field < 0)
             continue;
-        const QString name = m_list.field(field).name;
-        if (m_options.tableName.compare(ProgrammeCourses, Qt::CaseInsensitive) == 0
-            && name.compare(QLatin1String("coursetype"), Qt::CaseInsensitive) == 0) {
+        const QString name = m_list.field(field).name.toLower();
+        if (courses && name == QLatin1String("coursetype")) {
             m_proxy->setValueList(c,
                                   {{QStringLiteral("1"), GetLangString(20568)},
                                    {QStringLiteral("2"), GetLangString(20569)},
@@ -234,32 +242,42 @@ void frmSelFromListPrivate::applyValueLists()
             continue;
         }
         const SchemaColumn *column = table ? table->column(name) : nullptr;
-        if (!column || column->listSource.isEmpty())
+        if (!column || column->listSource.trimmed().isEmpty() || (!shown.isEmpty() && !shown.contains(name)))
             continue;
-        const QString source = column->listSource.trimmed();
-        QHash<QString, QString> texts;
-        if (source.startsWith(QLatin1String("TEXT:"), Qt::CaseInsensitive)) {
-            const QStringList parts = source.mid(5).split(QLatin1Char(';'));
-            for (int i = 0; i + 1 < parts.size(); i += 2)
-                texts.insert(parts.at(i).trimmed(), parts.at(i + 1));
-        } else {
-            const bool isQuery = source.left(5).toUpper() == QLatin1String("SELEC");
-            bool cancel = false;
-            Recordset answer;
-            emit q->ListSourceRequest(cancel, isQuery ? source : source.mid(10), answer, isQuery);
-            if (cancel || answer.isNull() || answer.fieldCount() == 0)
-                continue;
-            int id = answer.fieldIndex(u"ID");
-            int text = answer.fieldIndex(u"descr");
-            if (id < 0 || text < 0) {
-                id = 0;
-                text = answer.fieldCount() > 1 ? 1 : 0;
-            }
-            for (int row = 0; row < answer.recordCount(); ++row)
-                texts.insert(answer.valueAt(row, id).toString().trimmed(), answer.valueAt(row, text).toString());
-        }
-        m_proxy->setValueList(c, texts, column->type == FieldBitMask);
+        // Each list is asked for once per opening, not on every search.
+        auto cached = m_valueListCache.constFind(name);
+        if (cached == m_valueListCache.constEnd())
+            cached = m_valueListCache.insert(name, valueListOf(*column));
+        if (!cached->isEmpty())
+            m_proxy->setValueList(c, *cached, column->type == FieldBitMask);
     }
+}
+
+QHash<QString, QString> frmSelFromListPrivate::valueListOf(const SchemaColumn &column)
+{
+    const QString source = column.listSource.trimmed();
+    Recordset answer;
+    if (source.startsWith(QLatin1String("TEXT:"), Qt::CaseInsensitive)) {
+        answer = ListTextToRecordset(source, QStringLiteral("ID"), QStringLiteral("descr"), QStringLiteral(";"));
+    } else {
+        const bool isQuery = source.left(5).toUpper() == QLatin1String("SELEC");
+        bool cancel = false;
+        emit q->ListSourceRequest(cancel, isQuery ? source : source.mid(10), answer, isQuery);
+        if (cancel)
+            return {};
+    }
+    QHash<QString, QString> texts;
+    if (answer.isNull() || answer.fieldCount() == 0)
+        return texts;
+    int id = answer.fieldIndex(u"ID");
+    int text = answer.fieldIndex(u"descr");
+    if (id < 0 || text < 0) {
+        id = 0;
+        text = answer.fieldCount() > 1 ? 1 : 0;
+    }
+    for (int row = 0; row < answer.recordCount(); ++row)
+        texts.insert(answer.valueAt(row, id).toString().trimmed(), answer.valueAt(row, text).toString());
+    return texts;
 }
 
 void frmSelFromListPrivate::updateStatus()
@@ -315,6 +333,7 @@ void frmSelFromList::setup(const SelectRsOptions &options)
     d->m_cancelled = true;
     d->m_searched = false;
     d->m_lastWhere.clear();
+    d->m_valueListCache.clear();
     if (options.owner) {
         setParent(options.owner, windowFlags() | Qt::Dialog);
         setWindowModality(Qt::WindowModal);

@@ -47,10 +47,13 @@ public:
             column(QStringLiteral("spec_aem"), FieldText, QStringLiteral("Α.Μ.")),
             column(QStringLiteral("lastname"), FieldText, QStringLiteral("Επώνυμο")),
             column(QStringLiteral("gender"), FieldListText, QStringLiteral("Φύλο"), QStringLiteral("TEXT:Α;Άνδρας;Θ;Γυναίκα")),
+            column(QStringLiteral("statusID"), FieldList, QStringLiteral("Κατάσταση"),
+                   QStringLiteral("RECORDSET:SYS_StudentStatus")),
         };
         students.columns[0].searchable = false;
         students.layouts.insert(QStringLiteral("selectStudents"),
-                                {QStringLiteral("spec_aem"), QStringLiteral("lastname"), QStringLiteral("gender")});
+                                {QStringLiteral("spec_aem"), QStringLiteral("lastname"), QStringLiteral("gender"),
+                                 QStringLiteral("statusID")});
         courses.name = QStringLiteral("QEMDepProgramCourses");
         courses.keyColumn = QStringLiteral("courseID");
         courses.columns = {
@@ -77,7 +80,8 @@ public:
 Recordset students(int count)
 {
     Recordset rs({makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("spec_aem"), adVarWChar, 20),
-                  makeField(QStringLiteral("lastname"), adVarWChar, 100), makeField(QStringLiteral("gender"), adVarWChar, 1)});
+                  makeField(QStringLiteral("lastname"), adVarWChar, 100), makeField(QStringLiteral("gender"), adVarWChar, 1),
+                  makeField(QStringLiteral("statusID"), adInteger)});
     const QStringList names = {QStringLiteral("Παπαδόπουλος"), QStringLiteral("O'Brien"), QStringLiteral("Νικολάου")};
     for (int i = 1; i <= count; ++i) {
         rs.addNew();
@@ -85,6 +89,7 @@ Recordset students(int count)
         rs.setValue(1, QStringLiteral("AEM%1").arg(i));
         rs.setValue(2, names.at((i - 1) % names.size()));
         rs.setValue(3, i % 2 ? QStringLiteral("Α") : QStringLiteral("Θ"));
+        rs.setValue(4, 1 + i % 2);
     }
     rs.updateBatch();
     rs.moveFirst();
@@ -330,6 +335,37 @@ private slots:
         QTest::keyClick(list, Qt::Key_Space);
         dialog.accept();
         QCOMPARE(dialog.outcome().keysText, QStringLiteral("2,3,4"));
+    }
+
+    void listCodesAreAskedForOnce()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        QStringList asked;
+        connect(&dialog, &frmSelFromList::ListSourceRequest, &dialog,
+                [&](bool &, const QString &source, Recordset &result, bool isQuery) {
+                    asked << source + (isQuery ? QStringLiteral("?") : QString());
+                    Recordset list({makeField(QStringLiteral("statusID"), adInteger),
+                                    makeField(QStringLiteral("statusdescr"), adVarWChar, 50)});
+                    for (const auto &[id, text] : {std::pair{1, "Ενεργός"}, std::pair{2, "Σε αναστολή"}}) {
+                        list.addNew();
+                        list.setValue(0, id);
+                        list.setValue(1, QString::fromUtf8(text));
+                    }
+                    result = list;
+                });
+        connect(&dialog, &frmSelFromList::DataRequest, &dialog,
+                [](const QString &, const QString &, Recordset &result) { result = students(4); });
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(2);
+        dialog.setup(options);
+        dialog.search(QString());
+        dialog.search(QString());
+        // Once for the search pane's choices, once for the list's texts.
+        QCOMPARE(asked, (QStringList{"SYS_StudentStatus", "SYS_StudentStatus"}));
+        QCOMPARE(dialog.listModel()->index(0, 4).data().toString(), QStringLiteral("Σε αναστολή"));
+        QCOMPARE(dialog.listModel()->index(1, 4).data().toString(), QStringLiteral("Ενεργός"));
+        QCOMPARE(dialog.listModel()->index(1, 4).data(Qt::EditRole).toInt(), 1);
     }
 
     void currentValueIsPreselected_data()

@@ -45,6 +45,7 @@ struct PanelItem
     bool selected = false;
     PanelItem *parent = nullptr;
     int row = 0; // position among the parent's children; kept exact on every insert/remove
+    quint32 poolIndex = 0; // set once by the pool, never reset
     std::vector<PanelItem *> children; // sub-items, or the choices of a choice row; owned by the pool
     std::unique_ptr<QHash<QString, PanelItem *>> choiceIndex; // long choice lists only, built on demand
 
@@ -82,101 +83,6 @@ constexpr size_t ChoiceScanLimit = 24;
 // Items live in fixed chunks that a cleared panel keeps, as a cleared vector keeps
 // its capacity: rebuilding a large list then reuses memory instead of faulting in
 // fresh pages for tens of thousands of small allocations.
-// The panel's key index: open addressing with linear probing over (hash, item)
-// slots. Compared with a QHash<QString, ...> it stores no copy of the key, makes no
-// allocation per insert and keeps its table when emptied, which is what a list
-// rebuilt from scratch on every load needs.
-class KeyIndex
-{
-public:
-    static size_t hashOf(const QString &key) { return qHash(key, 0); }
-
-    PanelItem *find(const QString &key, size_t hash) const
-    {
-        if (m_slots.empty())
-            return nullptr;
-        const size_t mask = m_slots.size() - 1;
-        for (size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot &slot = m_slots[i];
-            if (!slot.item)
-                return nullptr;
-            if (slot.hash == hash && slot.item->key == key)
-                return slot.item;
-        }
-    }
-
-    /// Adds an item whose key is known to be absent.
-    void insertNew(PanelItem *item, size_t hash)
-    {
-        if ((m_count + 1) * 2 > m_slots.size())
-            grow();
-        const size_t mask = m_slots.size() - 1;
-        size_t i = hash & mask;
-        while (m_slots[i].item)
-            i = (i + 1) & mask;
-        m_slots[i] = Slot{hash, item};
-        ++m_count;
-    }
-
-    void remove(const QString &key)
-    {
-        if (m_slots.empty())
-            return;
-        const size_t hash = hashOf(key);
-        const size_t mask = m_slots.size() - 1;
-        size_t i = hash & mask;
-        while (m_slots[i].item && !(m_slots[i].hash == hash && m_slots[i].item->key == key))
-            i = (i + 1) & mask;
-        if (!m_slots[i].item)
-            return;
-        // Backward-shift deletion keeps every probe chain unbroken without tombstones.
-        for (size_t j = (i + 1) & mask; m_slots[j].item; j = (j + 1) & mask) {
-            const size_t home = m_slots[j].hash & mask;
-            const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
-            if (!between) {
-                m_slots[i] = m_slots[j];
-                i = j;
-            }
-        }
-        m_slots[i] = Slot{};
-        --m_count;
-    }
-
-    /// Empties the index; the table keeps its size.
-    void clear()
-    {
-        std::fill(m_slots.begin(), m_slots.end(), Slot{});
-        m_count = 0;
-    }
-
-    size_t size() const { return m_count; }
-
-private:
-    struct Slot
-    {
-        size_t hash = 0;
-        PanelItem *item = nullptr;
-    };
-
-    void grow()
-    {
-        std::vector<Slot> old(std::max<size_t>(64, m_slots.size() * 2));
-        old.swap(m_slots);
-        const size_t mask = m_slots.size() - 1;
-        for (const Slot &slot : old) {
-            if (!slot.item)
-                continue;
-            size_t i = slot.hash & mask;
-            while (m_slots[i].item)
-                i = (i + 1) & mask;
-            m_slots[i] = slot;
-        }
-    }
-
-    std::vector<Slot> m_slots; // size is zero or a power of two, at most half full
-    size_t m_count = 0;
-};
-
 class ItemPool
 {
 public:
@@ -190,9 +96,12 @@ public:
         if (m_used == m_chunks.size() * ChunkSize)
             m_chunks.push_back(std::make_unique<PanelItem[]>(ChunkSize));
         PanelItem *item = &m_chunks[m_used / ChunkSize][m_used % ChunkSize];
+        item->poolIndex = quint32(m_used);
         ++m_used;
         return item;
     }
+
+    PanelItem *at(quint32 index) const { return &m_chunks[index / ChunkSize][index % ChunkSize]; }
 
     void release(PanelItem *item)
     {
@@ -225,6 +134,107 @@ private:
     std::vector<PanelItem *> m_free;
     size_t m_used = 0;
 };
+
+// The panel's key index: open addressing with linear probing over 8-byte slots
+// (32 bits of the key's hash, the item's pool position). Compared with a
+// QHash<QString, ...> it stores no copy of the key, allocates nothing per insert,
+// keeps its table when emptied and is small enough to stay in cache while a list
+// of tens of thousands of rows is built.
+class KeyIndex
+{
+public:
+    explicit KeyIndex(const ItemPool &pool) : m_pool(pool) {}
+
+    static quint32 hashOf(const QString &key) { return quint32(qHash(key, 0)); }
+
+    PanelItem *find(const QString &key, quint32 hash) const
+    {
+        if (m_slots.empty())
+            return nullptr;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot slot = m_slots[i];
+            if (!slot.ref)
+                return nullptr;
+            if (slot.hash == hash) {
+                PanelItem *item = m_pool.at(slot.ref - 1);
+                if (item->key == key)
+                    return item;
+            }
+        }
+    }
+
+    /// Adds an item whose key is known to be absent.
+    void insertNew(const PanelItem *item, quint32 hash)
+    {
+        if ((m_count + 1) * 4 > m_slots.size() * 3)
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t i = hash & mask;
+        while (m_slots[i].ref)
+            i = (i + 1) & mask;
+        m_slots[i] = Slot{hash, item->poolIndex + 1};
+        ++m_count;
+    }
+
+    void remove(const PanelItem *item)
+    {
+        if (m_slots.empty())
+            return;
+        const size_t mask = m_slots.size() - 1;
+        const quint32 ref = item->poolIndex + 1;
+        size_t i = hashOf(item->key) & mask;
+        while (m_slots[i].ref && m_slots[i].ref != ref)
+            i = (i + 1) & mask;
+        if (!m_slots[i].ref)
+            return;
+        // Backward-shift deletion keeps every probe chain unbroken without tombstones.
+        for (size_t j = (i + 1) & mask; m_slots[j].ref; j = (j + 1) & mask) {
+            const size_t home = m_slots[j].hash & mask;
+            const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+            if (!between) {
+                m_slots[i] = m_slots[j];
+                i = j;
+            }
+        }
+        m_slots[i] = Slot{};
+        --m_count;
+    }
+
+    /// Empties the index; the table keeps its size.
+    void clear()
+    {
+        std::fill(m_slots.begin(), m_slots.end(), Slot{});
+        m_count = 0;
+    }
+
+private:
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 ref = 0; // pool position + 1; 0 marks a free slot
+    };
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(64, m_slots.size() * 2));
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot &slot : old) {
+            if (!slot.ref)
+                continue;
+            size_t i = slot.hash & mask;
+            while (m_slots[i].ref)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    const ItemPool &m_pool;
+    std::vector<Slot> m_slots; // size is zero or a power of two, at most three quarters full
+    size_t m_count = 0;
+};
+
 
 bool hasEditor(Kind kind)
 {
@@ -323,7 +333,7 @@ public:
             m_selected = nullptr;
         if (item->parent && item->parent->holdsChoices())
             return; // choices are found through their row
-        m_index.remove(item->key);
+        m_index.remove(item);
         --m_itemCount;
         for (PanelItem *child : item->children)
             unregister(child);
@@ -339,7 +349,8 @@ public:
     // Stores a value; `notify` emits valueChanged. Returns whether it changed.
     bool storeValue(PanelItem *item, const QVariant &value)
     {
-        if (item->value == value && item->value.typeId() == value.typeId())
+        // The type test first: it settles the usual first assignment without a comparison.
+        if (item->value.typeId() == value.typeId() && item->value == value)
             return false;
         item->value = value;
         emitDataChanged(item, ItemPanelModel::CaptionColumn, ItemPanelModel::ValueColumn);
@@ -358,12 +369,14 @@ public:
 
     ItemPanelModel *const q;
     PanelItem m_root;
-    KeyIndex m_index;
+    ItemPool m_pool; // before the index, which refers to it
+    KeyIndex m_index{m_pool};
     QHash<int, Kind> m_styleKinds;
     PanelItem *m_selected = nullptr;
     mutable PanelItem *m_lastItem = nullptr;
+    mutable int m_lastStyle = -1;
+    mutable Kind m_lastStyleKind = Kind::Entry;
     PanelItem *m_lastParent = nullptr;
-    ItemPool m_pool;
     int m_itemCount = 0;
     bool m_redraw = true;
     bool m_enabled = true;
@@ -378,12 +391,18 @@ ItemPanelModel::~ItemPanelModel() = default;
 
 ItemPanelModel::Kind ItemPanelModel::kindOfStyle(int style) const
 {
-    return d->m_styleKinds.value(style, Kind::Entry);
+    // The last style asked for is asked for again while a block of like rows is built.
+    if (style != d->m_lastStyle) {
+        d->m_lastStyle = style;
+        d->m_lastStyleKind = d->m_styleKinds.value(style, Kind::Entry);
+    }
+    return d->m_lastStyleKind;
 }
 
 void ItemPanelModel::setStyleKind(int style, Kind kind)
 {
     d->m_styleKinds.insert(style, kind);
+    d->m_lastStyle = -1;
 }
 
 // --- building ---------------------------------------------------------------
@@ -405,7 +424,7 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
         qCWarning(lcItemPanel) << "addItem: empty key";
         return false;
     }
-    const size_t hash = KeyIndex::hashOf(key);
+    const quint32 hash = KeyIndex::hashOf(key);
     if (d->m_index.find(key, hash)) {
         qCWarning(lcItemPanel) << "addItem: key already used" << key;
         return false;

@@ -118,8 +118,10 @@ public:
     void clear();
 
     /// Redrawing switch. Off: changes emit no per-item model signals (one
-    /// model reset follows when it is turned on again), for fast rebuilds.
-    /// On by default; switching to the current state does nothing.
+    /// model reset follows when it is turned on again), for fast rebuilds;
+    /// the item events (valueChanged ...) are still emitted. On by default;
+    /// switching to the current state does nothing. A cleared panel keeps its
+    /// storage for the next build.
     void setRedraw(bool on);
     bool redraw() const;
 
@@ -131,7 +133,8 @@ public:
     // --- looking up ---------------------------------------------------------
 
     bool contains(const QString &key) const;
-    /// Index of an item (column 0 or 1); invalid when absent.
+    /// Index of an item (column 0 or 1); invalid when absent, and while
+    /// redrawing is off (the model then shows no rows until it is on again).
     QModelIndex indexOf(const QString &key, int column = CaptionColumn) const;
     /// Key of the item at `index`; empty for an invalid index.
     QString keyOf(const QModelIndex &index) const;
@@ -158,8 +161,8 @@ public:
         bool selected;
     };
     /// Calls `visit` for every item (choices excepted), parents before their
-    /// sub-items, in row order. Lets views restore their state after a reset
-    /// without one data() call per role and row.
+    /// sub-items, in row order; nothing while redrawing is off. Lets views
+    /// restore their state after a reset without one data() call per role and row.
     void visitItems(const std::function<void(const ItemState &)> &visit) const;
 
     // --- properties -----------------------------------------------------------

@@ -786,7 +786,10 @@ bool ItemPanelModel::setShortcut(const QString &key, const QString &shortcut)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    item->mx().shortcut = shortcut;
+    if (item->ex().shortcut != shortcut) {
+        item->mx().shortcut = shortcut;
+        emit valueChanged(key, QStringLiteral("Shortcut"));
+    }
     return true;
 }
 

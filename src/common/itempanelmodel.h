@@ -187,6 +187,7 @@ public:
     bool setHint(const QString &key, const QString &hint);
     QString description(const QString &key) const;
     bool setDescription(const QString &key, const QString &description);
+    /// Key sequence text ("Alt+A") that clicks the item in a TilePanel's window.
     QString shortcut(const QString &key) const;
     bool setShortcut(const QString &key, const QString &shortcut);
     QVariant tag(const QString &key) const;
@@ -263,7 +264,7 @@ Q_SIGNALS:
     void beforeValueChange(const QString &key, const QVariant &newValue, bool &cancel);
     /// The user is about to edit an item; set `cancel` to open no editor.
     void beforeEdit(const QString &key, bool &cancel);
-    /// A property of an item changed ("Value", "HiddenValue", "Caption").
+    /// A property of an item changed: "Value", "Caption" or "Shortcut".
     void valueChanged(const QString &key, const QString &propertyName);
     /// The "..." button of a picker row was pressed.
     void buttonClicked(const QString &key);

@@ -1,21 +1,137 @@
 #include "parametersheet.h"
 
 #include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/recordsetutils.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "dialogs/optionstext.h"
+#include "requirements/lookupcache.h"
 #include "requirements/requirementkeys.h"
+#include "sheetrows.h"
+#include "studentcolumns.h"
 #include "typecatalog.h"
 
 namespace zr {
 
+namespace {
+
+// The text of the row meaning "all" that a drop-down table gets.
+qint32 allTextOf(const QString &table)
+{
+    if (table == QLatin1String("SYS_semesters"))
+        return 20715;
+    if (table == QLatin1String("SYS_terms"))
+        return 20716;
+    return 20714;
+}
+
+void addLookupChoices(ItemPanelModel &panel, const QString &rowKey, qint32 ocID, const Recordset &list,
+                      const QString &idField, const QString &textField)
+{
+    if (IsRsEmpty(list) || !list.hasField(idField) || !list.hasField(textField))
+        return;
+    Recordset walk = list.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext())
+        panel.addChoice(rowKey, ChoiceKey(ocID, NzStr(walk.value(idField))), NzStr(walk.value(textField)));
+}
+
+void addRow(ItemPanelModel &panel, int typeId, qint32 ocID, const ParameterRow &row, const SheetContext &sheet)
+{
+    const QString key = ParamKey(ocID, row.field);
+    const int style = row.isChoiceRow() ? ItemStyle::ChoiceRow : row.isPicker() ? ItemStyle::Picker : ItemStyle::Entry;
+    panel.addItem(key, GetLangString(row.labelId), style, GroupKey(ocID));
+
+    const QString help = RowHelpText(row);
+    if (row.helpPlacement != HelpPlacement::DescriptionOnly)
+        panel.setHint(key, help);
+    if (row.helpPlacement != HelpPlacement::HintOnly)
+        panel.setDescription(key, help);
+
+    switch (row.source) {
+    case ChoiceSource::Fixed:
+        for (const FixedChoice &choice : row.choices)
+            panel.addChoice(key, ChoiceKey(ocID, choice.code), choice.textId ? GetLangString(choice.textId) : QString());
+        break;
+    case ChoiceSource::ProjectTypes:
+        addLookupChoices(panel, key, ocID, SheetLookupList(sheet, QStringLiteral("SYS_ERGASIA_TYPE"), QString(), true),
+                         QStringLiteral("ID"), QStringLiteral("descr"));
+        break;
+    case ChoiceSource::Terms:
+        addLookupChoices(panel, key, ocID, SheetLookupList(sheet, QStringLiteral("SYS_terms"), QString(), true),
+                         QStringLiteral("termID"), QStringLiteral("termDesc"));
+        break;
+    case ChoiceSource::StudentColumns:
+        for (const SchemaColumn &column : StudentColumns(sheet.students, sheet.objectKind))
+            panel.addChoice(key, ChoiceKey(ocID, column.name), column.caption());
+        break;
+    }
+
+    if (row.isChoiceRow()) {
+        if (!row.defaultValue.isNull())
+            panel.selectChoice(key, ChoiceKey(ocID, row.defaultValue));
+    } else if (typeId == 100 && row.field == QLatin1String("conselobjIDs")) {
+        // A course's own enrolment requirement starts with the course itself.
+        if (sheet.objectKind == 4 || sheet.objectKind == 14)
+            panel.setValue(key, NzStr(sheet.courseId));
+    } else if (!row.defaultValue.isNull()) {
+        panel.setValue(key, row.defaultValue);
+    }
+    if (row.kind == RowKind::Options || row.kind == RowKind::Flags)
+        panel.setDescription(key, OptionsText(typeId, row.defaultValue));
+    if (!row.visible)
+        panel.setVisible(key, false);
+}
+
+} // namespace
+
+Recordset SheetLookupList(const SheetContext &sheet, const QString &table, const QString &filter, bool withAll)
+{
+    Recordset list;
+    if (sheet.lookups)
+        list = sheet.lookups->list(table, filter);
+    if (!withAll)
+        return list;
+    const LookupColumns columns = LookupColumnsOf(table);
+    if (!list.isNull() && list.hasField(columns.idField) && list.hasField(columns.textField))
+        return sheet.lookups->listWithAll(table);
+    // A table the server did not give still offers "all".
+    QList<Field> fields{makeField(columns.idField, adInteger), makeField(columns.textField, adVarWChar, 255)};
+    if (!columns.shortTextField.isEmpty())
+        fields << makeField(columns.shortTextField, adVarWChar, 255);
+    Recordset all(fields);
+    all.addNew();
+    all.setValue(columns.idField, -1);
+    all.setValue(columns.textField, GetLangString(allTextOf(table)));
+    if (table == QLatin1String("SYS_CourseType"))
+        all.setValue(columns.shortTextField, GetLangString(20714));
+    all.updateBatch();
+    all.moveFirst();
+    return all;
+}
+
 bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID, const SheetContext &sheet)
 {
-    Q_UNUSED(sheet)
     const QString caption = GetTypeName(typeId);
     if (caption.isEmpty())
         return false;
-    const QString key = GroupKey(ocID);
-    if (!panel.addItem(key, caption, ItemStyle::Header))
+    const int type = int(typeId.trimmed().toDouble());
+    const QString group = GroupKey(ocID);
+    if (!panel.addItem(group, caption, ItemStyle::Header))
         return false;
-    panel.setHint(key, caption);
+    panel.setHint(group, caption);
+    try {
+        for (const ParameterRow &row : SheetRows(type, sheet.context)) {
+            // Type 10's value rows depend on the column; they follow it below.
+            if (row.kind != RowKind::StudentValue)
+                addRow(panel, type, ocID, row, sheet);
+        }
+        if (type == 10)
+            BuildStudentValueRows(panel, ocID, sheet);
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(" CreateConstraint"), error.description);
+        RaiseLastError();
+    }
     return true;
 }
 

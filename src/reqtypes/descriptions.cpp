@@ -1,0 +1,84 @@
+#include "descriptions.h"
+
+#include "common/langstrings.h"
+#include "common/recordsetutils.h"
+#include "dialogs/coursetypetotals.h"
+#include "dialogs/systemnumber.h"
+#include "parametersheet.h"
+#include "sheetrows.h"
+#include "typecatalog.h"
+
+#include <QRegularExpression>
+
+namespace zr {
+
+namespace {
+bool isWholeNumber(const QString &code)
+{
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]{1,9}$"));
+    return number.match(code).hasMatch();
+}
+} // namespace
+
+QString DescribeCodeList(const Recordset &table, const QString &keyField, const QString &text, const QString &codes,
+                         bool isTemplate)
+{
+    // Only whole numbers reach the filter, so a stored text can never widen it.
+    QStringList known;
+    for (const QString &code : codes.split(QLatin1Char(','))) {
+        if (isWholeNumber(code.trimmed()))
+            known << code.trimmed();
+    }
+    if (known.isEmpty())
+        return QString();
+    return DescribeIdList(table, keyField, text, known.join(QLatin1Char(',')), QString(), true, isTemplate);
+}
+
+QString CodeListNames(const CodeListSource &source, const QString &codes, const SheetContext &sheet)
+{
+    if (codes.trimmed().isEmpty() || source.table.isEmpty())
+        return QString();
+    QString filter;
+    if (source.table == QLatin1String("QEMDPGroup"))
+        filter = QStringLiteral("prID = ") + NzStr(sheet.programmeId) + QStringLiteral(" AND dgtypeID <> 1");
+    const Recordset table = SheetLookupList(sheet, source.table, filter, source.withAll);
+    return DescribeCodeList(table, source.keyField, source.text, codes, source.isTemplate);
+}
+
+QString CourseTypeTotalsText(const Recordset &courseTypes, const QString &totals)
+{
+    QString text;
+    for (const CourseTypeTotal &total : ParseCourseTypeTotals(totals)) {
+        const QString count = FormatSystemNumber(total.count);
+        if (total.typeId == AllCourseTypesId) {
+            // One pass over the template, so a "%2" in a name stays as it is.
+            text = GetLangString(20706).arg(text, count);
+        } else {
+            text += DescribeCodeList(courseTypes, QStringLiteral("ctypeID"), QStringLiteral("ctypeabbr"),
+                                     QString::number(total.typeId))
+                + QStringLiteral(" (") + count + QStringLiteral("), ");
+        }
+    }
+    text = text.trimmed();
+    if (!text.isEmpty())
+        text.chop(1);
+    return text;
+}
+
+QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet)
+{
+    if (totals.trimmed().isEmpty())
+        return QString();
+    return CourseTypeTotalsText(SheetLookupList(sheet, QStringLiteral("SYS_CourseType")), totals);
+}
+
+QString StudentDataCaption(const QString &columnText, qint32 savedId)
+{
+    // A requirement without a column keeps the plain type name.
+    const QString caption = columnText.isEmpty() ? GetTypeName(10) : GetTypeName(10) + QStringLiteral(" - ") + columnText;
+    if (savedId > 0)
+        return QLatin1Char('(') + QString::number(savedId) + QStringLiteral(") ") + caption;
+    return caption;
+}
+
+} // namespace zr

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/recordset.h"
+#include "zrreq_export.h"
+
+#include <QString>
+
+namespace zr {
+
+struct CodeListSource;
+struct SheetContext;
+
+/// The names of the codes of `codes` (separated by ",") in the code table
+/// `table`, in the order of the codes, separated by "," without blanks: each
+/// the `text` field of the row whose `keyField` equals the code, or, when
+/// `isTemplate`, `text` with every %field% replaced from that row. Codes that
+/// are not whole numbers, or that no row has, add nothing; so a list of
+/// unknown codes gives "". The table keeps its position and filter.
+ZRREQ_EXPORT QString DescribeCodeList(const Recordset &table, const QString &keyField, const QString &text,
+                                      const QString &codes, bool isTemplate = false);
+
+/// The names of a code-list row's codes, looked up in the sheet's cached
+/// code table (with its "all" row where the row offers one; course groups of
+/// the sheet's programme). Throws the code table's ZrError.
+ZRREQ_EXPORT QString CodeListNames(const CodeListSource &source, const QString &codes, const SheetContext &sheet);
+
+/// The text of a course-type totals value "id;count#id;count...": each
+/// course type's abbreviation (`ctypeabbr` of `courseTypes`) and its count
+/// in brackets, separated by ", ", the all-types entry (id -1) as "All (n)".
+/// Entries without a whole-number id are passed over, a count that is not a
+/// number reads as 0. "" for an empty value.
+ZRREQ_EXPORT QString CourseTypeTotalsText(const Recordset &courseTypes, const QString &totals);
+
+/// As above, with the course types of the sheet's code tables.
+ZRREQ_EXPORT QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet);
+
+/// The header caption of a student-data requirement (type 10): the type's
+/// long name, " - " and `columnText` (the name alone when it is empty), after "(" + ocID + ") " when `savedId`
+/// is a saved requirement's id (greater than 0).
+ZRREQ_EXPORT QString StudentDataCaption(const QString &columnText, qint32 savedId = 0);
+
+} // namespace zr

@@ -1,0 +1,251 @@
+#include "parametervalues.h"
+
+#include "common/itempanelmodel.h"
+#include "common/recordsetutils.h"
+#include "common/zrerror.h"
+#include "descriptions.h"
+#include "dialogs/optionstext.h"
+#include "dialogs/systemnumber.h"
+#include "parametersheet.h"
+#include "requirements/requirementkeys.h"
+#include "sheetrows.h"
+#include "studentcolumns.h"
+
+namespace zr {
+
+namespace {
+
+const QString ColumnField = QStringLiteral("conselobjIDs");
+
+// Option flags are whole numbers; anything unreadable counts as no flag set.
+qint32 flagsOf(const QVariant &value)
+{
+    double number = 0;
+    if (!ReadSystemNumber(NzStr(value), &number))
+        return 0;
+    return ValLng(number);
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+// Writes only real changes, so that storing an unchanged sheet leaves the row unmodified.
+void writeField(Recordset &rows, const QString &field, const QVariant &value)
+{
+    const QVariant current = rows.value(field);
+    if (current.isNull() == value.isNull() && NzStr(current) == NzStr(value))
+        return;
+    rows.setValue(field, value);
+}
+
+void selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QString &code)
+{
+    if (code.isEmpty() || !panel.selectChoice(key, ChoiceKey(ocID, code)))
+        panel.setValue(key, QVariant());
+}
+
+QString convertPeriods(const Recordset &terms, const QString &periods, const QString &from, const QString &to)
+{
+    if (periods.isEmpty() || IsRsEmpty(terms) || !terms.hasField(from) || !terms.hasField(to))
+        return periods;
+    Recordset lookup = terms.clone();
+    QStringList out;
+    for (const QString &element : periods.split(QLatin1Char(','))) {
+        const QStringList parts = element.split(QLatin1Char('-'));
+        const QString period = parts.size() == 2 ? parts[1].trimmed() : QString();
+        if (period.isEmpty()) {
+            out << element;
+            continue;
+        }
+        QString quoted = period;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        try {
+            lookup.setFilter(from + QStringLiteral("='") + quoted + QLatin1Char('\''));
+        } catch (const ZrError &) {
+            // A period the column can not even compare with names no period.
+            out << element;
+            continue;
+        }
+        out << (lookup.eof() ? element : parts[0] + QLatin1Char('-') + NzStr(lookup.value(to)));
+    }
+    return out.join(QLatin1Char(','));
+}
+
+// Type 10 columns whose values are numbers typed by the user.
+bool storesTrimmed(const QString &column)
+{
+    static const QStringList trimmed = {QStringLiteral("in_year"), QStringLiteral("sc_apofYear"),
+                                        QStringLiteral("sc_arseiras"), QStringLiteral("or_ptyhgrade"),
+                                        QStringLiteral("studrate")};
+    return trimmed.contains(column, Qt::CaseInsensitive);
+}
+
+void loadRow(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID, const QVariant &stored,
+             const SheetContext &sheet)
+{
+    const QString key = ParamKey(ocID, row.field);
+    const QString text = NzStr(stored);
+    switch (row.kind) {
+    case RowKind::Choice: {
+        QString code = text;
+        const bool useFallback = stored.isNull() || (row.fallbackOnEmpty && text.isEmpty());
+        if (useFallback && !row.loadFallback.isNull())
+            code = row.loadFallback;
+        selectCode(panel, key, ocID, code);
+        break;
+    }
+    case RowKind::Entry:
+    case RowKind::Minimum:
+    case RowKind::ValuePicker:
+        panel.setValue(key, text);
+        break;
+    case RowKind::CodeList:
+    case RowKind::Totals: {
+        const QString names = row.kind == RowKind::Totals ? CourseTypeTotalsText(text, sheet)
+                                                          : CodeListNames(row.codes, text, sheet);
+        // Codes none of which is known are dropped with their names.
+        panel.setHiddenValue(key, names.isEmpty() ? QString() : text);
+        panel.setValue(key, names);
+        panel.setDescription(key, names);
+        break;
+    }
+    case RowKind::Options:
+        panel.setValue(key, text);
+        panel.setDescription(key, OptionsText(typeId, text));
+        break;
+    case RowKind::Flags: {
+        const QString flags = QString::number(flagsOf(stored));
+        panel.setValue(key, flags);
+        panel.setDescription(key, OptionsText(typeId, flags));
+        break;
+    }
+    case RowKind::ExamPeriods:
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, text);
+        break;
+    case RowKind::TeachingPeriods:
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, text.isEmpty() ? text
+                                           : TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
+        break;
+    case RowKind::StudentColumn:
+        selectCode(panel, key, ocID, text);
+        panel.setCaption(GroupKey(ocID), StudentDataCaption(text));
+        BuildStudentValueRows(panel, ocID, sheet);
+        break;
+    case RowKind::StudentValue:
+        if (panel.kind(key) == ItemPanelModel::Kind::ChoiceRow)
+            selectCode(panel, key, ocID, text);
+        else
+            panel.setValue(key, text);
+        break;
+    }
+}
+
+QVariant storedValueOf(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID,
+                       const SheetContext &sheet)
+{
+    const QString key = ParamKey(ocID, row.field);
+    const QString text = NzStr(panel.value(key));
+    switch (row.kind) {
+    case RowKind::Choice:
+    case RowKind::StudentColumn:
+        return textOrNull(SelectedChoiceCode(panel, ocID, row.field));
+    case RowKind::Entry:
+    case RowKind::ExamPeriods:
+    case RowKind::ValuePicker:
+    case RowKind::Options:
+        return textOrNull(text);
+    case RowKind::Minimum: {
+        if (!text.isEmpty() && text != QLatin1String("0"))
+            return text;
+        // An empty minimum means all of the chosen codes.
+        const QString codesKey = ParamKey(ocID, ColumnField);
+        const QString codes = NzStr(typeId == 20 ? panel.hiddenValue(codesKey) : panel.value(codesKey));
+        return QString::number(CodeCount(codes));
+    }
+    case RowKind::CodeList:
+    case RowKind::Totals:
+        if (typeId == 130 && row.field == QLatin1String("conoptval10")
+            && SelectedChoiceCode(panel, ocID, QStringLiteral("conoperator")) == QLatin1String("100")) {
+            // "Different from the corresponding category" names no category.
+            panel.setValue(key, QString());
+            panel.setHiddenValue(key, QString());
+            panel.setDescription(key, QString());
+            return QVariant();
+        }
+        return textOrNull(NzStr(panel.hiddenValue(key)));
+    case RowKind::Flags:
+        return flagsOf(panel.value(key));
+    case RowKind::TeachingPeriods:
+        if (text.isEmpty())
+            return QVariant();
+        return textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
+    case RowKind::StudentValue: {
+        QString value = panel.kind(key) == ItemPanelModel::Kind::ChoiceRow
+                            ? SelectedChoiceCode(panel, ocID, row.field)
+                            : text;
+        if (storesTrimmed(SelectedChoiceCode(panel, ocID, ColumnField)))
+            value = value.trimmed();
+        return textOrNull(value);
+    }
+    }
+    return QVariant();
+}
+
+} // namespace
+
+QString SelectedChoiceCode(const ItemPanelModel &panel, qint32 ocID, const QString &field)
+{
+    const QString selected = NzStr(panel.value(ParamKey(ocID, field)));
+    const QString prefix = ChoiceKey(ocID, QString());
+    return selected.startsWith(prefix) ? selected.mid(prefix.size()) : QString();
+}
+
+int CodeCount(const QString &codes)
+{
+    return codes.isEmpty() ? 0 : int(codes.split(QLatin1Char(',')).size());
+}
+
+QString TeachingPeriodsToNames(const Recordset &terms, const QString &periods)
+{
+    return convertPeriods(terms, periods, QStringLiteral("termID"), QStringLiteral("termDesc"));
+}
+
+QString TeachingPeriodsToIds(const Recordset &terms, const QString &periods)
+{
+    return convertPeriods(terms, periods, QStringLiteral("termDesc"), QStringLiteral("termID"));
+}
+
+void LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, const SheetContext &sheet)
+{
+    const qint32 ocID = ValLng(rows.value(u"ocID"));
+    const int typeId = ValLng(rows.value(u"conID"));
+    for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
+        if (panel.contains(ParamKey(ocID, row.field)))
+            loadRow(panel, row, typeId, ocID, rows.value(row.field), sheet);
+    }
+}
+
+void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, const SheetContext &sheet,
+                           const std::optional<QString> &expression)
+{
+    const qint32 ocID = ValLng(rows.value(u"ocID"));
+    const int typeId = ValLng(rows.value(u"conID"));
+    for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
+        if (!panel.contains(ParamKey(ocID, row.field)))
+            continue;
+        writeField(rows, row.field, storedValueOf(panel, row, typeId, ocID, sheet));
+        if (row.kind == RowKind::StudentColumn) {
+            const QString group = GroupKey(ocID);
+            const QString caption = StudentDataCaption(panel.valueText(ParamKey(ocID, row.field)), ocID);
+            panel.setCaption(group, caption);
+            panel.setHint(group, caption);
+        }
+    }
+    writeField(rows, QStringLiteral("coneval"), expression ? textOrNull(*expression) : QVariant());
+}
+
+} // namespace zr

@@ -1,0 +1,138 @@
+#include "studentcolumns.h"
+
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/recordsetutils.h"
+#include "common/zrerror.h"
+#include "parametersheet.h"
+#include "parametervalues.h"
+#include "requirements/lookupcache.h"
+#include "requirements/requirementkeys.h"
+#include "sheetchoices.h"
+
+namespace zr {
+
+namespace {
+
+const QString ColumnField = QStringLiteral("conselobjIDs");
+const QString OperatorField = QStringLiteral("conoperator");
+const QString ValueFields[] = {QStringLiteral("conoptval1"), QStringLiteral("conoptval2")};
+constexpr qint32 ValueLabels[] = {20597, 20598};
+
+// Id and text columns of a code table as the server gives it: ID/descr when
+// present, the known columns of the table, else the key and its first name-like text.
+std::pair<int, int> idAndTextOf(const Recordset &list, const QString &table)
+{
+    int id = list.fieldIndex(u"ID");
+    int text = list.fieldIndex(u"descr");
+    if (id >= 0 && text >= 0)
+        return {id, text};
+    const LookupColumns known = LookupColumnsOf(table);
+    if (!known.idField.isEmpty()) {
+        id = list.fieldIndex(known.idField);
+        text = list.fieldIndex(known.textField);
+        if (id >= 0 && text >= 0)
+            return {id, text};
+    }
+    for (int i = 1; i < list.fieldCount(); ++i) {
+        const Field &field = list.field(i);
+        if (field.isText() && !field.name.endsWith(QLatin1String("ID"), Qt::CaseInsensitive))
+            return {0, i};
+    }
+    return {0, list.fieldCount() > 1 ? 1 : 0};
+}
+
+} // namespace
+
+QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
+{
+    QList<SchemaColumn> columns;
+    if (!students)
+        return columns;
+    const bool department = objectKind == 13 || objectKind == 14;
+    const QString dropped = department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
+    for (const SchemaColumn &column : students->columns) {
+        if (column.name.compare(dropped, Qt::CaseInsensitive) != 0)
+            columns << column;
+    }
+    return columns;
+}
+
+QString StudentColumnFilter(const QString &columnName, const SheetContext &sheet)
+{
+    if (columnName.compare(QLatin1String("orient_ID"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("prID=") + NzStr(sheet.programmeId);
+    if (columnName.compare(QLatin1String("progrspoud_ID"), Qt::CaseInsensitive) == 0) {
+        if (sheet.objectKind == 13 || sheet.objectKind == 14) {
+            QString department = sheet.departmentId;
+            department.replace(QLatin1Char('\''), QLatin1String("''"));
+            return QStringLiteral("prdepID='") + department + QLatin1Char('\'');
+        }
+        return QStringLiteral("prID=") + NzStr(sheet.programmeId);
+    }
+    if (columnName.compare(QLatin1String("department_ID"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("local=-1");
+    return QString();
+}
+
+StudentValueList StudentColumnValues(const SchemaColumn &column, const SheetContext &sheet)
+{
+    StudentValueList values;
+    if (column.type == FieldYesNo) {
+        values.hasList = true;
+        for (const FixedChoice &choice : YesNoChoices())
+            values.choices.append({choice.code, GetLangString(choice.textId)});
+        return values;
+    }
+    const QString source = column.listSource.trimmed();
+    Recordset list;
+    QString table;
+    if (source.startsWith(QLatin1String("TEXT:"), Qt::CaseInsensitive)) {
+        values.hasList = true;
+        list = ListTextToRecordset(source, QStringLiteral("ID"), QStringLiteral("descr"), QStringLiteral(";"));
+    } else if (source.startsWith(QLatin1String("RECORDSET:"), Qt::CaseInsensitive)) {
+        values.hasList = true;
+        table = source.mid(10).trimmed();
+        list = SheetLookupList(sheet, table, StudentColumnFilter(column.name, sheet));
+    }
+    if (IsRsEmpty(list))
+        return values;
+    const auto [id, text] = idAndTextOf(list, table);
+    Recordset walk = list.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext())
+        values.choices.append({NzStr(walk.value(id)).trimmed(), NzStr(walk.value(text))});
+    return values;
+}
+
+void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const SheetContext &sheet)
+{
+    const QString group = GroupKey(ocID);
+    const QString code = SelectedChoiceCode(panel, ocID, ColumnField);
+    const SchemaColumn *column = sheet.students && !code.isEmpty() ? sheet.students->column(code) : nullptr;
+    const StudentValueList values = column ? StudentColumnValues(*column, sheet) : StudentValueList();
+
+    const QString operatorKey = ParamKey(ocID, OperatorField);
+    if (panel.contains(operatorKey)) {
+        const QString chosen = SelectedChoiceCode(panel, ocID, OperatorField);
+        panel.clearChoices(operatorKey);
+        for (const FixedChoice &choice : OperatorChoices(OperatorList::AllTen))
+            panel.addChoice(operatorKey, ChoiceKey(ocID, choice.code), GetLangString(choice.textId));
+        if (chosen.isEmpty() || !panel.selectChoice(operatorKey, ChoiceKey(ocID, chosen)))
+            panel.selectChoice(operatorKey, ChoiceKey(ocID, QStringLiteral("0")));
+    }
+
+    for (int i = 0; i < 2; ++i) {
+        const QString key = ParamKey(ocID, ValueFields[i]);
+        int position = panel.keys(group).indexOf(key);
+        if (position >= 0)
+            panel.removeItem(key);
+        else
+            position = panel.keys(group).indexOf(operatorKey) + 1 + i;
+        panel.addItem(key, GetLangString(ValueLabels[i]), values.hasList ? ItemStyle::ChoiceRow : ItemStyle::Entry,
+                      group, position);
+        for (const StudentValueChoice &choice : values.choices)
+            panel.addChoice(key, ChoiceKey(ocID, choice.code), choice.caption);
+    }
+}
+
+} // namespace zr

@@ -8,7 +8,10 @@
 #include "common/zrerror.h"
 #include "expressionform.h"
 #include "lookupcache.h"
+#include "common/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "requirementkeys.h"
 #include "requirementset.h"
@@ -23,6 +26,8 @@
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace zr {
 
@@ -57,6 +62,10 @@ public:
     void refreshCommandStates();
     void fillCurricula();
     void loadRows();
+    SheetContext sheetContext();
+    std::optional<QString> currentExpression() const;
+    int typeOf(qint32 ocID) const;
+    void storeAllGroups();
     void showExpression();
     QString captionOf(qint32 ocID) const;
     void showHelp(const QString &key);
@@ -79,6 +88,9 @@ public:
     RequirementSet set;
     LookupCache lookups;
     std::shared_ptr<const Schema> schema;
+    // The student view's description, asked of the schema once per schema.
+    const SchemaTable *studentView = nullptr;
+    bool studentViewRead = false;
     QString serverName;
     QString sessionId;
     QString departId;
@@ -298,19 +310,79 @@ void zrRequirementsPrivate::fillCurricula()
 
 void zrRequirementsPrivate::loadRows()
 {
-    const SheetContext sheet{set.context(), set.objectKind()};
+    const SheetContext sheet = sheetContext();
     Recordset rows = set.walk();
     const QString curriculum = QString::number(set.curriculumId());
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         // With a single curriculum every row of the set belongs to it.
         if (curriculumDependent() && rows.value(u"secobjID").toString() != curriculum)
             rows.setValue(u"secobjID", curriculum);
-        CreateConstraint(*list(), rows.value(u"conID").toString(), rows.value(u"ocID").toInt(), sheet);
+        const qint32 ocID = rows.value(u"ocID").toInt();
+        if (!CreateConstraint(*list(), rows.value(u"conID").toString(), ocID, sheet))
+            continue;
+        LoadConstraintValues(*list(), rows, sheet);
+        ApplyRowStates(*list(), ValLng(rows.value(u"conID")), ocID);
     }
     set.expressions().clear();
     if (!rows.isEmpty()) {
         rows.moveFirst();
         set.expressions().insert(set.curriculumId(), rows.value(u"coneval").toString());
+    }
+}
+
+SheetContext zrRequirementsPrivate::sheetContext()
+{
+    SheetContext sheet;
+    sheet.context = set.context();
+    sheet.objectKind = set.objectKind();
+    sheet.lookups = &lookups;
+    if (!studentViewRead && schema) {
+        studentView = schema->table(QStringLiteral("v_students"));
+        studentViewRead = true;
+    }
+    sheet.students = studentView;
+    const int kind = set.objectKind();
+    if (kind != KindDepartment && kind != KindDepartmentById)
+        sheet.programmeId = set.objectId();
+    Recordset parent = set.parent();
+    if (!parent.isNull() && parent.hasField(u"courseID") && !parent.bof() && !parent.eof())
+        sheet.courseId = parent.value(u"courseID");
+    sheet.departmentId = departId;
+    return sheet;
+}
+
+std::optional<QString> zrRequirementsPrivate::currentExpression() const
+{
+    const auto it = set.expressions().constFind(set.curriculumId());
+    if (it == set.expressions().constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+int zrRequirementsPrivate::typeOf(qint32 ocID) const
+{
+    if (!set.hasRows())
+        return 0;
+    Recordset row = set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward, Recordset::StartFirst))
+        return 0;
+    return ValLng(row.value(u"conID"));
+}
+
+void zrRequirementsPrivate::storeAllGroups()
+{
+    if (!set.hasRows())
+        return;
+    const SheetContext sheet = sheetContext();
+    const std::optional<QString> expression = currentExpression();
+    Recordset row = set.rows().clone();
+    for (const QString &key : list()->keys()) {
+        const qint32 ocID = OcIdFromKey(key);
+        if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                      Recordset::StartFirst))
+            throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
+                          QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+        StoreConstraintValues(*list(), row, sheet, expression);
     }
 }
 
@@ -353,10 +425,22 @@ void zrRequirementsPrivate::onBeforeEdit(const QString &key, bool &cancel)
     showHelp(key);
 }
 
-void zrRequirementsPrivate::onValueChanged(const QString &, const QString &property)
+void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &property)
 {
     if (property != QLatin1String("Value") || !enabled || set.isLoading())
         return;
+    if (!FieldFromKey(key).isEmpty()) {
+        // The adjustments change other rows; those changes are not edits of their own.
+        set.setLoading(true);
+        try {
+            AdjustSheetAfterChange(*list(), typeOf(OcIdFromKey(key)), key, sheetContext());
+        } catch (const ZrError &error) {
+            set.setLoading(false);
+            reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
+            return;
+        }
+        set.setLoading(false);
+    }
     set.setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
@@ -395,7 +479,21 @@ void zrRequirementsPrivate::addRequirement(int typeId)
                                   ? cbOrient->currentData().toInt()
                                   : 0;
     const qint32 ocID = set.addRequirement(typeId, curriculum);
-    CreateConstraint(*list(), QString::number(typeId), ocID, SheetContext{set.context(), set.objectKind()});
+    {
+        // The defaults written here are the new row's values, not user edits.
+        set.setLoading(true);
+        const SheetContext sheet = sheetContext();
+        try {
+            CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
+            Recordset row = set.rows();
+            StoreConstraintValues(*list(), row, sheet, currentExpression());
+            ApplyRowStates(*list(), typeId, ocID);
+        } catch (...) {
+            set.setLoading(false);
+            throw;
+        }
+        set.setLoading(false);
+    }
     const QString key = GroupKey(ocID);
     list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
                                 + list()->caption(key));
@@ -437,6 +535,18 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
     if (chosen == set.curriculumId())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        // The rows of the curriculum being left keep what the user typed.
+        storeAllGroups();
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.cbOrient_Click"), error.description);
+        QGuiApplication::restoreOverrideCursor();
+        ShowErrorMessage(error.description, q);
+        const int previous = cbOrient->findData(set.curriculumId());
+        if (previous >= 0)
+            cbOrient->setCurrentIndex(previous);
+        return;
+    }
     try {
         RedrawOff redrawOff(smRequirements);
         set.setCurriculumId(chosen);
@@ -591,6 +701,8 @@ std::shared_ptr<const Schema> zrRequirements::oSchema() const
 void zrRequirements::setOSchema(std::shared_ptr<const Schema> schema)
 {
     d->schema = std::move(schema);
+    d->studentView = nullptr;
+    d->studentViewRead = false;
 }
 
 Recordset zrRequirements::rsConstraints() const
@@ -752,6 +864,8 @@ void zrRequirements::ClearAll()
 {
     d->set.release();
     d->schema.reset();
+    d->studentView = nullptr;
+    d->studentViewRead = false;
     d->lookups.clear();
     d->set.expressions().clear();
     d->isLoaded = false;

@@ -1,0 +1,276 @@
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/typecatalog.h"
+#include "requirements/requirementkeys.h"
+#include "sheetfixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+using namespace zr;
+using namespace zr::test;
+
+namespace {
+// "field:kind" of every row of a block, with "!" for hidden rows.
+QStringList rowShapes(const ItemPanelModel &panel, qint32 ocID)
+{
+    QStringList shapes;
+    for (const QString &key : panel.keys(GroupKey(ocID))) {
+        const int style = panel.style(key);
+        const QString kind = style == ItemStyle::ChoiceRow ? "C" : style == ItemStyle::Picker ? "P" : "E";
+        shapes << FieldFromKey(key) + ':' + kind + (panel.isVisible(key) ? "" : "!");
+    }
+    return shapes;
+}
+
+QString s(qint32 id)
+{
+    return GetLangString(id);
+}
+} // namespace
+
+class tst_ParameterSheet : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
+
+    void buildsTheRowsOfEachType_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QStringList>("shapes");
+        const QStringList totals{"conoptval6:C", "conoperator:C", "conoptval1:E", "conoptval2:E"};
+        QTest::newRow("10") << 10 << 101 << QStringList{"conselobjIDs:C", "conoperator:C", "conoptval1:E", "conoptval2:E"};
+        QTest::newRow("20") << 20 << 101
+                            << (QStringList{"conselobjIDs:P"} + totals
+                                + QStringList{"conoptval4:E!", "conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval10:P"});
+        QTest::newRow("110") << 110 << 101
+                             << (QStringList{"conselobjIDs:P"} + totals
+                                 + QStringList{"conoptval7:P", "conoptval8:P", "conoptval10:P", "conoptval11:P"});
+        QTest::newRow("120") << 120 << 101
+                             << (QStringList{"conselobjIDs:P"} + totals
+                                 + QStringList{"conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval11:P"});
+        QTest::newRow("30") << 30 << 101
+                            << QStringList{"conselobjIDs:P", "conoptval4:E", "conoperator:C", "conoptval3:E",
+                                           "conoptval5:P", "conoptval6:C"};
+        QTest::newRow("40") << 40 << 101
+                            << (QStringList{"conselobjIDs:P"} + totals
+                                + QStringList{"conoptval7:P", "conoptval9:P", "conoptval10:P", "conoptval11:P"});
+        QTest::newRow("40 textbooks hides exceptions and filters")
+            << 40 << 112
+            << (QStringList{"conselobjIDs:P"} + totals
+                + QStringList{"conoptval7:P!", "conoptval9:P!", "conoptval10:P!", "conoptval11:P!"});
+        QTest::newRow("50") << 50 << 101 << (QStringList{"conselobjIDs:P"} + totals + QStringList{"conoptval7:P"});
+        QTest::newRow("60") << 60 << 101
+                            << QStringList{"conselobjIDs:C", "conoptval6:C", "conoperator:C", "conoptval1:E"};
+        QTest::newRow("70") << 70 << 101 << QStringList{"conoptval6:C", "conoperator:C", "conoptval1:E"};
+        QTest::newRow("80") << 80 << 101
+                            << QStringList{"conselobjIDs:P", "conoptval1:E", "conoptval2:E", "conoptval5:P",
+                                           "conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval10:P",
+                                           "conoptval11:P", "conoptval3:E", "conoptval4:P", "conoptval12:P"};
+        QTest::newRow("90") << 90 << 101
+                            << QStringList{"conoperator:C", "conoptval1:E", "conoptval2:E", "conoptval6:C",
+                                           "conoptval5:P", "conoptval7:P", "conoptval8:P", "conoptval9:P",
+                                           "conoptval10:P", "conoptval11:P", "conoptval3:E", "conoptval4:P",
+                                           "conoptval12:P"};
+        QTest::newRow("100") << 100 << 106
+                             << QStringList{"conselobjIDs:P", "conoptval4:E", "conoptval6:C", "conoptval3:C",
+                                            "conoptval5:P"};
+        QTest::newRow("130") << 130 << 111
+                             << QStringList{"conselobjIDs:P", "conoptval1:C", "conoperator:C", "conoptval10:P"};
+    }
+    void buildsTheRowsOfEachType()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(QStringList, shapes);
+        SheetWorld world(context);
+        QAbstractItemModelTester tester(&world.panel);
+        QVERIFY(CreateConstraint(world.panel, QString::number(typeId), -1, world.sheet));
+        QCOMPARE(world.panel.caption("I-1"), GetTypeName(typeId));
+        QCOMPARE(rowShapes(world.panel, -1), shapes);
+    }
+
+    void setsDefaults_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value"); // choice rows: the selected choice's caption
+        QTest::newRow("30 operator >=") << 30 << 101 << 1 << "conoperator" << s(20595);
+        QTest::newRow("30 minimum") << 30 << 101 << 1 << "conoptval4" << "0";
+        QTest::newRow("30 grade with comma") << 30 << 101 << 1 << "conoptval3" << "0,5";
+        QTest::newRow("30 options") << 30 << 101 << 1 << "conoptval5" << "";
+        QTest::newRow("30 substitutions") << 30 << 101 << 1 << "conoptval6" << s(20769);
+        QTest::newRow("20 hidden minimum") << 20 << 101 << 1 << "conoptval4" << "0";
+        QTest::newRow("40 total") << 40 << 101 << 1 << "conoptval6" << s(20606);
+        QTest::newRow("40 textbooks total") << 40 << 112 << 1 << "conoptval6" << s(20632);
+        QTest::newRow("60 all project types") << 60 << 101 << 1 << "conselobjIDs" << s(20714);
+        QTest::newRow("70 practicums") << 70 << 101 << 1 << "conoptval6" << s(20639);
+        QTest::newRow("80 grade") << 80 << 101 << 1 << "conoptval3" << "0,5";
+        QTest::newRow("80 flags") << 80 << 101 << 1 << "conoptval4" << "0";
+        QTest::newRow("90 all periods") << 90 << 101 << 1 << "conoptval6" << s(20716);
+        QTest::newRow("90 operator") << 90 << 101 << 1 << "conoperator" << s(20044);
+        QTest::newRow("100 course of a course set") << 100 << 106 << 4 << "conselobjIDs" << "25";
+        QTest::newRow("100 course by department id") << 100 << 106 << 14 << "conselobjIDs" << "25";
+        QTest::newRow("100 programme set starts empty") << 100 << 106 << 1 << "conselobjIDs" << "";
+        QTest::newRow("100 enrolment") << 100 << 106 << 4 << "conoptval6" << s(20664);
+        QTest::newRow("100 by period") << 100 << 106 << 4 << "conoptval3" << s(20297);
+        QTest::newRow("130 answer yes") << 130 << 111 << 1 << "conoptval1" << s(20295);
+        QTest::newRow("130 empty operator") << 130 << 111 << 1 << "conoperator" << "";
+        QTest::newRow("10 semester column") << 10 << 101 << 1 << "conselobjIDs" << "Εξάμηνο φοίτησης";
+    }
+    void setsDefaults()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(int, kind);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        SheetWorld world(context, kind);
+        CreateConstraint(world.panel, QString::number(typeId), -2, world.sheet);
+        const QString key = ParamKey(-2, field);
+        QVERIFY(world.panel.contains(key));
+        QCOMPARE(world.panel.valueText(key), value);
+        if (world.panel.style(key) == ItemStyle::ChoiceRow)
+            QVERIFY(!world.panel.value(key).toString().isEmpty());
+    }
+
+    void offersChoices_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("10 operators") << 10 << 101 << 1 << "conoperator"
+                                      << QStringList{"0", "2", "3", "4", "5", "6", "1", "7", "8", "9"};
+        QTest::newRow("20 operators") << 20 << 101 << 1 << "conoperator" << QStringList{"0", "3", "4", "5", "8", "9"};
+        QTest::newRow("60 operators") << 60 << 101 << 1 << "conoperator" << QStringList{"0", "3", "4", "8", "9"};
+        QTest::newRow("30 operators") << 30 << 101 << 1 << "conoperator" << QStringList{"0", "3", "8"};
+        QTest::newRow("90 operators") << 90 << 101 << 1 << "conoperator" << QStringList{"0", "5"};
+        QTest::newRow("130 operators") << 130 << 111 << 1 << "conoperator" << QStringList{"-1", "0", "2", "100"};
+        QTest::newRow("20 totals") << 20 << 101 << 1 << "conoptval6" << QStringList{"0", "1", "2", "3"};
+        QTest::newRow("60 totals") << 60 << 101 << 1 << "conoptval6" << QStringList{"0", "1", "3"};
+        QTest::newRow("40 textbooks") << 40 << 112 << 1 << "conoptval6" << QStringList{"1"};
+        QTest::newRow("60 project types, all last") << 60 << 101 << 1 << "conselobjIDs" << QStringList{"1", "2", "-1"};
+        QTest::newRow("90 terms, all last") << 90 << 101 << 1 << "conoptval6" << QStringList{"1", "2", "-1"};
+        QTest::newRow("100 enrolment") << 100 << 106 << 4 << "conoptval6" << QStringList{"1", "-1", "0", "-2", "2"};
+        QTest::newRow("130 yes/no") << 130 << 111 << 1 << "conoptval1" << QStringList{"-1", "0"};
+        QTest::newRow("10 programme: no sector")
+            << 10 << 101 << 1 << "conselobjIDs"
+            << QStringList{"gender", "orient_ID", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
+        QTest::newRow("10 department: no curriculum")
+            << 10 << 101 << 13 << "conselobjIDs"
+            << QStringList{"gender", "sector", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
+        QTest::newRow("10 department by id") << 10 << 101 << 14 << "conselobjIDs"
+            << QStringList{"gender", "sector", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
+    }
+    void offersChoices()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(int, kind);
+        QFETCH(QString, field);
+        QFETCH(QStringList, codes);
+        SheetWorld world(context, kind);
+        CreateConstraint(world.panel, QString::number(typeId), 3, world.sheet);
+        const QString key = ParamKey(3, field);
+        QStringList actual;
+        for (const QString &choice : world.panel.keys(key)) {
+            QVERIFY(choice.startsWith(ChoiceKey(3, QString())));
+            actual << choice.mid(ChoiceKey(3, QString()).size());
+        }
+        QCOMPARE(actual, codes);
+    }
+
+    void placesHelpTexts_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("30 minimum: description only") << 30 << "conoptval4" << ""
+                                                      << s(20624) + ' ' + s(20772);
+        QTest::newRow("130 answer: template") << 130 << "conoptval1" << ReplaceParams(s(20675), {s(20674)})
+                                              << ReplaceParams(s(20675), {s(20674)});
+        QTest::newRow("20 modes filter: hint only") << 20 << "conoptval9" << s(20618) << "";
+        QTest::newRow("20 subjects: hint only") << 20 << "conselobjIDs" << s(20600) << "";
+        QTest::newRow("40 course types: both") << 40 << "conselobjIDs" << s(20631) << s(20631);
+        QTest::newRow("80 semesters: description only") << 80 << "conselobjIDs" << "" << s(20641);
+        QTest::newRow("90 grade: both") << 90 << "conoptval3" << s(20659) << s(20659);
+        QTest::newRow("30 options: text of the empty option") << 30 << "conoptval5" << s(20629) << "";
+        QTest::newRow("80 flags: text of no flags")
+            << 80 << "conoptval4" << s(20629)
+            << s(10001) + " = " + s(20297) + ", " + s(10002) + " = " + s(20297) + ", " + s(10003) + " = " + s(20297)
+                   + ", " + s(10004) + " = " + s(20297) + ", " + s(10008) + " = " + s(20297);
+        QTest::newRow("10 column: none") << 10 << "conselobjIDs" << "" << "";
+        QTest::newRow("60 value: none") << 60 << "conoptval1" << "" << "";
+    }
+    void placesHelpTexts()
+    {
+        QFETCH(int, typeId);
+        QFETCH(QString, field);
+        QFETCH(QString, hint);
+        QFETCH(QString, description);
+        SheetWorld world(typeId == 130 ? 111 : 101);
+        CreateConstraint(world.panel, QString::number(typeId), 1, world.sheet);
+        QCOMPARE(world.panel.hint(ParamKey(1, field)), hint);
+        QCOMPARE(world.panel.description(ParamKey(1, field)), description);
+    }
+
+    void twoRequirementsOfOneTypeHaveTheirOwnKeys()
+    {
+        SheetWorld world;
+        QVERIFY(CreateConstraint(world.panel, "20", -1, world.sheet));
+        QVERIFY(CreateConstraint(world.panel, "20", -2, world.sheet));
+        QCOMPARE(world.panel.keys(), (QStringList{"I-1", "I-2"}));
+        QCOMPARE(world.panel.count("I-2"), world.panel.count("I-1"));
+        QVERIFY(world.panel.contains("I-2,conoptval1"));
+    }
+
+    void unknownTypesAddNothing_data()
+    {
+        QTest::addColumn<QString>("typeId");
+        QTest::newRow("0") << "0";
+        QTest::newRow("15") << "15";
+        QTest::newRow("140") << "140";
+        QTest::newRow("text") << "x";
+    }
+    void unknownTypesAddNothing()
+    {
+        QFETCH(QString, typeId);
+        SheetWorld world;
+        QVERIFY(!CreateConstraint(world.panel, typeId, 1, world.sheet));
+        QCOMPARE(world.panel.itemCount(), 0);
+    }
+
+    void codeTablesAreFetchedOnceAndServerErrorsNameCreateConstraint()
+    {
+        SheetWorld world;
+        CreateConstraint(world.panel, "60", 1, world.sheet);
+        CreateConstraint(world.panel, "60", 2, world.sheet);
+        QCOMPARE(world.fetched, QStringList{"SYS_ERGASIA_TYPE|"});
+
+        world.lookups.setFetcher([](const QString &, const QString &) -> Recordset {
+            throw ZrError(462, "cDepartment.getTextList", "server gone");
+        });
+        world.lookups.clear();
+        try {
+            CreateConstraint(world.panel, "90", 3, world.sheet);
+            QFAIL("no error");
+        } catch (const ZrError &error) {
+            QCOMPARE(error.number, 462);
+            QCOMPARE(error.source, QStringLiteral("cDepartment.getTextList CreateConstraint"));
+        }
+        // The block stays as far as it was built.
+        QVERIFY(world.panel.contains("I3,conoptval2"));
+        QVERIFY(!world.panel.contains("I3,conoptval5"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ParameterSheet)
+#include "tst_parametersheet.moc"

@@ -1,0 +1,118 @@
+#include "common/zrerror.h"
+#include "requirements/lookupcache.h"
+#include "requirements/pickers.h"
+#include "serverfixture.h"
+
+#include <QtTest>
+
+using namespace zr;
+
+Q_DECLARE_METATYPE(zr::PickerKind)
+
+class tst_Pickers : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_server;
+
+    static PickerContext programme() { return {1, 1, QStringLiteral("105")}; }
+    static PickerContext department() { return {13, QVariant(), QStringLiteral("105")}; }
+
+private Q_SLOTS:
+    void choosesThePickerOfEachRow_data()
+    {
+        QTest::addColumn<int>("conID");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("ofDepartment");
+        QTest::addColumn<PickerKind>("kind");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("titleId");
+        const QString deptCourses = "(depID='105' OR cshared=-1)";
+        const QString exceptions = "((depID='105' OR cshared=-1) AND ((coursetype & 5) <> 0))";
+        QTest::newRow("80 totals") << 80 << "conoptval5" << false << PickerKind::CourseTypeTotals << "SYS_CourseType" << "" << 0;
+        QTest::newRow("90 options") << 90 << "conoptval4" << false << PickerKind::Options << "" << "" << 0;
+        QTest::newRow("80 max grade") << 80 << "conoptval12" << false << PickerKind::MaxGradeTotals << "SYS_CourseType" << "" << 0;
+        QTest::newRow("30 options") << 30 << "conoptval5" << false << PickerKind::Options << "" << "" << 0;
+        QTest::newRow("30 programme courses") << 30 << "conselobjIDs" << false << PickerKind::List
+                                              << "QEMDepProgramCourses" << "prID=1" << 50002;
+        QTest::newRow("130 department courses") << 130 << "conselobjIDs" << true << PickerKind::List << "QEMCourses"
+                                                << deptCourses << 20585;
+        QTest::newRow("40 course exceptions") << 40 << "conoptval7" << false << PickerKind::List << "QEMCourses"
+                                              << exceptions << 20585;
+        QTest::newRow("110 course-type exceptions") << 110 << "conoptval8" << false << PickerKind::List
+                                                    << "SYS_CourseType" << "" << 0;
+        QTest::newRow("20 areas") << 20 << "conselobjIDs" << false << PickerKind::List << "SYS_Dep_CourseArea" << "" << 0;
+        QTest::newRow("80 semesters") << 80 << "conselobjIDs" << false << PickerKind::List << "SYS_semesters" << "" << 0;
+        QTest::newRow("50 groups") << 50 << "conselobjIDs" << false << PickerKind::List << "QEMDPGroup"
+                                   << "prID = 1 AND dgtypeID <> 1" << 0;
+        QTest::newRow("110 categories") << 110 << "conselobjIDs" << false << PickerKind::List << "SYS_CourseCategory" << "" << 0;
+        QTest::newRow("120 modes filter") << 120 << "conoptval9" << false << PickerKind::List << "SYS_CourseCategory" << "" << 0;
+        QTest::newRow("110 sectors filter") << 110 << "conoptval10" << false << PickerKind::List << "SYS_Dep_CourseSector" << "" << 0;
+        QTest::newRow("100 section categories") << 100 << "conoptval10" << false << PickerKind::List
+                                                << "SYS_Dep_SectionCategories" << "" << 0;
+        QTest::newRow("90 subjects filter") << 90 << "conoptval11" << false << PickerKind::List << "SYS_Dep_CourseArea" << "" << 0;
+        QTest::newRow("20 has no subjects filter") << 20 << "conoptval11" << false << PickerKind::None << "" << "" << 0;
+        QTest::newRow("110 has no modes filter") << 110 << "conoptval9" << false << PickerKind::None << "" << "" << 0;
+        QTest::newRow("60 has no course exceptions") << 60 << "conoptval7" << false << PickerKind::None << "" << "" << 0;
+        QTest::newRow("entry row") << 30 << "conoptval3" << false << PickerKind::None << "" << "" << 0;
+    }
+    void choosesThePickerOfEachRow()
+    {
+        QFETCH(int, conID);
+        QFETCH(QString, field);
+        QFETCH(bool, ofDepartment);
+        QFETCH(PickerKind, kind);
+        QFETCH(QString, table);
+        QFETCH(QString, filter);
+        QFETCH(int, titleId);
+        const PickerSpec spec = PickerFor(conID, field, ofDepartment ? department() : programme());
+        QCOMPARE(spec.kind, kind);
+        QCOMPARE(spec.table, table);
+        QCOMPARE(spec.filter, filter);
+        QCOMPARE(spec.titleId, titleId);
+        if (kind == PickerKind::List) {
+            QVERIFY(!spec.idField.isEmpty());
+            QVERIFY(!spec.textField.isEmpty());
+        }
+    }
+
+    // Searches reach the right server list: programme courses carry prID,
+    // department courses their depID, semesters come from the cache.
+    void answersSearchesFromTheServer()
+    {
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+        LookupCache lookups;
+        Recordset programmeCourses = AnswerPickerSearch(QStringLiteral("QEMDepProgramCourses"), 30, programme(),
+                                                        QString(), QString(), lookups);
+        QVERIFY(programmeCourses.recordCount() > 0);
+        for (programmeCourses.moveFirst(); !programmeCourses.eof(); programmeCourses.moveNext())
+            QCOMPARE(programmeCourses.value(u"prID").toInt(), 1);
+
+        Recordset courses = AnswerPickerSearch(QStringLiteral("QEMCourses"), 40, programme(),
+                                               QStringLiteral("depID='105'"), QString(), lookups);
+        QVERIFY(courses.recordCount() > 0);
+        for (courses.moveFirst(); !courses.eof(); courses.moveNext())
+            QCOMPARE(courses.value(u"depID").toString(), QStringLiteral("105"));
+
+        const Recordset semesters = AnswerPickerSearch(QStringLiteral("SYS_semesters"), 80, programme(), QString(),
+                                                       QString(), lookups);
+        QVERIFY(semesters.recordCount() >= 10);
+        QCOMPARE(lookups.fetchCount(), 1);
+        QVERIFY(AnswerPickerSearch(QStringLiteral("SYS_CourseType"), 40, programme(), QString(), QString(), lookups)
+                    .isNull());
+    }
+
+    void hostileSearchTextIsRefusedBeforeAnythingRuns()
+    {
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+        LookupCache lookups;
+        QVERIFY_THROWS_EXCEPTION(ZrError, AnswerPickerSearch(QStringLiteral("QEMCourses"), 40, programme(),
+                                                             QStringLiteral("1=1; DROP TABLE QEMCourses"),
+                                                             QString(), lookups));
+        QVERIFY(AnswerPickerSearch(QStringLiteral("QEMCourses"), 40, programme(), QString(), QString(), lookups)
+                    .recordCount() > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Pickers)
+#include "tst_pickers.moc"

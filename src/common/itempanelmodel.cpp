@@ -786,10 +786,7 @@ bool ItemPanelModel::setShortcut(const QString &key, const QString &shortcut)
     PanelItem *item = d->find(key);
     if (!item)
         return false;
-    if (item->ex().shortcut != shortcut) {
-        item->mx().shortcut = shortcut;
-        emit valueChanged(key, QStringLiteral("Shortcut"));
-    }
+    item->mx().shortcut = shortcut;
     return true;
 }
 

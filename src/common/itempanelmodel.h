@@ -187,7 +187,8 @@ public:
     bool setHint(const QString &key, const QString &hint);
     QString description(const QString &key) const;
     bool setDescription(const QString &key, const QString &description);
-    /// Key sequence text ("Alt+A") that clicks the item in a TilePanel's window.
+    /// Key sequence text ("Alt+A") kept for the item; the panel's owner binds it
+    /// (one owner may bind the same keys across several panels).
     QString shortcut(const QString &key) const;
     bool setShortcut(const QString &key, const QString &shortcut);
     QVariant tag(const QString &key) const;
@@ -264,7 +265,7 @@ Q_SIGNALS:
     void beforeValueChange(const QString &key, const QVariant &newValue, bool &cancel);
     /// The user is about to edit an item; set `cancel` to open no editor.
     void beforeEdit(const QString &key, bool &cancel);
-    /// A property of an item changed: "Value", "Caption" or "Shortcut".
+    /// A property of an item changed: "Value" or "Caption".
     void valueChanged(const QString &key, const QString &propertyName);
     /// The "..." button of a picker row was pressed.
     void buttonClicked(const QString &key);

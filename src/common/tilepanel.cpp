@@ -3,11 +3,7 @@
 #include "common/itempanelmodel.h"
 #include "common/tilepaneltree.h"
 
-#include <QHash>
-#include <QKeySequence>
 #include <QLabel>
-#include <QPointer>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace zr {
@@ -49,30 +45,8 @@ public:
         m_tree->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     }
 
-    // One window-wide shortcut per item that has one; an item removed later
-    // leaves an inert shortcut behind until its key is given another.
-    void setItemShortcut(TilePanel *panel, const QString &key)
-    {
-        delete m_shortcuts.take(key);
-        const QKeySequence sequence(m_model->shortcut(key));
-        if (sequence.isEmpty())
-            return;
-        auto *shortcut = new QShortcut(sequence, panel);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, panel, [this, key] {
-            if (!m_model->contains(key))
-                return;
-            if (m_model->kind(key) == ItemPanelModel::Kind::Picker)
-                m_model->clickButton(key);
-            else
-                m_model->clickItem(key);
-        });
-        m_shortcuts.insert(key, shortcut);
-    }
-
     ItemPanelModel *m_model = nullptr;
     TilePanelTree *m_tree = nullptr;
-    QHash<QString, QPointer<QShortcut>> m_shortcuts;
     QLabel *m_caption = nullptr;
     int m_borderStyle = TilePanel::BorderSingle;
     int m_captionStyle = TilePanel::CaptionBold;
@@ -96,11 +70,6 @@ TilePanel::TilePanel(QWidget *parent) : QWidget(parent), d(std::make_unique<Tile
     layout->addWidget(d->m_caption);
     layout->addWidget(d->m_tree, 1);
     setFocusProxy(d->m_tree);
-    connect(d->m_model, &ItemPanelModel::valueChanged, this,
-            [this](const QString &key, const QString &property) {
-                if (property == QLatin1String("Shortcut"))
-                    d->setItemShortcut(this, key);
-            });
 
     d->applyFrame();
     d->applyCaption();

@@ -262,43 +262,6 @@ private Q_SLOTS:
             QCOMPARE(m_model->value(key).toInt(), 1);
     }
 
-    void shortcutsClickItems_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("change"); // what happens to the item after its shortcut is set
-        QTest::addColumn<int>("buttonClicks");
-        QTest::addColumn<int>("itemClicks");
-        QTest::newRow("command") << "add" << "" << 0 << 1;
-        QTest::newRow("menu entry") << "130" << "" << 0 << 1;
-        QTest::newRow("picker opens") << "I-1,conselobjIDs" << "" << 1 << 0;
-        QTest::newRow("removed item") << "add" << "remove" << 0 << 0;
-        QTest::newRow("shortcut taken away") << "add" << "clear" << 0 << 0;
-        QTest::newRow("disabled item") << "add" << "disable" << 0 << 0;
-    }
-    void shortcutsClickItems()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, change);
-        QFETCH(int, buttonClicks);
-        QFETCH(int, itemClicks);
-        m_panel->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
-        QVERIFY(m_model->setShortcut(key, "Alt+P"));
-        if (change == QLatin1String("remove"))
-            m_model->removeItem(key);
-        else if (change == QLatin1String("clear"))
-            m_model->setShortcut(key, QString());
-        else if (change == QLatin1String("disable"))
-            m_model->setItemEnabled(key, false);
-        QSignalSpy buttons(m_model, &ItemPanelModel::buttonClicked);
-        QSignalSpy items(m_model, &ItemPanelModel::itemClicked);
-        QTest::keyClick(m_tree, Qt::Key_P, Qt::AltModifier);
-        QCOMPARE(buttons.count(), buttonClicks);
-        QCOMPARE(items.count(), itemClicks);
-        if (itemClicks)
-            QCOMPARE(items.at(0).at(0).toString(), key);
-    }
-
     void arrowsMoveTheSelection()
     {
         select("I-1");

@@ -1,3 +1,4 @@
+#include "initdb.h"
 #include "mainwindow.h"
 
 #include "common/langstrings.h"
@@ -11,6 +12,13 @@
 
 int main(int argc, char *argv[])
 {
+    // Subcommands run without a window.
+    if (argc > 1 && qstrcmp(argv[1], "init-db") == 0) {
+        QCoreApplication app(argc, argv);
+        zr::Main();
+        return zr::app::runInitDb(QCoreApplication::arguments());
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Zerith"));
     QApplication::setApplicationName(QStringLiteral("zrreq"));

@@ -1,0 +1,504 @@
+#include "../requirements/requirementfixture.h"
+#include "common/langstrings.h"
+#include "common/recordsetutils.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/sheetadjust.h"
+#include "reqtypes/typecatalog.h"
+#include "requirements/requirementkeys.h"
+#include "sheetfixture.h"
+
+#include <QtTest>
+
+using namespace zr;
+using namespace zr::test;
+
+namespace {
+constexpr qint32 Id = 5;
+
+// One stored requirement row of type `typeId` with `fields`, no pending changes.
+Recordset storedRow(int typeId, int context, int kind, const QVariantMap &fields)
+{
+    Recordset rs(requirementFields());
+    rs.addNew();
+    rs.setValue(u"ocID", Id);
+    rs.setValue(u"contypeID", context);
+    rs.setValue(u"conobject", kind);
+    rs.setValue(u"conID", typeId);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        rs.setValue(it.key(), it.value());
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
+}
+
+QString s(qint32 id)
+{
+    return GetLangString(id);
+}
+
+const QStringList ParameterFields = [] {
+    QStringList fields{"conoperator", "conselobjIDs", "coneval"};
+    for (int i = 1; i <= 12; ++i)
+        fields << QStringLiteral("conoptval%1").arg(i);
+    return fields;
+}();
+} // namespace
+
+class tst_ParameterValues : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
+
+    void roundTripKeepsEveryField_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QVariantMap>("changed"); // fields that storing rewrites, with their new values
+        const QVariant null;
+        const QString eval = "[%5] OR [%6]";
+
+        // Representative values of every type come back unchanged.
+        QTest::newRow("10 typed year") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "in_year"}, {"conoperator", 5}, {"conoptval1", "2000"}, {"conoptval2", "2005"}, {"coneval", eval}}
+            << QVariantMap{};
+        QTest::newRow("10 listed status") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "statusID"}, {"conoperator", 2}, {"conoptval1", "4"}} << QVariantMap{};
+        QTest::newRow("10 text list") << 10 << 101 << 13
+            << QVariantMap{{"conselobjIDs", "gender"}, {"conoperator", 0}, {"conoptval1", "Θ"}} << QVariantMap{};
+        QTest::newRow("10 decimal comma") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "studrate"}, {"conoperator", 8}, {"conoptval1", "8,5"}} << QVariantMap{};
+        QTest::newRow("20") << 20 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "4,5"}, {"conoptval6", "1"}, {"conoperator", 5}, {"conoptval1", "10"},
+                           {"conoptval2", "20"}, {"conoptval4", "2"}, {"conoptval7", "101,102"}, {"conoptval8", "-1,3"},
+                           {"conoptval9", "2"}, {"conoptval10", "1,4"}}
+            << QVariantMap{};
+        QTest::newRow("110") << 110 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "2,3"}, {"conoptval6", "3"}, {"conoperator", 8}, {"conoptval1", "12,5"},
+                           {"conoptval8", "2"}, {"conoptval10", "4"}, {"conoptval11", "5"}}
+            << QVariantMap{};
+        QTest::newRow("120") << 120 << 103 << 13
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval6", "2"}, {"conoperator", 9}, {"conoptval1", "30"},
+                           {"conoptval9", "3"}, {"conoptval11", "4,5"}}
+            << QVariantMap{};
+        QTest::newRow("30") << 30 << 102 << 1
+            << QVariantMap{{"conselobjIDs", "14,20"}, {"conoptval4", "1"}, {"conoperator", 8}, {"conoptval3", "0,7"},
+                           {"conoptval5", "8;"}, {"conoptval6", "2"}, {"coneval", eval}}
+            << QVariantMap{};
+        QTest::newRow("30 none passed") << 30 << 106 << 4
+            << QVariantMap{{"conselobjIDs", "120,122"}, {"conoptval4", "-1"}, {"conoperator", 8}, {"conoptval3", "0,5"},
+                           {"conoptval6", "1"}}
+            << QVariantMap{};
+        QTest::newRow("40") << 40 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "-1"}, {"conoptval6", "3"}, {"conoperator", 8}, {"conoptval1", "300"},
+                           {"conoptval7", "6"}, {"conoptval9", "2"}, {"conoptval10", "1"}, {"conoptval11", "4"}}
+            << QVariantMap{};
+        QTest::newRow("40 textbooks") << 40 << 112 << 13
+            << QVariantMap{{"conselobjIDs", "1,2"}, {"conoptval6", "1"}, {"conoperator", 8}, {"conoptval1", "2"}}
+            << QVariantMap{};
+        QTest::newRow("50") << 50 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "7,8"}, {"conoptval6", "1"}, {"conoperator", 3}, {"conoptval1", "4"},
+                           {"conoptval7", "9"}}
+            << QVariantMap{};
+        QTest::newRow("60") << 60 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "2"}, {"conoptval6", "1"}, {"conoperator", 8}, {"conoptval1", "1"}}
+            << QVariantMap{};
+        QTest::newRow("70") << 70 << 105 << 1
+            << QVariantMap{{"conoptval6", "1"}, {"conoperator", 4}, {"conoptval1", "3"}} << QVariantMap{};
+        QTest::newRow("80") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "-1,2"}, {"conoptval1", "2022-1,2022-2,2023"},
+                           {"conoptval2", "2022-1,2023-2,2024"}, {"conoptval3", "0,5"}, {"conoptval4", "5"},
+                           {"conoptval5", "1;20#2;4"}, {"conoptval7", "122"}, {"conoptval8", "3"}, {"conoptval9", "2"},
+                           {"conoptval10", "4"}, {"conoptval11", "5"}, {"conoptval12", "1;30#-1;50"}}
+            << QVariantMap{};
+        QTest::newRow("90") << 90 << 104 << 1
+            << QVariantMap{{"conoperator", 5}, {"conoptval1", "2021"}, {"conoptval2", "2023"}, {"conoptval6", "2"},
+                           {"conoptval3", "0,65"}, {"conoptval4", "0"}, {"conoptval5", "-1;30"}, {"conoptval12", "3;2,5"}}
+            << QVariantMap{};
+        QTest::newRow("100") << 100 << 106 << 4
+            << QVariantMap{{"conselobjIDs", "25,26"}, {"conoptval4", "1"}, {"conoptval6", "-2"}, {"conoptval3", "-1"},
+                           {"conoptval5", "3;8"}}
+            << QVariantMap{};
+        QTest::newRow("130") << 130 << 111 << 4
+            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval1", "0"}, {"conoperator", 2}, {"conoptval10", "1,3"}}
+            << QVariantMap{};
+        QTest::newRow("malformed totals survive") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval3", "0,5"}, {"conoptval4", "0"}, {"conoptval5", "1;x#-1;#"},
+                           {"conoptval12", "2"}}
+            << QVariantMap{};
+        QTest::newRow("unknown teaching periods survive, a stored name becomes its id") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval2", "2022-9,2023-ΕΑΡ,1-2-3"}, {"conoptval4", "0"}}
+            << QVariantMap{{"conoptval2", "2022-9,2023-2,1-2-3"}};
+
+        // The documented exceptions.
+        QTest::newRow("30 empty minimum counts the courses") << 30 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "11,12,13"}, {"conoperator", 8}, {"conoptval3", "0,5"}, {"conoptval6", "0"}}
+            << QVariantMap{{"conoptval4", "3"}};
+        QTest::newRow("30 minimum 0 counts the courses") << 30 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "11,12,13"}, {"conoptval4", "0"}, {"conoperator", 8}, {"conoptval6", "0"}}
+            << QVariantMap{{"conoptval4", "3"}};
+        QTest::newRow("20 minimum counts the subjects") << 20 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "4,5"}, {"conoptval6", "0"}, {"conoperator", 0}, {"conoptval1", "10"}}
+            << QVariantMap{{"conoptval4", "2"}};
+        QTest::newRow("100 empty minimum") << 100 << 106 << 4
+            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval6", "1"}, {"conoptval3", "0"}}
+            << QVariantMap{{"conoptval4", "1"}};
+        QTest::newRow("80 flags NULL become 0") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "1"}} << QVariantMap{{"conoptval4", "0"}};
+        QTest::newRow("80 flags not a number") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval4", "abc"}} << QVariantMap{{"conoptval4", "0"}};
+        QTest::newRow("90 flags with a decimal comma") << 90 << 104 << 1
+            << QVariantMap{{"conoperator", 0}, {"conoptval1", "2021"}, {"conoptval6", "-1"}, {"conoptval4", "4,0"}}
+            << QVariantMap{{"conoptval4", "4"}};
+        QTest::newRow("40 total NULL loads 0") << 40 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoperator", 8}, {"conoptval1", "4"}}
+            << QVariantMap{{"conoptval6", "0"}};
+        QTest::newRow("60 project type NULL loads all") << 60 << 103 << 1
+            << QVariantMap{{"conoptval6", "0"}, {"conoperator", 8}, {"conoptval1", "1"}}
+            << QVariantMap{{"conselobjIDs", "-1"}};
+        QTest::newRow("100 NULL choices load 0") << 100 << 106 << 4
+            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval4", "1"}}
+            << QVariantMap{{"conoptval6", "0"}, {"conoptval3", "0"}};
+        QTest::newRow("130 NULL answer and operator load -1") << 130 << 111 << 4
+            << QVariantMap{{"conselobjIDs", "25"}} << QVariantMap{{"conoptval1", "-1"}, {"conoperator", -1}};
+        QTest::newRow("130 operator 100 drops the categories") << 130 << 111 << 4
+            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval1", "0"}, {"conoperator", 100}, {"conoptval10", "1,3"}}
+            << QVariantMap{{"conoptval10", null}};
+        QTest::newRow("unknown codes are dropped") << 20 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "4"}, {"conoptval4", "1"}, {"conoptval6", "0"}, {"conoperator", 0},
+                           {"conoptval9", "99"}, {"conoptval10", "4 OR sectorID=1"}}
+            << QVariantMap{{"conoptval9", null}, {"conoptval10", null}};
+        QTest::newRow("operator not offered stays unselected") << 30 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "11"}, {"conoptval4", "1"}, {"conoperator", 7}, {"conoptval6", "9"}}
+            << QVariantMap{{"conoperator", null}, {"conoptval6", null}};
+        QTest::newRow("10 column not offered to the kind") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "sector"}, {"conoperator", 0}, {"conoptval1", "4"}}
+            << QVariantMap{{"conselobjIDs", null}};
+        QTest::newRow("10 listed value not in the list") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "statusID"}, {"conoperator", 0}, {"conoptval1", "99"}}
+            << QVariantMap{{"conoptval1", null}};
+        QTest::newRow("10 year typed with blanks") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "in_year"}, {"conoperator", 0}, {"conoptval1", " 2001 "}}
+            << QVariantMap{{"conoptval1", "2001"}};
+        QTest::newRow("10 date kept as typed") << 10 << 101 << 1
+            << QVariantMap{{"conselobjIDs", "or_date"}, {"conoperator", 3}, {"conoptval1", " 1/2/2001"}}
+            << QVariantMap{};
+    }
+    void roundTripKeepsEveryField()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(int, kind);
+        QFETCH(QVariantMap, stored);
+        QFETCH(QVariantMap, changed);
+        SheetWorld world(context, kind);
+        Recordset rows = storedRow(typeId, context, kind, stored);
+        QVERIFY(CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet));
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        const std::optional<QString> expression =
+            stored.contains("coneval") ? std::optional<QString>(stored.value("coneval").toString()) : std::nullopt;
+        StoreConstraintValues(world.panel, rows, world.sheet, expression);
+
+        for (const QString &field : ParameterFields) {
+            const QVariant expected = changed.contains(field) ? changed.value(field) : stored.value(field);
+            const QVariant actual = rows.value(field);
+            QVERIFY2(actual.isNull() == expected.isNull() && NzStr(actual) == NzStr(expected),
+                     qPrintable(field + ": " + NzStr(actual) + (actual.isNull() ? " (NULL)" : "") + " instead of "
+                                + NzStr(expected) + (expected.isNull() ? " (NULL)" : "")));
+        }
+        // Nothing unchanged is written, so an untouched requirement stays unmodified.
+        if (changed.isEmpty())
+            QCOMPARE(rows.status(), Recordset::adRecUnmodified);
+    }
+
+    void loadShowsNamesAndKeepsCodes_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("hidden");
+        QTest::newRow("course types with all") << 40 << "conselobjIDs" << "-1,3" << s(20714) + ",Εργαστηριακό" << "-1,3";
+        QTest::newRow("course-type exceptions") << 20 << "conoptval8" << "2,-1" << "Επιλογής," + s(20714) << "2,-1";
+        QTest::newRow("a known and an unknown subject") << 20 << "conselobjIDs" << "4,99" << "Αλγόριθμοι" << "4,99";
+        QTest::newRow("only unknown subjects") << 20 << "conselobjIDs" << "99" << "" << "";
+        QTest::newRow("codes that are not numbers") << 20 << "conselobjIDs" << "4 OR areaID=5,x" << "" << "";
+        QTest::newRow("blanks around codes") << 110 << "conselobjIDs" << "2, 3" << "Θεωρία,Εργαστήριο" << "2, 3";
+        QTest::newRow("group template") << 50 << "conselobjIDs" << "8,7" << "[Γ2] Ομάδα Β,[Γ1] Ομάδα Α" << "8,7";
+        QTest::newRow("semesters with all") << 80 << "conselobjIDs" << "-1,2" << s(20715) + ",Β'" << "-1,2";
+        QTest::newRow("sectors") << 120 << "conselobjIDs" << "4" << "Υλικό" << "4";
+        QTest::newRow("class categories") << 130 << "conoptval10" << "1,3" << "Πρωινό,Απογευματινό" << "1,3";
+        QTest::newRow("totals with all") << 80 << "conoptval5" << "1;3#-1;10" << "ΥΠ (3), " + s(20714) + " (10)"
+                                         << "1;3#-1;10";
+        QTest::newRow("two totals") << 90 << "conoptval12" << "2;4#3;1" << "ΕΠ (4), ΕΡΓ (1)" << "2;4#3;1";
+        QTest::newRow("totals with a fraction") << 90 << "conoptval5" << "1;2,5" << "ΥΠ (2,5)" << "1;2,5";
+        QTest::newRow("totals malformed") << 80 << "conoptval12" << "x;1#1;y#2" << "ΥΠ (0), ΕΠ (0)" << "x;1#1;y#2";
+        QTest::newRow("teaching periods by name") << 80 << "conoptval2" << "2022-1,2023-2,2024"
+                                                  << "2022-ΧΕΙΜ,2023-ΕΑΡ,2024" << "2022-1,2023-2,2024";
+        QTest::newRow("exam periods as stored") << 80 << "conoptval1" << "2022-1,2023" << "2022-1,2023" << "2022-1,2023";
+        QTest::newRow("course codes as stored") << 30 << "conselobjIDs" << "14,20" << "14,20" << "";
+    }
+    void loadShowsNamesAndKeepsCodes()
+    {
+        QFETCH(int, typeId);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, hidden);
+        SheetWorld world(typeId == 130 ? 111 : 101);
+        Recordset rows = storedRow(typeId, world.sheet.context, 1, {{field, stored}});
+        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        const QString key = ParamKey(Id, field);
+        QCOMPARE(world.panel.valueText(key), shown);
+        QCOMPARE(NzStr(world.panel.hiddenValue(key)), hidden);
+        if (world.panel.style(key) == ItemStyle::Picker && !hidden.isEmpty() && field != "conoptval2")
+            QCOMPARE(world.panel.description(key), shown);
+    }
+
+    void loadDescribesOptions_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("30 greater and empty less") << 30 << "conoptval5" << "5;" << s(20707) + "5\r\n" + s(20708);
+        QTest::newRow("30 less only") << 30 << "conoptval5" << ";3" << s(20708) + "3";
+        QTest::newRow("100 greater only") << 100 << "conoptval5" << "4" << s(20707) + "4";
+        QTest::newRow("100 empty") << 100 << "conoptval5" << "" << "";
+        const QString yes = s(20295), no = s(20297);
+        QTest::newRow("80 flags 5") << 80 << "conoptval4" << "5"
+            << s(10001) + " = " + yes + ", " + s(10002) + " = " + no + ", " + s(10003) + " = " + yes + ", " + s(10004)
+                   + " = " + no + ", " + s(10008) + " = " + no;
+        QTest::newRow("90 flags 24") << 90 << "conoptval4" << "24"
+            << s(10001) + " = " + no + ", " + s(10002) + " = " + no + ", " + s(10003) + " = " + no + ", " + s(10004)
+                   + " = " + yes + ", " + s(10008) + " = " + yes;
+    }
+    void loadDescribesOptions()
+    {
+        QFETCH(int, typeId);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, description);
+        SheetWorld world;
+        Recordset rows = storedRow(typeId, 101, 1, {{field, stored}});
+        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        QCOMPARE(world.panel.description(ParamKey(Id, field)), description);
+        QCOMPARE(world.panel.hint(ParamKey(Id, field)), s(20629));
+    }
+
+    void newRequirementGetsItsDefaults_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariantMap>("expected");
+        const QVariant null;
+        QTest::newRow("30") << 30 << 101 << 1
+            << QVariantMap{{"conoperator", 8}, {"conoptval4", "0"}, {"conoptval3", "0,5"}, {"conoptval5", null},
+                           {"conoptval6", "0"}, {"conselobjIDs", null}};
+        QTest::newRow("100 of a course") << 100 << 106 << 4
+            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval4", "1"}, {"conoptval6", "-1"}, {"conoptval3", "0"}};
+        QTest::newRow("130") << 130 << 111 << 1
+            << QVariantMap{{"conoptval1", "-1"}, {"conoperator", -1}, {"conoptval10", null}};
+        QTest::newRow("80") << 80 << 101 << 1
+            << QVariantMap{{"conoptval3", "0,5"}, {"conoptval4", "0"}, {"conoptval1", null}, {"conoptval2", null}};
+        QTest::newRow("60") << 60 << 101 << 1 << QVariantMap{{"conselobjIDs", "-1"}, {"conoptval6", "0"}, {"conoperator", 0}};
+        QTest::newRow("40 textbooks") << 40 << 112 << 13 << QVariantMap{{"conoptval6", "1"}, {"conoperator", 0}};
+        QTest::newRow("10") << 10 << 101 << 1 << QVariantMap{{"conselobjIDs", "exam_ID"}, {"conoperator", 0}};
+    }
+    void newRequirementGetsItsDefaults()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(int, kind);
+        QFETCH(QVariantMap, expected);
+        SheetWorld world(context, kind);
+        Recordset rows = storedRow(typeId, context, kind, {});
+        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
+        StoreConstraintValues(world.panel, rows, world.sheet, QString());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+            const QVariant actual = rows.value(it.key());
+            QVERIFY2(actual.isNull() == it.value().isNull() && NzStr(actual) == NzStr(it.value()),
+                     qPrintable(it.key() + ": " + NzStr(actual)));
+        }
+        QVERIFY(rows.value(u"coneval").isNull());
+    }
+
+    void studentDataCaptionFollowsTheColumn_data()
+    {
+        QTest::addColumn<qint32>("ocID");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<QString>("stored");
+        const QString name = GetTypeName(10);
+        QTest::newRow("saved") << 5 << name + " - in_year" << "(5) " + name + " - Έτος εισαγωγής";
+        QTest::newRow("new") << -3 << name + " - in_year" << name + " - Έτος εισαγωγής";
+    }
+    void studentDataCaptionFollowsTheColumn()
+    {
+        QFETCH(qint32, ocID);
+        QFETCH(QString, loaded);
+        QFETCH(QString, stored);
+        SheetWorld world;
+        Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "in_year"}});
+        rows.setValue(u"ocID", ocID);
+        CreateConstraint(world.panel, "10", ocID, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        QCOMPARE(world.panel.caption(GroupKey(ocID)), loaded);
+        StoreConstraintValues(world.panel, rows, world.sheet, std::nullopt);
+        QCOMPARE(world.panel.caption(GroupKey(ocID)), stored);
+        QCOMPARE(world.panel.hint(GroupKey(ocID)), stored);
+    }
+
+    void columnChangeRebuildsTheValueRows_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QStringList>("choices");
+        QTest::addColumn<QString>("fetch");
+        QTest::newRow("code table") << "statusID" << int(ItemStyle::ChoiceRow) << QStringList{"Ενεργός", "Σε αναστολή"}
+                                    << "SYS_StudentStatus|";
+        QTest::newRow("curricula of the programme") << "orient_ID" << int(ItemStyle::ChoiceRow)
+                                                    << QStringList{"Λογισμικό", "Δίκτυα"} << "QEMDPOrientation|prID=7";
+        QTest::newRow("inline list") << "gender" << int(ItemStyle::ChoiceRow) << QStringList{"Άνδρας", "Γυναίκα"} << "";
+        QTest::newRow("yes/no") << "abroad" << int(ItemStyle::ChoiceRow) << QStringList{s(20295), s(20297)} << "";
+        QTest::newRow("typed") << "in_year" << int(ItemStyle::Entry) << QStringList{} << "";
+    }
+    void columnChangeRebuildsTheValueRows()
+    {
+        QFETCH(QString, column);
+        QFETCH(int, style);
+        QFETCH(QStringList, choices);
+        QFETCH(QString, fetch);
+        SheetWorld world;
+        Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "exam_ID"}, {"conoperator", 3}, {"conoptval1", "4"}});
+        CreateConstraint(world.panel, "10", Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+
+        const QString columnKey = ParamKey(Id, "conselobjIDs");
+        QVERIFY(world.panel.selectChoice(columnKey, ChoiceKey(Id, column)));
+        QVERIFY(AdjustSheetAfterChange(world.panel, 10, columnKey, world.sheet));
+
+        QCOMPARE(world.panel.caption(GroupKey(Id)), GetTypeName(10) + " - " + world.panel.valueText(columnKey));
+        QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), QStringLiteral("3"));
+        QCOMPARE(world.panel.keys(GroupKey(Id)).mid(2),
+                 (QStringList{ParamKey(Id, "conoptval1"), ParamKey(Id, "conoptval2")}));
+        for (const QString field : {"conoptval1", "conoptval2"}) {
+            const QString key = ParamKey(Id, field);
+            QCOMPARE(world.panel.style(key), style);
+            QCOMPARE(NzStr(world.panel.value(key)), QString());
+            QStringList captions;
+            for (const QString &choice : world.panel.keys(key))
+                captions << world.panel.choiceCaption(key, choice);
+            QCOMPARE(captions, choices);
+        }
+        QCOMPARE(world.fetched, fetch.isEmpty() ? QStringList() : QStringList{fetch});
+    }
+
+    void classGroupCategoryRowsFollowTheRules_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("operator_");
+        QTest::addColumn<QString>("changedField");
+        QTest::addColumn<QString>("newCode");
+        QTest::addColumn<QString>("answerAfter");
+        QTest::addColumn<QString>("operatorAfter");
+        QTest::addColumn<QString>("categoriesAfter");
+        QTest::addColumn<bool>("operatorEnabled");
+        QTest::addColumn<bool>("categoriesEnabled");
+        QTest::newRow("answer yes empties and locks") << "0" << "2" << "conoptval1" << "-1" << "-1" << "-1" << "" << false << false;
+        QTest::newRow("answer no unlocks") << "-1" << "-1" << "conoptval1" << "0" << "0" << "-1" << "1,3" << true << true;
+        QTest::newRow("operator 100 answers no, locks categories")
+            << "0" << "0" << "conoperator" << "100" << "0" << "100" << "" << true << false;
+        QTest::newRow("operator 2 unlocks categories") << "0" << "100" << "conoperator" << "2" << "0" << "2" << "1,3" << true << true;
+        QTest::newRow("operator 0 unlocks categories") << "0" << "100" << "conoperator" << "0" << "0" << "0" << "1,3" << true << true;
+    }
+    void classGroupCategoryRowsFollowTheRules()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, operator_);
+        QFETCH(QString, changedField);
+        QFETCH(QString, newCode);
+        QFETCH(QString, answerAfter);
+        QFETCH(QString, operatorAfter);
+        QFETCH(QString, categoriesAfter);
+        QFETCH(bool, operatorEnabled);
+        QFETCH(bool, categoriesEnabled);
+        SheetWorld world(111);
+        Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", answer},
+                                                 {"conoperator", operator_.toInt()}, {"conoptval10", "1,3"}});
+        CreateConstraint(world.panel, "130", Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        ApplyRowStates(world.panel, 130, Id);
+        const QString key = ParamKey(Id, changedField);
+        QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
+        QVERIFY(AdjustSheetAfterChange(world.panel, 130, key, world.sheet));
+        QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoptval1"), answerAfter);
+        QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), operatorAfter);
+        QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), categoriesAfter);
+        QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoperator")), operatorEnabled);
+        QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoptval10")), categoriesEnabled);
+        // Other rows and types are left alone.
+        QVERIFY(!AdjustSheetAfterChange(world.panel, 130, ParamKey(Id, "conselobjIDs"), world.sheet));
+    }
+
+    void loadedAnswerYesLocksWithoutChangingValues()
+    {
+        SheetWorld world(111);
+        Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", "-1"}, {"conoperator", 2},
+                                                 {"conoptval10", "1"}});
+        CreateConstraint(world.panel, "130", Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        ApplyRowStates(world.panel, 130, Id);
+        QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), QStringLiteral("2"));
+        QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), QStringLiteral("1"));
+        QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoperator")));
+        QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoptval10")));
+    }
+
+    void expressionIsStoredWithEmptyAsNull_data()
+    {
+        QTest::addColumn<QVariant>("expression"); // null: no entry for the curriculum
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("text") << QVariant("[%5] AND [%-1]") << QVariant("[%5] AND [%-1]");
+        QTest::newRow("empty") << QVariant("") << QVariant();
+        QTest::newRow("no entry") << QVariant() << QVariant();
+    }
+    void expressionIsStoredWithEmptyAsNull()
+    {
+        QFETCH(QVariant, expression);
+        QFETCH(QVariant, stored);
+        SheetWorld world;
+        Recordset rows = storedRow(70, 101, 1, {{"conoptval6", "1"}, {"conoperator", 0}, {"coneval", "[%9]"}});
+        CreateConstraint(world.panel, "70", Id, world.sheet);
+        LoadConstraintValues(world.panel, rows, world.sheet);
+        StoreConstraintValues(world.panel, rows, world.sheet,
+                              expression.isNull() ? std::nullopt : std::optional<QString>(expression.toString()));
+        QCOMPARE(rows.value(u"coneval").isNull(), stored.isNull());
+        QCOMPARE(NzStr(rows.value(u"coneval")), NzStr(stored));
+    }
+
+    void periodListsConvertBothWays_data()
+    {
+        QTest::addColumn<QString>("ids");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("periods and a year") << "2000-1,2000-2,2001" << "2000-ΧΕΙΜ,2000-ΕΑΡ,2001";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty element kept") << "2000-1,,2001" << "2000-ΧΕΙΜ,,2001";
+    }
+    void periodListsConvertBothWays()
+    {
+        QFETCH(QString, ids);
+        QFETCH(QString, names);
+        const Recordset terms = sampleTable("SYS_terms");
+        QCOMPARE(TeachingPeriodsToNames(terms, ids), names);
+        QCOMPARE(TeachingPeriodsToIds(terms, names), ids);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ParameterValues)
+#include "tst_parametervalues.moc"

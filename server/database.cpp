@@ -97,7 +97,7 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
     if (name.isEmpty())
         file = defaultFilePath();
     else if (name.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive))
-        file = QUrl(name).toLocalFile();
+        file = name.mid(int(qstrlen("sqlite://")));
     const QString key = file.isEmpty() ? name : QStringLiteral("sqlite:") + file;
     if (auto it = t_open.constFind(key); it != t_open.constEnd() && (*it)->connection().isOpen())
         return *it;
@@ -270,8 +270,11 @@ Recordset Database::fetch(QSqlQuery &query, const QList<Field> &fields, const QL
             QVariant v = query.value(i);
             if (v.isNull())
                 continue;
-            // SQLite hands dates back as text.
-            if (types.at(i) == SqlType::Date && v.metaType().id() == QMetaType::QString)
+            // SQLite hands integers back as 64-bit and dates as text; giving the
+            // recordset its own types spares it a conversion per cell.
+            if (types.at(i) == SqlType::Integer && v.typeId() == QMetaType::LongLong)
+                v = QVariant(int(v.toLongLong()));
+            else if (types.at(i) == SqlType::Date && v.metaType().id() == QMetaType::QString)
                 v = QDate::fromString(v.toString().left(10), Qt::ISODate);
             else if (types.at(i) == SqlType::Timestamp && v.metaType().id() == QMetaType::QString)
                 v = QDateTime::fromString(v.toString().replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);

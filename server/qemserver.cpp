@@ -4,6 +4,7 @@
 #include "coursesobject.h"
 #include "database.h"
 #include "departmentobject.h"
+#include "largevolume.h"
 #include "programsobject.h"
 #include "serverinfo.h"
 #include "studentobject.h"
@@ -45,6 +46,14 @@ public:
 void RegisterServer()
 {
     RegisterServerBackend(std::make_shared<QemBackend>());
+}
+
+void InitDatabase(const QString &serverName, int largeStudents)
+{
+    std::shared_ptr<Database> db = Database::open(serverName);
+    db->initialize(true);
+    if (largeStudents > 0)
+        GenerateLargeVolume(*db, LargeVolume::forStudents(largeStudents));
 }
 
 } // namespace zr::server

@@ -3,6 +3,9 @@
 #include "jsonschema.h"
 #include "servererrors.h"
 #include "common/zrerror.h"
+#include "search/criteriabuilder.h"
+
+#include <QDate>
 
 #include <QTest>
 
@@ -136,6 +139,59 @@ private slots:
             QCOMPARE(e.source, QStringLiteral("test"));
             QVERIFY(e.description.contains(t.name));
         }
+    }
+
+    // Whatever the search control builds, the server must take.
+    void acceptsWhatTheCriteriaBuilderWrites_data()
+    {
+        QTest::addColumn<SqlDialect>("dialect");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("op");
+        QTest::addColumn<QVariant>("v1");
+        QTest::addColumn<QVariant>("v2");
+        QTest::addColumn<QVariantList>("values");
+        for (const SqlDialect d : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
+            const char *n = d == SqlDialect::SQLite ? "sqlite" : "postgres";
+            QTest::addRow("%s text with quote", n) << d << "lastname" << int(FieldText) << 0 << QVariant("Ο'Νιλ")
+                                                   << QVariant() << QVariantList{QStringLiteral("Ο'Νιλ")};
+            QTest::addRow("%s contains wildcard", n) << d << "lastname" << int(FieldText) << 1 << QVariant("5%_")
+                                                     << QVariant() << QVariantList{QStringLiteral("%5\\%\\_%"),
+                                                                                   QStringLiteral("\\")};
+            QTest::addRow("%s starts with", n) << d << "spec_aem" << int(FieldText) << 6 << QVariant("10")
+                                               << QVariant() << QVariantList{QStringLiteral("10%")};
+            QTest::addRow("%s not contains", n) << d << "firstname" << int(FieldText) << 7 << QVariant("α")
+                                                << QVariant() << QVariantList{QStringLiteral("%α%")};
+            QTest::addRow("%s list id", n) << d << "statusID" << int(FieldList) << 2 << QVariant("3") << QVariant()
+                                           << QVariantList{3LL};
+            QTest::addRow("%s text id", n) << d << "department_ID" << int(FieldListText) << 0 << QVariant(105)
+                                           << QVariant() << QVariantList{QStringLiteral("105")};
+            QTest::addRow("%s decimal", n) << d << "studrate" << int(FieldDecimal) << 8 << QVariant("7,25")
+                                           << QVariant() << QVariantList{7.25};
+            QTest::addRow("%s between", n) << d << "in_year" << int(FieldInteger) << 5 << QVariant(2015)
+                                           << QVariant(2018) << QVariantList{2015LL, 2018LL};
+            QTest::addRow("%s date", n) << d << "or_date" << int(FieldDate) << 9 << QVariant(QDate(2022, 7, 15))
+                                        << QVariant() << QVariantList{QStringLiteral("2022-07-15")};
+            QTest::addRow("%s number contains", n) << d << "exam_ID" << int(FieldInteger) << 1 << QVariant("1")
+                                                   << QVariant() << QVariantList{QStringLiteral("%1%")};
+        }
+    }
+
+    void acceptsWhatTheCriteriaBuilderWrites()
+    {
+        QFETCH(SqlDialect, dialect);
+        QFETCH(QString, field);
+        QFETCH(int, type);
+        QFETCH(int, op);
+        QFETCH(QVariant, v1);
+        QFETCH(QVariant, v2);
+        QFETCH(QVariantList, values);
+        CriteriaBuilder builder(dialect);
+        QVERIFY(builder.addCriterion(field, type, op, v1, v2));
+        QVERIFY(builder.addCriterion(QStringLiteral("progrspoud_ID"), FieldList, 0, 1));
+        const QString where = builder.statement().mid(6).trimmed();
+        const BoundFilter f = parseFilter(where, table(QStringLiteral("v_students")), dialect);
+        QCOMPARE(f.values, values + QVariantList{1LL});
     }
 
     void refusesDeepNesting()

@@ -1,4 +1,5 @@
 #include "hostilefilters.h"
+#include "largevolume.h"
 #include "serverfixture.h"
 #include "servererrors.h"
 #include "common/createserverobject.h"
@@ -6,6 +7,7 @@
 #include "common/zrerror.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -658,6 +660,52 @@ private slots:
         for (Recordset r = child.clone(); !r.eof(); r.moveNext())
             QCOMPARE(r.value(u"conobject").toInt(), kind);
         QVERIFY_THROWS_EXCEPTION(ZrError, constraints->LoadObjectConstraints(kind, 987654, secondary.isNull() ? QVariant() : QVariant(987654)));
+    }
+
+    void generatesLargeVolume_data()
+    {
+        zr::test::ServerFixture::addBackendColumn();
+        zr::test::ServerFixture::newRows();
+    }
+
+    void generatesLargeVolume()
+    {
+        ZR_BACKEND_ROW();
+        LargeVolume sizes;
+        sizes.courses = 300;
+        sizes.students = 450;
+        sizes.requirements = 39;
+        GenerateLargeVolume(*Database::open(server), sizes);
+        auto students = create<cStudent>(server);
+        auto programs = create<cDepPrograms>(server);
+        auto constraints = create<cContraints>(server);
+        QCOMPARE(students->LoadStudents(QStringLiteral("progrspoud_ID = %1").arg(LargeVolumeKeys::programme)).recordCount(),
+                 450);
+        QCOMPARE(programs->GetRSProgramCourses(LargeVolumeKeys::programme, 0, QString(), QString()).recordCount(), 300);
+        QVariant kind = 1, context = 103, obj = LargeVolumeKeys::programme, sec = LargeVolumeKeys::curriculum;
+        const Recordset set = constraints->LoadConstraintsWithDescription(kind, context, obj, sec);
+        QCOMPARE(set.recordCount(), 39);
+        QSet<int> types;
+        for (Recordset r = set.clone(); !r.eof(); r.moveNext()) {
+            types.insert(r.value(u"conID").toInt());
+            QVERIFY(r.value(u"condesc").toString().startsWith(r.value(u"contype").toString()));
+        }
+        QCOMPARE(types.size(), 13);
+        // The sample department is still there beside it.
+        QCOMPARE(students->LoadStudents(QStringLiteral("department_ID = '105'")).recordCount(), 400);
+        // Sized from the student count as init-db --large does.
+        const LargeVolume big = LargeVolume::forStudents(50000);
+        QCOMPARE(big.courses, 10000);
+        QCOMPARE(big.requirements, 3000);
+    }
+
+    void opensNamedSqliteFiles()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.path() + QStringLiteral("/sub/folder/other.db");
+        auto dep = create<cDepartment>(QStringLiteral("sqlite://") + file);
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(dep->getTextList(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID = 2")).recordCount(), 1);
     }
 
     void savesStudentRegulation_data()

@@ -1,0 +1,113 @@
+// The reference server against bare sqlite3 on the same file: a filtered look-up
+// (parse, bind, fetch into a recordset) and loading 50,000 students into a recordset.
+#include "benchutil.h"
+
+#include "common/createserverobject.h"
+#include "database.h"
+#include "largevolume.h"
+#include "qemserver.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+// Steps every row of a prepared statement and reads every column, as a
+// hand-written loader would.
+qint64 stepAll(sqlite3_stmt *stmt)
+{
+    qint64 sink = 0;
+    const int n = sqlite3_column_count(stmt);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i) {
+            switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER: sink += sqlite3_column_int64(stmt, i); break;
+            case SQLITE_FLOAT: sink += qint64(sqlite3_column_double(stmt, i)); break;
+            case SQLITE_TEXT:
+                sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)),
+                                          sqlite3_column_bytes(stmt, i)).size();
+                break;
+            default: break;
+            }
+        }
+    }
+    sqlite3_reset(stmt);
+    return sink;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    RegisterServer();
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/bench.db");
+    const QString server = QStringLiteral("sqlite://") + file;
+    {
+        auto db = Database::open(server);
+        GenerateLargeVolume(*db, LargeVolume());
+    }
+    sqlite3 *raw = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return 1;
+
+    // 1. A filtered course look-up, as the select-from-list dialog asks for it.
+    {
+        const QString filter = QStringLiteral("((depID='777' OR cshared=-1) AND ((coursetype & 5) <> 0)) "
+                                              "AND semID = 3 AND title LIKE 'Δίκτυα%'");
+        auto courses = CreateServerObjectAs<cCourses>(QStringLiteral("zrQEMSvr"), server);
+        int rows = 0;
+        const qint64 measured = bench::medianNs([&] {
+            QString f = filter;
+            rows = courses->LoadCourses(f, QStringLiteral("title"), 1).recordCount();
+        }, 21);
+        const char *sql = "SELECT courseID, depID, coursecode, title, title_en, coursetype, cshared, ctypeID, semID, "
+                          "areaID, sectorID, categoryID, credits, hours, ects, cactive FROM QEMCourses "
+                          "WHERE ((depID = ? OR cshared = ?) AND (((coursetype & ?)) <> ?)) AND semID = ? "
+                          "AND title LIKE ? ORDER BY title";
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(raw, sql, -1, &stmt, nullptr);
+        const QByteArray pattern = QStringLiteral("Δίκτυα%").toUtf8();
+        const qint64 floor = bench::medianNs([&] {
+            sqlite3_bind_text(stmt, 1, "777", -1, SQLITE_STATIC);
+            sqlite3_bind_int(stmt, 2, -1);
+            sqlite3_bind_int(stmt, 3, 5);
+            sqlite3_bind_int(stmt, 4, 0);
+            sqlite3_bind_int(stmt, 5, 3);
+            sqlite3_bind_text(stmt, 6, pattern.constData(), -1, SQLITE_STATIC);
+            stepAll(stmt);
+        }, 21);
+        sqlite3_finalize(stmt);
+        bench::report(QStringLiteral("filtered course look-up (%1 of 10,000 rows)").arg(rows), floor, measured, 2.0);
+    }
+
+    // 2. Loading every student of the large programme into a recordset.
+    {
+        auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
+        int rows = 0;
+        const qint64 measured = bench::medianNs([&] {
+            rows = students->LoadStudents(QStringLiteral("progrspoud_ID = 10")).recordCount();
+        }, 5);
+        const char *sql = "SELECT student_ID, spec_aem, lastname, firstname, fathername, gender, email, department_ID, "
+                          "depname, progrspoud_ID, prtitle, orient_ID, ordescription, sector, statusID, exam_ID, "
+                          "in_modeID, in_year, in_exam_ID, in_period_ID, sc_apofYear, sc_arseiras, or_ptyhgrade, "
+                          "studrate, or_date FROM v_students WHERE progrspoud_ID = ? "
+                          "ORDER BY lastname, firstname, student_ID";
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(raw, sql, -1, &stmt, nullptr);
+        const qint64 floor = bench::medianNs([&] {
+            sqlite3_bind_int(stmt, 1, 10);
+            stepAll(stmt);
+        }, 5);
+        sqlite3_finalize(stmt);
+        bench::report(QStringLiteral("load %1 students into a recordset").arg(rows), floor, measured, 5.0);
+    }
+    sqlite3_close(raw);
+    return 0;
+}

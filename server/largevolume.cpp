@@ -1,0 +1,184 @@
+#include "largevolume.h"
+
+#include "database.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+
+namespace zr::server {
+
+namespace {
+
+const QString kSource = QStringLiteral("zrQEMSvr.GenerateLargeVolume");
+
+// Inserts rows many at a time: one statement per round trip matters on a
+// database server.
+class BulkInsert
+{
+public:
+    BulkInsert(Database &db, const QString &table, const QStringList &columns)
+        : m_db(db), m_table(table), m_columns(columns)
+    {
+        m_perStatement = qMax(1, 2000 / int(columns.size()));
+    }
+    ~BulkInsert() = default;
+
+    void add(const QVariantList &row)
+    {
+        m_values += row;
+        if (++m_pending == m_perStatement)
+            flush();
+    }
+
+    void flush()
+    {
+        if (m_pending == 0)
+            return;
+        const QString one = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(QLatin1Char(','))
+            + QLatin1Char(')');
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(QLatin1Char(',')))
+            + QStringList(m_pending, one).join(QLatin1Char(','));
+        m_db.exec(sql, m_values, kSource);
+        m_values.clear();
+        m_pending = 0;
+    }
+
+private:
+    Database &m_db;
+    QString m_table;
+    QStringList m_columns;
+    QVariantList m_values;
+    int m_pending = 0;
+    int m_perStatement = 1;
+};
+
+const char *const kFirst[] = {"Γεώργιος", "Μαρία", "Ιωάννης", "Ελένη", "Κωνσταντίνος", "Αικατερίνη", "Δημήτριος",
+                              "Σοφία", "Νικόλαος", "Βασιλική", "Παναγιώτης", "Γεωργία", "Χρήστος", "Ειρήνη"};
+const char *const kLast[] = {"Παπαδόπουλος", "Γεωργίου", "Οικονόμου", "Νικολάου", "Μακρής", "Αθανασίου",
+                             "Ιωαννίδης", "Αντωνίου", "Καραγιάννης", "Σταυρόπουλος", "Αλεξίου", "Ξενάκης"};
+const char *const kSubjects[] = {"Προγραμματισμός", "Βάσεις Δεδομένων", "Δίκτυα", "Αλγόριθμοι", "Μαθηματικά",
+                                 "Αρχιτεκτονική", "Τεχνητή Νοημοσύνη", "Ηλεκτρονική", "Τηλεπικοινωνίες", "Γραφικά"};
+
+} // namespace
+
+LargeVolume LargeVolume::forStudents(int students)
+{
+    LargeVolume v;
+    v.students = qMax(1, students);
+    v.courses = qMax(13, students / 5);
+    v.requirements = qMax(13, students * 3 / 50);
+    return v;
+}
+
+void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
+{
+    QRandomGenerator rnd(1033);
+    const QString dep = LargeVolumeKeys::department();
+    const int pr = LargeVolumeKeys::programme;
+    Database::Transaction tx(db, Database::Transaction::Write, kSource);
+    db.exec(QStringLiteral("INSERT INTO QEMDepartments (depID, depname, depname_en, depschool, local, curyear, curtermID) "
+                           "VALUES (?, ?, ?, ?, -1, 2024, 1)"),
+            {dep, QStringLiteral("Τμήμα Πληροφορικής και Τηλεματικής"), QStringLiteral("Department of Informatics and Telematics"),
+             QStringLiteral("Σχολή Ψηφιακής Τεχνολογίας")},
+            kSource);
+    db.exec(QStringLiteral("INSERT INTO QEMDepPrograms (prID, prdepID, prtitle, prshort, prsemesters, prects, prstartyear, "
+                           "practive) VALUES (?, ?, ?, ?, 10, 300, 2012, -1)"),
+            {pr, dep, QStringLiteral("Προπτυχιακό Πρόγραμμα Πληροφορικής και Τηλεματικής"), QStringLiteral("ΠΠΣ-ΠΤ")},
+            kSource);
+    const QStringList curricula{QStringLiteral("Λογισμικό"), QStringLiteral("Δίκτυα και Τηλεματική"),
+                                QStringLiteral("Δεδομένα και Μάθηση"), QStringLiteral("Ενσωματωμένα Συστήματα")};
+    for (int i = 0; i < curricula.size(); ++i)
+        db.exec(QStringLiteral("INSERT INTO QEMDPOrientation (orID, prID, ordescription) VALUES (?, ?, ?)"),
+                {LargeVolumeKeys::curriculum + i, pr, curricula.at(i)}, kSource);
+    for (int g = 0; g < 8; ++g)
+        db.exec(QStringLiteral("INSERT INTO QEMDPGroup (dgID, prID, groupID, dgname, dgtypeID, dgsemester) "
+                               "VALUES (?, ?, ?, ?, ?, ?)"),
+                {100 + g, pr, QStringLiteral("Π%1").arg(g + 1), QStringLiteral("Ομάδα μαθημάτων %1").arg(g + 1),
+                 g == 0 ? 1 : 2, 5 + g % 6},
+                kSource);
+
+    BulkInsert courses(db, QStringLiteral("QEMCourses"),
+                       {QStringLiteral("courseID"), QStringLiteral("depID"), QStringLiteral("coursecode"),
+                        QStringLiteral("title"), QStringLiteral("coursetype"), QStringLiteral("cshared"),
+                        QStringLiteral("ctypeID"), QStringLiteral("semID"), QStringLiteral("areaID"),
+                        QStringLiteral("sectorID"), QStringLiteral("categoryID"), QStringLiteral("credits"),
+                        QStringLiteral("hours"), QStringLiteral("ects"), QStringLiteral("cactive")});
+    BulkInsert programmeCourses(db, QStringLiteral("QEMDepProgramCourses"),
+                                {QStringLiteral("pcID"), QStringLiteral("prID"), QStringLiteral("courseID"),
+                                 QStringLiteral("coursecode"), QStringLiteral("title"), QStringLiteral("coursetype"),
+                                 QStringLiteral("ctypeID"), QStringLiteral("semID"), QStringLiteral("dgID"),
+                                 QStringLiteral("credits"), QStringLiteral("hours"), QStringLiteral("ects")});
+    QList<QVariantList> programmeRows;
+    for (int i = 0; i < sizes.courses; ++i) {
+        const int id = LargeVolumeKeys::firstCourse + i;
+        const int sem = 1 + i % 10;
+        const int ctype = 1 + int(rnd.bounded(7));
+        const QString code = QStringLiteral("ΠΤ%1").arg(id);
+        const QString title = QStringLiteral("%1 %2").arg(QString::fromUtf8(kSubjects[i % 10])).arg(i / 10 + 1);
+        const int kind = i % 50 == 0 ? 2 : (i % 37 == 0 ? 8 : 1);
+        courses.add({id, dep, code, title, kind, i % 97 == 0 ? -1 : 0, ctype, sem, 1 + i % 10, 1 + i % 4, 1 + i % 4,
+                     4.0, 4, 5.0, -1});
+        programmeRows.append({1000000 + i, pr, id, code, title, kind, ctype, sem, 100 + i % 8, 4.0, 4, 5.0});
+    }
+    // Programme courses refer to the courses, so those go in first.
+    courses.flush();
+    for (const QVariantList &row : std::as_const(programmeRows))
+        programmeCourses.add(row);
+    programmeCourses.flush();
+
+    BulkInsert students(db, QStringLiteral("QEMStudents"),
+                        {QStringLiteral("student_ID"), QStringLiteral("spec_aem"), QStringLiteral("lastname"),
+                         QStringLiteral("firstname"), QStringLiteral("fathername"), QStringLiteral("department_ID"),
+                         QStringLiteral("progrspoud_ID"), QStringLiteral("orient_ID"), QStringLiteral("sector"),
+                         QStringLiteral("statusID"), QStringLiteral("exam_ID"), QStringLiteral("in_modeID"),
+                         QStringLiteral("in_year"), QStringLiteral("in_exam_ID"), QStringLiteral("in_period_ID"),
+                         QStringLiteral("studrate"), QStringLiteral("or_date")});
+    for (int i = 0; i < sizes.students; ++i) {
+        const int id = LargeVolumeKeys::firstStudent + i;
+        const int year = 2010 + int(rnd.bounded(15));
+        const int semester = qMin(16, 2 * (2024 - year) + 1);
+        const bool graduate = semester >= 11 && rnd.bounded(2) == 0;
+        students.add({id, QStringLiteral("77%1").arg(id), QString::fromUtf8(kLast[rnd.bounded(12)]),
+                      QString::fromUtf8(kFirst[rnd.bounded(14)]), QString::fromUtf8(kFirst[2 * rnd.bounded(7)]), dep, pr,
+                      semester >= 7 ? QVariant(LargeVolumeKeys::curriculum + int(rnd.bounded(4))) : QVariant(),
+                      1 + int(rnd.bounded(4)), graduate ? 2 : 1, semester, 1 + int(rnd.bounded(5)), year, 1,
+                      1 + int(rnd.bounded(2)), 5.0 + rnd.bounded(45) / 10.0,
+                      graduate ? QVariant(QStringLiteral("%1-07-15").arg(year + 6)) : QVariant()});
+    }
+    students.flush();
+
+    // One big degree set cycling through the thirteen types, each row filled
+    // as the editor would store it.
+    BulkInsert reqs(db, QStringLiteral("QEMObjectConstraint"),
+                    {QStringLiteral("ocID"), QStringLiteral("contypeID"), QStringLiteral("conobject"),
+                     QStringLiteral("objID"), QStringLiteral("secobjID"), QStringLiteral("conID"),
+                     QStringLiteral("conoperator"), QStringLiteral("conoptval1"), QStringLiteral("conoptval3"),
+                     QStringLiteral("conoptval4"), QStringLiteral("conoptval6"), QStringLiteral("conoptval10"),
+                     QStringLiteral("conselobjIDs")});
+    const QString curriculum = QString::number(LargeVolumeKeys::curriculum);
+    for (int i = 0; i < sizes.requirements; ++i) {
+        const int type = 10 * (1 + i % 13);
+        const QString course = QString::number(LargeVolumeKeys::firstCourse + i % qMax(1, sizes.courses));
+        QVariant op = 8, v1 = QStringLiteral("1"), v3, v4, v6 = QStringLiteral("0"), v10, sel;
+        switch (type) {
+        case 10: sel = QStringLiteral("in_year"); v1 = QString::number(2010 + i % 10); v6 = QVariant(); break;
+        case 20: sel = QStringLiteral("1,2,3"); v1 = QStringLiteral("20"); v4 = QStringLiteral("2"); break;
+        case 30: sel = course; v3 = QStringLiteral("0,5"); v4 = QStringLiteral("0"); break;
+        case 40: sel = QStringLiteral("-1"); v6 = QStringLiteral("3"); v1 = QStringLiteral("240"); break;
+        case 50: sel = QStringLiteral("101,102"); v6 = QStringLiteral("1"); v1 = QStringLiteral("4"); break;
+        case 60: sel = QStringLiteral("1"); v6 = QStringLiteral("1"); break;
+        case 70: v6 = QStringLiteral("1"); break;
+        case 80: op = QVariant(); sel = QStringLiteral("1,2,3,4"); v3 = QStringLiteral("0,5"); v4 = QStringLiteral("1"); v1 = QVariant(); v6 = QVariant(); break;
+        case 90: op = 0; v1 = QStringLiteral("2022"); v3 = QStringLiteral("0,6"); v6 = QStringLiteral("-1"); break;
+        case 100: op = QVariant(); sel = course; v1 = QVariant(); v4 = QStringLiteral("0"); v6 = QStringLiteral("-1"); v3 = QStringLiteral("0"); break;
+        case 110: sel = QStringLiteral("2,3"); v1 = QStringLiteral("10"); break;
+        case 120: sel = QStringLiteral("1"); v6 = QStringLiteral("1"); v1 = QStringLiteral("3"); break;
+        case 130: op = 0; sel = course; v1 = QStringLiteral("0"); v6 = QVariant(); v10 = QStringLiteral("1"); break;
+        }
+        reqs.add({LargeVolumeKeys::firstRequirement + i, 103, 1, pr, curriculum, type, op, v1, v3, v4, v6, v10, sel});
+    }
+    reqs.flush();
+    tx.commit();
+}
+
+} // namespace zr::server

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "zrsvr_export.h"
+
+#include <QString>
+
+namespace zr::server {
+
+class Database;
+
+/// Sizes of the large-volume department the generator adds.
+struct LargeVolume
+{
+    int courses = 10000;
+    int students = 50000;
+    int requirements = 3000;   ///< rows of the one big requirement set (degree, first curriculum)
+
+    /// The sizes `zrreq init-db --large N` uses: N students, N/5 courses and
+    /// 3 requirements per 50 students.
+    static LargeVolume forStudents(int students);
+};
+
+/// Identities of what the generator adds, for benchmarks and tests.
+struct LargeVolumeKeys
+{
+    static constexpr int programme = 10;       ///< prID of the generated programme
+    static constexpr int curriculum = 101;     ///< orID whose degree set holds the big requirement set
+    static constexpr int firstCourse = 100001;  ///< courseID of the first generated course
+    static constexpr int firstStudent = 1000001; ///< student_ID of the first generated student
+    static constexpr int firstRequirement = 1000001; ///< ocID of the first generated requirement
+    static QString department() { return QStringLiteral("777"); }
+};
+
+/// Adds a large department (one programme with four curricula, its courses,
+/// students and a big degree requirement set using all thirteen types) to
+/// a database that has the schema, in one transaction. Deterministic.
+ZRSVR_EXPORT void GenerateLargeVolume(Database &db, const LargeVolume &sizes);
+
+} // namespace zr::server

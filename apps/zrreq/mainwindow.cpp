@@ -7,6 +7,7 @@
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/zrrequirements.h"
+#include "jsonschema.h"
 #include "serverinfo.h"
 
 #include <QActionGroup>
@@ -168,6 +169,9 @@ void MainWindow::loadRequirements()
         m_editor->setConstrType(m_context->currentData().toInt());
         m_editor->setAppliesTo(m_object.kind);
         m_editor->setShowExclusions(true);
+        // The student view's columns come from the server's own schema description.
+        static const auto schema = std::make_shared<const server::JsonSchema>();
+        m_editor->setOSchema(schema);
         if (m_object.curriculum != 0)
             m_editor->setCurrentCurriculum(m_object.curriculum);
         m_editor->setRsConstraints(set);

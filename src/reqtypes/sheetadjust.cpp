@@ -1,10 +1,13 @@
 #include "sheetadjust.h"
 
 #include "common/itempanelmodel.h"
+#include "common/recordsetutils.h"
+#include "dialogs/optionstext.h"
 #include "descriptions.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
 #include "requirements/requirementkeys.h"
+#include "sheetrows.h"
 #include "studentcolumns.h"
 
 namespace zr {
@@ -59,6 +62,12 @@ bool AdjustSheetAfterChange(ItemPanelModel &panel, int typeId, const QString &ke
 {
     const qint32 ocID = OcIdFromKey(key);
     const QString field = FieldFromKey(key);
+    const ParameterRow row = SheetRow(typeId, sheet.context, field);
+    if (row.kind == RowKind::Options || row.kind == RowKind::Flags) {
+        // The options row always describes the option string it holds.
+        panel.setDescription(key, OptionsText(typeId, NzStr(panel.value(key))));
+        return true;
+    }
     if (typeId == 10 && field == QLatin1String("conselobjIDs")) {
         panel.setCaption(GroupKey(ocID), StudentDataCaption(panel.valueText(key)));
         BuildStudentValueRows(panel, ocID, sheet);

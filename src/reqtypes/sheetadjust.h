@@ -10,7 +10,8 @@ class ItemPanelModel;
 struct SheetContext;
 
 /// Brings a requirement's sheet in line after the user changed the value of
-/// the row `key` of a requirement of type `typeId`. Type 10, column row: the
+/// the row `key` of a requirement of type `typeId`. An options row: its
+/// description becomes the text of its option string. Type 10, column row: the
 /// header names the chosen column and the operator and value rows are rebuilt
 /// for it. Type 130, answer or operator row: the answer yes empties and locks
 /// operator and categories, no unlocks them; operator 100 answers no and

@@ -618,6 +618,13 @@ void zrRequirements::setEditingEnabled(bool enabled)
     d->enabled = enabled;
     d->commands()->setEnabled(enabled);
     d->list()->setAllItemsEnabled(enabled);
+    // Rows locked by the values of other rows stay locked.
+    if (enabled) {
+        for (const QString &group : d->list()->keys()) {
+            const qint32 ocID = OcIdFromKey(group);
+            ApplyRowStates(*d->list(), d->typeOf(ocID), ocID);
+        }
+    }
 }
 
 bool zrRequirements::IsLoaded() const

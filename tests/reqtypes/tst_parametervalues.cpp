@@ -1,6 +1,7 @@
 #include "../requirements/requirementfixture.h"
 #include "common/langstrings.h"
 #include "common/recordsetutils.h"
+#include "dialogs/optionstext.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/sheetadjust.h"
@@ -444,6 +445,30 @@ private Q_SLOTS:
         QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoptval10")), categoriesEnabled);
         // Other rows and types are left alone.
         QVERIFY(!AdjustSheetAfterChange(world.panel, 130, ParamKey(Id, "conselobjIDs"), world.sheet));
+    }
+
+    void optionsRowDescribesANewOptionString_data()
+    {
+        QTest::addColumn<int>("typeId");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("30") << 30 << "conoptval5" << ";6";
+        QTest::newRow("100") << 100 << "conoptval5" << "2;";
+        QTest::newRow("80") << 80 << "conoptval4" << "17";
+        QTest::newRow("90") << 90 << "conoptval4" << "2";
+    }
+    void optionsRowDescribesANewOptionString()
+    {
+        QFETCH(int, typeId);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        SheetWorld world;
+        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
+        const QString key = ParamKey(Id, field);
+        world.panel.setValue(key, value);
+        QVERIFY(AdjustSheetAfterChange(world.panel, typeId, key, world.sheet));
+        QCOMPARE(world.panel.description(key), OptionsText(typeId, value));
+        QVERIFY(!world.panel.description(key).isEmpty());
     }
 
     void loadedAnswerYesLocksWithoutChangingValues()

@@ -114,6 +114,21 @@ private Q_SLOTS:
         QCOMPARE(listOf(*control)->caption("I-1"), "(N1) " + GetLangString(20745));
     }
 
+    void reenablingKeepsRowsLockedByTheirAnswer()
+    {
+        auto control = makeControl(4, 111);
+        control->setRsConstraints(hierarchicalSet({
+            {41, 111, 4, 7, QVariant(), 130, {{"conselobjIDs", "25"}, {"conoptval1", "-1"}, {"conoperator", -1}}},
+        }));
+        ItemPanelModel *list = listOf(*control);
+        QVERIFY(!list->isItemEnabled("I41,conoperator"));
+        control->setEditingEnabled(false);
+        control->setEditingEnabled(true);
+        QVERIFY(!list->isItemEnabled("I41,conoperator"));
+        QVERIFY(!list->isItemEnabled("I41,conoptval10"));
+        QVERIFY(list->isItemEnabled("I41,conoptval1"));
+    }
+
     void valueChangesAdjustTheSheetAndRaiseChangedOnce_data()
     {
         QTest::addColumn<QString>("key");

@@ -98,11 +98,15 @@ public:
 
 private:
     Database(const QString &serverName, const QString &connectionName, SqlDialect dialect);
+    Recordset selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
+                           const QList<SqlType> &types, const QString &source);
+    void finalizeSqliteStatements();
 
     QString m_serverName;
     QString m_connectionName;
     JsonSchema m_schema;
     QHash<QString, QSqlQuery> m_statements;
+    QHash<QString, void *> m_sqliteStatements;  // sqlite3_stmt of the fast read path
     int m_depth = 0;
 };
 

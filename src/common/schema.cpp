@@ -6,6 +6,7 @@ namespace zr {
 
 QString SchemaColumn::caption() const
 {
+    InitLanguage(0);  // adopt a language the host switched since the last look-up
     if (CurrentLanguage() == LangEnglish && !captionEnglish.isEmpty())
         return captionEnglish;
     return captionGreek;
@@ -13,6 +14,7 @@ QString SchemaColumn::caption() const
 
 QString SchemaTable::caption() const
 {
+    InitLanguage(0);
     if (CurrentLanguage() == LangEnglish && !captionEnglish.isEmpty())
         return captionEnglish;
     return captionGreek;

@@ -175,6 +175,9 @@ void MainWindow::loadRequirements()
         if (m_object.curriculum != 0)
             m_editor->setCurrentCurriculum(m_object.curriculum);
         m_editor->setRsConstraints(set);
+        // A programme's few requirements read best open; large sets start folded.
+        if (!m_editor->rsConstraints().isNull() && m_editor->rsConstraints().recordCount() <= 40)
+            m_editor->ExpandAll();
         m_objectTitle->setText(m_object.title);
         statusBar()->showMessage(ReplaceParams(GetLangString(StrLoaded), {m_object.title}), 5000);
     } catch (const ZrError &error) {

@@ -244,6 +244,7 @@ void zrRequirementsPrivate::rebuildAddMenu()
         panel->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
         panel->setVisible(entry.key, entry.visible);
     }
+    panel->setExpanded(CmdAdd, true);
 }
 
 void zrRequirementsPrivate::resetOnLoad()

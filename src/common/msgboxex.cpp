@@ -90,8 +90,8 @@ int MsgBoxEx(const QString &prompt, int &style, const QString &title, const QStr
     const QList<ButtonSpec> specs = buttonsOf(set);
 
     QStringList captions;
-    for (const ButtonSpec &spec : specs)
-        captions << standardCaption(spec.result);
+    for (const ButtonSpec &button : specs)
+        captions << standardCaption(button.result);
     if (!captionList.isNull()) {
         const QStringList items = captionList.split(QLatin1Char('|'));
         for (int i = 0; i < specs.size() && i < items.size(); ++i) {

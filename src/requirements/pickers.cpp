@@ -30,14 +30,14 @@ bool isProgrammeKind(int kind)
 PickerSpec listOf(const QString &table, const QString &filter = QString())
 {
     const LookupColumns columns = LookupColumnsOf(table);
-    PickerSpec spec;
-    spec.kind = PickerKind::List;
-    spec.table = table;
-    spec.filter = filter;
-    spec.idField = columns.idField;
-    spec.textField = columns.textField;
-    spec.displayTemplate = columns.template_;
-    return spec;
+    PickerSpec picker;
+    picker.kind = PickerKind::List;
+    picker.table = table;
+    picker.filter = filter;
+    picker.idField = columns.idField;
+    picker.textField = columns.textField;
+    picker.displayTemplate = columns.template_;
+    return picker;
 }
 
 PickerSpec departmentCourses(const PickerContext &context, bool exceptionsOnly)
@@ -46,10 +46,10 @@ PickerSpec departmentCourses(const PickerContext &context, bool exceptionsOnly)
     // Course exceptions list only simple and composite courses (type bits 1 and 4).
     if (exceptionsOnly)
         filter = QStringLiteral("(") + filter + QStringLiteral(" AND ((coursetype & 5) <> 0))");
-    PickerSpec spec = listOf(QStringLiteral("QEMCourses"), filter);
-    spec.titleId = 20585;
-    spec.searchesServer = true;
-    return spec;
+    PickerSpec picker = listOf(QStringLiteral("QEMCourses"), filter);
+    picker.titleId = 20585;
+    picker.searchesServer = true;
+    return picker;
 }
 
 template<typename T>
@@ -66,28 +66,28 @@ PickerSpec PickerFor(int conID, const QString &field, const PickerContext &conte
 {
     const bool averages = conID == 80 || conID == 90;
     if (field == QLatin1String("conoptval5")) {
-        PickerSpec spec;
-        spec.kind = averages ? PickerKind::CourseTypeTotals : PickerKind::Options;
+        PickerSpec picker;
+        picker.kind = averages ? PickerKind::CourseTypeTotals : PickerKind::Options;
         if (averages)
-            spec.table = QStringLiteral("SYS_CourseType");
-        return spec;
+            picker.table = QStringLiteral("SYS_CourseType");
+        return picker;
     }
     if (field == QLatin1String("conoptval4") && averages)
         return PickerSpec{PickerKind::Options, {}, {}, {}, {}, {}, 0, false};
     if (field == QLatin1String("conoptval12") && averages) {
-        PickerSpec spec;
-        spec.kind = PickerKind::MaxGradeTotals;
-        spec.table = QStringLiteral("SYS_CourseType");
-        return spec;
+        PickerSpec picker;
+        picker.kind = PickerKind::MaxGradeTotals;
+        picker.table = QStringLiteral("SYS_CourseType");
+        return picker;
     }
     if (field == QLatin1String("conselobjIDs")) {
         if (isOneOf(conID, {30, 100, 130})) {
             if (isProgrammeKind(context.objectKind)) {
-                PickerSpec spec = listOf(QStringLiteral("QEMDepProgramCourses"),
+                PickerSpec picker = listOf(QStringLiteral("QEMDepProgramCourses"),
                                          QStringLiteral("prID=") + context.programmeId.toString());
-                spec.titleId = 50002;
-                spec.searchesServer = true;
-                return spec;
+                picker.titleId = 50002;
+                picker.searchesServer = true;
+                return picker;
             }
             return departmentCourses(context, false);
         }

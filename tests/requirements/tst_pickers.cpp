@@ -65,14 +65,14 @@ private Q_SLOTS:
         QFETCH(QString, table);
         QFETCH(QString, filter);
         QFETCH(int, titleId);
-        const PickerSpec spec = PickerFor(conID, field, ofDepartment ? department() : programme());
-        QCOMPARE(spec.kind, kind);
-        QCOMPARE(spec.table, table);
-        QCOMPARE(spec.filter, filter);
-        QCOMPARE(spec.titleId, titleId);
+        const PickerSpec picker = PickerFor(conID, field, ofDepartment ? department() : programme());
+        QCOMPARE(picker.kind, kind);
+        QCOMPARE(picker.table, table);
+        QCOMPARE(picker.filter, filter);
+        QCOMPARE(picker.titleId, titleId);
         if (kind == PickerKind::List) {
-            QVERIFY(!spec.idField.isEmpty());
-            QVERIFY(!spec.textField.isEmpty());
+            QVERIFY(!picker.idField.isEmpty());
+            QVERIFY(!picker.textField.isEmpty());
         }
     }
 

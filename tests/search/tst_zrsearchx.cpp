@@ -100,9 +100,9 @@ QString operatorCaption(int code)
 }
 
 // Advanced criterion in a test row: "caption|operator code|value1|value2"; list values by caption.
-bool addAdvanced(zrSearchX &search, const QString &spec)
+bool addAdvanced(zrSearchX &search, const QString &criterion)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = criterion.split(QLatin1Char('|'));
     ItemPanelModel *panel = search.advancedPanel();
     if (!parts.value(0).isEmpty())
         selectByCaption(panel, QStringLiteral("fields"), parts.value(0));
@@ -123,10 +123,10 @@ bool addAdvanced(zrSearchX &search, const QString &spec)
 }
 
 // Simple criterion in a test row: "field=value"; list values by caption.
-void setSimple(zrSearchX &search, const QString &spec)
+void setSimple(zrSearchX &search, const QString &criterion)
 {
-    const QString key = spec.section(QLatin1Char('='), 0, 0);
-    const QString value = spec.section(QLatin1Char('='), 1);
+    const QString key = criterion.section(QLatin1Char('='), 0, 0);
+    const QString value = criterion.section(QLatin1Char('='), 1);
     ItemPanelModel *panel = search.fieldsPanel();
     if (panel->kind(key) == ItemPanelModel::Kind::ChoiceRow)
         QVERIFY(selectByCaption(panel, key, value));
@@ -217,10 +217,10 @@ private slots:
         search.Init(&schema, QStringLiteral("v_students"));
         QAbstractItemModelTester fieldsTester(search.fieldsPanel());
         QAbstractItemModelTester criteriaTester(search.criteriaModel());
-        for (const QString &spec : simple)
-            setSimple(search, spec);
-        for (const QString &spec : advanced)
-            QVERIFY2(addAdvanced(search, spec), qPrintable(spec + QLatin1String(": ") + search.message()));
+        for (const QString &criterion : simple)
+            setSimple(search, criterion);
+        for (const QString &criterion : advanced)
+            QVERIFY2(addAdvanced(search, criterion), qPrintable(criterion + QLatin1String(": ") + search.message()));
         search.setAndCombination(andCombination);
         search.setExactMatch(exact);
         search.setCurrentView(view);
@@ -299,7 +299,7 @@ private slots:
 
     void addCriterionChecksInOrder_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("criterion");
         QTest::addColumn<int>("messageId");
         QTest::addColumn<QString>("shownValue1");
 
@@ -316,7 +316,7 @@ private slots:
 
     void addCriterionChecksInOrder()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, criterion);
         QFETCH(int, messageId);
         QFETCH(QString, shownValue1);
 
@@ -326,24 +326,24 @@ private slots:
         search.Init(&schema, QString(), zrSearchX::AdvancedView);
         QCOMPARE(search.CurrentView(), QStringLiteral("advanced"));
         QAbstractItemModelTester tester(search.advancedPanel());
-        const bool added = addAdvanced(search, spec);
+        const bool added = addAdvanced(search, criterion);
         QCOMPARE(added, messageId == 0);
         ItemPanelModel *panel = search.advancedPanel();
         if (messageId != 0) {
             const QString expectedMessage = messageId == 61080
-            ? ReplaceParams(GetLangString(messageId), {spec.section('|', 2, 2), spec.section('|', 0, 0)})
+            ? ReplaceParams(GetLangString(messageId), {criterion.section('|', 2, 2), criterion.section('|', 0, 0)})
             : GetLangString(messageId);
         QCOMPARE(search.message(), expectedMessage);
             // A refused criterion leaves the entries as the user left them.
-            if (!spec.section('|', 0, 0).isEmpty())
+            if (!criterion.section('|', 0, 0).isEmpty())
                 QVERIFY(!panel->value(QStringLiteral("fields")).isNull());
             return;
         }
         QVERIFY(search.message().isEmpty());
         QAbstractItemModel *grid = search.criteriaModel();
         QCOMPARE(grid->index(0, zrSearchX::ColValue1Descr).data().toString(), shownValue1);
-        QCOMPARE(grid->index(0, zrSearchX::ColField).data().toString(), spec.section('|', 0, 0));
-        QCOMPARE(grid->index(0, zrSearchX::ColOperator).data().toInt(), spec.section('|', 1, 1).toInt());
+        QCOMPARE(grid->index(0, zrSearchX::ColField).data().toString(), criterion.section('|', 0, 0));
+        QCOMPARE(grid->index(0, zrSearchX::ColOperator).data().toInt(), criterion.section('|', 1, 1).toInt());
         // The entries are emptied for the next criterion.
         QVERIFY(panel->value(QStringLiteral("fields")).isNull());
         QVERIFY(panel->value(QStringLiteral("operators")).isNull());

@@ -14,6 +14,8 @@
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "requirementkeys.h"
+#include "pickerrunner.h"
+#include "pickers.h"
 #include "requirementset.h"
 
 #include <QComboBox>
@@ -75,6 +77,7 @@ public:
     void onBeforeEdit(const QString &key, bool &cancel);
     void onValueChanged(const QString &key, const QString &property);
     void onCommand(const QString &key);
+    void onPickerButton(const QString &key);
     void onCurriculumChosen(int index);
     void addRequirement(int typeId);
     void deleteRequirement();
@@ -184,6 +187,8 @@ void zrRequirementsPrivate::buildWidgets()
                      [this](const QString &key, bool &cancel) { onBeforeEdit(key, cancel); });
     QObject::connect(list(), &ItemPanelModel::valueChanged, q,
                      [this](const QString &key, const QString &property) { onValueChanged(key, property); });
+    QObject::connect(list(), &ItemPanelModel::buttonClicked, q,
+                     [this](const QString &key) { onPickerButton(key); });
     QObject::connect(commands(), &ItemPanelModel::itemClicked, q, [this](const QString &key) { onCommand(key); });
     QObject::connect(cbOrient, QOverload<int>::of(&QComboBox::activated), q,
                      [this](int index) { onCurriculumChosen(index); });
@@ -469,6 +474,27 @@ void zrRequirementsPrivate::onCommand(const QString &key)
             addRequirement(typeId);
     } catch (const ZrError &error) {
         reportCommandError(error, QStringLiteral(" zrRequirements.smButtons_Click"));
+    }
+}
+
+void zrRequirementsPrivate::onPickerButton(const QString &key)
+{
+    if (!enabled || !set.hasRows())
+        return;
+    try {
+        set.positionOn(key);
+        PickerContext context;
+        context.objectKind = set.objectKind();
+        if (context.objectKind != KindDepartment && context.objectKind != KindDepartmentById)
+            context.programmeId = set.objectId();
+        context.departmentId =
+            departId.isEmpty() && context.objectKind == KindDepartment ? set.objectId().toString() : departId;
+        QString info;
+        if (RunRowPicker(*list(), key, typeOf(OcIdFromKey(key)), sheetContext(), context, serverName, schema.get(),
+                         q->Font(), q, &info))
+            txtInfo->setPlainText(info);
+    } catch (const ZrError &error) {
+        reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ButtonClick"));
     }
 }
 

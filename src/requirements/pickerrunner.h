@@ -1,0 +1,26 @@
+#pragma once
+
+#include "zrreq_export.h"
+
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace zr {
+
+class ItemPanelModel;
+class Schema;
+struct PickerContext;
+struct SheetContext;
+
+/// Opens the picker of parameter row `key` of a requirement of type `conID`
+/// (a list, the options or a course-type totals dialog) and, when the user
+/// confirms a choice, writes it into the row: the value, and for rows that
+/// show names the codes kept behind them. `info` receives the text for the
+/// editor's help box. Returns whether the row changed. Throws ZrError.
+ZRREQ_EXPORT bool RunRowPicker(ItemPanelModel &list, const QString &key, int conID, const SheetContext &sheet,
+                               const PickerContext &context, const QString &serverName, const Schema *schema,
+                               const QFont &font, QWidget *owner, QString *info);
+
+} // namespace zr

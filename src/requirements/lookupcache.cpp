@@ -2,6 +2,7 @@
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
+#include "common/recordsetutils.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 
@@ -10,25 +11,6 @@ namespace zr {
 namespace {
 const QString ServerLibrary = QStringLiteral("zrQEMSvr");
 
-// Copies every column and row of a code table into a new, independent recordset.
-Recordset copyOf(const Recordset &source)
-{
-    QList<Field> fields;
-    for (const Field &field : source.fields()) {
-        if (!field.isChapter())
-            fields << field;
-    }
-    Recordset copy(fields);
-    Recordset walk = source.clone();
-    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
-        copy.addNew();
-        for (int i = 0; i < fields.size(); ++i)
-            copy.setValue(i, walk.value(fields[i].name));
-    }
-    copy.updateBatch();
-    copy.moveFirst();
-    return copy;
-}
 } // namespace
 
 LookupCache::LookupCache()
@@ -69,7 +51,7 @@ Recordset LookupCache::listWithAll(const QString &table)
     else if (table == QLatin1String("SYS_terms"))
         allText = 20716;
 
-    Recordset copy = copyOf(list(table));
+    Recordset copy = CreateRSDuplicate(list(table).clone());
     copy.addNew();
     copy.setValue(columns.idField, -1);
     copy.setValue(columns.textField, GetLangString(allText));

@@ -1,6 +1,7 @@
 #include "requirementset.h"
 
 #include "common/langstrings.h"
+#include "common/recordsetutils.h"
 #include "common/zrerror.h"
 #include "requirementkeys.h"
 #include "reqtypes/typecatalog.h"
@@ -19,12 +20,6 @@ const char *const RequiredFields[] = {
 constexpr qint32 ErrNoRecordset = 1001;
 constexpr qint32 ErrMissingField = 61200;
 
-qint32 toLong(const QVariant &value)
-{
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? qint32(number) : 0;
-}
 } // namespace
 
 void RequirementSet::setParent(const Recordset &parent)
@@ -55,11 +50,11 @@ void RequirementSet::setParent(const Recordset &parent)
     case KindProgramme:
     case KindProgramme3:
     case KindProgramme4:
-        m_objectId = toLong(parentValue("prID"));
+        m_objectId = ValLng(parentValue("prID"));
         break;
     case KindStudent:
     case KindStudentProgramme:
-        m_objectId = toLong(parentValue("progrspoud_ID"));
+        m_objectId = ValLng(parentValue("progrspoud_ID"));
         break;
     case KindDepartment:
         m_objectId = parentValue("depID").toString();
@@ -92,7 +87,7 @@ QString RequirementSet::setFilter() const
 {
     QString filter = QStringLiteral("contypeID=") + QString::number(m_context);
     if (isCurriculumDependent() && m_curriculumCount != 1) {
-        filter += QStringLiteral(" AND objID=") + QString::number(toLong(m_objectId))
+        filter += QStringLiteral(" AND objID=") + QString::number(ValLng(m_objectId))
                   + QStringLiteral(" AND secobjID='") + QString::number(m_curriculumId) + QLatin1Char('\'');
     }
     return filter;
@@ -152,7 +147,7 @@ qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
 
 qint32 RequirementSet::deleteCurrent()
 {
-    const qint32 ocID = toLong(m_rows.value(u"ocID"));
+    const qint32 ocID = ValLng(m_rows.value(u"ocID"));
     m_rows.deleteCurrent();
     m_currentRecordId = 0;
     m_modified = true;

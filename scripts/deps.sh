@@ -4,7 +4,7 @@
 set -euo pipefail
 
 ZR_PACKAGES=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
     libsqlite3-dev sqlite3
     postgresql

@@ -118,6 +118,16 @@ public:
     void setCurrentCurriculum(qint32 curriculumId);
     qint32 currentCurriculum() const;
 
+    /// Checks every requirement of the list, in list order, against the rules
+    /// of its type and the rules between requirements. Throws the first
+    /// failure as a ZrError (also logged); true when every requirement passes.
+    bool ValidateRecords();
+    /// Validates the requirements and the expression of every visited
+    /// curriculum, then writes the values the list shows (and the expression,
+    /// as `coneval`) into the requirement rows and clears the modified flag.
+    /// Throws ZrError when something is wrong; the host saves afterwards.
+    void UpdateRecordset();
+
     /// True when the set has edits not yet written by UpdateRecordset.
     bool isModified() const;
     /// The expression of the current curriculum, as stored.

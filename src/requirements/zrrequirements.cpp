@@ -7,10 +7,12 @@
 #include "common/tilepanel.h"
 #include "common/zrerror.h"
 #include "expressionform.h"
+#include "expressionvalidation.h"
 #include "lookupcache.h"
 #include "common/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
+#include "reqtypes/parametervalidation.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "requirementkeys.h"
@@ -381,20 +383,26 @@ void zrRequirementsPrivate::storeAllGroups()
         return;
     const SheetContext sheet = sheetContext();
     const std::optional<QString> expression = currentExpression();
-    Recordset row = set.rows().clone();
     for (const QString &key : list()->keys()) {
-        const qint32 ocID = OcIdFromKey(key);
-        if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
-                      Recordset::StartFirst))
+        if (!set.positionOn(key))
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
-                          QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+        Recordset row = set.rows();
         StoreConstraintValues(*list(), row, sheet, expression);
     }
 }
 
 QString zrRequirementsPrivate::captionOf(qint32 ocID) const
 {
-    return list()->caption(GroupKey(ocID));
+    const QString caption = list()->caption(GroupKey(ocID));
+    if (!caption.isEmpty() || !set.hasRows())
+        return caption;
+    // Requirements of another curriculum have no item in the list.
+    Recordset row = set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                  Recordset::StartFirst))
+        return QString::number(ocID);
+    return GetTypeName(row.value(u"conID"));
 }
 
 void zrRequirementsPrivate::showExpression()
@@ -947,5 +955,52 @@ void zrRequirements::changeEvent(QEvent *event)
         d->retranslate();
     QWidget::changeEvent(event);
 }
+bool zrRequirements::ValidateRecords()
+{
+    RequirementSet &set = d->set;
+    const QStringList groups = d->list()->keys();
+    if (!set.hasRows() || groups.isEmpty())
+        return true;
+    try {
+        CheckScholarshipRule(set);
+        const SheetContext sheet = d->sheetContext();
+        for (const QString &key : groups) {
+            if (!set.positionOn(key))
+                throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
+                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+            bool failed = false;
+            ValidateInput(*d->list(), OcIdFromKey(key), ValLng(set.rows().value(u"conID")), set.rows(), sheet,
+                          failed);
+            if (failed)
+                return false;
+        }
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.ValidateRecords"),
+                    error.description);
+        throw;
+    }
+    return true;
+}
+
+void zrRequirements::UpdateRecordset()
+{
+    RequirementSet &set = d->set;
+    if (!ValidateRecords())
+        return;
+    const auto captionOf = [this](qint32 ocID) { return d->captionOf(ocID); };
+    ValidateExpression(set, ExpressionChecks{}, captionOf);
+    CheckNoUnknownTokens(set);
+    try {
+        RedrawOff redrawOff(d->smRequirements);
+        d->storeAllGroups();
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.UpdateRecordset"),
+                    error.description);
+        throw;
+    }
+    set.setModified(false);
+    d->refreshCommandStates();
+}
+
 
 } // namespace zr

@@ -8,11 +8,14 @@
 #include "common/zrerror.h"
 #include "expressionform.h"
 #include "expressionvalidation.h"
+#include "funcbuilder.h"
+#include "common/createserverobject.h"
+#include "common/serverobjects.h"
 #include "lookupcache.h"
 #include "common/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
-#include "reqtypes/parametervalues.h"
 #include "reqtypes/parametervalidation.h"
+#include "reqtypes/parametervalues.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "requirementkeys.h"
@@ -84,6 +87,10 @@ public:
     void addRequirement(int typeId);
     void deleteRequirement();
     void reportCommandError(const ZrError &error, const QString &trapName);
+    void createBuilder();
+    void retranslateBuilder();
+    bool createWizardVariables();
+    void editExpression();
 
     ItemPanelModel *list() const { return smRequirements->model(); }
     ItemPanelModel *commands() const { return smButtons->model(); }
@@ -116,6 +123,8 @@ public:
     QLabel *Label2 = nullptr;
     QPlainTextEdit *txtEval = nullptr;
     QList<QShortcut *> shortcuts;
+    // The expression wizard: made with its palette at the first load, kept until ClearAll.
+    zrFuncBuilder *builder = nullptr;
 };
 
 void zrRequirementsPrivate::buildWidgets()
@@ -256,6 +265,8 @@ void zrRequirementsPrivate::rebuildAddMenu()
 
 void zrRequirementsPrivate::resetOnLoad()
 {
+    if (!builder)
+        createBuilder();
     rebuildAddMenu();
     set.resetNumbering();
     q->setEditingEnabled(true);
@@ -476,6 +487,10 @@ void zrRequirementsPrivate::onCommand(const QString &key)
             deleteRequirement();
             return;
         }
+        if (key == CmdExpression) {
+            editExpression();
+            return;
+        }
         bool isType = false;
         const int typeId = key.toInt(&isType);
         if (isType && commands()->parentKey(key) == CmdAdd)
@@ -618,6 +633,135 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         return;
     }
     QGuiApplication::restoreOverrideCursor();
+}
+
+void zrRequirementsPrivate::createBuilder()
+{
+    builder = new zrFuncBuilder(q);
+    builder->setObjectName(QStringLiteral("zrFuncBuilder"));
+    builder->initialise();
+    struct Operator
+    {
+        qint32 category;
+        qint32 caption; // 0: the symbol is the caption
+        const char *symbol;
+        const char *insertText;
+        qint32 help;
+    };
+    static const Operator palette[] = {
+        {20752, 20753, "AND", " AND ", 0},  {20752, 20754, "OR", " OR ", 0}, {20752, 20755, "NOT", " NOT(%)", 20756},
+        {20757, 0, "()", "(%)", 20758},     {20757, 0, "(", "(", 20759},     {20757, 0, ")", ")", 20760},
+    };
+    for (const Operator &op : palette) {
+        const QString symbol = QString::fromLatin1(op.symbol);
+        builder->addOperator(GetLangString(op.category), symbol, QString::fromLatin1(op.insertText),
+                             op.caption ? GetLangString(op.caption) : symbol,
+                             op.help ? GetLangString(op.help) : QString(), true);
+    }
+    builder->setDisplaySwitches(false, true);
+    retranslateBuilder();
+}
+
+void zrRequirementsPrivate::retranslateBuilder()
+{
+    if (builder)
+        builder->setCaptions(GetLangString(20761), GetLangString(20521), GetLangString(20762), GetLangString(20763),
+                             GetLangString(20764));
+}
+
+bool zrRequirementsPrivate::createWizardVariables()
+{
+    const QString source = QStringLiteral("CreateFuncBuilderVariables");
+    builder->resetVariables();
+    Recordset local = set.walkWholeSet();
+    if (local.isNull() || local.isEmpty())
+        throw MakeError(20765, source);
+    const auto textOf = [](const QVariant &value) { return value.isNull() ? QString() : value.toString(); };
+    QVariant conobject = local.value(u"conobject");
+    QVariant contypeID = local.value(u"contypeID");
+    QVariant objID = textOf(local.value(u"objID"));
+    QVariant secobjID = textOf(local.value(u"secobjID"));
+    auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), serverName);
+    if (!constraints)
+        throw ZrError(429, source, GetLangString(20577));
+    Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
+
+    // New requirements are not on the server yet: they join the list as they are.
+    static const QStringList systemFields = {QStringLiteral("AltID"), QStringLiteral("RowGuid"),
+                                             QStringLiteral("ModifiedDate"), QStringLiteral("AltKey")};
+    QList<qint32> newIds;
+    for (local.moveFirst(); !local.eof(); local.moveNext()) {
+        if (local.status() != Recordset::adRecNew)
+            continue;
+        described.addNew();
+        for (int i = 0; i < local.fieldCount(); ++i) {
+            const QString name = local.field(i).name;
+            if (!systemFields.contains(name, Qt::CaseInsensitive) && described.hasField(name))
+                described.setValue(name, local.value(i));
+        }
+        newIds << ValLng(local.value(u"ocID"));
+    }
+    if (described.isEmpty())
+        throw MakeError(20765, source);
+
+    Recordset live = set.rows().clone();
+    const QString typeCodes[] = {QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("6")};
+    for (described.moveFirst(); !described.eof(); described.moveNext()) {
+        const qint32 ocID = ValLng(described.value(u"ocID"));
+        const QString id = QString::number(ocID);
+        QString shortName = described.hasField(u"conshortdesc") ? textOf(described.value(u"conshortdesc")) : QString();
+        if (shortName.isEmpty())
+            shortName = GetTypeName(described.value(u"conID"), true);
+        QString description;
+        if (newIds.contains(ocID)) {
+            description = GetLangString(20766);
+        } else {
+            // A requirement deleted since the last save is no longer offered.
+            if (!live.find(QStringLiteral("ocID = ") + id, 0, Recordset::SearchForward, Recordset::StartFirst))
+                continue;
+            description = described.hasField(u"condesc") ? textOf(described.value(u"condesc")) : QString();
+        }
+        builder->addVariable(QStringLiteral("%") + id, QStringLiteral("(") + id + QStringLiteral(") ") + shortName,
+                             description, typeCodes[0], typeCodes[1], typeCodes[2], typeCodes[3]);
+    }
+    return true;
+}
+
+void zrRequirementsPrivate::editExpression()
+{
+    if (!set.hasRows() || !builder)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        createWizardVariables();
+    } catch (...) {
+        QGuiApplication::restoreOverrideCursor();
+        throw;
+    }
+    QGuiApplication::restoreOverrideCursor();
+    const QString stored = set.expression();
+    builder->setExpression(stored);
+    ValidateExpression(set, ExpressionChecks{false, true, false},
+                       [this](qint32 ocID) { return captionOf(ocID); });
+    builder->setExpression(ConvertExpression(stored, true, set.walkWholeSet(),
+                                             [this](qint32 ocID) { return captionOf(ocID); }));
+    builder->setFont(q->Font());
+    builder->showWizard();
+    // Only AND between requirements is the default expression, stored empty.
+    if (!ExpressionNeedsStoring(builder->expression()))
+        builder->setExpression(QString());
+    const QString edited = builder->expression();
+    if (edited == stored)
+        return;
+    if (!set.expressions().contains(set.curriculumId())) {
+        Recordset first = set.walk();
+        set.expressions().insert(set.curriculumId(), first.isEmpty() ? QString() : first.value(u"coneval").toString());
+    }
+    set.setExpression(edited);
+    showExpression();
+    set.setModified(true);
+    refreshCommandStates();
+    Q_EMIT q->Changed();
 }
 
 void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
@@ -910,6 +1054,8 @@ void zrRequirements::ClearAll()
     d->studentViewRead = false;
     d->lookups.clear();
     d->set.expressions().clear();
+    delete d->builder;
+    d->builder = nullptr;
     d->isLoaded = false;
     d->enabled = true;
 }
@@ -934,27 +1080,6 @@ qint32 zrRequirements::currentCurriculum() const
     return d->set.curriculumId();
 }
 
-bool zrRequirements::isModified() const
-{
-    return d->set.isModified();
-}
-
-QString zrRequirements::expression() const
-{
-    return d->set.expression();
-}
-
-LookupCache &zrRequirements::lookups()
-{
-    return d->lookups;
-}
-
-void zrRequirements::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        d->retranslate();
-    QWidget::changeEvent(event);
-}
 bool zrRequirements::ValidateRecords()
 {
     RequirementSet &set = d->set;
@@ -1002,5 +1127,28 @@ void zrRequirements::UpdateRecordset()
     d->refreshCommandStates();
 }
 
+bool zrRequirements::isModified() const
+{
+    return d->set.isModified();
+}
+
+QString zrRequirements::expression() const
+{
+    return d->set.expression();
+}
+
+LookupCache &zrRequirements::lookups()
+{
+    return d->lookups;
+}
+
+void zrRequirements::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        d->retranslate();
+        d->retranslateBuilder();
+    }
+    QWidget::changeEvent(event);
+}
 
 } // namespace zr

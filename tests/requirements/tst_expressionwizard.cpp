@@ -1,0 +1,218 @@
+#include "common/createserverobject.h"
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/tilepanel.h"
+#include "requirements/funcbuilder.h"
+#include "requirements/requirementkeys.h"
+#include "requirements/zrrequirements.h"
+#include "serverfixture.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zr;
+
+// The expression command of the editor: what the wizard is given, what its
+// answer changes, and a set saved with a new requirement named in it.
+class tst_ExpressionWizard : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_fixture;
+    Recordset m_loaded;
+    QString m_offered;        // the expression the wizard opened with
+    QStringList m_variables;  // caption | description of each variable offered
+    QString m_message;        // text of a message box shown instead
+
+    // Programme 1 in the degree context: curriculum 11 has a stored
+    // expression over 10..16, curriculum 12 the default one over 17..19.
+    std::unique_ptr<zrRequirements> loadProgramme(int curriculum, const QString &server = QString(),
+                                                  int context = 103)
+    {
+        auto editor = std::make_unique<zrRequirements>();
+        editor->setServerName(server);
+        editor->setConstrType(context);
+        editor->setAppliesTo(1);
+        editor->setDepartID(QStringLiteral("105"));
+        editor->setCurrentCurriculum(curriculum);
+        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), server);
+        m_loaded = constraints->LoadObjectConstraints(1, 1);
+        editor->setRsConstraints(m_loaded);
+        return editor;
+    }
+    static ItemPanelModel *listOf(zrRequirements &editor)
+    {
+        return editor.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+    }
+    static ItemPanelModel *commandsOf(zrRequirements &editor)
+    {
+        return editor.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+    }
+
+    // Clicks the expression command; the wizard, once up, records what it was
+    // given and gets `answer` typed and OK, or Cancel when `answer` is null.
+    // A message box shown instead is recorded and closed.
+    void runWizard(zrRequirements &editor, const QString &answer)
+    {
+        m_offered.clear();
+        m_variables.clear();
+        m_message.clear();
+        QTimer::singleShot(0, this, [this, answer] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                m_message = box->text();
+                box->accept();
+                return;
+            }
+            auto *wizard = qobject_cast<zrFuncBuilder *>(modal);
+            QVERIFY(wizard);
+            auto *text = wizard->findChild<QPlainTextEdit *>(QStringLiteral("txtExpression"));
+            m_offered = text->toPlainText();
+            auto *variables = wizard->findChild<QListWidget *>(QStringLiteral("lstVariables"));
+            for (int i = 0; i < variables->count(); ++i)
+                m_variables << variables->item(i)->text() + QLatin1Char('|') + variables->item(i)->toolTip();
+            if (answer.isNull()) {
+                wizard->reject();
+                return;
+            }
+            text->setPlainText(answer);
+            wizard->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        QVERIFY(commandsOf(editor)->clickItem(QStringLiteral("coneval")));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+        QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+    }
+
+    void editFlow_data()
+    {
+        QTest::addColumn<int>("curriculum");
+        QTest::addColumn<QString>("answer"); // null: cancel
+        QTest::addColumn<QString>("offered");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("changed");
+
+        const QString stored11 = QStringLiteral("[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]");
+        QTest::newRow("default offered, cancelled")
+            << 12 << QString() << "[%17] AND [%18] AND [%19]" << QString() << false;
+        QTest::newRow("OR is stored") << 12 << "[%17] OR ([%18] AND [%19])" << "[%17] AND [%18] AND [%19]"
+                                      << "[%17] OR ([%18] AND [%19])" << true;
+        QTest::newRow("NOT is stored") << 12 << "[%17] AND [%18] AND not([%19])" << "[%17] AND [%18] AND [%19]"
+                                       << "[%17] AND [%18] AND not([%19])" << true;
+        QTest::newRow("AND only becomes the default")
+            << 11 << "([%10] AND [%11]) AND [%12] AND [%13] AND [%14] AND [%15] AND [%16]" << stored11 << QString()
+            << true;
+        QTest::newRow("OK without an edit") << 11 << stored11 << stored11 << stored11 << false;
+        QTest::newRow("stored one cancelled") << 11 << QString() << stored11 << stored11 << false;
+    }
+
+    void editFlow()
+    {
+        QFETCH(int, curriculum);
+        QFETCH(QString, answer);
+        QFETCH(QString, offered);
+        QFETCH(QString, stored);
+        QFETCH(bool, changed);
+
+        auto editor = loadProgramme(curriculum);
+        auto *shown = editor->findChild<QPlainTextEdit *>(QStringLiteral("txtEval"));
+        const QString shownBefore = shown->toPlainText();
+        QSignalSpy changes(editor.get(), &zrRequirements::Changed);
+        runWizard(*editor, answer);
+        QVERIFY2(m_message.isEmpty(), qPrintable(m_message));
+        QCOMPARE(m_offered, offered);
+        QCOMPARE(editor->expression(), stored);
+        QCOMPARE(editor->isModified(), changed);
+        QCOMPARE(changes.count(), changed ? 1 : 0);
+        if (!changed)
+            QCOMPARE(shown->toPlainText(), shownBefore);
+        else if (!stored.isEmpty())
+            QVERIFY2(shown->toPlainText().startsWith(QLatin1Char('[')) && !shown->toPlainText().contains(u'%'),
+                     qPrintable(shown->toPlainText()));
+    }
+
+    void variablesNameEachRequirementAndTheNewOnes()
+    {
+        auto editor = loadProgramme(12);
+        QVERIFY(commandsOf(*editor)->clickItem(QStringLiteral("70")));
+        runWizard(*editor, QString());
+        QCOMPARE(m_variables.size(), 4);
+        QVERIFY2(m_variables.at(0).startsWith(QLatin1String("(17) ")), qPrintable(m_variables.at(0)));
+        QVERIFY(!m_variables.at(0).endsWith(QLatin1Char('|')));
+        QVERIFY2(m_variables.at(3).startsWith(QLatin1String("(-1) ")), qPrintable(m_variables.at(3)));
+        QVERIFY(m_variables.at(3).endsWith(QLatin1Char('|') + GetLangString(20766)));
+        QCOMPARE(m_offered, QStringLiteral("[%17] AND [%18] AND [%19] AND [%-1]"));
+    }
+
+    void refusedBeforeTheWizardOpens_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("deleteId");
+        QTest::addColumn<int>("message");
+        QTest::newRow("deleted requirement still named") << 103 << 13 << 20020;
+        QTest::newRow("no requirements") << 107 << 0 << 20765;
+    }
+
+    void refusedBeforeTheWizardOpens()
+    {
+        QFETCH(int, context);
+        QFETCH(int, deleteId);
+        QFETCH(int, message);
+        auto editor = loadProgramme(11, QString(), context);
+        if (deleteId) {
+            listOf(*editor)->setSelected(GroupKey(deleteId), true);
+            QVERIFY(commandsOf(*editor)->clickItem(QStringLiteral("delete")));
+        }
+        const QString before = editor->expression();
+        runWizard(*editor, QStringLiteral("[%10]"));
+        QVERIFY(m_offered.isEmpty());
+        QVERIFY2(m_message.contains(GetLangString(message).remove(QStringLiteral("%1 : ")).left(20)), qPrintable(m_message));
+        QCOMPARE(editor->expression(), before);
+    }
+
+    void savedSetKeepsTheExpressionOverNewIds_data()
+    {
+        zr::test::ServerFixture::addBackendColumn();
+        zr::test::ServerFixture::newRows();
+    }
+
+    void savedSetKeepsTheExpressionOverNewIds()
+    {
+        ZR_BACKEND_ROW();
+        auto editor = loadProgramme(12, server);
+        QVERIFY(commandsOf(*editor)->clickItem(QStringLiteral("70")));
+        QVERIFY(listOf(*editor)->editValue(ParamKey(-1, QStringLiteral("conoptval1")), QStringLiteral("3")));
+        runWizard(*editor, QStringLiteral("[%17] AND [%18] AND ([%19] OR [%-1])"));
+        editor->UpdateRecordset();
+        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), server);
+        constraints->SaveConstraints(m_loaded);
+
+        Recordset rows = constraints->LoadObjectConstraints(1, 1).chapter(u"QEMObjectConstraint");
+        rows.setFilter(QStringLiteral("contypeID=103 AND secobjID='12'"));
+        QCOMPARE(rows.recordCount(), 4);
+        QList<int> ids;
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            ids << rows.value(u"ocID").toInt();
+        const int newId = ids.last();
+        QVERIFY(newId > 45);
+        rows.moveLast();
+        QCOMPARE(rows.value(u"conoptval1").toString(), QStringLiteral("3"));
+        const QString expected = QStringLiteral("[%17] AND [%18] AND ([%19] OR [%%1])").arg(newId);
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            QCOMPARE(rows.value(u"coneval").toString(), expected);
+    }
+};
+
+QTEST_MAIN(tst_ExpressionWizard)
+#include "tst_expressionwizard.moc"

@@ -1,0 +1,236 @@
+#include "common/langstrings.h"
+#include "requirements/expressioncheck.h"
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QtTest>
+
+using namespace zr;
+
+Q_DECLARE_METATYPE(zr::ExpressionProblem)
+
+// Reading an expression against the requirements it should name: verdict,
+// first problem, missing and unknown ids, and staying sane on hostile input.
+class tst_ExpressionCheck : public QObject
+{
+    Q_OBJECT
+
+    const QList<qint32> m_known{12, 14, 15, -2};
+
+    // Invariants that hold whatever the text.
+    static void verifyConsistent(const ExpressionDiagnosis &diagnosis, const QString &text,
+                                 const QList<qint32> &known)
+    {
+        QCOMPARE(diagnosis.wellFormed, diagnosis.problem == ExpressionProblem::None);
+        QCOMPARE(diagnosis.message.isEmpty(), diagnosis.wellFormed);
+        if (!diagnosis.wellFormed) {
+            QVERIFY(diagnosis.errorPosition >= 0);
+            QVERIFY(diagnosis.errorPosition < text.size());
+        } else {
+            QCOMPARE(diagnosis.errorPosition, qsizetype(-1));
+        }
+        const QSet<qint32> knownSet(known.cbegin(), known.cend());
+        for (qint32 id : diagnosis.missingIds)
+            QVERIFY(knownSet.contains(id));
+        for (qint32 id : diagnosis.unknownIds)
+            QVERIFY(!knownSet.contains(id));
+        QCOMPARE(QSet<qint32>(diagnosis.unknownIds.cbegin(), diagnosis.unknownIds.cend()).size(),
+                 diagnosis.unknownIds.size());
+    }
+
+private Q_SLOTS:
+    void initTestCase() { StringService::instance().setLanguageId(LangEnglish); }
+
+    void diagnoses_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<ExpressionProblem>("problem");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QList<qint32>>("missing");
+        QTest::addColumn<QList<qint32>>("unknown");
+        using P = ExpressionProblem;
+        using Ids = QList<qint32>;
+        const Ids none;
+        const Ids allKnown{12, 14, 15, -2};
+
+        QTest::newRow("empty means the default") << "" << P::None << -1 << none << none;
+        QTest::newRow("blank means the default") << " \n\t " << P::None << -1 << none << none;
+        QTest::newRow("all joined by AND") << "[%12] AND [%14] AND [%15] AND [%-2]" << P::None << -1 << none << none;
+        QTest::newRow("nested parentheses") << "[%12] AND (([%14] OR NOT([%15])) AND [%-2])" << P::None << -1
+                                            << none << none;
+        QTest::newRow("lower and mixed case operators") << "[%12] and ([%14] or not [%15]) And [%-2]" << P::None
+                                                        << -1 << none << none;
+        QTest::newRow("double negation") << "NOT NOT [%12]" << P::None << -1 << Ids{14, 15, -2} << none;
+        QTest::newRow("no blanks around operators") << "[%12]AND([%14])OR NOT([%15])" << P::None << -1 << Ids{-2}
+                                                    << none;
+        QTest::newRow("known temporary id") << "[%-2]" << P::None << -1 << Ids{12, 14, 15} << none;
+        QTest::newRow("repeated id is no problem") << "[%12] OR [%12]" << P::None << -1 << Ids{14, 15, -2} << none;
+        QTest::newRow("unknown id") << "[%12] OR [%999]" << P::None << -1 << Ids{14, 15, -2} << Ids{999};
+        QTest::newRow("unknown ids once, in order") << "[%999] OR [%7] OR [%999]" << P::None << -1 << allKnown
+                                                   << Ids{999, 7};
+        QTest::newRow("unknown temporary id") << "[%-5]" << P::None << -1 << allKnown << Ids{-5};
+
+        QTest::newRow("unclosed parenthesis") << "([%12] AND ([%14] OR [%15])" << P::UnclosedParenthesis << 0
+                                              << Ids{-2} << none;
+        QTest::newRow("innermost unclosed") << "[%12] AND ((([%14])" << P::UnclosedParenthesis << 11
+                                            << Ids{15, -2} << none;
+        QTest::newRow("closing before any opening") << "[%12]) AND ([%14]" << P::UnmatchedClosingParenthesis << 5
+                                                    << Ids{15, -2} << none;
+        QTest::newRow("AND AND") << "[%12] AND AND [%14]" << P::OperatorWithoutLeftOperand << 10 << Ids{15, -2}
+                                 << none;
+        QTest::newRow("leading operator") << "OR [%12]" << P::OperatorWithoutLeftOperand << 0 << Ids{14, 15, -2}
+                                          << none;
+        QTest::newRow("operator after opening") << "( and [%12])" << P::OperatorWithoutLeftOperand << 2
+                                                << Ids{14, 15, -2} << none;
+        QTest::newRow("trailing operator") << "[%12] AND " << P::MissingOperand << 6 << Ids{14, 15, -2} << none;
+        QTest::newRow("NOT without operand") << "[%12] AND NOT" << P::MissingOperand << 10 << Ids{14, 15, -2}
+                                             << none;
+        QTest::newRow("NOT of nothing") << "NOT()" << P::MissingOperand << 4 << allKnown << none;
+        QTest::newRow("empty parentheses") << "[%12] OR ()" << P::MissingOperand << 10 << Ids{14, 15, -2} << none;
+        QTest::newRow("operands side by side") << "[%12] [%14]" << P::MissingOperator << 6 << Ids{15, -2} << none;
+        QTest::newRow("NOT used as a binary operator") << "[%12] NOT [%14]" << P::MissingOperator << 6
+                                                      << Ids{15, -2} << none;
+        QTest::newRow("parenthesis after operand") << "[%12] ([%14])" << P::MissingOperator << 6 << Ids{15, -2}
+                                                   << none;
+        QTest::newRow("letters as id") << "[%12] OR [%abc]" << P::MalformedToken << 9 << Ids{14, 15, -2} << none;
+        QTest::newRow("leading zero") << "[%012]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("negative zero") << "[%-0]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("blank inside token") << "[% 12]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("no percent sign") << "[12]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("no id") << "[%]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("id beyond 32 bits") << "[%4294967308]" << P::MalformedToken << 0 << allKnown << none;
+        QTest::newRow("unterminated token") << "[%12] AND [%14" << P::MalformedToken << 10 << Ids{14, 15, -2}
+                                            << none;
+        QTest::newRow("token opened twice") << "[[%12]" << P::MalformedToken << 0 << Ids{14, 15, -2} << none;
+        QTest::newRow("word that is not an operator") << "[%12] AND foo" << P::UnexpectedText << 10
+                                                      << Ids{14, 15, -2} << none;
+        QTest::newRow("operator glued to a word") << "[%12] ANDNOT [%14]" << P::UnexpectedText << 6
+                                                  << Ids{15, -2} << none;
+        QTest::newRow("symbolic operator") << "[%12] && [%14]" << P::UnexpectedText << 6 << Ids{15, -2} << none;
+        QTest::newRow("operator in another language") << "[%12] ΚΑΙ [%14]" << P::UnexpectedText << 6
+                                                      << Ids{15, -2} << none;
+        QTest::newRow("bare number") << "12" << P::UnexpectedText << 0 << allKnown << none;
+        QTest::newRow("ids counted after the first problem") << "[%12] AND AND [%999] OR [%14]"
+                                                             << P::OperatorWithoutLeftOperand << 10 << Ids{15, -2}
+                                                             << Ids{999};
+    }
+    void diagnoses()
+    {
+        QFETCH(QString, text);
+        QFETCH(ExpressionProblem, problem);
+        QFETCH(int, position);
+        QFETCH(QList<qint32>, missing);
+        QFETCH(QList<qint32>, unknown);
+
+        const ExpressionDiagnosis diagnosis = CheckExpressionSyntax(text, m_known);
+        QCOMPARE(diagnosis.problem, problem);
+        QCOMPARE(diagnosis.errorPosition, qsizetype(position));
+        QCOMPARE(diagnosis.missingIds, missing);
+        QCOMPARE(diagnosis.unknownIds, unknown);
+        verifyConsistent(diagnosis, text, m_known);
+    }
+
+    void explanationQuotesTheOffendingText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("word") << "[%12] OR maybe" << "maybe";
+        QTest::newRow("token") << "[%12] OR [%x1]" << "[%x1]";
+        QTest::newRow("operator") << "[%12] OR oR [%14]" << "oR";
+        QTest::newRow("long word is shortened") << "[%12] OR " + QString(500, QLatin1Char('x'))
+                                                << QString(24, QLatin1Char('x')) + QChar(0x2026);
+    }
+    void explanationQuotesTheOffendingText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, quoted);
+        const QString message = CheckExpressionSyntax(text, m_known).message;
+        QVERIFY2(message.contains(quoted), qPrintable(message));
+        QVERIFY(message.size() < 120);
+    }
+
+    void explanationFollowsTheLanguage()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+        const QString greek = CheckExpressionSyntax(QStringLiteral("([%12]"), m_known).message;
+        StringService::instance().setLanguageId(LangEnglish);
+        const QString english = CheckExpressionSyntax(QStringLiteral("([%12]"), m_known).message;
+        QVERIFY(!greek.isEmpty());
+        QVERIFY(!english.isEmpty());
+        QVERIFY(greek != english);
+    }
+
+    void survivesHugeInput_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<ExpressionProblem>("problem");
+        QTest::addColumn<int>("position");
+        const QString chain = QStringLiteral("[%12] AND ").repeated(10000) + QStringLiteral("[%14]");
+        const QString open = QString(10000, QLatin1Char('('));
+        const QString close = QString(10000, QLatin1Char(')'));
+        QTest::newRow("100,000 characters") << chain << ExpressionProblem::None << -1;
+        QTest::newRow("10,000 nested parentheses") << open + "[%12]" + close << ExpressionProblem::None << -1;
+        QTest::newRow("10,000 negations") << QStringLiteral("NOT(").repeated(10000) + "[%12]" + close
+                                          << ExpressionProblem::None << -1;
+        QTest::newRow("10,000 never closed") << open + "[%12]" << ExpressionProblem::UnclosedParenthesis << 9999;
+        QTest::newRow("one closing short") << open + "[%12]" + close.mid(1) << ExpressionProblem::UnclosedParenthesis
+                                           << 0;
+        QTest::newRow("100,000 brackets") << QString(100000, QLatin1Char('[')) << ExpressionProblem::MalformedToken
+                                          << 0;
+        QTest::newRow("endless token") << "[%" + QString(100000, QLatin1Char('1')) + "]"
+                                       << ExpressionProblem::MalformedToken << 0;
+        QTest::newRow("100,000 closings") << "[%12]" + QString(100000, QLatin1Char(')'))
+                                          << ExpressionProblem::UnmatchedClosingParenthesis << 5;
+    }
+    void survivesHugeInput()
+    {
+        QFETCH(QString, text);
+        QFETCH(ExpressionProblem, problem);
+        QFETCH(int, position);
+        const ExpressionDiagnosis diagnosis = CheckExpressionSyntax(text, m_known);
+        QCOMPARE(diagnosis.problem, problem);
+        QCOMPARE(diagnosis.errorPosition, qsizetype(position));
+        verifyConsistent(diagnosis, text, m_known);
+    }
+
+    // Random texts built from the pieces an expression is made of: wrapping a
+    // text in parentheses or a negation, or appending "AND" and a well-formed
+    // text, keeps its verdict (except that wrapping may pair a stray ")").
+    void verdictSurvivesWrapping()
+    {
+        const QStringList pieces{"[%12]", "[%-2]", "[%999]", " AND ", " OR ", " NOT", "not ", "(", ")", " ",
+                                 "[%", "]", "x", "%", "[%1a]", "\n"};
+        QRandomGenerator random(20261206);
+        int wellFormed = 0;
+        QString previousGood = QStringLiteral("[%14]");
+        for (int round = 0; round < 3000; ++round) {
+            QString text;
+            const int count = random.bounded(1, 12);
+            for (int i = 0; i < count; ++i)
+                text += pieces.at(random.bounded(int(pieces.size())));
+            const ExpressionDiagnosis plain = CheckExpressionSyntax(text, m_known);
+            verifyConsistent(plain, text, m_known);
+            if (text.trimmed().isEmpty())
+                continue; // blank stands for the default, "()" for nothing
+            const bool good = plain.wellFormed;
+            if (plain.problem != ExpressionProblem::UnmatchedClosingParenthesis) {
+                QVERIFY2(CheckExpressionSyntax("(" + text + ")", m_known).wellFormed == good, qPrintable(text));
+                QVERIFY2(CheckExpressionSyntax("NOT (" + text + ")", m_known).wellFormed == good,
+                         qPrintable(text));
+            }
+            QVERIFY2(CheckExpressionSyntax(text + " AND " + previousGood, m_known).wellFormed == good,
+                     qPrintable(text));
+            if (good) {
+                ++wellFormed;
+                QCOMPARE(CheckExpressionSyntax(text, {}).unknownIds.isEmpty(), false);
+                previousGood = text;
+            }
+        }
+        // The alphabet must produce both verdicts, or the loop proves nothing.
+        QVERIFY(wellFormed > 20);
+        QVERIFY(wellFormed < 2900);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ExpressionCheck)
+#include "tst_expressioncheck.moc"

@@ -152,7 +152,8 @@ QVariant storedValueOf(ItemPanelModel &panel, const ParameterRow &row, int typeI
     switch (row.kind) {
     case RowKind::Choice:
     case RowKind::StudentColumn:
-        return textOrNull(SelectedChoiceCode(panel, ocID, row.field));
+    case RowKind::StudentValue:
+        return textOrNull(ParameterRowText(panel, ocID, row));
     case RowKind::Entry:
     case RowKind::ExamPeriods:
     case RowKind::ValuePicker:
@@ -176,26 +177,39 @@ QVariant storedValueOf(ItemPanelModel &panel, const ParameterRow &row, int typeI
             panel.setDescription(key, QString());
             return QVariant();
         }
-        return textOrNull(NzStr(panel.hiddenValue(key)));
+        return textOrNull(ParameterRowText(panel, ocID, row));
     case RowKind::Flags:
         return flagsOf(panel.value(key));
     case RowKind::TeachingPeriods:
         if (text.isEmpty())
             return QVariant();
         return textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
-    case RowKind::StudentValue: {
-        QString value = panel.kind(key) == ItemPanelModel::Kind::ChoiceRow
-                            ? SelectedChoiceCode(panel, ocID, row.field)
-                            : text;
-        if (storesTrimmed(SelectedChoiceCode(panel, ocID, ColumnField)))
-            value = value.trimmed();
-        return textOrNull(value);
-    }
     }
     return QVariant();
 }
 
 } // namespace
+
+QString ParameterRowText(const ItemPanelModel &panel, qint32 ocID, const ParameterRow &row)
+{
+    const QString key = ParamKey(ocID, row.field);
+    switch (row.kind) {
+    case RowKind::Choice:
+    case RowKind::StudentColumn:
+        return SelectedChoiceCode(panel, ocID, row.field);
+    case RowKind::CodeList:
+    case RowKind::Totals:
+        return NzStr(panel.hiddenValue(key));
+    case RowKind::StudentValue: {
+        const QString value = panel.kind(key) == ItemPanelModel::Kind::ChoiceRow
+                                  ? SelectedChoiceCode(panel, ocID, row.field)
+                                  : NzStr(panel.value(key));
+        return storesTrimmed(SelectedChoiceCode(panel, ocID, ColumnField)) ? value.trimmed() : value;
+    }
+    default:
+        return NzStr(panel.value(key));
+    }
+}
 
 QString SelectedChoiceCode(const ItemPanelModel &panel, qint32 ocID, const QString &field)
 {

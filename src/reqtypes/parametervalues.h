@@ -11,6 +11,7 @@ namespace zr {
 
 class ItemPanelModel;
 struct SheetContext;
+struct ParameterRow;
 
 /// Moves the stored values of the current requirement row of `rows` into
 /// its parameter rows (built by CreateConstraint): choices selected by code,
@@ -36,6 +37,12 @@ ZRREQ_EXPORT void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, 
 /// The code of the choice selected on the choice row `field` of requirement
 /// `ocID` (its key after "KI" + ocID + ","); "" when none is selected.
 ZRREQ_EXPORT QString SelectedChoiceCode(const ItemPanelModel &panel, qint32 ocID, const QString &field);
+
+/// The value of parameter row `row` of requirement `ocID` as it is stored
+/// and checked: the selected code of a choice row, the hidden codes of a
+/// code-list or totals row, type 10's value (trimmed for its number
+/// columns), the shown text of any other row.
+ZRREQ_EXPORT QString ParameterRowText(const ItemPanelModel &panel, qint32 ocID, const ParameterRow &row);
 
 /// The number of ","-separated items of a code list; 0 for "".
 ZRREQ_EXPORT int CodeCount(const QString &codes);

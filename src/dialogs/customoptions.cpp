@@ -3,6 +3,7 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "dialogs/systemnumber.h"
+#include "reqtypes/parametervalidation.h"
 
 #include <cmath>
 
@@ -32,13 +33,6 @@ const QList<OptionEntry> &flagEntries()
 }
 
 constexpr int AllFlagBits = 1 | 2 | 4 | 8 | 16;
-
-// The positive-number test of parameter validation: a number not below zero.
-bool isPositiveNumber(const QString &text)
-{
-    double value = 0;
-    return ReadSystemNumber(text, &value) && value >= 0;
-}
 
 // A whole number written as digits with an optional sign; anything else is
 // not readable as a semester limit or a set of flags.
@@ -209,7 +203,7 @@ void CustomOptions::check(const QString &source) const
     case OptionSet::SemesterLimits: {
         for (int i = 0; i < 2; ++i) {
             const QString text = m_values[i].toString().trimmed();
-            if (!text.isEmpty() && !isPositiveNumber(text))
+            if (!text.isEmpty() && !IsPositiveNumber(text))
                 throw ZrError(CheckErrorNumber, source, i == 0 ? GetLangString(20553) : GetLangString(20554));
         }
         break;

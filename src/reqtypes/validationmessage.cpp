@@ -1,0 +1,32 @@
+#include "validationmessage.h"
+
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+
+namespace zr {
+
+qint32 RaisedNumber(qint32 messageId)
+{
+    if (messageId >= 20700 && messageId <= 20703)
+        return 20006;
+    if (messageId >= 20682 && messageId <= 20687)
+        return 20005;
+    if (messageId == 20690)
+        return 20004;
+    return messageId;
+}
+
+void raiseMessage(qint32 messageId, const QString &source, const QList<MessageArg> &args)
+{
+    const QString text = GetLangString(messageId);
+    QStringList values;
+    for (int i = 0; i < args.size(); ++i) {
+        const MessageArg &arg = args[i];
+        // Some texts quote a placeholder themselves (and not in every language).
+        const bool quoted = text.contains(QStringLiteral("'%%1'").arg(i + 1));
+        values << (arg.isCaption && !quoted ? QLatin1Char('\'') + arg.text + QLatin1Char('\'') : arg.text);
+    }
+    throw ZrError(RaisedNumber(messageId), source, ReplaceParams(text, values));
+}
+
+} // namespace zr

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "common/zrerror.h"
+
+#include <QList>
+#include <QString>
+
+namespace zr {
+
+/// One value put into a validation message: a caption the user gave (a
+/// requirement's or a row's), quoted unless the message quotes it itself,
+/// or a fixed text that brings its own quotes.
+struct MessageArg
+{
+    QString text;
+    bool isCaption = true;
+};
+
+inline MessageArg Caption(const QString &text) { return {text, true}; }
+inline MessageArg FixedText(const QString &text) { return {text, false}; }
+
+/// The number a failed rule is raised with: the message id, except for the
+/// messages that share the number of an older, more general message.
+qint32 RaisedNumber(qint32 messageId);
+
+/// Throws ZrError(RaisedNumber(messageId), source, the localised message
+/// with `args` in %1, %2 ...). Records nothing: the caller's trap does.
+[[noreturn]] void raiseMessage(qint32 messageId, const QString &source, const QList<MessageArg> &args);
+
+/// Runs `check` under the trap of a validation routine: a failure is logged
+/// and reported, then thrown on unchanged.
+template<typename Check>
+void RecordedCheck(Check check)
+{
+    try {
+        check();
+    } catch (const ZrError &error) {
+        RecordError(error);
+        throw;
+    }
+}
+
+} // namespace zr

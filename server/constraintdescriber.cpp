@@ -1,6 +1,9 @@
 #include "constraintdescriber.h"
 
 #include "database.h"
+#include "common/langstrings.h"
+#include "reqtypes/sheetchoices.h"
+#include "reqtypes/typecatalog.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -15,17 +18,23 @@ QString text(const Recordset &row, const char *field)
     return v.isNull() ? QString() : v.toString().trimmed();
 }
 
+QString phrase(qint32 id, const QString &value = QString())
+{
+    return value.isNull() ? GetLangString(id) : ReplaceParams(GetLangString(id), {value});
+}
+
+// Comparisons read as symbols in either language; the others as words.
 QString operatorText(int op)
 {
     switch (op) {
     case 0: return QStringLiteral("=");
-    case 1: return QStringLiteral("περιέχει");
+    case 1: return GetLangString(20045);
     case 2: return QStringLiteral("≠");
     case 3: return QStringLiteral(">");
     case 4: return QStringLiteral("<");
-    case 5: return QStringLiteral("μεταξύ");
-    case 6: return QStringLiteral("αρχίζει από");
-    case 7: return QStringLiteral("δεν περιέχει");
+    case 5: return GetLangString(20051);
+    case 6: return GetLangString(20052);
+    case 7: return GetLangString(61554);
     case 8: return QStringLiteral("≥");
     case 9: return QStringLiteral("≤");
     }
@@ -35,21 +44,16 @@ QString operatorText(int op)
 QString valueText(int op, const QString &v1, const QString &v2)
 {
     if (op == 5)
-        return QStringLiteral("μεταξύ %1 και %2").arg(v1, v2);
+        return ReplaceParams(GetLangString(61553), {v1, v2});
     return operatorText(op) + QLatin1Char(' ') + v1;
 }
 
+// What a total counts, as the editor's "total to" row names it.
 QString totalText(int conID, const QString &code)
 {
-    if (code == QLatin1String("0"))
-        return QStringLiteral("Διδακτικές μονάδες");
-    if (code == QLatin1String("1"))
-        return conID == 60 ? QStringLiteral("Αριθμός εργασιών")
-                           : conID == 70 ? QStringLiteral("Αριθμός ασκήσεων") : QStringLiteral("Αριθμός μαθημάτων");
-    if (code == QLatin1String("2"))
-        return QStringLiteral("Ώρες διδασκαλίας");
-    if (code == QLatin1String("3"))
-        return QStringLiteral("Μονάδες ECTS");
+    for (const FixedChoice &choice : TotalChoices(conID, 103))
+        if (choice.code == code)
+            return GetLangString(choice.textId);
     return QString();
 }
 
@@ -92,7 +96,7 @@ QString ConstraintDescriber::names(const QString &table, const QString &codes, c
     for (const QString &code : codes.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString c = code.trimmed();
         if (c == QLatin1String("-1"))
-            out.append(QStringLiteral("Όλοι"));
+            out.append(GetLangString(20714));
         else
             out.append(map.value(c, c));
     }
@@ -119,12 +123,12 @@ QString ConstraintDescriber::studentValue(const QString &column, const QString &
 
 QString ConstraintDescriber::shortName(int conID)
 {
-    return lookup(QStringLiteral("SYS_ConstraintTypes"), QStringLiteral("%conshortdesc%")).value(QString::number(conID));
+    return GetTypeName(conID, true);
 }
 
 QString ConstraintDescriber::longName(int conID)
 {
-    return lookup(QStringLiteral("SYS_ConstraintTypes"), QStringLiteral("%conlongdesc%")).value(QString::number(conID));
+    return GetTypeName(conID);
 }
 
 QString ConstraintDescriber::describe(const Recordset &row)
@@ -134,14 +138,15 @@ QString ConstraintDescriber::describe(const Recordset &row)
     const QString sel = text(row, "conselobjIDs");
     const QString v1 = text(row, "conoptval1");
     const QString v2 = text(row, "conoptval2");
-    const QString total = totalText(conID, text(row, "conoptval6"));
-    const QString amount = total + QLatin1Char(' ') + valueText(op, v1, v2);
+    const QString amount = totalText(conID, text(row, "conoptval6")) + QLatin1Char(' ') + valueText(op, v1, v2);
+    const QString grade = text(row, "conoptval3");
+    QStringList parts;
     QString detail;
     switch (conID) {
     case 10: {
         const SchemaTable &v = m_db.knownTable(QStringLiteral("v_students"), QStringLiteral("zrQEMSvr.Describe"));
         const SchemaColumn *c = v.column(sel);
-        detail = (c ? c->captionGreek : sel) + QLatin1Char(' ')
+        detail = (c ? c->caption() : sel) + QLatin1Char(' ')
             + valueText(op, studentValue(sel, v1), studentValue(sel, v2));
         break;
     }
@@ -150,14 +155,14 @@ QString ConstraintDescriber::describe(const Recordset &row)
             + amount;
         break;
     case 30: {
-        detail = courses(sel);
+        parts.append(courses(sel));
         const QString min = text(row, "conoptval4");
         if (min == QLatin1String("-1"))
-            detail += QStringLiteral(", κανένα περασμένο");
+            parts.append(phrase(61555));
         else if (!min.isEmpty() && min != QLatin1String("0"))
-            detail += QStringLiteral(", τουλάχιστον %1").arg(min);
+            parts.append(phrase(61556, min));
         if (min != QLatin1String("-1"))
-            detail += QStringLiteral(", βαθμός ") + operatorText(op) + QLatin1Char(' ') + text(row, "conoptval3");
+            parts.append(phrase(61557, operatorText(op) + QLatin1Char(' ') + grade));
         break;
     }
     case 40:
@@ -170,7 +175,7 @@ QString ConstraintDescriber::describe(const Recordset &row)
         break;
     case 60:
         detail = (sel == QLatin1String("-1") || sel.isEmpty()
-                      ? QStringLiteral("Όλοι οι τύποι")
+                      ? phrase(61566)
                       : names(QStringLiteral("SYS_ERGASIA_TYPE"), sel, QStringLiteral("%descr%")))
             + QStringLiteral(": ") + amount;
         break;
@@ -178,14 +183,13 @@ QString ConstraintDescriber::describe(const Recordset &row)
         detail = amount;
         break;
     case 80:
-        detail = QStringLiteral("εξάμηνα ") + names(QStringLiteral("SYS_semesters"), sel, QStringLiteral("%semshort%"))
-            + QStringLiteral(", ελάχιστη βαθμολογία ") + text(row, "conoptval3");
+        parts << phrase(61558, names(QStringLiteral("SYS_semesters"), sel, QStringLiteral("%semshort%")))
+              << phrase(61559, grade);
         if (!v1.isEmpty())
-            detail += QStringLiteral(", εξεταστικές ") + v1;
+            parts.append(phrase(61560, v1));
         break;
     case 90:
-        detail = QStringLiteral("ακαδ. έτος ") + (op == 5 ? v1 + QLatin1Char('-') + v2 : v1)
-            + QStringLiteral(", ελάχιστη βαθμολογία ") + text(row, "conoptval3");
+        parts << phrase(61561, op == 5 ? v1 + QLatin1Char('-') + v2 : v1) << phrase(61559, grade);
         break;
     case 100:
         detail = courses(sel);
@@ -199,20 +203,22 @@ QString ConstraintDescriber::describe(const Recordset &row)
             + QStringLiteral(": ") + amount;
         break;
     case 130: {
-        detail = courses(sel);
-        const QString cats = text(row, "conoptval10");
-        if (text(row, "conoptval1") == QLatin1String("-1"))
-            detail += QStringLiteral(", αντίστοιχη κατηγορία");
+        parts.append(courses(sel));
+        const QString categories =
+            names(QStringLiteral("SYS_Dep_SectionCategories"), text(row, "conoptval10"), QStringLiteral("%sectcatdescr%"));
+        if (v1 == QLatin1String("-1"))
+            parts.append(phrase(61562));
         else if (op == 100)
-            detail += QStringLiteral(", διάφορη από αντίστοιχη κατηγορία");
+            parts.append(phrase(61563));
         else
-            detail += (op == 2 ? QStringLiteral(", διάφορη από ") : QStringLiteral(", μία από "))
-                + names(QStringLiteral("SYS_Dep_SectionCategories"), cats, QStringLiteral("%sectcatdescr%"));
+            parts.append(phrase(op == 2 ? 61564 : 61565, categories));
         break;
     }
     default:
         break;
     }
+    if (!parts.isEmpty())
+        detail = parts.join(QStringLiteral(", "));
     const QString name = longName(conID);
     return detail.isEmpty() ? name : name + QStringLiteral(" - ") + detail;
 }

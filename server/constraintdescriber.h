@@ -10,8 +10,9 @@ namespace zr::server {
 
 class Database;
 
-/// Writes the Greek text that describes a stored requirement (condesc) and
-/// its type's names, looking codes up in the code tables of the database.
+/// Writes the text that describes a stored requirement (condesc) and its
+/// type's names in the language of the calling thread's string service,
+/// looking codes up in the code tables of the database.
 /// Code-table names are read once per describer.
 class ZRSVR_EXPORT ConstraintDescriber
 {

@@ -2,6 +2,7 @@
 
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "studentregulation.h"
 #include "common/zrerror.h"
 
 #include <QSqlQuery>
@@ -43,58 +44,29 @@ Recordset ConstraintsObject::LoadStudPtyxConstraints(const QString &sessionID, q
     Q_UNUSED(mode);
     const QString source = QStringLiteral("cContraints.LoadStudPtyxConstraints");
     Database::Transaction tx(*m_db, Database::Transaction::Read, source);
-    QSqlQuery &q = m_db->exec(QStringLiteral("SELECT s.progrspoud_ID, s.orient_ID, r.student_ID FROM QEMStudents s "
-                                             "LEFT JOIN QEMStudRegulation r ON r.student_ID = s.student_ID "
-                                             "WHERE s.student_ID = ?"),
-                              {studentId}, source);
-    if (!q.next())
-        throw ZrError(ErrNotFound, source, QStringLiteral("Student %1 does not exist.").arg(studentId));
-    const qlonglong programme = q.value(0).toLongLong();
-    const QVariant orient = q.value(1);
-    const bool hasRegulation = !q.value(2).isNull();
-    q.finish();
-    Recordset rows;
-    if (hasRegulation) {
-        rows = RequirementStore(*m_db).loadWithDescription(
-            QStringLiteral("conobject = 8 AND contypeID = 103 AND objID = ?"), {studentId}, source);
-    } else {
-        QSqlQuery &c = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM QEMDPOrientation WHERE prID = ?"), {programme},
-                                  source);
-        const int curricula = c.next() ? c.value(0).toInt() : 0;
-        c.finish();
-        // With several curricula the degree rules are those of the student's
-        // own; before one is chosen only rules common to all apply.
-        QString where = QStringLiteral("conobject = 1 AND contypeID = 103 AND objID = ?");
-        QVariantList values{programme};
-        if (curricula > 1) {
-            if (orient.isNull()) {
-                where += QStringLiteral(" AND (secobjID IS NULL OR secobjID = '')");
-            } else {
-                where += QStringLiteral(" AND (secobjID IS NULL OR secobjID = '' OR secobjID = ?)");
-                values.append(orient.toString());
-            }
-        }
-        rows = RequirementStore(*m_db).loadWithDescription(where, values, source);
-    }
+    StudentRegulation regulation(*m_db, studentId, source);
+    Recordset rows = regulation.loadWithDescription();
     tx.commit();
-    individual = hasRegulation;
+    individual = regulation.isIndividual();
     return rows;
 }
 
 Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload)
 {
+    Q_UNUSED(sessionID);
     const QString source = QStringLiteral("cContraints.DeleteStudPtyxConstraints");
-    {
-        Database::Transaction tx(*m_db, Database::Transaction::Write, source);
-        m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
-                   source);
-        m_db->exec(QStringLiteral("DELETE FROM QEMStudRegulation WHERE student_ID = ?"), {studentId}, source);
-        tx.commit();
-    }
-    if (!reload)
-        return Recordset();
-    bool individual = false;
-    return LoadStudPtyxConstraints(sessionID, studentId, individual, QVariant(), 1);
+    // The rows that apply afterwards are read in the same transaction, so a
+    // failure anywhere leaves the individual regulation in place.
+    Database::Transaction tx(*m_db, Database::Transaction::Write, source);
+    StudentRegulation(*m_db, studentId, source); // refuses an unknown student
+    m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
+               source);
+    m_db->exec(QStringLiteral("DELETE FROM QEMStudRegulation WHERE student_ID = ?"), {studentId}, source);
+    Recordset rows;
+    if (reload)
+        rows = StudentRegulation(*m_db, studentId, source).loadWithDescription();
+    tx.commit();
+    return rows;
 }
 
 Recordset ConstraintsObject::LoadObjectConstraints(qint32 conobject, const QVariant &objectId,

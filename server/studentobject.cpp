@@ -3,6 +3,7 @@
 #include "filterparser.h"
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "studentregulation.h"
 #include "common/zrerror.h"
 
 #include <QDate>
@@ -106,7 +107,18 @@ Recordset StudentObject::LoadStudents(const QString &filter)
 Recordset StudentObject::LoadStudConstraints(const QString &sessionID, qint32 studentId)
 {
     Q_UNUSED(sessionID);
-    return RequirementStore(*m_db).loadObject(8, studentId, QVariant(), QStringLiteral("cStudent.LoadStudConstraints"));
+    const QString source = QStringLiteral("cStudent.LoadStudConstraints");
+    Database::Transaction tx(*m_db, Database::Transaction::Read, source);
+    StudentRegulation regulation(*m_db, studentId, source);
+    Recordset editSet = RequirementStore(*m_db).loadObject(8, studentId, QVariant(), source);
+    // A first edit starts from the programme's regulation; nothing is stored
+    // until the edited set is saved.
+    Recordset parent = editSet.clone();
+    parent.moveFirst();
+    Recordset rows = parent.chapter(u"QEMObjectConstraint");
+    regulation.addProgrammeCopies(rows);
+    tx.commit();
+    return editSet;
 }
 
 QVariant StudentObject::SaveStudConstraints(const QString &sessionID, Recordset &editSet)

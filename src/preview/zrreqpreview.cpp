@@ -1,0 +1,377 @@
+#include "zrreqpreview.h"
+
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "preview/frmstudconstraints.h"
+#include "preview/previewicons.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zr {
+
+namespace {
+
+const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+
+template<typename T>
+std::unique_ptr<T> serverObject(const QString &serverName)
+{
+    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
+    if (!object)
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    return object;
+}
+
+// Hourglass for the span of a server call; gone again however the call ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    Q_DISABLE_COPY(WaitCursor)
+};
+
+} // namespace
+
+QString NumberedRequirements(const Recordset &requirements)
+{
+    if (requirements.isNull() || requirements.isEmpty())
+        return QString();
+    Recordset rows = requirements.clone();
+    const bool hasDescription = rows.hasField(u"condesc");
+    QStringList lines;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        const QVariant description = hasDescription ? rows.value(u"condesc") : QVariant();
+        lines.append(QString::number(lines.size() + 1) + QStringLiteral(") ")
+                     + (description.isNull() ? QString() : description.toString()));
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+class zrReqPreviewPrivate
+{
+public:
+    explicit zrReqPreviewPrivate(zrReqPreview *q) : q(q) {}
+
+    void setTexts();
+    void showHeader(bool individual);
+    void fillText();
+    void updateButtons();
+    void edit();
+    void restore();
+    // Records an error of a button's action and hands it to the host.
+    void reportActionError(const ZrError &error, const QString &member);
+
+    zrReqPreview *const q;
+    QFrame *m_header = nullptr;
+    QLabel *m_image = nullptr;
+    QLabel *m_caption = nullptr;
+    QPlainTextEdit *m_text = nullptr;
+    QPushButton *m_edit = nullptr;
+    QPushButton *m_restore = nullptr;
+
+    QString m_serverName;
+    QString m_sessionId;
+    int m_context = 0;
+    int m_kind = 0;
+    qint32 m_studentId = 0;
+    bool m_loaded = false;
+    bool m_individual = false;
+    bool m_enabled = true;
+    bool m_headerIndividual = false;
+    std::shared_ptr<const Schema> m_schema;
+    Recordset m_shown;
+    Recordset m_editSet;
+    QString m_smCaption;
+    int m_smStyles[5] = {};
+};
+
+void zrReqPreviewPrivate::setTexts()
+{
+    m_edit->setText(GetLangString(20550));
+    m_restore->setText(GetLangString(20549));
+    showHeader(m_headerIndividual);
+}
+
+void zrReqPreviewPrivate::showHeader(bool individual)
+{
+    m_headerIndividual = individual;
+    const int icon = individual ? 102 : 101;
+    const int size = q->fontMetrics().height() * 2;
+    m_image->setPixmap(PreviewIcon(icon, size, q->devicePixelRatioF()));
+    m_caption->setText(GetLangString(individual ? 20583 : 20584));
+    m_header->setAccessibleName(m_caption->text());
+}
+
+void zrReqPreviewPrivate::fillText()
+{
+    QString text = NumberedRequirements(m_shown);
+    // The text box breaks lines at LF alone.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setPlainText(text);
+}
+
+void zrReqPreviewPrivate::updateButtons()
+{
+    m_edit->setEnabled(m_enabled);
+    m_restore->setEnabled(m_enabled && m_individual);
+}
+
+void zrReqPreviewPrivate::reportActionError(const ZrError &error, const QString &member)
+{
+    RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.") + member, error.description);
+    const ZrError recorded = LastError();
+    Q_EMIT q->ErrorOccurred(recorded.number, recorded.description, recorded.source);
+}
+
+void zrReqPreviewPrivate::edit()
+{
+    const qint32 studentId = m_studentId;
+    try {
+        {
+            WaitCursor wait;
+            m_editSet = serverObject<cStudent>(m_serverName)->LoadStudConstraints(m_sessionId, studentId);
+        }
+        bool cancelled = true;
+        {
+            frmStudConstraints dialog(q->window());
+            dialog.setFrmFont(q->font());
+            dialog.ShowStudConstraints(m_serverName, m_sessionId, studentId, m_editSet, cancelled, m_schema);
+        }
+        if (cancelled) {
+            m_editSet = Recordset();
+            return;
+        }
+        {
+            WaitCursor wait;
+            serverObject<cStudent>(m_serverName)->SaveStudConstraints(m_sessionId, m_editSet);
+            m_editSet = Recordset();
+            q->LoadStudConstraints(studentId);
+        }
+        Q_EMIT q->ConstraintsChanged();
+    } catch (const ZrError &error) {
+        m_editSet = Recordset();
+        reportActionError(error, QStringLiteral("cmdEdit_Click"));
+    }
+}
+
+void zrReqPreviewPrivate::restore()
+{
+    int style = MbYesNo | MbQuestion;
+    const QString prompt = ReplaceParams(GetLangString(20581), {QStringLiteral("\n")});
+    if (MsgBoxEx(prompt, style, GetLangString(20582), {}, 0, {}, q) != IdYes)
+        return;
+    try {
+        {
+            WaitCursor wait;
+            q->DelStudConstraints(m_studentId);
+        }
+        m_individual = false;
+        updateButtons();
+        Q_EMIT q->ConstraintsChanged();
+    } catch (const ZrError &error) {
+        reportActionError(error, QStringLiteral("cmdRestore_Click"));
+    }
+}
+
+zrReqPreview::zrReqPreview(QWidget *parent)
+    : QWidget(parent)
+    , d(std::make_unique<zrReqPreviewPrivate>(this))
+{
+    setObjectName(QStringLiteral("zrReqPreview"));
+
+    d->m_header = new QFrame(this);
+    d->m_header->setObjectName(QStringLiteral("PicInfo"));
+    d->m_header->setFrameShape(QFrame::StyledPanel);
+    d->m_header->setBackgroundRole(QPalette::Base);
+    d->m_header->setAutoFillBackground(true);
+    d->m_image = new QLabel(d->m_header);
+    d->m_image->setObjectName(QStringLiteral("Image1"));
+    d->m_caption = new QLabel(d->m_header);
+    d->m_caption->setObjectName(QStringLiteral("Label4"));
+    d->m_caption->setWordWrap(true);
+    QFont headerFont = d->m_caption->font();
+    headerFont.setBold(true);
+    d->m_caption->setFont(headerFont);
+    auto *headerLayout = new QHBoxLayout(d->m_header);
+    headerLayout->setContentsMargins(6, 4, 6, 4);
+    headerLayout->addWidget(d->m_image);
+    headerLayout->addWidget(d->m_caption, 1);
+
+    d->m_text = new QPlainTextEdit(this);
+    d->m_text->setObjectName(QStringLiteral("txtConstraints"));
+    d->m_text->setReadOnly(true);
+    d->m_text->setAccessibleName(GetLangString(20521));
+
+    d->m_edit = new QPushButton(this);
+    d->m_edit->setObjectName(QStringLiteral("cmdEdit"));
+    d->m_restore = new QPushButton(this);
+    d->m_restore->setObjectName(QStringLiteral("cmdRestore"));
+    connect(d->m_edit, &QPushButton::clicked, this, [this] { d->edit(); });
+    connect(d->m_restore, &QPushButton::clicked, this, [this] { d->restore(); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(d->m_edit);
+    buttons->addWidget(d->m_restore);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(d->m_header);
+    layout->addWidget(d->m_text, 1);
+    layout->addLayout(buttons);
+
+    d->setTexts();
+    d->updateButtons();
+}
+
+zrReqPreview::~zrReqPreview()
+{
+    ClearAll();
+}
+
+bool zrReqPreview::IsLoaded() const { return d->m_loaded; }
+void zrReqPreview::setIsLoaded(bool loaded) { d->m_loaded = loaded; }
+QString zrReqPreview::ServerName() const { return d->m_serverName; }
+void zrReqPreview::setServerName(const QString &name) { d->m_serverName = name; }
+QString zrReqPreview::sessionID() const { return d->m_sessionId; }
+void zrReqPreview::setSessionID(const QString &id) { d->m_sessionId = id; }
+int zrReqPreview::ConstrType() const { return d->m_context; }
+void zrReqPreview::setConstrType(int context) { d->m_context = context; }
+int zrReqPreview::AppliesTo() const { return d->m_kind; }
+void zrReqPreview::setAppliesTo(int kind) { d->m_kind = kind; }
+qint32 zrReqPreview::StudentID() const { return d->m_studentId; }
+void zrReqPreview::setStudentID(qint32 id) { d->m_studentId = id; }
+std::shared_ptr<const Schema> zrReqPreview::oSchema() const { return d->m_schema; }
+void zrReqPreview::setOSchema(std::shared_ptr<const Schema> schema) { d->m_schema = std::move(schema); }
+
+QFont zrReqPreview::Font() const
+{
+    return font();
+}
+
+void zrReqPreview::setControlFont(const QFont &font)
+{
+    setFont(font);
+    QFont headerFont = font;
+    headerFont.setBold(true);
+    d->m_caption->setFont(headerFont);
+    d->showHeader(d->m_headerIndividual);
+}
+
+QColor zrReqPreview::TextColor() const
+{
+    return d->m_text->palette().color(QPalette::Base);
+}
+
+void zrReqPreview::setTextColor(const QColor &color)
+{
+    QPalette palette = d->m_text->palette();
+    palette.setColor(QPalette::Base, color);
+    d->m_text->setPalette(palette);
+}
+
+QString zrReqPreview::SmCaption() const { return d->m_smCaption; }
+void zrReqPreview::setSmCaption(const QString &caption) { d->m_smCaption = caption; }
+int zrReqPreview::SmBorderStyle() const { return d->m_smStyles[0]; }
+void zrReqPreview::setSmBorderStyle(int style) { d->m_smStyles[0] = style; }
+int zrReqPreview::SmCaptionStyle() const { return d->m_smStyles[1]; }
+void zrReqPreview::setSmCaptionStyle(int style) { d->m_smStyles[1] = style; }
+int zrReqPreview::SmCaptionAlignment() const { return d->m_smStyles[2]; }
+void zrReqPreview::setSmCaptionAlignment(int alignment) { d->m_smStyles[2] = alignment; }
+int zrReqPreview::SmEdgeStyle() const { return d->m_smStyles[3]; }
+void zrReqPreview::setSmEdgeStyle(int style) { d->m_smStyles[3] = style; }
+int zrReqPreview::SmScrollBarStyle() const { return d->m_smStyles[4]; }
+void zrReqPreview::setSmScrollBarStyle(int style) { d->m_smStyles[4] = style; }
+
+void zrReqPreview::EnableControl(bool enabled)
+{
+    d->m_enabled = enabled;
+    d->updateButtons();
+}
+
+bool zrReqPreview::ShowPreview(const Recordset &pRs)
+{
+    Q_UNUSED(pRs);
+    return false;
+}
+
+QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
+{
+    d->m_studentId = pStudID;
+    try {
+        if (pStudID < 1) {
+            d->m_individual = false;
+            d->m_shown = Recordset();
+        } else {
+            bool individual = false;
+            Recordset rows = serverObject<cContraints>(d->m_serverName)
+                                 ->LoadStudPtyxConstraints(d->m_sessionId, pStudID, individual, QVariant(), 1);
+            d->m_shown = rows;
+            d->m_individual = individual;
+        }
+        d->showHeader(d->m_individual);
+        d->fillText();
+        d->updateButtons();
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.LoadStudConstraints"),
+                    error.description);
+        d->m_shown = Recordset();
+        d->fillText();
+        RaiseLastError();
+    }
+    return QVariant();
+}
+
+QVariant zrReqPreview::DelStudConstraints(qint32 pStudID)
+{
+    d->m_studentId = pStudID;
+    try {
+        d->m_shown = serverObject<cContraints>(d->m_serverName)->DeleteStudPtyxConstraints(d->m_sessionId, pStudID,
+                                                                                             true);
+        d->showHeader(false);
+        d->fillText();
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.DelStudConstraints"),
+                    error.description);
+        d->m_shown = Recordset();
+        d->fillText();
+        RaiseLastError();
+    }
+    return QVariant();
+}
+
+void zrReqPreview::ClearAll()
+{
+    d->m_shown = Recordset();
+    d->m_editSet = Recordset();
+    d->m_schema.reset();
+}
+
+bool zrReqPreview::isIndividual() const
+{
+    return d->m_individual;
+}
+
+Recordset zrReqPreview::shownRequirements() const
+{
+    return d->m_shown;
+}
+
+void zrReqPreview::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        d->setTexts();
+    QWidget::changeEvent(event);
+}
+
+} // namespace zr

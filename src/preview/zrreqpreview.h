@@ -1,0 +1,131 @@
+#pragma once
+
+#include "common/recordset.h"
+#include "zrreq_export.h"
+
+#include <QColor>
+#include <QFont>
+#include <QVariant>
+#include <QWidget>
+
+#include <memory>
+
+namespace zr {
+
+class Schema;
+
+/// One student's degree requirements for the student's card: a header that
+/// says whether the programme's regulation or the student's individual one
+/// applies, the requirements as a numbered list, and two buttons that edit
+/// the individual regulation (`cmdEdit`) and restore the programme's
+/// (`cmdRestore`). Every change is saved on the server at once and
+/// announced with ConstraintsChanged. The host sets ServerName and
+/// sessionID, then calls LoadStudConstraints for each student.
+///
+/// Child controls: `PicInfo` (header, with `Image1` and `Label4`),
+/// `txtConstraints`, `cmdEdit`, `cmdRestore`.
+class ZRREQ_EXPORT zrReqPreview : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(zrReqPreview)
+    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
+    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
+    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
+    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType)
+    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo)
+    Q_PROPERTY(int StudentID READ StudentID WRITE setStudentID)
+    Q_PROPERTY(QFont Font READ Font WRITE setControlFont)
+    Q_PROPERTY(QColor TextColor READ TextColor WRITE setTextColor)
+    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption)
+    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle)
+    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle)
+    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment)
+    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle)
+    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle)
+
+public:
+    explicit zrReqPreview(QWidget *parent = nullptr);
+    ~zrReqPreview() override;
+
+    /// Stored for the host; not used by the control.
+    bool IsLoaded() const;
+    void setIsLoaded(bool loaded);
+    /// Server on which server objects are created ("" the local default).
+    QString ServerName() const;
+    void setServerName(const QString &name);
+    QString sessionID() const;
+    void setSessionID(const QString &id);
+    /// Context and object kind: stored for the host, not used.
+    int ConstrType() const;
+    void setConstrType(int context);
+    int AppliesTo() const;
+    void setAppliesTo(int kind);
+    /// The student shown; also set by LoadStudConstraints and DelStudConstraints.
+    qint32 StudentID() const;
+    void setStudentID(qint32 id);
+    /// Schema handed to the edit dialog; shared with the host.
+    std::shared_ptr<const Schema> oSchema() const;
+    void setOSchema(std::shared_ptr<const Schema> schema);
+
+    /// Font of the text, the buttons and the edit dialog (default: the parent's).
+    QFont Font() const;
+    void setControlFont(const QFont &font);
+    /// Background colour of the requirements text.
+    QColor TextColor() const;
+    void setTextColor(const QColor &color);
+
+    // Accepted for hosts that set them on every control; they change nothing.
+    QString SmCaption() const;
+    void setSmCaption(const QString &caption);
+    int SmBorderStyle() const;
+    void setSmBorderStyle(int style);
+    int SmCaptionStyle() const;
+    void setSmCaptionStyle(int style);
+    int SmCaptionAlignment() const;
+    void setSmCaptionAlignment(int alignment);
+    int SmEdgeStyle() const;
+    void setSmEdgeStyle(int style);
+    int SmScrollBarStyle() const;
+    void setSmScrollBarStyle(int style);
+
+    /// Enables editing; restoring also needs an individual regulation.
+    void EnableControl(bool enabled);
+    /// Kept for hosts; shows nothing and returns false.
+    bool ShowPreview(const Recordset &pRs);
+    /// Asks the server for the requirements that apply to student `pStudID`
+    /// and shows them. An id below 1 shows the programme header and no text
+    /// without asking. Failures are logged and thrown after the text is
+    /// emptied. The result is always empty.
+    QVariant LoadStudConstraints(qint32 pStudID);
+    /// Deletes the student's individual regulation on the server and shows
+    /// the programme's requirements that apply afterwards. Failures as
+    /// LoadStudConstraints. The result is always empty.
+    QVariant DelStudConstraints(qint32 pStudID);
+    /// Releases the shown requirements, the edit set and the schema.
+    void ClearAll();
+
+    /// True when the shown requirements are the student's individual regulation.
+    bool isIndividual() const;
+    /// The rows last returned by the server (null when none).
+    Recordset shownRequirements() const;
+
+Q_SIGNALS:
+    /// Editing or restoring failed; nothing was saved.
+    void ErrorOccurred(int ErrNumber, const QString &errdescr, const QString &errsource);
+    /// The student's regulation was edited or restored and saved.
+    void ConstraintsChanged();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    std::unique_ptr<class zrReqPreviewPrivate> const d;
+    friend class zrReqPreviewPrivate;
+};
+
+/// The numbered text of a student's requirements: "1) " + the first row's
+/// `condesc`, "2) " + the second's ..., one per line (CR LF between lines,
+/// none after the last); "" for a null or empty recordset.
+ZRREQ_EXPORT QString NumberedRequirements(const Recordset &requirements);
+
+} // namespace zr

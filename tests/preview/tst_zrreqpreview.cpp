@@ -1,0 +1,438 @@
+#include "common/createserverobject.h"
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/tilepanel.h"
+#include "common/zrerror.h"
+#include "preview/frmstudconstraints.h"
+#include "preview/zrreqpreview.h"
+#include "requirements/zrrequirements.h"
+#include "serverfixture.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zr;
+
+// The student preview on the sample database: what it shows for a student,
+// and what editing and restoring leave on the server.
+class tst_zrReqPreview : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_server;
+
+    static QString label(const zrReqPreview &preview)
+    {
+        return preview.findChild<QLabel *>(QStringLiteral("Label4"))->text();
+    }
+    static QStringList lines(const zrReqPreview &preview)
+    {
+        const QString text = preview.findChild<QPlainTextEdit *>(QStringLiteral("txtConstraints"))->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+    static QPushButton *button(const zrReqPreview &preview, const char *name)
+    {
+        return preview.findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+    // What the server says applies to the student, bypassing the control.
+    static bool individualOnServer(qint32 student, int *count = nullptr)
+    {
+        bool individual = false;
+        const Recordset rows = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString())
+                                   ->LoadStudPtyxConstraints(QStringLiteral("t"), student, individual);
+        if (count)
+            *count = rows.recordCount();
+        return individual;
+    }
+    // Runs SQL on the test database through a connection of its own.
+    void execSql(const QString &sql)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sabotage"));
+            db.setDatabaseName(m_server.databaseFile());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("sabotage"));
+    }
+    std::unique_ptr<zrReqPreview> shown(qint32 student)
+    {
+        auto preview = std::make_unique<zrReqPreview>();
+        preview->setSessionID(QStringLiteral("t"));
+        preview->LoadStudConstraints(student);
+        return preview;
+    }
+    // Runs `answer` on the modal dialog once it is up.
+    template<typename Dialog, typename Answer>
+    void whenShown(Answer answer)
+    {
+        QTimer::singleShot(0, this, [answer] {
+            auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            answer(dialog);
+        });
+    }
+    static void answerQuestion(bool yes)
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), GetLangString(20582));
+        box->findChild<QPushButton *>(yes ? QStringLiteral("button6") : QStringLiteral("button7"))->click();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+    }
+    void init()
+    {
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+    }
+
+    void numbersOneLinePerRequirement_data()
+    {
+        QTest::addColumn<QVariantList>("descriptions");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("three") << QVariantList{"A", "B", "C"} << QStringLiteral("1) A\r\n2) B\r\n3) C");
+        QTest::newRow("one") << QVariantList{"A"} << QStringLiteral("1) A");
+        QTest::newRow("null description") << QVariantList{"A", QVariant(), "C"} << QStringLiteral("1) A\r\n2) \r\n3) C");
+        QTest::newRow("none") << QVariantList{} << QString();
+    }
+    void numbersOneLinePerRequirement()
+    {
+        QFETCH(QVariantList, descriptions);
+        QFETCH(QString, text);
+        Recordset rows({makeField(QStringLiteral("condesc"), adVarWChar, 2000)});
+        for (const QVariant &description : descriptions) {
+            rows.addNew();
+            rows.setValue(u"condesc", description);
+        }
+        rows.updateBatch();
+        rows.moveLast();
+        QCOMPARE(NumberedRequirements(rows), text);
+        QCOMPARE(NumberedRequirements(Recordset()), QString());
+    }
+
+    void showsTheRegulationThatApplies_data()
+    {
+        QTest::addColumn<int>("student");
+        QTest::addColumn<bool>("individual");
+        QTest::addColumn<int>("count");
+        QTest::newRow("individual regulation") << 7 << true << 3;
+        QTest::newRow("programme, curriculum 11") << 6 << false << 7;
+        QTest::newRow("no student") << 0 << false << 0;
+        QTest::newRow("negative id") << -4 << false << 0;
+    }
+    void showsTheRegulationThatApplies()
+    {
+        QFETCH(int, student);
+        QFETCH(bool, individual);
+        QFETCH(int, count);
+        auto preview = shown(student);
+        QCOMPARE(preview->StudentID(), student);
+        QCOMPARE(preview->isIndividual(), individual);
+        QCOMPARE(label(*preview), GetLangString(individual ? 20583 : 20584));
+        QCOMPARE(button(*preview, "cmdRestore")->isEnabled(), individual);
+        QVERIFY(button(*preview, "cmdEdit")->isEnabled());
+
+        const QStringList shownLines = lines(*preview);
+        QCOMPARE(shownLines.size(), count);
+        Recordset rows = preview->shownRequirements().isNull() ? Recordset() : preview->shownRequirements().clone();
+        for (int n = 0; n < count; ++n, rows.moveNext()) {
+            QCOMPARE(shownLines.at(n), QString::number(n + 1) + QStringLiteral(") ") + rows.value(u"condesc").toString());
+            QVERIFY(!rows.value(u"condesc").toString().isEmpty());
+        }
+    }
+
+    void idBelowOneAsksNoServer()
+    {
+        auto preview = shown(7);
+        // Any call to this server fails, so only a call that is never made succeeds.
+        preview->setServerName(QStringLiteral("no-such-host.invalid"));
+        preview->LoadStudConstraints(0);
+        QCOMPARE(preview->StudentID(), 0);
+        QVERIFY(!preview->isIndividual());
+        QCOMPARE(label(*preview), GetLangString(20584));
+        QVERIFY(lines(*preview).isEmpty());
+        QVERIFY(!button(*preview, "cmdRestore")->isEnabled());
+        QVERIFY_THROWS_EXCEPTION(ZrError, preview->LoadStudConstraints(7));
+    }
+
+    void enablesRestoreOnlyForAnIndividualRegulation_data()
+    {
+        QTest::addColumn<int>("student");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("editEnabled");
+        QTest::addColumn<bool>("restoreEnabled");
+        QTest::newRow("individual, enabled") << 7 << true << true << true;
+        QTest::newRow("individual, disabled") << 7 << false << false << false;
+        QTest::newRow("programme, enabled") << 6 << true << true << false;
+        QTest::newRow("programme, disabled") << 6 << false << false << false;
+    }
+    void enablesRestoreOnlyForAnIndividualRegulation()
+    {
+        QFETCH(int, student);
+        QFETCH(bool, enabled);
+        QFETCH(bool, editEnabled);
+        QFETCH(bool, restoreEnabled);
+        auto preview = shown(student);
+        preview->EnableControl(enabled);
+        QCOMPARE(button(*preview, "cmdEdit")->isEnabled(), editEnabled);
+        QCOMPARE(button(*preview, "cmdRestore")->isEnabled(), restoreEnabled);
+        // A later load keeps the host's choice.
+        preview->LoadStudConstraints(student);
+        QCOMPARE(button(*preview, "cmdEdit")->isEnabled(), editEnabled);
+        QCOMPARE(button(*preview, "cmdRestore")->isEnabled(), restoreEnabled);
+    }
+
+    void showPreviewShowsNothing()
+    {
+        auto preview = shown(7);
+        const QStringList before = lines(*preview);
+        QVERIFY(!preview->ShowPreview(preview->shownRequirements()));
+        QVERIFY(!preview->ShowPreview(Recordset()));
+        QCOMPARE(lines(*preview), before);
+    }
+
+    void firstEditSavesAnIndividualRegulation()
+    {
+        auto preview = shown(6);
+        QSignalSpy changed(preview.get(), &zrReqPreview::ConstraintsChanged);
+        QSignalSpy failed(preview.get(), &zrReqPreview::ErrorOccurred);
+        QString title;
+        QString editedKey;
+        whenShown<frmStudConstraints>([&](frmStudConstraints *dialog) {
+            title = dialog->windowTitle();
+            zrRequirements *editor = dialog->requirements();
+            QCOMPARE(editor->AppliesTo(), 8);
+            QCOMPARE(editor->ConstrType(), 103);
+            QCOMPARE(editor->DepartID(), QStringLiteral("105"));
+            QVERIFY(!editor->ShowExclusions());
+            // The programme's requirements are offered to start from.
+            Recordset rows = editor->rsConstraints().clone();
+            QVERIFY(rows.find(QStringLiteral("conID = 70"), 0, Recordset::SearchForward, Recordset::StartFirst));
+            editedKey = QStringLiteral("I") + rows.value(u"ocID").toString() + QStringLiteral(",conoptval1");
+            ItemPanelModel *list = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+            QVERIFY(list->editValue(editedKey, QStringLiteral("9")));
+            dialog->accept();
+        });
+        button(*preview, "cmdEdit")->click();
+
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(title, GetLangString(20575));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(preview->isIndividual());
+        QCOMPARE(label(*preview), GetLangString(20583));
+        QVERIFY(button(*preview, "cmdRestore")->isEnabled());
+        QCOMPARE(lines(*preview).size(), 7);
+
+        int count = 0;
+        QVERIFY(individualOnServer(6, &count));
+        QCOMPARE(count, 7);
+        Recordset saved = preview->shownRequirements().clone();
+        QVERIFY(saved.find(QStringLiteral("conID = 70"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QCOMPARE(saved.value(u"conoptval1").toString(), QStringLiteral("9"));
+        QCOMPARE(saved.value(u"conobject").toInt(), 8);
+        QVERIFY(saved.value(u"ocID").toInt() > 0);
+        // The expression names the saved requirements, not the temporary ones.
+        QVERIFY(saved.value(u"coneval").toString().contains(QStringLiteral("[%") + saved.value(u"ocID").toString()));
+        QVERIFY(!saved.value(u"coneval").toString().contains(QStringLiteral("[%-")));
+    }
+
+    void cancelledEditSavesNothing()
+    {
+        auto preview = shown(6);
+        QSignalSpy changed(preview.get(), &zrReqPreview::ConstraintsChanged);
+        QSignalSpy failed(preview.get(), &zrReqPreview::ErrorOccurred);
+        whenShown<frmStudConstraints>([](frmStudConstraints *dialog) {
+            ItemPanelModel *list =
+                dialog->requirements()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+            Recordset rows = dialog->requirements()->rsConstraints().clone();
+            rows.moveFirst();
+            list->editValue(QStringLiteral("I") + rows.value(u"ocID").toString() + QStringLiteral(",conoptval1"),
+                            QStringLiteral("1"));
+            dialog->reject();
+        });
+        button(*preview, "cmdEdit")->click();
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(failed.count(), 0);
+        QVERIFY(!preview->isIndividual());
+        int count = 0;
+        QVERIFY(!individualOnServer(6, &count));
+        QCOMPARE(count, 7);
+        QVariant kind = 8, context = 103, student = 6, curriculum = QString();
+        QCOMPARE(CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString())
+                     ->LoadConstraintsWithDescription(kind, context, student, curriculum)
+                     .recordCount(),
+                 0);
+    }
+
+    void restoreAsksThenDeletes_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void restoreAsksThenDeletes()
+    {
+        QFETCH(bool, yes);
+        auto preview = shown(7);
+        QSignalSpy changed(preview.get(), &zrReqPreview::ConstraintsChanged);
+        QTimer::singleShot(0, this, [yes] { answerQuestion(yes); });
+        button(*preview, "cmdRestore")->click();
+
+        QCOMPARE(changed.count(), yes ? 1 : 0);
+        QCOMPARE(preview->isIndividual(), !yes);
+        QCOMPARE(button(*preview, "cmdRestore")->isEnabled(), !yes);
+        QCOMPARE(label(*preview), GetLangString(yes ? 20584 : 20583));
+        int count = 0;
+        QCOMPARE(individualOnServer(7, &count), !yes);
+        QCOMPARE(lines(*preview).size(), count);
+        if (yes) {
+            // The programme's rules of the student's curriculum 13.
+            QCOMPARE(preview->shownRequirements().clone().value(u"conobject").toInt(), 1);
+        }
+    }
+
+    void failureLeavesTheRegulationAsItWas_data()
+    {
+        QTest::addColumn<int>("student");
+        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<bool>("restore");
+        QTest::newRow("save")
+            << 6
+            << QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON QEMStudRegulation "
+                              "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+            << false;
+        QTest::newRow("restore")
+            << 7
+            << QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON QEMStudRegulation "
+                              "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+            << true;
+    }
+    void failureLeavesTheRegulationAsItWas()
+    {
+        QFETCH(int, student);
+        QFETCH(QString, trigger);
+        QFETCH(bool, restore);
+        auto preview = shown(student);
+        int countBefore = 0;
+        const bool individualBefore = individualOnServer(student, &countBefore);
+        execSql(trigger);
+        QSignalSpy changed(preview.get(), &zrReqPreview::ConstraintsChanged);
+        QSignalSpy failed(preview.get(), &zrReqPreview::ErrorOccurred);
+        if (restore) {
+            QTimer::singleShot(0, this, [] { answerQuestion(true); });
+            button(*preview, "cmdRestore")->click();
+        } else {
+            whenShown<frmStudConstraints>([](frmStudConstraints *dialog) { dialog->accept(); });
+            button(*preview, "cmdEdit")->click();
+        }
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(failed.first().at(2).toString().contains(restore ? QStringLiteral("zrReqPreview.cmdRestore")
+                                                                 : QStringLiteral("zrReqPreview.cmdEdit")));
+        QCOMPARE(LastError().number, failed.first().at(0).toInt());
+        QCOMPARE(button(*preview, "cmdRestore")->isEnabled(), individualBefore);
+
+        execSql(QStringLiteral("DROP TRIGGER refuse"));
+        int countAfter = 0;
+        QCOMPARE(individualOnServer(student, &countAfter), individualBefore);
+        QCOMPARE(countAfter, countBefore);
+        QVariant kind = 8, context = 103, id = student, curriculum = QString();
+        QCOMPARE(CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString())
+                     ->LoadConstraintsWithDescription(kind, context, id, curriculum)
+                     .recordCount(),
+                 individualBefore ? countBefore : 0);
+    }
+
+    void loadFailureEmptiesTheTextAndThrows()
+    {
+        auto preview = shown(7);
+        QVERIFY(!lines(*preview).isEmpty());
+        try {
+            preview->LoadStudConstraints(999999);
+            QFAIL("an unknown student was shown");
+        } catch (const ZrError &error) {
+            QVERIFY(error.source.endsWith(QStringLiteral(", zrReqPreview.LoadStudConstraints")));
+            QVERIFY(error.description.contains(QStringLiteral("999999")));
+        }
+        QVERIFY(lines(*preview).isEmpty());
+        QVERIFY(preview->shownRequirements().isNull());
+    }
+
+    void invalidRequirementKeepsTheDialogOpen()
+    {
+        auto student = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), QString());
+        Recordset editSet = student->LoadStudConstraints(QStringLiteral("t"), 7);
+        Recordset rows = editSet.clone().chapter(u"QEMObjectConstraint").clone();
+        QVERIFY(rows.find(QStringLiteral("conID = 40"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        const QString key = QStringLiteral("I") + rows.value(u"ocID").toString() + QStringLiteral(",conoptval1");
+        const QVariant stored = rows.value(u"conoptval1");
+
+        frmStudConstraints dialog;
+        bool cancelled = false;
+        QString messageTitle;
+        bool stillOpen = false;
+        whenShown<frmStudConstraints>([&](frmStudConstraints *shownDialog) {
+            ItemPanelModel *list =
+                shownDialog->requirements()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+            QVERIFY(list->editValue(key, QStringLiteral("many")));
+            QTimer::singleShot(0, this, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                messageTitle = box->windowTitle();
+                box->findChild<QPushButton *>(QStringLiteral("button1"))->click();
+            });
+            shownDialog->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            stillOpen = shownDialog->isVisible();
+            shownDialog->reject();
+        });
+        dialog.ShowStudConstraints(QString(), QStringLiteral("t"), 7, editSet, cancelled);
+        QCOMPARE(messageTitle, GetLangString(20576));
+        QVERIFY(stillOpen);
+        QVERIFY(cancelled);
+        // Nothing of the refused edit reached the rows.
+        QCOMPARE(rows.value(u"conoptval1"), stored);
+    }
+
+    void refusesToOpenWithoutARequirementSet_data()
+    {
+        QTest::addColumn<bool>("withParentRow");
+        QTest::newRow("no recordset") << false;
+        QTest::newRow("no parent row") << true;
+    }
+    void refusesToOpenWithoutARequirementSet()
+    {
+        QFETCH(bool, withParentRow);
+        Recordset editSet;
+        if (withParentRow)
+            editSet = Recordset({makeField(QStringLiteral("department_ID"), adVarWChar, 10)});
+        frmStudConstraints dialog;
+        bool cancelled = false;
+        try {
+            dialog.ShowStudConstraints(QString(), QStringLiteral("t"), 7, editSet, cancelled);
+            QFAIL("the dialog opened");
+        } catch (const ZrError &error) {
+            QCOMPARE(error.number, 61550);
+            QCOMPARE(LastError().number, 61550);
+        }
+        QVERIFY(cancelled);
+        QVERIFY(!dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(tst_zrReqPreview)
+#include "tst_zrreqpreview.moc"

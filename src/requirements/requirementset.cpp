@@ -68,6 +68,11 @@ void RequirementSet::setParent(const Recordset &parent)
     m_parentObjId = parentValue("objID");
     m_parent = parent;
     m_rows = rows;
+    // Rows imported before the load keep their temporary ids; numbering continues below them.
+    m_numberingFloor = 0;
+    Recordset all = rows.clone();
+    for (all.moveFirst(); !all.eof(); all.moveNext())
+        m_numberingFloor = qMin(m_numberingFloor, ValLng(all.value(u"ocID")));
     resetNumbering();
 }
 
@@ -168,7 +173,7 @@ bool RequirementSet::positionOn(const QString &key)
 
 void RequirementSet::resetNumbering()
 {
-    m_newRecordCounter = 0;
+    m_newRecordCounter = m_numberingFloor;
     m_currentRecordId = 0;
 }
 

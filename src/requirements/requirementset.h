@@ -75,7 +75,8 @@ public:
     bool positionOn(const QString &key);
     /// ocID of the row the rows were last positioned on; 0 after a load.
     qint32 currentRecordId() const { return m_currentRecordId; }
-    /// The last temporary id handed out (0, -1, -2 ...).
+    /// The last temporary id handed out (0, -1, -2 ...); after a load of rows
+    /// that already hold temporary ids, numbering goes on below the lowest.
     qint32 newRecordCounter() const { return m_newRecordCounter; }
     /// Restarts temporary numbering and forgets the current record.
     void resetNumbering();
@@ -105,6 +106,7 @@ private:
     int m_curriculumCount = 0;
     qint32 m_curriculumId = 0;
     qint32 m_newRecordCounter = 0;
+    qint32 m_numberingFloor = 0;  // lowest temporary id the rows had when loaded
     qint32 m_currentRecordId = 0;
     QHash<qint32, QString> m_expressions;
     bool m_modified = false;

@@ -1,0 +1,418 @@
+#include "requirementfile.h"
+
+#include "common/recordsetutils.h"
+#include "common/zrerror.h"
+#include "requirementset.h"
+#include "reqtypes/typecatalog.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <cmath>
+
+namespace zr {
+
+namespace {
+
+enum : qint32 {
+    ErrCannotRead = 60200,
+    ErrBadJson = 60201,
+    ErrWrongFormat = 60202,
+    ErrNotWholeNumber = 60203,
+    ErrNotText = 60204,
+    ErrNotObject = 60205,
+    ErrNotList = 60206,
+    ErrUnknownKind = 60207,
+    ErrUnknownContext = 60208,
+    ErrUnknownField = 60209,
+    ErrMissingField = 60210,
+    ErrDuplicateId = 60211,
+    ErrUnknownToken = 60212,
+    ErrNeedsCurriculum = 60213,
+};
+
+const QString Source = QStringLiteral("RequirementFile");
+
+struct FileField
+{
+    const char *name;
+    int type;
+    int size;
+};
+
+// The row fields a file carries, in the order they are written.
+const FileField RowFields[] = {
+    {"ocID", adInteger, 0},           {"contypeID", adInteger, 0},       {"conobject", adInteger, 0},
+    {"objID", adInteger, 0},          {"secobjID", adVarWChar, 20},      {"conID", adSmallInt, 0},
+    {"conoperator", adInteger, 0},    {"conoptval1", adVarWChar, 255},   {"conoptval2", adVarWChar, 255},
+    {"conoptval3", adVarWChar, 20},   {"conoptval4", adVarWChar, 50},    {"conoptval5", adVarWChar, 255},
+    {"conoptval6", adVarWChar, 20},   {"conoptval7", adVarWChar, 1000},  {"conoptval8", adVarWChar, 255},
+    {"conoptval9", adVarWChar, 255},  {"conoptval10", adVarWChar, 255},  {"conoptval11", adVarWChar, 255},
+    {"conoptval12", adVarWChar, 255}, {"conselobjIDs", adVarWChar, 1000}, {"coneval", adVarWChar, 4000},
+};
+
+// The parent fields of an object, as the server's hierarchical recordset has them.
+const FileField ObjectFields[] = {
+    {"objID", adInteger, 0},       {"secobjID", adVarWChar, 20},      {"prID", adInteger, 0},
+    {"progrspoud_ID", adInteger, 0}, {"depID", adVarWChar, 10},       {"courseID", adInteger, 0},
+    {"department_ID", adVarWChar, 10}, {"student_ID", adInteger, 0}, {"title", adVarWChar, 250},
+};
+
+// Row fields the importer takes from the target rather than from the file.
+const QSet<QString> &TargetFields()
+{
+    static const QSet<QString> fields{QStringLiteral("ocID"), QStringLiteral("contypeID"),
+                                      QStringLiteral("conobject"), QStringLiteral("objID"),
+                                      QStringLiteral("secobjID"), QStringLiteral("conID"),
+                                      QStringLiteral("coneval")};
+    return fields;
+}
+
+bool isNumeric(int type)
+{
+    return type == adInteger || type == adSmallInt;
+}
+
+template<size_t N>
+const FileField *findField(const FileField (&fields)[N], const QString &name)
+{
+    for (const FileField &f : fields) {
+        if (name == QLatin1String(f.name))
+            return &f;
+    }
+    return nullptr;
+}
+
+template<size_t N>
+QList<Field> recordsetFields(const FileField (&fields)[N])
+{
+    QList<Field> out;
+    for (const FileField &f : fields)
+        out.append(makeField(QString::fromLatin1(f.name), f.type, f.size));
+    return out;
+}
+
+QJsonValue toJson(const QVariant &value, int type)
+{
+    if (value.isNull() || !value.isValid())
+        return QJsonValue::Null;
+    if (isNumeric(type)) {
+        bool ok = false;
+        const qlonglong n = value.toLongLong(&ok);
+        if (ok)
+            return QJsonValue(n);
+        const double d = value.toDouble(&ok);
+        return ok ? QJsonValue(d) : QJsonValue(value.toString());
+    }
+    return QJsonValue(value.toString());
+}
+
+// A file value checked against its field's type; `where` names it in errors.
+QVariant fromJson(const QJsonValue &value, const FileField &field, const QString &where)
+{
+    if (value.isNull())
+        return QVariant();
+    if (isNumeric(field.type)) {
+        const double d = value.toDouble();
+        if (!value.isDouble() || std::floor(d) != d || std::abs(d) > 2147483647.0)
+            throw MakeError(ErrNotWholeNumber, Source, {where});
+        return QVariant(qint32(d));
+    }
+    if (!value.isString())
+        throw MakeError(ErrNotText, Source, {where});
+    return value.toString();
+}
+
+qint32 requiredWholeNumber(const QJsonObject &object, const QString &name, const QString &where)
+{
+    if (!object.contains(name))
+        throw MakeError(ErrMissingField, Source, {where});
+    const QVariant v = fromJson(object.value(name), FileField{"", adInteger, 0}, where);
+    if (v.isNull())
+        throw MakeError(ErrNotWholeNumber, Source, {where});
+    return v.toInt();
+}
+
+const QRegularExpression &tokenPattern()
+{
+    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    return token;
+}
+
+// The expression with every "[%old]" replaced by "[%new]"; throws for an id not in `newIds`.
+QString renumberExpression(const QString &expression, const QHash<qint32, qint32> &newIds)
+{
+    QString out;
+    qsizetype last = 0;
+    for (auto it = tokenPattern().globalMatch(expression); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const qint32 id = m.captured(1).toInt();
+        if (!newIds.contains(id))
+            throw MakeError(ErrUnknownToken, Source, {m.captured(0)});
+        out += expression.mid(last, m.capturedStart() - last);
+        out += QStringLiteral("[%") + QString::number(newIds.value(id)) + QLatin1Char(']');
+        last = m.capturedEnd();
+    }
+    out += expression.mid(last);
+    return out;
+}
+
+void checkTarget(qint32 objectKind, qint32 context)
+{
+    if (!IsKnownObjectKind(objectKind))
+        throw MakeError(ErrUnknownKind, Source, {QString::number(objectKind)});
+    if (!IsKnownContext(context))
+        throw MakeError(ErrUnknownContext, Source, {QString::number(context)});
+}
+
+RequirementSet openSet(const Recordset &parent, qint32 objectKind, qint32 context, qint32 curriculumId)
+{
+    checkTarget(objectKind, context);
+    RequirementSet set;
+    set.setObjectKind(objectKind);
+    set.setContext(context);
+    Recordset cursor = parent.isNull() ? parent : parent.clone();
+    if (!cursor.isNull() && !cursor.eof() && cursor.hasField(u"depID"))
+        set.setDepartmentId(NzStr(cursor.value(u"depID")));
+    set.setParent(parent);
+    set.setCurriculumId(curriculumId);
+    if (set.isCurriculumDependent() && curriculumId == 0)
+        throw MakeError(ErrNeedsCurriculum, Source, {QString::number(objectKind), QString::number(context)});
+    return set;
+}
+
+} // namespace
+
+bool IsKnownObjectKind(qint32 kind)
+{
+    switch (kind) {
+    case KindProgramme:
+    case KindProgramme3:
+    case KindProgramme4:
+    case KindStudent:
+    case KindStudentProgramme:
+    case KindDepartment:
+    case KindDepartmentById:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsKnownContext(qint32 context)
+{
+    return context >= CtxProgrammeEntry && context <= CtxTextbooks;
+}
+
+qint32 RequirementFile::curriculumId() const
+{
+    if (objectKind != KindProgramme || (context != CtxCurriculumChoice && context != CtxDegree))
+        return 0;
+    if (object.contains(QStringLiteral("secobjID")))
+        return ValLng(object.value(QStringLiteral("secobjID")));
+    Recordset walk = rows.isNull() ? rows : rows.clone();
+    return walk.isNull() || walk.eof() ? 0 : ValLng(walk.value(u"secobjID"));
+}
+
+QByteArray WriteRequirementFile(const Recordset &parent, qint32 objectKind, qint32 context, qint32 curriculumId)
+{
+    const RequirementSet set = openSet(parent, objectKind, context, curriculumId);
+    QJsonObject object;
+    Recordset parentRow = parent.clone();
+    for (const FileField &f : ObjectFields) {
+        const QString name = QString::fromLatin1(f.name);
+        if (parentRow.hasField(name) && !parentRow.value(name).isNull())
+            object.insert(name, toJson(parentRow.value(name), f.type));
+    }
+    // The curriculum is not a field of the programme; the file names it so that it reads back alone.
+    if (set.isCurriculumDependent())
+        object.insert(QStringLiteral("secobjID"), QString::number(curriculumId));
+
+    QJsonArray rows;
+    Recordset walk = set.walkWholeSet();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        QJsonObject row;
+        for (const FileField &f : RowFields) {
+            const QString name = QString::fromLatin1(f.name);
+            row.insert(name, walk.hasField(name) ? toJson(walk.value(name), f.type) : QJsonValue(QJsonValue::Null));
+        }
+        rows.append(row);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("format"), RequirementFile::formatName());
+    root.insert(QStringLiteral("AppliesTo"), objectKind);
+    root.insert(QStringLiteral("ConstrType"), context);
+    root.insert(QStringLiteral("object"), object);
+    root.insert(QStringLiteral("rows"), rows);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+RequirementFile ReadRequirementFile(const QByteArray &json)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw MakeError(ErrBadJson, Source, {parseError.errorString(), QString::number(parseError.offset)});
+    if (!doc.isObject())
+        throw MakeError(ErrWrongFormat, Source, {RequirementFile::formatName()});
+    const QJsonObject root = doc.object();
+    if (root.value(QStringLiteral("format")).toString() != RequirementFile::formatName())
+        throw MakeError(ErrWrongFormat, Source, {RequirementFile::formatName()});
+    for (auto it = root.constBegin(); it != root.constEnd(); ++it) {
+        static const QStringList known{QStringLiteral("format"), QStringLiteral("AppliesTo"),
+                                       QStringLiteral("ConstrType"), QStringLiteral("object"), QStringLiteral("rows")};
+        if (!known.contains(it.key()))
+            throw MakeError(ErrUnknownField, Source, {it.key()});
+    }
+
+    RequirementFile file;
+    file.objectKind = requiredWholeNumber(root, QStringLiteral("AppliesTo"), QStringLiteral("AppliesTo"));
+    file.context = requiredWholeNumber(root, QStringLiteral("ConstrType"), QStringLiteral("ConstrType"));
+    checkTarget(file.objectKind, file.context);
+
+    const QJsonValue object = root.value(QStringLiteral("object"));
+    if (!object.isUndefined() && !object.isNull()) {
+        if (!object.isObject())
+            throw MakeError(ErrNotObject, Source, {QStringLiteral("object")});
+        const QJsonObject fields = object.toObject();
+        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+            const QString where = QStringLiteral("object.") + it.key();
+            const FileField *f = findField(ObjectFields, it.key());
+            if (!f)
+                throw MakeError(ErrUnknownField, Source, {where});
+            const QVariant v = fromJson(it.value(), *f, where);
+            if (!v.isNull())
+                file.object.insert(it.key(), v);
+        }
+    }
+
+    const QJsonValue rowsValue = root.value(QStringLiteral("rows"));
+    if (rowsValue.isUndefined())
+        throw MakeError(ErrMissingField, Source, {QStringLiteral("rows")});
+    if (!rowsValue.isArray())
+        throw MakeError(ErrNotList, Source, {QStringLiteral("rows")});
+    file.rows = Recordset(recordsetFields(RowFields));
+    QSet<qint32> ids;
+    const QJsonArray rows = rowsValue.toArray();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString at = QStringLiteral("rows[%1]").arg(i);
+        if (!rows.at(i).isObject())
+            throw MakeError(ErrNotObject, Source, {at});
+        const QJsonObject row = rows.at(i).toObject();
+        const qint32 ocID = requiredWholeNumber(row, QStringLiteral("ocID"), at + QStringLiteral(".ocID"));
+        requiredWholeNumber(row, QStringLiteral("conID"), at + QStringLiteral(".conID"));
+        if (ids.contains(ocID))
+            throw MakeError(ErrDuplicateId, Source, {QString::number(ocID)});
+        ids.insert(ocID);
+        file.rows.addNew();
+        for (auto it = row.constBegin(); it != row.constEnd(); ++it) {
+            const QString where = at + QLatin1Char('.') + it.key();
+            const FileField *f = findField(RowFields, it.key());
+            if (!f)
+                throw MakeError(ErrUnknownField, Source, {where});
+            file.rows.setValue(it.key(), fromJson(it.value(), *f, where));
+        }
+    }
+    file.rows.updateBatch();
+
+    // Every row carries the set's expression; each of its tokens must name a row of the file.
+    QHash<qint32, qint32> same;
+    for (qint32 id : std::as_const(ids))
+        same.insert(id, id);
+    for (file.rows.moveFirst(); !file.rows.eof(); file.rows.moveNext())
+        renumberExpression(NzStr(file.rows.value(u"coneval")), same);
+    file.rows.moveFirst();
+    return file;
+}
+
+RequirementFile ReadRequirementFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw MakeError(ErrCannotRead, Source, {path, f.errorString()});
+    return ReadRequirementFile(f.readAll());
+}
+
+int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind, qint32 context,
+                          qint32 curriculumId)
+{
+    RequirementSet set = openSet(parent, objectKind, context, curriculumId);
+    Recordset source = file.rows.clone();
+    // Whatever can fail is checked before the first row changes.
+    QHash<qint32, qint32> fileIds;
+    for (source.moveFirst(); !source.eof(); source.moveNext())
+        fileIds.insert(ValLng(source.value(u"ocID")), 0);
+    source.moveFirst();
+    if (!source.eof())
+        renumberExpression(NzStr(source.value(u"coneval")), fileIds);
+    Recordset parentRow = parent.clone();
+    const QVariant parentSecondary =
+        parentRow.hasField(u"secobjID") && !parentRow.eof() ? parentRow.value(u"secobjID") : QVariant();
+
+    Recordset old = set.walkWholeSet();
+    for (old.moveFirst(); !old.eof(); old.moveNext())
+        old.deleteCurrent();
+
+    // New ids first, so that the expression can follow them.
+    QHash<qint32, qint32> newIds;
+    QList<Recordset::Bookmark> added;
+    Recordset rows = set.rows();
+    for (source.moveFirst(); !source.eof(); source.moveNext()) {
+        const qint32 id = set.addRequirement(ValLng(source.value(u"conID")), curriculumId);
+        newIds.insert(ValLng(source.value(u"ocID")), id);
+        added.append(rows.bookmark());
+        // Rows of a course group or course belong to it as the parent row says.
+        if (!set.isCurriculumDependent() && rows.value(u"secobjID").isNull() && !parentSecondary.isNull())
+            rows.setValue(u"secobjID", parentSecondary);
+        for (const FileField &f : RowFields) {
+            const QString name = QString::fromLatin1(f.name);
+            if (!TargetFields().contains(name) && rows.hasField(name))
+                rows.setValue(name, source.value(name));
+        }
+    }
+    source.moveFirst();
+    const QString expression =
+        source.eof() ? QString() : renumberExpression(NzStr(source.value(u"coneval")), newIds);
+    Recordset writer = rows.clone();
+    for (Recordset::Bookmark b : std::as_const(added)) {
+        writer.setBookmark(b);
+        writer.setValue(u"coneval", expression.isEmpty() ? QVariant() : QVariant(expression));
+    }
+    return int(added.size());
+}
+
+Recordset RequirementFileRecordset(const RequirementFile &file)
+{
+    checkTarget(file.objectKind, file.context);
+    QList<Field> fields{makeField(QStringLiteral("conobject"), adInteger)};
+    fields += recordsetFields(ObjectFields);
+    fields.append(makeField(RequirementSet::chapterName(), adChapter));
+    Recordset parent(fields);
+    parent.addNew();
+    parent.setValue(u"conobject", file.objectKind);
+    for (auto it = file.object.constBegin(); it != file.object.constEnd(); ++it)
+        parent.setValue(it.key(), it.value());
+    if (parent.value(u"objID").isNull()) {
+        // The object's id where the server's parent row takes it from.
+        const char *key = nullptr;
+        switch (file.objectKind) {
+        case KindStudent: key = "student_ID"; break;
+        case KindDepartment: key = "depID"; break;
+        case KindDepartmentById: key = "courseID"; break;
+        default: key = "prID"; break;
+        }
+        parent.setValue(u"objID", ValLng(parent.value(QString::fromLatin1(key))));
+    }
+    parent.setChapter(RequirementSet::chapterName(), Recordset(recordsetFields(RowFields)));
+    parent.updateBatch();
+    parent.moveFirst();
+    ImportRequirementRows(file, parent, file.objectKind, file.context, file.curriculumId());
+    parent.moveFirst();
+    return parent;
+}
+
+} // namespace zr

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "common/recordset.h"
+#include "zrreq_export.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantMap>
+
+namespace zr {
+
+/// A requirement set as kept in a file: the object kind and context it was
+/// written for, the keys of its object, and its rows with the ids they had
+/// (the expression names rows by those ids).
+///
+/// The file is JSON:
+///   {"format": "zrreq-requirements/1", "AppliesTo": kind, "ConstrType": context,
+///    "object": {"objID": ..., "prID": ..., ...},
+///    "rows": [{"ocID": ..., "contypeID": ..., ..., "coneval": ...}]}
+/// Numeric fields are JSON numbers, text fields JSON strings, NULL is null.
+struct ZRREQ_EXPORT RequirementFile
+{
+    /// The value of "format" this code reads and writes.
+    static QString formatName() { return QStringLiteral("zrreq-requirements/1"); }
+
+    qint32 objectKind = 0;
+    qint32 context = 0;
+    /// Parent fields of the object ("prID", "depID", "title" ...); NULLs left out.
+    QVariantMap object;
+    /// The requirement rows in file order, unmodified, ids as in the file.
+    Recordset rows;
+
+    /// The curriculum the rows belong to in a curriculum-dependent set (the
+    /// object's or the first row's secobjID), 0 otherwise.
+    qint32 curriculumId() const;
+};
+
+/// Writes the set (object kind, context, and for a programme's curriculum
+/// choice or degree requirements the curriculum) of the hierarchical
+/// requirement recordset `parent` as a requirement file. Rows are taken as
+/// they are, deleted rows left out. Throws ZrError when `parent` has no
+/// requirement rows or the set needs a curriculum and none is given.
+ZRREQ_EXPORT QByteArray WriteRequirementFile(const Recordset &parent, qint32 objectKind, qint32 context,
+                                             qint32 curriculumId = 0);
+
+/// Reads a requirement file. Throws ZrError (numbers 60201 to 60213) naming
+/// the first fault: bad JSON, another format, a field of the wrong type, an
+/// unknown field, object kind or context, a missing ocID or conID, two rows
+/// with one id, or an expression naming a row the file does not hold.
+ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QByteArray &json);
+/// Reads the file at `path`; throws ZrError 60200 when it cannot be read.
+ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);
+
+/// Replaces the set (kind, context, curriculum) of the hierarchical
+/// recordset `parent` with the file's rows: the set's rows are deleted, the
+/// file's rows are added with new temporary ids (-1, -2 ...) as the editor
+/// adds requirements, and every "[%id]" of the expression follows its row.
+/// Nothing is saved; the rows stay pending for the host. Returns the number
+/// of rows added. Throws ZrError for an unknown kind or context, or a
+/// curriculum-dependent set without a curriculum.
+ZRREQ_EXPORT int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind,
+                                       qint32 context, qint32 curriculumId = 0);
+
+/// A hierarchical recordset holding the file alone: a parent row from the
+/// file's object and, as its child rows, the file's rows with new temporary
+/// ids, for checking a file without a database object to put it in.
+ZRREQ_EXPORT Recordset RequirementFileRecordset(const RequirementFile &file);
+
+/// True for the object kinds requirements are kept for.
+ZRREQ_EXPORT bool IsKnownObjectKind(qint32 kind);
+/// True for the requirement contexts 101 to 112.
+ZRREQ_EXPORT bool IsKnownContext(qint32 context);
+
+} // namespace zr

@@ -1,0 +1,295 @@
+#include "requirementfixture.h"
+
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/requirementset.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace zr;
+using namespace zr::test;
+
+namespace {
+
+// A programme with a three-row degree set for curriculum 11, one row for
+// curriculum 12, and one entry requirement.
+Recordset programme()
+{
+    const QString expression = QStringLiteral("[%10] AND ([%11] OR NOT([%12]))");
+    return hierarchicalSet({
+        {10, 103, 1, 7, QStringLiteral("11"), 40, {{"conoperator", 8}, {"conoptval1", "300"}, {"coneval", expression}}},
+        {11, 103, 1, 7, QStringLiteral("11"), 50, {{"conoptval6", "1"}, {"conselobjIDs", "2,4"}, {"coneval", expression}}},
+        {12, 103, 1, 7, QStringLiteral("11"), 10, {{"conoperator", 0}, {"conoptval1", "6,5"}, {"coneval", expression}}},
+        {20, 103, 1, 7, QStringLiteral("12"), 40, {{"conoptval1", "240"}}},
+        {30, 101, 1, 7, QVariant(), 10, {{"conoptval1", "5"}}},
+    });
+}
+
+// A minimal valid document with `rows` (JSON text of the list).
+QByteArray document(const QByteArray &rows, const QByteArray &head = "\"AppliesTo\": 1, \"ConstrType\": 101")
+{
+    return "{\"format\": \"zrreq-requirements/1\", " + head + ", \"object\": {\"prID\": 7}, \"rows\": " + rows + "}";
+}
+
+struct Stored
+{
+    int ocID;
+    int status;
+    QString secobjID;
+    QString eval;
+};
+
+QList<Stored> rowsOf(const Recordset &parent, const QString &filter)
+{
+    Recordset rows = Recordset(parent).chapter(RequirementSet::chapterName()).clone();
+    rows.setFilter(filter);
+    QList<Stored> out;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+        out.append({rows.value(u"ocID").toInt(), int(rows.status()), rows.value(u"secobjID").toString(),
+                    rows.value(u"coneval").toString()});
+    return out;
+}
+
+} // namespace
+
+class TestRequirementFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InitLanguage(LangEnglish); }
+
+    void rejectsMalformedDocuments_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("error");
+        QTest::newRow("not JSON") << QByteArray("{\"format\": ") << 60201;
+        QTest::newRow("empty file") << QByteArray() << 60201;
+        QTest::newRow("a list at the top") << QByteArray("[]") << 60202;
+        QTest::newRow("another format")
+            << QByteArray("{\"format\": \"zrreq-requirements/2\", \"AppliesTo\": 1, \"ConstrType\": 101, \"rows\": []}")
+            << 60202;
+        QTest::newRow("kind missing") << QByteArray("{\"format\": \"zrreq-requirements/1\", \"ConstrType\": 101, "
+                                                    "\"rows\": []}")
+                                      << 60210;
+        QTest::newRow("kind as text") << document("[]", "\"AppliesTo\": \"1\", \"ConstrType\": 101") << 60203;
+        QTest::newRow("unknown kind") << document("[]", "\"AppliesTo\": 2, \"ConstrType\": 101") << 60207;
+        QTest::newRow("unknown context") << document("[]", "\"AppliesTo\": 1, \"ConstrType\": 113") << 60208;
+        QTest::newRow("context with a fraction") << document("[]", "\"AppliesTo\": 1, \"ConstrType\": 101.5") << 60203;
+        QTest::newRow("unknown top-level field") << document("[]", "\"AppliesTo\": 1, \"ConstrType\": 101, \"x\": 1")
+                                                 << 60209;
+        QTest::newRow("rows missing") << QByteArray("{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, "
+                                                    "\"ConstrType\": 101}")
+                                      << 60210;
+        QTest::newRow("rows not a list") << document("{}") << 60206;
+        QTest::newRow("row not an object") << document("[3]") << 60205;
+        QTest::newRow("ocID missing") << document("[{\"conID\": 10}]") << 60210;
+        QTest::newRow("ocID as text") << document("[{\"ocID\": \"1\", \"conID\": 10}]") << 60203;
+        QTest::newRow("conID null") << document("[{\"ocID\": 1, \"conID\": null}]") << 60203;
+        QTest::newRow("operator with a fraction") << document("[{\"ocID\": 1, \"conID\": 10, \"conoperator\": 1.5}]")
+                                                  << 60203;
+        QTest::newRow("value as number") << document("[{\"ocID\": 1, \"conID\": 10, \"conoptval1\": 5}]") << 60204;
+        QTest::newRow("value as list") << document("[{\"ocID\": 1, \"conID\": 10, \"conselobjIDs\": [1, 2]}]")
+                                       << 60204;
+        QTest::newRow("unknown row field") << document("[{\"ocID\": 1, \"conID\": 10, \"conoptval13\": \"x\"}]")
+                                           << 60209;
+        QTest::newRow("unknown object field")
+            << QByteArray("{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, \"ConstrType\": 101, "
+                          "\"object\": {\"prId\": 7}, \"rows\": []}")
+            << 60209;
+        QTest::newRow("object not an object")
+            << QByteArray("{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, \"ConstrType\": 101, "
+                          "\"object\": 7, \"rows\": []}")
+            << 60205;
+        QTest::newRow("two rows with one id") << document("[{\"ocID\": 1, \"conID\": 10}, {\"ocID\": 1, \"conID\": 20}]")
+                                              << 60211;
+        QTest::newRow("expression names a missing row")
+            << document("[{\"ocID\": 1, \"conID\": 10, \"coneval\": \"[%1] AND [%2]\"}]") << 60212;
+    }
+
+    void rejectsMalformedDocuments()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, error);
+        try {
+            ReadRequirementFile(json);
+            QFAIL("the document was accepted");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, error);
+            QVERIFY2(!e.description.isEmpty() && !e.description.contains(QLatin1String("%1")),
+                     qPrintable(e.description));
+        }
+    }
+
+    void missingFileIsReported()
+    {
+        try {
+            ReadRequirementFile(QStringLiteral("/nonexistent/set.json"));
+            QFAIL("a missing file was read");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 60200);
+            QVERIFY(e.description.contains(QLatin1String("/nonexistent/set.json")));
+        }
+    }
+
+    void writesOneSetWithNumbersAndNulls()
+    {
+        const QJsonObject root =
+            QJsonDocument::fromJson(WriteRequirementFile(programme(), 1, 103, 11)).object();
+        QCOMPARE(root.value("format").toString(), QStringLiteral("zrreq-requirements/1"));
+        QCOMPARE(root.value("AppliesTo").toInt(), 1);
+        QCOMPARE(root.value("ConstrType").toInt(), 103);
+        QCOMPARE(root.value("object").toObject().value("prID"), QJsonValue(7));
+        QCOMPARE(root.value("object").toObject().value("secobjID"), QJsonValue("11"));
+        const QJsonArray rows = root.value("rows").toArray();
+        QCOMPARE(rows.size(), 3);
+        const QJsonObject first = rows.at(0).toObject();
+        QCOMPARE(first.value("ocID"), QJsonValue(10));
+        QVERIFY(first.value("conoperator").isDouble());
+        QCOMPARE(first.value("conoptval1"), QJsonValue("300"));
+        QVERIFY(first.value("conoptval2").isNull());
+        QCOMPARE(first.value("secobjID"), QJsonValue("11"));
+        QCOMPARE(rows.at(2).toObject().value("conoptval1"), QJsonValue("6,5"));
+    }
+
+    void leavesDeletedRowsOut()
+    {
+        Recordset parent = programme();
+        Recordset rows = parent.chapter(RequirementSet::chapterName());
+        QVERIFY(rows.find(QStringLiteral("ocID = 11"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        rows.deleteCurrent();
+        const QJsonArray written =
+            QJsonDocument::fromJson(WriteRequirementFile(parent, 1, 103, 11)).object().value("rows").toArray();
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(written.at(1).toObject().value("ocID"), QJsonValue(12));
+    }
+
+    void curriculumSetsNeedTheirCurriculum()
+    {
+        QVERIFY_THROWS_EXCEPTION(ZrError, WriteRequirementFile(programme(), 1, 103, 0));
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 101));
+        Recordset parent = programme();
+        try {
+            ImportRequirementRows(file, parent, 1, 102, 0);
+            QFAIL("imported without a curriculum");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 60213);
+        }
+        QVERIFY(!parent.chapter(RequirementSet::chapterName()).hasPendingChanges());
+    }
+
+    void importReplacesTheSetAndRenumbers()
+    {
+        // From curriculum 11 into curriculum 12 of another programme's copy.
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
+        QCOMPARE(file.curriculumId(), 11);
+        Recordset target = programme();
+        QCOMPARE(ImportRequirementRows(file, target, 1, 103, 12), 3);
+
+        const QList<Stored> set = rowsOf(target, QStringLiteral("secobjID = '12'"));
+        QCOMPARE(set.size(), 3);  // row 20 deleted, three new ones
+        const QString expression = QStringLiteral("[%-1] AND ([%-2] OR NOT([%-3]))");
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(set.at(i).ocID, -(i + 1));
+            QCOMPARE(set.at(i).status, int(Recordset::adRecNew));
+            QCOMPARE(set.at(i).eval, expression);
+        }
+        // The other curriculum and the other context stay as they were.
+        for (const Stored &row : rowsOf(target, QStringLiteral("secobjID = '11' OR contypeID = 101")))
+            QCOMPARE(row.status, int(Recordset::adRecUnmodified));
+        Recordset all = target.chapter(RequirementSet::chapterName()).clone();
+        QVERIFY(!all.find(QStringLiteral("ocID = 20"), 0, Recordset::SearchForward, Recordset::StartFirst));
+
+        // Values travel, target fields follow the target.
+        Recordset rows = target.chapter(RequirementSet::chapterName()).clone();
+        QVERIFY(rows.find(QStringLiteral("ocID = -3"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QCOMPARE(rows.value(u"conoptval1").toString(), QStringLiteral("6,5"));
+        QCOMPARE(rows.value(u"conoperator").toInt(), 0);
+        QCOMPARE(rows.value(u"conID").toInt(), 10);
+        QCOMPARE(rows.value(u"contypeID").toInt(), 103);
+        QCOMPARE(rows.value(u"objID").toInt(), 7);
+    }
+
+    void importIntoAnotherContextTakesTheTargetsKeys()
+    {
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
+        Recordset target = programme();
+        ImportRequirementRows(file, target, 1, 104);
+        const QList<Stored> set = rowsOf(target, QStringLiteral("contypeID = 104"));
+        QCOMPARE(set.size(), 3);
+        for (const Stored &row : set)
+            QVERIFY2(row.secobjID.isEmpty(), "a context without curricula keeps no curriculum");
+    }
+
+    void importingAgainReplacesTheFirstImport()
+    {
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
+        Recordset target = programme();
+        ImportRequirementRows(file, target, 1, 103, 12);
+        ImportRequirementRows(file, target, 1, 103, 12);
+        const QList<Stored> set = rowsOf(target, QStringLiteral("secobjID = '12'"));
+        QCOMPARE(set.size(), 3);
+        QCOMPARE(set.first().ocID, -4);  // ids of the first import are not reused
+        QCOMPARE(set.first().eval, QStringLiteral("[%-4] AND ([%-5] OR NOT([%-6]))"));
+    }
+
+    void editorNumbersNewRowsBelowImportedOnes()
+    {
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
+        Recordset target = programme();
+        ImportRequirementRows(file, target, 1, 103, 12);
+        RequirementSet set;
+        set.setObjectKind(1);
+        set.setContext(103);
+        set.setParent(target);
+        QCOMPARE(set.addRequirement(40, 12), -4);
+    }
+
+    void fileAloneLoadsAsItsObject()
+    {
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
+        Recordset parent = RequirementFileRecordset(file);
+        QCOMPARE(parent.value(u"prID").toInt(), 7);
+        QCOMPARE(parent.value(u"objID").toInt(), 7);
+        const QList<Stored> set = rowsOf(parent, QStringLiteral("contypeID = 103"));
+        QCOMPARE(set.size(), 3);
+        QCOMPARE(set.at(1).secobjID, QStringLiteral("11"));
+        // Written again, the set reads the same apart from its ids.
+        const QJsonArray before =
+            QJsonDocument::fromJson(WriteRequirementFile(programme(), 1, 103, 11)).object().value("rows").toArray();
+        const QJsonArray after =
+            QJsonDocument::fromJson(WriteRequirementFile(parent, 1, 103, 11)).object().value("rows").toArray();
+        QCOMPARE(after.size(), before.size());
+        for (int i = 0; i < before.size(); ++i) {
+            QJsonObject a = after.at(i).toObject();
+            QJsonObject b = before.at(i).toObject();
+            QCOMPARE(a.value("ocID").toInt(), -(i + 1));
+            for (const char *key : {"ocID", "coneval"}) {
+                a.remove(QLatin1String(key));
+                b.remove(QLatin1String(key));
+            }
+            QCOMPARE(a, b);
+        }
+    }
+
+    void rowsOfACourseBelongToTheCourse()
+    {
+        Recordset parent = hierarchicalSet({});
+        parent.appendField(makeField(QStringLiteral("secobjID"), adVarWChar, 20));
+        parent.setValue(u"secobjID", QStringLiteral("25"));
+        const RequirementFile file = ReadRequirementFile(
+            document("[{\"ocID\": 4, \"conID\": 100, \"secobjID\": \"99\", \"coneval\": \"[%4]\"}]"));
+        ImportRequirementRows(file, parent, 4, 106);
+        const QList<Stored> set = rowsOf(parent, QStringLiteral("contypeID = 106"));
+        QCOMPARE(set.size(), 1);
+        QCOMPARE(set.first().secobjID, QStringLiteral("25"));
+        QCOMPARE(set.first().eval, QStringLiteral("[%-1]"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRequirementFile)
+#include "tst_requirementfile.moc"

@@ -93,6 +93,10 @@ public:
     }
 
     bool has(const QString &field) const { return m_panel.contains(ParamKey(m_ocID, field)); }
+    bool isChoiceRow(const QString &field) const
+    {
+        return has(field) && m_panel.kind(ParamKey(m_ocID, field)) == ItemPanelModel::Kind::ChoiceRow;
+    }
 
     // A row the sheet lacks reads as empty, so that its rule reports it.
     QString text(const QString &field) const
@@ -144,8 +148,11 @@ void checkStudentData(const RequirementValues &r)
     const QString column = r.text(Codes);
     if (column.isEmpty())
         r.fail(20005, {Caption(r.requirement())});
-    for (const QString &field : {Value1, Value2})
-        checkStudentValue(column, r.text(field), r.label(field), r.requirement());
+    for (const QString &field : {Value1, Value2}) {
+        // A value picked from the column's list is one of its codes; the rules are for typed values.
+        if (!r.isChoiceRow(field))
+            checkStudentValue(column, r.text(field), r.label(field), r.requirement());
+    }
 }
 
 void checkTotals(const RequirementValues &r)

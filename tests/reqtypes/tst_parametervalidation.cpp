@@ -55,9 +55,12 @@ Recordset storedRow(int typeId, int context, int kind, const QVariantMap &fields
 // A sheet loaded from its stored row, renamed to Req, with exam periods in the cache.
 struct LoadedRequirement
 {
-    LoadedRequirement(int typeId, int context, int kind, const QVariantMap &fields, const QVariantMap &sizes = {})
+    LoadedRequirement(int typeId, int context, int kind, const QVariantMap &fields, const QVariantMap &sizes = {},
+                      const SchemaTable *students = nullptr)
         : world(context, kind), typeId(typeId), row(storedRow(typeId, context, kind, fields, sizes))
     {
+        if (students)
+            world.sheet.students = students;
         world.lookups.setFetcher([](const QString &table, const QString &) {
             return table == QLatin1String("SYS_ExamPeriod") ? examPeriodTable() : sampleTable(table);
         });
@@ -231,6 +234,22 @@ private Q_SLOTS:
         QCOMPARE(raised.number, 20009);
         QCOMPARE(raised.source, QStringLiteral("ValidateStudent"));
         QCOMPARE(raised.description, ReplaceParams(s(20009), {q(s(20598)), q(Req)}));
+    }
+
+    void listedStudentValueIsACode()
+    {
+        SchemaTable students;
+        students.name = QStringLiteral("v_students");
+        SchemaColumn mode;
+        mode.name = QStringLiteral("in_modeID");
+        mode.captionGreek = QStringLiteral("Τρόπος εισαγωγής");
+        mode.type = FieldList;
+        mode.listSource = QStringLiteral("TEXT:1;Πανελλαδικές;5;Μετεγγραφή");
+        students.columns << mode;
+        LoadedRequirement requirement(10, 101, 1, {{"conselobjIDs", "in_modeID"}, {"conoperator", 0}, {"conoptval1", "5"}},
+                                      {}, &students);
+        QCOMPARE(SelectedChoiceCode(requirement.world.panel, Id, "conoptval1"), QStringLiteral("5"));
+        QCOMPARE(requirement.validate().number, 0);
     }
 
     void codeListTotals_data()

@@ -143,17 +143,18 @@ ExpressionDiagnosis CheckExpressionSyntax(const QString &text, const QList<qint3
     const QSet<qint32> known(knownIds.cbegin(), knownIds.cend());
     QSet<qint32> used;
 
-    auto fail = [&](ExpressionProblem problem, qsizetype position, const QString &fragment) {
+    auto fail = [&](ExpressionProblem problem, qsizetype position, qsizetype length, const QString &fragment) {
         diagnosis.wellFormed = false;
         diagnosis.problem = problem;
         diagnosis.errorPosition = position;
+        diagnosis.errorLength = length;
         diagnosis.message = explain(problem, fragment);
     };
 
     Tokenizer tokenizer(text);
     bool expectOperand = true;
     bool anyToken = false;
-    qsizetype lastOperatorPosition = -1;
+    Token lastOperator;
     QList<qsizetype> openParentheses;
 
     for (Token token = tokenizer.next(); token.kind != TokenKind::End; token = tokenizer.next()) {
@@ -168,40 +169,41 @@ ExpressionDiagnosis CheckExpressionSyntax(const QString &text, const QList<qint3
 
         switch (token.kind) {
         case TokenKind::Stray:
-            fail(ExpressionProblem::UnexpectedText, token.position, quoted(text, token));
+            fail(ExpressionProblem::UnexpectedText, token.position, token.length, quoted(text, token));
             break;
         case TokenKind::BadToken:
-            fail(ExpressionProblem::MalformedToken, token.position, quoted(text, token));
+            fail(ExpressionProblem::MalformedToken, token.position, token.length, quoted(text, token));
             break;
         case TokenKind::Operand:
             if (!expectOperand)
-                fail(ExpressionProblem::MissingOperator, token.position, {});
+                fail(ExpressionProblem::MissingOperator, token.position, token.length, {});
             expectOperand = false;
             break;
         case TokenKind::Not:
         case TokenKind::Open:
             if (!expectOperand) {
-                fail(ExpressionProblem::MissingOperator, token.position, {});
+                fail(ExpressionProblem::MissingOperator, token.position, token.length, {});
                 break;
             }
             if (token.kind == TokenKind::Open)
                 openParentheses << token.position;
-            lastOperatorPosition = token.position;
+            lastOperator = token;
             break;
         case TokenKind::And:
         case TokenKind::Or:
             if (expectOperand) {
-                fail(ExpressionProblem::OperatorWithoutLeftOperand, token.position, quoted(text, token));
+                fail(ExpressionProblem::OperatorWithoutLeftOperand, token.position, token.length,
+                     quoted(text, token));
                 break;
             }
             expectOperand = true;
-            lastOperatorPosition = token.position;
+            lastOperator = token;
             break;
         case TokenKind::Close:
             if (expectOperand)
-                fail(ExpressionProblem::MissingOperand, token.position, {});
+                fail(ExpressionProblem::MissingOperand, token.position, token.length, {});
             else if (openParentheses.isEmpty())
-                fail(ExpressionProblem::UnmatchedClosingParenthesis, token.position, {});
+                fail(ExpressionProblem::UnmatchedClosingParenthesis, token.position, token.length, {});
             else
                 openParentheses.removeLast();
             break;
@@ -212,9 +214,9 @@ ExpressionDiagnosis CheckExpressionSyntax(const QString &text, const QList<qint3
 
     if (diagnosis.wellFormed && anyToken) {
         if (expectOperand)
-            fail(ExpressionProblem::MissingOperand, lastOperatorPosition, {});
+            fail(ExpressionProblem::MissingOperand, lastOperator.position, lastOperator.length, {});
         else if (!openParentheses.isEmpty())
-            fail(ExpressionProblem::UnclosedParenthesis, openParentheses.last(), {});
+            fail(ExpressionProblem::UnclosedParenthesis, openParentheses.last(), 1, {});
     }
 
     // A blank text is the default expression, which names every requirement.

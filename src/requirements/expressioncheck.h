@@ -38,6 +38,9 @@ struct ZRREQ_EXPORT ExpressionDiagnosis
     ExpressionProblem problem = ExpressionProblem::None;
     /// Index (in UTF-16 units, 0-based) of the first problem; -1 when none.
     qsizetype errorPosition = -1;
+    /// Length of the text the first problem is about (the word, token,
+    /// operator or parenthesis); 0 when none.
+    qsizetype errorLength = 0;
     /// The localised explanation of the first problem; empty when none.
     QString message;
     /// Ids written in well-formed tokens that are not among the known ids,

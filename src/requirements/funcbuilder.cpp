@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -142,6 +143,8 @@ void zrFuncBuilderPrivate::build()
     m_status = new QLabel(expressionPane);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setWordWrap(true);
+    m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *expressionLayout = new QVBoxLayout(expressionPane);
@@ -172,12 +175,7 @@ void zrFuncBuilderPrivate::build()
     auto *layout = new QVBoxLayout(q);
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
-
-    QWidget::setTabOrder(m_tabs, m_variables);
-    QWidget::setTabOrder(m_variables, m_operators);
-    QWidget::setTabOrder(m_operators, m_editor);
-    QWidget::setTabOrder(m_editor, m_ok);
-    QWidget::setTabOrder(m_ok, m_cancel);
+    // The focus chain follows creation order: tabs, lists, editor, OK, Cancel.
 }
 
 void zrFuncBuilderPrivate::setTexts()
@@ -292,12 +290,26 @@ void zrFuncBuilderPrivate::updateStatus()
             unknown << ExpressionToken(id);
         parts << ReplaceParams(GetLangString(61460), {unknown.join(QStringLiteral(", "))});
     }
-    m_status->setText(parts.join(QLatin1Char(' ')));
+    m_status->setText(parts.join(QLatin1Char('\n')));
 
+    const QColor problemColour(0xb0, 0x00, 0x20);
     QPalette palette = q->palette();
     if (!diagnosis.isComplete())
-        palette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+        palette.setColor(QPalette::WindowText, problemColour);
     m_status->setPalette(palette);
+
+    // Underline what the first problem is about, so the user need not count.
+    QList<QTextEdit::ExtraSelection> marks;
+    if (!diagnosis.wellFormed && m_showCheck) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(m_editor->document());
+        mark.cursor.setPosition(int(diagnosis.errorPosition));
+        mark.cursor.setPosition(int(diagnosis.errorPosition + diagnosis.errorLength), QTextCursor::KeepAnchor);
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(problemColour);
+        marks << mark;
+    }
+    m_editor->setExtraSelections(marks);
 }
 
 zrFuncBuilder::zrFuncBuilder(QWidget *parent)
@@ -385,6 +397,7 @@ void zrFuncBuilder::setDisplaySwitches(bool showSymbols, bool showCheck)
     d->m_showCheck = showCheck;
     d->relabelPalette();
     d->m_status->setVisible(showCheck);
+    d->updateStatus();
 }
 
 void zrFuncBuilder::setCaptions(const QString &variablesList, const QString &variablesTab,

@@ -34,8 +34,9 @@ namespace zr {
 ///
 /// The check line reports, as the user types, whether the expression is
 /// well formed and which variables it does not name yet (variables named
-/// "%" + id are the requirement ids checked; see CheckExpressionSyntax). It
-/// informs only: OK always accepts the text as written.
+/// "%" + id are the requirement ids checked; see CheckExpressionSyntax), and
+/// underlines in the editor what the first problem is about. It informs
+/// only: OK always accepts the text as written.
 class ZRREQ_EXPORT zrFuncBuilder : public QDialog
 {
     Q_OBJECT
@@ -63,7 +64,8 @@ public:
 
     /// `showSymbols`: the palette shows each entry's symbol before its
     /// caption ("NOT  Logical NOT") instead of the caption alone.
-    /// `showCheck`: the live check line under the expression is shown.
+    /// `showCheck`: the live check line under the expression is shown, and
+    /// the first problem underlined.
     /// Both default to true.
     void setDisplaySwitches(bool showSymbols, bool showCheck);
 

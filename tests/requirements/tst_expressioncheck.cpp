@@ -25,9 +25,11 @@ class tst_ExpressionCheck : public QObject
         QCOMPARE(diagnosis.message.isEmpty(), diagnosis.wellFormed);
         if (!diagnosis.wellFormed) {
             QVERIFY(diagnosis.errorPosition >= 0);
-            QVERIFY(diagnosis.errorPosition < text.size());
+            QVERIFY(diagnosis.errorLength > 0);
+            QVERIFY(diagnosis.errorPosition + diagnosis.errorLength <= text.size());
         } else {
             QCOMPARE(diagnosis.errorPosition, qsizetype(-1));
+            QCOMPARE(diagnosis.errorLength, qsizetype(0));
         }
         const QSet<qint32> knownSet(known.cbegin(), known.cend());
         for (qint32 id : diagnosis.missingIds)
@@ -147,6 +149,29 @@ private Q_SLOTS:
         const QString message = CheckExpressionSyntax(text, m_known).message;
         QVERIFY2(message.contains(quoted), qPrintable(message));
         QVERIFY(message.size() < 120);
+    }
+
+    void marksTheOffendingText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("word") << "[%12] OR maybe [%14]" << "maybe";
+        QTest::newRow("malformed token") << "[%12] OR [%x1] AND [%14]" << "[%x1]";
+        QTest::newRow("unterminated token") << "[%12] OR [%14" << "[%14";
+        QTest::newRow("operator without left operand") << "[%12] AND Or [%14]" << "Or";
+        QTest::newRow("trailing operator") << "[%12] AND  " << "AND";
+        QTest::newRow("dangling NOT") << "[%12] AND not" << "not";
+        QTest::newRow("operand without operator") << "[%12] [%-2]" << "[%-2]";
+        QTest::newRow("unclosed parenthesis") << "([%12]" << "(";
+        QTest::newRow("empty parentheses") << "()" << ")";
+        QTest::newRow("surrogate pair") << "[%12] \U0001F600" << "\U0001F600";
+    }
+    void marksTheOffendingText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, marked);
+        const ExpressionDiagnosis diagnosis = CheckExpressionSyntax(text, m_known);
+        QCOMPARE(text.mid(diagnosis.errorPosition, diagnosis.errorLength), marked);
     }
 
     void explanationFollowsTheLanguage()

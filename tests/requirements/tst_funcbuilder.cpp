@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -361,30 +362,35 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
-        QTest::newRow("nothing typed") << "" << QStringList{"Empty expression"} << QStringList{"Missing"};
+        QTest::addColumn<QString>("underlined");
+        QTest::newRow("nothing typed") << "" << QStringList{"Empty expression"} << QStringList{"Missing"} << "";
         QTest::newRow("complete") << "[%12] AND ([%14] OR NOT [%-2])" << QStringList{"well formed"}
-                                  << QStringList{"Missing", "Unknown", "Position"};
+                                  << QStringList{"Missing", "Unknown", "Position"} << "";
         QTest::newRow("one requirement missing") << "[%12] OR [%14]"
                                                  << QStringList{"well formed", "Missing requirements: (-2) New"}
-                                                 << QStringList{"(12)", "(14)"};
+                                                 << QStringList{"(12)", "(14)"} << "";
         QTest::newRow("missing ones in list order") << "[%14]"
                                                     << QStringList{"Missing requirements: (12) Average, (-2) New"}
-                                                    << QStringList{"(14)"};
+                                                    << QStringList{"(14)"} << "";
         QTest::newRow("unbalanced parenthesis") << "([%12] OR [%14] OR [%-2]"
                                                 << QStringList{"Position 1:", "never closed"}
-                                                << QStringList{"well formed", "Missing"};
+                                                << QStringList{"well formed", "Missing"} << "(";
         QTest::newRow("stray closing parenthesis") << "[%12] OR [%14]) OR [%-2]"
                                                    << QStringList{"Position 15:", "Right parenthesis"}
-                                                   << QStringList{"well formed"};
+                                                   << QStringList{"well formed"} << ")";
+        QTest::newRow("unrecognised word") << "[%12] OR [%14] OR maybe [%-2]"
+                                           << QStringList{"Position 19:", "maybe"} << QStringList{"Missing"}
+                                           << "maybe";
         QTest::newRow("unknown requirement") << "[%12] OR [%14] OR [%-2] OR [%999]"
                                              << QStringList{"well formed", "Unknown requirements: [%999]"}
-                                             << QStringList{"Missing"};
+                                             << QStringList{"Missing"} << "";
     }
     void checkLineFollowsTyping()
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, present);
         QFETCH(QStringList, absent);
+        QFETCH(QString, underlined);
         zrFuncBuilder builder;
         setUpAsEditor(builder);
         builder.setExpression("[%12]");
@@ -394,12 +400,52 @@ private Q_SLOTS:
         QVERIFY(status->isVisible());
         QVERIFY(status->text().contains("Missing requirements: (14) Courses, (-2) New"));
 
-        replaceText(child<QPlainTextEdit>(builder, "txtExpression"), typed);
+        auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
+        replaceText(editor, typed);
         const QString shown = status->text();
         for (const QString &fragment : present)
             QVERIFY2(shown.contains(fragment), qPrintable(shown));
         for (const QString &fragment : absent)
             QVERIFY2(!shown.contains(fragment), qPrintable(shown));
+
+        const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
+        QCOMPARE(marks.size(), underlined.isEmpty() ? 0 : 1);
+        if (!marks.isEmpty())
+            QCOMPARE(marks.first().cursor.selectedText(), underlined);
+    }
+
+    // The lists and the editor are reached with Tab; Enter on a list inserts
+    // without leaving it, so several entries can be added in a row.
+    void keyboardReachesListsAndEditor()
+    {
+        zrFuncBuilder builder;
+        setUpAsEditor(builder);
+        builder.setExpression(QString());
+        builder.show();
+        builder.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&builder));
+        auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
+        auto *list = child<QListWidget>(builder, "lstVariables");
+        auto *tree = child<QTreeWidget>(builder, "tvOperators");
+        editor->setFocus();
+        QTRY_VERIFY(editor->hasFocus());
+
+        QTest::keyClick(editor, Qt::Key_Backtab);
+        QTRY_VERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Home);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Tab);
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClicks(editor, " or ");
+
+        child<QTabWidget>(builder, "tabLists")->setCurrentIndex(1);
+        QTest::keyClick(editor, Qt::Key_Backtab);
+        QTRY_VERIFY(tree->hasFocus());
+        tree->setCurrentItem(operatorItem(tree, "("));
+        QTest::keyClick(tree, Qt::Key_Enter);
+        QCOMPARE(editor->toPlainText(), "[%12] or (");
+        QVERIFY(builder.isVisible());
     }
 
     void checkLineCanBeSwitchedOff()

@@ -86,6 +86,8 @@ public:
     bool m_showCheck = true;
 };
 
+// Widgets are created in focus order (tabs, lists, editor, OK, Cancel), which
+// the focus chain follows; explicit tab orders break compound widgets' chains.
 void zrFuncBuilderPrivate::build()
 {
     m_tabs = new QTabWidget(q);
@@ -175,7 +177,6 @@ void zrFuncBuilderPrivate::build()
     auto *layout = new QVBoxLayout(q);
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
-    // The focus chain follows creation order: tabs, lists, editor, OK, Cancel.
 }
 
 void zrFuncBuilderPrivate::setTexts()

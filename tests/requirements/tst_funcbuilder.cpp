@@ -151,50 +151,49 @@ private Q_SLOTS:
         QCOMPARE(paletteDump(tree), QString());
     }
 
-    void captionsReachTheWindow()
+    void captionMnemonicsReachTheLists()
     {
         zrFuncBuilder builder;
+        setUpAsEditor(builder);
         builder.setCaptions("&Available:", "&Requirements", "O&perators:", "&Operators", "Edit wizard");
-        auto *tabs = child<QTabWidget>(builder, "tabLists");
-        QCOMPARE(tabs->tabText(0), "&Requirements");
-        QCOMPARE(tabs->tabText(1), "&Operators");
-        QCOMPARE(child<QLabel>(builder, "lblVariables")->text(), "&Available:");
-        QCOMPARE(child<QLabel>(builder, "lblOperators")->text(), "O&perators:");
         QCOMPARE(builder.windowTitle(), "Edit wizard");
         QCOMPARE(child<QListWidget>(builder, "lstVariables")->accessibleName(), "Available:");
-
-        // Alt and the tab's letter brings the operators up.
         builder.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        builder.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&builder));
+        auto *tabs = child<QTabWidget>(builder, "tabLists");
         QTest::keyClick(&builder, Qt::Key_O, Qt::AltModifier);
         QCOMPARE(tabs->currentIndex(), 1);
+        QTest::keyClick(&builder, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(child<QTreeWidget>(builder, "tvOperators")->hasFocus());
+        QTest::keyClick(&builder, Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTest::keyClick(&builder, Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(child<QListWidget>(builder, "lstVariables")->hasFocus());
     }
 
-    void variablesShowCaptionAndDescription()
+    void variablesShowDescriptionsAndCanBeReset()
     {
         zrFuncBuilder builder;
         setUpAsEditor(builder);
         auto *list = child<QListWidget>(builder, "lstVariables");
+        auto *description = child<QLabel>(builder, "lblDescription");
         QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(variableCaptions(list), QStringList({"(12) Average", "(14) Courses", "(-2) New"}));
         QCOMPARE(list->item(1)->toolTip(), "Courses passed");
         list->setCurrentRow(2);
-        QCOMPARE(child<QLabel>(builder, "lblDescription")->text(), GetLangString(20766));
+        QCOMPARE(description->text(), GetLangString(20766));
         list->setCurrentRow(1);
-        QCOMPARE(child<QLabel>(builder, "lblDescription")->text(), "Courses passed");
-    }
+        QCOMPARE(description->text(), "Courses passed");
 
-    void resetVariablesDropsEarlierOnes()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        auto *list = child<QListWidget>(builder, "lstVariables");
         builder.resetVariables();
         QCOMPARE(list->count(), 0);
-        QCOMPARE(child<QLabel>(builder, "lblDescription")->text(), QString());
+        QCOMPARE(description->text(), QString());
         builder.addVariable("%30", "(30) Thesis", "Thesis assigned", "0", "3", "0", "6");
         QCOMPARE(variableCaptions(list), QStringList{"(30) Thesis"});
+        QCOMPARE(description->text(), "Thesis assigned");
 
+        // The check now knows only the new variable.
         builder.setExpression("[%12] OR [%14]");
         const QString status = child<QLabel>(builder, "lblStatus")->text();
         QVERIFY2(status.contains("Missing requirements: (30) Thesis"), qPrintable(status));

@@ -1,3 +1,4 @@
+#include "common/languageswitch.h"
 #include "common/langstrings.h"
 #include "requirements/funcbuilder.h"
 
@@ -445,6 +446,25 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Enter);
         QCOMPARE(editor->toPlainText(), "[%12] or (");
         QVERIFY(builder.isVisible());
+    }
+
+    // The builder's own texts follow the language; the captions the caller
+    // gave stay as given, the caller re-sends them.
+    void followsALanguageSwitch()
+    {
+        zrFuncBuilder builder;
+        setUpAsEditor(builder);
+        builder.setExpression("([%12]");
+        const QString englishTab = child<QTabWidget>(builder, "tabLists")->tabText(0);
+        SwitchLanguage(LangGreek);
+        const QString ok = child<QPushButton>(builder, "cmdOK")->text();
+        const QString status = child<QLabel>(builder, "lblStatus")->text();
+        const QString tab = child<QTabWidget>(builder, "tabLists")->tabText(0);
+        SwitchLanguage(LangEnglish);
+        QCOMPARE(ok, StringTableText(20525, LangGreek));
+        QVERIFY2(status.startsWith(ReplaceParams(StringTableText(61458, LangGreek), {"1", QString()})),
+                 qPrintable(status));
+        QCOMPARE(tab, englishTab);
     }
 
     void checkLineCanBeSwitchedOff()

@@ -7,6 +7,7 @@
 #include "reqtypes/typecatalog.h"
 
 #include <QHeaderView>
+#include <QTreeWidgetItemIterator>
 
 namespace zr::app {
 
@@ -32,6 +33,20 @@ ObjectTree::ObjectTree(QWidget *parent) : QTreeWidget(parent)
         if (item && item->data(0, RefRole).isValid())
             Q_EMIT objectChosen(item->data(0, RefRole).value<ObjectRef>());
     });
+}
+
+void ObjectTree::select(const ObjectRef &object)
+{
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        const QVariant data = (*it)->data(0, RefRole);
+        if (!data.isValid())
+            continue;
+        const ObjectRef ref = data.value<ObjectRef>();
+        if (ref.kind == object.kind && ref.id == object.id && ref.curriculum == object.curriculum) {
+            setCurrentItem(*it);
+            return;
+        }
+    }
 }
 
 void ObjectTree::load(const QString &serverName)

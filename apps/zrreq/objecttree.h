@@ -27,6 +27,8 @@ public:
     /// Reads the objects from `serverName`; throws ZrError when the server fails.
     void load(const QString &serverName);
     ObjectRef current() const;
+    /// Makes the item of `object` current (same kind, id and curriculum).
+    void select(const ObjectRef &object);
     /// Re-reads the captions of the group rows.
     void retranslate();
 

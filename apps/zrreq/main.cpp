@@ -1,8 +1,10 @@
 #include "initdb.h"
 #include "mainwindow.h"
+#include "studentcard.h"
 
 #include "common/langstrings.h"
 #include "common/startup.h"
+#include "jsonschema.h"
 #include "qemserver.h"
 
 #include <QApplication>
@@ -38,18 +40,30 @@ int main(int argc, char *argv[])
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save a picture of the window to <file> and quit."),
                                         QStringLiteral("file"));
+    const QCommandLineOption student(QStringLiteral("student"),
+                                     QStringLiteral("Open the card of student <id>; with --screenshot the picture "
+                                                    "is of the card."),
+                                     QStringLiteral("id"));
     parser.addOption(server);
     parser.addOption(screenshot);
+    parser.addOption(student);
     parser.process(app);
 
     zr::app::MainWindow window(parser.value(server));
     window.show();
     window.loadObjects();
     window.selectFirstProgramme();
+    QWidget *pictured = &window;
+    if (parser.isSet(student)) {
+        auto *card = new zr::app::StudentCard(parser.value(server), std::make_shared<const zr::server::JsonSchema>(),
+                                              parser.value(student).toInt(), &window);
+        card->show();
+        pictured = card;
+    }
     if (parser.isSet(screenshot)) {
         // Give the window time to load and paint before the picture is taken.
         QTimer::singleShot(1500, &window, [&] {
-            window.grab().save(parser.value(screenshot));
+            pictured->grab().save(parser.value(screenshot));
             QApplication::quit();
         });
     }

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "studentsearch.h"
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -97,6 +98,8 @@ void MainWindow::buildMenus()
     m_fileMenu = menuBar()->addMenu(QString());
     m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                            &MainWindow::loadRequirements);
+    m_fileMenu->addSeparator();
+    new StudentSearch(m_fileMenu, m_serverName, this);
     m_fileMenu->addSeparator();
     m_quitAction = m_fileMenu->addAction(QString(), QKeySequence::Quit, qApp, &QApplication::quit);
 

@@ -1,0 +1,188 @@
+#include "studentcard.h"
+
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+#include "common/schema.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "preview/zrreqpreview.h"
+
+#include <QEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace zr::app {
+
+namespace {
+
+enum : qint32 {
+    StrCardTitle = 60101,
+    StrParticulars = 60102,
+};
+
+const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+const QString StudentView = QStringLiteral("v_students");
+
+// The particulars shown, in order; captions come from the view's description.
+const char *const Particulars[] = {"spec_aem",  "lastname",   "firstname",     "fathername", "depname", "prtitle",
+                                   "ordescription", "exam_ID", "statusID",     "in_year",    "email"};
+
+template<typename T>
+std::unique_ptr<T> serverObject(const QString &serverName)
+{
+    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
+    if (!object)
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    return object;
+}
+
+} // namespace
+
+StudentCard::StudentCard(const QString &serverName, std::shared_ptr<const Schema> schema, qint32 studentId,
+                         QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_serverName(serverName)
+    , m_schema(std::move(schema))
+    , m_studentId(studentId)
+{
+    setObjectName(QStringLiteral("StudentCard"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *particulars = new QGroupBox(this);
+    particulars->setObjectName(QStringLiteral("grpParticulars"));
+    m_form = new QFormLayout(particulars);
+    m_form->setLabelAlignment(Qt::AlignRight);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("lblCaption"));
+    QFont captionFont = m_caption->font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.25);
+    m_caption->setFont(captionFont);
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("lblMessage"));
+    m_message->setWordWrap(true);
+    m_message->setStyleSheet(QStringLiteral("color: #a40000;"));
+    m_message->hide();
+
+    m_preview = new zrReqPreview(this);
+    m_preview->setObjectName(QStringLiteral("zrReqPreview1"));
+    m_preview->setServerName(serverName);
+    m_preview->setSessionID(QStringLiteral("zrreq"));
+    m_preview->setOSchema(m_schema);
+    // The preview tells the host; the host tells the user.
+    connect(m_preview, &zrReqPreview::ErrorOccurred, this,
+            [this](int, const QString &description, const QString &) { ShowErrorMessage(description, this); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_caption);
+    layout->addWidget(particulars);
+    layout->addWidget(m_message);
+    layout->addWidget(m_preview, 1);
+
+    retranslate();
+    reload();
+    resize(760, 640);
+}
+
+QString StudentCard::message() const
+{
+    return m_message->isHidden() ? QString() : m_message->text();
+}
+
+void StudentCard::showMessage(const QString &text)
+{
+    m_message->setText(text);
+    m_message->setVisible(!text.isEmpty());
+}
+
+void StudentCard::reload()
+{
+    showMessage(QString());
+    loadParticulars();
+    loadRequirements();
+}
+
+QString StudentCard::codeText(const QString &listSource, const QVariant &code) const
+{
+    if (code.isNull() || !listSource.startsWith(QLatin1String("RECORDSET:")))
+        return code.toString();
+    Recordset list = serverObject<cDepartment>(m_serverName)->getTextList(listSource.mid(10), QString());
+    if (list.fieldCount() < 2)
+        return code.toString();
+    for (list.moveFirst(); !list.eof(); list.moveNext())
+        if (list.value(0).toString() == code.toString())
+            return list.value(1).toString();
+    return code.toString();
+}
+
+void StudentCard::loadParticulars()
+{
+    while (m_form->rowCount() > 0)
+        m_form->removeRow(0);
+    m_studentName.clear();
+    try {
+        Recordset student = serverObject<cStudent>(m_serverName)
+                                ->LoadStudents(QStringLiteral("student_ID = ") + QString::number(m_studentId));
+        const bool found = !student.isEmpty();
+        findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->setVisible(found);
+        if (!found) {
+            showMessage(ReplaceParams(GetLangString(61552), {QString::number(m_studentId)}));
+            retranslate();
+            return;
+        }
+        student.moveFirst();
+        const SchemaTable *view = m_schema ? m_schema->table(StudentView) : nullptr;
+        for (const char *name : Particulars) {
+            const QString field = QString::fromLatin1(name);
+            if (!student.hasField(field))
+                continue;
+            const SchemaColumn *column = view ? view->column(field) : nullptr;
+            auto *value = new QLabel(column ? codeText(column->listSource, student.value(field))
+                                            : student.value(field).toString());
+            value->setObjectName(QStringLiteral("lbl_") + field);
+            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            m_form->addRow((column ? column->caption() : field) + QLatin1Char(':'), value);
+        }
+        m_studentName = student.value(u"spec_aem").toString() + QStringLiteral(" - ")
+            + student.value(u"lastname").toString() + QLatin1Char(' ') + student.value(u"firstname").toString();
+    } catch (const ZrError &error) {
+        RecordError(error);
+        showMessage(error.description);
+    }
+    retranslate();
+}
+
+void StudentCard::loadRequirements()
+{
+    try {
+        m_preview->LoadStudConstraints(m_studentId);
+        m_preview->EnableControl(true);
+    } catch (const ZrError &error) {
+        // Already recorded by the preview; a student without a programme lands here.
+        // Nothing can be edited for a student the server does not know.
+        m_preview->EnableControl(false);
+        if (m_message->isHidden())
+            showMessage(error.description);
+    }
+}
+
+void StudentCard::retranslate()
+{
+    const QString name = m_studentName.isEmpty() ? QString::number(m_studentId) : m_studentName;
+    setWindowTitle(ReplaceParams(GetLangString(StrCardTitle), {name}));
+    m_caption->setText(name);
+    findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->setTitle(GetLangString(StrParticulars));
+}
+
+void StudentCard::changeEvent(QEvent *event)
+{
+    // Captions of the particulars follow the language: read them again.
+    if (event->type() == QEvent::LanguageChange && m_form)
+        reload();
+    QWidget::changeEvent(event);
+}
+
+} // namespace zr::app

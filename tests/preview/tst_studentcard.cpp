@@ -1,0 +1,112 @@
+#include "studentcard.h"
+#include "studentsearch.h"
+
+#include "common/langstrings.h"
+#include "jsonschema.h"
+#include "preview/zrreqpreview.h"
+#include "search/frmselfromlist.h"
+#include "serverfixture.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zr;
+using zr::app::StudentCard;
+using zr::app::StudentSearch;
+
+// The host's students command and card on the sample database.
+class tst_StudentCard : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_server;
+
+    template<typename Answer>
+    void whenListShown(Answer answer)
+    {
+        QTimer::singleShot(0, this, [answer] {
+            auto *dialog = qobject_cast<frmSelFromList *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            answer(dialog);
+        });
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+    }
+
+    void searchOpensTheChosenStudentsCard_data()
+    {
+        QTest::addColumn<bool>("choose");
+        QTest::newRow("chosen") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void searchOpensTheChosenStudentsCard()
+    {
+        QFETCH(bool, choose);
+        QMainWindow window;
+        QMenu menu;
+        StudentSearch search(&menu, QString(), &window);
+        QCOMPARE(search.action()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        QCOMPARE(search.action()->text(), GetLangString(60100));
+        int listed = 0;
+        whenListShown([&](frmSelFromList *dialog) {
+            // The whole list first, then a search by registration number.
+            listed = dialog->listModel()->rowCount();
+            dialog->search(QStringLiteral("spec_aem = '1001049'"));
+            QCOMPARE(dialog->listModel()->rowCount(), 1);
+            dialog->setChosen(0, true);
+            if (choose)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        search.search();
+        QCOMPARE(listed, 400);
+        const QList<StudentCard *> cards = window.findChildren<StudentCard *>();
+        QCOMPARE(cards.size(), choose ? 1 : 0);
+        if (!choose)
+            return;
+        StudentCard *card = cards.first();
+        QCOMPARE(card->studentId(), 7);
+        QCOMPARE(card->findChild<QLabel *>(QStringLiteral("lbl_spec_aem"))->text(), QStringLiteral("1001049"));
+        QVERIFY(card->message().isEmpty());
+        QVERIFY(card->preview()->isIndividual());
+        QVERIFY(card->preview()->findChild<QPushButton *>(QStringLiteral("cmdEdit"))->isEnabled());
+        // Asking again raises the open card instead of opening a second one.
+        QCOMPARE(search.openCard(7), card);
+        QCOMPARE(window.findChildren<StudentCard *>().size(), 1);
+    }
+
+    void cardOfAnUnknownStudentSaysSoAndOffersNoEdit()
+    {
+        StudentCard card(QString(), std::make_shared<const server::JsonSchema>(), 123456);
+        QCOMPARE(card.message(), ReplaceParams(GetLangString(61552), {QStringLiteral("123456")}));
+        QVERIFY(!card.preview()->findChild<QPushButton *>(QStringLiteral("cmdEdit"))->isEnabled());
+        QVERIFY(!card.preview()->findChild<QPushButton *>(QStringLiteral("cmdRestore"))->isEnabled());
+    }
+
+    void particularsShowNamesOfCodes()
+    {
+        StudentCard card(QString(), std::make_shared<const server::JsonSchema>(), 6);
+        // Status 1 of the sample's code table, not the code itself.
+        const QString status = card.findChild<QLabel *>(QStringLiteral("lbl_statusID"))->text();
+        QVERIFY(!status.isEmpty());
+        bool isNumber = false;
+        status.toInt(&isNumber);
+        QVERIFY2(!isNumber, qPrintable(status));
+        QCOMPARE(card.preview()->StudentID(), 6);
+        QVERIFY(!card.preview()->isIndividual());
+    }
+};
+
+QTEST_MAIN(tst_StudentCard)
+#include "tst_studentcard.moc"

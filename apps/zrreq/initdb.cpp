@@ -2,6 +2,7 @@
 
 #include "common/zrerror.h"
 #include "database.h"
+#include "largevolume.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -22,7 +23,11 @@ int runInitDb(const QStringList &arguments)
                                     QStringLiteral("url"));
     const QCommandLineOption sample(QStringLiteral("sample"), QStringLiteral("Fill in the sample department (default)."));
     const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("Create the tables only."));
-    parser.addOptions({server, sample, empty});
+    const QCommandLineOption large(QStringLiteral("large"),
+                                   QStringLiteral("Fill in the sample department and a large one with N students "
+                                                  "(N/5 courses, 3 requirements per 50 students)."),
+                                   QStringLiteral("N"));
+    parser.addOptions({server, sample, empty, large});
     QTextStream err(stderr);
     if (!parser.parse(arguments)) {
         err << parser.errorText() << Qt::endl;
@@ -32,13 +37,21 @@ int runInitDb(const QStringList &arguments)
         QTextStream(stdout) << parser.helpText();
         return 0;
     }
-    if (parser.isSet(sample) && parser.isSet(empty)) {
-        err << "--sample and --empty exclude each other" << Qt::endl;
+    if (int(parser.isSet(sample)) + int(parser.isSet(empty)) + int(parser.isSet(large)) > 1) {
+        err << "--sample, --empty and --large exclude each other" << Qt::endl;
+        return 2;
+    }
+    bool sizeOk = true;
+    const int students = parser.isSet(large) ? parser.value(large).toInt(&sizeOk) : 0;
+    if (!sizeOk || (parser.isSet(large) && students < 1)) {
+        err << "--large needs a number of students above 0, not \"" << parser.value(large) << '"' << Qt::endl;
         return 2;
     }
     try {
         auto db = server::Database::open(parser.value(server));
         db->initialize(!parser.isSet(empty));
+        if (students > 0)
+            server::GenerateLargeVolume(*db, server::LargeVolume::forStudents(students));
     } catch (const ZrError &error) {
         err << "ERROR " << error.number << '\t' << error.source << '\t' << error.description << Qt::endl;
         return 2;

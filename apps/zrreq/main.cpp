@@ -1,4 +1,5 @@
-#include "initdb.h"
+#include "cli/clicommon.h"
+#include "cli/commands.h"
 #include "mainwindow.h"
 #include "studentcard.h"
 
@@ -11,14 +12,27 @@
 #include <QCommandLineParser>
 #include <QSettings>
 #include <QTimer>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    // Subcommands run without a window.
-    if (argc > 1 && qstrcmp(argv[1], "init-db") == 0) {
-        QCoreApplication app(argc, argv);
-        zr::Main();
-        return zr::app::runInitDb(QCoreApplication::arguments());
+    // Subcommands run without a window; those that load the editor keep it offscreen.
+    if (argc > 1) {
+        const QString name = QString::fromLocal8Bit(argv[1]);
+        if (const zr::app::cli::Command command = zr::app::cli::FindCommand(name)) {
+            zr::app::cli::QuietQtMessages();
+            std::unique_ptr<QCoreApplication> app;
+            if (zr::app::cli::NeedsWidgets(name)) {
+                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
+                app = std::make_unique<QApplication>(argc, argv);
+            } else {
+                app = std::make_unique<QCoreApplication>(argc, argv);
+            }
+            zr::Main();
+            zr::server::RegisterServer();
+            return command(QCoreApplication::arguments());
+        }
     }
 
     QApplication app(argc, argv);

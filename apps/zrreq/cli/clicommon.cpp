@@ -1,0 +1,242 @@
+#include "clicommon.h"
+
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/zrrequirements.h"
+#include "jsonschema.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTextStream>
+#include <QTimer>
+#include <optional>
+
+namespace zr::app::cli {
+
+namespace {
+const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+
+// Closes dialogs the moment they appear; an editor asked for nothing interactive never opens one.
+class DialogRejecter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *dialog = qobject_cast<QDialog *>(watched))
+                QTimer::singleShot(0, dialog, &QDialog::reject);
+        }
+        return false;
+    }
+};
+
+QString oneLine(QString text)
+{
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+} // namespace
+
+CommandLine::CommandLine(const QString &subcommand, const QString &description) : m_subcommand(subcommand)
+{
+    m_parser.setApplicationDescription(description);
+    m_parser.addHelpOption();
+    m_parser.addPositionalArgument(subcommand, QStringLiteral("The subcommand."));
+}
+
+void CommandLine::addServerOption()
+{
+    m_parser.addOption({QStringLiteral("server"),
+                        QStringLiteral("Database: empty for the embedded one, sqlite:///path/file.db, or "
+                                       "postgresql://user@host:port/dbname."),
+                        QStringLiteral("url")});
+}
+
+void CommandLine::addLanguageOption()
+{
+    m_parser.addOption({QStringLiteral("lang"), QStringLiteral("Language of messages and captions: el (default) or en."),
+                        QStringLiteral("el|en"), QStringLiteral("el")});
+}
+
+int CommandLine::parse(const QStringList &arguments)
+{
+    if (!m_parser.parse(arguments)) {
+        PrintError(QStringLiteral("zrreq %1: %2").arg(m_subcommand, m_parser.errorText()));
+        return ExitUnusable;
+    }
+    if (m_parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << m_parser.helpText();
+        return ExitOk;
+    }
+    // Only the subcommand itself may stand without an option.
+    if (m_parser.positionalArguments().size() > 1) {
+        PrintError(QStringLiteral("zrreq %1: unexpected argument \"%2\"")
+                       .arg(m_subcommand, m_parser.positionalArguments().at(1)));
+        return ExitUnusable;
+    }
+    const QStringList names = m_parser.optionNames();
+    if (names.contains(QStringLiteral("lang"))) {
+        const QString lang = m_parser.value(QStringLiteral("lang"));
+        if (lang != QLatin1String("el") && lang != QLatin1String("en")) {
+            PrintError(QStringLiteral("zrreq %1: --lang must be el or en, not \"%2\"").arg(m_subcommand, lang));
+            return ExitUnusable;
+        }
+    }
+    return -1;
+}
+
+QString CommandLine::server() const
+{
+    return m_parser.value(QStringLiteral("server"));
+}
+
+void CommandLine::applyLanguage() const
+{
+    const bool english = m_parser.value(QStringLiteral("lang")) == QLatin1String("en");
+    // The string service's language wins over the thread's, so it is switched first.
+    StringService::instance().setLanguageId(english ? LangEnglish : LangGreek);
+    InitLanguage(english ? LangEnglish : LangGreek);
+}
+
+qint32 CommandLine::wholeNumber(const QString &name, bool isRequired) const
+{
+    if (!m_parser.isSet(name)) {
+        if (isRequired)
+            throw UsageError{QStringLiteral("zrreq %1: --%2 is required").arg(m_subcommand, name)};
+        return 0;
+    }
+    bool ok = false;
+    const qint32 value = m_parser.value(name).toInt(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("zrreq %1: --%2 must be a whole number, not \"%3\"")
+                             .arg(m_subcommand, name, m_parser.value(name))};
+    return value;
+}
+
+QString CommandLine::required(const QString &name) const
+{
+    if (!m_parser.isSet(name) || m_parser.value(name).isEmpty())
+        throw UsageError{QStringLiteral("zrreq %1: --%2 is required").arg(m_subcommand, name)};
+    return m_parser.value(name);
+}
+
+QString ErrorLine(const ZrError &error)
+{
+    return QStringLiteral("ERROR %1\t%2\t%3").arg(error.number).arg(oneLine(error.source), oneLine(error.description));
+}
+
+void PrintError(const QString &line)
+{
+    QTextStream(stderr) << line << Qt::endl;
+}
+
+void PrintLine(const QString &line)
+{
+    QTextStream(stdout) << line << Qt::endl;
+}
+
+void AddTargetOptions(CommandLine &command)
+{
+    QCommandLineParser &p = command.parser();
+    p.addOption({QStringLiteral("kind"), QStringLiteral("Object kind: 1, 3, 4, 8, 11, 13 or 14."), QStringLiteral("K")});
+    p.addOption({QStringLiteral("object"),
+                 QStringLiteral("Object id: programme (kinds 1, 3, 4, 11), student (8), department (13), "
+                                "course (14)."),
+                 QStringLiteral("ID")});
+    p.addOption({QStringLiteral("context"), QStringLiteral("Requirement context, 101 to 112."), QStringLiteral("C")});
+    p.addOption({{QStringLiteral("curriculum"), QStringLiteral("secondary")},
+                 QStringLiteral("Curriculum of a programme's curriculum-choice (102) or degree (103) "
+                                "requirements; the course group of kind 3, the course of kind 4."),
+                 QStringLiteral("ID")});
+}
+
+SetTarget ReadTarget(const CommandLine &command)
+{
+    SetTarget target;
+    target.kind = command.wholeNumber(QStringLiteral("kind"), true);
+    target.objectId = command.required(QStringLiteral("object"));
+    target.context = command.wholeNumber(QStringLiteral("context"), true);
+    target.curriculum = command.wholeNumber(QStringLiteral("curriculum"), false);
+    bool ok = false;
+    target.objectId.toLongLong(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("zrreq: --object must be a whole number, not \"%1\"").arg(target.objectId)};
+    if (!IsKnownObjectKind(target.kind))
+        throw UsageError{QStringLiteral("zrreq: unknown object kind %1 (1, 3, 4, 8, 11, 13 or 14)").arg(target.kind)};
+    if (!IsKnownContext(target.context))
+        throw UsageError{QStringLiteral("zrreq: unknown requirement context %1 (101 to 112)").arg(target.context)};
+    if ((target.kind == 3 || target.kind == 4) && target.curriculum == 0)
+        throw UsageError{QStringLiteral("zrreq: object kind %1 needs --secondary (the course group or course)")
+                             .arg(target.kind)};
+    return target;
+}
+
+qint32 CurriculumOf(const SetTarget &target)
+{
+    const bool perCurriculum = target.kind == 1 && (target.context == 102 || target.context == 103);
+    return perCurriculum ? target.curriculum : 0;
+}
+
+Recordset LoadTarget(const QString &server, const SetTarget &target)
+{
+    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
+    if (!constraints)
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    const QVariant secondary = target.curriculum != 0 ? QVariant(target.curriculum) : QVariant();
+    return constraints->LoadObjectConstraints(target.kind, target.objectId, secondary);
+}
+
+void CheckServer(const QString &server)
+{
+    if (!CreateServerObjectAs<cContraints>(ServerLibrary, server))
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+}
+
+std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
+                                           const QString &server)
+{
+    auto editor = std::make_unique<zrRequirements>();
+    std::optional<ZrError> failure;
+    QObject::connect(editor.get(), &zrRequirements::ErrorOccurred, editor.get(),
+                     [&failure](int number, const QString &description, const QString &source) {
+                         failure = ZrError(number, source, description);
+                     });
+    Recordset row = parent.clone();
+    const QString department = row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
+    editor->setServerName(server);
+    editor->setSessionID(QStringLiteral("zrreq"));
+    editor->setDepartID(department);
+    editor->setConstrType(context);
+    editor->setAppliesTo(kind);
+    // The student view's columns come from the server's own schema description, as in the host.
+    static const auto schema = std::make_shared<const server::JsonSchema>();
+    editor->setOSchema(schema);
+    if (curriculum != 0)
+        editor->setCurrentCurriculum(curriculum);
+    editor->setRsConstraints(parent);
+    if (failure)
+        throw *failure;
+    return editor;
+}
+
+void QuietQtMessages()
+{
+    // Qt's own notes (platform plugin, runtime folder) would break the one-line error contract.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            QTextStream(stderr) << message << Qt::endl;
+    });
+}
+
+void RejectDialogs()
+{
+    qApp->installEventFilter(new DialogRejecter(qApp));
+}
+
+} // namespace zr::app::cli

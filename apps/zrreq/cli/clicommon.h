@@ -1,0 +1,104 @@
+#pragma once
+
+#include "common/recordset.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace zr {
+struct ZrError;
+class zrRequirements;
+} // namespace zr
+
+namespace zr::app::cli {
+
+/// Exit codes of every subcommand.
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitInvalid = 1,   ///< the requirement set breaks a rule, or saving it failed
+    ExitUnusable = 2,  ///< bad arguments, unreadable or malformed file, unknown server
+};
+
+/// A mistake in the arguments, said in one line.
+struct UsageError
+{
+    QString message;
+};
+
+/// The options and parsing every subcommand shares.
+class CommandLine
+{
+public:
+    CommandLine(const QString &subcommand, const QString &description);
+
+    QCommandLineParser &parser() { return m_parser; }
+    void addServerOption();
+    void addLanguageOption();
+    /// Parses `arguments`. Returns -1 to go on, or the exit code when --help
+    /// was answered or the arguments are wrong (reported on stderr).
+    int parse(const QStringList &arguments);
+
+    QString server() const;
+    /// Switches the string table to --lang (el or en; Greek by default).
+    void applyLanguage() const;
+    /// The value of option `name` as a whole number; throws UsageError when it
+    /// is missing (and `required`) or not a number. 0 when absent.
+    qint32 wholeNumber(const QString &name, bool required) const;
+    /// The value of a required option; throws UsageError when it is missing.
+    QString required(const QString &name) const;
+
+private:
+    QString m_subcommand;
+    QCommandLineParser m_parser;
+};
+
+/// Prints "ERROR <number>\t<source>\t<description>" (tabs and line breaks
+/// inside the fields become spaces, so the error stays one line).
+QString ErrorLine(const ZrError &error);
+/// Writes one line to stderr.
+void PrintError(const QString &line);
+/// Writes one line to stdout.
+void PrintLine(const QString &line);
+
+/// Where a requirement set lives: object kind, object id, context and the
+/// secondary key (the curriculum of a programme's curriculum choice or
+/// degree set, the course group of kind 3, the course of kind 4).
+struct SetTarget
+{
+    qint32 kind = 0;
+    QString objectId;
+    qint32 context = 0;
+    qint32 curriculum = 0;
+};
+
+/// The curriculum the editor and the file use: the target's --curriculum
+/// for a programme's curriculum-choice or degree set, 0 otherwise.
+qint32 CurriculumOf(const SetTarget &target);
+
+/// Adds --kind, --object, --context and --curriculum (alias --secondary).
+void AddTargetOptions(CommandLine &command);
+/// Reads them; throws UsageError for missing or unknown values.
+SetTarget ReadTarget(const CommandLine &command);
+
+/// The object's hierarchical requirement recordset from the server.
+/// Throws ZrError (unknown server 462, unknown object ...).
+Recordset LoadTarget(const QString &server, const SetTarget &target);
+
+/// An offscreen editor loaded with `parent` as the host application loads
+/// it, lookups from `server`. Throws ZrError when loading fails.
+std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
+                                           const QString &server);
+
+/// Makes sure the server can be reached; throws ZrError 462 otherwise.
+void CheckServer(const QString &server);
+
+/// Keeps Qt's debug, info and warning messages off stderr; errors still show.
+void QuietQtMessages();
+
+/// Closes every dialog as soon as it is shown: a command line never waits for a user.
+void RejectDialogs();
+
+} // namespace zr::app::cli

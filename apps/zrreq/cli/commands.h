@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+
+namespace zr::app::cli {
+
+/// `zrreq validate --file SET.json | --all`: checks requirement sets as the
+/// editor does before saving. Exit 0 valid, 1 invalid, 2 unusable input.
+int runValidate(const QStringList &arguments);
+/// `zrreq describe --file SET.json`: prints each requirement as the editor shows it.
+int runDescribe(const QStringList &arguments);
+/// `zrreq export --kind K --object ID --context C`: writes a stored set as JSON to stdout.
+int runExport(const QStringList &arguments);
+/// `zrreq import --file SET.json --kind K --object ID --context C`: replaces a
+/// stored set with the file's, validated, in one transaction.
+int runImport(const QStringList &arguments);
+
+/// The subcommand named by the first argument, or null for none.
+using Command = int (*)(const QStringList &arguments);
+Command FindCommand(const QString &name);
+/// True for subcommands that load requirement sets into the editor (they need widgets).
+bool NeedsWidgets(const QString &name);
+
+} // namespace zr::app::cli

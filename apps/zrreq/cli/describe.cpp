@@ -1,0 +1,72 @@
+#include "clicommon.h"
+#include "commands.h"
+
+#include "common/itempanelmodel.h"
+#include "common/tilepanel.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/zrrequirements.h"
+
+namespace zr::app::cli {
+
+namespace {
+
+QString shown(const QAbstractItemModel &model, const QModelIndex &index)
+{
+    return model.data(index, Qt::DisplayRole).toString().simplified();
+}
+
+// The requirement list as the editor shows it: each group's caption, then its visible rows.
+QStringList describeList(const QAbstractItemModel &model)
+{
+    QStringList lines;
+    for (int group = 0; group < model.rowCount(); ++group) {
+        const QModelIndex header = model.index(group, 0);
+        if (!model.data(header, ItemPanelModel::VisibleRole).toBool())
+            continue;
+        lines.append(shown(model, header));
+        for (int row = 0; row < model.rowCount(header); ++row) {
+            const QModelIndex label = model.index(row, 0, header);
+            if (!model.data(label, ItemPanelModel::VisibleRole).toBool())
+                continue;
+            lines.append(QStringLiteral("  %1: %2").arg(shown(model, label), shown(model, label.siblingAtColumn(1))));
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+int runDescribe(const QStringList &arguments)
+{
+    CommandLine command(QStringLiteral("describe"),
+                        QStringLiteral("Prints each requirement of a set file as the editor shows it: the "
+                                       "requirement's caption, then each of its rows as \"label: value\"."));
+    command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
+                                QStringLiteral("SET.json")});
+    command.addServerOption();
+    command.addLanguageOption();
+    if (const int done = command.parse(arguments); done >= 0)
+        return done;
+    command.applyLanguage();
+    RejectDialogs();
+    try {
+        const RequirementFile file = ReadRequirementFile(command.required(QStringLiteral("file")));
+        CheckServer(command.server());
+        auto editor =
+            LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context, file.curriculumId(), command.server());
+        const auto *list = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"));
+        Q_ASSERT(list);
+        for (const QString &line : describeList(*list->model()))
+            PrintLine(line);
+    } catch (const UsageError &error) {
+        PrintError(error.message);
+        return ExitUnusable;
+    } catch (const ZrError &error) {
+        PrintError(ErrorLine(error));
+        return ExitUnusable;
+    }
+    return ExitOk;
+}
+
+} // namespace zr::app::cli

@@ -1,0 +1,136 @@
+#include "clicommon.h"
+#include "commands.h"
+
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/zrrequirements.h"
+#include "database.h"
+
+#include <QMap>
+#include <QSqlQuery>
+
+namespace zr::app::cli {
+
+namespace {
+
+// Runs the checks the editor runs before a save; the rows are written but never stored.
+void validateLoaded(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server)
+{
+    auto editor = LoadEditor(parent, kind, context, curriculum, server);
+    editor->UpdateRecordset();
+}
+
+// Every stored set, in a stable order; the secondary key only where it tells sets apart.
+QList<SetTarget> storedSets(const QString &server)
+{
+    auto db = server::Database::open(server);
+    QSqlQuery &q = db->exec(QStringLiteral("SELECT DISTINCT conobject, objID, secobjID, contypeID "
+                                           "FROM QEMObjectConstraint"),
+                            {}, QStringLiteral("validate"));
+    QMap<std::tuple<qint32, qlonglong, qint32, qint32>, SetTarget> sets;
+    while (q.next()) {
+        SetTarget t;
+        t.kind = q.value(0).toInt();
+        const qlonglong objectId = q.value(1).toLongLong();
+        t.objectId = QString::number(objectId);
+        t.context = q.value(3).toInt();
+        const bool keyed = t.kind == 3 || t.kind == 4 || CurriculumOf(SetTarget{t.kind, {}, t.context, 1}) != 0;
+        t.curriculum = keyed ? q.value(2).toInt() : 0;
+        sets.insert({t.kind, objectId, t.context, t.curriculum}, t);
+    }
+    q.finish();
+    return sets.values();
+}
+
+QString describeTarget(const SetTarget &t)
+{
+    QString text = QStringLiteral("kind %1 object %2 context %3").arg(t.kind).arg(t.objectId).arg(t.context);
+    if (t.kind == 3)
+        text += QStringLiteral(" group %1").arg(t.curriculum);
+    else if (t.kind == 4)
+        text += QStringLiteral(" course %1").arg(t.curriculum);
+    else if (t.curriculum != 0)
+        text += QStringLiteral(" curriculum %1").arg(t.curriculum);
+    return text;
+}
+
+int validateFile(const CommandLine &command)
+{
+    RequirementFile file;
+    Recordset parent;
+    try {
+        file = ReadRequirementFile(command.required(QStringLiteral("file")));
+        CheckServer(command.server());
+        parent = RequirementFileRecordset(file);
+    } catch (const ZrError &error) {
+        PrintError(ErrorLine(error));
+        return ExitUnusable;
+    }
+    try {
+        validateLoaded(parent, file.objectKind, file.context, file.curriculumId(), command.server());
+    } catch (const ZrError &error) {
+        PrintLine(ErrorLine(error));
+        return ExitInvalid;
+    }
+    PrintLine(QStringLiteral("OK"));
+    return ExitOk;
+}
+
+int validateAll(const CommandLine &command)
+{
+    QList<SetTarget> sets;
+    try {
+        CheckServer(command.server());
+        sets = storedSets(command.server());
+    } catch (const ZrError &error) {
+        PrintError(ErrorLine(error));
+        return ExitUnusable;
+    }
+    int invalid = 0;
+    for (const SetTarget &target : std::as_const(sets)) {
+        QString verdict = QStringLiteral("OK");
+        try {
+            const Recordset parent = LoadTarget(command.server(), target);
+            validateLoaded(parent, target.kind, target.context, CurriculumOf(target), command.server());
+        } catch (const ZrError &error) {
+            verdict = ErrorLine(error);
+            ++invalid;
+        }
+        PrintLine(describeTarget(target) + QStringLiteral(": ") + verdict);
+    }
+    PrintLine(QStringLiteral("%1 sets, %2 valid, %3 invalid").arg(sets.size()).arg(sets.size() - invalid).arg(invalid));
+    return invalid == 0 ? ExitOk : ExitInvalid;
+}
+
+} // namespace
+
+int runValidate(const QStringList &arguments)
+{
+    CommandLine command(QStringLiteral("validate"),
+                        QStringLiteral("Checks requirement sets as the editor does before saving, without saving.\n"
+                                       "Prints OK, or one line ERROR <number>\\t<source>\\t<description>.\n"
+                                       "Exit code 0 valid, 1 invalid, 2 unusable input."));
+    command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file to check."),
+                                QStringLiteral("SET.json")});
+    command.parser().addOption({QStringLiteral("all"),
+                                QStringLiteral("Check every set stored in the database, one line each, and a summary.")});
+    command.addServerOption();
+    command.addLanguageOption();
+    if (const int done = command.parse(arguments); done >= 0)
+        return done;
+    command.applyLanguage();
+    const bool all = command.parser().isSet(QStringLiteral("all"));
+    if (all == command.parser().isSet(QStringLiteral("file"))) {
+        PrintError(QStringLiteral("zrreq validate: give either --file or --all"));
+        return ExitUnusable;
+    }
+    RejectDialogs();
+    try {
+        return all ? validateAll(command) : validateFile(command);
+    } catch (const UsageError &error) {
+        PrintError(error.message);
+        return ExitUnusable;
+    }
+}
+
+} // namespace zr::app::cli

@@ -1,0 +1,135 @@
+#include "setfileactions.h"
+
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/zrrequirements.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QStatusBar>
+
+namespace zr::app {
+
+namespace {
+enum : qint32 {
+    StrExport = 60220,
+    StrImport = 60221,
+    StrFileFilter = 60222,
+    StrExported = 60223,
+    StrImported = 60224,
+    StrExportFailed = 60225,
+    StrImportFailed = 60226,
+    StrUnsavedFirst = 60227,
+    StrNothingLoaded = 60228,
+};
+} // namespace
+
+SetFileActions::SetFileActions(QWidget *window, zrRequirements *editor, std::function<Recordset()> hostSet)
+    : QObject(window), m_window(window), m_editor(editor), m_hostSet(std::move(hostSet))
+{
+    m_export = new QAction(this);
+    m_export->setObjectName(QStringLiteral("exportAction"));
+    m_import = new QAction(this);
+    m_import->setObjectName(QStringLiteral("importAction"));
+    connect(m_export, &QAction::triggered, this, &SetFileActions::chooseExportFile);
+    connect(m_import, &QAction::triggered, this, &SetFileActions::chooseImportFile);
+    retranslate();
+}
+
+void SetFileActions::retranslate()
+{
+    m_export->setText(GetLangString(StrExport));
+    m_import->setText(GetLangString(StrImport));
+}
+
+qint32 SetFileActions::curriculum() const
+{
+    const bool perCurriculum = m_editor->AppliesTo() == 1 && (m_editor->ConstrType() == 102 || m_editor->ConstrType() == 103);
+    return perCurriculum ? m_editor->currentCurriculum() : 0;
+}
+
+void SetFileActions::report(qint32 titleId, const QString &text)
+{
+    QMessageBox::warning(m_window, GetLangString(titleId), text);
+}
+
+bool SetFileActions::canLeaveSet(qint32 titleId)
+{
+    if (m_hostSet().isNull()) {
+        report(titleId, GetLangString(StrNothingLoaded));
+        return false;
+    }
+    // The file would not hold what the editor shows, or the edits would be lost.
+    if (m_editor->isModified() || m_imported) {
+        report(titleId, GetLangString(StrUnsavedFirst));
+        return false;
+    }
+    return true;
+}
+
+bool SetFileActions::exportTo(const QString &path)
+{
+    if (!canLeaveSet(StrExportFailed))
+        return false;
+    try {
+        const QByteArray json =
+            WriteRequirementFile(m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
+            throw MakeError(60200, QStringLiteral("SetFileActions.exportTo"), {path, file.errorString()});
+    } catch (const ZrError &error) {
+        RecordError(error);
+        report(StrExportFailed, error.description);
+        return false;
+    }
+    if (auto *main = qobject_cast<QMainWindow *>(m_window))
+        main->statusBar()->showMessage(ReplaceParams(GetLangString(StrExported), {path}), 5000);
+    return true;
+}
+
+bool SetFileActions::importFrom(const QString &path)
+{
+    if (!canLeaveSet(StrImportFailed))
+        return false;
+    Recordset set = m_hostSet();
+    int count = 0;
+    try {
+        const RequirementFile file = ReadRequirementFile(path);
+        count = ImportRequirementRows(file, set, m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+    } catch (const ZrError &error) {
+        RecordError(error);
+        report(StrImportFailed, error.description);
+        return false;
+    }
+    // The editor keeps its curriculum across loads, so it shows the imported rows.
+    m_editor->setRsConstraints(set);
+    m_imported = true;
+    if (auto *main = qobject_cast<QMainWindow *>(m_window))
+        main->statusBar()->showMessage(
+            ReplaceParams(GetLangString(StrImported), {QString::number(count), QFileInfo(path).fileName()}), 5000);
+    Q_EMIT imported();
+    return true;
+}
+
+void SetFileActions::chooseExportFile()
+{
+    const QString path = QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), QString(),
+                                                      GetLangString(StrFileFilter));
+    if (!path.isEmpty())
+        exportTo(path);
+}
+
+void SetFileActions::chooseImportFile()
+{
+    const QString path = QFileDialog::getOpenFileName(m_window, StripMnemonic(GetLangString(StrImport)), QString(),
+                                                      GetLangString(StrFileFilter));
+    if (!path.isEmpty())
+        importFrom(path);
+}
+
+} // namespace zr::app

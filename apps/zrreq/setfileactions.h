@@ -1,0 +1,65 @@
+#pragma once
+
+#include "common/recordset.h"
+
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QWidget;
+
+namespace zr {
+class zrRequirements;
+}
+
+namespace zr::app {
+
+/// File > Export... and File > Import... of the host: the editor's set to
+/// and from a requirement set file. An import replaces the set in the host's
+/// recordset and shows it in the editor as unsaved changes, which the host
+/// validates and saves like any edit.
+class SetFileActions : public QObject
+{
+    Q_OBJECT
+public:
+    /// `window` parents the dialogs; `hostSet` gives the hierarchical
+    /// recordset the editor works on (the host owns it).
+    SetFileActions(QWidget *window, zrRequirements *editor, std::function<Recordset()> hostSet);
+
+    QAction *exportAction() const { return m_export; }
+    QAction *importAction() const { return m_import; }
+    void retranslate();
+
+    /// Writes the editor's set to `path`. False, after telling the user, when
+    /// the set has unsaved changes or the file cannot be written.
+    bool exportTo(const QString &path);
+    /// Replaces the editor's set with the set of `path`, as unsaved changes.
+    /// False, after telling the user, when the editor has unsaved changes or
+    /// the file is unreadable or malformed; the set is then left as it was.
+    bool importFrom(const QString &path);
+
+    /// True from an import until the host loads its set again.
+    bool hasImport() const { return m_imported; }
+    /// Called by the host whenever it loads its set from the server.
+    void forgetImport() { m_imported = false; }
+
+Q_SIGNALS:
+    /// The editor now shows an imported set.
+    void imported();
+
+private:
+    void chooseExportFile();
+    void chooseImportFile();
+    bool canLeaveSet(qint32 titleId);
+    void report(qint32 titleId, const QString &text);
+    qint32 curriculum() const;
+
+    QWidget *m_window;
+    zrRequirements *m_editor;
+    std::function<Recordset()> m_hostSet;
+    QAction *m_export = nullptr;
+    QAction *m_import = nullptr;
+    bool m_imported = false;
+};
+
+} // namespace zr::app

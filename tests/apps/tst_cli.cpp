@@ -1,0 +1,439 @@
+#include "serverfixture.h"
+
+#include "database.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QStringList outLines;
+    QStringList errLines;
+};
+
+Result zrreq(QStringList arguments, const QString &server = QString())
+{
+    if (!server.isEmpty() && arguments.first() != QLatin1String("describe"))
+        arguments << QStringLiteral("--server") << server;
+    QProcess process;
+    process.start(QStringLiteral(ZRREQ_EXECUTABLE), arguments);
+    if (!process.waitForFinished(180000))
+        process.kill();
+    Result r;
+    r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    r.out = process.readAllStandardOutput();
+    r.outLines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errLines = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+QString describe(const Result &r)
+{
+    return QStringLiteral("exit %1\nstdout: %2\nstderr: %3")
+        .arg(r.exitCode)
+        .arg(r.outLines.join(QLatin1String(" | ")), r.errLines.join(QLatin1String(" | ")));
+}
+
+// Every stored requirement field, one line per row, for before/after comparisons.
+QStringList dumpRequirements(const QString &server)
+{
+    QStringList rows;
+    {
+        auto db = Database::open(server);
+        QSqlQuery q(db->connection());
+        q.exec(QStringLiteral("SELECT * FROM QEMObjectConstraint ORDER BY ocID"));
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells.append(q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
+            rows.append(cells.join(QLatin1Char('|')));
+        }
+    }
+    Database::closeAll();
+    return rows;
+}
+
+void execSql(const QString &server, const QString &sql)
+{
+    {
+        auto db = Database::open(server);
+        QSqlQuery q(db->connection());
+        QVERIFY2(q.exec(sql), qPrintable(sql));
+    }
+    Database::closeAll();
+}
+
+// The command-line arguments naming each stored set.
+QList<QStringList> storedSets(const QString &server)
+{
+    QList<QStringList> sets;
+    {
+        auto db = Database::open(server);
+        QSqlQuery q(db->connection());
+        q.exec(QStringLiteral("SELECT DISTINCT conobject, objID, contypeID, secobjID FROM QEMObjectConstraint "
+                              "ORDER BY conobject, objID, contypeID, secobjID"));
+        while (q.next()) {
+            const int kind = q.value(0).toInt();
+            const int context = q.value(2).toInt();
+            QStringList args{QStringLiteral("--kind"), QString::number(kind), QStringLiteral("--object"),
+                             q.value(1).toString(), QStringLiteral("--context"), QString::number(context)};
+            if (kind == 3 || kind == 4 || (kind == 1 && (context == 102 || context == 103)))
+                args << QStringLiteral("--secondary") << q.value(3).toString();
+            if (!sets.contains(args))
+                sets.append(args);
+        }
+    }
+    Database::closeAll();
+    return sets;
+}
+
+// A set's rows with ids replaced by their position, so that sets stored under other ids compare equal.
+QJsonArray comparable(const QByteArray &json)
+{
+    const QJsonArray rows = QJsonDocument::fromJson(json).object().value(QStringLiteral("rows")).toArray();
+    QHash<QString, QString> position;
+    for (int i = 0; i < rows.size(); ++i)
+        position.insert(QString::number(rows.at(i).toObject().value(QStringLiteral("ocID")).toInt()),
+                        QStringLiteral("#%1").arg(i));
+    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    QJsonArray out;
+    for (const QJsonValue &value : rows) {
+        QJsonObject row = value.toObject();
+        row.remove(QStringLiteral("ocID"));
+        QString eval = row.value(QStringLiteral("coneval")).toString();
+        QString replaced;
+        qsizetype last = 0;
+        for (auto it = token.globalMatch(eval); it.hasNext();) {
+            const auto m = it.next();
+            replaced += eval.mid(last, m.capturedStart() - last) + QStringLiteral("[%")
+                        + position.value(m.captured(1), QStringLiteral("?")) + QLatin1Char(']');
+            last = m.capturedEnd();
+        }
+        row.insert(QStringLiteral("coneval"), replaced + eval.mid(last));
+        out.append(row);
+    }
+    return out;
+}
+
+// Where two sets differ in meaning, or nothing. The editor writes a minimum
+// of "0" ("all of the chosen codes") as the number of chosen codes.
+QString meaningMismatch(const QJsonArray &before, const QJsonArray &after)
+{
+    if (before.size() != after.size())
+        return QStringLiteral("%1 rows became %2").arg(before.size()).arg(after.size());
+    for (int i = 0; i < before.size(); ++i) {
+        const QJsonObject b = before.at(i).toObject();
+        const QJsonObject a = after.at(i).toObject();
+        for (auto it = b.constBegin(); it != b.constEnd(); ++it) {
+            const QJsonValue now = a.value(it.key());
+            if (now == it.value())
+                continue;
+            const int codes = a.value(QStringLiteral("conselobjIDs")).toString().split(QLatin1Char(','),
+                                                                                     Qt::SkipEmptyParts).size();
+            if (it.key() == QLatin1String("conoptval4") && it.value() == QJsonValue(QStringLiteral("0"))
+                && now == QJsonValue(QString::number(codes)))
+                continue;
+            return QStringLiteral("row %1: %2 was %3, is %4")
+                .arg(i)
+                .arg(it.key(), it.value().toVariant().toString(), now.toVariant().toString());
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private:
+    zr::test::ServerFixture m_fixture;
+    QTemporaryDir m_files;
+
+    QString file(const QString &name, const QByteArray &content)
+    {
+        const QString path = m_files.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+            return QString();
+        return path;
+    }
+
+    // A fresh sample database for the row's backend; false (after QSKIP) when it is not set up.
+    QString resetServer(const QString &backend)
+    {
+        m_fixture.reset(backend);
+        Database::closeAll();
+        return m_fixture.serverName(backend);
+    }
+
+    QByteArray exportSet(const QStringList &target, const QString &server)
+    {
+        const Result r = zrreq(QStringList{QStringLiteral("export")} + target, server);
+        if (r.exitCode != 0)
+            qWarning("%s", qPrintable(describe(r)));
+        return r.exitCode == 0 ? r.out : QByteArray();
+    }
+
+private slots:
+    void unusableInputExitsTwoAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QStringList>("arguments");
+        const QByteArray valid = "{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, \"ConstrType\": 101, "
+                                 "\"object\": {\"prID\": 2}, \"rows\": [{\"ocID\": 1, \"conID\": 10, "
+                                 "\"conoperator\": 8, \"conoptval1\": \"6,5\", \"conselobjIDs\": \"or_ptyhgrade\", "
+                                 "\"coneval\": null}]}";
+        const QString good = file(QStringLiteral("good.json"), valid);
+        const QString broken = file(QStringLiteral("broken.json"), "{\"format\": \"zrreq-requirements/1\", ");
+        const QString wrongType = file(QStringLiteral("wrongtype.json"),
+                                       QByteArray(valid).replace("\"conID\": 10", "\"conID\": \"ten\""));
+        const QString unknownKind = file(QStringLiteral("unknownkind.json"),
+                                         QByteArray(valid).replace("\"AppliesTo\": 1", "\"AppliesTo\": 5"));
+        const QString unknownContext = file(QStringLiteral("unknowncontext.json"),
+                                            QByteArray(valid).replace("\"ConstrType\": 101", "\"ConstrType\": 99"));
+        const QString missing = m_files.filePath(QStringLiteral("missing.json"));
+        const QString into = QStringLiteral("--kind 1 --object 2 --context 101");
+        const QString unreachable = QStringLiteral("postgresql://nobody@127.0.0.1:1/none");
+
+        const QList<QPair<const char *, QString>> cases{
+            {"validate missing file", QStringLiteral("validate --file ") + missing},
+            {"validate invalid JSON", QStringLiteral("validate --file ") + broken},
+            {"validate wrong field type", QStringLiteral("validate --file ") + wrongType},
+            {"validate unknown kind", QStringLiteral("validate --file ") + unknownKind},
+            {"validate unknown context", QStringLiteral("validate --file ") + unknownContext},
+            {"validate neither file nor all", QStringLiteral("validate")},
+            {"validate unknown language", QStringLiteral("validate --lang fr --file ") + good},
+            {"describe missing file", QStringLiteral("describe --file ") + missing},
+            {"describe invalid JSON", QStringLiteral("describe --file ") + broken},
+            {"import missing file", QStringLiteral("import --file %1 %2").arg(missing, into)},
+            {"import invalid JSON", QStringLiteral("import --file %1 %2").arg(broken, into)},
+            {"import wrong field type", QStringLiteral("import --file %1 %2").arg(wrongType, into)},
+            {"import unknown kind in file", QStringLiteral("import --file %1 %2").arg(unknownKind, into)},
+            {"import into unknown kind", QStringLiteral("import --file %1 --kind 2 --object 2 --context 101").arg(good)},
+            {"import into unknown context", QStringLiteral("import --file %1 --kind 1 --object 2 --context 150").arg(good)},
+            {"import into unknown object", QStringLiteral("import --file %1 --kind 1 --object 999 --context 101").arg(good)},
+            {"import curriculum set without curriculum",
+             QStringLiteral("import --file %1 --kind 1 --object 1 --context 103").arg(good)},
+            {"export unknown context", QStringLiteral("export --kind 1 --object 1 --context 113")},
+            {"export unknown object", QStringLiteral("export --kind 13 --object 999 --context 106")},
+            {"export object not a number", QStringLiteral("export --kind 1 --object one --context 101")},
+            {"init-db bad size", QStringLiteral("init-db --large many")},
+        };
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            for (const auto &[name, line] : cases)
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, name)))
+                    << QString::fromLatin1(backend) << line.split(QLatin1Char(' '));
+        }
+        // An unreachable server, where the server is the fault.
+        for (const QString &line : {QStringLiteral("validate --all"), QStringLiteral("validate --file ") + good,
+                                    QStringLiteral("export ") + into,
+                                    QStringLiteral("import --file %1 %2").arg(good, into)}) {
+            QTest::newRow(qPrintable(QStringLiteral("unreachable server: ") + line.section(QLatin1Char(' '), 0, 1)))
+                << QStringLiteral("sqlite") << (line.split(QLatin1Char(' ')) << QStringLiteral("--server") << unreachable);
+        }
+    }
+
+    void unusableInputExitsTwoAndChangesNothing()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QStringList, arguments);
+        if (!m_fixture.reset(backend))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        Database::closeAll();
+        const QString server = m_fixture.serverName(backend);
+        const QStringList before = dumpRequirements(server);
+        const Result r = zrreq(arguments, arguments.contains(QStringLiteral("--server")) ? QString() : server);
+        QVERIFY2(r.exitCode == 2, qPrintable(describe(r)));
+        QVERIFY2(r.errLines.size() == 1, qPrintable(describe(r)));
+        QVERIFY2(r.outLines.isEmpty(), qPrintable(describe(r)));
+        QCOMPARE(dumpRequirements(server), before);
+    }
+
+    void everySubcommandHasHelp_data()
+    {
+        QTest::addColumn<QString>("subcommand");
+        for (const char *name : {"validate", "describe", "export", "import", "init-db"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void everySubcommandHasHelp()
+    {
+        QFETCH(QString, subcommand);
+        const Result r = zrreq({subcommand, QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.outLines.join(QLatin1Char('\n')).contains(QLatin1String("--server")), qPrintable(describe(r)));
+    }
+
+    void everySampleSetRoundTrips_data()
+    {
+        zr::test::ServerFixture::addBackendColumn();
+        zr::test::ServerFixture::newRows();
+    }
+
+    void everySampleSetRoundTrips()
+    {
+        QFETCH(QString, backend);
+        if (!m_fixture.reset(backend))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        Database::closeAll();
+        const QString server = m_fixture.serverName(backend);
+        const QList<QStringList> sets = storedSets(server);
+        QVERIFY(sets.size() >= 15);
+        for (const QStringList &target : sets) {
+            const QByteArray before = exportSet(target, server);
+            QVERIFY2(!before.isEmpty(), qPrintable(target.join(QLatin1Char(' '))));
+            const QString path = file(QStringLiteral("set.json"), before);
+            const Result imported = zrreq(QStringList{QStringLiteral("import"), QStringLiteral("--file"), path} + target,
+                                          server);
+            QVERIFY2(imported.exitCode == 0 && imported.outLines == QStringList{"OK"},
+                     qPrintable(target.join(QLatin1Char(' ')) + QLatin1Char('\n') + describe(imported)));
+            const QByteArray after = exportSet(target, server);
+            const QString mismatch = meaningMismatch(comparable(before), comparable(after));
+            QVERIFY2(mismatch.isEmpty(), qPrintable(target.join(QLatin1Char(' ')) + QLatin1Char('\n') + mismatch));
+            // Once written by the editor, a set goes through unchanged.
+            const Result again = zrreq(QStringList{QStringLiteral("import"), QStringLiteral("--file"),
+                                                   file(QStringLiteral("set.json"), after)} + target, server);
+            QVERIFY2(again.exitCode == 0, qPrintable(describe(again)));
+            QCOMPARE(comparable(exportSet(target, server)), comparable(after));
+            // Stored anew: the ids are new ones, and the expression names them.
+            const QJsonArray rows = QJsonDocument::fromJson(after).object().value(QStringLiteral("rows")).toArray();
+            const QJsonArray oldRows = QJsonDocument::fromJson(before).object().value(QStringLiteral("rows")).toArray();
+            if (!rows.isEmpty())
+                QVERIFY(rows.first().toObject().value(QStringLiteral("ocID")).toInt()
+                        > oldRows.last().toObject().value(QStringLiteral("ocID")).toInt());
+        }
+    }
+
+    void importReplacesTheSetOfAnotherCurriculum()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList from{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const QStringList to{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "13"};
+        const QByteArray json = exportSet(from, server);
+        const QString path = file(QStringLiteral("degree.json"), json);
+        const Result r = zrreq(QStringList{"import", "--file", path} + to, server);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const QByteArray copied = exportSet(to, server);
+        QCOMPARE(comparable(copied).size(), 7);
+        const QJsonArray rows = QJsonDocument::fromJson(copied).object().value(QStringLiteral("rows")).toArray();
+        for (const QJsonValue &row : rows) {
+            QCOMPARE(row.toObject().value(QStringLiteral("objID")).toInt(), 1);
+            QCOMPARE(row.toObject().value(QStringLiteral("secobjID")).toString(), QStringLiteral("13"));
+        }
+        // The source set is untouched.
+        QCOMPARE(exportSet(from, server), json);
+    }
+
+    void invalidSetsExitOne_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        // Rows 10 to 16 of programme 1, curriculum 11, degree.
+        QTest::newRow("credits not a number") << QByteArray("\"conoptval1\": \"300\"") << QByteArray("\"conoptval1\": \"abc\"");
+        QTest::newRow("expression leaves a row out")
+            << QByteArray("\"[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]\"")
+            << QByteArray("\"[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15]\"");
+    }
+
+    void invalidSetsExitOne()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList target{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        QByteArray json = exportSet(target, server);
+        QVERIFY(json.contains(from));
+        json.replace(from, to);
+        const QString path = file(QStringLiteral("invalid.json"), json);
+
+        const Result checked = zrreq({"validate", "--lang", "en", "--file", path}, server);
+        QVERIFY2(checked.exitCode == 1, qPrintable(describe(checked)));
+        QCOMPARE(checked.outLines.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^ERROR \\d+\\t[^\\t]+\\t[^\\t]+$")).match(checked.outLines.first()).hasMatch(),
+                 qPrintable(checked.outLines.first()));
+
+        const QStringList before = dumpRequirements(server);
+        const Result imported = zrreq(QStringList{"import", "--file", path} + target, server);
+        QVERIFY2(imported.exitCode == 1, qPrintable(describe(imported)));
+        QCOMPARE(imported.errLines.size(), 1);
+        QCOMPARE(dumpRequirements(server), before);
+    }
+
+    void validateChecksFilesAndEveryStoredSet()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QByteArray json = exportSet({"--kind", "13", "--object", "105", "--context", "106"}, server);
+        const Result one = zrreq({"validate", "--file", file(QStringLiteral("dept.json"), json)}, server);
+        QVERIFY2(one.exitCode == 0 && one.outLines == QStringList{"OK"}, qPrintable(describe(one)));
+
+        const int sets = storedSets(server).size();
+        Result all = zrreq({"validate", "--all"}, server);
+        QVERIFY2(all.exitCode == 0, qPrintable(describe(all)));
+        QCOMPARE(all.outLines.size(), sets + 1);
+        QCOMPARE(all.outLines.last(), QStringLiteral("%1 sets, %1 valid, 0 invalid").arg(sets));
+        QVERIFY(all.outLines.contains(QStringLiteral("kind 1 object 1 context 103 curriculum 11: OK")));
+
+        // One broken stored value makes its set, and only its set, invalid.
+        execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET conoptval1 = 'abc' WHERE ocID = 17"));
+        all = zrreq({"validate", "--all", "--lang", "en"}, server);
+        QVERIFY2(all.exitCode == 1, qPrintable(describe(all)));
+        QCOMPARE(all.outLines.last(), QStringLiteral("%1 sets, %2 valid, 1 invalid").arg(sets).arg(sets - 1));
+        const QStringList broken = all.outLines.filter(QStringLiteral(": ERROR "));
+        QCOMPARE(broken.size(), 1);
+        QVERIFY2(broken.first().startsWith(QLatin1String("kind 1 object 1 context 103 curriculum 12: ERROR ")),
+                 qPrintable(broken.first()));
+    }
+
+    void describeShowsEachRequirementAsTheEditorDoes()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QByteArray json =
+            exportSet({"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"}, server);
+        const Result r = zrreq({"describe", "--lang", "en", "--file", file(QStringLiteral("describe.json"), json)});
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const QStringList groups = r.outLines.filter(QRegularExpression(QStringLiteral("^\\S")));
+        QCOMPARE(groups.size(), 7);
+        const QStringList rows = r.outLines.filter(QRegularExpression(QStringLiteral("^  \\S.*: ")));
+        QCOMPARE(rows.size() + groups.size(), r.outLines.size());
+        QVERIFY2(!rows.filter(QRegularExpression(QStringLiteral(": 300$"))).isEmpty(), qPrintable(r.outLines.join('\n')));
+        // In Greek the captions change, the values do not.
+        const Result greek = zrreq({"describe", "--file", file(QStringLiteral("describe.json"), json)});
+        QCOMPARE(greek.outLines.size(), r.outLines.size());
+        QVERIFY(greek.outLines.first() != r.outLines.first());
+    }
+
+    void initDbCreatesALargeDepartment()
+    {
+        QTemporaryDir dir;
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("large.db"));
+        const Result r = zrreq({"init-db", "--large", "100"}, server);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        {
+            auto db = Database::open(server);
+            QSqlQuery q(db->connection());
+            QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE student_ID >= 1000001")));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 100);
+        }
+        Database::closeAll();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_cli.moc"

@@ -15,9 +15,9 @@ namespace {
 
 const int StudentKind = 8;
 const int DegreeContext = 103;
-// Temporary ids of the copies stay far below those the editor hands out
-// (-1, -2 ...), so requirements the user adds never share an id with a copy.
-const qint32 FirstCopyId = -100001;
+// The copies are new rows with temporary ids, as the editor numbers its own;
+// the editor numbers the requirements the user adds below them.
+const qint32 FirstCopyId = -1;
 
 QString token(const QVariant &ocID)
 {

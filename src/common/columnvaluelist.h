@@ -17,6 +17,9 @@ struct ZRREQ_EXPORT ColumnValueList
     QList<QVariant> ids;
     /// Text shown for the id at the same position.
     QStringList texts;
+    /// Text a grid shows for a stored id that the list lacks ("Unknown");
+    /// empty shows the id as stored.
+    QString unknownText;
 
     /// Number of entries.
     int size() const { return int(ids.size()); }

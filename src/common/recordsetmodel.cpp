@@ -161,6 +161,8 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
                 const int at = list->indexOf(v);
                 if (at >= 0)
                     return list->texts[at];
+                if (!list->unknownText.isEmpty())
+                    return list->unknownText;
             }
         }
         return v;

@@ -52,8 +52,9 @@ public:
     QString checkField() const;
 
     /// Shows the texts of `values` instead of the stored ids in `column`
-    /// (DisplayRole; EditRole keeps the id). An id without an entry shows as
-    /// stored. An empty list turns it off.
+    /// (DisplayRole; EditRole keeps the id). An id without an entry shows the
+    /// list's unknownText, or as stored when that is empty. An empty list
+    /// turns it off.
     void setColumnValueList(int column, const ColumnValueList &values);
 
     /// True when cells can be edited (written to the recordset); false by default.

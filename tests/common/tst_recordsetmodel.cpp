@@ -204,6 +204,10 @@ void tst_RecordsetModel::valueListShowsTexts()
     QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("Επιλογής"));
     QCOMPARE(model.data(model.index(2, 0)).toInt(), 30); // no entry: the id itself
     QCOMPARE(model.data(model.index(0, 0), Qt::EditRole).toInt(), 10);
+    kinds.unknownText = QStringLiteral("Άγνωστο");
+    model.setColumnValueList(0, kinds);
+    QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("Άγνωστο"));
+    QCOMPARE(model.data(model.index(2, 0), Qt::EditRole).toInt(), 30);
     model.setColumnValueList(0, ColumnValueList());
     QCOMPARE(model.data(model.index(0, 0)).toInt(), 10);
 }

@@ -13,6 +13,7 @@
 #include "common/serverobjects.h"
 #include "lookupcache.h"
 #include "common/recordsetutils.h"
+#include "dialogs/frmexclusions.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
@@ -480,7 +481,27 @@ void zrRequirementsPrivate::onCommand(const QString &key)
             if (set.isModified()) {
                 int style = MbInformation | MbOkOnly;
                 MsgBoxEx(GetLangString(20016), style, ApplicationTitle(), {}, 0, {}, q);
+                return;
             }
+            Recordset parentRow = set.parent().clone();
+            parentRow.moveFirst();
+            const QVariant objectId = set.objectId();
+            frmExclusions dialog(q);
+            dialog.setFrmFont(q->Font());
+            // The dialog's value lists come from the same cache as the editor's own.
+            QObject::connect(&dialog, &frmExclusions::ListSourceRequest, q,
+                             [this, objectId](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
+                                 if (isQuery) {
+                                     cancel = true;
+                                     return;
+                                 }
+                                 const bool curricula =
+                                     source.compare(QLatin1String("QEMDPOrientation"), Qt::CaseInsensitive) == 0;
+                                 result = lookups.list(source, curricula ? QStringLiteral("prID=") + NzStr(objectId)
+                                                                         : QString());
+                             });
+            dialog.ShowExcludStudents(objectId, set.objectKind(), set.context(), schema.get(), serverName, sessionId,
+                                      set.rows(), 0, ExclusionStudentFilter(set.objectKind(), parentRow, departId), q);
             return;
         }
         if (key == CmdDelete) {

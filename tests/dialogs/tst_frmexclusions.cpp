@@ -1,0 +1,638 @@
+#include "common/createserverobject.h"
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/msgboxex.h"
+#include "common/recordsetmodel.h"
+#include "common/serverobjects.h"
+#include "common/tilepanel.h"
+#include "common/zrerror.h"
+#include "dialogs/frmexclusions.h"
+#include "jsonschema.h"
+#include "requirements/zrrequirements.h"
+#include "search/frmselfromlist.h"
+#include "serverfixture.h"
+#include "studentobject.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+
+using namespace zr;
+
+namespace {
+
+const QString Library = QStringLiteral("zrQEMSvr");
+
+// The reference server's cStudent, with a record of the saving calls and a
+// switch that makes the next one fail as an unreachable server would.
+class RecordingStudents : public cStudent
+{
+public:
+    struct Log
+    {
+        QStringList saves; // "mode:ids"
+        bool failNextSave = false;
+    };
+
+    RecordingStudents(const QString &serverName, Log &log)
+        : m_inner(zr::server::Database::open(serverName)), m_log(log)
+    {
+    }
+    Recordset LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
+                                   qint32 extraKey) override
+    {
+        return m_inner.LoadExcludedStudents(objectId, objectKind, context, extraKey);
+    }
+    QVariant SaveExcludedStudent(const QString &sessionID, const QString &studentIds, const QVariant &objectId,
+                                 qint32 objectKind, qint32 context, qint32 extraKey, qint32 mode) override
+    {
+        m_log.saves << QString::number(mode) + QLatin1Char(':') + studentIds;
+        if (m_log.failNextSave) {
+            m_log.failNextSave = false;
+            throw ZrError(462, QStringLiteral("cStudent.SaveExcludedStudent"), QStringLiteral("Ο διακομιστής δεν απαντά"));
+        }
+        return m_inner.SaveExcludedStudent(sessionID, studentIds, objectId, objectKind, context, extraKey, mode);
+    }
+    Recordset LoadStudents(const QString &filter) override { return m_inner.LoadStudents(filter); }
+    Recordset LoadStudConstraints(const QString &sessionID, qint32 studentId) override
+    {
+        return m_inner.LoadStudConstraints(sessionID, studentId);
+    }
+    QVariant SaveStudConstraints(const QString &sessionID, Recordset &editSet) override
+    {
+        return m_inner.SaveStudConstraints(sessionID, editSet);
+    }
+
+private:
+    zr::server::StudentObject m_inner;
+    Log &m_log;
+};
+
+// Answers cStudent with RecordingStudents and every other class as the
+// reference server does.
+class RecordingBackend : public ServerBackend
+{
+public:
+    RecordingStudents::Log log;
+
+    QString libraryName() const override { return Library; }
+    std::unique_ptr<ServerObject> create(const QString &className, const QString &serverName) override
+    {
+        if (className.compare(cStudent::staticClassName(), Qt::CaseInsensitive) == 0)
+            return std::make_unique<RecordingStudents>(serverName, log);
+        zr::server::RegisterServer();
+        std::unique_ptr<ServerObject> object = CreateServerObject(className, Library, serverName);
+        RegisterServerBackend(m_self.lock());
+        return object;
+    }
+    static std::shared_ptr<RecordingBackend> install()
+    {
+        auto backend = std::make_shared<RecordingBackend>();
+        backend->m_self = backend;
+        RegisterServerBackend(backend);
+        return backend;
+    }
+
+private:
+    std::weak_ptr<RecordingBackend> m_self;
+};
+
+QStringList columnValues(const Recordset &rs, const char *field)
+{
+    QStringList values;
+    const int f = rs.fieldIndex(QString::fromLatin1(field));
+    for (int row = 0; row < rs.recordCount(); ++row)
+        values << rs.valueAt(row, f).toString();
+    return values;
+}
+
+QStringList sorted(QStringList list)
+{
+    std::sort(list.begin(), list.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    return list;
+}
+
+} // namespace
+
+// The exceptions dialog against the sample database: what it lists, what
+// adding and removing send to the server, and what a failure leaves.
+class tst_FrmExclusions : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_server;
+    zr::server::JsonSchema m_schema;
+    std::shared_ptr<RecordingBackend> m_backend;
+    // Status codes the list-source answer leaves out, to show as unknown.
+    QSet<int> m_missingStatuses;
+    QList<QPointer<QTimer>> m_timers;
+
+    QStringList serverExceptions(const QVariant &objectId, int kind, int context)
+    {
+        auto students = CreateServerObjectAs<cStudent>(Library, QString());
+        return sorted(columnValues(students->LoadExcludedStudents(objectId, kind, context, 0), "student_ID"));
+    }
+
+    // Answers the grid's and the search pane's list requests from the server's code tables.
+    void answerLists(frmExclusions &dialog)
+    {
+        connect(&dialog, &frmExclusions::ListSourceRequest, this,
+                [this](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
+                    QVERIFY(!isQuery);
+                    auto department = CreateServerObjectAs<cDepartment>(Library, QString());
+                    const Recordset all = department->getTextList(source, QString());
+                    result = Recordset(all.fields());
+                    const int code = all.fieldIndex(u"statusID");
+                    for (int row = 0; row < all.recordCount(); ++row) {
+                        if (code >= 0 && m_missingStatuses.contains(all.valueAt(row, code).toInt()))
+                            continue;
+                        result.addNew();
+                        for (int f = 0; f < all.fieldCount(); ++f)
+                            result.setValue(f, all.valueAt(row, f));
+                    }
+                    result.updateBatch();
+                    cancel = false;
+                });
+    }
+
+    // Runs `whileOpen` on the next modal dialog of type Dialog.
+    template<typename Dialog>
+    void whenShown(std::function<void(Dialog *)> whileOpen)
+    {
+        QTimer::singleShot(0, this, [whileOpen] {
+            QPointer<Dialog> dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+            QVERIFY2(dialog, "the expected dialog is not open");
+            whileOpen(dialog);
+            // A failed check leaves the dialog open; the test goes on without it.
+            if (dialog && dialog->isVisible())
+                dialog->reject();
+        });
+    }
+
+    // Answers the message boxes that open from now on, in turn, with the
+    // buttons of `results` (IdYes ...), and keeps their texts.
+    void answerMessages(const QList<int> &results, QStringList *texts)
+    {
+        auto *timer = new QTimer(this);
+        timer->setInterval(5);
+        connect(timer, &QTimer::timeout, this, [timer, results, texts] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box->property("answered").toBool())
+                return;
+            box->setProperty("answered", true);
+            const int result = results.value(int(texts->size()));
+            texts->append(box->text());
+            if (auto *button = box->findChild<QPushButton *>(QStringLiteral("button%1").arg(result)))
+                button->click();
+            else
+                box->reject();
+            if (texts->size() >= results.size())
+                timer->deleteLater();
+        });
+        timer->start();
+        m_timers << timer;
+    }
+
+    // Opens the dialog for an object, runs `whileOpen` on it and closes it.
+    void open(const QVariant &objectId, int kind, int context, const QString &filter,
+              std::function<void(frmExclusions *)> whileOpen)
+    {
+        frmExclusions dialog;
+        answerLists(dialog);
+        bool ran = false;
+        whenShown<frmExclusions>([&](frmExclusions *shown) {
+            whileOpen(shown);
+            ran = true;
+            shown->findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
+        });
+        dialog.ShowExcludStudents(objectId, kind, context, &m_schema, QString(), QStringLiteral("s1"), Recordset(), 0,
+                                  filter, nullptr);
+        QVERIFY(ran);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    static QTableView *grid(frmExclusions *dialog)
+    {
+        return dialog->findChild<QTableView *>(QStringLiteral("gxStudents"));
+    }
+    static RecordsetModel *gridModel(frmExclusions *dialog)
+    {
+        return qobject_cast<RecordsetModel *>(grid(dialog)->model());
+    }
+    static QStringList gridIds(frmExclusions *dialog)
+    {
+        return columnValues(gridModel(dialog)->recordset(), "student_ID");
+    }
+    static QString countText(frmExclusions *dialog)
+    {
+        return dialog->findChild<QLabel *>(QStringLiteral("lblCount"))->text();
+    }
+    static QString countFor(int count)
+    {
+        return count == 0 ? GetLangString(20566) : ReplaceParams(GetLangString(20567), {QString::number(count)});
+    }
+
+    // The students listed by the select dialog: `excepted` already excepted ones and `fresh` others.
+    static void choose(frmSelFromList *selection, const QStringList &exceptedIds, int excepted, int fresh,
+                       QStringList *chosenFresh)
+    {
+        const Recordset list = selection->list();
+        QVERIFY2(!list.isNull() && list.recordCount() > 0, "the select dialog lists no students");
+        const int idField = list.fieldIndex(u"student_ID");
+        for (int row = 0; row < list.recordCount() && (excepted > 0 || fresh > 0); ++row) {
+            const QString id = list.valueAt(row, idField).toString();
+            const bool isExcepted = exceptedIds.contains(id);
+            int &wanted = isExcepted ? excepted : fresh;
+            if (wanted == 0)
+                continue;
+            --wanted;
+            selection->setChosen(row, true);
+            if (!isExcepted)
+                *chosenFresh << id;
+        }
+        QCOMPARE(excepted + fresh, 0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        StringService::instance().setLanguageId(LangGreek);
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+        m_backend = RecordingBackend::install();
+    }
+
+    void cleanupTestCase()
+    {
+        zr::server::RegisterServer();
+    }
+
+    void init()
+    {
+        QVERIFY(m_server.reset(QStringLiteral("sqlite")));
+        m_backend->log = {};
+        m_missingStatuses.clear();
+    }
+
+    void cleanup()
+    {
+        // A box that never opened leaves its answering timer behind.
+        for (const QPointer<QTimer> &timer : std::as_const(m_timers))
+            delete timer.data();
+        m_timers.clear();
+    }
+
+    void studentFilterFollowsObjectKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("filter");
+
+        QTest::newRow("programme") << 1 << "progrspoud_ID=7";
+        QTest::newRow("course group of a programme") << 3 << "progrspoud_ID=7";
+        QTest::newRow("course of a programme") << 4 << "progrspoud_ID=7";
+        QTest::newRow("student") << 8 << "progrspoud_ID=9";
+        QTest::newRow("programme by its own key") << 11 << "progrspoud_ID=9";
+        QTest::newRow("department") << 13 << "department_ID = 'D''1'";
+        QTest::newRow("course of a department") << 14 << "department_ID='105'";
+        QTest::newRow("other kinds admit every student") << 2 << "";
+    }
+
+    void studentFilterFollowsObjectKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, filter);
+        Recordset parent({makeField(QStringLiteral("prID"), adInteger),
+                          makeField(QStringLiteral("progrspoud_ID"), adInteger),
+                          makeField(QStringLiteral("depID"), adVarWChar, 10)});
+        parent.addNew();
+        parent.setValue(u"prID", 7);
+        parent.setValue(u"progrspoud_ID", 9);
+        parent.setValue(u"depID", QStringLiteral("D'1"));
+        QCOMPARE(ExclusionStudentFilter(kind, parent, QStringLiteral("105")), filter);
+        // An object without its key admits nobody rather than everybody.
+        if (kind == 1) {
+            parent.setValue(u"prID", QVariant());
+            QCOMPARE(ExclusionStudentFilter(kind, parent, QString()), QStringLiteral("progrspoud_ID IS NULL"));
+        }
+    }
+
+    void listsTheObjectsExceptions_data()
+    {
+        QTest::addColumn<QVariant>("objectId");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QStringList>("ids");
+
+        QTest::newRow("enrolment") << QVariant(1) << 105 << QStringList{"12", "45"};
+        QTest::newRow("another context") << QVariant(1) << 108 << QStringList{"101"};
+        QTest::newRow("a context without exceptions") << QVariant(1) << 104 << QStringList();
+        QTest::newRow("an object without id") << QVariant() << 105 << QStringList();
+        QTest::newRow("an empty id is no id") << QVariant(QString()) << 105 << QStringList();
+    }
+
+    void listsTheObjectsExceptions()
+    {
+        QFETCH(QVariant, objectId);
+        QFETCH(int, context);
+        QFETCH(QStringList, ids);
+        open(objectId, 1, context, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
+            QAbstractItemModelTester tester(gridModel(dialog), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            QCOMPARE(sorted(gridIds(dialog)), ids);
+            QCOMPARE(countText(dialog), countFor(int(ids.size())));
+            QCOMPARE(dialog->findChild<QPushButton *>(QStringLiteral("cmdDelete"))->isEnabled(), !ids.isEmpty());
+            QCOMPARE(dialog->windowTitle(), GetLangString(20537));
+            QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("Label4"))->text(), GetLangString(20557));
+        });
+        QCOMPARE(m_backend->log.saves, QStringList());
+    }
+
+    void gridShowsTheLayoutWithNamesForCodes()
+    {
+        m_missingStatuses = {2};
+        open(1, 1, 105, QString(), [&](frmExclusions *dialog) {
+            QTableView *view = grid(dialog);
+            RecordsetModel *model = gridModel(dialog);
+            const SchemaTable *students = m_schema.table(QStringLiteral("v_students"));
+            QStringList expected;
+            for (const SchemaColumn &column : students->layout(QStringLiteral("excludeStudents")))
+                expected << column.caption();
+            QStringList shown;
+            QHeaderView *header = view->horizontalHeader();
+            for (int visual = 0; visual < header->count(); ++visual) {
+                const int logical = header->logicalIndex(visual);
+                if (!view->isColumnHidden(logical))
+                    shown << model->headerData(logical, Qt::Horizontal).toString();
+            }
+            QCOMPARE(shown, expected);
+
+            auto department = CreateServerObjectAs<cDepartment>(Library, QString());
+            Recordset statuses = department->getTextList(QStringLiteral("SYS_StudentStatus"), QString());
+            const int status = model->columnOfField(QStringLiteral("statusID"));
+            QVERIFY(model->rowCount() > 0);
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QVariant code = model->data(model->index(row, status), Qt::EditRole);
+                QString text = GetLangString(20565);
+                if (code.toInt() != 2) {
+                    QVERIFY(statuses.find(QStringLiteral("statusID = ") + code.toString(), 0,
+                                          Recordset::SearchForward, Recordset::StartFirst));
+                    text = statuses.value(u"statusdescr").toString();
+                }
+                QCOMPARE(model->data(model->index(row, status)).toString(), text);
+            }
+        });
+    }
+
+    void addingSavesOnlyNewStudents_data()
+    {
+        QTest::addColumn<QVariant>("objectId");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("excepted");
+        QTest::addColumn<int>("fresh");
+        QTest::addColumn<int>("titleId");
+        QTest::addColumn<QString>("layoutField");
+
+        QTest::newRow("new students") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 0 << 2 << 20559 << "orient_ID";
+        QTest::newRow("some already excepted") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 2 << 1 << 20559
+                                               << "orient_ID";
+        QTest::newRow("all already excepted") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 2 << 0 << 20559
+                                              << "orient_ID";
+        QTest::newRow("nothing chosen") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 0 << 0 << 20559
+                                        << "orient_ID";
+        QTest::newRow("department") << QVariant(105) << 13 << 105 << "department_ID = '105'" << 0 << 3 << 20558
+                                    << "sector";
+        QTest::newRow("course of a department") << QVariant(7) << 14 << 106 << "department_ID='105'" << 0 << 1
+                                                << 20558 << "sector";
+        QTest::newRow("object without id") << QVariant() << 1 << 105 << "progrspoud_ID=1" << 0 << 1 << 20559
+                                           << "orient_ID";
+    }
+
+    void addingSavesOnlyNewStudents()
+    {
+        QFETCH(QVariant, objectId);
+        QFETCH(int, kind);
+        QFETCH(int, context);
+        QFETCH(QString, filter);
+        QFETCH(int, excepted);
+        QFETCH(int, fresh);
+        QFETCH(int, titleId);
+        QFETCH(QString, layoutField);
+        const QStringList before = serverExceptions(objectId, kind, context);
+        QStringList chosenFresh;
+        QStringList gridBefore;
+        QStringList gridAfter;
+        QString countAfter;
+        open(objectId, kind, context, filter, [&](frmExclusions *dialog) {
+            gridBefore = gridIds(dialog);
+            whenShown<frmSelFromList>([&](frmSelFromList *selection) {
+                QCOMPARE(selection->findChild<QLabel *>(QStringLiteral("smTitle"))->text(), GetLangString(titleId));
+                // The list is the object's students in the layout of its kind.
+                auto *list = selection->findChild<QTableView *>(QStringLiteral("zrSelectList1"));
+                const SchemaColumn *column = m_schema.table(QStringLiteral("v_students"))->column(layoutField);
+                QStringList shown;
+                for (int c = 0; c < list->model()->columnCount(); ++c)
+                    if (!list->isColumnHidden(c))
+                        shown << list->model()->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(shown.contains(column->caption()), qPrintable(shown.join(QLatin1Char(','))));
+                const QStringList listed = columnValues(selection->list(), "student_ID");
+                auto students = CreateServerObjectAs<cStudent>(Library, QString());
+                QCOMPARE(listed, columnValues(students->LoadStudents(filter), "student_ID"));
+                choose(selection, gridBefore, excepted, fresh, &chosenFresh);
+                selection->accept();
+            });
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+            gridAfter = gridIds(dialog);
+            countAfter = countText(dialog);
+        });
+        QCOMPARE(chosenFresh.size(), fresh);
+        QCOMPARE(m_backend->log.saves,
+                 fresh ? QStringList{QStringLiteral("0:") + chosenFresh.join(QLatin1Char(','))} : QStringList());
+        QCOMPARE(gridAfter, gridBefore + chosenFresh);
+        QCOMPARE(countAfter, countFor(int(gridAfter.size())));
+        QCOMPARE(serverExceptions(objectId, kind, context), sorted(before + chosenFresh));
+    }
+
+    void cancelledSelectionChangesNothing()
+    {
+        open(1, 1, 105, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
+            whenShown<frmSelFromList>([](frmSelFromList *selection) {
+                selection->setChosen(0, true);
+                selection->reject();
+            });
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+            QCOMPARE(sorted(gridIds(dialog)), QStringList({"12", "45"}));
+        });
+        QCOMPARE(m_backend->log.saves, QStringList());
+    }
+
+    void removingAsksThenDeletes_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("selectAll");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+
+        QTest::newRow("one confirmed") << QList<int>{1} << false << int(IdYes) << true;
+        QTest::newRow("all by Ctrl+A") << QList<int>{} << true << int(IdYes) << true;
+        QTest::newRow("declined") << QList<int>{0} << false << int(IdNo) << true;
+        QTest::newRow("nothing selected") << QList<int>{} << false << int(IdYes) << false;
+    }
+
+    void removingAsksThenDeletes()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, selectAll);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QStringList questions;
+        QStringList removed;
+        QStringList remaining;
+        bool deleteEnabled = true;
+        open(1, 1, 105, QString(), [&](frmExclusions *dialog) {
+            QTableView *view = grid(dialog);
+            view->clearSelection();
+            const QStringList ids = gridIds(dialog);
+            if (selectAll) {
+                view->setFocus();
+                QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+                removed = ids;
+            }
+            for (const int row : rows) {
+                view->selectionModel()->select(view->model()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                removed << ids[row];
+            }
+            QCOMPARE(view->selectionModel()->selectedRows().size(), removed.size());
+            answerMessages({answer}, &questions);
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdDelete"))->click();
+            if (answer != IdYes)
+                removed.clear();
+            remaining = gridIds(dialog);
+            deleteEnabled = dialog->findChild<QPushButton *>(QStringLiteral("cmdDelete"))->isEnabled();
+            QCOMPARE(countText(dialog), countFor(int(remaining.size())));
+        });
+        QCOMPARE(questions, asked ? QStringList{GetLangString(20015)} : QStringList());
+        QCOMPARE(m_backend->log.saves,
+                 removed.isEmpty() ? QStringList() : QStringList{QStringLiteral("1:") + removed.join(QLatin1Char(','))});
+        QStringList expected{QStringLiteral("12"), QStringLiteral("45")};
+        for (const QString &id : std::as_const(removed))
+            expected.removeOne(id);
+        QCOMPARE(sorted(remaining), expected);
+        QCOMPARE(serverExceptions(1, 1, 105), expected);
+        QCOMPARE(deleteEnabled, !expected.isEmpty());
+    }
+
+    void failedSaveLeavesTheListAsItWas_data()
+    {
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<int>("headingId");
+
+        QTest::newRow("adding") << true << 20563;
+        QTest::newRow("removing") << false << 20564;
+    }
+
+    void failedSaveLeavesTheListAsItWas()
+    {
+        QFETCH(bool, adding);
+        QFETCH(int, headingId);
+        QStringList messages;
+        QStringList gridBefore;
+        QStringList gridAfter;
+        open(1, 1, 105, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
+            gridBefore = gridIds(dialog);
+            m_backend->log.failNextSave = true;
+            if (adding) {
+                whenShown<frmSelFromList>([&](frmSelFromList *selection) {
+                    QStringList fresh;
+                    choose(selection, gridBefore, 0, 2, &fresh);
+                    selection->accept();
+                });
+                answerMessages({IdOk}, &messages);
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+            } else {
+                QTableView *view = grid(dialog);
+                view->selectionModel()->select(view->model()->index(0, 0),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                answerMessages({IdYes, IdOk}, &messages);
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdDelete"))->click();
+            }
+            gridAfter = gridIds(dialog);
+            QCOMPARE(countText(dialog), countFor(int(gridBefore.size())));
+        });
+        QCOMPARE(messages.size(), adding ? 1 : 2);
+        QCOMPARE(m_backend->log.saves.size(), 1);
+        QCOMPARE(gridAfter, gridBefore);
+        QCOMPARE(serverExceptions(1, 1, 105), QStringList({"12", "45"}));
+        const QString detail = GetLangString(20560) + QStringLiteral("462\n") + GetLangString(20561)
+            + QStringLiteral("cStudent.SaveExcludedStudent\n") + GetLangString(20562)
+            + QStringLiteral("Ο διακομιστής δεν απαντά");
+        QCOMPARE(messages.last(), GetLangString(headingId) + QStringLiteral("\n\n") + detail);
+        QCOMPARE(LastError().number, 462);
+    }
+
+    void degreeContextIsRefused()
+    {
+        frmExclusions dialog;
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            if (auto *open = qobject_cast<frmExclusions *>(QApplication::activeModalWidget())) {
+                shown = true;
+                open->reject();
+            }
+        });
+        try {
+            dialog.ShowExcludStudents(1, 1, 103, &m_schema, QString(), QStringLiteral("s1"), Recordset(), 0,
+                                      QString(), nullptr);
+            QFAIL("the degree context was accepted");
+        } catch (const ZrError &error) {
+            QCOMPARE(error.number, 20017);
+            QCOMPARE(error.description, GetLangString(20017));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(!shown);
+        QCOMPARE(LastError().number, 20017);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void editorOpensTheDialogForItsObject()
+    {
+        zrRequirements editor;
+        editor.setConstrType(105);
+        editor.setAppliesTo(1);
+        editor.setDepartID(QStringLiteral("105"));
+        editor.setShowExclusions(true);
+        editor.setOSchema(std::make_shared<zr::server::JsonSchema>());
+        auto constraints = CreateServerObjectAs<cContraints>(Library, QString());
+        editor.setRsConstraints(constraints->LoadObjectConstraints(1, 1));
+        ItemPanelModel *commands = editor.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+        QStringList listed;
+        QString title;
+        QString admitted;
+        whenShown<frmExclusions>([&](frmExclusions *dialog) {
+            listed = sorted(gridIds(dialog));
+            whenShown<frmSelFromList>([&](frmSelFromList *selection) {
+                title = selection->findChild<QLabel *>(QStringLiteral("smTitle"))->text();
+                admitted = selection->combinedFilter(QString());
+                selection->reject();
+            });
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
+        });
+        QVERIFY(commands->clickItem(QStringLiteral("exclusions")));
+        QCOMPARE(listed, QStringList({"12", "45"}));
+        QCOMPARE(title, GetLangString(20559));
+        QCOMPARE(admitted, QStringLiteral("progrspoud_ID=1"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
+
+QTEST_MAIN(tst_FrmExclusions)
+#include "tst_frmexclusions.moc"

@@ -226,5 +226,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_StudentRegulation)
+QTEST_GUILESS_MAIN(tst_StudentRegulation)
 #include "tst_studentregulation.moc"

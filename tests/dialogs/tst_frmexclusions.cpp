@@ -41,6 +41,7 @@ public:
     {
         QStringList saves; // "mode:ids"
         bool failNextSave = false;
+        bool failNextSearch = false;
     };
 
     RecordingStudents(const QString &serverName, Log &log)
@@ -62,7 +63,14 @@ public:
         }
         return m_inner.SaveExcludedStudent(sessionID, studentIds, objectId, objectKind, context, extraKey, mode);
     }
-    Recordset LoadStudents(const QString &filter) override { return m_inner.LoadStudents(filter); }
+    Recordset LoadStudents(const QString &filter) override
+    {
+        if (m_log.failNextSearch) {
+            m_log.failNextSearch = false;
+            throw ZrError(462, QStringLiteral("cStudent.LoadStudents"), QStringLiteral("Ο διακομιστής δεν απαντά"));
+        }
+        return m_inner.LoadStudents(filter);
+    }
     Recordset LoadStudConstraints(const QString &sessionID, qint32 studentId) override
     {
         return m_inner.LoadStudConstraints(sessionID, studentId);
@@ -179,17 +187,19 @@ class tst_FrmExclusions : public QObject
 
     // Answers the message boxes that open from now on, in turn, with the
     // buttons of `results` (IdYes ...), and keeps their texts.
-    void answerMessages(const QList<int> &results, QStringList *texts)
+    void answerMessages(const QList<int> &results, QStringList *texts, QStringList *titles = nullptr)
     {
         auto *timer = new QTimer(this);
         timer->setInterval(5);
-        connect(timer, &QTimer::timeout, this, [timer, results, texts] {
+        connect(timer, &QTimer::timeout, this, [timer, results, texts, titles] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || box->property("answered").toBool())
                 return;
             box->setProperty("answered", true);
             const int result = results.value(int(texts->size()));
             texts->append(box->text());
+            if (titles)
+                titles->append(box->windowTitle());
             if (auto *button = box->findChild<QPushButton *>(QStringLiteral("button%1").arg(result)))
                 button->click();
             else
@@ -576,6 +586,31 @@ private Q_SLOTS:
             + QStringLiteral("Ο διακομιστής δεν απαντά");
         QCOMPARE(messages.last(), GetLangString(headingId) + QStringLiteral("\n\n") + detail);
         QCOMPARE(LastError().number, 462);
+    }
+
+    void failedSearchKeepsTheSelectionOpen()
+    {
+        QStringList messages;
+        QStringList titles;
+        bool stillOpen = false;
+        int listedAfterRetry = 0;
+        open(1, 1, 105, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
+            whenShown<frmSelFromList>([&](frmSelFromList *selection) {
+                m_backend->log.failNextSearch = true;
+                answerMessages({IdOk}, &messages, &titles);
+                selection->search(QString());
+                stillOpen = selection->isVisible();
+                selection->search(QString());
+                listedAfterRetry = selection->list().recordCount();
+                selection->reject();
+            });
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
+        });
+        QCOMPARE(messages, QStringList{QStringLiteral("Ο διακομιστής δεν απαντά")});
+        QCOMPARE(titles, QStringList{GetLangString(20556)});
+        QVERIFY(stillOpen);
+        QVERIFY(listedAfterRetry > 0);
+        QCOMPARE(m_backend->log.saves, QStringList());
     }
 
     void degreeContextIsRefused()

@@ -6,6 +6,7 @@ set -euo pipefail
 ZR_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
+    qt6-tools-dev
     libsqlite3-dev sqlite3
     postgresql
     xvfb xauth fonts-dejavu-core

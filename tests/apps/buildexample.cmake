@@ -1,0 +1,37 @@
+# Installs the project into a temporary prefix, then configures, builds and
+# runs examples/minimal against the installed package, as another
+# application would.
+#   cmake -DBINARY_DIR=<build> -DSOURCE_DIR=<source> -DWORK_DIR=<scratch> -P buildexample.cmake
+foreach(var BINARY_DIR SOURCE_DIR WORK_DIR)
+    if(NOT ${var})
+        message(FATAL_ERROR "${var} is not set")
+    endif()
+endforeach()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "failed (${result}): ${ARGN}\n${out}\n${err}")
+    endif()
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix})
+# Headers of both libraries and the package's version file are installed.
+foreach(pattern include/zrRequirement/requirements/zrrequirements.h include/zrRequirement/zrreq_export.h
+                include/zrQEMSvr/qemserver.h include/zrQEMSvr/zrsvr_export.h
+                lib*/cmake/zrRequirement/zrRequirementConfigVersion.cmake)
+    file(GLOB found ${prefix}/${pattern})
+    if(NOT found)
+        message(FATAL_ERROR "the install holds no ${pattern}")
+    endif()
+endforeach()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/minimal -B ${WORK_DIR}/build -G Ninja
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{ZRREQ_DATABASE} ${WORK_DIR}/example.db)
+run(${WORK_DIR}/build/zrreq-example --quit)

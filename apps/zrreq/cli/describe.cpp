@@ -56,7 +56,8 @@ int runDescribe(const QStringList &arguments)
         auto editor =
             LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context, file.curriculumId(), command.server());
         const auto *list = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"));
-        Q_ASSERT(list);
+        if (!list || !list->model())
+            throw ZrError(429, QStringLiteral("describe"), QStringLiteral("The editor has no requirement list."));
         for (const QString &line : describeList(*list->model()))
             PrintLine(line);
     } catch (const UsageError &error) {

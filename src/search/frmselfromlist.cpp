@@ -7,21 +7,29 @@
 #include "common/recordsetutils.h"
 #include "common/schema.h"
 #include "common/zrerror.h"
+#include "search/carddelegate.h"
+#include "search/grouplistproxy.h"
 #include "search/selectlistproxy.h"
 #include "search/zrsearchx.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace zr {
@@ -57,6 +65,15 @@ public:
     void updateStatus();
     void setSearchShown(bool shown);
     QString recordText(int row) const;
+    void buildListViews();
+    void buildListActions();
+    void fillGroupMenu();
+    void applyColumns(QHeaderView *header, const QList<int> &shown);
+    void setGroupColumn(int column);
+    void showView();
+    void updateActionStates();
+    QList<int> chosenRowsOf(QAbstractItemView *view) const;
+    void selectInTree(int row);
 
     frmSelFromList *const q;
     SelectRsOptions m_options;
@@ -70,6 +87,18 @@ public:
     QToolBar *m_toolbar = nullptr;
     QAction *m_findAction = nullptr;
     QAction *m_refreshAction = nullptr;
+    QAction *m_groupAction = nullptr;
+    QAction *m_expandAction = nullptr;
+    QAction *m_collapseAction = nullptr;
+    QAction *m_cardAction = nullptr;
+    QMenu *m_groupMenu = nullptr;
+    QStackedWidget *m_views = nullptr;
+    QTreeView *m_tree = nullptr;
+    QListView *m_cards = nullptr;
+    GroupListProxy *m_groups = nullptr;
+    CardDelegate *m_cardDelegate = nullptr;
+    QList<int> m_shownColumns; // logical columns in the order shown
+    int m_lastGroupColumn = -1;
     QSplitter *m_splitter = nullptr;
     zrSearchX *m_search = nullptr;
     QTableView *m_view = nullptr;
@@ -124,7 +153,8 @@ void frmSelFromListPrivate::buildUi()
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->horizontalHeader()->setSectionsMovable(true);
-    m_splitter->addWidget(m_view);
+    buildListViews();
+    m_splitter->addWidget(m_views);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({320, 680});
     layout->addWidget(m_splitter, 1);
@@ -149,15 +179,19 @@ void frmSelFromListPrivate::buildUi()
     QObject::connect(m_search, &zrSearchX::Search, q, [this](QString &where) { q->search(where); });
     QObject::connect(m_search, &zrSearchX::ListSourceRequest, q, &frmSelFromList::ListSourceRequest);
     // Space checks or unchecks the selected rows, whichever cell is current.
-    auto *toggle = new QShortcut(QKeySequence(Qt::Key_Space), m_view, nullptr, nullptr, Qt::WidgetShortcut);
-    QObject::connect(toggle, &QShortcut::activated, q, [this] {
-        if (!m_options.multiSelect)
-            return;
-        const QModelIndexList rows = m_view->selectionModel()->selectedRows();
-        const bool check = !rows.isEmpty() && !m_proxy->isChecked(rows.first().row());
-        for (const QModelIndex &row : rows)
-            m_proxy->setChecked(row.row(), check);
-    });
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_view), static_cast<QAbstractItemView *>(m_tree),
+                                    static_cast<QAbstractItemView *>(m_cards)}) {
+        auto *toggle = new QShortcut(QKeySequence(Qt::Key_Space), view, nullptr, nullptr, Qt::WidgetShortcut);
+        QObject::connect(toggle, &QShortcut::activated, q, [this, view] {
+            if (!m_options.multiSelect)
+                return;
+            const QList<int> rows = chosenRowsOf(view);
+            const bool check = !rows.isEmpty() && !m_proxy->isChecked(rows.first());
+            for (int row : rows)
+                m_proxy->setChecked(row, check);
+        });
+    }
+    buildListActions();
     QObject::connect(m_view, &QAbstractItemView::doubleClicked, q, [this](const QModelIndex &index) {
         if (!m_options.multiSelect && index.isValid())
             q->accept();
@@ -165,10 +199,231 @@ void frmSelFromListPrivate::buildUi()
     q->resize(900, 560);
 }
 
+// The records show as a table, as groups of a column's values, or as cards;
+// all three read the same model, so checks and the chosen rows are shared.
+void frmSelFromListPrivate::buildListViews()
+{
+    m_views = new QStackedWidget(m_splitter);
+    m_views->setObjectName(QStringLiteral("listViews"));
+    m_views->addWidget(m_view);
+
+    m_groups = new GroupListProxy(q);
+    m_groups->setSourceModel(m_proxy);
+    m_tree = new QTreeView(m_views);
+    m_tree->setObjectName(QStringLiteral("groupedList"));
+    m_tree->setModel(m_groups);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setAlternatingRowColors(true);
+    m_tree->setWordWrap(false);
+    m_tree->header()->setStretchLastSection(true);
+    m_tree->header()->setSectionsMovable(true);
+    m_views->addWidget(m_tree);
+
+    m_cards = new QListView(m_views);
+    m_cards->setObjectName(QStringLiteral("cardList"));
+    m_cardDelegate = new CardDelegate(m_cards);
+    m_cards->setItemDelegate(m_cardDelegate);
+    m_cards->setModel(m_proxy);
+    m_cards->setSelectionModel(m_view->selectionModel());
+    m_cards->setViewMode(QListView::ListMode);
+    m_cards->setFlow(QListView::LeftToRight);
+    m_cards->setWrapping(true);
+    m_cards->setResizeMode(QListView::Adjust);
+    m_cards->setMovement(QListView::Static);
+    m_cards->setUniformItemSizes(true);
+    // Whole rows, as in the table: a record is chosen when its row is selected.
+    m_cards->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_cards->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_views->addWidget(m_cards);
+
+    // A new list or grouping shows every group open, each heading across the row.
+    QObject::connect(m_groups, &QAbstractItemModel::modelReset, q, [this] {
+        for (int group = 0; group < m_groups->rowCount(); ++group)
+            m_tree->setFirstColumnSpanned(group, QModelIndex(), true);
+        m_tree->expandAll();
+    });
+    // The table's selection is the one that counts; the grouped view feeds it.
+    QObject::connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, q, [this] {
+        if (m_views->currentWidget() != m_tree)
+            return;
+        QItemSelection rows;
+        for (int row : chosenRowsOf(m_tree))
+            rows.select(m_proxy->index(row, 0), m_proxy->index(row, 0));
+        m_view->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    });
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_tree), static_cast<QAbstractItemView *>(m_cards)}) {
+        QObject::connect(view, &QAbstractItemView::doubleClicked, q, [this](const QModelIndex &index) {
+            if (!m_options.multiSelect && index.isValid() && !m_groups->isGroup(index))
+                q->accept();
+        });
+    }
+    m_view->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(m_view->horizontalHeader(), &QWidget::customContextMenuRequested, q, [this](const QPoint &at) {
+        const int column = m_view->horizontalHeader()->logicalIndexAt(at);
+        if (column < 0)
+            return;
+        QMenu menu;
+        QAction *group = menu.addAction(GetLangString(61601));
+        if (menu.exec(m_view->horizontalHeader()->mapToGlobal(at)) == group)
+            setGroupColumn(column);
+    });
+}
+
+void frmSelFromListPrivate::buildListActions()
+{
+    m_groupMenu = new QMenu(q);
+    m_groupMenu->setObjectName(QStringLiteral("groupColumns"));
+    m_groupAction = m_toolbar->addAction(QString());
+    m_groupAction->setObjectName(QStringLiteral("group"));
+    m_groupAction->setCheckable(true);
+    m_groupAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    m_groupAction->setMenu(m_groupMenu);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolbar->widgetForAction(m_groupAction)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    m_expandAction = m_toolbar->addAction(QString());
+    m_expandAction->setObjectName(QStringLiteral("expand"));
+    m_expandAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    m_collapseAction = m_toolbar->addAction(QString());
+    m_collapseAction->setObjectName(QStringLiteral("collapse"));
+    m_collapseAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F2));
+    m_cardAction = m_toolbar->addAction(QString());
+    m_cardAction->setObjectName(QStringLiteral("cards"));
+    m_cardAction->setCheckable(true);
+    m_cardAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+
+    // The button itself groups by the column last chosen, else by the first one shown.
+    QObject::connect(m_groupAction, &QAction::triggered, q, [this](bool on) {
+        int column = -1;
+        if (on)
+            column = m_shownColumns.contains(m_lastGroupColumn) ? m_lastGroupColumn : m_shownColumns.value(0, -1);
+        setGroupColumn(column);
+    });
+    QObject::connect(m_expandAction, &QAction::triggered, m_tree, &QTreeView::expandAll);
+    QObject::connect(m_collapseAction, &QAction::triggered, m_tree, &QTreeView::collapseAll);
+    QObject::connect(m_cardAction, &QAction::toggled, q, [this] { showView(); });
+    updateActionStates();
+}
+
+// One entry per column shown, in the order shown.
+void frmSelFromListPrivate::fillGroupMenu()
+{
+    m_groupMenu->clear();
+    auto *entries = new QActionGroup(m_groupMenu);
+    for (int column : std::as_const(m_shownColumns)) {
+        QAction *entry = m_groupMenu->addAction(m_proxy->headerData(column, Qt::Horizontal).toString());
+        const int field = m_model->fieldOfColumn(column);
+        entry->setObjectName(QStringLiteral("group:") + (field >= 0 ? m_list.field(field).name : QString()));
+        entry->setData(column);
+        entry->setCheckable(true);
+        entry->setChecked(column == m_groups->groupColumn());
+        entries->addAction(entry);
+        QObject::connect(entry, &QAction::triggered, q, [this, column] { setGroupColumn(column); });
+    }
+}
+
+void frmSelFromListPrivate::applyColumns(QHeaderView *header, const QList<int> &shown)
+{
+    for (int c = 0; c < header->count(); ++c)
+        header->setSectionHidden(c, !shown.contains(c));
+    for (int visual = 0; visual < shown.size(); ++visual)
+        header->moveSection(header->visualIndex(shown.at(visual)), visual);
+}
+
+void frmSelFromListPrivate::setGroupColumn(int column)
+{
+    if (column >= m_proxy->columnCount())
+        column = -1;
+    if (column >= 0 && m_cardAction->isChecked())
+        m_cardAction->setChecked(false);
+    if (column >= 0)
+        m_lastGroupColumn = column;
+    if (column != m_groups->groupColumn()) {
+        m_groups->setGroupColumn(column);
+        applyColumns(m_tree->header(), m_shownColumns);
+    }
+    for (QAction *entry : m_groupMenu->actions())
+        entry->setChecked(column >= 0 && entry->data().toInt() == column);
+    showView();
+}
+
+void frmSelFromListPrivate::showView()
+{
+    QWidget *shown = m_view;
+    if (m_cardAction->isChecked())
+        shown = m_cards;
+    else if (m_groups->groupColumn() >= 0)
+        shown = m_tree;
+    if (m_views->currentWidget() != shown) {
+        const bool hadFocus = m_views->currentWidget() && m_views->currentWidget()->hasFocus();
+        m_views->setCurrentWidget(shown);
+        if (shown == m_tree) {
+            const QList<int> rows = chosenRowsOf(m_view);
+            if (!rows.isEmpty())
+                selectInTree(rows.first());
+        }
+        if (hadFocus)
+            shown->setFocus();
+    }
+    updateActionStates();
+}
+
+void frmSelFromListPrivate::updateActionStates()
+{
+    const bool cards = m_cardAction->isChecked();
+    const bool grouped = m_groups->groupColumn() >= 0;
+    m_groupAction->setEnabled(!cards && !m_shownColumns.isEmpty());
+    m_groupAction->setChecked(grouped);
+    m_expandAction->setEnabled(grouped && !cards);
+    m_collapseAction->setEnabled(grouped && !cards);
+}
+
+// Rows of the list (not of the groups) selected in `view`, in list order.
+QList<int> frmSelFromListPrivate::chosenRowsOf(QAbstractItemView *view) const
+{
+    QList<int> rows;
+    if (!view->selectionModel())
+        return rows;
+    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+    QSet<int> seen;
+    for (const QModelIndex &index : selected) {
+        const QModelIndex row = view == m_tree ? m_groups->mapToSource(index) : index;
+        if (row.isValid() && !seen.contains(row.row())) {
+            seen.insert(row.row());
+            rows << row.row();
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void frmSelFromListPrivate::selectInTree(int row)
+{
+    const QModelIndex index = m_groups->mapFromSource(m_proxy->index(row, 0));
+    if (!index.isValid())
+        return;
+    m_tree->expand(index.parent());
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_tree->scrollTo(index);
+}
+
 void frmSelFromListPrivate::setCaptions()
 {
     m_findAction->setText(GetLangString(20531));
     m_refreshAction->setText(GetLangString(20529));
+    m_groupAction->setText(GetLangString(20532));
+    m_expandAction->setText(GetLangString(20533));
+    m_collapseAction->setText(GetLangString(20535));
+    m_cardAction->setText(GetLangString(20530));
+    m_groups->setEmptyText(GetLangString(61600));
+    // Tooltips name the keys; the expand and collapse texts already do.
+    m_groupAction->setToolTip(GetLangString(20532) + QStringLiteral(" (")
+                              + m_groupAction->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    m_expandAction->setToolTip(GetLangString(20534));
+    m_collapseAction->setToolTip(GetLangString(20536));
+    m_cardAction->setToolTip(GetLangString(20530) + QStringLiteral(" (")
+                             + m_cardAction->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
     m_buttons->button(QDialogButtonBox::Ok)->setText(GetLangString(20525));
     m_buttons->button(QDialogButtonBox::Cancel)->setText(GetLangString(20092));
     m_title->setText(m_options.title);
@@ -211,6 +466,22 @@ void frmSelFromListPrivate::applyLayout()
         }
     }
     m_proxy->setCheckColumn(m_options.multiSelect ? checkColumn : -1);
+
+    // The grouped and card views show the same columns in the same order.
+    m_shownColumns.clear();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical))
+            m_shownColumns << logical;
+    }
+    if (m_groups->groupColumn() >= 0 && !m_shownColumns.contains(m_groups->groupColumn()))
+        m_groups->setGroupColumn(-1);
+    applyColumns(m_tree->header(), m_shownColumns);
+    m_cardDelegate->setColumns(m_shownColumns);
+    m_cardDelegate->setCheckColumn(m_proxy->checkColumn());
+    m_cards->setModelColumn(m_shownColumns.value(0, 0));
+    fillGroupMenu();
+    showView();
 }
 
 // Codes in the list show their texts: the course kinds of programme courses,
@@ -243,6 +514,9 @@ void frmSelFromListPrivate::applyValueLists()
         }
         const SchemaColumn *column = table ? table->column(name) : nullptr;
         if (!column || column->listSource.trimmed().isEmpty() || (!shown.isEmpty() && !shown.contains(name)))
+            continue;
+        // A code table's own ids stay ids: its text is a column of its own.
+        if (name.compare(table->keyColumn, Qt::CaseInsensitive) == 0)
             continue;
         // Each list is asked for once per opening, not on every search.
         auto cached = m_valueListCache.constFind(name);
@@ -345,8 +619,14 @@ void frmSelFromList::setup(const SelectRsOptions &options)
         d->setSearchShown(false);
     }
     d->m_findAction->setEnabled(options.schema != nullptr);
-    d->m_view->setSelectionMode(options.multiSelect ? QAbstractItemView::ExtendedSelection
-                                                    : QAbstractItemView::SingleSelection);
+    const auto selectionMode =
+        options.multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection;
+    d->m_view->setSelectionMode(selectionMode);
+    d->m_tree->setSelectionMode(selectionMode);
+    d->m_cards->setSelectionMode(selectionMode);
+    d->m_cardAction->setChecked(false);
+    d->setGroupColumn(-1);
+    d->m_lastGroupColumn = -1;
 
     QSet<QString> current;
     for (const QString &id : options.currentValue.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -478,6 +758,8 @@ void frmSelFromList::setChosen(int row, bool chosen)
     if (chosen) {
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         d->m_view->scrollTo(index);
+        if (d->m_views->currentWidget() == d->m_tree)
+            d->selectInTree(row);
     } else {
         selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
@@ -488,6 +770,11 @@ bool frmSelFromList::isChosen(int row) const
     if (d->m_options.multiSelect)
         return d->m_proxy->isChecked(row);
     return d->m_view->selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+QStringList frmSelFromList::cardLines(int row) const
+{
+    return d->m_cardDelegate->lines(d->m_proxy->index(row, d->m_cards->modelColumn()));
 }
 
 QString frmSelFromList::statusText() const

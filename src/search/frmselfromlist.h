@@ -19,7 +19,8 @@ class zrSearchX;
 /// What Select_Rs is asked to show. Each member stands for one of the
 /// dialog's positional arguments (numbers in brackets); arguments 9 and 21
 /// come back in SelectRsResult. Arguments 12, 13 and 16 (grouping box state
-/// and two list settings) have no counterpart: the list has no grouping.
+/// and two list settings) have no counterpart: the user groups the list, or
+/// turns it into cards, from the dialog's toolbar.
 struct ZRREQ_EXPORT SelectRsOptions
 {
     /// [1] The records shown when the dialog opens; nothing opens it empty
@@ -122,6 +123,8 @@ public:
     void setChosen(int row, bool chosen);
     /// Whether the record at `row` is chosen.
     bool isChosen(int row) const;
+    /// The lines ("caption: value") of the card of the record at `row`, as the card view paints them.
+    QStringList cardLines(int row) const;
     /// The text of the status line.
     QString statusText() const;
     /// The search pane.

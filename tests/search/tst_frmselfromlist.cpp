@@ -12,7 +12,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QListView>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
+#include <QTreeView>
 #include <QTest>
 #include <QTimer>
 
@@ -61,6 +66,7 @@ public:
             column(QStringLiteral("coursecode"), FieldText, QStringLiteral("Κωδικός μαθήματος")),
             column(QStringLiteral("title"), FieldText, QStringLiteral("Τίτλος")),
             column(QStringLiteral("coursetype"), FieldBitMask, QStringLiteral("Είδος μαθήματος")),
+            column(QStringLiteral("semID"), FieldInteger, QStringLiteral("Εξάμηνο")),
         };
     }
     QString defaultTableName() const override { return students.name; }
@@ -107,6 +113,53 @@ SelectRsOptions studentOptions(const TestSchema &schema)
     options.requestName = QStringLiteral("students");
     options.title = QStringLiteral("Επιλογή φοιτητών");
     return options;
+}
+
+// Courses 1..n of semesters `semesters` (an invalid value leaves the semester empty).
+Recordset coursesOfSemesters(const QVariantList &semesters)
+{
+    Recordset rs({makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("coursecode"), adVarWChar, 20),
+                  makeField(QStringLiteral("semID"), adInteger)});
+    for (int i = 0; i < semesters.size(); ++i) {
+        rs.addNew();
+        rs.setValue(0, i + 1);
+        rs.setValue(1, QStringLiteral("ΜΑΘ%1").arg(i + 1));
+        if (semesters.at(i).isValid())
+            rs.setValue(2, semesters.at(i));
+    }
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
+}
+
+// Triggers the toolbar's entry for grouping by `field`.
+bool groupBy(frmSelFromList &dialog, const QString &field)
+{
+    auto *group = dialog.findChild<QAction *>(QStringLiteral("group"));
+    if (!group || !group->menu())
+        return false;
+    for (QAction *entry : group->menu()->actions()) {
+        if (entry->objectName() == QStringLiteral("group:") + field) {
+            entry->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Each group row as "heading|ids of its rows".
+QStringList groupsOf(const QTreeView *tree)
+{
+    QStringList groups;
+    const QAbstractItemModel *model = tree->model();
+    for (int g = 0; g < model->rowCount(); ++g) {
+        const QModelIndex group = model->index(g, 0);
+        QStringList ids;
+        for (int r = 0; r < model->rowCount(group); ++r)
+            ids << model->index(r, 0, group).data().toString();
+        groups << group.data().toString() + QLatin1Char('|') + ids.join(QLatin1Char(','));
+    }
+    return groups;
 }
 
 QString statusFor(int count)
@@ -529,6 +582,197 @@ private slots:
         QVERIFY(result.cancelled);
         QVERIFY(result.records.isNull());
         QVERIFY(result.keysText.isEmpty());
+    }
+
+    // One group per distinct shown value, in natural order, with its rows in list order.
+    void groupingByAColumn_data()
+    {
+        QTest::addColumn<bool>("courseList");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("groups");
+
+        QTest::newRow("texts") << false << "lastname"
+                               << QStringList{"Επώνυμο: O'Brien (2)|2,5", "Επώνυμο: Νικολάου (2)|3,6",
+                                              "Επώνυμο: Παπαδόπουλος (3)|1,4,7"};
+        QTest::newRow("named codes") << false << "gender"
+                                     << QStringList{"Φύλο: Άνδρας (4)|1,3,5,7", "Φύλο: Γυναίκα (3)|2,4,6"};
+        QTest::newRow("numbers by value, empty last")
+            << true << "semID"
+            << QStringList{"Εξάμηνο: 2 (1)|4", "Εξάμηνο: 9 (1)|2", "Εξάμηνο: 10 (2)|1,5",
+                           "Εξάμηνο: " + GetLangString(61600) + " (1)|3"};
+    }
+
+    void groupingByAColumn()
+    {
+        QFETCH(bool, courseList);
+        QFETCH(QString, field);
+        QFETCH(QStringList, groups);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        if (courseList) {
+            options.tableName = QStringLiteral("QEMDepProgramCourses");
+            options.idField = QStringLiteral("courseID");
+            options.list = coursesOfSemesters({10, 9, QVariant(), 2, 10});
+        } else {
+            options.list = students(7);
+        }
+        dialog.setup(options);
+        dialog.show();
+        auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("groupedList"));
+        QVERIFY(tree);
+        QVERIFY(!tree->isVisible());
+        QVERIFY(groupBy(dialog, field));
+        QVERIFY(tree->isVisible());
+        QAbstractItemModelTester tester(tree->model());
+        QCOMPARE(groupsOf(tree), groups);
+        // A new search regroups its answer.
+        dialog.setList(options.list);
+        QCOMPARE(groupsOf(tree), groups);
+    }
+
+    // Expand and collapse act on the groups and are offered only while the list is grouped.
+    void expandAndCollapseAll()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(9);
+        dialog.setup(options);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *group = dialog.findChild<QAction *>(QStringLiteral("group"));
+        auto *expand = dialog.findChild<QAction *>(QStringLiteral("expand"));
+        auto *collapse = dialog.findChild<QAction *>(QStringLiteral("collapse"));
+        auto *cards = dialog.findChild<QAction *>(QStringLiteral("cards"));
+        auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("groupedList"));
+        QVERIFY(group && expand && collapse && cards && tree);
+        QVERIFY(!expand->isEnabled() && !collapse->isEnabled());
+        QVERIFY(expand->toolTip().contains(QStringLiteral("Shift+F1")));
+
+        const auto expandedGroups = [tree] {
+            int open = 0;
+            for (int g = 0; g < tree->model()->rowCount(); ++g)
+                open += tree->isExpanded(tree->model()->index(g, 0)) ? 1 : 0;
+            return open;
+        };
+        QVERIFY(groupBy(dialog, QStringLiteral("lastname")));
+        QVERIFY(group->isChecked());
+        QVERIFY(expand->isEnabled() && collapse->isEnabled());
+        QCOMPARE(expandedGroups(), 3);
+        QTest::keyClick(&dialog, Qt::Key_F2, Qt::ShiftModifier);
+        QCOMPARE(expandedGroups(), 0);
+        expand->trigger();
+        QCOMPARE(expandedGroups(), 3);
+        collapse->trigger();
+        QCOMPARE(expandedGroups(), 0);
+
+        // Cards have no groups; leaving them shows the groups again.
+        cards->trigger();
+        QVERIFY(!group->isEnabled() && !expand->isEnabled() && !collapse->isEnabled());
+        cards->trigger();
+        QVERIFY(tree->isVisible() && expand->isEnabled());
+        group->trigger();
+        QVERIFY(!group->isChecked() && !expand->isEnabled());
+        QVERIFY(dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"))->isVisible());
+        // The button alone groups again by the column chosen last.
+        group->trigger();
+        QCOMPARE(groupsOf(tree).size(), 3);
+    }
+
+    // The same records come back whichever view they were chosen in.
+    void choosingInEveryView_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("multi");
+        QTest::addColumn<QString>("keys");
+
+        for (const QString view : {"table", "groups", "cards"}) {
+            QTest::addRow("%s, check boxes", qPrintable(view)) << view << true << "2,5";
+            QTest::addRow("%s, single", qPrintable(view)) << view << false << "5";
+        }
+    }
+
+    void choosingInEveryView()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, multi);
+        QFETCH(QString, keys);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(6);
+        options.multiSelect = multi;
+        dialog.setup(options);
+        dialog.resize(900, 600);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        if (view == QLatin1String("groups"))
+            QVERIFY(groupBy(dialog, QStringLiteral("gender")));
+        if (view == QLatin1String("cards"))
+            dialog.findChild<QAction *>(QStringLiteral("cards"))->trigger();
+        auto *shown = qobject_cast<QAbstractItemView *>(
+            dialog.findChild<QStackedWidget *>(QStringLiteral("listViews"))->currentWidget());
+        QVERIFY(shown);
+        QCOMPARE(shown->objectName(), view == QLatin1String("table") ? QStringLiteral("zrSelectList1")
+                                      : view == QLatin1String("groups") ? QStringLiteral("groupedList")
+                                                                         : QStringLiteral("cardList"));
+
+        // The view's index of the student `id`, in the column the view shows first.
+        const auto indexOf = [shown](int id) {
+            const QAbstractItemModel *model = shown->model();
+            const int column = qobject_cast<QListView *>(shown) ? qobject_cast<QListView *>(shown)->modelColumn() : 1;
+            const auto find = [&](const QModelIndex &parent) {
+                for (int r = 0; r < model->rowCount(parent); ++r) {
+                    if (model->index(r, 0, parent).data().toInt() == id)
+                        return model->index(r, column, parent);
+                }
+                return QModelIndex();
+            };
+            QModelIndex found = find(QModelIndex());
+            for (int g = 0; !found.isValid() && g < model->rowCount(); ++g)
+                found = find(model->index(g, 0));
+            return found;
+        };
+        // Chosen last row first: the answer still comes in list order.
+        const QStringList ids = keys.split(QLatin1Char(','));
+        for (auto id = ids.crbegin(); id != ids.crend(); ++id) {
+            const QModelIndex index = indexOf(id->toInt());
+            QVERIFY(index.isValid());
+            const QRect rect = shown->visualRect(index);
+            QVERIFY(!rect.isEmpty());
+            if (!multi) {
+                QTest::mouseClick(shown->viewport(), Qt::LeftButton, {}, rect.center());
+            } else if (view == QLatin1String("cards")) {
+                // The card's own check box, at its top left corner.
+                const int box = shown->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+                QTest::mouseClick(shown->viewport(), Qt::LeftButton, {}, rect.topLeft() + QPoint(10 + box / 2, 10 + box / 2));
+            } else {
+                QVERIFY(shown->model()->setData(index, Qt::Checked, Qt::CheckStateRole));
+            }
+        }
+        dialog.accept();
+        QCOMPARE(dialog.outcome().keysText, keys);
+    }
+
+    // A card names every column of the layout, in the layout's order, with its value.
+    void cardsShowEveryCaption()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(4);
+        dialog.setup(options);
+        dialog.show();
+        dialog.findChild<QAction *>(QStringLiteral("cards"))->trigger();
+        auto *cards = dialog.findChild<QListView *>(QStringLiteral("cardList"));
+        QVERIFY(cards && cards->isVisible());
+        QCOMPARE(dialog.cardLines(1), (QStringList{"Α.Μ.: AEM2", "Επώνυμο: O'Brien", "Φύλο: Γυναίκα", "Κατάσταση: 1"}));
+        QVERIFY(!cards->grab().isNull());
+        QVERIFY(cards->visualRect(cards->model()->index(3, cards->modelColumn())).height()
+                >= 4 * cards->fontMetrics().height());
     }
 };
 

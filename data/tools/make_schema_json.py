@@ -168,8 +168,10 @@ LAYOUTS = {
         "selectStudents2": ["spec_aem", "lastname", "firstname", "fathername", "progrspoud_ID", "sector",
                             "exam_ID", "statusID"],
     },
-    "QEMCourses": {"selectCourses": ["coursecode", "title", "ctypeID", "semID", "credits", "ects"]},
-    "QEMDepProgramCourses": {"selectCourses": ["coursecode", "title", "coursetype", "ctypeID", "semID", "dgID"]},
+    # the course pickers: what tells courses apart when choosing among thousands
+    "QEMCourses": {"selectCourses": ["coursecode", "title", "semID", "ctypeID", "credits", "ects"]},
+    "QEMDepProgramCourses": {"selectCourses": ["coursecode", "title", "semID", "coursetype", "ctypeID", "dgID",
+                                               "ects"]},
 }
 VIEW_EXTRA = {"prtitle": ("Πρόγραμμα σπουδών", "Programme", 0, 6, "", True),
               "ordescription": ("Κατεύθυνση", "Curriculum", 0, 0, "", True),

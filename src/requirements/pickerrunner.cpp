@@ -36,6 +36,7 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
     options.baseFilter = picker.searchesServer ? picker.filter : QString();
     options.schema = schema;
     options.tableName = picker.table;
+    options.layoutName = picker.layoutName;
     options.displayTemplate = picker.displayTemplate;
     options.idField = picker.idField;
     options.displayField = picker.textField;
@@ -56,6 +57,25 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
                          auto department = CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), serverName);
                          if (department)
                              result = department->getTextList(picker.table, filter);
+                     });
+    // Codes in the list and the search pane's choices name themselves from the cached tables.
+    QObject::connect(&dialog, &frmSelFromList::ListSourceRequest,
+                     [&](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
+                         if (isQuery) {
+                             cancel = true;
+                             return;
+                         }
+                         const bool ofProgramme = source.compare(QLatin1String("QEMDPGroup"), Qt::CaseInsensitive) == 0
+                             || source.compare(QLatin1String("QEMDPOrientation"), Qt::CaseInsensitive) == 0;
+                         const QString filter = ofProgramme && !context.programmeId.isNull()
+                             ? QStringLiteral("prID=") + context.programmeId.toString()
+                             : QString();
+                         try {
+                             result = sheet.lookups->list(source, filter);
+                         } catch (const ZrError &error) {
+                             RecordError(error);
+                             cancel = true;
+                         }
                      });
     const SelectRsResult chosen = dialog.Select_Rs(options);
     if (chosen.cancelled || chosen.keysText.isEmpty())

@@ -11,6 +11,8 @@ namespace zr {
 
 namespace {
 const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+// Both course tables describe a layout of this name for choosing courses.
+const QString CourseLayout = QStringLiteral("selectCourses");
 
 bool isOneOf(int value, std::initializer_list<int> values)
 {
@@ -47,6 +49,7 @@ PickerSpec departmentCourses(const PickerContext &context, bool exceptionsOnly)
     if (exceptionsOnly)
         filter = QStringLiteral("(") + filter + QStringLiteral(" AND ((coursetype & 5) <> 0))");
     PickerSpec picker = listOf(QStringLiteral("QEMCourses"), filter);
+    picker.layoutName = CourseLayout;
     picker.titleId = 20585;
     picker.searchesServer = true;
     return picker;
@@ -72,8 +75,11 @@ PickerSpec PickerFor(int conID, const QString &field, const PickerContext &conte
             picker.table = QStringLiteral("SYS_CourseType");
         return picker;
     }
-    if (field == QLatin1String("conoptval4") && averages)
-        return PickerSpec{PickerKind::Options, {}, {}, {}, {}, {}, 0, false};
+    if (field == QLatin1String("conoptval4") && averages) {
+        PickerSpec picker;
+        picker.kind = PickerKind::Options;
+        return picker;
+    }
     if (field == QLatin1String("conoptval12") && averages) {
         PickerSpec picker;
         picker.kind = PickerKind::MaxGradeTotals;
@@ -85,6 +91,7 @@ PickerSpec PickerFor(int conID, const QString &field, const PickerContext &conte
             if (isProgrammeKind(context.objectKind)) {
                 PickerSpec picker = listOf(QStringLiteral("QEMDepProgramCourses"),
                                          QStringLiteral("prID=") + context.programmeId.toString());
+                picker.layoutName = CourseLayout;
                 picker.titleId = 50002;
                 picker.searchesServer = true;
                 return picker;

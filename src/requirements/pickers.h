@@ -37,6 +37,8 @@ struct ZRREQ_EXPORT PickerSpec
     QString idField;
     QString textField;
     QString displayTemplate;
+    /// Column layout of the table's description that the list shows; empty for all columns.
+    QString layoutName;
     /// String id of the dialog's title; 0 means the row's own label.
     qint32 titleId = 0;
     /// Courses: every search goes to the server instead of the cached list.

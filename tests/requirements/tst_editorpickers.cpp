@@ -2,15 +2,19 @@
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
+#include "common/recordsetmodel.h"
 #include "common/tilepanel.h"
 #include "dialogs/coursetypetotalsdialog.h"
 #include "requirements/zrrequirements.h"
 #include "search/frmselfromlist.h"
+#include "jsonschema.h"
 #include "serverfixture.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QHeaderView>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
@@ -23,9 +27,11 @@ class tst_EditorPickers : public QObject
     Q_OBJECT
     zr::test::ServerFixture m_server;
 
-    std::unique_ptr<zrRequirements> loadProgramme(int context)
+    std::unique_ptr<zrRequirements> loadProgramme(int context, bool withSchema = false)
     {
         auto editor = std::make_unique<zrRequirements>();
+        if (withSchema)
+            editor->setOSchema(std::make_shared<const server::JsonSchema>());
         editor->setConstrType(context);
         editor->setAppliesTo(1);
         editor->setDepartID(QStringLiteral("105"));
@@ -118,6 +124,61 @@ private Q_SLOTS:
         list->clickButton(QStringLiteral("I10,conselobjIDs"));
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(!editor->isModified());
+    }
+
+    // Course pickers show the course layout of the table they list, in its order;
+    // other code tables show all their columns.
+    void coursePickersShowTheLayoutColumns_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<bool>("typeNamed");
+
+        QTest::newRow("programme courses")
+            << 102 << "I5,conselobjIDs"
+            << QStringList{"coursecode", "title", "semID", "coursetype", "ctypeID", "dgID", "ects"} << true;
+        QTest::newRow("department courses")
+            << 103 << "I10,conoptval7" << QStringList{"coursecode", "title", "semID", "ctypeID", "credits", "ects"}
+            << true;
+        QTest::newRow("course types: the key shows itself")
+            << 103 << "I10,conselobjIDs" << QStringList{"ctypeID", "ctypedesc", "ctypeabbr"} << false;
+    }
+
+    void coursePickersShowTheLayoutColumns()
+    {
+        QFETCH(int, context);
+        QFETCH(QString, key);
+        QFETCH(QStringList, columns);
+        QFETCH(bool, typeNamed);
+
+        auto editor = loadProgramme(context, true);
+        QStringList shown;
+        QStringList headings;
+        QString typeText;
+        whenShown<frmSelFromList>([&](frmSelFromList *dialog) {
+            auto *table = dialog->findChild<QTableView *>(QStringLiteral("zrSelectList1"));
+            QAbstractItemModel *model = dialog->listModel();
+            QHeaderView *header = table->horizontalHeader();
+            for (int visual = 0; visual < header->count() && model->rowCount() > 0; ++visual) {
+                const int logical = header->logicalIndex(visual);
+                if (header->isSectionHidden(logical))
+                    continue;
+                shown << model->index(0, logical).data(RecordsetModel::FieldNameRole).toString();
+                if (shown.last() == QLatin1String("ctypeID"))
+                    typeText = model->index(0, logical).data().toString();
+                headings << model->headerData(logical, Qt::Horizontal).toString();
+            }
+            dialog->reject();
+        });
+        QVERIFY(listOf(*editor)->clickButton(key));
+        QCOMPARE(shown, columns);
+        // Headings are the columns' captions, and course types show their names.
+        QVERIFY(!headings.contains(QStringLiteral("coursecode")));
+        QVERIFY(!headings.contains(QStringLiteral("ctypeID")));
+        bool number = false;
+        typeText.toInt(&number);
+        QVERIFY2(!typeText.isEmpty() && number != typeNamed, qPrintable(typeText));
     }
 };
 

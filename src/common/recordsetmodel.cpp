@@ -172,7 +172,8 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
             return QVariant();
         return isTrue(d->rs.valueAt(index.row(), field)) ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
-        if (d->rs.field(field).isNumeric())
+        // A code shown by its name reads as text.
+        if (d->rs.field(field).isNumeric() && !d->valueLists.contains(index.column()))
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant();
     case BookmarkRole:

@@ -208,8 +208,12 @@ void tst_RecordsetModel::valueListShowsTexts()
     model.setColumnValueList(0, kinds);
     QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("Άγνωστο"));
     QCOMPARE(model.data(model.index(2, 0), Qt::EditRole).toInt(), 30);
+    // Names align as text; the bare numbers again once the list is gone.
+    QVERIFY(!model.data(model.index(0, 0), Qt::TextAlignmentRole).isValid());
     model.setColumnValueList(0, ColumnValueList());
     QCOMPARE(model.data(model.index(0, 0)).toInt(), 10);
+    QCOMPARE(model.data(model.index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignRight | Qt::AlignVCenter);
 }
 
 QTEST_GUILESS_MAIN(tst_RecordsetModel)

@@ -50,7 +50,7 @@ bool isDepartmentKind(qint32 kind)
 
 // The id and text fields of a list-source answer: ID and descr when it has
 // them, otherwise the field named like the column (or the first) and the
-// first text field after it.
+// first text field that is not itself a code ("prdepID").
 void loadAnswer(ColumnValueList &values, const QString &columnName, const Recordset &answer)
 {
     if (answer.isNull() || answer.fieldCount() == 0)
@@ -63,7 +63,8 @@ void loadAnswer(ColumnValueList &values, const QString &columnName, const Record
             id = 0;
         text = -1;
         for (int f = 0; f < answer.fieldCount() && text < 0; ++f) {
-            if (f != id && answer.field(f).isText())
+            const Field &field = answer.field(f);
+            if (f != id && field.isText() && !field.name.endsWith(QLatin1String("ID"), Qt::CaseInsensitive))
                 text = f;
         }
         if (text < 0)
@@ -163,7 +164,7 @@ void frmExclusionsPrivate::buildUi()
     QObject::connect(cmdDelete, &QPushButton::clicked, q, [this] { removeStudents(); });
     // Nothing is pending when the dialog closes: every change is saved already.
     QObject::connect(cmdClose, &QPushButton::clicked, q, &QDialog::reject);
-    q->resize(760, 480);
+    q->resize(820, 480);
 }
 
 void frmExclusionsPrivate::setTexts()
@@ -206,6 +207,13 @@ void frmExclusionsPrivate::placeColumns()
         captions[logical] = column.caption();
     }
     m_model->setCaptions(captions);
+    // Exception lists are short: columns fit their texts, long titles within reason.
+    gxStudents->resizeColumnsToContents();
+    const int widest = gxStudents->fontMetrics().averageCharWidth() * 32;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (header->sectionSize(c) > widest)
+            header->resizeSection(c, widest);
+    }
 }
 
 // Asked once per opening; the model keeps the lists while rows come and go.

@@ -144,7 +144,7 @@ void StudentCard::loadParticulars()
                                             : student.value(field).toString());
             value->setObjectName(QStringLiteral("lbl_") + field);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            m_form->addRow((column ? column->caption() : field) + QLatin1Char(':'), value);
+            m_form->addRow(new QLabel, value);
         }
         m_studentName = student.value(u"spec_aem").toString() + QStringLiteral(" - ")
             + student.value(u"lastname").toString() + QLatin1Char(' ') + student.value(u"firstname").toString();
@@ -171,6 +171,15 @@ void StudentCard::loadRequirements()
 
 void StudentCard::retranslate()
 {
+    const SchemaTable *view = m_schema ? m_schema->table(StudentView) : nullptr;
+    for (const char *name : Particulars) {
+        const QString field = QString::fromLatin1(name);
+        auto *value = findChild<QLabel *>(QStringLiteral("lbl_") + field);
+        auto *label = value ? qobject_cast<QLabel *>(m_form->labelForField(value)) : nullptr;
+        const SchemaColumn *column = view ? view->column(field) : nullptr;
+        if (label)
+            label->setText((column ? column->caption() : field) + QLatin1Char(':'));
+    }
     const QString name = m_studentName.isEmpty() ? QString::number(m_studentId) : m_studentName;
     setWindowTitle(ReplaceParams(GetLangString(StrCardTitle), {name}));
     m_caption->setText(name);
@@ -179,9 +188,13 @@ void StudentCard::retranslate()
 
 void StudentCard::changeEvent(QEvent *event)
 {
-    // Captions of the particulars follow the language: read them again.
-    if (event->type() == QEvent::LanguageChange && m_form)
-        reload();
+    // The server writes the requirements' descriptions in the language of the
+    // strings, so they are read again. No child widget may be deleted here:
+    // the switch is still sending the event to the others.
+    if (event->type() == QEvent::LanguageChange && m_form) {
+        retranslate();
+        loadRequirements();
+    }
     QWidget::changeEvent(event);
 }
 

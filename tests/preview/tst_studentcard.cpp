@@ -2,6 +2,7 @@
 #include "studentsearch.h"
 
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "jsonschema.h"
 #include "preview/zrreqpreview.h"
 #include "search/frmselfromlist.h"
@@ -11,7 +12,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -105,6 +109,29 @@ private Q_SLOTS:
         QVERIFY2(!isNumber, qPrintable(status));
         QCOMPARE(card.preview()->StudentID(), 6);
         QVERIFY(!card.preview()->isIndividual());
+    }
+
+    void cardFollowsALanguageSwitch()
+    {
+        StudentCard card(QString(), std::make_shared<const server::JsonSchema>(), 7);
+        card.show();
+        const auto text = [&] { return card.findChild<QPlainTextEdit *>(QStringLiteral("txtConstraints"))->toPlainText(); };
+        QVERIFY(text().contains(QStringLiteral("Μονάδες ECTS")));
+        SwitchLanguage(LangEnglish);
+        // The descriptions come from the server again, in the new language.
+        QVERIFY2(text().contains(QStringLiteral("ECTS units")), qPrintable(text()));
+        QCOMPARE(card.findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->title(), QStringLiteral("Student particulars"));
+        QCOMPARE(card.findChild<QLabel *>(QStringLiteral("Label4"))->text(), StringTableText(20583, LangEnglish));
+        QCOMPARE(card.findChild<QLabel *>(QStringLiteral("lbl_spec_aem"))->text(), QStringLiteral("1001049"));
+        auto *form = qobject_cast<QFormLayout *>(card.findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->layout());
+        QVERIFY(form);
+        auto *caption = qobject_cast<QLabel *>(
+            form->labelForField(card.findChild<QLabel *>(QStringLiteral("lbl_lastname"))));
+        QVERIFY(caption);
+        QCOMPARE(caption->text(), QStringLiteral("Last name:"));
+        SwitchLanguage(LangGreek);
+        QCOMPARE(caption->text(), QStringLiteral("Επώνυμο:"));
+        QVERIFY(text().contains(QStringLiteral("Μονάδες ECTS")));
     }
 };
 

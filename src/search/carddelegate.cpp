@@ -69,16 +69,24 @@ void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const QFontMetrics plainMetrics(opt.font);
     const QFontMetrics boldMetrics(bold);
     const int lineHeight = qMax(plainMetrics.height(), boldMetrics.height());
-    int y = card.top() + Padding;
     const QAbstractItemModel *model = index.model();
+    // Values line up after the widest caption, which may take half the card.
+    const int width = card.right() - Padding - textLeft;
+    const QString colon = QStringLiteral(": ");
+    int captionWidth = 0;
     for (int column : m_columns) {
-        const QString caption = model->headerData(column, Qt::Horizontal).toString() + QStringLiteral(": ");
+        const QString caption = model->headerData(column, Qt::Horizontal).toString();
+        captionWidth = qMax(captionWidth, boldMetrics.horizontalAdvance(caption + colon));
+    }
+    captionWidth = qMin(captionWidth + 2, width / 2);
+    const int captionRoom = captionWidth - boldMetrics.horizontalAdvance(colon);
+    int y = card.top() + Padding;
+    for (int column : m_columns) {
+        const QString caption = model->headerData(column, Qt::Horizontal).toString();
         const QString value = model->index(index.row(), column, index.parent()).data().toString();
-        const int width = card.right() - Padding - textLeft;
-        const int captionWidth = qMin(boldMetrics.horizontalAdvance(caption), width / 2);
         painter->setFont(bold);
         painter->drawText(QRect(textLeft, y, captionWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          boldMetrics.elidedText(caption, Qt::ElideRight, captionWidth));
+                          boldMetrics.elidedText(caption, Qt::ElideRight, captionRoom) + colon.trimmed());
         painter->setFont(opt.font);
         painter->drawText(QRect(textLeft + captionWidth, y, width - captionWidth, lineHeight),
                           Qt::AlignLeft | Qt::AlignVCenter,

@@ -196,7 +196,7 @@ void frmSelFromListPrivate::buildUi()
         if (!m_options.multiSelect && index.isValid())
             q->accept();
     });
-    q->resize(900, 560);
+    q->resize(1000, 560); // wide enough for every toolbar command in Greek
 }
 
 // The records show as a table, as groups of a column's values, or as cards;
@@ -413,8 +413,10 @@ void frmSelFromListPrivate::setCaptions()
     m_findAction->setText(GetLangString(20531));
     m_refreshAction->setText(GetLangString(20529));
     m_groupAction->setText(GetLangString(20532));
-    m_expandAction->setText(GetLangString(20533));
-    m_collapseAction->setText(GetLangString(20535));
+    // The buttons leave the keys to their tooltips, so that the toolbar fits.
+    static const QRegularExpression keys(QStringLiteral("\\s*\\([^)]*\\)\\s*$"));
+    m_expandAction->setText(GetLangString(20533).remove(keys));
+    m_collapseAction->setText(GetLangString(20535).remove(keys));
     m_cardAction->setText(GetLangString(20530));
     m_groups->setEmptyText(GetLangString(61600));
     // Tooltips name the keys; the expand and collapse texts already do.

@@ -749,6 +749,10 @@ private slots:
                 // The card's own check box, at its top left corner.
                 const int box = shown->style()->pixelMetric(QStyle::PM_IndicatorWidth);
                 QTest::mouseClick(shown->viewport(), Qt::LeftButton, {}, rect.topLeft() + QPoint(10 + box / 2, 10 + box / 2));
+            } else if (view == QLatin1String("groups")) {
+                // Space checks the rows selected under the groups.
+                QTest::mouseClick(shown->viewport(), Qt::LeftButton, {}, rect.center());
+                QTest::keyClick(shown, Qt::Key_Space);
             } else {
                 QVERIFY(shown->model()->setData(index, Qt::Checked, Qt::CheckStateRole));
             }

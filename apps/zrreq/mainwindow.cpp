@@ -1,18 +1,24 @@
 #include "mainwindow.h"
+#include "setfileactions.h"
 #include "studentsearch.h"
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/languageswitch.h"
+#include "common/msgboxex.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/zrrequirements.h"
 #include "jsonschema.h"
+#include "logviewer.h"
+#include "recentobjects.h"
+#include "serverdialog.h"
 #include "serverinfo.h"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -40,6 +46,32 @@ enum : qint32 {
     StrContextCode = 60014,
     StrReload = 60015,
     StrLoaded = 60016,
+    StrSave = 60017,
+    StrSaved = 60018,
+    StrNotSaved = 60019,
+    StrAskSave = 60020,
+    StrSaveFailed = 60021,
+    StrRecent = 60022,
+    StrDatabase = 60035,
+    StrLog = 60036,
+    StrLoading = 60037,
+    StrSaving = 60038,
+};
+
+// Shows that the window is busy from the first moment: the pointer and a
+// status line painted before the work starts, both undone however it ends.
+class BusyIndicator
+{
+public:
+    BusyIndicator(QMainWindow *window, const QString &message)
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        window->statusBar()->showMessage(message);
+        window->statusBar()->repaint();
+    }
+    ~BusyIndicator() { QGuiApplication::restoreOverrideCursor(); }
+    BusyIndicator(const BusyIndicator &) = delete;
+    BusyIndicator &operator=(const BusyIndicator &) = delete;
 };
 
 const QString ServerLibrary = QStringLiteral("zrQEMSvr");
@@ -74,32 +106,49 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
     rightLayout->addLayout(bar);
     rightLayout->addWidget(m_editor, 1);
 
-    auto *splitter = new QSplitter(this);
-    splitter->addWidget(m_tree);
-    splitter->addWidget(right);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({300, 900});
-    setCentralWidget(splitter);
+    m_splitter = new QSplitter(this);
+    m_splitter->setObjectName(QStringLiteral("mainSplitter"));
+    m_splitter->addWidget(m_tree);
+    m_splitter->addWidget(right);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({300, 900});
+    setCentralWidget(m_splitter);
 
-    connect(m_tree, &ObjectTree::objectChosen, this, [this](const ObjectRef &object) {
-        m_object = object;
-        loadRequirements();
-    });
-    connect(m_context, QOverload<int>::of(&QComboBox::activated), this, [this] { loadRequirements(); });
+    connect(m_tree, &ObjectTree::objectChosen, this, &MainWindow::onObjectChosen);
+    connect(m_context, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onContextChosen);
     connect(m_editor, &zrRequirements::ErrorOccurred, this, &MainWindow::showError);
+    connect(m_editor, &zrRequirements::Changed, this, &MainWindow::updateTitle);
 
     buildMenus();
     retranslate();
     resize(1280, 800);
+    restoreWindowState();
 }
 
 void MainWindow::buildMenus()
 {
     m_fileMenu = menuBar()->addMenu(QString());
+    m_saveAction = m_fileMenu->addAction(QString(), QKeySequence::Save, this, [this] { save(); });
     m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
-                                           &MainWindow::loadRequirements);
+                                           &MainWindow::reload);
+    m_setFiles = new SetFileActions(this, m_editor, [this] { return m_set; });
+    m_fileMenu->addActions({m_setFiles->exportAction(), m_setFiles->importAction()});
+    connect(m_setFiles, &SetFileActions::imported, this, &MainWindow::updateTitle);
     m_fileMenu->addSeparator();
     new StudentSearch(m_fileMenu, m_serverName, this);
+    m_fileMenu->addSeparator();
+    m_recentMenu = m_fileMenu->addMenu(QString());
+    m_recentMenu->setObjectName(QStringLiteral("recentMenu"));
+    m_recent = new RecentObjects(m_recentMenu, this);
+    connect(m_recent, &RecentObjects::objectChosen, this, [this](const ObjectRef &object) {
+        if (!confirmLeave())
+            return;
+        const QSignalBlocker blocker(m_tree);
+        m_tree->select(object);
+        m_object = object;
+        loadRequirements();
+    });
+    m_serverAction = m_fileMenu->addAction(QString(), this, &MainWindow::chooseServer);
     m_fileMenu->addSeparator();
     m_quitAction = m_fileMenu->addAction(QString(), QKeySequence::Quit, qApp, &QApplication::quit);
 
@@ -116,14 +165,20 @@ void MainWindow::buildMenus()
     connect(m_englishAction, &QAction::triggered, this, [this] { setLanguage(LangEnglish); });
 
     m_helpMenu = menuBar()->addMenu(QString());
+    m_logAction = m_helpMenu->addAction(QString(), this, &MainWindow::showLog);
     m_aboutAction = m_helpMenu->addAction(QString(), this, &MainWindow::showAbout);
 }
 
 void MainWindow::retranslate()
 {
-    setWindowTitle(GetLangString(StrWindowTitle));
+    updateTitle();
     m_fileMenu->setTitle(GetLangString(StrFile));
+    m_setFiles->retranslate();
     m_reloadAction->setText(GetLangString(StrReload));
+    m_saveAction->setText(GetLangString(StrSave));
+    m_recentMenu->setTitle(GetLangString(StrRecent));
+    m_serverAction->setText(GetLangString(StrDatabase));
+    m_logAction->setText(GetLangString(StrLog));
     m_quitAction->setText(GetLangString(StrQuit));
     m_languageMenu->setTitle(GetLangString(StrLanguage));
     m_helpMenu->setTitle(GetLangString(StrHelp));
@@ -160,11 +215,15 @@ void MainWindow::loadRequirements()
 {
     if (!m_object.isValid())
         return;
+    m_setFiles->forgetImport();
     try {
+        const BusyIndicator busy(this, ReplaceParams(GetLangString(StrLoading), {m_object.title}));
         auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
         if (!constraints)
             throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-        const Recordset set = constraints->LoadObjectConstraints(m_object.kind, m_object.id);
+        m_set = constraints->LoadObjectConstraints(m_object.kind, m_object.id);
+        m_loadedContext = m_context->currentData().toInt();
+        const Recordset set = m_set;
         // Properties first, in the documented order, then the recordset.
         m_editor->setServerName(m_serverName);
         m_editor->setSessionID(QStringLiteral("zrreq"));
@@ -182,11 +241,150 @@ void MainWindow::loadRequirements()
         if (!m_editor->rsConstraints().isNull() && m_editor->rsConstraints().recordCount() <= 40)
             m_editor->ExpandAll();
         m_objectTitle->setText(m_object.title);
+        m_recent->add(m_object);
+        updateTitle();
         statusBar()->showMessage(ReplaceParams(GetLangString(StrLoaded), {m_object.title}), 5000);
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description, true);
         showError(error.number, error.description, error.source);
     }
+}
+
+void MainWindow::onObjectChosen(const ObjectRef &object)
+{
+    if (!confirmLeave()) {
+        // Stay on the object being edited.
+        const QSignalBlocker blocker(m_tree);
+        m_tree->select(m_object);
+        return;
+    }
+    m_object = object;
+    loadRequirements();
+}
+
+void MainWindow::onContextChosen()
+{
+    if (m_context->currentData().toInt() == m_loadedContext)
+        return;
+    if (!confirmLeave()) {
+        m_context->setCurrentIndex(m_context->findData(m_loadedContext));
+        return;
+    }
+    loadRequirements();
+}
+
+void MainWindow::reload()
+{
+    if (confirmLeave())
+        loadRequirements();
+}
+
+bool MainWindow::hasUnsavedChanges() const
+{
+    // An imported set is unsaved even before the user touches it.
+    return m_editor->isModified() || (m_setFiles && m_setFiles->hasImport());
+}
+
+bool MainWindow::confirmLeave()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    const auto answer = QMessageBox::question(
+        this, ApplicationTitle(), ReplaceParams(GetLangString(StrAskSave), {m_object.title}),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save)
+        return save();
+    return answer == QMessageBox::Discard;
+}
+
+bool MainWindow::save()
+{
+    if (m_set.isNull() || !m_object.isValid())
+        return true;
+    try {
+        // Nothing reaches the server unless the whole set is valid.
+        m_editor->UpdateRecordset();
+    } catch (const ZrError &error) {
+        QMessageBox::warning(this, GetLangString(StrNotSaved), error.description);
+        statusBar()->showMessage(GetLangString(StrNotSaved), 5000);
+        return false;
+    }
+    try {
+        const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
+        auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
+        if (!constraints)
+            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        constraints->SaveConstraints(m_set);
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source, error.description, true);
+        QMessageBox::critical(this, GetLangString(StrSaveFailed),
+                              QStringLiteral("%1\n\n(%2, %3)").arg(error.description, QString::number(error.number),
+                                                                   error.source));
+        return false;
+    }
+    // The saved rows carry their permanent ids and the expression follows them.
+    loadRequirements();
+    statusBar()->showMessage(ReplaceParams(GetLangString(StrSaved), {m_object.title}), 5000);
+    return true;
+}
+
+void MainWindow::updateTitle()
+{
+    QString title = GetLangString(StrWindowTitle);
+    if (m_object.isValid())
+        title = m_object.title + QStringLiteral("[*] - ") + title;
+    setWindowTitle(title);
+    setWindowModified(hasUnsavedChanges());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!confirmLeave()) {
+        event->ignore();
+        return;
+    }
+    saveWindowState();
+    event->accept();
+}
+
+void MainWindow::restoreWindowState()
+{
+    QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
+    m_splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+}
+
+void MainWindow::saveWindowState() const
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/state"), saveState());
+    settings.setValue(QStringLiteral("window/splitter"), m_splitter->saveState());
+}
+
+void MainWindow::chooseServer()
+{
+    if (!confirmLeave())
+        return;
+    ServerDialog dialog(m_serverName, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.serverName() == m_serverName)
+        return;
+    // Everything the window holds belongs to the old database: start afresh.
+    auto *window = new MainWindow(dialog.serverName());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->loadObjects();
+    window->selectFirstProgramme();
+    window->show();
+    saveWindowState();
+    m_editor->ClearAll();
+    hide();
+}
+
+void MainWindow::showLog()
+{
+    LogViewer viewer(this);
+    viewer.exec();
 }
 
 void MainWindow::showError(int number, const QString &description, const QString &source)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/recordset.h"
 #include "objecttree.h"
 
 #include <QMainWindow>
 
 class QAction;
 class QComboBox;
+class QSplitter;
 class QLabel;
 
 namespace zr {
@@ -13,6 +15,8 @@ class zrRequirements;
 }
 
 namespace zr::app {
+
+class RecentObjects;
 
 /// The host application's main window: the objects on the left, the
 /// context chooser and the requirements editor on the right.
@@ -26,9 +30,15 @@ public:
     void loadObjects();
     /// Selects an object of the tree (the first programme when none is given).
     void selectFirstProgramme();
+    /// Validates the edited set and saves it on the server, then reloads it.
+    /// Returns false when validation or saving failed (the user was told).
+    bool save();
+    /// The requirements editor (tests drive it).
+    zr::zrRequirements *editor() const { return m_editor; }
 
 protected:
     void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
@@ -36,10 +46,26 @@ private:
     void setLanguage(int languageId);
     void showAbout();
     void loadRequirements();
+    /// With unsaved edits, asks whether to save, discard or stay; true when
+    /// the caller may go on (saved or discarded).
+    bool confirmLeave();
+    /// Edits in the editor, or an imported set, not yet saved.
+    bool hasUnsavedChanges() const;
+    void onObjectChosen(const ObjectRef &object);
+    void onContextChosen();
+    void reload();
+    void updateTitle();
+    void chooseServer();
+    void showLog();
+    void restoreWindowState();
+    void saveWindowState() const;
     void showError(int number, const QString &description, const QString &source);
 
     QString m_serverName;
     ObjectRef m_object;
+    // The hierarchical recordset the editor works on; the host saves it.
+    Recordset m_set;
+    int m_loadedContext = 0;
     ObjectTree *m_tree = nullptr;
     QComboBox *m_context = nullptr;
     QLabel *m_contextLabel = nullptr;
@@ -49,6 +75,13 @@ private:
     QMenu *m_languageMenu = nullptr;
     QMenu *m_helpMenu = nullptr;
     QAction *m_reloadAction = nullptr;
+    class SetFileActions *m_setFiles = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_serverAction = nullptr;
+    QAction *m_logAction = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    RecentObjects *m_recent = nullptr;
+    QSplitter *m_splitter = nullptr;
     QAction *m_quitAction = nullptr;
     QAction *m_greekAction = nullptr;
     QAction *m_englishAction = nullptr;

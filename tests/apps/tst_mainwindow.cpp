@@ -1,0 +1,175 @@
+#include "common/itempanelmodel.h"
+#include "common/langstrings.h"
+#include "common/tilepanel.h"
+#include "mainwindow.h"
+#include "objecttree.h"
+#include "requirements/requirementkeys.h"
+#include "requirements/zrrequirements.h"
+#include "serverfixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zr;
+
+// The host window's save, reload and unsaved-changes protection on the
+// sample database, looked at in the database itself.
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+    zr::test::ServerFixture m_fixture;
+    QStringList m_boxes; // texts of the message boxes answered
+
+    // Answers every message box that comes up with `button` and records its text.
+    void answerBoxes(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, this, [this, button] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            m_boxes << box->text();
+            if (box->button(button))
+                box->button(button)->click();
+            else
+                box->accept();
+        });
+    }
+
+    QString storedValue(int ocID, const QString &field)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(m_fixture.databaseFile());
+        QString value;
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SELECT %1 FROM QEMObjectConstraint WHERE ocID = %2").arg(field).arg(ocID));
+            if (query.next())
+                value = query.value(0).toString();
+        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        return value;
+    }
+
+    static ItemPanelModel *listOf(app::MainWindow &window)
+    {
+        return window.editor()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+    }
+
+    std::unique_ptr<app::MainWindow> openProgramme()
+    {
+        auto window = std::make_unique<app::MainWindow>(QString());
+        window->loadObjects();
+        window->selectFirstProgramme();
+        return window;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("ZerithTest"));
+        QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
+        QSettings().clear();
+        StringService::instance().setLanguageId(LangGreek);
+    }
+
+    void init()
+    {
+        QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+        m_boxes.clear();
+    }
+
+    void saveWritesOnlyAValidSet_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("message");
+        QTest::newRow("valid") << "2" << true << 0;
+        QTest::newRow("zero projects") << "0" << false << 20007;
+        QTest::newRow("not a number") << "δύο" << false << 20007;
+    }
+
+    void saveWritesOnlyAValidSet()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, saved);
+        QFETCH(int, message);
+        auto window = openProgramme();
+        // Requirement 12: completed projects of programme 1, curriculum 11.
+        QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), value));
+        QVERIFY(window->editor()->isModified());
+        answerBoxes(QMessageBox::Ok);
+        QCOMPARE(window->save(), saved);
+        QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), saved ? value : QStringLiteral("1"));
+        if (saved) {
+            QVERIFY(m_boxes.isEmpty());
+            QVERIFY(!window->editor()->isModified());
+            QCOMPARE(listOf(*window)->value(ParamKey(12, QStringLiteral("conoptval1"))).toString(), value);
+        } else {
+            QCOMPARE(m_boxes.size(), 1);
+            const QString text = GetLangString(message);
+            QVERIFY2(m_boxes.first().contains(text.left(text.indexOf(QLatin1Char('%')))), qPrintable(m_boxes.first()));
+            QVERIFY(window->editor()->isModified());
+        }
+    }
+
+    void leavingAnEditedSetAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("cancel stays") << int(QMessageBox::Cancel) << false << "1";
+        QTest::newRow("discard moves on") << int(QMessageBox::Discard) << true << "1";
+        QTest::newRow("save moves on") << int(QMessageBox::Save) << true << "3";
+    }
+
+    void leavingAnEditedSetAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, moved);
+        QFETCH(QString, stored);
+        auto window = openProgramme();
+        auto *tree = window->findChild<app::ObjectTree *>(QStringLiteral("objectTree"));
+        QTreeWidgetItem *first = tree->currentItem();
+        QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), QStringLiteral("3")));
+        answerBoxes(QMessageBox::StandardButton(answer));
+        tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(tree->currentItem() == first, !moved);
+        QCOMPARE(window->editor()->isModified(), !moved);
+        QCOMPARE(listOf(*window)->contains(GroupKey(12)), !moved);
+        QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), stored);
+    }
+
+    void openedObjectsAreRemembered()
+    {
+        {
+            auto window = openProgramme();
+            auto *tree = window->findChild<app::ObjectTree *>(QStringLiteral("objectTree"));
+            tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+        }
+        // A new window offers the last object first.
+        auto window = std::make_unique<app::MainWindow>(QString());
+        auto *recent = window->findChild<QMenu *>(QStringLiteral("recentMenu"));
+        QVERIFY(recent->isEnabled());
+        QCOMPARE(recent->actions().size(), 2);
+        QVERIFY2(recent->actions().first()->text().contains(QStringLiteral("Μεταπτυχιακ")),
+                 qPrintable(recent->actions().first()->text()));
+        window->loadObjects();
+        recent->actions().first()->trigger();
+        QVERIFY(window->editor()->rsConstraints().isNull() == false);
+        QCOMPARE(window->findChild<app::ObjectTree *>(QStringLiteral("objectTree"))->current().id.toInt(), 2);
+    }
+};
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

@@ -37,7 +37,8 @@ QRect CardDelegate::checkRect(const QStyleOptionViewItem &option) const
     return QRect(card.left() + Padding, card.top() + Padding, size, size);
 }
 
-void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                         const QModelIndex &index) const
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
@@ -49,7 +50,8 @@ void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(opt.palette.color(selected ? QPalette::Highlight : QPalette::Mid));
-    painter->setBrush(selected ? opt.palette.color(QPalette::Highlight).lighter(170) : opt.palette.color(QPalette::Base));
+    painter->setBrush(selected ? opt.palette.color(QPalette::Highlight).lighter(170)
+                               : opt.palette.color(QPalette::Base));
     painter->drawRoundedRect(QRectF(card).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
 
     int textLeft = card.left() + Padding;
@@ -57,8 +59,8 @@ void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         QStyleOptionViewItem check = opt;
         check.rect = checkRect(option);
         const auto state = index.sibling(index.row(), m_checkColumn).data(Qt::CheckStateRole);
-        check.state = (check.state & ~(QStyle::State_On | QStyle::State_Off))
-            | (state.toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
+        check.state = (check.state & ~(QStyle::State_On | QStyle::State_Off)) |
+                      (state.toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
         style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
         textLeft = check.rect.right() + Padding;
     }
@@ -85,8 +87,9 @@ void CardDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         const QString caption = model->headerData(column, Qt::Horizontal).toString();
         const QString value = model->index(index.row(), column, index.parent()).data().toString();
         painter->setFont(bold);
-        painter->drawText(QRect(textLeft, y, captionWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          boldMetrics.elidedText(caption, Qt::ElideRight, captionRoom) + colon.trimmed());
+        painter->drawText(
+            QRect(textLeft, y, captionWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+            boldMetrics.elidedText(caption, Qt::ElideRight, captionRoom) + colon.trimmed());
         painter->setFont(opt.font);
         painter->drawText(QRect(textLeft + captionWidth, y, width - captionWidth, lineHeight),
                           Qt::AlignLeft | Qt::AlignVCenter,
@@ -105,17 +108,19 @@ QSize CardDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelInd
     return QSize(CardWidth, lines * lineHeight + 2 * (Padding + Margin));
 }
 
-bool CardDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                               const QModelIndex &index)
+bool CardDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
+                               const QStyleOptionViewItem &option, const QModelIndex &index)
 {
     if (m_checkColumn < 0 || !index.isValid())
         return QStyledItemDelegate::editorEvent(event, model, option, index);
     const QModelIndex check = index.sibling(index.row(), m_checkColumn);
     if (!(check.flags() & Qt::ItemIsUserCheckable))
         return false;
-    if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick) {
+    if (event->type() == QEvent::MouseButtonRelease ||
+        event->type() == QEvent::MouseButtonDblClick) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton || !checkRect(option).contains(mouse->position().toPoint()))
+        if (mouse->button() != Qt::LeftButton ||
+            !checkRect(option).contains(mouse->position().toPoint()))
             return false;
         // A double click toggles once, on its release; the second press is swallowed.
         if (event->type() == QEvent::MouseButtonDblClick)

@@ -23,18 +23,22 @@ void GroupListProxy::setSourceModel(QAbstractItemModel *source)
         old->disconnect(this);
     QAbstractProxyModel::setSourceModel(source);
     if (source) {
-        connect(source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        connect(source, &QAbstractItemModel::modelAboutToBeReset, this,
+                [this] { beginResetModel(); });
         connect(source, &QAbstractItemModel::modelReset, this, [this] {
             rebuild();
             endResetModel();
         });
         // The list only changes as a whole; anything else is rebuilt too.
-        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
-                            &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        for (auto signal :
+             {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+              &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
             connect(source, signal, this, &GroupListProxy::resetFromSource);
         connect(source, &QAbstractItemModel::layoutChanged, this, &GroupListProxy::resetFromSource);
-        connect(source, &QAbstractItemModel::dataChanged, this, &GroupListProxy::forwardDataChanged);
-        connect(source, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+        connect(source, &QAbstractItemModel::dataChanged, this,
+                &GroupListProxy::forwardDataChanged);
+        connect(source, &QAbstractItemModel::headerDataChanged, this,
+                &QAbstractItemModel::headerDataChanged);
     }
     rebuild();
     endResetModel();
@@ -78,7 +82,8 @@ void GroupListProxy::rebuild()
     QVector<Group> found;
     QVector<int> groupOfRow(rows);
     for (int row = 0; row < rows; ++row) {
-        const QString text = source->index(row, m_column).data(Qt::DisplayRole).toString().trimmed();
+        const QString text =
+            source->index(row, m_column).data(Qt::DisplayRole).toString().trimmed();
         auto it = groupOfText.constFind(text);
         if (it == groupOfText.constEnd()) {
             it = groupOfText.insert(text, int(found.size()));
@@ -141,7 +146,8 @@ void GroupListProxy::forwardDataChanged(const QModelIndex &topLeft, const QModel
     if (m_groups.isEmpty() || !topLeft.isValid() || !bottomRight.isValid())
         return;
     // A changed text can move a row to another group.
-    const bool textsChanged = roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
+    const bool textsChanged =
+        roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
     if (textsChanged && topLeft.column() <= m_column && m_column <= bottomRight.column()) {
         resetFromSource();
         return;
@@ -158,8 +164,8 @@ void GroupListProxy::forwardDataChanged(const QModelIndex &topLeft, const QModel
     }
     for (int row = topLeft.row(); row <= bottomRight.row() && row < m_groupOfRow.size(); ++row) {
         const quintptr group = quintptr(m_groupOfRow[row] + 1);
-        emit dataChanged(createIndex(m_placeOfRow[row], left, group), createIndex(m_placeOfRow[row], right, group),
-                         roles);
+        emit dataChanged(createIndex(m_placeOfRow[row], left, group),
+                         createIndex(m_placeOfRow[row], right, group), roles);
     }
 }
 

@@ -29,9 +29,9 @@ public:
     void setEmptyText(const QString &text);
 
     bool isGroup(const QModelIndex &index) const;
-    int groupCount() const { return int(m_groups.size()); }
 
-    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -40,7 +40,8 @@ public:
     QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     QModelIndex sibling(int row, int column, const QModelIndex &index) const override;
 
 private:
@@ -52,7 +53,8 @@ private:
     };
     void rebuild();
     void resetFromSource();
-    void forwardDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
+    void forwardDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                            const QList<int> &roles);
 
     int m_column = -1;
     QString m_emptyText;

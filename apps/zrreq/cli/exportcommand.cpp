@@ -15,8 +15,10 @@ int runExport(const QStringList &arguments)
                                        "as JSON (format zrreq-requirements/1)."));
     AddTargetOptions(command);
     command.addServerOption();
+    command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
+    command.applyLanguage();
     try {
         const SetTarget target = ReadTarget(command);
         const Recordset parent = LoadTarget(command.server(), target);

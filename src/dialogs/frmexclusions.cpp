@@ -9,6 +9,7 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
+#include "requirements/lookupcache.h"
 #include "search/frmselfromlist.h"
 
 #include <QApplication>
@@ -48,28 +49,12 @@ bool isDepartmentKind(qint32 kind)
     return kind == 13 || kind == 14;
 }
 
-// The id and text fields of a list-source answer: ID and descr when it has
-// them, otherwise the field named like the column (or the first) and the
-// first text field that is not itself a code ("prdepID").
+// A list-source answer names the codes of the column of the same name.
 void loadAnswer(ColumnValueList &values, const QString &columnName, const Recordset &answer)
 {
     if (answer.isNull() || answer.fieldCount() == 0)
         return;
-    int id = answer.fieldIndex(u"ID");
-    int text = answer.fieldIndex(u"descr");
-    if (id < 0 || text < 0) {
-        id = answer.fieldIndex(columnName);
-        if (id < 0)
-            id = 0;
-        text = -1;
-        for (int f = 0; f < answer.fieldCount() && text < 0; ++f) {
-            const Field &field = answer.field(f);
-            if (f != id && field.isText() && !field.name.endsWith(QLatin1String("ID"), Qt::CaseInsensitive))
-                text = f;
-        }
-        if (text < 0)
-            text = answer.fieldCount() > 1 ? (id == 0 ? 1 : 0) : id;
-    }
+    const auto [id, text] = IdAndTextFields(answer, QString(), columnName);
     GRD_LoadColumn(values, answer.field(id).name, answer.field(text).name, answer);
 }
 

@@ -19,29 +19,6 @@ const QString OperatorField = QStringLiteral("conoperator");
 const QString ValueFields[] = {QStringLiteral("conoptval1"), QStringLiteral("conoptval2")};
 constexpr qint32 ValueLabels[] = {20597, 20598};
 
-// Id and text columns of a code table as the server gives it: ID/descr when
-// present, the known columns of the table, else the key and its first name-like text.
-std::pair<int, int> idAndTextOf(const Recordset &list, const QString &table)
-{
-    int id = list.fieldIndex(u"ID");
-    int text = list.fieldIndex(u"descr");
-    if (id >= 0 && text >= 0)
-        return {id, text};
-    const LookupColumns known = LookupColumnsOf(table);
-    if (!known.idField.isEmpty()) {
-        id = list.fieldIndex(known.idField);
-        text = list.fieldIndex(known.textField);
-        if (id >= 0 && text >= 0)
-            return {id, text};
-    }
-    for (int i = 1; i < list.fieldCount(); ++i) {
-        const Field &field = list.field(i);
-        if (field.isText() && !field.name.endsWith(QLatin1String("ID"), Qt::CaseInsensitive))
-            return {0, i};
-    }
-    return {0, list.fieldCount() > 1 ? 1 : 0};
-}
-
 } // namespace
 
 QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
@@ -97,7 +74,7 @@ StudentValueList StudentColumnValues(const SchemaColumn &column, const SheetCont
     }
     if (IsRsEmpty(list))
         return values;
-    const auto [id, text] = idAndTextOf(list, table);
+    const auto [id, text] = IdAndTextFields(list, table);
     Recordset walk = list.clone();
     for (walk.moveFirst(); !walk.eof(); walk.moveNext())
         values.choices.append({NzStr(walk.value(id)).trimmed(), NzStr(walk.value(text))});

@@ -87,4 +87,30 @@ LookupColumns LookupColumnsOf(const QString &table)
     return columns.value(table);
 }
 
+std::pair<int, int> IdAndTextFields(const Recordset &list, const QString &table, const QString &idField)
+{
+    int id = list.fieldIndex(u"ID");
+    int text = list.fieldIndex(u"descr");
+    if (id >= 0 && text >= 0)
+        return {id, text};
+    if (!table.isEmpty()) {
+        const LookupColumns known = LookupColumnsOf(table);
+        if (!known.idField.isEmpty()) {
+            id = list.fieldIndex(known.idField);
+            text = list.fieldIndex(known.textField);
+            if (id >= 0 && text >= 0)
+                return {id, text};
+        }
+    }
+    id = idField.isEmpty() ? -1 : list.fieldIndex(idField);
+    if (id < 0)
+        id = 0;
+    for (int i = 0; i < list.fieldCount(); ++i) {
+        const Field &field = list.field(i);
+        if (i != id && field.isText() && !field.name.endsWith(QLatin1String("ID"), Qt::CaseInsensitive))
+            return {id, i};
+    }
+    return {id, list.fieldCount() > 1 ? (id == 0 ? 1 : 0) : id};
+}
+
 } // namespace zr

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <utility>
 
 namespace zr {
 
@@ -55,5 +56,12 @@ struct ZRREQ_EXPORT LookupColumns
     QString template_;
 };
 ZRREQ_EXPORT LookupColumns LookupColumnsOf(const QString &table);
+
+/// The id and text fields of a list a code table answered with: ID/descr
+/// when present, the known columns of `table`, else `idField` (or the first
+/// field) and the first text field after it whose name does not end in "ID".
+/// Indexes into `list`; both 0 for a list with a single field.
+ZRREQ_EXPORT std::pair<int, int> IdAndTextFields(const Recordset &list, const QString &table = QString(),
+                                                 const QString &idField = QString());
 
 } // namespace zr

@@ -7,6 +7,7 @@
 #include "common/recordsetutils.h"
 #include "common/schema.h"
 #include "common/zrerror.h"
+#include "requirements/lookupcache.h"
 #include "search/carddelegate.h"
 #include "search/grouplistproxy.h"
 #include "search/selectlistproxy.h"
@@ -533,6 +534,7 @@ QHash<QString, QString> frmSelFromListPrivate::valueListOf(const SchemaColumn &c
 {
     const QString source = column.listSource.trimmed();
     Recordset answer;
+    const bool isTableSource = source.startsWith(QLatin1String("RECORDSET:"), Qt::CaseInsensitive);
     if (source.startsWith(QLatin1String("TEXT:"), Qt::CaseInsensitive)) {
         answer = ListTextToRecordset(source, QStringLiteral("ID"), QStringLiteral("descr"), QStringLiteral(";"));
     } else {
@@ -545,12 +547,7 @@ QHash<QString, QString> frmSelFromListPrivate::valueListOf(const SchemaColumn &c
     QHash<QString, QString> texts;
     if (answer.isNull() || answer.fieldCount() == 0)
         return texts;
-    int id = answer.fieldIndex(u"ID");
-    int text = answer.fieldIndex(u"descr");
-    if (id < 0 || text < 0) {
-        id = 0;
-        text = answer.fieldCount() > 1 ? 1 : 0;
-    }
+    const auto [id, text] = IdAndTextFields(answer, isTableSource ? source.mid(10) : QString());
     for (int row = 0; row < answer.recordCount(); ++row)
         texts.insert(answer.valueAt(row, id).toString().trimmed(), answer.valueAt(row, text).toString());
     return texts;

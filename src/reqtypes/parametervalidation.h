@@ -16,12 +16,17 @@ struct SheetContext;
 /// sizes bound the code lists. The first failed rule is logged, `error` is
 /// set and a ZrError (the rule's number, "ValidateInput", the formatted
 /// message naming the requirement by its caption) is thrown. Nothing is changed.
+/// Type 10's values go through ValidateStudent unless they were picked from
+/// the column's list (a choice row): a listed value is a code, not typed text.
+/// The period lists of type 80 are matched against the sheet's cached code
+/// tables; without them no period can match.
 ZRREQ_EXPORT void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
                                 const SheetContext &sheet, bool &error);
 
 /// The rules of a student column (type 10) for one value: `value` shown on
 /// the row captioned `label` of the requirement captioned `requirement`.
-/// Throws ZrError with source "ValidateStudent".
+/// Throws ZrError with source "ValidateStudent". Dates are read as
+/// yyyy-MM-dd, d/M/yyyy (also with "-" or "."), or the Greek short format.
 ZRREQ_EXPORT void ValidateStudent(const QString &column, const QString &value, const QString &label,
                                   const QString &requirement);
 

@@ -82,6 +82,34 @@ private Q_SLOTS:
             QFAIL(qPrintable(QStringLiteral("%1 %2: %3").arg(e.number).arg(e.source, e.description)));
         }
     }
+
+    // A grade typed into the list fails before anything reaches the record.
+    void editedGradeStopsTheSave()
+    {
+        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString());
+        zrRequirements editor;
+        editor.setDepartID(QStringLiteral("105"));
+        editor.setConstrType(102);
+        editor.setAppliesTo(1);
+        editor.setOSchema(std::make_shared<const server::JsonSchema>());
+        editor.setCurrentCurriculum(11);
+        editor.setRsConstraints(constraints->LoadObjectConstraints(1, 1));
+        ItemPanelModel *list = editor.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+        QVERIFY(list->editValue(QStringLiteral("I5,conoptval3"), QStringLiteral("1,5")));
+
+        try {
+            editor.UpdateRecordset();
+            QFAIL("the grade 1,5 was accepted");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 20002);
+            QVERIFY2(e.description.contains(QLatin1Char('\'') + list->caption(QStringLiteral("I5")) + QLatin1Char('\'')),
+                     qPrintable(e.description));
+        }
+        const Recordset rows = editor.rsConstraints();
+        Recordset row = rows.clone();
+        QVERIFY(row.find(QStringLiteral("ocID = 5")));
+        QCOMPARE(row.value(u"conoptval3").toString(), QStringLiteral("0,7"));
+    }
 };
 
 QTEST_MAIN(tst_SampleValidation)

@@ -107,7 +107,9 @@ public:
 
     int fieldIndex(QStringView name) const
     {
-        const auto it = fieldByName.find(name.trimmed());
+        if (!name.isEmpty() && (name.front().isSpace() || name.back().isSpace()))
+            name = name.trimmed();
+        const auto it = fieldByName.find(name);
         return it == fieldByName.end() ? -1 : it->second;
     }
 
@@ -225,6 +227,24 @@ public:
     mutable int pos = -1;
     mutable bool hole = false;
     mutable Recordset::Bookmark curId = 0;
+
+    // The field last named in find criteria: a caller looking rows up by key
+    // names the same field every time. Fields are only ever appended, so a
+    // name keeps its index.
+    mutable QString findName;
+    mutable int findField = -1;
+
+    int fieldOfFind(QStringView name) const
+    {
+        if (findField >= 0 && name == findName)
+            return findField;
+        const int field = table->fieldIndex(name);
+        if (field >= 0) {
+            findName = name.toString();
+            findField = field;
+        }
+        return field;
+    }
 
     bool includes(size_t i) const
     {
@@ -939,9 +959,10 @@ bool Recordset::isFiltered() const { return m_cursor && m_cursor->kind != Record
 
 // Reads criteria of the one form `field = number` or `field = 'text'` (no doubled
 // quotes) without building a filter: finds by key are the hot path.
-static bool simpleKey(const RecordsetTable &t, QStringView s, int &field, RecordFilter::KeyMode &mode,
+static bool simpleKey(const RecordsetCursor &c, QStringView s, int &field, RecordFilter::KeyMode &mode,
                       double &number, QStringView &text)
 {
+    const RecordsetTable &t = *c.table;
     qsizetype i = 0;
     const qsizetype n = s.size();
     const auto blanks = [&] {
@@ -954,7 +975,7 @@ static bool simpleKey(const RecordsetTable &t, QStringView s, int &field, Record
         ++i;
     if (i == nameFrom || s[nameFrom].isDigit())
         return false;
-    field = t.fieldIndex(s.mid(nameFrom, i - nameFrom));
+    field = c.fieldOfFind(s.mid(nameFrom, i - nameFrom));
     if (field < 0)
         return false;
     blanks();
@@ -1010,7 +1031,7 @@ bool Recordset::find(const QString &criteria, int skip, SearchDirection directio
     double keyNumber = 0;
     QStringView keyView;
     RecordFilter f;
-    if (!simpleKey(t, criteria, keyField, keyMode, keyNumber, keyView)) {
+    if (!simpleKey(c, criteria, keyField, keyMode, keyNumber, keyView)) {
         const auto lookup = [&t](QStringView name) { return t.fieldIndex(name); };
         f = RecordFilter::compile(criteria, t.fields, lookup, QStringLiteral("Recordset.Find"));
         keyField = f.keyField();

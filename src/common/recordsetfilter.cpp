@@ -28,9 +28,17 @@ size_t FoldHash::operator()(QStringView s) const noexcept
     return h;
 }
 
+// True when a text starts or ends with a blank: keys rarely do, and trimming
+// through the library costs more than the rest of reading a short number.
+static bool hasOuterBlank(QStringView text)
+{
+    return !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+}
+
 bool textToNumber(QStringView text, double &out)
 {
-    text = text.trimmed();
+    if (hasOuterBlank(text))
+        text = text.trimmed();
     if (text.isEmpty())
         return false;
     // Plain integers are by far the most common keys; skip the locale parser for them.

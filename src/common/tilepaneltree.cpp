@@ -79,16 +79,24 @@ void TilePanelTree::restoreState()
     const bool wasSyncing = m_syncing;
     m_syncing = true;
     QModelIndex selected;
+    // Spans go first: setting one lays out every row the view has been told
+    // about since the last layout, so a span after each hidden row made a
+    // rebuild quadratic in the number of items.
+    std::vector<QModelIndex> hidden, expanded;
     m_model->visitItems([&](const ItemPanelModel::ItemState &item) {
         if (item.kind == Kind::Header)
             setFirstColumnSpanned(item.index.row(), item.index.parent(), true);
         if (!item.visible)
-            setRowHidden(item.index.row(), item.index.parent(), true);
+            hidden.push_back(item.index);
         if (item.expanded)
-            expand(item.index);
+            expanded.push_back(item.index);
         if (item.selected)
             selected = item.index;
     });
+    for (const QModelIndex &index : hidden)
+        setRowHidden(index.row(), index.parent(), true);
+    for (const QModelIndex &index : expanded)
+        expand(index);
     if (selected.isValid())
         setCurrentIndex(selected);
     m_syncing = wasSyncing;

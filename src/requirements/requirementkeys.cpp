@@ -1,20 +1,51 @@
 #include "requirementkeys.h"
 
+#include <algorithm>
+
 namespace zr {
+
+namespace {
+// Builds prefix + ocID [+ "," + tail] in one allocation: loading a large set
+// makes several keys per parameter row.
+QString makeKey(QLatin1String prefix, qint32 ocID, const QString *tail)
+{
+    char16_t digits[11];
+    int count = 0;
+    quint32 rest = ocID < 0 ? 0u - quint32(ocID) : quint32(ocID);
+    do {
+        digits[count++] = char16_t(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    const qsizetype length = prefix.size() + (ocID < 0 ? 1 : 0) + count + (tail ? 1 + tail->size() : 0);
+    QString key(length, Qt::Uninitialized);
+    QChar *out = key.data();
+    for (char c : prefix)
+        *out++ = QLatin1Char(c);
+    if (ocID < 0)
+        *out++ = u'-';
+    while (count > 0)
+        *out++ = digits[--count];
+    if (tail) {
+        *out++ = u',';
+        std::copy(tail->cbegin(), tail->cend(), out);
+    }
+    return key;
+}
+} // namespace
 
 QString GroupKey(qint32 ocID)
 {
-    return QLatin1Char('I') + QString::number(ocID);
+    return makeKey(QLatin1String("I"), ocID, nullptr);
 }
 
 QString ParamKey(qint32 ocID, const QString &field)
 {
-    return GroupKey(ocID) + QLatin1Char(',') + field;
+    return makeKey(QLatin1String("I"), ocID, &field);
 }
 
 QString ChoiceKey(qint32 ocID, const QString &code)
 {
-    return QLatin1Char('K') + ParamKey(ocID, code);
+    return makeKey(QLatin1String("KI"), ocID, &code);
 }
 
 qint32 OcIdFromKey(const QString &key)

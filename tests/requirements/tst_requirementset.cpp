@@ -44,10 +44,24 @@ private Q_SLOTS:
         QCOMPARE(FieldFromKey(key), field);
     }
 
-    void choiceKeyCarriesRowAndCode()
+    void keysAreSpelledWithSignedIds_data()
     {
-        QCOMPARE(ChoiceKey(-1, QStringLiteral("8")), QStringLiteral("KI-1,8"));
-        QCOMPARE(ParamKey(-1, QStringLiteral("conoptval4")), QStringLiteral("I-1,conoptval4"));
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("choice") << ChoiceKey(-1, QStringLiteral("8")) << "KI-1,8";
+        QTest::newRow("parameter") << ParamKey(-1, QStringLiteral("conoptval4")) << "I-1,conoptval4";
+        QTest::newRow("group zero") << GroupKey(0) << "I0";
+        QTest::newRow("group ten") << GroupKey(10) << "I10";
+        QTest::newRow("largest") << GroupKey(2147483647) << "I2147483647";
+        QTest::newRow("smallest") << ParamKey(-2147483647 - 1, QStringLiteral("x")) << "I-2147483648,x";
+        QTest::newRow("empty field") << ParamKey(7, QString()) << "I7,";
+        QTest::newRow("choice with text code") << ChoiceKey(1000001, QStringLiteral("Ναι")) << "KI1000001,Ναι";
+    }
+    void keysAreSpelledWithSignedIds()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QCOMPARE(key, expected);
     }
 
     void filtersToContextObjectAndCurriculum_data()

@@ -245,8 +245,8 @@ QString DescribeIdList(const Recordset &recordset, const QString &keyField, cons
             quoted.replace(QLatin1Char('\''), QLatin1String("''"));
             criteria += QLatin1String("='") + quoted + QLatin1Char('\'');
         }
-        rows.setFilter(criteria);
-        if (!rows.eof())
+        // A find by key reads the index without compiling a filter per code.
+        if (rows.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst))
             out += FormatRecord(rows, textOrTemplate) + separator;
     }
     if (!separator.isEmpty() && out.endsWith(separator))

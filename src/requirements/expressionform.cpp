@@ -1,6 +1,19 @@
 #include "expressionform.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 namespace zr {
+
+namespace {
+// The digits of a token, with the minus of a temporary id and nothing else.
+bool isWholeNumber(QStringView text)
+{
+    const QStringView digits = text.startsWith(u'-') ? text.mid(1) : text;
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+} // namespace
 
 QString ExpressionToken(qint32 ocID)
 {
@@ -17,13 +30,31 @@ QString ConvertExpression(const QString &text, bool storedForm, const Recordset 
         rows.setFilter(wholeSet.filter());
 
     if (!text.isEmpty()) {
-        QString display = text;
-        if (!rows.isNull()) {
-            for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-                const qint32 ocID = rows.value(u"ocID").toInt();
-                display.replace(ExpressionToken(ocID), QLatin1Char('[') + captionOf(ocID) + QLatin1Char(']'));
-            }
+        if (rows.isNull())
+            return text;
+        QSet<qint32> inSet;
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            inSet.insert(rows.value(u"ocID").toInt());
+        // One pass over the text: replacing each requirement's token in turn
+        // rescanned the whole expression once per requirement.
+        QString display;
+        display.reserve(text.size());
+        qsizetype done = 0;
+        for (qsizetype at = text.indexOf(QLatin1String("[%")); at >= 0; at = text.indexOf(QLatin1String("[%"), at + 1)) {
+            const qsizetype close = text.indexOf(QLatin1Char(']'), at + 2);
+            if (close < 0)
+                break;
+            const QStringView digits = QStringView(text).mid(at + 2, close - at - 2);
+            bool ok = isWholeNumber(digits);
+            const qint32 ocID = ok ? digits.toInt(&ok) : 0;
+            if (!ok || !inSet.contains(ocID))
+                continue;
+            display += QStringView(text).mid(done, at - done);
+            display += QLatin1Char('[') + captionOf(ocID) + QLatin1Char(']');
+            done = close + 1;
+            at = close;
         }
+        display += QStringView(text).mid(done);
         return display;
     }
 

@@ -62,6 +62,11 @@ public:
     void insertVariable(const QListWidgetItem *item);
     void insertOperator(const QTreeWidgetItem *item);
     void updateStatus();
+    /// The variables changed: check now when shown, otherwise on showing. Checking
+    /// after each of thousands of additions made filling the list quadratic.
+    void variablesChanged();
+
+    bool m_statusStale = false;
 
     zrFuncBuilder *const q;
     QTabWidget *m_tabs = nullptr;
@@ -256,8 +261,17 @@ void zrFuncBuilderPrivate::insertOperator(const QTreeWidgetItem *item)
     m_editor->setTextCursor(cursor);
 }
 
+void zrFuncBuilderPrivate::variablesChanged()
+{
+    if (q->isVisible())
+        updateStatus();
+    else
+        m_statusStale = true;
+}
+
 void zrFuncBuilderPrivate::updateStatus()
 {
+    m_statusStale = false;
     QList<qint32> ids;
     QHash<qint32, QString> captions;
     for (int i = 0; i < m_variables->count(); ++i) {
@@ -413,7 +427,7 @@ void zrFuncBuilder::resetVariables()
 {
     d->m_variables->clear();
     d->m_description->clear();
-    d->updateStatus();
+    d->variablesChanged();
 }
 
 void zrFuncBuilder::addVariable(const QString &name, const QString &caption, const QString &description,
@@ -428,7 +442,7 @@ void zrFuncBuilder::addVariable(const QString &name, const QString &caption, con
         item->setData(FirstCodeRole + i, codes.at(i));
     if (d->m_variables->count() == 1)
         d->m_variables->setCurrentItem(item);
-    d->updateStatus();
+    d->variablesChanged();
 }
 
 void zrFuncBuilder::setExpression(const QString &storedForm)
@@ -451,6 +465,13 @@ bool zrFuncBuilder::showWizard()
     d->m_editor->moveCursor(QTextCursor::End);
     d->m_editor->setFocus();
     return exec() == QDialog::Accepted;
+}
+
+void zrFuncBuilder::showEvent(QShowEvent *event)
+{
+    if (d->m_statusStale)
+        d->updateStatus();
+    QDialog::showEvent(event);
 }
 
 bool zrFuncBuilder::eventFilter(QObject *watched, QEvent *event)

@@ -106,6 +106,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     /// Re-reads the builder's own texts when the language changes.
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<class zrFuncBuilderPrivate> const d;

@@ -416,6 +416,29 @@ private Q_SLOTS:
 
     // The lists and the editor are reached with Tab; Enter on a list inserts
     // without leaving it, so several entries can be added in a row.
+    // Variables added or removed while the builder is hidden, or while it is
+    // shown, reach the check line by the time it can be seen.
+    void checkLineFollowsTheVariables()
+    {
+        zrFuncBuilder builder;
+        setUpAsEditor(builder);
+        builder.setExpression("[%12] AND [%14]");
+        builder.addVariable("%30", "(30) Thesis", "Thesis assigned", "0", "3", "0", "6");
+        builder.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        auto *status = child<QLabel>(builder, "lblStatus");
+        QVERIFY2(status->text().contains("Missing requirements: (-2) New, (30) Thesis"), qPrintable(status->text()));
+
+        builder.addVariable("%31", "(31) Practicum", "Practicum assigned", "0", "3", "0", "6");
+        QVERIFY2(status->text().contains("(30) Thesis, (31) Practicum"), qPrintable(status->text()));
+        builder.hide();
+        builder.resetVariables();
+        builder.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        QVERIFY2(status->text().contains("Unknown requirements: [%12], [%14]"), qPrintable(status->text()));
+        QVERIFY2(!status->text().contains("Missing"), qPrintable(status->text()));
+    }
+
     void keyboardReachesListsAndEditor()
     {
         zrFuncBuilder builder;

@@ -4,9 +4,13 @@
 #include <QString>
 #include <QTextStream>
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace zr::bench {
@@ -24,6 +28,62 @@ inline qint64 medianNs(const std::function<void()> &work, int runs = 7)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+/// CPU time of the calling thread: on a machine shared with builds, wall time
+/// mostly measures the other processes.
+inline qint64 threadCpuNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+/// Medians of the thread CPU time of `floor` and `work`, run alternately
+/// `runs` times after one warm-up round, so that a busy machine slows both alike.
+inline std::pair<qint64, qint64> medianCpuPair(const std::function<void()> &floor, const std::function<void()> &work,
+                                               int runs = 7)
+{
+    std::vector<qint64> floors, works;
+    for (int round = 0; round <= runs; ++round) {
+        qint64 start = threadCpuNs();
+        floor();
+        const qint64 f = threadCpuNs() - start;
+        start = threadCpuNs();
+        work();
+        const qint64 w = threadCpuNs() - start;
+        if (round == 0)
+            continue;
+        floors.push_back(f);
+        works.push_back(w);
+    }
+    std::sort(floors.begin(), floors.end());
+    std::sort(works.begin(), works.end());
+    return {floors[floors.size() / 2], works[works.size() / 2]};
+}
+
+/// Peak resident memory of this process (VmHWM) in kB; 0 when unknown.
+inline qint64 peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+/// Prints a figure that is not a time (memory in kB, counts) like report().
+inline bool reportAmount(const QString &name, qint64 floor, qint64 measured, const char *unit, double goal)
+{
+    const double ratio = floor > 0 ? double(measured) / double(floor) : 0.0;
+    const bool ok = ratio <= goal;
+    std::printf("%-60s floor %10lld %s  measured %10lld %s  ratio %6.2fx  goal <= %.1fx  %s\n", qPrintable(name),
+                static_cast<long long>(floor), unit, static_cast<long long>(measured), unit, ratio, goal,
+                ok ? "ok" : "MISSED");
+    std::fflush(stdout);
+    return ok;
 }
 
 /// Prints one figure: its floor, the measurement, the ratio and the goal.

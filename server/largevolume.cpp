@@ -87,9 +87,11 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
             kSource);
     const QStringList curricula{QStringLiteral("Λογισμικό"), QStringLiteral("Δίκτυα και Τηλεματική"),
                                 QStringLiteral("Δεδομένα και Μάθηση"), QStringLiteral("Ενσωματωμένα Συστήματα")};
-    for (int i = 0; i < curricula.size(); ++i)
+    for (int i = 0; i < sizes.curricula; ++i) {
+        const QString name = i < curricula.size() ? curricula.at(i) : QStringLiteral("Κατεύθυνση %1").arg(i + 1);
         db.exec(QStringLiteral("INSERT INTO QEMDPOrientation (orID, prID, ordescription) VALUES (?, ?, ?)"),
-                {LargeVolumeKeys::curriculum + i, pr, curricula.at(i)}, kSource);
+                {LargeVolumeKeys::curriculum + i, pr, name}, kSource);
+    }
     for (int g = 0; g < 8; ++g)
         db.exec(QStringLiteral("INSERT INTO QEMDPGroup (dgID, prID, groupID, dgname, dgtypeID, dgsemester) "
                                "VALUES (?, ?, ?, ?, ?, ?)"),
@@ -155,8 +157,10 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
                      QStringLiteral("conoperator"), QStringLiteral("conoptval1"), QStringLiteral("conoptval3"),
                      QStringLiteral("conoptval4"), QStringLiteral("conoptval6"), QStringLiteral("conoptval10"),
                      QStringLiteral("conselobjIDs")});
-    const QString curriculum = QString::number(LargeVolumeKeys::curriculum);
-    for (int i = 0; i < sizes.requirements; ++i) {
+    const int sets = qBound(0, sizes.curriculumSets, sizes.curricula);
+    for (int n = 0; n < sets * sizes.requirements; ++n) {
+        const int i = n % qMax(1, sizes.requirements);
+        const QString curriculum = QString::number(LargeVolumeKeys::curriculum + n / qMax(1, sizes.requirements));
         const int type = 10 * (1 + i % 13);
         const QString course = QString::number(LargeVolumeKeys::firstCourse + i % qMax(1, sizes.courses));
         QVariant op = 8, v1 = QStringLiteral("1"), v3, v4, v6 = QStringLiteral("0"), v10, sel;
@@ -175,7 +179,7 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
         case 120: sel = QStringLiteral("1"); v6 = QStringLiteral("1"); v1 = QStringLiteral("3"); break;
         case 130: op = 0; sel = course; v1 = QStringLiteral("0"); v6 = QVariant(); v10 = QStringLiteral("1"); break;
         }
-        reqs.add({LargeVolumeKeys::firstRequirement + i, 103, 1, pr, curriculum, type, op, v1, v3, v4, v6, v10, sel});
+        reqs.add({LargeVolumeKeys::firstRequirement + n, 103, 1, pr, curriculum, type, op, v1, v3, v4, v6, v10, sel});
     }
     reqs.flush();
     tx.commit();

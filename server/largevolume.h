@@ -13,7 +13,9 @@ struct LargeVolume
 {
     int courses = 10000;
     int students = 50000;
-    int requirements = 3000;   ///< rows of the one big requirement set (degree, first curriculum)
+    int requirements = 3000;   ///< rows of the big degree requirement set of a curriculum
+    int curricula = 4;         ///< curricula of the programme
+    int curriculumSets = 1;    ///< curricula, from the first, that get a degree set of `requirements` rows
 
     /// The sizes `zrreq init-db --large N` uses: N students, N/5 courses and
     /// 3 requirements per 50 students.
@@ -31,8 +33,8 @@ struct LargeVolumeKeys
     static QString department() { return QStringLiteral("777"); }
 };
 
-/// Adds a large department (one programme with four curricula, its courses,
-/// students and a big degree requirement set using all thirteen types) to
+/// Adds a large department (one programme with its curricula, its courses,
+/// students and big degree requirement sets using all thirteen types) to
 /// a database that has the schema, in one transaction. Deterministic.
 ZRSVR_EXPORT void GenerateLargeVolume(Database &db, const LargeVolume &sizes);
 

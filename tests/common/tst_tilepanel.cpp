@@ -359,7 +359,7 @@ private Q_SLOTS:
         QCOMPARE(asked, 0);
     }
 
-    void captionAndStyleProperties()
+    void captionFollowsItsStyle()
     {
         auto *label = m_panel->findChild<QLabel *>("caption");
         QVERIFY(label);
@@ -376,13 +376,6 @@ private Q_SLOTS:
         QVERIFY(!label->font().bold());
         m_panel->setCaptionAlignment(int(Qt::AlignRight | Qt::AlignVCenter));
         QCOMPARE(label->alignment(), Qt::AlignRight | Qt::AlignVCenter);
-        m_panel->setBorderStyle(TilePanel::BorderNone);
-        QCOMPARE(m_tree->frameShape(), QFrame::NoFrame);
-        m_panel->setScrollBarStyle(TilePanel::ScrollVertical);
-        QCOMPARE(m_tree->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(m_tree->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-        m_panel->setEdgeStyle(TilePanel::EdgeRaised);
-        QCOMPARE(m_tree->frameShadow(), QFrame::Raised);
     }
 
     void tooltipsShowHintsAndDescriptions()

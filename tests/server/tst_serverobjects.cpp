@@ -54,6 +54,12 @@ QStringList dumpConstraints(const QString &server)
     return rows;
 }
 
+// A data row "<backend> <name>" whose first column is the backend.
+QTestData &backendRow(const char *backend, const char *name)
+{
+    return QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend);
+}
+
 int countRows(const QString &server, const QString &sql)
 {
     auto db = Database::open(server);
@@ -145,20 +151,17 @@ private slots:
         QTest::addColumn<QString>("idField");
         QTest::addColumn<QString>("ids");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("curricula") << "QEMDPOrientation" << "prID=1" << "orID" << "11,12,13";
-            *row("groups") << "QEMDPGroup" << "prID = 1 AND dgtypeID <> 1" << "dgID" << "2,3,4,5";
-            *row("term by text") << "SYS_terms" << "termDesc='ΕΑΡ'" << "termID" << "2";
-            *row("term by quoted id") << "SYS_terms" << "termID='1'" << "termID" << "1";
-            *row("exam period") << "SYS_ExamPeriod" << "epID=3" << "epID" << "3";
-            *row("project types") << "SYS_ERGASIA_TYPE" << "" << "ID" << "1,2,3,4";
-            *row("case of the name") << "sys_coursetype" << "ctypeID IN (1, 7)" << "ctypeID" << "1,7";
-            *row("local departments") << "QEMDepartments" << "local=-1" << "depID" << "105";
-            *row("programmes of department") << "QEMDepPrograms" << "prdepID='105'" << "prID" << "1,2";
-            *row("sectors like") << "SYS_Dep_CourseSector" << "coursesector LIKE '%Υλικού%'" << "sectorID" << "2";
-            *row("no match") << "SYS_CourseCategory" << "categoryID > 100" << "categoryID" << "";
+            backendRow(backend, "curricula") << "QEMDPOrientation" << "prID=1" << "orID" << "11,12,13";
+            backendRow(backend, "groups") << "QEMDPGroup" << "prID = 1 AND dgtypeID <> 1" << "dgID" << "2,3,4,5";
+            backendRow(backend, "term by text") << "SYS_terms" << "termDesc='ΕΑΡ'" << "termID" << "2";
+            backendRow(backend, "term by quoted id") << "SYS_terms" << "termID='1'" << "termID" << "1";
+            backendRow(backend, "exam period") << "SYS_ExamPeriod" << "epID=3" << "epID" << "3";
+            backendRow(backend, "project types") << "SYS_ERGASIA_TYPE" << "" << "ID" << "1,2,3,4";
+            backendRow(backend, "case of the name") << "sys_coursetype" << "ctypeID IN (1, 7)" << "ctypeID" << "1,7";
+            backendRow(backend, "local departments") << "QEMDepartments" << "local=-1" << "depID" << "105";
+            backendRow(backend, "programmes of department") << "QEMDepPrograms" << "prdepID='105'" << "prID" << "1,2";
+            backendRow(backend, "sectors like") << "SYS_Dep_CourseSector" << "coursesector LIKE '%Υλικού%'" << "sectorID" << "2";
+            backendRow(backend, "no match") << "SYS_CourseCategory" << "categoryID > 100" << "categoryID" << "";
         }
     }
 
@@ -241,14 +244,11 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("fields");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("department and shared") << "(depID='105' OR cshared=-1)" << 1 << 140 << 16;
-            *row("for course exceptions") << "((depID='105' OR cshared=-1) AND ((coursetype & 5) <> 0))" << 1 << 138
+            backendRow(backend, "department and shared") << "(depID='105' OR cshared=-1)" << 1 << 140 << 16;
+            backendRow(backend, "for course exceptions") << "((depID='105' OR cshared=-1) AND ((coursetype & 5) <> 0))" << 1 << 138
                                           << 16;
-            *row("short form") << "semID = 10" << 0 << 20 << 3;
-            *row("everything") << "" << 1 << 140 << 16;
+            backendRow(backend, "short form") << "semID = 10" << 0 << 20 << 3;
+            backendRow(backend, "everything") << "" << 1 << 140 << 16;
         }
     }
 
@@ -266,12 +266,7 @@ private slots:
         QCOMPARE(rs.fieldCount(), fields);
         QCOMPARE(f, filter);
         const QStringList titles = column(rs, "title");
-        QStringList sorted = titles;
-        std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
-            return QString::localeAwareCompare(a, b) < 0;
-        });
-        QCOMPARE(titles.size(), sorted.size());
-        QVERIFY(titles.contains(QStringLiteral("Λειτουργικά Συστήματα")) || count < 100);
+        QVERIFY(std::is_sorted(titles.begin(), titles.end()));
     }
 
     void loadsProgrammeCourses_data()
@@ -281,14 +276,11 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<int>("count");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("undergraduate") << 1 << "" << 126;
-            *row("postgraduate") << 2 << "" << 14;
-            *row("fifth semester") << 1 << "semID = 5" << 7;
-            *row("every programme") << 0 << "" << 140;
-            *row("search text") << 2 << "title LIKE '%Μάθηση%'" << 2;
+            backendRow(backend, "undergraduate") << 1 << "" << 126;
+            backendRow(backend, "postgraduate") << 2 << "" << 14;
+            backendRow(backend, "fifth semester") << 1 << "semID = 5" << 7;
+            backendRow(backend, "every programme") << 0 << "" << 140;
+            backendRow(backend, "search text") << 2 << "title LIKE '%Μάθηση%'" << 2;
         }
     }
 
@@ -362,12 +354,9 @@ private slots:
         QTest::addColumn<bool>("individual");
         QTest::addColumn<int>("count");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("individual regulation") << 7 << true << 3;
-            *row("curriculum 11") << 6 << false << 7;
-            *row("no curriculum yet") << 2 << false << 0;
+            backendRow(backend, "individual regulation") << 7 << true << 3;
+            backendRow(backend, "curriculum 11") << 6 << false << 7;
+            backendRow(backend, "no curriculum yet") << 2 << false << 0;
         }
     }
 
@@ -456,13 +445,10 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<int>("count");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("programme") << "progrspoud_ID=2" << 70;
-            *row("department") << "department_ID = '105'" << 400;
-            *row("search with table text") << "(progrspoud_ID=1) AND ((spec_aem LIKE '1000%') AND (statusID <> 3))" << 0;
-            *row("no curriculum") << "progrspoud_ID = 1 AND orient_ID IS NULL" << 71;
+            backendRow(backend, "programme") << "progrspoud_ID=2" << 70;
+            backendRow(backend, "department") << "department_ID = '105'" << 400;
+            backendRow(backend, "search with table text") << "(progrspoud_ID=1) AND ((spec_aem LIKE '1000%') AND (statusID <> 3))" << 0;
+            backendRow(backend, "no curriculum") << "progrspoud_ID = 1 AND orient_ID IS NULL" << 71;
         }
     }
 
@@ -628,16 +614,13 @@ private slots:
         QTest::addColumn<QString>("keyValue");
         QTest::addColumn<int>("rows");
         for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) {
-                return &(QTest::newRow((QByteArray(backend) + ' ' + name).constData()) << QString::fromLatin1(backend));
-            };
-            *row("programme") << 1 << QVariant(2) << QVariant() << "prID" << "2" << 4;
-            *row("programme, students only") << 11 << QVariant(1) << QVariant() << "progrspoud_ID" << "1" << 2;
-            *row("group") << 3 << QVariant(1) << QVariant(3) << "prID" << "1" << 1;
-            *row("programme course") << 4 << QVariant(1) << QVariant(25) << "courseID" << "25" << 2;
-            *row("student") << 8 << QVariant(7) << QVariant() << "department_ID" << "105" << 3;
-            *row("department") << 13 << QVariant("105") << QVariant() << "depID" << "105" << 4;
-            *row("department course") << 14 << QVariant(25) << QVariant() << "courseID" << "25" << 0;
+            backendRow(backend, "programme") << 1 << QVariant(2) << QVariant() << "prID" << "2" << 4;
+            backendRow(backend, "programme, students only") << 11 << QVariant(1) << QVariant() << "progrspoud_ID" << "1" << 2;
+            backendRow(backend, "group") << 3 << QVariant(1) << QVariant(3) << "prID" << "1" << 1;
+            backendRow(backend, "programme course") << 4 << QVariant(1) << QVariant(25) << "courseID" << "25" << 2;
+            backendRow(backend, "student") << 8 << QVariant(7) << QVariant() << "department_ID" << "105" << 3;
+            backendRow(backend, "department") << 13 << QVariant("105") << QVariant() << "depID" << "105" << 4;
+            backendRow(backend, "department course") << 14 << QVariant(25) << QVariant() << "courseID" << "25" << 0;
         }
     }
 

@@ -100,28 +100,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value"); // choice rows: the selected choice's caption
-        QTest::newRow("30 operator >=") << 30 << 101 << 1 << "conoperator" << s(20595);
         QTest::newRow("30 minimum") << 30 << 101 << 1 << "conoptval4" << "0";
-        QTest::newRow("30 grade with comma") << 30 << 101 << 1 << "conoptval3" << "0,5";
-        QTest::newRow("30 options") << 30 << 101 << 1 << "conoptval5" << "";
-        QTest::newRow("30 substitutions") << 30 << 101 << 1 << "conoptval6" << s(20769);
         QTest::newRow("20 hidden minimum") << 20 << 101 << 1 << "conoptval4" << "0";
         QTest::newRow("40 total") << 40 << 101 << 1 << "conoptval6" << s(20606);
-        QTest::newRow("40 textbooks total") << 40 << 112 << 1 << "conoptval6" << s(20632);
-        QTest::newRow("60 all project types") << 60 << 101 << 1 << "conselobjIDs" << s(20714);
         QTest::newRow("70 practicums") << 70 << 101 << 1 << "conoptval6" << s(20639);
-        QTest::newRow("80 grade") << 80 << 101 << 1 << "conoptval3" << "0,5";
         QTest::newRow("80 flags") << 80 << 101 << 1 << "conoptval4" << "0";
         QTest::newRow("90 all periods") << 90 << 101 << 1 << "conoptval6" << s(20716);
         QTest::newRow("90 operator") << 90 << 101 << 1 << "conoperator" << s(20044);
-        QTest::newRow("100 course of a course set") << 100 << 106 << 4 << "conselobjIDs" << "25";
         QTest::newRow("100 course by department id") << 100 << 106 << 14 << "conselobjIDs" << "25";
         QTest::newRow("100 programme set starts empty") << 100 << 106 << 1 << "conselobjIDs" << "";
-        QTest::newRow("100 enrolment") << 100 << 106 << 4 << "conoptval6" << s(20664);
-        QTest::newRow("100 by period") << 100 << 106 << 4 << "conoptval3" << s(20297);
-        QTest::newRow("130 answer yes") << 130 << 111 << 1 << "conoptval1" << s(20295);
-        QTest::newRow("130 empty operator") << 130 << 111 << 1 << "conoperator" << "";
-        QTest::newRow("10 semester column") << 10 << 101 << 1 << "conselobjIDs" << "Εξάμηνο φοίτησης";
     }
     void setsDefaults()
     {
@@ -146,15 +133,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("10 operators") << 10 << 101 << 1 << "conoperator"
-                                      << QStringList{"0", "2", "3", "4", "5", "6", "1", "7", "8", "9"};
-        QTest::newRow("20 operators") << 20 << 101 << 1 << "conoperator" << QStringList{"0", "3", "4", "5", "8", "9"};
-        QTest::newRow("60 operators") << 60 << 101 << 1 << "conoperator" << QStringList{"0", "3", "4", "8", "9"};
         QTest::newRow("30 operators") << 30 << 101 << 1 << "conoperator" << QStringList{"0", "3", "8"};
-        QTest::newRow("90 operators") << 90 << 101 << 1 << "conoperator" << QStringList{"0", "5"};
         QTest::newRow("130 operators") << 130 << 111 << 1 << "conoperator" << QStringList{"-1", "0", "2", "100"};
-        QTest::newRow("20 totals") << 20 << 101 << 1 << "conoptval6" << QStringList{"0", "1", "2", "3"};
-        QTest::newRow("60 totals") << 60 << 101 << 1 << "conoptval6" << QStringList{"0", "1", "3"};
         QTest::newRow("40 textbooks") << 40 << 112 << 1 << "conoptval6" << QStringList{"1"};
         QTest::newRow("60 project types, all last") << 60 << 101 << 1 << "conselobjIDs" << QStringList{"1", "2", "-1"};
         QTest::newRow("90 terms, all last") << 90 << 101 << 1 << "conoptval6" << QStringList{"1", "2", "-1"};
@@ -198,17 +178,13 @@ private Q_SLOTS:
         QTest::newRow("130 answer: template") << 130 << "conoptval1" << ReplaceParams(s(20675), {s(20674)})
                                               << ReplaceParams(s(20675), {s(20674)});
         QTest::newRow("20 modes filter: hint only") << 20 << "conoptval9" << s(20618) << "";
-        QTest::newRow("20 subjects: hint only") << 20 << "conselobjIDs" << s(20600) << "";
         QTest::newRow("40 course types: both") << 40 << "conselobjIDs" << s(20631) << s(20631);
-        QTest::newRow("80 semesters: description only") << 80 << "conselobjIDs" << "" << s(20641);
-        QTest::newRow("90 grade: both") << 90 << "conoptval3" << s(20659) << s(20659);
         QTest::newRow("30 options: text of the empty option") << 30 << "conoptval5" << s(20629) << "";
         QTest::newRow("80 flags: text of no flags")
             << 80 << "conoptval4" << s(20629)
             << s(10001) + " = " + s(20297) + ", " + s(10002) + " = " + s(20297) + ", " + s(10003) + " = " + s(20297)
                    + ", " + s(10004) + " = " + s(20297) + ", " + s(10008) + " = " + s(20297);
         QTest::newRow("10 column: none") << 10 << "conselobjIDs" << "" << "";
-        QTest::newRow("60 value: none") << 60 << "conoptval1" << "" << "";
     }
     void placesHelpTexts()
     {

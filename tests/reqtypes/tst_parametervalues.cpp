@@ -453,9 +453,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::newRow("30") << 30 << "conoptval5" << ";6";
-        QTest::newRow("100") << 100 << "conoptval5" << "2;";
         QTest::newRow("80") << 80 << "conoptval4" << "17";
-        QTest::newRow("90") << 90 << "conoptval4" << "2";
     }
     void optionsRowDescribesANewOptionString()
     {

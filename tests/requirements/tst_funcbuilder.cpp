@@ -230,8 +230,6 @@ private Q_SLOTS:
                                                                 << false << "[%12] AND NOT()" << 14;
         QTest::newRow("AND between two requirements") << "[%12][%14]" << 5 << 5 << "op:Logical AND" << false
                                                        << "[%12] AND [%14]" << 10;
-        QTest::newRow("left parenthesis, Enter") << "[%12] AND [%14]" << 10 << 10 << "op:(" << true
-                                                 << "[%12] AND ([%14]" << 11;
         QTest::newRow("disabled entry inserts nothing") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << false
                                                         << "[%12] AND " << 10;
         QTest::newRow("disabled entry ignores Enter") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << true
@@ -375,12 +373,6 @@ private Q_SLOTS:
         QTest::newRow("unbalanced parenthesis") << "([%12] OR [%14] OR [%-2]"
                                                 << QStringList{"Position 1:", "never closed"}
                                                 << QStringList{"well formed", "Missing"} << "(";
-        QTest::newRow("stray closing parenthesis") << "[%12] OR [%14]) OR [%-2]"
-                                                   << QStringList{"Position 15:", "Right parenthesis"}
-                                                   << QStringList{"well formed"} << ")";
-        QTest::newRow("unrecognised word") << "[%12] OR [%14] OR maybe [%-2]"
-                                           << QStringList{"Position 19:", "maybe"} << QStringList{"Missing"}
-                                           << "maybe";
         QTest::newRow("unknown requirement") << "[%12] OR [%14] OR [%-2] OR [%999]"
                                              << QStringList{"well formed", "Unknown requirements: [%999]"}
                                              << QStringList{"Missing"} << "";

@@ -94,9 +94,6 @@ private slots:
                                     << "semID = ? OR semID = ? AND ctypeID = ?" << QVariantList{1LL, 2LL, 1LL};
         QTest::newRow("brackets") << lite << "QEMCourses" << "[title] = 'x'" << "title = ?"
                                   << QVariantList{QStringLiteral("x")};
-        QTest::newRow("search control with table text")
-            << lite << "v_students" << "(lastname LIKE 'Α%') AND (statusID <> 3)"
-            << "(lastname LIKE ?) AND (statusID <> ?)" << QVariantList{QStringLiteral("Α%"), 3LL};
         QTest::newRow("text with keywords inside") << lite << "QEMCourses" << "title = 'x; DROP TABLE y --'"
                                                    << "title = ?"
                                                    << QVariantList{QStringLiteral("x; DROP TABLE y --")};
@@ -158,8 +155,6 @@ private slots:
             QTest::addRow("%s contains wildcard", n) << d << "lastname" << int(FieldText) << 1 << QVariant("5%_")
                                                      << QVariant() << QVariantList{QStringLiteral("%5\\%\\_%"),
                                                                                    QStringLiteral("\\")};
-            QTest::addRow("%s starts with", n) << d << "spec_aem" << int(FieldText) << 6 << QVariant("10")
-                                               << QVariant() << QVariantList{QStringLiteral("10%")};
             QTest::addRow("%s not contains", n) << d << "firstname" << int(FieldText) << 7 << QVariant("α")
                                                 << QVariant() << QVariantList{QStringLiteral("%α%")};
             QTest::addRow("%s list id", n) << d << "statusID" << int(FieldList) << 2 << QVariant("3") << QVariant()

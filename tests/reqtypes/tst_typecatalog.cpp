@@ -49,7 +49,6 @@ private Q_SLOTS:
         QList<int> without50 = upTo120;
         without50.removeOne(50);
         QTest::newRow("101 programme") << 101 << 1 << upTo120;
-        QTest::newRow("103 programme") << 103 << 1 << upTo120;
         QTest::newRow("101 department") << 101 << 13 << without50;
         QTest::newRow("106 department by id") << 106 << 14 << without50;
         QTest::newRow("111 programme: all thirteen") << 111 << 1 << (upTo120 + QList<int>{130});

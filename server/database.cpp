@@ -176,11 +176,37 @@ bool Database::hasSchema()
     return connection().tables(QSql::Tables).contains(QStringLiteral("qemobjectconstraint"), Qt::CaseInsensitive);
 }
 
+namespace {
+thread_local Database::StatementObserver t_statementObserver;
+
+void observeStatement(const QString &sql)
+{
+    if (t_statementObserver)
+        t_statementObserver(sql);
+}
+
+// What the database said, for a message the user may see: PostgreSQL adds
+// lines that quote the statement ("LINE 1: SELECT ..."), which stay out.
+QString refusal(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+} // namespace
+
+Database::StatementObserver Database::setStatementObserver(StatementObserver observer)
+{
+    std::swap(observer, t_statementObserver);
+    return observer;
+}
+
 void Database::execControl(const QString &sql, const QString &source)
 {
+    observeStatement(sql);
     QSqlQuery q(connection());
     if (!q.exec(sql))
-        throw ZrError(ErrDatabase, source, QStringLiteral("%1 failed: %2").arg(sql, q.lastError().text()));
+        throw ZrError(ErrDatabase, source,
+                      QStringLiteral("The database refused a statement: %1").arg(refusal(q.lastError())));
 }
 
 void Database::lockForNewIds(const QString &table, const QString &source)
@@ -220,6 +246,7 @@ void Database::runScript(const QString &script, const QString &source)
 
 QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const QString &source)
 {
+    observeStatement(sql);
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
         if (m_statements.size() > 64)
@@ -228,7 +255,7 @@ QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const 
         q.setForwardOnly(true);
         if (!q.prepare(sql))
             throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
-                                                   .arg(q.lastError().text()));
+                                                   .arg(refusal(q.lastError())));
         it = m_statements.insert(sql, q);
     }
     QSqlQuery &q = *it;
@@ -238,7 +265,7 @@ QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const 
     if (!q.exec()) {
         // The prepared statement stays: freeing it now would fail inside
         // PostgreSQL's aborted transaction.
-        const QString text = q.lastError().text();
+        const QString text = refusal(q.lastError());
         throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(text));
     }
     return q;
@@ -333,6 +360,7 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
         ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (!db)
         throw ZrError(ErrDatabase, source, QStringLiteral("The SQLite connection has no handle."));
+    observeStatement(sql);
     sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
     if (!stmt) {
         const QByteArray text = sql.toUtf8();

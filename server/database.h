@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace zr::server {
@@ -52,6 +53,13 @@ public:
     /// Drops every table of the schema and creates them again, with the
     /// sample department when `withSample` is true.
     void initialize(bool withSample);
+
+    /// Called with the text of every statement before it goes to a database.
+    using StatementObserver = std::function<void(const QString &sql)>;
+    /// Installs `observer` for the calling thread (an empty one removes it)
+    /// and returns the one it replaces. Audits and tests see with it exactly
+    /// what reaches the database.
+    static StatementObserver setStatementObserver(StatementObserver observer);
 
     /// Runs one statement with bound values; prepared statements are reused.
     /// Throws ErrDatabase with `source` on failure.

@@ -1,0 +1,281 @@
+// Hostile text through every filter path of the server and through the
+// search control's statements, watched at the database: nothing but the
+// intended SELECT of the searched table may reach it, with no literal pasted
+// into its text, and no error the user sees may quote SQL.
+#include "database.h"
+#include "hostilefilters.h"
+#include "hostilevalues.h"
+#include "serverfixture.h"
+#include "servererrors.h"
+#include "common/createserverobject.h"
+#include "common/itempanelmodel.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "search/criteriabuilder.h"
+#include "search/zrsearchx.h"
+
+#include <QApplication>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <functional>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+const QString kLib = QStringLiteral("zrQEMSvr");
+
+// Transaction control of a read and the read itself; anything else is foreign.
+bool isTransactionControl(const QString &sql)
+{
+    static const QStringList allowed = {
+        QStringLiteral("BEGIN"), QStringLiteral("START TRANSACTION READ ONLY"), QStringLiteral("COMMIT"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("PRAGMA query_only = 1"), QStringLiteral("PRAGMA query_only = 0")};
+    return allowed.contains(sql);
+}
+
+// The read of `table`: column names, the table, an optional condition of
+// columns, operators and "?" marks, an optional ORDER BY - no quote, no
+// second statement, no comment.
+bool isIntendedSelect(const QString &sql, const QString &table)
+{
+    static const QString word = QStringLiteral("[A-Za-z_][A-Za-z0-9_.]*");
+    const QRegularExpression shape(QStringLiteral("^SELECT %1(, %1)* FROM %2( WHERE [A-Za-z0-9_.,?()<>=& ]+)?"
+                                                  "( ORDER BY %1( ASC| DESC)?(, %1( ASC| DESC)?)*)?$")
+                                       .arg(word, QRegularExpression::escape(table)),
+                                   QRegularExpression::CaseInsensitiveOption);
+    return shape.match(sql).hasMatch();
+}
+
+// One filter path of the server: its table and the call that filters it.
+struct FilterPath
+{
+    const char *name;
+    QString table;
+    std::function<Recordset(const QString &server, const QString &filter)> call;
+};
+
+QList<FilterPath> filterPaths()
+{
+    return {
+        {"getTextList", QStringLiteral("QEMCourses"),
+         [](const QString &server, const QString &filter) {
+             return CreateServerObjectAs<cDepartment>(kLib, server)->getTextList(QStringLiteral("QEMCourses"), filter);
+         }},
+        {"LoadCourses", QStringLiteral("QEMCourses"),
+         [](const QString &server, const QString &filter) {
+             QString f = filter;
+             return CreateServerObjectAs<cCourses>(kLib, server)->LoadCourses(f, QStringLiteral("title"), 1);
+         }},
+        {"LoadStudents", QStringLiteral("v_students"),
+         [](const QString &server, const QString &filter) {
+             return CreateServerObjectAs<cStudent>(kLib, server)->LoadStudents(filter);
+         }},
+        {"GetRSProgramCourses", QStringLiteral("QEMDepProgramCourses"),
+         [](const QString &server, const QString &filter) {
+             return CreateServerObjectAs<cDepPrograms>(kLib, server)
+                 ->GetRSProgramCourses(1, 1, QStringLiteral("courseID"), filter);
+         }},
+    };
+}
+
+// Filters that paste a typed value into the text instead of binding it, as
+// a careless caller would; the parser has to keep each one a value or refuse it.
+QStringList pastedValueFilters()
+{
+    QStringList filters;
+    for (const QString &value : test::hostileValues()) {
+        filters << QStringLiteral("title = '") + value + QLatin1Char('\'');
+        filters << QStringLiteral("lastname LIKE '") + value + QStringLiteral("%'");
+    }
+    return filters;
+}
+
+// An error the user may see quotes no statement the server wrote.
+bool quotesSql(const QString &description, const QStringList &statements)
+{
+    static const QRegularExpression clause(QStringLiteral("\\bSELECT\\b.+\\bFROM\\b|\\bFROM (QEM|v_)\\w+|\\bWHERE\\b.+\\?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (clause.match(description).hasMatch())
+        return true;
+    for (const QString &sql : statements) {
+        if (description.contains(sql))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestInjection : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::ServerFixture m_fixture;
+    QStringList m_statements;
+    Database::StatementObserver m_previous;
+
+    QList<int> tableCounts(const QString &server)
+    {
+        QList<int> counts;
+        auto db = Database::open(server);
+        for (const char *table : {"QEMCourses", "QEMStudents", "QEMObjectConstraint", "QEMExcludedStudents",
+                                  "QEMDepProgramCourses"}) {
+            QSqlQuery &q = db->exec(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table), {},
+                                    QStringLiteral("test"));
+            counts << (q.next() ? q.value(0).toInt() : -1);
+            q.finish();
+        }
+        return counts;
+    }
+
+private slots:
+    void init()
+    {
+        m_statements.clear();
+        m_previous = Database::setStatementObserver([this](const QString &sql) { m_statements << sql; });
+    }
+    void cleanup() { Database::setStatementObserver(m_previous); }
+
+    void hostileFiltersReachNoDatabase_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+    void hostileFiltersReachNoDatabase()
+    {
+        ZR_BACKEND_ROW();
+        const QList<int> before = tableCounts(server);
+        const QStringList corpus = test::hostileFilters() + pastedValueFilters();
+        QVERIFY(corpus.size() >= 200);
+        int refused = 0;
+        int run = 0;
+        int statementsSeen = 0;
+        for (const FilterPath &path : filterPaths()) {
+            for (const QString &filter : corpus) {
+                m_statements.clear();
+                bool accepted = false;
+                try {
+                    path.call(server, filter);
+                    accepted = true;
+                    ++run;
+                } catch (const ZrError &e) {
+                    ++refused;
+                    QVERIFY2(e.number == ErrFilterRefused,
+                             qPrintable(QStringLiteral("%1: %2 -> %3").arg(path.name, filter.left(200), e.description)));
+                    QVERIFY2(!quotesSql(e.description, m_statements), qPrintable(e.description));
+                }
+                statementsSeen += m_statements.size();
+                for (const QString &sql : std::as_const(m_statements)) {
+                    const bool select = sql.startsWith(QLatin1String("SELECT "));
+                    // A refused filter is refused before anything is run.
+                    QVERIFY2(accepted || !select, qPrintable(filter.left(200) + QLatin1String(" ran ") + sql));
+                    QVERIFY2(isTransactionControl(sql) || isIntendedSelect(sql, path.table),
+                             qPrintable(QStringLiteral("%1: %2 sent %3").arg(path.name, filter.left(200), sql.left(400))));
+                }
+            }
+        }
+        QCOMPARE(tableCounts(server), before);
+        qInfo("%s: %lld filters x 4 paths: %d refused, %d run, %d statements seen", qPrintable(backend),
+              qint64(corpus.size()), refused, run, statementsSeen);
+    }
+
+    // Values typed into the search control's fields and into advanced
+    // criteria stay values: each statement is accepted, runs as one SELECT,
+    // and finds nothing for "equal" and "starts with" (no student is called so).
+    void hostileValuesTypedIntoSearches_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+    void hostileValuesTypedIntoSearches()
+    {
+        ZR_BACKEND_ROW();
+        auto db = Database::open(server);
+        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        const int everyone = students->LoadStudents(QString()).recordCount();
+        QVERIFY(everyone > 0);
+
+        zrSearchX search;
+        search.Init(&db->schema(), QStringLiteral("v_students"));
+        int statementsSeen = 0;
+        int searches = 0;
+        const auto runSearch = [&](const QString &where, int expectedRows, const QString &value) {
+            m_statements.clear();
+            // The server takes filters of up to 16000 characters; a longer one is refused whole.
+            const bool tooLong = where.size() > 16000;
+            try {
+                const int rows = students->LoadStudents(where).recordCount();
+                QVERIFY2(!tooLong, qPrintable(where.left(300)));
+                if (expectedRows >= 0)
+                    QVERIFY2(rows == expectedRows, qPrintable(QStringLiteral("%1 rows for %2").arg(rows).arg(where.left(300))));
+            } catch (const ZrError &e) {
+                QVERIFY2(tooLong && e.number == ErrFilterRefused,
+                         qPrintable(QStringLiteral("%1 refused: %2").arg(where.left(300), e.description)));
+                QVERIFY(m_statements.isEmpty());
+                ++searches;
+                return;
+            }
+            int selects = 0;
+            for (const QString &sql : std::as_const(m_statements)) {
+                QVERIFY2(isTransactionControl(sql) || isIntendedSelect(sql, QStringLiteral("v_students")),
+                         qPrintable(value.left(100) + QLatin1String(" sent ") + sql.left(400)));
+                selects += sql.startsWith(QLatin1String("SELECT ")) ? 1 : 0;
+            }
+            QCOMPARE(selects, 1);
+            statementsSeen += m_statements.size();
+            ++searches;
+        };
+
+        for (const QString &value : test::hostileValues()) {
+            // The simple view: the last-name field, as typed, exact and starting-with.
+            for (bool exact : {false, true}) {
+                search.Clear();
+                search.setExactMatch(exact);
+                QVERIFY(search.fieldsPanel()->editValue(QStringLiteral("lastname"), value));
+                search.Find();
+                if (search.WhereStatement().isEmpty())
+                    continue; // a value of blanks only is no criterion
+                runSearch(search.WhereStatement(), 0, value);
+            }
+            // Advanced criteria: every text operator, alone and combined.
+            {
+                const SqlDialect dialect = db->dialect();
+                for (int op : {0, 1, 2, 6, 7}) {
+                    for (int combination : {CriteriaBuilder::CombineAnd, CriteriaBuilder::CombineOr}) {
+                        CriteriaBuilder builder(dialect);
+                        builder.setCombination(combination);
+                        if (!builder.addCriterion(QStringLiteral("lastname"), FieldText, op, value))
+                            continue;
+                        builder.addCriterion(QStringLiteral("firstname"), FieldText, 0, value);
+                        // Nobody is called so: "equal", "contains" and "starts with" find
+                        // nobody, "different" and "does not contain" everyone, unless
+                        // ANDed with the first name's "equal".
+                        const bool matchesNone = op == 0 || op == 1 || op == 6;
+                        const int expected =
+                            matchesNone || combination == CriteriaBuilder::CombineAnd ? 0 : everyone;
+                        runSearch(builder.statement().mid(6), expected, value);
+                    }
+                }
+                // A number field meets the value too; the builder refuses what is no number.
+                CriteriaBuilder numbers(dialect);
+                if (numbers.addCriterion(QStringLiteral("student_ID"), FieldInteger, 0, value))
+                    runSearch(numbers.statement().mid(6), -1, value);
+            }
+        }
+        qInfo("%s: %lld values, %d searches, %d statements seen", qPrintable(backend),
+              qint64(test::hostileValues().size()), searches, statementsSeen);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestInjection test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_injection.moc"

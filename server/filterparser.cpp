@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QSet>
 
+#include <cmath>
+
 namespace zr::server {
 
 namespace {
@@ -603,7 +605,8 @@ private:
             if (ok)
                 return n;
             const double d = QLocale::c().toDouble(text, &ok);
-            if (ok && d == double(qlonglong(d)))
+            // Only a whole number within 64 bits converts; the cast is undefined beyond.
+            if (ok && std::fabs(d) < 9.2e18 && d == std::trunc(d))
                 return qlonglong(d);
             if (ok && !v.isText)
                 return d;

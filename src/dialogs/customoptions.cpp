@@ -49,6 +49,11 @@ bool readWholeNumber(const QString &text, qint64 *number)
 // passed the check keep their integer part.
 QString wholeNumberText(const QVariant &value)
 {
+    // A whole number is written exactly, however large, so that a stored
+    // value that is only read and saved again keeps every digit.
+    qint64 whole = 0;
+    if (readWholeNumber(value.toString(), &whole))
+        return QString::number(whole);
     double number = 0;
     if (!ReadSystemNumber(value.toString(), &number) || std::fabs(number) >= 1e15)
         return QString();

@@ -29,6 +29,12 @@ bool isIntegerType(int type)
     return type == FieldList || type == FieldInteger || type == FieldYesNo || type == FieldBitMask;
 }
 
+// A NUL cannot be typed, only pasted, and no database keeps one in a text.
+bool hasNul(const QString &text)
+{
+    return text.contains(QChar(0));
+}
+
 QString quoted(const QString &text)
 {
     QString out = text;
@@ -130,7 +136,7 @@ QString CriteriaBuilder::literal(int fieldType, const QVariant &value, bool *ok)
     QString text = value.toString();
     if (m_mode & TrimValues)
         text = text.trimmed();
-    if (text.isEmpty())
+    if (text.isEmpty() || hasNul(text))
         return {};
     *ok = true;
     return quoted(text);
@@ -143,7 +149,7 @@ QString CriteriaBuilder::likePattern(const QString &field, int fieldType, const 
     QString text = value.toString();
     if (m_mode & TrimValues)
         text = text.trimmed();
-    if (text.isEmpty())
+    if (text.isEmpty() || hasNul(text))
         return {};
     if (isNumberType(fieldType))
         text.replace(QLatin1Char(','), QLatin1Char('.'));

@@ -1,0 +1,209 @@
+// Saves one requirement set over and over, for a test that kills it at
+// random moments and then checks what the database holds.
+//   savedriver save  <server> [count]   load, replace the set, save; repeat
+//   savedriver check <server>           exit 0 when the set is whole
+//   savedriver init  <server>           give a database the sample department
+// The set (programme 1, context 110) alternates between two shapes; every
+// row of one save carries the save's generation and the number of rows it
+// wrote, and the expression names exactly those rows, so a mixture of two
+// saves cannot pass the check. "saved N" on stdout acknowledges generation N.
+#include "database.h"
+#include "qemserver.h"
+#include "common/createserverobject.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <cstdio>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+constexpr int Context = 110;
+constexpr int Programme = 1;
+const QString kLib = QStringLiteral("zrQEMSvr");
+const QString kSource = QStringLiteral("savedriver");
+
+struct StoredRow
+{
+    qint64 id = 0;
+    QString marker;
+    QString expression;
+};
+
+QList<StoredRow> storedSet(Database &db)
+{
+    QList<StoredRow> rows;
+    QSqlQuery &q = db.exec(QStringLiteral("SELECT ocID, conoptval5, coneval FROM QEMObjectConstraint "
+                                          "WHERE conobject = 1 AND objID = ? AND contypeID = ? ORDER BY ocID"),
+                           {Programme, Context}, kSource);
+    while (q.next())
+        rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+    q.finish();
+    return rows;
+}
+
+// "gen:<generation>:<rows>"; generation 0 for the sample's own rows.
+int generationOf(const QString &marker, int *rowCount)
+{
+    static const QRegularExpression re(QStringLiteral("^gen:(\\d+):(\\d+)$"));
+    const QRegularExpressionMatch m = re.match(marker);
+    if (!m.hasMatch())
+        return -1;
+    *rowCount = m.captured(2).toInt();
+    return m.captured(1).toInt();
+}
+
+// Returns the generation held, or -1 with a reason when the set is not whole.
+int checkSet(Database &db, QString *why)
+{
+    const QList<StoredRow> rows = storedSet(db);
+    if (rows.isEmpty())
+        return 0;
+    int count = 0;
+    const int generation = generationOf(rows.first().marker, &count);
+    if (generation < 0) {
+        // The sample department's own rows, before the first save.
+        for (const StoredRow &row : rows) {
+            if (generationOf(row.marker, &count) >= 0) {
+                *why = QStringLiteral("sample rows mixed with saved rows");
+                return -1;
+            }
+        }
+        return 0;
+    }
+    QStringList tokens;
+    for (const StoredRow &row : rows) {
+        int c = 0;
+        if (row.marker != rows.first().marker || generationOf(row.marker, &c) != generation) {
+            *why = QStringLiteral("rows of two saves: %1 and %2").arg(rows.first().marker, row.marker);
+            return -1;
+        }
+        tokens << QStringLiteral("[%%1]").arg(row.id);
+    }
+    if (rows.size() != count) {
+        *why = QStringLiteral("%1 rows of a save that wrote %2").arg(rows.size()).arg(count);
+        return -1;
+    }
+    const QString expression = tokens.join(QStringLiteral(" AND "));
+    for (const StoredRow &row : rows) {
+        if (row.expression != expression) {
+            *why = QStringLiteral("expression \"%1\" does not name the rows %2").arg(row.expression, expression);
+            return -1;
+        }
+    }
+    return generation;
+}
+
+bool databaseIsSound(Database &db, QString *why)
+{
+    if (db.dialect() != SqlDialect::SQLite)
+        return true; // the server recovers its own files; a query that runs is the proof
+    QSqlQuery &q = db.exec(QStringLiteral("PRAGMA integrity_check"), {}, kSource);
+    const QString answer = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    if (answer != QLatin1String("ok"))
+        *why = QStringLiteral("integrity check: ") + answer;
+    return answer == QLatin1String("ok");
+}
+
+// Replaces the set with the shape of `generation`: three rows on even
+// generations, five on odd ones.
+void saveGeneration(cContraints &constraints, int generation)
+{
+    Recordset parent = constraints.LoadObjectConstraints(1, Programme);
+    Recordset rows = parent.chapter(u"QEMObjectConstraint").clone();
+    rows.setFilter(QStringLiteral("contypeID = %1").arg(Context));
+    while (rows.recordCount() > 0) {
+        rows.moveFirst();
+        rows.deleteCurrent();
+    }
+    rows.setFilter(Recordset::FilterNone);
+    const int count = generation % 2 == 0 ? 3 : 5;
+    const QString marker = QStringLiteral("gen:%1:%2").arg(generation).arg(count);
+    QStringList tokens;
+    for (int i = 1; i <= count; ++i)
+        tokens << QStringLiteral("[%-%1]").arg(i);
+    const QString expression = tokens.join(QStringLiteral(" AND "));
+    for (int i = 1; i <= count; ++i) {
+        rows.addNew();
+        rows.setValue(u"ocID", -i);
+        rows.setValue(u"contypeID", Context);
+        rows.setValue(u"conobject", 1);
+        rows.setValue(u"conID", 60);
+        rows.setValue(u"conoperator", 8);
+        rows.setValue(u"conselobjIDs", QString::number(i));
+        rows.setValue(u"conoptval1", QString::number(generation));
+        rows.setValue(u"conoptval5", marker);
+        rows.setValue(u"coneval", expression);
+    }
+    constraints.SaveConstraints(parent);
+}
+
+int runSave(const QString &server, int count)
+{
+    auto db = Database::open(server);
+    QString why;
+    int generation = checkSet(*db, &why);
+    if (generation < 0) {
+        fprintf(stderr, "the set is not whole before saving: %s\n", qPrintable(why));
+        return 1;
+    }
+    auto constraints = CreateServerObjectAs<cContraints>(kLib, server);
+    for (int i = 0; count <= 0 || i < count; ++i) {
+        ++generation;
+        saveGeneration(*constraints, generation);
+        printf("saved %d\n", generation);
+        fflush(stdout);
+    }
+    return 0;
+}
+
+int runCheck(const QString &server)
+{
+    auto db = Database::open(server);
+    QString why;
+    if (!databaseIsSound(*db, &why)) {
+        fprintf(stderr, "%s\n", qPrintable(why));
+        return 1;
+    }
+    const int generation = checkSet(*db, &why);
+    if (generation < 0) {
+        fprintf(stderr, "%s\n", qPrintable(why));
+        return 1;
+    }
+    printf("holds %d\n", generation);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QStringList modes = {QStringLiteral("save"), QStringLiteral("check"), QStringLiteral("init")};
+    if (args.size() < 3 || !modes.contains(args[1])) {
+        fprintf(stderr, "usage: savedriver save|check|init <server> [count]\n");
+        return 2;
+    }
+    RegisterServer();
+    try {
+        if (args[1] == QLatin1String("init")) {
+            Database::open(args[2])->initialize(true);
+            return 0;
+        }
+        if (args[1] == QLatin1String("save"))
+            return runSave(args[2], args.value(3).toInt());
+        return runCheck(args[2]);
+    } catch (const ZrError &e) {
+        fprintf(stderr, "%s: %s\n", qPrintable(e.source), qPrintable(e.description));
+        return 1;
+    }
+}

@@ -54,7 +54,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("style");
         QTest::addColumn<QString>("captions");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("yes/no standard") << int(MbYesNo) << QString() << QStringList{"Ναι", "Oχι"};
         QTest::newRow("yes/no/cancel, blank second item")
             << int(MbYesNoCancel) << "Αποθήκευση| |Πίσω" << QStringList{"Πίσω", "Αποθήκευση", "Oχι"};
         QTest::newRow("abort/retry/ignore renamed in order")

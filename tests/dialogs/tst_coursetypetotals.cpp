@@ -457,7 +457,6 @@ private Q_SLOTS:
         QTest::addColumn<QVariantList>("counts");
         QTest::addColumn<QString>("encoded");
         QTest::newRow("none") << QList<int>{} << QVariantList{} << "";
-        QTest::newRow("one") << QList<int>{3} << QVariantList{2} << "3;2";
         QTest::newRow("null count") << QList<int>{3, -1} << QVariantList{QVariant(), 20} << "3;0#-1;20";
         QTest::newRow("fraction") << QList<int>{4} << QVariantList{1.25} << "4;1,25";
         QTest::newRow("whole double") << QList<int>{4} << QVariantList{6.0} << "4;6";

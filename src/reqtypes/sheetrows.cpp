@@ -2,6 +2,8 @@
 
 #include "common/langstrings.h"
 
+#include <QHash>
+
 namespace zr {
 
 namespace {
@@ -145,7 +147,8 @@ bool ParameterRow::isPicker() const
     }
 }
 
-QList<ParameterRow> SheetRows(int typeId, int context)
+namespace {
+QList<ParameterRow> buildSheetRows(int typeId, int context)
 {
     const bool textbooks = context == 112;
     switch (typeId) {
@@ -263,6 +266,21 @@ QList<ParameterRow> SheetRows(int typeId, int context)
     default:
         return {};
     }
+}
+
+} // namespace
+
+QList<ParameterRow> SheetRows(int typeId, int context)
+{
+    // Loading, checking and writing back ask for a type's rows several times per
+    // requirement; they depend on the type and the context alone (texts are kept
+    // as string ids), so each pair is built once per thread.
+    static thread_local QHash<quint64, QList<ParameterRow>> built;
+    const quint64 key = (quint64(quint32(typeId)) << 32) | quint32(context);
+    auto it = built.constFind(key);
+    if (it == built.constEnd())
+        it = built.insert(key, buildSheetRows(typeId, context));
+    return *it;
 }
 
 ParameterRow SheetRow(int typeId, int context, const QString &field)

@@ -3,12 +3,14 @@
 #include "servererrors.h"
 #include "common/zrerror.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -26,6 +28,8 @@ namespace {
 // Databases stay open for the life of the thread that opened them, as
 // QSqlDatabase connections may only be used on their own thread.
 thread_local QHash<QString, std::shared_ptr<Database>> t_open;
+// Every database alive on the thread, whoever holds it.
+thread_local QSet<Database *> t_live;
 
 QString readResource(const QString &path)
 {
@@ -139,6 +143,10 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
         serverNotFound(serverName, QStringLiteral("unknown server"));
     }
     t_open.insert(key, db);
+    // Connections still open when the application ends would outlive Qt's
+    // list of them and never be closed.
+    static const bool atExit = QCoreApplication::instance() && (qAddPostRoutine(&Database::releaseAllAtExit), true);
+    Q_UNUSED(atExit);
     return db;
 }
 
@@ -150,10 +158,26 @@ void Database::closeAll()
 Database::Database(const QString &serverName, const QString &connectionName, SqlDialect dialect)
     : m_serverName(serverName), m_connectionName(connectionName), m_schema(dialect)
 {
+    t_live.insert(this);
 }
 
 Database::~Database()
 {
+    t_live.remove(this);
+    releaseConnection();
+}
+
+void Database::releaseAllAtExit()
+{
+    for (Database *db : std::as_const(t_live))
+        db->releaseConnection();
+    t_open.clear();
+}
+
+void Database::releaseConnection()
+{
+    if (m_connectionName.isEmpty())
+        return;
     m_statements.clear();
     finalizeSqliteStatements();
     {
@@ -161,6 +185,7 @@ Database::~Database()
         c.close();
     }
     QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
 }
 
 const SchemaTable &Database::knownTable(const QString &name, const QString &source) const

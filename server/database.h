@@ -106,6 +106,10 @@ public:
 
 private:
     Database(const QString &serverName, const QString &connectionName, SqlDialect dialect);
+    // Finalises the statements and closes the connection; Qt's connection
+    // list must still exist, so the application's exit calls it before its own.
+    void releaseConnection();
+    static void releaseAllAtExit();
     Recordset selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
                            const QList<SqlType> &types, const QString &source);
     void finalizeSqliteStatements();

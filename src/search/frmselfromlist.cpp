@@ -10,6 +10,7 @@
 #include "requirements/lookupcache.h"
 #include "search/carddelegate.h"
 #include "search/grouplistproxy.h"
+#include "search/listprint.h"
 #include "search/selectlistproxy.h"
 #include "search/zrsearchx.h"
 
@@ -28,6 +29,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -75,6 +77,7 @@ public:
     void updateActionStates();
     QList<int> chosenRowsOf(QAbstractItemView *view) const;
     void selectInTree(int row);
+    std::unique_ptr<QTextDocument> printDocument() const;
 
     frmSelFromList *const q;
     SelectRsOptions m_options;
@@ -92,6 +95,7 @@ public:
     QAction *m_expandAction = nullptr;
     QAction *m_collapseAction = nullptr;
     QAction *m_cardAction = nullptr;
+    QAction *m_printAction = nullptr;
     QMenu *m_groupMenu = nullptr;
     QStackedWidget *m_views = nullptr;
     QTreeView *m_tree = nullptr;
@@ -293,6 +297,9 @@ void frmSelFromListPrivate::buildListActions()
     m_cardAction->setObjectName(QStringLiteral("cards"));
     m_cardAction->setCheckable(true);
     m_cardAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    m_printAction = m_toolbar->addAction(QString());
+    m_printAction->setObjectName(QStringLiteral("print"));
+    m_printAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 
     // The button itself groups by the column last chosen, else by the first one shown.
     QObject::connect(m_groupAction, &QAction::triggered, q, [this](bool on) {
@@ -304,6 +311,10 @@ void frmSelFromListPrivate::buildListActions()
     QObject::connect(m_expandAction, &QAction::triggered, m_tree, &QTreeView::expandAll);
     QObject::connect(m_collapseAction, &QAction::triggered, m_tree, &QTreeView::collapseAll);
     QObject::connect(m_cardAction, &QAction::toggled, q, [this] { showView(); });
+    QObject::connect(m_printAction, &QAction::triggered, q, [this] {
+        const std::unique_ptr<QTextDocument> document = printDocument();
+        PreviewAndPrint(*document, GetLangString(20528), q);
+    });
     updateActionStates();
 }
 
@@ -409,6 +420,14 @@ void frmSelFromListPrivate::selectInTree(int row)
     m_tree->scrollTo(index);
 }
 
+// Cards print as the table: the same columns, one record a row.
+std::unique_ptr<QTextDocument> frmSelFromListPrivate::printDocument() const
+{
+    if (m_views->currentWidget() == m_tree)
+        return ListDocument(*m_groups, m_tree->header(), m_options.title, m_status->text());
+    return ListDocument(*m_proxy, m_view->horizontalHeader(), m_options.title, m_status->text());
+}
+
 void frmSelFromListPrivate::setCaptions()
 {
     m_findAction->setText(GetLangString(20531));
@@ -427,6 +446,9 @@ void frmSelFromListPrivate::setCaptions()
     m_collapseAction->setToolTip(GetLangString(20536));
     m_cardAction->setToolTip(GetLangString(20530) + QStringLiteral(" (")
                              + m_cardAction->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    m_printAction->setText(GetLangString(20528));
+    m_printAction->setToolTip(GetLangString(20528) + QStringLiteral(" (")
+                              + m_printAction->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
     m_buttons->button(QDialogButtonBox::Ok)->setText(GetLangString(20525));
     m_buttons->button(QDialogButtonBox::Cancel)->setText(GetLangString(20092));
     m_title->setText(m_options.title);
@@ -769,6 +791,11 @@ bool frmSelFromList::isChosen(int row) const
     if (d->m_options.multiSelect)
         return d->m_proxy->isChecked(row);
     return d->m_view->selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+std::unique_ptr<QTextDocument> frmSelFromList::printDocument() const
+{
+    return d->printDocument();
 }
 
 QStringList frmSelFromList::cardLines(int row) const

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAbstractItemModel;
+class QTextDocument;
 
 namespace zr {
 
@@ -123,6 +124,9 @@ public:
     void setChosen(int row, bool chosen);
     /// Whether the record at `row` is chosen.
     bool isChosen(int row) const;
+    /// What the print command prints: the list as shown (columns, groups,
+    /// checks) under the title, with the status line below.
+    std::unique_ptr<QTextDocument> printDocument() const;
     /// The lines ("caption: value") of the card of the record at `row`, as the card view paints them.
     QStringList cardLines(int row) const;
     /// The text of the status line.

@@ -14,9 +14,11 @@
 #include <QPushButton>
 #include <QListView>
 #include <QMenu>
+#include <QPrintPreviewDialog>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QTest>
 #include <QTimer>
@@ -777,6 +779,66 @@ private slots:
         QVERIFY(!cards->grab().isNull());
         QVERIFY(cards->visualRect(cards->model()->index(3, cards->modelColumn())).height()
                 >= 4 * cards->fontMetrics().height());
+    }
+
+    // Print (Ctrl+P) opens the print preview of the list as shown: the
+    // layout's columns under their captions, the groups while grouped, the
+    // checks of a list with check boxes.
+    void printingTheListAsShown_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("multi");
+        QTest::addColumn<QString>("printed"); // the document's lines, joined by '|'
+
+        const QString head = QStringLiteral("Επιλογή φοιτητών|Α.Μ.|Επώνυμο|Φύλο|Κατάσταση|");
+        const QString checkedTable = head
+            + "☐ AEM1|Παπαδόπουλος|Άνδρας|2|☑ AEM2|O'Brien|Γυναίκα|1|☐ AEM3|Νικολάου|Άνδρας|2|" + statusFor(3);
+        QTest::newRow("table, check boxes") << "table" << true << checkedTable;
+        QTest::newRow("cards print as the table") << "cards" << true << checkedTable;
+        QTest::newRow("groups, single choice")
+            << "groups" << false
+            << head + "Φύλο: Άνδρας (2)|AEM1|Παπαδόπουλος|Άνδρας|2|AEM3|Νικολάου|Άνδρας|2|"
+                   "Φύλο: Γυναίκα (1)|AEM2|O'Brien|Γυναίκα|1|" + statusFor(3);
+    }
+
+    void printingTheListAsShown()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, multi);
+        QFETCH(QString, printed);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.list = students(3);
+        options.multiSelect = multi;
+        dialog.setup(options);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.setChosen(1, true);
+        if (view == QLatin1String("groups"))
+            QVERIFY(groupBy(dialog, QStringLiteral("gender")));
+        if (view == QLatin1String("cards"))
+            dialog.findChild<QAction *>(QStringLiteral("cards"))->trigger();
+
+        QStringList lines = dialog.printDocument()->toPlainText().split(QLatin1Char('\n'));
+        lines.removeAll(QString());
+        QCOMPARE(lines.join(QLatin1Char('|')), printed);
+
+        auto *print = dialog.findChild<QAction *>(QStringLiteral("print"));
+        QVERIFY(print);
+        QCOMPARE(print->text(), GetLangString(20528));
+        QVERIFY(print->toolTip().contains(QStringLiteral("Ctrl+P")));
+        QString previewTitle;
+        QTimer::singleShot(0, &dialog, [&] {
+            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+                previewTitle = preview->windowTitle();
+                preview->reject();
+            }
+        });
+        QTest::keyClick(&dialog, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(previewTitle, GetLangString(20528));
+        QVERIFY(dialog.isVisible());
     }
 };
 

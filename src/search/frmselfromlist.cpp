@@ -77,6 +77,7 @@ public:
     void updateActionStates();
     QList<int> chosenRowsOf(QAbstractItemView *view) const;
     void selectInTree(int row);
+    void fitColumns();
     std::unique_ptr<QTextDocument> printDocument() const;
 
     frmSelFromList *const q;
@@ -85,6 +86,7 @@ public:
     bool m_cancelled = true;
     QString m_lastWhere;
     bool m_searched = false;
+    bool m_columnsFitted = false; // to the first rows shown since setup; the user's widths stay after that
     QHash<QString, QHash<QString, QString>> m_valueListCache; // by lower-case field name
 
     QLabel *m_title = nullptr;
@@ -420,6 +422,23 @@ void frmSelFromListPrivate::selectInTree(int row)
     m_tree->scrollTo(index);
 }
 
+// Each column as wide as its caption and values, so that neither is clipped;
+// long texts stop at a width that leaves room for the other columns.
+void frmSelFromListPrivate::fitColumns()
+{
+    if (m_columnsFitted)
+        return;
+    m_columnsFitted = m_proxy->rowCount() > 0;
+    const int widest = 40 * m_view->fontMetrics().averageCharWidth();
+    QHeaderView *tree = m_tree->header();
+    for (int c = 0; c < m_proxy->columnCount(); ++c) {
+        m_view->resizeColumnToContents(c);
+        const int width = qMin(m_view->columnWidth(c), widest);
+        m_view->setColumnWidth(c, width);
+        tree->resizeSection(c, width + (c == m_shownColumns.value(0, -1) ? m_tree->indentation() : 0));
+    }
+}
+
 // Cards print as the table: the same columns, one record a row.
 std::unique_ptr<QTextDocument> frmSelFromListPrivate::printDocument() const
 {
@@ -627,6 +646,7 @@ void frmSelFromList::setup(const SelectRsOptions &options)
     d->m_options = options;
     d->m_cancelled = true;
     d->m_searched = false;
+    d->m_columnsFitted = false;
     d->m_lastWhere.clear();
     d->m_valueListCache.clear();
     if (options.owner) {
@@ -758,6 +778,7 @@ void frmSelFromList::setList(const Recordset &records)
     d->m_model->setRecordset(records);
     d->applyValueLists();
     d->applyLayout();
+    d->fitColumns();
     d->updateStatus();
 }
 

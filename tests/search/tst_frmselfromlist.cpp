@@ -781,6 +781,54 @@ private slots:
                 >= 4 * cards->fontMetrics().height());
     }
 
+    // Columns fit their captions and values when the first rows arrive, up to
+    // a width that leaves room for the others; after that the user's widths stay.
+    void columnsFitCaptionsAndValues_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("capped");
+
+        QTest::newRow("caption wider than the values") << "ΜΑΘ1" << false;
+        QTest::newRow("value wider than the caption") << "ΜΑΘ" + QString(20, QLatin1Char('n')) << false;
+        QTest::newRow("very long value stops") << QString(300, QLatin1Char('n')) << true;
+    }
+
+    void columnsFitCaptionsAndValues()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, capped);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.tableName = QStringLiteral("QEMDepProgramCourses");
+        options.idField = QStringLiteral("courseID");
+        options.list = coursesOfSemesters({1, 2});
+        options.list.setValueAt(0, 1, code);
+        options.list.updateBatch();
+        dialog.setup(options);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        auto *table = dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"));
+        QVERIFY(table);
+        const QString caption = QStringLiteral("Κωδικός μαθήματος");
+        QCOMPARE(table->model()->headerData(1, Qt::Horizontal).toString(), caption);
+        const QFontMetrics metrics = table->fontMetrics();
+        const int widest = 40 * metrics.averageCharWidth();
+        const int width = table->columnWidth(1);
+        if (capped) {
+            QCOMPARE(width, widest);
+        } else {
+            QVERIFY2(width >= metrics.horizontalAdvance(caption) && width >= metrics.horizontalAdvance(code)
+                         && width < widest,
+                     qPrintable(QString::number(width)));
+        }
+        table->setColumnWidth(1, 77);
+        dialog.setList(options.list);
+        QCOMPARE(table->columnWidth(1), 77);
+    }
+
     // Print (Ctrl+P) opens the print preview of the list as shown: the
     // layout's columns under their captions, the groups while grouped, the
     // checks of a list with check boxes.

@@ -10,6 +10,7 @@
 #include "requirements/lookupcache.h"
 #include "search/carddelegate.h"
 #include "search/grouplistproxy.h"
+#include "search/grouptreeview.h"
 #include "search/listprint.h"
 #include "search/selectlistproxy.h"
 #include "search/zrsearchx.h"
@@ -71,7 +72,6 @@ public:
     void buildListViews();
     void buildListActions();
     void fillGroupMenu();
-    void applyColumns(QHeaderView *header, const QList<int> &shown);
     void setGroupColumn(int column);
     void showView();
     void updateActionStates();
@@ -100,7 +100,7 @@ public:
     QAction *m_printAction = nullptr;
     QMenu *m_groupMenu = nullptr;
     QStackedWidget *m_views = nullptr;
-    QTreeView *m_tree = nullptr;
+    GroupTreeView *m_tree = nullptr;
     QListView *m_cards = nullptr;
     GroupListProxy *m_groups = nullptr;
     CardDelegate *m_cardDelegate = nullptr;
@@ -216,7 +216,7 @@ void frmSelFromListPrivate::buildListViews()
 
     m_groups = new GroupListProxy(q);
     m_groups->setSourceModel(m_proxy);
-    m_tree = new QTreeView(m_views);
+    m_tree = new GroupTreeView(m_views);
     m_tree->setObjectName(QStringLiteral("groupedList"));
     m_tree->setModel(m_groups);
     m_tree->setUniformRowHeights(true);
@@ -337,14 +337,6 @@ void frmSelFromListPrivate::fillGroupMenu()
     }
 }
 
-void frmSelFromListPrivate::applyColumns(QHeaderView *header, const QList<int> &shown)
-{
-    for (int c = 0; c < header->count(); ++c)
-        header->setSectionHidden(c, !shown.contains(c));
-    for (int visual = 0; visual < shown.size(); ++visual)
-        header->moveSection(header->visualIndex(shown.at(visual)), visual);
-}
-
 void frmSelFromListPrivate::setGroupColumn(int column)
 {
     if (column >= m_proxy->columnCount())
@@ -355,7 +347,7 @@ void frmSelFromListPrivate::setGroupColumn(int column)
         m_lastGroupColumn = column;
     if (column != m_groups->groupColumn()) {
         m_groups->setGroupColumn(column);
-        applyColumns(m_tree->header(), m_shownColumns);
+        m_tree->setShownColumns(m_shownColumns);
     }
     for (QAction *entry : m_groupMenu->actions())
         entry->setChecked(column >= 0 && entry->data().toInt() == column);
@@ -520,7 +512,7 @@ void frmSelFromListPrivate::applyLayout()
     }
     if (m_groups->groupColumn() >= 0 && !m_shownColumns.contains(m_groups->groupColumn()))
         m_groups->setGroupColumn(-1);
-    applyColumns(m_tree->header(), m_shownColumns);
+    m_tree->setShownColumns(m_shownColumns);
     m_cardDelegate->setColumns(m_shownColumns);
     m_cardDelegate->setCheckColumn(m_proxy->checkColumn());
     m_cards->setModelColumn(m_shownColumns.value(0, 0));

@@ -9,6 +9,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -629,6 +631,20 @@ private slots:
         QVERIFY(tree->isVisible());
         QAbstractItemModelTester tester(tree->model());
         QCOMPARE(groupsOf(tree), groups);
+        // Each heading is painted from the first column shown, also where the
+        // layout hides the model's first column (the students' id).
+        QCOMPARE(tree->treePosition(), courseList ? 0 : 1);
+        const QImage picture = tree->viewport()->grab().toImage();
+        for (int g = 0; g < tree->model()->rowCount(); ++g) {
+            const QRect heading = tree->visualRect(tree->model()->index(g, tree->treePosition())) & picture.rect();
+            QVERIFY(!heading.isEmpty());
+            QSet<QRgb> colours;
+            for (int y = heading.top(); y <= heading.bottom(); ++y) {
+                for (int x = heading.left(); x <= heading.right(); ++x)
+                    colours.insert(picture.pixel(x, y));
+            }
+            QVERIFY2(colours.size() > 2, qPrintable(groups.at(g)));
+        }
         // A new search regroups its answer.
         dialog.setList(options.list);
         QCOMPARE(groupsOf(tree), groups);

@@ -581,7 +581,8 @@ void zrRequirementsPrivate::addRequirement(int typeId)
 
 void zrRequirementsPrivate::deleteRequirement()
 {
-    if (!set.hasRows() || set.rows().eof() || set.rows().bof())
+    // The selected requirement, wherever validating or writing left the rows.
+    if (!set.hasRows() || !set.positionOn(list()->selectedKey()) || set.rows().eof() || set.rows().bof())
         return;
     const qint32 ocID = set.deleteCurrent();
     list()->removeItem(GroupKey(ocID));

@@ -167,6 +167,51 @@ private Q_SLOTS:
                                 "[(N4) Ολοκληρωμένες εργασίες]"));
     }
 
+    // Checking and writing walk every row; delete still takes the one selected.
+    void deleteTakesTheSelectedRequirement_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("between");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("just selected") << "I21" << QString() << QStringList{"I22", "I23"};
+        QTest::newRow("after ValidateRecords") << "I21" << "validate" << QStringList{"I22", "I23"};
+        QTest::newRow("after UpdateRecordset") << "I22" << "update" << QStringList{"I21", "I23"};
+        QTest::newRow("a parameter row selected") << "I21,conoptval1" << "update" << QStringList{"I22", "I23"};
+        QTest::newRow("nothing selected") << QString() << "switch" << QStringList{"I21", "I22", "I23"};
+    }
+    void deleteTakesTheSelectedRequirement()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QString, between);
+        QFETCH(QStringList, left);
+        QList<Row> valid;
+        for (int ocID : {21, 22, 23})
+            valid << Row{ocID, 103, 1, 7, QStringLiteral("1"), 70, {{QStringLiteral("conoptval1"), QStringLiteral("5")}}};
+        valid << Row{24, 103, 1, 7, QStringLiteral("2"), 70, {{QStringLiteral("conoptval1"), QStringLiteral("5")}}};
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet(valid));
+        if (!selected.isEmpty())
+            listOf(*control)->setSelected(selected, true);
+        if (between == QLatin1String("validate"))
+            QVERIFY(control->ValidateRecords());
+        if (between == QLatin1String("update"))
+            control->UpdateRecordset();
+        if (between == QLatin1String("switch")) {
+            // A curriculum shown anew has nothing selected.
+            auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+            for (int index : {1, 0}) {
+                chooser->setCurrentIndex(index);
+                Q_EMIT chooser->activated(index);
+            }
+        }
+        commandsOf(*control)->clickItem(QStringLiteral("delete"));
+        QCOMPARE(groupKeys(*control), left);
+        QList<int> rows;
+        for (const QString &key : left)
+            rows << OcIdFromKey(key);
+        QCOMPARE(ocIds(control->rsConstraints()), rows);
+    }
+
     void deletingTheLastRequirementDisablesDelete()
     {
         auto control = makeControl(1, 101);

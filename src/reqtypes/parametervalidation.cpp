@@ -330,6 +330,12 @@ void checkRequirement(const RequirementValues &r)
     default:
         break;
     }
+    // What a type's rules let through must still fit its field. Flags are
+    // stored as a short number, teaching periods by id (checked by type 80).
+    for (const ParameterRow &row : SheetRows(r.typeId(), r.sheet().context)) {
+        if (row.kind != RowKind::Flags && row.kind != RowKind::TeachingPeriods)
+            r.checkSizeOfRow(row.field);
+    }
 }
 
 } // namespace

@@ -467,6 +467,15 @@ private Q_SLOTS:
         QTest::newRow("90 course exceptions overflow") << 90 << 104 << 1
             << QVariantMap{{"conoperator", 0}, {"conoptval1", "2001"}, {"conoptval3", "0,5"}, {"conoptval7", "101,102"}}
             << 20021 << 20021 << size(20614, 4) << QVariantMap{{"conoptval7", 4}};
+        // Rows without a size rule of their own: a value that passes the type's rules still has to fit.
+        const QVariantMap longCount{{"conoperator", 4}, {"conoptval1", "12345"}};
+        QTest::newRow("70 count fits") << 70 << 105 << 1 << longCount << 0 << 0 << QStringList()
+                                       << QVariantMap{{"conoptval1", 5}};
+        QTest::newRow("70 count overflow") << 70 << 105 << 1 << longCount << 20021 << 20021 << size(20638, 4)
+                                           << QVariantMap{{"conoptval1", 4}};
+        QTest::newRow("90 grade overflow") << 90 << 104 << 1
+            << QVariantMap{{"conoperator", 0}, {"conoptval1", "2001"}, {"conoptval3", "0,555"}}
+            << 20021 << 20021 << size(20648, 3) << QVariantMap{{"conoptval3", 3}};
     }
     void fieldSizes()
     {

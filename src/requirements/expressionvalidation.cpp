@@ -20,19 +20,6 @@ const QString SourceExpression = QStringLiteral("ValidateExpression");
     throw ZrError(number, source, description);
 }
 
-// The rows of one curriculum's set (or of the whole set when it does not
-// depend on the curriculum), as the expression of that curriculum sees them.
-Recordset rowsOfCurriculum(const RequirementSet &set, qint32 curriculum)
-{
-    Recordset rows = set.rows().clone();
-    QString filter = QStringLiteral("contypeID=") + QString::number(set.context()) + QStringLiteral(" AND conobject=")
-                     + QString::number(set.objectKind());
-    if (set.isCurriculumDependent())
-        filter += QStringLiteral(" AND secobjID='") + QString::number(curriculum) + QLatin1Char('\'');
-    rows.setFilter(filter);
-    return rows;
-}
-
 // True when a row deleted since the last save belonged to this curriculum's
 // set and its id still shows in what is left of the expression.
 bool mentionsDeletedRow(const RequirementSet &set, qint32 curriculum, const QString &leftover)
@@ -65,7 +52,7 @@ bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &check
             continue;
         if (it.value().isEmpty())
             continue;
-        Recordset rows = rowsOfCurriculum(set, it.key());
+        Recordset rows = set.walkWholeSet(it.key());
         const QString title = rows.isEmpty() ? QString() : ContextTitle(ValLng(rows.value(u"contypeID")));
         QString leftover = it.value();
         for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {

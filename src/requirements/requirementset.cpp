@@ -98,12 +98,12 @@ QString RequirementSet::setFilter() const
     return filter;
 }
 
-QString RequirementSet::wholeSetFilter() const
+QString RequirementSet::wholeSetFilter(qint32 curriculum) const
 {
     QString filter = QStringLiteral("contypeID=") + QString::number(m_context) + QStringLiteral(" AND conobject=")
                      + QString::number(m_objectKind);
     if (isCurriculumDependent())
-        filter += QStringLiteral(" AND secobjID='") + QString::number(m_curriculumId) + QLatin1Char('\'');
+        filter += QStringLiteral(" AND secobjID='") + QString::number(curriculum) + QLatin1Char('\'');
     return filter;
 }
 
@@ -126,10 +126,15 @@ Recordset RequirementSet::walk() const
 
 Recordset RequirementSet::walkWholeSet() const
 {
+    return walkWholeSet(m_curriculumId);
+}
+
+Recordset RequirementSet::walkWholeSet(qint32 curriculum) const
+{
     if (m_rows.isNull())
         return {};
     Recordset clone = m_rows.clone();
-    clone.setFilter(wholeSetFilter());
+    clone.setFilter(wholeSetFilter(curriculum));
     return clone;
 }
 

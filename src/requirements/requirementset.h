@@ -55,14 +55,18 @@ public:
 
     /// Filter of the rows the list shows.
     QString setFilter() const;
-    /// Filter of the whole set (expression check and variables).
-    QString wholeSetFilter() const;
+    /// Filter of the whole set (expression check and variables), of the
+    /// current curriculum or of `curriculum`.
+    QString wholeSetFilter() const { return wholeSetFilter(m_curriculumId); }
+    QString wholeSetFilter(qint32 curriculum) const;
     /// Applies setFilter() to the rows and moves to the first one.
     void applyFilter();
     /// A clone of the rows filtered to the set, on its first row.
     Recordset walk() const;
     /// A clone filtered with wholeSetFilter(), on its first row.
     Recordset walkWholeSet() const;
+    /// The same for the set of another curriculum.
+    Recordset walkWholeSet(qint32 curriculum) const;
 
     /// Adds a requirement of `typeId` with the next temporary id and makes it
     /// current; `curriculumEntry` (> 0) is written into secobjID in the

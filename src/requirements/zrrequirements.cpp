@@ -74,6 +74,7 @@ public:
     std::optional<QString> currentExpression() const;
     int typeOf(qint32 ocID) const;
     void storeAllGroups();
+    bool validateCurriculaLeft();
     void showExpression();
     QString captionOf(qint32 ocID) const;
     void showHelp(const QString &key);
@@ -402,6 +403,34 @@ void zrRequirementsPrivate::storeAllGroups()
         Recordset row = set.rows();
         StoreConstraintValues(*list(), row, sheet, expression);
     }
+}
+
+// Leaving a curriculum wrote what the user typed there into its rows
+// unchecked; those rows pass their rules before the set is written.
+bool zrRequirementsPrivate::validateCurriculaLeft()
+{
+    if (!set.hasRows() || !curriculumDependent())
+        return true;
+    const SheetContext sheet = sheetContext();
+    ItemPanelModel sheetRows;
+    for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
+        if (it.key() == set.curriculumId())
+            continue;
+        Recordset rows = set.walkWholeSet(it.key());
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+            const qint32 ocID = ValLng(rows.value(u"ocID"));
+            const int typeId = ValLng(rows.value(u"conID"));
+            sheetRows.clear();
+            if (!CreateConstraint(sheetRows, QString::number(typeId), ocID, sheet))
+                continue;
+            LoadConstraintValues(sheetRows, rows, sheet);
+            bool failed = false;
+            ValidateInput(sheetRows, ocID, typeId, rows, sheet, failed);
+            if (failed)
+                return false;
+        }
+    }
+    return true;
 }
 
 QString zrRequirementsPrivate::captionOf(qint32 ocID) const
@@ -1134,6 +1163,14 @@ void zrRequirements::UpdateRecordset()
     RequirementSet &set = d->set;
     if (!ValidateRecords())
         return;
+    try {
+        if (!d->validateCurriculaLeft())
+            return;
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.UpdateRecordset"),
+                    error.description);
+        throw;
+    }
     const auto captionOf = [this](qint32 ocID) { return d->captionOf(ocID); };
     ValidateExpression(set, ExpressionChecks{}, captionOf);
     CheckNoUnknownTokens(set);

@@ -147,6 +147,38 @@ private Q_SLOTS:
         QVERIFY(error.description.contains(QStringLiteral("Ολοκληρωμένες πρακτικές ασκήσεις")));
     }
 
+    // What was typed in a curriculum reached its rows when the user left it;
+    // writing the set from another curriculum checks it all the same.
+    void curriculumLeftIsChecked_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("addIncomplete");
+        QTest::addColumn<int>("number");
+        QTest::newRow("valid value") << "7" << false << 0;
+        QTest::newRow("zero") << "0" << false << 20007;
+        QTest::newRow("text in a number") << "ab" << false << 20007;
+        QTest::newRow("longer than the field") << QString(300, QLatin1Char('9')) << false << 20021;
+        QTest::newRow("new requirement left without a course") << "7" << true << 20006;
+    }
+
+    void curriculumLeftIsChecked()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, addIncomplete);
+        QFETCH(int, number);
+        auto control = load(twoCurricula(QString()));
+        QVERIFY(listOf(*control)->editValue(ParamKey(1, QStringLiteral("conoptval1")), typed));
+        if (addIncomplete)
+            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("30")));
+        auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        chooser->setCurrentIndex(1);
+        Q_EMIT chooser->activated(1);
+        QCOMPARE(listOf(*control)->keys(), QStringList{"I4"});
+        const ZrError error = updateError(*control);
+        QCOMPARE(error.number, number);
+        QCOMPARE(control->isModified(), number != 0);
+    }
+
     void aFailedRuleWritesNothing()
     {
         QList<Row> rows = twoCurricula(QString());

@@ -99,10 +99,10 @@ public:
     }
 
     // A row the sheet lacks reads as empty, so that its rule reports it.
-    QString text(const QString &field) const
+    QString text(const QString &field) const { return text(SheetRow(m_typeId, m_sheet.context, field)); }
+    QString text(const ParameterRow &row) const
     {
-        const ParameterRow row = SheetRow(m_typeId, m_sheet.context, field);
-        return has(field) && !row.field.isEmpty() ? ParameterRowText(m_panel, m_ocID, row) : QString();
+        return has(row.field) && !row.field.isEmpty() ? ParameterRowText(m_panel, m_ocID, row) : QString();
     }
 
     QString label(const QString &field) const { return m_panel.caption(ParamKey(m_ocID, field)); }
@@ -334,7 +334,7 @@ void checkRequirement(const RequirementValues &r)
     // stored as a short number, teaching periods by id (checked by type 80).
     for (const ParameterRow &row : SheetRows(r.typeId(), r.sheet().context)) {
         if (row.kind != RowKind::Flags && row.kind != RowKind::TeachingPeriods)
-            r.checkSizeOfRow(row.field);
+            r.checkSize(row.field, r.text(row));
     }
 }
 

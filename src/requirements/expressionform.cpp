@@ -74,6 +74,26 @@ QString ConvertExpression(const QString &text, bool storedForm, const Recordset 
     return joined;
 }
 
+QString BreakExpressionLines(QString display, int lineLength)
+{
+    // A text box lays out only the lines it shows; one line of a whole
+    // faculty's set would be shaped in full at every load.
+    int depth = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i + 1 < display.size(); ++i) {
+        const QChar c = display.at(i);
+        if (c == QLatin1Char('['))
+            ++depth;
+        else if (c == QLatin1Char(']') && depth > 0)
+            --depth;
+        else if (c == QLatin1Char(' ') && depth == 0 && i - lineStart >= lineLength && display.at(i + 1).isLetter()) {
+            display[i] = QLatin1Char('\n');
+            lineStart = i + 1;
+        }
+    }
+    return display;
+}
+
 bool ExpressionNeedsStoring(const QString &text)
 {
     return text.contains(QLatin1String("NOT"), Qt::CaseInsensitive)

@@ -448,8 +448,8 @@ QString zrRequirementsPrivate::captionOf(qint32 ocID) const
 
 void zrRequirementsPrivate::showExpression()
 {
-    txtEval->setPlainText(ConvertExpression(set.expression(), false, set.walkWholeSet(),
-                                            [this](qint32 ocID) { return captionOf(ocID); }));
+    txtEval->setPlainText(BreakExpressionLines(ConvertExpression(set.expression(), false, set.walkWholeSet(),
+                                                                 [this](qint32 ocID) { return captionOf(ocID); })));
 }
 
 void zrRequirementsPrivate::showHelp(const QString &key)

@@ -50,6 +50,32 @@ private Q_SLOTS:
         QCOMPARE(ConvertExpression(text, storedForm, wholeSet(), captionOf), expected);
     }
 
+    void breaksLongExpressionsIntoLines_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("lineLength");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("short stays") << "[Α] AND [Β]" << 20 << "[Α] AND [Β]";
+        QTest::newRow("before each operator once long") << "[Αα] AND [Ββ] OR [Γγ] AND [Δδ]" << 4
+                                                         << "[Αα]\nAND [Ββ]\nOR [Γγ]\nAND [Δδ]";
+        QTest::newRow("line length counts from the last break") << "[Αα] AND [Ββ] OR [Γγ] AND [Δδ]" << 12
+                                                                 << "[Αα] AND [Ββ]\nOR [Γγ] AND [Δδ]";
+        QTest::newRow("never inside a caption") << "[Μέσος όρος AND άλλο] OR [Β]" << 1
+                                                << "[Μέσος όρος AND άλλο]\nOR [Β]";
+        QTest::newRow("not before a bracket or parenthesis") << "[Α] ([Β]) [Γ]" << 1 << "[Α] ([Β]) [Γ]";
+        QTest::newRow("stray closing brackets") << "]] [Α] AND [Β]" << 1 << "]] [Α]\nAND [Β]";
+        QTest::newRow("empty") << QString() << 1 << QString();
+    }
+    void breaksLongExpressionsIntoLines()
+    {
+        QFETCH(QString, display);
+        QFETCH(int, lineLength);
+        QFETCH(QString, expected);
+        const QString broken = BreakExpressionLines(display, lineLength);
+        QCOMPARE(broken, expected);
+        QCOMPARE(QString(broken).replace(QLatin1Char('\n'), QLatin1Char(' ')), display);
+    }
+
     void withoutRowsTheTextStays()
     {
         QCOMPARE(ConvertExpression(QStringLiteral("[%1] OR [%2]"), false, Recordset(), captionOf),

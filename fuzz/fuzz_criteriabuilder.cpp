@@ -27,18 +27,18 @@ struct Expected
     QVariantList values;
 };
 
-bool isIntegerColumn(const fuzz::ColumnSpec &c)
+bool isIntegerColumn(const fuzz::ColumnDef &c)
 {
     return c.sqlType == SqlType::Integer;
 }
 
-bool isNumericColumn(const fuzz::ColumnSpec &c)
+bool isNumericColumn(const fuzz::ColumnDef &c)
 {
     return c.sqlType == SqlType::Integer || c.sqlType == SqlType::Real;
 }
 
 // The value the parser should bind for what the user typed.
-QVariant expectedValue(const fuzz::ColumnSpec &c, QString typed, bool trim)
+QVariant expectedValue(const fuzz::ColumnDef &c, QString typed, bool trim)
 {
     if (isNumericColumn(c)) {
         typed = typed.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
@@ -54,7 +54,7 @@ QVariant expectedValue(const fuzz::ColumnSpec &c, QString typed, bool trim)
     return {}; // dates and times: checked for their form only
 }
 
-bool sameValue(const fuzz::ColumnSpec &c, const QVariant &expected, const QVariant &bound)
+bool sameValue(const fuzz::ColumnDef &c, const QVariant &expected, const QVariant &bound)
 {
     if (c.sqlType == SqlType::Real) {
         const double a = expected.toDouble();
@@ -72,7 +72,7 @@ bool sameValue(const fuzz::ColumnSpec &c, const QVariant &expected, const QVaria
     return bound.toString() == expected.toString();
 }
 
-Expected expectedCriterion(const fuzz::ColumnSpec &c, int op, const QString &v1, const QString &v2,
+Expected expectedCriterion(const fuzz::ColumnDef &c, int op, const QString &v1, const QString &v2,
                            SqlDialect dialect, int mode)
 {
     const QString name = QString::fromLatin1(c.name);
@@ -118,10 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     builder.setMode(in.ConsumeIntegralInRange(0, 3));
 
     QList<Expected> expected;
-    QList<const fuzz::ColumnSpec *> columns;
+    QList<const fuzz::ColumnDef *> columns;
     const int criteria = in.ConsumeIntegralInRange(1, 4);
     for (int i = 0; i < criteria && in.remaining_bytes() > 0; ++i) {
-        const fuzz::ColumnSpec &c = fuzz::columnSpecs[in.ConsumeIntegralInRange(0, fuzz::columnSpecCount - 1)];
+        const fuzz::ColumnDef &c = fuzz::columnDefs[in.ConsumeIntegralInRange(0, fuzz::columnDefCount - 1)];
         const int op = in.ConsumeIntegralInRange(-1, 10);
         const QString v1 = fuzz::takeText(in, 24);
         const QString v2 = fuzz::takeText(in, 24);

@@ -7,14 +7,14 @@
 
 namespace zr::fuzz {
 
-struct ColumnSpec
+struct ColumnDef
 {
     const char *name;
     SqlType sqlType;
     int fieldType;
 };
 
-inline const ColumnSpec columnSpecs[] = {
+inline const ColumnDef columnDefs[] = {
     {"c_text", SqlType::Text, FieldText},         {"c_list", SqlType::Integer, FieldList},
     {"c_listtext", SqlType::Text, FieldListText}, {"c_int", SqlType::Integer, FieldInteger},
     {"c_yesno", SqlType::Integer, FieldYesNo},    {"c_date", SqlType::Date, FieldDate},
@@ -23,17 +23,17 @@ inline const ColumnSpec columnSpecs[] = {
     {"c_codes", SqlType::Text, FieldCodeList},    {"c_memo", SqlType::Text, FieldMemo},
     {"c_bits", SqlType::Integer, FieldBitMask},
 };
-constexpr int columnSpecCount = int(sizeof(columnSpecs) / sizeof(columnSpecs[0]));
+constexpr int columnDefCount = int(sizeof(columnDefs) / sizeof(columnDefs[0]));
 
 inline SchemaTable everyTypeTable()
 {
     SchemaTable table;
     table.name = QStringLiteral("FuzzTable");
-    for (const ColumnSpec &spec : columnSpecs) {
+    for (const ColumnDef &def : columnDefs) {
         SchemaColumn column;
-        column.name = QString::fromLatin1(spec.name);
-        column.sqlType = spec.sqlType;
-        column.type = spec.fieldType;
+        column.name = QString::fromLatin1(def.name);
+        column.sqlType = def.sqlType;
+        column.type = def.fieldType;
         table.columns.append(column);
     }
     return table;

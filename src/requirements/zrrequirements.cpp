@@ -690,6 +690,15 @@ void zrRequirementsPrivate::createBuilder()
 {
     builder = new zrFuncBuilder(q);
     builder->setObjectName(QStringLiteral("zrFuncBuilder"));
+    retranslateBuilder();
+}
+
+// The palette's names and help are language strings too, so a language
+// switch fills it again; variables and expression are set at each opening.
+void zrRequirementsPrivate::retranslateBuilder()
+{
+    if (!builder)
+        return;
     builder->initialise();
     struct Operator
     {
@@ -710,14 +719,8 @@ void zrRequirementsPrivate::createBuilder()
                              op.help ? GetLangString(op.help) : QString(), true);
     }
     builder->setDisplaySwitches(false, true);
-    retranslateBuilder();
-}
-
-void zrRequirementsPrivate::retranslateBuilder()
-{
-    if (builder)
-        builder->setCaptions(GetLangString(20761), GetLangString(20521), GetLangString(20762), GetLangString(20763),
-                             GetLangString(20764));
+    builder->setCaptions(GetLangString(20761), GetLangString(20521), GetLangString(20762), GetLangString(20763),
+                         GetLangString(20764));
 }
 
 bool zrRequirementsPrivate::createWizardVariables()

@@ -1,6 +1,7 @@
 #include "common/createserverobject.h"
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "common/serverobjects.h"
 #include "common/tilepanel.h"
 #include "requirements/funcbuilder.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace zr;
@@ -93,6 +95,28 @@ private Q_SLOTS:
     {
         StringService::instance().setLanguageId(LangGreek);
         QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+    }
+
+    // The palette's names are language strings: a switch between loads is
+    // what the wizard shows at its next opening, not the language it was made in.
+    void paletteFollowsTheLanguage()
+    {
+        auto editor = loadProgramme(12);
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            auto *wizard = qobject_cast<zrFuncBuilder *>(QApplication::activeModalWidget());
+            QVERIFY(wizard);
+            auto *tree = wizard->findChild<QTreeWidget *>(QStringLiteral("tvOperators"));
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                shown << (*it)->text(0);
+            shown << wizard->windowTitle();
+            wizard->reject();
+        });
+        SwitchLanguage(LangEnglish);
+        QVERIFY(commandsOf(*editor)->clickItem(QStringLiteral("coneval")));
+        SwitchLanguage(LangGreek);
+        QCOMPARE(shown, (QStringList{"Logical", "Logical AND", "Logical OR", "Logical NOT", "Numeric", "()", "(", ")",
+                                     "Requirements check expression edit wizard"}));
     }
 
     void editFlow_data()

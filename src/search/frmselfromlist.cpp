@@ -106,6 +106,7 @@ public:
     CardDelegate *m_cardDelegate = nullptr;
     QList<int> m_shownColumns; // logical columns in the order shown
     int m_lastGroupColumn = -1;
+    QString m_groupOnOpen; // the caller's grouping, until the first rows show its column
     QSplitter *m_splitter = nullptr;
     zrSearchX *m_search = nullptr;
     QTableView *m_view = nullptr;
@@ -512,6 +513,14 @@ void frmSelFromListPrivate::applyLayout()
     }
     if (m_groups->groupColumn() >= 0 && !m_shownColumns.contains(m_groups->groupColumn()))
         m_groups->setGroupColumn(-1);
+    if (!m_groupOnOpen.isEmpty() && !m_list.isNull()) {
+        const int column = m_model->columnOfField(m_groupOnOpen);
+        if (m_shownColumns.contains(column)) {
+            m_groups->setGroupColumn(column);
+            m_lastGroupColumn = column;
+        }
+        m_groupOnOpen.clear();
+    }
     m_tree->setShownColumns(m_shownColumns);
     m_cardDelegate->setColumns(m_shownColumns);
     m_cardDelegate->setCheckColumn(m_proxy->checkColumn());
@@ -660,6 +669,7 @@ void frmSelFromList::setup(const SelectRsOptions &options)
     d->m_cardAction->setChecked(false);
     d->setGroupColumn(-1);
     d->m_lastGroupColumn = -1;
+    d->m_groupOnOpen = options.groupBy.trimmed();
 
     QSet<QString> current;
     for (const QString &id : options.currentValue.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -696,6 +706,9 @@ SelectRsResult frmSelFromList::outcome() const
     SelectRsResult result;
     result.cancelled = d->m_cancelled;
     result.searchShown = d->m_findAction->isChecked();
+    const int groupField = d->m_model->fieldOfColumn(d->m_groups->groupColumn());
+    if (d->m_groups->groupColumn() >= 0 && groupField >= 0)
+        result.groupBy = d->m_list.field(groupField).name;
     if (d->m_cancelled || d->m_list.isNull())
         return result;
     QList<Recordset::Bookmark> chosen;

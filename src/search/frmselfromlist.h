@@ -49,6 +49,9 @@ struct ZRREQ_EXPORT SelectRsOptions
     QString currentValue;
     /// [11] Shows the search pane; when false the pane starts closed.
     bool showSearch = true;
+    /// [12] Field the list opens grouped by (the group command on), once its
+    /// column is shown; empty: not grouped.
+    QString groupBy;
     /// [14] Separator of the returned keys text.
     QString keySeparator = QStringLiteral(",");
     /// [15] Filter every search starts from; the user's criteria narrow it.
@@ -77,6 +80,9 @@ struct ZRREQ_EXPORT SelectRsResult
     QStringList texts;
     /// [11] Whether the search pane was open when the dialog closed.
     bool searchShown = false;
+    /// [12] Field the list was grouped by when the dialog closed; empty when
+    /// not grouped. A caller passes it back to open the list the same way.
+    QString groupBy;
 };
 
 /// The select-from-list dialog: a search pane (zrSearch1) beside a list of

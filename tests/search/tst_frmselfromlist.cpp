@@ -650,6 +650,52 @@ private slots:
         QCOMPARE(groupsOf(tree), groups);
     }
 
+    // The caller's grouping opens the list grouped and comes back with the user's last choice.
+    void groupingGivenByTheCaller_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<bool>("listLater"); // the rows arrive with the first search
+        QTest::addColumn<QString>("regroup"); // the user's choice in the dialog, if any
+        QTest::addColumn<QString>("returned");
+
+        QTest::newRow("shown column") << "lastname" << false << QString() << "lastname";
+        QTest::newRow("field name in any case") << " GENDER " << false << QString() << "gender";
+        QTest::newRow("once the first rows arrive") << "gender" << true << QString() << "gender";
+        QTest::newRow("hidden column: not grouped") << "student_ID" << false << QString() << QString();
+        QTest::newRow("unknown field: not grouped") << "nosuchfield" << false << QString() << QString();
+        QTest::newRow("none") << QString() << false << QString() << QString();
+        QTest::newRow("user regroups") << "lastname" << false << "gender" << "gender";
+    }
+
+    void groupingGivenByTheCaller()
+    {
+        QFETCH(QString, given);
+        QFETCH(bool, listLater);
+        QFETCH(QString, regroup);
+        QFETCH(QString, returned);
+
+        TestSchema schema;
+        frmSelFromList dialog;
+        SelectRsOptions options = studentOptions(schema);
+        options.groupBy = given;
+        if (!listLater)
+            options.list = students(5);
+        dialog.setup(options);
+        dialog.show();
+        if (listLater)
+            dialog.setList(students(5));
+        if (!regroup.isEmpty())
+            QVERIFY(groupBy(dialog, regroup));
+        auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("groupedList"));
+        QCOMPARE(tree->isVisible(), !returned.isEmpty());
+        QCOMPARE(dialog.findChild<QAction *>(QStringLiteral("group"))->isChecked(), !returned.isEmpty());
+        // A later list is not regrouped by what the caller gave at the start.
+        dialog.setList(students(5));
+        QCOMPARE(tree->isVisible(), !returned.isEmpty());
+        dialog.accept();
+        QCOMPARE(dialog.outcome().groupBy, returned);
+    }
+
     // Expand and collapse act on the groups and are offered only while the list is grouped.
     void expandAndCollapseAll()
     {

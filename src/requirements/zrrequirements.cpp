@@ -425,7 +425,15 @@ bool zrRequirementsPrivate::validateCurriculaLeft()
                 continue;
             LoadConstraintValues(sheetRows, rows, sheet);
             bool failed = false;
-            ValidateInput(sheetRows, ocID, typeId, rows, sheet, failed);
+            try {
+                ValidateInput(sheetRows, ocID, typeId, rows, sheet, failed);
+            } catch (ZrError &error) {
+                // The list shows another curriculum: say where the requirement is.
+                const int entry = cbOrient->findData(it.key());
+                error.description += QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
+                                     + (entry >= 0 ? cbOrient->itemText(entry) : QString::number(it.key()));
+                throw;
+            }
             if (failed)
                 return false;
         }

@@ -177,6 +177,11 @@ private Q_SLOTS:
         const ZrError error = updateError(*control);
         QCOMPARE(error.number, number);
         QCOMPARE(control->isModified(), number != 0);
+        // The message says in which curriculum the requirement is.
+        if (number != 0)
+            QVERIFY2(error.description.endsWith(QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
+                                                + chooser->itemText(0)),
+                     qPrintable(error.description));
     }
 
     void aFailedRuleWritesNothing()

@@ -192,6 +192,23 @@ Recordset LoadTarget(const QString &server, const SetTarget &target)
     return constraints->LoadObjectConstraints(target.kind, target.objectId, secondary);
 }
 
+Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file)
+{
+    Recordset parent = LoadTarget(server, target);
+    ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
+    return parent;
+}
+
+void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
+{
+    auto editor = LoadEditor(parent, target.kind, target.context, CurriculumOf(target), server);
+    editor->UpdateRecordset();
+    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
+    if (!constraints)
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    constraints->SaveConstraints(parent);
+}
+
 void CheckServer(const QString &server)
 {
     if (!CreateServerObjectAs<cContraints>(ServerLibrary, server))

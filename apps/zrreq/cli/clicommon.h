@@ -9,6 +9,7 @@
 #include <memory>
 
 namespace zr {
+struct RequirementFile;
 struct ZrError;
 class zrRequirements;
 } // namespace zr
@@ -91,6 +92,13 @@ Recordset LoadTarget(const QString &server, const SetTarget &target);
 /// it, lookups from `server`. Throws ZrError when loading fails.
 std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
                                            const QString &server);
+
+/// The import's first half: the target's stored set with its rows replaced by
+/// the file's, nothing saved. Throws ZrError (unknown object, set that needs a curriculum ...).
+Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file);
+/// The import's second half: checks `parent` as the editor does before a save
+/// and saves it in one transaction. Throws ZrError for an invalid set or a failed save.
+void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server);
 
 /// Makes sure the server can be reached; throws ZrError 462 otherwise.
 void CheckServer(const QString &server);

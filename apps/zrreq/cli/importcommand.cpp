@@ -1,12 +1,8 @@
 #include "clicommon.h"
 #include "commands.h"
 
-#include "common/createserverobject.h"
-#include "common/langstrings.h"
-#include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
-#include "requirements/zrrequirements.h"
 
 namespace zr::app::cli {
 
@@ -32,8 +28,7 @@ int runImport(const QStringList &arguments)
     try {
         const RequirementFile file = ReadRequirementFile(command.required(QStringLiteral("file")));
         target = ReadTarget(command);
-        parent = LoadTarget(command.server(), target);
-        ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
+        parent = ImportFileRows(command.server(), target, file);
     } catch (const UsageError &error) {
         PrintError(error.message);
         return ExitUnusable;
@@ -42,12 +37,7 @@ int runImport(const QStringList &arguments)
         return ExitUnusable;
     }
     try {
-        auto editor = LoadEditor(parent, target.kind, target.context, CurriculumOf(target), command.server());
-        editor->UpdateRecordset();
-        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), command.server());
-        if (!constraints)
-            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-        constraints->SaveConstraints(parent);
+        SaveCheckedSet(parent, target, command.server());
     } catch (const ZrError &error) {
         PrintError(ErrorLine(error));
         return ExitInvalid;

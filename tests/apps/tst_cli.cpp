@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,21 +47,10 @@ QString describe(const Result &r)
         .arg(r.outLines.join(QLatin1String(" | ")), r.errLines.join(QLatin1String(" | ")));
 }
 
-// Every stored requirement field, one line per row, for before/after comparisons.
+// The stored rows, with the database closed again for the command line.
 QStringList dumpRequirements(const QString &server)
 {
-    QStringList rows;
-    {
-        auto db = Database::open(server);
-        QSqlQuery q(db->connection());
-        q.exec(QStringLiteral("SELECT * FROM QEMObjectConstraint ORDER BY ocID"));
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells.append(q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
-            rows.append(cells.join(QLatin1Char('|')));
-        }
-    }
+    const QStringList rows = zr::test::ServerFixture::storedRequirements(server);
     Database::closeAll();
     return rows;
 }

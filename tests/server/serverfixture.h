@@ -3,6 +3,8 @@
 #include "database.h"
 #include "qemserver.h"
 
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,6 +59,23 @@ public:
     }
 
     QString databaseFile() const { return qEnvironmentVariable("ZRREQ_DATABASE"); }
+
+    /// Every stored requirement field, one line per row, for before/after
+    /// comparisons; read past the statement observer.
+    static QStringList storedRequirements(const QString &server)
+    {
+        QStringList rows;
+        auto db = zr::server::Database::open(server);
+        QSqlQuery q(db->connection());
+        q.exec(QStringLiteral("SELECT * FROM QEMObjectConstraint ORDER BY ocID"));
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells.append(q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
+            rows.append(cells.join(QLatin1Char('|')));
+        }
+        return rows;
+    }
 
 private:
     QTemporaryDir m_dir;

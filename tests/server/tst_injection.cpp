@@ -6,6 +6,7 @@
 #include "hostilefilters.h"
 #include "hostilevalues.h"
 #include "serverfixture.h"
+#include "statementchecks.h"
 #include "servererrors.h"
 #include "common/createserverobject.h"
 #include "common/itempanelmodel.h"
@@ -15,39 +16,19 @@
 #include "search/zrsearchx.h"
 
 #include <QApplication>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <functional>
 
 using namespace zr;
 using namespace zr::server;
+using zr::test::isIntendedSelect;
+using zr::test::isTransactionControl;
+using zr::test::quotesSql;
 
 namespace {
 
 const QString kLib = QStringLiteral("zrQEMSvr");
-
-// Transaction control of a read and the read itself; anything else is foreign.
-bool isTransactionControl(const QString &sql)
-{
-    static const QStringList allowed = {
-        QStringLiteral("BEGIN"), QStringLiteral("START TRANSACTION READ ONLY"), QStringLiteral("COMMIT"),
-        QStringLiteral("ROLLBACK"), QStringLiteral("PRAGMA query_only = 1"), QStringLiteral("PRAGMA query_only = 0")};
-    return allowed.contains(sql);
-}
-
-// The read of `table`: column names, the table, an optional condition of
-// columns, operators and "?" marks, an optional ORDER BY - no quote, no
-// second statement, no comment.
-bool isIntendedSelect(const QString &sql, const QString &table)
-{
-    static const QString word = QStringLiteral("[A-Za-z_][A-Za-z0-9_.]*");
-    const QRegularExpression shape(QStringLiteral("^SELECT %1(, %1)* FROM %2( WHERE [A-Za-z0-9_.,?()<>=& ]+)?"
-                                                  "( ORDER BY %1( ASC| DESC)?(, %1( ASC| DESC)?)*)?$")
-                                       .arg(word, QRegularExpression::escape(table)),
-                                   QRegularExpression::CaseInsensitiveOption);
-    return shape.match(sql).hasMatch();
-}
 
 // One filter path of the server: its table and the call that filters it.
 struct FilterPath
@@ -91,20 +72,6 @@ QStringList pastedValueFilters()
         filters << QStringLiteral("lastname LIKE '") + value + QStringLiteral("%'");
     }
     return filters;
-}
-
-// An error the user may see quotes no statement the server wrote.
-bool quotesSql(const QString &description, const QStringList &statements)
-{
-    static const QRegularExpression clause(QStringLiteral("\\bSELECT\\b.+\\bFROM\\b|\\bFROM (QEM|v_)\\w+|\\bWHERE\\b.+\\?"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    if (clause.match(description).hasMatch())
-        return true;
-    for (const QString &sql : statements) {
-        if (description.contains(sql))
-            return true;
-    }
-    return false;
 }
 
 } // namespace

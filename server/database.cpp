@@ -217,6 +217,17 @@ QString refusal(const QSqlError &error)
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.section(QLatin1Char('\n'), 0, 0).trimmed();
 }
+
+// PostgreSQL's driver pastes bound text into its EXECUTE and cuts it at a NUL,
+// and text columns cannot hold one anyway: such a value is refused on every backend.
+void refuseNul(const QVariantList &values, const QString &source)
+{
+    for (const QVariant &v : values) {
+        if (v.typeId() == QMetaType::QString && v.toString().contains(QChar(0)))
+            throw ZrError(ErrBadArgument, source,
+                          QStringLiteral("A value holds the character U+0000, which the database cannot store."));
+    }
+}
 } // namespace
 
 Database::StatementObserver Database::setStatementObserver(StatementObserver observer)
@@ -271,6 +282,7 @@ void Database::runScript(const QString &script, const QString &source)
 
 QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const QString &source)
 {
+    refuseNul(values, source);
     observeStatement(sql);
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
@@ -347,6 +359,7 @@ Recordset Database::fetch(QSqlQuery &query, const QList<Field> &fields, const QL
 Recordset Database::select(const SchemaTable &table, const QStringList &columns, const QString &whereSql,
                            const QVariantList &values, const QString &orderBy, const QString &source)
 {
+    refuseNul(values, source);
     QStringList names;
     QList<SqlType> types;
     const QList<Field> fields = fieldsFor(table, columns);

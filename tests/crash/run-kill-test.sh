@@ -2,30 +2,35 @@
 # Starts a process that saves requirement sets in a loop, kills it with
 # SIGKILL at a random moment, and checks that the database opens and holds
 # the last acknowledged set or the one after it, whole; then again.
-#   tests/crash/run-kill-test.sh [--kills N] [--backend sqlite|postgresql|both] <savedriver>
-# Defaults: 200 kills on both backends. PostgreSQL runs inside
-# tests/pg/with-postgres.sh (skipped without the server binaries).
+#   tests/crash/run-kill-test.sh [--kills N] [--backend sqlite|postgresql|both]
+#                                [--mode save|import] <savedriver>
+# Defaults: 200 kills on both backends, saving through the editor's recordset;
+# --mode import imports each set from a file as `zrreq import` does.
+# PostgreSQL runs inside tests/pg/with-postgres.sh (skipped without the server binaries).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 kills=200
 backend=both
+mode=save
 driver=
 while [ $# -gt 0 ]; do
     case "$1" in
         --kills) kills=$2; shift 2 ;;
         --backend) backend=$2; shift 2 ;;
-        -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+        --mode) mode=$2; shift 2 ;;
+        -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
         *) driver=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); shift ;;
     esac
 done
 [ -x "$driver" ] || { echo "run-kill-test: give the savedriver executable" >&2; exit 2; }
+case "$mode" in save|import) ;; *) echo "run-kill-test: --mode is save or import" >&2; exit 2 ;; esac
 
 if [ "$backend" = both ]; then
-    "$0" --kills "$kills" --backend sqlite "$driver"
-    exec "$0" --kills "$kills" --backend postgresql "$driver"
+    "$0" --kills "$kills" --backend sqlite --mode "$mode" "$driver"
+    exec "$0" --kills "$kills" --backend postgresql --mode "$mode" "$driver"
 fi
 if [ "$backend" = postgresql ] && [ -z "${ZRREQ_TEST_PG:-}" ]; then
-    exec "$here/../pg/with-postgres.sh" "$0" --kills "$kills" --backend postgresql "$driver"
+    exec "$here/../pg/with-postgres.sh" "$0" --kills "$kills" --backend postgresql --mode "$mode" "$driver"
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zrkill.XXXXXX")
@@ -48,7 +53,7 @@ survived=0
 caught_unacknowledged=0
 start=$SECONDS
 for i in $(seq 1 "$kills"); do
-    "$driver" save "$server" >"$work/out" 2>"$work/err" &
+    "$driver" "$mode" "$server" >"$work/out" 2>"$work/err" &
     pid=$!
     # Anywhere from start-up to several saves in.
     sleep "$(printf '0.%03d' $(( 30 + RANDOM % 900 )))"
@@ -76,5 +81,5 @@ for i in $(seq 1 "$kills"); do
     [ "$held" != "$before" ] && caught_unacknowledged=$(( caught_unacknowledged + 1 ))
     survived=$(( survived + 1 ))
 done
-echo "$backend: $survived kills survived, $(( held - first )) sets saved, $caught_unacknowledged kills between a commit" \
+echo "$backend $mode: $survived kills survived, $(( held - first )) sets saved, $caught_unacknowledged kills between a commit" \
      "and its acknowledgement, $(( SECONDS - start ))s"

@@ -1,6 +1,8 @@
 // Saves one requirement set over and over, for a test that kills it at
 // random moments and then checks what the database holds.
 //   savedriver save  <server> [count]   load, replace the set, save; repeat
+//   savedriver import <server> [count]  write the set to a file and import it
+//                                       as `zrreq import` does; repeat
 //   savedriver check <server>           exit 0 when the set is whole
 //   savedriver init  <server>           give a database the sample department
 // The set (programme 1, context 110) alternates between two shapes; every
@@ -9,14 +11,21 @@
 // saves cannot pass the check. "saved N" on stdout acknowledges generation N.
 #include "database.h"
 #include "qemserver.h"
+#include "cli/clicommon.h"
 #include "common/createserverobject.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "requirements/requirementfile.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -113,8 +122,32 @@ bool databaseIsSound(Database &db, QString *why)
     return answer == QLatin1String("ok");
 }
 
-// Replaces the set with the shape of `generation`: three rows on even
-// generations, five on odd ones.
+// The rows of `generation`, numbered -1, -2 ...: three on even generations,
+// five on odd ones, each naming the generation and the row count.
+QList<QVariantMap> generationRows(int generation)
+{
+    const int count = generation % 2 == 0 ? 3 : 5;
+    const QString marker = QStringLiteral("gen:%1:%2").arg(generation).arg(count);
+    QStringList tokens;
+    for (int i = 1; i <= count; ++i)
+        tokens << QStringLiteral("[%-%1]").arg(i);
+    const QString expression = tokens.join(QStringLiteral(" AND "));
+    QList<QVariantMap> rows;
+    for (int i = 1; i <= count; ++i) {
+        rows.append({{QStringLiteral("ocID"), -i},
+                     {QStringLiteral("contypeID"), Context},
+                     {QStringLiteral("conobject"), 1},
+                     {QStringLiteral("conID"), 60},
+                     {QStringLiteral("conoperator"), 8},
+                     {QStringLiteral("conselobjIDs"), QString::number(i)},
+                     {QStringLiteral("conoptval1"), QString::number(generation)},
+                     {QStringLiteral("conoptval5"), marker},
+                     {QStringLiteral("coneval"), expression}});
+    }
+    return rows;
+}
+
+// Replaces the set with the rows of `generation` through the editor's recordset.
 void saveGeneration(cContraints &constraints, int generation)
 {
     Recordset parent = constraints.LoadObjectConstraints(1, Programme);
@@ -125,28 +158,34 @@ void saveGeneration(cContraints &constraints, int generation)
         rows.deleteCurrent();
     }
     rows.setFilter(Recordset::FilterNone);
-    const int count = generation % 2 == 0 ? 3 : 5;
-    const QString marker = QStringLiteral("gen:%1:%2").arg(generation).arg(count);
-    QStringList tokens;
-    for (int i = 1; i <= count; ++i)
-        tokens << QStringLiteral("[%-%1]").arg(i);
-    const QString expression = tokens.join(QStringLiteral(" AND "));
-    for (int i = 1; i <= count; ++i) {
+    for (const QVariantMap &row : generationRows(generation)) {
         rows.addNew();
-        rows.setValue(u"ocID", -i);
-        rows.setValue(u"contypeID", Context);
-        rows.setValue(u"conobject", 1);
-        rows.setValue(u"conID", 60);
-        rows.setValue(u"conoperator", 8);
-        rows.setValue(u"conselobjIDs", QString::number(i));
-        rows.setValue(u"conoptval1", QString::number(generation));
-        rows.setValue(u"conoptval5", marker);
-        rows.setValue(u"coneval", expression);
+        for (auto it = row.constBegin(); it != row.constEnd(); ++it)
+            rows.setValue(it.key(), it.value());
     }
     constraints.SaveConstraints(parent);
 }
 
-int runSave(const QString &server, int count)
+// Replaces the set with the rows of `generation` by importing a file of them.
+void importGeneration(const QString &server, const QString &path, int generation)
+{
+    QJsonArray rows;
+    for (const QVariantMap &row : generationRows(generation))
+        rows.append(QJsonObject::fromVariantMap(row));
+    const QJsonObject root{{QStringLiteral("format"), RequirementFile::formatName()},
+                           {QStringLiteral("AppliesTo"), 1},
+                           {QStringLiteral("ConstrType"), Context},
+                           {QStringLiteral("object"), QJsonObject{{QStringLiteral("prID"), Programme}}},
+                           {QStringLiteral("rows"), rows}};
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit())
+        throw ZrError(1, kSource, QStringLiteral("cannot write ") + path);
+    const app::cli::SetTarget target{1, QString::number(Programme), Context, 0};
+    Recordset parent = app::cli::ImportFileRows(server, target, ReadRequirementFile(path));
+    app::cli::SaveCheckedSet(parent, target, server);
+}
+
+int runSave(const QString &server, int count, bool byImport)
 {
     auto db = Database::open(server);
     QString why;
@@ -156,9 +195,15 @@ int runSave(const QString &server, int count)
         return 1;
     }
     auto constraints = CreateServerObjectAs<cContraints>(kLib, server);
+    QTemporaryDir files;
+    if (byImport)
+        app::cli::RejectDialogs();
     for (int i = 0; count <= 0 || i < count; ++i) {
         ++generation;
-        saveGeneration(*constraints, generation);
+        if (byImport)
+            importGeneration(server, files.filePath(QStringLiteral("set.json")), generation);
+        else
+            saveGeneration(*constraints, generation);
         printf("saved %d\n", generation);
         fflush(stdout);
     }
@@ -186,11 +231,13 @@ int runCheck(const QString &server)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The import checks the set in an editor, which needs widgets.
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const QStringList modes = {QStringLiteral("save"), QStringLiteral("check"), QStringLiteral("init")};
+    const QStringList modes = {QStringLiteral("save"), QStringLiteral("import"), QStringLiteral("check"),
+                               QStringLiteral("init")};
     if (args.size() < 3 || !modes.contains(args[1])) {
-        fprintf(stderr, "usage: savedriver save|check|init <server> [count]\n");
+        fprintf(stderr, "usage: savedriver save|import|check|init <server> [count]\n");
         return 2;
     }
     RegisterServer();
@@ -199,8 +246,8 @@ int main(int argc, char **argv)
             Database::open(args[2])->initialize(true);
             return 0;
         }
-        if (args[1] == QLatin1String("save"))
-            return runSave(args[2], args.value(3).toInt());
+        if (args[1] == QLatin1String("save") || args[1] == QLatin1String("import"))
+            return runSave(args[2], args.value(3).toInt(), args[1] == QLatin1String("import"));
         return runCheck(args[2]);
     } catch (const ZrError &e) {
         fprintf(stderr, "%s: %s\n", qPrintable(e.source), qPrintable(e.description));

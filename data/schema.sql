@@ -144,7 +144,9 @@ CREATE TABLE QEMDepProgramCourses (
     orID            INTEGER,
     credits         DOUBLE PRECISION,
     hours           INTEGER,
-    ects            DOUBLE PRECISION
+    ects            DOUBLE PRECISION,
+    coefficient     DOUBLE PRECISION,
+    indegreegrade   SMALLINT     NOT NULL DEFAULT -1
 );
 
 CREATE TABLE QEMStudents (
@@ -228,9 +230,57 @@ CREATE TABLE QEMStudRegulation (
     notes           VARCHAR(500)
 );
 
+-- Students' academic records. A course is read with the attributes the
+-- student's programme gives it (QEMDepProgramCourses) over the course's own.
+-- acyear is the academic year by its first calendar year (2023 is 2023-24).
+-- A result is one examination (epID exam period, termID the course's teaching
+-- period, grade 0 to 10) or a course recognised without one (exemption -1,
+-- grade NULL or the grade recognised).
+CREATE TABLE QEMStudentResults (
+    resID           INTEGER      NOT NULL PRIMARY KEY,
+    student_ID      INTEGER      NOT NULL REFERENCES QEMStudents (student_ID),
+    courseID        INTEGER      NOT NULL REFERENCES QEMCourses (courseID),
+    acyear          INTEGER      NOT NULL,
+    epID            INTEGER,
+    termID          INTEGER,
+    grade           DOUBLE PRECISION,
+    exemption       SMALLINT     NOT NULL DEFAULT 0
+);
+
+-- One row per course a student enrolled in for a teaching period.
+CREATE TABLE QEMStudentEnrolments (
+    enrID           INTEGER      NOT NULL PRIMARY KEY,
+    student_ID      INTEGER      NOT NULL REFERENCES QEMStudents (student_ID),
+    courseID        INTEGER      NOT NULL REFERENCES QEMCourses (courseID),
+    acyear          INTEGER      NOT NULL,
+    termID          INTEGER,
+    sectcatID       INTEGER
+);
+
+-- prjtypeID is a project type of SYS_ERGASIA_TYPE.
+CREATE TABLE QEMStudentProjects (
+    prjID           INTEGER      NOT NULL PRIMARY KEY,
+    student_ID      INTEGER      NOT NULL REFERENCES QEMStudents (student_ID),
+    prjtypeID       INTEGER,
+    completed       SMALLINT     NOT NULL DEFAULT 0,
+    credits         DOUBLE PRECISION,
+    ects            DOUBLE PRECISION
+);
+
+CREATE TABLE QEMStudentPracticums (
+    pracID          INTEGER      NOT NULL PRIMARY KEY,
+    student_ID      INTEGER      NOT NULL REFERENCES QEMStudents (student_ID),
+    completed       SMALLINT     NOT NULL DEFAULT 0
+);
+
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 CREATE INDEX ix_courses_department ON QEMCourses (depID);
-CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID);
+CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID, courseID);
+-- A record is read student by student: each table in student order.
+CREATE INDEX ix_results_student ON QEMStudentResults (student_ID, resID);
+CREATE INDEX ix_enrolments_student ON QEMStudentEnrolments (student_ID, enrID);
+CREATE INDEX ix_projects_student ON QEMStudentProjects (student_ID, prjID);
+CREATE INDEX ix_practicums_student ON QEMStudentPracticums (student_ID, pracID);
 
 CREATE VIEW v_students AS
 SELECT s.student_ID, s.spec_aem, s.lastname, s.firstname, s.fathername,

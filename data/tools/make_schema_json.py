@@ -120,6 +120,17 @@ C = {
     "extrakey": ("Πρόσθετο κλειδί", "Extra key", 3, 0, "", False),
     "sessionID": ("Συνεδρία", "Session", 0, 0, "", False),
     "regdate": ("Ημερομηνία κανονισμού", "Regulation date", 5, 0, "", True),
+    "coefficient": ("Συντελεστής βαρύτητας", "Weighting coefficient", 6, 0, "", True),
+    "indegreegrade": ("Στο βαθμό πτυχίου", "Counts in the degree grade", 4, 0, "", True),
+    "resID": ("Α/Α", "No", 3, 0, "", False),
+    "enrID": ("Α/Α", "No", 3, 0, "", False),
+    "prjID": ("Α/Α", "No", 3, 0, "", False),
+    "pracID": ("Α/Α", "No", 3, 0, "", False),
+    "acyear": ("Ακαδημαϊκό έτος", "Academic year", 3, 0, "", True),
+    "grade": ("Βαθμός", "Grade", 6, 0, "", True),
+    "exemption": ("Απαλλαγή", "Exemption", 4, 0, "", True),
+    "prjtypeID": ("Τύπος εργασίας", "Project type", 1, 1, "RECORDSET:SYS_ERGASIA_TYPE", True),
+    "completed": ("Ολοκληρώθηκε", "Completed", 4, 0, "", True),
     "notes": ("Σημειώσεις", "Notes", 11, 0, "", True),
 }
 for i in range(1, 13):
@@ -148,6 +159,10 @@ TABLES = {
     "QEMObjectConstraint": ("Προϋποθέσεις", "Requirements"),
     "QEMExcludedStudents": ("Εξαιρέσεις φοιτητών", "Excepted students"),
     "QEMStudRegulation": ("Ατομικοί κανονισμοί", "Individual regulations"),
+    "QEMStudentResults": ("Βαθμολογίες φοιτητών", "Students' course results"),
+    "QEMStudentEnrolments": ("Δηλώσεις μαθημάτων", "Course enrolments"),
+    "QEMStudentProjects": ("Εργασίες φοιτητών", "Students' projects"),
+    "QEMStudentPracticums": ("Πρακτικές ασκήσεις φοιτητών", "Students' practicums"),
     "v_students": ("Φοιτητές", "Students"),
 }
 KEYS = {"QEMDepartments": "depID", "SYS_CourseType": "ctypeID", "SYS_semesters": "semID", "SYS_terms": "termID",
@@ -157,7 +172,8 @@ KEYS = {"QEMDepartments": "depID", "SYS_CourseType": "ctypeID", "SYS_semesters":
         "SYS_ConstraintTypes": "conID", "QEMDepPrograms": "prID", "QEMDPOrientation": "orID",
         "QEMDPGroup": "dgID", "QEMCourses": "courseID", "QEMDepProgramCourses": "pcID",
         "QEMStudents": "student_ID", "QEMObjectConstraint": "ocID", "QEMExcludedStudents": "exID",
-        "QEMStudRegulation": "student_ID", "v_students": "student_ID"}
+        "QEMStudRegulation": "student_ID", "QEMStudentResults": "resID", "QEMStudentEnrolments": "enrID",
+        "QEMStudentProjects": "prjID", "QEMStudentPracticums": "pracID", "v_students": "student_ID"}
 # a table's own where text: added to every search over it
 WHERE = {"QEMCourses": "cactive = -1", "v_students": "statusID <> 3"}
 LAYOUTS = {

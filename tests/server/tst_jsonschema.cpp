@@ -24,7 +24,7 @@ private slots:
     void describesTheDatabaseExactly()
     {
         auto db = Database::open(QStringLiteral("sqlite://") + m_dir.path() + QStringLiteral("/schema.db"));
-        QCOMPARE(m_schema.tableNames().size(), 23);
+        QCOMPARE(m_schema.tableNames().size(), 27);
         for (const QString &name : m_schema.tableNames()) {
             const SchemaTable *t = m_schema.table(name);
             QSqlQuery q(db->connection());

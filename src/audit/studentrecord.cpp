@@ -1,0 +1,149 @@
+#include "studentrecord.h"
+
+namespace zr {
+
+using namespace RecordColumns;
+
+namespace {
+
+std::optional<qint32> optionalInt(const QVariant &v)
+{
+    return v.isNull() ? std::nullopt : std::optional<qint32>(v.toInt());
+}
+
+std::optional<double> optionalDouble(const QVariant &v)
+{
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+// Flags are stored -1 (yes) and 0 (no).
+bool flag(const QVariant &v)
+{
+    return !v.isNull() && v.toInt() != 0;
+}
+
+QVariant cell(const std::optional<qint32> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+QVariant cell(const std::optional<double> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+QVariant cell(bool v)
+{
+    return v ? -1 : 0;
+}
+
+} // namespace
+
+bool CourseAttributes::operator==(const CourseAttributes &o) const
+{
+    return courseType == o.courseType && semester == o.semester && group == o.group && mode == o.mode
+        && sector == o.sector && subject == o.subject && credits == o.credits && hours == o.hours && ects == o.ects
+        && coefficient == o.coefficient && inDegreeGrade == o.inDegreeGrade;
+}
+
+bool CourseResult::operator==(const CourseResult &o) const
+{
+    return courseId == o.courseId && year == o.year && examPeriod == o.examPeriod
+        && teachingPeriod == o.teachingPeriod && grade == o.grade && exemption == o.exemption && course == o.course;
+}
+
+bool CourseEnrolment::operator==(const CourseEnrolment &o) const
+{
+    return courseId == o.courseId && year == o.year && teachingPeriod == o.teachingPeriod
+        && classCategory == o.classCategory;
+}
+
+bool StudentProject::operator==(const StudentProject &o) const
+{
+    return typeId == o.typeId && completed == o.completed && credits == o.credits && ects == o.ects;
+}
+
+bool StudentRecord::operator==(const StudentRecord &o) const
+{
+    return student == o.student && results == o.results && enrolments == o.enrolments && projects == o.projects
+        && practicums == o.practicums && excepted == o.excepted && regulation == o.regulation;
+}
+
+qint32 StudentRecord::studentId() const
+{
+    return student.value(QStringLiteral("student_ID")).toInt();
+}
+
+StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
+{
+    StudentRecord record;
+    for (int i = 0; i < rows.studentColumns.size() && i < rows.student.size(); ++i)
+        record.student.insert(rows.studentColumns.at(i), rows.student.at(i));
+    const RecordRows &r = rows.results;
+    record.results.reserve(r.rowCount());
+    for (int i = 0; i < r.rowCount(); ++i) {
+        CourseResult result;
+        result.courseId = r.value(i, ResultCourse).toInt();
+        result.year = r.value(i, ResultYear).toInt();
+        result.examPeriod = optionalInt(r.value(i, ResultExamPeriod));
+        result.teachingPeriod = optionalInt(r.value(i, ResultTeachingPeriod));
+        result.grade = optionalDouble(r.value(i, ResultGrade));
+        result.exemption = flag(r.value(i, ResultExemption));
+        CourseAttributes &c = result.course;
+        c.courseType = optionalInt(r.value(i, ResultCourseType));
+        c.semester = optionalInt(r.value(i, ResultSemester));
+        c.group = optionalInt(r.value(i, ResultGroup));
+        c.mode = optionalInt(r.value(i, ResultMode));
+        c.sector = optionalInt(r.value(i, ResultSector));
+        c.subject = optionalInt(r.value(i, ResultSubject));
+        c.credits = optionalDouble(r.value(i, ResultCredits));
+        c.hours = optionalDouble(r.value(i, ResultHours));
+        c.ects = optionalDouble(r.value(i, ResultEcts));
+        c.coefficient = optionalDouble(r.value(i, ResultCoefficient));
+        c.inDegreeGrade = flag(r.value(i, ResultInDegreeGrade));
+        record.results.append(result);
+    }
+    const RecordRows &e = rows.enrolments;
+    for (int i = 0; i < e.rowCount(); ++i)
+        record.enrolments.append(CourseEnrolment{e.value(i, EnrolmentCourse).toInt(), e.value(i, EnrolmentYear).toInt(),
+                                  optionalInt(e.value(i, EnrolmentTeachingPeriod)),
+                                  optionalInt(e.value(i, EnrolmentClassCategory))});
+    const RecordRows &p = rows.projects;
+    for (int i = 0; i < p.rowCount(); ++i)
+        record.projects.append(StudentProject{optionalInt(p.value(i, ProjectType)), flag(p.value(i, ProjectCompleted)),
+                                optionalDouble(p.value(i, ProjectCredits)), optionalDouble(p.value(i, ProjectEcts))});
+    const RecordRows &t = rows.practicums;
+    for (int i = 0; i < t.rowCount(); ++i)
+        record.practicums.append(StudentPracticum{flag(t.value(i, PracticumCompleted))});
+    record.excepted = rows.excepted;
+    record.regulation = rows.regulation;
+    return record;
+}
+
+StudentRecordRows StudentRecord::toRows() const
+{
+    StudentRecordRows rows;
+    for (auto it = student.constBegin(); it != student.constEnd(); ++it) {
+        rows.studentColumns.append(it.key());
+        rows.student.append(it.value());
+    }
+    for (const CourseResult &r : results) {
+        const CourseAttributes &c = r.course;
+        rows.results.cells += QVariantList{r.courseId, r.year, cell(r.examPeriod), cell(r.teachingPeriod),
+                                           cell(r.grade), cell(r.exemption), cell(c.courseType), cell(c.semester),
+                                           cell(c.group), cell(c.mode), cell(c.sector), cell(c.subject),
+                                           cell(c.credits), cell(c.hours), cell(c.ects), cell(c.coefficient),
+                                           cell(c.inDegreeGrade)};
+    }
+    for (const CourseEnrolment &e : enrolments)
+        rows.enrolments.cells += QVariantList{e.courseId, e.year, cell(e.teachingPeriod), cell(e.classCategory)};
+    for (const StudentProject &p : projects)
+        rows.projects.cells += QVariantList{cell(p.typeId), cell(p.completed), cell(p.credits), cell(p.ects)};
+    for (const StudentPracticum &t : practicums)
+        rows.practicums.cells += QVariantList{cell(t.completed)};
+    rows.excepted = excepted;
+    rows.regulation = regulation;
+    return rows;
+}
+
+} // namespace zr

@@ -238,11 +238,17 @@ Database::StatementObserver Database::setStatementObserver(StatementObserver obs
 
 void Database::execControl(const QString &sql, const QString &source)
 {
+    execUnprepared(sql, source);
+}
+
+QSqlQuery Database::execUnprepared(const QString &sql, const QString &source)
+{
     observeStatement(sql);
     QSqlQuery q(connection());
     if (!q.exec(sql))
         throw ZrError(ErrDatabase, source,
                       QStringLiteral("The database refused a statement: %1").arg(refusal(q.lastError())));
+    return q;
 }
 
 void Database::lockForNewIds(const QString &table, const QString &source)
@@ -387,37 +393,19 @@ void Database::finalizeSqliteStatements()
     m_sqliteStatements.clear();
 }
 
-// Reads straight from SQLite into the recordset: Qt's driver would build a
-// list of QVariants per row first, which doubles the cost of a large read.
-// The handle is the one the connection owns, so transactions are shared.
-Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
-                                 const QList<SqlType> &types, const QString &source)
+sqlite3 *Database::sqliteHandle(const QString &source) const
 {
     const QVariant handle = connection().driver()->handle();
     sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
         ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (!db)
         throw ZrError(ErrDatabase, source, QStringLiteral("The SQLite connection has no handle."));
-    observeStatement(sql);
-    sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
-    if (!stmt) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
-            throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
-                                                   .arg(QString::fromUtf8(sqlite3_errmsg(db))));
-        if (m_sqliteStatements.size() > 64)
-            finalizeSqliteStatements();
-        m_sqliteStatements.insert(sql, stmt);
-    }
-    struct Reset
-    {
-        sqlite3_stmt *s;
-        ~Reset()
-        {
-            sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
-        }
-    } reset{stmt};
+    return db;
+}
+
+namespace {
+void bindSqlite(sqlite3_stmt *stmt, const QVariantList &values)
+{
     for (int i = 0; i < values.size(); ++i) {
         const QVariant &v = values.at(i);
         if (v.isNull()) {
@@ -432,6 +420,49 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
             sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
     }
+}
+} // namespace
+
+sqlite3_stmt *Database::prepareSqlite(const QString &sql, const QVariantList &values, const QString &source)
+{
+    refuseNul(values, source);
+    sqlite3 *db = sqliteHandle(source);
+    observeStatement(sql);
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
+        throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
+                                               .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+    bindSqlite(stmt, values);
+    return stmt;
+}
+
+// Reads straight from SQLite into the recordset: Qt's driver would build a
+// list of QVariants per row first, which doubles the cost of a large read.
+// The handle is the one the connection owns, so transactions are shared.
+Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
+                                 const QList<SqlType> &types, const QString &source)
+{
+    sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
+    if (stmt) {
+        observeStatement(sql);
+        bindSqlite(stmt, values);
+    } else {
+        stmt = prepareSqlite(sql, values, source);
+        if (m_sqliteStatements.size() > 64)
+            finalizeSqliteStatements();
+        m_sqliteStatements.insert(sql, stmt);
+    }
+    sqlite3 *db = sqlite3_db_handle(stmt);
+    struct Reset
+    {
+        sqlite3_stmt *s;
+        ~Reset()
+        {
+            sqlite3_reset(s);
+            sqlite3_clear_bindings(s);
+        }
+    } reset{stmt};
     Recordset rs(fields);
     const int n = fields.size();
     int rc;

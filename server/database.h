@@ -11,6 +11,9 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace zr::server {
 
 /// One open database of the reference server, chosen by server name:
@@ -67,6 +70,13 @@ public:
     /// Runs one statement without parameters and without preparing it
     /// (transaction control, locks, DDL).
     void execControl(const QString &sql, const QString &source);
+    /// The same for a statement that returns rows (a cursor's FETCH): the
+    /// query is positioned before its first row.
+    QSqlQuery execUnprepared(const QString &sql, const QString &source);
+    /// Prepares `sql` with `values` bound on the SQLite connection, for a
+    /// reader that steps it itself; the caller finalizes the statement.
+    /// Throws ErrDatabase with `source` when SQLite refuses it.
+    sqlite3_stmt *prepareSqlite(const QString &sql, const QVariantList &values, const QString &source);
     /// Locks `table` against other writers until the transaction ends, so
     /// that new ids can be handed out from MAX(id) (SQLite's writer lock does
     /// that already).
@@ -110,6 +120,7 @@ private:
     // list must still exist, so the application's exit calls it before its own.
     void releaseConnection();
     static void releaseAllAtExit();
+    sqlite3 *sqliteHandle(const QString &source) const;
     Recordset selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
                            const QList<SqlType> &types, const QString &source);
     void finalizeSqliteStatements();

@@ -59,6 +59,72 @@ const char *const kLast[] = {"Παπαδόπουλος", "Γεωργίου", "Ο
 const char *const kSubjects[] = {"Προγραμματισμός", "Βάσεις Δεδομένων", "Δίκτυα", "Αλγόριθμοι", "Μαθηματικά",
                                  "Αρχιτεκτονική", "Τεχνητή Νοημοσύνη", "Ηλεκτρονική", "Τηλεπικοινωνίες", "Γραφικά"};
 
+struct GeneratedStudent
+{
+    int id;
+    int year;
+    int semester;
+    bool graduate;
+};
+
+// Each student takes `coursesPerSemester` courses of every semester up to
+// his own: results (a fifth after a failed attempt, one in fifty
+// recognised), the enrolments of his last two semesters, a thesis after
+// the tenth, semester projects and practicums now and then.
+void generateRecords(Database &db, const LargeVolume &sizes, const QList<GeneratedStudent> &students)
+{
+    QRandomGenerator rnd(1034);   // a stream of its own: the rows drawn before stay as they were
+    BulkInsert results(db, QStringLiteral("QEMStudentResults"),
+                       {QStringLiteral("resID"), QStringLiteral("student_ID"), QStringLiteral("courseID"),
+                        QStringLiteral("acyear"), QStringLiteral("epID"), QStringLiteral("termID"),
+                        QStringLiteral("grade"), QStringLiteral("exemption")});
+    BulkInsert enrolments(db, QStringLiteral("QEMStudentEnrolments"),
+                          {QStringLiteral("enrID"), QStringLiteral("student_ID"), QStringLiteral("courseID"),
+                           QStringLiteral("acyear"), QStringLiteral("termID"), QStringLiteral("sectcatID")});
+    BulkInsert projects(db, QStringLiteral("QEMStudentProjects"),
+                        {QStringLiteral("prjID"), QStringLiteral("student_ID"), QStringLiteral("prjtypeID"),
+                         QStringLiteral("completed"), QStringLiteral("credits"), QStringLiteral("ects")});
+    BulkInsert practicums(db, QStringLiteral("QEMStudentPracticums"),
+                          {QStringLiteral("pracID"), QStringLiteral("student_ID"), QStringLiteral("completed")});
+    int resultId = LargeVolumeKeys::firstRecordRow, enrolmentId = resultId, projectId = resultId,
+        practicumId = resultId;
+    const int courses = qMax(10, sizes.courses);
+    for (const GeneratedStudent &s : students) {
+        const int done = qMin(s.semester - 1, 10);
+        for (int k = 1; k <= qMin(s.semester, 10); ++k) {
+            const int year = qMin(s.year + (k - 1) / 2, 2024);
+            const int term = k % 2 ? 1 : 2;
+            // Course i belongs to semester 1 + i % 10.
+            const int ofSemester = (courses - k + 10) / 10;
+            for (int n = 0; n < sizes.coursesPerSemester; ++n) {
+                const int course = LargeVolumeKeys::firstCourse + (k - 1) + 10 * int(rnd.bounded(ofSemester));
+                if (k >= done)
+                    enrolments.add({enrolmentId++, s.id, course, year, term, 1 + int(rnd.bounded(3))});
+                if (k > done)
+                    continue;
+                if (rnd.bounded(50) == 0) {
+                    results.add({resultId++, s.id, course, s.year, QVariant(), QVariant(), QVariant(), -1});
+                    continue;
+                }
+                const bool resit = rnd.bounded(5) == 0;
+                if (resit)
+                    results.add({resultId++, s.id, course, year, term, term, 0.5 * rnd.bounded(10), 0});
+                results.add({resultId++, s.id, course, year, resit ? 3 : term, term, 5.0 + 0.5 * rnd.bounded(11), 0});
+            }
+        }
+        if (done == 10)
+            projects.add({projectId++, s.id, 1, (s.graduate || rnd.bounded(2)) ? -1 : 0, 10.0, 30.0});
+        if (done >= 6 && rnd.bounded(3) == 0)
+            projects.add({projectId++, s.id, 3, -1, 2.0, 5.0});
+        if (done >= 8 && rnd.bounded(2) == 0)
+            practicums.add({practicumId++, s.id, (s.graduate || rnd.bounded(3)) ? -1 : 0});
+    }
+    results.flush();
+    enrolments.flush();
+    projects.flush();
+    practicums.flush();
+}
+
 } // namespace
 
 LargeVolume LargeVolume::forStudents(int students)
@@ -109,7 +175,8 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
                                 {QStringLiteral("pcID"), QStringLiteral("prID"), QStringLiteral("courseID"),
                                  QStringLiteral("coursecode"), QStringLiteral("title"), QStringLiteral("coursetype"),
                                  QStringLiteral("ctypeID"), QStringLiteral("semID"), QStringLiteral("dgID"),
-                                 QStringLiteral("credits"), QStringLiteral("hours"), QStringLiteral("ects")});
+                                 QStringLiteral("credits"), QStringLiteral("hours"), QStringLiteral("ects"),
+                                 QStringLiteral("coefficient"), QStringLiteral("indegreegrade")});
     QList<QVariantList> programmeRows;
     for (int i = 0; i < sizes.courses; ++i) {
         const int id = LargeVolumeKeys::firstCourse + i;
@@ -120,7 +187,8 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
         const int kind = i % 50 == 0 ? 2 : (i % 37 == 0 ? 8 : 1);
         courses.add({id, dep, code, title, kind, i % 97 == 0 ? -1 : 0, ctype, sem, 1 + i % 10, 1 + i % 4, 1 + i % 4,
                      4.0, 4, 5.0, -1});
-        programmeRows.append({1000000 + i, pr, id, code, title, kind, ctype, sem, 100 + i % 8, 4.0, 4, 5.0});
+        programmeRows.append({1000000 + i, pr, id, code, title, kind, ctype, sem, 100 + i % 8, 4.0, 4, 5.0,
+                              ctype == 5 ? 2.0 : 1.5, ctype == 6 || ctype == 7 ? 0 : -1});
     }
     // Programme courses refer to the courses, so those go in first.
     courses.flush();
@@ -135,11 +203,14 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
                          QStringLiteral("statusID"), QStringLiteral("exam_ID"), QStringLiteral("in_modeID"),
                          QStringLiteral("in_year"), QStringLiteral("in_exam_ID"), QStringLiteral("in_period_ID"),
                          QStringLiteral("studrate"), QStringLiteral("or_date")});
+    QList<GeneratedStudent> generated;
+    generated.reserve(sizes.students);
     for (int i = 0; i < sizes.students; ++i) {
         const int id = LargeVolumeKeys::firstStudent + i;
         const int year = 2010 + int(rnd.bounded(15));
         const int semester = qMin(16, 2 * (2024 - year) + 1);
         const bool graduate = semester >= 11 && rnd.bounded(2) == 0;
+        generated.append({id, year, semester, graduate});
         students.add({id, QStringLiteral("77%1").arg(id), QString::fromUtf8(kLast[rnd.bounded(12)]),
                       QString::fromUtf8(kFirst[rnd.bounded(14)]), QString::fromUtf8(kFirst[2 * rnd.bounded(7)]), dep, pr,
                       semester >= 7 ? QVariant(LargeVolumeKeys::curriculum + int(rnd.bounded(4))) : QVariant(),
@@ -148,6 +219,7 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
                       graduate ? QVariant(QStringLiteral("%1-07-15").arg(year + 6)) : QVariant()});
     }
     students.flush();
+    generateRecords(db, sizes, generated);
 
     // One big degree set cycling through the thirteen types, each row filled
     // as the editor would store it.

@@ -1,8 +1,10 @@
 #include "studentobject.h"
 
+#include "exceptionkey.h"
 #include "filterparser.h"
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "studentrecords.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
 
@@ -12,28 +14,13 @@
 
 namespace zr::server {
 
-namespace {
-
-// The exception rows of one object, context and key; a null object id
-// matches rows stored without one.
-QString exceptionKey(const QVariant &objectId, QVariantList &values, qint32 kind, qint32 context, qint32 extraKey)
-{
-    values << kind << context << extraKey;
-    if (objectId.isNull() || objectId.toString().isEmpty())
-        return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID IS NULL");
-    values << objectId.toLongLong();
-    return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID = ?");
-}
-
-} // namespace
-
 Recordset StudentObject::LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
                                               qint32 extraKey)
 {
     const QString source = QStringLiteral("cStudent.LoadExcludedStudents");
     const SchemaTable &view = m_db->knownTable(QStringLiteral("v_students"), source);
     QVariantList values;
-    const QString key = exceptionKey(objectId, values, objectKind, context, extraKey);
+    const QString key = ExceptionKeyCondition(objectId, objectKind, context, extraKey, values);
     return m_db->select(view, {},
                         QStringLiteral("student_ID IN (SELECT student_ID FROM QEMExcludedStudents WHERE ") + key
                             + QLatin1Char(')'),
@@ -58,7 +45,7 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
             ids.append(id);
     }
     QVariantList keyValues;
-    const QString key = exceptionKey(objectId, keyValues, objectKind, context, extraKey);
+    const QString key = ExceptionKeyCondition(objectId, objectKind, context, extraKey, keyValues);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     int changed = 0;
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
@@ -142,6 +129,18 @@ QVariant StudentObject::SaveStudConstraints(const QString &sessionID, Recordset 
     });
     editSet = LoadStudConstraints(sessionID, studentId);
     return QVariant();
+}
+
+StudentRecordRows StudentObject::LoadStudentRecord(qint32 studentId, const RecordScope &scope)
+{
+    return StudentRecordReader(*m_db, QStringLiteral("cStudent.LoadStudentRecord")).load(studentId, scope);
+}
+
+qint64 StudentObject::WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
+                                         const StudentRecordVisitor &visit)
+{
+    return StudentRecordReader(*m_db, QStringLiteral("cStudent.WalkStudentRecords"))
+        .walk(programmeId, curriculumId, scope, visit);
 }
 
 } // namespace zr::server

@@ -17,6 +17,9 @@ public:
     Recordset LoadStudents(const QString &filter) override;
     Recordset LoadStudConstraints(const QString &sessionID, qint32 studentId) override;
     QVariant SaveStudConstraints(const QString &sessionID, Recordset &editSet) override;
+    StudentRecordRows LoadStudentRecord(qint32 studentId, const RecordScope &scope) override;
+    qint64 WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
+                              const StudentRecordVisitor &visit) override;
 };
 
 } // namespace zr::server

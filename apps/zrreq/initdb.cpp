@@ -25,7 +25,8 @@ int runInitDb(const QStringList &arguments)
     const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("Create the tables only."));
     const QCommandLineOption large(QStringLiteral("large"),
                                    QStringLiteral("Fill in the sample department and a large one with N students "
-                                                  "(N/5 courses, 3 requirements per 50 students)."),
+                                                  "(about 40 course results each, N/5 courses, 3 requirements per "
+                                                  "50 students)."),
                                    QStringLiteral("N"));
     parser.addOptions({server, sample, empty, large});
     QTextStream err(stderr);

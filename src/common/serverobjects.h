@@ -1,10 +1,13 @@
 #pragma once
 
 #include "common/recordset.h"
+#include "common/studentrecordrows.h"
 #include "zrreq_export.h"
 
 #include <QString>
 #include <QVariant>
+
+#include <functional>
 
 namespace zr {
 
@@ -128,6 +131,20 @@ public:
     /// student as having an individual regulation; `editSet` is replaced by
     /// the saved set.
     virtual QVariant SaveStudConstraints(const QString &sessionID, Recordset &editSet) = 0;
+
+    /// The academic record of one student, read for the requirement set
+    /// `scope`. Throws ZrError when there is no such student.
+    virtual StudentRecordRows LoadStudentRecord(qint32 studentId, const RecordScope &scope) = 0;
+    /// Called with each record of a walk; returning false ends the walk.
+    /// The record is only valid during the call.
+    using StudentRecordVisitor = std::function<bool(const StudentRecordRows &record)>;
+    /// Reads the records of every student of programme `programmeId` (and of
+    /// curriculum `curriculumId` when it is not 0) in student_ID order, one
+    /// student at a time, and hands each to `visit`. Never holds more than a
+    /// bounded batch of rows, whatever the number of students. Returns the
+    /// number of records handed over.
+    virtual qint64 WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
+                                      const StudentRecordVisitor &visit) = 0;
 };
 
 } // namespace zr

@@ -79,6 +79,15 @@ public:
     {
         return m_inner.SaveStudConstraints(sessionID, editSet);
     }
+    StudentRecordRows LoadStudentRecord(qint32 studentId, const RecordScope &scope) override
+    {
+        return m_inner.LoadStudentRecord(studentId, scope);
+    }
+    qint64 WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
+                              const StudentRecordVisitor &visit) override
+    {
+        return m_inner.WalkStudentRecords(programmeId, curriculumId, scope, visit);
+    }
 
 private:
     zr::server::StudentObject m_inner;

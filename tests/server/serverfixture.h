@@ -3,10 +3,12 @@
 #include "database.h"
 #include "qemserver.h"
 
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace zr::test {
 
@@ -43,7 +45,9 @@ public:
         return QString();
     }
 
-    /// Gives the backend of the current row a fresh sample database.
+    /// Gives the backend of the current row a fresh sample database. The
+    /// sample is loaded once per process and copied for every later reset:
+    /// the students' records make it slow to load.
     bool reset(const QString &backend)
     {
         const QString name = serverName(backend);
@@ -51,10 +55,9 @@ public:
             return false;
         zr::server::Database::closeAll();
         if (backend == QLatin1String("sqlite"))
-            QFile::remove(qEnvironmentVariable("ZRREQ_DATABASE"));
-        auto db = zr::server::Database::open(name);
-        if (backend == QLatin1String("postgresql"))
-            db->initialize(true);
+            resetSqlite();
+        else
+            resetPostgres(name);
         return true;
     }
 
@@ -78,7 +81,56 @@ public:
     }
 
 private:
+    void resetSqlite()
+    {
+        const QString file = databaseFile();
+        const QString pristine = m_dir.filePath(QStringLiteral("pristine.db"));
+        QFile::remove(file);
+        if (QFile::exists(pristine) && QFile::copy(pristine, file))
+            return;
+        zr::server::Database::open(QString());   // a missing file is created with the sample
+        QFile::copy(file, pristine);
+    }
+
+    // The first reset loads the sample and keeps the database as a template;
+    // later ones drop the database and create it again from the template.
+    void resetPostgres(const QString &name)
+    {
+        const QUrl url(name);
+        const QString database = url.path().mid(1);
+        const QString pristine = database + QStringLiteral("_pristine");
+        if (m_pgPristine
+            && administer(url, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database),
+                                QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(database, pristine)}))
+            return;
+        administer(url, {QStringLiteral("CREATE DATABASE %1").arg(database)});   // after a failed copy
+        zr::server::Database::open(name)->initialize(true);
+        zr::server::Database::closeAll();
+        m_pgPristine = administer(url, {QStringLiteral("DROP DATABASE IF EXISTS %1").arg(pristine),
+                                        QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(pristine, database)});
+    }
+
+    // Runs statements on the cluster's maintenance database; false at the first that fails.
+    static bool administer(const QUrl &url, const QStringList &statements)
+    {
+        bool ok = true;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("zrtest-admin"));
+            c.setHostName(url.host());
+            c.setPort(url.port(5432));
+            c.setUserName(url.userName());
+            c.setDatabaseName(QStringLiteral("postgres"));
+            ok = c.open();
+            QSqlQuery q(c);
+            for (const QString &sql : statements)
+                ok = ok && q.exec(sql);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("zrtest-admin"));
+        return ok;
+    }
+
     QTemporaryDir m_dir;
+    bool m_pgPristine = false;
 };
 
 } // namespace zr::test

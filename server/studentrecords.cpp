@@ -9,11 +9,13 @@
 #include <QAtomicInt>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QSqlQuery>
 
 #include <sqlite3.h>
 
 #include <memory>
+#include <optional>
 
 namespace zr::server {
 
@@ -24,14 +26,18 @@ namespace {
 // own key, SQLite walks the students' index and each table's index in step
 // and never sorts.
 const char *const ResultsSql =
-    "SELECT r.student_ID, r.courseID, r.acyear, r.epID, r.termID, r.grade, r.exemption, "
-    "COALESCE(pc.ctypeID, c.ctypeID), COALESCE(pc.semID, c.semID), pc.dgID, c.categoryID, c.sectorID, c.areaID, "
-    "COALESCE(pc.credits, c.credits), COALESCE(pc.hours, c.hours), COALESCE(pc.ects, c.ects), pc.coefficient, "
-    "pc.indegreegrade "
+    "SELECT r.student_ID, r.courseID, r.acyear, r.epID, r.termID, r.grade, r.exemption "
     "FROM QEMStudents s JOIN QEMStudentResults r ON r.student_ID = s.student_ID "
-    "JOIN QEMCourses c ON c.courseID = r.courseID "
-    "LEFT JOIN QEMDepProgramCourses pc ON pc.prID = s.progrspoud_ID AND pc.courseID = r.courseID "
     "WHERE %1 ORDER BY s.student_ID, r.resID";
+// The attributes of the courses as a programme lists them, read once: joined
+// to each result instead, they would cost three times the reading of the results.
+const char *const CoursesSql =
+    "SELECT c.courseID, COALESCE(pc.ctypeID, c.ctypeID), COALESCE(pc.semID, c.semID), pc.dgID, c.categoryID, "
+    "c.sectorID, c.areaID, COALESCE(pc.credits, c.credits), COALESCE(pc.hours, c.hours), COALESCE(pc.ects, c.ects), "
+    "pc.coefficient, pc.indegreegrade "
+    "FROM QEMCourses c LEFT JOIN QEMDepProgramCourses pc ON pc.courseID = c.courseID AND pc.prID = ?";
+const int ResultOwnColumns = RecordColumns::ResultCourseType;
+const int CourseColumns = RecordColumns::ResultWidth - ResultOwnColumns;
 const char *const EnrolmentsSql =
     "SELECT n.student_ID, n.courseID, n.acyear, n.termID, n.sectcatID "
     "FROM QEMStudents s JOIN QEMStudentEnrolments n ON n.student_ID = s.student_ID "
@@ -56,6 +62,8 @@ public:
     virtual qint64 key() const = 0;
     /// Appends `count` columns of the current row, from column `first` on, to `out`.
     virtual void append(QVariantList &out, int first, int count) const = 0;
+    /// The same for columns that hold numbers; NULL becomes NaN.
+    virtual void appendNumbers(QList<double> &out, int first, int count) const = 0;
 };
 
 class SqliteStream : public RowStream
@@ -96,6 +104,23 @@ public:
                 break;
             default:
                 out.append(text(i));
+                break;
+            }
+        }
+    }
+
+    void appendNumbers(QList<double> &out, int first, int count) const override
+    {
+        for (int i = first; i < first + count; ++i) {
+            switch (sqlite3_column_type(m_stmt, i)) {
+            case SQLITE_NULL:
+                out.append(RecordRows::null());
+                break;
+            case SQLITE_INTEGER:
+                out.append(double(sqlite3_column_int64(m_stmt, i)));
+                break;
+            default:
+                out.append(sqlite3_column_double(m_stmt, i));
                 break;
             }
         }
@@ -169,6 +194,13 @@ public:
             out.append(v.isNull() ? QVariant() : v);
         }
     }
+    void appendNumbers(QList<double> &out, int first, int count) const override
+    {
+        for (int i = first; i < first + count; ++i) {
+            const QVariant v = m_batch.value(i);
+            out.append(v.isNull() ? RecordRows::null() : v.toDouble());
+        }
+    }
 
 private:
     static constexpr int BatchRows = 5000;
@@ -180,6 +212,24 @@ private:
     bool m_open = false;
 };
 
+// The attributes of every course by id as `programme` lists them, or only
+// of those `student` (his id, when given) has results in.
+template<typename Open>
+QHash<int, QList<double>> readCourses(const Open &open, qint32 programme, const QVariantList &student)
+{
+    QString sql = QString::fromLatin1(CoursesSql);
+    if (!student.isEmpty())
+        sql += QStringLiteral(" WHERE c.courseID IN (SELECT courseID FROM QEMStudentResults WHERE student_ID = ?)");
+    std::unique_ptr<RowStream> rows = open(sql, QVariantList{programme} + student, {});
+    QHash<int, QList<double>> courses;
+    while (rows->next()) {
+        QList<double> &attributes = courses[int(rows->key())];
+        attributes.clear();
+        rows->appendNumbers(attributes, 1, CourseColumns);
+    }
+    return courses;
+}
+
 } // namespace
 
 // Which students a read covers: the same condition on every table's query.
@@ -187,6 +237,7 @@ struct StudentRecordReader::Selection
 {
     QString condition;   ///< on the students' columns, "%1" standing for the table's alias
     QVariantList values;
+    bool student = false;   ///< one student, by id: the only value
 
     QString on(const char *alias) const { return condition.arg(QLatin1String(alias)); }
 };
@@ -194,7 +245,7 @@ struct StudentRecordReader::Selection
 StudentRecordRows StudentRecordReader::load(qint32 studentId, const RecordScope &scope)
 {
     StudentRecordRows found;
-    const qint64 count = run({QStringLiteral("%1.student_ID = ?"), {studentId}}, scope,
+    const qint64 count = run({QStringLiteral("%1.student_ID = ?"), {studentId}, true}, scope,
                              [&](const StudentRecordRows &record) {
                                  found = record;
                                  return false;
@@ -207,7 +258,7 @@ StudentRecordRows StudentRecordReader::load(qint32 studentId, const RecordScope 
 qint64 StudentRecordReader::walk(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
                                  const cStudent::StudentRecordVisitor &visit)
 {
-    Selection selection{QStringLiteral("%1.progrspoud_ID = ?"), {programmeId}};
+    Selection selection{QStringLiteral("%1.progrspoud_ID = ?"), {programmeId}, false};
     if (curriculumId != 0) {
         selection.condition += QStringLiteral(" AND %1.orient_ID = ?");
         selection.values.append(curriculumId);
@@ -263,15 +314,19 @@ qint64 StudentRecordReader::run(const Selection &selection, const RecordScope &s
         {
             std::unique_ptr<RowStream> rows;
             RecordRows *target;
+            int columns;
             bool more;
         };
-        Table tables[] = {{child(ResultsSql), &record.results, false},
-                          {child(EnrolmentsSql), &record.enrolments, false},
-                          {child(ProjectsSql), &record.projects, false},
-                          {child(PracticumsSql), &record.practicums, false}};
+        Table tables[] = {{child(ResultsSql), &record.results, ResultOwnColumns, false},
+                          {child(EnrolmentsSql), &record.enrolments, RecordColumns::EnrolmentWidth, false},
+                          {child(ProjectsSql), &record.projects, RecordColumns::ProjectWidth, false},
+                          {child(PracticumsSql), &record.practicums, RecordColumns::PracticumWidth, false}};
         for (Table &t : tables)
             t.more = t.rows->next();
         const int width = int(record.studentColumns.size());
+        const int programmeColumn = int(record.studentColumns.indexOf(QStringLiteral("progrspoud_ID")));
+        std::optional<QHash<int, QList<double>>> courses;
+        const QList<double> noCourse(CourseColumns, RecordRows::null());
         while (students->next()) {
             const qint64 id = students->key();
             record.student.clear();
@@ -279,13 +334,22 @@ qint64 StudentRecordReader::run(const Selection &selection, const RecordScope &s
             record.excepted = record.student.at(width).toInt() != 0;
             record.regulation = record.student.at(width + 1).toInt() != 0;
             record.student.resize(width);
+            // Every student of a walk is of one programme; one student reads only his own courses.
+            if (!courses)
+                courses = readCourses(open, record.student.value(programmeColumn).toInt(),
+                                      selection.student ? selection.values : QVariantList());
             for (Table &t : tables) {
                 t.target->cells.clear();
                 // Every table is read in student order: rows of this student come next.
                 while (t.more && t.rows->key() < id)
                     t.more = t.rows->next();
                 while (t.more && t.rows->key() == id) {
-                    t.rows->append(t.target->cells, 1, t.target->width);
+                    t.rows->appendNumbers(t.target->cells, 1, t.columns);
+                    if (t.target == &record.results) {
+                        const int course = int(t.target->cells.at(t.target->cells.size() - t.columns));
+                        const auto found = courses->constFind(course);
+                        t.target->cells += found == courses->constEnd() ? noCourse : *found;
+                    }
                     t.more = t.rows->next();
                 }
             }

@@ -7,9 +7,9 @@ namespace zr::server {
 class Database;
 
 /// Reads students' academic records: one ordered query per table (students,
-/// results with their course's attributes, enrolments, projects,
-/// practicums), merged by student id, so that a walk over a whole programme
-/// runs five statements whatever its size. On PostgreSQL each query is a
+/// results, enrolments, projects, practicums) merged by student id, and one
+/// for the attributes of the courses, so that a walk over a whole programme
+/// runs six statements whatever its size. On PostgreSQL each query is a
 /// cursor read in batches; on SQLite the statements are stepped directly.
 class StudentRecordReader
 {

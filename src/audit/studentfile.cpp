@@ -112,7 +112,7 @@ bool isWholeNumber(const QJsonValue &value)
     return value.isDouble() && std::floor(d) == d && std::abs(d) <= 2147483647.0;
 }
 
-QVariant readCell(const QJsonValue &value, Kind kind, const QString &where)
+double readCell(const QJsonValue &value, Kind kind, const QString &where)
 {
     if (kind == Kind::Flag) {
         if (value.isUndefined())
@@ -126,35 +126,36 @@ QVariant readCell(const QJsonValue &value, Kind kind, const QString &where)
             refuse(ErrMissingField, StrMissing, {where});
         if (!isWholeNumber(value))
             refuse(ErrNotWholeNumber, StrWholeNumber, {where});
-        return qint32(value.toDouble());
+        return value.toDouble();
     }
     if (value.isNull() || value.isUndefined())
-        return QVariant();
+        return RecordRows::null();
     switch (kind) {
     case Kind::OptionalId:
         if (!isWholeNumber(value))
             refuse(ErrNotWholeNumber, StrWholeNumberOrNull, {where});
-        return qint32(value.toDouble());
+        break;
     case Kind::Grade:
         if (!value.isDouble() || value.toDouble() < 0.0 || value.toDouble() > 10.0)
             refuse(ErrNotGrade, StrGradeOrNull, {where});
-        return value.toDouble();
+        break;
     default:
         if (!value.isDouble())
             refuse(ErrNotNumber, StrNumberOrNull, {where});
-        return value.toDouble();
+        break;
     }
+    return value.toDouble();
 }
 
-QJsonValue writeCell(const QVariant &value, Kind kind)
+QJsonValue writeCell(double value, Kind kind)
 {
     if (kind == Kind::Flag)
-        return value.toInt() != 0;
-    if (value.isNull())
+        return value != 0 && !RecordRows::isNull(value);
+    if (RecordRows::isNull(value))
         return QJsonValue::Null;
     if (kind == Kind::Id || kind == Kind::OptionalId)
-        return value.toInt();
-    return value.toDouble();
+        return qint32(value);
+    return value;
 }
 
 QJsonObject asObject(const QJsonValue &value, const QString &where)
@@ -312,10 +313,9 @@ StudentRecord ReadStudentFile(const QByteArray &json, const SchemaTable &student
     readStudent(root.value(QStringLiteral("student")), students, rows);
     for (const Table &table : Tables)
         readTable(root.value(QLatin1String(table.name)), table, rows);
-    rows.excepted =
-        readCell(root.value(QStringLiteral("excepted")), Kind::Flag, QStringLiteral("excepted")).toInt() != 0;
+    rows.excepted = readCell(root.value(QStringLiteral("excepted")), Kind::Flag, QStringLiteral("excepted")) != 0;
     rows.regulation =
-        readCell(root.value(QStringLiteral("regulation")), Kind::Flag, QStringLiteral("regulation")).toInt() != 0;
+        readCell(root.value(QStringLiteral("regulation")), Kind::Flag, QStringLiteral("regulation")) != 0;
     return StudentRecord::fromRows(rows);
 }
 

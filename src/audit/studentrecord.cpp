@@ -6,33 +6,33 @@ using namespace RecordColumns;
 
 namespace {
 
-std::optional<qint32> optionalInt(const QVariant &v)
+std::optional<qint32> optionalInt(double v)
 {
-    return v.isNull() ? std::nullopt : std::optional<qint32>(v.toInt());
+    return RecordRows::isNull(v) ? std::nullopt : std::optional<qint32>(qint32(v));
 }
 
-std::optional<double> optionalDouble(const QVariant &v)
+std::optional<double> optionalDouble(double v)
 {
-    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+    return RecordRows::isNull(v) ? std::nullopt : std::optional<double>(v);
 }
 
 // Flags are stored -1 (yes) and 0 (no).
-bool flag(const QVariant &v)
+bool flag(double v)
 {
-    return !v.isNull() && v.toInt() != 0;
+    return !RecordRows::isNull(v) && v != 0;
 }
 
-QVariant cell(const std::optional<qint32> &v)
+double cell(const std::optional<qint32> &v)
 {
-    return v ? QVariant(*v) : QVariant();
+    return v ? double(*v) : RecordRows::null();
 }
 
-QVariant cell(const std::optional<double> &v)
+double cell(const std::optional<double> &v)
 {
-    return v ? QVariant(*v) : QVariant();
+    return v ? *v : RecordRows::null();
 }
 
-QVariant cell(bool v)
+double cell(bool v)
 {
     return v ? -1 : 0;
 }
@@ -83,8 +83,8 @@ StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
     record.results.reserve(r.rowCount());
     for (int i = 0; i < r.rowCount(); ++i) {
         CourseResult result;
-        result.courseId = r.value(i, ResultCourse).toInt();
-        result.year = r.value(i, ResultYear).toInt();
+        result.courseId = qint32(r.value(i, ResultCourse));
+        result.year = qint32(r.value(i, ResultYear));
         result.examPeriod = optionalInt(r.value(i, ResultExamPeriod));
         result.teachingPeriod = optionalInt(r.value(i, ResultTeachingPeriod));
         result.grade = optionalDouble(r.value(i, ResultGrade));
@@ -105,7 +105,7 @@ StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
     }
     const RecordRows &e = rows.enrolments;
     for (int i = 0; i < e.rowCount(); ++i)
-        record.enrolments.append(CourseEnrolment{e.value(i, EnrolmentCourse).toInt(), e.value(i, EnrolmentYear).toInt(),
+        record.enrolments.append(CourseEnrolment{qint32(e.value(i, EnrolmentCourse)), qint32(e.value(i, EnrolmentYear)),
                                   optionalInt(e.value(i, EnrolmentTeachingPeriod)),
                                   optionalInt(e.value(i, EnrolmentClassCategory))});
     const RecordRows &p = rows.projects;
@@ -129,18 +129,18 @@ StudentRecordRows StudentRecord::toRows() const
     }
     for (const CourseResult &r : results) {
         const CourseAttributes &c = r.course;
-        rows.results.cells += QVariantList{r.courseId, r.year, cell(r.examPeriod), cell(r.teachingPeriod),
-                                           cell(r.grade), cell(r.exemption), cell(c.courseType), cell(c.semester),
-                                           cell(c.group), cell(c.mode), cell(c.sector), cell(c.subject),
-                                           cell(c.credits), cell(c.hours), cell(c.ects), cell(c.coefficient),
-                                           cell(c.inDegreeGrade)};
+        rows.results.cells += {double(r.courseId), double(r.year), cell(r.examPeriod), cell(r.teachingPeriod),
+                               cell(r.grade), cell(r.exemption), cell(c.courseType), cell(c.semester),
+                               cell(c.group), cell(c.mode), cell(c.sector), cell(c.subject),
+                               cell(c.credits), cell(c.hours), cell(c.ects), cell(c.coefficient),
+                               cell(c.inDegreeGrade)};
     }
     for (const CourseEnrolment &e : enrolments)
-        rows.enrolments.cells += QVariantList{e.courseId, e.year, cell(e.teachingPeriod), cell(e.classCategory)};
+        rows.enrolments.cells += {double(e.courseId), double(e.year), cell(e.teachingPeriod), cell(e.classCategory)};
     for (const StudentProject &p : projects)
-        rows.projects.cells += QVariantList{cell(p.typeId), cell(p.completed), cell(p.credits), cell(p.ects)};
+        rows.projects.cells += {cell(p.typeId), cell(p.completed), cell(p.credits), cell(p.ects)};
     for (const StudentPracticum &t : practicums)
-        rows.practicums.cells += QVariantList{cell(t.completed)};
+        rows.practicums.cells += cell(t.completed);
     rows.excepted = excepted;
     rows.regulation = regulation;
     return rows;

@@ -2,22 +2,29 @@
 
 #include "zrreq_export.h"
 
+#include <QList>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+
+#include <cmath>
+#include <limits>
 
 namespace zr {
 
 /// Rows of one table of a student's record, as a server hands them over:
 /// the values of every row one after the other, `width` values a row, in
-/// the order of the table's columns (below). NULL is a null QVariant.
+/// the order of the table's columns (below). Every value of these tables is
+/// a number (ids, years, grades, amounts, flags -1 and 0); NULL is NaN.
 struct ZRREQ_EXPORT RecordRows
 {
     int width = 0;
-    QVariantList cells;
+    QList<double> cells;
 
     int rowCount() const { return width > 0 ? int(cells.size() / width) : 0; }
-    const QVariant &value(int row, int column) const { return cells.at(qsizetype(row) * width + column); }
+    double value(int row, int column) const { return cells.at(qsizetype(row) * width + column); }
+    static double null() { return std::numeric_limits<double>::quiet_NaN(); }
+    static bool isNull(double value) { return std::isnan(value); }
 };
 
 /// The columns of a student record's tables, as the server delivers them.

@@ -1,7 +1,9 @@
 // The reference server against bare sqlite3 on the same file: a filtered look-up
-// (parse, bind, fetch into a recordset) and loading 50,000 students into a recordset.
+// (parse, bind, fetch into a recordset), loading 50,000 students into a recordset
+// and walking the academic records of 50,000 students.
 #include "benchutil.h"
 
+#include "audit/studentrecord.h"
 #include "common/createserverobject.h"
 #include "database.h"
 #include "largevolume.h"
@@ -111,6 +113,50 @@ int main(int argc, char *argv[])
         }, 5);
         sqlite3_finalize(stmt);
         bench::report(QStringLiteral("load %1 students into a recordset").arg(rows), floor, measured, 5.0);
+    }
+    // 3. Every student's academic record, student by student, as an audit of a whole programme reads them.
+    {
+        auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
+        QStringList statements;
+        const auto previous = Database::setStatementObserver([&](const QString &sql) { statements << sql; });
+        qint64 records = 0, results = 0;
+        const auto walk = [&](bool typed) {
+            qint64 seen = 0;
+            records = students->WalkStudentRecords(LargeVolumeKeys::programme, 0, {}, [&](const StudentRecordRows &rows) {
+                seen += typed ? StudentRecord::fromRows(rows).results.size() : rows.results.rowCount();
+                return true;
+            });
+            results = seen;
+        };
+        walk(false);
+        Database::setStatementObserver(previous);
+        // The floor steps the very statements the walk runs, reading every column.
+        QList<sqlite3_stmt *> floors;
+        sqlite3_stmt *resultsFloor = nullptr;
+        for (const QString &sql : std::as_const(statements)) {
+            if (!sql.startsWith(QLatin1String("SELECT")))
+                continue;
+            sqlite3_stmt *stmt = nullptr;
+            sqlite3_prepare_v2(raw, sql.toUtf8().constData(), -1, &stmt, nullptr);
+            for (int i = 1; i <= sqlite3_bind_parameter_count(stmt); ++i)
+                sqlite3_bind_int(stmt, i, LargeVolumeKeys::programme);
+            floors.append(stmt);
+            if (sql.contains(QLatin1String("JOIN QEMStudentResults")))
+                resultsFloor = stmt;
+        }
+        const auto [floor, measured] = bench::medianCpuPair([&] { stepAll(resultsFloor); }, [&] { walk(false); }, 5);
+        bench::report(QStringLiteral("walk %1 records (%2 results) / step their results").arg(records).arg(results),
+                      floor, measured, 3.0);
+        const auto [allFloor, typed] = bench::medianCpuPair(
+            [&] {
+                for (sqlite3_stmt *stmt : std::as_const(floors))
+                    stepAll(stmt);
+            },
+            [&] { walk(true); }, 5);
+        bench::report(QStringLiteral("  (info) walk into typed records / step all %1 statements").arg(floors.size()),
+                      allFloor, typed, 1e9);
+        for (sqlite3_stmt *stmt : std::as_const(floors))
+            sqlite3_finalize(stmt);
     }
     sqlite3_close(raw);
     return 0;

@@ -6,6 +6,12 @@ using namespace RecordColumns;
 
 namespace {
 
+// Ids and years: a NULL where a server has none to give is 0.
+qint32 whole(double v)
+{
+    return RecordRows::isNull(v) ? 0 : qint32(v);
+}
+
 std::optional<qint32> optionalInt(double v)
 {
     return RecordRows::isNull(v) ? std::nullopt : std::optional<qint32>(qint32(v));
@@ -83,8 +89,8 @@ StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
     record.results.reserve(r.rowCount());
     for (int i = 0; i < r.rowCount(); ++i) {
         CourseResult result;
-        result.courseId = qint32(r.value(i, ResultCourse));
-        result.year = qint32(r.value(i, ResultYear));
+        result.courseId = whole(r.value(i, ResultCourse));
+        result.year = whole(r.value(i, ResultYear));
         result.examPeriod = optionalInt(r.value(i, ResultExamPeriod));
         result.teachingPeriod = optionalInt(r.value(i, ResultTeachingPeriod));
         result.grade = optionalDouble(r.value(i, ResultGrade));
@@ -105,7 +111,7 @@ StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
     }
     const RecordRows &e = rows.enrolments;
     for (int i = 0; i < e.rowCount(); ++i)
-        record.enrolments.append(CourseEnrolment{qint32(e.value(i, EnrolmentCourse)), qint32(e.value(i, EnrolmentYear)),
+        record.enrolments.append(CourseEnrolment{whole(e.value(i, EnrolmentCourse)), whole(e.value(i, EnrolmentYear)),
                                   optionalInt(e.value(i, EnrolmentTeachingPeriod)),
                                   optionalInt(e.value(i, EnrolmentClassCategory))});
     const RecordRows &p = rows.projects;

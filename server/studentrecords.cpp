@@ -164,13 +164,11 @@ public:
             text.replace(at, 1, QString::number(v.toLongLong()));
         }
         m_db.execControl(QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR %2").arg(m_name, text), m_source);
-        m_open = true;
     }
     ~PostgresStream() override
     {
         try {
-            if (m_open)
-                m_db.execControl(QStringLiteral("CLOSE ") + m_name, m_source);
+            m_db.execControl(QStringLiteral("CLOSE ") + m_name, m_source);
         } catch (const ZrError &) {
             // A failed transaction has closed its cursors already.
         }
@@ -209,7 +207,6 @@ private:
     QString m_name;
     QSqlQuery m_batch;
     bool m_more = true;
-    bool m_open = false;
 };
 
 // The attributes of every course by id as `programme` lists them, or only

@@ -1,4 +1,5 @@
 #include "filterparser.h"
+#include "textfold.h"
 
 #include "servererrors.h"
 #include "common/zrerror.h"
@@ -366,7 +367,14 @@ private:
         QString op = QStringLiteral("LIKE");
         if (ignoreCase && m_dialect == SqlDialect::PostgreSQL)
             op = QStringLiteral("ILIKE");
-        Fragment f{sql + (negate ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + op + QStringLiteral(" ?"),
+        QString mark = QStringLiteral("?");
+        // Text is matched folded on both sides: case, accents and Latin look-alikes aside.
+        if (left.type == SqlType::Text) {
+            sql = FoldedSql(m_dialect, sql);
+            mark = FoldedSql(m_dialect, mark);
+            op = QStringLiteral("LIKE");
+        }
+        Fragment f{sql + (negate ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + op + QLatin1Char(' ') + mark,
                    left.params};
         f.params.append(pattern.text);
         if (acceptWord("ESCAPE")) {

@@ -60,14 +60,15 @@ private slots:
                                          << "prID = ? AND dgtypeID <> ?" << QVariantList{1LL, 1LL};
         QTest::newRow("not") << lite << "QEMCourses" << "NOT cshared = -1" << "NOT (cshared = ?)"
                              << QVariantList{-1LL};
-        QTest::newRow("like") << lite << "v_students" << "lastname LIKE 'Παπ%'" << "lastname LIKE ?"
+        QTest::newRow("like") << lite << "v_students" << "lastname LIKE 'Παπ%'" << "zr_fold(lastname) LIKE zr_fold(?)"
                               << QVariantList{QStringLiteral("Παπ%")};
         QTest::newRow("like escape") << lite << "QEMCourses" << "title NOT LIKE '%50\\%%' ESCAPE '\\'"
-                                     << "title NOT LIKE ? ESCAPE ?"
+                                     << "zr_fold(title) NOT LIKE zr_fold(?) ESCAPE ?"
                                      << QVariantList{QStringLiteral("%50\\%%"), QStringLiteral("\\")};
-        QTest::newRow("ilike on sqlite") << lite << "v_students" << "lastname ILIKE 'π%'" << "lastname LIKE ?"
+        QTest::newRow("ilike on sqlite") << lite << "v_students" << "lastname ILIKE 'π%'" << "zr_fold(lastname) LIKE zr_fold(?)"
                                          << QVariantList{QStringLiteral("π%")};
-        QTest::newRow("ilike on postgres") << pg << "v_students" << "lastname ILIKE 'π%'" << "lastname ILIKE ?"
+        QTest::newRow("ilike on postgres") << pg << "v_students" << "lastname ILIKE 'π%'"
+                                           << "pg_temp.zr_fold(lastname) LIKE pg_temp.zr_fold(?)"
                                            << QVariantList{QStringLiteral("π%")};
         QTest::newRow("like on a number, postgres") << pg << "QEMCourses" << "semID LIKE '1%'"
                                                     << "CAST(semID AS VARCHAR) LIKE ?"

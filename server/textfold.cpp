@@ -1,0 +1,131 @@
+#include "textfold.h"
+
+#include "database.h"
+#include "servererrors.h"
+#include "common/zrerror.h"
+
+#include <QHash>
+#include <QSqlDriver>
+#include <sqlite3.h>
+
+namespace zr::server {
+
+namespace {
+
+// The one character table both databases fold with: each character of
+// `from` becomes the one at the same place in `to`.
+struct FoldTable
+{
+    QString from;
+    QString to;
+    QHash<QChar, QChar> map;
+
+    void index()
+    {
+        Q_ASSERT(from.size() == to.size());
+        for (qsizetype i = 0; i < from.size(); ++i)
+            map.insert(from.at(i), to.at(i));
+    }
+};
+
+const FoldTable &sortTable()
+{
+    static const FoldTable table = [] {
+        FoldTable t;
+        t.from = QStringLiteral("αβγδεζηθικλμνξοπρσςτυφχψω" "άέήίόύώϊϋΐΰ" "ΆΈΉΊΌΎΏΪΫ"
+                                "abcdefghijklmnopqrstuvwxyz");
+        t.to = QStringLiteral("ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΣΤΥΦΧΨΩ" "ΑΕΗΙΟΥΩΙΥΙΥ" "ΑΕΗΙΟΥΩΙΥ"
+                              "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        t.index();
+        return t;
+    }();
+    return table;
+}
+
+const FoldTable &matchTable()
+{
+    static const FoldTable table = [] {
+        FoldTable t = sortTable();
+        // Latin look-alikes of Greek capitals, in either case, read as the Greek ones.
+        const QString latin = QStringLiteral("ABEHIKMNOPTXYZ");
+        const QString greek = QStringLiteral("ΑΒΕΗΙΚΜΝΟΡΤΧΥΖ");
+        for (qsizetype i = 0; i < latin.size(); ++i) {
+            t.to[t.from.indexOf(latin.at(i).toLower())] = greek.at(i);
+            t.from += latin.at(i);
+            t.to += greek.at(i);
+        }
+        t.map.clear();
+        t.index();
+        return t;
+    }();
+    return table;
+}
+
+QString fold(const QString &text, const FoldTable &table)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = table.map.value(c, c);
+    return out;
+}
+
+void sqliteFold(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *table = static_cast<const FoldTable *>(sqlite3_user_data(context));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])),
+                                           sqlite3_value_bytes(argv[0]));
+    const QByteArray folded = fold(text, *table).toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+QString FoldForMatch(const QString &text)
+{
+    return fold(text, matchTable());
+}
+
+QString FoldForSort(const QString &text)
+{
+    return fold(text, sortTable());
+}
+
+QString FoldedSql(SqlDialect dialect, const QString &expression, bool forSort)
+{
+    const QString function = forSort ? QStringLiteral("zr_sortkey") : QStringLiteral("zr_fold");
+    const QString schema = dialect == SqlDialect::PostgreSQL ? QStringLiteral("pg_temp.") : QString();
+    return schema + function + QLatin1Char('(') + expression + QLatin1Char(')');
+}
+
+void InstallTextFold(Database &db)
+{
+    const QString source = QStringLiteral("zrQEMSvr.Database");
+    if (db.dialect() == SqlDialect::SQLite) {
+        const QVariant handle = db.connection().driver()->handle();
+        sqlite3 *sqlite = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+            ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+        const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+        if (!sqlite
+            || sqlite3_create_function_v2(sqlite, "zr_fold", 1, flags, const_cast<FoldTable *>(&matchTable()),
+                                          sqliteFold, nullptr, nullptr, nullptr) != SQLITE_OK
+            || sqlite3_create_function_v2(sqlite, "zr_sortkey", 1, flags, const_cast<FoldTable *>(&sortTable()),
+                                          sqliteFold, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw ZrError(ErrDatabase, source, QStringLiteral("The text comparison functions could not be defined."));
+        return;
+    }
+    // The tables hold letters only, so they stand in the definition as they are.
+    const auto define = [&](const char *name, const FoldTable &table) {
+        db.execControl(QStringLiteral("CREATE OR REPLACE FUNCTION pg_temp.%1(t text) RETURNS text "
+                                      "LANGUAGE sql IMMUTABLE AS $$ SELECT translate(t, '%2', '%3') $$")
+                           .arg(QLatin1String(name), table.from, table.to),
+                       source);
+    };
+    define("zr_fold", matchTable());
+    define("zr_sortkey", sortTable());
+}
+
+} // namespace zr::server

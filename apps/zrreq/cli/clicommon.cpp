@@ -7,6 +7,7 @@
 #include "requirements/requirementfile.h"
 #include "requirements/zrrequirements.h"
 #include "jsonschema.h"
+#include "../startarguments.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -81,6 +82,14 @@ int CommandLine::parse(const QStringList &arguments)
         return ExitUnusable;
     }
     const QStringList names = m_parser.optionNames();
+    // Only init-db creates a database; a mistyped file name would start an empty one.
+    if (names.contains(QStringLiteral("server"))) {
+        const QString missing = MissingDatabaseFile(server());
+        if (!missing.isEmpty()) {
+            PrintError(QStringLiteral("zrreq %1: %2").arg(m_subcommand, ReplaceParams(GetLangString(62201), {missing})));
+            return ExitUnusable;
+        }
+    }
     if (names.contains(QStringLiteral("lang"))) {
         const QString lang = m_parser.value(QStringLiteral("lang"));
         if (lang != QLatin1String("el") && lang != QLatin1String("en")) {
@@ -183,8 +192,27 @@ qint32 CurriculumOf(const SetTarget &target)
     return perCurriculum ? target.curriculum : 0;
 }
 
+namespace {
+// A curriculum of another programme would load, and write, the wrong set.
+void checkCurriculum(const QString &server, const SetTarget &target)
+{
+    const qint32 curriculum = CurriculumOf(target);
+    if (curriculum == 0)
+        return;
+    auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
+    if (!department)
+        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    Recordset curricula =
+        department->getTextList(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + target.objectId);
+    if (!curricula.find(QStringLiteral("orID = ") + QString::number(curriculum), 0, Recordset::SearchForward,
+                        Recordset::StartFirst))
+        throw MakeError(62200, QStringLiteral("zrreq"), {QString::number(curriculum), target.objectId});
+}
+} // namespace
+
 Recordset LoadTarget(const QString &server, const SetTarget &target)
 {
+    checkCurriculum(server, target);
     auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
     if (!constraints)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));

@@ -6,6 +6,9 @@
 
 #include <QHash>
 #include <QSqlDriver>
+
+#include <array>
+#include <string>
 #include <sqlite3.h>
 
 namespace zr::server {
@@ -19,14 +22,32 @@ struct FoldTable
     QString from;
     QString to;
     QHash<QChar, QChar> map;
+    // The same table for the database's hot path, which folds UTF-8 as it
+    // comes: ASCII and the Greek block (U+0370 to U+03FF) by code point.
+    std::array<char16_t, 0x80> ascii{};
+    std::array<char16_t, 0x90> greek{};
 
     void index()
     {
         Q_ASSERT(from.size() == to.size());
         for (qsizetype i = 0; i < from.size(); ++i)
             map.insert(from.at(i), to.at(i));
+        for (char16_t c = 0; c < ascii.size(); ++c)
+            ascii[c] = map.value(QChar(c), QChar(c)).unicode();
+        for (char16_t c = 0; c < greek.size(); ++c)
+            greek[c] = map.value(QChar(char16_t(0x370 + c)), QChar(char16_t(0x370 + c))).unicode();
     }
 };
+
+void appendUtf8(std::string &out, char16_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
 
 const FoldTable &sortTable()
 {
@@ -76,10 +97,23 @@ void sqliteFold(sqlite3_context *context, int, sqlite3_value **argv)
         return;
     }
     const auto *table = static_cast<const FoldTable *>(sqlite3_user_data(context));
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])),
-                                           sqlite3_value_bytes(argv[0]));
-    const QByteArray folded = fold(text, *table).toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+    const auto *in = sqlite3_value_text(argv[0]);
+    const int size = sqlite3_value_bytes(argv[0]);
+    std::string out;
+    out.reserve(size_t(size) + 8);
+    for (int i = 0; i < size; ++i) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            appendUtf8(out, table->ascii[c]);
+        } else if ((c & 0xE0) == 0xC0 && i + 1 < size) {
+            const char16_t point = char16_t(((c & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            appendUtf8(out, point >= 0x370 && point < 0x400 ? table->greek[point - 0x370] : point);
+            ++i;
+        } else {
+            out += char(c); // other scripts pass as they are
+        }
+    }
+    sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace

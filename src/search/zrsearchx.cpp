@@ -177,6 +177,12 @@ static TilePanel *makePanel(const QString &name, QWidget *parent)
     panel->setObjectName(name);
     panel->setCaptionStyle(TilePanel::CaptionHidden);
     panel->setAccessibleName(name);
+    // The pane is narrow: captions take what they need, within bounds, and the
+    // value boxes the rest, so that they are in view at the dialog's size.
+    QHeaderView *header = panel->treeView()->header();
+    header->setMaximumSectionSize(180);
+    header->setSectionResizeMode(ItemPanelModel::CaptionColumn, QHeaderView::ResizeToContents);
+    header->setStretchLastSection(true);
     return panel;
 }
 
@@ -323,6 +329,7 @@ void zrSearchXPrivate::setCaptions()
     updateAndOrCaption();
     m_buttons->setCaption(KeyMatch, plainCaption(20063));
     m_buttons->setCaption(KeyContains, plainCaption(10116));
+    m_buttons->setHint(KeyContains, GetLangString(10117));
     m_buttons->setCaption(KeyCriteria, GetLangString(20064));
     m_buttons->setCaption(KeySimple, GetLangString(20065));
     m_buttons->setCaption(KeyAdvanced, GetLangString(20066));

@@ -9,8 +9,9 @@
 #include "reqtypes/typecatalog.h"
 
 #include <QFile>
-#include <QTemporaryDir>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zr;
@@ -273,6 +274,36 @@ private slots:
         }));
         if (titles.contains(QStringLiteral("Όραση Υπολογιστών")))
             QVERIFY(titles.indexOf(QStringLiteral("Όραση Υπολογιστών")) > titles.indexOf(QStringLiteral("Μαθηματικά I")));
+    }
+
+    // The databases fold text as the server's own table says, byte for byte.
+    void foldsTextAlikeInEveryDatabase_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("text");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            backendRow(backend, "accents and case") << "Όραση Υπολογιστών, αλγόριθμοι";
+            backendRow(backend, "diaeresis and final sigma") << "ΐΰ Προϊόν ς Ϊ Ϋ ώ";
+            backendRow(backend, "Latin look-alikes") << "mhy420 MHY ABEHIKMNOPTXYZ abcxyz";
+            backendRow(backend, "other scripts pass") << "é ü Ж 日本 — 😀";
+            backendRow(backend, "empty") << "";
+        }
+    }
+    void foldsTextAlikeInEveryDatabase()
+    {
+        QFETCH(QString, text);
+        ZR_BACKEND_ROW();
+        auto db = Database::open(server);
+        for (const bool forSort : {false, true}) {
+            QSqlQuery q(db->connection());
+            QVERIFY(q.prepare(QStringLiteral("SELECT ") + FoldedSql(db->dialect(), QStringLiteral("?"), forSort)));
+            q.addBindValue(text);
+            QVERIFY2(q.exec() && q.next(), qPrintable(q.lastError().text()));
+            QCOMPARE(q.value(0).toString(), forSort ? FoldForSort(text) : FoldForMatch(text));
+        }
+        QCOMPARE(FoldForMatch(QStringLiteral("αλγόρ")), FoldForMatch(QStringLiteral("ΑΛΓΟΡ")));
+        QCOMPARE(FoldForMatch(QStringLiteral("MHY")), FoldForMatch(QStringLiteral("ΜΗΥ")));
+        QVERIFY(FoldForSort(QStringLiteral("MHY")) != FoldForSort(QStringLiteral("ΜΗΥ")));
     }
 
     // A search finds Greek text whatever its case and accents, and codes

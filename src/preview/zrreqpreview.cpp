@@ -155,7 +155,7 @@ void zrReqPreviewPrivate::updateButtons()
 
 void zrReqPreviewPrivate::reportActionError(const ZrError &error, const QString &member)
 {
-    RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.") + member, error.description);
+    RecordErrorOnce(error, QStringLiteral(", zrReqPreview.") + member);
     const ZrError recorded = LastError();
     Q_EMIT q->ErrorOccurred(recorded.number, recorded.description, recorded.source);
 }

@@ -45,14 +45,24 @@ QStringList deletedRowsIn(const RequirementSet &set, qint32 curriculum, const QS
     return names;
 }
 
-QString excerpt(const QString &text, qsizetype position)
+// Where the expression goes wrong: the few words that lead up to the
+// problem and the word it is about, so that a message quotes the place
+// without repeating a long piece of someone's text.
+QString excerpt(const QString &text, const ExpressionDiagnosis &syntax)
 {
-    constexpr qsizetype shown = 30;
-    QString part = text.mid(position, shown).simplified();
-    if (text.size() - position > shown)
-        part += QChar(0x2026);
-    return part;
+    constexpr qsizetype shown = 20;
+    const qsizetype end = qMin(text.size(), syntax.errorPosition + qMax<qsizetype>(syntax.errorLength, 1));
+    const qsizetype start = qMax<qsizetype>(0, end - shown);
+    QString part = text.mid(start, end - start);
+    if (start > 0) {
+        const qsizetype blank = part.indexOf(QLatin1Char(' '));
+        if (blank >= 0 && start + blank < syntax.errorPosition)
+            part = part.mid(blank + 1);
+        part.prepend(QChar(0x2026));
+    }
+    return part.simplified();
 }
+
 } // namespace
 
 bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &checks,
@@ -74,8 +84,7 @@ bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &check
             const ExpressionDiagnosis syntax = CheckExpressionSyntax(it.value(), {});
             if (!syntax.wellFormed)
                 raise(10100, SourceExpression,
-                      {title, QString::number(syntax.errorPosition + 1), excerpt(it.value(), syntax.errorPosition),
-                       syntax.message});
+                      {title, QString::number(syntax.errorPosition + 1), excerpt(it.value(), syntax), syntax.message});
         }
         QString leftover = it.value();
         int position = 0;

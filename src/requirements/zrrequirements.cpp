@@ -737,9 +737,10 @@ void zrRequirementsPrivate::clearPickerRow(const QString &key)
         return;
     if (list()->value(key).toString().isEmpty() && list()->hiddenValue(key).toString().isEmpty())
         return;
+    // A picker row has no editor of its own: the value is set as the pickers set it.
     list()->setHiddenValue(key, QString());
     list()->setDescription(key, QString());
-    list()->editValue(key, QString());
+    list()->setValue(key, QString());
     txtInfo->clear();
 }
 

@@ -433,6 +433,9 @@ private Q_SLOTS:
                 typeCount(grid, 1, typed);
             auto *label = dialog->findChild<QLabel *>(QStringLiteral("lblNote"));
             QVERIFY(label);
+            // The view hands a typed value over once its editor has closed.
+            if (!typed.isEmpty())
+                QTRY_VERIFY(!grid->findChild<QLineEdit *>() || !grid->findChild<QLineEdit *>()->isVisible());
             note = label->isVisible() ? label->text() : QString();
         });
         if (named.isEmpty())

@@ -272,7 +272,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("state");
         QTest::newRow("limits empty") << 30 << QVariant("") << "|";
         QTest::newRow("limits first only") << 100 << QVariant("6") << "6|";
-        QTest::newRow("limits bad input") << 30 << QVariant("-3;x") << "-3|";
+        QTest::newRow("limits bad input, shown as stored") << 30 << QVariant("-3;x") << "-3|x";
         QTest::newRow("flags empty") << 80 << QVariant() << "0|0|0|0|0";
         QTest::newRow("flags use_coeff") << 90 << QVariant("3") << "1|1|0!|0|0";
         QTest::newRow("flags max_grade") << 80 << QVariant("12") << "0!|0|1|1|0";

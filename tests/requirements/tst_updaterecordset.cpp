@@ -108,8 +108,9 @@ private Q_SLOTS:
         QTest::newRow("names every requirement") << "[%1] OR ([%2] AND NOT [%3])" << 0 << 0 << QString();
         QTest::newRow("third missing, named with its place")
             << "[%1] OR [%2]" << 0 << 20019 << "[Ολοκληρωμένες πρακτικές ασκήσεις, 3η στη λίστα]";
-        QTest::newRow("open parenthesis at the end") << "[%1] AND [%2] AND [%3] AND (" << 0 << 10100 << "«(»";
-        QTest::newRow("two operators") << "[%1] AND AND [%2] OR [%3]" << 0 << 10100 << "«AND [%2] OR [%3]»";
+        QTest::newRow("open parenthesis at the end") << "[%1] AND [%2] AND [%3] AND (" << 0 << 10100
+                                                     << "θέση 28, στο «…[%2] AND [%3] AND (»";
+        QTest::newRow("two operators") << "[%1] AND AND [%2] OR [%3]" << 0 << 10100 << "θέση 10, στο «[%1] AND AND»";
         QTest::newRow("deleted elsewhere, still named") << "[%1] OR [%2] OR [%3]" << 3 << 20020 << "[%3] Ολοκληρωμένες";
         QTest::newRow("unknown token") << "[%1] OR [%2] OR [%3] OR [%99]" << 0 << 30260 << QString();
         QTest::newRow("deleted and unknown: deleted first") << "[%1] OR [%2] OR [%3] OR [%99]" << 3 << 20020

@@ -1,10 +1,10 @@
 #include "startarguments.h"
 
+#include "cli/clicommon.h"
 #include "cli/commands.h"
 #include "common/langstrings.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace zr::app {
@@ -25,14 +25,6 @@ void printError(const QString &line)
 }
 
 } // namespace
-
-QString MissingDatabaseFile(const QString &serverName)
-{
-    if (!serverName.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive))
-        return QString();
-    const QString file = serverName.mid(int(qstrlen("sqlite://")));
-    return QFileInfo::exists(file) ? QString() : file;
-}
 
 int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
 {
@@ -90,7 +82,7 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
         printError(ReplaceParams(GetLangString(62203), {parser.value(student)}));
         return 2;
     }
-    const QString missing = MissingDatabaseFile(parser.value(server));
+    const QString missing = cli::MissingDatabaseFile(parser.value(server));
     if (!missing.isEmpty()) {
         printError(ReplaceParams(GetLangString(62201), {missing}));
         return 2;

@@ -22,8 +22,4 @@ struct WindowArguments
 /// code (0 after --help, 2 for unusable arguments; the reason on stderr).
 int CheckStartArguments(const QStringList &arguments, WindowArguments *window = nullptr);
 
-/// The file of an "sqlite:///path" server name when that file does not
-/// exist; empty for other names and for files that exist.
-QString MissingDatabaseFile(const QString &serverName);
-
 } // namespace zr::app

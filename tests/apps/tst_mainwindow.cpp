@@ -145,6 +145,13 @@ private Q_SLOTS:
         QCOMPARE(buttons, (QStringList{GetLangString(10111), GetLangString(10112), GetLangString(20092)}));
     }
 
+    // A programme's course pickers list its department's courses.
+    void programmeEditorKnowsItsDepartment()
+    {
+        auto window = openProgramme();
+        QCOMPARE(window->editor()->DepartID(), QStringLiteral("105"));
+    }
+
     void logViewerFiltersLines_data()
     {
         QTest::addColumn<QString>("wanted");

@@ -7,10 +7,10 @@
 #include "requirements/requirementfile.h"
 #include "requirements/zrrequirements.h"
 #include "jsonschema.h"
-#include "../startarguments.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 #include <optional>
@@ -197,13 +197,16 @@ namespace {
 void checkCurriculum(const QString &server, const SetTarget &target)
 {
     const qint32 curriculum = CurriculumOf(target);
-    if (curriculum == 0)
+    bool isNumber = false;
+    const qlonglong programme = target.objectId.toLongLong(&isNumber);
+    // An object id that is no number names no programme; loading the set says so.
+    if (curriculum == 0 || !isNumber)
         return;
     auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
     if (!department)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
     Recordset curricula =
-        department->getTextList(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + target.objectId);
+        department->getTextList(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + QString::number(programme));
     if (!curricula.find(QStringLiteral("orID = ") + QString::number(curriculum), 0, Recordset::SearchForward,
                         Recordset::StartFirst))
         throw MakeError(62200, QStringLiteral("zrreq"), {QString::number(curriculum), target.objectId});
@@ -235,6 +238,14 @@ void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &s
     if (!constraints)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
     constraints->SaveConstraints(parent);
+}
+
+QString MissingDatabaseFile(const QString &serverName)
+{
+    if (!serverName.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive))
+        return QString();
+    const QString file = serverName.mid(int(qstrlen("sqlite://")));
+    return QFileInfo::exists(file) ? QString() : file;
 }
 
 void CheckServer(const QString &server)

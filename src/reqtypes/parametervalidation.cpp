@@ -108,8 +108,10 @@ public:
     }
 
     QString label(const QString &field) const { return m_panel.caption(ParamKey(m_ocID, field)); }
-    // The requirement's caption, with its place in the list when another one reads the same.
-    QString requirement() const
+    QString requirement() const { return m_panel.caption(GroupKey(m_ocID)); }
+    // The requirement as a message names it: with its place in the list when
+    // another one reads the same. Looked up only for a failure: the list may be long.
+    QString requirementNamed() const
     {
         const QString group = GroupKey(m_ocID);
         const QString caption = m_panel.caption(group);
@@ -130,9 +132,14 @@ public:
     }
 
     // `field` is the row the failed rule is about, where the editor takes the user.
-    [[noreturn]] void fail(const QString &field, qint32 messageId, const QList<MessageArg> &args) const
+    [[noreturn]] void fail(const QString &field, qint32 messageId, QList<MessageArg> args) const
     {
         SetFailedField(field);
+        const QString caption = requirement();
+        for (MessageArg &arg : args) {
+            if (arg.isCaption && arg.text == caption)
+                arg.text = requirementNamed();
+        }
         raiseMessage(messageId, InputSource, args);
     }
 

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 #include <QTimer>
 #include <optional>
@@ -202,13 +204,21 @@ void checkCurriculum(const QString &server, const SetTarget &target)
     // An object id that is no number names no programme; loading the set says so.
     if (curriculum == 0 || !isNumber)
         return;
-    auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
-    if (!department)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    Recordset curricula =
-        department->getTextList(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + QString::number(programme));
-    if (!curricula.find(QStringLiteral("orID = ") + QString::number(curriculum), 0, Recordset::SearchForward,
-                        Recordset::StartFirst))
+    // A process that imports many files into one programme asks for its curricula once.
+    static QHash<QString, QSet<qint32>> known;
+    const QString key = server + QLatin1Char('\n') + QString::number(programme);
+    if (!known.contains(key)) {
+        auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
+        if (!department)
+            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        Recordset curricula = department->getTextList(QStringLiteral("QEMDPOrientation"),
+                                                      QStringLiteral("prID=") + QString::number(programme));
+        QSet<qint32> ids;
+        for (curricula.moveFirst(); !curricula.eof(); curricula.moveNext())
+            ids.insert(curricula.value(u"orID").toInt());
+        known.insert(key, ids);
+    }
+    if (!known.value(key).contains(curriculum))
         throw MakeError(62200, QStringLiteral("zrreq"), {QString::number(curriculum), target.objectId});
 }
 } // namespace

@@ -87,10 +87,15 @@ Expected expectedCriterion(const fuzz::ColumnDef &c, int op, const QString &v1, 
         const QString column = pg && c.sqlType != SqlType::Text ? QStringLiteral("CAST(") + name + " AS VARCHAR)" : name;
         QString like = pg && (mode & CriteriaBuilder::IgnoreCase) ? QStringLiteral("ILIKE") : QStringLiteral("LIKE");
         // Text is matched folded on both sides (case, accents, Latin look-alikes).
-        if (c.sqlType == SqlType::Text)
-            return {server::FoldedSql(dialect, column) + (op == 7 ? QStringLiteral(" NOT ") : QStringLiteral(" "))
-                        + QStringLiteral("LIKE ") + server::FoldedSql(dialect, QStringLiteral("?")),
-                    {pattern}};
+        if (c.sqlType == SqlType::Text) {
+            // On PostgreSQL each fold binds its character table after its own marks.
+            QVariantList values;
+            const QString left = server::FoldedSql(dialect, column, values);
+            values << pattern;
+            const QString right = server::FoldedSql(dialect, QStringLiteral("?"), values);
+            return {left + (op == 7 ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + QStringLiteral("LIKE ") + right,
+                    values};
+        }
         return {column + (op == 7 ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + like + QStringLiteral(" ?"),
                 {pattern}};
     }

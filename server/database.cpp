@@ -141,7 +141,6 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
         if (!c.open())
             serverNotFound(serverName, c.lastError().text());
         db->execControl(QStringLiteral("SET client_min_messages TO WARNING"), QStringLiteral("zrQEMSvr.Database"));
-        InstallTextFold(*db);
     } else {
         serverNotFound(serverName, QStringLiteral("unknown server"));
     }
@@ -374,17 +373,18 @@ Recordset Database::select(const SchemaTable &table, const QStringList &columns,
     QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + table.name;
     if (!whereSql.isEmpty())
         sql += QStringLiteral(" WHERE ") + whereSql;
+    QVariantList bound = values;
     if (!orderBy.isEmpty()) {
         // Text sorts by the Greek alphabet, whatever the accents and case.
         const SchemaColumn *sortColumn = table.column(orderBy);
         sql += QStringLiteral(" ORDER BY ")
             + (sortColumn && sortColumn->sqlType == SqlType::Text
-                   ? FoldedSql(dialect(), orderBy, true) + QStringLiteral(", ") + orderBy
+                   ? FoldedSql(dialect(), orderBy, bound, true) + QStringLiteral(", ") + orderBy
                    : orderBy);
     }
     Transaction tx(*this, Transaction::Read, source);
-    Recordset rs = dialect() == SqlDialect::SQLite ? selectSqlite(sql, values, fields, types, source)
-                                                   : fetch(exec(sql, values, source), fields, types);
+    Recordset rs = dialect() == SqlDialect::SQLite ? selectSqlite(sql, bound, fields, types, source)
+                                                   : fetch(exec(sql, bound, source), fields, types);
     tx.commit();
     return rs;
 }

@@ -128,17 +128,22 @@ QString FoldForSort(const QString &text)
     return fold(text, sortTable());
 }
 
-QString FoldedSql(SqlDialect dialect, const QString &expression, bool forSort)
+QString FoldedSql(SqlDialect dialect, const QString &expression, QVariantList &values, bool forSort)
 {
-    const QString function = forSort ? QStringLiteral("zr_sortkey") : QStringLiteral("zr_fold");
-    const QString schema = dialect == SqlDialect::PostgreSQL ? QStringLiteral("pg_temp.") : QString();
-    return schema + function + QLatin1Char('(') + expression + QLatin1Char(')');
+    if (dialect == SqlDialect::PostgreSQL) {
+        const FoldTable &table = forSort ? sortTable() : matchTable();
+        values << table.from << table.to;
+        return QStringLiteral("translate(") + expression + QStringLiteral(", ?, ?)");
+    }
+    return (forSort ? QStringLiteral("zr_sortkey(") : QStringLiteral("zr_fold(")) + expression + QLatin1Char(')');
 }
 
 void InstallTextFold(Database &db)
 {
     const QString source = QStringLiteral("zrQEMSvr.Database");
-    if (db.dialect() == SqlDialect::SQLite) {
+    if (db.dialect() != SqlDialect::SQLite)
+        return;
+    {
         const QVariant handle = db.connection().driver()->handle();
         sqlite3 *sqlite = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
             ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
@@ -149,17 +154,7 @@ void InstallTextFold(Database &db)
             || sqlite3_create_function_v2(sqlite, "zr_sortkey", 1, flags, const_cast<FoldTable *>(&sortTable()),
                                           sqliteFold, nullptr, nullptr, nullptr) != SQLITE_OK)
             throw ZrError(ErrDatabase, source, QStringLiteral("The text comparison functions could not be defined."));
-        return;
     }
-    // The tables hold letters only, so they stand in the definition as they are.
-    const auto define = [&](const char *name, const FoldTable &table) {
-        db.execControl(QStringLiteral("CREATE OR REPLACE FUNCTION pg_temp.%1(t text) RETURNS text "
-                                      "LANGUAGE sql IMMUTABLE AS $$ SELECT translate(t, '%2', '%3') $$")
-                           .arg(QLatin1String(name), table.from, table.to),
-                       source);
-    };
-    define("zr_fold", matchTable());
-    define("zr_sortkey", sortTable());
 }
 
 } // namespace zr::server

@@ -4,6 +4,7 @@
 #include "zrsvr_export.h"
 
 #include <QString>
+#include <QVariantList>
 
 namespace zr::server {
 
@@ -20,13 +21,16 @@ ZRSVR_EXPORT QString FoldForMatch(const QString &text);
 ZRSVR_EXPORT QString FoldForSort(const QString &text);
 
 /// The SQL expression of `expression` folded by FoldForMatch (or, with
-/// `forSort`, FoldForSort) in the database's dialect: a function that
-/// InstallTextFold defines for the connection.
-ZRSVR_EXPORT QString FoldedSql(SqlDialect dialect, const QString &expression, bool forSort = false);
+/// `forSort`, FoldForSort) in the database's dialect, appending to `values`
+/// what it binds after the marks of `expression`: SQLite calls a function
+/// that InstallTextFold defines on the connection, PostgreSQL translate()
+/// with the character table bound as two values (session functions of its
+/// own would slow every later statement of the session).
+ZRSVR_EXPORT QString FoldedSql(SqlDialect dialect, const QString &expression, QVariantList &values,
+                               bool forSort = false);
 
-/// Defines the folding functions on a connection just opened: SQLite gets
-/// them from this code, PostgreSQL as functions of the session's own
-/// temporary schema built from the same character table. Throws ZrError.
+/// Defines the folding functions on an SQLite connection just opened (a
+/// PostgreSQL connection needs none). Throws ZrError.
 void InstallTextFold(Database &db);
 
 } // namespace zr::server

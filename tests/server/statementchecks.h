@@ -30,7 +30,7 @@ inline bool isIntendedSelect(const QString &sql, const QString &table)
 {
     static const QString word = QStringLiteral("[A-Za-z_][A-Za-z0-9_.]*");
     // A text column sorts by its Greek sort key first: the server's own function of the column.
-    static const QString order = QStringLiteral("((pg_temp\\.)?zr_sortkey\\(%1\\)|%1)").arg(word);
+    static const QString order = QStringLiteral("(zr_sortkey\\(%1\\)|translate\\(%1, \\?, \\?\\)|%1)").arg(word);
     const QRegularExpression shape(QStringLiteral("^SELECT %1(, %1)* FROM %2( WHERE [A-Za-z0-9_.,?()<>=& ]+)?"
                                                   "( ORDER BY %3( ASC| DESC)?(, %3( ASC| DESC)?)*)?$")
                                        .arg(word, QRegularExpression::escape(table), order),

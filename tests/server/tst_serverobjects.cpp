@@ -296,8 +296,11 @@ private slots:
         auto db = Database::open(server);
         for (const bool forSort : {false, true}) {
             QSqlQuery q(db->connection());
-            QVERIFY(q.prepare(QStringLiteral("SELECT ") + FoldedSql(db->dialect(), QStringLiteral("?"), forSort)));
+            QVariantList table;
+            QVERIFY(q.prepare(QStringLiteral("SELECT ") + FoldedSql(db->dialect(), QStringLiteral("?"), table, forSort)));
             q.addBindValue(text);
+            for (const QVariant &value : std::as_const(table))
+                q.addBindValue(value);
             QVERIFY2(q.exec() && q.next(), qPrintable(q.lastError().text()));
             QCOMPARE(q.value(0).toString(), forSort ? FoldForSort(text) : FoldForMatch(text));
         }

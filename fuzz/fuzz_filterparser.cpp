@@ -25,8 +25,8 @@ void checkWrittenSql(const QString &filter, const BoundFilter &bound, const Sche
         QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("LIKE"),
         QStringLiteral("ILIKE"), QStringLiteral("ESCAPE"), QStringLiteral("IN"), QStringLiteral("IS"),
         QStringLiteral("NULL"), QStringLiteral("BETWEEN"), QStringLiteral("CAST"), QStringLiteral("AS"),
-        QStringLiteral("VARCHAR")};
-    static const QRegularExpression token(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*|<>|<=|>=|[=<>&(),?]|\\s+"));
+        QStringLiteral("VARCHAR"), QStringLiteral("zr_fold"), QStringLiteral("translate")};
+    static const QRegularExpression token(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*|<>|<=|>=|[=<>&(),?.]|\\s+"));
     int pos = 0;
     while (pos < bound.sql.size()) {
         const QRegularExpressionMatch m =

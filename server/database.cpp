@@ -1,4 +1,5 @@
 #include "database.h"
+#include "textfold.h"
 
 #include "servererrors.h"
 #include "common/zrerror.h"
@@ -120,6 +121,7 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
         if (!c.open())
             serverNotFound(serverName, c.lastError().text());
         db->execControl(QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("zrQEMSvr.Database"));
+        InstallTextFold(*db);
         if (!db->hasSchema())
             db->initialize(true);
     } else if (name.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
@@ -377,11 +379,18 @@ Recordset Database::select(const SchemaTable &table, const QStringList &columns,
     QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + table.name;
     if (!whereSql.isEmpty())
         sql += QStringLiteral(" WHERE ") + whereSql;
-    if (!orderBy.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + orderBy;
+    QVariantList bound = values;
+    if (!orderBy.isEmpty()) {
+        // Text sorts by the Greek alphabet, whatever the accents and case.
+        const SchemaColumn *sortColumn = table.column(orderBy);
+        sql += QStringLiteral(" ORDER BY ")
+            + (sortColumn && sortColumn->sqlType == SqlType::Text
+                   ? FoldedSql(dialect(), orderBy, bound, true) + QStringLiteral(", ") + orderBy
+                   : orderBy);
+    }
     Transaction tx(*this, Transaction::Read, source);
-    Recordset rs = dialect() == SqlDialect::SQLite ? selectSqlite(sql, values, fields, types, source)
-                                                   : fetch(exec(sql, values, source), fields, types);
+    Recordset rs = dialect() == SqlDialect::SQLite ? selectSqlite(sql, bound, fields, types, source)
+                                                   : fetch(exec(sql, bound, source), fields, types);
     tx.commit();
     return rs;
 }

@@ -1,4 +1,5 @@
 #include "filterparser.h"
+#include "textfold.h"
 
 #include "servererrors.h"
 #include "common/zrerror.h"
@@ -366,9 +367,19 @@ private:
         QString op = QStringLiteral("LIKE");
         if (ignoreCase && m_dialect == SqlDialect::PostgreSQL)
             op = QStringLiteral("ILIKE");
-        Fragment f{sql + (negate ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + op + QStringLiteral(" ?"),
-                   left.params};
+        Fragment f{QString(), left.params};
+        QString mark = QStringLiteral("?");
+        // Text is matched folded on both sides: case, accents and Latin look-alikes aside.
+        const bool folded = left.type == SqlType::Text;
+        QVariantList foldValues;
+        if (folded) {
+            sql = FoldedSql(m_dialect, sql, f.params);
+            mark = FoldedSql(m_dialect, mark, foldValues);
+            op = QStringLiteral("LIKE");
+        }
+        f.sql = sql + (negate ? QStringLiteral(" NOT ") : QStringLiteral(" ")) + op + QLatin1Char(' ') + mark;
         f.params.append(pattern.text);
+        f.params.append(foldValues);
         if (acceptWord("ESCAPE")) {
             const Token esc = next();
             if (esc.kind != Tok::String || esc.text.size() != 1)

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -18,7 +20,7 @@
 namespace zr::app {
 
 namespace {
-enum : qint32 { StrLogTitle = 60023, StrLogPath = 60024, StrLogEmpty = 60025, StrOpenFolder = 60026 };
+enum : qint32 { StrLogTitle = 60023, StrLogPath = 60024, StrLogEmpty = 60025, StrOpenFolder = 60026, StrFilter = 62211 };
 constexpr qint64 ShownBytes = 256 * 1024;
 } // namespace
 
@@ -33,10 +35,25 @@ LogViewer::LogViewer(QWidget *parent) : QDialog(parent)
     auto *text = new QPlainTextEdit(this);
     text->setObjectName(QStringLiteral("logText"));
     text->setReadOnly(true);
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Descriptions are long: they wrap instead of running off to the right.
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    text->setPlainText(readTail(path, ShownBytes));
+    const QString whole = readTail(path, ShownBytes);
+    text->setPlainText(whole);
     text->moveCursor(QTextCursor::End);
+
+    auto *filterLabel = new QLabel(GetLangString(StrFilter), this);
+    auto *filter = new QLineEdit(this);
+    filter->setObjectName(QStringLiteral("logFilter"));
+    filter->setClearButtonEnabled(true);
+    filterLabel->setBuddy(filter);
+    connect(filter, &QLineEdit::textChanged, this, [text, whole](const QString &wanted) {
+        text->setPlainText(FilterLogLines(whole, wanted));
+        text->moveCursor(QTextCursor::End);
+    });
+    auto *filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(filter, 1);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton *folder = buttons->addButton(GetLangString(StrOpenFolder), QDialogButtonBox::ActionRole);
@@ -47,9 +64,23 @@ LogViewer::LogViewer(QWidget *parent) : QDialog(parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(where);
+    layout->addLayout(filterRow);
     layout->addWidget(text, 1);
     layout->addWidget(buttons);
     resize(900, 500);
+}
+
+QString FilterLogLines(const QString &log, const QString &wanted)
+{
+    const QString needle = wanted.trimmed();
+    if (needle.isEmpty())
+        return log;
+    QStringList kept;
+    for (const QString &line : log.split(QLatin1Char('\n'))) {
+        if (line.contains(needle, Qt::CaseInsensitive))
+            kept << line;
+    }
+    return kept.join(QLatin1Char('\n'));
 }
 
 QString LogViewer::readTail(const QString &path, qint64 maxBytes)

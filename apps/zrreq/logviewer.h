@@ -4,8 +4,12 @@
 
 namespace zr::app {
 
-/// Shows the error log (the newest part of it) with its path, and opens
-/// the folder that holds it and its rotated copies.
+/// The lines of `log` that hold `wanted` (ignoring case); all of it when `wanted` is blank.
+QString FilterLogLines(const QString &log, const QString &wanted);
+
+/// Shows the error log (the newest part of it, wrapped, filtered by what the
+/// user types) with its path, and opens the folder that holds it and its
+/// rotated copies.
 class LogViewer : public QDialog
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "cli/clicommon.h"
 #include "cli/commands.h"
 #include "mainwindow.h"
+#include "startarguments.h"
 #include "studentcard.h"
 
 #include "common/langstrings.h"
@@ -9,13 +10,20 @@
 #include "qemserver.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QSettings>
 #include <QTimer>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Help and wrong arguments are answered without a window, so without a display.
+    zr::app::WindowArguments start;
+    if (const int done = zr::app::CheckStartArguments(arguments, &start); done >= 0)
+        return done;
+
     // Subcommands run without a window; those that load the editor keep it offscreen.
     if (argc > 1) {
         const QString name = QString::fromLocal8Bit(argv[1]);
@@ -45,39 +53,21 @@ int main(int argc, char *argv[])
     zr::Main();
     zr::server::RegisterServer();
 
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("Database server: empty for the embedded sample database, "
-                                                   "or postgresql://user@host:port/dbname."),
-                                    QStringLiteral("url"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the window to <file> and quit."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption student(QStringLiteral("student"),
-                                     QStringLiteral("Open the card of student <id>; with --screenshot the picture "
-                                                    "is of the card."),
-                                     QStringLiteral("id"));
-    parser.addOption(server);
-    parser.addOption(screenshot);
-    parser.addOption(student);
-    parser.process(app);
-
-    zr::app::MainWindow window(parser.value(server));
+    zr::app::MainWindow window(start.server);
     window.show();
     window.loadObjects();
     window.selectFirstProgramme();
     QWidget *pictured = &window;
-    if (parser.isSet(student)) {
-        auto *card = new zr::app::StudentCard(parser.value(server), std::make_shared<const zr::server::JsonSchema>(),
-                                              parser.value(student).toInt(), &window);
+    if (start.student != 0) {
+        auto *card = new zr::app::StudentCard(start.server, std::make_shared<const zr::server::JsonSchema>(),
+                                              start.student, &window);
         card->show();
         pictured = card;
     }
-    if (parser.isSet(screenshot)) {
+    if (!start.screenshot.isEmpty()) {
         // Give the window time to load and paint before the picture is taken.
         QTimer::singleShot(1500, &window, [&] {
-            pictured->grab().save(parser.value(screenshot));
+            pictured->grab().save(start.screenshot);
             QApplication::quit();
         });
     }

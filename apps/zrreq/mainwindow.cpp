@@ -132,6 +132,14 @@ void MainWindow::buildMenus()
     m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                            &MainWindow::reload);
     m_setFiles = new SetFileActions(this, m_editor, [this] { return m_set; });
+    // Save or discard first; a discarded edit is dropped by loading the set again.
+    m_setFiles->setLeaveCheck([this] {
+        if (!confirmLeave())
+            return false;
+        if (hasUnsavedChanges())
+            loadRequirements();
+        return true;
+    });
     m_fileMenu->addActions({m_setFiles->exportAction(), m_setFiles->importAction()});
     connect(m_setFiles, &SetFileActions::imported, this, &MainWindow::updateTitle);
     m_fileMenu->addSeparator();
@@ -307,6 +315,8 @@ bool MainWindow::save()
     } catch (const ZrError &error) {
         QMessageBox::warning(this, GetLangString(StrNotSaved), error.description);
         statusBar()->showMessage(GetLangString(StrNotSaved), 5000);
+        // From the message straight to the row to mend.
+        m_editor->showLastProblem();
         return false;
     }
     try {

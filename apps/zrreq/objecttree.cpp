@@ -62,12 +62,14 @@ void ObjectTree::load(const QString &serverName)
     for (programmes.moveFirst(); !programmes.eof(); programmes.moveNext()) {
         const int prID = programmes.value(u"prID").toInt();
         const QString title = programmes.value(u"prtitle").toString();
-        QTreeWidgetItem *programme = addObject(m_programmes, title, {KindProgramme, prID, 0, title, QString()});
+        // The programme's department: its course lists (exceptions, course pickers) are that department's.
+        const QString owner = programmes.value(u"prdepID").toString();
+        QTreeWidgetItem *programme = addObject(m_programmes, title, {KindProgramme, prID, 0, title, owner});
         curricula.setFilter(QStringLiteral("prID=") + QString::number(prID));
         for (curricula.moveFirst(); !curricula.eof(); curricula.moveNext()) {
             const int orID = curricula.value(u"orID").toInt();
             const QString name = curricula.value(u"ordescription").toString();
-            addObject(programme, name, {KindProgramme, prID, orID, title + QStringLiteral(" - ") + name, QString()});
+            addObject(programme, name, {KindProgramme, prID, orID, title + QStringLiteral(" - ") + name, owner});
         }
     }
 

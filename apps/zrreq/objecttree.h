@@ -12,7 +12,7 @@ struct ObjectRef
     QVariant id;
     int curriculum = 0;
     QString title;
-    QString department; ///< the department of a department or course
+    QString department; ///< the department of a department, course or programme
     bool isValid() const { return kind != 0 && id.isValid(); }
 };
 

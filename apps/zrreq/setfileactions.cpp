@@ -6,11 +6,14 @@
 #include "requirements/zrrequirements.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 namespace zr::app {
@@ -116,16 +119,57 @@ bool SetFileActions::importFrom(const QString &path)
     return true;
 }
 
+bool SetFileActions::readyForFileDialog(qint32 titleId)
+{
+    if (m_leaveCheck && !m_hostSet().isNull() && (m_editor->isModified() || m_imported) && !m_leaveCheck())
+        return false;
+    return canLeaveSet(titleId);
+}
+
+QString SetFileActions::suggestedFileName(const Recordset &hostSet, qint32 context, qint32 curriculum)
+{
+    QString title;
+    if (!hostSet.isNull() && hostSet.hasField(u"title")) {
+        Recordset parent = hostSet.clone();
+        parent.moveFirst();
+        if (!parent.eof())
+            title = parent.value(u"title").toString();
+    }
+    QString name = title.simplified();
+    static const QRegularExpression refused(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    name.replace(refused, QStringLiteral("_"));
+    if (name.isEmpty())
+        name = QStringLiteral("requirements");
+    name += QLatin1Char('-') + QString::number(context);
+    if (curriculum != 0)
+        name += QLatin1Char('-') + QString::number(curriculum);
+    return name + QStringLiteral(".json");
+}
+
+QString SetFileActions::withJsonSuffix(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0)
+        return path;
+    return path + QStringLiteral(".json");
+}
+
 void SetFileActions::chooseExportFile()
 {
-    const QString path = QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), QString(),
+    if (!readyForFileDialog(StrExportFailed))
+        return;
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(suggestedFileName(m_hostSet(), m_editor->ConstrType(), curriculum()));
+    const QString path = QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), suggested,
                                                       GetLangString(StrFileFilter));
     if (!path.isEmpty())
-        exportTo(path);
+        exportTo(withJsonSuffix(path));
 }
 
 void SetFileActions::chooseImportFile()
 {
+    // Unsaved edits are settled before a file is chosen, not after.
+    if (!readyForFileDialog(StrImportFailed))
+        return;
     const QString path = QFileDialog::getOpenFileName(m_window, StripMnemonic(GetLangString(StrImport)), QString(),
                                                       GetLangString(StrFileFilter));
     if (!path.isEmpty())

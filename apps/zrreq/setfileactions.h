@@ -38,6 +38,17 @@ public:
     /// the file is unreadable or malformed; the set is then left as it was.
     bool importFrom(const QString &path);
 
+    /// What the actions ask before a file dialog when the set has unsaved
+    /// changes: true when the user saved or discarded them (the host then
+    /// shows the set as stored). Without it they only say to save first.
+    void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
+
+    /// The file name an export suggests: the object's title and the
+    /// context (and curriculum), without characters file systems refuse, ".json".
+    static QString suggestedFileName(const Recordset &hostSet, qint32 context, qint32 curriculum);
+    /// `path` with ".json" added when it has no suffix of that name.
+    static QString withJsonSuffix(const QString &path);
+
     /// True from an import until the host loads its set again.
     bool hasImport() const { return m_imported; }
     /// Called by the host whenever it loads its set from the server.
@@ -51,12 +62,15 @@ private:
     void chooseExportFile();
     void chooseImportFile();
     bool canLeaveSet(qint32 titleId);
+    /// Before a file dialog: unsaved changes are settled first (asked when the host can ask).
+    bool readyForFileDialog(qint32 titleId);
     void report(qint32 titleId, const QString &text);
     qint32 curriculum() const;
 
     QWidget *m_window;
     zrRequirements *m_editor;
     std::function<Recordset()> m_hostSet;
+    std::function<bool()> m_leaveCheck;
     QAction *m_export = nullptr;
     QAction *m_import = nullptr;
     bool m_imported = false;

@@ -12,6 +12,9 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace zr::app {
@@ -76,11 +79,22 @@ StudentCard::StudentCard(const QString &serverName, std::shared_ptr<const Schema
     connect(m_preview, &zrReqPreview::ErrorOccurred, this,
             [this](int, const QString &description, const QString &) { ShowErrorMessage(description, this); });
 
+    // A card is looked at and put away: Escape or Close.
+    m_close = new QPushButton(this);
+    m_close->setObjectName(QStringLiteral("cmdClose"));
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    auto *closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    closeRow->addWidget(m_close);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_caption);
     layout->addWidget(particulars);
     layout->addWidget(m_message);
     layout->addWidget(m_preview, 1);
+    layout->addLayout(closeRow);
 
     retranslate();
     reload();
@@ -184,6 +198,7 @@ void StudentCard::retranslate()
     setWindowTitle(ReplaceParams(GetLangString(StrCardTitle), {name}));
     m_caption->setText(name);
     findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->setTitle(GetLangString(StrParticulars));
+    m_close->setText(GetLangString(20540));
 }
 
 void StudentCard::changeEvent(QEvent *event)

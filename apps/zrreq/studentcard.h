@@ -6,6 +6,7 @@
 
 class QFormLayout;
 class QLabel;
+class QPushButton;
 
 namespace zr {
 class Schema;
@@ -53,6 +54,7 @@ private:
     QLabel *m_caption = nullptr;
     QLabel *m_message = nullptr;
     zr::zrReqPreview *m_preview = nullptr;
+    QPushButton *m_close = nullptr;
 };
 
 } // namespace zr::app

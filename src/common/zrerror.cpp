@@ -37,6 +37,15 @@ void RecordError(const ZrError &error, bool writeLog)
     RecordError(error.number, error.source, error.description, writeLog);
 }
 
+void RecordErrorOnce(const ZrError &error, const QString &trapName)
+{
+    // An inner trap that recorded the error made it the last one, its source
+    // the start of every source the outer traps have given it since.
+    const bool logged = t_lastError.number == error.number && t_lastError.description == error.description
+                        && t_lastError.source.startsWith(error.source);
+    RecordError(error.number, error.source + trapName, error.description, !logged);
+}
+
 void RaiseLastError()
 {
     throw t_lastError;

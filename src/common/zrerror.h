@@ -36,6 +36,11 @@ ZRREQ_EXPORT void RecordError(qint32 number, const QString &source, const QStrin
 /// Records a caught error (its own number, source and description).
 ZRREQ_EXPORT void RecordError(const ZrError &error, bool writeLog = true);
 
+/// Records a caught error with `trapName` appended to its source, as an
+/// outer trap does; the log line is written only when no inner trap has
+/// recorded this error already, so each error is in the log once.
+ZRREQ_EXPORT void RecordErrorOnce(const ZrError &error, const QString &trapName);
+
 /// Throws the last recorded error again; records nothing itself.
 [[noreturn]] ZRREQ_EXPORT void RaiseLastError();
 

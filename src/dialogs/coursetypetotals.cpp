@@ -59,6 +59,21 @@ QList<CourseTypeTotal> ParseCourseTypeTotals(const QString &totalsValue)
     return totals;
 }
 
+QString UnreadableTotals(const QString &totalsValue)
+{
+    if (totalsValue.isEmpty())
+        return QString();
+    for (const QString &item : totalsValue.split(QLatin1Char('#'))) {
+        const QStringList parts = item.split(QLatin1Char(';'));
+        bool idOk = false;
+        parts[0].trimmed().toInt(&idOk);
+        double count = 0;
+        if (!idOk || parts.size() != 2 || !ReadSystemNumber(parts[1], &count))
+            return item;
+    }
+    return QString();
+}
+
 Recordset BuildCourseTypesWorkingList(const Recordset &courseTypes, bool addTotalRow)
 {
     const Recordset source = courseTypes.clone();

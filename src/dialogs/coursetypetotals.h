@@ -30,6 +30,11 @@ struct ZRREQ_EXPORT CourseTypeTotal
 /// passed over; a count that is not a number reads as 0. Never throws.
 ZRREQ_EXPORT QList<CourseTypeTotal> ParseCourseTypeTotals(const QString &totalsValue);
 
+/// The first item of a totals value that ParseCourseTypeTotals cannot read
+/// as it stands (a type id that is not a whole number, a count that is not a
+/// number); empty when every item reads.
+ZRREQ_EXPORT QString UnreadableTotals(const QString &totalsValue);
+
 /// The working list of the totals dialogs: a disconnected copy of
 /// `courseTypes` (all fields and rows, in order; the caller's recordset is
 /// not moved) with two more fields, `sel` (integer, -1 when checked, null

@@ -64,6 +64,7 @@ public:
     CourseTypeTotalsDialog::Purpose m_purpose = CourseTypeTotalsDialog::Purpose::MinimumTotals;
     QLabel *m_info = nullptr;
     QLabel *m_info1 = nullptr;
+    QLabel *m_note = nullptr;
     TotalsGrid *m_grid = nullptr;
     CourseTypeTotalsModel *m_model = nullptr;
     QPushButton *m_ok = nullptr;
@@ -125,6 +126,15 @@ CourseTypeTotalsDialog::CourseTypeTotalsDialog(Purpose purpose, QWidget *parent)
     d->m_info1 = new QLabel(this);
     d->m_info1->setObjectName(QStringLiteral("lblInfo1"));
     d->m_info1->setWordWrap(true);
+    // What was not taken is said where the user looks, not dropped in silence.
+    d->m_note = new QLabel(this);
+    d->m_note->setObjectName(QStringLiteral("lblNote"));
+    d->m_note->setWordWrap(true);
+    d->m_note->setVisible(false);
+    connect(d->m_model, &CourseTypeTotalsModel::countRefused, this, [this](const QString &text) {
+        d->m_note->setText(ReplaceParams(GetLangString(10109), {text}));
+        d->m_note->setVisible(true);
+    });
 
     d->m_ok = new QPushButton(this);
     d->m_ok->setObjectName(QStringLiteral("cmdOK"));
@@ -143,6 +153,7 @@ CourseTypeTotalsDialog::CourseTypeTotalsDialog(Purpose purpose, QWidget *parent)
     layout->addWidget(d->m_info);
     layout->addWidget(d->m_grid, 1);
     layout->addWidget(d->m_info1);
+    layout->addWidget(d->m_note);
     layout->addLayout(buttons);
     d->setTexts();
     // Until the dialog is opened the label only says what the dialog is for.
@@ -169,6 +180,9 @@ Recordset CourseTypeTotalsDialog::Select_CourseTypeTotals(const Recordset &cours
         d->setTexts();
         Recordset working = BuildCourseTypesWorkingList(courseTypes, addTotalRow);
         ApplyCourseTypeTotals(working, totalsValue, d->source());
+        const QString unreadable = UnreadableTotals(totalsValue);
+        d->m_note->setText(ReplaceParams(GetLangString(10108), {unreadable}));
+        d->m_note->setVisible(!unreadable.isEmpty());
         d->m_model->setRecordset(working);
         d->m_grid->setCurrentIndex(d->m_model->index(0, CourseTypeTotalsModel::SelColumn));
         d->m_grid->setFocus();

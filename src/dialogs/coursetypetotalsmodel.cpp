@@ -73,8 +73,10 @@ bool CourseTypeTotalsModel::setData(const QModelIndex &index, const QVariant &va
     if (index.column() == CountColumn && role == Qt::EditRole && m_cnt >= 0) {
         const QString text = value.toString().trimmed();
         double number = 0;
-        if (!text.isEmpty() && !ReadSystemNumber(text, &number))
+        if (!text.isEmpty() && !ReadSystemNumber(text, &number)) {
+            Q_EMIT countRefused(text);
             return false;
+        }
         m_rs.setValueAt(row, m_cnt, text.isEmpty() ? QVariant() : QVariant(number));
         Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
         return true;

@@ -41,6 +41,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+Q_SIGNALS:
+    /// A count typed into the grid was not a number and was not taken.
+    void countRefused(const QString &text);
+
 private:
     Recordset m_rs;
     int m_sel = -1;

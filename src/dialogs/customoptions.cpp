@@ -99,6 +99,27 @@ CustomOptions::CustomOptions(qint32 requirementType)
     }
 }
 
+QString UnreadableOptions(qint32 requirementType, const QString &stored)
+{
+    QStringList parts;
+    switch (OptionSetOf(requirementType)) {
+    case OptionSet::SemesterLimits:
+        parts = stored.split(QLatin1Char(';'));
+        break;
+    case OptionSet::AverageFlags:
+        parts = {stored};
+        break;
+    case OptionSet::None:
+        return QString();
+    }
+    for (const QString &part : std::as_const(parts)) {
+        qint64 number = 0;
+        if (!part.trimmed().isEmpty() && !readWholeNumber(part, &number))
+            return part;
+    }
+    return QString();
+}
+
 CustomOptions CustomOptions::decode(qint32 requirementType, const QVariant &stored)
 {
     CustomOptions options(requirementType);
@@ -111,8 +132,8 @@ CustomOptions CustomOptions::decode(qint32 requirementType, const QVariant &stor
         const QStringList parts = text.split(QLatin1Char(';'));
         for (int i = 0; i < 2 && i < parts.size(); ++i) {
             qint64 limit = 0;
-            if (readWholeNumber(parts[i], &limit))
-                options.m_values[i] = QString::number(limit);
+            // What cannot be read is shown as it is, for the check on OK to refuse.
+            options.m_values[i] = readWholeNumber(parts[i], &limit) ? QString::number(limit) : parts[i].trimmed();
         }
         break;
     }

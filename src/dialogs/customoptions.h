@@ -35,6 +35,11 @@ struct ZRREQ_EXPORT OptionEntry
 /// The entries of `requirementType` in position order; empty for types without options.
 ZRREQ_EXPORT QList<OptionEntry> OptionEntriesOf(qint32 requirementType);
 
+/// The part of a stored options value that the dialog of `requirementType`
+/// cannot read (a semester limit or a set of flags that is not a whole
+/// number); empty when all of it reads.
+ZRREQ_EXPORT QString UnreadableOptions(qint32 requirementType, const QString &stored);
+
 /// The options of one requirement as the options dialog shows them: a text
 /// per number field, a checked state and an enabled state per check box.
 /// Holds the decoding of a stored value, the interlock of `use_coeff` and

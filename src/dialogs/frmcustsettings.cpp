@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
@@ -39,6 +40,9 @@ public:
     // Set while the list is filled from m_options, so that those changes are
     // not taken for the user's.
     bool m_syncing = false;
+    // Names a stored value that could not be read, so that OK replaces it knowingly.
+    QLabel *m_note = nullptr;
+    QString m_unreadable;
 };
 
 void frmCustSettingsPrivate::setTexts()
@@ -53,6 +57,8 @@ void frmCustSettingsPrivate::setTexts()
         const QString caption = GetLangString(entry.captionId);
         model->setCaption(entry.key, entry.isCheckBox ? caption : caption + QStringLiteral(": \t"));
     }
+    m_note->setText(ReplaceParams(GetLangString(10108), {m_unreadable}));
+    m_note->setVisible(!m_unreadable.isEmpty());
 }
 
 void frmCustSettingsPrivate::buildEntries(qint32 requirementType, const QVariant &stored)
@@ -61,6 +67,7 @@ void frmCustSettingsPrivate::buildEntries(qint32 requirementType, const QVariant
     m_syncing = true;
     model->clear();
     m_options = CustomOptions::decode(requirementType, stored);
+    m_unreadable = UnreadableOptions(requirementType, stored.isNull() ? QString() : stored.toString());
     for (const OptionEntry &entry : m_options.entries())
         model->addItem(entry.key, QString(), entry.isCheckBox ? ItemStyle::CheckBox : ItemStyle::Number);
     m_syncing = false;
@@ -131,8 +138,13 @@ frmCustSettings::frmCustSettings(QWidget *parent)
     buttons->addStretch(1);
     buttons->addWidget(d->m_ok);
     buttons->addWidget(d->m_cancel);
+    d->m_note = new QLabel(this);
+    d->m_note->setObjectName(QStringLiteral("lblNote"));
+    d->m_note->setWordWrap(true);
+    d->m_note->setVisible(false);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(d->m_panel, 1);
+    layout->addWidget(d->m_note);
     layout->addLayout(buttons);
     d->setTexts();
     resize(660, 260);

@@ -151,10 +151,10 @@ void frmStudConstraints::accept()
             return;
         d->m_requirements->UpdateRecordset();
     } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(", frmStudConstraints.cmdOK_Click"),
-                    error.description);
+        RecordErrorOnce(error, QStringLiteral(", frmStudConstraints.cmdOK_Click"));
         int style = MbInformation | MbOkOnly;
         MsgBoxEx(error.description, style, GetLangString(20576), {}, 0, {}, this);
+        d->m_requirements->showLastProblem();
         return;
     }
     d->m_cancelled = false;

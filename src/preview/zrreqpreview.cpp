@@ -1,5 +1,7 @@
 #include "zrreqpreview.h"
 
+#include "requirements/expressionform.h"
+
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
@@ -77,6 +79,8 @@ public:
     QLabel *m_image = nullptr;
     QLabel *m_caption = nullptr;
     QPlainTextEdit *m_text = nullptr;
+    QLabel *m_expressionCaption = nullptr;
+    QPlainTextEdit *m_expression = nullptr;
     QPushButton *m_edit = nullptr;
     QPushButton *m_restore = nullptr;
 
@@ -100,7 +104,12 @@ void zrReqPreviewPrivate::setTexts()
 {
     m_edit->setText(GetLangString(20550));
     m_restore->setText(GetLangString(20549));
+    m_restore->setToolTip(GetLangString(10110));
+    m_restore->setAccessibleDescription(GetLangString(10110));
+    m_expressionCaption->setText(GetLangString(20520));
+    m_expression->setAccessibleName(GetLangString(20520));
     showHeader(m_headerIndividual);
+    fillText();
 }
 
 void zrReqPreviewPrivate::showHeader(bool individual)
@@ -119,6 +128,23 @@ void zrReqPreviewPrivate::fillText()
     // The text box breaks lines at LF alone.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_text->setPlainText(text);
+    // How the numbered requirements combine, each named by its number in the list.
+    const bool any = !m_shown.isNull() && !m_shown.isEmpty();
+    m_expressionCaption->setVisible(any);
+    m_expression->setVisible(any);
+    if (!any) {
+        m_expression->clear();
+        return;
+    }
+    QHash<qint32, int> numbers;
+    Recordset rows = m_shown.clone();
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+        numbers.insert(rows.value(u"ocID").toInt(), int(numbers.size()) + 1);
+    rows.moveFirst();
+    const QString stored = rows.hasField(u"coneval") ? rows.value(u"coneval").toString() : QString();
+    m_expression->setPlainText(ConvertExpression(stored, false, m_shown, [&numbers](qint32 ocID) {
+        return QString::number(numbers.value(ocID));
+    }));
 }
 
 void zrReqPreviewPrivate::updateButtons()
@@ -129,7 +155,7 @@ void zrReqPreviewPrivate::updateButtons()
 
 void zrReqPreviewPrivate::reportActionError(const ZrError &error, const QString &member)
 {
-    RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.") + member, error.description);
+    RecordErrorOnce(error, QStringLiteral(", zrReqPreview.") + member);
     const ZrError recorded = LastError();
     Q_EMIT q->ErrorOccurred(recorded.number, recorded.description, recorded.source);
 }
@@ -213,6 +239,14 @@ zrReqPreview::zrReqPreview(QWidget *parent)
     d->m_text->setReadOnly(true);
     d->m_text->setAccessibleName(GetLangString(20521));
 
+    d->m_expressionCaption = new QLabel(this);
+    d->m_expressionCaption->setObjectName(QStringLiteral("lblExpression"));
+    d->m_expression = new QPlainTextEdit(this);
+    d->m_expression->setObjectName(QStringLiteral("txtExpression"));
+    d->m_expression->setReadOnly(true);
+    d->m_expression->setMaximumHeight(d->m_expression->fontMetrics().lineSpacing() * 4);
+    d->m_expressionCaption->setBuddy(d->m_expression);
+
     d->m_edit = new QPushButton(this);
     d->m_edit->setObjectName(QStringLiteral("cmdEdit"));
     d->m_restore = new QPushButton(this);
@@ -228,6 +262,8 @@ zrReqPreview::zrReqPreview(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(d->m_header);
     layout->addWidget(d->m_text, 1);
+    layout->addWidget(d->m_expressionCaption);
+    layout->addWidget(d->m_expression);
     layout->addLayout(buttons);
 
     d->setTexts();

@@ -5,6 +5,7 @@
 #include "dialogs/coursetypetotals.h"
 #include "dialogs/systemnumber.h"
 #include "parametersheet.h"
+#include "requirements/lookupcache.h"
 #include "sheetrows.h"
 #include "typecatalog.h"
 
@@ -32,6 +33,28 @@ QString DescribeCodeList(const Recordset &table, const QString &keyField, const 
     if (known.isEmpty())
         return QString();
     return DescribeIdList(table, keyField, text, known.join(QLatin1Char(',')), QString(), true, isTemplate);
+}
+
+QString CourseCodeNames(const QString &codes, const SheetContext &sheet)
+{
+    if (codes.trimmed().isEmpty())
+        return QString();
+    const QStringList list = codes.split(QLatin1Char(','));
+    QList<qint32> ids;
+    for (const QString &code : list) {
+        if (isWholeNumber(code.trimmed()))
+            ids << code.trimmed().toInt();
+    }
+    if (sheet.lookups)
+        sheet.lookups->fetchCourseNames(ids);
+    QStringList names;
+    for (const QString &code : list) {
+        const QString name = sheet.lookups && isWholeNumber(code.trimmed())
+                                 ? sheet.lookups->courseName(code.trimmed().toInt())
+                                 : QString();
+        names << (name.isEmpty() ? code.trimmed() : name);
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 QString CodeListNames(const CodeListSource &source, const QString &codes, const SheetContext &sheet)

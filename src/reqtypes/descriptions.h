@@ -19,6 +19,12 @@ struct SheetContext;
 ZRREQ_EXPORT QString DescribeCodeList(const Recordset &table, const QString &keyField, const QString &text,
                                       const QString &codes, bool isTemplate = false);
 
+/// The courses of a course list ("12,15", as stored) by name, in the order
+/// of the codes and separated by ", ": each course's code and title from the
+/// sheet's course names, or the code itself for a course without a name, so
+/// that nothing stored is hidden. "" for an empty list.
+ZRREQ_EXPORT QString CourseCodeNames(const QString &codes, const SheetContext &sheet);
+
 /// The names of a code-list row's codes, looked up in the sheet's cached
 /// code table (with its "all" row where the row offers one; course groups of
 /// the sheet's programme). Throws the code table's ZrError.

@@ -1,5 +1,7 @@
 #include "parametersheet.h"
 
+#include "descriptions.h"
+
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/recordsetutils.h"
@@ -72,8 +74,12 @@ void addRow(ItemPanelModel &panel, int typeId, qint32 ocID, const ParameterRow &
             panel.selectChoice(key, ChoiceKey(ocID, row.defaultValue));
     } else if (typeId == 100 && row.field == QLatin1String("conselobjIDs")) {
         // A course's own enrolment requirement starts with the course itself.
-        if (sheet.objectKind == 4 || sheet.objectKind == 14)
-            panel.setValue(key, NzStr(sheet.courseId));
+        if (sheet.objectKind == 4 || sheet.objectKind == 14) {
+            const QString names = CourseCodeNames(NzStr(sheet.courseId), sheet);
+            panel.setHiddenValue(key, NzStr(sheet.courseId));
+            panel.setValue(key, names);
+            panel.setDescription(key, names);
+        }
     } else if (!row.defaultValue.isNull()) {
         panel.setValue(key, row.defaultValue);
     }

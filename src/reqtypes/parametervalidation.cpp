@@ -2,6 +2,8 @@
 
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "dialogs/coursetypetotals.h"
+#include "dialogs/customoptions.h"
 #include "dialogs/systemnumber.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
@@ -107,6 +109,18 @@ public:
 
     QString label(const QString &field) const { return m_panel.caption(ParamKey(m_ocID, field)); }
     QString requirement() const { return m_panel.caption(GroupKey(m_ocID)); }
+    // The requirement as a message names it: with its place in the list when
+    // another one reads the same. Looked up only for a failure: the list may be long.
+    QString requirementNamed() const
+    {
+        const QString group = GroupKey(m_ocID);
+        const QString caption = m_panel.caption(group);
+        const QStringList groups = m_panel.keys();
+        int alike = 0;
+        for (const QString &other : groups)
+            alike += m_panel.caption(other) == caption ? 1 : 0;
+        return alike > 1 ? RequirementName(caption, int(groups.indexOf(group)) + 1) : caption;
+    }
     int typeId() const { return m_typeId; }
     const SheetContext &sheet() const { return m_sheet; }
 
@@ -117,8 +131,15 @@ public:
         return index < 0 ? 0 : m_row.field(index).definedSize;
     }
 
-    [[noreturn]] void fail(qint32 messageId, const QList<MessageArg> &args) const
+    // `field` is the row the failed rule is about, where the editor takes the user.
+    [[noreturn]] void fail(const QString &field, qint32 messageId, QList<MessageArg> args) const
     {
+        SetFailedField(field);
+        const QString caption = requirement();
+        for (MessageArg &arg : args) {
+            if (arg.isCaption && arg.text == caption)
+                arg.text = requirementNamed();
+        }
         raiseMessage(messageId, InputSource, args);
     }
 
@@ -126,7 +147,7 @@ public:
     {
         const int size = definedSize(field);
         if (size > 0 && value.size() > size)
-            fail(20021, {Caption(label(field)), Caption(requirement()), FixedText(QString::number(size))});
+            fail(field, 20021, {Caption(label(field)), Caption(requirement()), FixedText(QString::number(size))});
     }
 
     void checkSizeOfRow(const QString &field) const
@@ -147,11 +168,13 @@ void checkStudentData(const RequirementValues &r)
 {
     const QString column = r.text(Codes);
     if (column.isEmpty())
-        r.fail(20005, {Caption(r.requirement())});
+        r.fail(Codes, 20005, {Caption(r.requirement())});
     for (const QString &field : {Value1, Value2}) {
         // A value picked from the column's list is one of its codes; the rules are for typed values.
-        if (!r.isChoiceRow(field))
+        if (!r.isChoiceRow(field)) {
+            SetFailedField(field);
             checkStudentValue(column, r.text(field), r.label(field), r.requirement());
+        }
     }
 }
 
@@ -161,38 +184,38 @@ void checkTotals(const RequirementValues &r)
     const QString req = r.requirement();
     if (codes.isEmpty()) {
         switch (r.typeId()) {
-        case 20: r.fail(20682, {Caption(req)});
-        case 40: r.fail(20683, {Caption(req)});
-        case 50: r.fail(20684, {Caption(req)});
-        case 110: r.fail(20685, {Caption(req)});
-        default: r.fail(20686, {Caption(req)});
+        case 20: r.fail(Codes, 20682, {Caption(req)});
+        case 40: r.fail(Codes, 20683, {Caption(req)});
+        case 50: r.fail(Codes, 20684, {Caption(req)});
+        case 110: r.fail(Codes, 20685, {Caption(req)});
+        default: r.fail(Codes, 20686, {Caption(req)});
         }
     }
     if (r.typeId() == 40 && codes != QLatin1String("-1") && codes.split(QLatin1Char(',')).contains(QLatin1String("-1")))
-        r.fail(20687, {Caption(req)});
+        r.fail(Codes, 20687, {Caption(req)});
 
     const QString value1 = r.text(Value1);
     const QString value2 = r.text(Value2);
     const QString value1Name = GetLangString(20688);
     auto negativeOrText = [](const QString &value) { return !isNumeric(value) || numberOf(value) < 0; };
     if (!value1.isEmpty() && negativeOrText(value1))
-        r.fail(20001, {FixedText(value1Name), Caption(req)});
+        r.fail(Value1, 20001, {FixedText(value1Name), Caption(req)});
     if (!value2.isEmpty() && negativeOrText(value2))
-        r.fail(20001, {FixedText(GetLangString(20689)), Caption(req)});
+        r.fail(Value2, 20001, {FixedText(GetLangString(20689)), Caption(req)});
     if (r.text(Operator) == QLatin1String("5")) {
         if (value1.isEmpty() || value2.isEmpty())
-            r.fail(20690, {Caption(req)});
+            r.fail(value1.isEmpty() ? Value1 : Value2, 20690, {Caption(req)});
     } else if (value1.isEmpty()) {
-        r.fail(20001, {FixedText(value1Name), Caption(req)});
+        r.fail(Value1, 20001, {FixedText(value1Name), Caption(req)});
     }
 
     if (r.typeId() == 20) {
         const QString minimum = r.text(Minimum);
         const QString minimumName = GetLangString(20691);
         if (!minimum.isEmpty() && !IsPositiveNumber(minimum))
-            r.fail(20001, {FixedText(minimumName), Caption(req)});
+            r.fail(Minimum, 20001, {FixedText(minimumName), Caption(req)});
         if (!minimum.isEmpty() && numberOf(minimum) > CodeCount(codes))
-            r.fail(20004, {FixedText(minimumName), FixedText(GetLangString(20692)), Caption(req)});
+            r.fail(Minimum, 20004, {FixedText(minimumName), FixedText(GetLangString(20692)), Caption(req)});
     }
     r.checkSize(Codes, codes);
     r.checkSizeOfRow(CourseExceptions);
@@ -202,7 +225,7 @@ void checkGrade(const RequirementValues &r)
 {
     const QString grade = r.text(Grade);
     if (grade.isEmpty() || !isNumeric(grade) || numberOf(grade) > 1)
-        r.fail(20002, {FixedText(GetLangString(20696)), Caption(r.requirement())});
+        r.fail(Grade, 20002, {FixedText(GetLangString(20696)), Caption(r.requirement())});
 }
 
 void checkCourseLists(const RequirementValues &r)
@@ -211,7 +234,7 @@ void checkCourseLists(const RequirementValues &r)
     const QString req = r.requirement();
     const bool semesters = r.typeId() == 80;
     if (codes.isEmpty())
-        r.fail(20006, {FixedText(semesters ? GetLangString(20694) : GetLangString(20693)), Caption(req)});
+        r.fail(Codes, 20006, {FixedText(semesters ? GetLangString(20694) : GetLangString(20693)), Caption(req)});
     r.checkSize(Codes, codes);
 
     const QString minimum = r.text(Minimum);
@@ -220,9 +243,9 @@ void checkCourseLists(const RequirementValues &r)
         const bool none = r.typeId() == 30 && minimum.trimmed() == QLatin1String("-1");
         const QString minimumName = GetLangString(20691);
         if (!none && !IsPositiveNumber(minimum))
-            r.fail(20003, {FixedText(minimumName), Caption(req)});
+            r.fail(Minimum, 20003, {FixedText(minimumName), Caption(req)});
         if (numberOf(minimum) > CodeCount(codes))
-            r.fail(20004, {FixedText(minimumName), FixedText(GetLangString(20695)), Caption(req)});
+            r.fail(Minimum, 20004, {FixedText(minimumName), FixedText(GetLangString(20695)), Caption(req)});
     }
     if (r.typeId() == 30 || semesters)
         checkGrade(r);
@@ -230,6 +253,7 @@ void checkCourseLists(const RequirementValues &r)
     if (semesters) {
         const QString examPeriods = r.text(Value1);
         r.checkSize(Value1, examPeriods);
+        SetFailedField(Value1);
         if (!examPeriods.isEmpty())
             checkExamPeriodList(examPeriods, r.label(Value1), req,
                                 SheetLookupList(r.sheet(), QStringLiteral("SYS_ExamPeriod")));
@@ -238,6 +262,7 @@ void checkCourseLists(const RequirementValues &r)
             const Recordset terms = SheetLookupList(r.sheet(), QStringLiteral("SYS_terms"));
             // The row shows period names; the field keeps their ids.
             r.checkSize(Value2, TeachingPeriodsToIds(terms, teachingPeriods));
+            SetFailedField(Value2);
             checkTeachingPeriodList(teachingPeriods, r.label(Value2), req, terms);
         }
     }
@@ -248,7 +273,7 @@ void checkCount(const RequirementValues &r)
 {
     const QString value = r.text(Value1);
     if (value.isEmpty() || !isNumeric(value) || numberOf(value) < 1)
-        r.fail(20007, {FixedText(GetLangString(20697)), Caption(r.requirement())});
+        r.fail(Value1, 20007, {FixedText(GetLangString(20697)), Caption(r.requirement())});
 }
 
 void checkAcademicYears(const RequirementValues &r)
@@ -259,21 +284,21 @@ void checkAcademicYears(const RequirementValues &r)
     for (const QString &field : {Value1, Value2}) {
         const QString year = field == Value1 ? year1 : year2;
         if (!year.isEmpty() && !IsPositiveNumber(year, YearRule))
-            r.fail(20009, {Caption(r.label(field)), Caption(req)});
+            r.fail(field, 20009, {Caption(r.label(field)), Caption(req)});
     }
     const QString year1Name = GetLangString(20698);
     const QString year2Name = GetLangString(20699);
     const QString op = r.text(Operator);
     if (op == QLatin1String("0")) {
         if (numberOf(year1) == 0)
-            r.fail(20010, {FixedText(year1Name), Caption(req)});
+            r.fail(Value1, 20010, {FixedText(year1Name), Caption(req)});
         if (numberOf(year2) != 0)
-            r.fail(20012, {FixedText(year2Name), Caption(req)});
+            r.fail(Value2, 20012, {FixedText(year2Name), Caption(req)});
     } else if (op == QLatin1String("5")) {
         if (numberOf(year1) == 0 || numberOf(year2) == 0)
-            r.fail(20013, {Caption(req)});
+            r.fail(numberOf(year1) == 0 ? Value1 : Value2, 20013, {Caption(req)});
         if (numberOf(year1) > numberOf(year2))
-            r.fail(20011, {FixedText(year1Name), FixedText(year2Name), Caption(req)});
+            r.fail(Value1, 20011, {FixedText(year1Name), FixedText(year2Name), Caption(req)});
     }
     checkGrade(r);
     r.checkSizeOfRow(CourseExceptions);
@@ -283,7 +308,7 @@ void checkClassCategory(const RequirementValues &r)
 {
     const QString req = r.requirement();
     if (r.text(Codes).isEmpty())
-        r.fail(20700, {Caption(req)});
+        r.fail(Codes, 20700, {Caption(req)});
     const QString respective = r.text(Value1);
     const QString op = r.text(Operator);
     const bool noCategories = r.text(Categories).isEmpty();
@@ -291,12 +316,12 @@ void checkClassCategory(const RequirementValues &r)
     if (respective == QLatin1String("0") && !differentFromRespective) {
         // "-1" is the operator's empty choice.
         if (noCategories || op.isEmpty() || op == QLatin1String("-1"))
-            r.fail(20701, {Caption(req)});
+            r.fail(noCategories ? Categories : Operator, 20701, {Caption(req)});
     } else if (respective == QLatin1String("-1") && !noCategories) {
-        r.fail(20702, {Caption(req)});
+        r.fail(Categories, 20702, {Caption(req)});
     }
     if (differentFromRespective && (respective != QLatin1String("0") || !noCategories))
-        r.fail(20703, {Caption(req)});
+        r.fail(Categories, 20703, {Caption(req)});
 }
 
 void checkRequirement(const RequirementValues &r)
@@ -335,6 +360,14 @@ void checkRequirement(const RequirementValues &r)
     for (const ParameterRow &row : SheetRows(r.typeId(), r.sheet().context)) {
         if (row.kind != RowKind::Flags && row.kind != RowKind::TeachingPeriods)
             r.checkSize(row.field, r.text(row));
+        // Options and totals that cannot be read would be stored, and read back, as something else.
+        QString unreadable;
+        if (row.kind == RowKind::Options || row.kind == RowKind::Flags)
+            unreadable = UnreadableOptions(r.typeId(), r.text(row));
+        else if (row.kind == RowKind::Totals)
+            unreadable = UnreadableTotals(r.text(row));
+        if (!unreadable.isEmpty())
+            r.fail(row.field, 10107, {FixedText(unreadable), Caption(r.label(row.field)), Caption(r.requirement())});
     }
 }
 
@@ -365,6 +398,7 @@ void ValidateStudent(const QString &column, const QString &value, const QString 
 void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
                    const SheetContext &sheet, bool &error)
 {
+    SetFailedField(QString());
     try {
         RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, row, sheet)); });
     } catch (const ZrError &) {

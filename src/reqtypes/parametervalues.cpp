@@ -4,12 +4,15 @@
 #include "common/recordsetutils.h"
 #include "common/zrerror.h"
 #include "descriptions.h"
+#include "dialogs/customoptions.h"
 #include "dialogs/optionstext.h"
 #include "dialogs/systemnumber.h"
 #include "parametersheet.h"
 #include "requirements/requirementkeys.h"
 #include "sheetrows.h"
 #include "studentcolumns.h"
+
+#include <QRegularExpression>
 
 namespace zr {
 
@@ -24,6 +27,13 @@ qint32 flagsOf(const QVariant &value)
     if (!ReadSystemNumber(NzStr(value), &number))
         return 0;
     return ValLng(number);
+}
+
+// Decimals are stored in one form, with the comma the defaults use ("0,5").
+QString withDecimalComma(const QString &text)
+{
+    static const QRegularExpression decimal(QStringLiteral("^\\s*-?[0-9]+\\.[0-9]+\\s*$"));
+    return decimal.match(text).hasMatch() ? QString(text).replace(QLatin1Char('.'), QLatin1Char(',')) : text;
 }
 
 QVariant textOrNull(const QString &text)
@@ -98,9 +108,16 @@ void loadRow(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 
     }
     case RowKind::Entry:
     case RowKind::Minimum:
-    case RowKind::ValuePicker:
         panel.setValue(key, text);
         break;
+    case RowKind::ValuePicker: {
+        // Courses are kept as stored and shown by code and title.
+        const QString names = CourseCodeNames(text, sheet);
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, names);
+        panel.setDescription(key, names);
+        break;
+    }
     case RowKind::CodeList:
     case RowKind::Totals: {
         const QString names = row.kind == RowKind::Totals ? CourseTypeTotalsText(text, sheet)
@@ -116,7 +133,8 @@ void loadRow(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 
         panel.setDescription(key, OptionsText(typeId, text));
         break;
     case RowKind::Flags: {
-        const QString flags = QString::number(flagsOf(stored));
+        // Unreadable flags stay as they are, for validation to name; they are not taken for none.
+        const QString flags = UnreadableOptions(typeId, text).isEmpty() ? QString::number(flagsOf(stored)) : text;
         panel.setValue(key, flags);
         panel.setDescription(key, OptionsText(typeId, flags));
         break;
@@ -132,7 +150,9 @@ void loadRow(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 
         break;
     case RowKind::StudentColumn:
         selectCode(panel, key, ocID, text);
-        panel.setCaption(GroupKey(ocID), StudentDataCaption(text));
+        // Named as when it is stored: by the column's description, a saved one with its id.
+        panel.setCaption(GroupKey(ocID),
+                         StudentDataCaption(panel.valueText(key).isEmpty() ? text : panel.valueText(key), ocID));
         BuildStudentValueRows(panel, ocID, sheet);
         break;
     case RowKind::StudentValue:
@@ -155,16 +175,17 @@ QVariant storedValueOf(ItemPanelModel &panel, const ParameterRow &row, int typeI
     case RowKind::StudentValue:
         return textOrNull(ParameterRowText(panel, ocID, row));
     case RowKind::Entry:
+        return textOrNull(withDecimalComma(text));
     case RowKind::ExamPeriods:
-    case RowKind::ValuePicker:
     case RowKind::Options:
         return textOrNull(text);
+    case RowKind::ValuePicker:
+        return textOrNull(NzStr(panel.hiddenValue(key)));
     case RowKind::Minimum: {
         if (!text.isEmpty() && text != QLatin1String("0"))
             return text;
-        // An empty minimum means all of the chosen codes.
-        const QString codesKey = ParamKey(ocID, ColumnField);
-        const QString codes = NzStr(typeId == 20 ? panel.hiddenValue(codesKey) : panel.value(codesKey));
+        // An empty minimum means all of the chosen codes (subjects or courses, kept behind their names).
+        const QString codes = NzStr(panel.hiddenValue(ParamKey(ocID, ColumnField)));
         return QString::number(CodeCount(codes));
     }
     case RowKind::CodeList:
@@ -179,6 +200,8 @@ QVariant storedValueOf(ItemPanelModel &panel, const ParameterRow &row, int typeI
         }
         return textOrNull(ParameterRowText(panel, ocID, row));
     case RowKind::Flags:
+        if (!UnreadableOptions(typeId, text).isEmpty())
+            return text;
         return flagsOf(panel.value(key));
     case RowKind::TeachingPeriods:
         if (text.isEmpty())
@@ -199,6 +222,7 @@ QString ParameterRowText(const ItemPanelModel &panel, qint32 ocID, const Paramet
         return SelectedChoiceCode(panel, ocID, row.field);
     case RowKind::CodeList:
     case RowKind::Totals:
+    case RowKind::ValuePicker:
         return NzStr(panel.hiddenValue(key));
     case RowKind::StudentValue: {
         const QString value = panel.kind(key) == ItemPanelModel::Kind::ChoiceRow

@@ -14,7 +14,7 @@ enum class RowKind {
     Choice,          ///< a fixed or looked-up choice; stores the selected code
     Entry,           ///< typed text; stores it, empty as NULL
     Minimum,         ///< typed minimum number; empty or "0" stores the count of codes
-    ValuePicker,     ///< picked text shown as stored (course codes); empty as NULL
+    ValuePicker,     ///< picked course codes kept hidden behind the courses' codes and titles; empty as NULL
     CodeList,        ///< picked codes kept hidden behind their names
     Totals,          ///< course-type totals kept hidden behind their text
     Options,         ///< option string of types 30 and 100, shown with its text

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace zr {
 
 namespace {
@@ -32,6 +34,12 @@ int typeNumber(const QVariant &typeId)
     return int(number);
 }
 } // namespace
+
+bool IsRequirementType(const QVariant &typeId)
+{
+    const int id = typeNumber(typeId);
+    return std::any_of(std::begin(Names), std::end(Names), [id](const TypeNames &names) { return names.typeId == id; });
+}
 
 QString GetTypeName(const QVariant &typeId, bool shortName)
 {

@@ -38,6 +38,9 @@ enum ObjectKind : int {
 /// The thirteen requirement types (field conID), in catalogue order.
 constexpr int RequirementTypes[] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130};
 
+/// True when `typeId` (a number or its decimal text) is one of the thirteen types.
+ZRREQ_EXPORT bool IsRequirementType(const QVariant &typeId);
+
 /// The long (or short) localised name of a requirement type given as a number
 /// or its decimal text; empty for anything that is not one of the thirteen.
 ZRREQ_EXPORT QString GetTypeName(const QVariant &typeId, bool shortName = false);

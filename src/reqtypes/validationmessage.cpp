@@ -5,6 +5,25 @@
 
 namespace zr {
 
+namespace {
+thread_local QString failedField;
+} // namespace
+
+QString FailedField()
+{
+    return failedField;
+}
+
+void SetFailedField(const QString &field)
+{
+    failedField = field;
+}
+
+QString RequirementName(const QString &caption, int position)
+{
+    return ReplaceParams(GetLangString(10103), {caption, QString::number(position)});
+}
+
 qint32 RaisedNumber(qint32 messageId)
 {
     if (messageId >= 20700 && messageId <= 20703)

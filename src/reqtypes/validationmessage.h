@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/zrerror.h"
+#include "zrreq_export.h"
 
 #include <QList>
 #include <QString>
@@ -18,6 +19,16 @@ struct MessageArg
 
 inline MessageArg Caption(const QString &text) { return {text, true}; }
 inline MessageArg FixedText(const QString &text) { return {text, false}; }
+
+/// A requirement named for a message: its caption and its place (1-based)
+/// in the list, which tells two requirements of one type apart.
+ZRREQ_EXPORT QString RequirementName(const QString &caption, int position);
+
+/// The parameter row (its field name) that the last rule to fail on this
+/// thread was about; empty when it was about the requirement as a whole.
+ZRREQ_EXPORT QString FailedField();
+/// Set by the rules before they raise.
+ZRREQ_EXPORT void SetFailedField(const QString &field);
 
 /// The number a failed rule is raised with: the message id, except for the
 /// messages that share the number of an older, more general message.

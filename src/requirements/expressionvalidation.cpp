@@ -3,8 +3,10 @@
 #include "common/langstrings.h"
 #include "common/recordsetutils.h"
 #include "common/zrerror.h"
+#include "expressioncheck.h"
 #include "expressionform.h"
 #include "reqtypes/typecatalog.h"
+#include "reqtypes/validationmessage.h"
 #include "requirementset.h"
 
 namespace zr {
@@ -20,10 +22,12 @@ const QString SourceExpression = QStringLiteral("ValidateExpression");
     throw ZrError(number, source, description);
 }
 
-// True when a row deleted since the last save belonged to this curriculum's
-// set and its id still shows in what is left of the expression.
-bool mentionsDeletedRow(const RequirementSet &set, qint32 curriculum, const QString &leftover)
+// The rows deleted since the last save that belonged to this curriculum's
+// set and whose id still shows in what is left of the expression, named by
+// their token and type.
+QStringList deletedRowsIn(const RequirementSet &set, qint32 curriculum, const QString &leftover)
 {
+    QStringList names;
     Recordset pending = set.rows().clone();
     pending.setFilter(Recordset::FilterPendingRecords);
     const QString curriculumText = QString::number(curriculum);
@@ -36,15 +40,36 @@ bool mentionsDeletedRow(const RequirementSet &set, qint32 curriculum, const QStr
             continue;
         const QVariant savedId = pending.originalValue(u"ocID");
         if (!savedId.isNull() && leftover.contains(savedId.toString()))
-            return true;
+            names << ExpressionToken(ValLng(savedId)) + QLatin1Char(' ') + GetTypeName(pending.originalValue(u"conID"));
     }
-    return false;
+    return names;
 }
+
+// Where the expression goes wrong: the few words that lead up to the
+// problem and the word it is about, so that a message quotes the place
+// without repeating a long piece of someone's text.
+QString excerpt(const QString &text, const ExpressionDiagnosis &syntax)
+{
+    constexpr qsizetype shown = 20;
+    const qsizetype end = qMin(text.size(), syntax.errorPosition + qMax<qsizetype>(syntax.errorLength, 1));
+    const qsizetype start = qMax<qsizetype>(0, end - shown);
+    QString part = text.mid(start, end - start);
+    if (start > 0) {
+        const qsizetype blank = part.indexOf(QLatin1Char(' '));
+        if (blank >= 0 && start + blank < syntax.errorPosition)
+            part = part.mid(blank + 1);
+        part.prepend(QChar(0x2026));
+    }
+    return part.simplified();
+}
+
 } // namespace
 
 bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &checks,
-                        const std::function<QString(qint32 ocID)> &captionOf)
+                        const std::function<QString(qint32 ocID)> &captionOf, ExpressionFailure *failure)
 {
+    ExpressionFailure unused;
+    ExpressionFailure &where = failure ? *failure : unused;
     if (set.expressions().isEmpty() || !set.hasRows())
         return true;
     for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
@@ -52,18 +77,37 @@ bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &check
             continue;
         if (it.value().isEmpty())
             continue;
+        where = {it.key(), 0};
         Recordset rows = set.walkWholeSet(it.key());
         const QString title = rows.isEmpty() ? QString() : ContextTitle(ValLng(rows.value(u"contypeID")));
+        if (checks.wellFormed) {
+            const ExpressionDiagnosis syntax = CheckExpressionSyntax(it.value(), {});
+            if (!syntax.wellFormed)
+                raise(10100, SourceExpression,
+                      {title, QString::number(syntax.errorPosition + 1), excerpt(it.value(), syntax), syntax.message});
+        }
         QString leftover = it.value();
+        int position = 0;
         for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+            ++position;
             const qint32 ocID = ValLng(rows.value(u"ocID"));
             const QString token = ExpressionToken(ocID);
-            if (checks.missing && !it.value().contains(token))
-                raise(20019, SourceExpression, {title, captionOf(ocID)});
+            if (checks.missing && !it.value().contains(token)) {
+                where.ocID = ocID;
+                raise(20019, SourceExpression, {title, RequirementName(captionOf(ocID), position)});
+            }
             leftover.remove(token);
         }
-        if (checks.deleted && !leftover.isEmpty() && mentionsDeletedRow(set, it.key(), leftover))
-            raise(20020, SourceExpression, {title});
+        if (!checks.deleted || leftover.isEmpty())
+            continue;
+        const QStringList deleted = deletedRowsIn(set, it.key(), leftover);
+        if (!deleted.isEmpty()) {
+            // The prescribed text says what is wrong; the line after it says which.
+            const QString description = ReplaceParams(GetLangString(20020), {title}) + QLatin1Char('\n')
+                                        + ReplaceParams(GetLangString(10104), {deleted.join(QStringLiteral(", "))});
+            RecordError(20020, SourceExpression, description);
+            throw ZrError(20020, SourceExpression, description);
+        }
     }
     return true;
 }
@@ -81,6 +125,18 @@ void CheckNoUnknownTokens(const RequirementSet &set)
         leftover.remove(ExpressionToken(ValLng(rows.value(u"ocID"))));
     if (leftover.contains(QLatin1String("[%")))
         raise(30260, QStringLiteral("zrRequirements.UpdateRecordset"));
+}
+
+void CheckKnownTypes(const RequirementSet &set)
+{
+    Recordset rows = set.rows().clone();
+    rows.setFilter(QStringLiteral("contypeID=") + QString::number(set.context()));
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        const QVariant type = rows.value(u"conID");
+        if (!IsRequirementType(type))
+            raise(10102, QStringLiteral("ValidateRecords"),
+                  {ExpressionToken(ValLng(rows.value(u"ocID"))), NzStr(type)});
+    }
 }
 
 void CheckScholarshipRule(const RequirementSet &set)

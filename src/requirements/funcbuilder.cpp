@@ -307,6 +307,8 @@ void zrFuncBuilderPrivate::updateStatus()
     }
     m_status->setText(parts.join(QLatin1Char('\n')));
 
+    m_ok->setEnabled(diagnosis.isComplete());
+
     const QColor problemColour(0xb0, 0x00, 0x20);
     QPalette palette = q->palette();
     if (!diagnosis.isComplete())

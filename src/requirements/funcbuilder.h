@@ -35,8 +35,10 @@ namespace zr {
 /// The check line reports, as the user types, whether the expression is
 /// well formed and which variables it does not name yet (variables named
 /// "%" + id are the requirement ids checked; see CheckExpressionSyntax), and
-/// underlines in the editor what the first problem is about. It informs
-/// only: OK always accepts the text as written.
+/// underlines in the editor what the first problem is about. OK stays
+/// disabled while it reports a problem (a malformed text, a variable not
+/// named, or a requirement token naming no variable), so only an expression
+/// that can be stored is accepted; Cancel always leaves.
 class ZRREQ_EXPORT zrFuncBuilder : public QDialog
 {
     Q_OBJECT

@@ -25,7 +25,10 @@ LookupCache::LookupCache()
 
 Recordset LookupCache::list(const QString &table, const QString &filter, bool refresh)
 {
-    if (!refresh) {
+    // Curricula, groups and courses of a programme: a set of another programme asks with another filter.
+    static const QStringList ofOneProgramme = {QStringLiteral("QEMDPOrientation"), QStringLiteral("QEMDPGroup"),
+                                               QStringLiteral("QEMDepProgramCourses")};
+    if (!refresh && (!ofOneProgramme.contains(table) || m_filters.value(table) == filter)) {
         const auto it = m_lists.constFind(table);
         if (it != m_lists.constEnd())
             return *it;
@@ -35,6 +38,7 @@ Recordset LookupCache::list(const QString &table, const QString &filter, bool re
     ++m_fetchCount;
     Recordset rows = m_fetcher(table, filter);
     m_lists.insert(table, rows);
+    m_filters.insert(table, filter);
     return rows;
 }
 
@@ -62,9 +66,51 @@ Recordset LookupCache::listWithAll(const QString &table)
     return copy.clone();
 }
 
+QString LookupCache::courseName(qint32 courseId)
+{
+    if (!m_courseNames.contains(courseId))
+        fetchCourseNames({courseId});
+    return m_courseNames.value(courseId);
+}
+
+void LookupCache::fetchCourseNames(const QList<qint32> &courseIds)
+{
+    QList<qint32> missing;
+    for (qint32 id : courseIds) {
+        if (!m_courseNames.contains(id) && !missing.contains(id))
+            missing << id;
+    }
+    constexpr qsizetype perQuery = 400;
+    for (qsizetype from = 0; from < missing.size(); from += perQuery) {
+        QStringList ids;
+        for (qint32 id : missing.mid(from, perQuery)) {
+            ids << QString::number(id);
+            m_courseNames.insert(id, QString());
+        }
+        try {
+            Recordset courses = m_fetcher(QStringLiteral("QEMCourses"),
+                                          QStringLiteral("courseID IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+            if (courses.isNull() || !courses.hasField(u"courseID") || !courses.hasField(u"title"))
+                continue;
+            const bool hasCode = courses.hasField(u"coursecode");
+            for (courses.moveFirst(); !courses.eof(); courses.moveNext()) {
+                const QString title = NzStr(courses.value(u"title"));
+                const QString code = hasCode ? NzStr(courses.value(u"coursecode")) : QString();
+                m_courseNames.insert(ValLng(courses.value(u"courseID")),
+                                     code.isEmpty() ? title : code + QLatin1Char(' ') + title);
+            }
+        } catch (const ZrError &error) {
+            // Names only help the reader; the codes themselves are still shown and kept.
+            RecordError(error, false);
+        }
+    }
+}
+
 void LookupCache::clear()
 {
     m_lists.clear();
+    m_courseNames.clear();
+    m_filters.clear();
     m_withAll.clear();
 }
 

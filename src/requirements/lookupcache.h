@@ -11,7 +11,9 @@
 namespace zr {
 
 /// The server's code tables, fetched once per table name and kept until the
-/// cache is cleared. The filter only matters for the first fetch of a table.
+/// cache is cleared. The filter only matters for the first fetch of a table,
+/// except for the lists of one programme (its curricula, course groups and
+/// courses), which are fetched again when asked with another filter.
 class ZRREQ_EXPORT LookupCache
 {
 public:
@@ -35,6 +37,13 @@ public:
     /// SYS_CourseType, SYS_semesters, SYS_ERGASIA_TYPE and SYS_terms.
     Recordset listWithAll(const QString &table);
     bool contains(const QString &table) const { return m_lists.contains(table); }
+    /// The name a course is shown by, its code and title ("ΜΗΥ420 Αλγόριθμοι"),
+    /// from QEMCourses; empty for a course the server does not know.
+    QString courseName(qint32 courseId);
+    /// Fetches the names of the courses not asked for before, a few hundred
+    /// at a time, so that naming a whole set costs a few queries. A server
+    /// that fails leaves them unnamed (they show as their codes).
+    void fetchCourseNames(const QList<qint32> &courseIds);
     /// Number of fetches made so far (for checks of the caching).
     int fetchCount() const { return m_fetchCount; }
     void clear();
@@ -44,6 +53,8 @@ private:
     Fetcher m_fetcher;
     QHash<QString, Recordset> m_lists;
     QHash<QString, Recordset> m_withAll;
+    QHash<QString, QString> m_filters; // the filter each cached list was fetched with
+    QHash<qint32, QString> m_courseNames; // every course asked for; empty when unknown
     int m_fetchCount = 0;
 };
 

@@ -27,11 +27,14 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
              const PickerSpec &picker, const SheetContext &sheet, const PickerContext &context,
              const QString &serverName, const Schema *schema, const QFont &font, QWidget *owner, QString *info)
 {
-    const bool showsNames = row.kind == RowKind::CodeList;
+    const bool showsNames = row.kind == RowKind::CodeList || row.kind == RowKind::ValuePicker;
     SelectRsOptions options;
     // Course lists are searched on the server; code tables come from the cache.
-    if (!picker.searchesServer)
-        options.list = sheet.lookups->list(picker.table, picker.filter);
+    if (!picker.searchesServer) {
+        // Course types and semesters to check offer "All" (-1), as their help texts say.
+        const bool offersAll = row.field == QLatin1String("conselobjIDs") && row.codes.withAll;
+        options.list = SheetLookupList(sheet, picker.table, picker.filter, offersAll);
+    }
     options.searchOnOpen = picker.searchesServer;
     options.baseFilter = picker.searchesServer ? picker.filter : QString();
     options.schema = schema;
@@ -82,7 +85,8 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
         return false;
 
     if (showsNames) {
-        const QString names = CodeListNames(row.codes, chosen.keysText, sheet);
+        const QString names = row.kind == RowKind::ValuePicker ? CourseCodeNames(chosen.keysText, sheet)
+                                                               : CodeListNames(row.codes, chosen.keysText, sheet);
         list.setHiddenValue(key, chosen.keysText);
         list.setDescription(key, names);
         list.setValue(key, names);

@@ -145,7 +145,7 @@ Recordset AnswerPickerSearch(const QString &table, int conID, const PickerContex
             ->GetRSProgramCourses(context.programmeId.toInt(), 1, QStringLiteral("title"), where);
     }
     if (conID == 80)
-        return lookups.list(QStringLiteral("SYS_semesters"));
+        return lookups.listWithAll(QStringLiteral("SYS_semesters"));
     return {};
 }
 

@@ -33,6 +33,7 @@ enum : qint32 {
     ErrDuplicateId = 60211,
     ErrUnknownToken = 60212,
     ErrNeedsCurriculum = 60213,
+    ErrUnknownType = 10101,
 };
 
 const QString Source = QStringLiteral("RequirementFile");
@@ -304,7 +305,9 @@ RequirementFile ReadRequirementFile(const QByteArray &json)
             throw MakeError(ErrNotObject, Source, {at});
         const QJsonObject row = rows.at(i).toObject();
         const qint32 ocID = requiredWholeNumber(row, QStringLiteral("ocID"), at + QStringLiteral(".ocID"));
-        requiredWholeNumber(row, QStringLiteral("conID"), at + QStringLiteral(".conID"));
+        const qint32 type = requiredWholeNumber(row, QStringLiteral("conID"), at + QStringLiteral(".conID"));
+        if (!IsRequirementType(type))
+            throw MakeError(ErrUnknownType, Source, {at + QStringLiteral(".conID"), QString::number(type)});
         if (ids.contains(ocID))
             throw MakeError(ErrDuplicateId, Source, {QString::number(ocID)});
         ids.insert(ocID);

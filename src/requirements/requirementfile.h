@@ -43,10 +43,11 @@ struct ZRREQ_EXPORT RequirementFile
 ZRREQ_EXPORT QByteArray WriteRequirementFile(const Recordset &parent, qint32 objectKind, qint32 context,
                                              qint32 curriculumId = 0);
 
-/// Reads a requirement file. Throws ZrError (numbers 60201 to 60213) naming
-/// the first fault: bad JSON, another format, a field of the wrong type, an
-/// unknown field, object kind or context, a missing ocID or conID, two rows
-/// with one id, or an expression naming a row the file does not hold.
+/// Reads a requirement file. Throws ZrError (numbers 60201 to 60213, 10101
+/// for a requirement type outside the thirteen) naming the first fault: bad
+/// JSON, another format, a field of the wrong type, an unknown field, object
+/// kind, context or requirement type, a missing ocID or conID, two rows with
+/// one id, or an expression naming a row the file does not hold.
 ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QByteArray &json);
 /// Reads the file at `path`; throws ZrError 60200 when it cannot be read.
 ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);

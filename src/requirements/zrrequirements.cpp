@@ -6,6 +6,7 @@
 #include "common/schema.h"
 #include "common/tilepanel.h"
 #include "common/zrerror.h"
+#include "expressionedit.h"
 #include "expressionform.h"
 #include "expressionvalidation.h"
 #include "funcbuilder.h"
@@ -19,19 +20,23 @@
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
+#include "reqtypes/validationmessage.h"
 #include "requirementkeys.h"
 #include "pickerrunner.h"
 #include "pickers.h"
 #include "requirementset.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -64,6 +69,11 @@ public:
 
     void buildWidgets();
     void retranslate();
+    /// Builds the list again from the rows (after a language switch), keeping
+    /// the user's values, the expressions, the selection and the modified flag.
+    void rebuildSheets();
+    /// Marks a requirement not yet saved: "(N1) " before its caption and `helpId` as its help.
+    void markNew(qint32 ocID, qint32 helpId);
     void buildCommands();
     void rebuildAddMenu();
     void resetOnLoad();
@@ -75,7 +85,10 @@ public:
     int typeOf(qint32 ocID) const;
     void storeAllGroups();
     bool validateCurriculaLeft();
-    void showExpression();
+    /// "Curriculum: <name>" for messages about a curriculum the list does not show.
+    QString curriculumNote(qint32 curriculum) const;
+    /// Shows the expression in display form; `highlight` marks a requirement in it.
+    void showExpression(qint32 highlight = 0);
     QString captionOf(qint32 ocID) const;
     void showHelp(const QString &key);
 
@@ -87,6 +100,8 @@ public:
     void onPickerButton(const QString &key);
     void onCurriculumChosen(int index);
     void addRequirement(int typeId);
+    /// Empties a picker row (its shown text and the codes behind it), as an edit of the user's.
+    void clearPickerRow(const QString &key);
     void deleteRequirement();
     void reportCommandError(const ZrError &error, const QString &trapName);
     void createBuilder();
@@ -125,6 +140,15 @@ public:
     QLabel *Label2 = nullptr;
     QPlainTextEdit *txtEval = nullptr;
     QList<QShortcut *> shortcuts;
+    QAction *clearAction = nullptr;
+    // Where the last failed validation points: the requirement, its row and curriculum.
+    struct Problem
+    {
+        bool valid = false;
+        qint32 ocID = 0;
+        QString field;
+        qint32 curriculum = 0;
+    } problem;
     // The expression wizard: made with its palette at the first load, kept until ClearAll.
     zrFuncBuilder *builder = nullptr;
 };
@@ -156,6 +180,9 @@ void zrRequirementsPrivate::buildWidgets()
     smButtons = new TilePanel(q);
     smButtons->setObjectName(QStringLiteral("smButtons"));
     smButtons->setCaptionStyle(TilePanel::CaptionHidden);
+    // Long type names differ at their ends ("... ανά εξάμηνα", "... ανά ακαδημαϊκό έτος"):
+    // a narrow panel keeps both ends, and the whole name is the tooltip.
+    smButtons->treeView()->setTextElideMode(Qt::ElideMiddle);
     smRequirements = new TilePanel(q);
     smRequirements->setObjectName(QStringLiteral("smRequirements"));
 
@@ -203,6 +230,17 @@ void zrRequirementsPrivate::buildWidgets()
     QObject::connect(list(), &ItemPanelModel::buttonClicked, q,
                      [this](const QString &key) { onPickerButton(key); });
     QObject::connect(commands(), &ItemPanelModel::itemClicked, q, [this](const QString &key) { onCommand(key); });
+    // A picked value can be taken back: Delete on the row, or Clear in its context menu.
+    clearAction = new QAction(smRequirements);
+    clearAction->setObjectName(QStringLiteral("actClearValue"));
+    clearAction->setShortcut(QKeySequence::Delete);
+    clearAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    smRequirements->treeView()->addAction(clearAction);
+    smRequirements->treeView()->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(clearAction, &QAction::triggered, q, [this] { clearPickerRow(list()->selectedKey()); });
+    QObject::connect(list(), &ItemPanelModel::itemSelected, q, [this](const QString &key) {
+        clearAction->setEnabled(list()->kind(key) == ItemPanelModel::Kind::Picker);
+    });
     QObject::connect(cbOrient, QOverload<int>::of(&QComboBox::activated), q,
                      [this](int index) { onCurriculumChosen(index); });
 }
@@ -245,10 +283,13 @@ void zrRequirementsPrivate::retranslate()
     }
     smRequirements->setCaption(GetLangString(20521));
     Label4->setText(GetLangString(10000));
-    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind()))
+    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
         commands()->setCaption(entry.key, entry.caption);
+        commands()->setHint(entry.key, entry.caption);
+    }
     txtEval->setAccessibleName(GetLangString(20520));
     txtInfo->setAccessibleName(GetLangString(20521));
+    clearAction->setText(GetLangString(10106));
     cbOrient->setAccessibleName(GetLangString(20518));
 }
 
@@ -260,6 +301,7 @@ void zrRequirementsPrivate::rebuildAddMenu()
     int row = 0;
     for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
         panel->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
+        panel->setHint(entry.key, entry.caption);
         panel->setVisible(entry.key, entry.visible);
     }
     panel->setExpanded(CmdAdd, true);
@@ -416,22 +458,25 @@ bool zrRequirementsPrivate::validateCurriculaLeft()
     for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
         if (it.key() == set.curriculumId())
             continue;
+        // The whole curriculum is built first, so that messages tell requirements of one type apart.
         Recordset rows = set.walkWholeSet(it.key());
+        sheetRows.clear();
         for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
             const qint32 ocID = ValLng(rows.value(u"ocID"));
-            const int typeId = ValLng(rows.value(u"conID"));
-            sheetRows.clear();
-            if (!CreateConstraint(sheetRows, QString::number(typeId), ocID, sheet))
+            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.value(u"conID"))), ocID, sheet))
+                LoadConstraintValues(sheetRows, rows, sheet);
+        }
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+            const qint32 ocID = ValLng(rows.value(u"ocID"));
+            if (!sheetRows.contains(GroupKey(ocID)))
                 continue;
-            LoadConstraintValues(sheetRows, rows, sheet);
             bool failed = false;
             try {
-                ValidateInput(sheetRows, ocID, typeId, rows, sheet, failed);
+                ValidateInput(sheetRows, ocID, ValLng(rows.value(u"conID")), rows, sheet, failed);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
-                const int entry = cbOrient->findData(it.key());
-                error.description += QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
-                                     + (entry >= 0 ? cbOrient->itemText(entry) : QString::number(it.key()));
+                problem = {true, ocID, FailedField(), it.key()};
+                error.description += curriculumNote(it.key());
                 throw;
             }
             if (failed)
@@ -439,6 +484,13 @@ bool zrRequirementsPrivate::validateCurriculaLeft()
         }
     }
     return true;
+}
+
+QString zrRequirementsPrivate::curriculumNote(qint32 curriculum) const
+{
+    const int entry = cbOrient->findData(curriculum);
+    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
+           + (entry >= 0 ? cbOrient->itemText(entry) : QString::number(curriculum));
 }
 
 QString zrRequirementsPrivate::captionOf(qint32 ocID) const
@@ -454,10 +506,25 @@ QString zrRequirementsPrivate::captionOf(qint32 ocID) const
     return GetTypeName(row.value(u"conID"));
 }
 
-void zrRequirementsPrivate::showExpression()
+void zrRequirementsPrivate::showExpression(qint32 highlight)
 {
     txtEval->setPlainText(BreakExpressionLines(ConvertExpression(set.expression(), false, set.walkWholeSet(),
                                                                  [this](qint32 ocID) { return captionOf(ocID); })));
+    QList<QTextEdit::ExtraSelection> marks;
+    if (highlight != 0) {
+        // The requirement just added stands last in the expression.
+        QTextCursor found = txtEval->document()->find(QLatin1Char('[') + captionOf(highlight) + QLatin1Char(']'),
+                                                      txtEval->document()->characterCount(),
+                                                      QTextDocument::FindBackward);
+        if (!found.isNull()) {
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = found;
+            mark.format.setBackground(txtEval->palette().color(QPalette::Highlight));
+            mark.format.setForeground(txtEval->palette().color(QPalette::HighlightedText));
+            marks << mark;
+        }
+    }
+    txtEval->setExtraSelections(marks);
 }
 
 void zrRequirementsPrivate::showHelp(const QString &key)
@@ -603,17 +670,78 @@ void zrRequirementsPrivate::addRequirement(int typeId)
         set.setLoading(false);
     }
     const QString key = GroupKey(ocID);
-    list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
-                                + list()->caption(key));
-    list()->setHint(key, GetLangString(20018));
-    list()->setDescription(key, GetLangString(20018));
+    // A written expression takes the new requirement in with AND; the default one already has it.
+    const QString expression = set.expression();
+    const qint32 help = expression.isEmpty() ? 20018 : 10105;
+    if (!expression.isEmpty())
+        set.setExpression(AppendToExpression(expression, ocID));
+    markNew(ocID, help);
     list()->setSelected(key, true);
     list()->ensureVisible(key);
-    txtInfo->setPlainText(GetLangString(20018));
+    txtInfo->setPlainText(GetLangString(help));
     set.setModified(true);
     refreshCommandStates();
-    showExpression();
+    showExpression(ocID);
     Q_EMIT q->Changed();
+}
+
+void zrRequirementsPrivate::markNew(qint32 ocID, qint32 helpId)
+{
+    const QString key = GroupKey(ocID);
+    list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
+                                + list()->caption(key));
+    list()->setHint(key, GetLangString(helpId));
+    list()->setDescription(key, GetLangString(helpId));
+}
+
+void zrRequirementsPrivate::rebuildSheets()
+{
+    if (!set.hasRows() || list()->count() == 0)
+        return;
+    const bool modified = set.isModified();
+    const QString selected = list()->selectedKey();
+    QSet<QString> expanded;
+    for (const QString &group : list()->keys()) {
+        if (list()->isExpanded(group))
+            expanded.insert(group);
+    }
+    const QHash<qint32, QString> expressions = set.expressions();
+    try {
+        storeAllGroups();
+        RedrawOff redrawOff(smRequirements);
+        list()->clear();
+        set.setLoading(true);
+        loadRows();
+        set.setLoading(false);
+    } catch (const ZrError &error) {
+        set.setLoading(false);
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
+    }
+    set.expressions() = expressions;
+    Recordset rows = set.walk();
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        if (rows.status() == Recordset::adRecNew)
+            markNew(ValLng(rows.value(u"ocID")), set.expression().isEmpty() ? 20018 : 10105);
+    }
+    for (const QString &group : list()->keys())
+        list()->setExpanded(group, expanded.contains(group));
+    if (list()->contains(selected))
+        list()->setSelected(selected, true);
+    set.setModified(modified);
+    showExpression();
+}
+
+void zrRequirementsPrivate::clearPickerRow(const QString &key)
+{
+    if (!enabled || list()->kind(key) != ItemPanelModel::Kind::Picker || !list()->isItemEnabled(key))
+        return;
+    if (list()->value(key).toString().isEmpty() && list()->hiddenValue(key).toString().isEmpty())
+        return;
+    // A picker row has no editor of its own: the value is set as the pickers set it.
+    list()->setHiddenValue(key, QString());
+    list()->setDescription(key, QString());
+    list()->setValue(key, QString());
+    txtInfo->clear();
 }
 
 void zrRequirementsPrivate::deleteRequirement()
@@ -623,6 +751,9 @@ void zrRequirementsPrivate::deleteRequirement()
         return;
     const qint32 ocID = set.deleteCurrent();
     list()->removeItem(GroupKey(ocID));
+    // The expression loses the requirement with the operator that joined it.
+    if (set.expressions().contains(set.curriculumId()))
+        set.setExpression(RemoveFromExpression(set.expression(), ocID));
     if (list()->count() > 0) {
         const QString first = list()->keyAt(0);
         list()->setSelected(first, true);
@@ -648,7 +779,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         // The rows of the curriculum being left keep what the user typed.
         storeAllGroups();
     } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.cbOrient_Click"), error.description);
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
         QGuiApplication::restoreOverrideCursor();
         ShowErrorMessage(error.description, q);
         const int previous = cbOrient->findData(set.curriculumId());
@@ -683,7 +814,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         refreshCommandStates();
     } catch (const ZrError &error) {
         set.setLoading(false);
-        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.cbOrient_Click"), error.description);
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
         QGuiApplication::restoreOverrideCursor();
         ShowErrorMessage(error.description, q);
         const int previous = cbOrient->findData(set.curriculumId());
@@ -776,7 +907,13 @@ bool zrRequirementsPrivate::createWizardVariables()
             shortName = GetTypeName(described.value(u"conID"), true);
         QString description;
         if (newIds.contains(ocID)) {
+            // Not described by the server yet: what its sheet shows, by name, follows.
             description = GetLangString(20766);
+            for (const QString &row : list()->keys(GroupKey(ocID))) {
+                const QString shown = list()->valueText(row);
+                if (list()->isVisible(row) && !shown.isEmpty())
+                    description += QLatin1Char('\n') + list()->caption(row) + QStringLiteral(": ") + shown;
+            }
         } else {
             // A requirement deleted since the last save is no longer offered.
             if (!live.find(QStringLiteral("ocID = ") + id, 0, Recordset::SearchForward, Recordset::StartFirst))
@@ -803,7 +940,8 @@ void zrRequirementsPrivate::editExpression()
     QGuiApplication::restoreOverrideCursor();
     const QString stored = set.expression();
     builder->setExpression(stored);
-    ValidateExpression(set, ExpressionChecks{false, true, false},
+    // A malformed expression is what the wizard is opened to mend.
+    ValidateExpression(set, ExpressionChecks{false, true, false, false},
                        [this](qint32 ocID) { return captionOf(ocID); });
     builder->setExpression(ConvertExpression(stored, true, set.walkWholeSet(),
                                              [this](qint32 ocID) { return captionOf(ocID); }));
@@ -828,7 +966,7 @@ void zrRequirementsPrivate::editExpression()
 
 void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
 {
-    RecordError(error.number, error.source + trapName, error.description);
+    RecordErrorOnce(error, trapName);
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
     ShowErrorMessage(error.description, q);
@@ -1146,9 +1284,13 @@ bool zrRequirements::ValidateRecords()
 {
     RequirementSet &set = d->set;
     const QStringList groups = d->list()->keys();
-    if (!set.hasRows() || groups.isEmpty())
+    if (!set.hasRows())
         return true;
     try {
+        // A row of no known type has no sheet in the list, so it is looked for in the rows.
+        CheckKnownTypes(set);
+        if (groups.isEmpty())
+            return true;
         CheckScholarshipRule(set);
         const SheetContext sheet = d->sheetContext();
         for (const QString &key : groups) {
@@ -1156,14 +1298,17 @@ bool zrRequirements::ValidateRecords()
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
                               QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
             bool failed = false;
+            d->problem = {true, OcIdFromKey(key), QString(), set.curriculumId()};
             ValidateInput(*d->list(), OcIdFromKey(key), ValLng(set.rows().value(u"conID")), set.rows(), sheet,
                           failed);
+            d->problem.valid = false;
             if (failed)
                 return false;
         }
     } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.ValidateRecords"),
-                    error.description);
+        if (d->problem.valid)
+            d->problem.field = FailedField();
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
         throw;
     }
     return true;
@@ -1172,29 +1317,68 @@ bool zrRequirements::ValidateRecords()
 void zrRequirements::UpdateRecordset()
 {
     RequirementSet &set = d->set;
+    d->problem = {};
     if (!ValidateRecords())
         return;
     try {
         if (!d->validateCurriculaLeft())
             return;
     } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.UpdateRecordset"),
-                    error.description);
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
     }
     const auto captionOf = [this](qint32 ocID) { return d->captionOf(ocID); };
-    ValidateExpression(set, ExpressionChecks{}, captionOf);
+    ExpressionFailure failure;
+    try {
+        ValidateExpression(set, ExpressionChecks{}, captionOf, &failure);
+    } catch (const ZrError &error) {
+        d->problem = {true, failure.ocID, QString(), failure.curriculum};
+        if (!d->curriculumDependent() || failure.curriculum == set.curriculumId())
+            throw;
+        throw ZrError(error.number, error.source, error.description + d->curriculumNote(failure.curriculum));
+    }
     CheckNoUnknownTokens(set);
     try {
         RedrawOff redrawOff(d->smRequirements);
         d->storeAllGroups();
     } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(" zrRequirements.UpdateRecordset"),
-                    error.description);
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
     }
     set.setModified(false);
     d->refreshCommandStates();
+}
+
+bool zrRequirements::showLastProblem()
+{
+    const zrRequirementsPrivate::Problem problem = d->problem;
+    if (!problem.valid || !d->set.hasRows())
+        return false;
+    if (d->curriculumDependent() && problem.curriculum != d->set.curriculumId()) {
+        const int entry = d->cbOrient->findData(problem.curriculum);
+        if (entry < 0)
+            return false;
+        d->cbOrient->setCurrentIndex(entry);
+        d->onCurriculumChosen(entry);
+        if (d->set.curriculumId() != problem.curriculum)
+            return false;
+    }
+    const QString group = GroupKey(problem.ocID);
+    if (!d->list()->contains(group))
+        return false;
+    const QString row = ParamKey(problem.ocID, problem.field);
+    const QString key = !problem.field.isEmpty() && d->list()->contains(row) ? row : group;
+    d->list()->setExpanded(group, true);
+    d->list()->setSelected(key, true);
+    d->list()->ensureVisible(key);
+    QTreeView *view = d->smRequirements->treeView();
+    view->setFocus(Qt::OtherFocusReason);
+    const QModelIndex value = d->list()->indexOf(key, ItemPanelModel::ValueColumn);
+    view->setCurrentIndex(value);
+    // An entry or a choice opens its editor; a picker row waits for its button.
+    if (key == row)
+        view->edit(value);
+    return true;
 }
 
 bool zrRequirements::isModified() const
@@ -1217,6 +1401,8 @@ void zrRequirements::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         d->retranslate();
         d->retranslateBuilder();
+        // Sheets, names of codes and the expression's captions are language strings too.
+        d->rebuildSheets();
     }
     QWidget::changeEvent(event);
 }

@@ -128,6 +128,13 @@ public:
     /// Throws ZrError when something is wrong; the host saves afterwards.
     void UpdateRecordset();
 
+    /// Takes the user to what the last failed ValidateRecords or
+    /// UpdateRecordset was about: shows its curriculum, expands the
+    /// requirement, selects the parameter row and starts editing it (a
+    /// picker row is selected only). False when there is nothing to show.
+    /// A host calls it after it has shown the error.
+    bool showLastProblem();
+
     /// True when the set has edits not yet written by UpdateRecordset.
     bool isModified() const;
     /// The expression of the current curriculum, as stored.

@@ -164,7 +164,7 @@ void frmSelFromListPrivate::buildUi()
     buildListViews();
     m_splitter->addWidget(m_views);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({320, 680});
+    m_splitter->setSizes({360, 640});
     layout->addWidget(m_splitter, 1);
 
     m_status = new QLabel(q);

@@ -30,6 +30,7 @@ const QString KeyFind = QStringLiteral("find");
 const QString KeyClear = QStringLiteral("clear");
 const QString KeyAndOr = QStringLiteral("andor");
 const QString KeyMatch = QStringLiteral("match");
+const QString KeyContains = QStringLiteral("contains");
 const QString KeyCriteria = QStringLiteral("criteria");
 const QString KeySimple = QStringLiteral("simple");
 const QString KeyAdvanced = QStringLiteral("advanced");
@@ -176,6 +177,12 @@ static TilePanel *makePanel(const QString &name, QWidget *parent)
     panel->setObjectName(name);
     panel->setCaptionStyle(TilePanel::CaptionHidden);
     panel->setAccessibleName(name);
+    // The pane is narrow: captions take what they need, within bounds, and the
+    // value boxes the rest, so that they are in view at the dialog's size.
+    QHeaderView *header = panel->treeView()->header();
+    header->setMaximumSectionSize(180);
+    header->setSectionResizeMode(ItemPanelModel::CaptionColumn, QHeaderView::ResizeToContents);
+    header->setStretchLastSection(true);
     return panel;
 }
 
@@ -272,6 +279,7 @@ void zrSearchXPrivate::buildUi()
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_U), KeyClear);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Y), KeyAndOr);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_T), KeyMatch);
+    addShortcut(QKeySequence(Qt::ALT | Qt::Key_R), KeyContains);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_P), KeyAddCrit);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_D), KeyDelCrit);
 }
@@ -288,6 +296,10 @@ void zrSearchXPrivate::buildButtons()
     m_buttons->addItem(KeyMatch, QString(), ItemStyle::CheckItem);
     m_buttons->setShortcut(KeyMatch, QStringLiteral("Alt+T"));
     m_buttons->setValue(KeyMatch, 0);
+    // Texts are found from their start; this finds them anywhere in a title.
+    m_buttons->addItem(KeyContains, QString(), ItemStyle::CheckItem);
+    m_buttons->setShortcut(KeyContains, QStringLiteral("Alt+R"));
+    m_buttons->setValue(KeyContains, 0);
     m_buttons->addItem(KeyCriteria, QString(), ItemStyle::Command);
     for (const QString &key : {KeySimple, KeyAdvanced, KeyCustom})
         m_buttons->addItem(key, QString(), ItemStyle::MenuEntry, KeyCriteria);
@@ -316,6 +328,8 @@ void zrSearchXPrivate::setCaptions()
     m_buttons->setHint(KeyClear, GetLangString(20061));
     updateAndOrCaption();
     m_buttons->setCaption(KeyMatch, plainCaption(20063));
+    m_buttons->setCaption(KeyContains, plainCaption(10116));
+    m_buttons->setHint(KeyContains, GetLangString(10117));
     m_buttons->setCaption(KeyCriteria, GetLangString(20064));
     m_buttons->setCaption(KeySimple, GetLangString(20065));
     m_buttons->setCaption(KeyAdvanced, GetLangString(20066));
@@ -516,7 +530,7 @@ bool zrSearchXPrivate::buildSimple(CriteriaBuilder &builder)
             continue;
         // "Starts with" is a text match; ids, numbers and dates always compare equal.
         const bool prefixable = field.type == FieldText || field.type == FieldMemo;
-        const int op = exact || !prefixable ? 0 : 6;
+        const int op = exact || !prefixable ? 0 : (m_buttons->value(KeyContains).toBool() ? 1 : 6);
         if (!builder.addCriterion(field.name, field.type, op, value)) {
             showMessage(ReplaceParams(GetLangString(MsgValueDoesNotFit), {value.toString(), field.caption}),
                         m_simple, field.name);
@@ -674,6 +688,16 @@ void zrSearchX::setExactMatch(bool on)
     d->m_buttons->setValue(KeyMatch, on ? 1 : 0);
 }
 
+bool zrSearchX::isContainsMatch() const
+{
+    return d->m_buttons->value(KeyContains).toBool();
+}
+
+void zrSearchX::setContainsMatch(bool on)
+{
+    d->m_buttons->setValue(KeyContains, on ? 1 : 0);
+}
+
 void zrSearchX::Clear()
 {
     d->m_where.clear();
@@ -681,6 +705,7 @@ void zrSearchX::Clear()
     for (const SearchField &field : std::as_const(d->m_fields))
         d->m_simple->setValue(field.name, QVariant());
     setExactMatch(false);
+    setContainsMatch(false);
     d->m_criteria->removeRows(0, d->m_criteria->rowCount());
     d->clearAdvancedEntries();
     emit Cleared();

@@ -39,6 +39,7 @@ class ZRREQ_EXPORT zrSearchX : public QWidget
     Q_PROPERTY(QFont Font READ font WRITE setFont)
     Q_PROPERTY(bool AndCombination READ isAndCombination WRITE setAndCombination)
     Q_PROPERTY(bool ExactMatch READ isExactMatch WRITE setExactMatch)
+    Q_PROPERTY(bool ContainsMatch READ isContainsMatch WRITE setContainsMatch)
 
 public:
     /// Starting views accepted by Init.
@@ -88,6 +89,10 @@ public:
     /// a text entry finds the values that start with it.
     bool isExactMatch() const;
     void setExactMatch(bool on);
+    /// Simple criteria on text find it anywhere ("contains") instead of at
+    /// its start; exact matching wins over it. Default false; Clear resets it.
+    bool isContainsMatch() const;
+    void setContainsMatch(bool on);
 
     /// Empties the where statement, every simple entry, the advanced entries
     /// and grid, turns "match" off and emits Cleared.

@@ -2,6 +2,7 @@
 
 #include "database.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -222,6 +223,12 @@ private slots:
             {"export unknown object", QStringLiteral("export --kind 13 --object 999 --context 106")},
             {"export object not a number", QStringLiteral("export --kind 1 --object one --context 101")},
             {"init-db bad size", QStringLiteral("init-db --large many")},
+            {"export curriculum of another programme",
+             QStringLiteral("export --kind 1 --object 2 --context 103 --curriculum 11")},
+            {"import curriculum of another programme",
+             QStringLiteral("import --file %1 --kind 1 --object 2 --context 103 --curriculum 11").arg(good)},
+            {"unknown subcommand", QStringLiteral("valdate --all")},
+            {"window for a student that is not a number", QStringLiteral("--student seven")},
         };
         for (const char *backend : {"sqlite", "postgresql"}) {
             for (const auto &[name, line] : cases)
@@ -251,6 +258,46 @@ private slots:
         QVERIFY2(r.errLines.size() == 1, qPrintable(describe(r)));
         QVERIFY2(r.outLines.isEmpty(), qPrintable(describe(r)));
         QCOMPARE(dumpRequirements(server), before);
+    }
+
+    // Help is answered without a window, so without a display.
+    void helpNeedsNoDisplay()
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(ZRREQ_EXECUTABLE), {QStringLiteral("--help")});
+        QVERIFY(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 0, qPrintable(out + process.readAllStandardError()));
+        for (const char *name : {"validate", "describe", "export", "import", "init-db", "--server", "--student"})
+            QVERIFY2(out.contains(QLatin1String(name)), qPrintable(out));
+    }
+
+    // Only init-db creates a database: a mistyped file name is refused, not started empty.
+    void missingSqliteFileIsRefused()
+    {
+        const QString path = m_files.filePath(QStringLiteral("typo.db"));
+        for (const QStringList &line : {QStringList{QStringLiteral("validate"), QStringLiteral("--all")},
+                                        QStringList{QStringLiteral("export"), QStringLiteral("--kind"),
+                                                    QStringLiteral("1"), QStringLiteral("--object"),
+                                                    QStringLiteral("1"), QStringLiteral("--context"),
+                                                    QStringLiteral("101")}}) {
+            const Result r = zrreq(line, QStringLiteral("sqlite://") + path);
+            QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1, qPrintable(describe(r)));
+            QVERIFY2(r.errLines.first().contains(path), qPrintable(describe(r)));
+            QVERIFY(!QFileInfo::exists(path));
+        }
+        const Result created = zrreq({QStringLiteral("init-db"), QStringLiteral("--empty")},
+                                     QStringLiteral("sqlite://") + path);
+        QVERIFY2(created.exitCode == 0, qPrintable(describe(created)));
+        const Result validated = zrreq({QStringLiteral("validate"), QStringLiteral("--all")},
+                                       QStringLiteral("sqlite://") + path);
+        QVERIFY2(validated.exitCode == 0, qPrintable(describe(validated)));
     }
 
     void everySubcommandHasHelp_data()
@@ -337,6 +384,10 @@ private slots:
         QTest::newRow("expression leaves a row out")
             << QByteArray("\"[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]\"")
             << QByteArray("\"[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15]\"");
+        QTest::newRow("expression ends in an open parenthesis")
+            << QByteArray("AND [%16]\"") << QByteArray("AND [%16] AND (\"");
+        QTest::newRow("expression with two operators in a row")
+            << QByteArray("AND [%16]\"") << QByteArray("AND AND [%16]\"");
     }
 
     void invalidSetsExitOne()
@@ -355,6 +406,9 @@ private slots:
         QCOMPARE(checked.outLines.size(), 1);
         QVERIFY2(QRegularExpression(QStringLiteral("^ERROR \\d+\\t[^\\t]+\\t[^\\t]+$")).match(checked.outLines.first()).hasMatch(),
                  qPrintable(checked.outLines.first()));
+        // A malformed expression is ours to name, with the place it goes wrong.
+        if (to.endsWith("AND (\"") || to.contains("AND AND"))
+            QVERIFY2(checked.outLines.first().startsWith(QLatin1String("ERROR 10100\t")), qPrintable(checked.outLines.first()));
 
         const QStringList before = dumpRequirements(server);
         const Result imported = zrreq(QStringList{"import", "--file", path} + target, server);
@@ -386,6 +440,13 @@ private slots:
         QCOMPARE(broken.size(), 1);
         QVERIFY2(broken.first().startsWith(QLatin1String("kind 1 object 1 context 103 curriculum 12: ERROR ")),
                  qPrintable(broken.first()));
+
+        // A stored expression that does not read is no valid set either.
+        execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET coneval = coneval || ' AND (' "
+                                       "WHERE conobject = 1 AND objID = 1 AND contypeID = 103 AND secobjID = '11'"));
+        all = zrreq({"validate", "--all", "--lang", "en"}, server);
+        QVERIFY2(!all.outLines.filter(QStringLiteral("curriculum 11: ERROR 10100\t")).isEmpty(),
+                 qPrintable(all.outLines.join(QLatin1Char('\n'))));
     }
 
     void describeShowsEachRequirementAsTheEditorDoes()

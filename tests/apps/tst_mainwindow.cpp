@@ -1,6 +1,8 @@
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/standardtexts.h"
 #include "common/tilepanel.h"
+#include "logviewer.h"
 #include "mainwindow.h"
 #include "objecttree.h"
 #include "requirements/requirementkeys.h"
@@ -8,6 +10,7 @@
 #include "serverfixture.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -119,7 +122,52 @@ private Q_SLOTS:
             const QString text = GetLangString(message);
             QVERIFY2(m_boxes.first().contains(text.left(text.indexOf(QLatin1Char('%')))), qPrintable(m_boxes.first()));
             QVERIFY(window->editor()->isModified());
+            // After the message the row to mend is the one selected.
+            QCOMPARE(listOf(*window)->selectedKey(), ParamKey(12, QStringLiteral("conoptval1")));
         }
+    }
+
+    // Qt's own buttons speak the user's language: Save, Discard, Cancel.
+    void questionButtonsSpeakTheLanguage()
+    {
+        InstallStandardTexts();
+        auto window = openProgramme();
+        QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), QStringLiteral("3")));
+        QStringList buttons;
+        QTimer::singleShot(0, this, [&buttons] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (auto which : {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
+                buttons << box->button(which)->text().remove(QLatin1Char('&'));
+            box->button(QMessageBox::Cancel)->click();
+        });
+        window->close();
+        QCOMPARE(buttons, (QStringList{GetLangString(10111), GetLangString(10112), GetLangString(20092)}));
+    }
+
+    // A programme's course pickers list its department's courses.
+    void programmeEditorKnowsItsDepartment()
+    {
+        auto window = openProgramme();
+        QCOMPARE(window->editor()->DepartID(), QStringLiteral("105"));
+    }
+
+    void logViewerFiltersLines_data()
+    {
+        QTest::addColumn<QString>("wanted");
+        QTest::addColumn<QString>("shown");
+        const QString log = QStringLiteral("a\t20007 : Η τιμή\nb\t10100 : Η έκφραση\nc\t20007 : Value");
+        QTest::newRow("nothing typed") << "" << log;
+        QTest::newRow("a number") << "20007" << QStringLiteral("a\t20007 : Η τιμή\nc\t20007 : Value");
+        QTest::newRow("any case") << "η ΈΚΦΡΑΣΗ" << QStringLiteral("b\t10100 : Η έκφραση");
+        QTest::newRow("words") << "value" << QStringLiteral("c\t20007 : Value");
+    }
+    void logViewerFiltersLines()
+    {
+        QFETCH(QString, wanted);
+        QFETCH(QString, shown);
+        const QString log = QStringLiteral("a\t20007 : Η τιμή\nb\t10100 : Η έκφραση\nc\t20007 : Value");
+        QCOMPARE(app::FilterLogLines(log, wanted), shown);
     }
 
     void leavingAnEditedSetAsks_data()

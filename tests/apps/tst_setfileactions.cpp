@@ -195,6 +195,45 @@ private slots:
         QCOMPARE(listOf(*m_editor)->keys(), before);
         QVERIFY(!m_set.chapter(RequirementSet::chapterName()).hasPendingChanges());
     }
+
+    // Export suggests a name that says what the file holds, and a name
+    // typed without it still gets ".json".
+    void exportSuggestsANameAndAddsTheSuffix()
+    {
+        const QString name = app::SetFileActions::suggestedFileName(m_set, 103, 11);
+        QVERIFY2(name.endsWith(QLatin1String("-103-11.json")), qPrintable(name));
+        QVERIFY2(name.size() > int(qstrlen("-103-11.json")) + 5, qPrintable(name));
+        for (const QChar refused : QStringLiteral("/\\:*?\"<>|"))
+            QVERIFY2(!name.contains(refused), qPrintable(name));
+        QCOMPARE(app::SetFileActions::suggestedFileName(Recordset(), 101, 0), QStringLiteral("requirements-101.json"));
+        QCOMPARE(app::SetFileActions::withJsonSuffix(path(QStringLiteral("degree"))), path(QStringLiteral("degree.json")));
+        QCOMPARE(app::SetFileActions::withJsonSuffix(path(QStringLiteral("degree.JSON"))), path(QStringLiteral("degree.JSON")));
+        QCOMPARE(app::SetFileActions::withJsonSuffix(path(QStringLiteral("v1.2"))), path(QStringLiteral("v1.2.json")));
+    }
+
+    // Unsaved edits are settled before a file is chosen: a user who stays
+    // with them sees no file dialog.
+    void importAsksAboutUnsavedChangesFirst()
+    {
+        QVERIFY(listOf(*m_editor)->editValue(QStringLiteral("I10,conoptval1"), QStringLiteral("290")));
+        int asked = 0;
+        m_actions->setLeaveCheck([&asked] {
+            ++asked;
+            return false;
+        });
+        QString opened;
+        QTimer::singleShot(200, [&opened] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                opened = QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        m_actions->importAction()->trigger();
+        QTest::qWait(300);
+        QCOMPARE(asked, 1);
+        QCOMPARE(opened, QString());
+        QVERIFY(m_editor->isModified());
+    }
 };
 
 QTEST_MAIN(TestSetFileActions)

@@ -410,6 +410,40 @@ private Q_SLOTS:
         }
     }
 
+    // What the dialog cannot take is said in it: a stored count that does
+    // not read (shown as 0) and a typed one that is refused.
+    void unreadableCountsAreNamed_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("stored count") << "3;-2x#5;2" << "" << "3;-2x";
+        QTest::newRow("stored type") << "x;2" << "" << "x;2";
+        QTest::newRow("typed count") << "3;4" << "-2x" << "-2x";
+        QTest::newRow("all readable") << "3;4#-1;2,5" << "" << "";
+    }
+    void unreadableCountsAreNamed()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, named);
+        QString note;
+        runDialog(QStringLiteral("min"), stored, [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
+            if (!typed.isEmpty())
+                typeCount(grid, 1, typed);
+            auto *label = dialog->findChild<QLabel *>(QStringLiteral("lblNote"));
+            QVERIFY(label);
+            // The view hands a typed value over once its editor has closed.
+            if (!typed.isEmpty())
+                QTRY_VERIFY(!grid->findChild<QLineEdit *>() || !grid->findChild<QLineEdit *>()->isVisible());
+            note = label->isVisible() ? label->text() : QString();
+        });
+        if (named.isEmpty())
+            QCOMPARE(note, QString());
+        else
+            QVERIFY2(note.contains(QStringLiteral("«") + named + QStringLiteral("»")), qPrintable(note));
+    }
+
     // Switching the language while the dialog is open re-reads texts and headers.
     void dialogFollowsLanguageSwitch()
     {

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeView>
@@ -113,7 +114,6 @@ private Q_SLOTS:
         QTest::newRow("second only") << 30 << QVariant(";10") << "" << "10" << ";10";
         QTest::newRow("empty second part") << 30 << QVariant("6;") << "6" << "" << "6";
         QTest::newRow("two separators") << 30 << QVariant(";;") << "" << "" << "";
-        QTest::newRow("letters") << 30 << QVariant("abc") << "" << "" << "";
         QTest::newRow("third part ignored") << 100 << QVariant("1;2;3") << "1" << "2" << "1;2";
         QTest::newRow("blanks around") << 30 << QVariant(" 7 ; 8 ") << "7" << "8" << "7;8";
         QTest::newRow("stored as a number") << 30 << QVariant(4) << "4" << "" << "4";
@@ -272,7 +272,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("state");
         QTest::newRow("limits empty") << 30 << QVariant("") << "|";
         QTest::newRow("limits first only") << 100 << QVariant("6") << "6|";
-        QTest::newRow("limits bad input") << 30 << QVariant("-3;x") << "-3|";
+        QTest::newRow("limits bad input, shown as stored") << 30 << QVariant("-3;x") << "-3|x";
         QTest::newRow("flags empty") << 80 << QVariant() << "0|0|0|0|0";
         QTest::newRow("flags use_coeff") << 90 << QVariant("3") << "1|1|0!|0|0";
         QTest::newRow("flags max_grade") << 80 << QVariant("12") << "0!|0|1|1|0";
@@ -393,7 +393,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("fix");
         QTest::addColumn<QString>("value");
         QTest::newRow("negative stored limit") << 30 << "-3;x" << QStringList{} << 20553
-                                               << QStringList{"excludePtyxStudents=4"} << "4";
+                                               << QStringList{"excludePtyxStudents=4", "excludeStudents="} << "4";
+        // What cannot be read is shown and refused, never turned into "no limit".
+        QTest::newRow("letters stored") << 30 << "abc" << QStringList{} << 20553
+                                        << QStringList{"excludePtyxStudents="} << "";
+        QTest::newRow("letters stored as the second limit") << 100 << "5;abc" << QStringList{} << 20554
+                                                            << QStringList{"excludeStudents=6"} << "5;6";
         QTest::newRow("second limit") << 100 << "2" << QStringList{"excludeStudents=-5"} << 20554
                                       << QStringList{"excludeStudents=5"} << "2;5";
         QTest::newRow("both limits bad: the first is named") << 30 << "" << QStringList{"excludeStudents=-1", "excludePtyxStudents=-2"}
@@ -425,6 +430,35 @@ private Q_SLOTS:
         QCOMPARE(LastError().description, GetLangString(message));
         QVERIFY(!outcome.cancelled);
         QCOMPARE(outcome.value.toString(), value);
+    }
+
+    // A stored value the dialog cannot read is named in it, not dropped unseen.
+    void unreadableStoredOptionsAreNamed_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("flags") << 90 << "abc" << "abc";
+        QTest::newRow("flags with a fraction") << 80 << "2,5" << "2,5";
+        QTest::newRow("semester limit") << 30 << "6;x" << "x";
+        QTest::newRow("readable") << 30 << "6;10" << "";
+        QTest::newRow("empty") << 80 << "" << "";
+    }
+    void unreadableStoredOptionsAreNamed()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        QFETCH(QString, named);
+        QString note;
+        runDialog(type, stored, [&](frmCustSettings *dialog) {
+            auto *label = dialog->findChild<QLabel *>(QStringLiteral("lblNote"));
+            QVERIFY(label);
+            note = label->isVisible() ? label->text() : QString();
+        });
+        if (named.isEmpty())
+            QCOMPARE(note, QString());
+        else
+            QVERIFY2(note.contains(QStringLiteral("«") + named + QStringLiteral("»")), qPrintable(note));
     }
 
     // A second call on the same dialog starts from its own value, not from the last one.

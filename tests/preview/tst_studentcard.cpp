@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -109,6 +110,33 @@ private Q_SLOTS:
         QVERIFY2(!isNumber, qPrintable(status));
         QCOMPARE(card.preview()->StudentID(), 6);
         QVERIFY(!card.preview()->isIndividual());
+    }
+
+    // The card says how the numbered requirements combine, names its
+    // restore button plainly and is put away with Escape or Close.
+    void cardShowsTheExpressionAndCloses_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("Close button") << "close";
+    }
+    void cardShowsTheExpressionAndCloses()
+    {
+        QFETCH(QString, how);
+        QPointer<StudentCard> card = new StudentCard(QString(), std::make_shared<const server::JsonSchema>(), 7);
+        card->show();
+        QVERIFY(QTest::qWaitForWindowActive(card));
+        auto *expression = card->findChild<QPlainTextEdit *>(QStringLiteral("txtExpression"));
+        QVERIFY(expression && expression->isVisible());
+        QCOMPARE(expression->toPlainText(), QStringLiteral("[1] AND ([2] OR [3])"));
+        auto *restore = card->findChild<QPushButton *>(QStringLiteral("cmdRestore"));
+        QCOMPARE(restore->text(), GetLangString(20549));
+        QCOMPARE(restore->toolTip(), GetLangString(10110));
+        if (how == "escape")
+            QTest::keyClick(card, Qt::Key_Escape);
+        else
+            QTest::mouseClick(card->findChild<QPushButton *>(QStringLiteral("cmdClose")), Qt::LeftButton);
+        QTRY_VERIFY(card.isNull());
     }
 
     void cardFollowsALanguageSwitch()

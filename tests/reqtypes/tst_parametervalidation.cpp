@@ -360,6 +360,19 @@ private Q_SLOTS:
                                                     << 20709 << 20709 << QStringList{"2000-7", s(20644), Req};
         QTest::newRow("80 grade before periods") << 80 << 105 << 1
             << with(semesters, {{"conoptval1", "99"}, {"conoptval3", "2"}}) << 20002 << 20002 << grade;
+
+        // Options and totals that cannot be read are refused, not read as none.
+        QTest::newRow("30 options of letters") << 30 << 101 << 1 << with(courses, {{"conoptval5", "abc"}}) << 10107
+                                               << 10107 << QStringList{"abc", q(s(20628)), q(Req)};
+        QTest::newRow("30 options readable") << 30 << 101 << 1 << with(courses, {{"conoptval5", "6;10"}}) << 0 << 0
+                                             << QStringList();
+        QTest::newRow("80 flags of letters") << 80 << 105 << 1 << with(semesters, {{"conoptval4", "abc"}}) << 10107
+                                             << 10107 << QStringList{"abc", q(s(20552)), q(Req)};
+        QTest::newRow("80 totals with an unreadable count") << 80 << 105 << 1
+            << with(semesters, {{"conoptval5", "1;3#2;-2x"}}) << 10107 << 10107
+            << QStringList{"2;-2x", q(s(20646)), q(Req)};
+        QTest::newRow("80 totals readable") << 80 << 105 << 1 << with(semesters, {{"conoptval5", "1;3#-1;2,5"}}) << 0
+                                            << 0 << QStringList();
     }
     void courseLists() { checkRequirement(); }
 

@@ -149,11 +149,15 @@ private Q_SLOTS:
             << QVariantMap{{"conoptval4", "1"}};
         QTest::newRow("80 flags NULL become 0") << 80 << 105 << 1
             << QVariantMap{{"conselobjIDs", "1"}} << QVariantMap{{"conoptval4", "0"}};
+        // Flags that do not read stay as they are, for validation to name; they are not taken for none.
         QTest::newRow("80 flags not a number") << 80 << 105 << 1
-            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval4", "abc"}} << QVariantMap{{"conoptval4", "0"}};
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval4", "abc"}} << QVariantMap{{"conoptval4", "abc"}};
         QTest::newRow("90 flags with a decimal comma") << 90 << 104 << 1
             << QVariantMap{{"conoperator", 0}, {"conoptval1", "2021"}, {"conoptval6", "-1"}, {"conoptval4", "4,0"}}
-            << QVariantMap{{"conoptval4", "4"}};
+            << QVariantMap{{"conoptval4", "4,0"}};
+        QTest::newRow("grade with a decimal point is stored with a comma") << 80 << 105 << 1
+            << QVariantMap{{"conselobjIDs", "1"}, {"conoptval3", "0.75"}}
+            << QVariantMap{{"conoptval3", "0,75"}, {"conoptval4", "0"}};
         QTest::newRow("40 total NULL loads 0") << 40 << 103 << 1
             << QVariantMap{{"conselobjIDs", "1"}, {"conoperator", 8}, {"conoptval1", "4"}}
             << QVariantMap{{"conoptval6", "0"}};
@@ -240,7 +244,8 @@ private Q_SLOTS:
         QTest::newRow("teaching periods by name") << 80 << "conoptval2" << "2022-1,2023-2,2024"
                                                   << "2022-ΧΕΙΜ,2023-ΕΑΡ,2024" << "2022-1,2023-2,2024";
         QTest::newRow("exam periods as stored") << 80 << "conoptval1" << "2022-1,2023" << "2022-1,2023" << "2022-1,2023";
-        QTest::newRow("course codes as stored") << 30 << "conselobjIDs" << "14,20" << "14,20" << "";
+        QTest::newRow("courses without names show their codes") << 30 << "conselobjIDs" << "14,20" << "14, 20"
+                                                                << "14,20";
     }
     void loadShowsNamesAndKeepsCodes()
     {
@@ -336,8 +341,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("loaded");
         QTest::addColumn<QString>("stored");
         const QString name = GetTypeName(10);
-        QTest::newRow("saved") << 5 << name + " - in_year" << "(5) " + name + " - Έτος εισαγωγής";
-        QTest::newRow("new") << -3 << name + " - in_year" << name + " - Έτος εισαγωγής";
+        // Named by the column's description as soon as it is loaded, as when it is stored.
+        QTest::newRow("saved") << 5 << "(5) " + name + " - Έτος εισαγωγής" << "(5) " + name + " - Έτος εισαγωγής";
+        QTest::newRow("new") << -3 << name + " - Έτος εισαγωγής" << name + " - Έτος εισαγωγής";
     }
     void studentDataCaptionFollowsTheColumn()
     {

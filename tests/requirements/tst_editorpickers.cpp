@@ -4,18 +4,22 @@
 #include "common/serverobjects.h"
 #include "common/recordsetmodel.h"
 #include "common/tilepanel.h"
+#include "common/zrerror.h"
 #include "dialogs/coursetypetotalsdialog.h"
 #include "requirements/zrrequirements.h"
 #include "search/frmselfromlist.h"
 #include "jsonschema.h"
 #include "serverfixture.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace zr;
@@ -84,6 +88,126 @@ private Q_SLOTS:
         QVERIFY(changed.count() >= 1);
         QVERIFY(editor->isModified());
         QVERIFY(!editor->findChild<QPlainTextEdit *>(QStringLiteral("txtInfo"))->toPlainText().isEmpty());
+    }
+
+    // One editor, every sample programme in turn: the chooser lists the
+    // programme's own curricula and the list its own degree set.
+    void curriculumChooserListsTheProgrammesOwn_data()
+    {
+        QTest::addColumn<QList<int>>("programmes");
+        QTest::newRow("undergraduate, postgraduate, undergraduate") << QList<int>{1, 2, 1};
+        QTest::newRow("postgraduate first") << QList<int>{2, 1};
+    }
+    void curriculumChooserListsTheProgrammesOwn()
+    {
+        QFETCH(QList<int>, programmes);
+        const QHash<int, QList<int>> curricula{{1, {11, 12, 13}}, {2, {21}}};
+        const QHash<int, QStringList> firstSets{{1, {"I10", "I11", "I12", "I13", "I14", "I15", "I16"}},
+                                                {2, {"I23", "I24"}}};
+        zrRequirements editor;
+        editor.setConstrType(103);
+        editor.setAppliesTo(1);
+        editor.setDepartID(QStringLiteral("105"));
+        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString());
+        auto *chooser = editor.findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        for (int programme : programmes) {
+            editor.setRsConstraints(constraints->LoadObjectConstraints(1, programme));
+            QList<int> shown;
+            for (int i = 0; i < chooser->count(); ++i)
+                shown << chooser->itemData(i).toInt();
+            QCOMPARE(shown, curricula.value(programme));
+            QCOMPARE(editor.currentCurriculum(), curricula.value(programme).first());
+            QCOMPARE(listOf(editor)->keys(), firstSets.value(programme));
+        }
+    }
+
+    // Courses are shown by code and title; the codes stay behind them.
+    void courseRowsShowCodesWithTitles()
+    {
+        auto editor = loadProgramme(102);
+        ItemPanelModel *list = listOf(*editor);
+        const QString key = QStringLiteral("I5,conselobjIDs");
+        QCOMPARE(list->hiddenValue(key).toString(), QStringLiteral("14,20"));
+        QCOMPARE(list->valueText(key), QStringLiteral("ΜΗΥ314 Δομές Δεδομένων, ΜΗΥ420 Αλγόριθμοι και Πολυπλοκότητα"));
+        // Written back unchanged.
+        editor->UpdateRecordset();
+        Recordset rows = editor->rsConstraints().clone();
+        QVERIFY(rows.find(QStringLiteral("ocID = 5"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QCOMPARE(rows.value(u"conselobjIDs").toString(), QStringLiteral("14,20"));
+    }
+
+    // The course-type and semester pickers offer "All", as their help says.
+    void courseTypeAndSemesterPickersOfferAll_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("allText");
+        QTest::newRow("course types") << 102 << "I3,conselobjIDs" << 20714;
+        QTest::newRow("semesters") << 102 << "I4,conselobjIDs" << 20715;
+    }
+    void courseTypeAndSemesterPickersOfferAll()
+    {
+        QFETCH(int, context);
+        QFETCH(QString, key);
+        QFETCH(int, allText);
+        auto editor = loadProgramme(context);
+        ItemPanelModel *list = listOf(*editor);
+        QStringList offered;
+        whenShown<frmSelFromList>([&offered, allText](frmSelFromList *dialog) {
+            QAbstractItemModel *model = dialog->listModel();
+            for (int row = 0; row < model->rowCount(); ++row) {
+                for (int column = 0; column < model->columnCount(); ++column)
+                    offered << model->index(row, column).data().toString();
+            }
+            for (int row = 0; row < model->rowCount(); ++row)
+                dialog->setChosen(row, false);
+            for (int row = 0; row < model->rowCount(); ++row) {
+                for (int column = 0; column < model->columnCount(); ++column) {
+                    if (model->index(row, column).data().toString() == GetLangString(allText))
+                        dialog->setChosen(row, true);
+                }
+            }
+            dialog->accept();
+        });
+        QVERIFY(list->clickButton(key));
+        QVERIFY2(offered.contains(GetLangString(allText)), qPrintable(offered.join(QLatin1Char('|'))));
+        QCOMPARE(list->hiddenValue(key).toString(), QStringLiteral("-1"));
+        QCOMPARE(list->valueText(key), GetLangString(allText));
+    }
+
+    // A picked value is taken back with Delete or the row's Clear command.
+    void pickerRowsCanBeEmptied()
+    {
+        auto editor = loadProgramme(103);
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+        ItemPanelModel *list = listOf(*editor);
+        const QString key = QStringLiteral("I14,conselobjIDs");
+        QVERIFY(!list->hiddenValue(key).toString().isEmpty());
+        QSignalSpy changed(editor.get(), &zrRequirements::Changed);
+        list->setSelected(key, true);
+        auto *view = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"))->treeView();
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(list->hiddenValue(key).toString(), QString());
+        QCOMPARE(list->valueText(key), QString());
+        QVERIFY(editor->isModified());
+        QCOMPARE(changed.count(), 1);
+        // An emptied list of subjects is then what validation names.
+        try {
+            editor->UpdateRecordset();
+            QFAIL("an emptied subject list passed");
+        } catch (const ZrError &error) {
+            QCOMPARE(error.number, 20005);
+        }
+
+        list->setSelected(QStringLiteral("I10,conselobjIDs"), true);
+        auto *clear = editor->findChild<QAction *>(QStringLiteral("actClearValue"));
+        QVERIFY(clear && clear->isEnabled());
+        QVERIFY(view->actions().contains(clear));
+        clear->trigger();
+        QCOMPARE(list->hiddenValue(QStringLiteral("I10,conselobjIDs")).toString(), QString());
     }
 
     void cancelledPickerChangesNothing()

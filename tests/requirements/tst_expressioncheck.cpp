@@ -1,5 +1,6 @@
 #include "common/langstrings.h"
 #include "requirements/expressioncheck.h"
+#include "requirements/expressionedit.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -254,6 +255,57 @@ private Q_SLOTS:
         // The alphabet must produce both verdicts, or the loop proves nothing.
         QVERIFY(wellFormed > 20);
         QVERIFY(wellFormed < 2900);
+    }
+
+    // Deleting a requirement takes its token out with what joined it, so
+    // the rest still reads as an expression naming everything else.
+    void removingARequirementClosesTheGap_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("last, after OR") << "NOT [%12] AND [%14] OR [%15]" << 15 << "NOT [%12] AND [%14]";
+        QTest::newRow("first, before OR") << "[%12] OR NOT [%14] AND [%15]" << 12 << "NOT [%14] AND [%15]";
+        QTest::newRow("between OR and AND: the AND goes") << "[%12] OR [%14] AND [%15]" << 14 << "[%12] OR [%15]";
+        QTest::newRow("between AND and OR: the AND goes") << "[%12] AND [%14] OR [%15]" << 14 << "[%12] OR [%15]";
+        QTest::newRow("NOT goes with it") << "[%12] OR NOT [%14] OR [%15]" << 14 << "[%12] OR [%15]";
+        QTest::newRow("emptied NOT() goes") << "[%12] OR NOT([%14]) OR [%15]" << 14 << "[%12] OR [%15]";
+        QTest::newRow("emptied parentheses go") << "([%14]) OR [%12] OR NOT [%15]" << 14 << "[%12] OR NOT [%15]";
+        QTest::newRow("nested groups emptied") << "[%12] OR (NOT(([%14]))) OR [%15]" << 14 << "[%12] OR [%15]";
+        QTest::newRow("group keeps its other member") << "[%12] OR ([%14] AND [%15])" << 15 << "[%12] OR ([%14])";
+        QTest::newRow("named twice") << "[%12] OR [%14] OR ([%12] AND [%15])" << 12 << "[%14] OR ([%15])";
+        QTest::newRow("temporary id") << "[%12] OR [%-2]" << -2 << "";
+        QTest::newRow("no OR or NOT left: the default") << "[%12] AND [%14] OR [%15]" << 15 << "";
+        QTest::newRow("not named") << "[%12] OR [%14]" << 15 << "[%12] OR [%14]";
+        QTest::newRow("-1 is not -12") << "[%-12] OR [%-1]" << -1 << "";
+        QTest::newRow("malformed: the token only") << "[%12] OR ( [%14]" << 14 << "[%12] OR ( ";
+    }
+    void removingARequirementClosesTheGap()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, id);
+        QFETCH(QString, expected);
+        const QString edited = RemoveFromExpression(text, id);
+        QCOMPARE(edited, expected);
+        if (CheckExpressionSyntax(text, {}).wellFormed)
+            QVERIFY2(CheckExpressionSyntax(edited, {}).wellFormed, qPrintable(edited));
+    }
+
+    void addingARequirementJoinsItWithAnd_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("default stays default") << "" << "";
+        QTest::newRow("OR outside is grouped") << "[%12] OR [%14]" << "([%12] OR [%14]) AND [%-3]";
+        QTest::newRow("OR inside needs no group") << "NOT [%12] AND ([%14] OR [%15])"
+                                                   << "NOT [%12] AND ([%14] OR [%15]) AND [%-3]";
+        QTest::newRow("blanks around") << "  [%12] OR [%14] " << "([%12] OR [%14]) AND [%-3]";
+    }
+    void addingARequirementJoinsItWithAnd()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(AppendToExpression(text, -3), expected);
     }
 };
 

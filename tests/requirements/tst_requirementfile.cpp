@@ -109,6 +109,9 @@ private slots:
                                               << 60211;
         QTest::newRow("expression names a missing row")
             << document("[{\"ocID\": 1, \"conID\": 10, \"coneval\": \"[%1] AND [%2]\"}]") << 60212;
+        QTest::newRow("type outside the thirteen") << document("[{\"ocID\": 1, \"conID\": 9999}]") << 10101;
+        QTest::newRow("type between two") << document("[{\"ocID\": 1, \"conID\": 10}, {\"ocID\": 2, \"conID\": 15}]")
+                                          << 10101;
     }
 
     void rejectsMalformedDocuments()

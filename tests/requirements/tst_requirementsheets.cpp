@@ -65,7 +65,9 @@ private Q_SLOTS:
         QCOMPARE(list->hiddenValue("I11,conselobjIDs").toString(), QStringLiteral("-1,3"));
         QCOMPARE(list->valueText("I11,conoptval6"), GetLangString(20767));
         QCOMPARE(list->valueText("I11,conoptval1"), QStringLiteral("300"));
-        QCOMPARE(list->caption("I12"), GetLangString(20728) + " - statusID");
+        // A student-data requirement is named by its column's description, not the column's name.
+        QVERIFY(list->valueText("I12,conselobjIDs") != QStringLiteral("statusID"));
+        QCOMPARE(list->caption("I12"), "(12) " + GetLangString(20728) + " - " + list->valueText("I12,conselobjIDs"));
         QCOMPARE(list->valueText("I12,conoptval1"), QStringLiteral("Σε αναστολή"));
         QVERIFY(!control->isModified());
 

@@ -1,5 +1,7 @@
+#include "common/errorlog.h"
 #include "common/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "common/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirementfixture.h"
@@ -8,6 +10,10 @@
 #include "requirements/zrrequirements.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace zr;
@@ -94,45 +100,171 @@ private Q_SLOTS:
     void expressionChecks_data()
     {
         QTest::addColumn<QString>("expression");
-        QTest::addColumn<int>("deleteId");
+        QTest::addColumn<int>("hostDeletes");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("named");
 
         QTest::newRow("empty is the default") << QString() << 0 << 0 << QString();
         QTest::newRow("names every requirement") << "[%1] OR ([%2] AND NOT [%3])" << 0 << 0 << QString();
-        QTest::newRow("third missing") << "[%1] OR [%2]" << 0 << 20019 << "Ολοκληρωμένες πρακτικές ασκήσεις";
-        QTest::newRow("deleted still named") << "[%1] OR [%2] OR [%3]" << 3 << 20020 << QString();
+        QTest::newRow("third missing, named with its place")
+            << "[%1] OR [%2]" << 0 << 20019 << "[Ολοκληρωμένες πρακτικές ασκήσεις, 3η στη λίστα]";
+        QTest::newRow("open parenthesis at the end") << "[%1] AND [%2] AND [%3] AND (" << 0 << 10100
+                                                     << "θέση 28, στο «…[%2] AND [%3] AND (»";
+        QTest::newRow("two operators") << "[%1] AND AND [%2] OR [%3]" << 0 << 10100 << "θέση 10, στο «[%1] AND AND»";
+        QTest::newRow("deleted elsewhere, still named") << "[%1] OR [%2] OR [%3]" << 3 << 20020 << "[%3] Ολοκληρωμένες";
         QTest::newRow("unknown token") << "[%1] OR [%2] OR [%3] OR [%99]" << 0 << 30260 << QString();
         QTest::newRow("deleted and unknown: deleted first") << "[%1] OR [%2] OR [%3] OR [%99]" << 3 << 20020
                                                             << QString();
     }
 
+    // Sets as they arrive (a file, another program, the host deleting a row):
+    // the editor's own edits keep the expression in step (below).
     void expressionChecks()
     {
         QFETCH(QString, expression);
-        QFETCH(int, deleteId);
+        QFETCH(int, hostDeletes);
         QFETCH(int, number);
         QFETCH(QString, named);
 
         auto control = load(twoCurricula(expression));
-        if (deleteId != 0) {
-            listOf(*control)->setSelected(GroupKey(deleteId), true);
-            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("delete")));
+        if (hostDeletes != 0) {
+            Recordset rows = control->rsConstraints();
+            QVERIFY(rows.find(QStringLiteral("ocID = ") + QString::number(hostDeletes), 0, Recordset::SearchForward,
+                              Recordset::StartFirst));
+            rows.deleteCurrent();
+            listOf(*control)->removeItem(GroupKey(hostDeletes));
         }
         const ZrError error = updateError(*control);
         QCOMPARE(error.number, number);
         if (!named.isEmpty())
-            QVERIFY2(error.description.contains(QLatin1Char('[') + named + QLatin1Char(']')),
-                     qPrintable(error.description));
+            QVERIFY2(error.description.contains(named), qPrintable(error.description));
         if (number == 0) {
             QVERIFY(!control->isModified());
             // Every row of the curriculum holds the expression, NULL for the default.
             for (int ocID : {1, 2, 3})
                 QCOMPARE(storedEval(*control, ocID),
                          expression.isEmpty() ? QVariant() : QVariant(expression));
-        } else {
-            QVERIFY(control->isModified() || deleteId == 0);
         }
+    }
+
+    // Adding and deleting in the editor never leave a set that cannot be saved.
+    void addAndDeleteKeepTheExpressionWhole_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<int>("deleteId");
+        QTest::addColumn<bool>("add");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("delete the one after OR") << "[%1] OR ([%2] AND NOT [%3])" << 3 << false << "[%1] OR ([%2])";
+        QTest::newRow("delete the one before AND") << "[%1] OR [%2] AND [%3]" << 2 << false << "[%1] OR [%3]";
+        QTest::newRow("delete leaves only AND: the default") << "[%1] AND [%3] OR [%2]" << 2 << false << QString();
+        QTest::newRow("add to an OR") << "[%1] OR [%2] OR [%3]" << 0 << true << "([%1] OR [%2] OR [%3]) AND [%-1]";
+        QTest::newRow("add to the default") << QString() << 0 << true << QString();
+    }
+    void addAndDeleteKeepTheExpressionWhole()
+    {
+        QFETCH(QString, expression);
+        QFETCH(int, deleteId);
+        QFETCH(bool, add);
+        QFETCH(QString, stored);
+        auto control = load(twoCurricula(expression));
+        if (deleteId != 0) {
+            listOf(*control)->setSelected(GroupKey(deleteId), true);
+            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("delete")));
+        }
+        if (add) {
+            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("70")));
+            QVERIFY(listOf(*control)->editValue(ParamKey(-1, QStringLiteral("conoptval1")), QStringLiteral("2")));
+        }
+        QCOMPARE(control->expression(), stored);
+        const ZrError error = updateError(*control);
+        QVERIFY2(error.number == 0, qPrintable(error.description));
+        QCOMPARE(storedEval(*control, 1), stored.isEmpty() ? QVariant() : QVariant(stored));
+    }
+
+    void requirementOfNoKnownTypeIsRefused()
+    {
+        QList<Row> rows = twoCurricula(QString());
+        rows[2].conID = 9999;
+        auto control = load(rows);
+        // It has no sheet to show, but it is not passed over.
+        QCOMPARE(listOf(*control)->keys(), (QStringList{"I1", "I2"}));
+        const ZrError error = updateError(*control);
+        QCOMPARE(error.number, 10102);
+        QVERIFY2(error.description.contains(QStringLiteral("[%3]")) && error.description.contains(QStringLiteral("9999")),
+                 qPrintable(error.description));
+    }
+
+    // A failed rule is written to the log once, however many traps it passes.
+    void aFailedRuleIsLoggedOnce()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("zrrequirements.log"));
+        SetLogFile(log, true);
+        QList<Row> rows = twoCurricula(QString());
+        rows[1].extra.insert(QStringLiteral("conoptval1"), QStringLiteral("0"));
+        auto control = load(rows);
+        QCOMPARE(updateError(*control).number, 20007);
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        SetLogFile(QString(), false);
+        QCOMPARE(std::count_if(lines.cbegin(), lines.cend(), [](const QByteArray &l) { return l.contains("20007"); }),
+                 1);
+    }
+
+    // A language switch redraws the sheets and the expression at once,
+    // keeping what the user typed and added.
+    void languageSwitchRedrawsTheSheets()
+    {
+        auto control = load(twoCurricula(QStringLiteral("[%1] OR [%2] OR [%3]")));
+        QVERIFY(listOf(*control)->editValue(ParamKey(2, QStringLiteral("conoptval1")), QStringLiteral("9")));
+        QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("60")));
+        const QString value = ParamKey(1, QStringLiteral("conoptval1"));
+        QCOMPARE(listOf(*control)->caption(value), StringTableText(20638, LangGreek));
+        SwitchLanguage(LangEnglish);
+        const QString english = listOf(*control)->caption(value);
+        const QString header = listOf(*control)->caption(GroupKey(1));
+        const QString newHeader = listOf(*control)->caption(GroupKey(-1));
+        const QString shown = control->findChild<QPlainTextEdit *>(QStringLiteral("txtEval"))->toPlainText();
+        const QString typed = listOf(*control)->valueText(ParamKey(2, QStringLiteral("conoptval1")));
+        const bool modified = control->isModified();
+        SwitchLanguage(LangGreek);
+        QCOMPARE(english, StringTableText(20638, LangEnglish));
+        QCOMPARE(header, StringTableText(20739, LangEnglish));
+        QCOMPARE(newHeader, QStringLiteral("(N1) ") + StringTableText(20737, LangEnglish));
+        QVERIFY2(shown.contains(QLatin1Char('[') + StringTableText(20739, LangEnglish) + QLatin1Char(']')),
+                 qPrintable(shown));
+        QCOMPARE(typed, QStringLiteral("9"));
+        QVERIFY(modified);
+        QCOMPARE(control->expression(), QStringLiteral("([%1] OR [%2] OR [%3]) AND [%-1]"));
+    }
+
+    // From the message to the row: the list shows the requirement's
+    // curriculum, its row is selected and open for editing.
+    void aFailedSaveTakesTheUserToTheRow()
+    {
+        auto control = load(twoCurricula(QString()));
+        control->show();
+        QVERIFY(QTest::qWaitForWindowExposed(control.get()));
+        QVERIFY(listOf(*control)->editValue(ParamKey(2, QStringLiteral("conoptval1")), QStringLiteral("0")));
+        auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        chooser->setCurrentIndex(1);
+        Q_EMIT chooser->activated(1);
+        QCOMPARE(listOf(*control)->keys(), QStringList{"I4"});
+
+        const ZrError error = updateError(*control);
+        QCOMPARE(error.number, 20007);
+        // Three requirements of one type: the message says which one.
+        QVERIFY2(error.description.contains(QStringLiteral("2η στη λίστα")), qPrintable(error.description));
+        QVERIFY(control->showLastProblem());
+        QCOMPARE(chooser->currentIndex(), 0);
+        QCOMPARE(listOf(*control)->keys(), (QStringList{"I1", "I2", "I3"}));
+        QCOMPARE(listOf(*control)->selectedKey(), ParamKey(2, QStringLiteral("conoptval1")));
+        QVERIFY(listOf(*control)->isExpanded(GroupKey(2)));
+        auto *view = control->findChild<TilePanel *>(QStringLiteral("smRequirements"))->treeView();
+        QTRY_VERIFY(view->indexWidget(listOf(*control)->indexOf(ParamKey(2, QStringLiteral("conoptval1")),
+                                                                  ItemPanelModel::ValueColumn))
+                    || qobject_cast<QLineEdit *>(QApplication::focusWidget()));
     }
 
     void incompleteExpressionOfAnotherCurriculumIsRefused()

@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(ocIds(control->rsConstraints()), (QList<int>{13, -1, -3, -4}));
         // The default expression names every requirement that is left, in row order.
         QCOMPARE(control->findChild<QPlainTextEdit *>(QStringLiteral("txtEval"))->toPlainText(),
-                 QStringLiteral("[Στοιχεία Φοιτητή] AND [(N1) Προαπαιτούμενο μάθημα] AND [(N3) Ομάδα μαθήματος] AND "
+                 QStringLiteral("[(13) Στοιχεία Φοιτητή] AND [(N1) Προαπαιτούμενο μάθημα] AND [(N3) Ομάδα μαθήματος] AND "
                                 "[(N4) Ολοκληρωμένες εργασίες]"));
     }
 

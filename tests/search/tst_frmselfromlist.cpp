@@ -2,6 +2,7 @@
 #include "common/langstrings.h"
 #include "common/recordset.h"
 #include "common/schema.h"
+#include "common/tilepanel.h"
 #include "common/zrerror.h"
 #include "search/frmselfromlist.h"
 #include "search/zrsearchx.h"
@@ -546,6 +547,34 @@ private slots:
         QVERIFY(search->isVisible());
         dialog.reject();
         QVERIFY(dialog.outcome().searchShown);
+    }
+
+    // At the dialog's own size the search pane shows every value box whole.
+    void searchValueBoxesAreInViewAtTheDefaultSize()
+    {
+        TestSchema schema;
+        frmSelFromList dialog;
+        dialog.setup(studentOptions(schema));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (const char *name : {"smFields", "smuAdvanced"}) {
+            auto *search = dialog.findChild<zrSearchX *>(QStringLiteral("zrSearch1"));
+            search->setCurrentView(QLatin1String(name) == QLatin1String("smFields") ? QStringLiteral("simple")
+                                                                                     : QStringLiteral("advanced"));
+            auto *panel = dialog.findChild<TilePanel *>(QLatin1String(name));
+            QVERIFY(panel && panel->isVisible());
+            QTreeView *tree = panel->treeView();
+            const QModelIndex first = tree->model()->index(0, ItemPanelModel::ValueColumn,
+                                                           tree->model()->hasChildren(tree->model()->index(0, 0))
+                                                               ? tree->model()->index(0, 0)
+                                                               : QModelIndex());
+            QVERIFY(first.isValid());
+            const QRect box = tree->visualRect(first);
+            QVERIFY2(box.left() >= 0 && box.right() <= tree->viewport()->width() && box.width() >= 100,
+                     qPrintable(QStringLiteral("%1: box %2..%3 in %4").arg(QLatin1String(name)).arg(box.left())
+                                    .arg(box.right()).arg(tree->viewport()->width())));
+        }
+        dialog.reject();
     }
 
     void selectRsRunsModally()

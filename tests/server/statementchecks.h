@@ -29,9 +29,11 @@ inline bool isWriteControl(const QString &sql)
 inline bool isIntendedSelect(const QString &sql, const QString &table)
 {
     static const QString word = QStringLiteral("[A-Za-z_][A-Za-z0-9_.]*");
+    // A text column sorts by its Greek sort key first: the server's own function of the column.
+    static const QString order = QStringLiteral("(zr_sortkey\\(%1\\)|translate\\(%1, \\?, \\?\\)|%1)").arg(word);
     const QRegularExpression shape(QStringLiteral("^SELECT %1(, %1)* FROM %2( WHERE [A-Za-z0-9_.,?()<>=& ]+)?"
-                                                  "( ORDER BY %1( ASC| DESC)?(, %1( ASC| DESC)?)*)?$")
-                                       .arg(word, QRegularExpression::escape(table)),
+                                                  "( ORDER BY %3( ASC| DESC)?(, %3( ASC| DESC)?)*)?$")
+                                       .arg(word, QRegularExpression::escape(table), order),
                                    QRegularExpression::CaseInsensitiveOption);
     return shape.match(sql).hasMatch();
 }

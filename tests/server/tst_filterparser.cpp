@@ -1,4 +1,5 @@
 #include "filterparser.h"
+#include "textfold.h"
 #include "hostilefilters.h"
 #include "jsonschema.h"
 #include "servererrors.h"
@@ -13,6 +14,14 @@ using namespace zr;
 using namespace zr::server;
 
 Q_DECLARE_METATYPE(zr::SqlDialect)
+
+// The character table PostgreSQL's translate() is given as two bound values.
+static QVariantList pgFold()
+{
+    QVariantList values;
+    zr::server::FoldedSql(zr::SqlDialect::PostgreSQL, QStringLiteral("x"), values);
+    return values;
+}
 
 class TestFilterParser : public QObject
 {
@@ -60,15 +69,16 @@ private slots:
                                          << "prID = ? AND dgtypeID <> ?" << QVariantList{1LL, 1LL};
         QTest::newRow("not") << lite << "QEMCourses" << "NOT cshared = -1" << "NOT (cshared = ?)"
                              << QVariantList{-1LL};
-        QTest::newRow("like") << lite << "v_students" << "lastname LIKE 'Παπ%'" << "lastname LIKE ?"
+        QTest::newRow("like") << lite << "v_students" << "lastname LIKE 'Παπ%'" << "zr_fold(lastname) LIKE zr_fold(?)"
                               << QVariantList{QStringLiteral("Παπ%")};
         QTest::newRow("like escape") << lite << "QEMCourses" << "title NOT LIKE '%50\\%%' ESCAPE '\\'"
-                                     << "title NOT LIKE ? ESCAPE ?"
+                                     << "zr_fold(title) NOT LIKE zr_fold(?) ESCAPE ?"
                                      << QVariantList{QStringLiteral("%50\\%%"), QStringLiteral("\\")};
-        QTest::newRow("ilike on sqlite") << lite << "v_students" << "lastname ILIKE 'π%'" << "lastname LIKE ?"
+        QTest::newRow("ilike on sqlite") << lite << "v_students" << "lastname ILIKE 'π%'" << "zr_fold(lastname) LIKE zr_fold(?)"
                                          << QVariantList{QStringLiteral("π%")};
-        QTest::newRow("ilike on postgres") << pg << "v_students" << "lastname ILIKE 'π%'" << "lastname ILIKE ?"
-                                           << QVariantList{QStringLiteral("π%")};
+        QTest::newRow("ilike on postgres") << pg << "v_students" << "lastname ILIKE 'π%'"
+                                           << "translate(lastname, ?, ?) LIKE translate(?, ?, ?)"
+                                           << (pgFold() + QVariantList{QStringLiteral("π%")} + pgFold());
         QTest::newRow("like on a number, postgres") << pg << "QEMCourses" << "semID LIKE '1%'"
                                                     << "CAST(semID AS VARCHAR) LIKE ?"
                                                     << QVariantList{QStringLiteral("1%")};
@@ -152,11 +162,14 @@ private slots:
             const char *n = d == SqlDialect::SQLite ? "sqlite" : "postgres";
             QTest::addRow("%s text with quote", n) << d << "lastname" << int(FieldText) << 0 << QVariant("Ο'Νιλ")
                                                    << QVariant() << QVariantList{QStringLiteral("Ο'Νιλ")};
+            // PostgreSQL binds the character table of each fold after its own marks.
+            const QVariantList fold = d == SqlDialect::PostgreSQL ? pgFold() : QVariantList();
             QTest::addRow("%s contains wildcard", n) << d << "lastname" << int(FieldText) << 1 << QVariant("5%_")
-                                                     << QVariant() << QVariantList{QStringLiteral("%5\\%\\_%"),
-                                                                                   QStringLiteral("\\")};
+                                                     << QVariant()
+                                                     << (fold + QVariantList{QStringLiteral("%5\\%\\_%")} + fold
+                                                         + QVariantList{QStringLiteral("\\")});
             QTest::addRow("%s not contains", n) << d << "firstname" << int(FieldText) << 7 << QVariant("α")
-                                                << QVariant() << QVariantList{QStringLiteral("%α%")};
+                                                << QVariant() << (fold + QVariantList{QStringLiteral("%α%")} + fold);
             QTest::addRow("%s list id", n) << d << "statusID" << int(FieldList) << 2 << QVariant("3") << QVariant()
                                            << QVariantList{3LL};
             QTest::addRow("%s text id", n) << d << "department_ID" << int(FieldListText) << 0 << QVariant(105)

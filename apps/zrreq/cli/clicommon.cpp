@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 #include <QTimer>
 #include <optional>
@@ -81,6 +84,14 @@ int CommandLine::parse(const QStringList &arguments)
         return ExitUnusable;
     }
     const QStringList names = m_parser.optionNames();
+    // Only init-db creates a database; a mistyped file name would start an empty one.
+    if (names.contains(QStringLiteral("server"))) {
+        const QString missing = MissingDatabaseFile(server());
+        if (!missing.isEmpty()) {
+            PrintError(QStringLiteral("zrreq %1: %2").arg(m_subcommand, ReplaceParams(GetLangString(62201), {missing})));
+            return ExitUnusable;
+        }
+    }
     if (names.contains(QStringLiteral("lang"))) {
         const QString lang = m_parser.value(QStringLiteral("lang"));
         if (lang != QLatin1String("el") && lang != QLatin1String("en")) {
@@ -183,8 +194,38 @@ qint32 CurriculumOf(const SetTarget &target)
     return perCurriculum ? target.curriculum : 0;
 }
 
+namespace {
+// A curriculum of another programme would load, and write, the wrong set.
+void checkCurriculum(const QString &server, const SetTarget &target)
+{
+    const qint32 curriculum = CurriculumOf(target);
+    bool isNumber = false;
+    const qlonglong programme = target.objectId.toLongLong(&isNumber);
+    // An object id that is no number names no programme; loading the set says so.
+    if (curriculum == 0 || !isNumber)
+        return;
+    // A process that imports many files into one programme asks for its curricula once.
+    static QHash<QString, QSet<qint32>> known;
+    const QString key = server + QLatin1Char('\n') + QString::number(programme);
+    if (!known.contains(key)) {
+        auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
+        if (!department)
+            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        Recordset curricula = department->getTextList(QStringLiteral("QEMDPOrientation"),
+                                                      QStringLiteral("prID=") + QString::number(programme));
+        QSet<qint32> ids;
+        for (curricula.moveFirst(); !curricula.eof(); curricula.moveNext())
+            ids.insert(curricula.value(u"orID").toInt());
+        known.insert(key, ids);
+    }
+    if (!known.value(key).contains(curriculum))
+        throw MakeError(62200, QStringLiteral("zrreq"), {QString::number(curriculum), target.objectId});
+}
+} // namespace
+
 Recordset LoadTarget(const QString &server, const SetTarget &target)
 {
+    checkCurriculum(server, target);
     auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
     if (!constraints)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
@@ -207,6 +248,14 @@ void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &s
     if (!constraints)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
     constraints->SaveConstraints(parent);
+}
+
+QString MissingDatabaseFile(const QString &serverName)
+{
+    if (!serverName.startsWith(QLatin1String("sqlite://"), Qt::CaseInsensitive))
+        return QString();
+    const QString file = serverName.mid(int(qstrlen("sqlite://")));
+    return QFileInfo::exists(file) ? QString() : file;
 }
 
 void CheckServer(const QString &server)

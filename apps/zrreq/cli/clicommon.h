@@ -100,6 +100,10 @@ Recordset ImportFileRows(const QString &server, const SetTarget &target, const R
 /// and saves it in one transaction. Throws ZrError for an invalid set or a failed save.
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server);
 
+/// The file of an "sqlite:///path" server name when that file does not
+/// exist; empty for other names and for files that exist.
+QString MissingDatabaseFile(const QString &serverName);
+
 /// Makes sure the server can be reached; throws ZrError 462 otherwise.
 void CheckServer(const QString &server);
 

@@ -4,19 +4,35 @@
 
 namespace zr::app::cli {
 
+namespace {
+struct Entry
+{
+    const char *name;
+    Command run;
+    qint32 summary; // string id of the line --help shows
+};
+
+constexpr Entry Commands[] = {
+    {"validate", runValidate, 62205}, {"describe", runDescribe, 62206}, {"export", runExport, 62207},
+    {"import", runImport, 62208},     {"init-db", runInitDb, 62209},
+};
+} // namespace
+
 Command FindCommand(const QString &name)
 {
-    if (name == QLatin1String("validate"))
-        return runValidate;
-    if (name == QLatin1String("describe"))
-        return runDescribe;
-    if (name == QLatin1String("export"))
-        return runExport;
-    if (name == QLatin1String("import"))
-        return runImport;
-    if (name == QLatin1String("init-db"))
-        return runInitDb;
+    for (const Entry &entry : Commands) {
+        if (name == QLatin1String(entry.name))
+            return entry.run;
+    }
     return nullptr;
+}
+
+QList<std::pair<QString, qint32>> CommandSummaries()
+{
+    QList<std::pair<QString, qint32>> list;
+    for (const Entry &entry : Commands)
+        list.append({QString::fromLatin1(entry.name), entry.summary});
+    return list;
 }
 
 bool NeedsWidgets(const QString &name)

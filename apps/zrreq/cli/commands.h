@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 namespace zr::app::cli {
 
@@ -18,6 +21,8 @@ int runImport(const QStringList &arguments);
 /// The subcommand named by the first argument, or null for none.
 using Command = int (*)(const QStringList &arguments);
 Command FindCommand(const QString &name);
+/// Every subcommand's name with the string id of its one-line summary, in --help order.
+QList<std::pair<QString, qint32>> CommandSummaries();
 /// True for subcommands that load requirement sets into the editor (they need widgets).
 bool NeedsWidgets(const QString &name);
 

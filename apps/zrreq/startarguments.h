@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zr::app {
+
+/// What the window is opened with.
+struct WindowArguments
+{
+    QString server;
+    QString screenshot;  ///< empty: no picture
+    qint32 student = 0;  ///< 0: no student card
+};
+
+/// Answers what the command line asks before any window, or display, is
+/// needed: --help (the window's options and the subcommands), an unknown
+/// subcommand, a malformed option, a --student that is not a number and a
+/// --server naming an SQLite file that does not exist. `arguments` are the
+/// program's, its name first. Returns -1 to open the window with what
+/// `window` then holds (a subcommand leaves it alone), otherwise the exit
+/// code (0 after --help, 2 for unusable arguments; the reason on stderr).
+int CheckStartArguments(const QStringList &arguments, WindowArguments *window = nullptr);
+
+} // namespace zr::app

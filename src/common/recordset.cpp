@@ -828,6 +828,31 @@ void Recordset::deleteCurrent()
     c.sync();
 }
 
+void Recordset::deleteRows(const QList<Bookmark> &bookmarks)
+{
+    if (!m_cursor)
+        raise(ErrNothing, "Delete", QStringLiteral("The recordset is nothing."));
+    RecordsetCursor &c = *m_cursor;
+    RecordsetTable &t = *c.table;
+    c.sync();
+    bool deleted = false;
+    for (const Bookmark b : bookmarks) {
+        const int row = t.rowOfId(b);
+        if (row < 0 || t.rows[size_t(row)].status == adRecDeleted)
+            continue;
+        Row &r = t.rows[size_t(row)];
+        r.wasNew = r.status == adRecNew;
+        r.status = adRecDeleted;
+        ++t.deletedCount;
+        deleted = true;
+    }
+    // One new epoch for all of them: every cursor catches up in one pass.
+    if (deleted) {
+        ++t.deleteEpoch;
+        c.sync();
+    }
+}
+
 void Recordset::updateBatch()
 {
     if (!m_cursor)

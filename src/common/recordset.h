@@ -212,6 +212,11 @@ public:
     /// updateBatch). The position stays on the deleted row: moveNext() goes
     /// on with the row after it. Throws ErrNoCurrentRow.
     void deleteCurrent();
+    /// Marks the rows of `bookmarks` deleted, as deleteCurrent() on each row,
+    /// in one pass over the rows (row by row, every deletion costs a pass).
+    /// Rows already deleted or no longer in the table are skipped; the
+    /// position stays, on a hole when the current row went.
+    void deleteRows(const QList<Bookmark> &bookmarks);
     /// Accepts all pending changes of the table: deleted rows leave it, the
     /// others become unmodified and their values the original ones.
     void updateBatch();

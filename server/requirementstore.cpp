@@ -2,12 +2,18 @@
 
 #include "constraintdescriber.h"
 #include "database.h"
+#include "requirementrules.h"
 #include "servererrors.h"
+#include "setversionstore.h"
+#include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "requirements/setversion.h"
 
 #include <QDateTime>
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
 
 namespace zr::server {
@@ -15,6 +21,12 @@ namespace zr::server {
 namespace {
 
 const QString kChapter = QStringLiteral("QEMObjectConstraint");
+
+enum : qint32 {
+    StrNotInSet = 62020,
+    StrTwoExpressions = 62021,
+    StrSetGone = 62023,
+};
 
 QVariant firstValue(Database &db, const QString &sql, const QVariantList &values, const QString &source)
 {
@@ -40,7 +52,7 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
         makeField(QStringLiteral("progrspoud_ID"), adInteger), makeField(QStringLiteral("depID"), adVarWChar, 10),
         makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("department_ID"), adVarWChar, 10),
         makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("title"), adVarWChar, 250),
-        makeField(kChapter, adChapter)};
+        makeField(kChapter, adChapter), makeField(SetVersionsField(), adLongVarWChar)};
     bool ok = false;
     const qlonglong id = objectId.toLongLong(&ok);
     if (!ok)
@@ -136,6 +148,8 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     }
     const SchemaTable &table = m_db.knownTable(kChapter, source);
     Recordset child = m_db.select(table, {}, where, values, QStringLiteral("ocID"), source);
+    // Read with the rows, so that a save can tell whether anyone saved since.
+    const SetVersions versions = SetVersionStore(m_db, source).ofObject(conobject, id);
     tx.commit();
 
     Recordset rs(parentFields);
@@ -143,6 +157,7 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     for (auto it = parent.constBegin(); it != parent.constEnd(); ++it)
         rs.setValue(it.key(), it.value());
     rs.setChapter(kChapter, child);
+    WriteSetVersions(rs, versions);
     rs.updateBatch();
     rs.moveFirst();
     return rs;
@@ -176,6 +191,36 @@ Recordset RequirementStore::loadWithDescription(const QString &whereSql, const Q
     return out;
 }
 
+namespace {
+
+// A requirement row as the save sees it: where it is, what it was loaded as,
+// and the set it is written to.
+struct SaveRow
+{
+    Recordset::Bookmark bookmark = 0;
+    int position = 0;           // 1-based, in the cursor it was read from
+    int status = 0;
+    QVariant storedId;          // the id in the database; null for a new row
+    QString loadedKey;          // the set it was loaded from; empty for a new row
+    QString key;                // the set it is written to; empty for a deleted row
+    QVariant objectId;          // objID as written (a new row's default from the parent)
+    QVariant secondary;         // secobjID as written
+    qint32 kind = 0;
+    qint32 context = 0;
+};
+
+QString keyOf(const QVariant &kind, const QVariant &objectId, const QVariant &context, const QVariant &secondary)
+{
+    return RequirementSetKey(kind.toInt(), objectId.toLongLong(), context.toInt(), secondary.toString());
+}
+
+// Rows per statement when many are inserted or deleted: well inside the
+// number of bound values either database takes in one statement.
+constexpr int BatchRows = 40;
+constexpr int BatchIds = 500;
+
+} // namespace
+
 void RequirementStore::save(Recordset &constraints, const QString &source,
                             const std::function<void()> &alsoInTransaction)
 {
@@ -183,7 +228,8 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         throw ZrError(ErrBadArgument, source, QStringLiteral("There is no requirement recordset to save."));
     Recordset child = constraints;
     QVariant parentObj, parentSec;
-    if (constraints.hasField(kChapter)) {
+    const bool hierarchical = constraints.hasField(kChapter);
+    if (hierarchical) {
         Recordset parent = constraints.clone();
         parent.moveFirst();
         if (parent.eof())
@@ -195,9 +241,16 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         if (child.isNull())
             throw ZrError(ErrBadArgument, source, QStringLiteral("The parent row holds no requirement rows."));
     }
+    // The versions the rows were loaded at; a recordset that names none started from no save.
+    SetVersions versions = hierarchical ? ReadSetVersions(constraints) : SetVersions();
     const SchemaTable &table = m_db.knownTable(kChapter, source);
     if (child.fieldIndex(u"ocID") < 0)
         throw ZrError(ErrBadArgument, source, QStringLiteral("The requirement rows have no field ocID."));
+    for (const char *name : {"conobject", "contypeID", "objID", "secobjID", "conID", "coneval"}) {
+        if (child.fieldIndex(QString::fromLatin1(name)) < 0)
+            throw ZrError(ErrBadArgument, source,
+                          QStringLiteral("The requirement rows have no field %1.").arg(QLatin1String(name)));
+    }
 
     // Columns written: those of the table the recordset has.
     QList<QPair<int, const SchemaColumn *>> columns;
@@ -206,142 +259,325 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         if (i >= 0 && c.name != QLatin1String("ocID"))
             columns.append({i, &c});
     }
-    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    const int fKind = child.fieldIndex(u"conobject"), fContext = child.fieldIndex(u"contypeID"),
+              fObject = child.fieldIndex(u"objID"), fSecondary = child.fieldIndex(u"secobjID"),
+              fId = child.fieldIndex(u"ocID"), fEval = child.fieldIndex(u"coneval"), fType = child.fieldIndex(u"conID");
 
-    struct Pending
-    {
-        Recordset::Bookmark bookmark;
-        int status;
-    };
-    QList<Pending> rows;
-    Recordset walk = child.clone();
-    for (walk.moveFirst(); !walk.eof(); walk.moveNext())
-        rows.append({walk.bookmark(), int(walk.status())});
+    // One pass over the rows, by position: nothing is looked up again.
+    QList<SaveRow> rows;      // every row still in the set
+    QList<SaveRow> deleted;   // stored rows the recordset deletes
+    Recordset all = child.clone();
+    for (int i = 0, n = all.recordCount(); i < n; ++i) {
+        SaveRow r;
+        r.position = i + 1;
+        r.bookmark = all.bookmarkAt(i);
+        r.status = int(all.statusAt(i));
+        r.kind = all.valueAt(i, fKind).toInt();
+        r.context = all.valueAt(i, fContext).toInt();
+        r.objectId = all.valueAt(i, fObject);
+        r.secondary = all.valueAt(i, fSecondary);
+        if (r.status == Recordset::adRecNew) {
+            if (r.objectId.isNull())
+                r.objectId = parentObj;
+            if (r.secondary.isNull())
+                r.secondary = parentSec;
+        } else {
+            all.setAbsolutePosition(r.position);
+            r.storedId = all.originalValue(fId).isNull() ? all.value(fId) : all.originalValue(fId);
+            if (r.status == Recordset::adRecModified)
+                r.loadedKey = keyOf(all.originalValue(fKind), all.originalValue(fObject), all.originalValue(fContext),
+                                    all.originalValue(fSecondary));
+        }
+        r.key = keyOf(r.kind, r.objectId, r.context, r.secondary);
+        rows.append(r);
+    }
     Recordset pending = child.clone();
     pending.setFilter(Recordset::FilterPendingRecords);
-    QList<Pending> deleted;
-    for (pending.moveFirst(); !pending.eof(); pending.moveNext()) {
-        if (pending.status() == Recordset::adRecDeleted)
-            deleted.append({pending.bookmark(), Recordset::adRecDeleted});
+    for (int i = 0, n = pending.recordCount(); i < n; ++i) {
+        if (pending.statusAt(i) != Recordset::adRecDeleted)
+            continue;
+        pending.setAbsolutePosition(i + 1);
+        SaveRow r;
+        r.storedId = pending.originalValue(fId);
+        if (r.storedId.isNull())
+            continue;  // a new row deleted again was never stored
+        r.status = Recordset::adRecDeleted;
+        r.kind = pending.originalValue(fKind).toInt();
+        r.context = pending.originalValue(fContext).toInt();
+        r.loadedKey = keyOf(r.kind, pending.originalValue(fObject), r.context, pending.originalValue(fSecondary));
+        deleted.append(r);
     }
 
-    QHash<qlonglong, qlonglong> newIds;   // temporary id -> stored id
-    QHash<Recordset::Bookmark, qlonglong> idOf;
-    QHash<Recordset::Bookmark, QString> evalOf;
-    QMultiHash<Recordset::Bookmark, QPair<QString, QVariant>> defaultOf;  // object keys taken from the parent
+    // The sets the save changes, each with the rows it keeps.
+    QMap<QString, QList<int>> touched;  // sorted, so that writers lock sets in one order
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status == Recordset::adRecNew || r.status == Recordset::adRecModified) {
+            touched[r.key];
+            if (!r.loadedKey.isEmpty())
+                touched[r.loadedKey];
+        }
+    }
+    for (const SaveRow &r : std::as_const(deleted))
+        touched[r.loadedKey];
+    for (int i = 0; i < rows.size(); ++i) {
+        if (auto it = touched.find(rows.at(i).key); it != touched.end())
+            it->append(i);
+    }
+
+    RequirementRules rules(m_db, source);
+    SetVersionStore store(m_db, source);
+    QHash<qlonglong, qlonglong> newIds;  // temporary id -> stored id
+    QHash<int, qlonglong> idOf;          // row -> stored id of a new row
+    QHash<int, QString> evalOf;          // row -> expression with stored ids
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 
     Database::Transaction tx(m_db, Database::Transaction::Write, source);
     m_db.lockForNewIds(kChapter, source);
-    qlonglong next = firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
-                         .toLongLong() + 1;
+    // Every set is locked and checked before anything is written: a set saved
+    // since it was loaded refuses the whole save.
+    SetVersions locked;
+    for (auto it = touched.constBegin(); it != touched.constEnd(); ++it) {
+        const SetVersion stored = store.lock(it.key());
+        store.check(it.key(), stored, versions.value(it.key()).number);
+        locked.insert(it.key(), stored);
+    }
 
     Recordset row = child.clone();
-    for (const Pending &p : deleted) {
-        row.setFilter(Recordset::FilterPendingRecords);
-        row.setBookmark(p.bookmark);
-        const QVariant id = row.originalValue(u"ocID");
-        if (id.isNull())
-            continue;  // a new row deleted again was never stored
-        m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ocID = ?"), {id.toLongLong()}, source);
-    }
-    row.setFilter(Recordset::FilterNone);
-    for (const Pending &p : rows) {
-        if (p.status != Recordset::adRecNew)
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status != Recordset::adRecNew && r.status != Recordset::adRecModified)
             continue;
-        row.setBookmark(p.bookmark);
-        const qlonglong temp = row.value(u"ocID").toLongLong();
-        idOf.insert(p.bookmark, next);
+        row.setAbsolutePosition(r.position);
+        rules.check(row, r.objectId, r.secondary);
+    }
+
+    // A set whose loaded rows all go is replaced: its rows are deleted by the
+    // set's key, and they must be exactly the rows loaded. Others lose rows by
+    // id within their set, and every one must still be there.
+    QMap<QString, QList<const SaveRow *>> deletes;
+    for (const SaveRow &r : std::as_const(deleted))
+        deletes[r.loadedKey].append(&r);
+    QSet<QString> kept;
+    for (const SaveRow &r : std::as_const(rows)) {
+        if (r.status != Recordset::adRecNew)
+            kept.insert(r.loadedKey.isEmpty() ? r.key : r.loadedKey);
+    }
+    for (auto it = deletes.constBegin(); it != deletes.constEnd(); ++it) {
+        const QList<const SaveRow *> &gone = it.value();
+        if (!kept.contains(it.key())) {
+            QVariantList values;
+            const QString where = setCondition(it.key(), values);
+            if (m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ") + where, values, source)
+                    .numRowsAffected()
+                != gone.size())
+                throw ZrError(ErrSetChanged, source, ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
+            continue;
+        }
+        for (qsizetype from = 0; from < gone.size(); from += BatchIds) {
+            const qsizetype count = qMin<qsizetype>(BatchIds, gone.size() - from);
+            QVariantList values{gone.first()->kind, gone.first()->context};
+            for (qsizetype k = from; k < from + count; ++k)
+                values.append(gone.at(k)->storedId.toLongLong());
+            // The unary plus keeps SQLite from walking the set's index for each batch: the
+            // rows are found by id, and must belong to the set besides.
+            QSqlQuery &q = m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE +conobject = ? AND +contypeID = ? "
+                                                    "AND ocID IN (%1)")
+                                         .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
+                                     values, source);
+            if (q.numRowsAffected() != count)
+                throw ZrError(ErrSetChanged, source,
+                              ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
+        }
+    }
+
+    qlonglong next = firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
+                         .toLongLong() + 1;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).status != Recordset::adRecNew)
+            continue;
+        const qlonglong temp = all.valueAt(rows.at(i).position - 1, fId).toLongLong();
+        idOf.insert(i, next);
         newIds.insert(temp, next++);
     }
-    for (const Pending &p : rows) {
-        row.setBookmark(p.bookmark);
-        const QString eval = row.value(u"coneval").toString();
-        QString rewritten = eval;
-        QString unknown;
-        // Replace from the end so that earlier offsets stay valid.
-        QList<QRegularExpressionMatch> matches;
-        for (auto it = token.globalMatch(eval); it.hasNext();)
-            matches.prepend(it.next());
-        for (const auto &m : matches) {
-            const qlonglong id = m.captured(1).toLongLong();
-            if (id > 0)
-                continue;
-            if (!newIds.contains(id)) {
-                unknown = m.captured(0);
-                break;
-            }
-            rewritten.replace(m.capturedStart(), m.capturedLength(),
-                              QStringLiteral("[%") + QString::number(newIds.value(id)) + QLatin1Char(']'));
-        }
-        if (!unknown.isEmpty())
-            throw ZrError(ErrSaveFailed, source,
-                          QStringLiteral("The expression names %1, which is not a requirement of the set.").arg(unknown));
-        if (rewritten != eval)
-            evalOf.insert(p.bookmark, rewritten);
-        if (p.status != Recordset::adRecNew && p.status != Recordset::adRecModified && rewritten == eval)
-            continue;
 
-        QStringList names;
+    // Expressions follow the new ids; each set keeps one expression.
+    for (auto it = touched.constBegin(); it != touched.constEnd(); ++it) {
+        QString expression;
+        bool first = true;
+        QSet<qint32> named;
+        for (int i : it.value()) {
+            const SaveRow &r = rows.at(i);
+            const QString eval = all.valueAt(r.position - 1, fEval).toString();
+            QString rewritten;
+            qsizetype last = 0;
+            static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+            const QList<qint32> ids = rules.tokenIds(eval, all.valueAt(r.position - 1, fId), all.valueAt(r.position - 1, fType));
+            int k = 0;
+            for (auto m = token.globalMatch(eval); m.hasNext(); ++k) {
+                const QRegularExpressionMatch match = m.next();
+                qlonglong id = ids.at(k);
+                if (id <= 0) {
+                    if (!newIds.contains(id))
+                        throw ZrError(ErrRowRefused, source,
+                                      ReplaceParams(GetLangString(StrNotInSet),
+                                                    {SetKeyCaption(it.key()), match.captured(0)}));
+                    id = newIds.value(id);
+                }
+                named.insert(qint32(id));
+                rewritten += eval.mid(last, match.capturedStart() - last) + QStringLiteral("[%") + QString::number(id)
+                             + QLatin1Char(']');
+                last = match.capturedEnd();
+            }
+            rewritten += eval.mid(last);
+            if (rewritten != eval)
+                evalOf.insert(i, rewritten);
+            if (first)
+                expression = rewritten;
+            else if (rewritten != expression)
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrTwoExpressions), {SetKeyCaption(it.key())}));
+            first = false;
+        }
+        named.remove(0);
+        // Every requirement the expression names is a row of this set once the save is done.
+        QSet<qint32> ofSet;
+        for (int i : it.value())
+            ofSet.insert(qint32(idOf.contains(i) ? idOf.value(i) : rows.at(i).storedId.toLongLong()));
+        QList<qint32> elsewhere;
+        for (qint32 id : std::as_const(named)) {
+            if (!ofSet.contains(id))
+                elsewhere.append(id);
+        }
+        if (!elsewhere.isEmpty())
+            checkStoredInSet(elsewhere, it.key(), source);
+    }
+
+    // New rows in batches; modified rows one by one, each of which must still be there.
+    QStringList names{QStringLiteral("ocID")};
+    for (const auto &[index, col] : columns)
+        names.append(col->name);
+    const QString oneRow = QLatin1Char('(') + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))
+                           + QLatin1Char(')');
+    const auto valuesOf = [&](int i) {
+        const SaveRow &r = rows.at(i);
         QVariantList values;
         for (const auto &[index, col] : columns) {
-            QVariant v = row.value(index);
-            if (col->name == QLatin1String("coneval"))
-                v = rewritten.isEmpty() ? QVariant() : QVariant(rewritten);
-            else if (col->name == QLatin1String("ModifiedDate"))
+            QVariant v = all.valueAt(r.position - 1, index);
+            if (col->name == QLatin1String("coneval")) {
+                const QString eval = evalOf.contains(i) ? evalOf.value(i) : v.toString();
+                v = eval.isEmpty() ? QVariant() : QVariant(eval);
+            } else if (col->name == QLatin1String("ModifiedDate")) {
                 v = stamp;
-            else if (p.status == Recordset::adRecNew && v.isNull()
-                     && (col->name == QLatin1String("objID") || col->name == QLatin1String("secobjID"))) {
-                v = col->name == QLatin1String("objID") ? parentObj : parentSec;
-                if (!v.isNull())
-                    defaultOf.insert(p.bookmark, {col->name, v});
+            } else if (col->name == QLatin1String("objID")) {
+                v = r.objectId;
+            } else if (col->name == QLatin1String("secobjID")) {
+                v = r.secondary;
             }
-            if (col->sqlType == SqlType::Text && !v.isNull() && col->definedSize > 0
-                && v.toString().size() > col->definedSize)
-                throw ZrError(ErrSaveFailed, source,
-                              QStringLiteral("The value of %1 of requirement %2 is longer than %3 characters.")
-                                  .arg(col->name, row.value(u"ocID").toString())
-                                  .arg(col->definedSize));
-            names.append(col->name);
             values.append(v.isNull() ? QVariant() : v);
         }
-        if (p.status == Recordset::adRecNew) {
-            names.prepend(QStringLiteral("ocID"));
-            values.prepend(idOf.value(p.bookmark));
-            m_db.exec(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES (%2)")
-                          .arg(names.join(QStringLiteral(", ")), QStringList(names.size(), QStringLiteral("?"))
-                                                                     .join(QStringLiteral(", "))),
-                      values, source);
-        } else {
-            const QVariant id = row.originalValue(u"ocID").isNull() ? row.value(u"ocID") : row.originalValue(u"ocID");
-            values.append(id.toLongLong());
+        return values;
+    };
+    QList<int> inserts;
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status == Recordset::adRecNew) {
+            inserts.append(i);
+        } else if (r.status == Recordset::adRecModified || evalOf.contains(i)) {
+            QVariantList values = valuesOf(i);
+            values.append(r.storedId.toLongLong());
             QSqlQuery &q = m_db.exec(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
-                                         .arg(names.join(QStringLiteral(" = ?, "))),
+                                         .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
                                      values, source);
             if (q.numRowsAffected() != 1)
-                throw ZrError(ErrSaveFailed, source,
-                              QStringLiteral("Requirement %1 no longer exists; reload the requirements.")
-                                  .arg(id.toString()));
+                throw ZrError(ErrSetChanged, source,
+                              ReplaceParams(GetLangString(StrSetGone),
+                                            {SetKeyCaption(r.loadedKey.isEmpty() ? r.key : r.loadedKey)}));
         }
     }
+    for (qsizetype from = 0; from < inserts.size(); from += BatchRows) {
+        const qsizetype count = qMin<qsizetype>(BatchRows, inserts.size() - from);
+        QVariantList values;
+        for (qsizetype k = from; k < from + count; ++k) {
+            values.append(idOf.value(inserts.at(k)));
+            values += valuesOf(inserts.at(k));
+        }
+        m_db.exec(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES %2")
+                      .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
+                  values, source);
+    }
+    SetVersions saved;
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
+        saved.insert(it.key(), store.raise(it.key(), it.value()));
     if (alsoInTransaction)
         alsoInTransaction();
     tx.commit();
 
-    // Only now, with the rows stored, does the recordset learn the new ids.
-    for (auto it = idOf.constBegin(); it != idOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(u"ocID", it.value());
-    }
-    for (auto it = defaultOf.constBegin(); it != defaultOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(it.value().first, it.value().second);
-    }
-    for (auto it = evalOf.constBegin(); it != evalOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(u"coneval", it.value().isEmpty() ? QVariant() : QVariant(it.value()));
+    // Only now, with the rows stored, does the recordset learn the new ids and versions.
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        const bool isNew = idOf.contains(i);
+        if (!isNew && !evalOf.contains(i))
+            continue;
+        row.setBookmark(r.bookmark);
+        if (isNew) {
+            row.setValue(u"ocID", idOf.value(i));
+            if (row.value(fObject).isNull() && !r.objectId.isNull())
+                row.setValue(fObject, r.objectId);
+            if (row.value(fSecondary).isNull() && !r.secondary.isNull())
+                row.setValue(fSecondary, r.secondary);
+        }
+        if (evalOf.contains(i))
+            row.setValue(fEval, evalOf.value(i).isEmpty() ? QVariant() : QVariant(evalOf.value(i)));
     }
     child.updateBatch();
+    if (hierarchical) {
+        for (auto it = saved.constBegin(); it != saved.constEnd(); ++it)
+            versions.insert(it.key(), it.value());
+        WriteSetVersions(constraints, versions);
+    }
+}
+
+QString RequirementStore::setCondition(const QString &key, QVariantList &values)
+{
+    // "<kind>/<object>/<context>/<secondary>", as RequirementSetKey writes it.
+    const QStringList parts = key.split(QLatin1Char('/'));
+    const qint32 kind = parts.value(0).toInt();
+    const qint32 context = parts.value(2).toInt();
+    values = {kind, parts.value(1).toLongLong(), context};
+    QString where = QStringLiteral("conobject = ? AND objID = ? AND contypeID = ?");
+    if (!IsKeyedBySecondary(kind, context))
+        return where;
+    if (parts.value(3).isEmpty())
+        return where + QStringLiteral(" AND (secobjID IS NULL OR secobjID = '')");
+    values.append(parts.value(3));
+    return where + QStringLiteral(" AND secobjID = ?");
+}
+
+void RequirementStore::checkStoredInSet(const QList<qint32> &ids, const QString &key, const QString &source)
+{
+    for (qsizetype from = 0; from < ids.size(); from += BatchIds) {
+        const qsizetype count = qMin<qsizetype>(BatchIds, ids.size() - from);
+        QVariantList values;
+        for (qsizetype k = from; k < from + count; ++k)
+            values.append(ids.at(k));
+        QSqlQuery &q = m_db.exec(QStringLiteral("SELECT ocID, conobject, objID, contypeID, secobjID FROM QEMObjectConstraint "
+                                                "WHERE ocID IN (%1)")
+                                     .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
+                                 values, source);
+        QSet<qint32> found;
+        while (q.next()) {
+            if (keyOf(q.value(1), q.value(2), q.value(3), q.value(4)) == key)
+                found.insert(q.value(0).toInt());
+        }
+        q.finish();
+        for (const QVariant &id : std::as_const(values)) {
+            if (!found.contains(id.toInt()))
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrNotInSet),
+                                            {SetKeyCaption(key), QStringLiteral("[%%1]").arg(id.toInt())}));
+        }
+    }
 }
 
 } // namespace zr::server

@@ -3,6 +3,7 @@
 #include "filterparser.h"
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "setversionstore.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
 
@@ -91,6 +92,11 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
                     objectKind, context, extraKey, sessionID, stamp},
                    source);
         ++changed;
+    }
+    if (changed > 0) {
+        SetVersionStore versions(*m_db, source);
+        const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
+        versions.raise(list, versions.lock(list));
     }
     tx.commit();
     return changed;

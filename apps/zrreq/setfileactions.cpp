@@ -74,8 +74,11 @@ bool SetFileActions::canLeaveSet(qint32 titleId)
 
 bool SetFileActions::exportTo(const QString &path)
 {
-    if (!canLeaveSet(StrExportFailed))
-        return false;
+    return canLeaveSet(StrExportFailed) && writeFile(path);
+}
+
+bool SetFileActions::writeFile(const QString &path)
+{
     try {
         const QByteArray json =
             WriteRequirementFile(m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
@@ -116,12 +119,22 @@ bool SetFileActions::importFrom(const QString &path)
     return true;
 }
 
+QString SetFileActions::askExportPath() const
+{
+    return QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), QString(),
+                                        GetLangString(StrFileFilter));
+}
+
 void SetFileActions::chooseExportFile()
 {
-    const QString path = QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), QString(),
-                                                      GetLangString(StrFileFilter));
-    if (!path.isEmpty())
+    if (const QString path = askExportPath(); !path.isEmpty())
         exportTo(path);
+}
+
+void SetFileActions::chooseUnsavedExportFile()
+{
+    if (const QString path = askExportPath(); !path.isEmpty())
+        writeFile(path);
 }
 
 void SetFileActions::chooseImportFile()

@@ -77,42 +77,53 @@ QList<qint32> RequirementRules::tokenIds(const QString &expression, const QVaria
     return ids;
 }
 
+const RequirementRules::Shape &RequirementRules::shapeOf(const Recordset &rows)
+{
+    if (m_shape.rows.sharesRowsWith(rows) && m_shape.fieldCount == rows.fieldCount())
+        return m_shape;
+    m_shape = Shape{rows, rows.fieldCount(), rows.fieldIndex(u"ocID"), rows.fieldIndex(u"conID"),
+                    rows.fieldIndex(u"conoperator"), rows.fieldIndex(u"conobject"), rows.fieldIndex(u"contypeID"),
+                    rows.fieldIndex(u"coneval"), {}};
+    for (const SchemaColumn &c : m_db.knownTable(Table, m_source).columns) {
+        if (c.sqlType == SqlType::Text && rows.hasField(c.name))
+            m_shape.texts.append({rows.fieldIndex(c.name), &c});
+    }
+    return m_shape;
+}
+
 void RequirementRules::check(const Recordset &rows, const QVariant &objectId, const QVariant &secondary)
 {
-    const QVariant conID = rows.value(u"conID");
+    const Shape &shape = shapeOf(rows);
+    const auto valueOf = [&](int field) { return field >= 0 ? rows.value(field) : QVariant(); };
+    const QVariant conID = valueOf(shape.conID);
     // Named only in a refusal: a save checks every row it writes.
-    const auto label = [&] { return requirementLabel(rows.value(u"ocID"), conID); };
+    const auto label = [&] { return requirementLabel(valueOf(shape.ocID), conID); };
     const int type = conID.toInt();
     if (conID.isNull() || std::find(std::begin(RequirementTypes), std::end(RequirementTypes), type)
                               == std::end(RequirementTypes))
         refuse(StrUnknownType, {label(), conID.toString()});
-    const qint32 kind = rows.value(u"conobject").toInt();
-    const qint32 context = rows.value(u"contypeID").toInt();
+    const qint32 kind = valueOf(shape.kind).toInt();
+    const qint32 context = valueOf(shape.context).toInt();
     if (!isOffered(type, kind, context)) {
         const QString title = ContextTitle(context);
         refuse(StrTypeNotOffered,
                {label(), QString::number(kind),
                 title.isEmpty() ? ReplaceParams(GetLangString(StrContextCode), {QString::number(context)}) : title});
     }
-    if (rows.hasField(u"conoperator")) {
-        const QVariant op = rows.value(u"conoperator");
-        if (!op.isNull() && !isDefinedOperator(type, op.toInt()))
-            refuse(StrUnknownOperator, {label(), op.toString()});
-    }
-    for (const SchemaColumn &c : m_db.knownTable(Table, m_source).columns) {
-        if (c.sqlType != SqlType::Text || !rows.hasField(c.name))
-            continue;
-        const QVariant v = rows.value(c.name);
+    const QVariant op = valueOf(shape.conoperator);
+    if (!op.isNull() && !isDefinedOperator(type, op.toInt()))
+        refuse(StrUnknownOperator, {label(), op.toString()});
+    for (const auto &[field, column] : shape.texts) {
+        const QVariant v = rows.value(field);
         if (v.isNull())
             continue;
         const QString text = v.toString();
-        if (c.definedSize > 0 && text.size() > c.definedSize)
-            refuse(StrTooLong, {label(), c.name, QString::number(c.definedSize)});
+        if (column->definedSize > 0 && text.size() > column->definedSize)
+            refuse(StrTooLong, {label(), column->name, QString::number(column->definedSize)});
         if (text.contains(QChar(0)))
-            refuse(StrHoldsNul, {label(), c.name});
+            refuse(StrHoldsNul, {label(), column->name});
     }
-    if (rows.hasField(u"coneval"))
-        tokenIds(rows.value(u"coneval").toString(), rows.value(u"ocID"), conID);
+    tokenIds(valueOf(shape.eval).toString(), valueOf(shape.ocID), conID);
 
     const QString key = secondary.toString().trimmed();
     if (!IsKeyedBySecondary(kind, context) || key.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "zrsvr_export.h"
 #include "common/recordset.h"
+#include "common/schema.h"
 
 #include <QHash>
 #include <QSet>
@@ -42,6 +43,15 @@ public:
     static QString requirementLabel(const QVariant &ocID, const QVariant &conID);
 
 private:
+    // Where the fields are in the rows last checked: a save checks every row of one recordset.
+    struct Shape
+    {
+        Recordset rows;
+        int fieldCount = 0;
+        int ocID = -1, conID = -1, conoperator = -1, kind = -1, context = -1, eval = -1;
+        QList<QPair<int, const SchemaColumn *>> texts;  // the text columns the rows have
+    };
+    const Shape &shapeOf(const Recordset &rows);
     [[noreturn]] void refuse(qint32 textId, const QStringList &params) const;
     bool belongsToProgramme(qint32 kind, qint64 programme, const QString &secondary);
     bool isOffered(int type, qint32 kind, qint32 context);
@@ -50,6 +60,7 @@ private:
     QString m_source;
     QHash<QString, bool> m_belongs;        // "kind/programme/secondary" -> found
     QHash<QString, QSet<int>> m_offered;   // "kind/context" -> the types offered
+    Shape m_shape;
 };
 
 } // namespace zr::server

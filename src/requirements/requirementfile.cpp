@@ -419,18 +419,24 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
     QHash<qint32, qint32> newIds;
     QList<Recordset::Bookmark> added;
     Recordset rows = set.rows();
+    // The fields the file gives, by position in both: a large set is copied without a look-up per value.
+    QList<QPair<int, int>> copied;
+    for (const FileField &f : RowFields) {
+        const QString name = QString::fromLatin1(f.name);
+        if (!TargetFields().contains(name) && rows.hasField(name))
+            copied.append({source.fieldIndex(name), rows.fieldIndex(name)});
+    }
+    const int sourceId = source.fieldIndex(u"ocID"), sourceType = source.fieldIndex(u"conID");
+    const int secondary = rows.fieldIndex(u"secobjID");
     for (source.moveFirst(); !source.eof(); source.moveNext()) {
-        const qint32 id = set.addRequirement(ValLng(source.value(u"conID")), curriculumId);
-        newIds.insert(ValLng(source.value(u"ocID")), id);
+        const qint32 id = set.addRequirement(ValLng(source.value(sourceType)), curriculumId);
+        newIds.insert(ValLng(source.value(sourceId)), id);
         added.append(rows.bookmark());
         // Rows of a course group or course belong to it as the parent row says.
-        if (!set.isCurriculumDependent() && rows.value(u"secobjID").isNull() && !parentSecondary.isNull())
-            rows.setValue(u"secobjID", parentSecondary);
-        for (const FileField &f : RowFields) {
-            const QString name = QString::fromLatin1(f.name);
-            if (!TargetFields().contains(name) && rows.hasField(name))
-                rows.setValue(name, source.value(name));
-        }
+        if (!set.isCurriculumDependent() && rows.value(secondary).isNull() && !parentSecondary.isNull())
+            rows.setValue(secondary, parentSecondary);
+        for (const auto &[from, to] : std::as_const(copied))
+            rows.setValue(to, source.value(from));
     }
     source.moveFirst();
     const QString expression =

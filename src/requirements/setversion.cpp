@@ -16,11 +16,12 @@ bool IsKeyedBySecondary(qint32 kind, qint32 context)
 
 QString RequirementSetKey(qint32 kind, qint64 objectId, qint32 context, const QString &secondary)
 {
-    return QStringLiteral("%1/%2/%3/%4")
-        .arg(kind)
-        .arg(objectId)
-        .arg(context)
-        .arg(IsKeyedBySecondary(kind, context) ? secondary.trimmed() : QString());
+    // Made for every row a save writes: plain appends rather than a chain of arg().
+    QString key = QString::number(kind) + QLatin1Char('/') + QString::number(objectId) + QLatin1Char('/')
+                  + QString::number(context) + QLatin1Char('/');
+    if (IsKeyedBySecondary(kind, context))
+        key += secondary.trimmed();
+    return key;
 }
 
 QString ExceptionListKey(qint32 kind, const QVariant &objectId, qint32 context, qint32 extraKey)

@@ -28,6 +28,9 @@ namespace zr::server {
 
 namespace {
 
+// False while a command that only reads runs: it creates no database.
+thread_local bool t_createsNew = true;
+
 // Databases stay open for the life of the thread that opened them, as
 // QSqlDatabase connections may only be used on their own thread.
 thread_local QHash<QString, std::shared_ptr<Database>> t_open;
@@ -52,6 +55,7 @@ enum : qint32 {
     StrFolderNotFile = 62005,
     StrNoRequirementTables = 62006,
     StrCannotReach = 62007,
+    StrNoSuchFile = 62028,
 };
 
 const QString OpenSource = QStringLiteral("zrQEMSvr.Database");
@@ -168,6 +172,8 @@ std::shared_ptr<Database> Database::open(const QString &serverName, Opening open
         const QFileInfo info(file);
         if (info.isDir())
             throw ZrError(ErrNotADatabase, OpenSource, ReplaceParams(GetLangString(StrFolderNotFile), {file}));
+        if (!info.exists() && !t_createsNew)
+            throw ZrError(ErrNoSuchDatabase, OpenSource, ReplaceParams(GetLangString(StrNoSuchFile), {file}));
         if (!CreatePrivateFolder(info.absolutePath()))
             serverNotFound(file, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -207,6 +213,11 @@ std::shared_ptr<Database> Database::open(const QString &serverName, Opening open
     static const bool atExit = QCoreApplication::instance() && (qAddPostRoutine(&Database::releaseAllAtExit), true);
     Q_UNUSED(atExit);
     return db;
+}
+
+void Database::setCreatesNew(bool creates)
+{
+    t_createsNew = creates;
 }
 
 void Database::closeAll()
@@ -304,7 +315,7 @@ void Database::createIfNew()
             names.append(q.value(0).toString());
         return names;
     };
-    if (tables().isEmpty()) {
+    if (tables().isEmpty() && t_createsNew) {
         Transaction tx(*this, Transaction::Write, OpenSource);
         // Another process may have created it while this one waited for the lock.
         if (tables().isEmpty())

@@ -47,6 +47,10 @@ public:
     static std::shared_ptr<Database> open(const QString &serverName, Opening opening = Opening::Use);
     /// Closes every database this thread opened (tests switch files with it).
     static void closeAll();
+    /// Whether open() on this thread gives a new SQLite file the schema and
+    /// the sample (true by default). A command that only reads turns it off:
+    /// a missing file is then ErrNoSuchDatabase, an empty one ErrNoRequirementTables.
+    static void setCreatesNew(bool creates);
     /// The file the embedded default uses.
     static QString defaultFilePath();
 

@@ -27,7 +27,6 @@ enum : qint32 {
     StrRequirementLabel = 62022,
     StrNewRequirementLabel = 62027,
     StrTypeNotOffered = 62026,
-    StrContextCode = 60014,
 };
 
 
@@ -104,12 +103,8 @@ void RequirementRules::check(const Recordset &rows, const QVariant &objectId, co
         refuse(StrUnknownType, {label(), conID.toString()});
     const qint32 kind = valueOf(shape.kind).toInt();
     const qint32 context = valueOf(shape.context).toInt();
-    if (!isOffered(type, kind, context)) {
-        const QString title = ContextTitle(context);
-        refuse(StrTypeNotOffered,
-               {label(), QString::number(kind),
-                title.isEmpty() ? ReplaceParams(GetLangString(StrContextCode), {QString::number(context)}) : title});
-    }
+    if (!isOffered(type, kind))
+        refuse(StrTypeNotOffered, {label(), QString::number(kind)});
     const QVariant op = valueOf(shape.conoperator);
     if (!op.isNull() && !isDefinedOperator(type, op.toInt()))
         refuse(StrUnknownOperator, {label(), op.toString()});
@@ -155,18 +150,20 @@ void RequirementRules::checkSet(const Recordset &parent, const QString &key)
     }
 }
 
-bool RequirementRules::isOffered(int type, qint32 kind, qint32 context)
+bool RequirementRules::isOffered(int type, qint32 kind)
 {
-    const QString cacheKey = QStringLiteral("%1/%2").arg(kind).arg(context);
-    auto it = m_offered.find(cacheKey);
+    auto it = m_offered.find(kind);
     if (it == m_offered.end()) {
-        // The types the editor offers the object kind in the context.
+        // The types the editor offers the object kind in some context: the others
+        // need what the object has not (a programme's course groups for a department).
         QSet<int> types;
-        for (const PaletteEntry &entry : RequirementPalette(context, kind)) {
-            if (entry.visible)
-                types.insert(entry.typeId);
+        for (int context = CtxProgrammeEntry; context <= CtxTextbooks; ++context) {
+            for (const PaletteEntry &entry : RequirementPalette(context, kind)) {
+                if (entry.visible)
+                    types.insert(entry.typeId);
+            }
         }
-        it = m_offered.insert(cacheKey, types);
+        it = m_offered.insert(kind, types);
     }
     return it->contains(type);
 }

@@ -14,7 +14,8 @@ namespace zr::server {
 class Database;
 
 /// What the server refuses to store in a requirement row, whoever sends it:
-/// a type outside the catalogue, an operator outside the defined codes, a
+/// a type outside the catalogue or one the object kind cannot have (course
+/// groups for a department), an operator outside the defined codes, a
 /// text longer than its column or holding U+0000, an expression token too
 /// large for a requirement id, and a curriculum, course group or course
 /// that is not one of the programme's. Saving checks every row it writes;
@@ -54,12 +55,12 @@ private:
     const Shape &shapeOf(const Recordset &rows);
     [[noreturn]] void refuse(qint32 textId, const QStringList &params) const;
     bool belongsToProgramme(qint32 kind, qint64 programme, const QString &secondary);
-    bool isOffered(int type, qint32 kind, qint32 context);
+    bool isOffered(int type, qint32 kind);
 
     Database &m_db;
     QString m_source;
     QHash<QString, bool> m_belongs;        // "kind/programme/secondary" -> found
-    QHash<QString, QSet<int>> m_offered;   // "kind/context" -> the types offered
+    QHash<qint32, QSet<int>> m_offered;    // object kind -> the types it may have
     Shape m_shape;
 };
 

@@ -210,6 +210,20 @@ private slots:
         QCOMPARE(fileBytes(m_fixture.databaseFile()), before);
     }
 
+    // A command that only reads creates no database where there is none.
+    void readOnlyCommandsCreateNoDatabase()
+    {
+        QVERIFY(fresh(QStringLiteral("sqlite")));
+        const QString set = file(QStringLiteral("set.json"), exportSet(kDegree11, QString()));
+        const QString missing = m_files.filePath(QStringLiteral("typo/missing.db"));
+        for (const QStringList &arguments : {QStringList{"validate", "--all"}, QStringList{"validate", "--file", set},
+                                             QStringList{"export"} + kDegree11, QStringList{"describe", "--file", set}}) {
+            const Result r = zrreq(arguments + QStringList{"--server", "sqlite://" + missing});
+            QVERIFY2(r.exitCode == 2 && errorNumber(r.errLines) == ErrNoSuchDatabase, qPrintable(describe(r)));
+            QVERIFY(!QFileInfo::exists(missing));
+        }
+    }
+
     // A registrar exports a set, someone saves it, the registrar imports the file back.
     void anImportOverANewerSetIsRefused_data()
     {

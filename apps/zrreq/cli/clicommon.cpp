@@ -51,6 +51,7 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }
+
 // A file written from the target's own set is refused when that set, as
 // loaded in `parent`, was saved again after the file was written; a file of
 // another set, or one that names no version, passes.
@@ -124,6 +125,11 @@ void CommandLine::applyLanguage() const
     // The string service's language wins over the thread's, so it is switched first.
     StringService::instance().setLanguageId(english ? LangEnglish : LangGreek);
     InitLanguage(english ? LangEnglish : LangGreek);
+}
+
+void CommandLine::onlyReads() const
+{
+    server::Database::setCreatesNew(false);
 }
 
 qint32 CommandLine::wholeNumber(const QString &name, bool isRequired) const

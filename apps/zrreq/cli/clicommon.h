@@ -48,6 +48,9 @@ public:
     QString server() const;
     /// Switches the string table to --lang (el or en; Greek by default).
     void applyLanguage() const;
+    /// For a command that only reads: no database is created on its behalf
+    /// (a missing or empty database file is reported instead).
+    void onlyReads() const;
     /// The value of option `name` as a whole number; throws UsageError when it
     /// is missing (and `required`) or not a number. 0 when absent.
     qint32 wholeNumber(const QString &name, bool required) const;

@@ -49,6 +49,7 @@ int runDescribe(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     RejectDialogs();
     try {
         const QString path = command.required(QStringLiteral("file"));

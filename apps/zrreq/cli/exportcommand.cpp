@@ -19,6 +19,7 @@ int runExport(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     try {
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));

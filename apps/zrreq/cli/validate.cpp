@@ -105,6 +105,7 @@ int runValidate(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     const bool all = command.parser().isSet(QStringLiteral("all"));
     if (all == command.parser().isSet(QStringLiteral("file")))
         return command.fail(UsageError{QStringLiteral("zrreq validate: give either --file or --all")});

@@ -33,8 +33,10 @@ QString ExceptionListKey(qint32 kind, const QVariant &objectId, qint32 context, 
 namespace {
 enum : qint32 {
     StrRequirementSet = 62009,
-    StrKeyedRequirementSet = 62010,
+    StrCurriculumSet = 62010,
     StrExceptionList = 62011,
+    StrGroupSet = 62029,
+    StrCourseSet = 62035,
 };
 } // namespace
 
@@ -47,7 +49,9 @@ QString SetKeyCaption(const QString &key)
         return key;
     if (parts.at(3).isEmpty())
         return ReplaceParams(GetLangString(StrRequirementSet), {parts.at(1), parts.at(0), parts.at(2)});
-    return ReplaceParams(GetLangString(StrKeyedRequirementSet), {parts.at(1), parts.at(0), parts.at(2), parts.at(3)});
+    const int kind = parts.at(0).toInt();
+    const qint32 text = kind == KindProgramme3 ? StrGroupSet : kind == KindProgramme4 ? StrCourseSet : StrCurriculumSet;
+    return ReplaceParams(GetLangString(text), {parts.at(1), parts.at(0), parts.at(2), parts.at(3)});
 }
 
 QString RequirementSetKeyOf(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum)

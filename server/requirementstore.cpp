@@ -327,9 +327,8 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
 
     RequirementRules rules(m_db, source);
     SetVersionStore store(m_db, source);
-    QHash<qlonglong, qlonglong> newIds;  // temporary id -> stored id
-    QHash<int, qlonglong> idOf;          // row -> stored id of a new row
-    QHash<int, QString> evalOf;          // row -> expression with stored ids
+    QHash<qlonglong, qlonglong> newIds;       // temporary id -> stored id
+    QList<qlonglong> idOf(rows.size(), 0);    // stored id of each new row
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 
     Database::Transaction tx(m_db, Database::Transaction::Write, source);
@@ -341,15 +340,6 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         const SetVersion stored = store.lock(it.key());
         store.check(it.key(), stored, versions.value(it.key()).number);
         locked.insert(it.key(), stored);
-    }
-
-    Recordset row = child.clone();
-    for (int i = 0; i < rows.size(); ++i) {
-        const SaveRow &r = rows.at(i);
-        if (r.status != Recordset::adRecNew && r.status != Recordset::adRecModified)
-            continue;
-        row.setAbsolutePosition(r.position);
-        rules.check(row, r.objectId, r.secondary);
     }
 
     // A set whose loaded rows all go is replaced: its rows are deleted by the
@@ -396,95 +386,135 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i).status != Recordset::adRecNew)
             continue;
-        const qlonglong temp = all.valueAt(rows.at(i).position - 1, fId).toLongLong();
-        idOf.insert(i, next);
-        newIds.insert(temp, next++);
+        idOf[i] = next;
+        newIds.insert(all.valueAt(rows.at(i).position - 1, fId).toLongLong(), next++);
     }
 
-    // Expressions follow the new ids; each set keeps one expression.
-    for (auto it = touched.constBegin(); it != touched.constEnd(); ++it) {
-        QString expression;
-        bool first = true;
-        QSet<qint32> named;
-        for (int i : it.value()) {
-            const SaveRow &r = rows.at(i);
-            const QString eval = all.valueAt(r.position - 1, fEval).toString();
-            QString rewritten;
-            qsizetype last = 0;
-            static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
-            const QList<qint32> ids = rules.tokenIds(eval, all.valueAt(r.position - 1, fId), all.valueAt(r.position - 1, fType));
-            int k = 0;
-            for (auto m = token.globalMatch(eval); m.hasNext(); ++k) {
-                const QRegularExpressionMatch match = m.next();
-                qlonglong id = ids.at(k);
-                if (id <= 0) {
-                    if (!newIds.contains(id))
-                        throw ZrError(ErrRowRefused, source,
-                                      ReplaceParams(GetLangString(StrNotInSet),
-                                                    {SetKeyCaption(it.key()), match.captured(0)}));
-                    id = newIds.value(id);
-                }
-                named.insert(qint32(id));
-                rewritten += eval.mid(last, match.capturedStart() - last) + QStringLiteral("[%") + QString::number(id)
-                             + QLatin1Char(']');
-                last = match.capturedEnd();
+    // The expression of a set with the new ids in it: rows of a set share it,
+    // so it is read once, and checked against every row.
+    struct SetExpression
+    {
+        bool seen = false;
+        QString loaded;         // as the rows hold it
+        QString stored;         // with stored ids
+        QSet<qint32> named;     // the ids it names
+        QSet<qint32> rows;      // the ids of the set's rows after the save
+    };
+    QHash<QString, SetExpression> expressions;
+    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    const auto withStoredIds = [&](const QString &eval, int i, const QString &key, QSet<qint32> &named) {
+        const SaveRow &r = rows.at(i);
+        const QList<qint32> ids = rules.tokenIds(eval, all.valueAt(r.position - 1, fId), all.valueAt(r.position - 1, fType));
+        QString out;
+        qsizetype last = 0;
+        int k = 0;
+        for (auto m = token.globalMatch(eval); m.hasNext(); ++k) {
+            const QRegularExpressionMatch match = m.next();
+            qlonglong id = ids.at(k);
+            if (id <= 0) {
+                if (!newIds.contains(id))
+                    throw ZrError(ErrRowRefused, source,
+                                  ReplaceParams(GetLangString(StrNotInSet), {SetKeyCaption(key), match.captured(0)}));
+                id = newIds.value(id);
             }
-            rewritten += eval.mid(last);
-            if (rewritten != eval)
-                evalOf.insert(i, rewritten);
-            if (first)
-                expression = rewritten;
-            else if (rewritten != expression)
-                throw ZrError(ErrRowRefused, source,
-                              ReplaceParams(GetLangString(StrTwoExpressions), {SetKeyCaption(it.key())}));
-            first = false;
+            named.insert(qint32(id));
+            out += eval.mid(last, match.capturedStart() - last) + QStringLiteral("[%") + QString::number(id)
+                   + QLatin1Char(']');
+            last = match.capturedEnd();
         }
-        named.remove(0);
-        // Every requirement the expression names is a row of this set once the save is done.
-        QSet<qint32> ofSet;
-        for (int i : it.value())
-            ofSet.insert(qint32(idOf.contains(i) ? idOf.value(i) : rows.at(i).storedId.toLongLong()));
+        return out + eval.mid(last);
+    };
+
+    // One pass over the rows: the server's checks of each row written, and
+    // the one expression of each set the save changes.
+    Recordset row = child.clone();
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status == Recordset::adRecNew || r.status == Recordset::adRecModified) {
+            row.setAbsolutePosition(r.position);
+            rules.check(row, r.objectId, r.secondary);
+        }
+        if (!touched.contains(r.key))
+            continue;
+        SetExpression &e = expressions[r.key];
+        const QString eval = all.valueAt(r.position - 1, fEval).toString();
+        if (!e.seen) {
+            e.seen = true;
+            e.loaded = eval;
+            e.stored = withStoredIds(eval, i, r.key, e.named);
+        } else if (eval != e.loaded) {
+            QSet<qint32> named;
+            if (withStoredIds(eval, i, r.key, named) != e.stored)
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrTwoExpressions), {SetKeyCaption(r.key)}));
+        }
+        e.rows.insert(qint32(r.status == Recordset::adRecNew ? idOf.at(i) : r.storedId.toLongLong()));
+    }
+    // Every requirement an expression names is a row of its set once the save is done.
+    for (auto it = expressions.constBegin(); it != expressions.constEnd(); ++it) {
         QList<qint32> elsewhere;
-        for (qint32 id : std::as_const(named)) {
-            if (!ofSet.contains(id))
+        for (qint32 id : it->named) {
+            if (id != 0 && !it->rows.contains(id))
                 elsewhere.append(id);
         }
         if (!elsewhere.isEmpty())
             checkStoredInSet(elsewhere, it.key(), source);
     }
+    // The expression a row is written with.
+    const auto storedEval = [&](int i) {
+        const SaveRow &r = rows.at(i);
+        const auto e = expressions.constFind(r.key);
+        return e == expressions.constEnd() ? all.valueAt(r.position - 1, fEval).toString() : e->stored;
+    };
+    const auto evalChanged = [&](int i) {
+        const auto e = expressions.constFind(rows.at(i).key);
+        return e != expressions.constEnd() && e->stored != all.valueAt(rows.at(i).position - 1, fEval).toString();
+    };
 
     // New rows in batches; modified rows one by one, each of which must still be there.
+    enum class Role { Value, Expression, Stamp, Object, Secondary };
     QStringList names{QStringLiteral("ocID")};
-    for (const auto &[index, col] : columns)
+    QList<Role> roles;
+    for (const auto &[index, col] : columns) {
         names.append(col->name);
+        roles.append(col->name == QLatin1String("coneval")        ? Role::Expression
+                     : col->name == QLatin1String("ModifiedDate") ? Role::Stamp
+                     : col->name == QLatin1String("objID")        ? Role::Object
+                     : col->name == QLatin1String("secobjID")     ? Role::Secondary
+                                                                  : Role::Value);
+    }
     const QString oneRow = QLatin1Char('(') + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))
                            + QLatin1Char(')');
-    const auto valuesOf = [&](int i) {
+    const auto appendValues = [&](int i, QVariantList &values) {
         const SaveRow &r = rows.at(i);
-        QVariantList values;
-        for (const auto &[index, col] : columns) {
-            QVariant v = all.valueAt(r.position - 1, index);
-            if (col->name == QLatin1String("coneval")) {
-                const QString eval = evalOf.contains(i) ? evalOf.value(i) : v.toString();
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            QVariant v;
+            switch (roles.at(c)) {
+            case Role::Expression: {
+                const QString eval = storedEval(i);
                 v = eval.isEmpty() ? QVariant() : QVariant(eval);
-            } else if (col->name == QLatin1String("ModifiedDate")) {
-                v = stamp;
-            } else if (col->name == QLatin1String("objID")) {
-                v = r.objectId;
-            } else if (col->name == QLatin1String("secobjID")) {
-                v = r.secondary;
+                break;
+            }
+            case Role::Stamp: v = stamp; break;
+            case Role::Object: v = r.objectId; break;
+            case Role::Secondary: v = r.secondary; break;
+            case Role::Value: v = all.valueAt(r.position - 1, columns.at(c).first); break;
             }
             values.append(v.isNull() ? QVariant() : v);
         }
-        return values;
     };
     QList<int> inserts;
+    QList<int> rewritten;  // rows whose expression the save changed
     for (int i = 0; i < rows.size(); ++i) {
         const SaveRow &r = rows.at(i);
+        const bool changed = evalChanged(i);
+        if (changed)
+            rewritten.append(i);
         if (r.status == Recordset::adRecNew) {
             inserts.append(i);
-        } else if (r.status == Recordset::adRecModified || evalOf.contains(i)) {
-            QVariantList values = valuesOf(i);
+        } else if (r.status == Recordset::adRecModified || changed) {
+            QVariantList values;
+            appendValues(i, values);
             values.append(r.storedId.toLongLong());
             QSqlQuery &q = m_db.exec(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
                                          .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
@@ -498,9 +528,10 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     for (qsizetype from = 0; from < inserts.size(); from += BatchRows) {
         const qsizetype count = qMin<qsizetype>(BatchRows, inserts.size() - from);
         QVariantList values;
+        values.reserve(count * names.size());
         for (qsizetype k = from; k < from + count; ++k) {
-            values.append(idOf.value(inserts.at(k)));
-            values += valuesOf(inserts.at(k));
+            values.append(idOf.at(inserts.at(k)));
+            appendValues(inserts.at(k), values);
         }
         m_db.exec(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES %2")
                       .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
@@ -514,21 +545,24 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     tx.commit();
 
     // Only now, with the rows stored, does the recordset learn the new ids and versions.
-    for (int i = 0; i < rows.size(); ++i) {
+    const auto learn = [&](int i) {
         const SaveRow &r = rows.at(i);
-        const bool isNew = idOf.contains(i);
-        if (!isNew && !evalOf.contains(i))
-            continue;
         row.setBookmark(r.bookmark);
-        if (isNew) {
-            row.setValue(u"ocID", idOf.value(i));
+        if (r.status == Recordset::adRecNew) {
+            row.setValue(fId, idOf.at(i));
             if (row.value(fObject).isNull() && !r.objectId.isNull())
                 row.setValue(fObject, r.objectId);
             if (row.value(fSecondary).isNull() && !r.secondary.isNull())
                 row.setValue(fSecondary, r.secondary);
         }
-        if (evalOf.contains(i))
-            row.setValue(fEval, evalOf.value(i).isEmpty() ? QVariant() : QVariant(evalOf.value(i)));
+        const QString eval = storedEval(i);
+        row.setValue(fEval, eval.isEmpty() ? QVariant() : QVariant(eval));
+    };
+    for (int i : std::as_const(inserts))
+        learn(i);
+    for (int i : std::as_const(rewritten)) {
+        if (rows.at(i).status != Recordset::adRecNew)
+            learn(i);
     }
     child.updateBatch();
     if (hierarchical) {

@@ -793,6 +793,15 @@ Recordset::Bookmark Recordset::bookmarkAt(int row) const
     return m_cursor->table->rows[size_t(m_cursor->rowAt(row))].id;
 }
 
+void Recordset::reserve(int more)
+{
+    if (!m_cursor || more <= 0)
+        return;
+    RecordsetTable &t = *m_cursor->table;
+    t.rows.reserve(t.rows.size() + size_t(more));
+    t.cells.reserve(t.cells.size() + size_t(more) * size_t(t.fields.size()));
+}
+
 void Recordset::addNew()
 {
     if (!m_cursor)

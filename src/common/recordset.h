@@ -205,6 +205,10 @@ public:
 
     // ---- changes ----------------------------------------------------------
 
+    /// Makes room for `more` rows besides those the table holds, so that adding
+    /// them moves no row already there (added one by one, a large set moves
+    /// them all again and again).
+    void reserve(int more);
     /// Appends a new row (all NULL, status new) and makes it current. It
     /// stays visible through this cursor whatever the filter says.
     void addNew();

@@ -428,6 +428,7 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
     }
     const int sourceId = source.fieldIndex(u"ocID"), sourceType = source.fieldIndex(u"conID");
     const int secondary = rows.fieldIndex(u"secobjID");
+    rows.reserve(source.recordCount());
     for (source.moveFirst(); !source.eof(); source.moveNext()) {
         const qint32 id = set.addRequirement(ValLng(source.value(sourceType)), curriculumId);
         newIds.insert(ValLng(source.value(sourceId)), id);

@@ -530,17 +530,21 @@ void Database::finalizeSqliteStatements()
     m_sqliteStatements.clear();
 }
 
-// Reads straight from SQLite into the recordset: Qt's driver would build a
-// list of QVariants per row first, which doubles the cost of a large read.
-// The handle is the one the connection owns, so transactions are shared.
-Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
-                                 const QList<SqlType> &types, const QString &source)
+sqlite3 *Database::sqliteHandle(const QString &source) const
 {
     const QVariant handle = connection().driver()->handle();
     sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
         ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (!db)
         throw ZrError(ErrDatabase, source, QStringLiteral("The SQLite connection has no handle."));
+    return db;
+}
+
+// A statement of the fast path, prepared once, with `values` bound; the
+// caller resets it (SqliteReset) when done.
+sqlite3_stmt *Database::sqliteStatement(const QString &sql, const QVariantList &values, const QString &source)
+{
+    sqlite3 *db = sqliteHandle(source);
     observeStatement(sql);
     sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
     if (!stmt) {
@@ -551,15 +555,6 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
             finalizeSqliteStatements();
         m_sqliteStatements.insert(sql, stmt);
     }
-    struct Reset
-    {
-        sqlite3_stmt *s;
-        ~Reset()
-        {
-            sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
-        }
-    } reset{stmt};
     for (int i = 0; i < values.size(); ++i) {
         const QVariant &v = values.at(i);
         if (v.isNull()) {
@@ -574,6 +569,44 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
             sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
     }
+    return stmt;
+}
+
+namespace {
+// Readies a statement of the fast path for its next use, however the use ends.
+struct SqliteReset
+{
+    sqlite3_stmt *stmt;
+    ~SqliteReset()
+    {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
+} // namespace
+
+qint64 Database::write(const QString &sql, const QVariantList &values, const QString &source)
+{
+    if (dialect() != SqlDialect::SQLite)
+        return exec(sql, values, source).numRowsAffected();
+    // Straight to SQLite, as reads go: Qt's binding costs more than the write.
+    refuseNul(values, source);
+    sqlite3_stmt *stmt = sqliteStatement(sql, values, source);
+    const SqliteReset reset{stmt};
+    if (const int rc = sqlite3_step(stmt); rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throwRefused(source, sqliteError(sqliteHandle(source), rc));
+    return sqlite3_changes(sqliteHandle(source));
+}
+
+// Reads straight from SQLite into the recordset: Qt's driver would build a
+// list of QVariants per row first, which doubles the cost of a large read.
+// The handle is the one the connection owns, so transactions are shared.
+Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
+                                 const QList<SqlType> &types, const QString &source)
+{
+    sqlite3 *db = sqliteHandle(source);
+    sqlite3_stmt *stmt = sqliteStatement(sql, values, source);
+    const SqliteReset reset{stmt};
     Recordset rs(fields);
     const int n = fields.size();
     int rc;

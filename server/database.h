@@ -13,6 +13,9 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace zr::server {
 
 /// One open database of the reference server, chosen by server name:
@@ -83,6 +86,9 @@ public:
     /// Runs one statement with bound values; prepared statements are reused.
     /// Throws ErrDatabase with `source` on failure.
     QSqlQuery &exec(const QString &sql, const QVariantList &values, const QString &source);
+    /// Runs one statement that writes (INSERT, UPDATE, DELETE) with bound
+    /// values and returns the number of rows it changed. Throws as exec().
+    qint64 write(const QString &sql, const QVariantList &values, const QString &source);
     /// Runs one statement without parameters and without preparing it
     /// (transaction control, locks, DDL).
     void execControl(const QString &sql, const QString &source);
@@ -148,6 +154,8 @@ private:
     Recordset selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
                            const QList<SqlType> &types, const QString &source);
     void finalizeSqliteStatements();
+    sqlite3 *sqliteHandle(const QString &source) const;
+    sqlite3_stmt *sqliteStatement(const QString &sql, const QVariantList &values, const QString &source);
 
     QString m_displayName;
     QString m_serverName;

@@ -358,9 +358,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         if (!kept.contains(it.key())) {
             QVariantList values;
             const QString where = setCondition(it.key(), values);
-            if (m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ") + where, values, source)
-                    .numRowsAffected()
-                != gone.size())
+            if (m_db.write(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ") + where, values, source) != gone.size())
                 throw ZrError(ErrSetChanged, source, ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
             continue;
         }
@@ -371,11 +369,11 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
                 values.append(gone.at(k)->storedId.toLongLong());
             // The unary plus keeps SQLite from walking the set's index for each batch: the
             // rows are found by id, and must belong to the set besides.
-            QSqlQuery &q = m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE +conobject = ? AND +contypeID = ? "
-                                                    "AND ocID IN (%1)")
-                                         .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
-                                     values, source);
-            if (q.numRowsAffected() != count)
+            if (m_db.write(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE +conobject = ? AND +contypeID = ? "
+                                          "AND ocID IN (%1)")
+                               .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
+                           values, source)
+                != count)
                 throw ZrError(ErrSetChanged, source,
                               ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
         }
@@ -516,10 +514,10 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
             QVariantList values;
             appendValues(i, values);
             values.append(r.storedId.toLongLong());
-            QSqlQuery &q = m_db.exec(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
-                                         .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
-                                     values, source);
-            if (q.numRowsAffected() != 1)
+            if (m_db.write(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
+                               .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
+                           values, source)
+                != 1)
                 throw ZrError(ErrSetChanged, source,
                               ReplaceParams(GetLangString(StrSetGone),
                                             {SetKeyCaption(r.loadedKey.isEmpty() ? r.key : r.loadedKey)}));
@@ -533,9 +531,9 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
             values.append(idOf.at(inserts.at(k)));
             appendValues(inserts.at(k), values);
         }
-        m_db.exec(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES %2")
-                      .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
-                  values, source);
+        m_db.write(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES %2")
+                       .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
+                   values, source);
     }
     SetVersions saved;
     for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)

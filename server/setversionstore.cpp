@@ -58,8 +58,8 @@ SetVersion SetVersionStore::lock(const QString &key)
 {
     m_db.ensureTable(Table, m_source);
     // The row exists before it is locked, so that a first save locks it too.
-    m_db.exec(QStringLiteral("INSERT INTO QEMSetVersion (setkey, version) VALUES (?, 0) ON CONFLICT DO NOTHING"),
-              {key}, m_source);
+    m_db.write(QStringLiteral("INSERT INTO QEMSetVersion (setkey, version) VALUES (?, 0) ON CONFLICT DO NOTHING"),
+               {key}, m_source);
     QSqlQuery &q = m_db.exec(
         m_db.lockingRead(QStringLiteral("SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = ?")),
         {key}, m_source);
@@ -83,8 +83,8 @@ void SetVersionStore::check(const QString &key, const SetVersion &stored, qint64
 SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored)
 {
     const SetVersion next{stored.number + 1, savingUser(), QDateTime::currentDateTime()};
-    m_db.exec(QStringLiteral("UPDATE QEMSetVersion SET version = ?, savedby = ?, saveddate = ? WHERE setkey = ?"),
-              {next.number, next.savedBy, next.savedAt.toString(StampFormat), key}, m_source);
+    m_db.write(QStringLiteral("UPDATE QEMSetVersion SET version = ?, savedby = ?, saveddate = ? WHERE setkey = ?"),
+               {next.number, next.savedBy, next.savedAt.toString(StampFormat), key}, m_source);
     return next;
 }
 

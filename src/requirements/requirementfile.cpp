@@ -442,10 +442,13 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
     source.moveFirst();
     const QString expression =
         source.eof() ? QString() : renumberExpression(NzStr(source.value(u"coneval")), newIds);
-    Recordset writer = rows.clone();
-    for (Recordset::Bookmark b : std::as_const(added)) {
-        writer.setBookmark(b);
-        writer.setValue(u"coneval", expression.isEmpty() ? QVariant() : QVariant(expression));
+    // New rows start without one: only an expression needs a second pass.
+    if (!expression.isEmpty()) {
+        Recordset writer = rows.clone();
+        for (Recordset::Bookmark b : std::as_const(added)) {
+            writer.setBookmark(b);
+            writer.setValue(u"coneval", expression);
+        }
     }
     return int(added.size());
 }

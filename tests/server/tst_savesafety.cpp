@@ -143,6 +143,33 @@ private slots:
         QCOMPARE(errorOf([&] { students->SaveStudConstraints(QStringLiteral("s2"), second); }), int(ErrSetChanged));
     }
 
+    // Exceptions are changed student by student and overwrite nothing; each change is still a new version.
+    void anExceptionListKeepsItsVersion_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void anExceptionListKeepsItsVersion()
+    {
+        ZR_BACKEND_ROW();
+        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        const auto version = [&] {
+            auto db = Database::open(server);
+            QSqlQuery q(db->connection());
+            q.prepare(QStringLiteral("SELECT version FROM QEMSetVersion WHERE setkey = ?"));
+            q.addBindValue(ExceptionListKey(1, 1, 105, 0));
+            return q.exec() && q.next() ? q.value(0).toInt() : 0;
+        };
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 0).toInt(), 1);
+        QCOMPARE(version(), 1);
+        // A change that changes nothing leaves the version alone.
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 0).toInt(), 0);
+        QCOMPARE(version(), 1);
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 1).toInt(), 1);
+        QCOMPARE(version(), 2);
+    }
+
     void theServerRefusesWhatTheEditorWould_data()
     {
         QTest::addColumn<QString>("backend");

@@ -273,6 +273,17 @@ CREATE TABLE QEMStudentPracticums (
     completed       SMALLINT     NOT NULL DEFAULT 0
 );
 
+-- The version of every stored set (the requirements of an object and context,
+-- the students excepted from them): raised by one in the transaction of each
+-- save, with who saved it and when. setkey: "<kind>/<object>/<context>/<secondary>"
+-- for requirements, "exceptions/<kind>/<object>/<context>/<extra key>".
+CREATE TABLE QEMSetVersion (
+    setkey          VARCHAR(200) NOT NULL PRIMARY KEY,
+    version         INTEGER      NOT NULL,
+    savedby         VARCHAR(100),
+    saveddate       TIMESTAMP
+);
+
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 CREATE INDEX ix_courses_department ON QEMCourses (depID);
 CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID, courseID);

@@ -2,6 +2,7 @@
 
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "setversionstore.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
 
@@ -59,6 +60,17 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     // failure anywhere leaves the individual regulation in place.
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
     StudentRegulation(*m_db, studentId, source); // refuses an unknown student
+    // Every set of the student's that goes gets a new version, as any save gives it.
+    SetVersionStore versions(*m_db, source);
+    QStringList gone;
+    QSqlQuery &q = m_db->exec(QStringLiteral("SELECT DISTINCT contypeID FROM QEMObjectConstraint "
+                                             "WHERE conobject = 8 AND objID = ?"),
+                              {studentId}, source);
+    while (q.next())
+        gone.append(RequirementSetKey(8, studentId, q.value(0).toInt(), QString()));
+    q.finish();
+    for (const QString &key : std::as_const(gone))
+        versions.raise(key, versions.lock(key));
     m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
                source);
     m_db->exec(QStringLiteral("DELETE FROM QEMStudRegulation WHERE student_ID = ?"), {studentId}, source);

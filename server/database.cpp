@@ -2,6 +2,9 @@
 #include "textfold.h"
 
 #include "servererrors.h"
+#include "common/errorlog.h"
+#include "common/langstrings.h"
+#include "common/passwordmask.h"
 #include "common/zrerror.h"
 
 #include <QCoreApplication>
@@ -26,6 +29,9 @@ namespace zr::server {
 
 namespace {
 
+// False while a command that only reads runs: it creates no database.
+thread_local bool t_createsNew = true;
+
 // Databases stay open for the life of the thread that opened them, as
 // QSqlDatabase connections may only be used on their own thread.
 thread_local QHash<QString, std::shared_ptr<Database>> t_open;
@@ -41,10 +47,61 @@ QString readResource(const QString &path)
     return QString::fromUtf8(f.readAll());
 }
 
+// Texts of the server's own messages.
+enum : qint32 {
+    StrDatabaseBusy = 62001,
+    StrAuthentication = 62002,
+    StrNoSuchDatabase = 62003,
+    StrNotADatabase = 62004,
+    StrFolderNotFile = 62005,
+    StrNoRequirementTables = 62006,
+    StrCannotReach = 62007,
+    StrNoSuchFile = 62028,
+};
+
+const QString OpenSource = QStringLiteral("zrQEMSvr.Database");
+
 [[noreturn]] void serverNotFound(const QString &serverName, const QString &why)
 {
-    throw ZrError(462, QStringLiteral("zrQEMSvr"),
-                  QStringLiteral("Server %1 not reachable: %2").arg(serverName, why));
+    throw ZrError(462, OpenSource, ReplaceParams(GetLangString(StrCannotReach), {HidePasswords(serverName), why}));
+}
+
+// The first line of what a driver said, without the driver's own prefix.
+QString firstLine(const QString &text)
+{
+    return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+// A PostgreSQL connection that failed, said as its real cause: the server's
+// answer names a refused login or a missing database; anything else never
+// reached a server.
+[[noreturn]] void connectionFailed(const QString &serverName, const QUrl &url, const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const QString shown = HidePasswords(serverName);
+    const bool missingRole = text.contains(QLatin1String("role \"")) && text.contains(QLatin1String("does not exist"));
+    if (text.contains(QLatin1String("authentication failed")) || text.contains(QLatin1String("no password supplied"))
+        || missingRole)
+        throw ZrError(ErrAuthentication, OpenSource,
+                      ReplaceParams(GetLangString(StrAuthentication), {shown, url.userName()}));
+    if (text.contains(QLatin1String("database \"")) && text.contains(QLatin1String("does not exist")))
+        throw ZrError(ErrNoSuchDatabase, OpenSource,
+                      ReplaceParams(GetLangString(StrNoSuchDatabase), {shown, url.path().mid(1)}));
+    const QString line = firstLine(text);
+    const qsizetype colon = line.lastIndexOf(QLatin1String(": "));
+    const QString reason = colon >= 0 ? line.mid(colon + 2) : line;
+    serverNotFound(QStringLiteral("%1:%2").arg(url.host()).arg(url.port(5432)), reason);
+}
+
+// SQLite's "busy" and "locked", and PostgreSQL's lock wait that ran out.
+bool isLockTimeout(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("55P03"))
+        return true;
+    bool numeric = false;
+    const int primary = code.toInt(&numeric) & 0xff;
+    return numeric && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
 }
 
 int fieldTypeFor(SqlType t)
@@ -98,7 +155,7 @@ QString Database::defaultFilePath()
         + QStringLiteral("/Zerith/zrrequirements.db");
 }
 
-std::shared_ptr<Database> Database::open(const QString &serverName)
+std::shared_ptr<Database> Database::open(const QString &serverName, Opening opening)
 {
     QString file;
     const QString name = serverName.trimmed();
@@ -113,17 +170,25 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
     const QString connectionName = QStringLiteral("zrQEMSvr-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
     std::shared_ptr<Database> db;
     if (!file.isEmpty()) {
-        if (file.isEmpty() || !QDir().mkpath(QFileInfo(file).absolutePath()))
-            serverNotFound(serverName, QStringLiteral("cannot create the folder of %1").arg(file));
+        const QFileInfo info(file);
+        if (info.isDir())
+            throw ZrError(ErrNotADatabase, OpenSource, ReplaceParams(GetLangString(StrFolderNotFile), {file}));
+        if (!info.exists() && !t_createsNew)
+            throw ZrError(ErrNoSuchDatabase, OpenSource, ReplaceParams(GetLangString(StrNoSuchFile), {file}));
+        if (!CreatePrivateFolder(info.absolutePath()))
+            serverNotFound(file, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         c.setDatabaseName(file);
-        db.reset(new Database(serverName, connectionName, SqlDialect::SQLite));
+        c.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitSeconds * 1000));
+        db.reset(new Database(file, serverName, connectionName, SqlDialect::SQLite));
         if (!c.open())
-            serverNotFound(serverName, c.lastError().text());
-        db->execControl(QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("zrQEMSvr.Database"));
+            serverNotFound(file, firstLine(c.lastError().text()));
+        db->execControl(QStringLiteral("PRAGMA foreign_keys = ON"), OpenSource);
+        // SQLite's own 2 MB of pages would be read again and again for a set of 100,000 rows.
+        db->execControl(QStringLiteral("PRAGMA cache_size = -65536"), OpenSource);
         InstallTextFold(*db);
-        if (!db->hasSchema())
-            db->initialize(true);
+        if (opening == Opening::Use)
+            db->createIfNew();
     } else if (name.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
                || name.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
         const QUrl url(name);
@@ -137,10 +202,12 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
             c.setPassword(url.password());
         c.setDatabaseName(url.path().mid(1));
         c.setConnectOptions(QStringLiteral("connect_timeout=5"));
-        db.reset(new Database(serverName, connectionName, SqlDialect::PostgreSQL));
+        db.reset(new Database(HidePasswords(name), serverName, connectionName, SqlDialect::PostgreSQL));
         if (!c.open())
-            serverNotFound(serverName, c.lastError().text());
-        db->execControl(QStringLiteral("SET client_min_messages TO WARNING"), QStringLiteral("zrQEMSvr.Database"));
+            connectionFailed(serverName, url, c.lastError());
+        db->execControl(QStringLiteral("SET client_min_messages TO WARNING"), OpenSource);
+        // A writer waits for another's lock as long as SQLite would, then reports it.
+        db->execControl(QStringLiteral("SET lock_timeout = %1").arg(LockWaitSeconds * 1000), OpenSource);
     } else {
         serverNotFound(serverName, QStringLiteral("unknown server"));
     }
@@ -152,13 +219,19 @@ std::shared_ptr<Database> Database::open(const QString &serverName)
     return db;
 }
 
+void Database::setCreatesNew(bool creates)
+{
+    t_createsNew = creates;
+}
+
 void Database::closeAll()
 {
     t_open.clear();
 }
 
-Database::Database(const QString &serverName, const QString &connectionName, SqlDialect dialect)
-    : m_serverName(serverName), m_connectionName(connectionName), m_schema(dialect)
+Database::Database(const QString &displayName, const QString &serverName, const QString &connectionName,
+                   SqlDialect dialect)
+    : m_displayName(displayName), m_serverName(serverName), m_connectionName(connectionName), m_schema(dialect)
 {
     t_live.insert(this);
 }
@@ -198,11 +271,6 @@ const SchemaTable &Database::knownTable(const QString &name, const QString &sour
     return *t;
 }
 
-bool Database::hasSchema()
-{
-    return connection().tables(QSql::Tables).contains(QStringLiteral("qemobjectconstraint"), Qt::CaseInsensitive);
-}
-
 namespace {
 thread_local Database::StatementObserver t_statementObserver;
 
@@ -220,6 +288,12 @@ QString refusal(const QSqlError &error)
     return text.section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
+// SQLite's own error as Qt's driver would report it.
+QSqlError sqliteError(sqlite3 *db, int rc)
+{
+    return QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(db)), QSqlError::StatementError, QString::number(rc));
+}
+
 // PostgreSQL's driver pastes bound text into its EXECUTE and cuts it at a NUL,
 // and text columns cannot hold one anyway: such a value is refused on every backend.
 void refuseNul(const QVariantList &values, const QString &source)
@@ -231,6 +305,41 @@ void refuseNul(const QVariantList &values, const QString &source)
     }
 }
 } // namespace
+
+void Database::createIfNew()
+{
+    // Read under a lock that waits as a writer waits: a database another
+    // program holds is reported, never taken for an empty one.
+    const auto tables = [this] {
+        QSqlQuery q(connection());
+        QStringList names;
+        if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+            throwRefused(OpenSource, q.lastError());
+        while (q.next())
+            names.append(q.value(0).toString());
+        return names;
+    };
+    if (tables().isEmpty() && t_createsNew) {
+        Transaction tx(*this, Transaction::Write, OpenSource);
+        // Another process may have created it while this one waited for the lock.
+        if (tables().isEmpty())
+            createSchema(true);
+        tx.commit();
+    } else if (!tables().contains(QStringLiteral("qemobjectconstraint"), Qt::CaseInsensitive)) {
+        throw ZrError(ErrNoRequirementTables, OpenSource,
+                      ReplaceParams(GetLangString(StrNoRequirementTables), {m_displayName}));
+    }
+}
+
+[[noreturn]] void Database::throwRefused(const QString &source, const QSqlError &error) const
+{
+    if (isLockTimeout(error))
+        throw ZrError(ErrDatabaseBusy, source,
+                      ReplaceParams(GetLangString(StrDatabaseBusy), {m_displayName, QString::number(LockWaitSeconds)}));
+    if (dialect() == SqlDialect::SQLite && (error.nativeErrorCode().toInt() & 0xff) == SQLITE_NOTADB)
+        throw ZrError(ErrNotADatabase, source, ReplaceParams(GetLangString(StrNotADatabase), {m_displayName}));
+    throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(refusal(error)));
+}
 
 Database::StatementObserver Database::setStatementObserver(StatementObserver observer)
 {
@@ -248,8 +357,7 @@ QSqlQuery Database::execUnprepared(const QString &sql, const QString &source)
     observeStatement(sql);
     QSqlQuery q(connection());
     if (!q.exec(sql))
-        throw ZrError(ErrDatabase, source,
-                      QStringLiteral("The database refused a statement: %1").arg(refusal(q.lastError())));
+        throwRefused(source, q.lastError());
     return q;
 }
 
@@ -262,11 +370,18 @@ void Database::lockForNewIds(const QString &table, const QString &source)
 
 void Database::initialize(bool withSample)
 {
+    Transaction tx(*this, Transaction::Write, QStringLiteral("zrQEMSvr.Initialize"));
+    createSchema(withSample);
+    tx.commit();
+}
+
+void Database::createSchema(bool withSample)
+{
     const QString source = QStringLiteral("zrQEMSvr.Initialize");
     const QString schemaSql = readResource(QStringLiteral(":/zrQEMSvr/schema.sql"));
+    // Statements prepared on the old tables would keep them locked.
     m_statements.clear();
     finalizeSqliteStatements();
-    Transaction tx(*this, Transaction::Write, source);
     // Drop in the reverse order of creation so that references go first.
     static const QRegularExpression created(QStringLiteral("CREATE (TABLE|VIEW) (\\w+)"));
     QList<QPair<QString, QString>> objects;
@@ -279,7 +394,38 @@ void Database::initialize(bool withSample)
     runScript(schemaSql, source);
     if (withSample)
         runScript(readResource(QStringLiteral(":/zrQEMSvr/sample.sql")), source);
-    tx.commit();
+}
+
+bool Database::hasTable(const QString &table)
+{
+    const QString name = table.toLower();
+    if (m_tables.contains(name))
+        return true;
+    // Only a table seen is remembered: another program may create it later.
+    if (!connection().tables(QSql::Tables).contains(name, Qt::CaseInsensitive))
+        return false;
+    m_tables.insert(name);
+    return true;
+}
+
+void Database::ensureTable(const QString &table, const QString &source)
+{
+    if (hasTable(table))
+        return;
+    const QString schemaSql = readResource(QStringLiteral(":/zrQEMSvr/schema.sql"));
+    const QRegularExpression created(QStringLiteral("CREATE TABLE %1 \\(.*?\\n\\);").arg(table),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = created.match(schemaSql);
+    if (!m.hasMatch())
+        throw ZrError(ErrUnknownTable, source, QStringLiteral("The schema has no table named \"%1\".").arg(table));
+    QString statement = m.captured(0);
+    statement.chop(1);
+    execControl(statement.replace(QLatin1String("CREATE TABLE"), QLatin1String("CREATE TABLE IF NOT EXISTS")), source);
+}
+
+QString Database::lockingRead(const QString &select) const
+{
+    return dialect() == SqlDialect::PostgreSQL ? select + QStringLiteral(" FOR UPDATE") : select;
 }
 
 void Database::runScript(const QString &script, const QString &source)
@@ -299,20 +445,17 @@ QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const 
         QSqlQuery q(connection());
         q.setForwardOnly(true);
         if (!q.prepare(sql))
-            throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
-                                                   .arg(refusal(q.lastError())));
+            throwRefused(source, q.lastError());
         it = m_statements.insert(sql, q);
     }
     QSqlQuery &q = *it;
     q.finish();
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        // The prepared statement stays: freeing it now would fail inside
-        // PostgreSQL's aborted transaction.
-        const QString text = refusal(q.lastError());
-        throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(text));
-    }
+    // On failure the prepared statement stays: freeing it now would fail
+    // inside PostgreSQL's aborted transaction.
+    if (!q.exec())
+        throwRefused(source, q.lastError());
     return q;
 }
 
@@ -432,6 +575,25 @@ void bindSqlite(sqlite3_stmt *stmt, const QVariantList &values)
 }
 } // namespace
 
+// A statement of the fast path, prepared once, with `values` bound; the
+// caller resets it (SqliteReset) when done.
+sqlite3_stmt *Database::sqliteStatement(const QString &sql, const QVariantList &values, const QString &source)
+{
+    sqlite3 *db = sqliteHandle(source);
+    observeStatement(sql);
+    sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
+    if (!stmt) {
+        const QByteArray text = sql.toUtf8();
+        if (const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr); rc != SQLITE_OK)
+            throwRefused(source, sqliteError(db, rc));
+        if (m_sqliteStatements.size() > 64)
+            finalizeSqliteStatements();
+        m_sqliteStatements.insert(sql, stmt);
+    }
+    bindSqlite(stmt, values);
+    return stmt;
+}
+
 sqlite3_stmt *Database::prepareSqlite(const QString &sql, const QVariantList &values, const QString &source)
 {
     refuseNul(values, source);
@@ -439,11 +601,36 @@ sqlite3_stmt *Database::prepareSqlite(const QString &sql, const QVariantList &va
     observeStatement(sql);
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
-        throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1")
-                                               .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+    if (const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr); rc != SQLITE_OK)
+        throwRefused(source, sqliteError(db, rc));
     bindSqlite(stmt, values);
     return stmt;
+}
+
+namespace {
+// Readies a statement of the fast path for its next use, however the use ends.
+struct SqliteReset
+{
+    sqlite3_stmt *stmt;
+    ~SqliteReset()
+    {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
+} // namespace
+
+qint64 Database::write(const QString &sql, const QVariantList &values, const QString &source)
+{
+    if (dialect() != SqlDialect::SQLite)
+        return exec(sql, values, source).numRowsAffected();
+    // Straight to SQLite, as reads go: Qt's binding costs more than the write.
+    refuseNul(values, source);
+    sqlite3_stmt *stmt = sqliteStatement(sql, values, source);
+    const SqliteReset reset{stmt};
+    if (const int rc = sqlite3_step(stmt); rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throwRefused(source, sqliteError(sqliteHandle(source), rc));
+    return sqlite3_changes(sqliteHandle(source));
 }
 
 // Reads straight from SQLite into the recordset: Qt's driver would build a
@@ -452,26 +639,9 @@ sqlite3_stmt *Database::prepareSqlite(const QString &sql, const QVariantList &va
 Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
                                  const QList<SqlType> &types, const QString &source)
 {
-    sqlite3_stmt *stmt = static_cast<sqlite3_stmt *>(m_sqliteStatements.value(sql));
-    if (stmt) {
-        observeStatement(sql);
-        bindSqlite(stmt, values);
-    } else {
-        stmt = prepareSqlite(sql, values, source);
-        if (m_sqliteStatements.size() > 64)
-            finalizeSqliteStatements();
-        m_sqliteStatements.insert(sql, stmt);
-    }
-    sqlite3 *db = sqlite3_db_handle(stmt);
-    struct Reset
-    {
-        sqlite3_stmt *s;
-        ~Reset()
-        {
-            sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
-        }
-    } reset{stmt};
+    sqlite3 *db = sqliteHandle(source);
+    sqlite3_stmt *stmt = sqliteStatement(sql, values, source);
+    const SqliteReset reset{stmt};
     Recordset rs(fields);
     const int n = fields.size();
     int rc;
@@ -506,8 +676,7 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
         }
     }
     if (rc != SQLITE_DONE)
-        throw ZrError(ErrDatabase, source, QStringLiteral("The database failed while reading: %1")
-                                               .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        throwRefused(source, sqliteError(db, rc));
     rs.updateBatch();
     rs.moveFirst();
     return rs;

@@ -50,7 +50,7 @@ void RegisterServer()
 
 void InitDatabase(const QString &serverName, int largeStudents)
 {
-    std::shared_ptr<Database> db = Database::open(serverName);
+    std::shared_ptr<Database> db = Database::open(serverName, Database::Opening::Initialize);
     db->initialize(true);
     if (largeStudents > 0)
         GenerateLargeVolume(*db, LargeVolume::forStudents(largeStudents));

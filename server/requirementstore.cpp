@@ -2,12 +2,18 @@
 
 #include "constraintdescriber.h"
 #include "database.h"
+#include "requirementrules.h"
 #include "servererrors.h"
+#include "setversionstore.h"
+#include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "requirements/setversion.h"
 
 #include <QDateTime>
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
 
 namespace zr::server {
@@ -15,6 +21,12 @@ namespace zr::server {
 namespace {
 
 const QString kChapter = QStringLiteral("QEMObjectConstraint");
+
+enum : qint32 {
+    StrNotInSet = 62020,
+    StrTwoExpressions = 62021,
+    StrSetGone = 62023,
+};
 
 QVariant firstValue(Database &db, const QString &sql, const QVariantList &values, const QString &source)
 {
@@ -40,7 +52,7 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
         makeField(QStringLiteral("progrspoud_ID"), adInteger), makeField(QStringLiteral("depID"), adVarWChar, 10),
         makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("department_ID"), adVarWChar, 10),
         makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("title"), adVarWChar, 250),
-        makeField(kChapter, adChapter)};
+        makeField(kChapter, adChapter), makeField(SetVersionsField(), adLongVarWChar)};
     bool ok = false;
     const qlonglong id = objectId.toLongLong(&ok);
     if (!ok)
@@ -136,6 +148,8 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     }
     const SchemaTable &table = m_db.knownTable(kChapter, source);
     Recordset child = m_db.select(table, {}, where, values, QStringLiteral("ocID"), source);
+    // Read with the rows, so that a save can tell whether anyone saved since.
+    const SetVersions versions = SetVersionStore(m_db, source).ofObject(conobject, id);
     tx.commit();
 
     Recordset rs(parentFields);
@@ -143,6 +157,7 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     for (auto it = parent.constBegin(); it != parent.constEnd(); ++it)
         rs.setValue(it.key(), it.value());
     rs.setChapter(kChapter, child);
+    WriteSetVersions(rs, versions);
     rs.updateBatch();
     rs.moveFirst();
     return rs;
@@ -176,6 +191,36 @@ Recordset RequirementStore::loadWithDescription(const QString &whereSql, const Q
     return out;
 }
 
+namespace {
+
+// A requirement row as the save sees it: where it is, what it was loaded as,
+// and the set it is written to.
+struct SaveRow
+{
+    Recordset::Bookmark bookmark = 0;
+    int position = 0;           // 1-based, in the cursor it was read from
+    int status = 0;
+    QVariant storedId;          // the id in the database; null for a new row
+    QString loadedKey;          // the set it was loaded from; empty for a new row
+    QString key;                // the set it is written to; empty for a deleted row
+    QVariant objectId;          // objID as written (a new row's default from the parent)
+    QVariant secondary;         // secobjID as written
+    qint32 kind = 0;
+    qint32 context = 0;
+};
+
+QString keyOf(const QVariant &kind, const QVariant &objectId, const QVariant &context, const QVariant &secondary)
+{
+    return RequirementSetKey(kind.toInt(), objectId.toLongLong(), context.toInt(), secondary.toString());
+}
+
+// Rows per statement when many are inserted or deleted: well inside the
+// number of bound values either database takes in one statement.
+constexpr int BatchRows = 40;
+constexpr int BatchIds = 500;
+
+} // namespace
+
 void RequirementStore::save(Recordset &constraints, const QString &source,
                             const std::function<void()> &alsoInTransaction)
 {
@@ -183,7 +228,8 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         throw ZrError(ErrBadArgument, source, QStringLiteral("There is no requirement recordset to save."));
     Recordset child = constraints;
     QVariant parentObj, parentSec;
-    if (constraints.hasField(kChapter)) {
+    const bool hierarchical = constraints.hasField(kChapter);
+    if (hierarchical) {
         Recordset parent = constraints.clone();
         parent.moveFirst();
         if (parent.eof())
@@ -195,9 +241,16 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         if (child.isNull())
             throw ZrError(ErrBadArgument, source, QStringLiteral("The parent row holds no requirement rows."));
     }
+    // The versions the rows were loaded at; a recordset that names none started from no save.
+    SetVersions versions = hierarchical ? ReadSetVersions(constraints) : SetVersions();
     const SchemaTable &table = m_db.knownTable(kChapter, source);
     if (child.fieldIndex(u"ocID") < 0)
         throw ZrError(ErrBadArgument, source, QStringLiteral("The requirement rows have no field ocID."));
+    for (const char *name : {"conobject", "contypeID", "objID", "secobjID", "conID", "coneval"}) {
+        if (child.fieldIndex(QString::fromLatin1(name)) < 0)
+            throw ZrError(ErrBadArgument, source,
+                          QStringLiteral("The requirement rows have no field %1.").arg(QLatin1String(name)));
+    }
 
     // Columns written: those of the table the recordset has.
     QList<QPair<int, const SchemaColumn *>> columns;
@@ -206,142 +259,357 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         if (i >= 0 && c.name != QLatin1String("ocID"))
             columns.append({i, &c});
     }
-    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    const int fKind = child.fieldIndex(u"conobject"), fContext = child.fieldIndex(u"contypeID"),
+              fObject = child.fieldIndex(u"objID"), fSecondary = child.fieldIndex(u"secobjID"),
+              fId = child.fieldIndex(u"ocID"), fEval = child.fieldIndex(u"coneval"), fType = child.fieldIndex(u"conID");
 
-    struct Pending
-    {
-        Recordset::Bookmark bookmark;
-        int status;
-    };
-    QList<Pending> rows;
-    Recordset walk = child.clone();
-    for (walk.moveFirst(); !walk.eof(); walk.moveNext())
-        rows.append({walk.bookmark(), int(walk.status())});
+    // One pass over the rows, by position: nothing is looked up again.
+    QList<SaveRow> rows;      // every row still in the set
+    QList<SaveRow> deleted;   // stored rows the recordset deletes
+    Recordset all = child.clone();
+    for (int i = 0, n = all.recordCount(); i < n; ++i) {
+        SaveRow r;
+        r.position = i + 1;
+        r.bookmark = all.bookmarkAt(i);
+        r.status = int(all.statusAt(i));
+        r.kind = all.valueAt(i, fKind).toInt();
+        r.context = all.valueAt(i, fContext).toInt();
+        r.objectId = all.valueAt(i, fObject);
+        r.secondary = all.valueAt(i, fSecondary);
+        if (r.status == Recordset::adRecNew) {
+            if (r.objectId.isNull())
+                r.objectId = parentObj;
+            if (r.secondary.isNull())
+                r.secondary = parentSec;
+        } else {
+            all.setAbsolutePosition(r.position);
+            r.storedId = all.originalValue(fId).isNull() ? all.value(fId) : all.originalValue(fId);
+            if (r.status == Recordset::adRecModified)
+                r.loadedKey = keyOf(all.originalValue(fKind), all.originalValue(fObject), all.originalValue(fContext),
+                                    all.originalValue(fSecondary));
+        }
+        r.key = keyOf(r.kind, r.objectId, r.context, r.secondary);
+        rows.append(r);
+    }
     Recordset pending = child.clone();
     pending.setFilter(Recordset::FilterPendingRecords);
-    QList<Pending> deleted;
-    for (pending.moveFirst(); !pending.eof(); pending.moveNext()) {
-        if (pending.status() == Recordset::adRecDeleted)
-            deleted.append({pending.bookmark(), Recordset::adRecDeleted});
+    for (int i = 0, n = pending.recordCount(); i < n; ++i) {
+        if (pending.statusAt(i) != Recordset::adRecDeleted)
+            continue;
+        pending.setAbsolutePosition(i + 1);
+        SaveRow r;
+        r.storedId = pending.originalValue(fId);
+        if (r.storedId.isNull())
+            continue;  // a new row deleted again was never stored
+        r.status = Recordset::adRecDeleted;
+        r.kind = pending.originalValue(fKind).toInt();
+        r.context = pending.originalValue(fContext).toInt();
+        r.loadedKey = keyOf(r.kind, pending.originalValue(fObject), r.context, pending.originalValue(fSecondary));
+        deleted.append(r);
     }
 
-    QHash<qlonglong, qlonglong> newIds;   // temporary id -> stored id
-    QHash<Recordset::Bookmark, qlonglong> idOf;
-    QHash<Recordset::Bookmark, QString> evalOf;
-    QMultiHash<Recordset::Bookmark, QPair<QString, QVariant>> defaultOf;  // object keys taken from the parent
+    // The sets the save changes, each with the rows it keeps.
+    QMap<QString, QList<int>> touched;  // sorted, so that writers lock sets in one order
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status == Recordset::adRecNew || r.status == Recordset::adRecModified) {
+            touched[r.key];
+            if (!r.loadedKey.isEmpty())
+                touched[r.loadedKey];
+        }
+    }
+    for (const SaveRow &r : std::as_const(deleted))
+        touched[r.loadedKey];
+    for (int i = 0; i < rows.size(); ++i) {
+        if (auto it = touched.find(rows.at(i).key); it != touched.end())
+            it->append(i);
+    }
+
+    RequirementRules rules(m_db, source);
+    SetVersionStore store(m_db, source);
+    QHash<qlonglong, qlonglong> newIds;       // temporary id -> stored id
+    QList<qlonglong> idOf(rows.size(), 0);    // stored id of each new row
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 
     Database::Transaction tx(m_db, Database::Transaction::Write, source);
     m_db.lockForNewIds(kChapter, source);
+    // Every set is locked and checked before anything is written: a set saved
+    // since it was loaded refuses the whole save.
+    SetVersions locked;
+    for (auto it = touched.constBegin(); it != touched.constEnd(); ++it) {
+        const SetVersion stored = store.lock(it.key());
+        store.check(it.key(), stored, versions.value(it.key()).number);
+        locked.insert(it.key(), stored);
+    }
+
+    // A set whose loaded rows all go is replaced: its rows are deleted by the
+    // set's key, and they must be exactly the rows loaded. Others lose rows by
+    // id within their set, and every one must still be there.
+    QMap<QString, QList<const SaveRow *>> deletes;
+    for (const SaveRow &r : std::as_const(deleted))
+        deletes[r.loadedKey].append(&r);
+    QSet<QString> kept;
+    for (const SaveRow &r : std::as_const(rows)) {
+        if (r.status != Recordset::adRecNew)
+            kept.insert(r.loadedKey.isEmpty() ? r.key : r.loadedKey);
+    }
+    for (auto it = deletes.constBegin(); it != deletes.constEnd(); ++it) {
+        const QList<const SaveRow *> &gone = it.value();
+        if (!kept.contains(it.key())) {
+            QVariantList values;
+            const QString where = setCondition(it.key(), values);
+            if (m_db.write(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ") + where, values, source) != gone.size())
+                throw ZrError(ErrSetChanged, source, ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
+            continue;
+        }
+        for (qsizetype from = 0; from < gone.size(); from += BatchIds) {
+            const qsizetype count = qMin<qsizetype>(BatchIds, gone.size() - from);
+            QVariantList values{gone.first()->kind, gone.first()->context};
+            for (qsizetype k = from; k < from + count; ++k)
+                values.append(gone.at(k)->storedId.toLongLong());
+            // The unary plus keeps SQLite from walking the set's index for each batch: the
+            // rows are found by id, and must belong to the set besides.
+            if (m_db.write(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE +conobject = ? AND +contypeID = ? "
+                                          "AND ocID IN (%1)")
+                               .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
+                           values, source)
+                != count)
+                throw ZrError(ErrSetChanged, source,
+                              ReplaceParams(GetLangString(StrSetGone), {SetKeyCaption(it.key())}));
+        }
+    }
+
     qlonglong next = firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
                          .toLongLong() + 1;
-
-    Recordset row = child.clone();
-    for (const Pending &p : deleted) {
-        row.setFilter(Recordset::FilterPendingRecords);
-        row.setBookmark(p.bookmark);
-        const QVariant id = row.originalValue(u"ocID");
-        if (id.isNull())
-            continue;  // a new row deleted again was never stored
-        m_db.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ocID = ?"), {id.toLongLong()}, source);
-    }
-    row.setFilter(Recordset::FilterNone);
-    for (const Pending &p : rows) {
-        if (p.status != Recordset::adRecNew)
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).status != Recordset::adRecNew)
             continue;
-        row.setBookmark(p.bookmark);
-        const qlonglong temp = row.value(u"ocID").toLongLong();
-        idOf.insert(p.bookmark, next);
-        newIds.insert(temp, next++);
+        idOf[i] = next;
+        newIds.insert(all.valueAt(rows.at(i).position - 1, fId).toLongLong(), next++);
     }
-    for (const Pending &p : rows) {
-        row.setBookmark(p.bookmark);
-        const QString eval = row.value(u"coneval").toString();
-        QString rewritten = eval;
-        QString unknown;
-        // Replace from the end so that earlier offsets stay valid.
-        QList<QRegularExpressionMatch> matches;
-        for (auto it = token.globalMatch(eval); it.hasNext();)
-            matches.prepend(it.next());
-        for (const auto &m : matches) {
-            const qlonglong id = m.captured(1).toLongLong();
-            if (id > 0)
-                continue;
-            if (!newIds.contains(id)) {
-                unknown = m.captured(0);
+
+    // The expression of a set with the new ids in it: rows of a set share it,
+    // so it is read once, and checked against every row.
+    struct SetExpression
+    {
+        bool seen = false;
+        QString loaded;         // as the rows hold it
+        QString stored;         // with stored ids
+        QSet<qint32> named;     // the ids it names
+        QSet<qint32> rows;      // the ids of the set's rows after the save
+    };
+    QHash<QString, SetExpression> expressions;
+    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
+    const auto withStoredIds = [&](const QString &eval, int i, const QString &key, QSet<qint32> &named) {
+        const SaveRow &r = rows.at(i);
+        const QList<qint32> ids = rules.tokenIds(eval, all.valueAt(r.position - 1, fId), all.valueAt(r.position - 1, fType));
+        QString out;
+        qsizetype last = 0;
+        int k = 0;
+        for (auto m = token.globalMatch(eval); m.hasNext(); ++k) {
+            const QRegularExpressionMatch match = m.next();
+            qlonglong id = ids.at(k);
+            if (id <= 0) {
+                if (!newIds.contains(id))
+                    throw ZrError(ErrRowRefused, source,
+                                  ReplaceParams(GetLangString(StrNotInSet), {SetKeyCaption(key), match.captured(0)}));
+                id = newIds.value(id);
+            }
+            named.insert(qint32(id));
+            out += eval.mid(last, match.capturedStart() - last) + QStringLiteral("[%") + QString::number(id)
+                   + QLatin1Char(']');
+            last = match.capturedEnd();
+        }
+        return out + eval.mid(last);
+    };
+
+    // One pass over the rows: the server's checks of each row written, and
+    // the one expression of each set the save changes.
+    Recordset row = child.clone();
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (r.status == Recordset::adRecNew || r.status == Recordset::adRecModified) {
+            row.setAbsolutePosition(r.position);
+            rules.check(row, r.objectId, r.secondary);
+        }
+        if (!touched.contains(r.key))
+            continue;
+        SetExpression &e = expressions[r.key];
+        const QString eval = all.valueAt(r.position - 1, fEval).toString();
+        if (!e.seen) {
+            e.seen = true;
+            e.loaded = eval;
+            e.stored = withStoredIds(eval, i, r.key, e.named);
+        } else if (eval != e.loaded) {
+            QSet<qint32> named;
+            if (withStoredIds(eval, i, r.key, named) != e.stored)
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrTwoExpressions), {SetKeyCaption(r.key)}));
+        }
+        e.rows.insert(qint32(r.status == Recordset::adRecNew ? idOf.at(i) : r.storedId.toLongLong()));
+    }
+    // Every requirement an expression names is a row of its set once the save is done.
+    for (auto it = expressions.constBegin(); it != expressions.constEnd(); ++it) {
+        QList<qint32> elsewhere;
+        for (qint32 id : it->named) {
+            if (id != 0 && !it->rows.contains(id))
+                elsewhere.append(id);
+        }
+        if (!elsewhere.isEmpty())
+            checkStoredInSet(elsewhere, it.key(), source);
+    }
+    // The expression a row is written with.
+    const auto storedEval = [&](int i) {
+        const SaveRow &r = rows.at(i);
+        const auto e = expressions.constFind(r.key);
+        return e == expressions.constEnd() ? all.valueAt(r.position - 1, fEval).toString() : e->stored;
+    };
+    const auto evalChanged = [&](int i) {
+        const auto e = expressions.constFind(rows.at(i).key);
+        return e != expressions.constEnd() && e->stored != all.valueAt(rows.at(i).position - 1, fEval).toString();
+    };
+
+    // New rows in batches; modified rows one by one, each of which must still be there.
+    enum class Role { Value, Expression, Stamp, Object, Secondary };
+    QStringList names{QStringLiteral("ocID")};
+    QList<Role> roles;
+    for (const auto &[index, col] : columns) {
+        names.append(col->name);
+        roles.append(col->name == QLatin1String("coneval")        ? Role::Expression
+                     : col->name == QLatin1String("ModifiedDate") ? Role::Stamp
+                     : col->name == QLatin1String("objID")        ? Role::Object
+                     : col->name == QLatin1String("secobjID")     ? Role::Secondary
+                                                                  : Role::Value);
+    }
+    const QString oneRow = QLatin1Char('(') + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))
+                           + QLatin1Char(')');
+    const auto appendValues = [&](int i, QVariantList &values) {
+        const SaveRow &r = rows.at(i);
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            QVariant v;
+            switch (roles.at(c)) {
+            case Role::Expression: {
+                const QString eval = storedEval(i);
+                v = eval.isEmpty() ? QVariant() : QVariant(eval);
                 break;
             }
-            rewritten.replace(m.capturedStart(), m.capturedLength(),
-                              QStringLiteral("[%") + QString::number(newIds.value(id)) + QLatin1Char(']'));
-        }
-        if (!unknown.isEmpty())
-            throw ZrError(ErrSaveFailed, source,
-                          QStringLiteral("The expression names %1, which is not a requirement of the set.").arg(unknown));
-        if (rewritten != eval)
-            evalOf.insert(p.bookmark, rewritten);
-        if (p.status != Recordset::adRecNew && p.status != Recordset::adRecModified && rewritten == eval)
-            continue;
-
-        QStringList names;
-        QVariantList values;
-        for (const auto &[index, col] : columns) {
-            QVariant v = row.value(index);
-            if (col->name == QLatin1String("coneval"))
-                v = rewritten.isEmpty() ? QVariant() : QVariant(rewritten);
-            else if (col->name == QLatin1String("ModifiedDate"))
-                v = stamp;
-            else if (p.status == Recordset::adRecNew && v.isNull()
-                     && (col->name == QLatin1String("objID") || col->name == QLatin1String("secobjID"))) {
-                v = col->name == QLatin1String("objID") ? parentObj : parentSec;
-                if (!v.isNull())
-                    defaultOf.insert(p.bookmark, {col->name, v});
+            case Role::Stamp: v = stamp; break;
+            case Role::Object: v = r.objectId; break;
+            case Role::Secondary: v = r.secondary; break;
+            case Role::Value: v = all.valueAt(r.position - 1, columns.at(c).first); break;
             }
-            if (col->sqlType == SqlType::Text && !v.isNull() && col->definedSize > 0
-                && v.toString().size() > col->definedSize)
-                throw ZrError(ErrSaveFailed, source,
-                              QStringLiteral("The value of %1 of requirement %2 is longer than %3 characters.")
-                                  .arg(col->name, row.value(u"ocID").toString())
-                                  .arg(col->definedSize));
-            names.append(col->name);
             values.append(v.isNull() ? QVariant() : v);
         }
-        if (p.status == Recordset::adRecNew) {
-            names.prepend(QStringLiteral("ocID"));
-            values.prepend(idOf.value(p.bookmark));
-            m_db.exec(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES (%2)")
-                          .arg(names.join(QStringLiteral(", ")), QStringList(names.size(), QStringLiteral("?"))
-                                                                     .join(QStringLiteral(", "))),
-                      values, source);
-        } else {
-            const QVariant id = row.originalValue(u"ocID").isNull() ? row.value(u"ocID") : row.originalValue(u"ocID");
-            values.append(id.toLongLong());
-            QSqlQuery &q = m_db.exec(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
-                                         .arg(names.join(QStringLiteral(" = ?, "))),
-                                     values, source);
-            if (q.numRowsAffected() != 1)
-                throw ZrError(ErrSaveFailed, source,
-                              QStringLiteral("Requirement %1 no longer exists; reload the requirements.")
-                                  .arg(id.toString()));
+    };
+    QList<int> inserts;
+    QList<int> rewritten;  // rows whose expression the save changed
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        const bool changed = evalChanged(i);
+        if (changed)
+            rewritten.append(i);
+        if (r.status == Recordset::adRecNew) {
+            inserts.append(i);
+        } else if (r.status == Recordset::adRecModified || changed) {
+            QVariantList values;
+            appendValues(i, values);
+            values.append(r.storedId.toLongLong());
+            if (m_db.write(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
+                               .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
+                           values, source)
+                != 1)
+                throw ZrError(ErrSetChanged, source,
+                              ReplaceParams(GetLangString(StrSetGone),
+                                            {SetKeyCaption(r.loadedKey.isEmpty() ? r.key : r.loadedKey)}));
         }
     }
+    for (qsizetype from = 0; from < inserts.size(); from += BatchRows) {
+        const qsizetype count = qMin<qsizetype>(BatchRows, inserts.size() - from);
+        QVariantList values;
+        values.reserve(count * names.size());
+        for (qsizetype k = from; k < from + count; ++k) {
+            values.append(idOf.at(inserts.at(k)));
+            appendValues(inserts.at(k), values);
+        }
+        m_db.write(QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES %2")
+                       .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
+                   values, source);
+    }
+    SetVersions saved;
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
+        saved.insert(it.key(), store.raise(it.key(), it.value()));
     if (alsoInTransaction)
         alsoInTransaction();
     tx.commit();
 
-    // Only now, with the rows stored, does the recordset learn the new ids.
-    for (auto it = idOf.constBegin(); it != idOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(u"ocID", it.value());
-    }
-    for (auto it = defaultOf.constBegin(); it != defaultOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(it.value().first, it.value().second);
-    }
-    for (auto it = evalOf.constBegin(); it != evalOf.constEnd(); ++it) {
-        row.setBookmark(it.key());
-        row.setValue(u"coneval", it.value().isEmpty() ? QVariant() : QVariant(it.value()));
+    // Only now, with the rows stored, does the recordset learn the new ids and versions.
+    const auto learn = [&](int i) {
+        const SaveRow &r = rows.at(i);
+        row.setBookmark(r.bookmark);
+        if (r.status == Recordset::adRecNew) {
+            row.setValue(fId, idOf.at(i));
+            if (row.value(fObject).isNull() && !r.objectId.isNull())
+                row.setValue(fObject, r.objectId);
+            if (row.value(fSecondary).isNull() && !r.secondary.isNull())
+                row.setValue(fSecondary, r.secondary);
+        }
+        const QString eval = storedEval(i);
+        row.setValue(fEval, eval.isEmpty() ? QVariant() : QVariant(eval));
+    };
+    for (int i : std::as_const(inserts))
+        learn(i);
+    for (int i : std::as_const(rewritten)) {
+        if (rows.at(i).status != Recordset::adRecNew)
+            learn(i);
     }
     child.updateBatch();
+    if (hierarchical) {
+        for (auto it = saved.constBegin(); it != saved.constEnd(); ++it)
+            versions.insert(it.key(), it.value());
+        WriteSetVersions(constraints, versions);
+    }
+}
+
+QString RequirementStore::setCondition(const QString &key, QVariantList &values)
+{
+    // "<kind>/<object>/<context>/<secondary>", as RequirementSetKey writes it.
+    const QStringList parts = key.split(QLatin1Char('/'));
+    const qint32 kind = parts.value(0).toInt();
+    const qint32 context = parts.value(2).toInt();
+    values = {kind, parts.value(1).toLongLong(), context};
+    QString where = QStringLiteral("conobject = ? AND objID = ? AND contypeID = ?");
+    if (!IsKeyedBySecondary(kind, context))
+        return where;
+    if (parts.value(3).isEmpty())
+        return where + QStringLiteral(" AND (secobjID IS NULL OR secobjID = '')");
+    values.append(parts.value(3));
+    return where + QStringLiteral(" AND secobjID = ?");
+}
+
+void RequirementStore::checkStoredInSet(const QList<qint32> &ids, const QString &key, const QString &source)
+{
+    for (qsizetype from = 0; from < ids.size(); from += BatchIds) {
+        const qsizetype count = qMin<qsizetype>(BatchIds, ids.size() - from);
+        QVariantList values;
+        for (qsizetype k = from; k < from + count; ++k)
+            values.append(ids.at(k));
+        QSqlQuery &q = m_db.exec(QStringLiteral("SELECT ocID, conobject, objID, contypeID, secobjID FROM QEMObjectConstraint "
+                                                "WHERE ocID IN (%1)")
+                                     .arg(QStringList(count, QStringLiteral("?")).join(QLatin1Char(','))),
+                                 values, source);
+        QSet<qint32> found;
+        while (q.next()) {
+            if (keyOf(q.value(1), q.value(2), q.value(3), q.value(4)) == key)
+                found.insert(q.value(0).toInt());
+        }
+        q.finish();
+        for (const QVariant &id : std::as_const(values)) {
+            if (!found.contains(id.toInt()))
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrNotInSet),
+                                            {SetKeyCaption(key), QStringLiteral("[%%1]").arg(id.toInt())}));
+        }
+    }
 }
 
 } // namespace zr::server

@@ -10,7 +10,14 @@ enum ServerError {
     ErrBadArgument = 31004,     ///< an argument of the wrong kind (missing id, bad mode)
     ErrDatabase = 31010,        ///< the database refused a statement
     ErrSaveFailed = 31011,      ///< a save was rolled back
-    ErrNotFound = 31012         ///< the object a call names does not exist
+    ErrNotFound = 31012,        ///< the object a call names does not exist
+    ErrDatabaseBusy = 31013,    ///< another program kept the database locked past the wait
+    ErrAuthentication = 31014,  ///< the server refused the user name or the password
+    ErrNoSuchDatabase = 31015,  ///< the server has no database of the name given
+    ErrNotADatabase = 31016,    ///< the file is not a database, or is a folder
+    ErrNoRequirementTables = 31017, ///< an existing database without the requirement tables
+    ErrSetChanged = 31018,      ///< a save over a set that someone saved after it was loaded
+    ErrRowRefused = 31019,      ///< a requirement row the server will not store
 };
 
 } // namespace zr::server

@@ -5,6 +5,7 @@
 #include "requirementstore.h"
 #include "servererrors.h"
 #include "studentrecords.h"
+#include "setversionstore.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
 
@@ -78,6 +79,11 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
                     objectKind, context, extraKey, sessionID, stamp},
                    source);
         ++changed;
+    }
+    if (changed > 0) {
+        SetVersionStore versions(*m_db, source);
+        const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
+        versions.raise(list, versions.lock(list));
     }
     tx.commit();
     return changed;

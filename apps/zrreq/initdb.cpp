@@ -1,5 +1,7 @@
 #include "initdb.h"
 
+#include "common/errorlog.h"
+#include "common/passwordmask.h"
 #include "common/zrerror.h"
 #include "database.h"
 #include "largevolume.h"
@@ -49,12 +51,14 @@ int runInitDb(const QStringList &arguments)
         return 2;
     }
     try {
-        auto db = server::Database::open(parser.value(server));
+        auto db = server::Database::open(parser.value(server), server::Database::Opening::Initialize);
         db->initialize(!parser.isSet(empty));
         if (students > 0)
             server::GenerateLargeVolume(*db, server::LargeVolume::forStudents(students));
     } catch (const ZrError &error) {
-        err << "ERROR " << error.number << '\t' << error.source << '\t' << error.description << Qt::endl;
+        err << "ERROR " << error.number << '\t' << error.source << '\t' << HidePasswords(error.description) << Qt::endl;
+        AppendLogLine(error.number, QStringLiteral("zrreq init-db"),
+                      QStringLiteral("server %1: %2").arg(HidePasswords(parser.value(server)), error.description));
         return 2;
     }
     QTextStream(stdout) << "OK" << Qt::endl;

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "saveconflict.h"
 #include "setfileactions.h"
 #include "studentsearch.h"
 
@@ -9,11 +10,13 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
+#include "requirements/requirementset.h"
 #include "requirements/zrrequirements.h"
 #include "jsonschema.h"
 #include "logviewer.h"
 #include "recentobjects.h"
 #include "serverdialog.h"
+#include "servererrors.h"
 #include "serverinfo.h"
 
 #include <QActionGroup>
@@ -289,8 +292,15 @@ void MainWindow::reload()
 
 bool MainWindow::hasUnsavedChanges() const
 {
-    // An imported set is unsaved even before the user touches it.
-    return m_editor->isModified() || (m_setFiles && m_setFiles->hasImport());
+    // An imported set is unsaved even before the user touches it, and edits
+    // written into the rows by a save the server refused are still unsaved.
+    if (m_editor->isModified() || (m_setFiles && m_setFiles->hasImport()))
+        return true;
+    Recordset parent = m_set.isNull() ? m_set : m_set.clone();
+    if (parent.isNull() || (parent.moveFirst(), parent.eof()))
+        return false;
+    const Recordset rows = parent.chapter(RequirementSet::chapterName());
+    return !rows.isNull() && rows.hasPendingChanges();
 }
 
 bool MainWindow::confirmLeave()
@@ -319,14 +329,21 @@ bool MainWindow::save()
         m_editor->showLastProblem();
         return false;
     }
+    return store([this](cContraints &constraints) { constraints.SaveConstraints(m_set); });
+}
+
+bool MainWindow::store(const std::function<void(cContraints &)> &write)
+{
     try {
         const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
         auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
         if (!constraints)
             throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-        constraints->SaveConstraints(m_set);
+        write(*constraints);
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description, true);
+        if (error.number == server::ErrSetChanged)
+            return resolveConflict(error.description);
         QMessageBox::critical(this, GetLangString(StrSaveFailed),
                               QStringLiteral("%1\n\n(%2, %3)").arg(error.description, QString::number(error.number),
                                                                    error.source));
@@ -336,6 +353,27 @@ bool MainWindow::save()
     loadRequirements();
     statusBar()->showMessage(ReplaceParams(GetLangString(StrSaved), {m_object.title}), 5000);
     return true;
+}
+
+bool MainWindow::resolveConflict(const QString &why)
+{
+    switch (AskSaveConflict(this, why, [this] { m_setFiles->chooseUnsavedExportFile(); })) {
+    case ConflictChoice::Reload:
+        // The user gave the edits up for the stored set.
+        loadRequirements();
+        return true;
+    case ConflictChoice::Stay:
+        statusBar()->showMessage(GetLangString(StrNotSaved), 5000);
+        return false;
+    case ConflictChoice::Overwrite:
+        break;
+    }
+    return store([this](cContraints &constraints) {
+        // The stored set as it is now, with its version, takes the edited rows in place of its own.
+        Recordset stored = constraints.LoadObjectConstraints(m_object.kind, m_object.id);
+        ReplaceEditedSets(m_set, stored, m_object.kind, m_loadedContext);
+        constraints.SaveConstraints(stored);
+    });
 }
 
 void MainWindow::updateTitle()

@@ -4,6 +4,7 @@
 #include "objecttree.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -11,6 +12,7 @@ class QSplitter;
 class QLabel;
 
 namespace zr {
+class cContraints;
 class zrRequirements;
 }
 
@@ -51,6 +53,13 @@ private:
     bool confirmLeave();
     /// Edits in the editor, or an imported set, not yet saved.
     bool hasUnsavedChanges() const;
+    /// A save refused because someone saved the set since it was loaded
+    /// (`why` says who and when): reload, save the edits to a file, or
+    /// overwrite. True when the user may go on (saved, or edits given up).
+    bool resolveConflict(const QString &why);
+    /// Runs `write` against the server and loads the saved set; a failure is
+    /// shown (a refused save over someone's goes to resolveConflict). True when saved.
+    bool store(const std::function<void(cContraints &)> &write);
     void onObjectChosen(const ObjectRef &object);
     void onContextChosen();
     void reload();

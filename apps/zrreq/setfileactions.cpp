@@ -77,8 +77,11 @@ bool SetFileActions::canLeaveSet(qint32 titleId)
 
 bool SetFileActions::exportTo(const QString &path)
 {
-    if (!canLeaveSet(StrExportFailed))
-        return false;
+    return canLeaveSet(StrExportFailed) && writeFile(path);
+}
+
+bool SetFileActions::writeFile(const QString &path)
+{
     try {
         const QByteArray json =
             WriteRequirementFile(m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
@@ -153,16 +156,26 @@ QString SetFileActions::withJsonSuffix(const QString &path)
     return path + QStringLiteral(".json");
 }
 
+QString SetFileActions::askExportPath() const
+{
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(suggestedFileName(m_hostSet(), m_editor->ConstrType(), curriculum()));
+    return withJsonSuffix(QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), suggested,
+                                                       GetLangString(StrFileFilter)));
+}
+
 void SetFileActions::chooseExportFile()
 {
     if (!readyForFileDialog(StrExportFailed))
         return;
-    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(suggestedFileName(m_hostSet(), m_editor->ConstrType(), curriculum()));
-    const QString path = QFileDialog::getSaveFileName(m_window, StripMnemonic(GetLangString(StrExport)), suggested,
-                                                      GetLangString(StrFileFilter));
-    if (!path.isEmpty())
-        exportTo(withJsonSuffix(path));
+    if (const QString path = askExportPath(); !path.isEmpty())
+        exportTo(path);
+}
+
+void SetFileActions::chooseUnsavedExportFile()
+{
+    if (const QString path = askExportPath(); !path.isEmpty())
+        writeFile(path);
 }
 
 void SetFileActions::chooseImportFile()

@@ -33,6 +33,9 @@ public:
     /// Writes the editor's set to `path`. False, after telling the user, when
     /// the set has unsaved changes or the file cannot be written.
     bool exportTo(const QString &path);
+    /// Writes the host's set with the edits a save wrote into its rows, saved
+    /// or not, to a file the user chooses: what a refused save keeps.
+    void chooseUnsavedExportFile();
     /// Replaces the editor's set with the set of `path`, as unsaved changes.
     /// False, after telling the user, when the editor has unsaved changes or
     /// the file is unreadable or malformed; the set is then left as it was.
@@ -60,6 +63,8 @@ Q_SIGNALS:
 
 private:
     void chooseExportFile();
+    QString askExportPath() const;
+    bool writeFile(const QString &path);
     void chooseImportFile();
     bool canLeaveSet(qint32 titleId);
     /// Before a file dialog: unsaved changes are settled first (asked when the host can ask).

@@ -205,8 +205,12 @@ def parse_type(t):
 
 tables = []
 defs = {}
+# Tables the server keeps for itself and serves to no look-up or search.
+INTERNAL = {"QEMSetVersion"}
 for m in re.finditer(r"CREATE TABLE (\w+) \((.*?)\n\);", sql, re.S):
     name, body = m.group(1), m.group(2)
+    if name in INTERNAL:
+        continue
     cols = []
     for line in body.split("\n"):
         cm = re.match(r"\s+(\w+)\s+(VARCHAR\(\d+\)|INTEGER|SMALLINT|DOUBLE PRECISION|DATE|TIMESTAMP)", line)

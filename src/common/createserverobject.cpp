@@ -1,6 +1,7 @@
 #include "createserverobject.h"
 
 #include "langstrings.h"
+#include "passwordmask.h"
 #include "zrerror.h"
 
 #include <QHash>
@@ -29,13 +30,13 @@ ZrError translated(const ZrError &error, const QString &serverName)
         description = GetLangString(20577);
         break;
     case 462:
-        description = GetLangString(20578) + serverName + GetLangString(20579);
+        description = GetLangString(20578) + HidePasswords(serverName) + GetLangString(20579);
         break;
     case 463:
         description = GetLangString(20580);
         break;
     default:
-        description = error.description;
+        description = HidePasswords(error.description);
         break;
     }
     return ZrError(error.number, QStringLiteral("RemoteObject"), description);

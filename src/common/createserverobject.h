@@ -33,6 +33,7 @@ ZRREQ_EXPORT QStringList RegisteredServerLibraries();
 /// default). Any failure is thrown again with source "RemoteObject" and a
 /// description chosen by number: 429 string 20577; 462 string 20578, the
 /// server name and string 20579; 463 string 20580; others keep their own.
+/// A password in the server name never reaches the description.
 /// An unknown library is 429. The caller owns the object.
 ZRREQ_EXPORT std::unique_ptr<ServerObject> CreateServerObject(const QString &className, const QString &library,
                                                               const QString &serverName);

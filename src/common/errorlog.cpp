@@ -1,5 +1,7 @@
 #include "errorlog.h"
 
+#include "passwordmask.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -66,9 +68,22 @@ QString GetAppDataFolder(const QString &subFolder)
         return {};
     const QString path =
         QDir::cleanPath(base + QLatin1Char('/') + (subFolder.isEmpty() ? QStringLiteral("Zerith") : subFolder));
-    if (!QFileInfo(path).isDir())
-        QDir().mkpath(path);
+    CreatePrivateFolder(path);
     return path;
+}
+
+bool CreatePrivateFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || path.isEmpty())
+        return false;
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath() && !CreatePrivateFolder(parent))
+        return false;
+    // Another process may create it at the same moment; what counts is that it exists.
+    return ::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0700) == 0 || QFileInfo(path).isDir();
 }
 
 bool LoggingEnabled()
@@ -93,14 +108,14 @@ QByteArray FormatLogLine(const QDateTime &when, qint32 number, const QString &so
     QByteArray line = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
     line += '\t';
     if (!source.isEmpty()) {
-        line += source.toUtf8();
+        line += HidePasswords(source).toUtf8();
         line += '\t';
     }
     // A number is written as a print statement writes it: sign place, digits, blank.
     line += number < 0 ? '-' : ' ';
     line += QByteArray::number(qAbs(qint64(number)));
     line += " : ";
-    line += description.toUtf8();
+    line += HidePasswords(description).toUtf8();
     line += "\r\n";
     return line;
 }
@@ -126,7 +141,8 @@ void AppendLogLine(qint32 number, const QString &source, const QString &descript
     // O_APPEND write, so writers never interleave inside a line.
     bool rotated = false;
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        // Lines may quote what a user typed or a server said: the file is the user's alone.
+        const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0)
             return;
         if (::flock(fd, LOCK_EX) != 0) {
@@ -142,6 +158,8 @@ void AppendLogLine(qint32 number, const QString &source, const QString &descript
             ::close(fd);
             continue;
         }
+        if ((opened.st_mode & 077) != 0)
+            ::fchmod(fd, 0600);  // a log written by an older version was readable by all
         if (opened.st_size > LogRotateBytes && !rotated) {
             rotated = true;
             const QByteArray target = QFile::encodeName(RotatedLogPath(t_log.path, now));

@@ -793,6 +793,15 @@ Recordset::Bookmark Recordset::bookmarkAt(int row) const
     return m_cursor->table->rows[size_t(m_cursor->rowAt(row))].id;
 }
 
+void Recordset::reserve(int more)
+{
+    if (!m_cursor || more <= 0)
+        return;
+    RecordsetTable &t = *m_cursor->table;
+    t.rows.reserve(t.rows.size() + size_t(more));
+    t.cells.reserve(t.cells.size() + size_t(more) * size_t(t.fields.size()));
+}
+
 void Recordset::addNew()
 {
     if (!m_cursor)
@@ -826,6 +835,31 @@ void Recordset::deleteCurrent()
     ++t.deletedCount;
     ++t.deleteEpoch;
     c.sync();
+}
+
+void Recordset::deleteRows(const QList<Bookmark> &bookmarks)
+{
+    if (!m_cursor)
+        raise(ErrNothing, "Delete", QStringLiteral("The recordset is nothing."));
+    RecordsetCursor &c = *m_cursor;
+    RecordsetTable &t = *c.table;
+    c.sync();
+    bool deleted = false;
+    for (const Bookmark b : bookmarks) {
+        const int row = t.rowOfId(b);
+        if (row < 0 || t.rows[size_t(row)].status == adRecDeleted)
+            continue;
+        Row &r = t.rows[size_t(row)];
+        r.wasNew = r.status == adRecNew;
+        r.status = adRecDeleted;
+        ++t.deletedCount;
+        deleted = true;
+    }
+    // One new epoch for all of them: every cursor catches up in one pass.
+    if (deleted) {
+        ++t.deleteEpoch;
+        c.sync();
+    }
 }
 
 void Recordset::updateBatch()

@@ -205,6 +205,10 @@ public:
 
     // ---- changes ----------------------------------------------------------
 
+    /// Makes room for `more` rows besides those the table holds, so that adding
+    /// them moves no row already there (added one by one, a large set moves
+    /// them all again and again).
+    void reserve(int more);
     /// Appends a new row (all NULL, status new) and makes it current. It
     /// stays visible through this cursor whatever the filter says.
     void addNew();
@@ -212,6 +216,11 @@ public:
     /// updateBatch). The position stays on the deleted row: moveNext() goes
     /// on with the row after it. Throws ErrNoCurrentRow.
     void deleteCurrent();
+    /// Marks the rows of `bookmarks` deleted, as deleteCurrent() on each row,
+    /// in one pass over the rows (row by row, every deletion costs a pass).
+    /// Rows already deleted or no longer in the table are skipped; the
+    /// position stays, on a hole when the current row went.
+    void deleteRows(const QList<Bookmark> &bookmarks);
     /// Accepts all pending changes of the table: deleted rows leave it, the
     /// others become unmodified and their values the original ones.
     void updateBatch();

@@ -3,6 +3,7 @@
 #include "common/recordsetutils.h"
 #include "common/zrerror.h"
 #include "requirementset.h"
+#include "setversion.h"
 #include "reqtypes/typecatalog.h"
 
 #include <QFile>
@@ -34,6 +35,8 @@ enum : qint32 {
     ErrUnknownToken = 60212,
     ErrNeedsCurriculum = 60213,
     ErrUnknownType = 10101,
+    ErrFileTooLarge = 62000,
+    ErrTwoExpressions = 62024,
 };
 
 const QString Source = QStringLiteral("RequirementFile");
@@ -151,8 +154,10 @@ QString renumberExpression(const QString &expression, const QHash<qint32, qint32
     qsizetype last = 0;
     for (auto it = tokenPattern().globalMatch(expression); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        const qint32 id = m.captured(1).toInt();
-        if (!newIds.contains(id))
+        bool ok = false;
+        // A number too large for an id names no row (it must not wrap onto one).
+        const qint32 id = m.capturedView(1).toInt(&ok);
+        if (!ok || !newIds.contains(id))
             throw MakeError(ErrUnknownToken, Source, {m.captured(0)});
         out += expression.mid(last, m.capturedStart() - last);
         out += QStringLiteral("[%") + QString::number(newIds.value(id)) + QLatin1Char(']');
@@ -186,6 +191,21 @@ RequirementSet openSet(const Recordset &parent, qint32 objectKind, qint32 contex
     return set;
 }
 
+// The file's object id: its objID, or the key the server's parent row takes it from.
+qint64 objectId(const RequirementFile &file)
+{
+    if (file.object.contains(QStringLiteral("objID")))
+        return file.object.value(QStringLiteral("objID")).toLongLong();
+    const char *key = nullptr;
+    switch (file.objectKind) {
+    case KindStudent: key = "student_ID"; break;
+    case KindDepartment: key = "depID"; break;
+    case KindDepartmentById: key = "courseID"; break;
+    default: key = "prID"; break;
+    }
+    return ValLng(file.object.value(QString::fromLatin1(key)));
+}
+
 } // namespace
 
 bool IsKnownObjectKind(qint32 kind)
@@ -207,6 +227,13 @@ bool IsKnownObjectKind(qint32 kind)
 bool IsKnownContext(qint32 context)
 {
     return context >= CtxProgrammeEntry && context <= CtxTextbooks;
+}
+
+QString RequirementFile::setKey() const
+{
+    const QString secondary = curriculumId() != 0 ? QString::number(curriculumId())
+                                                  : object.value(QStringLiteral("secobjID")).toString();
+    return RequirementSetKey(objectKind, objectId(*this), context, secondary);
 }
 
 qint32 RequirementFile::curriculumId() const
@@ -248,6 +275,9 @@ QByteArray WriteRequirementFile(const Recordset &parent, qint32 objectKind, qint
     root.insert(QStringLiteral("AppliesTo"), objectKind);
     root.insert(QStringLiteral("ConstrType"), context);
     root.insert(QStringLiteral("object"), object);
+    // The version lets an import tell whether the set was saved again since.
+    const QString key = RequirementSetKeyOf(parent, objectKind, context, curriculumId);
+    root.insert(QStringLiteral("version"), double(ReadSetVersions(parent).value(key).number));
     root.insert(QStringLiteral("rows"), rows);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -265,7 +295,8 @@ RequirementFile ReadRequirementFile(const QByteArray &json)
         throw MakeError(ErrWrongFormat, Source, {RequirementFile::formatName()});
     for (auto it = root.constBegin(); it != root.constEnd(); ++it) {
         static const QStringList known{QStringLiteral("format"), QStringLiteral("AppliesTo"),
-                                       QStringLiteral("ConstrType"), QStringLiteral("object"), QStringLiteral("rows")};
+                                       QStringLiteral("ConstrType"), QStringLiteral("object"), QStringLiteral("rows"),
+                                       QStringLiteral("version")};
         if (!known.contains(it.key()))
             throw MakeError(ErrUnknownField, Source, {it.key()});
     }
@@ -274,6 +305,11 @@ RequirementFile ReadRequirementFile(const QByteArray &json)
     file.objectKind = requiredWholeNumber(root, QStringLiteral("AppliesTo"), QStringLiteral("AppliesTo"));
     file.context = requiredWholeNumber(root, QStringLiteral("ConstrType"), QStringLiteral("ConstrType"));
     checkTarget(file.objectKind, file.context);
+    if (root.contains(QStringLiteral("version"))) {
+        const QVariant version = fromJson(root.value(QStringLiteral("version")), FileField{"", adInteger, 0},
+                                          QStringLiteral("version"));
+        file.version = version.isNull() ? -1 : qMax(0, version.toInt());
+    }
 
     const QJsonValue object = root.value(QStringLiteral("object"));
     if (!object.isUndefined() && !object.isNull()) {
@@ -322,12 +358,17 @@ RequirementFile ReadRequirementFile(const QByteArray &json)
     }
     file.rows.updateBatch();
 
-    // Every row carries the set's expression; each of its tokens must name a row of the file.
+    // Every row carries the set's one expression; each of its tokens must name a row of the file.
     QHash<qint32, qint32> same;
     for (qint32 id : std::as_const(ids))
         same.insert(id, id);
-    for (file.rows.moveFirst(); !file.rows.eof(); file.rows.moveNext())
-        renumberExpression(NzStr(file.rows.value(u"coneval")), same);
+    file.rows.moveFirst();
+    const QString expression = file.rows.eof() ? QString() : NzStr(file.rows.value(u"coneval"));
+    for (; !file.rows.eof(); file.rows.moveNext()) {
+        if (NzStr(file.rows.value(u"coneval")) != expression)
+            throw MakeError(ErrTwoExpressions, Source);
+    }
+    renumberExpression(expression, same);
     file.rows.moveFirst();
     return file;
 }
@@ -337,7 +378,22 @@ RequirementFile ReadRequirementFile(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw MakeError(ErrCannotRead, Source, {path, f.errorString()});
-    return ReadRequirementFile(f.readAll());
+    const QString limit = QString::number(MaxRequirementFileBytes / (1024 * 1024));
+    if (f.size() > MaxRequirementFileBytes)
+        throw MakeError(ErrFileTooLarge, Source, {path, limit});
+    // A device or a pipe tells no size: read it up to the limit and no further.
+    QByteArray json;
+    json.reserve(qMin<qint64>(f.size(), MaxRequirementFileBytes) + 1);
+    char chunk[65536];
+    for (qint64 n; (n = f.read(chunk, sizeof chunk)) > 0;) {
+        if (json.size() + n > MaxRequirementFileBytes)
+            throw MakeError(ErrFileTooLarge, Source, {path, limit});
+        json.append(chunk, n);
+    }
+    if (f.error() != QFileDevice::NoError)
+        throw MakeError(ErrCannotRead, Source, {path, f.errorString()});
+    f.close();
+    return ReadRequirementFile(json);
 }
 
 int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind, qint32 context,
@@ -357,33 +413,45 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
         parentRow.hasField(u"secobjID") && !parentRow.eof() ? parentRow.value(u"secobjID") : QVariant();
 
     Recordset old = set.walkWholeSet();
+    QList<Recordset::Bookmark> replaced;
     for (old.moveFirst(); !old.eof(); old.moveNext())
-        old.deleteCurrent();
+        replaced.append(old.bookmark());
+    old.deleteRows(replaced);
 
     // New ids first, so that the expression can follow them.
     QHash<qint32, qint32> newIds;
     QList<Recordset::Bookmark> added;
     Recordset rows = set.rows();
+    // The fields the file gives, by position in both: a large set is copied without a look-up per value.
+    QList<QPair<int, int>> copied;
+    for (const FileField &f : RowFields) {
+        const QString name = QString::fromLatin1(f.name);
+        if (!TargetFields().contains(name) && rows.hasField(name))
+            copied.append({source.fieldIndex(name), rows.fieldIndex(name)});
+    }
+    const int sourceId = source.fieldIndex(u"ocID"), sourceType = source.fieldIndex(u"conID");
+    const int secondary = rows.fieldIndex(u"secobjID");
+    rows.reserve(source.recordCount());
     for (source.moveFirst(); !source.eof(); source.moveNext()) {
-        const qint32 id = set.addRequirement(ValLng(source.value(u"conID")), curriculumId);
-        newIds.insert(ValLng(source.value(u"ocID")), id);
+        const qint32 id = set.addRequirement(ValLng(source.value(sourceType)), curriculumId);
+        newIds.insert(ValLng(source.value(sourceId)), id);
         added.append(rows.bookmark());
         // Rows of a course group or course belong to it as the parent row says.
-        if (!set.isCurriculumDependent() && rows.value(u"secobjID").isNull() && !parentSecondary.isNull())
-            rows.setValue(u"secobjID", parentSecondary);
-        for (const FileField &f : RowFields) {
-            const QString name = QString::fromLatin1(f.name);
-            if (!TargetFields().contains(name) && rows.hasField(name))
-                rows.setValue(name, source.value(name));
-        }
+        if (!set.isCurriculumDependent() && rows.value(secondary).isNull() && !parentSecondary.isNull())
+            rows.setValue(secondary, parentSecondary);
+        for (const auto &[from, to] : std::as_const(copied))
+            rows.setValue(to, source.value(from));
     }
     source.moveFirst();
     const QString expression =
         source.eof() ? QString() : renumberExpression(NzStr(source.value(u"coneval")), newIds);
-    Recordset writer = rows.clone();
-    for (Recordset::Bookmark b : std::as_const(added)) {
-        writer.setBookmark(b);
-        writer.setValue(u"coneval", expression.isEmpty() ? QVariant() : QVariant(expression));
+    // New rows start without one: only an expression needs a second pass.
+    if (!expression.isEmpty()) {
+        Recordset writer = rows.clone();
+        for (Recordset::Bookmark b : std::as_const(added)) {
+            writer.setBookmark(b);
+            writer.setValue(u"coneval", expression);
+        }
     }
     return int(added.size());
 }
@@ -399,17 +467,7 @@ Recordset RequirementFileRecordset(const RequirementFile &file)
     parent.setValue(u"conobject", file.objectKind);
     for (auto it = file.object.constBegin(); it != file.object.constEnd(); ++it)
         parent.setValue(it.key(), it.value());
-    if (parent.value(u"objID").isNull()) {
-        // The object's id where the server's parent row takes it from.
-        const char *key = nullptr;
-        switch (file.objectKind) {
-        case KindStudent: key = "student_ID"; break;
-        case KindDepartment: key = "depID"; break;
-        case KindDepartmentById: key = "courseID"; break;
-        default: key = "prID"; break;
-        }
-        parent.setValue(u"objID", ValLng(parent.value(QString::fromLatin1(key))));
-    }
+    parent.setValue(u"objID", objectId(file));
     parent.setChapter(RequirementSet::chapterName(), Recordset(recordsetFields(RowFields)));
     parent.updateBatch();
     parent.moveFirst();

@@ -29,16 +29,24 @@ struct ZRREQ_EXPORT RequirementFile
     QVariantMap object;
     /// The requirement rows in file order, unmodified, ids as in the file.
     Recordset rows;
+    /// The version the set had when it was written; -1 when the file names none.
+    qint64 version = -1;
 
     /// The curriculum the rows belong to in a curriculum-dependent set (the
     /// object's or the first row's secobjID), 0 otherwise.
     qint32 curriculumId() const;
+    /// The key of the set the file was written from (see RequirementSetKey).
+    QString setKey() const;
 };
+
+/// The largest requirement file read: 64 MB.
+constexpr qint64 MaxRequirementFileBytes = 64 * 1024 * 1024;
 
 /// Writes the set (object kind, context, and for a programme's curriculum
 /// choice or degree requirements the curriculum) of the hierarchical
 /// requirement recordset `parent` as a requirement file. Rows are taken as
-/// they are, deleted rows left out. Throws ZrError when `parent` has no
+/// they are, deleted rows left out; the set's version (from the parent's
+/// "setversions") goes with them. Throws ZrError when `parent` has no
 /// requirement rows or the set needs a curriculum and none is given.
 ZRREQ_EXPORT QByteArray WriteRequirementFile(const Recordset &parent, qint32 objectKind, qint32 context,
                                              qint32 curriculumId = 0);
@@ -47,9 +55,11 @@ ZRREQ_EXPORT QByteArray WriteRequirementFile(const Recordset &parent, qint32 obj
 /// for a requirement type outside the thirteen) naming the first fault: bad
 /// JSON, another format, a field of the wrong type, an unknown field, object
 /// kind, context or requirement type, a missing ocID or conID, two rows with
-/// one id, or an expression naming a row the file does not hold.
+/// one id, or an expression naming a row the file does not hold; ZrError
+/// 62024 when rows carry different expressions.
 ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QByteArray &json);
-/// Reads the file at `path`; throws ZrError 60200 when it cannot be read.
+/// Reads the file at `path`; throws ZrError 60200 when it cannot be read,
+/// 62000 when it holds more than MaxRequirementFileBytes (nothing more is read).
 ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);
 
 /// Replaces the set (kind, context, curriculum) of the hierarchical

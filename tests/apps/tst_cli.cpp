@@ -1,3 +1,4 @@
+#include "clirunner.h"
 #include "serverfixture.h"
 
 #include "database.h"
@@ -14,39 +15,9 @@
 
 using namespace zr;
 using namespace zr::server;
+using namespace zr::test;
 
 namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QStringList outLines;
-    QStringList errLines;
-};
-
-Result zrreq(QStringList arguments, const QString &server = QString())
-{
-    if (!server.isEmpty() && arguments.first() != QLatin1String("describe"))
-        arguments << QStringLiteral("--server") << server;
-    QProcess process;
-    process.start(QStringLiteral(ZRREQ_EXECUTABLE), arguments);
-    if (!process.waitForFinished(180000))
-        process.kill();
-    Result r;
-    r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    r.out = process.readAllStandardOutput();
-    r.outLines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errLines = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return r;
-}
-
-QString describe(const Result &r)
-{
-    return QStringLiteral("exit %1\nstdout: %2\nstderr: %3")
-        .arg(r.exitCode)
-        .arg(r.outLines.join(QLatin1String(" | ")), r.errLines.join(QLatin1String(" | ")));
-}
 
 // The stored rows, with the database closed again for the command line.
 QStringList dumpRequirements(const QString &server)
@@ -88,34 +59,6 @@ QList<QStringList> storedSets(const QString &server)
     }
     Database::closeAll();
     return sets;
-}
-
-// A set's rows with ids replaced by their position, so that sets stored under other ids compare equal.
-QJsonArray comparable(const QByteArray &json)
-{
-    const QJsonArray rows = QJsonDocument::fromJson(json).object().value(QStringLiteral("rows")).toArray();
-    QHash<QString, QString> position;
-    for (int i = 0; i < rows.size(); ++i)
-        position.insert(QString::number(rows.at(i).toObject().value(QStringLiteral("ocID")).toInt()),
-                        QStringLiteral("#%1").arg(i));
-    static const QRegularExpression token(QStringLiteral("\\[%(-?\\d+)\\]"));
-    QJsonArray out;
-    for (const QJsonValue &value : rows) {
-        QJsonObject row = value.toObject();
-        row.remove(QStringLiteral("ocID"));
-        QString eval = row.value(QStringLiteral("coneval")).toString();
-        QString replaced;
-        qsizetype last = 0;
-        for (auto it = token.globalMatch(eval); it.hasNext();) {
-            const auto m = it.next();
-            replaced += eval.mid(last, m.capturedStart() - last) + QStringLiteral("[%")
-                        + position.value(m.captured(1), QStringLiteral("?")) + QLatin1Char(']');
-            last = m.capturedEnd();
-        }
-        row.insert(QStringLiteral("coneval"), replaced + eval.mid(last));
-        out.append(row);
-    }
-    return out;
 }
 
 // Where two sets differ in meaning, or nothing. The editor writes a minimum

@@ -61,6 +61,9 @@ private Q_SLOTS:
         QTest::newRow("min int") << int(INT_MIN) << "x" << "y" << QByteArray("\tx\t-2147483648 : y\r\n");
         QTest::newRow("empty source") << 20019 << "" << "Λείπει" << QByteArray("\t 20019 : Λείπει\r\n");
         QTest::newRow("line break kept") << 5 << "s" << "a\r\nb" << QByteArray("\ts\t 5 : a\r\nb\r\n");
+        QTest::newRow("password of an address hidden")
+            << 462 << "postgresql://zr:S3cret@db:5432/x" << "Cannot reach postgresql://zr:p@ss:w@db:1/x: refused"
+            << QByteArray("\tpostgresql://zr:***@db:5432/x\t 462 : Cannot reach postgresql://zr:***@db:1/x: refused\r\n");
     }
     void formatsLine()
     {
@@ -172,6 +175,25 @@ private Q_SLOTS:
         SetLogFile(logPath(), false);
         RecordError(3, QStringLiteral("s"), QStringLiteral("x"));
         QVERIFY(!QFile::exists(logPath()));
+    }
+
+    void logAndItsFolderAreTheUsersAlone()
+    {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                               + QStringLiteral("/Zerith");
+        QDir(folder).removeRecursively();
+        QCOMPARE(GetAppDataFolder(QStringLiteral("Zerith")), folder);
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        // A new log, and one an older version left readable by all.
+        const QString fresh = folder + QStringLiteral("/zrrequirements.log");
+        SetLogFile(fresh, true);
+        RecordError(1, QStringLiteral("s"), QStringLiteral("first"));
+        QCOMPARE(QFileInfo(fresh).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        fillLog(10);
+        QFile::setPermissions(logPath(), QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+        SetLogFile(logPath(), true);
+        RecordError(2, QStringLiteral("s"), QStringLiteral("second"));
+        QCOMPARE(QFileInfo(logPath()).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
     }
 
     void startupPointsLogIntoDataFolder()

@@ -83,6 +83,7 @@ private Q_SLOTS:
     void statusAndOriginalValuesThroughEdits();
     void cancelBatchRestoresRows();
     void deleteWhileWalkingVisitsEveryRow();
+    void deleteRowsDeletesAsRowByRow();
     void clonesShareRowsNotPosition();
     void bookmarksSurviveFiltersAndBatchUpdates();
     void addNewStaysVisibleInFilteredCursor();
@@ -371,6 +372,37 @@ void tst_Recordset::deleteWhileWalkingVisitsEveryRow()
     QCOMPARE(other.recordCount(), 1);
     QCOMPARE(other.value(u"ocID").toInt(), 4);
     QCOMPARE(other.absolutePosition(), 1);
+}
+
+void tst_Recordset::deleteRowsDeletesAsRowByRow()
+{
+    Recordset rs = sampleRows();
+    rs.addNew();
+    rs.setValue(u"ocID", 99);
+    const Recordset::Bookmark added = rs.bookmark();
+    Recordset other = rs.clone();
+    other.setFilter(QStringLiteral("contypeID = 102"));
+    other.moveLast(); // on ocID 4
+    QList<Recordset::Bookmark> gone{added};
+    Recordset all = rs.clone();
+    all.setFilter(Recordset::FilterPendingRecords); // shows the deleted ocID 6 too
+    for (all.moveFirst(); !all.eof(); all.moveNext())
+        gone << all.bookmark();
+    rs.moveFirst();
+    rs.moveNext(); // on ocID 2, which goes
+    gone << rs.bookmarkAt(0) << rs.bookmark();
+
+    rs.deleteRows(gone);
+    rs.moveNext(); // from the hole to the row after it
+    QCOMPARE(rs.value(u"ocID").toInt(), -2);
+    QCOMPARE(visibleIds(rs), (QList<int>{-2, 4, 5}));
+    QCOMPARE(other.recordCount(), 1);
+    QCOMPARE(other.value(u"ocID").toInt(), 4);
+    QCOMPARE(visibleIds([&] { Recordset p = rs.clone(); p.setFilter(Recordset::FilterPendingRecords); return p; }()),
+             (QList<int>{1, 2, 6, 99}));
+    // Undone as any deletion: the stored rows come back, the new one goes.
+    rs.cancelBatch();
+    QCOMPARE(visibleIds(rs), (QList<int>{1, 2, -2, 4, 5, 6}));
 }
 
 void tst_Recordset::clonesShareRowsNotPosition()

@@ -4,10 +4,12 @@
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "requirements/requirementset.h"
+#include "requirements/setversion.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zr;
@@ -112,6 +114,15 @@ private slots:
         QTest::newRow("type outside the thirteen") << document("[{\"ocID\": 1, \"conID\": 9999}]") << 10101;
         QTest::newRow("type between two") << document("[{\"ocID\": 1, \"conID\": 10}, {\"ocID\": 2, \"conID\": 15}]")
                                           << 10101;
+        // Read as a 32-bit number it wrapped onto row 0.
+        QTest::newRow("token too large for an id")
+            << document("[{\"ocID\": 0, \"conID\": 10, \"coneval\": \"[%99999999999999999999]\"}]") << 60212;
+        QTest::newRow("rows with two expressions")
+            << document("[{\"ocID\": 1, \"conID\": 10, \"coneval\": \"[%1] AND [%2]\"}, "
+                        "{\"ocID\": 2, \"conID\": 20, \"coneval\": \"[%1] OR [%2]\"}]")
+            << 62024;
+        QTest::newRow("version as text") << document("[]", "\"AppliesTo\": 1, \"ConstrType\": 101, \"version\": \"3\"")
+                                         << 60203;
     }
 
     void rejectsMalformedDocuments()
@@ -137,6 +148,44 @@ private slots:
             QCOMPARE(e.number, 60200);
             QVERIFY(e.description.contains(QLatin1String("/nonexistent/set.json")));
         }
+    }
+
+    void largeFilesAreRefusedUnread_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+        QTest::newRow("file one byte over the limit") << QStringLiteral("sparse");
+    }
+
+    void largeFilesAreRefusedUnread()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        if (path == QLatin1String("sparse")) {
+            path = dir.filePath(QStringLiteral("large.json"));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(MaxRequirementFileBytes + 1));
+        }
+        try {
+            ReadRequirementFile(path);
+            QFAIL("the file was read");
+        } catch (const ZrError &e) {
+            QCOMPARE(e.number, 62000);
+            QVERIFY2(e.description.contains(path) && e.description.contains(QLatin1String("64")), qPrintable(e.description));
+        }
+    }
+
+    void versionTravelsWithTheFile()
+    {
+        Recordset parent = programme();
+        WriteSetVersions(parent, {{RequirementSetKey(1, 7, 103, QStringLiteral("11")), {4, QStringLiteral("ann@pc"), {}}},
+                                  {RequirementSetKey(1, 7, 103, QStringLiteral("12")), {9, QStringLiteral("bob@pc"), {}}}});
+        const RequirementFile file = ReadRequirementFile(WriteRequirementFile(parent, 1, 103, 11));
+        QCOMPARE(file.version, 4);
+        QCOMPARE(file.setKey(), RequirementSetKey(1, 7, 103, QStringLiteral("11")));
+        // A set never saved since versions are kept is at 0; a file that names none has -1.
+        QCOMPARE(ReadRequirementFile(WriteRequirementFile(parent, 1, 101)).version, 0);
+        QCOMPARE(ReadRequirementFile(document("[]")).version, -1);
     }
 
     void writesOneSetWithNumbersAndNulls()

@@ -47,14 +47,26 @@ inline bool isBoundSelect(const QString &sql)
     return shape.match(sql).hasMatch();
 }
 
-/// The statements of a save of requirement rows: an INSERT, UPDATE or
-/// DELETE of QEMObjectConstraint with every value a "?" mark.
+/// The statements of a save of requirement rows: an INSERT (of one or more
+/// rows), UPDATE or DELETE of QEMObjectConstraint with every value a "?" mark.
 inline bool isRequirementWrite(const QString &sql)
 {
     static const QRegularExpression shape(QStringLiteral(
-        "^(INSERT INTO QEMObjectConstraint \\(\\w+(, \\w+)*\\) VALUES \\(\\?(, \\?)*\\)"
+        "^(INSERT INTO QEMObjectConstraint \\(\\w+(, \\w+)*\\) VALUES \\(\\?(, \\?)*\\)(, \\(\\?(, \\?)*\\))*"
         "|UPDATE QEMObjectConstraint SET \\w+ = \\?(, \\w+ = \\?)* WHERE ocID = \\?"
-        "|DELETE FROM QEMObjectConstraint WHERE ocID = \\?)$"));
+        "|DELETE FROM QEMObjectConstraint WHERE \\+conobject = \\? AND \\+contypeID = \\? AND ocID IN \\(\\?(,\\?)*\\)"
+        "|DELETE FROM QEMObjectConstraint WHERE conobject = \\? AND objID = \\? AND contypeID = \\?"
+        "( AND secobjID = \\?| AND \\(secobjID IS NULL OR secobjID = ''\\))?)$"));
+    return shape.match(sql).hasMatch();
+}
+
+/// The statements that lock, check and raise a set's version in a save, every value bound.
+inline bool isVersionWrite(const QString &sql)
+{
+    static const QRegularExpression shape(QStringLiteral(
+        "^(INSERT INTO QEMSetVersion \\(setkey, version\\) VALUES \\(\\?, 0\\) ON CONFLICT DO NOTHING"
+        "|SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = \\?( FOR UPDATE)?"
+        "|UPDATE QEMSetVersion SET version = \\?, savedby = \\?, saveddate = \\? WHERE setkey = \\?)$"));
     return shape.match(sql).hasMatch();
 }
 

@@ -637,6 +637,11 @@ private slots:
         edit.setValue(u"secobjID", QStringLiteral("11"));
         edit.setValue(u"conID", 70);
         edit.setValue(u"coneval", QStringLiteral("[%3] AND [%4] AND [%-1]"));
+        // The rows of a set share its expression.
+        for (int id : {3, 4}) {
+            QVERIFY(edit.find(QStringLiteral("ocID = %1").arg(id), 0, Recordset::SearchForward, Recordset::StartFirst));
+            edit.setValue(u"coneval", QStringLiteral("[%3] AND [%4] AND [%-1]"));
+        }
         edit.addNew();
         edit.setValue(u"ocID", -2);
         edit.setValue(u"contypeID", 102);

@@ -1,12 +1,18 @@
 #include "clicommon.h"
 
 #include "common/createserverobject.h"
+#include "common/errorlog.h"
 #include "common/langstrings.h"
+#include "common/passwordmask.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "requirements/setversion.h"
 #include "requirements/zrrequirements.h"
+#include "database.h"
 #include "jsonschema.h"
+#include "requirementrules.h"
+#include "servererrors.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,6 +27,10 @@ namespace zr::app::cli {
 
 namespace {
 const QString ServerLibrary = QStringLiteral("zrQEMSvr");
+
+enum : qint32 {
+    StrFileOutdated = 62025,
+};
 
 // Closes dialogs the moment they appear; an editor asked for nothing interactive never opens one.
 class DialogRejecter : public QObject
@@ -44,10 +54,29 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }
+
+// A file written from the target's own set is refused when that set, as
+// loaded in `parent`, was saved again after the file was written; a file of
+// another set, or one that names no version, passes.
+void checkFileVersion(const RequirementFile &file, const Recordset &parent, const SetTarget &target)
+{
+    const QString key = RequirementSetKeyOf(parent, target.kind, target.context, CurriculumOf(target));
+    if (file.version < 0 || file.setKey() != key)
+        return;
+    const SetVersion stored = ReadSetVersions(parent).value(key);
+    if (stored.number != file.version)
+        throw ZrError(server::ErrSetChanged, QStringLiteral("zrreq import"),
+                      ReplaceParams(GetLangString(StrFileOutdated),
+                                    {SetKeyCaption(key), stored.savedBy,
+                                     stored.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                     QString::number(stored.number), QString::number(file.version)}));
+}
+
 } // namespace
 
 CommandLine::CommandLine(const QString &subcommand, const QString &description) : m_subcommand(subcommand)
 {
+    SetLogFile(LogFilePath(), false);
     m_parser.setApplicationDescription(description);
     m_parser.addHelpOption();
     m_parser.addPositionalArgument(subcommand, QStringLiteral("The subcommand."));
@@ -69,20 +98,16 @@ void CommandLine::addLanguageOption()
 
 int CommandLine::parse(const QStringList &arguments)
 {
-    if (!m_parser.parse(arguments)) {
-        PrintError(QStringLiteral("zrreq %1: %2").arg(m_subcommand, m_parser.errorText()));
-        return ExitUnusable;
-    }
+    if (!m_parser.parse(arguments))
+        return fail(UsageError{QStringLiteral("zrreq %1: %2").arg(m_subcommand, m_parser.errorText())});
     if (m_parser.isSet(QStringLiteral("help"))) {
         QTextStream(stdout) << m_parser.helpText();
         return ExitOk;
     }
     // Only the subcommand itself may stand without an option.
-    if (m_parser.positionalArguments().size() > 1) {
-        PrintError(QStringLiteral("zrreq %1: unexpected argument \"%2\"")
-                       .arg(m_subcommand, m_parser.positionalArguments().at(1)));
-        return ExitUnusable;
-    }
+    if (m_parser.positionalArguments().size() > 1)
+        return fail(UsageError{QStringLiteral("zrreq %1: unexpected argument \"%2\"")
+                                   .arg(m_subcommand, m_parser.positionalArguments().at(1))});
     const QStringList names = m_parser.optionNames();
     // Only init-db creates a database; a mistyped file name would start an empty one.
     if (names.contains(QStringLiteral("server"))) {
@@ -94,10 +119,8 @@ int CommandLine::parse(const QStringList &arguments)
     }
     if (names.contains(QStringLiteral("lang"))) {
         const QString lang = m_parser.value(QStringLiteral("lang"));
-        if (lang != QLatin1String("el") && lang != QLatin1String("en")) {
-            PrintError(QStringLiteral("zrreq %1: --lang must be el or en, not \"%2\"").arg(m_subcommand, lang));
-            return ExitUnusable;
-        }
+        if (lang != QLatin1String("el") && lang != QLatin1String("en"))
+            return fail(UsageError{QStringLiteral("zrreq %1: --lang must be el or en, not \"%2\"").arg(m_subcommand, lang)});
     }
     return -1;
 }
@@ -113,6 +136,11 @@ void CommandLine::applyLanguage() const
     // The string service's language wins over the thread's, so it is switched first.
     StringService::instance().setLanguageId(english ? LangEnglish : LangGreek);
     InitLanguage(english ? LangEnglish : LangGreek);
+}
+
+void CommandLine::onlyReads() const
+{
+    server::Database::setCreatesNew(false);
 }
 
 qint32 CommandLine::wholeNumber(const QString &name, bool isRequired) const
@@ -137,9 +165,34 @@ QString CommandLine::required(const QString &name) const
     return m_parser.value(name);
 }
 
+int CommandLine::fail(const ZrError &error, int code, bool onStdout) const
+{
+    const QString line = ErrorLine(error);
+    onStdout ? PrintLine(line) : PrintError(line);
+    logFailure(m_subject, error.number, error.description);
+    return code;
+}
+
+int CommandLine::fail(const UsageError &error) const
+{
+    PrintError(HidePasswords(error.message));
+    logFailure(m_subject, 0, error.message);
+    return ExitUnusable;
+}
+
+void CommandLine::logFailure(const QString &subject, qint32 number, const QString &description) const
+{
+    const QString path = LogFilePath();
+    SetLogFile(path, true);
+    AppendLogLine(number, QStringLiteral("zrreq ") + m_subcommand,
+                  oneLine(subject.isEmpty() ? description : subject + QStringLiteral(": ") + description));
+    SetLogFile(path, false);
+}
+
 QString ErrorLine(const ZrError &error)
 {
-    return QStringLiteral("ERROR %1\t%2\t%3").arg(error.number).arg(oneLine(error.source), oneLine(error.description));
+    return HidePasswords(
+        QStringLiteral("ERROR %1\t%2\t%3").arg(error.number).arg(oneLine(error.source), oneLine(error.description)));
 }
 
 void PrintError(const QString &line)
@@ -222,6 +275,17 @@ void checkCurriculum(const QString &server, const SetTarget &target)
         throw MakeError(62200, QStringLiteral("zrreq"), {QString::number(curriculum), target.objectId});
 }
 } // namespace
+QString DescribeTarget(const SetTarget &t)
+{
+    QString text = QStringLiteral("kind %1 object %2 context %3").arg(t.kind).arg(t.objectId).arg(t.context);
+    if (t.kind == 3)
+        text += QStringLiteral(" group %1").arg(t.curriculum);
+    else if (t.kind == 4)
+        text += QStringLiteral(" course %1").arg(t.curriculum);
+    else if (CurriculumOf(t) != 0)
+        text += QStringLiteral(" curriculum %1").arg(t.curriculum);
+    return text;
+}
 
 Recordset LoadTarget(const QString &server, const SetTarget &target)
 {
@@ -233,17 +297,29 @@ Recordset LoadTarget(const QString &server, const SetTarget &target)
     return constraints->LoadObjectConstraints(target.kind, target.objectId, secondary);
 }
 
-Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file)
+Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file, bool force)
 {
     Recordset parent = LoadTarget(server, target);
+    if (!force)
+        checkFileVersion(file, parent, target);
     ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
     return parent;
 }
 
+void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server)
+{
+    // The server's rules first: a type the object cannot have is said as such,
+    // before the editor stumbles over it.
+    auto db = server::Database::open(server);
+    server::RequirementRules(*db, QStringLiteral("RequirementRules"))
+        .checkSet(parent, RequirementSetKeyOf(parent, kind, context, curriculum));
+    auto editor = LoadEditor(parent, kind, context, curriculum, server);
+    editor->UpdateRecordset();
+}
+
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
 {
-    auto editor = LoadEditor(parent, target.kind, target.context, CurriculumOf(target), server);
-    editor->UpdateRecordset();
+    CheckSet(parent, target.kind, target.context, CurriculumOf(target), server);
     auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
     if (!constraints)
         throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));

@@ -29,10 +29,13 @@ struct UsageError
     QString message;
 };
 
-/// The options and parsing every subcommand shares.
+/// The options and parsing every subcommand shares, and the report of its
+/// failures: one line on the terminal and one line in the log for each error.
 class CommandLine
 {
 public:
+    /// The library's own log lines are held back while a subcommand runs:
+    /// the subcommand logs each of its errors once, through fail().
     CommandLine(const QString &subcommand, const QString &description);
 
     QCommandLineParser &parser() { return m_parser; }
@@ -45,19 +48,33 @@ public:
     QString server() const;
     /// Switches the string table to --lang (el or en; Greek by default).
     void applyLanguage() const;
+    /// For a command that only reads: no database is created on its behalf
+    /// (a missing or empty database file is reported instead).
+    void onlyReads() const;
     /// The value of option `name` as a whole number; throws UsageError when it
     /// is missing (and `required`) or not a number. 0 when absent.
     qint32 wholeNumber(const QString &name, bool required) const;
     /// The value of a required option; throws UsageError when it is missing.
     QString required(const QString &name) const;
 
+    /// What the command works on, named in its log lines: the file, the set.
+    void setSubject(const QString &subject) { m_subject = subject; }
+    /// Prints the error as one line (stderr, or stdout for a verdict), logs
+    /// one line naming the command, its subject and the error, and returns `code`.
+    int fail(const ZrError &error, int code, bool onStdout = false) const;
+    int fail(const UsageError &error) const;
+    /// Logs one line for an error reported otherwise (one set of validate --all).
+    void logFailure(const QString &subject, qint32 number, const QString &description) const;
+
 private:
     QString m_subcommand;
+    QString m_subject;
     QCommandLineParser m_parser;
 };
 
 /// Prints "ERROR <number>\t<source>\t<description>" (tabs and line breaks
-/// inside the fields become spaces, so the error stays one line).
+/// inside the fields become spaces, so the error stays one line; passwords
+/// of server addresses are hidden).
 QString ErrorLine(const ZrError &error);
 /// Writes one line to stderr.
 void PrintError(const QString &line);
@@ -78,6 +95,8 @@ struct SetTarget
 /// The curriculum the editor and the file use: the target's --curriculum
 /// for a programme's curriculum-choice or degree set, 0 otherwise.
 qint32 CurriculumOf(const SetTarget &target);
+/// "kind K object O context C [curriculum|group|course S]".
+QString DescribeTarget(const SetTarget &target);
 
 /// Adds --kind, --object, --context and --curriculum (alias --secondary).
 void AddTargetOptions(CommandLine &command);
@@ -94,10 +113,17 @@ std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind,
                                            const QString &server);
 
 /// The import's first half: the target's stored set with its rows replaced by
-/// the file's, nothing saved. Throws ZrError (unknown object, set that needs a curriculum ...).
-Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file);
-/// The import's second half: checks `parent` as the editor does before a save
-/// and saves it in one transaction. Throws ZrError for an invalid set or a failed save.
+/// the file's, nothing saved. Throws ZrError (unknown object, set that needs a
+/// curriculum ...), and ErrSetChanged for a file written from the target's own
+/// set when that set was saved again after the file was written, unless `force`.
+Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file,
+                         bool force = false);
+/// The checks a set must pass before it is stored, the same for validate
+/// and import: the server's rules on every row of the set, then the
+/// editor's, which write the rows. Throws ZrError naming the first fault.
+void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server);
+/// The import's second half: CheckSet, then the save in one transaction.
+/// Throws ZrError for an invalid set or a failed save.
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server);
 
 /// The file of an "sqlite:///path" server name when that file does not

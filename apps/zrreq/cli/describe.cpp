@@ -49,9 +49,12 @@ int runDescribe(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     RejectDialogs();
     try {
-        const RequirementFile file = ReadRequirementFile(command.required(QStringLiteral("file")));
+        const QString path = command.required(QStringLiteral("file"));
+        command.setSubject(QStringLiteral("file %1").arg(path));
+        const RequirementFile file = ReadRequirementFile(path);
         CheckServer(command.server());
         auto editor =
             LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context, file.curriculumId(), command.server());
@@ -61,11 +64,9 @@ int runDescribe(const QStringList &arguments)
         for (const QString &line : describeList(*list->model()))
             PrintLine(line);
     } catch (const UsageError &error) {
-        PrintError(error.message);
-        return ExitUnusable;
+        return command.fail(error);
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitUnusable;
+        return command.fail(error, ExitUnusable);
     }
     return ExitOk;
 }

@@ -19,19 +19,19 @@ int runExport(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     try {
         const SetTarget target = ReadTarget(command);
+        command.setSubject(DescribeTarget(target));
         const Recordset parent = LoadTarget(command.server(), target);
         const QByteArray json = WriteRequirementFile(parent, target.kind, target.context, CurriculumOf(target));
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size())
             throw ZrError(60200, QStringLiteral("export"), out.errorString());
     } catch (const UsageError &error) {
-        PrintError(error.message);
-        return ExitUnusable;
+        return command.fail(error);
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitUnusable;
+        return command.fail(error, ExitUnusable);
     }
     return ExitOk;
 }

@@ -3,6 +3,7 @@
 
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "servererrors.h"
 
 namespace zr::app::cli {
 
@@ -11,10 +12,16 @@ int runImport(const QStringList &arguments)
     CommandLine command(QStringLiteral("import"),
                         QStringLiteral("Replaces the stored requirement set of an object and context with the set "
                                        "of a file. The set is checked as the editor checks it and saved in one "
-                                       "transaction; on any failure the database stays as it was.\n"
+                                       "transaction; on any failure the database stays as it was. A file written "
+                                       "from the same set is refused when the set was saved again after it was "
+                                       "written, unless --force is given; a set saved by someone else while the "
+                                       "import runs is never replaced.\n"
                                        "Exit code 0 saved, 1 invalid set or saving failed, 2 unusable input."));
     command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
                                 QStringLiteral("SET.json")});
+    command.parser().addOption({QStringLiteral("force"),
+                                QStringLiteral("Replace the set even when it was saved again after the file was "
+                                               "written.")});
     AddTargetOptions(command);
     command.addServerOption();
     command.addLanguageOption();
@@ -26,21 +33,21 @@ int runImport(const QStringList &arguments)
     SetTarget target;
     Recordset parent;
     try {
-        const RequirementFile file = ReadRequirementFile(command.required(QStringLiteral("file")));
+        const QString path = command.required(QStringLiteral("file"));
+        command.setSubject(QStringLiteral("file %1").arg(path));
+        const RequirementFile file = ReadRequirementFile(path);
         target = ReadTarget(command);
-        parent = ImportFileRows(command.server(), target, file);
+        command.setSubject(QStringLiteral("file %1, %2").arg(path, DescribeTarget(target)));
+        parent = ImportFileRows(command.server(), target, file, command.parser().isSet(QStringLiteral("force")));
     } catch (const UsageError &error) {
-        PrintError(error.message);
-        return ExitUnusable;
+        return command.fail(error);
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitUnusable;
+        return command.fail(error, error.number == server::ErrSetChanged ? ExitInvalid : ExitUnusable);
     }
     try {
         SaveCheckedSet(parent, target, command.server());
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitInvalid;
+        return command.fail(error, ExitInvalid);
     }
     PrintLine(QStringLiteral("OK"));
     return ExitOk;

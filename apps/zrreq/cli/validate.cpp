@@ -5,6 +5,7 @@
 #include "requirements/requirementfile.h"
 #include "requirements/zrrequirements.h"
 #include "database.h"
+#include "servererrors.h"
 
 #include <QMap>
 #include <QSqlQuery>
@@ -12,13 +13,6 @@
 namespace zr::app::cli {
 
 namespace {
-
-// Runs the checks the editor runs before a save; the rows are written but never stored.
-void validateLoaded(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server)
-{
-    auto editor = LoadEditor(parent, kind, context, curriculum, server);
-    editor->UpdateRecordset();
-}
 
 // Every stored set, in a stable order; the secondary key only where it tells sets apart.
 QList<SetTarget> storedSets(const QString &server)
@@ -42,35 +36,24 @@ QList<SetTarget> storedSets(const QString &server)
     return sets.values();
 }
 
-QString describeTarget(const SetTarget &t)
-{
-    QString text = QStringLiteral("kind %1 object %2 context %3").arg(t.kind).arg(t.objectId).arg(t.context);
-    if (t.kind == 3)
-        text += QStringLiteral(" group %1").arg(t.curriculum);
-    else if (t.kind == 4)
-        text += QStringLiteral(" course %1").arg(t.curriculum);
-    else if (t.curriculum != 0)
-        text += QStringLiteral(" curriculum %1").arg(t.curriculum);
-    return text;
-}
-
-int validateFile(const CommandLine &command)
+// The rows are written into the recordset by the checks, never stored.
+int validateFile(CommandLine &command)
 {
     RequirementFile file;
     Recordset parent;
     try {
-        file = ReadRequirementFile(command.required(QStringLiteral("file")));
+        const QString path = command.required(QStringLiteral("file"));
+        command.setSubject(QStringLiteral("file %1").arg(path));
+        file = ReadRequirementFile(path);
         CheckServer(command.server());
         parent = RequirementFileRecordset(file);
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitUnusable;
+        return command.fail(error, ExitUnusable);
     }
     try {
-        validateLoaded(parent, file.objectKind, file.context, file.curriculumId(), command.server());
+        CheckSet(parent, file.objectKind, file.context, file.curriculumId(), command.server());
     } catch (const ZrError &error) {
-        PrintLine(ErrorLine(error));
-        return ExitInvalid;
+        return command.fail(error, ExitInvalid, true);
     }
     PrintLine(QStringLiteral("OK"));
     return ExitOk;
@@ -83,20 +66,23 @@ int validateAll(const CommandLine &command)
         CheckServer(command.server());
         sets = storedSets(command.server());
     } catch (const ZrError &error) {
-        PrintError(ErrorLine(error));
-        return ExitUnusable;
+        return command.fail(error, ExitUnusable);
     }
     int invalid = 0;
     for (const SetTarget &target : std::as_const(sets)) {
         QString verdict = QStringLiteral("OK");
         try {
             const Recordset parent = LoadTarget(command.server(), target);
-            validateLoaded(parent, target.kind, target.context, CurriculumOf(target), command.server());
+            CheckSet(parent, target.kind, target.context, CurriculumOf(target), command.server());
         } catch (const ZrError &error) {
+            // A database that stops answering ends the run; a set's fault is its own line.
+            if (error.number == server::ErrDatabaseBusy || error.number == 462)
+                return command.fail(error, ExitUnusable);
             verdict = ErrorLine(error);
+            command.logFailure(DescribeTarget(target), error.number, error.description);
             ++invalid;
         }
-        PrintLine(describeTarget(target) + QStringLiteral(": ") + verdict);
+        PrintLine(DescribeTarget(target) + QStringLiteral(": ") + verdict);
     }
     PrintLine(QStringLiteral("%1 sets, %2 valid, %3 invalid").arg(sets.size()).arg(sets.size() - invalid).arg(invalid));
     return invalid == 0 ? ExitOk : ExitInvalid;
@@ -119,17 +105,15 @@ int runValidate(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    command.onlyReads();
     const bool all = command.parser().isSet(QStringLiteral("all"));
-    if (all == command.parser().isSet(QStringLiteral("file"))) {
-        PrintError(QStringLiteral("zrreq validate: give either --file or --all"));
-        return ExitUnusable;
-    }
+    if (all == command.parser().isSet(QStringLiteral("file")))
+        return command.fail(UsageError{QStringLiteral("zrreq validate: give either --file or --all")});
     RejectDialogs();
     try {
         return all ? validateAll(command) : validateFile(command);
     } catch (const UsageError &error) {
-        PrintError(error.message);
-        return ExitUnusable;
+        return command.fail(error);
     }
 }
 

@@ -1,0 +1,337 @@
+// What keeps two writers from losing each other's work on one database: the
+// version of every stored set, the server's own checks of the rows it
+// stores, and a database that is opened, never taken for empty.
+#include "serverfixture.h"
+#include "servererrors.h"
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "requirements/setversion.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+const QString kLib = QStringLiteral("zrQEMSvr");
+
+std::unique_ptr<cContraints> constraintsOf(const QString &server)
+{
+    return CreateServerObjectAs<cContraints>(kLib, server);
+}
+
+// The requirement rows of a hierarchical recordset.
+Recordset rowsOf(const Recordset &parent)
+{
+    Recordset row = parent.clone();
+    row.moveFirst();
+    return row.chapter(u"QEMObjectConstraint").clone();
+}
+
+// Moves `rows` to requirement `ocID`.
+bool onRow(Recordset &rows, int ocID)
+{
+    return rows.find(QStringLiteral("ocID = %1").arg(ocID), 0, Recordset::SearchForward, Recordset::StartFirst);
+}
+
+// The number of the error `work` throws, 0 when it throws none.
+int errorOf(const std::function<void()> &work, QString *description = nullptr)
+{
+    try {
+        work();
+    } catch (const ZrError &e) {
+        if (description)
+            *description = e.description;
+        return e.number;
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestSaveSafety : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::ServerFixture m_fixture;
+
+private slots:
+    void initTestCase() { InitLanguage(LangEnglish); }
+
+    // Programme 1's context 104 holds rows 25 and 26; its degree set of curriculum 11 rows 10 to 16.
+    void aSaveOverANewerSetIsRefused_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void aSaveOverANewerSetIsRefused()
+    {
+        ZR_BACKEND_ROW();
+        auto constraints = constraintsOf(server);
+        Recordset mine = constraints->LoadObjectConstraints(1, 1);
+        Recordset theirs = constraints->LoadObjectConstraints(1, 1);
+        Recordset edit = rowsOf(theirs);
+        QVERIFY(onRow(edit, 25));
+        edit.setValue(u"conoptval1", QStringLiteral("2"));
+        constraints->SaveConstraints(theirs);
+        const QString key = RequirementSetKey(1, 1, 104, QString());
+        const SetVersion saved = ReadSetVersions(theirs).value(key);
+        QCOMPARE(saved.number, 1);
+        QVERIFY(!saved.savedBy.isEmpty());
+
+        // Mine started from version 0 of the same set: refused, naming who and when, nothing written.
+        edit = rowsOf(mine);
+        QVERIFY(onRow(edit, 26));
+        edit.setValue(u"conoptval1", QStringLiteral("5"));
+        const QStringList before = test::ServerFixture::storedRequirements(server);
+        QString why;
+        QCOMPARE(errorOf([&] { constraints->SaveConstraints(mine); }, &why), int(ErrSetChanged));
+        QVERIFY2(why.contains(saved.savedBy) && why.contains(saved.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+                 qPrintable(why));
+        QCOMPARE(test::ServerFixture::storedRequirements(server), before);
+        QVERIFY(rowsOf(mine).hasPendingChanges());
+
+        // Another set of the same object saves, and the set saved again moves on from the version it was loaded at.
+        Recordset other = constraints->LoadObjectConstraints(1, 1);
+        QVERIFY(ReadSetVersions(other).value(key).number == 1);
+        edit = rowsOf(mine);
+        edit.cancelBatch();
+        QVERIFY(onRow(edit, 10));
+        edit.setValue(u"conoptval1", QStringLiteral("290"));
+        constraints->SaveConstraints(mine);
+        QCOMPARE(ReadSetVersions(mine).value(RequirementSetKey(1, 1, 103, QStringLiteral("11"))).number, 1);
+        edit = rowsOf(theirs);
+        QVERIFY(onRow(edit, 25));
+        edit.setValue(u"conoptval1", QStringLiteral("3"));
+        constraints->SaveConstraints(theirs);
+        QCOMPARE(ReadSetVersions(theirs).value(key).number, 2);
+    }
+
+    void aStudentsRegulationHasAVersion_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void aStudentsRegulationHasAVersion()
+    {
+        ZR_BACKEND_ROW();
+        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        // Student 7 has an individual regulation; two registrars edit it.
+        Recordset first = students->LoadStudConstraints(QStringLiteral("s1"), 7);
+        Recordset second = students->LoadStudConstraints(QStringLiteral("s2"), 7);
+        for (Recordset *set : {&first, &second}) {
+            Recordset edit = rowsOf(*set);
+            edit.moveFirst();
+            edit.setValue(u"conoptval1", set == &first ? QStringLiteral("250") : QStringLiteral("260"));
+        }
+        students->SaveStudConstraints(QStringLiteral("s1"), first);
+        QCOMPARE(errorOf([&] { students->SaveStudConstraints(QStringLiteral("s2"), second); }), int(ErrSetChanged));
+        // Restoring the programme's regulation is a save of the student's set too.
+        second = students->LoadStudConstraints(QStringLiteral("s2"), 7);
+        constraintsOf(server)->DeleteStudPtyxConstraints(QStringLiteral("s1"), 7, false);
+        Recordset edit = rowsOf(second);
+        edit.moveFirst();
+        edit.deleteCurrent();
+        QCOMPARE(errorOf([&] { students->SaveStudConstraints(QStringLiteral("s2"), second); }), int(ErrSetChanged));
+    }
+
+    // Exceptions are changed student by student and overwrite nothing; each change is still a new version.
+    void anExceptionListKeepsItsVersion_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void anExceptionListKeepsItsVersion()
+    {
+        ZR_BACKEND_ROW();
+        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        const auto version = [&] {
+            auto db = Database::open(server);
+            QSqlQuery q(db->connection());
+            q.prepare(QStringLiteral("SELECT version FROM QEMSetVersion WHERE setkey = ?"));
+            q.addBindValue(ExceptionListKey(1, 1, 105, 0));
+            return q.exec() && q.next() ? q.value(0).toInt() : 0;
+        };
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 0).toInt(), 1);
+        QCOMPARE(version(), 1);
+        // A change that changes nothing leaves the version alone.
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 0).toInt(), 0);
+        QCOMPARE(version(), 1);
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("13"), 1, 1, 105, 0, 1).toInt(), 1);
+        QCOMPARE(version(), 2);
+    }
+
+    void theServerRefusesWhatTheEditorWould_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("ocID");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            const auto row = [&](const char *name) -> QTestData & {
+                return QTest::addRow("%s %s", backend, name) << QString::fromLatin1(backend);
+            };
+            // Requirement 10 of curriculum 11's degree set; 27 a department's; 17 of curriculum 12.
+            row("type outside the catalogue") << "conID" << QVariant(55) << 10;
+            row("operator outside the codes") << "conoperator" << QVariant(12) << 10;
+            row("class group code on another type") << "conoperator" << QVariant(100) << 10;
+            row("text longer than its column") << "conoptval3" << QVariant(QString(21, QLatin1Char('1'))) << 10;
+            row("NUL in a value") << "conoptval9" << QVariant(QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << 10;
+            row("token too large for an id") << "coneval" << QVariant(QStringLiteral("[%99999999999999999999]")) << 10;
+            row("curriculum that does not exist") << "secobjID" << QVariant(QStringLiteral("99")) << 10;
+            row("curriculum of another programme") << "secobjID" << QVariant(QStringLiteral("21")) << 10;
+            row("course groups for a programme's department") << "conobject" << QVariant(13) << 11;
+        }
+    }
+
+    void theServerRefusesWhatTheEditorWould()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(int, ocID);
+        ZR_BACKEND_ROW();
+        auto constraints = constraintsOf(server);
+        Recordset set = constraints->LoadObjectConstraints(1, 1);
+        Recordset edit = rowsOf(set);
+        QVERIFY(onRow(edit, ocID));
+        edit.setValue(field, value);
+        const QStringList before = test::ServerFixture::storedRequirements(server);
+        QString why;
+        QCOMPARE(errorOf([&] { constraints->SaveConstraints(set); }, &why), int(ErrRowRefused));
+        QVERIFY2(why.contains(QString::number(ocID)), qPrintable(why));
+        QCOMPARE(test::ServerFixture::storedRequirements(server), before);
+    }
+
+    void aSetKeepsOneExpressionNamingItsOwnRows_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("expression");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            // Rows 25 and 26 form context 104's set; row 10 is of the degree set.
+            QTest::addRow("%s row of another set", backend) << QString::fromLatin1(backend) << "[%25] OR [%10]";
+            QTest::addRow("%s row that does not exist", backend) << QString::fromLatin1(backend) << "[%25] OR [%9999]";
+            QTest::addRow("%s two expressions", backend) << QString::fromLatin1(backend) << "";
+        }
+    }
+
+    void aSetKeepsOneExpressionNamingItsOwnRows()
+    {
+        QFETCH(QString, expression);
+        ZR_BACKEND_ROW();
+        auto constraints = constraintsOf(server);
+        Recordset set = constraints->LoadObjectConstraints(1, 1);
+        Recordset edit = rowsOf(set);
+        for (int id : {25, 26}) {
+            QVERIFY(onRow(edit, id));
+            // An empty expression stands for rows that disagree: only the first changes.
+            edit.setValue(u"coneval", expression.isEmpty() ? (id == 25 ? QStringLiteral("[%25]") : QStringLiteral("[%26]"))
+                                                           : expression);
+        }
+        const QStringList before = test::ServerFixture::storedRequirements(server);
+        QCOMPARE(errorOf([&] { constraints->SaveConstraints(set); }), int(ErrRowRefused));
+        QCOMPARE(test::ServerFixture::storedRequirements(server), before);
+    }
+
+    void rowsDeletedMeanwhileRefuseTheSave_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void rowsDeletedMeanwhileRefuseTheSave()
+    {
+        ZR_BACKEND_ROW();
+        auto constraints = constraintsOf(server);
+        Recordset set = constraints->LoadObjectConstraints(1, 1);
+        Recordset edit = rowsOf(set);
+        QVERIFY(onRow(edit, 26));
+        edit.deleteCurrent();
+        // A writer that keeps no versions took the row away.
+        {
+            auto db = Database::open(server);
+            QSqlQuery q(db->connection());
+            QVERIFY(q.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ocID = 26")));
+        }
+        const QStringList before = test::ServerFixture::storedRequirements(server);
+        QCOMPARE(errorOf([&] { constraints->SaveConstraints(set); }), int(ErrSetChanged));
+        QCOMPARE(test::ServerFixture::storedRequirements(server), before);
+    }
+
+    void aDatabaseIsOpenedNeverTakenForEmpty_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("error");
+        QTest::newRow("new file") << QByteArray() << 0;
+        QTest::newRow("text file") << QByteArray("degree requirements, not a database\n") << int(ErrNotADatabase);
+        QTest::newRow("folder") << QByteArray("/") << int(ErrNotADatabase);
+        QTest::newRow("database of something else") << QByteArray("CREATE TABLE t (x)") << int(ErrNoRequirementTables);
+    }
+
+    void aDatabaseIsOpenedNeverTakenForEmpty()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("x.db"));
+        if (content == "/") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (content.startsWith("CREATE")) {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery(other).exec(QString::fromLatin1(content));
+            other.close();
+            other = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (!content.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        }
+        const QByteArray before = QFileInfo(path).isFile() ? [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }() : QByteArray();
+        QString why;
+        QCOMPARE(errorOf([&] { Database::open(QStringLiteral("sqlite://") + path); }, &why), error);
+        Database::closeAll();
+        if (error == 0)
+            return;
+        QVERIFY2(why.contains(path), qPrintable(why));
+        if (QFileInfo(path).isFile()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), before);
+        }
+    }
+
+    void aLockedDatabaseIsReportedNotRecreated()
+    {
+        QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+        Database::closeAll();
+        const QStringList before = test::ServerFixture::storedRequirements(QString());
+        Database::closeAll();
+        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+        locker.setDatabaseName(m_fixture.databaseFile());
+        QVERIFY(locker.open());
+        QVERIFY(QSqlQuery(locker).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(QSqlQuery(locker).exec(QStringLiteral("SELECT COUNT(*) FROM QEMObjectConstraint")));
+        QString why;
+        QCOMPARE(errorOf([&] { constraintsOf(QString())->LoadObjectConstraints(1, 1); }, &why), int(ErrDatabaseBusy));
+        QVERIFY2(why.contains(m_fixture.databaseFile()), qPrintable(why));
+        QVERIFY(QSqlQuery(locker).exec(QStringLiteral("COMMIT")));
+        locker.close();
+        locker = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        Database::closeAll();
+        QCOMPARE(test::ServerFixture::storedRequirements(QString()), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveSafety)
+#include "tst_savesafety.moc"

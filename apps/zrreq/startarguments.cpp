@@ -84,7 +84,7 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
     }
     const QString missing = cli::MissingDatabaseFile(parser.value(server));
     if (!missing.isEmpty()) {
-        printError(ReplaceParams(GetLangString(62201), {missing}));
+        printError(ReplaceParams(GetLangString(62028), {missing}));
         return 2;
     }
     if (window)

@@ -110,13 +110,8 @@ int CommandLine::parse(const QStringList &arguments)
                                    .arg(m_subcommand, m_parser.positionalArguments().at(1))});
     const QStringList names = m_parser.optionNames();
     // Only init-db creates a database; a mistyped file name would start an empty one.
-    if (names.contains(QStringLiteral("server"))) {
-        const QString missing = MissingDatabaseFile(server());
-        if (!missing.isEmpty()) {
-            PrintError(QStringLiteral("zrreq %1: %2").arg(m_subcommand, ReplaceParams(GetLangString(62201), {missing})));
-            return ExitUnusable;
-        }
-    }
+    if (names.contains(QStringLiteral("server")) && m_subcommand != QLatin1String("init-db"))
+        onlyReads();
     if (names.contains(QStringLiteral("lang"))) {
         const QString lang = m_parser.value(QStringLiteral("lang"));
         if (lang != QLatin1String("el") && lang != QLatin1String("en"))

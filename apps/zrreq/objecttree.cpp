@@ -4,6 +4,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "recordset/recordset.h"
 #include "reqtypes/typecatalog.h"
 
 #include <QHeaderView>

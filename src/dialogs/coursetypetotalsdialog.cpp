@@ -3,7 +3,7 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "dialogs/coursetypetotals.h"
+#include "reqtypes/coursetypetotals.h"
 #include "dialogs/coursetypetotalsmodel.h"
 
 #include <QApplication>

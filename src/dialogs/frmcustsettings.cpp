@@ -1,12 +1,12 @@
 #include "frmcustsettings.h"
 
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "dialogs/customoptions.h"
+#include "reqtypes/customoptions.h"
 
 #include <QApplication>
 #include <QEvent>

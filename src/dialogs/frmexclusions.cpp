@@ -3,13 +3,13 @@
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
-#include "common/recordsetmodel.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetmodel.h"
+#include "recordset/recordsetutils.h"
 #include "common/schema.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "search/frmselfromlist.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
-#include "lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "reqtypes/typecatalog.h"
 
 namespace zr {

@@ -1,9 +1,9 @@
 #include "requirementset.h"
 
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
-#include "requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "reqtypes/typecatalog.h"
 
 namespace zr {

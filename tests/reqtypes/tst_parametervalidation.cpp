@@ -4,7 +4,7 @@
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetfixture.h"
 
 #include <QtTest>

@@ -1,12 +1,12 @@
 #include "../requirements/requirementfixture.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
-#include "dialogs/optionstext.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/optionstext.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetfixture.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "common/zrerror.h"
 #include "requirementfixture.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "requirements/requirementset.h"
 
 #include <QtTest>

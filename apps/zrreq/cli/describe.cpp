@@ -1,8 +1,8 @@
 #include "clicommon.h"
 #include "commands.h"
 
-#include "common/itempanelmodel.h"
-#include "common/tilepanel.h"
+#include "itempanel/itempanelmodel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "requirements/zrrequirements.h"

@@ -53,9 +53,7 @@ void ObjectTree::select(const ObjectRef &object)
 void ObjectTree::load(const QString &serverName)
 {
     clear();
-    auto department = CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), serverName);
-    if (!department)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto department = ServerObjectOf<cDepartment>(serverName);
 
     m_programmes = new QTreeWidgetItem(this);
     Recordset programmes = department->getTextList(QStringLiteral("QEMDepPrograms"), QString());

@@ -8,16 +8,9 @@
 
 namespace zr {
 
-namespace {
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
-
-} // namespace
-
 LookupCache::LookupCache()
     : m_fetcher([this](const QString &table, const QString &filter) {
-          std::unique_ptr<cDepartment> department = CreateServerObjectAs<cDepartment>(ServerLibrary, m_serverName);
-          if (!department)
-              throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+          auto department = ServerObjectOf<cDepartment>(m_serverName);
           return department->getTextList(table, filter);
       })
 {

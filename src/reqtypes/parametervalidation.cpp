@@ -395,16 +395,11 @@ void ValidateStudent(const QString &column, const QString &value, const QString 
     RecordedCheck([&] { checkStudentValue(column, value, label, requirement); });
 }
 
-void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
-                   const SheetContext &sheet, bool &error)
+void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &rows,
+                   const SheetContext &sheet)
 {
     SetFailedField(QString());
-    try {
-        RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, row, sheet)); });
-    } catch (const ZrError &) {
-        error = true;
-        throw;
-    }
+    RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, rows, sheet)); });
 }
 
 } // namespace zr

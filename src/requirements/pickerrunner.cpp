@@ -57,9 +57,7 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
                                                          *sheet.lookups);
                              return;
                          }
-                         auto department = CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), serverName);
-                         if (department)
-                             result = department->getTextList(picker.table, filter);
+                         result = ServerObjectOf<cDepartment>(serverName)->getTextList(picker.table, filter);
                      });
     // Codes in the list and the search pane's choices name themselves from the cached tables.
     QObject::connect(&dialog, &frmSelFromList::ListSourceRequest,

@@ -155,13 +155,27 @@ qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
     return m_newRecordCounter;
 }
 
-qint32 RequirementSet::deleteCurrent()
+bool RequirementSet::deleteRequirement(qint32 ocID)
 {
-    const qint32 ocID = ValLng(m_rows.value(u"ocID"));
-    m_rows.deleteCurrent();
-    m_currentRecordId = 0;
+    const int row = rowOf(ocID);
+    if (row < 0)
+        return false;
+    m_rows.deleteRows({m_rows.bookmarkAt(row)});
+    if (m_currentRecordId == ocID)
+        m_currentRecordId = 0;
     m_modified = true;
-    return ocID;
+    return true;
+}
+
+int RequirementSet::rowOf(qint32 ocID) const
+{
+    if (m_rows.isNull())
+        return -1;
+    Recordset finder = m_rows.clone();
+    if (!finder.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                     Recordset::StartFirst))
+        return -1;
+    return m_rows.rowOfBookmark(finder.bookmark());
 }
 
 bool RequirementSet::positionOn(const QString &key)

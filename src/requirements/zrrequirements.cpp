@@ -84,7 +84,7 @@ public:
     std::optional<QString> currentExpression() const;
     int typeOf(qint32 ocID) const;
     void storeAllGroups();
-    bool validateCurriculaLeft();
+    void validateCurriculaLeft();
     /// "Curriculum: <name>" for messages about a curriculum the list does not show.
     QString curriculumNote(qint32 curriculum) const;
     /// Shows the expression in display form; `highlight` marks a requirement in it.
@@ -104,6 +104,9 @@ public:
     void clearPickerRow(const QString &key);
     void deleteRequirement();
     void reportCommandError(const ZrError &error, const QString &trapName);
+    /// The set's modified flag and curriculum, told to the host when they change.
+    void setModified(bool modified);
+    void setCurriculum(qint32 curriculumId);
     void createBuilder();
     void retranslateBuilder();
     bool createWizardVariables();
@@ -367,7 +370,7 @@ void zrRequirementsPrivate::fillCurricula()
     } else if (cbOrient->count() > 0) {
         // An id the new programme does not have falls back to the chooser's entry.
         cbOrient->setCurrentIndex(0);
-        set.setCurriculumId(cbOrient->itemData(0).toInt());
+        setCurriculum(cbOrient->itemData(0).toInt());
     }
 }
 
@@ -376,15 +379,18 @@ void zrRequirementsPrivate::loadRows()
     const SheetContext sheet = sheetContext();
     Recordset rows = set.walk();
     const QString curriculum = QString::number(set.curriculumId());
-    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+    const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
+    const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
+    const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
+    for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.
-        if (curriculumDependent() && rows.value(u"secobjID").toString() != curriculum)
-            rows.setValue(u"secobjID", curriculum);
-        const qint32 ocID = rows.value(u"ocID").toInt();
-        if (!CreateConstraint(*list(), rows.value(u"conID").toString(), ocID, sheet))
+        if (curriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
+            rows.setValueAt(row, curriculumField, curriculum);
+        const qint32 ocID = rows.valueAt(row, idField).toInt();
+        if (!CreateConstraint(*list(), rows.valueAt(row, typeField).toString(), ocID, sheet))
             continue;
-        LoadConstraintValues(*list(), rows, sheet);
-        ApplyRowStates(*list(), ValLng(rows.value(u"conID")), ocID);
+        LoadConstraintValues(*list(), rows, row, sheet);
+        ApplyRowStates(*list(), ValLng(rows.valueAt(row, typeField)), ocID);
     }
     set.expressions().clear();
     if (!rows.isEmpty()) {
@@ -438,52 +444,51 @@ void zrRequirementsPrivate::storeAllGroups()
         return;
     const SheetContext sheet = sheetContext();
     const std::optional<QString> expression = currentExpression();
+    Recordset rows = set.rows();
     for (const QString &key : list()->keys()) {
-        if (!set.positionOn(key))
+        const int row = set.rowOf(OcIdFromKey(key));
+        if (row < 0)
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
                           QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-        Recordset row = set.rows();
-        StoreConstraintValues(*list(), row, sheet, expression);
+        StoreConstraintValues(*list(), rows, row, sheet, expression);
     }
 }
 
 // Leaving a curriculum wrote what the user typed there into its rows
 // unchecked; those rows pass their rules before the set is written.
-bool zrRequirementsPrivate::validateCurriculaLeft()
+void zrRequirementsPrivate::validateCurriculaLeft()
 {
     if (!set.hasRows() || !curriculumDependent())
-        return true;
+        return;
     const SheetContext sheet = sheetContext();
     ItemPanelModel sheetRows;
     for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
         if (it.key() == set.curriculumId())
             continue;
         // The whole curriculum is built first, so that messages tell requirements of one type apart.
-        Recordset rows = set.walkWholeSet(it.key());
+        const Recordset rows = set.walkWholeSet(it.key());
+        const int idField = rows.fieldIndex(u"ocID");
+        const int typeField = rows.fieldIndex(u"conID");
         sheetRows.clear();
-        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-            const qint32 ocID = ValLng(rows.value(u"ocID"));
-            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.value(u"conID"))), ocID, sheet))
-                LoadConstraintValues(sheetRows, rows, sheet);
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
+            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
+                LoadConstraintValues(sheetRows, rows, row, sheet);
         }
-        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-            const qint32 ocID = ValLng(rows.value(u"ocID"));
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
             if (!sheetRows.contains(GroupKey(ocID)))
                 continue;
-            bool failed = false;
             try {
-                ValidateInput(sheetRows, ocID, ValLng(rows.value(u"conID")), rows, sheet, failed);
+                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
                 problem = {true, ocID, FailedField(), it.key()};
                 error.description += curriculumNote(it.key());
                 throw;
             }
-            if (failed)
-                return false;
         }
     }
-    return true;
 }
 
 QString zrRequirementsPrivate::curriculumNote(qint32 curriculum) const
@@ -561,17 +566,15 @@ void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &pr
         return;
     if (!FieldFromKey(key).isEmpty()) {
         // The adjustments change other rows; those changes are not edits of their own.
-        set.setLoading(true);
         try {
+            const RequirementSet::LoadingScope adjusting(set);
             AdjustSheetAfterChange(*list(), typeOf(OcIdFromKey(key)), key, sheetContext());
         } catch (const ZrError &error) {
-            set.setLoading(false);
             reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
             return;
         }
-        set.setLoading(false);
     }
-    set.setModified(true);
+    setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
@@ -656,18 +659,12 @@ void zrRequirementsPrivate::addRequirement(int typeId)
     const qint32 ocID = set.addRequirement(typeId, curriculum);
     {
         // The defaults written here are the new row's values, not user edits.
-        set.setLoading(true);
+        const RequirementSet::LoadingScope defaults(set);
         const SheetContext sheet = sheetContext();
-        try {
-            CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
-            Recordset row = set.rows();
-            StoreConstraintValues(*list(), row, sheet, currentExpression());
-            ApplyRowStates(*list(), typeId, ocID);
-        } catch (...) {
-            set.setLoading(false);
-            throw;
-        }
-        set.setLoading(false);
+        CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
+        Recordset rows = set.rows();
+        StoreConstraintValues(*list(), rows, set.rowOf(ocID), sheet, currentExpression());
+        ApplyRowStates(*list(), typeId, ocID);
     }
     const QString key = GroupKey(ocID);
     // A written expression takes the new requirement in with AND; the default one already has it.
@@ -679,7 +676,7 @@ void zrRequirementsPrivate::addRequirement(int typeId)
     list()->setSelected(key, true);
     list()->ensureVisible(key);
     txtInfo->setPlainText(GetLangString(help));
-    set.setModified(true);
+    setModified(true);
     refreshCommandStates();
     showExpression(ocID);
     Q_EMIT q->Changed();
@@ -710,11 +707,9 @@ void zrRequirementsPrivate::rebuildSheets()
         storeAllGroups();
         RedrawOff redrawOff(smRequirements);
         list()->clear();
-        set.setLoading(true);
+        const RequirementSet::LoadingScope loading(set);
         loadRows();
-        set.setLoading(false);
     } catch (const ZrError &error) {
-        set.setLoading(false);
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
     }
     set.expressions() = expressions;
@@ -727,7 +722,7 @@ void zrRequirementsPrivate::rebuildSheets()
         list()->setExpanded(group, expanded.contains(group));
     if (list()->contains(selected))
         list()->setSelected(selected, true);
-    set.setModified(modified);
+    setModified(modified);
     showExpression();
 }
 
@@ -747,9 +742,9 @@ void zrRequirementsPrivate::clearPickerRow(const QString &key)
 void zrRequirementsPrivate::deleteRequirement()
 {
     // The selected requirement, wherever validating or writing left the rows.
-    if (!set.hasRows() || !set.positionOn(list()->selectedKey()) || set.rows().eof() || set.rows().bof())
+    const qint32 ocID = OcIdFromKey(list()->selectedKey());
+    if (!set.hasRows() || !set.deleteRequirement(ocID))
         return;
-    const qint32 ocID = set.deleteCurrent();
     list()->removeItem(GroupKey(ocID));
     // The expression loses the requirement with the operator that joined it.
     if (set.expressions().contains(set.curriculumId()))
@@ -774,38 +769,43 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
     const qint32 chosen = cbOrient->itemData(index).toInt();
     if (chosen == set.curriculumId())
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        // The rows of the curriculum being left keep what the user typed.
-        storeAllGroups();
-    } catch (const ZrError &error) {
+    // A failure keeps the list on the curriculum it showed.
+    const auto backOut = [this](const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
         QGuiApplication::restoreOverrideCursor();
         ShowErrorMessage(error.description, q);
         const int previous = cbOrient->findData(set.curriculumId());
         if (previous >= 0)
             cbOrient->setCurrentIndex(previous);
+    };
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        // The rows of the curriculum being left keep what the user typed.
+        storeAllGroups();
+    } catch (const ZrError &error) {
+        backOut(error);
         return;
     }
     try {
         RedrawOff redrawOff(smRequirements);
-        set.setCurriculumId(chosen);
+        setCurriculum(chosen);
         set.applyFilter();
         list()->clear();
         const QString previous = set.expressions().value(chosen);
         const bool visited = set.expressions().contains(chosen);
-        set.setLoading(true);
-        const QHash<qint32, QString> expressions = set.expressions();
-        loadRows();
-        // Curricula visited since the load keep their edited expressions.
-        set.expressions() = expressions;
-        if (!visited) {
-            Recordset rows = set.walk();
-            set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
-        } else {
-            set.expressions().insert(chosen, previous);
+        {
+            const RequirementSet::LoadingScope loading(set);
+            const QHash<qint32, QString> expressions = set.expressions();
+            loadRows();
+            // Curricula visited since the load keep their edited expressions.
+            set.expressions() = expressions;
+            if (!visited) {
+                Recordset rows = set.walk();
+                set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
+            } else {
+                set.expressions().insert(chosen, previous);
+            }
         }
-        set.setLoading(false);
         if (set.walk().isEmpty())
             txtEval->clear();
         else
@@ -813,13 +813,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         txtInfo->clear();
         refreshCommandStates();
     } catch (const ZrError &error) {
-        set.setLoading(false);
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
-        QGuiApplication::restoreOverrideCursor();
-        ShowErrorMessage(error.description, q);
-        const int previous = cbOrient->findData(set.curriculumId());
-        if (previous >= 0)
-            cbOrient->setCurrentIndex(previous);
+        backOut(error);
         return;
     }
     QGuiApplication::restoreOverrideCursor();
@@ -874,9 +868,7 @@ bool zrRequirementsPrivate::createWizardVariables()
     QVariant contypeID = local.value(u"contypeID");
     QVariant objID = textOf(local.value(u"objID"));
     QVariant secobjID = textOf(local.value(u"secobjID"));
-    auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), serverName);
-    if (!constraints)
-        throw ZrError(429, source, GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(serverName, source);
     Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
 
     // New requirements are not on the server yet: they join the list as they are.
@@ -959,9 +951,25 @@ void zrRequirementsPrivate::editExpression()
     }
     set.setExpression(edited);
     showExpression();
-    set.setModified(true);
+    setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
+}
+
+void zrRequirementsPrivate::setModified(bool modified)
+{
+    if (modified == set.isModified())
+        return;
+    set.setModified(modified);
+    Q_EMIT q->modifiedChanged(modified);
+}
+
+void zrRequirementsPrivate::setCurriculum(qint32 curriculumId)
+{
+    if (curriculumId == set.curriculumId())
+        return;
+    set.setCurriculumId(curriculumId);
+    Q_EMIT q->currentCurriculumChanged(curriculumId);
 }
 
 void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
@@ -1044,7 +1052,10 @@ int zrRequirements::ConstrType() const
 
 void zrRequirements::setConstrType(int context)
 {
+    if (context == d->set.context())
+        return;
     d->set.setContext(context);
+    Q_EMIT ConstrTypeChanged(context);
 }
 
 int zrRequirements::AppliesTo() const
@@ -1054,7 +1065,10 @@ int zrRequirements::AppliesTo() const
 
 void zrRequirements::setAppliesTo(int kind)
 {
+    if (kind == d->set.objectKind())
+        return;
     d->set.setObjectKind(kind);
+    Q_EMIT AppliesToChanged(kind);
 }
 
 bool zrRequirements::ShowExclusions() const
@@ -1103,19 +1117,19 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
         RedrawOff redrawOff(d->smRequirements);
         d->list()->clear();
         set.release();
-        set.setModified(false);
+        d->setModified(false);
         set.setParent(parent);
         d->resetOnLoad();
-        set.setLoading(true);
-        d->fillCurricula();
-        set.applyFilter();
-        d->loadRows();
-        set.setLoading(false);
+        {
+            const RequirementSet::LoadingScope loading(set);
+            d->fillCurricula();
+            set.applyFilter();
+            d->loadRows();
+        }
         d->refreshCommandStates();
         d->txtInfo->clear();
         d->showExpression();
     } catch (const ZrError &error) {
-        set.setLoading(false);
         RecordError(error.number, error.source, error.description, true);
         d->list()->clear();
         d->refreshCommandStates();
@@ -1272,7 +1286,7 @@ void zrRequirements::CollapseAll()
 
 void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
 {
-    d->set.setCurriculumId(curriculumId);
+    d->setCurriculum(curriculumId);
 }
 
 qint32 zrRequirements::currentCurriculum() const
@@ -1293,17 +1307,16 @@ bool zrRequirements::ValidateRecords()
             return true;
         CheckScholarshipRule(set);
         const SheetContext sheet = d->sheetContext();
+        const Recordset rows = set.rows();
+        const int typeField = rows.fieldIndex(u"conID");
         for (const QString &key : groups) {
-            if (!set.positionOn(key))
+            const int row = set.rowOf(OcIdFromKey(key));
+            if (row < 0)
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
                               QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-            bool failed = false;
             d->problem = {true, OcIdFromKey(key), QString(), set.curriculumId()};
-            ValidateInput(*d->list(), OcIdFromKey(key), ValLng(set.rows().value(u"conID")), set.rows(), sheet,
-                          failed);
+            ValidateInput(*d->list(), OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
             d->problem.valid = false;
-            if (failed)
-                return false;
         }
     } catch (const ZrError &error) {
         if (d->problem.valid)
@@ -1318,11 +1331,9 @@ void zrRequirements::UpdateRecordset()
 {
     RequirementSet &set = d->set;
     d->problem = {};
-    if (!ValidateRecords())
-        return;
+    ValidateRecords();
     try {
-        if (!d->validateCurriculaLeft())
-            return;
+        d->validateCurriculaLeft();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
@@ -1345,7 +1356,7 @@ void zrRequirements::UpdateRecordset()
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
     }
-    set.setModified(false);
+    d->setModified(false);
     d->refreshCommandStates();
 }
 

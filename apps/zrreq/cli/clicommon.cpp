@@ -26,8 +26,6 @@
 namespace zr::app::cli {
 
 namespace {
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
-
 enum : qint32 {
     StrFileOutdated = 62025,
 };
@@ -175,6 +173,23 @@ int CommandLine::fail(const UsageError &error) const
     return ExitUnusable;
 }
 
+int CommandLine::attempt(const std::function<void()> &part, const ExitFor &exitFor, bool onStdout) const
+{
+    try {
+        part();
+    } catch (const UsageError &error) {
+        return fail(error);
+    } catch (const ZrError &error) {
+        return fail(error, exitFor(error), onStdout);
+    }
+    return -1;
+}
+
+int CommandLine::attempt(const std::function<void()> &part, int code, bool onStdout) const
+{
+    return attempt(part, [code](const ZrError &) { return code; }, onStdout);
+}
+
 void CommandLine::logFailure(const QString &subject, qint32 number, const QString &description) const
 {
     const QString path = LogFilePath();
@@ -256,9 +271,7 @@ void checkCurriculum(const QString &server, const SetTarget &target)
     static QHash<QString, QSet<qint32>> known;
     const QString key = server + QLatin1Char('\n') + QString::number(programme);
     if (!known.contains(key)) {
-        auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
-        if (!department)
-            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        auto department = ServerObjectOf<cDepartment>(server);
         Recordset curricula = department->getTextList(QStringLiteral("QEMDPOrientation"),
                                                       QStringLiteral("prID=") + QString::number(programme));
         QSet<qint32> ids;
@@ -285,9 +298,7 @@ QString DescribeTarget(const SetTarget &t)
 Recordset LoadTarget(const QString &server, const SetTarget &target)
 {
     checkCurriculum(server, target);
-    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
-    if (!constraints)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(server);
     const QVariant secondary = target.curriculum != 0 ? QVariant(target.curriculum) : QVariant();
     return constraints->LoadObjectConstraints(target.kind, target.objectId, secondary);
 }
@@ -315,9 +326,7 @@ void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curri
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
 {
     CheckSet(parent, target.kind, target.context, CurriculumOf(target), server);
-    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
-    if (!constraints)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(server);
     constraints->SaveConstraints(parent);
 }
 
@@ -331,8 +340,7 @@ QString MissingDatabaseFile(const QString &serverName)
 
 void CheckServer(const QString &server)
 {
-    if (!CreateServerObjectAs<cContraints>(ServerLibrary, server))
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    ServerObjectOf<cContraints>(server);
 }
 
 std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,

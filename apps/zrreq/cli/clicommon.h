@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace zr {
@@ -63,6 +64,13 @@ public:
     /// one line naming the command, its subject and the error, and returns `code`.
     int fail(const ZrError &error, int code, bool onStdout = false) const;
     int fail(const UsageError &error) const;
+    /// Runs one part of the command. Returns -1 when it ends normally, as
+    /// parse() does; otherwise reports what it threw through fail() and
+    /// returns the exit code: `exitFor` of a ZrError (printed on stdout when
+    /// `onStdout`), ExitUnusable for a UsageError.
+    using ExitFor = std::function<int(const ZrError &error)>;
+    int attempt(const std::function<void()> &part, const ExitFor &exitFor, bool onStdout = false) const;
+    int attempt(const std::function<void()> &part, int code = ExitUnusable, bool onStdout = false) const;
     /// Logs one line for an error reported otherwise (one set of validate --all).
     void logFailure(const QString &subject, qint32 number, const QString &description) const;
 

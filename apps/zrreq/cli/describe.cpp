@@ -51,7 +51,7 @@ int runDescribe(const QStringList &arguments)
     command.applyLanguage();
     command.onlyReads();
     RejectDialogs();
-    try {
+    const int failed = command.attempt([&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         const RequirementFile file = ReadRequirementFile(path);
@@ -63,12 +63,8 @@ int runDescribe(const QStringList &arguments)
             throw ZrError(429, QStringLiteral("describe"), QStringLiteral("The editor has no requirement list."));
         for (const QString &line : describeList(*list->model()))
             PrintLine(line);
-    } catch (const UsageError &error) {
-        return command.fail(error);
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitUnusable);
-    }
-    return ExitOk;
+    });
+    return failed >= 0 ? failed : ExitOk;
 }
 
 } // namespace zr::app::cli

@@ -78,6 +78,17 @@ TilePanel::TilePanel(QWidget *parent) : QWidget(parent), d(std::make_unique<Tile
 
 TilePanel::~TilePanel() = default;
 
+void TilePanel::setModel(ItemPanelModel *model)
+{
+    if (!model || model == d->m_model)
+        return;
+    ItemPanelModel *previous = d->m_model;
+    d->m_model = model;
+    d->m_tree->setPanelModel(model);
+    if (previous->QObject::parent() == this)
+        delete previous;
+}
+
 ItemPanelModel *TilePanel::model() const
 {
     return d->m_model;

@@ -53,8 +53,11 @@ public:
     explicit TilePanel(QWidget *parent = nullptr);
     ~TilePanel() override;
 
-    /// The panel's items and events; owned by the panel.
+    /// The panel's items and events: its own, or the one given to setModel.
     ItemPanelModel *model() const;
+    /// Shows `model`, which stays its owner's (a controller keeps its items
+    /// without a widget); the panel's own model goes.
+    void setModel(ItemPanelModel *model);
     /// The tree that shows the items (object name "tree").
     QTreeView *treeView() const;
 

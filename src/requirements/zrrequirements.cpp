@@ -25,6 +25,7 @@
 #include "pickerrunner.h"
 #include "pickers.h"
 #include "requirementset.h"
+#include "requirementseditor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -65,7 +66,10 @@ private:
 class zrRequirementsPrivate
 {
 public:
-    explicit zrRequirementsPrivate(zrRequirements *q) : q(q) {}
+    explicit zrRequirementsPrivate(zrRequirements *q)
+        : q(q), editor(new RequirementsEditor(q)), set(editor->set()), lookups(editor->lookups())
+    {
+    }
 
     void buildWidgets();
     void retranslate();
@@ -78,18 +82,10 @@ public:
     void rebuildAddMenu();
     void resetOnLoad();
     void refreshCommandStates();
-    void fillCurricula();
-    void loadRows();
-    SheetContext sheetContext();
-    std::optional<QString> currentExpression() const;
-    int typeOf(qint32 ocID) const;
-    void storeAllGroups();
-    void validateCurriculaLeft();
-    /// "Curriculum: <name>" for messages about a curriculum the list does not show.
-    QString curriculumNote(qint32 curriculum) const;
+    /// Fills the curriculum chooser from the editor's curricula, on the one shown.
+    void showCurricula();
     /// Shows the expression in display form; `highlight` marks a requirement in it.
     void showExpression(qint32 highlight = 0);
-    QString captionOf(qint32 ocID) const;
     void showHelp(const QString &key);
 
     void onItemSelected(const QString &key);
@@ -104,28 +100,21 @@ public:
     void clearPickerRow(const QString &key);
     void deleteRequirement();
     void reportCommandError(const ZrError &error, const QString &trapName);
-    /// The set's modified flag and curriculum, told to the host when they change.
-    void setModified(bool modified);
-    void setCurriculum(qint32 curriculumId);
     void createBuilder();
     void retranslateBuilder();
     bool createWizardVariables();
     void editExpression();
 
-    ItemPanelModel *list() const { return smRequirements->model(); }
+    ItemPanelModel *list() const { return editor->list(); }
     ItemPanelModel *commands() const { return smButtons->model(); }
     bool curriculumDependent() const { return set.isCurriculumDependent(); }
 
     zrRequirements *const q;
-    RequirementSet set;
-    LookupCache lookups;
-    std::shared_ptr<const Schema> schema;
-    // The student view's description, asked of the schema once per schema.
-    const SchemaTable *studentView = nullptr;
-    bool studentViewRead = false;
-    QString serverName;
+    // The set, its code tables and its sheets live in the editor; the control shows them.
+    RequirementsEditor *const editor;
+    RequirementSet &set;
+    LookupCache &lookups;
     QString sessionId;
-    QString departId;
     bool showExclusions = false;
     bool enabled = true;
     bool isLoaded = false;
@@ -144,14 +133,6 @@ public:
     QPlainTextEdit *txtEval = nullptr;
     QList<QShortcut *> shortcuts;
     QAction *clearAction = nullptr;
-    // Where the last failed validation points: the requirement, its row and curriculum.
-    struct Problem
-    {
-        bool valid = false;
-        qint32 ocID = 0;
-        QString field;
-        qint32 curriculum = 0;
-    } problem;
     // The expression wizard: made with its palette at the first load, kept until ClearAll.
     zrFuncBuilder *builder = nullptr;
 };
@@ -188,6 +169,7 @@ void zrRequirementsPrivate::buildWidgets()
     smButtons->treeView()->setTextElideMode(Qt::ElideMiddle);
     smRequirements = new TilePanel(q);
     smRequirements->setObjectName(QStringLiteral("smRequirements"));
+    smRequirements->setModel(editor->list());
 
     auto *splitter = new QSplitter(Qt::Horizontal, q);
     splitter->setObjectName(QStringLiteral("splitter"));
@@ -315,7 +297,6 @@ void zrRequirementsPrivate::resetOnLoad()
     if (!builder)
         createBuilder();
     rebuildAddMenu();
-    set.resetNumbering();
     q->setEditingEnabled(true);
     smRequirements->setCaption(GetLangString(20521));
     txtInfo->clear();
@@ -326,6 +307,16 @@ void zrRequirementsPrivate::resetOnLoad()
     PicInfo->setVisible(set.context() == CtxScholarship);
     Label4->setText(GetLangString(10000));
     refreshCommandStates();
+}
+
+void zrRequirementsPrivate::showCurricula()
+{
+    cbOrient->clear();
+    for (const CurriculumEntry &entry : editor->curricula())
+        cbOrient->addItem(entry.name, entry.id);
+    const int shown = cbOrient->findData(set.curriculumId());
+    if (shown >= 0)
+        cbOrient->setCurrentIndex(shown);
 }
 
 void zrRequirementsPrivate::refreshCommandStates()
@@ -346,179 +337,23 @@ void zrRequirementsPrivate::refreshCommandStates()
     panel->setItemEnabled(CmdExpression, hasRows);
 }
 
-void zrRequirementsPrivate::fillCurricula()
-{
-    cbOrient->clear();
-    const int kind = set.objectKind();
-    if (kind != KindProgramme && kind != KindProgramme3 && kind != KindProgramme4 && kind != KindStudent)
-        return;
-    Recordset curricula =
-        lookups.list(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + set.objectId().toString());
-    if (!curriculumDependent())
-        return;
-    Recordset walk = curricula.clone();
-    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
-        const qint32 id = walk.value(u"orID").toInt();
-        if (set.context() == CtxCurriculumChoice && id == -1)
-            continue;
-        cbOrient->addItem(walk.value(u"ordescription").toString(), id);
-    }
-    set.setCurriculumCount(cbOrient->count());
-    const int known = set.curriculumId() != 0 ? cbOrient->findData(set.curriculumId()) : -1;
-    if (known >= 0) {
-        cbOrient->setCurrentIndex(known);
-    } else if (cbOrient->count() > 0) {
-        // An id the new programme does not have falls back to the chooser's entry.
-        cbOrient->setCurrentIndex(0);
-        setCurriculum(cbOrient->itemData(0).toInt());
-    }
-}
 
-void zrRequirementsPrivate::loadRows()
-{
-    const SheetContext sheet = sheetContext();
-    Recordset rows = set.walk();
-    const QString curriculum = QString::number(set.curriculumId());
-    const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
-    const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
-    const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
-    for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
-        // With a single curriculum every row of the set belongs to it.
-        if (curriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
-            rows.setValueAt(row, curriculumField, curriculum);
-        const qint32 ocID = rows.valueAt(row, idField).toInt();
-        if (!CreateConstraint(*list(), rows.valueAt(row, typeField).toString(), ocID, sheet))
-            continue;
-        LoadConstraintValues(*list(), rows, row, sheet);
-        ApplyRowStates(*list(), ValLng(rows.valueAt(row, typeField)), ocID);
-    }
-    set.expressions().clear();
-    if (!rows.isEmpty()) {
-        rows.moveFirst();
-        set.expressions().insert(set.curriculumId(), rows.value(u"coneval").toString());
-    }
-}
 
-SheetContext zrRequirementsPrivate::sheetContext()
-{
-    SheetContext sheet;
-    sheet.context = set.context();
-    sheet.objectKind = set.objectKind();
-    sheet.lookups = &lookups;
-    if (!studentViewRead && schema) {
-        studentView = schema->table(QStringLiteral("v_students"));
-        studentViewRead = true;
-    }
-    sheet.students = studentView;
-    const int kind = set.objectKind();
-    if (kind != KindDepartment && kind != KindDepartmentById)
-        sheet.programmeId = set.objectId();
-    Recordset parent = set.parent();
-    if (!parent.isNull() && parent.hasField(u"courseID") && !parent.bof() && !parent.eof())
-        sheet.courseId = parent.value(u"courseID");
-    sheet.departmentId = departId;
-    return sheet;
-}
 
-std::optional<QString> zrRequirementsPrivate::currentExpression() const
-{
-    const auto it = set.expressions().constFind(set.curriculumId());
-    if (it == set.expressions().constEnd())
-        return std::nullopt;
-    return *it;
-}
 
-int zrRequirementsPrivate::typeOf(qint32 ocID) const
-{
-    if (!set.hasRows())
-        return 0;
-    Recordset row = set.rows().clone();
-    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward, Recordset::StartFirst))
-        return 0;
-    return ValLng(row.value(u"conID"));
-}
 
-void zrRequirementsPrivate::storeAllGroups()
-{
-    if (!set.hasRows())
-        return;
-    const SheetContext sheet = sheetContext();
-    const std::optional<QString> expression = currentExpression();
-    Recordset rows = set.rows();
-    for (const QString &key : list()->keys()) {
-        const int row = set.rowOf(OcIdFromKey(key));
-        if (row < 0)
-            throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
-                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-        StoreConstraintValues(*list(), rows, row, sheet, expression);
-    }
-}
 
-// Leaving a curriculum wrote what the user typed there into its rows
-// unchecked; those rows pass their rules before the set is written.
-void zrRequirementsPrivate::validateCurriculaLeft()
-{
-    if (!set.hasRows() || !curriculumDependent())
-        return;
-    const SheetContext sheet = sheetContext();
-    ItemPanelModel sheetRows;
-    for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
-        if (it.key() == set.curriculumId())
-            continue;
-        // The whole curriculum is built first, so that messages tell requirements of one type apart.
-        const Recordset rows = set.walkWholeSet(it.key());
-        const int idField = rows.fieldIndex(u"ocID");
-        const int typeField = rows.fieldIndex(u"conID");
-        sheetRows.clear();
-        for (int row = 0; row < rows.recordCount(); ++row) {
-            const qint32 ocID = ValLng(rows.valueAt(row, idField));
-            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
-                LoadConstraintValues(sheetRows, rows, row, sheet);
-        }
-        for (int row = 0; row < rows.recordCount(); ++row) {
-            const qint32 ocID = ValLng(rows.valueAt(row, idField));
-            if (!sheetRows.contains(GroupKey(ocID)))
-                continue;
-            try {
-                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
-            } catch (ZrError &error) {
-                // The list shows another curriculum: say where the requirement is.
-                problem = {true, ocID, FailedField(), it.key()};
-                error.description += curriculumNote(it.key());
-                throw;
-            }
-        }
-    }
-}
 
-QString zrRequirementsPrivate::curriculumNote(qint32 curriculum) const
-{
-    const int entry = cbOrient->findData(curriculum);
-    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
-           + (entry >= 0 ? cbOrient->itemText(entry) : QString::number(curriculum));
-}
 
-QString zrRequirementsPrivate::captionOf(qint32 ocID) const
-{
-    const QString caption = list()->caption(GroupKey(ocID));
-    if (!caption.isEmpty() || !set.hasRows())
-        return caption;
-    // Requirements of another curriculum have no item in the list.
-    Recordset row = set.rows().clone();
-    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
-                  Recordset::StartFirst))
-        return QString::number(ocID);
-    return GetTypeName(row.value(u"conID"));
-}
 
 void zrRequirementsPrivate::showExpression(qint32 highlight)
 {
     txtEval->setPlainText(BreakExpressionLines(ConvertExpression(set.expression(), false, set.walkWholeSet(),
-                                                                 [this](qint32 ocID) { return captionOf(ocID); })));
+                                                                 [this](qint32 ocID) { return editor->captionOf(ocID); })));
     QList<QTextEdit::ExtraSelection> marks;
     if (highlight != 0) {
         // The requirement just added stands last in the expression.
-        QTextCursor found = txtEval->document()->find(QLatin1Char('[') + captionOf(highlight) + QLatin1Char(']'),
+        QTextCursor found = txtEval->document()->find(QLatin1Char('[') + editor->captionOf(highlight) + QLatin1Char(']'),
                                                       txtEval->document()->characterCount(),
                                                       QTextDocument::FindBackward);
         if (!found.isNull()) {
@@ -568,13 +403,13 @@ void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &pr
         // The adjustments change other rows; those changes are not edits of their own.
         try {
             const RequirementSet::LoadingScope adjusting(set);
-            AdjustSheetAfterChange(*list(), typeOf(OcIdFromKey(key)), key, sheetContext());
+            AdjustSheetAfterChange(*list(), editor->typeOf(OcIdFromKey(key)), key, editor->sheetContext());
         } catch (const ZrError &error) {
             reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
             return;
         }
     }
-    setModified(true);
+    editor->setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
@@ -607,8 +442,9 @@ void zrRequirementsPrivate::onCommand(const QString &key)
                                  result = lookups.list(source, curricula ? QStringLiteral("prID=") + NzStr(objectId)
                                                                          : QString());
                              });
-            dialog.ShowExcludStudents(objectId, set.objectKind(), set.context(), schema.get(), serverName, sessionId,
-                                      set.rows(), 0, ExclusionStudentFilter(set.objectKind(), parentRow, departId), q);
+            dialog.ShowExcludStudents(objectId, set.objectKind(), set.context(), editor->schema().get(),
+                                      editor->serverName(), sessionId, set.rows(), 0,
+                                      ExclusionStudentFilter(set.objectKind(), parentRow, editor->departmentId()), q);
             return;
         }
         if (key == CmdDelete) {
@@ -639,9 +475,11 @@ void zrRequirementsPrivate::onPickerButton(const QString &key)
         if (context.objectKind != KindDepartment && context.objectKind != KindDepartmentById)
             context.programmeId = set.objectId();
         context.departmentId =
-            departId.isEmpty() && context.objectKind == KindDepartment ? set.objectId().toString() : departId;
+            editor->departmentId().isEmpty() && context.objectKind == KindDepartment ? set.objectId().toString()
+                                                                                    : editor->departmentId();
         QString info;
-        if (RunRowPicker(*list(), key, typeOf(OcIdFromKey(key)), sheetContext(), context, serverName, schema.get(),
+        if (RunRowPicker(*list(), key, editor->typeOf(OcIdFromKey(key)), editor->sheetContext(), context,
+                         editor->serverName(), editor->schema().get(),
                          q->Font(), q, &info))
             txtInfo->setPlainText(info);
     } catch (const ZrError &error) {
@@ -660,10 +498,10 @@ void zrRequirementsPrivate::addRequirement(int typeId)
     {
         // The defaults written here are the new row's values, not user edits.
         const RequirementSet::LoadingScope defaults(set);
-        const SheetContext sheet = sheetContext();
+        const SheetContext sheet = editor->sheetContext();
         CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
         Recordset rows = set.rows();
-        StoreConstraintValues(*list(), rows, set.rowOf(ocID), sheet, currentExpression());
+        StoreConstraintValues(*list(), rows, set.rowOf(ocID), sheet, editor->currentExpression());
         ApplyRowStates(*list(), typeId, ocID);
     }
     const QString key = GroupKey(ocID);
@@ -676,7 +514,7 @@ void zrRequirementsPrivate::addRequirement(int typeId)
     list()->setSelected(key, true);
     list()->ensureVisible(key);
     txtInfo->setPlainText(GetLangString(help));
-    setModified(true);
+    editor->setModified(true);
     refreshCommandStates();
     showExpression(ocID);
     Q_EMIT q->Changed();
@@ -704,11 +542,11 @@ void zrRequirementsPrivate::rebuildSheets()
     }
     const QHash<qint32, QString> expressions = set.expressions();
     try {
-        storeAllGroups();
+        editor->storeAllGroups();
         RedrawOff redrawOff(smRequirements);
         list()->clear();
         const RequirementSet::LoadingScope loading(set);
-        loadRows();
+        editor->loadRows();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
     }
@@ -722,7 +560,7 @@ void zrRequirementsPrivate::rebuildSheets()
         list()->setExpanded(group, expanded.contains(group));
     if (list()->contains(selected))
         list()->setSelected(selected, true);
-    setModified(modified);
+    editor->setModified(modified);
     showExpression();
 }
 
@@ -781,14 +619,14 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         // The rows of the curriculum being left keep what the user typed.
-        storeAllGroups();
+        editor->storeAllGroups();
     } catch (const ZrError &error) {
         backOut(error);
         return;
     }
     try {
         RedrawOff redrawOff(smRequirements);
-        setCurriculum(chosen);
+        editor->setCurriculum(chosen);
         set.applyFilter();
         list()->clear();
         const QString previous = set.expressions().value(chosen);
@@ -796,7 +634,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         {
             const RequirementSet::LoadingScope loading(set);
             const QHash<qint32, QString> expressions = set.expressions();
-            loadRows();
+            editor->loadRows();
             // Curricula visited since the load keep their edited expressions.
             set.expressions() = expressions;
             if (!visited) {
@@ -868,7 +706,7 @@ bool zrRequirementsPrivate::createWizardVariables()
     QVariant contypeID = local.value(u"contypeID");
     QVariant objID = textOf(local.value(u"objID"));
     QVariant secobjID = textOf(local.value(u"secobjID"));
-    auto constraints = ServerObjectOf<cContraints>(serverName, source);
+    auto constraints = ServerObjectOf<cContraints>(editor->serverName(), source);
     Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
 
     // New requirements are not on the server yet: they join the list as they are.
@@ -934,9 +772,9 @@ void zrRequirementsPrivate::editExpression()
     builder->setExpression(stored);
     // A malformed expression is what the wizard is opened to mend.
     ValidateExpression(set, ExpressionChecks{false, true, false, false},
-                       [this](qint32 ocID) { return captionOf(ocID); });
+                       [this](qint32 ocID) { return editor->captionOf(ocID); });
     builder->setExpression(ConvertExpression(stored, true, set.walkWholeSet(),
-                                             [this](qint32 ocID) { return captionOf(ocID); }));
+                                             [this](qint32 ocID) { return editor->captionOf(ocID); }));
     builder->setFont(q->Font());
     builder->showWizard();
     // Only AND between requirements is the default expression, stored empty.
@@ -951,26 +789,12 @@ void zrRequirementsPrivate::editExpression()
     }
     set.setExpression(edited);
     showExpression();
-    setModified(true);
+    editor->setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
 
-void zrRequirementsPrivate::setModified(bool modified)
-{
-    if (modified == set.isModified())
-        return;
-    set.setModified(modified);
-    Q_EMIT q->modifiedChanged(modified);
-}
 
-void zrRequirementsPrivate::setCurriculum(qint32 curriculumId)
-{
-    if (curriculumId == set.curriculumId())
-        return;
-    set.setCurriculumId(curriculumId);
-    Q_EMIT q->currentCurriculumChanged(curriculumId);
-}
 
 void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
 {
@@ -983,6 +807,8 @@ void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QStri
 zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequirementsPrivate(this))
 {
     setObjectName(QStringLiteral("zrRequirements"));
+    connect(d->editor, &RequirementsEditor::modifiedChanged, this, &zrRequirements::modifiedChanged);
+    connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
     d->buildWidgets();
     d->buildCommands();
     d->rebuildAddMenu();
@@ -1009,7 +835,7 @@ void zrRequirements::setEditingEnabled(bool enabled)
     if (enabled) {
         for (const QString &group : d->list()->keys()) {
             const qint32 ocID = OcIdFromKey(group);
-            ApplyRowStates(*d->list(), d->typeOf(ocID), ocID);
+            ApplyRowStates(*d->list(), d->editor->typeOf(ocID), ocID);
         }
     }
 }
@@ -1026,13 +852,12 @@ void zrRequirements::setIsLoaded(bool loaded)
 
 QString zrRequirements::ServerName() const
 {
-    return d->serverName;
+    return d->editor->serverName();
 }
 
 void zrRequirements::setServerName(const QString &name)
 {
-    d->serverName = name;
-    d->lookups.setServerName(name);
+    d->editor->setServerName(name);
 }
 
 QString zrRequirements::sessionID() const
@@ -1084,25 +909,22 @@ void zrRequirements::setShowExclusions(bool show)
 
 QString zrRequirements::DepartID() const
 {
-    return d->departId;
+    return d->editor->departmentId();
 }
 
 void zrRequirements::setDepartID(const QString &id)
 {
-    d->departId = id;
-    d->set.setDepartmentId(id);
+    d->editor->setDepartmentId(id);
 }
 
 std::shared_ptr<const Schema> zrRequirements::oSchema() const
 {
-    return d->schema;
+    return d->editor->schema();
 }
 
 void zrRequirements::setOSchema(std::shared_ptr<const Schema> schema)
 {
-    d->schema = std::move(schema);
-    d->studentView = nullptr;
-    d->studentViewRead = false;
+    d->editor->setSchema(std::move(schema));
 }
 
 Recordset zrRequirements::rsConstraints() const
@@ -1112,26 +934,19 @@ Recordset zrRequirements::rsConstraints() const
 
 void zrRequirements::setRsConstraints(const Recordset &parent)
 {
-    RequirementSet &set = d->set;
     try {
         RedrawOff redrawOff(d->smRequirements);
-        d->list()->clear();
-        set.release();
-        d->setModified(false);
-        set.setParent(parent);
+        d->editor->reset(parent);
         d->resetOnLoad();
-        {
-            const RequirementSet::LoadingScope loading(set);
-            d->fillCurricula();
-            set.applyFilter();
-            d->loadRows();
-        }
+        d->editor->loadSheets();
+        d->showCurricula();
         d->refreshCommandStates();
         d->txtInfo->clear();
         d->showExpression();
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description, true);
         d->list()->clear();
+        d->showCurricula();
         d->refreshCommandStates();
         Q_EMIT ErrorOccurred(error.number, error.description, QStringLiteral("zrRequirements.rsConstraints"));
         return;
@@ -1263,9 +1078,7 @@ void zrRequirements::RefreshConnected()
 void zrRequirements::ClearAll()
 {
     d->set.release();
-    d->schema.reset();
-    d->studentView = nullptr;
-    d->studentViewRead = false;
+    d->editor->setSchema(nullptr);
     d->lookups.clear();
     d->set.expressions().clear();
     delete d->builder;
@@ -1286,7 +1099,7 @@ void zrRequirements::CollapseAll()
 
 void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
 {
-    d->setCurriculum(curriculumId);
+    d->editor->setCurriculum(curriculumId);
 }
 
 qint32 zrRequirements::currentCurriculum() const
@@ -1296,73 +1109,20 @@ qint32 zrRequirements::currentCurriculum() const
 
 bool zrRequirements::ValidateRecords()
 {
-    RequirementSet &set = d->set;
-    const QStringList groups = d->list()->keys();
-    if (!set.hasRows())
-        return true;
-    try {
-        // A row of no known type has no sheet in the list, so it is looked for in the rows.
-        CheckKnownTypes(set);
-        if (groups.isEmpty())
-            return true;
-        CheckScholarshipRule(set);
-        const SheetContext sheet = d->sheetContext();
-        const Recordset rows = set.rows();
-        const int typeField = rows.fieldIndex(u"conID");
-        for (const QString &key : groups) {
-            const int row = set.rowOf(OcIdFromKey(key));
-            if (row < 0)
-                throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
-                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-            d->problem = {true, OcIdFromKey(key), QString(), set.curriculumId()};
-            ValidateInput(*d->list(), OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
-            d->problem.valid = false;
-        }
-    } catch (const ZrError &error) {
-        if (d->problem.valid)
-            d->problem.field = FailedField();
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
-        throw;
-    }
+    d->editor->validate();
     return true;
 }
 
 void zrRequirements::UpdateRecordset()
 {
-    RequirementSet &set = d->set;
-    d->problem = {};
-    ValidateRecords();
-    try {
-        d->validateCurriculaLeft();
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
-        throw;
-    }
-    const auto captionOf = [this](qint32 ocID) { return d->captionOf(ocID); };
-    ExpressionFailure failure;
-    try {
-        ValidateExpression(set, ExpressionChecks{}, captionOf, &failure);
-    } catch (const ZrError &error) {
-        d->problem = {true, failure.ocID, QString(), failure.curriculum};
-        if (!d->curriculumDependent() || failure.curriculum == set.curriculumId())
-            throw;
-        throw ZrError(error.number, error.source, error.description + d->curriculumNote(failure.curriculum));
-    }
-    CheckNoUnknownTokens(set);
-    try {
-        RedrawOff redrawOff(d->smRequirements);
-        d->storeAllGroups();
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
-        throw;
-    }
-    d->setModified(false);
+    RedrawOff redrawOff(d->smRequirements);
+    d->editor->writeBack();
     d->refreshCommandStates();
 }
 
 bool zrRequirements::showLastProblem()
 {
-    const zrRequirementsPrivate::Problem problem = d->problem;
+    const RequirementsEditor::Problem problem = d->editor->problem();
     if (!problem.valid || !d->set.hasRows())
         return false;
     if (d->curriculumDependent() && problem.curriculum != d->set.curriculumId()) {

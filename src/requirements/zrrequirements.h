@@ -21,6 +21,8 @@ class LookupCache;
 /// recordset. The host sets ServerName, sessionID, oSchema, DepartID,
 /// ConstrType, AppliesTo and ShowExclusions, then assigns the object's
 /// hierarchical recordset to rsConstraints; it keeps owning the recordset.
+/// Loading, checking and writing back are its RequirementsEditor's, which
+/// works without widgets; the control shows its list and adds the commands.
 class ZRREQ_EXPORT zrRequirements : public QWidget
 {
     Q_OBJECT

@@ -12,7 +12,7 @@
 namespace zr {
 struct RequirementFile;
 struct ZrError;
-class zrRequirements;
+class RequirementsEditor;
 } // namespace zr
 
 namespace zr::app::cli {
@@ -115,10 +115,10 @@ SetTarget ReadTarget(const CommandLine &command);
 /// Throws ZrError (unknown server 462, unknown object ...).
 Recordset LoadTarget(const QString &server, const SetTarget &target);
 
-/// An offscreen editor loaded with `parent` as the host application loads
-/// it, lookups from `server`. Throws ZrError when loading fails.
-std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
-                                           const QString &server);
+/// The editor, without widgets, loaded with `parent` as the host application
+/// loads it, lookups from `server`. Throws ZrError when loading fails.
+std::unique_ptr<RequirementsEditor> LoadEditor(const Recordset &parent, qint32 kind, qint32 context,
+                                               qint32 curriculum, const QString &server);
 
 /// The import's first half: the target's stored set with its rows replaced by
 /// the file's, nothing saved. Throws ZrError (unknown object, set that needs a
@@ -143,8 +143,5 @@ void CheckServer(const QString &server);
 
 /// Keeps Qt's debug, info and warning messages off stderr; errors still show.
 void QuietQtMessages();
-
-/// Closes every dialog as soon as it is shown: a command line never waits for a user.
-void RejectDialogs();
 
 } // namespace zr::app::cli

@@ -28,7 +28,6 @@ int runImport(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
-    RejectDialogs();
 
     SetTarget target;
     Recordset parent;

@@ -3,7 +3,6 @@
 
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
-#include "requirements/zrrequirements.h"
 #include "database.h"
 #include "servererrors.h"
 
@@ -107,7 +106,6 @@ int runValidate(const QStringList &arguments)
     const bool all = command.parser().isSet(QStringLiteral("all"));
     if (all == command.parser().isSet(QStringLiteral("file")))
         return command.fail(UsageError{QStringLiteral("zrreq validate: give either --file or --all")});
-    RejectDialogs();
     return all ? validateAll(command) : validateFile(command);
 }
 

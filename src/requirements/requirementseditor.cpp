@@ -1,0 +1,330 @@
+#include "requirementseditor.h"
+
+#include "common/langstrings.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/parametervalidation.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementkeys.h"
+#include "reqtypes/sheetadjust.h"
+#include "reqtypes/typecatalog.h"
+#include "reqtypes/validationmessage.h"
+#include "requirements/expressionvalidation.h"
+
+namespace zr {
+
+namespace {
+// Batches the list's changes into one reset, however a rebuild ends.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(ItemPanelModel *list) : m_list(list), m_was(list->redraw()) { m_list->setRedraw(false); }
+    ~RedrawOff() { m_list->setRedraw(m_was); }
+    RedrawOff(const RedrawOff &) = delete;
+    RedrawOff &operator=(const RedrawOff &) = delete;
+
+private:
+    ItemPanelModel *m_list;
+    bool m_was;
+};
+} // namespace
+
+RequirementsEditor::RequirementsEditor(QObject *parent) : QObject(parent), m_list(new ItemPanelModel(this))
+{
+    m_list->setObjectName(QStringLiteral("requirementList"));
+}
+
+RequirementsEditor::~RequirementsEditor() = default;
+
+void RequirementsEditor::setServerName(const QString &name)
+{
+    m_serverName = name;
+    m_lookups.setServerName(name);
+}
+
+void RequirementsEditor::setDepartmentId(const QString &id)
+{
+    m_departmentId = id;
+    m_set.setDepartmentId(id);
+}
+
+void RequirementsEditor::setSchema(std::shared_ptr<const Schema> schema)
+{
+    m_schema = std::move(schema);
+    m_studentView = nullptr;
+    m_studentViewRead = false;
+}
+
+void RequirementsEditor::reset(const Recordset &parent)
+{
+    m_list->clear();
+    m_set.release();
+    setModified(false);
+    m_set.setParent(parent);
+    m_set.resetNumbering();
+}
+
+void RequirementsEditor::loadSheets()
+{
+    const RequirementSet::LoadingScope loading(m_set);
+    fillCurricula();
+    m_set.applyFilter();
+    loadRows();
+}
+
+void RequirementsEditor::load(const Recordset &parent)
+{
+    reset(parent);
+    loadSheets();
+}
+
+void RequirementsEditor::fillCurricula()
+{
+    m_curricula.clear();
+    const int kind = m_set.objectKind();
+    if (kind != KindProgramme && kind != KindProgramme3 && kind != KindProgramme4 && kind != KindStudent)
+        return;
+    Recordset curricula =
+        m_lookups.list(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + m_set.objectId().toString());
+    if (!m_set.isCurriculumDependent())
+        return;
+    Recordset walk = curricula.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        const qint32 id = walk.value(u"orID").toInt();
+        if (m_set.context() == CtxCurriculumChoice && id == -1)
+            continue;
+        m_curricula.append({id, walk.value(u"ordescription").toString()});
+    }
+    m_set.setCurriculumCount(int(m_curricula.size()));
+    const bool known = m_set.curriculumId() != 0
+                       && std::any_of(m_curricula.cbegin(), m_curricula.cend(),
+                                      [this](const CurriculumEntry &e) { return e.id == m_set.curriculumId(); });
+    // An id the new programme does not have falls back to the first curriculum.
+    if (!known && !m_curricula.isEmpty())
+        setCurriculum(m_curricula.first().id);
+}
+
+QString RequirementsEditor::curriculumNote(qint32 curriculum) const
+{
+    QString name = QString::number(curriculum);
+    for (const CurriculumEntry &entry : m_curricula) {
+        if (entry.id == curriculum) {
+            name = entry.name;
+            break;
+        }
+    }
+    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ') + name;
+}
+
+void RequirementsEditor::setCurriculum(qint32 curriculumId)
+{
+    if (curriculumId == m_set.curriculumId())
+        return;
+    m_set.setCurriculumId(curriculumId);
+    Q_EMIT curriculumChanged(curriculumId);
+}
+
+void RequirementsEditor::setModified(bool modified)
+{
+    if (modified == m_set.isModified())
+        return;
+    m_set.setModified(modified);
+    Q_EMIT modifiedChanged(modified);
+}
+
+SheetContext RequirementsEditor::sheetContext()
+{
+    SheetContext sheet;
+    sheet.context = m_set.context();
+    sheet.objectKind = m_set.objectKind();
+    sheet.lookups = &m_lookups;
+    if (!m_studentViewRead && m_schema) {
+        m_studentView = m_schema->table(QStringLiteral("v_students"));
+        m_studentViewRead = true;
+    }
+    sheet.students = m_studentView;
+    const int kind = m_set.objectKind();
+    if (kind != KindDepartment && kind != KindDepartmentById)
+        sheet.programmeId = m_set.objectId();
+    Recordset parent = m_set.parent();
+    if (!parent.isNull() && parent.hasField(u"courseID") && !parent.bof() && !parent.eof())
+        sheet.courseId = parent.value(u"courseID");
+    sheet.departmentId = m_departmentId;
+    return sheet;
+}
+
+int RequirementsEditor::typeOf(qint32 ocID) const
+{
+    if (!m_set.hasRows())
+        return 0;
+    Recordset row = m_set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward, Recordset::StartFirst))
+        return 0;
+    return ValLng(row.value(u"conID"));
+}
+
+QString RequirementsEditor::captionOf(qint32 ocID) const
+{
+    const QString caption = m_list->caption(GroupKey(ocID));
+    if (!caption.isEmpty() || !m_set.hasRows())
+        return caption;
+    // Requirements of another curriculum have no item in the list.
+    Recordset row = m_set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                  Recordset::StartFirst))
+        return QString::number(ocID);
+    return GetTypeName(row.value(u"conID"));
+}
+
+std::optional<QString> RequirementsEditor::currentExpression() const
+{
+    const auto it = m_set.expressions().constFind(m_set.curriculumId());
+    if (it == m_set.expressions().constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+void RequirementsEditor::loadRows()
+{
+    const SheetContext sheet = sheetContext();
+    Recordset rows = m_set.walk();
+    const QString curriculum = QString::number(m_set.curriculumId());
+    const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
+    const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
+    const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
+    for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
+        // With a single curriculum every row of the set belongs to it.
+        if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
+            rows.setValueAt(row, curriculumField, curriculum);
+        const qint32 ocID = rows.valueAt(row, idField).toInt();
+        if (!CreateConstraint(*m_list, rows.valueAt(row, typeField).toString(), ocID, sheet))
+            continue;
+        LoadConstraintValues(*m_list, rows, row, sheet);
+        ApplyRowStates(*m_list, ValLng(rows.valueAt(row, typeField)), ocID);
+    }
+    m_set.expressions().clear();
+    if (!rows.isEmpty()) {
+        rows.moveFirst();
+        m_set.expressions().insert(m_set.curriculumId(), rows.value(u"coneval").toString());
+    }
+}
+
+void RequirementsEditor::storeAllGroups()
+{
+    if (!m_set.hasRows())
+        return;
+    const SheetContext sheet = sheetContext();
+    const std::optional<QString> expression = currentExpression();
+    Recordset rows = m_set.rows();
+    for (const QString &key : m_list->keys()) {
+        const int row = m_set.rowOf(OcIdFromKey(key));
+        if (row < 0)
+            throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
+                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+        StoreConstraintValues(*m_list, rows, row, sheet, expression);
+    }
+}
+
+// Leaving a curriculum wrote what the user typed there into its rows
+// unchecked; those rows pass their rules before the set is written.
+void RequirementsEditor::validateCurriculaLeft()
+{
+    if (!m_set.hasRows() || !m_set.isCurriculumDependent())
+        return;
+    const SheetContext sheet = sheetContext();
+    ItemPanelModel sheetRows;
+    for (auto it = m_set.expressions().constBegin(); it != m_set.expressions().constEnd(); ++it) {
+        if (it.key() == m_set.curriculumId())
+            continue;
+        // The whole curriculum is built first, so that messages tell requirements of one type apart.
+        const Recordset rows = m_set.walkWholeSet(it.key());
+        const int idField = rows.fieldIndex(u"ocID");
+        const int typeField = rows.fieldIndex(u"conID");
+        sheetRows.clear();
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
+            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
+                LoadConstraintValues(sheetRows, rows, row, sheet);
+        }
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
+            if (!sheetRows.contains(GroupKey(ocID)))
+                continue;
+            try {
+                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
+            } catch (ZrError &error) {
+                // The list shows another curriculum: say where the requirement is.
+                m_problem = {true, ocID, FailedField(), it.key()};
+                error.description += curriculumNote(it.key());
+                throw;
+            }
+        }
+    }
+}
+
+void RequirementsEditor::validate()
+{
+    const QStringList groups = m_list->keys();
+    if (!m_set.hasRows())
+        return;
+    try {
+        // A row of no known type has no sheet in the list, so it is looked for in the rows.
+        CheckKnownTypes(m_set);
+        if (groups.isEmpty())
+            return;
+        CheckScholarshipRule(m_set);
+        const SheetContext sheet = sheetContext();
+        const Recordset rows = m_set.rows();
+        const int typeField = rows.fieldIndex(u"conID");
+        for (const QString &key : groups) {
+            const int row = m_set.rowOf(OcIdFromKey(key));
+            if (row < 0)
+                throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
+                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+            m_problem = {true, OcIdFromKey(key), QString(), m_set.curriculumId()};
+            ValidateInput(*m_list, OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
+            m_problem.valid = false;
+        }
+    } catch (const ZrError &error) {
+        if (m_problem.valid)
+            m_problem.field = FailedField();
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
+        throw;
+    }
+}
+
+void RequirementsEditor::writeBack()
+{
+    m_problem = {};
+    validate();
+    try {
+        validateCurriculaLeft();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+        throw;
+    }
+    const auto captionOf = [this](qint32 ocID) { return this->captionOf(ocID); };
+    ExpressionFailure failure;
+    try {
+        ValidateExpression(m_set, ExpressionChecks{}, captionOf, &failure);
+    } catch (const ZrError &error) {
+        m_problem = {true, failure.ocID, QString(), failure.curriculum};
+        if (!m_set.isCurriculumDependent() || failure.curriculum == m_set.curriculumId())
+            throw;
+        throw ZrError(error.number, error.source, error.description + curriculumNote(failure.curriculum));
+    }
+    CheckNoUnknownTokens(m_set);
+    try {
+        const RedrawOff redrawOff(m_list);
+        storeAllGroups();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+        throw;
+    }
+    setModified(false);
+}
+
+} // namespace zr

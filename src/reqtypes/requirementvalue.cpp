@@ -56,10 +56,10 @@ void selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QS
         panel.setValue(key, QVariant());
 }
 
-void loadRow(ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID, const QVariant &stored,
-             const SheetContext &sheet)
+// Shows `stored` on the row `key` (ParamKey of `ocID` and the row's field).
+void loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row, int typeId, qint32 ocID,
+             const QVariant &stored, const SheetContext &sheet)
 {
-    const QString key = ParamKey(ocID, row.field);
     const QString text = NzStr(stored);
     switch (row.kind) {
     case RowKind::Choice: {
@@ -202,43 +202,60 @@ ParameterValue ParameterValue::fromStored(const QString &field, RowKind kind, in
     ParameterValue value;
     value.field = field;
     value.kind = kind;
+    value.typeId = typeId;
     value.stored = stored;
-    const QString text = NzStr(stored);
-    switch (kind) {
-    case RowKind::Choice:
-    case RowKind::StudentColumn:
-        value.code = text;
-        break;
-    case RowKind::Entry:
-    case RowKind::StudentValue:
-    case RowKind::Minimum:
-    case RowKind::Options: {
-        value.text = text;
-        double number = 0;
-        if (kind != RowKind::Options && ReadSystemNumber(text, &number))
-            value.number = number;
-        break;
-    }
-    case RowKind::ValuePicker:
-    case RowKind::CodeList:
-        for (const QString &code : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            if (!code.trimmed().isEmpty())
-                value.codes.append(code.trimmed());
-        }
-        break;
-    case RowKind::Totals:
-        value.totals = ParseCourseTypeTotals(text);
-        break;
-    case RowKind::Flags:
-        value.text = text;
-        value.flags = UnreadableOptions(typeId, text).isEmpty() ? flagsOf(stored) : 0;
-        break;
-    case RowKind::ExamPeriods:
-    case RowKind::TeachingPeriods:
-        value.periods = ParsePeriodList(text);
-        break;
-    }
     return value;
+}
+
+QString ParameterValue::code() const
+{
+    return kind == RowKind::Choice || kind == RowKind::StudentColumn ? NzStr(stored) : QString();
+}
+
+QString ParameterValue::text() const
+{
+    return NzStr(stored);
+}
+
+std::optional<double> ParameterValue::number() const
+{
+    if (kind != RowKind::Entry && kind != RowKind::StudentValue && kind != RowKind::Minimum)
+        return std::nullopt;
+    double number = 0;
+    if (!ReadSystemNumber(NzStr(stored), &number))
+        return std::nullopt;
+    return number;
+}
+
+QStringList ParameterValue::codes() const
+{
+    QStringList codes;
+    if (kind != RowKind::ValuePicker && kind != RowKind::CodeList)
+        return codes;
+    for (const QString &code : NzStr(stored).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!code.trimmed().isEmpty())
+            codes.append(code.trimmed());
+    }
+    return codes;
+}
+
+QList<CourseTypeTotal> ParameterValue::totals() const
+{
+    return kind == RowKind::Totals ? ParseCourseTypeTotals(NzStr(stored)) : QList<CourseTypeTotal>();
+}
+
+qint32 ParameterValue::flags() const
+{
+    if (kind != RowKind::Flags || !UnreadableOptions(typeId, NzStr(stored)).isEmpty())
+        return 0;
+    return flagsOf(stored);
+}
+
+QList<YearPeriod> ParameterValue::periods() const
+{
+    if (kind != RowKind::ExamPeriods && kind != RowKind::TeachingPeriods)
+        return {};
+    return ParsePeriodList(NzStr(stored));
 }
 
 RequirementValue RequirementValue::fromRow(const Recordset &rows, int row, int context)
@@ -279,10 +296,18 @@ void RequirementValue::writeTo(Recordset &rows, int row) const
 
 void RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet) const
 {
-    for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
-        const ParameterValue *shown = parameter(row.field);
-        if (shown && panel.contains(ParamKey(ocID, row.field)))
-            loadRow(panel, row, typeId, ocID, shown->stored, sheet);
+    const QList<ParameterRow> rows = SheetRows(typeId, sheet.context);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const ParameterRow &row = rows.at(i);
+        // Made from the same sheet, the parameters stand in its order.
+        const ParameterValue *shown = i < parameters.size() && parameters.at(i).field == row.field
+                                          ? &parameters.at(i)
+                                          : parameter(row.field);
+        if (!shown)
+            continue;
+        const QString key = ParamKey(ocID, row.field);
+        if (panel.contains(key))
+            loadRow(panel, key, row, typeId, ocID, shown->stored, sheet);
     }
 }
 
@@ -298,7 +323,7 @@ const ParameterValue *RequirementValue::parameter(const QString &field) const
 QString RequirementValue::operatorCode() const
 {
     const ParameterValue *op = parameter(QStringLiteral("conoperator"));
-    return op ? op->code : QString();
+    return op ? op->code() : QString();
 }
 
 } // namespace zr

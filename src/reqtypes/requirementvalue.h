@@ -35,33 +35,37 @@ ZRREQ_EXPORT QList<YearPeriod> ParsePeriodList(const QString &list);
 
 /// One parameter of a requirement, read in its own type. Which reading holds
 /// the value follows the kind of the sheet row that edits it:
-///   Choice, StudentColumn       `code`
-///   Entry, StudentValue         `text`, and `number` when the text is one
-///   Minimum                     `number`
-///   ValuePicker, CodeList       `codes`
-///   Totals                      `totals`
-///   Options                     `text` (the option string of types 30 and 100)
-///   Flags                       `flags` (types 80 and 90)
-///   ExamPeriods, TeachingPeriods `periods`
-/// `stored` is the field's value in the row's own form, which the readings are
-/// made from: writing a value back changes nothing that a reading cannot tell.
+///   Choice, StudentColumn       code()
+///   Entry, StudentValue         text(), and number() when the text is one
+///   Minimum                     number()
+///   ValuePicker, CodeList       codes()
+///   Totals                      totals()
+///   Options                     text() (the option string of types 30 and 100)
+///   Flags                       flags() (types 80 and 90)
+///   ExamPeriods, TeachingPeriods periods()
+/// `stored` is the field's value in the row's own form; the readings are
+/// made from it when asked (loading and writing back need none of them), so
+/// writing a value back changes nothing that a reading cannot tell.
 struct ZRREQ_EXPORT ParameterValue
 {
     QString field;
     RowKind kind = RowKind::Entry;
+    int typeId = 0;
     QVariant stored;
 
-    QString code;
-    QString text;
-    std::optional<double> number; ///< in the system's number format: "0,5" is 0.5
-    QStringList codes;
-    QList<CourseTypeTotal> totals;
-    qint32 flags = 0;
-    QList<YearPeriod> periods;
-
-    /// The readings of `stored` for a row of `kind` of requirement type `typeId`.
     static ParameterValue fromStored(const QString &field, RowKind kind, int typeId, const QVariant &stored);
     bool isNull() const { return stored.isNull(); }
+
+    QString code() const;
+    QString text() const;
+    /// In the system's number format: "0,5" is 0.5; nothing for a text that is no number.
+    std::optional<double> number() const;
+    /// The codes of a list, blanks passed over.
+    QStringList codes() const;
+    QList<CourseTypeTotal> totals() const;
+    /// The option flags; 0 when they do not read as a whole number.
+    qint32 flags() const;
+    QList<YearPeriod> periods() const;
 };
 
 /// The values of one requirement: its id, type, context, operator, each

@@ -11,17 +11,17 @@ namespace {
 QString readings(const ParameterValue &p)
 {
     QStringList parts;
-    if (!p.code.isEmpty())
-        parts << QStringLiteral("code %1").arg(p.code);
-    if (p.number)
-        parts << QStringLiteral("number %1").arg(*p.number);
-    if (!p.codes.isEmpty())
-        parts << QStringLiteral("codes %1").arg(p.codes.join(QLatin1Char('|')));
-    for (const CourseTypeTotal &total : p.totals)
+    if (!p.code().isEmpty())
+        parts << QStringLiteral("code %1").arg(p.code());
+    if (p.number())
+        parts << QStringLiteral("number %1").arg(*p.number());
+    if (!p.codes().isEmpty())
+        parts << QStringLiteral("codes %1").arg(p.codes().join(QLatin1Char('|')));
+    for (const CourseTypeTotal &total : p.totals())
         parts << QStringLiteral("total %1=%2").arg(total.typeId).arg(total.count);
     if (p.kind == RowKind::Flags)
-        parts << QStringLiteral("flags %1").arg(p.flags);
-    for (const YearPeriod &period : p.periods)
+        parts << QStringLiteral("flags %1").arg(p.flags());
+    for (const YearPeriod &period : p.periods())
         parts << QStringLiteral("period %1/%2").arg(period.year, period.period);
     return parts.join(QStringLiteral("; "));
 }
@@ -87,7 +87,7 @@ private Q_SLOTS:
         rows.moveFirst();
         const RequirementValue second = RequirementValue::fromRow(rows, 1, 103);
         QCOMPARE(second.ocID, 22);
-        QCOMPARE(second.parameter(QStringLiteral("conselobjIDs"))->codes, QStringList{"1"});
+        QCOMPARE(second.parameter(QStringLiteral("conselobjIDs"))->codes(), QStringList{"1"});
         QCOMPARE(rows.absolutePosition(), 1);
 
         RequirementValue first = RequirementValue::fromRow(rows, 0, 103);

@@ -12,6 +12,7 @@
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
+#include "requirements/expressionedit.h"
 #include "requirements/expressionvalidation.h"
 
 namespace zr {
@@ -325,6 +326,96 @@ void RequirementsEditor::writeBack()
         throw;
     }
     setModified(false);
+}
+
+qint32 RequirementsEditor::addRequirement(int typeId)
+{
+    if (!m_set.hasRows())
+        return 0;
+    const qint32 curriculum = m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
+    const qint32 ocID = m_set.addRequirement(typeId, curriculum);
+    {
+        // The defaults written here are the new row's values, not user edits.
+        const RequirementSet::LoadingScope defaults(m_set);
+        const SheetContext sheet = sheetContext();
+        CreateConstraint(*m_list, QString::number(typeId), ocID, sheet);
+        Recordset rows = m_set.rows();
+        StoreConstraintValues(*m_list, rows, m_set.rowOf(ocID), sheet, currentExpression());
+        ApplyRowStates(*m_list, typeId, ocID);
+    }
+    const QString expression = m_set.expression();
+    if (!expression.isEmpty())
+        m_set.setExpression(AppendToExpression(expression, ocID));
+    markNew(ocID, expression.isEmpty() ? 20018 : 10105);
+    setModified(true);
+    Q_EMIT changed();
+    return ocID;
+}
+
+bool RequirementsEditor::deleteRequirement(qint32 ocID)
+{
+    if (!m_set.hasRows() || !m_set.deleteRequirement(ocID))
+        return false;
+    m_list->removeItem(GroupKey(ocID));
+    if (m_set.expressions().contains(m_set.curriculumId()))
+        m_set.setExpression(RemoveFromExpression(m_set.expression(), ocID));
+    setModified(true);
+    Q_EMIT changed();
+    return true;
+}
+
+void RequirementsEditor::valueChanged(const QString &key)
+{
+    if (!FieldFromKey(key).isEmpty()) {
+        const RequirementSet::LoadingScope adjusting(m_set);
+        AdjustSheetAfterChange(*m_list, typeOf(OcIdFromKey(key)), key, sheetContext());
+    }
+    setModified(true);
+    Q_EMIT changed();
+}
+
+void RequirementsEditor::setExpression(const QString &expression)
+{
+    if (!m_set.expressions().contains(m_set.curriculumId())) {
+        Recordset first = m_set.walk();
+        m_set.expressions().insert(m_set.curriculumId(),
+                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
+    }
+    m_set.setExpression(expression);
+    setModified(true);
+    Q_EMIT changed();
+}
+
+void RequirementsEditor::chooseCurriculum(qint32 chosen)
+{
+    // The rows of the curriculum being left keep what the user typed.
+    storeAllGroups();
+    const RedrawOff redrawOff(m_list);
+    setCurriculum(chosen);
+    m_set.applyFilter();
+    m_list->clear();
+    const QString previous = m_set.expressions().value(chosen);
+    const bool visited = m_set.expressions().contains(chosen);
+    const RequirementSet::LoadingScope loading(m_set);
+    const QHash<qint32, QString> expressions = m_set.expressions();
+    loadRows();
+    // Curricula visited since the load keep their edited expressions.
+    m_set.expressions() = expressions;
+    if (!visited) {
+        Recordset rows = m_set.walk();
+        m_set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
+    } else {
+        m_set.expressions().insert(chosen, previous);
+    }
+}
+
+void RequirementsEditor::markNew(qint32 ocID, qint32 helpId)
+{
+    const QString key = GroupKey(ocID);
+    m_list->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
+                                + m_list->caption(key));
+    m_list->setHint(key, GetLangString(helpId));
+    m_list->setDescription(key, GetLangString(helpId));
 }
 
 } // namespace zr

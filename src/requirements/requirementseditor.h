@@ -95,6 +95,31 @@ public:
     /// ZrError when something is wrong, leaving the rows as they were.
     void writeBack();
 
+    // The edits. Each names the requirement it acts on; each is the user's
+    // edit (the set becomes modified) and ends with changed().
+
+    /// Adds a requirement of `typeId` to the curriculum shown, with its type's
+    /// defaults, marked new, and taken into a written expression with AND (the
+    /// default expression already has it). Returns its temporary id; 0 when
+    /// no set is loaded. Throws ZrError from its sheet's code tables.
+    qint32 addRequirement(int typeId);
+    /// Deletes requirement `ocID` of the list, and its place in the
+    /// expression with the operator that joined it; false when the list has none.
+    bool deleteRequirement(qint32 ocID);
+    /// After the value of the list's item `key` changed: the requirement's
+    /// other rows follow it (those changes are not edits of their own).
+    /// Throws ZrError; the set is then not marked modified.
+    void valueChanged(const QString &key);
+    /// Replaces the expression of the curriculum shown (stored form, "" for the default).
+    void setExpression(const QString &expression);
+    /// Shows curriculum `curriculumId`: what the list shows is written into
+    /// the rows of the curriculum left (checked when the set is written), then
+    /// the chosen one's rows are loaded, with the expression it had when it
+    /// was last shown. Not an edit. Throws ZrError.
+    void chooseCurriculum(qint32 curriculumId);
+    /// Puts "(N1) " before a new requirement's caption and `helpId` as its help.
+    void markNew(qint32 ocID, qint32 helpId);
+
     /// Where the last failed validate or writeBack points.
     struct Problem
     {
@@ -108,6 +133,8 @@ public:
 Q_SIGNALS:
     void modifiedChanged(bool modified);
     void curriculumChanged(qint32 curriculumId);
+    /// A requirement was added, deleted or edited, or the expression changed.
+    void changed();
 
 private:
     void fillCurricula();

@@ -163,7 +163,6 @@ bool RequirementSet::deleteRequirement(qint32 ocID)
     m_rows.deleteRows({m_rows.bookmarkAt(row)});
     if (m_currentRecordId == ocID)
         m_currentRecordId = 0;
-    m_modified = true;
     return true;
 }
 

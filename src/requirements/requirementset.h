@@ -72,7 +72,8 @@ public:
     /// current; `curriculumEntry` (> 0) is written into secobjID in the
     /// curriculum-dependent case. Returns the new ocID.
     qint32 addRequirement(int typeId, qint32 curriculumEntry = 0);
-    /// Deletes the requirement `ocID` among the rows the list shows; false when there is none.
+    /// Deletes the requirement `ocID` among the rows the list shows; false when
+    /// there is none. The editor marks the set modified.
     bool deleteRequirement(qint32 ocID);
     /// The 0-based position of requirement `ocID` among the rows the list
     /// shows (found through the recordset's index); -1 when it is not one of

@@ -76,8 +76,6 @@ public:
     /// Builds the list again from the rows (after a language switch), keeping
     /// the user's values, the expressions, the selection and the modified flag.
     void rebuildSheets();
-    /// Marks a requirement not yet saved: "(N1) " before its caption and `helpId` as its help.
-    void markNew(qint32 ocID, qint32 helpId);
     void buildCommands();
     void rebuildAddMenu();
     void resetOnLoad();
@@ -399,17 +397,12 @@ void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &pr
 {
     if (property != QLatin1String("Value") || !enabled || set.isLoading())
         return;
-    if (!FieldFromKey(key).isEmpty()) {
-        // The adjustments change other rows; those changes are not edits of their own.
-        try {
-            const RequirementSet::LoadingScope adjusting(set);
-            AdjustSheetAfterChange(*list(), editor->typeOf(OcIdFromKey(key)), key, editor->sheetContext());
-        } catch (const ZrError &error) {
-            reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
-            return;
-        }
+    try {
+        editor->valueChanged(key);
+    } catch (const ZrError &error) {
+        reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
+        return;
     }
-    editor->setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
@@ -489,45 +482,19 @@ void zrRequirementsPrivate::onPickerButton(const QString &key)
 
 void zrRequirementsPrivate::addRequirement(int typeId)
 {
-    if (!set.hasRows())
+    const qint32 ocID = editor->addRequirement(typeId);
+    if (ocID == 0)
         return;
-    const qint32 curriculum = curriculumDependent() && cbOrient->count() > 0
-                                  ? cbOrient->currentData().toInt()
-                                  : 0;
-    const qint32 ocID = set.addRequirement(typeId, curriculum);
-    {
-        // The defaults written here are the new row's values, not user edits.
-        const RequirementSet::LoadingScope defaults(set);
-        const SheetContext sheet = editor->sheetContext();
-        CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
-        Recordset rows = set.rows();
-        StoreConstraintValues(*list(), rows, set.rowOf(ocID), sheet, editor->currentExpression());
-        ApplyRowStates(*list(), typeId, ocID);
-    }
     const QString key = GroupKey(ocID);
-    // A written expression takes the new requirement in with AND; the default one already has it.
-    const QString expression = set.expression();
-    const qint32 help = expression.isEmpty() ? 20018 : 10105;
-    if (!expression.isEmpty())
-        set.setExpression(AppendToExpression(expression, ocID));
-    markNew(ocID, help);
     list()->setSelected(key, true);
     list()->ensureVisible(key);
-    txtInfo->setPlainText(GetLangString(help));
-    editor->setModified(true);
+    // The help the new requirement was marked with.
+    txtInfo->setPlainText(list()->description(key));
     refreshCommandStates();
     showExpression(ocID);
     Q_EMIT q->Changed();
 }
 
-void zrRequirementsPrivate::markNew(qint32 ocID, qint32 helpId)
-{
-    const QString key = GroupKey(ocID);
-    list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
-                                + list()->caption(key));
-    list()->setHint(key, GetLangString(helpId));
-    list()->setDescription(key, GetLangString(helpId));
-}
 
 void zrRequirementsPrivate::rebuildSheets()
 {
@@ -554,7 +521,7 @@ void zrRequirementsPrivate::rebuildSheets()
     Recordset rows = set.walk();
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         if (rows.status() == Recordset::adRecNew)
-            markNew(ValLng(rows.value(u"ocID")), set.expression().isEmpty() ? 20018 : 10105);
+            editor->markNew(ValLng(rows.value(u"ocID")), set.expression().isEmpty() ? 20018 : 10105);
     }
     for (const QString &group : list()->keys())
         list()->setExpanded(group, expanded.contains(group));
@@ -580,13 +547,8 @@ void zrRequirementsPrivate::clearPickerRow(const QString &key)
 void zrRequirementsPrivate::deleteRequirement()
 {
     // The selected requirement, wherever validating or writing left the rows.
-    const qint32 ocID = OcIdFromKey(list()->selectedKey());
-    if (!set.hasRows() || !set.deleteRequirement(ocID))
+    if (!editor->deleteRequirement(OcIdFromKey(list()->selectedKey())))
         return;
-    list()->removeItem(GroupKey(ocID));
-    // The expression loses the requirement with the operator that joined it.
-    if (set.expressions().contains(set.curriculumId()))
-        set.setExpression(RemoveFromExpression(set.expression(), ocID));
     if (list()->count() > 0) {
         const QString first = list()->keyAt(0);
         list()->setSelected(first, true);
@@ -618,32 +580,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
     };
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        // The rows of the curriculum being left keep what the user typed.
-        editor->storeAllGroups();
-    } catch (const ZrError &error) {
-        backOut(error);
-        return;
-    }
-    try {
-        RedrawOff redrawOff(smRequirements);
-        editor->setCurriculum(chosen);
-        set.applyFilter();
-        list()->clear();
-        const QString previous = set.expressions().value(chosen);
-        const bool visited = set.expressions().contains(chosen);
-        {
-            const RequirementSet::LoadingScope loading(set);
-            const QHash<qint32, QString> expressions = set.expressions();
-            editor->loadRows();
-            // Curricula visited since the load keep their edited expressions.
-            set.expressions() = expressions;
-            if (!visited) {
-                Recordset rows = set.walk();
-                set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
-            } else {
-                set.expressions().insert(chosen, previous);
-            }
-        }
+        editor->chooseCurriculum(chosen);
         if (set.walk().isEmpty())
             txtEval->clear();
         else
@@ -783,13 +720,8 @@ void zrRequirementsPrivate::editExpression()
     const QString edited = builder->expression();
     if (edited == stored)
         return;
-    if (!set.expressions().contains(set.curriculumId())) {
-        Recordset first = set.walk();
-        set.expressions().insert(set.curriculumId(), first.isEmpty() ? QString() : first.value(u"coneval").toString());
-    }
-    set.setExpression(edited);
+    editor->setExpression(edited);
     showExpression();
-    editor->setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }

@@ -80,6 +80,7 @@ void RequirementSet::release()
 {
     m_parent = Recordset();
     m_rows = Recordset();
+    m_finder = Recordset();
     m_currentRecordId = 0;
 }
 
@@ -170,11 +171,13 @@ int RequirementSet::rowOf(qint32 ocID) const
 {
     if (m_rows.isNull())
         return -1;
-    Recordset finder = m_rows.clone();
-    if (!finder.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
-                     Recordset::StartFirst))
+    // One finder per set of rows: a new clone would list every row again for each look-up.
+    if (m_finder.isNull() || !m_finder.sharesRowsWith(m_rows))
+        m_finder = m_rows.clone();
+    if (!m_finder.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                       Recordset::StartFirst))
         return -1;
-    return m_rows.rowOfBookmark(finder.bookmark());
+    return m_rows.rowOfBookmark(m_finder.bookmark());
 }
 
 bool RequirementSet::positionOn(const QString &key)

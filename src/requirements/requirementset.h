@@ -121,6 +121,7 @@ public:
 private:
     Recordset m_parent;
     Recordset m_rows;
+    mutable Recordset m_finder; // a cursor of its own over m_rows' table, for rowOf
     QVariant m_objectId;
     QVariant m_parentObjId;
     QString m_departmentId;

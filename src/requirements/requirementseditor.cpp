@@ -33,9 +33,66 @@ private:
 };
 } // namespace
 
-RequirementsEditor::RequirementsEditor(QObject *parent) : QObject(parent), m_list(new ItemPanelModel(this))
+const QString RequirementsEditor::CmdExclusions = QStringLiteral("exclusions");
+const QString RequirementsEditor::CmdExpression = QStringLiteral("coneval");
+const QString RequirementsEditor::CmdAdd = QStringLiteral("add");
+const QString RequirementsEditor::CmdDelete = QStringLiteral("delete");
+
+RequirementsEditor::RequirementsEditor(QObject *parent)
+    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this))
 {
     m_list->setObjectName(QStringLiteral("requirementList"));
+    m_commands->setObjectName(QStringLiteral("commandList"));
+    m_commands->addItem(CmdExclusions, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdExpression, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdAdd, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdDelete, QString(), ItemStyle::Command);
+    m_commands->setExpanded(CmdAdd, true);
+}
+
+void RequirementsEditor::rebuildAddMenu()
+{
+    for (const QString &key : m_commands->keys(CmdAdd))
+        m_commands->removeItem(key);
+    int row = 0;
+    for (const PaletteEntry &entry : RequirementPalette(m_set.context(), m_set.objectKind())) {
+        m_commands->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
+        m_commands->setHint(entry.key, entry.caption);
+        m_commands->setVisible(entry.key, entry.visible);
+    }
+    m_commands->setExpanded(CmdAdd, true);
+}
+
+void RequirementsEditor::retranslateCommands()
+{
+    const std::pair<QString, qint32> captions[] = {
+        {CmdExclusions, 20522}, {CmdExpression, 20523}, {CmdAdd, 20524}, {CmdDelete, 20505}};
+    for (const auto &[key, id] : captions) {
+        const QString text = GetLangString(id).trimmed();
+        m_commands->setCaption(key, StripMnemonic(text));
+        m_commands->setShortcut(key, MnemonicShortcut(text));
+    }
+    for (const PaletteEntry &entry : RequirementPalette(m_set.context(), m_set.objectKind())) {
+        m_commands->setCaption(entry.key, entry.caption);
+        m_commands->setHint(entry.key, entry.caption);
+    }
+}
+
+void RequirementsEditor::refreshCommandStates(bool showExclusions)
+{
+    const bool hasRows = m_set.hasRows();
+    const bool anyRow = hasRows && !m_set.walk().isEmpty();
+    m_commands->setVisible(CmdExclusions, showExclusions && m_set.context() != CtxDegree);
+    m_commands->setItemEnabled(CmdExclusions, anyRow && !m_set.isModified());
+    bool menuEmpty = true;
+    for (const QString &key : m_commands->keys(CmdAdd))
+        menuEmpty = menuEmpty && !m_commands->isVisible(key);
+    const bool canAdd = !menuEmpty && (!m_set.isCurriculumDependent() || !m_curricula.isEmpty());
+    m_commands->setItemEnabled(CmdAdd, hasRows && canAdd);
+    for (const QString &key : m_commands->keys(CmdAdd))
+        m_commands->setItemEnabled(key, hasRows && canAdd);
+    m_commands->setItemEnabled(CmdDelete, anyRow);
+    m_commands->setItemEnabled(CmdExpression, hasRows);
 }
 
 RequirementsEditor::~RequirementsEditor() = default;

@@ -46,6 +46,21 @@ public:
     LookupCache &lookups() { return m_lookups; }
     /// The parameter sheets of the requirements of the curriculum shown, by key.
     ItemPanelModel *list() const { return m_list; }
+    /// The commands: CmdExclusions, CmdExpression, CmdAdd (with one entry per
+    /// requirement type the context and object kind may have, keyed by the
+    /// type's id) and CmdDelete.
+    ItemPanelModel *commands() const { return m_commands; }
+    static const QString CmdExclusions;
+    static const QString CmdExpression;
+    static const QString CmdAdd;
+    static const QString CmdDelete;
+    /// The add menu for the set's context and object kind.
+    void rebuildAddMenu();
+    /// The commands' captions, mnemonic shortcuts and hints in the current language.
+    void retranslateCommands();
+    /// Which commands the set allows now; the exclusions command only where
+    /// the host offers it (`showExclusions`), and never for the degree.
+    void refreshCommandStates(bool showExclusions);
 
     QString serverName() const { return m_serverName; }
     void setServerName(const QString &name);
@@ -143,6 +158,7 @@ private:
     RequirementSet m_set;
     LookupCache m_lookups;
     ItemPanelModel *m_list = nullptr;
+    ItemPanelModel *m_commands = nullptr;
     std::shared_ptr<const Schema> m_schema;
     // The student view's description, asked of the schema once per schema.
     const SchemaTable *m_studentView = nullptr;

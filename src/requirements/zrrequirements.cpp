@@ -46,10 +46,10 @@
 namespace zr {
 
 namespace {
-const QString CmdExclusions = QStringLiteral("exclusions");
-const QString CmdExpression = QStringLiteral("coneval");
-const QString CmdAdd = QStringLiteral("add");
-const QString CmdDelete = QStringLiteral("delete");
+const QString &CmdExclusions = RequirementsEditor::CmdExclusions;
+const QString &CmdExpression = RequirementsEditor::CmdExpression;
+const QString &CmdAdd = RequirementsEditor::CmdAdd;
+const QString &CmdDelete = RequirementsEditor::CmdDelete;
 
 // Restores the list's redrawing however a rebuild ends.
 class RedrawOff
@@ -76,8 +76,6 @@ public:
     /// Builds the list again from the rows (after a language switch), keeping
     /// the user's values, the expressions, the selection and the modified flag.
     void rebuildSheets();
-    void buildCommands();
-    void rebuildAddMenu();
     void resetOnLoad();
     void refreshCommandStates();
     /// Fills the curriculum chooser from the editor's curricula, on the one shown.
@@ -104,7 +102,7 @@ public:
     void editExpression();
 
     ItemPanelModel *list() const { return editor->list(); }
-    ItemPanelModel *commands() const { return smButtons->model(); }
+    ItemPanelModel *commands() const { return editor->commands(); }
     bool curriculumDependent() const { return set.isCurriculumDependent(); }
 
     zrRequirements *const q;
@@ -162,6 +160,7 @@ void zrRequirementsPrivate::buildWidgets()
     smButtons = new TilePanel(q);
     smButtons->setObjectName(QStringLiteral("smButtons"));
     smButtons->setCaptionStyle(TilePanel::CaptionHidden);
+    smButtons->setModel(editor->commands());
     // Long type names differ at their ends ("... ανά εξάμηνα", "... ανά ακαδημαϊκό έτος"):
     // a narrow panel keeps both ends, and the whole name is the tooltip.
     smButtons->treeView()->setTextElideMode(Qt::ElideMiddle);
@@ -228,30 +227,16 @@ void zrRequirementsPrivate::buildWidgets()
                      [this](int index) { onCurriculumChosen(index); });
 }
 
-void zrRequirementsPrivate::buildCommands()
-{
-    ItemPanelModel *panel = commands();
-    panel->clear();
-    panel->addItem(CmdExclusions, QString(), ItemStyle::Command);
-    panel->addItem(CmdExpression, QString(), ItemStyle::Command);
-    panel->addItem(CmdAdd, QString(), ItemStyle::Command);
-    panel->addItem(CmdDelete, QString(), ItemStyle::Command);
-    panel->setExpanded(CmdAdd, true);
-}
 
 void zrRequirementsPrivate::retranslate()
 {
     Label1->setText(GetLangString(20518));
     Label2->setText(GetLangString(20520));
-    const std::pair<QString, qint32> captions[] = {
-        {CmdExclusions, 20522}, {CmdExpression, 20523}, {CmdAdd, 20524}, {CmdDelete, 20505}};
+    editor->retranslateCommands();
     qDeleteAll(shortcuts);
     shortcuts.clear();
-    for (const auto &[key, id] : captions) {
-        const QString text = GetLangString(id).trimmed();
-        commands()->setCaption(key, StripMnemonic(text));
-        const QString shortcut = MnemonicShortcut(text);
-        commands()->setShortcut(key, shortcut);
+    for (const QString &key : {CmdExclusions, CmdExpression, CmdAdd, CmdDelete}) {
+        const QString shortcut = commands()->shortcut(key);
         if (shortcut.isEmpty())
             continue;
         // The command panel draws no mnemonics, so the control answers them itself.
@@ -266,35 +251,18 @@ void zrRequirementsPrivate::retranslate()
     }
     smRequirements->setCaption(GetLangString(20521));
     Label4->setText(GetLangString(10000));
-    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
-        commands()->setCaption(entry.key, entry.caption);
-        commands()->setHint(entry.key, entry.caption);
-    }
     txtEval->setAccessibleName(GetLangString(20520));
     txtInfo->setAccessibleName(GetLangString(20521));
     clearAction->setText(GetLangString(10106));
     cbOrient->setAccessibleName(GetLangString(20518));
 }
 
-void zrRequirementsPrivate::rebuildAddMenu()
-{
-    ItemPanelModel *panel = commands();
-    for (const QString &key : panel->keys(CmdAdd))
-        panel->removeItem(key);
-    int row = 0;
-    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
-        panel->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
-        panel->setHint(entry.key, entry.caption);
-        panel->setVisible(entry.key, entry.visible);
-    }
-    panel->setExpanded(CmdAdd, true);
-}
 
 void zrRequirementsPrivate::resetOnLoad()
 {
     if (!builder)
         createBuilder();
-    rebuildAddMenu();
+    editor->rebuildAddMenu();
     q->setEditingEnabled(true);
     smRequirements->setCaption(GetLangString(20521));
     txtInfo->clear();
@@ -319,20 +287,7 @@ void zrRequirementsPrivate::showCurricula()
 
 void zrRequirementsPrivate::refreshCommandStates()
 {
-    ItemPanelModel *panel = commands();
-    const bool hasRows = set.hasRows();
-    const bool anyRow = hasRows && !set.walk().isEmpty();
-    panel->setVisible(CmdExclusions, showExclusions && set.context() != CtxDegree);
-    panel->setItemEnabled(CmdExclusions, anyRow && !set.isModified());
-    bool menuEmpty = true;
-    for (const QString &key : panel->keys(CmdAdd))
-        menuEmpty = menuEmpty && !panel->isVisible(key);
-    const bool canAdd = !menuEmpty && (!curriculumDependent() || cbOrient->count() > 0);
-    panel->setItemEnabled(CmdAdd, hasRows && canAdd);
-    for (const QString &key : panel->keys(CmdAdd))
-        panel->setItemEnabled(key, hasRows && canAdd);
-    panel->setItemEnabled(CmdDelete, anyRow);
-    panel->setItemEnabled(CmdExpression, hasRows);
+    editor->refreshCommandStates(showExclusions);
 }
 
 
@@ -742,8 +697,7 @@ zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequi
     connect(d->editor, &RequirementsEditor::modifiedChanged, this, &zrRequirements::modifiedChanged);
     connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
     d->buildWidgets();
-    d->buildCommands();
-    d->rebuildAddMenu();
+    d->editor->rebuildAddMenu();
     d->retranslate();
     d->refreshCommandStates();
 }

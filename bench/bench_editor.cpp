@@ -14,10 +14,10 @@
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "database.h"
 #include "jsonschema.h"
 #include "largevolume.h"

@@ -4,8 +4,8 @@
 
 #include "benchutil.h"
 
-#include "common/itempanelmodel.h"
-#include "common/tilepanel.h"
+#include "itempanel/itempanelmodel.h"
+#include "itempanel/tilepanel.h"
 
 #include <QApplication>
 #include <QTreeView>

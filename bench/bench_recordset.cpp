@@ -1,7 +1,7 @@
 // Recordset finds, filters and clones against hand-written containers holding the same rows.
 #include "benchutil.h"
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QRandomGenerator>
 

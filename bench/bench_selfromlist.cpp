@@ -7,7 +7,7 @@
 #include "benchutil.h"
 
 #include "common/langstrings.h"
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "jsonschema.h"
 #include "search/frmselfromlist.h"
 #include "search/zrsearchx.h"

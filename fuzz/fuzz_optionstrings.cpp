@@ -4,9 +4,9 @@
 #include "fuzzinput.h"
 
 #include "common/zrerror.h"
-#include "dialogs/coursetypetotals.h"
-#include "dialogs/customoptions.h"
-#include "dialogs/systemnumber.h"
+#include "reqtypes/coursetypetotals.h"
+#include "reqtypes/customoptions.h"
+#include "common/systemnumber.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // that compiles selects the same rows through setFilter and through find.
 #include "fuzzinput.h"
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "common/zrerror.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 
 #include "jsonschema.h"
 #include "zrsvr_export.h"
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QHash>
 #include <QSet>

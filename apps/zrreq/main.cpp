@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTimer>
-#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -24,19 +23,12 @@ int main(int argc, char *argv[])
     if (const int done = zr::app::CheckStartArguments(arguments, &start); done >= 0)
         return done;
 
-    // Subcommands run without a window; those that load the editor keep it offscreen.
+    // Subcommands run on the editor without widgets: no window, no display platform.
     if (argc > 1) {
         const QString name = QString::fromLocal8Bit(argv[1]);
         if (const zr::app::cli::Command command = zr::app::cli::FindCommand(name)) {
             zr::app::cli::QuietQtMessages();
-            std::unique_ptr<QCoreApplication> app;
-            if (zr::app::cli::NeedsWidgets(name)) {
-                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                    qputenv("QT_QPA_PLATFORM", "offscreen");
-                app = std::make_unique<QApplication>(argc, argv);
-            } else {
-                app = std::make_unique<QCoreApplication>(argc, argv);
-            }
+            QCoreApplication app(argc, argv);
             zr::Main();
             zr::server::RegisterServer();
             return command(QCoreApplication::arguments());

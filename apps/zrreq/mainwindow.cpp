@@ -77,7 +77,6 @@ public:
     BusyIndicator &operator=(const BusyIndicator &) = delete;
 };
 
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
 constexpr int Contexts[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112};
 } // namespace
 
@@ -229,9 +228,7 @@ void MainWindow::loadRequirements()
     m_setFiles->forgetImport();
     try {
         const BusyIndicator busy(this, ReplaceParams(GetLangString(StrLoading), {m_object.title}));
-        auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
-        if (!constraints)
-            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        auto constraints = ServerObjectOf<cContraints>(m_serverName);
         m_set = constraints->LoadObjectConstraints(m_object.kind, m_object.id);
         m_loadedContext = m_context->currentData().toInt();
         const Recordset set = m_set;
@@ -336,9 +333,7 @@ bool MainWindow::store(const std::function<void(cContraints &)> &write)
 {
     try {
         const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
-        auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, m_serverName);
-        if (!constraints)
-            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        auto constraints = ServerObjectOf<cContraints>(m_serverName);
         write(*constraints);
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description, true);

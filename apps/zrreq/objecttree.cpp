@@ -4,6 +4,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "recordset/recordset.h"
 #include "reqtypes/typecatalog.h"
 
 #include <QHeaderView>
@@ -52,9 +53,7 @@ void ObjectTree::select(const ObjectRef &object)
 void ObjectTree::load(const QString &serverName)
 {
     clear();
-    auto department = CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), serverName);
-    if (!department)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto department = ServerObjectOf<cDepartment>(serverName);
 
     m_programmes = new QTreeWidgetItem(this);
     Recordset programmes = department->getTextList(QStringLiteral("QEMDepPrograms"), QString());

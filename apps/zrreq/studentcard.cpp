@@ -26,21 +26,11 @@ enum : qint32 {
     StrParticulars = 60102,
 };
 
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
 const QString StudentView = QStringLiteral("v_students");
 
 // The particulars shown, in order; captions come from the view's description.
 const char *const Particulars[] = {"spec_aem",  "lastname",   "firstname",     "fathername", "depname", "prtitle",
                                    "ordescription", "exam_ID", "statusID",     "in_year",    "email"};
-
-template<typename T>
-std::unique_ptr<T> serverObject(const QString &serverName)
-{
-    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
-    if (!object)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    return object;
-}
 
 } // namespace
 
@@ -123,7 +113,7 @@ QString StudentCard::codeText(const QString &listSource, const QVariant &code) c
 {
     if (code.isNull() || !listSource.startsWith(QLatin1String("RECORDSET:")))
         return code.toString();
-    Recordset list = serverObject<cDepartment>(m_serverName)->getTextList(listSource.mid(10), QString());
+    Recordset list = ServerObjectOf<cDepartment>(m_serverName)->getTextList(listSource.mid(10), QString());
     if (list.fieldCount() < 2)
         return code.toString();
     for (list.moveFirst(); !list.eof(); list.moveNext())
@@ -138,7 +128,7 @@ void StudentCard::loadParticulars()
         m_form->removeRow(0);
     m_studentName.clear();
     try {
-        Recordset student = serverObject<cStudent>(m_serverName)
+        Recordset student = ServerObjectOf<cStudent>(m_serverName)
                                 ->LoadStudents(QStringLiteral("student_ID = ") + QString::number(m_studentId));
         const bool found = !student.isEmpty();
         findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->setVisible(found);

@@ -23,17 +23,6 @@ enum : qint32 {
     StrChooseStudent = 60103,
 };
 
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
-
-template<typename T>
-std::unique_ptr<T> serverObject(const QString &serverName)
-{
-    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
-    if (!object)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    return object;
-}
-
 } // namespace
 
 StudentSearch::StudentSearch(QMenu *menu, const QString &serverName, QWidget *window)
@@ -79,7 +68,7 @@ void StudentSearch::search()
         frmSelFromList dialog(m_window);
         connect(&dialog, &frmSelFromList::DataRequest, this,
                 [this](const QString &, const QString &filter, Recordset &result) {
-                    result = serverObject<cStudent>(m_serverName)->LoadStudents(filter);
+                    result = ServerObjectOf<cStudent>(m_serverName)->LoadStudents(filter);
                 });
         connect(&dialog, &frmSelFromList::ListSourceRequest, this,
                 [this](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
@@ -88,7 +77,7 @@ void StudentSearch::search()
                         return;
                     }
                     try {
-                        result = serverObject<cDepartment>(m_serverName)->getTextList(source, QString());
+                        result = ServerObjectOf<cDepartment>(m_serverName)->getTextList(source, QString());
                     } catch (const ZrError &error) {
                         RecordError(error);
                         cancel = true;

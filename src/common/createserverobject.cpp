@@ -87,4 +87,14 @@ std::unique_ptr<ServerObject> CreateServerObject(const QString &className, const
     }
 }
 
+QString ServerLibraryName()
+{
+    return QStringLiteral("zrQEMSvr");
+}
+
+void RaiseNotServerClass(const QString &source)
+{
+    throw ZrError(429, source, GetLangString(20577));
+}
+
 } // namespace zr

@@ -38,7 +38,15 @@ ZRREQ_EXPORT QStringList RegisteredServerLibraries();
 ZRREQ_EXPORT std::unique_ptr<ServerObject> CreateServerObject(const QString &className, const QString &library,
                                                               const QString &serverName);
 
-/// CreateServerObject for interface T (cDepartment, cContraints ...).
+/// The library of the host's server objects ("zrQEMSvr"), which the controls ask for theirs.
+ZRREQ_EXPORT QString ServerLibraryName();
+
+/// Throws ZrError 429 (string 20577) with `source`: the library answered with
+/// an object that is not of the interface asked for.
+[[noreturn]] ZRREQ_EXPORT void RaiseNotServerClass(const QString &source);
+
+/// CreateServerObject for interface T (cDepartment, cContraints ...) of the
+/// host's library; nothing when the object is not a T.
 template<typename T>
 std::unique_ptr<T> CreateServerObjectAs(const QString &library, const QString &serverName)
 {
@@ -48,6 +56,18 @@ std::unique_ptr<T> CreateServerObjectAs(const QString &library, const QString &s
         return std::unique_ptr<T>(typed);
     }
     return {};
+}
+
+/// The server object of interface T on `serverName`, from the host's
+/// library. Every failure throws: those of CreateServerObject, and 429 with
+/// `source` for an object that is not a T.
+template<typename T>
+std::unique_ptr<T> ServerObjectOf(const QString &serverName, const QString &source = QStringLiteral("RemoteObject"))
+{
+    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibraryName(), serverName);
+    if (!object)
+        RaiseNotServerClass(source);
+    return object;
 }
 
 } // namespace zr

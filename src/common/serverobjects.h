@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/recordset.h"
 #include "common/studentrecordrows.h"
 #include "zrreq_export.h"
 
@@ -10,6 +9,9 @@
 #include <functional>
 
 namespace zr {
+
+// The recordset sits a floor above; callers of these interfaces include it.
+class Recordset;
 
 /// Base of the host's server objects. An object is created by class name
 /// through CreateServerObject and owned by its caller, who releases it

@@ -3,7 +3,7 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "dialogs/coursetypetotals.h"
+#include "reqtypes/coursetypetotals.h"
 #include "dialogs/coursetypetotalsmodel.h"
 
 #include <QApplication>
@@ -69,7 +69,6 @@ public:
     CourseTypeTotalsModel *m_model = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
-    QFont m_font = QApplication::font();
     bool m_cancelled = true;
 };
 
@@ -93,7 +92,7 @@ void CourseTypeTotalsDialogPrivate::setTexts()
 }
 
 CourseTypeTotalsDialog::CourseTypeTotalsDialog(Purpose purpose, QWidget *parent)
-    : QDialog(parent)
+    : LibraryDialog(parent)
     , d(std::make_unique<CourseTypeTotalsDialogPrivate>())
 {
     d->q = this;
@@ -202,22 +201,9 @@ Recordset CourseTypeTotalsDialog::Select_CourseTypeTotals(const Recordset &cours
     return result;
 }
 
-QFont CourseTypeTotalsDialog::frmFont() const
+void CourseTypeTotalsDialog::retranslate()
 {
-    return d->m_font;
-}
-
-void CourseTypeTotalsDialog::setFrmFont(const QFont &font)
-{
-    d->m_font = font;
-    ApplyFont(this, font.family(), font.pointSizeF(), GreekCharset);
-}
-
-void CourseTypeTotalsDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        d->setTexts();
-    QDialog::changeEvent(event);
+    d->setTexts();
 }
 
 void CourseTypeTotalsDialog::accept()

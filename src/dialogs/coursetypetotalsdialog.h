@@ -1,7 +1,8 @@
 #pragma once
 
 #include "zrreq_export.h"
-#include "common/recordset.h"
+#include "dialogs/librarydialog.h"
+#include "recordset/recordset.h"
 
 #include <QDialog>
 #include <QFont>
@@ -15,12 +16,10 @@ namespace zr {
 /// check column and a number column, between two information labels
 /// (`lblInfo`, `lblInfo1`) and above `cmdOK` / `cmdCancel`. The two dialogs
 /// differ only in their texts; use frmCourseTypes or frmMaxGradeSettings.
-class ZRREQ_EXPORT CourseTypeTotalsDialog : public QDialog
+class ZRREQ_EXPORT CourseTypeTotalsDialog : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(CourseTypeTotalsDialog)
-    /// The caller's font, applied to the dialog's controls (name and size).
-    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
 
 public:
     /// Which totals the dialog edits.
@@ -47,11 +46,6 @@ public:
     Recordset Select_CourseTypeTotals(const Recordset &courseTypes, const QString &totalsValue,
                                       bool addTotalRow, bool &cancelled, QWidget *ownerWindow = nullptr);
 
-    /// The font last given with setFrmFont (the application font before).
-    QFont frmFont() const;
-    /// Applies the family and size of `font` to the dialog's controls.
-    void setFrmFont(const QFont &font);
-
 public Q_SLOTS:
     /// OK: commits an open edit of the grid, clears the cancelled flag and closes.
     void accept() override;
@@ -61,8 +55,7 @@ public Q_SLOTS:
 protected:
     /// The dialog for `purpose`; named by the subclass.
     CourseTypeTotalsDialog(Purpose purpose, QWidget *parent);
-    /// Re-reads the texts when the user interface changes language.
-    void changeEvent(QEvent *event) override;
+    void retranslate() override;
 
 private:
     std::unique_ptr<class CourseTypeTotalsDialogPrivate> const d;

@@ -1,7 +1,7 @@
 #include "coursetypetotalsmodel.h"
 
 #include "common/langstrings.h"
-#include "dialogs/systemnumber.h"
+#include "common/systemnumber.h"
 
 namespace zr {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "zrreq_export.h"
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QAbstractTableModel>
 

@@ -1,12 +1,12 @@
 #include "frmcustsettings.h"
 
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "dialogs/customoptions.h"
+#include "reqtypes/customoptions.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -35,7 +35,6 @@ public:
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
     CustomOptions m_options;
-    QFont m_font = QApplication::font();
     bool m_cancelled = true;
     // Set while the list is filled from m_options, so that those changes are
     // not taken for the user's.
@@ -109,7 +108,7 @@ void frmCustSettingsPrivate::readList()
 }
 
 frmCustSettings::frmCustSettings(QWidget *parent)
-    : QDialog(parent)
+    : LibraryDialog(parent)
     , d(std::make_unique<frmCustSettingsPrivate>(this))
 {
     setObjectName(QStringLiteral("frmCustSettings"));
@@ -172,22 +171,9 @@ void frmCustSettings::CustomSettings(qint32 requirementType, QVariant &optionsVa
     d->m_options = CustomOptions();
 }
 
-QFont frmCustSettings::frmFont() const
+void frmCustSettings::retranslate()
 {
-    return d->m_font;
-}
-
-void frmCustSettings::setFrmFont(const QFont &font)
-{
-    d->m_font = font;
-    ApplyFont(this, font.family(), font.pointSizeF(), GreekCharset);
-}
-
-void frmCustSettings::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        d->setTexts();
-    QDialog::changeEvent(event);
+    d->setTexts();
 }
 
 void frmCustSettings::accept()

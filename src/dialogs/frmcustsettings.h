@@ -1,6 +1,7 @@
 #pragma once
 
 #include "zrreq_export.h"
+#include "dialogs/librarydialog.h"
 
 #include <QDialog>
 #include <QFont>
@@ -18,12 +19,10 @@ namespace zr {
 /// One modal session per CustomSettings call; the list is emptied again
 /// before the call returns. Child controls: `smSettings` (a TilePanel),
 /// `cmdOK`, `cmdCancel`.
-class ZRREQ_EXPORT frmCustSettings : public QDialog
+class ZRREQ_EXPORT frmCustSettings : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmCustSettings)
-    /// The caller's font, applied to the dialog's controls (name and size).
-    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
 
 public:
     /// A dialog with its captions set; `parent` is the default owner window.
@@ -39,11 +38,6 @@ public:
     void CustomSettings(qint32 requirementType, QVariant &optionsValue, bool &cancelled,
                         QWidget *ownerWindow = nullptr);
 
-    /// The font last given with setFrmFont (the application font before).
-    QFont frmFont() const;
-    /// Applies the family and size of `font` to the dialog's controls.
-    void setFrmFont(const QFont &font);
-
 public Q_SLOTS:
     /// OK: runs the checks; when they pass, clears the cancelled flag and
     /// closes the dialog, otherwise shows the failure titled "Requirement
@@ -53,8 +47,7 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    /// Re-reads the texts when the user interface changes language.
-    void changeEvent(QEvent *event) override;
+    void retranslate() override;
 
 private:
     std::unique_ptr<class frmCustSettingsPrivate> const d;

@@ -3,13 +3,13 @@
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
-#include "common/recordsetmodel.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetmodel.h"
+#include "recordset/recordsetutils.h"
 #include "common/schema.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "dialogs/applyfont.h"
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "search/frmselfromlist.h"
 
 #include <QApplication>
@@ -29,7 +29,6 @@ namespace zr {
 
 namespace {
 
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
 const QString StudentView = QStringLiteral("v_students");
 const QString StudentIdField = QStringLiteral("student_ID");
 const QString ExceptionLayout = QStringLiteral("excludeStudents");
@@ -91,7 +90,6 @@ public:
     const Schema *m_schema = nullptr;
     Recordset m_requirementRows;
     Recordset m_set;
-    QFont m_font = QApplication::font();
 
     QLabel *Label4 = nullptr;
     QTableView *gxStudents = nullptr;
@@ -254,10 +252,7 @@ void frmExclusionsPrivate::updateState()
 
 std::unique_ptr<cStudent> frmExclusionsPrivate::students() const
 {
-    auto object = CreateServerObjectAs<cStudent>(ServerLibrary, m_serverName);
-    if (!object)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    return object;
+    return ServerObjectOf<cStudent>(m_serverName);
 }
 
 void frmExclusionsPrivate::answerStudentsRequest(const QString &requestName, const QString &filter, Recordset &result)
@@ -296,7 +291,7 @@ void frmExclusionsPrivate::addStudents()
             options.owner = q;
             // One selection per click; released before the result is saved.
             frmSelFromList selection(q);
-            selection.FrmFont(m_font.family(), m_font.pointSizeF());
+            selection.FrmFont(q->frmFont().family(), q->frmFont().pointSizeF());
             QObject::connect(&selection, &frmSelFromList::DataRequest, q,
                              [this](const QString &name, const QString &filter, Recordset &result) {
                                  answerStudentsRequest(name, filter, result);
@@ -402,7 +397,7 @@ void frmExclusionsPrivate::showError(int headingId, const ZrError &error)
 
 // --- frmExclusions ----------------------------------------------------------
 
-frmExclusions::frmExclusions(QWidget *parent) : QDialog(parent), d(std::make_unique<frmExclusionsPrivate>(this))
+frmExclusions::frmExclusions(QWidget *parent) : LibraryDialog(parent), d(std::make_unique<frmExclusionsPrivate>(this))
 {
     setObjectName(QStringLiteral("frmExclusions"));
     setModal(true);
@@ -453,22 +448,9 @@ void frmExclusions::ShowExcludStudents(const QVariant &objectId, qint32 objectKi
     d->m_schema = nullptr;
 }
 
-QFont frmExclusions::frmFont() const
+void frmExclusions::retranslate()
 {
-    return d->m_font;
-}
-
-void frmExclusions::setFrmFont(const QFont &font)
-{
-    d->m_font = font;
-    ApplyFont(this, font.family(), font.pointSizeF(), GreekCharset);
-}
-
-void frmExclusions::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        d->setTexts();
-    QDialog::changeEvent(event);
+    d->setTexts();
 }
 
 QString ExclusionStudentFilter(qint32 objectKind, const Recordset &parentRow, const QString &departId)

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "zrreq_export.h"
-#include "common/recordset.h"
+#include "dialogs/librarydialog.h"
+#include "recordset/recordset.h"
 
 #include <QDialog>
 #include <QFont>
@@ -20,12 +21,10 @@ class Schema;
 /// the explanation `Label4` and the count `lblCount`.
 ///
 /// Use: construct, connect ListSourceRequest, call ShowExcludStudents.
-class ZRREQ_EXPORT frmExclusions : public QDialog
+class ZRREQ_EXPORT frmExclusions : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmExclusions)
-    /// The caller's font, applied to the dialog's controls (name and size).
-    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
 
 public:
     /// A dialog with its captions set; `parent` is the default owner window.
@@ -45,11 +44,6 @@ public:
                             const QString &serverName, const QString &sessionId, const Recordset &requirementRows,
                             qint32 extraKey, const QString &studentFilter, QWidget *ownerWindow);
 
-    /// The font last given with setFrmFont (the application font before).
-    QFont frmFont() const;
-    /// Applies the family and size of `font` to the dialog and the dialogs it opens.
-    void setFrmFont(const QFont &font);
-
 Q_SIGNALS:
     /// A column's or a search field's choices are needed: `source` is the
     /// table name (isQuery false) or an SQL query (isQuery true). The handler
@@ -58,8 +52,7 @@ Q_SIGNALS:
     void ListSourceRequest(bool &cancel, const QString &source, zr::Recordset &result, bool isQuery);
 
 protected:
-    /// Re-reads the texts when the user interface changes language.
-    void changeEvent(QEvent *event) override;
+    void retranslate() override;
 
 private:
     std::unique_ptr<class frmExclusionsPrivate> const d;

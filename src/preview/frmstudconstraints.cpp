@@ -32,7 +32,6 @@ public:
     QString m_serverName;
     QString m_sessionId;
     qint32 m_studentId = 0;
-    QFont m_font = QApplication::font();
     bool m_cancelled = true;
     bool m_open = false;
     // The editor reports a failed load by signal; while opening it counts
@@ -48,7 +47,7 @@ void frmStudConstraintsPrivate::setTexts(QDialog *dialog)
 }
 
 frmStudConstraints::frmStudConstraints(QWidget *parent)
-    : QDialog(parent)
+    : LibraryDialog(parent)
     , d(std::make_unique<frmStudConstraintsPrivate>())
 {
     setObjectName(QStringLiteral("frmStudConstraints"));
@@ -133,22 +132,9 @@ void frmStudConstraints::ShowStudConstraints(const QString &serverName, const QS
     d->setTexts(this);
 }
 
-QFont frmStudConstraints::frmFont() const
-{
-    return d->m_font;
-}
-
-void frmStudConstraints::setFrmFont(const QFont &font)
-{
-    d->m_font = font;
-    ApplyFont(this, font.family(), font.pointSizeF(), GreekCharset);
-}
-
 void frmStudConstraints::accept()
 {
     try {
-        if (!d->m_requirements->ValidateRecords())
-            return;
         d->m_requirements->UpdateRecordset();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(", frmStudConstraints.cmdOK_Click"));
@@ -167,11 +153,9 @@ void frmStudConstraints::reject()
     QDialog::reject();
 }
 
-void frmStudConstraints::changeEvent(QEvent *event)
+void frmStudConstraints::retranslate()
 {
-    if (event->type() == QEvent::LanguageChange)
-        d->setTexts(this);
-    QDialog::changeEvent(event);
+    d->setTexts(this);
 }
 
 } // namespace zr

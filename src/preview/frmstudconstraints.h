@@ -1,7 +1,8 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
+#include "dialogs/librarydialog.h"
 
 #include <QDialog>
 #include <QFont>
@@ -21,12 +22,10 @@ class zrRequirements;
 ///
 /// One modal session per ShowStudConstraints call. Child controls:
 /// `zrRequirements1`, `cmdOK`, `cmdCancel`.
-class ZRREQ_EXPORT frmStudConstraints : public QDialog
+class ZRREQ_EXPORT frmStudConstraints : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmStudConstraints)
-    /// The caller's font, applied to the dialog's controls (name and size).
-    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
 
 public:
     explicit frmStudConstraints(QWidget *parent = nullptr);
@@ -44,10 +43,6 @@ public:
     /// The embedded editor.
     zrRequirements *requirements() const;
 
-    QFont frmFont() const;
-    /// Applies the family and size of `font` to the dialog's controls.
-    void setFrmFont(const QFont &font);
-
 public Q_SLOTS:
     /// OK: validates and writes the requirements into the rows; on success
     /// clears the cancelled flag and closes, otherwise shows why (titled
@@ -57,7 +52,7 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void changeEvent(QEvent *event) override;
+    void retranslate() override;
 
 private:
     std::unique_ptr<class frmStudConstraintsPrivate> const d;

@@ -23,17 +23,6 @@ namespace zr {
 
 namespace {
 
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
-
-template<typename T>
-std::unique_ptr<T> serverObject(const QString &serverName)
-{
-    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
-    if (!object)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    return object;
-}
-
 // Hourglass for the span of a server call; gone again however the call ends.
 class WaitCursor
 {
@@ -166,7 +155,7 @@ void zrReqPreviewPrivate::edit()
     try {
         {
             WaitCursor wait;
-            m_editSet = serverObject<cStudent>(m_serverName)->LoadStudConstraints(m_sessionId, studentId);
+            m_editSet = ServerObjectOf<cStudent>(m_serverName)->LoadStudConstraints(m_sessionId, studentId);
         }
         bool cancelled = true;
         {
@@ -180,7 +169,7 @@ void zrReqPreviewPrivate::edit()
         }
         {
             WaitCursor wait;
-            serverObject<cStudent>(m_serverName)->SaveStudConstraints(m_sessionId, m_editSet);
+            ServerObjectOf<cStudent>(m_serverName)->SaveStudConstraints(m_sessionId, m_editSet);
             m_editSet = Recordset();
             q->LoadStudConstraints(studentId);
         }
@@ -350,7 +339,7 @@ QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
             d->m_shown = Recordset();
         } else {
             bool individual = false;
-            Recordset rows = serverObject<cContraints>(d->m_serverName)
+            Recordset rows = ServerObjectOf<cContraints>(d->m_serverName)
                                  ->LoadStudPtyxConstraints(d->m_sessionId, pStudID, individual, QVariant(), 1);
             d->m_shown = rows;
             d->m_individual = individual;
@@ -372,7 +361,7 @@ QVariant zrReqPreview::DelStudConstraints(qint32 pStudID)
 {
     d->m_studentId = pStudID;
     try {
-        d->m_shown = serverObject<cContraints>(d->m_serverName)->DeleteStudPtyxConstraints(d->m_sessionId, pStudID,
+        d->m_shown = ServerObjectOf<cContraints>(d->m_serverName)->DeleteStudPtyxConstraints(d->m_sessionId, pStudID,
                                                                                              true);
         d->showHeader(false);
         d->fillText();

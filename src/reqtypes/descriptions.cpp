@@ -1,11 +1,11 @@
 #include "descriptions.h"
 
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
-#include "dialogs/coursetypetotals.h"
-#include "dialogs/systemnumber.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/coursetypetotals.h"
+#include "common/systemnumber.h"
 #include "parametersheet.h"
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "sheetrows.h"
 #include "typecatalog.h"
 

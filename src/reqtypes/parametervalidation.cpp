@@ -1,14 +1,14 @@
 #include "parametervalidation.h"
 
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "dialogs/coursetypetotals.h"
-#include "dialogs/customoptions.h"
-#include "dialogs/systemnumber.h"
+#include "reqtypes/coursetypetotals.h"
+#include "reqtypes/customoptions.h"
+#include "common/systemnumber.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
 #include "periodlists.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetrows.h"
 #include "validationmessage.h"
 
@@ -395,16 +395,11 @@ void ValidateStudent(const QString &column, const QString &value, const QString 
     RecordedCheck([&] { checkStudentValue(column, value, label, requirement); });
 }
 
-void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
-                   const SheetContext &sheet, bool &error)
+void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &rows,
+                   const SheetContext &sheet)
 {
     SetFailedField(QString());
-    try {
-        RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, row, sheet)); });
-    } catch (const ZrError &) {
-        error = true;
-        throw;
-    }
+    RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, rows, sheet)); });
 }
 
 } // namespace zr

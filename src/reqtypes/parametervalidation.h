@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
 
 #include <QString>
@@ -12,16 +12,16 @@ struct SheetContext;
 
 /// Checks the parameter rows of requirement `ocID` (type `typeId`) against
 /// the rules of its type, in their fixed order, reading the values the rows
-/// show. `row` is the requirement's record, current; its fields' defined
-/// sizes bound the code lists. The first failed rule is logged, `error` is
-/// set and a ZrError (the rule's number, "ValidateInput", the formatted
-/// message naming the requirement by its caption) is thrown. Nothing is changed.
+/// show. The fields' defined sizes of the requirement recordset `rows`
+/// bound the code lists (its cursor is not read). The first failed rule is logged and thrown as
+/// a ZrError (the rule's number, "ValidateInput", the formatted message
+/// naming the requirement by its caption). Nothing is changed.
 /// Type 10's values go through ValidateStudent unless they were picked from
 /// the column's list (a choice row): a listed value is a code, not typed text.
 /// The period lists of type 80 are matched against the sheet's cached code
 /// tables; without them no period can match.
-ZRREQ_EXPORT void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
-                                const SheetContext &sheet, bool &error);
+ZRREQ_EXPORT void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &rows,
+                                const SheetContext &sheet);
 
 /// The rules of a student column (type 10) for one value: `value` shown on
 /// the row captioned `label` of the requirement captioned `requirement`.

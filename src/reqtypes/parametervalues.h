@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
 
 #include <QString>
@@ -13,7 +13,7 @@ class ItemPanelModel;
 struct SheetContext;
 struct ParameterRow;
 
-/// Moves the stored values of the current requirement row of `rows` into
+/// Moves the stored values of the requirement in the visible row `row` (0-based) of `rows` into
 /// its parameter rows (built by CreateConstraint): choices selected by code,
 /// entry and picker texts, code lists kept hidden behind their names, option
 /// texts, type 80's teaching periods shown with their names, type 10's column
@@ -21,9 +21,10 @@ struct ParameterRow;
 /// choice code that is not offered leaves the row unselected, a code list
 /// that names no known code loads as an empty row with no codes. Errors of
 /// the recordset (a missing field) and of the code tables are thrown.
-ZRREQ_EXPORT void LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, const SheetContext &sheet);
+ZRREQ_EXPORT void LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, int row,
+                                       const SheetContext &sheet);
 
-/// Writes the parameter rows of the current requirement row of `rows` back
+/// Writes the parameter rows of the requirement in the visible row `row` of `rows` back
 /// into its fields: codes of the selected choices (NULL when none), texts
 /// with "" as NULL, the hidden code lists, option flags as a number, the
 /// minimum number as the count of codes when it is empty or "0", type 80's
@@ -31,7 +32,8 @@ ZRREQ_EXPORT void LoadConstraintValues(ItemPanelModel &panel, const Recordset &r
 /// 100, type 10's column and values (and its header caption), and `coneval`
 /// = `expression` ("" and nothing as NULL). Fields whose value does not
 /// change are not written. Does not accept the changes (no batch update).
-ZRREQ_EXPORT void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, const SheetContext &sheet,
+/// Neither routine reads or moves the cursor of `rows`.
+ZRREQ_EXPORT void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, int row, const SheetContext &sheet,
                                         const std::optional<QString> &expression);
 
 /// The code of the choice selected on the choice row `field` of requirement

@@ -1,12 +1,12 @@
 #include "sheetadjust.h"
 
-#include "common/itempanelmodel.h"
-#include "common/recordsetutils.h"
-#include "dialogs/optionstext.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/optionstext.h"
 #include "descriptions.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetrows.h"
 #include "studentcolumns.h"
 

@@ -1,13 +1,13 @@
 #include "studentcolumns.h"
 
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
-#include "requirements/lookupcache.h"
-#include "requirements/requirementkeys.h"
+#include "recordset/lookupcache.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetchoices.h"
 
 namespace zr {

@@ -1,7 +1,7 @@
 #include "expressionvalidation.h"
 
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
 #include "expressioncheck.h"
 #include "expressionform.h"

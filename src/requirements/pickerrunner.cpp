@@ -1,22 +1,22 @@
 #include "pickerrunner.h"
 
 #include "common/createserverobject.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
-#include "dialogs/coursetypetotals.h"
+#include "reqtypes/coursetypetotals.h"
 #include "dialogs/frmcoursetypes.h"
 #include "dialogs/frmcustsettings.h"
 #include "dialogs/frmmaxgradesettings.h"
-#include "dialogs/optionstext.h"
-#include "lookupcache.h"
+#include "reqtypes/optionstext.h"
+#include "recordset/lookupcache.h"
 #include "pickers.h"
 #include "reqtypes/descriptions.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/sheetrows.h"
-#include "requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "search/frmselfromlist.h"
 
 namespace zr {
@@ -57,9 +57,7 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
                                                          *sheet.lookups);
                              return;
                          }
-                         auto department = CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), serverName);
-                         if (department)
-                             result = department->getTextList(picker.table, filter);
+                         result = ServerObjectOf<cDepartment>(serverName)->getTextList(picker.table, filter);
                      });
     // Codes in the list and the search pane's choices name themselves from the cached tables.
     QObject::connect(&dialog, &frmSelFromList::ListSourceRequest,

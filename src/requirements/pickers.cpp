@@ -4,13 +4,12 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
-#include "lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "reqtypes/typecatalog.h"
 
 namespace zr {
 
 namespace {
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
 // Both course tables describe a layout of this name for choosing courses.
 const QString CourseLayout = QStringLiteral("selectCourses");
 
@@ -55,14 +54,6 @@ PickerSpec departmentCourses(const PickerContext &context, bool exceptionsOnly)
     return picker;
 }
 
-template<typename T>
-std::unique_ptr<T> create(const QString &serverName)
-{
-    std::unique_ptr<T> object = CreateServerObjectAs<T>(ServerLibrary, serverName);
-    if (!object)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
-    return object;
-}
 } // namespace
 
 PickerSpec PickerFor(int conID, const QString &field, const PickerContext &context)
@@ -138,10 +129,10 @@ Recordset AnswerPickerSearch(const QString &table, int conID, const PickerContex
     QString where = filter;
     const bool programmeCourses = isOneOf(conID, {30, 100, 130});
     if (table == QLatin1String("QEMCourses") || (programmeCourses && !isProgrammeKind(context.objectKind))) {
-        return create<cCourses>(serverName)->LoadCourses(where, QStringLiteral("title"), 1);
+        return ServerObjectOf<cCourses>(serverName)->LoadCourses(where, QStringLiteral("title"), 1);
     }
     if (programmeCourses) {
-        return create<cDepPrograms>(serverName)
+        return ServerObjectOf<cDepPrograms>(serverName)
             ->GetRSProgramCourses(context.programmeId.toInt(), 1, QStringLiteral("title"), where);
     }
     if (conID == 80)

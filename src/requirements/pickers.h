@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "requirementfile.h"
 
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
 #include "requirementset.h"
 #include "setversion.h"

@@ -1,9 +1,9 @@
 #include "requirementset.h"
 
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
-#include "requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "reqtypes/typecatalog.h"
 
 namespace zr {
@@ -80,6 +80,7 @@ void RequirementSet::release()
 {
     m_parent = Recordset();
     m_rows = Recordset();
+    m_finder = Recordset();
     m_currentRecordId = 0;
 }
 
@@ -155,13 +156,28 @@ qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
     return m_newRecordCounter;
 }
 
-qint32 RequirementSet::deleteCurrent()
+bool RequirementSet::deleteRequirement(qint32 ocID)
 {
-    const qint32 ocID = ValLng(m_rows.value(u"ocID"));
-    m_rows.deleteCurrent();
-    m_currentRecordId = 0;
-    m_modified = true;
-    return ocID;
+    const int row = rowOf(ocID);
+    if (row < 0)
+        return false;
+    m_rows.deleteRows({m_rows.bookmarkAt(row)});
+    if (m_currentRecordId == ocID)
+        m_currentRecordId = 0;
+    return true;
+}
+
+int RequirementSet::rowOf(qint32 ocID) const
+{
+    if (m_rows.isNull())
+        return -1;
+    // One finder per set of rows: a new clone would list every row again for each look-up.
+    if (m_finder.isNull() || !m_finder.sharesRowsWith(m_rows))
+        m_finder = m_rows.clone();
+    if (!m_finder.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                       Recordset::StartFirst))
+        return -1;
+    return m_rows.rowOfBookmark(m_finder.bookmark());
 }
 
 bool RequirementSet::positionOn(const QString &key)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
 
 #include <QHash>
@@ -72,10 +72,16 @@ public:
     /// current; `curriculumEntry` (> 0) is written into secobjID in the
     /// curriculum-dependent case. Returns the new ocID.
     qint32 addRequirement(int typeId, qint32 curriculumEntry = 0);
-    /// Deletes the current row; returns its ocID.
-    qint32 deleteCurrent();
-    /// Moves the rows to the requirement of a list item's key (found through
-    /// the recordset's index); false when there is no such row.
+    /// Deletes the requirement `ocID` among the rows the list shows; false when
+    /// there is none. The editor marks the set modified.
+    bool deleteRequirement(qint32 ocID);
+    /// The 0-based position of requirement `ocID` among the rows the list
+    /// shows (found through the recordset's index); -1 when it is not one of
+    /// them. The rows' cursor is neither read nor moved.
+    int rowOf(qint32 ocID) const;
+    /// Moves the rows' cursor to the requirement of a list item's key, for the
+    /// host, whose current row follows the selected requirement; false when
+    /// there is no such row. No operation of the set reads the cursor.
     bool positionOn(const QString &key);
     /// ocID of the row the rows were last positioned on; 0 after a load.
     qint32 currentRecordId() const { return m_currentRecordId; }
@@ -96,12 +102,26 @@ public:
 
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
+    /// While loading, the panel's value changes are not edits of the user's.
     bool isLoading() const { return m_loading; }
-    void setLoading(bool loading) { m_loading = loading; }
+
+    /// Marks the set as loading for its lifetime; the flag is cleared however the scope ends.
+    class LoadingScope
+    {
+    public:
+        explicit LoadingScope(RequirementSet &set) : m_set(set) { m_set.m_loading = true; }
+        ~LoadingScope() { m_set.m_loading = false; }
+        LoadingScope(const LoadingScope &) = delete;
+        LoadingScope &operator=(const LoadingScope &) = delete;
+
+    private:
+        RequirementSet &m_set;
+    };
 
 private:
     Recordset m_parent;
     Recordset m_rows;
+    mutable Recordset m_finder; // a cursor of its own over m_rows' table, for rowOf
     QVariant m_objectId;
     QVariant m_parentObjId;
     QString m_departmentId;

@@ -1,10 +1,10 @@
 #include "zrrequirements.h"
 
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
 #include "common/schema.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "expressionedit.h"
 #include "expressionform.h"
@@ -12,8 +12,8 @@
 #include "funcbuilder.h"
 #include "common/createserverobject.h"
 #include "common/serverobjects.h"
-#include "lookupcache.h"
-#include "common/recordsetutils.h"
+#include "recordset/lookupcache.h"
+#include "recordset/recordsetutils.h"
 #include "dialogs/frmexclusions.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
@@ -21,10 +21,11 @@
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
-#include "requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "pickerrunner.h"
 #include "pickers.h"
 #include "requirementset.h"
+#include "requirementseditor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -45,10 +46,10 @@
 namespace zr {
 
 namespace {
-const QString CmdExclusions = QStringLiteral("exclusions");
-const QString CmdExpression = QStringLiteral("coneval");
-const QString CmdAdd = QStringLiteral("add");
-const QString CmdDelete = QStringLiteral("delete");
+const QString &CmdExclusions = RequirementsEditor::CmdExclusions;
+const QString &CmdExpression = RequirementsEditor::CmdExpression;
+const QString &CmdAdd = RequirementsEditor::CmdAdd;
+const QString &CmdDelete = RequirementsEditor::CmdDelete;
 
 // Restores the list's redrawing however a rebuild ends.
 class RedrawOff
@@ -65,31 +66,22 @@ private:
 class zrRequirementsPrivate
 {
 public:
-    explicit zrRequirementsPrivate(zrRequirements *q) : q(q) {}
+    explicit zrRequirementsPrivate(zrRequirements *q)
+        : q(q), editor(new RequirementsEditor(q)), set(editor->set()), lookups(editor->lookups())
+    {
+    }
 
     void buildWidgets();
     void retranslate();
     /// Builds the list again from the rows (after a language switch), keeping
     /// the user's values, the expressions, the selection and the modified flag.
     void rebuildSheets();
-    /// Marks a requirement not yet saved: "(N1) " before its caption and `helpId` as its help.
-    void markNew(qint32 ocID, qint32 helpId);
-    void buildCommands();
-    void rebuildAddMenu();
     void resetOnLoad();
     void refreshCommandStates();
-    void fillCurricula();
-    void loadRows();
-    SheetContext sheetContext();
-    std::optional<QString> currentExpression() const;
-    int typeOf(qint32 ocID) const;
-    void storeAllGroups();
-    bool validateCurriculaLeft();
-    /// "Curriculum: <name>" for messages about a curriculum the list does not show.
-    QString curriculumNote(qint32 curriculum) const;
+    /// Fills the curriculum chooser from the editor's curricula, on the one shown.
+    void showCurricula();
     /// Shows the expression in display form; `highlight` marks a requirement in it.
     void showExpression(qint32 highlight = 0);
-    QString captionOf(qint32 ocID) const;
     void showHelp(const QString &key);
 
     void onItemSelected(const QString &key);
@@ -109,20 +101,16 @@ public:
     bool createWizardVariables();
     void editExpression();
 
-    ItemPanelModel *list() const { return smRequirements->model(); }
-    ItemPanelModel *commands() const { return smButtons->model(); }
+    ItemPanelModel *list() const { return editor->list(); }
+    ItemPanelModel *commands() const { return editor->commands(); }
     bool curriculumDependent() const { return set.isCurriculumDependent(); }
 
     zrRequirements *const q;
-    RequirementSet set;
-    LookupCache lookups;
-    std::shared_ptr<const Schema> schema;
-    // The student view's description, asked of the schema once per schema.
-    const SchemaTable *studentView = nullptr;
-    bool studentViewRead = false;
-    QString serverName;
+    // The set, its code tables and its sheets live in the editor; the control shows them.
+    RequirementsEditor *const editor;
+    RequirementSet &set;
+    LookupCache &lookups;
     QString sessionId;
-    QString departId;
     bool showExclusions = false;
     bool enabled = true;
     bool isLoaded = false;
@@ -141,14 +129,6 @@ public:
     QPlainTextEdit *txtEval = nullptr;
     QList<QShortcut *> shortcuts;
     QAction *clearAction = nullptr;
-    // Where the last failed validation points: the requirement, its row and curriculum.
-    struct Problem
-    {
-        bool valid = false;
-        qint32 ocID = 0;
-        QString field;
-        qint32 curriculum = 0;
-    } problem;
     // The expression wizard: made with its palette at the first load, kept until ClearAll.
     zrFuncBuilder *builder = nullptr;
 };
@@ -180,11 +160,13 @@ void zrRequirementsPrivate::buildWidgets()
     smButtons = new TilePanel(q);
     smButtons->setObjectName(QStringLiteral("smButtons"));
     smButtons->setCaptionStyle(TilePanel::CaptionHidden);
+    smButtons->setModel(editor->commands());
     // Long type names differ at their ends ("... ανά εξάμηνα", "... ανά ακαδημαϊκό έτος"):
     // a narrow panel keeps both ends, and the whole name is the tooltip.
     smButtons->treeView()->setTextElideMode(Qt::ElideMiddle);
     smRequirements = new TilePanel(q);
     smRequirements->setObjectName(QStringLiteral("smRequirements"));
+    smRequirements->setModel(editor->list());
 
     auto *splitter = new QSplitter(Qt::Horizontal, q);
     splitter->setObjectName(QStringLiteral("splitter"));
@@ -245,30 +227,16 @@ void zrRequirementsPrivate::buildWidgets()
                      [this](int index) { onCurriculumChosen(index); });
 }
 
-void zrRequirementsPrivate::buildCommands()
-{
-    ItemPanelModel *panel = commands();
-    panel->clear();
-    panel->addItem(CmdExclusions, QString(), ItemStyle::Command);
-    panel->addItem(CmdExpression, QString(), ItemStyle::Command);
-    panel->addItem(CmdAdd, QString(), ItemStyle::Command);
-    panel->addItem(CmdDelete, QString(), ItemStyle::Command);
-    panel->setExpanded(CmdAdd, true);
-}
 
 void zrRequirementsPrivate::retranslate()
 {
     Label1->setText(GetLangString(20518));
     Label2->setText(GetLangString(20520));
-    const std::pair<QString, qint32> captions[] = {
-        {CmdExclusions, 20522}, {CmdExpression, 20523}, {CmdAdd, 20524}, {CmdDelete, 20505}};
+    editor->retranslateCommands();
     qDeleteAll(shortcuts);
     shortcuts.clear();
-    for (const auto &[key, id] : captions) {
-        const QString text = GetLangString(id).trimmed();
-        commands()->setCaption(key, StripMnemonic(text));
-        const QString shortcut = MnemonicShortcut(text);
-        commands()->setShortcut(key, shortcut);
+    for (const QString &key : {CmdExclusions, CmdExpression, CmdAdd, CmdDelete}) {
+        const QString shortcut = commands()->shortcut(key);
         if (shortcut.isEmpty())
             continue;
         // The command panel draws no mnemonics, so the control answers them itself.
@@ -283,36 +251,18 @@ void zrRequirementsPrivate::retranslate()
     }
     smRequirements->setCaption(GetLangString(20521));
     Label4->setText(GetLangString(10000));
-    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
-        commands()->setCaption(entry.key, entry.caption);
-        commands()->setHint(entry.key, entry.caption);
-    }
     txtEval->setAccessibleName(GetLangString(20520));
     txtInfo->setAccessibleName(GetLangString(20521));
     clearAction->setText(GetLangString(10106));
     cbOrient->setAccessibleName(GetLangString(20518));
 }
 
-void zrRequirementsPrivate::rebuildAddMenu()
-{
-    ItemPanelModel *panel = commands();
-    for (const QString &key : panel->keys(CmdAdd))
-        panel->removeItem(key);
-    int row = 0;
-    for (const PaletteEntry &entry : RequirementPalette(set.context(), set.objectKind())) {
-        panel->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
-        panel->setHint(entry.key, entry.caption);
-        panel->setVisible(entry.key, entry.visible);
-    }
-    panel->setExpanded(CmdAdd, true);
-}
 
 void zrRequirementsPrivate::resetOnLoad()
 {
     if (!builder)
         createBuilder();
-    rebuildAddMenu();
-    set.resetNumbering();
+    editor->rebuildAddMenu();
     q->setEditingEnabled(true);
     smRequirements->setCaption(GetLangString(20521));
     txtInfo->clear();
@@ -325,195 +275,38 @@ void zrRequirementsPrivate::resetOnLoad()
     refreshCommandStates();
 }
 
-void zrRequirementsPrivate::refreshCommandStates()
-{
-    ItemPanelModel *panel = commands();
-    const bool hasRows = set.hasRows();
-    const bool anyRow = hasRows && !set.walk().isEmpty();
-    panel->setVisible(CmdExclusions, showExclusions && set.context() != CtxDegree);
-    panel->setItemEnabled(CmdExclusions, anyRow && !set.isModified());
-    bool menuEmpty = true;
-    for (const QString &key : panel->keys(CmdAdd))
-        menuEmpty = menuEmpty && !panel->isVisible(key);
-    const bool canAdd = !menuEmpty && (!curriculumDependent() || cbOrient->count() > 0);
-    panel->setItemEnabled(CmdAdd, hasRows && canAdd);
-    for (const QString &key : panel->keys(CmdAdd))
-        panel->setItemEnabled(key, hasRows && canAdd);
-    panel->setItemEnabled(CmdDelete, anyRow);
-    panel->setItemEnabled(CmdExpression, hasRows);
-}
-
-void zrRequirementsPrivate::fillCurricula()
+void zrRequirementsPrivate::showCurricula()
 {
     cbOrient->clear();
-    const int kind = set.objectKind();
-    if (kind != KindProgramme && kind != KindProgramme3 && kind != KindProgramme4 && kind != KindStudent)
-        return;
-    Recordset curricula =
-        lookups.list(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + set.objectId().toString());
-    if (!curriculumDependent())
-        return;
-    Recordset walk = curricula.clone();
-    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
-        const qint32 id = walk.value(u"orID").toInt();
-        if (set.context() == CtxCurriculumChoice && id == -1)
-            continue;
-        cbOrient->addItem(walk.value(u"ordescription").toString(), id);
-    }
-    set.setCurriculumCount(cbOrient->count());
-    const int known = set.curriculumId() != 0 ? cbOrient->findData(set.curriculumId()) : -1;
-    if (known >= 0) {
-        cbOrient->setCurrentIndex(known);
-    } else if (cbOrient->count() > 0) {
-        // An id the new programme does not have falls back to the chooser's entry.
-        cbOrient->setCurrentIndex(0);
-        set.setCurriculumId(cbOrient->itemData(0).toInt());
-    }
+    for (const CurriculumEntry &entry : editor->curricula())
+        cbOrient->addItem(entry.name, entry.id);
+    const int shown = cbOrient->findData(set.curriculumId());
+    if (shown >= 0)
+        cbOrient->setCurrentIndex(shown);
 }
 
-void zrRequirementsPrivate::loadRows()
+void zrRequirementsPrivate::refreshCommandStates()
 {
-    const SheetContext sheet = sheetContext();
-    Recordset rows = set.walk();
-    const QString curriculum = QString::number(set.curriculumId());
-    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-        // With a single curriculum every row of the set belongs to it.
-        if (curriculumDependent() && rows.value(u"secobjID").toString() != curriculum)
-            rows.setValue(u"secobjID", curriculum);
-        const qint32 ocID = rows.value(u"ocID").toInt();
-        if (!CreateConstraint(*list(), rows.value(u"conID").toString(), ocID, sheet))
-            continue;
-        LoadConstraintValues(*list(), rows, sheet);
-        ApplyRowStates(*list(), ValLng(rows.value(u"conID")), ocID);
-    }
-    set.expressions().clear();
-    if (!rows.isEmpty()) {
-        rows.moveFirst();
-        set.expressions().insert(set.curriculumId(), rows.value(u"coneval").toString());
-    }
+    editor->refreshCommandStates(showExclusions);
 }
 
-SheetContext zrRequirementsPrivate::sheetContext()
-{
-    SheetContext sheet;
-    sheet.context = set.context();
-    sheet.objectKind = set.objectKind();
-    sheet.lookups = &lookups;
-    if (!studentViewRead && schema) {
-        studentView = schema->table(QStringLiteral("v_students"));
-        studentViewRead = true;
-    }
-    sheet.students = studentView;
-    const int kind = set.objectKind();
-    if (kind != KindDepartment && kind != KindDepartmentById)
-        sheet.programmeId = set.objectId();
-    Recordset parent = set.parent();
-    if (!parent.isNull() && parent.hasField(u"courseID") && !parent.bof() && !parent.eof())
-        sheet.courseId = parent.value(u"courseID");
-    sheet.departmentId = departId;
-    return sheet;
-}
 
-std::optional<QString> zrRequirementsPrivate::currentExpression() const
-{
-    const auto it = set.expressions().constFind(set.curriculumId());
-    if (it == set.expressions().constEnd())
-        return std::nullopt;
-    return *it;
-}
 
-int zrRequirementsPrivate::typeOf(qint32 ocID) const
-{
-    if (!set.hasRows())
-        return 0;
-    Recordset row = set.rows().clone();
-    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward, Recordset::StartFirst))
-        return 0;
-    return ValLng(row.value(u"conID"));
-}
 
-void zrRequirementsPrivate::storeAllGroups()
-{
-    if (!set.hasRows())
-        return;
-    const SheetContext sheet = sheetContext();
-    const std::optional<QString> expression = currentExpression();
-    for (const QString &key : list()->keys()) {
-        if (!set.positionOn(key))
-            throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
-                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-        Recordset row = set.rows();
-        StoreConstraintValues(*list(), row, sheet, expression);
-    }
-}
 
-// Leaving a curriculum wrote what the user typed there into its rows
-// unchecked; those rows pass their rules before the set is written.
-bool zrRequirementsPrivate::validateCurriculaLeft()
-{
-    if (!set.hasRows() || !curriculumDependent())
-        return true;
-    const SheetContext sheet = sheetContext();
-    ItemPanelModel sheetRows;
-    for (auto it = set.expressions().constBegin(); it != set.expressions().constEnd(); ++it) {
-        if (it.key() == set.curriculumId())
-            continue;
-        // The whole curriculum is built first, so that messages tell requirements of one type apart.
-        Recordset rows = set.walkWholeSet(it.key());
-        sheetRows.clear();
-        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-            const qint32 ocID = ValLng(rows.value(u"ocID"));
-            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.value(u"conID"))), ocID, sheet))
-                LoadConstraintValues(sheetRows, rows, sheet);
-        }
-        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-            const qint32 ocID = ValLng(rows.value(u"ocID"));
-            if (!sheetRows.contains(GroupKey(ocID)))
-                continue;
-            bool failed = false;
-            try {
-                ValidateInput(sheetRows, ocID, ValLng(rows.value(u"conID")), rows, sheet, failed);
-            } catch (ZrError &error) {
-                // The list shows another curriculum: say where the requirement is.
-                problem = {true, ocID, FailedField(), it.key()};
-                error.description += curriculumNote(it.key());
-                throw;
-            }
-            if (failed)
-                return false;
-        }
-    }
-    return true;
-}
 
-QString zrRequirementsPrivate::curriculumNote(qint32 curriculum) const
-{
-    const int entry = cbOrient->findData(curriculum);
-    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ')
-           + (entry >= 0 ? cbOrient->itemText(entry) : QString::number(curriculum));
-}
 
-QString zrRequirementsPrivate::captionOf(qint32 ocID) const
-{
-    const QString caption = list()->caption(GroupKey(ocID));
-    if (!caption.isEmpty() || !set.hasRows())
-        return caption;
-    // Requirements of another curriculum have no item in the list.
-    Recordset row = set.rows().clone();
-    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
-                  Recordset::StartFirst))
-        return QString::number(ocID);
-    return GetTypeName(row.value(u"conID"));
-}
+
+
 
 void zrRequirementsPrivate::showExpression(qint32 highlight)
 {
     txtEval->setPlainText(BreakExpressionLines(ConvertExpression(set.expression(), false, set.walkWholeSet(),
-                                                                 [this](qint32 ocID) { return captionOf(ocID); })));
+                                                                 [this](qint32 ocID) { return editor->captionOf(ocID); })));
     QList<QTextEdit::ExtraSelection> marks;
     if (highlight != 0) {
         // The requirement just added stands last in the expression.
-        QTextCursor found = txtEval->document()->find(QLatin1Char('[') + captionOf(highlight) + QLatin1Char(']'),
+        QTextCursor found = txtEval->document()->find(QLatin1Char('[') + editor->captionOf(highlight) + QLatin1Char(']'),
                                                       txtEval->document()->characterCount(),
                                                       QTextDocument::FindBackward);
         if (!found.isNull()) {
@@ -559,19 +352,12 @@ void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &pr
 {
     if (property != QLatin1String("Value") || !enabled || set.isLoading())
         return;
-    if (!FieldFromKey(key).isEmpty()) {
-        // The adjustments change other rows; those changes are not edits of their own.
-        set.setLoading(true);
-        try {
-            AdjustSheetAfterChange(*list(), typeOf(OcIdFromKey(key)), key, sheetContext());
-        } catch (const ZrError &error) {
-            set.setLoading(false);
-            reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
-            return;
-        }
-        set.setLoading(false);
+    try {
+        editor->valueChanged(key);
+    } catch (const ZrError &error) {
+        reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
+        return;
     }
-    set.setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
@@ -604,8 +390,9 @@ void zrRequirementsPrivate::onCommand(const QString &key)
                                  result = lookups.list(source, curricula ? QStringLiteral("prID=") + NzStr(objectId)
                                                                          : QString());
                              });
-            dialog.ShowExcludStudents(objectId, set.objectKind(), set.context(), schema.get(), serverName, sessionId,
-                                      set.rows(), 0, ExclusionStudentFilter(set.objectKind(), parentRow, departId), q);
+            dialog.ShowExcludStudents(objectId, set.objectKind(), set.context(), editor->schema().get(),
+                                      editor->serverName(), sessionId, set.rows(), 0,
+                                      ExclusionStudentFilter(set.objectKind(), parentRow, editor->departmentId()), q);
             return;
         }
         if (key == CmdDelete) {
@@ -636,9 +423,11 @@ void zrRequirementsPrivate::onPickerButton(const QString &key)
         if (context.objectKind != KindDepartment && context.objectKind != KindDepartmentById)
             context.programmeId = set.objectId();
         context.departmentId =
-            departId.isEmpty() && context.objectKind == KindDepartment ? set.objectId().toString() : departId;
+            editor->departmentId().isEmpty() && context.objectKind == KindDepartment ? set.objectId().toString()
+                                                                                    : editor->departmentId();
         QString info;
-        if (RunRowPicker(*list(), key, typeOf(OcIdFromKey(key)), sheetContext(), context, serverName, schema.get(),
+        if (RunRowPicker(*list(), key, editor->typeOf(OcIdFromKey(key)), editor->sheetContext(), context,
+                         editor->serverName(), editor->schema().get(),
                          q->Font(), q, &info))
             txtInfo->setPlainText(info);
     } catch (const ZrError &error) {
@@ -648,51 +437,19 @@ void zrRequirementsPrivate::onPickerButton(const QString &key)
 
 void zrRequirementsPrivate::addRequirement(int typeId)
 {
-    if (!set.hasRows())
+    const qint32 ocID = editor->addRequirement(typeId);
+    if (ocID == 0)
         return;
-    const qint32 curriculum = curriculumDependent() && cbOrient->count() > 0
-                                  ? cbOrient->currentData().toInt()
-                                  : 0;
-    const qint32 ocID = set.addRequirement(typeId, curriculum);
-    {
-        // The defaults written here are the new row's values, not user edits.
-        set.setLoading(true);
-        const SheetContext sheet = sheetContext();
-        try {
-            CreateConstraint(*list(), QString::number(typeId), ocID, sheet);
-            Recordset row = set.rows();
-            StoreConstraintValues(*list(), row, sheet, currentExpression());
-            ApplyRowStates(*list(), typeId, ocID);
-        } catch (...) {
-            set.setLoading(false);
-            throw;
-        }
-        set.setLoading(false);
-    }
     const QString key = GroupKey(ocID);
-    // A written expression takes the new requirement in with AND; the default one already has it.
-    const QString expression = set.expression();
-    const qint32 help = expression.isEmpty() ? 20018 : 10105;
-    if (!expression.isEmpty())
-        set.setExpression(AppendToExpression(expression, ocID));
-    markNew(ocID, help);
     list()->setSelected(key, true);
     list()->ensureVisible(key);
-    txtInfo->setPlainText(GetLangString(help));
-    set.setModified(true);
+    // The help the new requirement was marked with.
+    txtInfo->setPlainText(list()->description(key));
     refreshCommandStates();
     showExpression(ocID);
     Q_EMIT q->Changed();
 }
 
-void zrRequirementsPrivate::markNew(qint32 ocID, qint32 helpId)
-{
-    const QString key = GroupKey(ocID);
-    list()->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
-                                + list()->caption(key));
-    list()->setHint(key, GetLangString(helpId));
-    list()->setDescription(key, GetLangString(helpId));
-}
 
 void zrRequirementsPrivate::rebuildSheets()
 {
@@ -707,27 +464,25 @@ void zrRequirementsPrivate::rebuildSheets()
     }
     const QHash<qint32, QString> expressions = set.expressions();
     try {
-        storeAllGroups();
+        editor->storeAllGroups();
         RedrawOff redrawOff(smRequirements);
         list()->clear();
-        set.setLoading(true);
-        loadRows();
-        set.setLoading(false);
+        const RequirementSet::LoadingScope loading(set);
+        editor->loadRows();
     } catch (const ZrError &error) {
-        set.setLoading(false);
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
     }
     set.expressions() = expressions;
     Recordset rows = set.walk();
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         if (rows.status() == Recordset::adRecNew)
-            markNew(ValLng(rows.value(u"ocID")), set.expression().isEmpty() ? 20018 : 10105);
+            editor->markNew(ValLng(rows.value(u"ocID")), set.expression().isEmpty() ? 20018 : 10105);
     }
     for (const QString &group : list()->keys())
         list()->setExpanded(group, expanded.contains(group));
     if (list()->contains(selected))
         list()->setSelected(selected, true);
-    set.setModified(modified);
+    editor->setModified(modified);
     showExpression();
 }
 
@@ -747,13 +502,8 @@ void zrRequirementsPrivate::clearPickerRow(const QString &key)
 void zrRequirementsPrivate::deleteRequirement()
 {
     // The selected requirement, wherever validating or writing left the rows.
-    if (!set.hasRows() || !set.positionOn(list()->selectedKey()) || set.rows().eof() || set.rows().bof())
+    if (!editor->deleteRequirement(OcIdFromKey(list()->selectedKey())))
         return;
-    const qint32 ocID = set.deleteCurrent();
-    list()->removeItem(GroupKey(ocID));
-    // The expression loses the requirement with the operator that joined it.
-    if (set.expressions().contains(set.curriculumId()))
-        set.setExpression(RemoveFromExpression(set.expression(), ocID));
     if (list()->count() > 0) {
         const QString first = list()->keyAt(0);
         list()->setSelected(first, true);
@@ -774,38 +524,18 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
     const qint32 chosen = cbOrient->itemData(index).toInt();
     if (chosen == set.curriculumId())
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        // The rows of the curriculum being left keep what the user typed.
-        storeAllGroups();
-    } catch (const ZrError &error) {
+    // A failure keeps the list on the curriculum it showed.
+    const auto backOut = [this](const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
         QGuiApplication::restoreOverrideCursor();
         ShowErrorMessage(error.description, q);
         const int previous = cbOrient->findData(set.curriculumId());
         if (previous >= 0)
             cbOrient->setCurrentIndex(previous);
-        return;
-    }
+    };
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        RedrawOff redrawOff(smRequirements);
-        set.setCurriculumId(chosen);
-        set.applyFilter();
-        list()->clear();
-        const QString previous = set.expressions().value(chosen);
-        const bool visited = set.expressions().contains(chosen);
-        set.setLoading(true);
-        const QHash<qint32, QString> expressions = set.expressions();
-        loadRows();
-        // Curricula visited since the load keep their edited expressions.
-        set.expressions() = expressions;
-        if (!visited) {
-            Recordset rows = set.walk();
-            set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
-        } else {
-            set.expressions().insert(chosen, previous);
-        }
-        set.setLoading(false);
+        editor->chooseCurriculum(chosen);
         if (set.walk().isEmpty())
             txtEval->clear();
         else
@@ -813,13 +543,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         txtInfo->clear();
         refreshCommandStates();
     } catch (const ZrError &error) {
-        set.setLoading(false);
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
-        QGuiApplication::restoreOverrideCursor();
-        ShowErrorMessage(error.description, q);
-        const int previous = cbOrient->findData(set.curriculumId());
-        if (previous >= 0)
-            cbOrient->setCurrentIndex(previous);
+        backOut(error);
         return;
     }
     QGuiApplication::restoreOverrideCursor();
@@ -874,9 +598,7 @@ bool zrRequirementsPrivate::createWizardVariables()
     QVariant contypeID = local.value(u"contypeID");
     QVariant objID = textOf(local.value(u"objID"));
     QVariant secobjID = textOf(local.value(u"secobjID"));
-    auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), serverName);
-    if (!constraints)
-        throw ZrError(429, source, GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(editor->serverName(), source);
     Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
 
     // New requirements are not on the server yet: they join the list as they are.
@@ -942,9 +664,9 @@ void zrRequirementsPrivate::editExpression()
     builder->setExpression(stored);
     // A malformed expression is what the wizard is opened to mend.
     ValidateExpression(set, ExpressionChecks{false, true, false, false},
-                       [this](qint32 ocID) { return captionOf(ocID); });
+                       [this](qint32 ocID) { return editor->captionOf(ocID); });
     builder->setExpression(ConvertExpression(stored, true, set.walkWholeSet(),
-                                             [this](qint32 ocID) { return captionOf(ocID); }));
+                                             [this](qint32 ocID) { return editor->captionOf(ocID); }));
     builder->setFont(q->Font());
     builder->showWizard();
     // Only AND between requirements is the default expression, stored empty.
@@ -953,16 +675,13 @@ void zrRequirementsPrivate::editExpression()
     const QString edited = builder->expression();
     if (edited == stored)
         return;
-    if (!set.expressions().contains(set.curriculumId())) {
-        Recordset first = set.walk();
-        set.expressions().insert(set.curriculumId(), first.isEmpty() ? QString() : first.value(u"coneval").toString());
-    }
-    set.setExpression(edited);
+    editor->setExpression(edited);
     showExpression();
-    set.setModified(true);
     refreshCommandStates();
     Q_EMIT q->Changed();
 }
+
+
 
 void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
 {
@@ -975,9 +694,10 @@ void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QStri
 zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequirementsPrivate(this))
 {
     setObjectName(QStringLiteral("zrRequirements"));
+    connect(d->editor, &RequirementsEditor::modifiedChanged, this, &zrRequirements::modifiedChanged);
+    connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
     d->buildWidgets();
-    d->buildCommands();
-    d->rebuildAddMenu();
+    d->editor->rebuildAddMenu();
     d->retranslate();
     d->refreshCommandStates();
 }
@@ -1001,7 +721,7 @@ void zrRequirements::setEditingEnabled(bool enabled)
     if (enabled) {
         for (const QString &group : d->list()->keys()) {
             const qint32 ocID = OcIdFromKey(group);
-            ApplyRowStates(*d->list(), d->typeOf(ocID), ocID);
+            ApplyRowStates(*d->list(), d->editor->typeOf(ocID), ocID);
         }
     }
 }
@@ -1018,13 +738,12 @@ void zrRequirements::setIsLoaded(bool loaded)
 
 QString zrRequirements::ServerName() const
 {
-    return d->serverName;
+    return d->editor->serverName();
 }
 
 void zrRequirements::setServerName(const QString &name)
 {
-    d->serverName = name;
-    d->lookups.setServerName(name);
+    d->editor->setServerName(name);
 }
 
 QString zrRequirements::sessionID() const
@@ -1044,7 +763,10 @@ int zrRequirements::ConstrType() const
 
 void zrRequirements::setConstrType(int context)
 {
+    if (context == d->set.context())
+        return;
     d->set.setContext(context);
+    Q_EMIT ConstrTypeChanged(context);
 }
 
 int zrRequirements::AppliesTo() const
@@ -1054,7 +776,10 @@ int zrRequirements::AppliesTo() const
 
 void zrRequirements::setAppliesTo(int kind)
 {
+    if (kind == d->set.objectKind())
+        return;
     d->set.setObjectKind(kind);
+    Q_EMIT AppliesToChanged(kind);
 }
 
 bool zrRequirements::ShowExclusions() const
@@ -1070,25 +795,22 @@ void zrRequirements::setShowExclusions(bool show)
 
 QString zrRequirements::DepartID() const
 {
-    return d->departId;
+    return d->editor->departmentId();
 }
 
 void zrRequirements::setDepartID(const QString &id)
 {
-    d->departId = id;
-    d->set.setDepartmentId(id);
+    d->editor->setDepartmentId(id);
 }
 
 std::shared_ptr<const Schema> zrRequirements::oSchema() const
 {
-    return d->schema;
+    return d->editor->schema();
 }
 
 void zrRequirements::setOSchema(std::shared_ptr<const Schema> schema)
 {
-    d->schema = std::move(schema);
-    d->studentView = nullptr;
-    d->studentViewRead = false;
+    d->editor->setSchema(std::move(schema));
 }
 
 Recordset zrRequirements::rsConstraints() const
@@ -1098,26 +820,19 @@ Recordset zrRequirements::rsConstraints() const
 
 void zrRequirements::setRsConstraints(const Recordset &parent)
 {
-    RequirementSet &set = d->set;
     try {
         RedrawOff redrawOff(d->smRequirements);
-        d->list()->clear();
-        set.release();
-        set.setModified(false);
-        set.setParent(parent);
+        d->editor->reset(parent);
         d->resetOnLoad();
-        set.setLoading(true);
-        d->fillCurricula();
-        set.applyFilter();
-        d->loadRows();
-        set.setLoading(false);
+        d->editor->loadSheets();
+        d->showCurricula();
         d->refreshCommandStates();
         d->txtInfo->clear();
         d->showExpression();
     } catch (const ZrError &error) {
-        set.setLoading(false);
         RecordError(error.number, error.source, error.description, true);
         d->list()->clear();
+        d->showCurricula();
         d->refreshCommandStates();
         Q_EMIT ErrorOccurred(error.number, error.description, QStringLiteral("zrRequirements.rsConstraints"));
         return;
@@ -1249,9 +964,7 @@ void zrRequirements::RefreshConnected()
 void zrRequirements::ClearAll()
 {
     d->set.release();
-    d->schema.reset();
-    d->studentView = nullptr;
-    d->studentViewRead = false;
+    d->editor->setSchema(nullptr);
     d->lookups.clear();
     d->set.expressions().clear();
     delete d->builder;
@@ -1272,7 +985,7 @@ void zrRequirements::CollapseAll()
 
 void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
 {
-    d->set.setCurriculumId(curriculumId);
+    d->editor->setCurriculum(curriculumId);
 }
 
 qint32 zrRequirements::currentCurriculum() const
@@ -1282,76 +995,20 @@ qint32 zrRequirements::currentCurriculum() const
 
 bool zrRequirements::ValidateRecords()
 {
-    RequirementSet &set = d->set;
-    const QStringList groups = d->list()->keys();
-    if (!set.hasRows())
-        return true;
-    try {
-        // A row of no known type has no sheet in the list, so it is looked for in the rows.
-        CheckKnownTypes(set);
-        if (groups.isEmpty())
-            return true;
-        CheckScholarshipRule(set);
-        const SheetContext sheet = d->sheetContext();
-        for (const QString &key : groups) {
-            if (!set.positionOn(key))
-                throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
-                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-            bool failed = false;
-            d->problem = {true, OcIdFromKey(key), QString(), set.curriculumId()};
-            ValidateInput(*d->list(), OcIdFromKey(key), ValLng(set.rows().value(u"conID")), set.rows(), sheet,
-                          failed);
-            d->problem.valid = false;
-            if (failed)
-                return false;
-        }
-    } catch (const ZrError &error) {
-        if (d->problem.valid)
-            d->problem.field = FailedField();
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
-        throw;
-    }
+    d->editor->validate();
     return true;
 }
 
 void zrRequirements::UpdateRecordset()
 {
-    RequirementSet &set = d->set;
-    d->problem = {};
-    if (!ValidateRecords())
-        return;
-    try {
-        if (!d->validateCurriculaLeft())
-            return;
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
-        throw;
-    }
-    const auto captionOf = [this](qint32 ocID) { return d->captionOf(ocID); };
-    ExpressionFailure failure;
-    try {
-        ValidateExpression(set, ExpressionChecks{}, captionOf, &failure);
-    } catch (const ZrError &error) {
-        d->problem = {true, failure.ocID, QString(), failure.curriculum};
-        if (!d->curriculumDependent() || failure.curriculum == set.curriculumId())
-            throw;
-        throw ZrError(error.number, error.source, error.description + d->curriculumNote(failure.curriculum));
-    }
-    CheckNoUnknownTokens(set);
-    try {
-        RedrawOff redrawOff(d->smRequirements);
-        d->storeAllGroups();
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
-        throw;
-    }
-    set.setModified(false);
+    RedrawOff redrawOff(d->smRequirements);
+    d->editor->writeBack();
     d->refreshCommandStates();
 }
 
 bool zrRequirements::showLastProblem()
 {
-    const zrRequirementsPrivate::Problem problem = d->problem;
+    const RequirementsEditor::Problem problem = d->editor->problem();
     if (!problem.valid || !d->set.hasRows())
         return false;
     if (d->curriculumDependent() && problem.curriculum != d->set.curriculumId()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "zrreq_export.h"
 
 #include <QColor>
@@ -21,16 +21,21 @@ class LookupCache;
 /// recordset. The host sets ServerName, sessionID, oSchema, DepartID,
 /// ConstrType, AppliesTo and ShowExclusions, then assigns the object's
 /// hierarchical recordset to rsConstraints; it keeps owning the recordset.
+/// Loading, checking and writing back are its RequirementsEditor's, which
+/// works without widgets; the control shows its list and adds the commands.
 class ZRREQ_EXPORT zrRequirements : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrRequirements)
+    // Enabled and Font sit beside QWidget's own enabled and font: Enabled only
+    // stops edits (the list still scrolls and shows help), and Font also goes
+    // to the dialogs the control opens, which QWidget's font never reaches.
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEditingEnabled)
     Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
     Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
     Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
-    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType)
-    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo)
+    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType NOTIFY ConstrTypeChanged)
+    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo NOTIFY AppliesToChanged)
     Q_PROPERTY(bool ShowExclusions READ ShowExclusions WRITE setShowExclusions)
     Q_PROPERTY(QString DepartID READ DepartID WRITE setDepartID)
     Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption)
@@ -43,6 +48,8 @@ class ZRREQ_EXPORT zrRequirements : public QWidget
     Q_PROPERTY(QColor TextForeColor READ TextForeColor WRITE setTextForeColor)
     Q_PROPERTY(bool TextBold READ TextBold WRITE setTextBold)
     Q_PROPERTY(QFont Font READ Font WRITE setControlFont)
+    Q_PROPERTY(bool isModified READ isModified NOTIFY modifiedChanged)
+    Q_PROPERTY(int currentCurriculum READ currentCurriculum WRITE setCurrentCurriculum NOTIFY currentCurriculumChanged)
 
 public:
     explicit zrRequirements(QWidget *parent = nullptr);
@@ -120,7 +127,7 @@ public:
 
     /// Checks every requirement of the list, in list order, against the rules
     /// of its type and the rules between requirements. Throws the first
-    /// failure as a ZrError (also logged); true when every requirement passes.
+    /// failure as a ZrError (also logged); returns true otherwise.
     bool ValidateRecords();
     /// Validates the requirements and the expression of every visited
     /// curriculum, then writes the values the list shows (and the expression,
@@ -151,6 +158,12 @@ Q_SIGNALS:
     void ErrorOccurred2(int ErrNumber, const QString &errdescr, const QString &errsource, bool &ShowMessage);
     /// A requirement was added, deleted or edited, or the expression changed.
     void Changed();
+    /// The set got edits not yet written (true), or they were written or loaded over (false).
+    void modifiedChanged(bool modified);
+    void ConstrTypeChanged(int context);
+    void AppliesToChanged(int kind);
+    /// The curriculum the list shows changed: chosen by the user, by the host, or by a load.
+    void currentCurriculumChanged(qint32 curriculumId);
 
 protected:
     void changeEvent(QEvent *event) override;

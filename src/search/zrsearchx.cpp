@@ -1,11 +1,11 @@
 #include "search/zrsearchx.h"
 
 #include "common/errorlog.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
+#include "recordset/recordsetutils.h"
 #include "common/schema.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "search/criteriabuilder.h"
 

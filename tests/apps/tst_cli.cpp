@@ -221,6 +221,29 @@ private slots:
             QVERIFY2(out.contains(QLatin1String(name)), qPrintable(out));
     }
 
+    // The subcommands run on the editor without widgets: a display platform that
+    // does not exist is never asked for.
+    void subcommandsNeedNoDisplayPlatform()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        const QString server = QStringLiteral("sqlite://") + m_files.filePath(QStringLiteral("headless.db"));
+        const QStringList target{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        Result r = zrreq({"init-db", "--sample"}, server, env);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        r = zrreq(QStringList{"export"} + target, server, env);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const QString set = file(QStringLiteral("headless.json"), r.out);
+        for (const QStringList &command : {QStringList{"validate", "--file", set}, QStringList{"validate", "--all"},
+                                           QStringList{"describe", "--file", set},
+                                           QStringList{"import", "--file", set} + target}) {
+            r = zrreq(command, server, env);
+            QVERIFY2(r.exitCode == 0, qPrintable(command.first() + QLatin1Char(' ') + describe(r)));
+        }
+    }
+
     // Only init-db creates a database: a mistyped file name is refused, not started empty.
     void missingSqliteFileIsRefused()
     {

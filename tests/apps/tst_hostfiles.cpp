@@ -1,6 +1,6 @@
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "mainwindow.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"

@@ -2,10 +2,10 @@
 #include "setfileactions.h"
 
 #include "common/createserverobject.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "requirements/requirementfile.h"
 #include "requirements/requirementset.h"
 #include "requirements/zrrequirements.h"

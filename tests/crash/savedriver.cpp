@@ -196,8 +196,6 @@ int runSave(const QString &server, int count, bool byImport)
     }
     auto constraints = CreateServerObjectAs<cContraints>(kLib, server);
     QTemporaryDir files;
-    if (byImport)
-        app::cli::RejectDialogs();
     for (int i = 0; count <= 0 || i < count; ++i) {
         ++generation;
         if (byImport)

@@ -1,11 +1,11 @@
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/languageswitch.h"
 #include "common/langstrings.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
-#include "dialogs/customoptions.h"
+#include "reqtypes/customoptions.h"
 #include "dialogs/frmcustsettings.h"
-#include "dialogs/optionstext.h"
+#include "reqtypes/optionstext.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "common/itempanelmodel.h"
-#include "common/recordset.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordset.h"
 #include "common/schema.h"
 #include "reqtypes/parametersheet.h"
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 
 #include <QStringList>
 #include <QVariantMap>

@@ -2,7 +2,7 @@
 #include "common/zrerror.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/typecatalog.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetfixture.h"
 
 #include <QAbstractItemModelTester>

@@ -1,12 +1,12 @@
 #include "../requirements/requirementfixture.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
-#include "dialogs/optionstext.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/optionstext.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "sheetfixture.h"
 
 #include <QtTest>
@@ -16,22 +16,6 @@ using namespace zr::test;
 
 namespace {
 constexpr qint32 Id = 5;
-
-// One stored requirement row of type `typeId` with `fields`, no pending changes.
-Recordset storedRow(int typeId, int context, int kind, const QVariantMap &fields)
-{
-    Recordset rs(requirementFields());
-    rs.addNew();
-    rs.setValue(u"ocID", Id);
-    rs.setValue(u"contypeID", context);
-    rs.setValue(u"conobject", kind);
-    rs.setValue(u"conID", typeId);
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        rs.setValue(it.key(), it.value());
-    rs.updateBatch();
-    rs.moveFirst();
-    return rs;
-}
 
 QString s(qint32 id)
 {
@@ -202,10 +186,10 @@ private Q_SLOTS:
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, stored);
         QVERIFY(CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet));
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         const std::optional<QString> expression =
             stored.contains("coneval") ? std::optional<QString>(stored.value("coneval").toString()) : std::nullopt;
-        StoreConstraintValues(world.panel, rows, world.sheet, expression);
+        StoreConstraintValues(world.panel, rows, 0, world.sheet, expression);
 
         for (const QString &field : ParameterFields) {
             const QVariant expected = changed.contains(field) ? changed.value(field) : stored.value(field);
@@ -257,7 +241,7 @@ private Q_SLOTS:
         SheetWorld world(typeId == 130 ? 111 : 101);
         Recordset rows = storedRow(typeId, world.sheet.context, 1, {{field, stored}});
         CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         const QString key = ParamKey(Id, field);
         QCOMPARE(world.panel.valueText(key), shown);
         QCOMPARE(NzStr(world.panel.hiddenValue(key)), hidden);
@@ -287,7 +271,7 @@ private Q_SLOTS:
         SheetWorld world;
         Recordset rows = storedRow(typeId, 101, 1, {{field, stored}});
         CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         const QString key = ParamKey(Id, field);
         QCOMPARE(world.panel.description(key), OptionsText(typeId, stored));
         QCOMPARE(world.panel.hint(key), s(20629));
@@ -326,7 +310,7 @@ private Q_SLOTS:
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, {});
         CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        StoreConstraintValues(world.panel, rows, world.sheet, QString());
+        StoreConstraintValues(world.panel, rows, 0, world.sheet, QString());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             const QVariant actual = rows.value(it.key());
             QVERIFY2(actual.isNull() == it.value().isNull() && NzStr(actual) == NzStr(it.value()),
@@ -354,9 +338,9 @@ private Q_SLOTS:
         Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "in_year"}});
         rows.setValue(u"ocID", ocID);
         CreateConstraint(world.panel, "10", ocID, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         QCOMPARE(world.panel.caption(GroupKey(ocID)), loaded);
-        StoreConstraintValues(world.panel, rows, world.sheet, std::nullopt);
+        StoreConstraintValues(world.panel, rows, 0, world.sheet, std::nullopt);
         QCOMPARE(world.panel.caption(GroupKey(ocID)), stored);
         QCOMPARE(world.panel.hint(GroupKey(ocID)), stored);
     }
@@ -384,7 +368,7 @@ private Q_SLOTS:
         SheetWorld world;
         Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "exam_ID"}, {"conoperator", 3}, {"conoptval1", "4"}});
         CreateConstraint(world.panel, "10", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
 
         const QString columnKey = ParamKey(Id, "conselobjIDs");
         QVERIFY(world.panel.selectChoice(columnKey, ChoiceKey(Id, column)));
@@ -439,7 +423,7 @@ private Q_SLOTS:
         Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", answer},
                                                  {"conoperator", operator_.toInt()}, {"conoptval10", "1,3"}});
         CreateConstraint(world.panel, "130", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         ApplyRowStates(world.panel, 130, Id);
         const QString key = ParamKey(Id, changedField);
         QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
@@ -459,7 +443,7 @@ private Q_SLOTS:
         Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", "-1"}, {"conoperator", 2},
                                                  {"conoptval10", "1"}});
         CreateConstraint(world.panel, "130", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
         ApplyRowStates(world.panel, 130, Id);
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), QStringLiteral("2"));
         QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), QStringLiteral("1"));
@@ -482,8 +466,8 @@ private Q_SLOTS:
         SheetWorld world;
         Recordset rows = storedRow(70, 101, 1, {{"conoptval6", "1"}, {"conoperator", 0}, {"coneval", "[%9]"}});
         CreateConstraint(world.panel, "70", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, world.sheet);
-        StoreConstraintValues(world.panel, rows, world.sheet,
+        LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        StoreConstraintValues(world.panel, rows, 0, world.sheet,
                               expression.isNull() ? std::nullopt : std::optional<QString>(expression.toString()));
         QCOMPARE(rows.value(u"coneval").isNull(), stored.isNull());
         QCOMPARE(NzStr(rows.value(u"coneval")), NzStr(stored));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QList>
 #include <QVariantMap>
@@ -69,6 +69,29 @@ inline Recordset hierarchicalSet(const QList<Row> &rows, int prID = 7, const QSt
     parent.updateBatch();
     parent.moveFirst();
     return parent;
+}
+
+/// One stored requirement row `ocID` of type `typeId` with `fields`, current, no
+/// pending changes; `sizes` replaces the defined sizes of fields.
+inline Recordset storedRow(int typeId, int context, int kind, const QVariantMap &fields,
+                           const QVariantMap &sizes = {}, int ocID = 5)
+{
+    QList<Field> columns = requirementFields();
+    for (Field &field : columns) {
+        if (sizes.contains(field.name))
+            field.definedSize = sizes.value(field.name).toInt();
+    }
+    Recordset rs(columns);
+    rs.addNew();
+    rs.setValue(u"ocID", ocID);
+    rs.setValue(u"contypeID", context);
+    rs.setValue(u"conobject", kind);
+    rs.setValue(u"conID", typeId);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        rs.setValue(it.key(), it.value());
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
 }
 
 /// The ocIDs a recordset shows, in order.

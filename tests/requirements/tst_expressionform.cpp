@@ -1,4 +1,4 @@
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "requirements/expressionform.h"
 
 #include <QtTest>

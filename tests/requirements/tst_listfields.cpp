@@ -1,4 +1,4 @@
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 
 #include <QtTest>
 

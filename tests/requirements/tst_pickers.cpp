@@ -1,5 +1,5 @@
 #include "common/zrerror.h"
-#include "requirements/lookupcache.h"
+#include "recordset/lookupcache.h"
 #include "requirements/pickers.h"
 #include "serverfixture.h"
 

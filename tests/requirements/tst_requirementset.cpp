@@ -1,6 +1,6 @@
 #include "common/zrerror.h"
 #include "requirementfixture.h"
-#include "requirements/requirementkeys.h"
+#include "reqtypes/requirementkeys.h"
 #include "requirements/requirementset.h"
 
 #include <QtTest>
@@ -127,10 +127,16 @@ private Q_SLOTS:
         QCOMPARE(set.addRequirement(30), -1);
         QCOMPARE(set.addRequirement(40), -2);
         QCOMPARE(set.addRequirement(50), -3);
-        QVERIFY(set.positionOn(GroupKey(-2)));
-        QCOMPARE(set.deleteCurrent(), -2);
+        // Rows are named by id, wherever the cursor stands.
+        QVERIFY(set.positionOn(GroupKey(-3)));
+        QCOMPARE(set.rowOf(-2), 3);
+        QVERIFY(set.deleteRequirement(-2));
+        QVERIFY(!set.deleteRequirement(-2));
+        QCOMPARE(set.rows().value(u"ocID").toInt(), -3);
         QCOMPARE(set.addRequirement(60), -4);
         QCOMPARE(ocIds(set.walk()), (QList<int>{13, 16, -1, -3, -4}));
+        QCOMPARE(set.rowOf(-4), 4);
+        QCOMPARE(set.rowOf(-2), -1);
         QVERIFY(!set.positionOn(GroupKey(-2)));
 
         Recordset rows = set.rows();

@@ -1,11 +1,11 @@
 #include "../reqtypes/sheetfixture.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/recordsetutils.h"
-#include "common/tilepanel.h"
+#include "recordset/recordsetutils.h"
+#include "itempanel/tilepanel.h"
 #include "requirementfixture.h"
-#include "requirements/lookupcache.h"
-#include "requirements/requirementkeys.h"
+#include "recordset/lookupcache.h"
+#include "reqtypes/requirementkeys.h"
 #include "requirements/zrrequirements.h"
 
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "common/errorlog.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/languageswitch.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirementfixture.h"
-#include "requirements/lookupcache.h"
-#include "requirements/requirementkeys.h"
+#include "recordset/lookupcache.h"
+#include "reqtypes/requirementkeys.h"
 #include "requirements/zrrequirements.h"
 
 #include <QComboBox>

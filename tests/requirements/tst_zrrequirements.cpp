@@ -1,10 +1,10 @@
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/tilepanel.h"
+#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirementfixture.h"
-#include "requirements/lookupcache.h"
-#include "requirements/requirementkeys.h"
+#include "recordset/lookupcache.h"
+#include "reqtypes/requirementkeys.h"
 #include "requirements/zrrequirements.h"
 
 #include <QComboBox>
@@ -111,6 +111,42 @@ private Q_SLOTS:
         // Choosing the curriculum already shown changes nothing.
         Q_EMIT chooser->activated(1);
         QCOMPARE(groupKeys(*control), QStringList{"I12"});
+    }
+
+    // A host binds to the properties: each change is told once, by its own signal.
+    void propertiesTellTheHostOfTheirChanges()
+    {
+        auto control = makeControl(1, 101);
+        QSignalSpy context(control.get(), &zrRequirements::ConstrTypeChanged);
+        QSignalSpy kind(control.get(), &zrRequirements::AppliesToChanged);
+        QSignalSpy curriculum(control.get(), &zrRequirements::currentCurriculumChanged);
+        QSignalSpy modified(control.get(), &zrRequirements::modifiedChanged);
+        QVERIFY(control->setProperty("ConstrType", 103));
+        control->setConstrType(103);
+        control->setAppliesTo(1);
+        QCOMPARE(context.count(), 1);
+        QCOMPARE(context.at(0).at(0).toInt(), 103);
+        QCOMPARE(kind.count(), 0);
+
+        // The load takes the chooser's first curriculum; the user then picks the second.
+        control->setRsConstraints(hierarchicalSet(rows()));
+        auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+        chooser->setCurrentIndex(1);
+        Q_EMIT chooser->activated(1);
+        QCOMPARE(curriculum.count(), 2);
+        QCOMPARE(curriculum.at(1).at(0).toInt(), 2);
+        QCOMPARE(control->property("currentCurriculum").toInt(), 2);
+        QCOMPARE(modified.count(), 0);
+
+        QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("30")));
+        QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("40")));
+        QCOMPARE(modified.count(), 1);
+        QCOMPARE(modified.at(0).at(0).toBool(), true);
+        QCOMPARE(control->property("isModified").toBool(), true);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        QCOMPARE(modified.count(), 2);
+        QCOMPARE(modified.at(1).at(0).toBool(), false);
+        QCOMPARE(control->property("isModified").toBool(), false);
     }
 
     void singleCurriculumTakesEveryRow()

@@ -1,6 +1,6 @@
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "common/schema.h"
 #include "common/zrerror.h"
 #include "search/zrsearchx.h"

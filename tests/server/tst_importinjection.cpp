@@ -212,7 +212,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { app::cli::RejectDialogs(); }
     void init()
     {
         m_statements.clear();

@@ -9,7 +9,7 @@
 #include "statementchecks.h"
 #include "servererrors.h"
 #include "common/createserverobject.h"
-#include "common/itempanelmodel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "search/criteriabuilder.h"

@@ -4,7 +4,7 @@
 #include "filterparser.h"
 #include "servererrors.h"
 #include "common/zrerror.h"
-#include "dialogs/customoptions.h"
+#include "reqtypes/customoptions.h"
 #include "search/criteriabuilder.h"
 
 #include <QTest>

@@ -8,43 +8,23 @@
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "requirements/setversion.h"
-#include "requirements/zrrequirements.h"
+#include "requirements/requirementseditor.h"
 #include "database.h"
 #include "jsonschema.h"
 #include "requirementrules.h"
 #include "servererrors.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
-#include <QTimer>
 #include <optional>
 
 namespace zr::app::cli {
 
 namespace {
-const QString ServerLibrary = QStringLiteral("zrQEMSvr");
-
 enum : qint32 {
     StrFileOutdated = 62025,
-};
-
-// Closes dialogs the moment they appear; an editor asked for nothing interactive never opens one.
-class DialogRejecter : public QObject
-{
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show) {
-            if (auto *dialog = qobject_cast<QDialog *>(watched))
-                QTimer::singleShot(0, dialog, &QDialog::reject);
-        }
-        return false;
-    }
 };
 
 QString oneLine(QString text)
@@ -175,6 +155,23 @@ int CommandLine::fail(const UsageError &error) const
     return ExitUnusable;
 }
 
+int CommandLine::attempt(const std::function<void()> &part, const ExitFor &exitFor, bool onStdout) const
+{
+    try {
+        part();
+    } catch (const UsageError &error) {
+        return fail(error);
+    } catch (const ZrError &error) {
+        return fail(error, exitFor(error), onStdout);
+    }
+    return -1;
+}
+
+int CommandLine::attempt(const std::function<void()> &part, int code, bool onStdout) const
+{
+    return attempt(part, [code](const ZrError &) { return code; }, onStdout);
+}
+
 void CommandLine::logFailure(const QString &subject, qint32 number, const QString &description) const
 {
     const QString path = LogFilePath();
@@ -256,9 +253,7 @@ void checkCurriculum(const QString &server, const SetTarget &target)
     static QHash<QString, QSet<qint32>> known;
     const QString key = server + QLatin1Char('\n') + QString::number(programme);
     if (!known.contains(key)) {
-        auto department = CreateServerObjectAs<cDepartment>(ServerLibrary, server);
-        if (!department)
-            throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+        auto department = ServerObjectOf<cDepartment>(server);
         Recordset curricula = department->getTextList(QStringLiteral("QEMDPOrientation"),
                                                       QStringLiteral("prID=") + QString::number(programme));
         QSet<qint32> ids;
@@ -285,9 +280,7 @@ QString DescribeTarget(const SetTarget &t)
 Recordset LoadTarget(const QString &server, const SetTarget &target)
 {
     checkCurriculum(server, target);
-    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
-    if (!constraints)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(server);
     const QVariant secondary = target.curriculum != 0 ? QVariant(target.curriculum) : QVariant();
     return constraints->LoadObjectConstraints(target.kind, target.objectId, secondary);
 }
@@ -308,16 +301,13 @@ void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curri
     auto db = server::Database::open(server);
     server::RequirementRules(*db, QStringLiteral("RequirementRules"))
         .checkSet(parent, RequirementSetKeyOf(parent, kind, context, curriculum));
-    auto editor = LoadEditor(parent, kind, context, curriculum, server);
-    editor->UpdateRecordset();
+    LoadEditor(parent, kind, context, curriculum, server)->writeBack();
 }
 
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
 {
     CheckSet(parent, target.kind, target.context, CurriculumOf(target), server);
-    auto constraints = CreateServerObjectAs<cContraints>(ServerLibrary, server);
-    if (!constraints)
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    auto constraints = ServerObjectOf<cContraints>(server);
     constraints->SaveConstraints(parent);
 }
 
@@ -331,34 +321,30 @@ QString MissingDatabaseFile(const QString &serverName)
 
 void CheckServer(const QString &server)
 {
-    if (!CreateServerObjectAs<cContraints>(ServerLibrary, server))
-        throw ZrError(429, QStringLiteral("RemoteObject"), GetLangString(20577));
+    ServerObjectOf<cContraints>(server);
 }
 
-std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
-                                           const QString &server)
+std::unique_ptr<RequirementsEditor> LoadEditor(const Recordset &parent, qint32 kind, qint32 context,
+                                               qint32 curriculum, const QString &server)
 {
-    auto editor = std::make_unique<zrRequirements>();
-    std::optional<ZrError> failure;
-    QObject::connect(editor.get(), &zrRequirements::ErrorOccurred, editor.get(),
-                     [&failure](int number, const QString &description, const QString &source) {
-                         failure = ZrError(number, source, description);
-                     });
+    auto editor = std::make_unique<RequirementsEditor>();
     Recordset row = parent.clone();
     const QString department = row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
     editor->setServerName(server);
-    editor->setSessionID(QStringLiteral("zrreq"));
-    editor->setDepartID(department);
-    editor->setConstrType(context);
-    editor->setAppliesTo(kind);
+    editor->setDepartmentId(department);
+    editor->set().setContext(context);
+    editor->set().setObjectKind(kind);
     // The student view's columns come from the server's own schema description, as in the host.
     static const auto schema = std::make_shared<const server::JsonSchema>();
-    editor->setOSchema(schema);
+    editor->setSchema(schema);
     if (curriculum != 0)
-        editor->setCurrentCurriculum(curriculum);
-    editor->setRsConstraints(parent);
-    if (failure)
-        throw *failure;
+        editor->setCurriculum(curriculum);
+    try {
+        editor->load(parent);
+    } catch (const ZrError &error) {
+        // Named as the host's editor names a failed load.
+        throw ZrError(error.number, QStringLiteral("zrRequirements.rsConstraints"), error.description);
+    }
     return editor;
 }
 
@@ -369,11 +355,6 @@ void QuietQtMessages()
         if (type == QtCriticalMsg || type == QtFatalMsg)
             QTextStream(stderr) << message << Qt::endl;
     });
-}
-
-void RejectDialogs()
-{
-    qApp->installEventFilter(new DialogRejecter(qApp));
 }
 
 } // namespace zr::app::cli

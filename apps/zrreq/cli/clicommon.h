@@ -1,17 +1,18 @@
 #pragma once
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace zr {
 struct RequirementFile;
 struct ZrError;
-class zrRequirements;
+class RequirementsEditor;
 } // namespace zr
 
 namespace zr::app::cli {
@@ -63,6 +64,13 @@ public:
     /// one line naming the command, its subject and the error, and returns `code`.
     int fail(const ZrError &error, int code, bool onStdout = false) const;
     int fail(const UsageError &error) const;
+    /// Runs one part of the command. Returns -1 when it ends normally, as
+    /// parse() does; otherwise reports what it threw through fail() and
+    /// returns the exit code: `exitFor` of a ZrError (printed on stdout when
+    /// `onStdout`), ExitUnusable for a UsageError.
+    using ExitFor = std::function<int(const ZrError &error)>;
+    int attempt(const std::function<void()> &part, const ExitFor &exitFor, bool onStdout = false) const;
+    int attempt(const std::function<void()> &part, int code = ExitUnusable, bool onStdout = false) const;
     /// Logs one line for an error reported otherwise (one set of validate --all).
     void logFailure(const QString &subject, qint32 number, const QString &description) const;
 
@@ -107,10 +115,10 @@ SetTarget ReadTarget(const CommandLine &command);
 /// Throws ZrError (unknown server 462, unknown object ...).
 Recordset LoadTarget(const QString &server, const SetTarget &target);
 
-/// An offscreen editor loaded with `parent` as the host application loads
-/// it, lookups from `server`. Throws ZrError when loading fails.
-std::unique_ptr<zrRequirements> LoadEditor(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
-                                           const QString &server);
+/// The editor, without widgets, loaded with `parent` as the host application
+/// loads it, lookups from `server`. Throws ZrError when loading fails.
+std::unique_ptr<RequirementsEditor> LoadEditor(const Recordset &parent, qint32 kind, qint32 context,
+                                               qint32 curriculum, const QString &server);
 
 /// The import's first half: the target's stored set with its rows replaced by
 /// the file's, nothing saved. Throws ZrError (unknown object, set that needs a
@@ -135,8 +143,5 @@ void CheckServer(const QString &server);
 
 /// Keeps Qt's debug, info and warning messages off stderr; errors still show.
 void QuietQtMessages();
-
-/// Closes every dialog as soon as it is shown: a command line never waits for a user.
-void RejectDialogs();
 
 } // namespace zr::app::cli

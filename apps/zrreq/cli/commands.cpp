@@ -35,9 +35,4 @@ QList<std::pair<QString, qint32>> CommandSummaries()
     return list;
 }
 
-bool NeedsWidgets(const QString &name)
-{
-    return name == QLatin1String("validate") || name == QLatin1String("describe") || name == QLatin1String("import");
-}
-
 } // namespace zr::app::cli

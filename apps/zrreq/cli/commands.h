@@ -23,7 +23,5 @@ using Command = int (*)(const QStringList &arguments);
 Command FindCommand(const QString &name);
 /// Every subcommand's name with the string id of its one-line summary, in --help order.
 QList<std::pair<QString, qint32>> CommandSummaries();
-/// True for subcommands that load requirement sets into the editor (they need widgets).
-bool NeedsWidgets(const QString &name);
 
 } // namespace zr::app::cli

@@ -1,11 +1,10 @@
 #include "clicommon.h"
 #include "commands.h"
 
-#include "common/itempanelmodel.h"
-#include "common/tilepanel.h"
+#include "itempanel/itempanelmodel.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
-#include "requirements/zrrequirements.h"
+#include "requirements/requirementseditor.h"
 
 namespace zr::app::cli {
 
@@ -50,25 +49,17 @@ int runDescribe(const QStringList &arguments)
         return done;
     command.applyLanguage();
     command.onlyReads();
-    RejectDialogs();
-    try {
+    const int failed = command.attempt([&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         const RequirementFile file = ReadRequirementFile(path);
         CheckServer(command.server());
-        auto editor =
-            LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context, file.curriculumId(), command.server());
-        const auto *list = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"));
-        if (!list || !list->model())
-            throw ZrError(429, QStringLiteral("describe"), QStringLiteral("The editor has no requirement list."));
-        for (const QString &line : describeList(*list->model()))
+        const auto editor = LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context,
+                                       file.curriculumId(), command.server());
+        for (const QString &line : describeList(*editor->list()))
             PrintLine(line);
-    } catch (const UsageError &error) {
-        return command.fail(error);
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitUnusable);
-    }
-    return ExitOk;
+    });
+    return failed >= 0 ? failed : ExitOk;
 }
 
 } // namespace zr::app::cli

@@ -20,7 +20,7 @@ int runExport(const QStringList &arguments)
         return done;
     command.applyLanguage();
     command.onlyReads();
-    try {
+    const int failed = command.attempt([&] {
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
         const Recordset parent = LoadTarget(command.server(), target);
@@ -28,12 +28,8 @@ int runExport(const QStringList &arguments)
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size())
             throw ZrError(60200, QStringLiteral("export"), out.errorString());
-    } catch (const UsageError &error) {
-        return command.fail(error);
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitUnusable);
-    }
-    return ExitOk;
+    });
+    return failed >= 0 ? failed : ExitOk;
 }
 
 } // namespace zr::app::cli

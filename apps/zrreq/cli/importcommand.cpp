@@ -28,27 +28,25 @@ int runImport(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
-    RejectDialogs();
 
     SetTarget target;
     Recordset parent;
-    try {
+    const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         const RequirementFile file = ReadRequirementFile(path);
         target = ReadTarget(command);
         command.setSubject(QStringLiteral("file %1, %2").arg(path, DescribeTarget(target)));
         parent = ImportFileRows(command.server(), target, file, command.parser().isSet(QStringLiteral("force")));
-    } catch (const UsageError &error) {
-        return command.fail(error);
-    } catch (const ZrError &error) {
-        return command.fail(error, error.number == server::ErrSetChanged ? ExitInvalid : ExitUnusable);
-    }
-    try {
-        SaveCheckedSet(parent, target, command.server());
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitInvalid);
-    }
+    };
+    const auto exitFor = [](const ZrError &error) {
+        return error.number == server::ErrSetChanged ? ExitInvalid : ExitUnusable;
+    };
+    if (const int failed = command.attempt(readFile, exitFor); failed >= 0)
+        return failed;
+    const auto save = [&] { SaveCheckedSet(parent, target, command.server()); };
+    if (const int failed = command.attempt(save, ExitInvalid); failed >= 0)
+        return failed;
     PrintLine(QStringLiteral("OK"));
     return ExitOk;
 }

@@ -3,7 +3,6 @@
 
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
-#include "requirements/zrrequirements.h"
 #include "database.h"
 #include "servererrors.h"
 
@@ -41,20 +40,18 @@ int validateFile(CommandLine &command)
 {
     RequirementFile file;
     Recordset parent;
-    try {
+    const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         file = ReadRequirementFile(path);
         CheckServer(command.server());
         parent = RequirementFileRecordset(file);
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitUnusable);
-    }
-    try {
-        CheckSet(parent, file.objectKind, file.context, file.curriculumId(), command.server());
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitInvalid, true);
-    }
+    };
+    if (const int failed = command.attempt(readFile); failed >= 0)
+        return failed;
+    const auto check = [&] { CheckSet(parent, file.objectKind, file.context, file.curriculumId(), command.server()); };
+    if (const int failed = command.attempt(check, ExitInvalid, true); failed >= 0)
+        return failed;
     PrintLine(QStringLiteral("OK"));
     return ExitOk;
 }
@@ -62,12 +59,12 @@ int validateFile(CommandLine &command)
 int validateAll(const CommandLine &command)
 {
     QList<SetTarget> sets;
-    try {
+    const auto readSets = [&] {
         CheckServer(command.server());
         sets = storedSets(command.server());
-    } catch (const ZrError &error) {
-        return command.fail(error, ExitUnusable);
-    }
+    };
+    if (const int failed = command.attempt(readSets); failed >= 0)
+        return failed;
     int invalid = 0;
     for (const SetTarget &target : std::as_const(sets)) {
         QString verdict = QStringLiteral("OK");
@@ -109,12 +106,7 @@ int runValidate(const QStringList &arguments)
     const bool all = command.parser().isSet(QStringLiteral("all"));
     if (all == command.parser().isSet(QStringLiteral("file")))
         return command.fail(UsageError{QStringLiteral("zrreq validate: give either --file or --all")});
-    RejectDialogs();
-    try {
-        return all ? validateAll(command) : validateFile(command);
-    } catch (const UsageError &error) {
-        return command.fail(error);
-    }
+    return all ? validateAll(command) : validateFile(command);
 }
 
 } // namespace zr::app::cli

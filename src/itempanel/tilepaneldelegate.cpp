@@ -1,0 +1,173 @@
+#include "itempanel/tilepaneldelegate.h"
+
+#include "itempanel/itempanelmodel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace zr {
+
+namespace {
+
+using Kind = ItemPanelModel::Kind;
+
+Kind kindAt(const QModelIndex &index)
+{
+    return Kind(index.data(ItemPanelModel::KindRole).toInt());
+}
+
+// Captions carry "&" before their mnemonic letter, as button texts do; a row shows
+// the text without it ("&&" stands for a literal ampersand).
+QString withoutMnemonic(const QString &text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        result.append(text.at(i));
+    }
+    return result;
+}
+
+ItemPanelModel *panelModel(const QModelIndex &index)
+{
+    return qobject_cast<ItemPanelModel *>(const_cast<QAbstractItemModel *>(index.model()));
+}
+
+} // namespace
+
+TilePanelDelegate::TilePanelDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+QRect TilePanelDelegate::buttonRect(const QRect &cell)
+{
+    const int width = qMin(cell.width(), qMax(cell.height(), 22));
+    return QRect(cell.right() - width + 1, cell.top(), width, cell.height());
+}
+
+QWidget *TilePanelDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                         const QModelIndex &index) const
+{
+    ItemPanelModel *model = panelModel(index);
+    if (!model || index.column() != ItemPanelModel::ValueColumn)
+        return nullptr;
+    const QString key = model->keyOf(index);
+    // Every editor, whatever opened it, passes the host's beforeEdit first.
+    if (!model->requestEdit(key))
+        return nullptr;
+    switch (model->kind(key)) {
+    case Kind::ChoiceRow: {
+        auto *combo = new QComboBox(parent);
+        combo->setObjectName(QStringLiteral("choiceEditor"));
+        combo->setFrame(false);
+        const QStringList keys = index.data(ItemPanelModel::ChoiceKeysRole).toStringList();
+        const QStringList captions = index.data(ItemPanelModel::ChoiceCaptionsRole).toStringList();
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            combo->addItem(captions.value(i), keys.at(i));
+        // A choice picked from the list is the whole edit: commit and close at once.
+        connect(combo, &QComboBox::activated, this, [this, combo] {
+            emit const_cast<TilePanelDelegate *>(this)->commitData(combo);
+            emit const_cast<TilePanelDelegate *>(this)->closeEditor(combo);
+        });
+        return combo;
+    }
+    case Kind::Number: {
+        auto *edit = new QLineEdit(parent);
+        edit->setObjectName(QStringLiteral("numberEditor"));
+        edit->setFrame(false);
+        edit->setValidator(new QIntValidator(edit));
+        return edit;
+    }
+    case Kind::Entry: {
+        auto *edit = new QLineEdit(parent);
+        edit->setObjectName(QStringLiteral("entryEditor"));
+        edit->setFrame(false);
+        return edit;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+void TilePanelDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole).toString()));
+    } else if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+        edit->setText(index.data(Qt::EditRole).toString());
+    }
+}
+
+void TilePanelDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                     const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        if (combo->currentIndex() >= 0)
+            model->setData(index, combo->currentData(), Qt::EditRole);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+        model->setData(index, edit->text(), Qt::EditRole);
+    }
+}
+
+void TilePanelDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                             const QModelIndex &) const
+{
+    editor->setGeometry(option.rect);
+}
+
+void TilePanelDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.column() == ItemPanelModel::CaptionColumn)
+        option->text = withoutMnemonic(option->text);
+    if (kindAt(index) == Kind::Header)
+        option->font.setBold(true);
+}
+
+void TilePanelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const
+{
+    if (index.column() != ItemPanelModel::ValueColumn || kindAt(index) != Kind::Picker) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QRect button = buttonRect(option.rect);
+    QStyleOptionViewItem text(option);
+    text.rect.setRight(button.left() - 1);
+    QStyledItemDelegate::paint(painter, text, index);
+
+    QStyleOptionButton opt;
+    opt.rect = button;
+    opt.text = QStringLiteral("...");
+    opt.state = QStyle::State_Raised;
+    if (option.state & QStyle::State_Enabled)
+        opt.state |= QStyle::State_Enabled;
+    opt.palette = option.palette;
+    opt.fontMetrics = option.fontMetrics;
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_PushButton, &opt, painter, widget);
+}
+
+bool TilePanelDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
+                                    const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (event->type() == QEvent::MouseButtonRelease && index.column() == ItemPanelModel::ValueColumn
+        && kindAt(index) == Kind::Picker) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && buttonRect(option.rect).contains(mouse->position().toPoint())) {
+            if (ItemPanelModel *panel = panelModel(index))
+                panel->clickButton(panel->keyOf(index));
+            return true;
+        }
+    }
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
+
+} // namespace zr

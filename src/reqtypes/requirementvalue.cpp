@@ -1,0 +1,329 @@
+#include "requirementvalue.h"
+
+#include "common/systemnumber.h"
+#include "common/zrerror.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/customoptions.h"
+#include "reqtypes/descriptions.h"
+#include "reqtypes/optionstext.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementkeys.h"
+#include "reqtypes/studentcolumns.h"
+
+#include <QRegularExpression>
+
+namespace zr {
+
+namespace {
+
+const QString ColumnField = QStringLiteral("conselobjIDs");
+
+// Option flags are whole numbers; anything unreadable counts as no flag set.
+qint32 flagsOf(const QVariant &value)
+{
+    double number = 0;
+    if (!ReadSystemNumber(NzStr(value), &number))
+        return 0;
+    return ValLng(number);
+}
+
+// Decimals are stored in one form, with the comma the defaults use ("0,5").
+QString withDecimalComma(const QString &text)
+{
+    static const QRegularExpression decimal(QStringLiteral("^\\s*-?[0-9]+\\.[0-9]+\\s*$"));
+    return decimal.match(text).hasMatch() ? QString(text).replace(QLatin1Char('.'), QLatin1Char(',')) : text;
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+// Writes only real changes, so that storing an unchanged sheet leaves the row unmodified.
+void writeField(Recordset &rows, int row, const QString &field, const QVariant &value)
+{
+    const QVariant current = RequirementFieldAt(rows, row, field);
+    if (current.isNull() == value.isNull() && NzStr(current) == NzStr(value))
+        return;
+    rows.setValueAt(row, rows.fieldIndex(field), value);
+}
+
+void selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QString &code)
+{
+    if (code.isEmpty() || !panel.selectChoice(key, ChoiceKey(ocID, code)))
+        panel.setValue(key, QVariant());
+}
+
+// Shows `stored` on the row `key` (ParamKey of `ocID` and the row's field).
+void loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row, int typeId, qint32 ocID,
+             const QVariant &stored, const SheetContext &sheet)
+{
+    const QString text = NzStr(stored);
+    switch (row.kind) {
+    case RowKind::Choice: {
+        QString code = text;
+        const bool useFallback = stored.isNull() || (row.fallbackOnEmpty && text.isEmpty());
+        if (useFallback && !row.loadFallback.isNull())
+            code = row.loadFallback;
+        selectCode(panel, key, ocID, code);
+        break;
+    }
+    case RowKind::Entry:
+    case RowKind::Minimum:
+        panel.setValue(key, text);
+        break;
+    case RowKind::ValuePicker: {
+        // Courses are kept as stored and shown by code and title.
+        const QString names = CourseCodeNames(text, sheet);
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, names);
+        panel.setDescription(key, names);
+        break;
+    }
+    case RowKind::CodeList:
+    case RowKind::Totals: {
+        const QString names = row.kind == RowKind::Totals ? CourseTypeTotalsText(text, sheet)
+                                                          : CodeListNames(row.codes, text, sheet);
+        // Codes none of which is known are dropped with their names.
+        panel.setHiddenValue(key, names.isEmpty() ? QString() : text);
+        panel.setValue(key, names);
+        panel.setDescription(key, names);
+        break;
+    }
+    case RowKind::Options:
+        panel.setValue(key, text);
+        panel.setDescription(key, OptionsText(typeId, text));
+        break;
+    case RowKind::Flags: {
+        // Unreadable flags stay as they are, for validation to name; they are not taken for none.
+        const QString flags = UnreadableOptions(typeId, text).isEmpty() ? QString::number(flagsOf(stored)) : text;
+        panel.setValue(key, flags);
+        panel.setDescription(key, OptionsText(typeId, flags));
+        break;
+    }
+    case RowKind::ExamPeriods:
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, text);
+        break;
+    case RowKind::TeachingPeriods:
+        panel.setHiddenValue(key, text);
+        panel.setValue(key, text.isEmpty() ? text
+                                           : TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
+        break;
+    case RowKind::StudentColumn:
+        selectCode(panel, key, ocID, text);
+        // Named as when it is stored: by the column's description, a saved one with its id.
+        panel.setCaption(GroupKey(ocID),
+                         StudentDataCaption(panel.valueText(key).isEmpty() ? text : panel.valueText(key), ocID));
+        BuildStudentValueRows(panel, ocID, sheet);
+        break;
+    case RowKind::StudentValue:
+        if (panel.kind(key) == ItemPanelModel::Kind::ChoiceRow)
+            selectCode(panel, key, ocID, text);
+        else
+            panel.setValue(key, text);
+        break;
+    }
+}
+
+QVariant storedValueOf(const ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID,
+                       const SheetContext &sheet)
+{
+    const QString key = ParamKey(ocID, row.field);
+    const QString text = NzStr(panel.value(key));
+    switch (row.kind) {
+    case RowKind::Choice:
+    case RowKind::StudentColumn:
+    case RowKind::StudentValue:
+        return textOrNull(ParameterRowText(panel, ocID, row));
+    case RowKind::Entry:
+        return textOrNull(withDecimalComma(text));
+    case RowKind::ExamPeriods:
+    case RowKind::Options:
+        return textOrNull(text);
+    case RowKind::ValuePicker:
+        return textOrNull(NzStr(panel.hiddenValue(key)));
+    case RowKind::Minimum: {
+        if (!text.isEmpty() && text != QLatin1String("0"))
+            return text;
+        // An empty minimum means all of the chosen codes (subjects or courses, kept behind their names).
+        const QString codes = NzStr(panel.hiddenValue(ParamKey(ocID, ColumnField)));
+        return QString::number(CodeCount(codes));
+    }
+    case RowKind::CodeList:
+    case RowKind::Totals:
+        if (typeId == 130 && row.field == QLatin1String("conoptval10")
+            && SelectedChoiceCode(panel, ocID, QStringLiteral("conoperator")) == QLatin1String("100")) {
+            // "Different from the corresponding category" names no category.
+            return QVariant();
+        }
+        return textOrNull(ParameterRowText(panel, ocID, row));
+    case RowKind::Flags:
+        if (!UnreadableOptions(typeId, text).isEmpty())
+            return text;
+        return flagsOf(panel.value(key));
+    case RowKind::TeachingPeriods:
+        if (text.isEmpty())
+            return QVariant();
+        return textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
+    }
+    return QVariant();
+}
+
+} // namespace
+
+QVariant RequirementFieldAt(const Recordset &rows, int row, const QString &field)
+{
+    const int index = rows.fieldIndex(field);
+    if (index < 0)
+        throw ZrError(Recordset::ErrUnknownField, QStringLiteral("RequirementValue"),
+                      QStringLiteral("No field %1.").arg(field));
+    return rows.valueAt(row, index);
+}
+
+QList<YearPeriod> ParsePeriodList(const QString &list)
+{
+    QList<YearPeriod> periods;
+    for (const QString &element : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString text = element.trimmed();
+        if (text.isEmpty())
+            continue;
+        const int dash = text.indexOf(QLatin1Char('-'));
+        periods.append(dash < 0 ? YearPeriod{text, QString()}
+                                : YearPeriod{text.left(dash).trimmed(), text.mid(dash + 1).trimmed()});
+    }
+    return periods;
+}
+
+ParameterValue ParameterValue::fromStored(const QString &field, RowKind kind, int typeId, const QVariant &stored)
+{
+    ParameterValue value;
+    value.field = field;
+    value.kind = kind;
+    value.typeId = typeId;
+    value.stored = stored;
+    return value;
+}
+
+QString ParameterValue::code() const
+{
+    return kind == RowKind::Choice || kind == RowKind::StudentColumn ? NzStr(stored) : QString();
+}
+
+QString ParameterValue::text() const
+{
+    return NzStr(stored);
+}
+
+std::optional<double> ParameterValue::number() const
+{
+    if (kind != RowKind::Entry && kind != RowKind::StudentValue && kind != RowKind::Minimum)
+        return std::nullopt;
+    double number = 0;
+    if (!ReadSystemNumber(NzStr(stored), &number))
+        return std::nullopt;
+    return number;
+}
+
+QStringList ParameterValue::codes() const
+{
+    QStringList codes;
+    if (kind != RowKind::ValuePicker && kind != RowKind::CodeList)
+        return codes;
+    for (const QString &code : NzStr(stored).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!code.trimmed().isEmpty())
+            codes.append(code.trimmed());
+    }
+    return codes;
+}
+
+QList<CourseTypeTotal> ParameterValue::totals() const
+{
+    return kind == RowKind::Totals ? ParseCourseTypeTotals(NzStr(stored)) : QList<CourseTypeTotal>();
+}
+
+qint32 ParameterValue::flags() const
+{
+    if (kind != RowKind::Flags || !UnreadableOptions(typeId, NzStr(stored)).isEmpty())
+        return 0;
+    return flagsOf(stored);
+}
+
+QList<YearPeriod> ParameterValue::periods() const
+{
+    if (kind != RowKind::ExamPeriods && kind != RowKind::TeachingPeriods)
+        return {};
+    return ParsePeriodList(NzStr(stored));
+}
+
+RequirementValue RequirementValue::fromRow(const Recordset &rows, int row, int context)
+{
+    const auto at = [&rows, row](const QString &field) { return RequirementFieldAt(rows, row, field); };
+    RequirementValue value;
+    value.ocID = ValLng(at(QStringLiteral("ocID")));
+    value.typeId = ValLng(at(QStringLiteral("conID")));
+    value.context = context;
+    for (const ParameterRow &sheetRow : SheetRows(value.typeId, context))
+        value.parameters.append(ParameterValue::fromStored(sheetRow.field, sheetRow.kind, value.typeId, at(sheetRow.field)));
+    value.expression = at(QStringLiteral("coneval"));
+    return value;
+}
+
+RequirementValue RequirementValue::fromSheet(const ItemPanelModel &panel, qint32 ocID, int typeId,
+                                             const SheetContext &sheet, const std::optional<QString> &expression)
+{
+    RequirementValue value;
+    value.ocID = ocID;
+    value.typeId = typeId;
+    value.context = sheet.context;
+    for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
+        if (panel.contains(ParamKey(ocID, row.field)))
+            value.parameters.append(ParameterValue::fromStored(row.field, row.kind, typeId,
+                                                               storedValueOf(panel, row, typeId, ocID, sheet)));
+    }
+    value.expression = expression ? textOrNull(*expression) : QVariant();
+    return value;
+}
+
+void RequirementValue::writeTo(Recordset &rows, int row) const
+{
+    for (const ParameterValue &parameter : parameters)
+        writeField(rows, row, parameter.field, parameter.stored);
+    writeField(rows, row, QStringLiteral("coneval"), expression);
+}
+
+void RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet) const
+{
+    const QList<ParameterRow> rows = SheetRows(typeId, sheet.context);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const ParameterRow &row = rows.at(i);
+        // Made from the same sheet, the parameters stand in its order.
+        const ParameterValue *shown = i < parameters.size() && parameters.at(i).field == row.field
+                                          ? &parameters.at(i)
+                                          : parameter(row.field);
+        if (!shown)
+            continue;
+        const QString key = ParamKey(ocID, row.field);
+        if (panel.contains(key))
+            loadRow(panel, key, row, typeId, ocID, shown->stored, sheet);
+    }
+}
+
+const ParameterValue *RequirementValue::parameter(const QString &field) const
+{
+    for (const ParameterValue &p : parameters) {
+        if (p.field == field)
+            return &p;
+    }
+    return nullptr;
+}
+
+QString RequirementValue::operatorCode() const
+{
+    const ParameterValue *op = parameter(QStringLiteral("conoperator"));
+    return op ? op->code() : QString();
+}
+
+} // namespace zr

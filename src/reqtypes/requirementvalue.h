@@ -1,0 +1,119 @@
+#pragma once
+
+#include "recordset/recordset.h"
+#include "reqtypes/coursetypetotals.h"
+#include "reqtypes/sheetrows.h"
+#include "zrreq_export.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace zr {
+
+class ItemPanelModel;
+struct SheetContext;
+
+/// The value of `field` in the visible row `row` (0-based) of a requirement
+/// recordset, without its cursor. Throws ZrError for a missing field.
+ZRREQ_EXPORT QVariant RequirementFieldAt(const Recordset &rows, int row, const QString &field);
+
+/// One element of a period list ("2000-1,2001"): the year and, when given, the period.
+struct ZRREQ_EXPORT YearPeriod
+{
+    QString year;
+    QString period; ///< exam period, or teaching period id as stored; empty for the whole year
+
+    bool operator==(const YearPeriod &other) const { return year == other.year && period == other.period; }
+};
+
+/// The elements of a stored period list in order; blank elements are passed over.
+ZRREQ_EXPORT QList<YearPeriod> ParsePeriodList(const QString &list);
+
+/// One parameter of a requirement, read in its own type. Which reading holds
+/// the value follows the kind of the sheet row that edits it:
+///   Choice, StudentColumn       code()
+///   Entry, StudentValue         text(), and number() when the text is one
+///   Minimum                     number()
+///   ValuePicker, CodeList       codes()
+///   Totals                      totals()
+///   Options                     text() (the option string of types 30 and 100)
+///   Flags                       flags() (types 80 and 90)
+///   ExamPeriods, TeachingPeriods periods()
+/// `stored` is the field's value in the row's own form; the readings are
+/// made from it when asked (loading and writing back need none of them), so
+/// writing a value back changes nothing that a reading cannot tell.
+struct ZRREQ_EXPORT ParameterValue
+{
+    QString field;
+    RowKind kind = RowKind::Entry;
+    int typeId = 0;
+    QVariant stored;
+
+    static ParameterValue fromStored(const QString &field, RowKind kind, int typeId, const QVariant &stored);
+    bool isNull() const { return stored.isNull(); }
+
+    QString code() const;
+    QString text() const;
+    /// In the system's number format: "0,5" is 0.5; nothing for a text that is no number.
+    std::optional<double> number() const;
+    /// The codes of a list, blanks passed over.
+    QStringList codes() const;
+    QList<CourseTypeTotal> totals() const;
+    /// The option flags; 0 when they do not read as a whole number.
+    qint32 flags() const;
+    QList<YearPeriod> periods() const;
+};
+
+/// The values of one requirement: its id, type, context, operator, each
+/// parameter of its type's sheet in its own type, and the expression its row
+/// carries. Made from a requirement row or from the panel's sheet rows, and
+/// written to either, without a widget. The audit reads requirements as these
+/// values; a change of one is a pair of these values for one id.
+class ZRREQ_EXPORT RequirementValue
+{
+public:
+    qint32 ocID = 0;
+    int typeId = 0;
+    int context = 0;
+    /// The parameters in the order of the type's sheet.
+    QList<ParameterValue> parameters;
+    /// `coneval` as stored (NULL when empty).
+    QVariant expression;
+
+    /// The value of the visible row `row` of a requirement recordset (0-based;
+    /// the recordset's cursor is neither read nor moved): every parameter of
+    /// the sheet of its type in `context`. Throws ZrError for a missing field.
+    static RequirementValue fromRow(const Recordset &rows, int row, int context);
+    /// The value the sheet rows of requirement `ocID` (type `typeId`) show in
+    /// `panel`, as they are stored: codes of the selected choices (NULL when
+    /// none), texts with "" as NULL and decimals with a comma, the hidden
+    /// code lists, option flags as a number, an empty or "0" minimum as the
+    /// count of the chosen codes, teaching periods with their ids, type 130's
+    /// categories NULL under operator 100. Parameters the panel lacks are left
+    /// out; `expression` is the given one ("" and nothing as NULL).
+    static RequirementValue fromSheet(const ItemPanelModel &panel, qint32 ocID, int typeId,
+                                      const SheetContext &sheet, const std::optional<QString> &expression);
+
+    /// Writes the parameters and the expression into the visible row `row`
+    /// (0-based); a field whose value does not change is not written, so an
+    /// unchanged value leaves the row unmodified. Does not accept the changes.
+    void writeTo(Recordset &rows, int row) const;
+    /// Shows the parameters on the requirement's sheet rows, built by
+    /// CreateConstraint: choices selected by code, code lists kept hidden
+    /// behind their names, option texts, teaching periods with their names,
+    /// type 10's column with its value rows. A value that can not be shown
+    /// never throws: a code not offered leaves its row unselected, a code list
+    /// naming no known code shows as an empty row. Errors of the code tables are thrown.
+    void toSheet(ItemPanelModel &panel, const SheetContext &sheet) const;
+
+    /// The parameter stored in `field`; nullptr when the type has none.
+    const ParameterValue *parameter(const QString &field) const;
+    /// The operator code (`conoperator`); empty when the type has none.
+    QString operatorCode() const;
+};
+
+} // namespace zr

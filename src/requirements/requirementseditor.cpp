@@ -1,0 +1,478 @@
+#include "requirementseditor.h"
+
+#include "common/langstrings.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/parametersheet.h"
+#include "reqtypes/parametervalidation.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementkeys.h"
+#include "reqtypes/sheetadjust.h"
+#include "reqtypes/typecatalog.h"
+#include "reqtypes/validationmessage.h"
+#include "requirements/expressionedit.h"
+#include "requirements/expressionvalidation.h"
+
+namespace zr {
+
+namespace {
+// Batches the list's changes into one reset, however a rebuild ends.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(ItemPanelModel *list) : m_list(list), m_was(list->redraw()) { m_list->setRedraw(false); }
+    ~RedrawOff() { m_list->setRedraw(m_was); }
+    RedrawOff(const RedrawOff &) = delete;
+    RedrawOff &operator=(const RedrawOff &) = delete;
+
+private:
+    ItemPanelModel *m_list;
+    bool m_was;
+};
+} // namespace
+
+const QString RequirementsEditor::CmdExclusions = QStringLiteral("exclusions");
+const QString RequirementsEditor::CmdExpression = QStringLiteral("coneval");
+const QString RequirementsEditor::CmdAdd = QStringLiteral("add");
+const QString RequirementsEditor::CmdDelete = QStringLiteral("delete");
+
+RequirementsEditor::RequirementsEditor(QObject *parent)
+    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this))
+{
+    m_list->setObjectName(QStringLiteral("requirementList"));
+    m_commands->setObjectName(QStringLiteral("commandList"));
+    m_commands->addItem(CmdExclusions, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdExpression, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdAdd, QString(), ItemStyle::Command);
+    m_commands->addItem(CmdDelete, QString(), ItemStyle::Command);
+    m_commands->setExpanded(CmdAdd, true);
+}
+
+void RequirementsEditor::rebuildAddMenu()
+{
+    for (const QString &key : m_commands->keys(CmdAdd))
+        m_commands->removeItem(key);
+    int row = 0;
+    for (const PaletteEntry &entry : RequirementPalette(m_set.context(), m_set.objectKind())) {
+        m_commands->addItem(entry.key, entry.caption, ItemStyle::MenuEntry, CmdAdd, row++);
+        m_commands->setHint(entry.key, entry.caption);
+        m_commands->setVisible(entry.key, entry.visible);
+    }
+    m_commands->setExpanded(CmdAdd, true);
+}
+
+void RequirementsEditor::retranslateCommands()
+{
+    const std::pair<QString, qint32> captions[] = {
+        {CmdExclusions, 20522}, {CmdExpression, 20523}, {CmdAdd, 20524}, {CmdDelete, 20505}};
+    for (const auto &[key, id] : captions) {
+        const QString text = GetLangString(id).trimmed();
+        m_commands->setCaption(key, StripMnemonic(text));
+        m_commands->setShortcut(key, MnemonicShortcut(text));
+    }
+    for (const PaletteEntry &entry : RequirementPalette(m_set.context(), m_set.objectKind())) {
+        m_commands->setCaption(entry.key, entry.caption);
+        m_commands->setHint(entry.key, entry.caption);
+    }
+}
+
+void RequirementsEditor::refreshCommandStates(bool showExclusions)
+{
+    const bool hasRows = m_set.hasRows();
+    const bool anyRow = hasRows && !m_set.walk().isEmpty();
+    m_commands->setVisible(CmdExclusions, showExclusions && m_set.context() != CtxDegree);
+    m_commands->setItemEnabled(CmdExclusions, anyRow && !m_set.isModified());
+    bool menuEmpty = true;
+    for (const QString &key : m_commands->keys(CmdAdd))
+        menuEmpty = menuEmpty && !m_commands->isVisible(key);
+    const bool canAdd = !menuEmpty && (!m_set.isCurriculumDependent() || !m_curricula.isEmpty());
+    m_commands->setItemEnabled(CmdAdd, hasRows && canAdd);
+    for (const QString &key : m_commands->keys(CmdAdd))
+        m_commands->setItemEnabled(key, hasRows && canAdd);
+    m_commands->setItemEnabled(CmdDelete, anyRow);
+    m_commands->setItemEnabled(CmdExpression, hasRows);
+}
+
+RequirementsEditor::~RequirementsEditor() = default;
+
+void RequirementsEditor::setServerName(const QString &name)
+{
+    m_serverName = name;
+    m_lookups.setServerName(name);
+}
+
+void RequirementsEditor::setDepartmentId(const QString &id)
+{
+    m_departmentId = id;
+    m_set.setDepartmentId(id);
+}
+
+void RequirementsEditor::setSchema(std::shared_ptr<const Schema> schema)
+{
+    m_schema = std::move(schema);
+    m_studentView = nullptr;
+    m_studentViewRead = false;
+}
+
+void RequirementsEditor::reset(const Recordset &parent)
+{
+    m_list->clear();
+    m_set.release();
+    setModified(false);
+    m_set.setParent(parent);
+    m_set.resetNumbering();
+}
+
+void RequirementsEditor::loadSheets()
+{
+    const RequirementSet::LoadingScope loading(m_set);
+    fillCurricula();
+    m_set.applyFilter();
+    loadRows();
+}
+
+void RequirementsEditor::load(const Recordset &parent)
+{
+    reset(parent);
+    loadSheets();
+}
+
+void RequirementsEditor::fillCurricula()
+{
+    m_curricula.clear();
+    const int kind = m_set.objectKind();
+    if (kind != KindProgramme && kind != KindProgramme3 && kind != KindProgramme4 && kind != KindStudent)
+        return;
+    Recordset curricula =
+        m_lookups.list(QStringLiteral("QEMDPOrientation"), QStringLiteral("prID=") + m_set.objectId().toString());
+    if (!m_set.isCurriculumDependent())
+        return;
+    Recordset walk = curricula.clone();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        const qint32 id = walk.value(u"orID").toInt();
+        if (m_set.context() == CtxCurriculumChoice && id == -1)
+            continue;
+        m_curricula.append({id, walk.value(u"ordescription").toString()});
+    }
+    m_set.setCurriculumCount(int(m_curricula.size()));
+    const bool known = m_set.curriculumId() != 0
+                       && std::any_of(m_curricula.cbegin(), m_curricula.cend(),
+                                      [this](const CurriculumEntry &e) { return e.id == m_set.curriculumId(); });
+    // An id the new programme does not have falls back to the first curriculum.
+    if (!known && !m_curricula.isEmpty())
+        setCurriculum(m_curricula.first().id);
+}
+
+QString RequirementsEditor::curriculumNote(qint32 curriculum) const
+{
+    QString name = QString::number(curriculum);
+    for (const CurriculumEntry &entry : m_curricula) {
+        if (entry.id == curriculum) {
+            name = entry.name;
+            break;
+        }
+    }
+    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ') + name;
+}
+
+void RequirementsEditor::setCurriculum(qint32 curriculumId)
+{
+    if (curriculumId == m_set.curriculumId())
+        return;
+    m_set.setCurriculumId(curriculumId);
+    Q_EMIT curriculumChanged(curriculumId);
+}
+
+void RequirementsEditor::setModified(bool modified)
+{
+    if (modified == m_set.isModified())
+        return;
+    m_set.setModified(modified);
+    Q_EMIT modifiedChanged(modified);
+}
+
+SheetContext RequirementsEditor::sheetContext()
+{
+    SheetContext sheet;
+    sheet.context = m_set.context();
+    sheet.objectKind = m_set.objectKind();
+    sheet.lookups = &m_lookups;
+    if (!m_studentViewRead && m_schema) {
+        m_studentView = m_schema->table(QStringLiteral("v_students"));
+        m_studentViewRead = true;
+    }
+    sheet.students = m_studentView;
+    const int kind = m_set.objectKind();
+    if (kind != KindDepartment && kind != KindDepartmentById)
+        sheet.programmeId = m_set.objectId();
+    Recordset parent = m_set.parent();
+    if (!parent.isNull() && parent.hasField(u"courseID") && !parent.bof() && !parent.eof())
+        sheet.courseId = parent.value(u"courseID");
+    sheet.departmentId = m_departmentId;
+    return sheet;
+}
+
+int RequirementsEditor::typeOf(qint32 ocID) const
+{
+    if (!m_set.hasRows())
+        return 0;
+    Recordset row = m_set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward, Recordset::StartFirst))
+        return 0;
+    return ValLng(row.value(u"conID"));
+}
+
+QString RequirementsEditor::captionOf(qint32 ocID) const
+{
+    const QString caption = m_list->caption(GroupKey(ocID));
+    if (!caption.isEmpty() || !m_set.hasRows())
+        return caption;
+    // Requirements of another curriculum have no item in the list.
+    Recordset row = m_set.rows().clone();
+    if (!row.find(QStringLiteral("ocID = ") + QString::number(ocID), 0, Recordset::SearchForward,
+                  Recordset::StartFirst))
+        return QString::number(ocID);
+    return GetTypeName(row.value(u"conID"));
+}
+
+std::optional<QString> RequirementsEditor::currentExpression() const
+{
+    const auto it = m_set.expressions().constFind(m_set.curriculumId());
+    if (it == m_set.expressions().constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+void RequirementsEditor::loadRows()
+{
+    const SheetContext sheet = sheetContext();
+    Recordset rows = m_set.walk();
+    const QString curriculum = QString::number(m_set.curriculumId());
+    const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
+    const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
+    const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
+    for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
+        // With a single curriculum every row of the set belongs to it.
+        if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
+            rows.setValueAt(row, curriculumField, curriculum);
+        const qint32 ocID = rows.valueAt(row, idField).toInt();
+        if (!CreateConstraint(*m_list, rows.valueAt(row, typeField).toString(), ocID, sheet))
+            continue;
+        LoadConstraintValues(*m_list, rows, row, sheet);
+        ApplyRowStates(*m_list, ValLng(rows.valueAt(row, typeField)), ocID);
+    }
+    m_set.expressions().clear();
+    if (!rows.isEmpty()) {
+        rows.moveFirst();
+        m_set.expressions().insert(m_set.curriculumId(), rows.value(u"coneval").toString());
+    }
+}
+
+void RequirementsEditor::storeAllGroups()
+{
+    if (!m_set.hasRows())
+        return;
+    const SheetContext sheet = sheetContext();
+    const std::optional<QString> expression = currentExpression();
+    Recordset rows = m_set.rows();
+    for (const QString &key : m_list->keys()) {
+        const int row = m_set.rowOf(OcIdFromKey(key));
+        if (row < 0)
+            throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
+                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+        StoreConstraintValues(*m_list, rows, row, sheet, expression);
+    }
+}
+
+// Leaving a curriculum wrote what the user typed there into its rows
+// unchecked; those rows pass their rules before the set is written.
+void RequirementsEditor::validateCurriculaLeft()
+{
+    if (!m_set.hasRows() || !m_set.isCurriculumDependent())
+        return;
+    const SheetContext sheet = sheetContext();
+    ItemPanelModel sheetRows;
+    for (auto it = m_set.expressions().constBegin(); it != m_set.expressions().constEnd(); ++it) {
+        if (it.key() == m_set.curriculumId())
+            continue;
+        // The whole curriculum is built first, so that messages tell requirements of one type apart.
+        const Recordset rows = m_set.walkWholeSet(it.key());
+        const int idField = rows.fieldIndex(u"ocID");
+        const int typeField = rows.fieldIndex(u"conID");
+        sheetRows.clear();
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
+            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
+                LoadConstraintValues(sheetRows, rows, row, sheet);
+        }
+        for (int row = 0; row < rows.recordCount(); ++row) {
+            const qint32 ocID = ValLng(rows.valueAt(row, idField));
+            if (!sheetRows.contains(GroupKey(ocID)))
+                continue;
+            try {
+                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
+            } catch (ZrError &error) {
+                // The list shows another curriculum: say where the requirement is.
+                m_problem = {true, ocID, FailedField(), it.key()};
+                error.description += curriculumNote(it.key());
+                throw;
+            }
+        }
+    }
+}
+
+void RequirementsEditor::validate()
+{
+    const QStringList groups = m_list->keys();
+    if (!m_set.hasRows())
+        return;
+    try {
+        // A row of no known type has no sheet in the list, so it is looked for in the rows.
+        CheckKnownTypes(m_set);
+        if (groups.isEmpty())
+            return;
+        CheckScholarshipRule(m_set);
+        const SheetContext sheet = sheetContext();
+        const Recordset rows = m_set.rows();
+        const int typeField = rows.fieldIndex(u"conID");
+        for (const QString &key : groups) {
+            const int row = m_set.rowOf(OcIdFromKey(key));
+            if (row < 0)
+                throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
+                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
+            m_problem = {true, OcIdFromKey(key), QString(), m_set.curriculumId()};
+            ValidateInput(*m_list, OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
+            m_problem.valid = false;
+        }
+    } catch (const ZrError &error) {
+        if (m_problem.valid)
+            m_problem.field = FailedField();
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
+        throw;
+    }
+}
+
+void RequirementsEditor::writeBack()
+{
+    m_problem = {};
+    validate();
+    try {
+        validateCurriculaLeft();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+        throw;
+    }
+    const auto captionOf = [this](qint32 ocID) { return this->captionOf(ocID); };
+    ExpressionFailure failure;
+    try {
+        ValidateExpression(m_set, ExpressionChecks{}, captionOf, &failure);
+    } catch (const ZrError &error) {
+        m_problem = {true, failure.ocID, QString(), failure.curriculum};
+        if (!m_set.isCurriculumDependent() || failure.curriculum == m_set.curriculumId())
+            throw;
+        throw ZrError(error.number, error.source, error.description + curriculumNote(failure.curriculum));
+    }
+    CheckNoUnknownTokens(m_set);
+    try {
+        const RedrawOff redrawOff(m_list);
+        storeAllGroups();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+        throw;
+    }
+    setModified(false);
+}
+
+qint32 RequirementsEditor::addRequirement(int typeId)
+{
+    if (!m_set.hasRows())
+        return 0;
+    const qint32 curriculum = m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
+    const qint32 ocID = m_set.addRequirement(typeId, curriculum);
+    {
+        // The defaults written here are the new row's values, not user edits.
+        const RequirementSet::LoadingScope defaults(m_set);
+        const SheetContext sheet = sheetContext();
+        CreateConstraint(*m_list, QString::number(typeId), ocID, sheet);
+        Recordset rows = m_set.rows();
+        StoreConstraintValues(*m_list, rows, m_set.rowOf(ocID), sheet, currentExpression());
+        ApplyRowStates(*m_list, typeId, ocID);
+    }
+    const QString expression = m_set.expression();
+    if (!expression.isEmpty())
+        m_set.setExpression(AppendToExpression(expression, ocID));
+    markNew(ocID, expression.isEmpty() ? 20018 : 10105);
+    setModified(true);
+    Q_EMIT changed();
+    return ocID;
+}
+
+bool RequirementsEditor::deleteRequirement(qint32 ocID)
+{
+    if (!m_set.hasRows() || !m_set.deleteRequirement(ocID))
+        return false;
+    m_list->removeItem(GroupKey(ocID));
+    if (m_set.expressions().contains(m_set.curriculumId()))
+        m_set.setExpression(RemoveFromExpression(m_set.expression(), ocID));
+    setModified(true);
+    Q_EMIT changed();
+    return true;
+}
+
+void RequirementsEditor::valueChanged(const QString &key)
+{
+    if (!FieldFromKey(key).isEmpty()) {
+        const RequirementSet::LoadingScope adjusting(m_set);
+        AdjustSheetAfterChange(*m_list, typeOf(OcIdFromKey(key)), key, sheetContext());
+    }
+    setModified(true);
+    Q_EMIT changed();
+}
+
+void RequirementsEditor::setExpression(const QString &expression)
+{
+    if (!m_set.expressions().contains(m_set.curriculumId())) {
+        Recordset first = m_set.walk();
+        m_set.expressions().insert(m_set.curriculumId(),
+                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
+    }
+    m_set.setExpression(expression);
+    setModified(true);
+    Q_EMIT changed();
+}
+
+void RequirementsEditor::chooseCurriculum(qint32 chosen)
+{
+    // The rows of the curriculum being left keep what the user typed.
+    storeAllGroups();
+    const RedrawOff redrawOff(m_list);
+    setCurriculum(chosen);
+    m_set.applyFilter();
+    m_list->clear();
+    const QString previous = m_set.expressions().value(chosen);
+    const bool visited = m_set.expressions().contains(chosen);
+    const RequirementSet::LoadingScope loading(m_set);
+    const QHash<qint32, QString> expressions = m_set.expressions();
+    loadRows();
+    // Curricula visited since the load keep their edited expressions.
+    m_set.expressions() = expressions;
+    if (!visited) {
+        Recordset rows = m_set.walk();
+        m_set.expressions().insert(chosen, rows.isEmpty() ? QString() : rows.value(u"coneval").toString());
+    } else {
+        m_set.expressions().insert(chosen, previous);
+    }
+}
+
+void RequirementsEditor::markNew(qint32 ocID, qint32 helpId)
+{
+    const QString key = GroupKey(ocID);
+    m_list->setCaption(key, QStringLiteral("(N") + QString::number(qAbs(ocID)) + QStringLiteral(") ")
+                                + m_list->caption(key));
+    m_list->setHint(key, GetLangString(helpId));
+    m_list->setDescription(key, GetLangString(helpId));
+}
+
+} // namespace zr

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "recordset/lookupcache.h"
+#include "recordset/recordset.h"
+#include "requirements/requirementset.h"
+#include "zrreq_export.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace zr {
+
+class ItemPanelModel;
+class Schema;
+class SchemaTable;
+struct SheetContext;
+
+/// One curriculum a curriculum-dependent set can show.
+struct ZRREQ_EXPORT CurriculumEntry
+{
+    qint32 id = 0;
+    QString name;
+};
+
+/// The requirements editor without widgets (QtCore only). It owns the
+/// requirement set, the cached code tables and the list model of the
+/// parameter sheets; it loads a set, checks it and writes it back into the
+/// rows. zrRequirements shows its list and adds commands, pickers, dialogs
+/// and messages; the command line's subcommands use it alone, with no display.
+/// Every operation names the requirement it acts on by its id.
+class ZRREQ_EXPORT RequirementsEditor : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(RequirementsEditor)
+
+public:
+    explicit RequirementsEditor(QObject *parent = nullptr);
+    ~RequirementsEditor() override;
+
+    RequirementSet &set() { return m_set; }
+    const RequirementSet &set() const { return m_set; }
+    LookupCache &lookups() { return m_lookups; }
+    /// The parameter sheets of the requirements of the curriculum shown, by key.
+    ItemPanelModel *list() const { return m_list; }
+    /// The commands: CmdExclusions, CmdExpression, CmdAdd (with one entry per
+    /// requirement type the context and object kind may have, keyed by the
+    /// type's id) and CmdDelete.
+    ItemPanelModel *commands() const { return m_commands; }
+    static const QString CmdExclusions;
+    static const QString CmdExpression;
+    static const QString CmdAdd;
+    static const QString CmdDelete;
+    /// The add menu for the set's context and object kind.
+    void rebuildAddMenu();
+    /// The commands' captions, mnemonic shortcuts and hints in the current language.
+    void retranslateCommands();
+    /// Which commands the set allows now; the exclusions command only where
+    /// the host offers it (`showExclusions`), and never for the degree.
+    void refreshCommandStates(bool showExclusions);
+
+    QString serverName() const { return m_serverName; }
+    void setServerName(const QString &name);
+    QString departmentId() const { return m_departmentId; }
+    void setDepartmentId(const QString &id);
+    std::shared_ptr<const Schema> schema() const { return m_schema; }
+    void setSchema(std::shared_ptr<const Schema> schema);
+
+    /// The first half of a load: an empty list, the set of `parent` with no
+    /// edits and temporary numbering restarted. Set the context and object
+    /// kind of the set first.
+    void reset(const Recordset &parent);
+    /// The second half: the programme's curricula (the one shown kept when the
+    /// programme has it, else the first), the rows of the curriculum, and
+    /// their sheets with their stored values. Throws ZrError.
+    void loadSheets();
+    /// reset() and loadSheets().
+    void load(const Recordset &parent);
+
+    /// The curricula of a curriculum-dependent set, as the last load found them; empty otherwise.
+    const QList<CurriculumEntry> &curricula() const { return m_curricula; }
+    /// "Curriculum: <name>" on a new line, for messages about a curriculum the list does not show.
+    QString curriculumNote(qint32 curriculum) const;
+    /// Sets the curriculum the next load or switch shows; curriculumChanged when it changes.
+    void setCurriculum(qint32 curriculumId);
+    /// Sets the set's modified flag; modifiedChanged when it changes.
+    void setModified(bool modified);
+
+    /// What the sheets depend on besides their types.
+    SheetContext sheetContext();
+    /// The type of requirement `ocID` (0 when the set has no such row).
+    int typeOf(qint32 ocID) const;
+    /// The caption a requirement is named by in messages and the expression.
+    QString captionOf(qint32 ocID) const;
+    /// The expression of the curriculum shown, once visited; nothing before.
+    std::optional<QString> currentExpression() const;
+    /// Builds the sheets of the rows of the curriculum shown and loads their values.
+    void loadRows();
+    /// Writes what every sheet of the list shows into its row, with the expression.
+    void storeAllGroups();
+
+    /// Checks every requirement of the list against the rules of its type and
+    /// the rules between requirements; throws the first failure (logged).
+    void validate();
+    /// validate(), the rows of the curricula left, the expression; then
+    /// writes the sheets into the rows and clears the modified flag. Throws
+    /// ZrError when something is wrong, leaving the rows as they were.
+    void writeBack();
+
+    // The edits. Each names the requirement it acts on; each is the user's
+    // edit (the set becomes modified) and ends with changed().
+
+    /// Adds a requirement of `typeId` to the curriculum shown, with its type's
+    /// defaults, marked new, and taken into a written expression with AND (the
+    /// default expression already has it). Returns its temporary id; 0 when
+    /// no set is loaded. Throws ZrError from its sheet's code tables.
+    qint32 addRequirement(int typeId);
+    /// Deletes requirement `ocID` of the list, and its place in the
+    /// expression with the operator that joined it; false when the list has none.
+    bool deleteRequirement(qint32 ocID);
+    /// After the value of the list's item `key` changed: the requirement's
+    /// other rows follow it (those changes are not edits of their own).
+    /// Throws ZrError; the set is then not marked modified.
+    void valueChanged(const QString &key);
+    /// Replaces the expression of the curriculum shown (stored form, "" for the default).
+    void setExpression(const QString &expression);
+    /// Shows curriculum `curriculumId`: what the list shows is written into
+    /// the rows of the curriculum left (checked when the set is written), then
+    /// the chosen one's rows are loaded, with the expression it had when it
+    /// was last shown. Not an edit. Throws ZrError.
+    void chooseCurriculum(qint32 curriculumId);
+    /// Puts "(N1) " before a new requirement's caption and `helpId` as its help.
+    void markNew(qint32 ocID, qint32 helpId);
+
+    /// Where the last failed validate or writeBack points.
+    struct Problem
+    {
+        bool valid = false;
+        qint32 ocID = 0;
+        QString field;
+        qint32 curriculum = 0;
+    };
+    const Problem &problem() const { return m_problem; }
+
+Q_SIGNALS:
+    void modifiedChanged(bool modified);
+    void curriculumChanged(qint32 curriculumId);
+    /// A requirement was added, deleted or edited, or the expression changed.
+    void changed();
+
+private:
+    void fillCurricula();
+    void validateCurriculaLeft();
+
+    RequirementSet m_set;
+    LookupCache m_lookups;
+    ItemPanelModel *m_list = nullptr;
+    ItemPanelModel *m_commands = nullptr;
+    std::shared_ptr<const Schema> m_schema;
+    // The student view's description, asked of the schema once per schema.
+    const SchemaTable *m_studentView = nullptr;
+    bool m_studentViewRead = false;
+    QString m_serverName;
+    QString m_departmentId;
+    QList<CurriculumEntry> m_curricula;
+    Problem m_problem;
+};
+
+} // namespace zr

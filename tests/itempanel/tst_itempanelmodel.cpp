@@ -1,0 +1,521 @@
+#include "itempanel/itempanelmodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using zr::ItemPanelModel;
+namespace Style = zr::ItemStyle;
+using Kind = ItemPanelModel::Kind;
+
+class tst_ItemPanelModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ItemPanelModel> m_model;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+
+    // Two requirement blocks as the requirement list builds them: keys with
+    // minus signs and commas, parameter rows nested under their header.
+    void buildTwoBlocks()
+    {
+        ItemPanelModel &m = *m_model;
+        for (const QString &id : {QStringLiteral("-1"), QStringLiteral("-2")}) {
+            const QString group = QLatin1Char('I') + id;
+            QVERIFY(m.addItem(group, QStringLiteral("Group ") + id, Style::Header));
+            QVERIFY(m.addItem(group + QLatin1String(",conselobjIDs"), QStringLiteral("Codes"), Style::Picker, group));
+            QVERIFY(m.addItem(group + QLatin1String(",conoperator"), QStringLiteral("Operator"), Style::ChoiceRow, group));
+            QVERIFY(m.addItem(group + QLatin1String(",conoptval1"), QStringLiteral("Value 1"), Style::Entry, group));
+            QVERIFY(m.addItem(group + QLatin1String(",conoptval10"), QStringLiteral("Sectors"), Style::Picker, group));
+            // Choice keys repeat between rows; they are keyed within their row.
+            for (const int code : {0, 3, 5})
+                QVERIFY(m.addChoice(group + QLatin1String(",conoperator"), QStringLiteral("KI%1,%2").arg(id).arg(code),
+                                    QStringLiteral("op %1").arg(code)));
+        }
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_model = std::make_unique<ItemPanelModel>();
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+    void cleanup()
+    {
+        m_tester.reset();
+        m_model.reset();
+    }
+
+    void findsKeysExactly_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("parent");
+        QTest::newRow("header") << "I-1" << true << "Group -1" << "";
+        QTest::newRow("minus and comma") << "I-2,conoptval1" << true << "Value 1" << "I-2";
+        QTest::newRow("other block same field") << "I-1,conoptval1" << true << "Value 1" << "I-1";
+        QTest::newRow("longer field name") << "I-2,conoptval10" << true << "Sectors" << "I-2";
+        QTest::newRow("prefix of a key") << "I-2,conoptval" << false << "" << "";
+        QTest::newRow("without minus") << "I2,conoptval1" << false << "" << "";
+        QTest::newRow("other case") << "i-2,conoptval1" << false << "" << "";
+        QTest::newRow("trailing blank") << "I-2,conoptval1 " << false << "" << "";
+        QTest::newRow("choice key is not a panel key") << "KI-2,3" << false << "" << "";
+    }
+    void findsKeysExactly()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, found);
+        QFETCH(QString, caption);
+        QFETCH(QString, parent);
+        buildTwoBlocks();
+        QCOMPARE(m_model->contains(key), found);
+        QCOMPARE(m_model->caption(key), caption);
+        QCOMPARE(m_model->parentKey(key), parent);
+        const QModelIndex index = m_model->indexOf(key, ItemPanelModel::ValueColumn);
+        QCOMPARE(index.isValid(), found);
+        if (found) {
+            QCOMPARE(m_model->keyOf(index), key);
+            QCOMPARE(index.siblingAtColumn(0).data().toString(), caption);
+        }
+    }
+
+    void removeDropsSubItemsAndAllowsReinsert()
+    {
+        buildTwoBlocks();
+        QCOMPARE(m_model->itemCount(), 10);
+        QVERIFY(m_model->removeItem("I-1"));
+        QVERIFY(!m_model->contains("I-1"));
+        QVERIFY(!m_model->contains("I-1,conoptval1"));
+        QVERIFY(m_model->contains("I-2,conoptval1"));
+        QCOMPARE(m_model->itemCount(), 5);
+        QVERIFY(!m_model->removeItem("I-1"));
+
+        // The freed keys can be used again, and the survivors are found at their new rows.
+        QVERIFY(m_model->addItem("I-1", "Again", Style::Header, QString(), 0));
+        QVERIFY(m_model->addItem("I-1,conoptval1", "Value", Style::Entry, "I-1"));
+        QCOMPARE(m_model->keys(), QStringList({"I-1", "I-2"}));
+        QCOMPARE(m_model->indexOf("I-2").row(), 1);
+        QCOMPARE(m_model->indexOf("I-2,conoptval1").row(), 2);
+        QCOMPARE(m_model->caption("I-1,conoptval1"), QStringLiteral("Value"));
+
+        QVERIFY(m_model->removeItem("I-2,conoperator"));
+        QCOMPARE(m_model->keys("I-2"), QStringList({"I-2,conselobjIDs", "I-2,conoptval1", "I-2,conoptval10"}));
+        QCOMPARE(m_model->keyAt(1, "I-2"), QStringLiteral("I-2,conoptval1"));
+        QCOMPARE(m_model->indexOf("I-2,conoptval10").row(), 2);
+
+        m_model->clear();
+        QCOMPARE(m_model->itemCount(), 0);
+        QVERIFY(!m_model->contains("I-2"));
+    }
+
+    void lookUpSurvivesManyRemovals_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::newRow("every second") << 2;
+        QTest::newRow("every third") << 3;
+        QTest::newRow("every seventh") << 7;
+    }
+    void lookUpSurvivesManyRemovals()
+    {
+        // Enough keys to grow the index several times, removed in an order that
+        // breaks up probe chains; every survivor must still be found.
+        QFETCH(int, step);
+        constexpr int Count = 3000;
+        m_model->setRedraw(false);
+        for (int i = 0; i < Count; ++i)
+            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(i), QString::number(i), Style::Entry));
+        for (int i = Count - 1; i >= 0; i -= step)
+            QVERIFY(m_model->removeItem(QStringLiteral("I-%1,conoptval1").arg(i)));
+        for (int i = 0; i < Count; i += 2 * step)
+            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(Count - 1 - i), "again", Style::Entry));
+        m_model->setRedraw(true);
+        int found = 0;
+        for (int i = 0; i < Count; ++i) {
+            const QString key = QStringLiteral("I-%1,conoptval1").arg(i);
+            const bool removed = (Count - 1 - i) % step == 0;
+            const bool readded = removed && (Count - 1 - i) % (2 * step) == 0;
+            QCOMPARE(m_model->contains(key), !removed || readded);
+            if (m_model->contains(key)) {
+                ++found;
+                QCOMPARE(m_model->caption(key), readded ? QStringLiteral("again") : QString::number(i));
+            }
+        }
+        QCOMPARE(m_model->itemCount(), found);
+        QCOMPARE(m_model->rowCount(), found);
+    }
+
+    void addsAtPosition_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("append") << -1 << "" << QStringList({"a", "b", "c", "new"});
+        QTest::newRow("first") << 0 << "" << QStringList({"new", "a", "b", "c"});
+        QTest::newRow("middle") << 2 << "" << QStringList({"a", "b", "new", "c"});
+        QTest::newRow("past the end appends") << 99 << "" << QStringList({"a", "b", "c", "new"});
+        QTest::newRow("before key") << -1 << "b" << QStringList({"a", "new", "b", "c"});
+    }
+    void addsAtPosition()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, before);
+        QFETCH(QStringList, expected);
+        QVERIFY(m_model->addItem("add", "Add", Style::Command));
+        for (const QString key : {"a", "b", "c"})
+            QVERIFY(m_model->addItem(key, key, Style::MenuEntry, "add"));
+        if (before.isEmpty())
+            QVERIFY(m_model->addItem("new", "New", Style::MenuEntry, "add", row));
+        else
+            QVERIFY(m_model->insertItem(before, "new", "New", Style::MenuEntry));
+        QCOMPARE(m_model->keys("add"), expected);
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(m_model->indexOf(expected.at(i)).row(), i);
+        QCOMPARE(m_model->count("add"), 4);
+    }
+
+    void refusesBadKeys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("parent");
+        QTest::newRow("duplicate top-level") << "I-1" << "";
+        QTest::newRow("duplicate nested under another parent") << "I-1,conoptval1" << "I-2";
+        QTest::newRow("missing parent") << "x" << "I-9";
+        QTest::newRow("empty key") << "" << "";
+    }
+    void refusesBadKeys()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, parent);
+        buildTwoBlocks();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("add(Item|Choice)"));
+        QVERIFY(!m_model->addItem(key, "dup", Style::Entry, parent));
+        QCOMPARE(m_model->itemCount(), 10);
+        QCOMPARE(m_model->caption("I-1"), QStringLiteral("Group -1"));
+    }
+
+    void selectsChoicesByKey_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("own choice") << "I-1,conoperator" << "KI-1,5" << true << "op 5";
+        QTest::newRow("first choice") << "I-2,conoperator" << "KI-2,0" << true << "op 0";
+        QTest::newRow("choice of another row") << "I-1,conoperator" << "KI-2,5" << false << "op 3";
+        QTest::newRow("unknown code") << "I-1,conoperator" << "KI-1,9" << false << "op 3";
+        QTest::newRow("row without choices") << "I-1,conoptval1" << "KI-1,5" << false << "";
+    }
+    void selectsChoicesByKey()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, choice);
+        QFETCH(bool, selected);
+        QFETCH(QString, text);
+        buildTwoBlocks();
+        m_model->selectChoice("I-1,conoperator", "KI-1,3");
+        QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
+        QCOMPARE(m_model->selectChoice(row, choice), selected);
+        QCOMPARE(changed.count(), selected ? 1 : 0);
+        if (selected) {
+            QCOMPARE(m_model->value(row).toString(), choice);
+            QCOMPARE(changed.at(0).at(1).toString(), QStringLiteral("Value"));
+        }
+        QCOMPARE(m_model->valueText(row), text);
+        QCOMPARE(m_model->indexOf(row, ItemPanelModel::ValueColumn).data().toString(), text);
+    }
+
+    void choicesFollowRemovalAndPosition()
+    {
+        buildTwoBlocks();
+        const QString row = "I-1,conoperator";
+        QVERIFY(m_model->selectChoiceAt(row, 1));
+        QCOMPARE(m_model->value(row).toString(), QStringLiteral("KI-1,3"));
+        QCOMPARE(m_model->selectedChoicePosition(row), 1);
+        QCOMPARE(m_model->rowCount(m_model->indexOf(row)), 0);
+        QCOMPARE(m_model->count(row), 3);
+        QVERIFY(!m_model->selectChoiceAt(row, 3));
+
+        QVERIFY(m_model->removeChoice(row, "KI-1,0"));
+        QCOMPARE(m_model->selectedChoicePosition(row), 0);
+        QVERIFY(m_model->removeChoice(row, "KI-1,3"));
+        QVERIFY(m_model->value(row).isNull());
+        QCOMPARE(m_model->valueText(row), QString());
+        QVERIFY(!m_model->containsChoice(row, "KI-1,3"));
+        QVERIFY(m_model->addChoice(row, "KI-1,3", "back", Style::Choice, 0));
+        QCOMPARE(m_model->keys(row), QStringList({"KI-1,3", "KI-1,5"}));
+        // Adding under a choice row through addItem adds a choice.
+        QVERIFY(m_model->addItem("browse", "Browse...", Style::Choice, row));
+        QVERIFY(m_model->containsChoice(row, "browse"));
+        QVERIFY(!m_model->contains("browse"));
+        m_model->clearChoices(row);
+        QCOMPARE(m_model->count(row), 0);
+    }
+
+    void userEditsPassTheBeforeEvent_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QVariant>("newValue");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("itemEnabled");
+        QTest::addColumn<bool>("panelEnabled");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("entry accepted") << Style::Entry << QVariant("12") << false << true << true << true << true;
+        QTest::newRow("entry cancelled") << Style::Entry << QVariant("12") << true << true << true << true << false;
+        QTest::newRow("disabled item") << Style::Entry << QVariant("12") << false << false << true << false << false;
+        QTest::newRow("disabled panel") << Style::Entry << QVariant("12") << false << true << false << false << false;
+        QTest::newRow("same value") << Style::Entry << QVariant("old") << false << true << true << false << true;
+        QTest::newRow("header not editable") << Style::Header << QVariant("12") << false << true << true << false << false;
+        QTest::newRow("picker not typed") << Style::Picker << QVariant("12") << false << true << true << false << false;
+        QTest::newRow("check box accepted") << Style::CheckBox << QVariant(1) << false << true << true << true << true;
+        QTest::newRow("check box cancelled") << Style::CheckBox << QVariant(1) << true << true << true << true << false;
+    }
+    void userEditsPassTheBeforeEvent()
+    {
+        QFETCH(int, style);
+        QFETCH(QVariant, newValue);
+        QFETCH(bool, cancel);
+        QFETCH(bool, itemEnabled);
+        QFETCH(bool, panelEnabled);
+        QFETCH(bool, asked);
+        QFETCH(bool, stored);
+        QVERIFY(m_model->addItem("I-3,conoptval1", "Value", style));
+        m_model->setValue("I-3,conoptval1", style == Style::CheckBox ? QVariant(0) : QVariant("old"));
+        const QVariant oldValue = m_model->value("I-3,conoptval1");
+        m_model->setItemEnabled("I-3,conoptval1", itemEnabled);
+        m_model->setEnabled(panelEnabled);
+
+        int askedCount = 0;
+        connect(m_model.get(), &ItemPanelModel::beforeValueChange, this,
+                [&](const QString &key, const QVariant &value, bool &c) {
+                    ++askedCount;
+                    QCOMPARE(key, QStringLiteral("I-3,conoptval1"));
+                    QCOMPARE(value, newValue);
+                    // The old value is still in place while the handler decides.
+                    QCOMPARE(m_model->value(key), oldValue);
+                    c = cancel;
+                });
+        QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
+        // Through the model interface, as the delegate does.
+        const int role = style == Style::CheckBox ? Qt::CheckStateRole : Qt::EditRole;
+        const int column = style == Style::CheckBox ? 0 : 1;
+        const QVariant data = style == Style::CheckBox ? QVariant(Qt::Checked) : newValue;
+        QCOMPARE(m_model->setData(m_model->indexOf("I-3,conoptval1", column), data, role), stored);
+        QCOMPARE(askedCount, asked ? 1 : 0);
+        const bool changes = stored && newValue != oldValue;
+        QCOMPARE(m_model->value("I-3,conoptval1"), changes ? newValue : oldValue);
+        QCOMPARE(changed.count(), changes ? 1 : 0);
+        if (changes)
+            QCOMPARE(changed.at(0), QVariantList({"I-3,conoptval1", "Value"}));
+    }
+
+    void choiceEditAcceptsOnlyItsChoices()
+    {
+        buildTwoBlocks();
+        int asked = 0;
+        connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
+        QVERIFY(!m_model->editValue("I-1,conoperator", "KI-2,5"));
+        QCOMPARE(asked, 0);
+        QVERIFY(m_model->editValue("I-1,conoperator", "KI-1,5"));
+        QCOMPARE(asked, 1);
+        QCOMPARE(m_model->valueText("I-1,conoperator"), QStringLiteral("op 5"));
+    }
+
+    void codeChangesSkipTheBeforeEvent()
+    {
+        buildTwoBlocks();
+        m_model->setEnabled(false);
+        int asked = 0;
+        connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
+        QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
+        QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
+        QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
+        QCOMPARE(asked, 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(m_model->value("I-1,conoptval1").toString(), QStringLiteral("7"));
+        QVERIFY(!m_model->setValue("missing", "7"));
+    }
+
+    void requestEditAsksBeforeEdit_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("entry") << Style::Entry << true << false << true << true;
+        QTest::newRow("entry cancelled") << Style::Entry << true << true << true << false;
+        QTest::newRow("choice row") << Style::ChoiceRow << true << false << true << true;
+        QTest::newRow("disabled entry") << Style::Entry << false << false << false << false;
+        QTest::newRow("header has no editor") << Style::Header << true << false << false << false;
+        QTest::newRow("command has no editor") << Style::Command << true << false << false << false;
+        QTest::newRow("text row") << Style::TextRow << true << false << false << false;
+    }
+    void requestEditAsksBeforeEdit()
+    {
+        QFETCH(int, style);
+        QFETCH(bool, enabled);
+        QFETCH(bool, cancel);
+        QFETCH(bool, asked);
+        QFETCH(bool, allowed);
+        QVERIFY(m_model->addItem("k", "K", style));
+        m_model->setItemEnabled("k", enabled);
+        int askedCount = 0;
+        connect(m_model.get(), &ItemPanelModel::beforeEdit, this, [&](const QString &key, bool &c) {
+            ++askedCount;
+            QCOMPARE(key, QStringLiteral("k"));
+            c = cancel;
+        });
+        QCOMPARE(m_model->requestEdit("k"), allowed);
+        QCOMPARE(askedCount, asked ? 1 : 0);
+        QCOMPARE(bool(m_model->flags(m_model->indexOf("k", 1)) & Qt::ItemIsEditable),
+                 style != Style::Header && style != Style::Command && style != Style::TextRow);
+    }
+
+    void clicksByKind_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("buttonClicks");
+        QTest::addColumn<int>("itemClicks");
+        QTest::newRow("picker") << Style::Picker << true << 1 << 0;
+        QTest::newRow("disabled picker") << Style::Picker << false << 0 << 0;
+        QTest::newRow("command") << Style::Command << true << 0 << 1;
+        QTest::newRow("menu entry") << Style::MenuEntry << true << 0 << 1;
+        QTest::newRow("disabled menu entry") << Style::MenuEntry << false << 0 << 0;
+        QTest::newRow("check box") << Style::CheckBox << true << 0 << 1;
+        QTest::newRow("entry") << Style::Entry << true << 0 << 0;
+        QTest::newRow("header") << Style::Header << true << 0 << 0;
+    }
+    void clicksByKind()
+    {
+        QFETCH(int, style);
+        QFETCH(bool, enabled);
+        QFETCH(int, buttonClicks);
+        QFETCH(int, itemClicks);
+        QVERIFY(m_model->addItem("130", "Class group category", style));
+        m_model->setItemEnabled("130", enabled);
+        QSignalSpy buttons(m_model.get(), &ItemPanelModel::buttonClicked);
+        QSignalSpy items(m_model.get(), &ItemPanelModel::itemClicked);
+        m_model->clickButton("130");
+        m_model->clickItem("130");
+        QCOMPARE(buttons.count(), buttonClicks);
+        QCOMPARE(items.count(), itemClicks);
+        if (buttonClicks)
+            QCOMPARE(buttons.at(0).at(0).toString(), QStringLiteral("130"));
+        if (style == Style::CheckBox)
+            QCOMPARE(m_model->value("130").toInt(), 1);
+    }
+
+    void selectsOneItemAtATime()
+    {
+        buildTwoBlocks();
+        QSignalSpy selected(m_model.get(), &ItemPanelModel::itemSelected);
+        QVERIFY(m_model->setSelected("I-1,conoptval1", true));
+        QVERIFY(m_model->setSelected("I-1,conoptval1", true));
+        QVERIFY(m_model->setSelected("I-2", true));
+        QCOMPARE(selected.count(), 2);
+        QCOMPARE(selected.at(1).at(0).toString(), QStringLiteral("I-2"));
+        QVERIFY(!m_model->isSelected("I-1,conoptval1"));
+        QCOMPARE(m_model->selectedKey(), QStringLiteral("I-2"));
+        QVERIFY(m_model->removeItem("I-2"));
+        QCOMPARE(m_model->selectedKey(), QString());
+    }
+
+    void redrawOffBatchesIntoOneReset()
+    {
+        QSignalSpy inserted(m_model.get(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(m_model.get(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(m_model.get(), &QAbstractItemModel::dataChanged);
+        m_model->setRedraw(false);
+        m_model->setRedraw(false);
+        buildTwoBlocks();
+        m_model->setValue("I-1,conoptval1", "3");
+        m_model->removeItem("I-2,conoptval10");
+        QVERIFY(!m_model->indexOf("I-1").isValid());
+        QCOMPARE(inserted.count(), 0);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(reset.count(), 0);
+        m_model->setRedraw(true);
+        m_model->setRedraw(true);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(m_model->rowCount(), 2);
+        QCOMPARE(m_model->rowCount(m_model->indexOf("I-2")), 3);
+        QCOMPARE(m_model->indexOf("I-1,conoptval1", 1).data().toString(), QStringLiteral("3"));
+
+        // With redraw on, each change is announced for the rows it touches.
+        m_model->addItem("I-1,conoptval2", "Value 2", Style::Entry, "I-1", 1);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted.at(0).at(0).value<QModelIndex>(), m_model->indexOf("I-1"));
+        QCOMPARE(inserted.at(0).at(1).toInt(), 1);
+    }
+
+    void reportsStateForViews()
+    {
+        buildTwoBlocks();
+        m_model->setVisible("I-2,conoptval1", false);
+        QSignalSpy expanded(m_model.get(), &ItemPanelModel::expandedChanged);
+        m_model->setExpanded("I-1", true);
+        m_model->setAllExpanded(true);
+        QCOMPARE(expanded.count(), 2);
+        QCOMPARE(expanded.at(1), QVariantList({QString(), true}));
+        QVERIFY(m_model->isExpanded("I-2"));
+        QVERIFY(!m_model->isExpanded("I-2,conoperator")); // its choices are not sub-items to expand
+
+        QStringList order;
+        QStringList hidden;
+        m_model->visitItems([&](const ItemPanelModel::ItemState &state) {
+            const QString key = m_model->keyOf(state.index);
+            order << key;
+            if (!state.visible)
+                hidden << key;
+            QCOMPARE(state.kind, m_model->kind(key));
+            QCOMPARE(state.expanded, m_model->isExpanded(key));
+        });
+        QCOMPARE(order.size(), 10);
+        QCOMPARE(order.at(0), QStringLiteral("I-1"));
+        QCOMPARE(order.at(5), QStringLiteral("I-2"));
+        QCOMPARE(order.at(9), QStringLiteral("I-2,conoptval10"));
+        QCOMPARE(hidden, QStringList({"I-2,conoptval1"}));
+    }
+
+    void dataRolesByKind()
+    {
+        buildTwoBlocks();
+        m_model->setHint("I-1,conoptval1", "hint text");
+        m_model->setDescription("I-1,conoptval1", "long description");
+        m_model->setHiddenValue("I-1,conselobjIDs", "11,12");
+        m_model->setValue("I-1,conselobjIDs", "Course A, Course B");
+        QVERIFY(m_model->addItem("use_coeff", "Weighted", Style::CheckBox));
+        m_model->setValue("use_coeff", "1");
+
+        const QModelIndex entry = m_model->indexOf("I-1,conoptval1");
+        QCOMPARE(entry.data(Qt::ToolTipRole).toString(), QStringLiteral("hint text"));
+        QCOMPARE(entry.data(ItemPanelModel::DescriptionRole).toString(), QStringLiteral("long description"));
+        QCOMPARE(m_model->indexOf("I-1,conselobjIDs", 1).data().toString(), QStringLiteral("Course A, Course B"));
+        QCOMPARE(m_model->indexOf("I-1,conselobjIDs").data(ItemPanelModel::HiddenValueRole).toString(),
+                 QStringLiteral("11,12"));
+        QCOMPARE(m_model->indexOf("I-1", 1).data().toString(), QString());
+        QCOMPARE(m_model->indexOf("use_coeff").data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(m_model->flags(m_model->indexOf("use_coeff")) & Qt::ItemIsUserCheckable);
+        QCOMPARE(m_model->indexOf("I-1,conoperator", 1).data(ItemPanelModel::ChoiceKeysRole).toStringList(),
+                 QStringList({"KI-1,0", "KI-1,3", "KI-1,5"}));
+    }
+
+    // Styles the panel does not know are edited as text until a kind is registered for them.
+    void unknownStylesFallBackToEntry()
+    {
+        QCOMPARE(m_model->kindOfStyle(4242), Kind::Entry);
+        m_model->setStyleKind(4242, Kind::Picker);
+        QCOMPARE(m_model->kindOfStyle(4242), Kind::Picker);
+        QCOMPARE(m_model->kindOfStyle(1203), Kind::Picker);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ItemPanelModel)
+#include "tst_itempanelmodel.moc"

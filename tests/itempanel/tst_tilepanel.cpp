@@ -1,0 +1,393 @@
+#include "itempanel/itempanelmodel.h"
+#include "itempanel/tilepanel.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+
+using zr::ItemPanelModel;
+using zr::TilePanel;
+namespace Style = zr::ItemStyle;
+
+class tst_TilePanel : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TilePanel> m_panel;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    ItemPanelModel *m_model = nullptr;
+    QTreeView *m_tree = nullptr;
+
+    // A requirement block, an options row of each other kind and the command
+    // panel's "add" command with the thirteen requirement types.
+    void build()
+    {
+        ItemPanelModel &m = *m_model;
+        m_panel->setRedraw(false);
+        m.addItem("I-1", "Prerequisite courses", Style::Header);
+        m.addItem("I-1,conselobjIDs", "Codes", Style::Picker, "I-1");
+        m.addItem("I-1,conoperator", "Operator", Style::ChoiceRow, "I-1");
+        for (const int code : {0, 3, 8})
+            m.addChoice("I-1,conoperator", QStringLiteral("KI-1,%1").arg(code), QStringLiteral("op %1").arg(code));
+        m.selectChoice("I-1,conoperator", "KI-1,8");
+        m.addItem("I-1,conoptval3", "Grading", Style::Entry, "I-1");
+        m.setValue("I-1,conoptval3", "0,5");
+        m.addItem("I-1,conoptval4", "Minimum", Style::Entry, "I-1");
+        m.setVisible("I-1,conoptval4", false);
+        m.addItem("excludeStudents", "Semester below", Style::Number);
+        m.addItem("use_coeff", "Weighted average", Style::CheckBox);
+        m.setValue("use_coeff", 0);
+        m.addItem("note", "Read only", Style::TextRow);
+        m.addItem("add", "Add", Style::Command);
+        for (int type = 10; type <= 130; type += 10)
+            m.addItem(QString::number(type), QStringLiteral("Type %1").arg(type), Style::MenuEntry, "add");
+        m.setExpanded("I-1", true);
+        m_panel->setRedraw(true);
+    }
+
+    void select(const QString &key, int column = 0)
+    {
+        m_tree->setCurrentIndex(m_model->indexOf(key, column));
+        QCOMPARE(m_model->selectedKey(), key);
+    }
+
+    QWidget *editor(const QString &key) const
+    {
+        return m_tree->indexWidget(m_model->indexOf(key, ItemPanelModel::ValueColumn));
+    }
+
+    QRect valueRect(const QString &key) const
+    {
+        return m_tree->visualRect(m_model->indexOf(key, ItemPanelModel::ValueColumn));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_panel = std::make_unique<TilePanel>();
+        m_model = m_panel->model();
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            m_model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_tree = m_panel->findChild<QTreeView *>("tree");
+        QVERIFY(m_tree);
+        m_panel->resize(500, 600);
+        build();
+        m_panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+        m_tree->setFocus();
+    }
+    void cleanup()
+    {
+        m_tester.reset();
+        m_panel.reset();
+    }
+
+    void opensEditorOfTheRowsKind_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("editorName");
+        QTest::newRow("entry") << "I-1,conoptval3" << "entryEditor";
+        QTest::newRow("choice row") << "I-1,conoperator" << "choiceEditor";
+        QTest::newRow("number") << "excludeStudents" << "numberEditor";
+        QTest::newRow("picker: no editor") << "I-1,conselobjIDs" << "";
+        QTest::newRow("header: no editor") << "I-1" << "";
+        QTest::newRow("text row: no editor") << "note" << "";
+        QTest::newRow("command: no editor") << "add" << "";
+    }
+    void opensEditorOfTheRowsKind()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, editorName);
+        select(key);
+        QTest::keyClick(m_tree, Qt::Key_F2);
+        QWidget *opened = editor(key);
+        QCOMPARE(opened ? opened->objectName() : QString(), editorName);
+        // No editor stays behind once editing ends.
+        QTest::keyClick(opened ? opened : m_tree, Qt::Key_Escape);
+        QTRY_VERIFY(!editor(key));
+    }
+
+    void writesEditorsBack_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("entry keeps the text") << "I-1,conoptval3" << "0,75" << "0,75" << "0,75";
+        QTest::newRow("number accepts digits") << "excludeStudents" << "12" << "12" << "12";
+        QTest::newRow("number drops letters") << "excludeStudents" << "1x2" << "12" << "12";
+    }
+    void writesEditorsBack()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QSignalSpy changed(m_model, &ItemPanelModel::valueChanged);
+        select(key);
+        QTest::keyClick(m_tree, Qt::Key_Return);
+        auto *edit = qobject_cast<QLineEdit *>(editor(key));
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_COMPARE(m_model->value(key).toString(), stored); // the delegate commits queued
+        QCOMPARE(m_model->indexOf(key, 1).data().toString(), shown);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0), QVariantList({key, "Value"}));
+    }
+
+    void choiceComboSelectsByKey()
+    {
+        select("I-1,conoperator");
+        QTest::keyClick(m_tree, Qt::Key_Space);
+        auto *combo = qobject_cast<QComboBox *>(editor("I-1,conoperator"));
+        QVERIFY(combo);
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->currentText(), QStringLiteral("op 8")); // opens on the selected choice
+        QTRY_VERIFY(combo->view()->isVisible());                 // Space drops the list
+        combo->hidePopup();
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        QCOMPARE(m_model->value("I-1,conoperator").toString(), QStringLiteral("KI-1,3"));
+        QCOMPARE(m_model->indexOf("I-1,conoperator", 1).data().toString(), QStringLiteral("op 3"));
+        QTRY_VERIFY(!editor("I-1,conoperator"));
+    }
+
+    void cancelledBeforeEditOpensNoEditor_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("key_");
+        QTest::newRow("F2 on entry") << "I-1,conoptval3" << int(Qt::Key_F2);
+        QTest::newRow("Enter on entry") << "I-1,conoptval3" << int(Qt::Key_Return);
+        QTest::newRow("Space on choice row") << "I-1,conoperator" << int(Qt::Key_Space);
+        QTest::newRow("F4 on choice row") << "I-1,conoperator" << int(Qt::Key_F4);
+        QTest::newRow("double click on entry") << "I-1,conoptval3" << -1;
+    }
+    void cancelledBeforeEditOpensNoEditor()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, key_);
+        QStringList asked;
+        connect(m_model, &ItemPanelModel::beforeEdit, this, [&](const QString &k, bool &cancel) {
+            asked << k;
+            cancel = true;
+        });
+        select(key);
+        if (key_ < 0) {
+            const QPoint at = valueRect(key).center();
+            QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(m_tree->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            QTest::keyClick(m_tree, Qt::Key(key_));
+        }
+        QVERIFY(!asked.isEmpty());
+        QCOMPARE(asked.first(), key);
+        QVERIFY(!editor(key));
+        QVERIFY(!m_tree->findChild<QLineEdit *>() && !m_tree->findChild<QComboBox *>());
+    }
+
+    void cancelledBeforeValueChangeKeepsTheOldValue()
+    {
+        connect(m_model, &ItemPanelModel::beforeValueChange, this,
+                [](const QString &, const QVariant &, bool &cancel) { cancel = true; });
+        QSignalSpy changed(m_model, &ItemPanelModel::valueChanged);
+        select("I-1,conoptval3");
+        QTest::keyClick(m_tree, Qt::Key_F2);
+        auto *edit = qobject_cast<QLineEdit *>(editor("I-1,conoptval3"));
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, "9");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY(!editor("I-1,conoptval3"));
+        QCOMPARE(m_model->value("I-1,conoptval3").toString(), QStringLiteral("0,5"));
+        QCOMPARE(m_model->indexOf("I-1,conoptval3", 1).data().toString(), QStringLiteral("0,5"));
+        QCOMPARE(changed.count(), 0);
+
+        // A cancelled check-box toggle leaves the box as it was.
+        select("use_coeff");
+        QTest::keyClick(m_tree, Qt::Key_Space);
+        QCOMPARE(m_model->value("use_coeff").toInt(), 0);
+        QCOMPARE(m_model->indexOf("use_coeff").data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    }
+
+    void keysRunTheRowsAction_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("buttonClicks");
+        QTest::addColumn<int>("itemClicks");
+        QTest::newRow("Space on picker") << "I-1,conselobjIDs" << int(Qt::Key_Space) << true << 1 << 0;
+        QTest::newRow("F4 on picker") << "I-1,conselobjIDs" << int(Qt::Key_F4) << true << 1 << 0;
+        QTest::newRow("F2 on picker") << "I-1,conselobjIDs" << int(Qt::Key_F2) << true << 1 << 0;
+        QTest::newRow("Enter on picker") << "I-1,conselobjIDs" << int(Qt::Key_Return) << true << 1 << 0;
+        QTest::newRow("Space on disabled picker") << "I-1,conselobjIDs" << int(Qt::Key_Space) << false << 0 << 0;
+        QTest::newRow("Enter on command") << "add" << int(Qt::Key_Return) << true << 0 << 1;
+        QTest::newRow("Space on command") << "add" << int(Qt::Key_Space) << true << 0 << 1;
+        QTest::newRow("Enter on menu entry") << "130" << int(Qt::Key_Enter) << true << 0 << 1;
+        QTest::newRow("Enter on disabled menu entry") << "130" << int(Qt::Key_Return) << false << 0 << 0;
+        QTest::newRow("Enter on entry edits") << "I-1,conoptval3" << int(Qt::Key_Return) << true << 0 << 0;
+        QTest::newRow("Space on check box") << "use_coeff" << int(Qt::Key_Space) << true << 0 << 1;
+    }
+    void keysRunTheRowsAction()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, pressed);
+        QFETCH(bool, enabled);
+        QFETCH(int, buttonClicks);
+        QFETCH(int, itemClicks);
+        m_model->setExpanded("add", true);
+        select(key);
+        m_model->setItemEnabled(key, enabled);
+        QCOMPARE(m_tree->currentIndex().siblingAtColumn(0), m_model->indexOf(key));
+        QSignalSpy buttons(m_model, &ItemPanelModel::buttonClicked);
+        QSignalSpy items(m_model, &ItemPanelModel::itemClicked);
+        QTest::keyClick(m_tree, Qt::Key(pressed));
+        QCOMPARE(buttons.count(), buttonClicks);
+        QCOMPARE(items.count(), itemClicks);
+        if (buttonClicks)
+            QCOMPARE(buttons.at(0).at(0).toString(), key);
+        if (itemClicks)
+            QCOMPARE(items.at(0).at(0).toString(), key);
+        if (key == QLatin1String("use_coeff"))
+            QCOMPARE(m_model->value(key).toInt(), 1);
+    }
+
+    void arrowsMoveTheSelection()
+    {
+        select("I-1");
+        QSignalSpy selected(m_model, &ItemPanelModel::itemSelected);
+        QTest::keyClick(m_tree, Qt::Key_Down);
+        QCOMPARE(m_model->selectedKey(), QStringLiteral("I-1,conselobjIDs"));
+        QTest::keyClick(m_tree, Qt::Key_Down);
+        QTest::keyClick(m_tree, Qt::Key_Down);
+        // The hidden minimum row is skipped.
+        QTest::keyClick(m_tree, Qt::Key_Down);
+        QCOMPARE(m_model->selectedKey(), QStringLiteral("excludeStudents"));
+        QCOMPARE(selected.count(), 4);
+
+        m_model->setSelected("note", true);
+        QCOMPARE(m_tree->currentIndex().siblingAtColumn(0), m_model->indexOf("note"));
+    }
+
+    void mouseClicksButtonsAndCommands()
+    {
+        QSignalSpy buttons(m_model, &ItemPanelModel::buttonClicked);
+        QSignalSpy items(m_model, &ItemPanelModel::itemClicked);
+        const QRect picker = valueRect("I-1,conselobjIDs");
+        // Beside the button nothing happens; on it, the picker opens.
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, picker.topLeft() + QPoint(4, 4));
+        QCOMPARE(buttons.count(), 0);
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, QPoint(picker.right() - 3, picker.center().y()));
+        QCOMPARE(buttons.count(), 1);
+
+        // The add command opens its thirteen entries; an entry is clicked like a menu item.
+        QVERIFY(!m_tree->isExpanded(m_model->indexOf("add")));
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, m_tree->visualRect(m_model->indexOf("add")).center());
+        QCOMPARE(items.count(), 1);
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("add")));
+        QVERIFY(m_model->isExpanded("add"));
+        QCOMPARE(m_model->count("add"), 13);
+        m_tree->scrollTo(m_model->indexOf("130"));
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, m_tree->visualRect(m_model->indexOf("130")).center());
+        QCOMPARE(items.count(), 2);
+        QCOMPARE(items.at(1).at(0).toString(), QStringLiteral("130"));
+    }
+
+    void viewFollowsHiddenExpandedAndHeaderState()
+    {
+        const QModelIndex group = m_model->indexOf("I-1");
+        QVERIFY(m_tree->isExpanded(group));
+        QVERIFY(m_tree->isFirstColumnSpanned(0, QModelIndex()));
+        QVERIFY(m_tree->isRowHidden(m_model->indexOf("I-1,conoptval4").row(), group));
+
+        m_model->setVisible("I-1,conoptval4", true);
+        QVERIFY(!m_tree->isRowHidden(m_model->indexOf("I-1,conoptval4").row(), group));
+        m_model->setVisible("130", false);
+        QVERIFY(m_tree->isRowHidden(12, m_model->indexOf("add")));
+
+        // Collapsing in the view reaches the model; the model's state survives a reset.
+        m_tree->collapse(group);
+        QVERIFY(!m_model->isExpanded("I-1"));
+        m_model->setExpanded("add", true);
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("add")));
+        m_model->setSelected("I-1,conoperator", true);
+        m_model->setEnabled(false);
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("add")));
+        QVERIFY(!m_tree->isExpanded(m_model->indexOf("I-1")));
+        QVERIFY(m_tree->isRowHidden(12, m_model->indexOf("add")));
+        QVERIFY(m_tree->isFirstColumnSpanned(0, QModelIndex()));
+        m_model->setEnabled(true); // disabled rows cannot be current
+        QCOMPARE(m_tree->currentIndex().siblingAtColumn(0), m_model->indexOf("I-1,conoperator"));
+
+        m_panel->expandAll();
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("I-1")));
+        QVERIFY(m_model->isExpanded("I-1"));
+        m_panel->collapseAll();
+        QVERIFY(!m_tree->isExpanded(m_model->indexOf("add")));
+        QVERIFY(!m_model->isExpanded("add"));
+
+        // A row without sub-items that receives its first one can be expanded to show it.
+        QVERIFY(m_model->addItem("note,detail", "Detail", Style::TextRow, "note"));
+        m_model->setExpanded("note", true);
+        QVERIFY(m_tree->isExpanded(m_model->indexOf("note")));
+        QVERIFY(m_tree->visualRect(m_model->indexOf("note,detail")).isValid());
+
+        // Headers added one by one with redraw on span as well.
+        m_model->addItem("I-2", "Another", Style::Header, QString(), 0);
+        QVERIFY(m_tree->isFirstColumnSpanned(0, QModelIndex()));
+        QVERIFY(m_tree->isFirstColumnSpanned(1, QModelIndex())); // I-1 moved down and still spans
+    }
+
+    void disabledPanelRefusesEdits()
+    {
+        m_model->setEnabled(false);
+        int asked = 0;
+        connect(m_model, &ItemPanelModel::beforeEdit, this, [&](auto &&...) { ++asked; });
+        m_tree->setCurrentIndex(m_model->indexOf("I-1,conoptval3"));
+        QTest::keyClick(m_tree, Qt::Key_F2);
+        QVERIFY(!editor("I-1,conoptval3"));
+        QCOMPARE(asked, 0);
+    }
+
+    void captionFollowsItsStyle()
+    {
+        auto *label = m_panel->findChild<QLabel *>("caption");
+        QVERIFY(label);
+        QVERIFY(label->isHidden());
+        m_panel->setCaption("Requirements");
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("Requirements"));
+        QCOMPARE(m_tree->accessibleName(), QStringLiteral("Requirements"));
+        QVERIFY(label->font().bold());
+
+        m_panel->setCaptionStyle(TilePanel::CaptionHidden);
+        QVERIFY(label->isHidden());
+        m_panel->setCaptionStyle(TilePanel::CaptionPlain);
+        QVERIFY(!label->font().bold());
+        m_panel->setCaptionAlignment(int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(label->alignment(), Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    void tooltipsShowHintsAndDescriptions()
+    {
+        m_model->setHint("I-1,conoptval3", "Grade between 0 and 1");
+        QCOMPARE(m_model->indexOf("I-1,conoptval3", 1).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Grade between 0 and 1"));
+        m_model->setDescription("excludeStudents", "Students below this semester are excepted");
+        QCOMPARE(m_model->indexOf("excludeStudents").data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Students below this semester are excepted"));
+    }
+};
+
+QTEST_MAIN(tst_TilePanel)
+#include "tst_tilepanel.moc"

@@ -1,0 +1,616 @@
+#include "recordset/recordset.h"
+#include "common/zrerror.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+using namespace zr;
+
+namespace {
+
+// Requirement-like rows: numeric keys, a text column holding numbers and
+// words, NULLs everywhere, and one deleted row (ocID 6) that must stay unseen.
+Recordset sampleRows()
+{
+    Recordset rs({makeField(QStringLiteral("ocID"), adInteger),
+                  makeField(QStringLiteral("contypeID"), adSmallInt),
+                  makeField(QStringLiteral("secobjID"), adVarWChar, 50),
+                  makeField(QStringLiteral("conID"), adInteger),
+                  makeField(QStringLiteral("name"), adVarWChar, 100),
+                  makeField(QStringLiteral("grade"), adDouble),
+                  makeField(QStringLiteral("since"), adDate),
+                  makeField(QStringLiteral("flag"), adBoolean)});
+    struct R { int oc; int ct; QVariant sec; int con; QVariant name; QVariant grade; QVariant since; QVariant flag; };
+    const QVariant null;
+    const R rows[] = {
+        {1, 102, QStringLiteral("5"), 10, QStringLiteral("O'Brien"), 7.5, QDate(2020, 1, 10), true},
+        {2, 102, QStringLiteral("05"), 20, QStringLiteral("Παπαδόπουλος"), 5.0, QDate(2021, 6, 1), false},
+        {-2, 103, QStringLiteral("abc"), 30, QStringLiteral("obrien"), null, null, null},
+        {4, 102, null, 90, QStringLiteral("Anna*"), 9.25, QDate(2019, 12, 31), true},
+        {5, 109, QStringLiteral("12"), 80, null, 6, QDate(2022, 2, 2), false},
+        {6, 109, QStringLiteral("7"), 90, QStringLiteral("Zeta"), 8, QDate(2022, 2, 2), true},
+    };
+    for (const R &r : rows) {
+        rs.addNew();
+        rs.setValue(u"ocID", r.oc);
+        rs.setValue(u"contypeID", r.ct);
+        rs.setValue(u"secobjID", r.sec);
+        rs.setValue(u"conID", r.con);
+        rs.setValue(u"name", r.name);
+        rs.setValue(u"grade", r.grade);
+        rs.setValue(u"since", r.since);
+        rs.setValue(u"flag", r.flag);
+    }
+    rs.updateBatch();
+    rs.moveLast();
+    rs.deleteCurrent();
+    rs.moveFirst();
+    return rs;
+}
+
+QList<int> visibleIds(Recordset rs)
+{
+    QList<int> ids;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        ids << rs.value(u"ocID").toInt();
+    return ids;
+}
+
+int errorOf(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const ZrError &e) {
+        return e.number;
+    }
+    return 0;
+}
+
+} // namespace
+
+class tst_Recordset : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void filterSelectsRows_data();
+    void filterSelectsRows();
+    void findAgreesWithFilter_data() { filterSelectsRows_data(); }
+    void findAgreesWithFilter();
+    void badFilterKeepsPreviousFilterAndPosition();
+    void errorNamesTheFault();
+    void writesConvertToFieldType_data();
+    void writesConvertToFieldType();
+    void statusAndOriginalValuesThroughEdits();
+    void cancelBatchRestoresRows();
+    void deleteWhileWalkingVisitsEveryRow();
+    void deleteRowsDeletesAsRowByRow();
+    void clonesShareRowsNotPosition();
+    void bookmarksSurviveFiltersAndBatchUpdates();
+    void addNewStaysVisibleInFilteredCursor();
+    void findUsesFreshIndexAfterWrites();
+    void findDirectionsAndSkip();
+    void keysWithSignsAndCommasAreExact();
+    void chapterHoldsChildRecordset();
+    void navigationAtTheEdges();
+    void nothingAnswersAsEmptyAndRefusesChanges();
+};
+
+void tst_Recordset::filterSelectsRows_data()
+{
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::addColumn<int>("error");
+
+    using L = QList<int>;
+    QTest::newRow("empty clears") << "" << L{1, 2, -2, 4, 5} << 0;
+    QTest::newRow("key number") << "contypeID=102" << L{1, 2, 4} << 0;
+    QTest::newRow("field name ignores case") << "OCID = 1" << L{1} << 0;
+    QTest::newRow("negative key") << "ocID = -2" << L{-2} << 0;
+    QTest::newRow("negative key no blanks") << "ocID=-2" << L{-2} << 0;
+    QTest::newRow("text field quoted is text") << "contypeID=102 AND secobjID='5'" << L{1} << 0;
+    QTest::newRow("text field vs number is numeric") << "secobjID=5" << L{1, 2} << 0;
+    QTest::newRow("text field vs number, other rows differ") << "secobjID<>5" << L{-2, 5} << 0;
+    QTest::newRow("text field ordered numerically") << "secobjID > 6" << L{5} << 0;
+    QTest::newRow("number field vs quoted number") << "conID = '30'" << L{-2} << 0;
+    QTest::newRow("doubled quote") << "name = 'O''Brien'" << L{1} << 0;
+    QTest::newRow("text ignores case") << "name = 'o''BRIEN'" << L{1} << 0;
+    QTest::newRow("greek text") << "name = 'παπαδόπουλος'" << L{2} << 0;
+    QTest::newRow("like star end") << "name LIKE 'o*'" << L{1, -2} << 0;
+    QTest::newRow("like percent start") << "name like '%rien'" << L{1, -2} << 0;
+    QTest::newRow("like both ends") << "name LIKE '*BRIEN*'" << L{1, -2} << 0;
+    QTest::newRow("like greek prefix") << "name LIKE 'Παπα%'" << L{2} << 0;
+    QTest::newRow("like without wildcard") << "name LIKE 'zeta'" << L{} << 0;
+    QTest::newRow("equals NULL") << "name = NULL" << L{5} << 0;
+    QTest::newRow("not NULL") << "name <> NULL" << L{1, 2, -2, 4} << 0;
+    QTest::newRow("IS NULL") << "grade IS NULL" << L{-2} << 0;
+    QTest::newRow("IS NOT NULL") << "secobjID IS NOT NULL" << L{1, 2, -2, 5} << 0;
+    QTest::newRow("NULL never equals") << "grade <> 5" << L{1, 4, 5} << 0;
+    QTest::newRow("parentheses and OR") << "(contypeID=102 OR contypeID=109) AND conID>=80" << L{4, 5} << 0;
+    QTest::newRow("deleted row stays unseen") << "contypeID=109 AND (conID=90 OR conID=80)" << L{5} << 0;
+    QTest::newRow("deleted row by key") << "name = 'Zeta'" << L{} << 0;
+    QTest::newRow("AND binds tighter than OR") << "ocid = 1 or ocid = 2 and conid = 30" << L{1} << 0;
+    QTest::newRow("nested parentheses") << "((conID < 30) OR (conID > 80)) AND (flag = 0)" << L{2} << 0;
+    QTest::newRow("double ordered") << "grade >= 7.5" << L{1, 4} << 0;
+    QTest::newRow("double less") << "grade < 6" << L{2} << 0;
+    QTest::newRow("date after") << "since > #2020-01-01#" << L{1, 2, 5} << 0;
+    QTest::newRow("date US form") << "since < #01/01/2020#" << L{4} << 0;
+    QTest::newRow("boolean true is -1") << "flag = -1" << L{1, 4} << 0;
+    QTest::newRow("boolean keyword") << "flag = TRUE" << L{1, 4} << 0;
+    QTest::newRow("boolean false") << "flag = 0" << L{2, 5} << 0;
+    QTest::newRow("bracketed name") << "[conID] <= 20" << L{1, 2} << 0;
+
+    const int syntax = Recordset::ErrSyntax;
+    const int mismatch = Recordset::ErrTypeMismatch;
+    QTest::newRow("bad: open parenthesis") << "(contypeID=102" << L{} << syntax;
+    QTest::newRow("bad: close parenthesis") << "contypeID=102)" << L{} << syntax;
+    QTest::newRow("bad: empty parentheses") << "()" << L{} << syntax;
+    QTest::newRow("bad: unknown field") << "nosuch = 1" << L{} << int(Recordset::ErrUnknownField);
+    QTest::newRow("bad: unknown field deep inside") << "(ocID = 1 OR (conID = 2 AND nosuch = 1))" << L{}
+                                                    << int(Recordset::ErrUnknownField);
+    QTest::newRow("bad: unterminated quote") << "name = 'abc" << L{} << syntax;
+    QTest::newRow("bad: number field vs word") << "conID = 'abc'" << L{} << mismatch;
+    QTest::newRow("bad: date field vs number") << "since = 5" << L{} << mismatch;
+    QTest::newRow("bad: date field vs word") << "since = 'soon'" << L{} << mismatch;
+    QTest::newRow("bad: trailing garbage") << "contypeID=102 garbage" << L{} << syntax;
+    QTest::newRow("bad: missing value") << "contypeID=" << L{} << syntax;
+    QTest::newRow("bad: dangling AND") << "contypeID=102 AND" << L{} << syntax;
+    QTest::newRow("bad: wildcard inside") << "name LIKE 'a*b'" << L{} << syntax;
+    QTest::newRow("bad: unquoted text") << "name = abc" << L{} << syntax;
+    QTest::newRow("bad: ordered NULL") << "grade > NULL" << L{} << mismatch;
+    QTest::newRow("bad: number with letters") << "ocID = 12abc" << L{} << syntax;
+    QTest::newRow("bad: LIKE with number") << "name LIKE 5" << L{} << mismatch;
+    QTest::newRow("bad: unterminated date") << "since > #2020-01-01" << L{} << syntax;
+    QTest::newRow("bad: no operator") << "ocID 5" << L{} << syntax;
+    QTest::newRow("bad: stray character") << "ocID = 5 ; drop" << L{} << syntax;
+}
+
+void tst_Recordset::filterSelectsRows()
+{
+    QFETCH(QString, criteria);
+    QFETCH(QList<int>, expected);
+    QFETCH(int, error);
+
+    Recordset rs = sampleRows();
+    const int thrown = errorOf([&] { rs.setFilter(criteria); });
+    QCOMPARE(thrown, error);
+    if (error)
+        return;
+    QCOMPARE(visibleIds(rs), expected);
+    QCOMPARE(rs.recordCount(), expected.size());
+    // The filter leaves the cursor on the first row.
+    rs.setFilter(criteria);
+    QCOMPARE(rs.eof(), expected.isEmpty());
+    if (!expected.isEmpty())
+        QCOMPARE(rs.value(u"ocID").toInt(), expected.first());
+}
+
+void tst_Recordset::findAgreesWithFilter()
+{
+    QFETCH(QString, criteria);
+    QFETCH(QList<int>, expected);
+    QFETCH(int, error);
+    if (criteria.isEmpty())
+        return;
+
+    Recordset rs = sampleRows();
+    rs.moveLast();
+    const int thrown = errorOf([&] { rs.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); });
+    QCOMPARE(thrown, error);
+    if (error) {
+        QCOMPARE(rs.value(u"ocID").toInt(), 5); // position untouched
+        return;
+    }
+    QList<int> found;
+    bool ok = rs.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst);
+    while (ok) {
+        found << rs.value(u"ocID").toInt();
+        ok = rs.find(criteria, 1);
+    }
+    QVERIFY(rs.eof());
+    QCOMPARE(found, expected);
+}
+
+void tst_Recordset::badFilterKeepsPreviousFilterAndPosition()
+{
+    Recordset rs = sampleRows();
+    rs.setFilter(QStringLiteral("contypeID=102"));
+    rs.moveNext();
+    const Recordset::Bookmark before = rs.bookmark();
+    for (const char *bad : {"contypeID=102)", "nosuch=1", "name='x", "conID='x'"}) {
+        QVERIFY(errorOf([&] { rs.setFilter(QString::fromUtf8(bad)); }) != 0);
+        QCOMPARE(rs.filter(), QStringLiteral("contypeID=102"));
+        QCOMPARE(rs.recordCount(), 3);
+        QCOMPARE(rs.bookmark(), before);
+    }
+}
+
+void tst_Recordset::errorNamesTheFault()
+{
+    Recordset rs = sampleRows();
+    try {
+        rs.setFilter(QStringLiteral("contypeID = 102 AND bogusField = 1"));
+        QFAIL("no error");
+    } catch (const ZrError &e) {
+        QCOMPARE(e.source, QStringLiteral("Recordset.Filter"));
+        QVERIFY2(e.description.contains(QLatin1String("bogusField")), qPrintable(e.description));
+    }
+    try {
+        rs.find(QStringLiteral("(ocID = 1"));
+        QFAIL("no error");
+    } catch (const ZrError &e) {
+        QCOMPARE(e.source, QStringLiteral("Recordset.Find"));
+        QVERIFY2(e.description.contains(QLatin1String("'('")), qPrintable(e.description));
+    }
+}
+
+void tst_Recordset::writesConvertToFieldType_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QVariant>("input");
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("fails");
+
+    QTest::newRow("int into text") << int(adVarWChar) << QVariant(5) << QVariant(QStringLiteral("5")) << false;
+    QTest::newRow("text into int") << int(adInteger) << QVariant(QStringLiteral(" 12 ")) << QVariant(12) << false;
+    QTest::newRow("word into int") << int(adInteger) << QVariant(QStringLiteral("abc")) << QVariant() << true;
+    QTest::newRow("empty text into int") << int(adSmallInt) << QVariant(QString()) << QVariant() << true;
+    QTest::newRow("double into int rounds") << int(adInteger) << QVariant(2.6) << QVariant(3) << false;
+    QTest::newRow("-1 into boolean") << int(adBoolean) << QVariant(-1) << QVariant(true) << false;
+    QTest::newRow("text into double") << int(adDouble) << QVariant(QStringLiteral("2.5")) << QVariant(2.5) << false;
+    QTest::newRow("big number into bigint") << int(adBigInt) << QVariant(QStringLiteral("5000000000"))
+                                            << QVariant(qlonglong(5000000000LL)) << false;
+    QTest::newRow("iso text into date") << int(adDate) << QVariant(QStringLiteral("2020-01-02"))
+                                        << QVariant(QDateTime(QDate(2020, 1, 2), QTime(0, 0))) << false;
+    QTest::newRow("word into date") << int(adDate) << QVariant(QStringLiteral("soon")) << QVariant() << true;
+    QTest::newRow("null stays null") << int(adInteger) << QVariant() << QVariant() << false;
+    QTest::newRow("text into chapter") << int(adChapter) << QVariant(QStringLiteral("x")) << QVariant() << true;
+}
+
+void tst_Recordset::writesConvertToFieldType()
+{
+    QFETCH(int, type);
+    QFETCH(QVariant, input);
+    QFETCH(QVariant, stored);
+    QFETCH(bool, fails);
+
+    Recordset rs({makeField(QStringLiteral("v"), type)});
+    rs.addNew();
+    const int error = errorOf([&] { rs.setValue(u"v", input); });
+    QCOMPARE(error, fails ? int(Recordset::ErrTypeMismatch) : 0);
+    const QVariant v = rs.value(u"v");
+    if (fails) {
+        QVERIFY(v.isNull()); // the failed write left the field as it was
+        return;
+    }
+    QCOMPARE(v.isNull(), stored.isNull());
+    if (!stored.isNull()) {
+        QCOMPARE(v.metaType(), stored.metaType());
+        QCOMPARE(v, stored);
+    }
+}
+
+void tst_Recordset::statusAndOriginalValuesThroughEdits()
+{
+    Recordset rs = sampleRows();
+    QCOMPARE(rs.value(u"ocID").toInt(), 1);
+    QCOMPARE(rs.status(), Recordset::adRecUnmodified);
+    QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
+
+    rs.setValue(u"name", QStringLiteral("First"));
+    rs.setValue(u"name", QStringLiteral("Second"));
+    QCOMPARE(rs.status(), Recordset::adRecModified);
+    QCOMPARE(rs.value(u"name").toString(), QStringLiteral("Second"));
+    QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
+    QCOMPARE(rs.originalValue(u"ocID").toInt(), 1);
+
+    rs.addNew();
+    rs.setValue(u"ocID", -7);
+    QCOMPARE(rs.status(), Recordset::adRecNew); // writes keep a new row new
+    QVERIFY(rs.originalValue(u"ocID").isNull());
+
+    rs.setFilter(QStringLiteral("ocID = 2"));
+    rs.setValue(u"contypeID", 109);
+    rs.deleteCurrent();
+    QCOMPARE(rs.status(), Recordset::adRecDeleted);
+    QVERIFY(errorOf([&] { rs.setValue(u"name", QStringLiteral("x")); }) == Recordset::ErrRowDeleted);
+
+    // The pending rows include the deleted ones, with their saved values.
+    Recordset pending = rs.clone();
+    pending.setFilter(Recordset::FilterPendingRecords);
+    QList<int> statuses;
+    for (pending.moveFirst(); !pending.eof(); pending.moveNext()) {
+        statuses << pending.status();
+        if (pending.value(u"ocID").toInt() == 2)
+            QCOMPARE(pending.originalValue(u"contypeID").toInt(), 102);
+    }
+    QCOMPARE(statuses, (QList<int>{Recordset::adRecModified, Recordset::adRecDeleted, Recordset::adRecDeleted,
+                                   Recordset::adRecNew}));
+    QVERIFY(rs.hasPendingChanges());
+
+    rs.updateBatch();
+    QVERIFY(!rs.hasPendingChanges());
+    rs.setFilter(QString());
+    QCOMPARE(visibleIds(rs), (QList<int>{1, -2, 4, 5, -7}));
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        QCOMPARE(rs.status(), Recordset::adRecUnmodified);
+        QCOMPARE(rs.originalValue(u"name"), rs.value(u"name"));
+    }
+    pending.setFilter(Recordset::FilterPendingRecords);
+    QCOMPARE(pending.recordCount(), 0);
+}
+
+void tst_Recordset::cancelBatchRestoresRows()
+{
+    Recordset rs = sampleRows();
+    rs.setValue(u"grade", 1.0);
+    rs.moveNext();
+    rs.deleteCurrent();
+    rs.addNew();
+    rs.setValue(u"ocID", 99);
+    rs.cancelBatch();
+    QCOMPARE(visibleIds(rs), (QList<int>{1, 2, -2, 4, 5, 6}));
+    rs.moveFirst();
+    QCOMPARE(rs.value(u"grade").toDouble(), 7.5);
+    QCOMPARE(rs.status(), Recordset::adRecUnmodified);
+}
+
+void tst_Recordset::deleteWhileWalkingVisitsEveryRow()
+{
+    Recordset rs = sampleRows();
+    Recordset other = rs.clone();
+    other.setFilter(QStringLiteral("contypeID = 102"));
+    other.moveLast(); // on ocID 4
+    QList<int> visited;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        visited << rs.value(u"ocID").toInt();
+        if (rs.value(u"contypeID").toInt() == 102 && rs.value(u"ocID").toInt() != 4)
+            rs.deleteCurrent();
+    }
+    QCOMPARE(visited, (QList<int>{1, 2, -2, 4, 5}));
+    QCOMPARE(visibleIds(rs), (QList<int>{-2, 4, 5}));
+    // The other cursor lost the deleted rows but kept its own row.
+    QCOMPARE(other.recordCount(), 1);
+    QCOMPARE(other.value(u"ocID").toInt(), 4);
+    QCOMPARE(other.absolutePosition(), 1);
+}
+
+void tst_Recordset::deleteRowsDeletesAsRowByRow()
+{
+    Recordset rs = sampleRows();
+    rs.addNew();
+    rs.setValue(u"ocID", 99);
+    const Recordset::Bookmark added = rs.bookmark();
+    Recordset other = rs.clone();
+    other.setFilter(QStringLiteral("contypeID = 102"));
+    other.moveLast(); // on ocID 4
+    QList<Recordset::Bookmark> gone{added};
+    Recordset all = rs.clone();
+    all.setFilter(Recordset::FilterPendingRecords); // shows the deleted ocID 6 too
+    for (all.moveFirst(); !all.eof(); all.moveNext())
+        gone << all.bookmark();
+    rs.moveFirst();
+    rs.moveNext(); // on ocID 2, which goes
+    gone << rs.bookmarkAt(0) << rs.bookmark();
+
+    rs.deleteRows(gone);
+    rs.moveNext(); // from the hole to the row after it
+    QCOMPARE(rs.value(u"ocID").toInt(), -2);
+    QCOMPARE(visibleIds(rs), (QList<int>{-2, 4, 5}));
+    QCOMPARE(other.recordCount(), 1);
+    QCOMPARE(other.value(u"ocID").toInt(), 4);
+    QCOMPARE(visibleIds([&] { Recordset p = rs.clone(); p.setFilter(Recordset::FilterPendingRecords); return p; }()),
+             (QList<int>{1, 2, 6, 99}));
+    // Undone as any deletion: the stored rows come back, the new one goes.
+    rs.cancelBatch();
+    QCOMPARE(visibleIds(rs), (QList<int>{1, 2, -2, 4, 5, 6}));
+}
+
+void tst_Recordset::clonesShareRowsNotPosition()
+{
+    Recordset rs = sampleRows();
+    rs.setFilter(QStringLiteral("contypeID = 102"));
+    rs.moveNext();
+    Recordset copy = rs;            // the same object
+    Recordset cl = rs.clone();      // a second cursor
+    QVERIFY(copy.isSameObject(rs));
+    QVERIFY(!cl.isSameObject(rs));
+    QVERIFY(cl.sharesRowsWith(rs));
+    QVERIFY(!cl.isFiltered());
+    QCOMPARE(cl.recordCount(), 5);
+    QCOMPARE(cl.value(u"ocID").toInt(), 1);
+
+    copy.moveNext();
+    QCOMPARE(rs.value(u"ocID").toInt(), 4);
+
+    cl.setFilter(QStringLiteral("ocID = 4"));
+    cl.setValue(u"name", QStringLiteral("Changed"));
+    QCOMPARE(rs.value(u"name").toString(), QStringLiteral("Changed"));
+    QCOMPARE(rs.recordCount(), 3); // the clone's filter is its own
+    cl.deleteCurrent();
+    QCOMPARE(rs.recordCount(), 2);
+}
+
+void tst_Recordset::bookmarksSurviveFiltersAndBatchUpdates()
+{
+    Recordset rs = sampleRows();
+    rs.setAbsolutePosition(4);
+    const Recordset::Bookmark four = rs.bookmark();
+    QCOMPARE(rs.value(u"ocID").toInt(), 4);
+    rs.moveFirst();
+    const Recordset::Bookmark one = rs.bookmark();
+    rs.moveNext();
+    rs.deleteCurrent();
+    rs.updateBatch();
+
+    rs.setFilter(QStringLiteral("conID >= 80"));
+    rs.setBookmark(four);
+    QCOMPARE(rs.value(u"ocID").toInt(), 4);
+    QCOMPARE(errorOf([&] { rs.setBookmark(one); }), int(Recordset::ErrBadBookmark));
+    QCOMPARE(rs.value(u"ocID").toInt(), 4);
+
+    Recordset cl = rs.clone();
+    cl.setBookmark(one);
+    QCOMPARE(cl.value(u"ocID").toInt(), 1);
+
+    // A bookmark list shows those rows in table order and ignores stale ones.
+    cl.setFilter(QList<Recordset::Bookmark>{four, one, 987654});
+    QCOMPARE(visibleIds(cl), (QList<int>{1, 4}));
+    QVERIFY(cl.isFiltered());
+    QVERIFY(cl.filter().isEmpty());
+    QCOMPARE(cl.rowOfBookmark(four), 1);
+    cl.setFilter(QString());
+    QVERIFY(!cl.isFiltered());
+    QCOMPARE(cl.recordCount(), 4);
+}
+
+void tst_Recordset::addNewStaysVisibleInFilteredCursor()
+{
+    Recordset rs = sampleRows();
+    rs.setFilter(QStringLiteral("contypeID = 103"));
+    Recordset other = rs.clone();
+    other.setFilter(QStringLiteral("contypeID = 103"));
+    QCOMPARE(other.recordCount(), 1);
+
+    rs.addNew();                     // all NULL: does not match, stays visible here
+    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(rs.absolutePosition(), 2);
+    rs.setValue(u"ocID", -3);
+    rs.setValue(u"contypeID", 103);
+    QCOMPARE(other.recordCount(), 2); // matches by the time the other cursor looks
+    other.moveLast();
+    QCOMPARE(other.value(u"ocID").toInt(), -3);
+}
+
+void tst_Recordset::findUsesFreshIndexAfterWrites()
+{
+    Recordset rs = sampleRows();
+    QVERIFY(rs.find(QStringLiteral("ocID = 4"), 0, Recordset::SearchForward, Recordset::StartFirst));
+    rs.setValue(u"ocID", 40);
+    QVERIFY(!rs.find(QStringLiteral("ocID = 4"), 0, Recordset::SearchForward, Recordset::StartFirst));
+    QVERIFY(rs.eof());
+    QVERIFY(rs.find(QStringLiteral("ocID = 40"), 0, Recordset::SearchForward, Recordset::StartFirst));
+
+    rs.addNew();
+    rs.setValue(u"ocID", -3);
+    rs.moveFirst();
+    QVERIFY(rs.find(QStringLiteral("ocID = -3")));
+    QCOMPARE(rs.status(), Recordset::adRecNew);
+    rs.deleteCurrent();
+    QVERIFY(!rs.find(QStringLiteral("ocID = -3"), 0, Recordset::SearchForward, Recordset::StartFirst));
+
+    // The same key filtered through the index and without it.
+    rs.setFilter(QStringLiteral("secobjID = '5'"));
+    QCOMPARE(visibleIds(rs), (QList<int>{1}));
+    rs.setFilter(QStringLiteral("secobjID = '5' OR secobjID = '5'"));
+    QCOMPARE(visibleIds(rs), (QList<int>{1}));
+}
+
+void tst_Recordset::findDirectionsAndSkip()
+{
+    Recordset rs = sampleRows();
+    rs.setFilter(QStringLiteral("contypeID = 102"));
+    rs.moveLast();
+    QVERIFY(rs.find(QStringLiteral("flag = -1"), 0, Recordset::SearchBackward));
+    QCOMPARE(rs.value(u"ocID").toInt(), 4); // the current row itself
+    QVERIFY(rs.find(QStringLiteral("flag = -1"), 1, Recordset::SearchBackward));
+    QCOMPARE(rs.value(u"ocID").toInt(), 1);
+    QVERIFY(!rs.find(QStringLiteral("flag = -1"), 1, Recordset::SearchBackward));
+    QVERIFY(rs.bof());
+    // Rows outside the filter are not found even by key.
+    QVERIFY(!rs.find(QStringLiteral("ocID = 5"), 0, Recordset::SearchForward, Recordset::StartFirst));
+    QVERIFY(rs.find(QStringLiteral("conID = 20"), 0, Recordset::SearchForward, Recordset::StartLast) == false);
+    QVERIFY(rs.find(QStringLiteral("conID = 20"), 0, Recordset::SearchBackward, Recordset::StartLast));
+    QCOMPARE(rs.value(u"ocID").toInt(), 2);
+}
+
+void tst_Recordset::keysWithSignsAndCommasAreExact()
+{
+    Recordset rs({makeField(QStringLiteral("key"), adVarWChar, 60)});
+    for (const char *k : {"I-2", "I-2,conoptval1", "I-2,conoptval10", "KI-2,1", "I2"}) {
+        rs.addNew();
+        rs.setValue(u"key", QString::fromUtf8(k));
+    }
+    QVERIFY(rs.find(QStringLiteral("key = 'I-2,conoptval1'"), 0, Recordset::SearchForward, Recordset::StartFirst));
+    QCOMPARE(rs.absolutePosition(), 2);
+    rs.setFilter(QStringLiteral("key = 'I-2'"));
+    QCOMPARE(rs.recordCount(), 1);
+    rs.setFilter(QStringLiteral("key LIKE 'I-2,*'"));
+    QCOMPARE(rs.recordCount(), 2);
+}
+
+void tst_Recordset::chapterHoldsChildRecordset()
+{
+    Recordset child({makeField(QStringLiteral("ocID"), adInteger), makeField(QStringLiteral("objID"), adInteger)});
+    for (int i = 1; i <= 3; ++i) {
+        child.addNew();
+        child.setValue(u"ocID", i);
+        child.setValue(u"objID", 7);
+    }
+    child.updateBatch();
+    Recordset parent({makeField(QStringLiteral("prID"), adInteger),
+                      makeField(QStringLiteral("QEMObjectConstraint"), adChapter)});
+    parent.addNew();
+    parent.setValue(u"prID", 7);
+    parent.updateBatch();
+    parent.setChapter(u"qemobjectconstraint", child);
+    QCOMPARE(parent.status(), Recordset::adRecUnmodified);
+
+    Recordset rows = parent.chapter(u"QEMObjectConstraint");
+    QVERIFY(rows.isSameObject(child));
+    rows.setFilter(QStringLiteral("ocID >= 2"));
+    QCOMPARE(child.recordCount(), 2); // one object, seen through both references
+    QVERIFY(parent.value(u"QEMObjectConstraint").value<Recordset>().isSameObject(child));
+
+    QCOMPARE(errorOf([&] { parent.setFilter(QStringLiteral("QEMObjectConstraint = 1")); }),
+             int(Recordset::ErrTypeMismatch));
+    QCOMPARE(errorOf([&] { parent.chapter(u"prID"); }), int(Recordset::ErrTypeMismatch));
+    parent.setValue(u"QEMObjectConstraint", QVariant::fromValue(Recordset()));
+    QVERIFY(parent.chapter(u"QEMObjectConstraint").isNull());
+}
+
+void tst_Recordset::navigationAtTheEdges()
+{
+    Recordset rs({makeField(QStringLiteral("a"), adInteger)});
+    QVERIFY(rs.bof() && rs.eof());
+    QCOMPARE(rs.absolutePosition(), int(Recordset::PosUnknown));
+    QCOMPARE(errorOf([&] { rs.value(0); }), int(Recordset::ErrNoCurrentRow));
+    rs.moveFirst();
+    QVERIFY(rs.eof());
+    rs.addNew();
+    rs.addNew();
+    rs.moveFirst();
+    QVERIFY(!rs.bof() && !rs.eof());
+    rs.movePrevious();
+    QVERIFY(rs.bof() && !rs.eof());
+    QCOMPARE(rs.absolutePosition(), int(Recordset::PosBOF));
+    QCOMPARE(errorOf([&] { rs.movePrevious(); }), int(Recordset::ErrNoCurrentRow));
+    rs.moveNext();
+    rs.moveNext();
+    rs.moveNext();
+    QVERIFY(rs.eof());
+    QCOMPARE(rs.absolutePosition(), int(Recordset::PosEOF));
+    QCOMPARE(errorOf([&] { rs.moveNext(); }), int(Recordset::ErrNoCurrentRow));
+    rs.movePrevious();
+    QCOMPARE(rs.absolutePosition(), 2);
+    QCOMPARE(errorOf([&] { rs.setAbsolutePosition(3); }), int(Recordset::ErrNoCurrentRow));
+    QCOMPARE(errorOf([&] { rs.value(u"b"); }), int(Recordset::ErrUnknownField));
+    QCOMPARE(errorOf([&] { rs.appendField(makeField(QStringLiteral("A"), adInteger)); }),
+             int(Recordset::ErrBadField));
+    rs.appendField(makeField(QStringLiteral("b"), adVarWChar));
+    QVERIFY(rs.value(u"B").isNull());
+}
+
+void tst_Recordset::nothingAnswersAsEmptyAndRefusesChanges()
+{
+    Recordset none;
+    QVERIFY(none.isNull());
+    QCOMPARE(none.recordCount(), 0);
+    QVERIFY(none.eof() && none.bof());
+    QCOMPARE(none.fieldIndex(u"x"), -1);
+    QCOMPARE(errorOf([&] { none.addNew(); }), int(Recordset::ErrNothing));
+    QCOMPARE(errorOf([&] { none.setFilter(QStringLiteral("a=1")); }), int(Recordset::ErrNothing));
+    QCOMPARE(errorOf([&] { none.clone(); }), int(Recordset::ErrNothing));
+}
+
+QTEST_GUILESS_MAIN(tst_Recordset)
+#include "tst_recordset.moc"

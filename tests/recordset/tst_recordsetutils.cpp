@@ -1,0 +1,410 @@
+#include "common/zrerror.h"
+#include "recordset/recordsetutils.h"
+#include "recordsetfixture.h"
+
+#include <QtTest>
+
+using namespace zr;
+using namespace zr::testing;
+
+class tst_RecordsetUtils : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void isSystemField_data();
+    void isSystemField();
+    void isRsEmpty();
+    void duplicateLeavesOutNamedFields_data();
+    void duplicateLeavesOutNamedFields();
+    void duplicateCopiesValuesButNotSystemFields();
+    void duplicateOfEmptyOrNothing();
+    void copyRecordsetModes_data();
+    void copyRecordsetModes();
+    void copyRecordsetIntoTargetMissingAField();
+    void listTextToRecordset_data();
+    void listTextToRecordset();
+    void formatRecord_data();
+    void formatRecord();
+    void joinRecordTexts_data();
+    void joinRecordTexts();
+    void describeIdList_data();
+    void describeIdList();
+    void loadColumn();
+    void conversions_data();
+    void conversions();
+};
+
+void tst_RecordsetUtils::isSystemField_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("system");
+    QTest::newRow("AltKey") << "AltKey" << true;
+    QTest::newRow("case matters") << "rowguid" << false;
+    QTest::newRow("longer name") << "AltIDs" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_RecordsetUtils::isSystemField()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, system);
+    QCOMPARE(IsSystemField(name), system);
+}
+
+void tst_RecordsetUtils::isRsEmpty()
+{
+    QVERIFY(IsRsEmpty(Recordset()));
+    Recordset rs({makeField(QStringLiteral("a"), adInteger)});
+    QVERIFY(IsRsEmpty(rs));
+    rs.addNew();
+    QVERIFY(!IsRsEmpty(rs));
+    rs.setFilter(QStringLiteral("a = 1"));
+    QVERIFY(IsRsEmpty(rs));
+    rs.setFilter(QString());
+    rs.deleteCurrent();
+    QVERIFY(IsRsEmpty(rs));
+}
+
+void tst_RecordsetUtils::duplicateLeavesOutNamedFields_data()
+{
+    QTest::addColumn<QString>("leaveOut");
+    QTest::addColumn<QStringList>("fields");
+    const QStringList all{"ID", "a", "b", "RowGuid", "ModifiedDate", "grade", "title"};
+    QTest::newRow("nothing left out, chapter dropped") << "" << all;
+    QTest::newRow("a and b, each followed by a comma") << "a,b," << QStringList{"ID", "RowGuid", "ModifiedDate", "grade", "title"};
+    QTest::newRow("without the final comma only a") << "a,b" << QStringList{"ID", "b", "RowGuid", "ModifiedDate", "grade", "title"};
+    QTest::newRow("names are exact") << "A,TITLE," << all;
+    QTest::newRow("a part of a name is not the name") << "itl,rad," << all;
+    QTest::newRow("system field can be left out") << "RowGuid," << QStringList{"ID", "a", "b", "ModifiedDate", "grade", "title"};
+}
+
+void tst_RecordsetUtils::duplicateLeavesOutNamedFields()
+{
+    QFETCH(QString, leaveOut);
+    QFETCH(QStringList, fields);
+    const Recordset copy = CreateRSDuplicate(sourceRows(), leaveOut);
+    QVERIFY(!copy.isNull());
+    QCOMPARE(namesOf(copy), fields);
+}
+
+void tst_RecordsetUtils::duplicateCopiesValuesButNotSystemFields()
+{
+    Recordset source = sourceRows();
+    Recordset copy = CreateRSDuplicate(source);
+    QVERIFY(source.eof()); // the source is walked to its end
+    QVERIFY(!copy.sharesRowsWith(source));
+    QCOMPARE(column(copy, QStringLiteral("title")), (QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}));
+    QCOMPARE(column(copy, QStringLiteral("b")), (QStringList{"b1", "<null>", "b3"}));
+    QCOMPARE(column(copy, QStringLiteral("RowGuid")), (QStringList{"<null>", "<null>", "<null>"}));
+    QCOMPARE(column(copy, QStringLiteral("ModifiedDate")), (QStringList{"<null>", "<null>", "<null>"}));
+    QCOMPARE(column(copy, QStringLiteral("grade")), (QStringList{"7.5", "8.5", "9.5"}));
+
+    const Field id = copy.field(copy.fieldIndex(u"ID"));
+    QCOMPARE(id.type, int(adInteger));
+    QCOMPARE(id.definedSize, 4);
+    QCOMPARE(id.attributes, 96);
+    const Field grade = copy.field(copy.fieldIndex(u"grade"));
+    QCOMPARE(grade.precision, 5);
+    QCOMPARE(grade.attributes, 96);
+
+    copy.moveFirst();
+    QCOMPARE(copy.status(), Recordset::adRecNew);
+    // A filtered source gives its visible rows only.
+    source.setFilter(QStringLiteral("ID >= 2"));
+    QCOMPARE(CreateRSDuplicate(source).recordCount(), 2);
+}
+
+void tst_RecordsetUtils::duplicateOfEmptyOrNothing()
+{
+    Recordset source = sourceRows();
+    source.setFilter(QStringLiteral("ID = 99"));
+    const Recordset copy = CreateRSDuplicate(source);
+    QVERIFY(!copy.isNull());
+    QCOMPARE(copy.recordCount(), 0);
+    QCOMPARE(copy.fieldCount(), 7);
+
+    RecordError(0, QString(), QString(), false);
+    QVERIFY(CreateRSDuplicate(Recordset()).isNull());
+    QCOMPARE(LastError().source, QStringLiteral("CreateRSDuplicate"));
+    QCOMPARE(LastError().number, int(Recordset::ErrNothing));
+}
+
+void tst_RecordsetUtils::copyRecordsetModes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("emptySource");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("all rows") << 0 << false << QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}
+                              << int(Recordset::adRecUnmodified);
+    QTest::newRow("all rows of none") << 0 << true << QStringList{} << 0;
+    QTest::newRow("structure only") << 1 << false << QStringList{} << 0;
+    QTest::newRow("current row") << 2 << false << QStringList{"Ανάλυση"} << int(Recordset::adRecNew);
+    QTest::newRow("current row of none adds a blank row") << 2 << true << QStringList{"<null>"}
+                                                          << int(Recordset::adRecNew);
+}
+
+void tst_RecordsetUtils::copyRecordsetModes()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, emptySource);
+    QFETCH(QStringList, titles);
+    QFETCH(int, status);
+
+    Recordset source = sourceRows();
+    if (emptySource)
+        source.setFilter(QStringLiteral("ID = 99"));
+    else
+        source.moveNext(); // current: the second row
+    Recordset target;
+    CopyRecordset(source, target, qint16(mode), {QStringLiteral("sel"), QStringLiteral("cnt")},
+                  {int(adBoolean), int(adCurrency)}, {2, 8});
+    QVERIFY(!target.isNull());
+    QCOMPARE(namesOf(target), (QStringList{"ID", "a", "b", "RowGuid", "ModifiedDate", "grade", "title", "sel", "cnt"}));
+    const Field sel = target.field(target.fieldIndex(u"sel"));
+    QCOMPARE(sel.type, int(adBoolean));
+    QCOMPARE(sel.definedSize, 2);
+    QCOMPARE(sel.attributes, 100);
+    QCOMPARE(column(target, QStringLiteral("title")), titles);
+    QCOMPARE(column(target, QStringLiteral("RowGuid")), QStringList(titles.size(), QStringLiteral("<null>")));
+    if (mode == 0) {
+        QCOMPARE(target.absolutePosition(), titles.isEmpty() ? int(Recordset::PosUnknown) : 1);
+        QVERIFY(!target.hasPendingChanges());
+        QVERIFY(source.eof());
+    }
+    if (!titles.isEmpty())
+        QCOMPARE(int(target.status()), status);
+
+    // Copying again appends to the existing target with its own fields.
+    const int before = target.recordCount();
+    CopyRecordset(source, target, qint16(mode));
+    QCOMPARE(target.fieldCount(), 9);
+    QCOMPARE(target.recordCount(), before + (mode == 1 ? 0 : titles.size()));
+}
+
+void tst_RecordsetUtils::copyRecordsetIntoTargetMissingAField()
+{
+    Recordset source = sourceRows();
+    Recordset target({makeField(QStringLiteral("ID"), adInteger)});
+    RecordError(0, QString(), QString(), false);
+    CopyRecordset(source, target, CopyAllRows);
+    QCOMPARE(LastError().source, QStringLiteral("CopyRecordset"));
+    QVERIFY2(LastError().description.contains(QLatin1String("'a'")), qPrintable(LastError().description));
+    QCOMPARE(target.recordCount(), 0);
+}
+
+void tst_RecordsetUtils::listTextToRecordset_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<QStringList>("descriptions");
+
+    QTest::newRow("yes/no") << "TEXT:1;Ναι;0;Όχι" << ";" << false << QStringList{"1", "0"}
+                            << QStringList{"Ναι", "Όχι"};
+    QTest::newRow("without prefix") << "1;Ναι;0;Όχι" << ";" << false << QStringList{"1", "0"}
+                                    << QStringList{"Ναι", "Όχι"};
+    QTest::newRow("odd item count") << "TEXT:1;Ναι;0" << ";" << false << QStringList{"1", "0"}
+                                    << QStringList{"Ναι", "<null>"};
+    QTest::newRow("empty list") << "TEXT:" << ";" << false << QStringList{} << QStringList{};
+    QTest::newRow("other delimiter, blanks kept") << "a| A |b|B" << "|" << false << QStringList{"a", "b"}
+                                                  << QStringList{" A ", "B"};
+    QTest::newRow("prefix only at the start") << "x;TEXT:" << ";" << false << QStringList{"x"}
+                                              << QStringList{"TEXT:"};
+    QTest::newRow("numeric ids") << "TEXT:1;a;-2;b" << ";" << true << QStringList{"1", "-2"}
+                                 << QStringList{"a", "b"};
+}
+
+void tst_RecordsetUtils::listTextToRecordset()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, delimiter);
+    QFETCH(bool, numeric);
+    QFETCH(QStringList, ids);
+    QFETCH(QStringList, descriptions);
+
+    const Recordset rs = ListTextToRecordset(text, QStringLiteral("ID"), QStringLiteral("descr"), delimiter, numeric);
+    QCOMPARE(namesOf(rs), (QStringList{"ID", "descr"}));
+    QCOMPARE(column(rs, QStringLiteral("ID")), ids);
+    QCOMPARE(column(rs, QStringLiteral("descr")), descriptions);
+    // The search control filters such lists by number and by text.
+    if (!ids.isEmpty()) {
+        Recordset cl = rs.clone();
+        cl.setFilter(QStringLiteral("ID = '%1'").arg(ids.last()));
+        QCOMPARE(cl.recordCount(), 1);
+    }
+}
+
+void tst_RecordsetUtils::formatRecord_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("field name") << "title" << "Άλγεβρα";
+    QTest::newRow("field name ignores case") << "TITLE" << "Άλγεβρα";
+    QTest::newRow("NULL field") << "b" << "";
+    QTest::newRow("two fields with a dash") << "%a%-%title%" << "a1-Άλγεβρα";
+    QTest::newRow("NULL leaves nothing") << "%a%-%b%" << "a1-";
+    QTest::newRow("group template") << "[%ID%] %title%" << "[1] Άλγεβρα";
+    QTest::newRow("number") << "%grade%" << "7.5";
+    QTest::newRow("repeated field") << "%a%/%a%" << "a1/a1";
+    QTest::newRow("unknown name stays") << "%nosuch% %a%" << "%nosuch% a1";
+    QTest::newRow("tokens are exact") << "%Title%" << "%Title%";
+    QTest::newRow("chapter is empty") << "<%kids%>" << "<>";
+    QTest::newRow("lone percent") << "100% %a%" << "100% a1";
+}
+
+void tst_RecordsetUtils::formatRecord()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    Recordset rs = sourceRows();
+    rs.setValue(u"b", QVariant());
+    QCOMPARE(FormatRecord(rs, format), text);
+}
+
+void tst_RecordsetUtils::joinRecordTexts_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("enclose");
+    QTest::addColumn<bool>("isTemplate");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("joined");
+
+    QTest::newRow("field enclosed") << "a" << "'" << false << "," << "" << "'a1','a2','a3'";
+    QTest::newRow("field with NULL") << "b" << "" << false << ", " << "" << "b1, , b3";
+    QTest::newRow("template") << "%ID%:%a%" << "" << true << ";" << "" << "1:a1;2:a2;3:a3";
+    QTest::newRow("trailing blank NULL trimmed") << "b" << "" << false << " " << "ID >= 2" << "b3";
+    QTest::newRow("one row") << "title" << "" << false << "," << "ID = 3" << "Φυσική";
+    QTest::newRow("no rows") << "title" << "'" << false << "," << "ID = 9" << "";
+}
+
+void tst_RecordsetUtils::joinRecordTexts()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, enclose);
+    QFETCH(bool, isTemplate);
+    QFETCH(QString, separator);
+    QFETCH(QString, filter);
+    QFETCH(QString, joined);
+
+    Recordset source = sourceRows();
+    Recordset rs = source.clone();
+    rs.setFilter(filter);
+    // The routine walks all rows of a clone; its caller passes the filtered rows it wants.
+    Recordset view = CreateRSDuplicate(rs);
+    view.moveFirst();
+    QCOMPARE(JoinRecordTexts(view, format, enclose, isTemplate, separator), joined);
+    QCOMPARE(view.absolutePosition(), view.isEmpty() ? int(Recordset::PosUnknown) : 1);
+}
+
+void tst_RecordsetUtils::describeIdList_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("codes");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("names in code order") << "dgID" << "dgname" << "10,1" << true << "Ελεύθερα,Υποχρεωτικά";
+    QTest::newRow("unknown codes skipped") << "dgID" << "dgname" << "1,99,2" << true << "Υποχρεωτικά,Επιλογής";
+    QTest::newRow("group template") << "dgID" << "[%groupID%] %dgname%" << "1,10" << true
+                                    << "[Α1] Υποχρεωτικά,[Δ10] Ελεύθερα";
+    QTest::newRow("template with NULL") << "dgID" << "[%groupID%] %dgname%" << "3" << true << "[Γ3] ";
+    QTest::newRow("NULL text keeps its place") << "dgID" << "dgname" << "3,1" << true << ",Υποχρεωτικά";
+    QTest::newRow("deleted row not found") << "dgID" << "dgname" << "4" << true << "";
+    QTest::newRow("blank codes skipped") << "dgID" << "dgname" << "1,,2," << true << "Υποχρεωτικά,Επιλογής";
+    QTest::newRow("empty list") << "dgID" << "dgname" << "" << true << "";
+    QTest::newRow("text codes") << "code" << "groupID" << "ΠΛΗ10,O'K" << false << "Α1,Β2";
+    QTest::newRow("text codes are exact") << "code" << "groupID" << "10" << false << "Δ10";
+    QTest::newRow("numeric codes on text keys") << "code" << "groupID" << "10" << true << "Γ3";
+}
+
+void tst_RecordsetUtils::describeIdList()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, format);
+    QFETCH(QString, codes);
+    QFETCH(bool, numeric);
+    QFETCH(QString, text);
+
+    Recordset rs = groups();
+    rs.moveLast();
+    const Recordset::Bookmark at = rs.bookmark();
+    QCOMPARE(DescribeIdList(rs, key, format, codes, QString(), numeric, format.contains(u'%'), QStringLiteral(",")),
+             text);
+    QCOMPARE(rs.bookmark(), at);
+    QVERIFY(!rs.isFiltered());
+}
+
+void tst_RecordsetUtils::loadColumn()
+{
+    ColumnValueList list;
+    list.append(QStringLiteral("old"), QStringLiteral("old"));
+    GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("dgname"), groups());
+    QCOMPARE(list.size(), 4);
+    QCOMPARE(list.text(10), QStringLiteral("Ελεύθερα"));
+    QCOMPARE(list.text(QStringLiteral("10")), QStringLiteral("Ελεύθερα"));
+    QCOMPARE(list.text(3, QStringLiteral("?")), QString());
+    QCOMPARE(list.text(4, QStringLiteral("?")), QStringLiteral("?")); // deleted row
+    QCOMPARE(list.text(QVariant(), QStringLiteral("?")), QStringLiteral("?"));
+
+    RecordError(0, QString(), QString(), false);
+    GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("nosuch"), groups());
+    QCOMPARE(LastError().source, QStringLiteral("GRD_LoadColumn"));
+    QCOMPARE(list.size(), 0);
+}
+
+void tst_RecordsetUtils::conversions_data()
+{
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<QVariant>("input");
+    QTest::addColumn<QVariant>("output");
+
+    const QVariant null;
+    QTest::newRow("ValLng half to even down") << "ValLng" << QVariant(2.5) << QVariant(2);
+    QTest::newRow("ValLng half to even up") << "ValLng" << QVariant(3.5) << QVariant(4);
+    QTest::newRow("ValLng negative text") << "ValLng" << QVariant(QStringLiteral(" -7 ")) << QVariant(-7);
+    QTest::newRow("ValLng word") << "ValLng" << QVariant(QStringLiteral("abc")) << QVariant(0);
+    QTest::newRow("ValLng NULL") << "ValLng" << null << QVariant(0);
+    QTest::newRow("ValLng true") << "ValLng" << QVariant(true) << QVariant(-1);
+    QTest::newRow("ValLng out of range") << "ValLng" << QVariant(3e10) << QVariant(0);
+    QTest::newRow("ValCur four decimals") << "ValCur" << QVariant(1.23456) << QVariant(1.2346);
+    QTest::newRow("ValCur text") << "ValCur" << QVariant(QStringLiteral("2.5")) << QVariant(2.5);
+    QTest::newRow("ValCur word") << "ValCur" << QVariant(QStringLiteral("x")) << QVariant(0.0);
+    QTest::newRow("ValCur NULL") << "ValCur" << null << QVariant(0.0);
+    QTest::newRow("NzStr NULL") << "NzStr" << null << QVariant(QString());
+    QTest::newRow("NzStr number") << "NzStr" << QVariant(5) << QVariant(QStringLiteral("5"));
+    QTest::newRow("NzStr double") << "NzStr" << QVariant(0.1) << QVariant(QStringLiteral("0.1"));
+    QTest::newRow("EmptyToNull empty") << "EmptyToNull" << QVariant(QString()) << null;
+    QTest::newRow("EmptyToNull blank stays") << "EmptyToNull" << QVariant(QStringLiteral(" ")) << QVariant(QStringLiteral(" "));
+    QTest::newRow("EmptyToNull zero stays") << "EmptyToNull" << QVariant(0) << QVariant(0);
+    QTest::newRow("EmptyToNull NULL") << "EmptyToNull" << null << null;
+}
+
+void tst_RecordsetUtils::conversions()
+{
+    QFETCH(QString, routine);
+    QFETCH(QVariant, input);
+    QFETCH(QVariant, output);
+
+    QVariant got;
+    if (routine == QLatin1String("ValLng"))
+        got = ValLng(input);
+    else if (routine == QLatin1String("ValCur"))
+        got = ValCur(input);
+    else if (routine == QLatin1String("NzStr"))
+        got = NzStr(input);
+    else
+        got = EmptyToNull(input);
+    QCOMPARE(got.isNull(), output.isNull());
+    if (!output.isNull()) {
+        QCOMPARE(got.metaType(), output.metaType());
+        QCOMPARE(got, output);
+    }
+}
+
+QTEST_MAIN(tst_RecordsetUtils)
+#include "tst_recordsetutils.moc"

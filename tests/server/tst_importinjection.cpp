@@ -234,8 +234,12 @@ private slots:
         int files = 0, statementsSeen = 0;
         QMap<Outcome, int> outcomes;
         QMap<QString, int> savedAt;
-        for (const Place &place : everyPlace) {
-            for (const QString &value : values) {
+        // Sanitized builds take every n-th value, shifted per place, so each value is still tried somewhere.
+        const int stride = qMax(1, qEnvironmentVariableIntValue("ZR_INJECTION_STRIDE"));
+        for (qsizetype p = 0; p < everyPlace.size(); ++p) {
+            const Place &place = everyPlace.at(p);
+            for (qsizetype v = p % stride; v < values.size(); v += stride) {
+                const QString &value = values.at(v);
                 const Outcome outcome = importHostile(place, value, server);
                 if (QTest::currentTestFailed())
                     return;
@@ -254,7 +258,7 @@ private slots:
               qPrintable(backend), qint64(values.size()), qint64(everyPlace.size()), files, outcomes[Outcome::Refused],
               outcomes[Outcome::Stored], outcomes[Outcome::Dropped], outcomes[Outcome::Ignored],
               qPrintable(where.join(QLatin1String(", "))), statementsSeen);
-        QVERIFY(files >= values.size() * 25);
+        QVERIFY(files >= values.size() * 25 / stride);
         // Every row field the import copies is reached by some value that validates.
         QVERIFY(outcomes[Outcome::Stored] > 0);
     }

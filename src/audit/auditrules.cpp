@@ -445,27 +445,34 @@ RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &
     return trace;
 }
 
+// One total over the selected subjects, drawn from at least the minimum number of them.
 RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
     if (r.selectsAll)
         return courseTotal(r, s);
     RequirementTrace trace = started(r);
-    int passing = 0;
-    QStringList shortOf;
-    for (qint32 subject : r.selectedInOrder) {
-        const double sum = totalOf(r, s, subject);
-        if (compare(r, sum))
-            ++passing;
-        else
-            shortOf << nameOf(codes.subjectNames, subject) + QLatin1Char(' ') + number(sum);
+    double sum = 0;
+    QSet<qint32> drawnFrom;
+    for (const PassedCourse &c : s.passed) {
+        const auto subject = c.course->subject;
+        if (!subject || !r.selected.contains(*subject) || !passesFilters(r, c))
+            continue;
+        sum += amountOf(r.total, c);
+        drawnFrom.insert(*subject);
     }
     const int count = int(r.selectedInOrder.size());
     const int needed = r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : count;
-    trace.verdict = verdictOf(passing >= needed);
-    trace.measured = text(StrSubjects, {QString::number(passing), QString::number(count), totalLabel(r.total),
-                                        comparisonText(r), QString::number(needed)});
-    if (!shortOf.isEmpty())
-        trace.measured += text(StrShort, {shortOf.join(QStringLiteral(", "))});
+    trace.verdict = verdictOf(compare(r, sum) && drawnFrom.size() >= needed);
+    trace.measured = text(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
+                                        QString::number(count), comparisonText(r), QString::number(needed)});
+    if (drawnFrom.size() < needed) {
+        QStringList none;
+        for (qint32 subject : r.selectedInOrder) {
+            if (!drawnFrom.contains(subject))
+                none << nameOf(codes.subjectNames, subject);
+        }
+        trace.measured += text(StrShort, {none.join(QStringLiteral(", "))});
+    }
     return trace;
 }
 
@@ -773,6 +780,10 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
     if (r.enrolment == 1) {
         trace.verdict = AuditVerdict::Met;
         trace.measured = text(StrEnrolmentIgnored, {QString::number(listed)});
+        return trace;
+    }
+    if (codes.currentYear == 0) {
+        trace.measured = text(StrNoCurrentPeriod);
         return trace;
     }
     const qint64 current = periodKey(codes, codes.currentYear, codes.currentTerm);

@@ -48,11 +48,12 @@ AuditSet AuditSet::prepare(const Recordset &rows, int context, const AuditCodes 
 AuditTrace AuditSet::evaluate(const StudentRecord &record) const
 {
     AuditTrace trace;
+    if (record.excepted)
+        trace.verdict = SetVerdict::Excepted;
     if (!d)
         return trace;
     trace.requirements.reserve(d->requirements.size());
     if (record.excepted) {
-        trace.verdict = SetVerdict::Excepted;
         for (const audit::PreparedRequirement &r : d->requirements) {
             RequirementTrace excepted;
             excepted.ocID = r.ocID;

@@ -32,6 +32,7 @@ public:
 
     /// Checks every requirement against `record` and combines the verdicts
     /// with the expression. A record marked excepted is EXCEPTED without a check.
+    /// A set that was never prepared holds nothing to meet: MET.
     AuditTrace evaluate(const StudentRecord &record) const;
 
     /// The number of requirements.

@@ -13,8 +13,8 @@ enum AuditString : qint32 {
     StrEcts = 63204,
     StrProjects = 63205,
     StrPracticums = 63206,
-    StrSubjects = 63207,        // "%1 of %2 subjects with %3 %4, needed %5"
-    StrShort = 63208,           // "; short: %1"
+    StrSubjects = 63207,        // "%1 %2 from %3 of %4 subjects, needed %5 from %6"
+    StrShort = 63208,           // "; none from: %1"
     StrListed = 63209,          // "passed %1 of the %2 listed courses with grade %3, needed %4"
     StrListedNone = 63210,      // "passed %1 of the %2 listed courses, needed none"
     StrAll = 63211,
@@ -41,6 +41,7 @@ enum AuditString : qint32 {
     StrBetween = 63232,         // "from %1 to %2"
     StrExcepted = 63233,
     StrCategoryNone = 63234,
+    StrNoCurrentPeriod = 63235,
     // Errors of a set that can not be checked.
     StrBadExpression = 63240,
     StrUnknownToken = 63241,

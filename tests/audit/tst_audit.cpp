@@ -204,17 +204,21 @@ private slots:
         checkMeasured();
     }
 
-    // Type 20: each chosen subject on its own; the minimum is how many subjects must pass.
+    // Type 20: one total over the chosen subjects, drawn from at least the minimum number of them.
     void subjects_data()
     {
         measuredColumns();
-        const QString base = QStringLiteral("conID=20 conselobjIDs=1,2,4 conoptval6=0 conoperator=8 conoptval1=6 ");
-        QTest::newRow("two of three") << base + "conoptval4=2" << AuditVerdict::Met
-                                      << "2 of 3 subjects with credits ≥ 6, needed 2; short: Hardware 5";
-        QTest::newRow("all three") << base + "conoptval4=3" << AuditVerdict::Unmet
-                                   << "2 of 3 subjects with credits ≥ 6, needed 3; short: Hardware 5";
-        QTest::newRow("no minimum means all") << base << AuditVerdict::Unmet
-                                              << "2 of 3 subjects with credits ≥ 6, needed 3; short: Hardware 5";
+        // Credits: Software 9, Hardware 5, Languages 6.
+        const QString base = QStringLiteral("conID=20 conselobjIDs=1,2,4 conoptval6=0 ");
+        QTest::newRow("total from every subject") << base + "conoperator=8 conoptval1=20 conoptval4=3" << AuditVerdict::Met
+                                                  << "credits 20 from 3 of 3 subjects, needed ≥ 20 from 3";
+        QTest::newRow("total short") << base + "conoperator=3 conoptval1=20 conoptval4=2" << AuditVerdict::Unmet
+                                     << "credits 20 from 3 of 3 subjects, needed > 20 from 2";
+        QTest::newRow("too few subjects") << base + "conoperator=8 conoptval1=5 conoptval4=2 conoptval9=3"
+                                          << AuditVerdict::Unmet
+                                          << "credits 5 from 1 of 3 subjects, needed ≥ 5 from 2; none from: Software, Languages";
+        QTest::newRow("no minimum means all") << base + "conoperator=8 conoptval1=5 conoptval9=3" << AuditVerdict::Unmet
+                                              << "credits 5 from 1 of 3 subjects, needed ≥ 5 from 3; none from: Software, Languages";
         QTest::newRow("all subjects, one total") << "conID=20 conselobjIDs=-1 conoptval6=0 conoperator=0 conoptval1=20"
                                                  << AuditVerdict::Met << "credits 20, needed = 20";
     }

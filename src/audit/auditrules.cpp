@@ -441,6 +441,8 @@ RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &
     }
     const double sum = totalOf(r, s, std::nullopt);
     trace.verdict = verdictOf(compare(r, sum));
+    if (!s.explain)
+        return trace;
     measured(trace, totalLabel(r.total), number(sum), comparisonText(r));
     return trace;
 }
@@ -463,6 +465,8 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
     const int count = int(r.selectedInOrder.size());
     const int needed = r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : count;
     trace.verdict = verdictOf(compare(r, sum) && drawnFrom.size() >= needed);
+    if (!s.explain)
+        return trace;
     trace.measured = text(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
                                         QString::number(count), comparisonText(r), QString::number(needed)});
     if (drawnFrom.size() < needed) {
@@ -523,14 +527,18 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
         if (counts)
             ++counted;
         const bool blocks = r.minimum && *r.minimum < 0 ? c != nullptr : !counts;
-        if (blocks)
+        if (blocks && s.explain)
             trace.missing << nameOf(codes.courseNames, course);
     }
     if (r.minimum && *r.minimum < 0) {
         trace.verdict = verdictOf(passed == 0);
+        if (!s.explain)
+            return trace;
         trace.measured = text(StrListedNone, {QString::number(passed), QString::number(listed)});
     } else {
         trace.verdict = verdictOf(counted >= neededOf(r, listed));
+        if (!s.explain)
+            return trace;
         trace.measured = text(StrListed, {QString::number(counted), QString::number(listed),
                                           comparisonText(r.op, number(r.grade), QString()), neededText(r, listed)});
     }
@@ -553,6 +561,8 @@ RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
         sum += r.total == 0 ? project.credits.value_or(0) : r.total == 3 ? project.ects.value_or(0) : 1;
     }
     trace.verdict = verdictOf(compare(r, sum));
+    if (!s.explain)
+        return trace;
     measured(trace, r.total == 1 ? text(StrProjects) : totalLabel(r.total), number(sum), comparisonText(r));
     return trace;
 }
@@ -564,6 +574,8 @@ RequirementTrace practicums(const PreparedRequirement &r, const StudentDigest &s
     for (const StudentPracticum &practicum : s.record->practicums)
         count += practicum.completed ? 1 : 0;
     trace.verdict = verdictOf(compare(r, count));
+    if (!s.explain)
+        return trace;
     measured(trace, text(StrPracticums), number(count), comparisonText(r));
     return trace;
 }
@@ -635,6 +647,8 @@ RequirementTrace studentData(const PreparedRequirement &r, const StudentDigest &
         }
     }
     trace.verdict = verdictOf(met);
+    if (!s.explain)
+        return trace;
     QString needed;
     switch (r.op) {
     case 1:
@@ -733,7 +747,8 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
     }
     const double mean = weights > 0 ? weighted / weights : 0;
     bool met = mean >= r.grade - Epsilon;
-    trace.measured = text(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
+    if (s.explain)
+        trace.measured = text(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
 
     QSet<qint32> listedTypes;
     for (const CourseTypeTotal &item : r.performance)
@@ -749,9 +764,11 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
             if (ofItem)
                 amount += (r.flags & 8) ? c->course->credits.value_or(0) : 1;
         }
+        met = met && amount >= item.count - Epsilon;
+        if (!s.explain)
+            continue;
         const QString name = item.typeId == AllCourseTypesId ? text(StrOtherTypes)
                                                               : nameOf(codes.courseTypeNames, item.typeId);
-        met = met && amount >= item.count - Epsilon;
         trace.measured += QStringLiteral("; ")
                           + text(StrMeasured, {name, number(amount), comparisonText(8, number(item.count), {})});
     }
@@ -819,10 +836,12 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
         }
         if (found == wanted)
             ++passing;
-        else
+        else if (s.explain)
             trace.missing << nameOf(codes.courseNames, course);
     }
     trace.verdict = verdictOf(passing >= neededOf(r, listed));
+    if (!s.explain)
+        return trace;
     const qint32 id = r.enrolment == -1 ? StrEnrolledBefore
                       : r.enrolment == 0 ? StrNotEnrolledBefore
                       : r.enrolment == -2 ? StrEnrolledIn

@@ -45,7 +45,7 @@ AuditSet AuditSet::prepare(const Recordset &rows, int context, const AuditCodes 
     return set;
 }
 
-AuditTrace AuditSet::evaluate(const StudentRecord &record) const
+AuditTrace AuditSet::evaluate(const StudentRecord &record, AuditDetail detail) const
 {
     AuditTrace trace;
     if (record.excepted)
@@ -59,12 +59,13 @@ AuditTrace AuditSet::evaluate(const StudentRecord &record) const
             excepted.ocID = r.ocID;
             excepted.typeId = r.typeId;
             excepted.caption = r.caption;
-            excepted.measured = GetLangString(audit::StrExcepted);
+            if (detail == AuditDetail::Explained)
+                excepted.measured = GetLangString(audit::StrExcepted);
             trace.requirements << excepted;
         }
         return trace;
     }
-    const audit::StudentDigest student = audit::DigestRecord(record);
+    const audit::StudentDigest student = audit::DigestRecord(record, detail == AuditDetail::Explained);
     for (const audit::PreparedRequirement &r : d->requirements)
         trace.requirements << audit::EvaluateRequirement(r, student, d->codes);
     trace.verdict = d->expression.evaluate(trace.requirements) ? SetVerdict::Met : SetVerdict::Unmet;

@@ -10,6 +10,12 @@
 
 namespace zr {
 
+/// How much a trace says.
+enum class AuditDetail {
+    Explained,    ///< what each requirement measured, compared and misses
+    VerdictsOnly, ///< the verdicts alone, for a run over many students
+};
+
 /// A requirement set made ready to be checked against many students: every
 /// requirement's values read and the expression parsed once, so that
 /// evaluate() only walks the student's record. Copies share the prepared
@@ -33,7 +39,7 @@ public:
     /// Checks every requirement against `record` and combines the verdicts
     /// with the expression. A record marked excepted is EXCEPTED without a check.
     /// A set that was never prepared holds nothing to meet: MET.
-    AuditTrace evaluate(const StudentRecord &record) const;
+    AuditTrace evaluate(const StudentRecord &record, AuditDetail detail = AuditDetail::Explained) const;
 
     /// The number of requirements.
     int size() const;

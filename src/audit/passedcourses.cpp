@@ -30,10 +30,11 @@ const PassedCourse *StudentDigest::passedCourse(qint32 courseId) const
     return it == passedIndex.constEnd() ? nullptr : &passed.at(*it);
 }
 
-StudentDigest DigestRecord(const StudentRecord &record)
+StudentDigest DigestRecord(const StudentRecord &record, bool explain)
 {
     StudentDigest digest;
     digest.record = &record;
+    digest.explain = explain;
     QList<const CourseResult *> deciding;
     for (const CourseResult &result : record.results) {
         if (!isPassing(result))

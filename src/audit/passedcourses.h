@@ -29,12 +29,14 @@ struct StudentDigest
     QList<PassedCourse> passed;        ///< in the order of each course's first result
     QHash<qint32, int> passedIndex;    ///< courseID -> index in `passed`
     std::optional<double> semester;    ///< exam_ID, the semester of study
+    /// Whether the rules say what they measured and what is missing; without it, verdicts alone.
+    bool explain = true;
 
     const PassedCourse *passedCourse(qint32 courseId) const;
 };
 
 /// The digest of `record`, which must outlive it.
-StudentDigest DigestRecord(const StudentRecord &record);
+StudentDigest DigestRecord(const StudentRecord &record, bool explain = true);
 
 /// The lowest passing grade on the 0 to 10 scale.
 constexpr double PassingGrade = 5.0;

@@ -101,7 +101,8 @@ QJsonObject row(qint32 ocID, const QString &fields)
 }
 
 // The set of `requirements` (ids 1, 2 ...) with `expression`.
-AuditSet prepare(const QStringList &requirements, const QString &expression = QString(), int context = 103)
+AuditSet prepare(const QStringList &requirements, const QString &expression = QString(), int context = 103,
+                 const AuditCodes &tables = codes())
 {
     QJsonArray rows;
     for (int i = 0; i < requirements.size(); ++i)
@@ -115,12 +116,18 @@ AuditSet prepare(const QStringList &requirements, const QString &expression = QS
     // Written after reading, as a stored set may hold it: the file reader refuses unknown tokens itself.
     for (int i = 0; i < set.rows.recordCount(); ++i)
         set.rows.setValueAt(i, set.rows.fieldIndex(u"coneval"), expression.isEmpty() ? QVariant() : expression);
-    return AuditSet::prepare(set.rows, context, codes());
+    return AuditSet::prepare(set.rows, context, tables);
 }
 
+// The requirement's trace; a run over many students, without texts, must reach the same verdict.
 RequirementTrace checkOne(const QString &requirement, const StudentRecord &record = transcript(), int context = 103)
 {
-    return prepare({requirement}, QString(), context).evaluate(record).requirements.first();
+    const AuditSet set = prepare({requirement}, QString(), context);
+    const RequirementTrace trace = set.evaluate(record).requirements.first();
+    const RequirementTrace bare = set.evaluate(record, AuditDetail::VerdictsOnly).requirements.first();
+    if (bare.verdict != trace.verdict || !bare.measured.isEmpty())
+        qWarning("verdicts alone differ: %s", qPrintable(VerdictWord(bare.verdict)));
+    return bare.verdict == trace.verdict ? trace : bare;
 }
 
 // The columns of a table of requirements checked against the transcript, and their check.
@@ -416,6 +423,16 @@ private slots:
         const RequirementTrace trace = checkOne(requirement);
         QCOMPARE(trace.verdict, verdict);
         QCOMPARE(trace.missing, missing);
+    }
+
+    // A student file brings no department: its current period is unknown.
+    void enrolmentWithoutCurrentPeriodIsNotChecked()
+    {
+        const AuditSet set = prepare({"conID=100 conselobjIDs=1 conoptval6=-1", "conID=100 conselobjIDs=1 conoptval6=1"},
+                                     QString(), 103, AuditCodes());
+        const AuditTrace trace = set.evaluate(transcript());
+        QCOMPARE(trace.requirements.at(0).verdict, AuditVerdict::NotChecked);
+        QCOMPARE(trace.requirements.at(1).verdict, AuditVerdict::Met);
     }
 
     // The expression over three requirements: 1 met, 2 not met, 3 not checked (counts as met).

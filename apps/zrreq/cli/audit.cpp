@@ -283,7 +283,7 @@ int auditAll(CommandLine &command, bool json)
                               : eachCurriculum
                                   ? ofCurriculum.value(record.student.value(QStringLiteral("orient_ID")).toInt())
                                   : stored.set;
-        const AuditTrace trace = set.evaluate(record);
+        const AuditTrace trace = set.evaluate(record, AuditDetail::VerdictsOnly);
         ++counts[int(trace.verdict)];
         const RequirementTrace *unmet = trace.verdict == SetVerdict::Unmet ? trace.firstUnmet() : nullptr;
         const QString caption = unmet ? unmet->caption : QString();

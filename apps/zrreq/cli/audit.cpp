@@ -270,6 +270,11 @@ int auditAll(CommandLine &command, bool json)
         stored = loadStoredSet(command.server(), target);
     }
     const QHash<qint32, AuditSet> own = regulationSets(command.server(), target, stored.codes);
+    // The walk reads each page once: the page cache that serves the editing of large sets would
+    // only make the run's memory grow with the database.
+    const auto db = server::Database::open(command.server());
+    if (db->dialect() == SqlDialect::SQLite)
+        db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
     auto students = ServerObjectOf<cStudent>(command.server());
     qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
     Progress progress(studentCount(command.server(), target));

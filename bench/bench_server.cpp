@@ -2,6 +2,7 @@
 // (parse, bind, fetch into a recordset), loading 50,000 students into a recordset
 // and walking the academic records of 50,000 students.
 #include "benchutil.h"
+#include "sqlitestep.h"
 
 #include "audit/studentrecord.h"
 #include "common/createserverobject.h"
@@ -16,33 +17,6 @@
 
 using namespace zr;
 using namespace zr::server;
-
-namespace {
-
-// Steps every row of a prepared statement and reads every column, as a
-// hand-written loader would.
-qint64 stepAll(sqlite3_stmt *stmt)
-{
-    qint64 sink = 0;
-    const int n = sqlite3_column_count(stmt);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        for (int i = 0; i < n; ++i) {
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_INTEGER: sink += sqlite3_column_int64(stmt, i); break;
-            case SQLITE_FLOAT: sink += qint64(sqlite3_column_double(stmt, i)); break;
-            case SQLITE_TEXT:
-                sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)),
-                                          sqlite3_column_bytes(stmt, i)).size();
-                break;
-            default: break;
-            }
-        }
-    }
-    sqlite3_reset(stmt);
-    return sink;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -82,7 +56,7 @@ int main(int argc, char *argv[])
                 sqlite3_bind_int(stmt, 4, 0);
                 sqlite3_bind_int(stmt, 5, 3);
                 sqlite3_bind_text(stmt, 6, pattern.constData(), -1, SQLITE_STATIC);
-                stepAll(stmt);
+                bench::stepAll(stmt);
             },
             [&] {
                 QString f = filter;
@@ -109,7 +83,7 @@ int main(int argc, char *argv[])
         sqlite3_prepare_v2(raw, sql, -1, &stmt, nullptr);
         const qint64 floor = bench::medianNs([&] {
             sqlite3_bind_int(stmt, 1, 10);
-            stepAll(stmt);
+            bench::stepAll(stmt);
         }, 5);
         sqlite3_finalize(stmt);
         bench::report(QStringLiteral("load %1 students into a recordset").arg(rows), floor, measured, 5.0);
@@ -144,13 +118,13 @@ int main(int argc, char *argv[])
             if (sql.contains(QLatin1String("JOIN QEMStudentResults")))
                 resultsFloor = stmt;
         }
-        const auto [floor, measured] = bench::medianCpuPair([&] { stepAll(resultsFloor); }, [&] { walk(false); }, 5);
+        const auto [floor, measured] = bench::medianCpuPair([&] { bench::stepAll(resultsFloor); }, [&] { walk(false); }, 5);
         bench::report(QStringLiteral("walk %1 records (%2 results) / step their results").arg(records).arg(results),
                       floor, measured, 3.0);
         const auto [allFloor, typed] = bench::medianCpuPair(
             [&] {
                 for (sqlite3_stmt *stmt : std::as_const(floors))
-                    stepAll(stmt);
+                    bench::stepAll(stmt);
             },
             [&] { walk(true); }, 5);
         bench::report(QStringLiteral("  (info) walk into typed records / step all %1 statements").arg(floors.size()),

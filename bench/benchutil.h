@@ -62,10 +62,10 @@ inline std::pair<qint64, qint64> medianCpuPair(const std::function<void()> &floo
     return {floors[floors.size() / 2], works[works.size() / 2]};
 }
 
-/// Peak resident memory of this process (VmHWM) in kB; 0 when unknown.
-inline qint64 peakRssKb()
+/// Peak resident memory (VmHWM) in kB of this process, or of the running process `pid`; 0 when unknown.
+inline qint64 peakRssKb(qint64 pid = 0)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(pid > 0 ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())

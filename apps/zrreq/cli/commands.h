@@ -17,6 +17,9 @@ int runExport(const QStringList &arguments);
 /// `zrreq import --file SET.json --kind K --object ID --context C`: replaces a
 /// stored set with the file's, validated, in one transaction.
 int runImport(const QStringList &arguments);
+/// `zrreq audit --file SET.json --student-file STUDENT.json | --student ID ... | --all ...`: checks a set
+/// against students' records. Exit 0 met or excepted, 1 not met, 2 unusable input.
+int runAudit(const QStringList &arguments);
 
 /// The subcommand named by the first argument, or null for none.
 using Command = int (*)(const QStringList &arguments);

@@ -1,0 +1,366 @@
+#include "clicommon.h"
+#include "commands.h"
+
+#include "audit/auditcodesource.h"
+#include "audit/auditset.h"
+#include "audit/studentfile.h"
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/requirementset.h"
+#include "database.h"
+#include "jsonschema.h"
+#include "textfold.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace zr::app::cli {
+
+namespace {
+
+constexpr qint32 StrSummary = 63250;   // "%1 students, %2 met, %3 not met, %4 excepted"
+constexpr qint32 DegreeContext = 103;
+constexpr qint32 StudentKind = 8;
+
+int exitFor(SetVerdict verdict)
+{
+    return verdict == SetVerdict::Unmet ? ExitInvalid : ExitOk;
+}
+
+QJsonObject traceJson(const AuditTrace &trace, const QVariant &studentId)
+{
+    QJsonArray requirements;
+    for (const RequirementTrace &r : trace.requirements) {
+        requirements.append(QJsonObject{{QStringLiteral("ocID"), r.ocID},
+                                        {QStringLiteral("conID"), r.typeId},
+                                        {QStringLiteral("caption"), r.caption},
+                                        {QStringLiteral("verdict"), VerdictWord(r.verdict)},
+                                        {QStringLiteral("measured"), r.measured},
+                                        {QStringLiteral("missing"), QJsonArray::fromStringList(r.missing)}});
+    }
+    return QJsonObject{{QStringLiteral("student_ID"), QJsonValue::fromVariant(studentId)},
+                       {QStringLiteral("result"), VerdictWord(trace.verdict)},
+                       {QStringLiteral("requirements"), requirements}};
+}
+
+int printTrace(const AuditTrace &trace, const StudentRecord &record, bool json)
+{
+    if (json) {
+        PrintLine(QString::fromUtf8(
+            QJsonDocument(traceJson(trace, record.student.value(QStringLiteral("student_ID")))).toJson(QJsonDocument::Indented)).trimmed());
+    } else {
+        for (const RequirementTrace &r : trace.requirements) {
+            PrintLine(VerdictWord(r.verdict) + QStringLiteral("\t[%") + QString::number(r.ocID) + QStringLiteral("]\t")
+                      + r.caption + QLatin1Char('\t') + r.measured);
+        }
+        PrintLine(QStringLiteral("RESULT ") + VerdictWord(trace.verdict));
+    }
+    return exitFor(trace.verdict);
+}
+
+const SchemaTable &studentView()
+{
+    static const server::JsonSchema schema;
+    return *schema.table(QStringLiteral("v_students"));
+}
+
+// The rows of the set of `kind`, `context` and `curriculum` in the object's hierarchical recordset.
+Recordset setRows(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum)
+{
+    RequirementSet set;
+    set.setObjectKind(kind);
+    set.setContext(context);
+    set.setParent(parent);
+    set.setCurriculumId(curriculum);
+    return set.walkWholeSet();
+}
+
+QString departmentOf(const Recordset &parent)
+{
+    Recordset row = parent.clone();
+    row.moveFirst();
+    return row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
+}
+
+// What a stored set is audited with: its rows and the server's code tables.
+struct StoredSet
+{
+    AuditSet set;
+    AuditCodes codes;
+};
+
+StoredSet loadStoredSet(const QString &server, const SetTarget &target)
+{
+    const Recordset parent = LoadTarget(server, target);
+    StoredSet stored;
+    stored.codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), departmentOf(parent));
+    stored.codes.fold = server::FoldForMatch;
+    stored.set = AuditSet::prepare(setRows(parent, target.kind, target.context, CurriculumOf(target)), target.context,
+                                   stored.codes);
+    return stored;
+}
+
+// A student's own degree requirements (individual regulation); an empty AuditSet when he has none stored.
+AuditSet regulationSet(const QString &server, qint32 studentId, const AuditCodes &codes)
+{
+    const SetTarget own{StudentKind, QString::number(studentId), DegreeContext, 0};
+    const Recordset rows = setRows(LoadTarget(server, own), StudentKind, DegreeContext, 0);
+    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, DegreeContext, codes);
+}
+
+bool perCurriculum(const SetTarget &target)
+{
+    return CurriculumOf(SetTarget{target.kind, target.objectId, target.context, 1}) != 0;
+}
+
+RecordScope scopeOf(const SetTarget &target)
+{
+    // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
+    return RecordScope{target.kind, QVariant(target.objectId.toLongLong()), target.context, 0};
+}
+
+int auditFile(CommandLine &command, bool json)
+{
+    const QString path = command.required(QStringLiteral("file"));
+    const QString studentPath = command.required(QStringLiteral("student-file"));
+    command.setSubject(QStringLiteral("file %1, student file %2").arg(path, studentPath));
+    const RequirementFile file = ReadRequirementFile(path);
+    const StudentRecord record = ReadStudentFile(studentPath, studentView());
+    // No database: names show as numbers, and no department's current period is known.
+    AuditCodes codes;
+    codes.fold = server::FoldForMatch;
+    const AuditSet set = AuditSet::prepare(file.rows, file.context, codes);
+    return printTrace(set.evaluate(record), record, json);
+}
+
+int auditStudent(CommandLine &command, bool json)
+{
+    const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
+    SetTarget target = ReadTarget(command);
+    command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
+    const StudentRecord record = StudentRecord::fromRows(
+        ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
+    // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
+    if (perCurriculum(target) && target.curriculum == 0)
+        target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
+    StoredSet stored = loadStoredSet(command.server(), target);
+    if (record.regulation && target.context == DegreeContext) {
+        const AuditSet own = regulationSet(command.server(), studentId, stored.codes);
+        if (own.size() > 0)
+            stored.set = own;
+    }
+    return printTrace(stored.set.evaluate(record), record, json);
+}
+
+// Students of the walk who have an individual regulation, with their own sets.
+QHash<qint32, AuditSet> regulationSets(const QString &server, const SetTarget &target, const AuditCodes &codes)
+{
+    QHash<qint32, AuditSet> sets;
+    if (target.context != DegreeContext)
+        return sets;
+    QList<qint32> students;
+    {
+        auto db = server::Database::open(server);
+        QSqlQuery &q = db->exec(QStringLiteral("SELECT r.student_ID FROM QEMStudRegulation r JOIN QEMStudents s "
+                                               "ON s.student_ID = r.student_ID WHERE s.progrspoud_ID = ?"),
+                                {target.objectId.toLongLong()}, QStringLiteral("audit"));
+        while (q.next())
+            students << q.value(0).toInt();
+        q.finish();
+    }
+    for (qint32 student : std::as_const(students)) {
+        const AuditSet own = regulationSet(server, student, codes);
+        if (own.size() > 0)
+            sets.insert(student, own);
+    }
+    return sets;
+}
+
+// The curricula of the programme that have a set of the target's context, in order.
+QList<qint32> curriculaWithSets(const QString &server, const SetTarget &target)
+{
+    auto db = server::Database::open(server);
+    QSqlQuery &q = db->exec(QStringLiteral("SELECT DISTINCT secobjID FROM QEMObjectConstraint "
+                                           "WHERE conobject = ? AND objID = ? AND contypeID = ? ORDER BY secobjID"),
+                            {target.kind, target.objectId.toLongLong(), target.context}, QStringLiteral("audit"));
+    QList<qint32> curricula;
+    while (q.next()) {
+        bool ok = false;
+        const qint32 curriculum = q.value(0).toString().toInt(&ok);
+        if (ok)
+            curricula << curriculum;
+    }
+    q.finish();
+    return curricula;
+}
+
+qint64 studentCount(const QString &server, const SetTarget &target)
+{
+    auto db = server::Database::open(server);
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE progrspoud_ID = ?");
+    QVariantList values{target.objectId.toLongLong()};
+    if (const qint32 curriculum = CurriculumOf(target)) {
+        sql += QStringLiteral(" AND orient_ID = ?");
+        values << curriculum;
+    }
+    QSqlQuery &q = db->exec(sql, values, QStringLiteral("audit"));
+    const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    return count;
+}
+
+// A bar on stderr, redrawn every `step` students, when stderr is a terminal.
+class Progress
+{
+public:
+    explicit Progress(qint64 total) : m_total(total), m_shown(isatty(fileno(stderr)) && total > 0) {}
+    void advance(qint64 done)
+    {
+        if (!m_shown || (done % 200 != 0 && done != m_total))
+            return;
+        const int width = 40;
+        const int filled = int(width * done / m_total);
+        std::fprintf(stderr, "\r[%s%s] %lld/%lld", QByteArray(filled, '#').constData(),
+                     QByteArray(width - filled, ' ').constData(), static_cast<long long>(done),
+                     static_cast<long long>(m_total));
+        std::fflush(stderr);
+    }
+    ~Progress()
+    {
+        if (m_shown) {
+            std::fputs("\n", stderr);
+        }
+    }
+
+private:
+    qint64 m_total;
+    bool m_shown;
+};
+
+int auditAll(CommandLine &command, bool json)
+{
+    const SetTarget target = ReadTarget(command);
+    command.setSubject(QStringLiteral("all students, %1").arg(DescribeTarget(target)));
+    if (target.kind != 1)
+        throw UsageError{QStringLiteral("zrreq audit: --all needs the set of a programme (--kind 1)")};
+    // Without --curriculum, a set per curriculum: each student is checked against his curriculum's.
+    QHash<qint32, AuditSet> ofCurriculum;
+    StoredSet stored;
+    const bool eachCurriculum = perCurriculum(target) && target.curriculum == 0;
+    if (eachCurriculum) {
+        for (qint32 curriculum : curriculaWithSets(command.server(), target)) {
+            SetTarget one = target;
+            one.curriculum = curriculum;
+            stored = loadStoredSet(command.server(), one);
+            ofCurriculum.insert(curriculum, stored.set);
+        }
+        if (ofCurriculum.isEmpty())
+            stored = loadStoredSet(command.server(), target); // says why there is nothing to check
+    } else {
+        stored = loadStoredSet(command.server(), target);
+    }
+    const QHash<qint32, AuditSet> own = regulationSets(command.server(), target, stored.codes);
+    // The walk reads each page once: the page cache that serves the editing of large sets would
+    // only make the run's memory grow with the database.
+    const auto db = server::Database::open(command.server());
+    if (db->dialect() == SqlDialect::SQLite)
+        db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
+    auto students = ServerObjectOf<cStudent>(command.server());
+    qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
+    Progress progress(studentCount(command.server(), target));
+    QTextStream out(stdout);
+    qint64 done = 0;
+    students->WalkStudentRecords(qint32(target.objectId.toLongLong()), CurriculumOf(target), scopeOf(target),
+                                 [&](const StudentRecordRows &rows) {
+        const StudentRecord record = StudentRecord::fromRows(rows);
+        const auto it = record.regulation ? own.constFind(record.studentId()) : own.constEnd();
+        const AuditSet &set = it != own.constEnd() ? *it
+                              : eachCurriculum
+                                  ? ofCurriculum.value(record.student.value(QStringLiteral("orient_ID")).toInt())
+                                  : stored.set;
+        const AuditTrace trace = set.evaluate(record, AuditDetail::VerdictsOnly);
+        ++counts[int(trace.verdict)];
+        const RequirementTrace *unmet = trace.verdict == SetVerdict::Unmet ? trace.firstUnmet() : nullptr;
+        const QString caption = unmet ? unmet->caption : QString();
+        if (json) {
+            out << QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), record.studentId()},
+                                             {QStringLiteral("result"), VerdictWord(trace.verdict)},
+                                             {QStringLiteral("firstUnmet"), unmet ? QJsonValue(caption) : QJsonValue()}})
+                       .toJson(QJsonDocument::Compact)
+                << '\n';
+        } else {
+            out << record.studentId() << '\t' << VerdictWord(trace.verdict) << '\t' << caption << '\n';
+        }
+        progress.advance(++done);
+        return true;
+    });
+    const QString summary = ReplaceParams(GetLangString(StrSummary),
+                                          {QString::number(done), QString::number(counts[0]), QString::number(counts[1]),
+                                           QString::number(counts[2])});
+    if (json) {
+        out << QJsonDocument(QJsonObject{{QStringLiteral("students"), done},
+                                         {QStringLiteral("met"), counts[0]},
+                                         {QStringLiteral("unmet"), counts[1]},
+                                         {QStringLiteral("excepted"), counts[2]},
+                                         {QStringLiteral("summary"), summary}})
+                   .toJson(QJsonDocument::Compact)
+            << '\n';
+    } else {
+        out << summary << '\n';
+    }
+    out.flush();
+    return counts[1] > 0 ? ExitInvalid : ExitOk;
+}
+
+} // namespace
+
+int runAudit(const QStringList &arguments)
+{
+    CommandLine command(QStringLiteral("audit"),
+                        QStringLiteral("Checks a requirement set against students' academic records: one student "
+                                       "from files (--file with --student-file), one stored student (--student) or "
+                                       "every student of a programme (--all). Exit 0 met or excepted, 1 not met, "
+                                       "2 unusable input."));
+    QCommandLineParser &p = command.parser();
+    p.addOption({QStringLiteral("file"), QStringLiteral("Requirement set file (format zrreq-requirements/1)."),
+                 QStringLiteral("SET.json")});
+    p.addOption({QStringLiteral("student-file"), QStringLiteral("Student file (format zrreq-student/1)."),
+                 QStringLiteral("STUDENT.json")});
+    p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
+    p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
+    p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    AddTargetOptions(command);
+    command.addServerOption();
+    command.addLanguageOption();
+    if (const int done = command.parse(arguments); done >= 0)
+        return done;
+    command.applyLanguage();
+    const bool json = p.isSet(QStringLiteral("json"));
+    const int modes = int(p.isSet(QStringLiteral("file"))) + int(p.isSet(QStringLiteral("student")))
+                      + int(p.isSet(QStringLiteral("all")));
+    if (modes != 1)
+        return command.fail(UsageError{QStringLiteral("zrreq audit: give one of --file (with --student-file), "
+                                                      "--student or --all")});
+    int code = ExitOk;
+    const int failed = command.attempt([&] {
+        if (p.isSet(QStringLiteral("file"))) {
+            code = auditFile(command, json);
+            return;
+        }
+        command.onlyReads();
+        code = p.isSet(QStringLiteral("student")) ? auditStudent(command, json) : auditAll(command, json);
+    });
+    return failed >= 0 ? failed : code;
+}
+
+} // namespace zr::app::cli

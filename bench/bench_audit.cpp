@@ -1,0 +1,258 @@
+// The audit: `zrreq audit --all` over 50,000 generated students against the sample degree set
+// vs bare sqlite3 stepping over the same results; one student against 3,000 requirements vs 300;
+// the command's peak memory at 50,000 students vs 5,000.
+#include "benchutil.h"
+#include "sqlitestep.h"
+
+#include "audit/auditcodesource.h"
+#include "audit/auditset.h"
+#include "common/createserverobject.h"
+#include "common/serverobjects.h"
+#include "database.h"
+#include "largevolume.h"
+#include "qemserver.h"
+#include "requirements/requirementset.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zr;
+using namespace zr::server;
+
+namespace {
+
+// The sample degree set of curriculum 11 copied to every curriculum of the generated programme,
+// in place of its own sets, so that the command checks every generated student against it.
+void useSampleDegreeSet(const QString &server)
+{
+    auto db = Database::open(server);
+    const QString source = QStringLiteral("bench_audit");
+    db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 1 AND objID = ? AND contypeID = 103"),
+             {LargeVolumeKeys::programme}, source);
+    QList<QVariantList> rows;
+    QStringList columns;
+    {
+        QSqlQuery &q = db->exec(QStringLiteral("SELECT * FROM QEMObjectConstraint WHERE conobject = 1 AND objID = 1 "
+                                               "AND contypeID = 103 AND secobjID = '11' ORDER BY ocID"),
+                                {}, source);
+        for (int i = 0; i < q.record().count(); ++i)
+            columns << q.record().fieldName(i);
+        while (q.next()) {
+            QVariantList row;
+            for (int i = 0; i < columns.size(); ++i)
+                row << q.value(i);
+            rows << row;
+        }
+        q.finish();
+    }
+    const int id = int(columns.indexOf(QStringLiteral("ocID")));
+    const int object = int(columns.indexOf(QStringLiteral("objID")));
+    const int curriculumColumn = int(columns.indexOf(QStringLiteral("secobjID")));
+    const int eval = int(columns.indexOf(QStringLiteral("coneval")));
+    const QString insert = QStringLiteral("INSERT INTO QEMObjectConstraint (%1) VALUES (%2)")
+                               .arg(columns.join(QLatin1Char(',')), QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    for (int c = 0; c < 4; ++c) {
+        const qint32 offset = 90000000 + c * 1000;
+        for (QVariantList row : std::as_const(rows)) {
+            QString expression = row.at(eval).toString();
+            for (const QVariantList &other : std::as_const(rows)) {
+                const qint32 oldId = other.at(id).toInt();
+                expression.replace(QStringLiteral("[%%1]").arg(oldId), QStringLiteral("[%%1]").arg(oldId + offset));
+            }
+            row[id] = row.at(id).toInt() + offset;
+            row[object] = LargeVolumeKeys::programme;
+            row[curriculumColumn] = QString::number(LargeVolumeKeys::curriculum + c);
+            row[eval] = expression;
+            db->exec(insert, row, source);
+        }
+    }
+}
+
+QString generate(const QTemporaryDir &dir, const QString &name, const LargeVolume &sizes)
+{
+    const QString server = QStringLiteral("sqlite://") + dir.path() + QLatin1Char('/') + name;
+    GenerateLargeVolume(*Database::open(server), sizes);
+    return server;
+}
+
+// CPU time and peak memory of one run of the command, its output thrown away.
+struct CommandRun
+{
+    qint64 cpuNs = 0;
+    qint64 peakKb = 0;
+    int exitCode = -1;
+};
+
+CommandRun runCommand(const QStringList &arguments)
+{
+    QList<QByteArray> bytes{QByteArray(ZRREQ_EXECUTABLE)};
+    for (const QString &a : arguments)
+        bytes << a.toLocal8Bit();
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    // The child's maximum resident size would count the pages it shared with this process before
+    // its exec: the high-water mark of its own image is read while it runs, the last reading kept
+    // (it only grows once the command runs, and a reading before the exec is the copy's).
+    CommandRun run;
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (const qint64 peak = bench::peakRssKb(pid))
+            run.peakKb = peak;
+        usleep(2000);
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.cpuNs = (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000000
+                + (qint64(usage.ru_utime.tv_usec) + usage.ru_stime.tv_usec) * 1000;
+    return run;
+}
+
+QStringList auditAll(const QString &server)
+{
+    return {QStringLiteral("audit"), QStringLiteral("--all"), QStringLiteral("--kind"), QStringLiteral("1"),
+            QStringLiteral("--object"), QString::number(LargeVolumeKeys::programme), QStringLiteral("--context"),
+            QStringLiteral("103"), QStringLiteral("--server"), server};
+}
+
+// The statement of the walk that reads the course results, as the walk runs it.
+QString resultsStatement(const QString &server)
+{
+    QString statement;
+    const auto previous = Database::setStatementObserver([&](const QString &sql) {
+        if (sql.startsWith(QLatin1String("SELECT")) && sql.contains(QLatin1String("JOIN QEMStudentResults")))
+            statement = sql;
+    });
+    auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
+    students->WalkStudentRecords(LargeVolumeKeys::programme, 0, {}, [](const StudentRecordRows &) { return false; });
+    Database::setStatementObserver(previous);
+    return statement;
+}
+
+// The degree set of the generated curriculum and one of its students' records.
+struct OneStudent
+{
+    Recordset rows;
+    AuditCodes codes;
+    StudentRecord record;
+};
+
+OneStudent oneStudent(const QString &server)
+{
+    auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), server);
+    const Recordset parent = constraints->LoadObjectConstraints(1, LargeVolumeKeys::programme, LargeVolumeKeys::curriculum);
+    RequirementSet set;
+    set.setObjectKind(1);
+    set.setContext(103);
+    set.setParent(parent);
+    set.setCurriculumId(LargeVolumeKeys::curriculum);
+    OneStudent one;
+    one.rows = set.walkWholeSet();
+    one.codes = LoadAuditCodes(*CreateServerObjectAs<cDepartment>(QStringLiteral("zrQEMSvr"), server),
+                               LargeVolumeKeys::department());
+    auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
+    students->WalkStudentRecords(LargeVolumeKeys::programme, LargeVolumeKeys::curriculum, {},
+                                 [&](const StudentRecordRows &rows) {
+                                     one.record = StudentRecord::fromRows(rows);
+                                     return one.record.results.size() < 30; // a student well into his studies
+                                 });
+    return one;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    RegisterServer();
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    bool ok = true;
+
+    // 1 and 3: the whole programme, 50,000 and 5,000 students, against the sample degree set.
+    LargeVolume sizes; // 10,000 courses, 50,000 students
+    const QString big = generate(dir, QStringLiteral("big.db"), sizes);
+    useSampleDegreeSet(big);
+    sizes.students = 5000;
+    const QString small = generate(dir, QStringLiteral("small.db"), sizes);
+    useSampleDegreeSet(small);
+    const QString statement = resultsStatement(big);
+    Database::closeAll();
+    {
+        sqlite3 *raw = nullptr;
+        const QString file = big.mid(int(qstrlen("sqlite://")));
+        if (sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            return 1;
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(raw, statement.toUtf8().constData(), -1, &stmt, nullptr);
+        for (int i = 1; i <= sqlite3_bind_parameter_count(stmt); ++i)
+            sqlite3_bind_int(stmt, i, LargeVolumeKeys::programme);
+        std::vector<qint64> floors, audits, peaksBig, peaksSmall;
+        for (int round = 0; round <= 3; ++round) {
+            const qint64 start = bench::threadCpuNs();
+            bench::stepAll(stmt);
+            const qint64 floor = bench::threadCpuNs() - start;
+            const CommandRun all = runCommand(auditAll(big));
+            const CommandRun few = runCommand(auditAll(small));
+            if (all.exitCode != 1 || few.exitCode != 1)
+                std::fprintf(stderr, "audit --all exited %d and %d\n", all.exitCode, few.exitCode);
+            if (round == 0)
+                continue;
+            floors.push_back(floor);
+            audits.push_back(all.cpuNs);
+            peaksBig.push_back(all.peakKb);
+            peaksSmall.push_back(few.peakKb);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(raw);
+        const auto median = [](std::vector<qint64> v) {
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        };
+        ok &= bench::report(QStringLiteral("audit --all, 50000 students, sample degree set / step their results"),
+                            median(floors), median(audits), 3.0);
+        ok &= bench::reportAmount(QStringLiteral("audit --all peak memory, 50000 / 5000 students"), median(peaksSmall),
+                                  median(peaksBig), "kB", 1.3);
+    }
+
+    // 2. One student against the generated 3,000-requirement set vs a 300-requirement one.
+    {
+        LargeVolume few;
+        few.students = 200;
+        few.requirements = 300;
+        const OneStudent small300 = oneStudent(generate(dir, QStringLiteral("r300.db"), few));
+        few.requirements = 3000;
+        const OneStudent big3000 = oneStudent(generate(dir, QStringLiteral("r3000.db"), few));
+        const auto audit = [](const OneStudent &one) {
+            return AuditSet::prepare(one.rows, 103, one.codes).evaluate(one.record).requirements.size();
+        };
+        qsizetype checked = 0;
+        const auto [floor, measured] = bench::medianCpuPair([&] { checked = audit(small300); },
+                                                            [&] { checked += audit(big3000); }, 7);
+        ok &= bench::report(QStringLiteral("one student (%1 results): %2 requirements / 300")
+                                .arg(big3000.record.results.size()).arg(checked - 300),
+                            floor, measured, 11.0);
+        const AuditSet prepared300 = AuditSet::prepare(small300.rows, 103, small300.codes);
+        const AuditSet prepared3000 = AuditSet::prepare(big3000.rows, 103, big3000.codes);
+        const auto [evalFloor, evalMeasured] = bench::medianCpuPair(
+            [&] { prepared300.evaluate(small300.record); }, [&] { prepared3000.evaluate(big3000.record); }, 7);
+        bench::report(QStringLiteral("  (info) prepared sets: evaluate 3000 / 300"), evalFloor, evalMeasured, 1e9);
+    }
+    return ok ? 0 : 2;
+}

@@ -1,0 +1,53 @@
+#include "auditcodesource.h"
+
+#include "common/serverobjects.h"
+#include "recordset/recordset.h"
+
+namespace zr {
+
+namespace {
+
+QHash<qint32, QString> names(cDepartment &department, const QString &table, const char *key, const char *name)
+{
+    QHash<qint32, QString> out;
+    Recordset rows = department.getTextList(table, QString());
+    const QString keyField = QString::fromLatin1(key);
+    const QString nameField = QString::fromLatin1(name);
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+        out.insert(rows.value(keyField).toInt(), rows.value(nameField).toString());
+    return out;
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+}
+
+} // namespace
+
+AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId)
+{
+    AuditCodes codes;
+    Recordset terms = department.getTextList(QStringLiteral("SYS_terms"), QString());
+    for (terms.moveFirst(); !terms.eof(); terms.moveNext()) {
+        const qint32 id = terms.value(u"termID").toInt();
+        codes.termOrder << id;
+        codes.termNames.insert(id, terms.value(u"termDesc").toString());
+    }
+    if (!departmentId.isEmpty()) {
+        Recordset current = department.getTextList(QStringLiteral("QEMDepartments"),
+                                                    QStringLiteral("depID = ") + quoted(departmentId));
+        current.moveFirst();
+        if (!current.eof()) {
+            codes.currentYear = current.value(u"curyear").toInt();
+            codes.currentTerm = current.value(u"curtermID").toInt();
+        }
+    }
+    codes.courseNames = names(department, QStringLiteral("QEMCourses"), "courseID", "title");
+    codes.courseTypeNames = names(department, QStringLiteral("SYS_CourseType"), "ctypeID", "ctypedesc");
+    codes.subjectNames = names(department, QStringLiteral("SYS_Dep_CourseArea"), "areaID", "coursearea");
+    codes.categoryNames = names(department, QStringLiteral("SYS_Dep_SectionCategories"), "sectcatID", "sectcatdescr");
+    return codes;
+}
+
+} // namespace zr

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "audit/auditcodes.h"
+#include "zrreq_export.h"
+
+#include <QString>
+
+namespace zr {
+
+class cDepartment;
+
+/// The code tables of an audit as the server's code tables give them:
+/// teaching periods in key order, the current year and period of department
+/// `departmentId`, and the names of courses, course types, subjects and class
+/// group categories. `fold` is left for the caller. Throws the server's ZrError.
+ZRREQ_EXPORT AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId);
+
+} // namespace zr

@@ -1,0 +1,924 @@
+#include "auditrules.h"
+
+#include "audittext.h"
+#include "common/langstrings.h"
+#include "common/systemnumber.h"
+#include "common/zrerror.h"
+#include "reqtypes/sheetrows.h"
+#include "reqtypes/typecatalog.h"
+
+#include <QDate>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr::audit {
+
+namespace {
+
+const QString Source = QStringLiteral("Audit");
+constexpr double Epsilon = 1e-9;
+
+QString text(qint32 id, const QStringList &args = {})
+{
+    return args.isEmpty() ? GetLangString(id) : ReplaceParams(GetLangString(id), args);
+}
+
+QString number(double value)
+{
+    return FormatSystemNumber(std::round(value * 100) / 100);
+}
+
+std::optional<qint32> wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const qint32 value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<qint32>(value) : std::nullopt;
+}
+
+QSet<qint32> codeSet(const ParameterValue *value, QList<qint32> *inOrder = nullptr)
+{
+    QSet<qint32> codes;
+    if (!value)
+        return codes;
+    for (const QString &code : value->codes) {
+        if (const auto id = wholeNumber(code)) {
+            if (!codes.contains(*id) && inOrder)
+                *inOrder << *id;
+            codes.insert(*id);
+        }
+    }
+    return codes;
+}
+
+[[noreturn]] void refuse(const RequirementValue &value, const QString &field)
+{
+    const ParameterRow row = SheetRow(value.typeId, value.context, field);
+    const QString label = row.labelId != 0 ? GetLangString(row.labelId) : field;
+    throw ZrError(ErrNoValueToCheck, Source,
+                  text(StrNoValueToCheck, {QString::number(value.ocID), GetTypeName(value.typeId), label}));
+}
+
+// The number of `field`, refused when the rule needs it and it has none.
+std::optional<double> numberOf(const RequirementValue &value, const QString &field, bool needed)
+{
+    const ParameterValue *p = value.parameter(field);
+    std::optional<double> n = p ? p->number : std::nullopt;
+    if (p && !n && !p->text.trimmed().isEmpty()) {
+        double read = 0;
+        if (ReadSystemNumber(p->text, &read))
+            n = read;
+    }
+    if (!n && needed)
+        refuse(value, field);
+    return n;
+}
+
+int operatorOf(const RequirementValue &value, std::initializer_list<int> allowed)
+{
+    const auto op = wholeNumber(value.operatorCode());
+    if (!op || std::find(allowed.begin(), allowed.end(), *op) == allowed.end())
+        refuse(value, QStringLiteral("conoperator"));
+    return *op;
+}
+
+QString codeOf(const RequirementValue &value, const QString &field)
+{
+    const ParameterValue *p = value.parameter(field);
+    return p ? p->code : QString();
+}
+
+QList<PeriodItem> periodItems(const ParameterValue *value)
+{
+    QList<PeriodItem> items;
+    if (!value)
+        return items;
+    for (const YearPeriod &yp : value->periods) {
+        PeriodItem item;
+        item.year = yp.year.trimmed().toInt();
+        item.period = wholeNumber(yp.period);
+        items << item;
+    }
+    return items;
+}
+
+// Semester limits "above;below" of types 30 and 100.
+void readSemesterLimits(PreparedRequirement &r, const RequirementValue &value)
+{
+    const ParameterValue *p = value.parameter(QStringLiteral("conoptval5"));
+    if (!p)
+        return;
+    const QStringList parts = p->text.split(QLatin1Char(';'));
+    double limit = 0;
+    if (!parts.isEmpty() && ReadSystemNumber(parts.at(0), &limit))
+        r.semesterAbove = limit;
+    if (parts.size() > 1 && ReadSystemNumber(parts.at(1), &limit))
+        r.semesterBelow = limit;
+}
+
+void readComparison(PreparedRequirement &r, const RequirementValue &value, std::initializer_list<int> operators)
+{
+    r.op = operatorOf(value, operators);
+    r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
+    r.value2 = numberOf(value, QStringLiteral("conoptval2"), r.op == 5);
+}
+
+void readCourseFilters(PreparedRequirement &r, const RequirementValue &value)
+{
+    r.exceptedCourses = codeSet(value.parameter(QStringLiteral("conoptval7")));
+    r.exceptedTypes = codeSet(value.parameter(QStringLiteral("conoptval8")));
+    r.modes = codeSet(value.parameter(QStringLiteral("conoptval9")));
+    r.sectors = codeSet(value.parameter(QStringLiteral("conoptval10")));
+    r.subjects = codeSet(value.parameter(QStringLiteral("conoptval11")));
+}
+
+void readSelection(PreparedRequirement &r, const RequirementValue &value)
+{
+    const QString field = QStringLiteral("conselobjIDs");
+    r.selected = codeSet(value.parameter(field), &r.selectedInOrder);
+    r.selectsAll = r.selected.contains(-1);
+}
+
+void readTotal(PreparedRequirement &r, const RequirementValue &value, int fallback)
+{
+    r.total = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(fallback);
+}
+
+void readAverage(PreparedRequirement &r, const RequirementValue &value)
+{
+    readCourseFilters(r, value);
+    r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
+    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval4")))
+        r.flags = p->flags;
+    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval5")))
+        r.performance = p->totals;
+    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval12")))
+        r.averageTypes = p->totals;
+}
+
+} // namespace
+
+PreparedRequirement PrepareRequirement(const RequirementValue &value)
+{
+    PreparedRequirement r;
+    r.ocID = value.ocID;
+    r.typeId = value.typeId;
+    r.context = value.context;
+    r.caption = GetTypeName(value.typeId);
+    const QString selectedField = QStringLiteral("conselobjIDs");
+    switch (value.typeId) {
+    case 10: {
+        const ParameterValue *column = value.parameter(selectedField);
+        r.column = column ? column->code : QString();
+        if (r.column.isEmpty())
+            refuse(value, selectedField);
+        r.op = operatorOf(value, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+        const ParameterValue *v1 = value.parameter(QStringLiteral("conoptval1"));
+        const ParameterValue *v2 = value.parameter(QStringLiteral("conoptval2"));
+        r.text1 = v1 ? v1->stored.toString() : QString();
+        r.text2 = v2 ? v2->stored.toString() : QString();
+        if (r.text1.isEmpty())
+            refuse(value, QStringLiteral("conoptval1"));
+        if (r.op == 5 && r.text2.isEmpty())
+            refuse(value, QStringLiteral("conoptval2"));
+        r.value1 = numberOf(value, QStringLiteral("conoptval1"), false);
+        r.value2 = numberOf(value, QStringLiteral("conoptval2"), false);
+        break;
+    }
+    case 20:
+    case 40:
+    case 50:
+    case 110:
+    case 120:
+        readSelection(r, value);
+        if (r.selected.isEmpty())
+            refuse(value, selectedField);
+        readTotal(r, value, 0);
+        readComparison(r, value, {0, 3, 4, 5, 8, 9});
+        readCourseFilters(r, value);
+        if (value.typeId == 20)
+            r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
+        break;
+    case 30:
+        readSelection(r, value);
+        if (r.selected.isEmpty())
+            refuse(value, selectedField);
+        r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
+        r.op = operatorOf(value, {0, 3, 8});
+        r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
+        readSemesterLimits(r, value);
+        r.substitutions = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(0) != 0;
+        break;
+    case 60:
+        r.selected.insert(wholeNumber(codeOf(value, selectedField)).value_or(-1));
+        r.selectsAll = r.selected.contains(-1);
+        readTotal(r, value, 1);
+        r.op = operatorOf(value, {0, 3, 4, 8, 9});
+        r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
+        break;
+    case 70:
+        r.total = 1;
+        r.op = operatorOf(value, {0, 3, 4, 8, 9});
+        r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
+        break;
+    case 80:
+        readSelection(r, value);
+        r.selectsAll = r.selectsAll || r.selected.isEmpty();
+        r.examPeriods = periodItems(value.parameter(QStringLiteral("conoptval1")));
+        r.teachingPeriods = periodItems(value.parameter(QStringLiteral("conoptval2")));
+        readAverage(r, value);
+        break;
+    case 90: {
+        r.op = operatorOf(value, {0, 5});
+        const double first = *numberOf(value, QStringLiteral("conoptval1"), true);
+        const double second = r.op == 5 ? *numberOf(value, QStringLiteral("conoptval2"), true) : first;
+        r.yearFrom = qint32(std::min(first, second));
+        r.yearTo = qint32(std::max(first, second));
+        const auto term = wholeNumber(codeOf(value, QStringLiteral("conoptval6")));
+        if (term && *term != -1)
+            r.term = term;
+        readAverage(r, value);
+        break;
+    }
+    case 100:
+        readSelection(r, value);
+        if (r.selected.isEmpty())
+            refuse(value, selectedField);
+        r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
+        r.enrolment = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(1);
+        r.byProgrammePeriod = codeOf(value, QStringLiteral("conoptval3")) == QLatin1String("-1");
+        readSemesterLimits(r, value);
+        break;
+    case 130:
+        readSelection(r, value);
+        if (r.selected.isEmpty())
+            refuse(value, selectedField);
+        r.corresponding = codeOf(value, QStringLiteral("conoptval1")) != QLatin1String("0");
+        r.op = wholeNumber(value.operatorCode()).value_or(-1);
+        r.categories = codeSet(value.parameter(QStringLiteral("conoptval10")));
+        break;
+    default:
+        throw ZrError(ErrUnknownType, Source, text(StrUnknownType, {QString::number(value.ocID),
+                                                                    QString::number(value.typeId)}));
+    }
+    return r;
+}
+
+namespace {
+
+QString nameOf(const QHash<qint32, QString> &names, qint32 id)
+{
+    const QString name = names.value(id);
+    return name.isEmpty() ? QString::number(id) : name;
+}
+
+QString totalLabel(int total)
+{
+    switch (total) {
+    case 0:
+        return text(StrCredits);
+    case 2:
+        return text(StrHours);
+    case 3:
+        return text(StrEcts);
+    default:
+        return text(StrCourses);
+    }
+}
+
+QString operatorSymbol(int op)
+{
+    switch (op) {
+    case 0:
+        return QStringLiteral("=");
+    case 2:
+        return QStringLiteral("≠");
+    case 3:
+        return QStringLiteral(">");
+    case 4:
+        return QStringLiteral("<");
+    case 8:
+        return QStringLiteral("≥");
+    case 9:
+        return QStringLiteral("≤");
+    default:
+        return QString();
+    }
+}
+
+QString comparisonText(int op, const QString &first, const QString &second)
+{
+    if (op == 5)
+        return text(StrBetween, {first, second});
+    return operatorSymbol(op) + QLatin1Char(' ') + first;
+}
+
+QString comparisonText(const PreparedRequirement &r)
+{
+    return comparisonText(r.op, number(r.value1.value_or(0)), number(r.value2.value_or(0)));
+}
+
+bool compareNumbers(int op, double measured, double first, double second)
+{
+    switch (op) {
+    case 0:
+        return std::fabs(measured - first) < Epsilon;
+    case 2:
+        return std::fabs(measured - first) >= Epsilon;
+    case 3:
+        return measured > first + Epsilon;
+    case 4:
+        return measured < first - Epsilon;
+    case 5:
+        return measured >= std::min(first, second) - Epsilon && measured <= std::max(first, second) + Epsilon;
+    case 8:
+        return measured >= first - Epsilon;
+    case 9:
+        return measured <= first + Epsilon;
+    default:
+        return false;
+    }
+}
+
+bool compare(const PreparedRequirement &r, double measured)
+{
+    return compareNumbers(r.op, measured, r.value1.value_or(0), r.value2.value_or(0));
+}
+
+AuditVerdict verdictOf(bool met)
+{
+    return met ? AuditVerdict::Met : AuditVerdict::Unmet;
+}
+
+std::optional<qint32> classificationOf(int typeId, const CourseAttributes &course)
+{
+    switch (typeId) {
+    case 20:
+        return course.subject;
+    case 40:
+        return course.courseType;
+    case 50:
+        return course.group;
+    case 110:
+        return course.mode;
+    case 120:
+        return course.sector;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool inFilter(const QSet<qint32> &filter, const std::optional<qint32> &code)
+{
+    return filter.isEmpty() || (code && filter.contains(*code));
+}
+
+// The mode, sector and subject filters and the course and course-type exceptions.
+bool passesFilters(const PreparedRequirement &r, const PassedCourse &c)
+{
+    const CourseAttributes &course = *c.course;
+    if (r.exceptedCourses.contains(c.courseId))
+        return false;
+    if (course.courseType && r.exceptedTypes.contains(*course.courseType))
+        return false;
+    return inFilter(r.modes, course.mode) && inFilter(r.sectors, course.sector) && inFilter(r.subjects, course.subject);
+}
+
+double amountOf(int total, const PassedCourse &c)
+{
+    switch (total) {
+    case 0:
+        return c.course->credits.value_or(0);
+    case 2:
+        return c.course->hours.value_or(0);
+    case 3:
+        return c.course->ects.value_or(0);
+    default:
+        return 1;
+    }
+}
+
+// The total of the passed courses whose classification is `code` (any when not given).
+double totalOf(const PreparedRequirement &r, const StudentDigest &s, const std::optional<qint32> &code)
+{
+    double sum = 0;
+    for (const PassedCourse &c : s.passed) {
+        if (code) {
+            const auto own = classificationOf(r.typeId, *c.course);
+            if (!own || *own != *code)
+                continue;
+        } else if (!r.selectsAll) {
+            const auto own = classificationOf(r.typeId, *c.course);
+            if (!own || !r.selected.contains(*own))
+                continue;
+        }
+        if (passesFilters(r, c))
+            sum += amountOf(r.total, c);
+    }
+    return sum;
+}
+
+RequirementTrace started(const PreparedRequirement &r)
+{
+    RequirementTrace trace;
+    trace.ocID = r.ocID;
+    trace.typeId = r.typeId;
+    trace.caption = r.caption;
+    return trace;
+}
+
+void measured(RequirementTrace &trace, const QString &label, const QString &value, const QString &needed)
+{
+    trace.measured = text(StrMeasured, {label, value, needed});
+}
+
+RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &s)
+{
+    RequirementTrace trace = started(r);
+    if (r.typeId == 40 && r.context == CtxTextbooks) {
+        trace.measured = text(StrTextbooks);
+        return trace;
+    }
+    const double sum = totalOf(r, s, std::nullopt);
+    trace.verdict = verdictOf(compare(r, sum));
+    if (!s.explain)
+        return trace;
+    measured(trace, totalLabel(r.total), number(sum), comparisonText(r));
+    return trace;
+}
+
+// One total over the selected subjects, drawn from at least the minimum number of them.
+RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    if (r.selectsAll)
+        return courseTotal(r, s);
+    RequirementTrace trace = started(r);
+    double sum = 0;
+    QSet<qint32> drawnFrom;
+    for (const PassedCourse &c : s.passed) {
+        const auto subject = c.course->subject;
+        if (!subject || !r.selected.contains(*subject) || !passesFilters(r, c))
+            continue;
+        sum += amountOf(r.total, c);
+        drawnFrom.insert(*subject);
+    }
+    const int count = int(r.selectedInOrder.size());
+    const int needed = r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : count;
+    trace.verdict = verdictOf(compare(r, sum) && drawnFrom.size() >= needed);
+    if (!s.explain)
+        return trace;
+    trace.measured = text(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
+                                        QString::number(count), comparisonText(r), QString::number(needed)});
+    if (drawnFrom.size() < needed) {
+        QStringList none;
+        for (qint32 subject : r.selectedInOrder) {
+            if (!drawnFrom.contains(subject))
+                none << nameOf(codes.subjectNames, subject);
+        }
+        trace.measured += text(StrShort, {none.join(QStringLiteral(", "))});
+    }
+    return trace;
+}
+
+// NOT-CHECKED when the student's semester lies outside the limits of types 30 and 100.
+bool outsideSemesterLimits(const PreparedRequirement &r, const StudentDigest &s, RequirementTrace &trace)
+{
+    if (!s.semester)
+        return false;
+    const QString semester = number(*s.semester);
+    if (r.semesterAbove && *s.semester > *r.semesterAbove + Epsilon) {
+        trace.verdict = AuditVerdict::NotChecked;
+        trace.measured = text(StrAboveLimit, {semester, number(*r.semesterAbove)});
+        return true;
+    }
+    if (r.semesterBelow && *s.semester < *r.semesterBelow - Epsilon) {
+        trace.verdict = AuditVerdict::NotChecked;
+        trace.measured = text(StrBelowLimit, {semester, number(*r.semesterBelow)});
+        return true;
+    }
+    return false;
+}
+
+// How many listed courses are needed: all for an empty or 0 minimum.
+int neededOf(const PreparedRequirement &r, int listed)
+{
+    return r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : listed;
+}
+
+QString neededText(const PreparedRequirement &r, int listed)
+{
+    return r.minimum && *r.minimum > 0 ? QString::number(neededOf(r, listed)) : text(StrAll);
+}
+
+RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    RequirementTrace trace = started(r);
+    if (outsideSemesterLimits(r, s, trace))
+        return trace;
+    const int listed = int(r.selectedInOrder.size());
+    int counted = 0;
+    int passed = 0;
+    for (qint32 course : r.selectedInOrder) {
+        const PassedCourse *c = s.passedCourse(course);
+        // An exemption without a grade meets every grade condition.
+        const bool counts = c && (!c->grade || compareNumbers(r.op, *c->grade, r.grade, r.grade));
+        if (c)
+            ++passed;
+        if (counts)
+            ++counted;
+        const bool blocks = r.minimum && *r.minimum < 0 ? c != nullptr : !counts;
+        if (blocks && s.explain)
+            trace.missing << nameOf(codes.courseNames, course);
+    }
+    if (r.minimum && *r.minimum < 0) {
+        trace.verdict = verdictOf(passed == 0);
+        if (!s.explain)
+            return trace;
+        trace.measured = text(StrListedNone, {QString::number(passed), QString::number(listed)});
+    } else {
+        trace.verdict = verdictOf(counted >= neededOf(r, listed));
+        if (!s.explain)
+            return trace;
+        trace.measured = text(StrListed, {QString::number(counted), QString::number(listed),
+                                          comparisonText(r.op, number(r.grade), QString()), neededText(r, listed)});
+    }
+    if (!trace.missing.isEmpty() && trace.verdict == AuditVerdict::Unmet)
+        trace.measured += text(StrMissing, {trace.missing.join(QStringLiteral(", "))});
+    if (trace.verdict == AuditVerdict::Met)
+        trace.missing.clear();
+    if (r.substitutions)
+        trace.measured += text(StrNoSubstitutions);
+    return trace;
+}
+
+RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
+{
+    RequirementTrace trace = started(r);
+    double sum = 0;
+    for (const StudentProject &project : s.record->projects) {
+        if (!project.completed || (!r.selectsAll && !(project.typeId && r.selected.contains(*project.typeId))))
+            continue;
+        sum += r.total == 0 ? project.credits.value_or(0) : r.total == 3 ? project.ects.value_or(0) : 1;
+    }
+    trace.verdict = verdictOf(compare(r, sum));
+    if (!s.explain)
+        return trace;
+    measured(trace, r.total == 1 ? text(StrProjects) : totalLabel(r.total), number(sum), comparisonText(r));
+    return trace;
+}
+
+RequirementTrace practicums(const PreparedRequirement &r, const StudentDigest &s)
+{
+    RequirementTrace trace = started(r);
+    double count = 0;
+    for (const StudentPracticum &practicum : s.record->practicums)
+        count += practicum.completed ? 1 : 0;
+    trace.verdict = verdictOf(compare(r, count));
+    if (!s.explain)
+        return trace;
+    measured(trace, text(StrPracticums), number(count), comparisonText(r));
+    return trace;
+}
+
+QString studentText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    return value.toString();
+}
+
+std::optional<double> studentNumber(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+        return value.toDouble();
+    default: {
+        double n = 0;
+        if (ReadSystemNumber(value.toString(), &n))
+            return n;
+        return std::nullopt;
+    }
+    }
+}
+
+RequirementTrace studentData(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    RequirementTrace trace = started(r);
+    const QVariant value = s.record->student.value(r.column);
+    const QString shown = studentText(value);
+    if (value.isNull() || shown.isEmpty()) {
+        trace.verdict = AuditVerdict::Unmet;
+        trace.measured = text(StrNoValue, {r.column});
+        return trace;
+    }
+    const auto measuredNumber = studentNumber(value);
+    const bool textOnly = r.op == 1 || r.op == 6 || r.op == 7;
+    bool met = false;
+    if (!textOnly && measuredNumber && r.value1 && (r.op != 5 || r.value2)) {
+        met = compareNumbers(r.op, *measuredNumber, *r.value1, r.value2.value_or(0));
+    } else {
+        const auto fold = [&codes](const QString &t) { return codes.fold ? codes.fold(t) : t.toCaseFolded(); };
+        const QString a = fold(shown);
+        const QString v1 = fold(r.text1);
+        const QString v2 = fold(r.text2);
+        switch (r.op) {
+        case 1:
+            met = a.contains(v1);
+            break;
+        case 6:
+            met = a.startsWith(v1);
+            break;
+        case 7:
+            met = !a.contains(v1);
+            break;
+        case 5:
+            met = a.compare(std::min(v1, v2)) >= 0 && a.compare(std::max(v1, v2)) <= 0;
+            break;
+        default: {
+            const int order = a.compare(v1);
+            met = (r.op == 0 && order == 0) || (r.op == 2 && order != 0) || (r.op == 3 && order > 0)
+                  || (r.op == 4 && order < 0) || (r.op == 8 && order >= 0) || (r.op == 9 && order <= 0);
+        }
+        }
+    }
+    trace.verdict = verdictOf(met);
+    if (!s.explain)
+        return trace;
+    QString needed;
+    switch (r.op) {
+    case 1:
+    case 6:
+    case 7:
+        // The operator's own caption names a text condition.
+        needed = GetLangString(r.op == 1 ? 20593 : r.op == 6 ? 20592 : 20594) + QLatin1Char(' ') + r.text1;
+        break;
+    default:
+        needed = comparisonText(r.op, r.text1, r.text2);
+    }
+    measured(trace, r.column, shown, needed);
+    return trace;
+}
+
+// The counted courses of types 80 and 90, and whether each course's result falls in the chosen periods.
+bool inPeriodList(const QList<PeriodItem> &list, qint32 year, const std::optional<qint32> &period)
+{
+    if (list.isEmpty())
+        return true;
+    for (const PeriodItem &item : list) {
+        if (item.year == year && (!item.period || (period && *item.period == *period)))
+            return true;
+    }
+    return false;
+}
+
+bool countsInAverage(const PreparedRequirement &r, const PassedCourse &c)
+{
+    if (!(r.flags & 16) && !c.course->inDegreeGrade)
+        return false;
+    if (!passesFilters(r, c))
+        return false;
+    if (r.typeId == 80) {
+        if (!r.selectsAll && !(c.course->semester && r.selected.contains(*c.course->semester)))
+            return false;
+        return inPeriodList(r.examPeriods, c.year, c.examPeriod)
+               && inPeriodList(r.teachingPeriods, c.year, c.teachingPeriod);
+    }
+    if (c.year < r.yearFrom || c.year > r.yearTo)
+        return false;
+    return !r.term || (c.teachingPeriod && *c.teachingPeriod == *r.term);
+}
+
+QList<const PassedCourse *> bestGrades(const QList<const PassedCourse *> &graded, const QList<CourseTypeTotal> &items)
+{
+    if (items.isEmpty())
+        return graded;
+    QList<const PassedCourse *> sorted = graded;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const PassedCourse *a, const PassedCourse *b) { return *a->grade > *b->grade; });
+    QList<const PassedCourse *> chosen;
+    QSet<qint32> taken;
+    for (const CourseTypeTotal &item : items) {
+        int left = item.count > 0 ? int(item.count) : -1;
+        for (const PassedCourse *c : std::as_const(sorted)) {
+            if (left == 0)
+                break;
+            if (item.typeId != AllCourseTypesId && c->course->courseType != item.typeId)
+                continue;
+            --left;
+            if (!taken.contains(c->courseId)) {
+                taken.insert(c->courseId);
+                chosen << c;
+            }
+        }
+    }
+    return chosen;
+}
+
+RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    RequirementTrace trace = started(r);
+    QList<const PassedCourse *> counted;
+    QList<const PassedCourse *> graded;
+    for (const PassedCourse &c : s.passed) {
+        if (!countsInAverage(r, c))
+            continue;
+        counted << &c;
+        if (c.grade)
+            graded << &c;
+    }
+    if (r.flags & 4)
+        graded = bestGrades(graded, r.averageTypes);
+    if (graded.isEmpty()) {
+        trace.verdict = AuditVerdict::Unmet;
+        trace.measured = text(StrNoGradedCourse);
+        return trace;
+    }
+    double weighted = 0;
+    double weights = 0;
+    for (const PassedCourse *c : std::as_const(graded)) {
+        const double weight = (r.flags & 1) ? c->course->coefficient.value_or(1) : 1;
+        weighted += *c->grade * weight;
+        weights += weight;
+    }
+    const double mean = weights > 0 ? weighted / weights : 0;
+    bool met = mean >= r.grade - Epsilon;
+    if (s.explain)
+        trace.measured = text(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
+
+    QSet<qint32> listedTypes;
+    for (const CourseTypeTotal &item : r.performance)
+        listedTypes.insert(item.typeId);
+    for (const CourseTypeTotal &item : r.performance) {
+        double amount = 0;
+        for (const PassedCourse *c : std::as_const(counted)) {
+            if ((r.flags & 2) && c->exemption)
+                continue;
+            const bool ofItem = item.typeId == AllCourseTypesId
+                                    ? !(c->course->courseType && listedTypes.contains(*c->course->courseType))
+                                    : c->course->courseType == item.typeId;
+            if (ofItem)
+                amount += (r.flags & 8) ? c->course->credits.value_or(0) : 1;
+        }
+        met = met && amount >= item.count - Epsilon;
+        if (!s.explain)
+            continue;
+        const QString name = item.typeId == AllCourseTypesId ? text(StrOtherTypes)
+                                                              : nameOf(codes.courseTypeNames, item.typeId);
+        trace.measured += QStringLiteral("; ")
+                          + text(StrMeasured, {name, number(amount), comparisonText(8, number(item.count), {})});
+    }
+    trace.verdict = verdictOf(met);
+    return trace;
+}
+
+// An academic period as one ordered number: year, then the teaching period's place in the year.
+qint64 periodKey(const AuditCodes &codes, qint32 year, const std::optional<qint32> &term)
+{
+    const qsizetype place = term ? codes.termOrder.indexOf(*term) : -1;
+    return qint64(year) * 1000 + place;
+}
+
+QString periodName(const AuditCodes &codes, qint32 year, qint32 term)
+{
+    return QString::number(year) + QLatin1Char(' ') + nameOf(codes.termNames, term);
+}
+
+RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    RequirementTrace trace = started(r);
+    if (outsideSemesterLimits(r, s, trace))
+        return trace;
+    const int listed = int(r.selectedInOrder.size());
+    if (r.enrolment == 1) {
+        trace.verdict = AuditVerdict::Met;
+        trace.measured = text(StrEnrolmentIgnored, {QString::number(listed)});
+        return trace;
+    }
+    if (codes.currentYear == 0) {
+        trace.measured = text(StrNoCurrentPeriod);
+        return trace;
+    }
+    const qint64 current = periodKey(codes, codes.currentYear, codes.currentTerm);
+    qint32 previousYear = codes.currentYear;
+    qint32 previousTerm = codes.currentTerm;
+    const qsizetype place = codes.termOrder.indexOf(codes.currentTerm);
+    if (place > 0) {
+        previousTerm = codes.termOrder.at(place - 1);
+    } else if (!codes.termOrder.isEmpty()) {
+        previousYear -= 1;
+        previousTerm = codes.termOrder.last();
+    }
+    const bool previousOnly = r.enrolment == -2 || r.enrolment == 2;
+    const bool wanted = r.enrolment == -1 || r.enrolment == -2;
+    int passing = 0;
+    for (qint32 course : r.selectedInOrder) {
+        // With assignment by the programme's period, only enrolments in the period of the course's semester count.
+        std::optional<qint32> assignedTerm;
+        if (r.byProgrammePeriod && codes.termOrder.size() >= 2) {
+            for (const CourseResult &result : s.record->results) {
+                if (result.courseId == course && result.course.semester) {
+                    assignedTerm = codes.termOrder.at(*result.course.semester % 2 == 1 ? 0 : 1);
+                    break;
+                }
+            }
+        }
+        bool found = false;
+        for (const CourseEnrolment &e : s.record->enrolments) {
+            if (e.courseId != course || (assignedTerm && e.teachingPeriod != assignedTerm))
+                continue;
+            found = found || (previousOnly ? e.year == previousYear && e.teachingPeriod == previousTerm
+                                           : periodKey(codes, e.year, e.teachingPeriod) < current);
+        }
+        if (found == wanted)
+            ++passing;
+        else if (s.explain)
+            trace.missing << nameOf(codes.courseNames, course);
+    }
+    trace.verdict = verdictOf(passing >= neededOf(r, listed));
+    if (!s.explain)
+        return trace;
+    const qint32 id = r.enrolment == -1 ? StrEnrolledBefore
+                      : r.enrolment == 0 ? StrNotEnrolledBefore
+                      : r.enrolment == -2 ? StrEnrolledIn
+                                          : StrNotEnrolledIn;
+    const QString period = previousOnly ? periodName(codes, previousYear, previousTerm)
+                                        : periodName(codes, codes.currentYear, codes.currentTerm);
+    trace.measured = text(id, {QString::number(passing), QString::number(listed), period, neededText(r, listed)});
+    if (trace.verdict == AuditVerdict::Unmet)
+        trace.measured += text(StrMissing, {trace.missing.join(QStringLiteral(", "))});
+    else
+        trace.missing.clear();
+    return trace;
+}
+
+RequirementTrace classGroupCategory(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
+{
+    RequirementTrace trace = started(r);
+    const qint32 course = r.selectedInOrder.value(0);
+    const CourseEnrolment *latest = nullptr;
+    for (const CourseEnrolment &e : s.record->enrolments) {
+        if (e.courseId == course
+            && (!latest || periodKey(codes, e.year, e.teachingPeriod) >= periodKey(codes, latest->year, latest->teachingPeriod)))
+            latest = &e;
+    }
+    QStringList chosen;
+    for (qint32 category : r.categories)
+        chosen << nameOf(codes.categoryNames, category);
+    std::sort(chosen.begin(), chosen.end());
+    const bool againstCorresponding = r.corresponding || r.op == 100;
+    if (!latest) {
+        trace.measured = text(StrNeverEnrolled);
+        trace.verdict = againstCorresponding ? AuditVerdict::NotChecked : verdictOf(r.op == 2);
+        return trace;
+    }
+    if (!latest->classCategory) {
+        trace.measured = text(StrNoCategory);
+        trace.verdict = againstCorresponding ? AuditVerdict::NotChecked : verdictOf(r.op == 2);
+        return trace;
+    }
+    const QString category = nameOf(codes.categoryNames, *latest->classCategory);
+    if (againstCorresponding) {
+        trace.verdict = AuditVerdict::Met;
+        trace.measured = text(r.op == 100 ? StrCategoryOther : StrCategorySame, {category});
+        return trace;
+    }
+    const bool inList = r.categories.contains(*latest->classCategory);
+    const QString list = chosen.isEmpty() ? text(StrCategoryNone) : chosen.join(QStringLiteral(", "));
+    trace.verdict = verdictOf(r.op == 2 ? !inList : inList);
+    trace.measured = text(r.op == 2 ? StrCategoryNoneOf : StrCategoryOneOf, {category, list});
+    return trace;
+}
+
+} // namespace
+
+RequirementTrace EvaluateRequirement(const PreparedRequirement &r, const StudentDigest &student, const AuditCodes &codes)
+{
+    switch (r.typeId) {
+    case 10:
+        return studentData(r, student, codes);
+    case 20:
+        return subjects(r, student, codes);
+    case 30:
+        return prerequisiteCourses(r, student, codes);
+    case 60:
+        return projects(r, student);
+    case 70:
+        return practicums(r, student);
+    case 80:
+    case 90:
+        return average(r, student, codes);
+    case 100:
+        return enrolments(r, student, codes);
+    case 130:
+        return classGroupCategory(r, student, codes);
+    default:
+        return courseTotal(r, student);
+    }
+}
+
+} // namespace zr::audit

@@ -1,0 +1,263 @@
+#include "clirunner.h"
+#include "serverfixture.h"
+
+#include "database.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zr;
+using namespace zr::test;
+
+namespace {
+
+// The degree set of curriculum 11 of the sample as a file: ECTS, a course group, a thesis, a
+// practicum or subjects, modes in a sector, a sector.
+const char SetFile[] = R"json({"format": "zrreq-requirements/1", "AppliesTo": 1, "ConstrType": 103,
+  "object": {"objID": 1, "secobjID": "11"},
+  "rows": [
+    {"ocID": 1, "contypeID": 103, "conobject": 1, "objID": 1, "secobjID": "11", "conID": 40, "conoperator": 8,
+     "conoptval1": "10", "conoptval6": "3", "conselobjIDs": "-1", "coneval": "[%1] AND ([%2] OR NOT [%3])"},
+    {"ocID": 2, "contypeID": 103, "conobject": 1, "objID": 1, "secobjID": "11", "conID": 60, "conoperator": 8,
+     "conoptval1": "1", "conoptval6": "1", "conselobjIDs": "1", "coneval": "[%1] AND ([%2] OR NOT [%3])"},
+    {"ocID": 3, "contypeID": 103, "conobject": 1, "objID": 1, "secobjID": "11", "conID": 70, "conoperator": 8,
+     "conoptval1": "1", "conoptval6": "1", "coneval": "[%1] AND ([%2] OR NOT [%3])"}]})json";
+
+// A student with 12 ECTS, a completed practicum and no thesis, and `extra` members: the
+// practicum makes NOT [%3] false, so without a thesis the set is not met.
+QByteArray studentFile(const QByteArray &extra = QByteArray())
+{
+    return R"json({"format": "zrreq-student/1", "student": {"student_ID": 900, "exam_ID": 9},
+      "results": [{"courseID": 1, "year": 2021, "grade": 6.5, "ects": 6}, {"courseID": 2, "year": 2022, "grade": 5, "ects": 6}],
+      "projects": [{"typeID": 2, "completed": true}], "practicums": [{"completed": true}])json"
+           + extra + "}";
+}
+
+} // namespace
+
+class TestAuditCommand : public QObject
+{
+    Q_OBJECT
+
+    QString file(const QString &name, const QByteArray &content)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    // Gives `backend` the sample once per run; false when PostgreSQL is not set up.
+    bool ready(const QString &backend)
+    {
+        if (!m_loaded.contains(backend)) {
+            if (!m_fixture.reset(backend))
+                return false;
+            m_loaded << backend;
+            server::Database::closeAll();
+        }
+        return true;
+    }
+    QString server(const QString &backend) const { return m_fixture.serverName(backend); }
+
+    ServerFixture m_fixture;
+    QStringList m_loaded;
+    QTemporaryDir m_dir;
+
+private slots:
+    // File mode needs no database: the named one does not exist and is not created.
+    void filesAloneExitWithTheVerdict_data()
+    {
+        QTest::addColumn<QByteArray>("student");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("not met") << studentFile() << 1
+                                 << QStringList{"MET\t[%1]\tCourse Type\tECTS 12, needed ≥ 10",
+                                                "UNMET\t[%2]\tComplete Projects\tcompleted projects 0, needed ≥ 1",
+                                                "MET\t[%3]\tComplete Practicums\tcompleted practicums 1, needed ≥ 1",
+                                                "RESULT UNMET"};
+        QTest::newRow("met") << studentFile(R"(, "practicums": [])")
+                             << 0
+                             << QStringList{"MET\t[%1]\tCourse Type\tECTS 12, needed ≥ 10",
+                                            "UNMET\t[%2]\tComplete Projects\tcompleted projects 0, needed ≥ 1",
+                                            "UNMET\t[%3]\tComplete Practicums\tcompleted practicums 0, needed ≥ 1",
+                                            "RESULT MET"};
+        QTest::newRow("excepted") << studentFile(R"(, "excepted": true)") << 0
+                                  << QStringList{"NOT-CHECKED\t[%1]\tCourse Type\tthe student is excepted",
+                                                 "NOT-CHECKED\t[%2]\tComplete Projects\tthe student is excepted",
+                                                 "NOT-CHECKED\t[%3]\tComplete Practicums\tthe student is excepted",
+                                                 "RESULT EXCEPTED"};
+    }
+    void filesAloneExitWithTheVerdict()
+    {
+        QFETCH(QByteArray, student);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, lines);
+        const QString missing = m_dir.filePath(QStringLiteral("none.db"));
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), student),
+                                QStringLiteral("--lang"), QStringLiteral("en")},
+                               QStringLiteral("sqlite://") + missing);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        QCOMPARE(r.outLines, lines);
+        QVERIFY(!QFile::exists(missing));
+    }
+
+    void jsonCarriesTheSameTrace()
+    {
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), studentFile()),
+                                QStringLiteral("--json"), QStringLiteral("--lang"), QStringLiteral("el")});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonObject trace = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(trace.value(QStringLiteral("result")).toString(), QStringLiteral("UNMET"));
+        QCOMPARE(trace.value(QStringLiteral("student_ID")).toInt(), 900);
+        const QJsonArray requirements = trace.value(QStringLiteral("requirements")).toArray();
+        QCOMPARE(requirements.size(), 3);
+        const QJsonObject projects = requirements.at(1).toObject();
+        QCOMPARE(projects.value(QStringLiteral("ocID")).toInt(), 2);
+        QCOMPARE(projects.value(QStringLiteral("verdict")).toString(), QStringLiteral("UNMET"));
+        QCOMPARE(projects.value(QStringLiteral("measured")).toString(),
+                 QStringLiteral("ολοκληρωμένες εργασίες 0, απαιτείται ≥ 1"));
+    }
+
+    void unusableInputExitsTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        const QString set = file(QStringLiteral("set.json"), SetFile);
+        const QString student = file(QStringLiteral("student.json"), studentFile());
+        const QString typed = file(QStringLiteral("typed.json"), studentFile(R"(, "regulation": "no")"));
+        QByteArray broken = SetFile;
+        broken.replace("[%1] AND ([%2] OR NOT [%3])", "[%1] AND ([%2] OR NOT [%3]");
+        const QString unread = file(QStringLiteral("broken.json"), broken);
+        const QStringList degree{"--kind", "1", "--object", "1", "--context", "103"};
+        QTest::newRow("no mode") << QStringList{"audit", "--lang", "en"};
+        QTest::newRow("two modes") << QStringList{"audit", "--file", set, "--student-file", student, "--all"} + degree;
+        QTest::newRow("no student file") << QStringList{"audit", "--file", set};
+        QTest::newRow("a value of the wrong type") << QStringList{"audit", "--file", set, "--student-file", typed};
+        QTest::newRow("an expression that does not read") << QStringList{"audit", "--file", unread, "--student-file", student};
+        QTest::newRow("no such student") << QStringList{"audit", "--student", "99999"} + degree;
+        QTest::newRow("a curriculum of another programme") << QStringList{"audit", "--student", "21"} + degree
+                                                                  + QStringList{"--curriculum", "21"};
+        QTest::newRow("all of a department") << QStringList{"audit", "--all", "--kind", "13", "--object", "105",
+                                                            "--context", "106"};
+    }
+    void unusableInputExitsTwo()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const Result r = zrreq(arguments, server(QStringLiteral("sqlite")));
+        QVERIFY2(r.exitCode == 2, qPrintable(describe(r)));
+        QVERIFY(r.outLines.isEmpty());
+        QCOMPARE(r.errLines.size(), 1);
+    }
+
+    // The sample transcripts, as the table in data/sample.sql says, on each database.
+    void sampleStudentsGetTheirVerdicts_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QStringList>("set");
+        QTest::addColumn<QString>("student");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("unmet");
+        struct Row
+        {
+            const char *student;
+            const char *curriculum;
+            const char *result;
+            QStringList unmet;
+        };
+        // 34: no practicum, but enough credits in the subjects; 11: neither; 7: his own set.
+        const Row rows[] = {
+            {"21", "11", "MET", {}},          {"34", "11", "MET", {"[%13]"}},   {"49", "11", "MET", {}},
+            {"186", "11", "MET", {}},         {"22", "11", "MET", {}},          {"84", "11", "UNMET", {"[%10]"}},
+            {"75", "11", "UNMET", {"[%11]"}}, {"9", "11", "UNMET", {"[%12]"}},  {"11", "11", "UNMET", {"[%13]", "[%14]"}},
+            {"164", "11", "UNMET", {"[%15]"}}, {"205", "11", "EXCEPTED", {}},   {"25", "12", "MET", {}},
+            {"28", "12", "MET", {}},          {"70", "12", "UNMET", {"[%17]"}}, {"133", "12", "UNMET", {"[%18]"}},
+            {"166", "12", "UNMET", {"[%19]"}}, {"102", "13", "MET", {}},        {"43", "13", "UNMET", {"[%21]"}},
+            {"78", "13", "UNMET", {"[%20]"}}, {"7", "13", "MET", {"[%44]"}},
+        };
+        const bool postgresRun = !qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            if (postgresRun == (qstrcmp(backend, "sqlite") == 0))
+                continue;
+            for (const Row &row : rows) {
+                const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", row.curriculum};
+                QTest::addRow("%s %s", backend, row.student)
+                    << QString::fromLatin1(backend) << set << row.student << row.result << row.unmet;
+            }
+            QTest::addRow("%s 154 curriculum choice", backend)
+                << QString::fromLatin1(backend)
+                << QStringList{"--kind", "1", "--object", "1", "--context", "102", "--curriculum", "12"} << "154"
+                << "UNMET" << QStringList{"[%7]"};
+        }
+    }
+    void sampleStudentsGetTheirVerdicts()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QStringList, set);
+        QFETCH(QString, student);
+        QFETCH(QString, result);
+        QFETCH(QStringList, unmet);
+        if (!ready(backend))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        const Result r = zrreq(QStringList{"audit", "--student", student, "--lang", "en"} + set, server(backend));
+        QVERIFY2(r.exitCode == (result == QLatin1String("UNMET") ? 1 : 0), qPrintable(describe(r)));
+        QCOMPARE(r.outLines.last(), QStringLiteral("RESULT ") + result);
+        QStringList unmetTokens;
+        for (const QString &line : r.outLines) {
+            if (line.startsWith(QLatin1String("UNMET\t")))
+                unmetTokens << line.section(QLatin1Char('\t'), 1, 1);
+        }
+        QCOMPARE(unmetTokens, unmet);
+    }
+
+    // Every student of both sample programmes, each against his curriculum's set; the same on both databases.
+    void allStudentsTheSameOnBothDatabases()
+    {
+        if (!ready(QStringLiteral("postgresql")) || !ready(QStringLiteral("sqlite")))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        const QString postgres = server(QStringLiteral("postgresql"));
+        const QString sqlite = server(QStringLiteral("sqlite"));
+        for (const char *programme : {"1", "2"}) {
+            const QStringList all{"audit", "--all", "--kind", "1", "--object", programme, "--context", "103", "--lang", "en"};
+            const Result onSqlite = zrreq(all, sqlite);
+            const Result onPostgres = zrreq(all, postgres);
+            QVERIFY2(onSqlite.exitCode == 1, qPrintable(describe(onSqlite)));
+            QCOMPARE(onPostgres.outLines, onSqlite.outLines);
+        }
+    }
+
+    void allStudentsLineByLine()
+    {
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const Result r = zrreq({"audit", "--all", "--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11",
+                                "--lang", "en"},
+                               server(QStringLiteral("sqlite")));
+        QVERIFY2(r.exitCode == 1, qPrintable(describe(r)));
+        QVERIFY(r.outLines.contains(QStringLiteral("84\tUNMET\tCourse Type")));
+        QVERIFY(r.outLines.contains(QStringLiteral("205\tEXCEPTED\t")));
+        QVERIFY(r.outLines.contains(QStringLiteral("21\tMET\t")));
+        // Students in order, each once, then the count that adds them up.
+        int previous = 0;
+        int met = 0, unmet = 0, excepted = 0;
+        for (const QString &line : r.outLines.mid(0, r.outLines.size() - 1)) {
+            const int id = line.section(QLatin1Char('\t'), 0, 0).toInt();
+            QVERIFY(id > previous);
+            previous = id;
+            const QString verdict = line.section(QLatin1Char('\t'), 1, 1);
+            (verdict == QLatin1String("MET") ? met : verdict == QLatin1String("UNMET") ? unmet : excepted)++;
+        }
+        QCOMPARE(r.outLines.last(), QStringLiteral("%1 students, %2 met, %3 not met, %4 excepted")
+                                        .arg(r.outLines.size() - 1).arg(met).arg(unmet).arg(excepted));
+        QCOMPARE(excepted, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAuditCommand)
+#include "tst_auditcommand.moc"

@@ -298,6 +298,9 @@ CREATE TABLE QEMSetHistory (
     PRIMARY KEY (setkey, version)
 );
 
+-- A list of versions reads this index alone, never the rows with their files.
+CREATE INDEX ix_sethistory_list ON QEMSetHistory (setkey, version, saveddate, savedby, summary);
+
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 CREATE INDEX ix_courses_department ON QEMCourses (depID);
 CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID, courseID);

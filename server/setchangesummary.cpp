@@ -69,6 +69,8 @@ QString SetChangeSummary(const Recordset &before, const Recordset &after)
         ++kept;
         for (const auto &[i, j] : std::as_const(compared)) {
             const QVariant a = before.valueAt(*old, i), b = after.valueAt(k, j);
+            if (a == b)
+                continue;
             // The same value read as a number on one side and as text on the other is no change.
             if (a.isNull() != b.isNull() || a.toString() != b.toString()) {
                 ++changed;

@@ -285,7 +285,14 @@ private slots:
         QCOMPARE(errorOf([&] { SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, QDateTime::currentDateTime()); }),
                  64003);
         saveThreeVersions(server);
-        QCOMPARE(SetVersionStore(*Database::open(server), kSource).history(kSetKey).size(), 3);
+        auto db = Database::open(server);
+        QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
+        // With the index a list of versions reads instead of the rows holding the files.
+        QSqlQuery index(db->connection());
+        QVERIFY(index.exec(db->dialect() == SqlDialect::SQLite
+                               ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'ix_sethistory_list'")
+                               : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ix_sethistory_list'")));
+        QVERIFY(index.next() && index.value(0).toInt() == 1);
     }
 
     void summaryCountsRequirementsAddedRemovedAndChanged_data()

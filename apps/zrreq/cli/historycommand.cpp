@@ -13,7 +13,7 @@ int runHistory(const QStringList &arguments)
     CommandLine command(QStringLiteral("history"),
                         QStringLiteral("Lists the kept versions of a stored requirement set, oldest first, one line "
                                        "each: the version, when it was saved, by whom, and what the save changed, "
-                                       "separated by tabs. `zrreq export --version N` writes one of them as a file."));
+                                       "separated by tabs. zrreq export --version N writes one of them as a file."));
     AddTargetOptions(command);
     command.addServerOption();
     command.addLanguageOption();

@@ -348,6 +348,43 @@ private slots:
         QCOMPARE(now.out, versions.last());
     }
 
+    // Versions 1 and 2 saved at 10:00 on 10 January and 09:00 on 11 January; a date alone is the end of its day.
+    void asOfReadsDatesAndTimes_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("version");   // -1: before the first version
+        QTest::newRow("day before") << "2026-01-09" << -1;
+        QTest::newRow("day of version 1") << "2026-01-10" << 1;
+        QTest::newRow("a second before version 2") << "2026-01-11T08:59:59" << 1;
+        QTest::newRow("time of version 2, with a space") << "2026-01-11 09:00" << 2;
+        QTest::newRow("day of version 2") << "2026-01-11" << 2;
+    }
+
+    void asOfReadsDatesAndTimes()
+    {
+        QFETCH(QString, when);
+        QFETCH(int, version);
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList set{"--kind", "1", "--object", "1", "--context", "104"};
+        QList<QByteArray> versions{exportSet(set, server)};
+        for (int i = 1; i <= 2; ++i) {
+            const Result imported = zrreq(QStringList{"import", "--file", file(QStringLiteral("v.json"), versions.last())} + set,
+                                          server);
+            QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+            versions.append(exportSet(set, server));
+        }
+        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1"));
+        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2"));
+        const Result r = zrreq(QStringList{"export", "--as-of", when} + set, server);
+        if (version < 0) {
+            QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.errLines.first().startsWith("ERROR 64002"),
+                     qPrintable(describe(r)));
+            return;
+        }
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QCOMPARE(r.out, versions.at(version));
+    }
+
     void importReplacesTheSetOfAnotherCurriculum()
     {
         const QString server = resetServer(QStringLiteral("sqlite"));

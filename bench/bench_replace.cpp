@@ -12,6 +12,7 @@
 // runs on this machine; its table is vacuumed before each run, untimed).
 
 #include "benchutil.h"
+#include "scholarshipfile.h"
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -32,31 +33,13 @@ using namespace zr::server;
 
 namespace {
 
-// Programme 1's scholarship requirements: a set of its own, not kept per curriculum.
-constexpr int Kind = 1;
-constexpr int Programme = 1;
-constexpr int Scholarship = 109;
-
-// The text of a file of `rows` course-type requirements (too many for one expression to name).
-QByteArray fileText(int rows)
-{
-    QByteArray json = "{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, \"ConstrType\": 109, "
-                      "\"object\": {\"objID\": 1}, \"rows\": [";
-    for (int i = 1; i <= rows; ++i) {
-        json += QStringLiteral("%1{\"ocID\": %2, \"conID\": 40, \"conoperator\": 8, \"conoptval1\": \"%3\", "
-                               "\"conselobjIDs\": \"%4\"}")
-                    .arg(i > 1 ? QStringLiteral(", ") : QString())
-                    .arg(i)
-                    .arg(i % 60 + 1)
-                    .arg(i % 7 + 1)
-                    .toUtf8();
-    }
-    return json + "]}";
-}
+using bench::Kind;
+using bench::Programme;
+using bench::Scholarship;
 
 RequirementFile makeFile(int rows)
 {
-    return ReadRequirementFile(fileText(rows));
+    return ReadRequirementFile(bench::scholarshipFileText(rows));
 }
 
 // Reads a 100,000-row file, laid out as the export writes one (every field,

@@ -284,6 +284,23 @@ CREATE TABLE QEMSetVersion (
     saveddate       TIMESTAMP
 );
 
+-- Every save of a set keeps the version it replaced: for version <version> of
+-- <setkey>, who saved it, when, a one-line summary of the change, and the set
+-- as it was before (version - 1) in its file form (NULL where none can be
+-- written). The set file comes last: a list of versions never reads it.
+CREATE TABLE QEMSetHistory (
+    setkey          VARCHAR(200) NOT NULL,
+    version         INTEGER      NOT NULL,
+    savedby         VARCHAR(100),
+    saveddate       TIMESTAMP,
+    summary         VARCHAR(1000),
+    replaced        TEXT,
+    PRIMARY KEY (setkey, version)
+);
+
+-- A list of versions reads this index alone, never the rows with their files.
+CREATE INDEX ix_sethistory_list ON QEMSetHistory (setkey, version, saveddate, savedby, summary);
+
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 CREATE INDEX ix_courses_department ON QEMCourses (depID);
 CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID, courseID);

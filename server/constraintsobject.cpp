@@ -2,6 +2,7 @@
 
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "setchangesummary.h"
 #include "setversionstore.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
@@ -69,8 +70,12 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     while (q.next())
         gone.append(RequirementSetKey(8, studentId, q.value(0).toInt(), QString()));
     q.finish();
-    for (const QString &key : std::as_const(gone))
-        versions.raise(key, versions.lock(key));
+    RequirementStore store(*m_db);
+    for (const QString &key : std::as_const(gone)) {
+        const SetVersion locked = versions.lock(key);
+        const RequirementStore::StoredSet before = store.storedSet(key, locked.number, source);
+        versions.raise(key, locked, before.file, SetChangeSummary(before.rows, Recordset()));
+    }
     m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
                source);
     m_db->exec(QStringLiteral("DELETE FROM QEMStudRegulation WHERE student_ID = ?"), {studentId}, source);

@@ -421,6 +421,10 @@ void Database::ensureTable(const QString &table, const QString &source)
     QString statement = m.captured(0);
     statement.chop(1);
     execControl(statement.replace(QLatin1String("CREATE TABLE"), QLatin1String("CREATE TABLE IF NOT EXISTS")), source);
+    // The table's indexes come with it.
+    const QRegularExpression indexed(QStringLiteral("CREATE INDEX (\\w+ ON %1 \\([^)]*\\));").arg(table));
+    for (auto it = indexed.globalMatch(schemaSql); it.hasNext();)
+        execControl(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + it.next().captured(1), source);
 }
 
 QString Database::lockingRead(const QString &select) const

@@ -105,8 +105,8 @@ public:
     void lockForNewIds(const QString &table, const QString &source);
     /// True when `table` exists in the database (found once, remembered).
     bool hasTable(const QString &table);
-    /// Inside a write transaction: creates `table` as the schema describes it
-    /// when a database made before the table existed lacks it.
+    /// Inside a write transaction: creates `table` and its indexes as the
+    /// schema describes them when a database made before the table existed lacks it.
     void ensureTable(const QString &table, const QString &source);
     /// `select` (one table) made to lock the rows it reads against other
     /// writers until the transaction ends, where the database locks rows

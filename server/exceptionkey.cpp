@@ -1,5 +1,12 @@
 #include "exceptionkey.h"
 
+#include "database.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
+
 namespace zr::server {
 
 QString ExceptionKeyCondition(const QVariant &objectId, qint32 kind, qint32 context, qint32 extraKey,
@@ -10,6 +17,41 @@ QString ExceptionKeyCondition(const QVariant &objectId, qint32 kind, qint32 cont
         return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID IS NULL");
     values << objectId.toLongLong();
     return QStringLiteral("conobject = ? AND contypeID = ? AND extrakey = ? AND objID = ?");
+}
+
+QByteArray ExceptionListFile(const QVariant &objectId, qint32 kind, qint32 context, qint32 extraKey, qint64 version,
+                             const QList<qlonglong> &students)
+{
+    QJsonArray ids;
+    for (const qlonglong id : students)
+        ids.append(id);
+    const bool noObject = objectId.isNull() || objectId.toString().isEmpty();
+    const QJsonObject root{{QStringLiteral("format"), QStringLiteral("zrreq-exceptions/1")},
+                           {QStringLiteral("AppliesTo"), kind},
+                           {QStringLiteral("ConstrType"), context},
+                           {QStringLiteral("objID"), noObject ? QJsonValue() : QJsonValue(objectId.toLongLong())},
+                           {QStringLiteral("extrakey"), extraKey},
+                           {QStringLiteral("version"), version},
+                           {QStringLiteral("students"), ids}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QByteArray StoredExceptionListFile(Database &db, const QString &key, qint64 version, const QString &source)
+{
+    // "exceptions/<kind>/<object>/<context>/<extra key>"
+    const QStringList parts = key.split(QLatin1Char('/'));
+    const QVariant objectId = parts.value(2).isEmpty() ? QVariant() : QVariant(parts.value(2).toLongLong());
+    const qint32 kind = parts.value(1).toInt(), context = parts.value(3).toInt(), extraKey = parts.value(4).toInt();
+    QVariantList values;
+    const QString where = ExceptionKeyCondition(objectId, kind, context, extraKey, values);
+    QList<qlonglong> students;
+    QSqlQuery &q = db.exec(QStringLiteral("SELECT student_ID FROM QEMExcludedStudents WHERE ") + where
+                               + QStringLiteral(" ORDER BY student_ID"),
+                           values, source);
+    while (q.next())
+        students.append(q.value(0).toLongLong());
+    q.finish();
+    return ExceptionListFile(objectId, kind, context, extraKey, version, students);
 }
 
 } // namespace zr::server

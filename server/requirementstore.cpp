@@ -2,11 +2,14 @@
 
 #include "constraintdescriber.h"
 #include "database.h"
+#include "exceptionkey.h"
 #include "requirementrules.h"
 #include "servererrors.h"
+#include "setchangesummary.h"
 #include "setversionstore.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "requirements/requirementfile.h"
 #include "requirements/setversion.h"
 
 #include <QDateTime>
@@ -43,25 +46,38 @@ QVariant firstValue(Database &db, const QString &sql, const QVariantList &values
 
 } // namespace
 
-Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectId, const QVariant &secondaryId,
-                                       const QString &source)
+namespace {
+
+QList<Field> parentFields()
 {
-    const QList<Field> parentFields{
-        makeField(QStringLiteral("conobject"), adInteger), makeField(QStringLiteral("objID"), adInteger),
-        makeField(QStringLiteral("secobjID"), adVarWChar, 20), makeField(QStringLiteral("prID"), adInteger),
-        makeField(QStringLiteral("progrspoud_ID"), adInteger), makeField(QStringLiteral("depID"), adVarWChar, 10),
-        makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("department_ID"), adVarWChar, 10),
-        makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("title"), adVarWChar, 250),
-        makeField(kChapter, adChapter), makeField(SetVersionsField(), adLongVarWChar)};
-    bool ok = false;
-    const qlonglong id = objectId.toLongLong(&ok);
-    if (!ok)
-        throw ZrError(ErrBadArgument, source, QStringLiteral("The object id \"%1\" is not a number.")
-                                                  .arg(objectId.toString()));
-    Database::Transaction tx(m_db, Database::Transaction::Read, source);
+    return {makeField(QStringLiteral("conobject"), adInteger), makeField(QStringLiteral("objID"), adInteger),
+            makeField(QStringLiteral("secobjID"), adVarWChar, 20), makeField(QStringLiteral("prID"), adInteger),
+            makeField(QStringLiteral("progrspoud_ID"), adInteger), makeField(QStringLiteral("depID"), adVarWChar, 10),
+            makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("department_ID"), adVarWChar, 10),
+            makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("title"), adVarWChar, 250),
+            makeField(kChapter, adChapter), makeField(SetVersionsField(), adLongVarWChar)};
+}
+
+// The hierarchical recordset of one object: its parent row from `parent`, `child` as its requirement rows.
+Recordset hierarchical(const QVariantMap &parent, const Recordset &child, const SetVersions &versions)
+{
+    Recordset rs(parentFields());
+    rs.addNew();
+    for (auto it = parent.constBegin(); it != parent.constEnd(); ++it)
+        rs.setValue(it.key(), it.value());
+    rs.setChapter(kChapter, child);
+    WriteSetVersions(rs, versions);
+    rs.updateBatch();
+    rs.moveFirst();
+    return rs;
+}
+
+} // namespace
+
+QVariantMap RequirementStore::objectRow(qint32 conobject, qlonglong id, const QVariant &secondaryId,
+                                        const QString &source)
+{
     QVariantMap parent{{QStringLiteral("conobject"), conobject}, {QStringLiteral("objID"), id}};
-    QString where = QStringLiteral("conobject = ? AND objID = ?");
-    QVariantList values{conobject, id};
     const auto programme = [&](qlonglong prID) {
         QSqlQuery &q = m_db.exec(QStringLiteral("SELECT prdepID, prtitle FROM QEMDepPrograms WHERE prID = ?"), {prID},
                                  source);
@@ -87,8 +103,6 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
             notFound(source, QStringLiteral("Course group %1 of programme %2").arg(secondaryId.toString()).arg(id));
         parent.insert(QStringLiteral("title"), name);
         parent.insert(QStringLiteral("secobjID"), secondaryId.toString());
-        where += QStringLiteral(" AND secobjID = ?");
-        values.append(secondaryId.toString());
         break;
     }
     case 4: {
@@ -101,8 +115,6 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
         parent.insert(QStringLiteral("title"), title);
         parent.insert(QStringLiteral("courseID"), secondaryId.toLongLong());
         parent.insert(QStringLiteral("secobjID"), secondaryId.toString());
-        where += QStringLiteral(" AND secobjID = ?");
-        values.append(secondaryId.toString());
         break;
     }
     case 8: {
@@ -146,21 +158,81 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     default:
         throw ZrError(ErrBadArgument, source, QStringLiteral("Requirements of object kind %1 are not kept.").arg(conobject));
     }
+    return parent;
+}
+
+Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectId, const QVariant &secondaryId,
+                                       const QString &source)
+{
+    bool ok = false;
+    const qlonglong id = objectId.toLongLong(&ok);
+    if (!ok)
+        throw ZrError(ErrBadArgument, source, QStringLiteral("The object id \"%1\" is not a number.")
+                                                  .arg(objectId.toString()));
+    Database::Transaction tx(m_db, Database::Transaction::Read, source);
+    const QVariantMap parent = objectRow(conobject, id, secondaryId, source);
+    QString where = QStringLiteral("conobject = ? AND objID = ?");
+    QVariantList values{conobject, id};
+    // A course group's or course's set is its own object.
+    if (conobject == 3 || conobject == 4) {
+        where += QStringLiteral(" AND secobjID = ?");
+        values.append(secondaryId.toString());
+    }
     const SchemaTable &table = m_db.knownTable(kChapter, source);
     Recordset child = m_db.select(table, {}, where, values, QStringLiteral("ocID"), source);
     // Read with the rows, so that a save can tell whether anyone saved since.
     const SetVersions versions = SetVersionStore(m_db, source).ofObject(conobject, id);
     tx.commit();
+    return hierarchical(parent, child, versions);
+}
 
-    Recordset rs(parentFields);
-    rs.addNew();
-    for (auto it = parent.constBegin(); it != parent.constEnd(); ++it)
-        rs.setValue(it.key(), it.value());
-    rs.setChapter(kChapter, child);
-    WriteSetVersions(rs, versions);
-    rs.updateBatch();
-    rs.moveFirst();
-    return rs;
+RequirementStore::StoredSet RequirementStore::storedSet(const QString &key, qint64 version, const QString &source)
+{
+    QVariantList values;
+    const QString where = setCondition(key, values);
+    StoredSet set;
+    set.rows = m_db.select(m_db.knownTable(kChapter, source), {}, where, values, QStringLiteral("ocID"), source);
+    const qint32 kind = values.at(0).toInt(), context = values.at(2).toInt();
+    const qlonglong id = values.at(1).toLongLong();
+    const QString secondary = key.section(QLatin1Char('/'), 3);
+    const bool perCurriculum = kind == 1 && IsKeyedBySecondary(kind, context);
+    // The file names the curriculum of a curriculum's set; rows common to every curriculum it cannot name.
+    if (perCurriculum && secondary.isEmpty())
+        return set;
+    QVariantMap parent{{QStringLiteral("conobject"), kind}, {QStringLiteral("objID"), id}};
+    try {
+        parent = objectRow(kind, id, kind == 3 || kind == 4 ? QVariant(secondary) : QVariant(), source);
+    } catch (const ZrError &e) {
+        // The rows of an object that is gone are kept all the same, with its keys only.
+        if (e.number != ErrNotFound)
+            throw;
+    }
+    const Recordset object = hierarchical(parent, set.rows, SetVersions{{key, SetVersion{version, {}, {}}}});
+    set.file = WriteRequirementFile(object, kind, context, perCurriculum ? secondary.toInt() : 0);
+    return set;
+}
+
+QByteArray RequirementStore::versionFile(const QString &key, qint64 number, const QString &source)
+{
+    Database::Transaction tx(m_db, Database::Transaction::Read, source);
+    SetVersionStore versions(m_db, source);
+    const qint64 current = versions.of(key).number;
+    const bool exceptions = key.startsWith(QLatin1String("exceptions/"));
+    const QByteArray file = number != current ? versions.replacedVersion(key, number)
+                            : exceptions      ? StoredExceptionListFile(m_db, key, current, source)
+                                              : storedSet(key, current, source).file;
+    if (file.isEmpty())
+        versions.throwNotKept(key, number);
+    tx.commit();
+    return file;
+}
+
+QByteArray RequirementStore::versionFileAt(const QString &key, const QDateTime &when, const QString &source)
+{
+    Database::Transaction tx(m_db, Database::Transaction::Read, source);
+    const QByteArray file = versionFile(key, SetVersionStore(m_db, source).versionAt(key, when), source);
+    tx.commit();
+    return file;
 }
 
 Recordset RequirementStore::loadWithDescription(const QString &whereSql, const QVariantList &values,
@@ -341,6 +413,10 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         store.check(it.key(), stored, versions.value(it.key()).number);
         locked.insert(it.key(), stored);
     }
+    // Each set as it was, kept as the version this save replaces.
+    QHash<QString, StoredSet> replaced;
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
+        replaced.insert(it.key(), storedSet(it.key(), it->number, source));
 
     // A set whose loaded rows all go is replaced: its rows are deleted by the
     // set's key, and they must be exactly the rows loaded. Others lose rows by
@@ -536,8 +612,13 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
                    values, source);
     }
     SetVersions saved;
-    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
-        saved.insert(it.key(), store.raise(it.key(), it.value()));
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it) {
+        QVariantList values;
+        const QString where = setCondition(it.key(), values);
+        const StoredSet &before = replaced[it.key()];
+        const Recordset after = m_db.select(table, {}, where, values, QStringLiteral("ocID"), source);
+        saved.insert(it.key(), store.raise(it.key(), it.value(), before.file, SetChangeSummary(before.rows, after)));
+    }
     if (alsoInTransaction)
         alsoInTransaction();
     tx.commit();

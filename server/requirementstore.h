@@ -3,6 +3,8 @@
 #include "zrsvr_export.h"
 #include "recordset/recordset.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QVariant>
 #include <functional>
 
@@ -34,7 +36,27 @@ public:
     void save(Recordset &constraints, const QString &source,
               const std::function<void()> &alsoInTransaction = {});
 
+    /// The stored rows of the set `key` and the set as a requirement file
+    /// naming `version` (empty for a curriculum-dependent set without a
+    /// curriculum, which no file names). Reads inside the caller's transaction.
+    struct StoredSet
+    {
+        Recordset rows;
+        QByteArray file;
+    };
+    StoredSet storedSet(const QString &key, qint64 version, const QString &source);
+    /// Version `number` of the set `key` as a requirement file: the stored set
+    /// for the current version, the kept one for an earlier. Throws ZrError
+    /// 64001 for a version not kept.
+    QByteArray versionFile(const QString &key, qint64 number, const QString &source);
+    /// The version of the set `key` in force at `when` as a requirement file
+    /// (see SetVersionStore::versionAt); throws ZrError 64001 to 64003.
+    QByteArray versionFileAt(const QString &key, const QDateTime &when, const QString &source);
+
 private:
+    // The parent fields of an object (kind `conobject`, id, and the course
+    // group or course of kinds 3 and 4); throws ErrNotFound for none.
+    QVariantMap objectRow(qint32 conobject, qlonglong id, const QVariant &secondaryId, const QString &source);
     // The WHERE clause of the stored rows of the set `key`, its values in `values`.
     static QString setCondition(const QString &key, QVariantList &values);
     // Throws unless every id of `ids` is a stored row of the set `key`.

@@ -17,10 +17,17 @@ namespace zr::server {
 namespace {
 
 const QString Table = QStringLiteral("QEMSetVersion");
+const QString HistoryTable = QStringLiteral("QEMSetHistory");
 
 enum : qint32 {
     StrSetChanged = 62008,
+    ErrNotKept = 64001,
+    ErrBeforeFirst = 64002,
+    ErrNeverSaved = 64003,
 };
+
+// The user named for this thread's saves; empty for the login.
+thread_local QString namedUser;
 
 const QString StampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
@@ -28,7 +35,12 @@ QDateTime stampOf(const QVariant &value)
 {
     if (value.metaType().id() == QMetaType::QDateTime)
         return value.toDateTime();
-    return QDateTime::fromString(value.toString().left(19), StampFormat);
+    // Read by position: Qt's format parser costs more than the rest of a listed version.
+    const QString text = value.toString();
+    if (text.size() < 19)
+        return QDateTime::fromString(text, StampFormat);
+    const auto number = [&](int from, int length) { return QStringView(text).mid(from, length).toInt(); };
+    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)), QTime(number(11, 2), number(14, 2), number(17, 2)));
 }
 
 } // namespace
@@ -54,20 +66,31 @@ SetVersions SetVersionStore::ofObject(qint32 kind, qint64 objectId)
     return versions;
 }
 
+SetVersion SetVersionStore::read(const QString &select, const QString &key)
+{
+    QSqlQuery &q = m_db.exec(select, {key}, m_source);
+    SetVersion stored;
+    if (q.next())
+        stored = {q.value(0).toLongLong(), q.value(1).toString(), stampOf(q.value(2))};
+    q.finish();
+    return stored;
+}
+
+SetVersion SetVersionStore::of(const QString &key)
+{
+    if (!hasTable())
+        return {};
+    return read(QStringLiteral("SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = ?"), key);
+}
+
 SetVersion SetVersionStore::lock(const QString &key)
 {
     m_db.ensureTable(Table, m_source);
     // The row exists before it is locked, so that a first save locks it too.
     m_db.write(QStringLiteral("INSERT INTO QEMSetVersion (setkey, version) VALUES (?, 0) ON CONFLICT DO NOTHING"),
                {key}, m_source);
-    QSqlQuery &q = m_db.exec(
-        m_db.lockingRead(QStringLiteral("SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = ?")),
-        {key}, m_source);
-    SetVersion stored;
-    if (q.next())
-        stored = {q.value(0).toLongLong(), q.value(1).toString(), stampOf(q.value(2))};
-    q.finish();
-    return stored;
+    return read(m_db.lockingRead(QStringLiteral("SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = ?")),
+                key);
 }
 
 void SetVersionStore::check(const QString &key, const SetVersion &stored, qint64 expected) const
@@ -80,19 +103,91 @@ void SetVersionStore::check(const QString &key, const SetVersion &stored, qint64
                                  QString::number(stored.number), QString::number(expected)}));
 }
 
-SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored)
+SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored, const QByteArray &replaced,
+                                  const QString &summary)
 {
-    const SetVersion next{stored.number + 1, savingUser(), QDateTime::currentDateTime()};
+    // The column holds 100 characters; a longer name a host gives is cut, never refused.
+    const SetVersion next{stored.number + 1, savingUser().left(100), QDateTime::currentDateTime()};
+    const QString stamp = next.savedAt.toString(StampFormat);
     m_db.write(QStringLiteral("UPDATE QEMSetVersion SET version = ?, savedby = ?, saveddate = ? WHERE setkey = ?"),
-               {next.number, next.savedBy, next.savedAt.toString(StampFormat), key}, m_source);
+               {next.number, next.savedBy, stamp, key}, m_source);
+    // A database made before versions were kept gets the table with its first save.
+    m_db.ensureTable(HistoryTable, m_source);
+    m_db.write(QStringLiteral("INSERT INTO QEMSetHistory (setkey, version, savedby, saveddate, summary, replaced) "
+                              "VALUES (?, ?, ?, ?, ?, ?)"),
+               {key, next.number, next.savedBy, stamp, summary.left(1000),
+                replaced.isEmpty() ? QVariant() : QVariant(QString::fromUtf8(replaced))},
+               m_source);
     return next;
+}
+
+QList<KeptVersion> SetVersionStore::history(const QString &key)
+{
+    QList<KeptVersion> versions;
+    if (!m_db.hasTable(HistoryTable))
+        return versions;
+    QSqlQuery &q = m_db.exec(QStringLiteral("SELECT version, savedby, saveddate, summary FROM QEMSetHistory "
+                                            "WHERE setkey = ? ORDER BY version"),
+                             {key}, m_source);
+    while (q.next())
+        versions.append({q.value(0).toLongLong(), q.value(1).toString(), stampOf(q.value(2)), q.value(3).toString()});
+    q.finish();
+    return versions;
+}
+
+qint64 SetVersionStore::versionAt(const QString &key, const QDateTime &when)
+{
+    QVariant number;
+    if (m_db.hasTable(HistoryTable)) {
+        QSqlQuery &q = m_db.exec(QStringLiteral("SELECT MAX(version) FROM QEMSetHistory WHERE setkey = ? AND saveddate <= ?"),
+                                 {key, when.toString(StampFormat)}, m_source);
+        number = q.next() ? q.value(0) : QVariant();
+        q.finish();
+    }
+    if (!number.isNull())
+        return number.toLongLong();
+    const QList<KeptVersion> kept = history(key);
+    if (kept.isEmpty())
+        throw MakeError(ErrNeverSaved, m_source, {SetKeyCaption(key)});
+    throw MakeError(ErrBeforeFirst, m_source,
+                    {SetKeyCaption(key), when.toString(StampFormat), kept.first().savedAt.toString(StampFormat)});
+}
+
+QByteArray SetVersionStore::replacedVersion(const QString &key, qint64 number)
+{
+    if (number < 0 || !m_db.hasTable(HistoryTable))
+        throwNotKept(key, number);
+    QSqlQuery &q = m_db.exec(QStringLiteral("SELECT replaced FROM QEMSetHistory WHERE setkey = ? AND version = ?"),
+                             {key, number + 1}, m_source);
+    const QVariant replaced = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    if (replaced.isNull())
+        throwNotKept(key, number);
+    return replaced.toString().toUtf8();
+}
+
+void SetVersionStore::throwNotKept(const QString &key, qint64 number)
+{
+    // The versions there are: those the kept saves replaced, and the current one.
+    const QList<KeptVersion> kept = history(key);
+    const qint64 current = of(key).number;
+    const qint64 first = kept.isEmpty() ? current : kept.first().number - 1;
+    throw MakeError(ErrNotKept, m_source,
+                    {SetKeyCaption(key), QString::number(number), QString::number(first), QString::number(current)});
 }
 
 QString SetVersionStore::savingUser()
 {
+    if (!namedUser.isEmpty())
+        return namedUser;
     const passwd *user = ::getpwuid(::geteuid());
     const QString login = user ? QString::fromLocal8Bit(user->pw_name) : qEnvironmentVariable("USER");
     return login + QLatin1Char('@') + QSysInfo::machineHostName();
+}
+
+void SetVersionStore::setSavingUser(const QString &user)
+{
+    namedUser = user.trimmed();
 }
 
 } // namespace zr::server

@@ -4,6 +4,7 @@
 #include "filterparser.h"
 #include "requirementstore.h"
 #include "servererrors.h"
+#include "setchangesummary.h"
 #include "studentrecords.h"
 #include "setversionstore.h"
 #include "studentregulation.h"
@@ -48,9 +49,14 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
     QVariantList keyValues;
     const QString key = ExceptionKeyCondition(objectId, objectKind, context, extraKey, keyValues);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    int changed = 0;
+    int added = 0, removed = 0;
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
     m_db->lockForNewIds(QStringLiteral("QEMExcludedStudents"), source);
+    // The list as it was, kept as the version a change replaces.
+    const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
+    SetVersionStore versions(*m_db, source);
+    const SetVersion locked = versions.lock(list);
+    const QByteArray before = StoredExceptionListFile(*m_db, list, locked.number, source);
     QSqlQuery &m = m_db->exec(QStringLiteral("SELECT MAX(exID) FROM QEMExcludedStudents"), {}, source);
     qlonglong next = (m.next() ? m.value(0).toLongLong() : 0) + 1;
     m.finish();
@@ -58,7 +64,7 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
         if (mode == 1) {
             QSqlQuery &q = m_db->exec(QStringLiteral("DELETE FROM QEMExcludedStudents WHERE student_ID = ? AND ") + key,
                                       QVariantList{id} + keyValues, source);
-            changed += q.numRowsAffected();
+            removed += q.numRowsAffected();
             continue;
         }
         QSqlQuery &q = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM QEMExcludedStudents WHERE student_ID = ? AND ")
@@ -78,15 +84,12 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
                    {next++, id, objectId.isNull() || objectId.toString().isEmpty() ? QVariant() : objectId.toLongLong(),
                     objectKind, context, extraKey, sessionID, stamp},
                    source);
-        ++changed;
+        ++added;
     }
-    if (changed > 0) {
-        SetVersionStore versions(*m_db, source);
-        const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
-        versions.raise(list, versions.lock(list));
-    }
+    if (added + removed > 0)
+        versions.raise(list, locked, before, ChangeCountSummary(added, removed, 0, false));
     tx.commit();
-    return changed;
+    return added + removed;
 }
 
 Recordset StudentObject::LoadStudents(const QString &filter)

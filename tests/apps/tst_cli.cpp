@@ -3,6 +3,7 @@
 
 #include "database.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -166,6 +167,11 @@ private slots:
             {"export unknown object", QStringLiteral("export --kind 13 --object 999 --context 106")},
             {"export object not a number", QStringLiteral("export --kind 1 --object one --context 101")},
             {"init-db bad size", QStringLiteral("init-db --large many")},
+            {"export version not kept", QStringLiteral("export --kind 1 --object 1 --context 104 --version 3")},
+            {"export date before any version", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of 2026-01-01")},
+            {"export version and date", QStringLiteral("export --kind 1 --object 1 --context 104 --version 0 --as-of 2026-01-01")},
+            {"export date that is no date", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of yesterday")},
+            {"history unknown context", QStringLiteral("history --kind 1 --object 1 --context 113")},
             {"export curriculum of another programme",
              QStringLiteral("export --kind 1 --object 2 --context 103 --curriculum 11")},
             {"import curriculum of another programme",
@@ -217,7 +223,7 @@ private slots:
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == 0, qPrintable(out + process.readAllStandardError()));
-        for (const char *name : {"validate", "describe", "export", "import", "init-db", "--server", "--student"})
+        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db", "--server", "--student"})
             QVERIFY2(out.contains(QLatin1String(name)), qPrintable(out));
     }
 
@@ -269,7 +275,7 @@ private slots:
     void everySubcommandHasHelp_data()
     {
         QTest::addColumn<QString>("subcommand");
-        for (const char *name : {"validate", "describe", "export", "import", "init-db"})
+        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 
@@ -319,6 +325,87 @@ private slots:
                 QVERIFY(rows.first().toObject().value(QStringLiteral("ocID")).toInt()
                         > oldRows.last().toObject().value(QStringLiteral("ocID")).toInt());
         }
+    }
+
+    // Two imports make versions 1 and 2; the versions are listed and written back as they were.
+    void historyListsSavesAndExportWritesThem_data()
+    {
+        zr::test::ServerFixture::addBackendColumn();
+        zr::test::ServerFixture::newRows();
+    }
+
+    void historyListsSavesAndExportWritesThem()
+    {
+        QFETCH(QString, backend);
+        if (!m_fixture.reset(backend))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        Database::closeAll();
+        const QString server = m_fixture.serverName(backend);
+        const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        QList<QByteArray> versions{exportSet(degree, server)};
+        for (int i = 1; i <= 2; ++i) {
+            const QString path = file(QStringLiteral("v%1.json").arg(i), versions.last());
+            const Result imported = zrreq(QStringList{"import", "--lang", "en", "--file", path} + degree, server);
+            QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+            versions.append(exportSet(degree, server));
+        }
+        const Result listed = zrreq(QStringList{"history", "--lang", "en"} + degree, server);
+        QVERIFY2(listed.exitCode == 0 && listed.outLines.size() == 2, qPrintable(describe(listed)));
+        for (int i = 0; i < 2; ++i) {
+            const QStringList fields = listed.outLines.at(i).split(QLatin1Char('\t'));
+            QCOMPARE(fields.size(), 4);
+            QCOMPARE(fields.at(0), QString::number(i + 1));
+            QVERIFY(QDateTime::fromString(fields.at(1), QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid());
+            QVERIFY(!fields.at(2).isEmpty());
+            // An import stores the set afresh: the sample's requirements come back under new numbers,
+            // and the second import's under the numbers they had, freed by the delete.
+            QCOMPARE(fields.at(3), i == 0 ? QStringLiteral("7 added, 7 removed, expression changed")
+                                          : QStringLiteral("no change"));
+        }
+        for (int v = 0; v <= 2; ++v) {
+            const Result old = zrreq(QStringList{"export", "--version", QString::number(v)} + degree, server);
+            QVERIFY2(old.exitCode == 0, qPrintable(describe(old)));
+            QCOMPARE(old.out, versions.at(v));
+        }
+        const Result now = zrreq(QStringList{"export", "--as-of", "2999-12-31"} + degree, server);
+        QCOMPARE(now.out, versions.last());
+    }
+
+    // Versions 1 and 2 saved at 10:00 on 10 January and 09:00 on 11 January; a date alone is the end of its day.
+    void asOfReadsDatesAndTimes_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("version");   // -1: before the first version
+        QTest::newRow("day before") << "2026-01-09" << -1;
+        QTest::newRow("day of version 1") << "2026-01-10" << 1;
+        QTest::newRow("a second before version 2") << "2026-01-11T08:59:59" << 1;
+        QTest::newRow("time of version 2, with a space") << "2026-01-11 09:00" << 2;
+        QTest::newRow("day of version 2") << "2026-01-11" << 2;
+    }
+
+    void asOfReadsDatesAndTimes()
+    {
+        QFETCH(QString, when);
+        QFETCH(int, version);
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList set{"--kind", "1", "--object", "1", "--context", "104"};
+        QList<QByteArray> versions{exportSet(set, server)};
+        for (int i = 1; i <= 2; ++i) {
+            const Result imported = zrreq(QStringList{"import", "--file", file(QStringLiteral("v.json"), versions.last())} + set,
+                                          server);
+            QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+            versions.append(exportSet(set, server));
+        }
+        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1"));
+        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2"));
+        const Result r = zrreq(QStringList{"export", "--as-of", when} + set, server);
+        if (version < 0) {
+            QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.errLines.first().startsWith("ERROR 64002"),
+                     qPrintable(describe(r)));
+            return;
+        }
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QCOMPARE(r.out, versions.at(version));
     }
 
     void importReplacesTheSetOfAnotherCurriculum()

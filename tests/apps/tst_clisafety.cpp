@@ -186,6 +186,7 @@ private slots:
         QTest::newRow("validate --file") << QStringList{"validate", "--file", "SET"};
         QTest::newRow("export") << (QStringList{"export"} + kDegree11);
         QTest::newRow("describe") << QStringList{"describe", "--file", "SET"};
+        QTest::newRow("history") << (QStringList{"history"} + kDegree11);
     }
 
     void readOnlyCommandsLeaveALockedDatabaseAlone()
@@ -224,7 +225,8 @@ private slots:
         const QString set = file(QStringLiteral("set.json"), exportSet(kDegree11, QString()));
         const QString missing = m_files.filePath(QStringLiteral("typo/missing.db"));
         for (const QStringList &arguments : {QStringList{"validate", "--all"}, QStringList{"validate", "--file", set},
-                                             QStringList{"export"} + kDegree11, QStringList{"describe", "--file", set}}) {
+                                             QStringList{"export"} + kDegree11, QStringList{"describe", "--file", set},
+                                             QStringList{"history"} + kDegree11}) {
             const Result r = zrreq(arguments + QStringList{"--server", "sqlite://" + missing});
             QVERIFY2(r.exitCode == 2 && errorNumber(r.errLines) == ErrNoSuchDatabase, qPrintable(describe(r)));
             QVERIFY(!QFileInfo::exists(missing));

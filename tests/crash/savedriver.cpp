@@ -8,7 +8,9 @@
 // The set (programme 1, context 110) alternates between two shapes; every
 // row of one save carries the save's generation and the number of rows it
 // wrote, and the expression names exactly those rows, so a mixture of two
-// saves cannot pass the check. "saved N" on stdout acknowledges generation N.
+// saves cannot pass the check. The set's version must be the generation held
+// (each save raises it by one), with one kept version per save, the last
+// holding the generation before, whole. "saved N" on stdout acknowledges generation N.
 #include "database.h"
 #include "qemserver.h"
 #include "cli/clicommon.h"
@@ -16,6 +18,7 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "requirements/setversion.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -108,6 +111,47 @@ int checkSet(Database &db, QString *why)
         }
     }
     return generation;
+}
+
+// True when the set's history matches the generation held: versions 1 to
+// `generation` kept, the last one holding the rows of the generation before.
+bool historyIsWhole(Database &db, int generation, QString *why)
+{
+    const QString key = RequirementSetKey(1, Programme, Context, QString());
+    QSqlQuery &v = db.exec(QStringLiteral("SELECT version FROM QEMSetVersion WHERE setkey = ?"), {key}, kSource);
+    const qint64 version = v.next() ? v.value(0).toLongLong() : 0;
+    v.finish();
+    QSqlQuery &h = db.exec(QStringLiteral("SELECT COUNT(*), MIN(version), MAX(version) FROM QEMSetHistory WHERE setkey = ?"),
+                           {key}, kSource);
+    h.next();
+    const qint64 kept = h.value(0).toLongLong(), first = h.value(1).toLongLong(), last = h.value(2).toLongLong();
+    h.finish();
+    if (version != generation || kept != generation || (kept > 0 && (first != 1 || last != version))) {
+        *why = QStringLiteral("generation %1 held at version %2, with %3 kept versions (%4 to %5)")
+                   .arg(generation).arg(version).arg(kept).arg(first).arg(last);
+        return false;
+    }
+    if (generation == 0)
+        return true;
+    QSqlQuery &r = db.exec(QStringLiteral("SELECT replaced FROM QEMSetHistory WHERE setkey = ? AND version = ?"),
+                           {key, version}, kSource);
+    const QByteArray replaced = r.next() ? r.value(0).toString().toUtf8() : QByteArray();
+    r.finish();
+    Recordset rows = ReadRequirementFile(replaced).rows;
+    int count = 0;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        // The sample's own rows carry no generation: they stand for generation 0.
+        const int g = qMax(0, generationOf(rows.value(u"conoptval5").toString(), &count));
+        if (g != generation - 1) {
+            *why = QStringLiteral("version %1 keeps a row of generation %2, not %3").arg(version).arg(g).arg(generation - 1);
+            return false;
+        }
+    }
+    if (generation > 1 && rows.recordCount() != count) {
+        *why = QStringLiteral("version %1 keeps %2 rows of a save that wrote %3").arg(version).arg(rows.recordCount()).arg(count);
+        return false;
+    }
+    return true;
 }
 
 bool databaseIsSound(Database &db, QString *why)
@@ -217,7 +261,7 @@ int runCheck(const QString &server)
         return 1;
     }
     const int generation = checkSet(*db, &why);
-    if (generation < 0) {
+    if (generation < 0 || !historyIsWhole(*db, generation, &why)) {
         fprintf(stderr, "%s\n", qPrintable(why));
         return 1;
     }

@@ -60,13 +60,16 @@ inline bool isRequirementWrite(const QString &sql)
     return shape.match(sql).hasMatch();
 }
 
-/// The statements that lock, check and raise a set's version in a save, every value bound.
+/// The statements that lock, check and raise a set's version in a save, and
+/// keep the version it replaced, every value bound.
 inline bool isVersionWrite(const QString &sql)
 {
     static const QRegularExpression shape(QStringLiteral(
         "^(INSERT INTO QEMSetVersion \\(setkey, version\\) VALUES \\(\\?, 0\\) ON CONFLICT DO NOTHING"
         "|SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = \\?( FOR UPDATE)?"
-        "|UPDATE QEMSetVersion SET version = \\?, savedby = \\?, saveddate = \\? WHERE setkey = \\?)$"));
+        "|UPDATE QEMSetVersion SET version = \\?, savedby = \\?, saveddate = \\? WHERE setkey = \\?"
+        "|INSERT INTO QEMSetHistory \\(setkey, version, savedby, saveddate, summary, replaced\\) "
+        "VALUES \\(\\?, \\?, \\?, \\?, \\?, \\?\\))$"));
     return shape.match(sql).hasMatch();
 }
 

@@ -1,6 +1,7 @@
 // What keeps two writers from losing each other's work on one database: the
 // version of every stored set, the server's own checks of the rows it
 // stores, and a database that is opened, never taken for empty.
+#include "saverows.h"
 #include "serverfixture.h"
 #include "servererrors.h"
 #include "common/createserverobject.h"
@@ -15,6 +16,9 @@
 
 using namespace zr;
 using namespace zr::server;
+using zr::test::errorOf;
+using zr::test::onRow;
+using zr::test::rowsOf;
 
 namespace {
 
@@ -23,33 +27,6 @@ const QString kLib = QStringLiteral("zrQEMSvr");
 std::unique_ptr<cContraints> constraintsOf(const QString &server)
 {
     return CreateServerObjectAs<cContraints>(kLib, server);
-}
-
-// The requirement rows of a hierarchical recordset.
-Recordset rowsOf(const Recordset &parent)
-{
-    Recordset row = parent.clone();
-    row.moveFirst();
-    return row.chapter(u"QEMObjectConstraint").clone();
-}
-
-// Moves `rows` to requirement `ocID`.
-bool onRow(Recordset &rows, int ocID)
-{
-    return rows.find(QStringLiteral("ocID = %1").arg(ocID), 0, Recordset::SearchForward, Recordset::StartFirst);
-}
-
-// The number of the error `work` throws, 0 when it throws none.
-int errorOf(const std::function<void()> &work, QString *description = nullptr)
-{
-    try {
-        work();
-    } catch (const ZrError &e) {
-        if (description)
-            *description = e.description;
-        return e.number;
-    }
-    return 0;
 }
 
 } // namespace

@@ -233,6 +233,12 @@ SetTarget ReadTarget(const CommandLine &command)
     return target;
 }
 
+QString SetKeyOf(const SetTarget &target)
+{
+    return RequirementSetKey(target.kind, target.objectId.toLongLong(), target.context,
+                             target.curriculum != 0 ? QString::number(target.curriculum) : QString());
+}
+
 qint32 CurriculumOf(const SetTarget &target)
 {
     const bool perCurriculum = target.kind == 1 && (target.context == 102 || target.context == 103);

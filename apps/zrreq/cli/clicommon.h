@@ -110,6 +110,8 @@ QString DescribeTarget(const SetTarget &target);
 void AddTargetOptions(CommandLine &command);
 /// Reads them; throws UsageError for missing or unknown values.
 SetTarget ReadTarget(const CommandLine &command);
+/// The key the target's set is versioned under (see RequirementSetKey).
+QString SetKeyOf(const SetTarget &target);
 
 /// The object's hierarchical requirement recordset from the server.
 /// Throws ZrError (unknown server 462, unknown object ...).

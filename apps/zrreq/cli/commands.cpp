@@ -14,7 +14,8 @@ struct Entry
 
 constexpr Entry Commands[] = {
     {"validate", runValidate, 62205}, {"describe", runDescribe, 62206}, {"export", runExport, 62207},
-    {"import", runImport, 62208},     {"init-db", runInitDb, 62209}, {"audit", runAudit, 63251},
+    {"history", runHistory, 64000},   {"import", runImport, 62208},     {"init-db", runInitDb, 62209},
+    {"audit", runAudit, 63251},
 };
 } // namespace
 

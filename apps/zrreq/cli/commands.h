@@ -14,6 +14,8 @@ int runValidate(const QStringList &arguments);
 int runDescribe(const QStringList &arguments);
 /// `zrreq export --kind K --object ID --context C`: writes a stored set as JSON to stdout.
 int runExport(const QStringList &arguments);
+/// `zrreq history --kind K --object ID --context C`: lists the kept versions of a stored set.
+int runHistory(const QStringList &arguments);
 /// `zrreq import --file SET.json --kind K --object ID --context C`: replaces a
 /// stored set with the file's, validated, in one transaction.
 int runImport(const QStringList &arguments);

@@ -3,17 +3,65 @@
 
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "database.h"
+#include "requirementstore.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <optional>
 
 namespace zr::app::cli {
+
+namespace {
+
+// --as-of: a date (the end of that day: every save of the day counts) or a date and time.
+QDateTime asOf(const QString &text)
+{
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (day.isValid() && text.size() == 10)
+        return QDateTime(day, QTime(23, 59, 59));
+    QString iso = text;
+    const QDateTime when = QDateTime::fromString(iso.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
+    if (!when.isValid())
+        throw UsageError{QStringLiteral("zrreq export: --as-of must be a date, yyyy-mm-dd, or a date and time, "
+                                        "yyyy-mm-ddThh:mm[:ss], not \"%1\"")
+                             .arg(text)};
+    return when;
+}
+
+// The kept version --version or --as-of names, as a file; nothing when neither is given.
+std::optional<QByteArray> keptVersion(CommandLine &command, const SetTarget &target)
+{
+    const QCommandLineParser &p = command.parser();
+    const bool byNumber = p.isSet(QStringLiteral("version")), byDate = p.isSet(QStringLiteral("as-of"));
+    if (!byNumber && !byDate)
+        return std::nullopt;
+    if (byNumber && byDate)
+        throw UsageError{QStringLiteral("zrreq export: give --version or --as-of, not both")};
+    const qint32 number = byNumber ? command.wholeNumber(QStringLiteral("version"), true) : 0;
+    const QDateTime when = byDate ? asOf(p.value(QStringLiteral("as-of"))) : QDateTime();
+    auto db = server::Database::open(command.server());
+    server::RequirementStore store(*db);
+    const QString source = QStringLiteral("zrreq export");
+    return byNumber ? store.versionFile(SetKeyOf(target), number, source)
+                    : store.versionFileAt(SetKeyOf(target), when, source);
+}
+
+} // namespace
 
 int runExport(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("export"),
                         QStringLiteral("Writes the stored requirement set of an object and context to stdout "
-                                       "as JSON (format zrreq-requirements/1)."));
+                                       "as JSON (format zrreq-requirements/1): the set as it is, or a version "
+                                       "the set's history keeps."));
     AddTargetOptions(command);
+    command.parser().addOption({QStringLiteral("version"),
+                                QStringLiteral("Write version N of the set (see zrreq history)."), QStringLiteral("N")});
+    command.parser().addOption({QStringLiteral("as-of"),
+                                QStringLiteral("Write the version in force at DATE: yyyy-mm-dd (the end of that "
+                                               "day) or yyyy-mm-ddThh:mm[:ss], local time."),
+                                QStringLiteral("DATE")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -23,8 +71,13 @@ int runExport(const QStringList &arguments)
     const int failed = command.attempt([&] {
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
-        const Recordset parent = LoadTarget(command.server(), target);
-        const QByteArray json = WriteRequirementFile(parent, target.kind, target.context, CurriculumOf(target));
+        QByteArray json;
+        if (const std::optional<QByteArray> kept = keptVersion(command, target)) {
+            json = *kept;
+        } else {
+            const Recordset parent = LoadTarget(command.server(), target);
+            json = WriteRequirementFile(parent, target.kind, target.context, CurriculumOf(target));
+        }
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size())
             throw ZrError(60200, QStringLiteral("export"), out.errorString());

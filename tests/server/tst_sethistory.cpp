@@ -1,0 +1,335 @@
+// Every save of a set keeps the version it replaced: the list of versions,
+// each kept version written back as a file, the version in force at a date,
+// and the summary line of a save.
+#include "saverows.h"
+#include "serverfixture.h"
+#include "requirementstore.h"
+#include "setchangesummary.h"
+#include "setversionstore.h"
+#include "common/createserverobject.h"
+#include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "common/zrerror.h"
+#include "requirements/requirementfile.h"
+#include "requirements/setversion.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace zr;
+using namespace zr::server;
+using zr::test::errorOf;
+using zr::test::onRow;
+using zr::test::rowsOf;
+
+namespace {
+
+const QString kLib = QStringLiteral("zrQEMSvr");
+const QString kSource = QStringLiteral("tst_sethistory");
+// Programme 1's context 104 holds rows 25 and 26, joined by "[%25] OR [%26]".
+const QString kSetKey = RequirementSetKey(1, 1, 104, QString());
+const char *const FileFields[] = {"ocID", "conID", "conoperator", "conoptval1", "conoptval5", "conselobjIDs", "coneval"};
+
+// "ocID=25|conID=40|..." per row, in id order, from any recordset of requirement rows.
+QStringList lines(Recordset rows)
+{
+    QStringList out;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        QStringList cells;
+        for (const char *name : FileFields) {
+            const QVariant v = rows.value(QString::fromLatin1(name));
+            cells.append(QLatin1String(name) + QLatin1Char('=') + (v.isNull() ? QStringLiteral("NULL") : v.toString()));
+        }
+        out.append(cells.join(QLatin1Char('|')));
+    }
+    out.sort();
+    return out;
+}
+
+// The set as stored now, read past the server's own code.
+QStringList storedSet(const QString &server)
+{
+    auto db = Database::open(server);
+    return lines(db->select(db->knownTable(QStringLiteral("QEMObjectConstraint"), kSource), {},
+                            QStringLiteral("conobject = 1 AND objID = 1 AND contypeID = 104"), {}, QStringLiteral("ocID"),
+                            kSource));
+}
+
+QByteArray versionFile(const QString &server, const QString &key, qint64 number)
+{
+    return RequirementStore(*Database::open(server)).versionFile(key, number, kSource);
+}
+
+// Three saves by three users; returns the set as stored before each save and after the last.
+QList<QStringList> saveThreeVersions(const QString &server)
+{
+    auto constraints = CreateServerObjectAs<cContraints>(kLib, server);
+    QList<QStringList> stored{storedSet(server)};
+    const auto save = [&](const QString &user, const std::function<void(Recordset &)> &edit) {
+        SetVersionStore::setSavingUser(user);
+        Recordset set = constraints->LoadObjectConstraints(1, 1);
+        Recordset rows = rowsOf(set);
+        rows.setFilter(QStringLiteral("contypeID = 104"));
+        edit(rows);
+        try {
+            constraints->SaveConstraints(set);
+        } catch (const ZrError &e) {
+            QFAIL(qPrintable(e.description));
+        }
+        SetVersionStore::setSavingUser(QString());
+        stored.append(storedSet(server));
+    };
+    save(QStringLiteral("registrar A"), [](Recordset &rows) {
+        QVERIFY(onRow(rows, 25));
+        rows.setValue(u"conoptval1", QStringLiteral("200"));
+    });
+    // A copy of 25 comes in for 26.
+    save(QStringLiteral("registrar B"), [](Recordset &rows) {
+        QVERIFY(onRow(rows, 25));
+        QVariantMap copy;
+        for (int i = 0; i < rows.fieldCount(); ++i)
+            copy.insert(rows.field(i).name, rows.value(i));
+        QVERIFY(onRow(rows, 26));
+        rows.deleteCurrent();
+        rows.addNew();
+        for (auto it = copy.constBegin(); it != copy.constEnd(); ++it)
+            rows.setValue(it.key(), it.value());
+        rows.setValue(u"ocID", -1);
+        rows.setValue(u"conoptval1", QStringLiteral("240"));
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            rows.setValue(u"coneval", QStringLiteral("[%25] OR [%-1]"));
+    });
+    save(QString(), [](Recordset &rows) {
+        const QString expression = rows.value(u"coneval").toString().replace(QLatin1String(" OR "), QLatin1String(" AND "));
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            rows.setValue(u"coneval", expression);
+    });
+    return stored;
+}
+
+void setSavedAt(const QString &server, qint64 version, const QString &stamp)
+{
+    auto db = Database::open(server);
+    QSqlQuery q(db->connection());
+    q.prepare(QStringLiteral("UPDATE QEMSetHistory SET saveddate = ? WHERE setkey = ? AND version = ?"));
+    q.addBindValue(stamp);
+    q.addBindValue(kSetKey);
+    q.addBindValue(version);
+    QVERIFY(q.exec() && q.numRowsAffected() == 1);
+}
+
+QList<qlonglong> studentsOf(const QByteArray &file)
+{
+    QList<qlonglong> ids;
+    for (const QJsonValue v : QJsonDocument::fromJson(file).object().value(QStringLiteral("students")).toArray())
+        ids.append(v.toInteger());
+    return ids;
+}
+
+Recordset requirementRows(const QList<QVariantMap> &rows)
+{
+    Recordset rs({makeField(QStringLiteral("ocID"), adInteger), makeField(QStringLiteral("conoptval1"), adVarWChar, 255),
+                  makeField(QStringLiteral("ModifiedDate"), adVarWChar, 20), makeField(QStringLiteral("coneval"), adVarWChar, 400)});
+    for (const QVariantMap &row : rows) {
+        rs.addNew();
+        for (auto it = row.constBegin(); it != row.constEnd(); ++it)
+            rs.setValue(it.key(), it.value());
+    }
+    rs.updateBatch();
+    return rs;
+}
+
+} // namespace
+
+class TestSetHistory : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::ServerFixture m_fixture;
+
+private slots:
+    void initTestCase() { InitLanguage(LangEnglish); }
+
+    void eachSaveKeepsTheVersionItReplaced_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void eachSaveKeepsTheVersionItReplaced()
+    {
+        ZR_BACKEND_ROW();
+        const QList<QStringList> stored = saveThreeVersions(server);
+        if (QTest::currentTestFailed())
+            return;
+        const QList<KeptVersion> kept = SetVersionStore(*Database::open(server), kSource).history(kSetKey);
+        QCOMPARE(kept.size(), 3);
+        const QStringList users{QStringLiteral("registrar A"), QStringLiteral("registrar B"), SetVersionStore::savingUser()};
+        const QStringList summaries{QStringLiteral("1 changed"), QStringLiteral("1 added, 1 removed, expression changed"),
+                                    QStringLiteral("expression changed")};
+        for (int i = 0; i < kept.size(); ++i) {
+            QCOMPARE(kept.at(i).number, i + 1);
+            QCOMPARE(kept.at(i).savedBy, users.at(i));
+            QCOMPARE(kept.at(i).summary, summaries.at(i));
+            QVERIFY(qAbs(kept.at(i).savedAt.secsTo(QDateTime::currentDateTime())) < 600);
+        }
+        // Every version, kept or current, reads back as a file holding the rows the set had then.
+        for (int v = 0; v <= 3; ++v) {
+            const RequirementFile file = ReadRequirementFile(versionFile(server, kSetKey, v));
+            QCOMPARE(file.version, v);
+            QCOMPARE(file.setKey(), kSetKey);
+            QCOMPARE(lines(file.rows), stored.at(v));
+        }
+        for (const qint64 missing : {-1, 4})
+            QCOMPARE(errorOf([&] { versionFile(server, kSetKey, missing); }), 64001);
+    }
+
+    // Versions 1, 2, 3 saved at fixed times; what is in force just before, at and after each.
+    void asOfPicksTheVersionInForce_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("version");   // -1: before the first
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            if (!qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") && qstrcmp(backend, "sqlite") == 0)
+                continue;
+            const auto row = [&](const char *when, int version) {
+                QTest::addRow("%s %s", backend, when) << QString::fromLatin1(backend) << QString::fromLatin1(when) << version;
+            };
+            row("2026-01-10 09:59:59", -1);
+            row("2026-01-10 10:00:00", 1);
+            row("2026-01-31 23:59:59", 1);
+            row("2026-02-01 00:00:00", 2);
+            row("2026-03-01 12:29:59", 2);
+            row("2030-01-01 00:00:00", 3);
+        }
+    }
+
+    void asOfPicksTheVersionInForce()
+    {
+        QFETCH(QString, when);
+        QFETCH(int, version);
+        ZR_BACKEND_ROW();
+        saveThreeVersions(server);
+        setSavedAt(server, 1, QStringLiteral("2026-01-10 10:00:00"));
+        setSavedAt(server, 2, QStringLiteral("2026-02-01 00:00:00"));
+        setSavedAt(server, 3, QStringLiteral("2026-03-01 12:30:00"));
+        const QDateTime at = QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        RequirementStore store(*Database::open(server));
+        if (version < 0) {
+            QCOMPARE(errorOf([&] { store.versionFileAt(kSetKey, at, kSource); }), 64002);
+            return;
+        }
+        QCOMPARE(SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, at), version);
+        QCOMPARE(store.versionFileAt(kSetKey, at, kSource), versionFile(server, kSetKey, version));
+    }
+
+    void exceptionsAndARegulationKeepTheirVersions_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void exceptionsAndARegulationKeepTheirVersions()
+    {
+        ZR_BACKEND_ROW();
+        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        // Programme 1's exceptions in context 105 are students 12 and 45.
+        const QString list = ExceptionListKey(1, 1, 105, 0);
+        students->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("13,15"), 1, 1, 105, 0, 0);
+        students->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("12"), 1, 1, 105, 0, 1);
+        QCOMPARE(studentsOf(versionFile(server, list, 0)), (QList<qlonglong>{12, 45}));
+        QCOMPARE(studentsOf(versionFile(server, list, 1)), (QList<qlonglong>{12, 13, 15, 45}));
+        QCOMPARE(studentsOf(versionFile(server, list, 2)), (QList<qlonglong>{13, 15, 45}));
+        QList<KeptVersion> kept = SetVersionStore(*Database::open(server), kSource).history(list);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept.at(0).summary, QStringLiteral("2 added"));
+        QCOMPARE(kept.at(1).summary, QStringLiteral("1 removed"));
+
+        // Student 7's regulation: rows 43 to 45, edited once, then given up for the programme's.
+        const QString regulation = RequirementSetKey(8, 7, 103, QString());
+        const QStringList original = lines(rowsOf(constraintsRows(server)));
+        Recordset edit = students->LoadStudConstraints(QStringLiteral("s"), 7);
+        Recordset rows = rowsOf(edit);
+        QVERIFY(onRow(rows, 44));
+        rows.setValue(u"conoptval1", QStringLiteral("6"));
+        students->SaveStudConstraints(QStringLiteral("s"), edit);
+        CreateServerObjectAs<cContraints>(kLib, server)->DeleteStudPtyxConstraints(QStringLiteral("s"), 7, false);
+        kept = SetVersionStore(*Database::open(server), kSource).history(regulation);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept.at(0).summary, QStringLiteral("1 changed"));
+        QCOMPARE(kept.at(1).summary, QStringLiteral("3 removed"));
+        QCOMPARE(lines(ReadRequirementFile(versionFile(server, regulation, 0)).rows), original);
+        QCOMPARE(ReadRequirementFile(versionFile(server, regulation, 2)).rows.recordCount(), 0);
+    }
+
+    // A database made before versions were kept has no history table: the first save makes it.
+    void anOlderDatabaseGetsItsHistoryWithTheFirstSave_data()
+    {
+        test::ServerFixture::addBackendColumn();
+        test::ServerFixture::newRows();
+    }
+
+    void anOlderDatabaseGetsItsHistoryWithTheFirstSave()
+    {
+        ZR_BACKEND_ROW();
+        {
+            auto db = Database::open(server);
+            QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistory")));
+        }
+        Database::closeAll();
+        QCOMPARE(errorOf([&] { SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, QDateTime::currentDateTime()); }),
+                 64003);
+        saveThreeVersions(server);
+        auto db = Database::open(server);
+        QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
+        // With the index a list of versions reads instead of the rows holding the files.
+        QSqlQuery index(db->connection());
+        QVERIFY(index.exec(db->dialect() == SqlDialect::SQLite
+                               ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'ix_sethistory_list'")
+                               : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ix_sethistory_list'")));
+        QVERIFY(index.next() && index.value(0).toInt() == 1);
+    }
+
+    void summaryCountsRequirementsAddedRemovedAndChanged_data()
+    {
+        QTest::addColumn<QList<QVariantMap>>("before");
+        QTest::addColumn<QList<QVariantMap>>("after");
+        QTest::addColumn<QString>("summary");
+        const auto row = [](int id, const char *value, const char *eval = "[%1]", const char *stamp = "2024-09-01") {
+            return QVariantMap{{QStringLiteral("ocID"), id}, {QStringLiteral("conoptval1"), value ? QVariant(QString::fromLatin1(value)) : QVariant()},
+                               {QStringLiteral("coneval"), QString::fromLatin1(eval)}, {QStringLiteral("ModifiedDate"), QString::fromLatin1(stamp)}};
+        };
+        QTest::newRow("same rows") << QList{row(1, "5"), row(2, "6")} << QList{row(1, "5"), row(2, "6")} << "no change";
+        QTest::newRow("only the stamp") << QList{row(1, "5")} << QList{row(1, "5", "[%1]", "2026-12-07")} << "no change";
+        QTest::newRow("a value") << QList{row(1, "5"), row(2, "6")} << QList{row(1, "5"), row(2, "7")} << "1 changed";
+        QTest::newRow("a value emptied") << QList{row(1, "5")} << QList{row(1, nullptr)} << "1 changed";
+        QTest::newRow("replaced whole") << QList{row(1, "5"), row(2, "6")} << QList{row(3, "5"), row(4, "6"), row(5, "7")}
+                                        << "3 added, 2 removed";
+        QTest::newRow("all of it") << QList{row(1, "5"), row(2, "6"), row(3, "1")}
+                                   << QList{row(1, "9", "[%1] OR [%4]"), row(3, "1", "[%1] OR [%4]"), row(4, "1", "[%1] OR [%4]")}
+                                   << "1 added, 1 removed, 1 changed, expression changed";
+        QTest::newRow("emptied") << QList{row(1, "5"), row(2, "6")} << QList<QVariantMap>{} << "2 removed";
+    }
+
+    void summaryCountsRequirementsAddedRemovedAndChanged()
+    {
+        QFETCH(QList<QVariantMap>, before);
+        QFETCH(QList<QVariantMap>, after);
+        QFETCH(QString, summary);
+        QCOMPARE(SetChangeSummary(requirementRows(before), requirementRows(after)), summary);
+    }
+
+private:
+    static Recordset constraintsRows(const QString &server)
+    {
+        return CreateServerObjectAs<cContraints>(kLib, server)->LoadObjectConstraints(8, 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSetHistory)
+#include "tst_sethistory.moc"

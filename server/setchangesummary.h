@@ -1,7 +1,7 @@
 #pragma once
 
 #include "zrsvr_export.h"
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 
 #include <QString>
 

@@ -41,7 +41,7 @@ QSet<qint32> codeSet(const ParameterValue *value, QList<qint32> *inOrder = nullp
     QSet<qint32> codes;
     if (!value)
         return codes;
-    for (const QString &code : value->codes) {
+    for (const QString &code : value->codes()) {
         if (const auto id = wholeNumber(code)) {
             if (!codes.contains(*id) && inOrder)
                 *inOrder << *id;
@@ -63,10 +63,10 @@ QSet<qint32> codeSet(const ParameterValue *value, QList<qint32> *inOrder = nullp
 std::optional<double> numberOf(const RequirementValue &value, const QString &field, bool needed)
 {
     const ParameterValue *p = value.parameter(field);
-    std::optional<double> n = p ? p->number : std::nullopt;
-    if (p && !n && !p->text.trimmed().isEmpty()) {
+    std::optional<double> n = p ? p->number() : std::nullopt;
+    if (p && !n && !p->text().trimmed().isEmpty()) {
         double read = 0;
-        if (ReadSystemNumber(p->text, &read))
+        if (ReadSystemNumber(p->text(), &read))
             n = read;
     }
     if (!n && needed)
@@ -85,7 +85,7 @@ int operatorOf(const RequirementValue &value, std::initializer_list<int> allowed
 QString codeOf(const RequirementValue &value, const QString &field)
 {
     const ParameterValue *p = value.parameter(field);
-    return p ? p->code : QString();
+    return p ? p->code() : QString();
 }
 
 QList<PeriodItem> periodItems(const ParameterValue *value)
@@ -93,7 +93,7 @@ QList<PeriodItem> periodItems(const ParameterValue *value)
     QList<PeriodItem> items;
     if (!value)
         return items;
-    for (const YearPeriod &yp : value->periods) {
+    for (const YearPeriod &yp : value->periods()) {
         PeriodItem item;
         item.year = yp.year.trimmed().toInt();
         item.period = wholeNumber(yp.period);
@@ -108,7 +108,7 @@ void readSemesterLimits(PreparedRequirement &r, const RequirementValue &value)
     const ParameterValue *p = value.parameter(QStringLiteral("conoptval5"));
     if (!p)
         return;
-    const QStringList parts = p->text.split(QLatin1Char(';'));
+    const QStringList parts = p->text().split(QLatin1Char(';'));
     double limit = 0;
     if (!parts.isEmpty() && ReadSystemNumber(parts.at(0), &limit))
         r.semesterAbove = limit;
@@ -149,11 +149,11 @@ void readAverage(PreparedRequirement &r, const RequirementValue &value)
     readCourseFilters(r, value);
     r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
     if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval4")))
-        r.flags = p->flags;
+        r.flags = p->flags();
     if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval5")))
-        r.performance = p->totals;
+        r.performance = p->totals();
     if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval12")))
-        r.averageTypes = p->totals;
+        r.averageTypes = p->totals();
 }
 
 } // namespace
@@ -169,7 +169,7 @@ PreparedRequirement PrepareRequirement(const RequirementValue &value)
     switch (value.typeId) {
     case 10: {
         const ParameterValue *column = value.parameter(selectedField);
-        r.column = column ? column->code : QString();
+        r.column = column ? column->code() : QString();
         if (r.column.isEmpty())
             refuse(value, selectedField);
         r.op = operatorOf(value, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});

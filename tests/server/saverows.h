@@ -2,7 +2,7 @@
 
 // Editing a loaded requirement recordset and catching what a save throws, for the save tests.
 
-#include "common/recordset.h"
+#include "recordset/recordset.h"
 #include "common/zrerror.h"
 
 #include <QString>

@@ -1,7 +1,6 @@
 #include "auditexpression.h"
 
 #include "audittext.h"
-#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "reqtypes/expressiontokens.h"
 
@@ -24,7 +23,7 @@ int precedence(qint32 op)
     // Quote the expression from the place it stops reading, as the editor's check does.
     const QString rest = position >= text.size() ? text.right(20) : text.mid(position, 40);
     throw ZrError(ErrBadExpression, QStringLiteral("Audit"),
-                  ReplaceParams(GetLangString(StrBadExpression), {rest.trimmed()}));
+                  AuditText(StrBadExpression, {rest.trimmed()}));
 }
 
 } // namespace
@@ -56,7 +55,7 @@ AuditExpression AuditExpression::parse(const QString &text, const QList<qint32> 
             const auto it = place.constFind(token.id);
             if (it == place.constEnd())
                 throw ZrError(ErrUnknownToken, QStringLiteral("Audit"),
-                              ReplaceParams(GetLangString(StrUnknownToken), {QString::number(token.id)}));
+                              AuditText(StrUnknownToken, {QString::number(token.id)}));
             parsed.m_postfix << *it;
             expectOperand = false;
             break;

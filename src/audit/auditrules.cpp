@@ -3,8 +3,6 @@
 #include "audittext.h"
 #include "common/langstrings.h"
 #include "common/systemnumber.h"
-#include "common/zrerror.h"
-#include "reqtypes/sheetrows.h"
 #include "reqtypes/typecatalog.h"
 
 #include <QDate>
@@ -16,255 +14,12 @@ namespace zr::audit {
 
 namespace {
 
-const QString Source = QStringLiteral("Audit");
 constexpr double Epsilon = 1e-9;
-
-QString text(qint32 id, const QStringList &args = {})
-{
-    return args.isEmpty() ? GetLangString(id) : ReplaceParams(GetLangString(id), args);
-}
 
 QString number(double value)
 {
     return FormatSystemNumber(std::round(value * 100) / 100);
 }
-
-std::optional<qint32> wholeNumber(const QString &text)
-{
-    bool ok = false;
-    const qint32 value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<qint32>(value) : std::nullopt;
-}
-
-QSet<qint32> codeSet(const ParameterValue *value, QList<qint32> *inOrder = nullptr)
-{
-    QSet<qint32> codes;
-    if (!value)
-        return codes;
-    for (const QString &code : value->codes()) {
-        if (const auto id = wholeNumber(code)) {
-            if (!codes.contains(*id) && inOrder)
-                *inOrder << *id;
-            codes.insert(*id);
-        }
-    }
-    return codes;
-}
-
-[[noreturn]] void refuse(const RequirementValue &value, const QString &field)
-{
-    const ParameterRow row = SheetRow(value.typeId, value.context, field);
-    const QString label = row.labelId != 0 ? GetLangString(row.labelId) : field;
-    throw ZrError(ErrNoValueToCheck, Source,
-                  text(StrNoValueToCheck, {QString::number(value.ocID), GetTypeName(value.typeId), label}));
-}
-
-// The number of `field`, refused when the rule needs it and it has none.
-std::optional<double> numberOf(const RequirementValue &value, const QString &field, bool needed)
-{
-    const ParameterValue *p = value.parameter(field);
-    std::optional<double> n = p ? p->number() : std::nullopt;
-    if (p && !n && !p->text().trimmed().isEmpty()) {
-        double read = 0;
-        if (ReadSystemNumber(p->text(), &read))
-            n = read;
-    }
-    if (!n && needed)
-        refuse(value, field);
-    return n;
-}
-
-int operatorOf(const RequirementValue &value, std::initializer_list<int> allowed)
-{
-    const auto op = wholeNumber(value.operatorCode());
-    if (!op || std::find(allowed.begin(), allowed.end(), *op) == allowed.end())
-        refuse(value, QStringLiteral("conoperator"));
-    return *op;
-}
-
-QString codeOf(const RequirementValue &value, const QString &field)
-{
-    const ParameterValue *p = value.parameter(field);
-    return p ? p->code() : QString();
-}
-
-QList<PeriodItem> periodItems(const ParameterValue *value)
-{
-    QList<PeriodItem> items;
-    if (!value)
-        return items;
-    for (const YearPeriod &yp : value->periods()) {
-        PeriodItem item;
-        item.year = yp.year.trimmed().toInt();
-        item.period = wholeNumber(yp.period);
-        items << item;
-    }
-    return items;
-}
-
-// Semester limits "above;below" of types 30 and 100.
-void readSemesterLimits(PreparedRequirement &r, const RequirementValue &value)
-{
-    const ParameterValue *p = value.parameter(QStringLiteral("conoptval5"));
-    if (!p)
-        return;
-    const QStringList parts = p->text().split(QLatin1Char(';'));
-    double limit = 0;
-    if (!parts.isEmpty() && ReadSystemNumber(parts.at(0), &limit))
-        r.semesterAbove = limit;
-    if (parts.size() > 1 && ReadSystemNumber(parts.at(1), &limit))
-        r.semesterBelow = limit;
-}
-
-void readComparison(PreparedRequirement &r, const RequirementValue &value, std::initializer_list<int> operators)
-{
-    r.op = operatorOf(value, operators);
-    r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
-    r.value2 = numberOf(value, QStringLiteral("conoptval2"), r.op == 5);
-}
-
-void readCourseFilters(PreparedRequirement &r, const RequirementValue &value)
-{
-    r.exceptedCourses = codeSet(value.parameter(QStringLiteral("conoptval7")));
-    r.exceptedTypes = codeSet(value.parameter(QStringLiteral("conoptval8")));
-    r.modes = codeSet(value.parameter(QStringLiteral("conoptval9")));
-    r.sectors = codeSet(value.parameter(QStringLiteral("conoptval10")));
-    r.subjects = codeSet(value.parameter(QStringLiteral("conoptval11")));
-}
-
-void readSelection(PreparedRequirement &r, const RequirementValue &value)
-{
-    const QString field = QStringLiteral("conselobjIDs");
-    r.selected = codeSet(value.parameter(field), &r.selectedInOrder);
-    r.selectsAll = r.selected.contains(-1);
-}
-
-void readTotal(PreparedRequirement &r, const RequirementValue &value, int fallback)
-{
-    r.total = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(fallback);
-}
-
-void readAverage(PreparedRequirement &r, const RequirementValue &value)
-{
-    readCourseFilters(r, value);
-    r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
-    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval4")))
-        r.flags = p->flags();
-    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval5")))
-        r.performance = p->totals();
-    if (const ParameterValue *p = value.parameter(QStringLiteral("conoptval12")))
-        r.averageTypes = p->totals();
-}
-
-} // namespace
-
-PreparedRequirement PrepareRequirement(const RequirementValue &value)
-{
-    PreparedRequirement r;
-    r.ocID = value.ocID;
-    r.typeId = value.typeId;
-    r.context = value.context;
-    r.caption = GetTypeName(value.typeId);
-    const QString selectedField = QStringLiteral("conselobjIDs");
-    switch (value.typeId) {
-    case 10: {
-        const ParameterValue *column = value.parameter(selectedField);
-        r.column = column ? column->code() : QString();
-        if (r.column.isEmpty())
-            refuse(value, selectedField);
-        r.op = operatorOf(value, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-        const ParameterValue *v1 = value.parameter(QStringLiteral("conoptval1"));
-        const ParameterValue *v2 = value.parameter(QStringLiteral("conoptval2"));
-        r.text1 = v1 ? v1->stored.toString() : QString();
-        r.text2 = v2 ? v2->stored.toString() : QString();
-        if (r.text1.isEmpty())
-            refuse(value, QStringLiteral("conoptval1"));
-        if (r.op == 5 && r.text2.isEmpty())
-            refuse(value, QStringLiteral("conoptval2"));
-        r.value1 = numberOf(value, QStringLiteral("conoptval1"), false);
-        r.value2 = numberOf(value, QStringLiteral("conoptval2"), false);
-        break;
-    }
-    case 20:
-    case 40:
-    case 50:
-    case 110:
-    case 120:
-        readSelection(r, value);
-        if (r.selected.isEmpty())
-            refuse(value, selectedField);
-        readTotal(r, value, 0);
-        readComparison(r, value, {0, 3, 4, 5, 8, 9});
-        readCourseFilters(r, value);
-        if (value.typeId == 20)
-            r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
-        break;
-    case 30:
-        readSelection(r, value);
-        if (r.selected.isEmpty())
-            refuse(value, selectedField);
-        r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
-        r.op = operatorOf(value, {0, 3, 8});
-        r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
-        readSemesterLimits(r, value);
-        r.substitutions = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(0) != 0;
-        break;
-    case 60:
-        r.selected.insert(wholeNumber(codeOf(value, selectedField)).value_or(-1));
-        r.selectsAll = r.selected.contains(-1);
-        readTotal(r, value, 1);
-        r.op = operatorOf(value, {0, 3, 4, 8, 9});
-        r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
-        break;
-    case 70:
-        r.total = 1;
-        r.op = operatorOf(value, {0, 3, 4, 8, 9});
-        r.value1 = numberOf(value, QStringLiteral("conoptval1"), true);
-        break;
-    case 80:
-        readSelection(r, value);
-        r.selectsAll = r.selectsAll || r.selected.isEmpty();
-        r.examPeriods = periodItems(value.parameter(QStringLiteral("conoptval1")));
-        r.teachingPeriods = periodItems(value.parameter(QStringLiteral("conoptval2")));
-        readAverage(r, value);
-        break;
-    case 90: {
-        r.op = operatorOf(value, {0, 5});
-        const double first = *numberOf(value, QStringLiteral("conoptval1"), true);
-        const double second = r.op == 5 ? *numberOf(value, QStringLiteral("conoptval2"), true) : first;
-        r.yearFrom = qint32(std::min(first, second));
-        r.yearTo = qint32(std::max(first, second));
-        const auto term = wholeNumber(codeOf(value, QStringLiteral("conoptval6")));
-        if (term && *term != -1)
-            r.term = term;
-        readAverage(r, value);
-        break;
-    }
-    case 100:
-        readSelection(r, value);
-        if (r.selected.isEmpty())
-            refuse(value, selectedField);
-        r.minimum = numberOf(value, QStringLiteral("conoptval4"), false);
-        r.enrolment = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(1);
-        r.byProgrammePeriod = codeOf(value, QStringLiteral("conoptval3")) == QLatin1String("-1");
-        readSemesterLimits(r, value);
-        break;
-    case 130:
-        readSelection(r, value);
-        if (r.selected.isEmpty())
-            refuse(value, selectedField);
-        r.corresponding = codeOf(value, QStringLiteral("conoptval1")) != QLatin1String("0");
-        r.op = wholeNumber(value.operatorCode()).value_or(-1);
-        r.categories = codeSet(value.parameter(QStringLiteral("conoptval10")));
-        break;
-    default:
-        throw ZrError(ErrUnknownType, Source, text(StrUnknownType, {QString::number(value.ocID),
-                                                                    QString::number(value.typeId)}));
-    }
-    return r;
-}
-
-namespace {
 
 QString nameOf(const QHash<qint32, QString> &names, qint32 id)
 {
@@ -276,13 +31,13 @@ QString totalLabel(int total)
 {
     switch (total) {
     case 0:
-        return text(StrCredits);
+        return AuditText(StrCredits);
     case 2:
-        return text(StrHours);
+        return AuditText(StrHours);
     case 3:
-        return text(StrEcts);
+        return AuditText(StrEcts);
     default:
-        return text(StrCourses);
+        return AuditText(StrCourses);
     }
 }
 
@@ -309,7 +64,7 @@ QString operatorSymbol(int op)
 QString comparisonText(int op, const QString &first, const QString &second)
 {
     if (op == 5)
-        return text(StrBetween, {first, second});
+        return AuditText(StrBetween, {first, second});
     return operatorSymbol(op) + QLatin1Char(' ') + first;
 }
 
@@ -429,14 +184,14 @@ RequirementTrace started(const PreparedRequirement &r)
 
 void measured(RequirementTrace &trace, const QString &label, const QString &value, const QString &needed)
 {
-    trace.measured = text(StrMeasured, {label, value, needed});
+    trace.measured = AuditText(StrMeasured, {label, value, needed});
 }
 
 RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &s)
 {
     RequirementTrace trace = started(r);
     if (r.typeId == 40 && r.context == CtxTextbooks) {
-        trace.measured = text(StrTextbooks);
+        trace.measured = AuditText(StrTextbooks);
         return trace;
     }
     const double sum = totalOf(r, s, std::nullopt);
@@ -467,7 +222,7 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
     trace.verdict = verdictOf(compare(r, sum) && drawnFrom.size() >= needed);
     if (!s.explain)
         return trace;
-    trace.measured = text(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
+    trace.measured = AuditText(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
                                         QString::number(count), comparisonText(r), QString::number(needed)});
     if (drawnFrom.size() < needed) {
         QStringList none;
@@ -475,7 +230,7 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
             if (!drawnFrom.contains(subject))
                 none << nameOf(codes.subjectNames, subject);
         }
-        trace.measured += text(StrShort, {none.join(QStringLiteral(", "))});
+        trace.measured += AuditText(StrShort, {none.join(QStringLiteral(", "))});
     }
     return trace;
 }
@@ -488,12 +243,12 @@ bool outsideSemesterLimits(const PreparedRequirement &r, const StudentDigest &s,
     const QString semester = number(*s.semester);
     if (r.semesterAbove && *s.semester > *r.semesterAbove + Epsilon) {
         trace.verdict = AuditVerdict::NotChecked;
-        trace.measured = text(StrAboveLimit, {semester, number(*r.semesterAbove)});
+        trace.measured = AuditText(StrAboveLimit, {semester, number(*r.semesterAbove)});
         return true;
     }
     if (r.semesterBelow && *s.semester < *r.semesterBelow - Epsilon) {
         trace.verdict = AuditVerdict::NotChecked;
-        trace.measured = text(StrBelowLimit, {semester, number(*r.semesterBelow)});
+        trace.measured = AuditText(StrBelowLimit, {semester, number(*r.semesterBelow)});
         return true;
     }
     return false;
@@ -507,7 +262,7 @@ int neededOf(const PreparedRequirement &r, int listed)
 
 QString neededText(const PreparedRequirement &r, int listed)
 {
-    return r.minimum && *r.minimum > 0 ? QString::number(neededOf(r, listed)) : text(StrAll);
+    return r.minimum && *r.minimum > 0 ? QString::number(neededOf(r, listed)) : AuditText(StrAll);
 }
 
 RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
@@ -534,20 +289,20 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
         trace.verdict = verdictOf(passed == 0);
         if (!s.explain)
             return trace;
-        trace.measured = text(StrListedNone, {QString::number(passed), QString::number(listed)});
+        trace.measured = AuditText(StrListedNone, {QString::number(passed), QString::number(listed)});
     } else {
         trace.verdict = verdictOf(counted >= neededOf(r, listed));
         if (!s.explain)
             return trace;
-        trace.measured = text(StrListed, {QString::number(counted), QString::number(listed),
+        trace.measured = AuditText(StrListed, {QString::number(counted), QString::number(listed),
                                           comparisonText(r.op, number(r.grade), QString()), neededText(r, listed)});
     }
     if (!trace.missing.isEmpty() && trace.verdict == AuditVerdict::Unmet)
-        trace.measured += text(StrMissing, {trace.missing.join(QStringLiteral(", "))});
+        trace.measured += AuditText(StrMissing, {trace.missing.join(QStringLiteral(", "))});
     if (trace.verdict == AuditVerdict::Met)
         trace.missing.clear();
     if (r.substitutions)
-        trace.measured += text(StrNoSubstitutions);
+        trace.measured += AuditText(StrNoSubstitutions);
     return trace;
 }
 
@@ -563,7 +318,7 @@ RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
     trace.verdict = verdictOf(compare(r, sum));
     if (!s.explain)
         return trace;
-    measured(trace, r.total == 1 ? text(StrProjects) : totalLabel(r.total), number(sum), comparisonText(r));
+    measured(trace, r.total == 1 ? AuditText(StrProjects) : totalLabel(r.total), number(sum), comparisonText(r));
     return trace;
 }
 
@@ -576,7 +331,7 @@ RequirementTrace practicums(const PreparedRequirement &r, const StudentDigest &s
     trace.verdict = verdictOf(compare(r, count));
     if (!s.explain)
         return trace;
-    measured(trace, text(StrPracticums), number(count), comparisonText(r));
+    measured(trace, AuditText(StrPracticums), number(count), comparisonText(r));
     return trace;
 }
 
@@ -613,7 +368,7 @@ RequirementTrace studentData(const PreparedRequirement &r, const StudentDigest &
     const QString shown = studentText(value);
     if (value.isNull() || shown.isEmpty()) {
         trace.verdict = AuditVerdict::Unmet;
-        trace.measured = text(StrNoValue, {r.column});
+        trace.measured = AuditText(StrNoValue, {r.column});
         return trace;
     }
     const auto measuredNumber = studentNumber(value);
@@ -735,7 +490,7 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
         graded = bestGrades(graded, r.averageTypes);
     if (graded.isEmpty()) {
         trace.verdict = AuditVerdict::Unmet;
-        trace.measured = text(StrNoGradedCourse);
+        trace.measured = AuditText(StrNoGradedCourse);
         return trace;
     }
     double weighted = 0;
@@ -748,7 +503,7 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
     const double mean = weights > 0 ? weighted / weights : 0;
     bool met = mean >= r.grade - Epsilon;
     if (s.explain)
-        trace.measured = text(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
+        trace.measured = AuditText(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
 
     QSet<qint32> listedTypes;
     for (const CourseTypeTotal &item : r.performance)
@@ -767,10 +522,10 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
         met = met && amount >= item.count - Epsilon;
         if (!s.explain)
             continue;
-        const QString name = item.typeId == AllCourseTypesId ? text(StrOtherTypes)
+        const QString name = item.typeId == AllCourseTypesId ? AuditText(StrOtherTypes)
                                                               : nameOf(codes.courseTypeNames, item.typeId);
         trace.measured += QStringLiteral("; ")
-                          + text(StrMeasured, {name, number(amount), comparisonText(8, number(item.count), {})});
+                          + AuditText(StrMeasured, {name, number(amount), comparisonText(8, number(item.count), {})});
     }
     trace.verdict = verdictOf(met);
     return trace;
@@ -796,11 +551,11 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
     const int listed = int(r.selectedInOrder.size());
     if (r.enrolment == 1) {
         trace.verdict = AuditVerdict::Met;
-        trace.measured = text(StrEnrolmentIgnored, {QString::number(listed)});
+        trace.measured = AuditText(StrEnrolmentIgnored, {QString::number(listed)});
         return trace;
     }
     if (codes.currentYear == 0) {
-        trace.measured = text(StrNoCurrentPeriod);
+        trace.measured = AuditText(StrNoCurrentPeriod);
         return trace;
     }
     const qint64 current = periodKey(codes, codes.currentYear, codes.currentTerm);
@@ -848,9 +603,9 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
                                           : StrNotEnrolledIn;
     const QString period = previousOnly ? periodName(codes, previousYear, previousTerm)
                                         : periodName(codes, codes.currentYear, codes.currentTerm);
-    trace.measured = text(id, {QString::number(passing), QString::number(listed), period, neededText(r, listed)});
+    trace.measured = AuditText(id, {QString::number(passing), QString::number(listed), period, neededText(r, listed)});
     if (trace.verdict == AuditVerdict::Unmet)
-        trace.measured += text(StrMissing, {trace.missing.join(QStringLiteral(", "))});
+        trace.measured += AuditText(StrMissing, {trace.missing.join(QStringLiteral(", "))});
     else
         trace.missing.clear();
     return trace;
@@ -872,25 +627,25 @@ RequirementTrace classGroupCategory(const PreparedRequirement &r, const StudentD
     std::sort(chosen.begin(), chosen.end());
     const bool againstCorresponding = r.corresponding || r.op == 100;
     if (!latest) {
-        trace.measured = text(StrNeverEnrolled);
+        trace.measured = AuditText(StrNeverEnrolled);
         trace.verdict = againstCorresponding ? AuditVerdict::NotChecked : verdictOf(r.op == 2);
         return trace;
     }
     if (!latest->classCategory) {
-        trace.measured = text(StrNoCategory);
+        trace.measured = AuditText(StrNoCategory);
         trace.verdict = againstCorresponding ? AuditVerdict::NotChecked : verdictOf(r.op == 2);
         return trace;
     }
     const QString category = nameOf(codes.categoryNames, *latest->classCategory);
     if (againstCorresponding) {
         trace.verdict = AuditVerdict::Met;
-        trace.measured = text(r.op == 100 ? StrCategoryOther : StrCategorySame, {category});
+        trace.measured = AuditText(r.op == 100 ? StrCategoryOther : StrCategorySame, {category});
         return trace;
     }
     const bool inList = r.categories.contains(*latest->classCategory);
-    const QString list = chosen.isEmpty() ? text(StrCategoryNone) : chosen.join(QStringLiteral(", "));
+    const QString list = chosen.isEmpty() ? AuditText(StrCategoryNone) : chosen.join(QStringLiteral(", "));
     trace.verdict = verdictOf(r.op == 2 ? !inList : inList);
-    trace.measured = text(r.op == 2 ? StrCategoryNoneOf : StrCategoryOneOf, {category, list});
+    trace.measured = AuditText(r.op == 2 ? StrCategoryNoneOf : StrCategoryOneOf, {category, list});
     return trace;
 }
 

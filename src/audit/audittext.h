@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include "common/langstrings.h"
+
+#include <QStringList>
 
 namespace zr::audit {
 
@@ -58,5 +60,11 @@ enum AuditError : qint32 {
     ErrUnknownType = 10353,
     ErrEmptySet = 10354,
 };
+
+/// The localised text `id` with `args` in %1, %2 ...
+inline QString AuditText(qint32 id, const QStringList &args = {})
+{
+    return args.isEmpty() ? GetLangString(id) : ReplaceParams(GetLangString(id), args);
+}
 
 } // namespace zr::audit

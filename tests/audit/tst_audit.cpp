@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace zr;
@@ -81,6 +82,11 @@ AuditCodes codes()
     c.subjectNames = {{1, QStringLiteral("Software")}, {2, QStringLiteral("Hardware")}, {4, QStringLiteral("Languages")}};
     c.courseTypeNames = {{1, QStringLiteral("Compulsory")}, {2, QStringLiteral("Elective")}};
     c.categoryNames = {{1, QStringLiteral("Lab A")}, {2, QStringLiteral("Lab B")}, {3, QStringLiteral("Lab C")}};
+    // As the server folds text for searches: capitals without accents.
+    c.fold = [](const QString &text) {
+        static const QRegularExpression marks(QStringLiteral("\\p{Mn}"));
+        return text.normalized(QString::NormalizationForm_D).remove(marks).toUpper();
+    };
     return c;
 }
 
@@ -125,8 +131,7 @@ RequirementTrace checkOne(const QString &requirement, const StudentRecord &recor
     const AuditSet set = prepare({requirement}, QString(), context);
     const RequirementTrace trace = set.evaluate(record).requirements.first();
     const RequirementTrace bare = set.evaluate(record, AuditDetail::VerdictsOnly).requirements.first();
-    if (bare.verdict != trace.verdict || !bare.measured.isEmpty())
-        qWarning("verdicts alone differ: %s", qPrintable(VerdictWord(bare.verdict)));
+    // A disagreement hands the caller the other verdict, which its check then refuses.
     return bare.verdict == trace.verdict ? trace : bare;
 }
 
@@ -318,6 +323,8 @@ private slots:
                                         << unmet;
         QTest::newRow("different") << "conID=10 conselobjIDs=exam_ID conoperator=2 conoptval1=7" << unmet;
         QTest::newRow("contains, other case") << "conID=10 conselobjIDs=lastname conoperator=1 conoptval1=ΠΑΠΑΔ" << met;
+        QTest::newRow("contains, without accents") << "conID=10 conselobjIDs=lastname conoperator=1 conoptval1=πουλου" << met;
+        QTest::newRow("equal as folded text") << "conID=10 conselobjIDs=lastname conoperator=0 conoptval1=ΠΑΠΑΔΟΠΟΥΛΟΥ" << met;
         QTest::newRow("starts with") << "conID=10 conselobjIDs=lastname conoperator=6 conoptval1=Παπα" << met;
         QTest::newRow("does not contain") << "conID=10 conselobjIDs=lastname conoperator=7 conoptval1=ίδη" << met;
         QTest::newRow("no value") << "conID=10 conselobjIDs=sector conoperator=2 conoptval1=1" << unmet;

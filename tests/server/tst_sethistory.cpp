@@ -280,14 +280,16 @@ private slots:
         {
             auto db = Database::open(server);
             QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistory")));
+            QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistoryRow")));
         }
         Database::closeAll();
         QCOMPARE(errorOf([&] { SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, QDateTime::currentDateTime()); }),
                  64003);
-        saveThreeVersions(server);
+        const QList<QStringList> stored = saveThreeVersions(server);
         auto db = Database::open(server);
         QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
-        // With the index a list of versions reads instead of the rows holding the files.
+        QCOMPARE(lines(ReadRequirementFile(versionFile(server, kSetKey, 0)).rows), stored.at(0));
+        // With the index a list of versions reads instead of the rows holding the kept versions.
         QSqlQuery index(db->connection());
         QVERIFY(index.exec(db->dialect() == SqlDialect::SQLite
                                ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'ix_sethistory_list'")

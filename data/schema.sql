@@ -285,9 +285,10 @@ CREATE TABLE QEMSetVersion (
 );
 
 -- Every save of a set keeps the version it replaced: for version <version> of
--- <setkey>, who saved it, when, a one-line summary of the change, and the set
--- as it was before (version - 1) in its file form (NULL where none can be
--- written). The set file comes last: a list of versions never reads it.
+-- <setkey>, who saved it, when, a one-line summary of the change and, for a
+-- list of excepted students, the list as it was before (version - 1) in its
+-- file form. A requirement set keeps its rows in QEMSetHistoryRow instead.
+-- The file comes last: a list of versions never reads it.
 CREATE TABLE QEMSetHistory (
     setkey          VARCHAR(200) NOT NULL,
     version         INTEGER      NOT NULL,
@@ -300,6 +301,40 @@ CREATE TABLE QEMSetHistory (
 
 -- A list of versions reads this index alone, never the rows with their files.
 CREATE INDEX ix_sethistory_list ON QEMSetHistory (setkey, version, saveddate, savedby, summary);
+
+-- The requirement rows of a set as they were before the save that made
+-- <version> of <setkey>: the rows of QEMObjectConstraint, copied as they are
+-- by the save, so that a save never writes them out as a file.
+CREATE TABLE QEMSetHistoryRow (
+    setkey          VARCHAR(200) NOT NULL,
+    version         INTEGER      NOT NULL,
+    ocID            INTEGER      NOT NULL,
+    contypeID       INTEGER      NOT NULL,
+    conobject       INTEGER      NOT NULL,
+    objID           INTEGER,
+    secobjID        VARCHAR(20),
+    conID           SMALLINT     NOT NULL,
+    conoperator     INTEGER,
+    conoptval1      VARCHAR(255),
+    conoptval2      VARCHAR(255),
+    conoptval3      VARCHAR(20),
+    conoptval4      VARCHAR(50),
+    conoptval5      VARCHAR(255),
+    conoptval6      VARCHAR(20),
+    conoptval7      VARCHAR(1000),
+    conoptval8      VARCHAR(255),
+    conoptval9      VARCHAR(255),
+    conoptval10     VARCHAR(255),
+    conoptval11     VARCHAR(255),
+    conoptval12     VARCHAR(255),
+    conselobjIDs    VARCHAR(1000),
+    coneval         VARCHAR(4000),
+    AltID           INTEGER,
+    AltKey          VARCHAR(50),
+    RowGuid         VARCHAR(38),
+    ModifiedDate    TIMESTAMP,
+    PRIMARY KEY (setkey, version, ocID)
+);
 
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 CREATE INDEX ix_courses_department ON QEMCourses (depID);

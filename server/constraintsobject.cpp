@@ -73,8 +73,8 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     RequirementStore store(*m_db);
     for (const QString &key : std::as_const(gone)) {
         const SetVersion locked = versions.lock(key);
-        const RequirementStore::StoredSet before = store.storedSet(key, locked.number, source);
-        versions.raise(key, locked, before.file, SetChangeSummary(before.rows, Recordset()));
+        const qint64 kept = store.keepRows(key, locked, source);
+        versions.raise(key, locked, QByteArray(), ChangeCountSummary({0, int(kept)}));
     }
     m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
                source);

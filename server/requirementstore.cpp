@@ -24,6 +24,8 @@ namespace zr::server {
 namespace {
 
 const QString kChapter = QStringLiteral("QEMObjectConstraint");
+// The rows of kept versions: the columns of kChapter after the set key and version.
+const QString HistoryRows = QStringLiteral("QEMSetHistoryRow");
 
 enum : qint32 {
     StrNotInSet = 62020,
@@ -56,6 +58,14 @@ QList<Field> parentFields()
             makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("department_ID"), adVarWChar, 10),
             makeField(QStringLiteral("student_ID"), adInteger), makeField(QStringLiteral("title"), adVarWChar, 250),
             makeField(kChapter, adChapter), makeField(SetVersionsField(), adLongVarWChar)};
+}
+
+// The rows of kept versions as a table to read: the requirement rows' columns under another name.
+SchemaTable historyRowsTable(const Database &db, const QString &source)
+{
+    SchemaTable kept = db.knownTable(kChapter, source);
+    kept.name = HistoryRows;
+    return kept;
 }
 
 // The hierarchical recordset of one object: its parent row from `parent`, `child` as its requirement rows.
@@ -186,19 +196,17 @@ Recordset RequirementStore::loadObject(qint32 conobject, const QVariant &objectI
     return hierarchical(parent, child, versions);
 }
 
-RequirementStore::StoredSet RequirementStore::storedSet(const QString &key, qint64 version, const QString &source)
+QByteArray RequirementStore::setFile(const QString &key, const Recordset &rows, qint64 version, const QString &source)
 {
     QVariantList values;
-    const QString where = setCondition(key, values);
-    StoredSet set;
-    set.rows = m_db.select(m_db.knownTable(kChapter, source), {}, where, values, QStringLiteral("ocID"), source);
+    setCondition(key, values);
     const qint32 kind = values.at(0).toInt(), context = values.at(2).toInt();
     const qlonglong id = values.at(1).toLongLong();
     const QString secondary = key.section(QLatin1Char('/'), 3);
     const bool perCurriculum = kind == 1 && IsKeyedBySecondary(kind, context);
     // The file names the curriculum of a curriculum's set; rows common to every curriculum it cannot name.
     if (perCurriculum && secondary.isEmpty())
-        return set;
+        return {};
     QVariantMap parent{{QStringLiteral("conobject"), kind}, {QStringLiteral("objID"), id}};
     try {
         parent = objectRow(kind, id, kind == 3 || kind == 4 ? QVariant(secondary) : QVariant(), source);
@@ -207,9 +215,22 @@ RequirementStore::StoredSet RequirementStore::storedSet(const QString &key, qint
         if (e.number != ErrNotFound)
             throw;
     }
-    const Recordset object = hierarchical(parent, set.rows, SetVersions{{key, SetVersion{version, {}, {}}}});
-    set.file = WriteRequirementFile(object, kind, context, perCurriculum ? secondary.toInt() : 0);
-    return set;
+    const Recordset object = hierarchical(parent, rows, SetVersions{{key, SetVersion{version, {}, {}}}});
+    return WriteRequirementFile(object, kind, context, perCurriculum ? secondary.toInt() : 0);
+}
+
+qint64 RequirementStore::keepRows(const QString &key, const SetVersion &stored, const QString &source)
+{
+    m_db.ensureTable(HistoryRows, source);
+    QStringList names;
+    for (const SchemaColumn &c : m_db.knownTable(kChapter, source).columns)
+        names.append(c.name);
+    QVariantList values;
+    const QString where = setCondition(key, values);
+    const QString columns = names.join(QStringLiteral(", "));
+    return m_db.write(QStringLiteral("INSERT INTO %1 (setkey, version, %2) SELECT ?, ?, %2 FROM %3 WHERE %4")
+                          .arg(HistoryRows, columns, kChapter, where),
+                      QVariantList{key, stored.number + 1} + values, source);
 }
 
 QByteArray RequirementStore::versionFile(const QString &key, qint64 number, const QString &source)
@@ -218,9 +239,25 @@ QByteArray RequirementStore::versionFile(const QString &key, qint64 number, cons
     SetVersionStore versions(m_db, source);
     const qint64 current = versions.of(key).number;
     const bool exceptions = key.startsWith(QLatin1String("exceptions/"));
-    const QByteArray file = number != current ? versions.replacedVersion(key, number)
-                            : exceptions      ? StoredExceptionListFile(m_db, key, current, source)
-                                              : storedSet(key, current, source).file;
+    QByteArray file;
+    if (number != current) {
+        // Throws for a version not kept; an exception list is kept as its file.
+        file = versions.replacedVersion(key, number);
+        if (!exceptions) {
+            const Recordset rows = m_db.hasTable(HistoryRows)
+                ? m_db.select(historyRowsTable(m_db, source), {}, QStringLiteral("setkey = ? AND version = ?"),
+                              {key, number + 1}, QStringLiteral("ocID"), source)
+                : Recordset(Database::fieldsFor(historyRowsTable(m_db, source)));
+            file = setFile(key, rows, number, source);
+        }
+    } else if (exceptions) {
+        file = StoredExceptionListFile(m_db, key, current, source);
+    } else {
+        QVariantList values;
+        const QString where = setCondition(key, values);
+        file = setFile(key, m_db.select(m_db.knownTable(kChapter, source), {}, where, values, QStringLiteral("ocID"), source),
+                       current, source);
+    }
     if (file.isEmpty())
         versions.throwNotKept(key, number);
     tx.commit();
@@ -377,6 +414,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         r.kind = pending.originalValue(fKind).toInt();
         r.context = pending.originalValue(fContext).toInt();
         r.loadedKey = keyOf(r.kind, pending.originalValue(fObject), r.context, pending.originalValue(fSecondary));
+        r.position = i + 1;
         deleted.append(r);
     }
 
@@ -413,10 +451,14 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         store.check(it.key(), stored, versions.value(it.key()).number);
         locked.insert(it.key(), stored);
     }
-    // Each set as it was, kept as the version this save replaces.
-    QHash<QString, StoredSet> replaced;
-    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
-        replaced.insert(it.key(), storedSet(it.key(), it->number, source));
+    // Each set as it was, kept as the version this save replaces, and the expression it had.
+    QHash<QString, QString> keptExpression;
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it) {
+        if (keepRows(it.key(), it.value(), source) > 0)
+            keptExpression.insert(it.key(), firstValue(m_db, QStringLiteral("SELECT coneval FROM %1 WHERE setkey = ? "
+                                                                              "AND version = ? LIMIT 1").arg(HistoryRows),
+                                                      {it.key(), it->number + 1}, source).toString());
+    }
 
     // A set whose loaded rows all go is replaced: its rows are deleted by the
     // set's key, and they must be exactly the rows loaded. Others lose rows by
@@ -611,13 +653,58 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
                        .arg(names.join(QStringLiteral(", ")), QStringList(count, oneRow).join(QStringLiteral(", "))),
                    values, source);
     }
+    // What each set gained, lost and changed, from the rows as loaded and as saved. A requirement
+    // is known by its id: a row deleted and added again under its id (as an import does) is the same one.
+    const RequirementComparison comparison(all);
+    QHash<QString, QHash<qlonglong, int>> gone;  // set -> id of a deleted row -> its position in `pending`
+    for (const SaveRow &r : std::as_const(deleted))
+        gone[r.loadedKey].insert(r.storedId.toLongLong(), r.position);
+    QHash<QString, SetChangeCounts> counts;
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it)
+        counts.insert(it.key(), {});
+    QSet<QString> filled;  // sets with rows after the save
+    const QString *lastKey = nullptr;  // rows of a set come together: its look-ups are kept
+    SetChangeCounts *set = nullptr;
+    QHash<qlonglong, int> *setGone = nullptr;
+    for (int i = 0; i < rows.size(); ++i) {
+        const SaveRow &r = rows.at(i);
+        if (!lastKey || *lastKey != r.key) {
+            lastKey = &r.key;
+            set = &counts[r.key];
+            const auto g = gone.find(r.key);
+            setGone = g == gone.end() ? nullptr : &g.value();
+            filled.insert(r.key);
+        }
+        if (r.status == Recordset::adRecNew) {
+            const int was = setGone ? setGone->take(idOf.at(i)) : 0;
+            if (was == 0) {
+                ++set->added;
+                continue;
+            }
+            pending.setAbsolutePosition(was);
+            all.setAbsolutePosition(r.position);
+            if (comparison.changed(pending, all))
+                ++set->changed;
+        } else if (r.status == Recordset::adRecModified && r.loadedKey != r.key) {
+            ++set->added;
+            ++counts[r.loadedKey].removed;
+        } else if (r.status == Recordset::adRecModified) {
+            all.setAbsolutePosition(r.position);
+            if (comparison.changed(all, all))
+                ++set->changed;
+        }
+    }
+    for (auto it = gone.constBegin(); it != gone.constEnd(); ++it)
+        counts[it.key()].removed += int(it->size());
     SetVersions saved;
     for (auto it = locked.constBegin(); it != locked.constEnd(); ++it) {
-        QVariantList values;
-        const QString where = setCondition(it.key(), values);
-        const StoredSet &before = replaced[it.key()];
-        const Recordset after = m_db.select(table, {}, where, values, QStringLiteral("ocID"), source);
-        saved.insert(it.key(), store.raise(it.key(), it.value(), before.file, SetChangeSummary(before.rows, after)));
+        SetChangeCounts &c = counts[it.key()];
+        // A set that starts or ends empty gains or loses its expression with its rows.
+        const auto before = keptExpression.constFind(it.key());
+        const auto after = expressions.constFind(it.key());
+        c.expressionChanged = filled.contains(it.key()) && before != keptExpression.constEnd() && after != expressions.constEnd()
+                              && *before != after->stored;
+        saved.insert(it.key(), store.raise(it.key(), it.value(), QByteArray(), ChangeCountSummary(c)));
     }
     if (alsoInTransaction)
         alsoInTransaction();

@@ -2,6 +2,7 @@
 
 #include "zrsvr_export.h"
 #include "recordset/recordset.h"
+#include "requirements/setversion.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -36,15 +37,10 @@ public:
     void save(Recordset &constraints, const QString &source,
               const std::function<void()> &alsoInTransaction = {});
 
-    /// The stored rows of the set `key` and the set as a requirement file
-    /// naming `version` (empty for a curriculum-dependent set without a
-    /// curriculum, which no file names). Reads inside the caller's transaction.
-    struct StoredSet
-    {
-        Recordset rows;
-        QByteArray file;
-    };
-    StoredSet storedSet(const QString &key, qint64 version, const QString &source);
+    /// Inside a save's write transaction: copies the stored rows of the set
+    /// `key`, at the locked version `stored`, to the history as the version
+    /// the save replaces; returns how many rows it kept.
+    qint64 keepRows(const QString &key, const SetVersion &stored, const QString &source);
     /// Version `number` of the set `key` as a requirement file: the stored set
     /// for the current version, the kept one for an earlier. Throws ZrError
     /// 64001 for a version not kept.
@@ -54,6 +50,9 @@ public:
     QByteArray versionFileAt(const QString &key, const QDateTime &when, const QString &source);
 
 private:
+    // The set `key` with `rows` as a requirement file naming `version`; empty
+    // for a curriculum-dependent set without a curriculum, which no file names.
+    QByteArray setFile(const QString &key, const Recordset &rows, qint64 version, const QString &source);
     // The parent fields of an object (kind `conobject`, id, and the course
     // group or course of kinds 3 and 4); throws ErrNotFound for none.
     QVariantMap objectRow(qint32 conobject, qlonglong id, const QVariant &secondaryId, const QString &source);

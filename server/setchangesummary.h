@@ -7,13 +7,36 @@
 
 namespace zr::server {
 
-/// The one line a kept version says about the save that made it: the
-/// requirements added, removed and changed between the rows of a set before
-/// (`before`) and after (`after`) the save, matched by ocID, and whether the
-/// expression changed ("2 added, 1 removed, 1 changed"), in the current language.
-ZRSVR_EXPORT QString SetChangeSummary(const Recordset &before, const Recordset &after);
+/// What one save changed in one set: requirements (or students of an
+/// exception list) added, removed and changed, and whether the expression changed.
+struct SetChangeCounts
+{
+    int added = 0;
+    int removed = 0;
+    int changed = 0;
+    bool expressionChanged = false;
+};
 
-/// The same line from counts (for lists that are not requirement rows).
-ZRSVR_EXPORT QString ChangeCountSummary(int added, int removed, int changed, bool expressionChanged);
+/// The one line a kept version says about the save that made it
+/// ("2 added, 1 removed, 1 changed"), in the current language.
+ZRSVR_EXPORT QString ChangeCountSummary(const SetChangeCounts &counts);
+
+/// Whether a requirement changed between its loaded and its saved values, in
+/// what it says about the requirement: its id, the set's expression (counted
+/// once for the set) and the stamp every write renews are not compared, nor
+/// a number read back as the same text.
+class ZRSVR_EXPORT RequirementComparison
+{
+public:
+    /// Compares the fields of `rows` (and of every recordset with the same fields).
+    explicit RequirementComparison(const Recordset &rows);
+    /// True when the current row of `saved` differs from the current row of
+    /// `loaded` as it was loaded (its original values): the same row edited,
+    /// or a row deleted and one added again under its id.
+    bool changed(const Recordset &loaded, const Recordset &saved) const;
+
+private:
+    QList<int> m_fields;
+};
 
 } // namespace zr::server

@@ -159,11 +159,12 @@ QByteArray SetVersionStore::replacedVersion(const QString &key, qint64 number)
         throwNotKept(key, number);
     QSqlQuery &q = m_db.exec(QStringLiteral("SELECT replaced FROM QEMSetHistory WHERE setkey = ? AND version = ?"),
                              {key, number + 1}, m_source);
-    const QVariant replaced = q.next() ? q.value(0) : QVariant();
+    const bool kept = q.next();
+    const QByteArray replaced = kept ? q.value(0).toString().toUtf8() : QByteArray();
     q.finish();
-    if (replaced.isNull())
+    if (!kept)
         throwNotKept(key, number);
-    return replaced.toString().toUtf8();
+    return replaced;
 }
 
 void SetVersionStore::throwNotKept(const QString &key, qint64 number)

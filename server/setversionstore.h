@@ -45,7 +45,7 @@ public:
     void check(const QString &key, const SetVersion &stored, qint64 expected) const;
     /// Raises the locked version `stored` of `key` by one for the saving
     /// user and the current time, and keeps the version it replaces:
-    /// `replaced`, the set as it was (empty: none could be written), and
+    /// `replaced`, an exception list as it was (empty for a requirement set), and
     /// `summary` of the change. Returns the new version.
     SetVersion raise(const QString &key, const SetVersion &stored, const QByteArray &replaced, const QString &summary);
 
@@ -55,7 +55,8 @@ public:
     /// saved at or before it. Throws ZrError 64002 when the first kept version
     /// was saved after `when`, 64003 when none is kept.
     qint64 versionAt(const QString &key, const QDateTime &when);
-    /// Version `number` of `key` as kept when the next save replaced it.
+    /// Version `number` of an exception list `key` as kept when the next save
+    /// replaced it (empty for a requirement set: RequirementStore keeps its rows).
     /// Throws ZrError 64001 when it is not kept (the current version never is:
     /// it is the stored set).
     QByteArray replacedVersion(const QString &key, qint64 number);

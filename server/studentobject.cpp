@@ -87,7 +87,7 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
         ++added;
     }
     if (added + removed > 0)
-        versions.raise(list, locked, before, ChangeCountSummary(added, removed, 0, false));
+        versions.raise(list, locked, before, ChangeCountSummary({added, removed}));
     tx.commit();
     return added + removed;
 }

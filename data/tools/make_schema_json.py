@@ -206,7 +206,7 @@ def parse_type(t):
 tables = []
 defs = {}
 # Tables the server keeps for itself and serves to no look-up or search.
-INTERNAL = {"QEMSetVersion", "QEMSetHistory"}
+INTERNAL = {"QEMSetVersion", "QEMSetHistory", "QEMSetHistoryRow"}
 for m in re.finditer(r"CREATE TABLE (\w+) \((.*?)\n\);", sql, re.S):
     name, body = m.group(1), m.group(2)
     if name in INTERNAL:

@@ -13,6 +13,7 @@
 // holding the generation before, whole. "saved N" on stdout acknowledges generation N.
 #include "database.h"
 #include "qemserver.h"
+#include "requirementstore.h"
 #include "cli/clicommon.h"
 #include "common/createserverobject.h"
 #include "common/serverobjects.h"
@@ -133,11 +134,7 @@ bool historyIsWhole(Database &db, int generation, QString *why)
     }
     if (generation == 0)
         return true;
-    QSqlQuery &r = db.exec(QStringLiteral("SELECT replaced FROM QEMSetHistory WHERE setkey = ? AND version = ?"),
-                           {key, version}, kSource);
-    const QByteArray replaced = r.next() ? r.value(0).toString().toUtf8() : QByteArray();
-    r.finish();
-    Recordset rows = ReadRequirementFile(replaced).rows;
+    Recordset rows = ReadRequirementFile(RequirementStore(db).versionFile(key, version - 1, kSource)).rows;
     int count = 0;
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         // The sample's own rows carry no generation: they stand for generation 0.

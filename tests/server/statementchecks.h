@@ -61,7 +61,7 @@ inline bool isRequirementWrite(const QString &sql)
 }
 
 /// The statements that lock, check and raise a set's version in a save, and
-/// keep the version it replaced, every value bound.
+/// keep the version it replaced (its rows copied), every value bound.
 inline bool isVersionWrite(const QString &sql)
 {
     static const QRegularExpression shape(QStringLiteral(
@@ -69,7 +69,9 @@ inline bool isVersionWrite(const QString &sql)
         "|SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = \\?( FOR UPDATE)?"
         "|UPDATE QEMSetVersion SET version = \\?, savedby = \\?, saveddate = \\? WHERE setkey = \\?"
         "|INSERT INTO QEMSetHistory \\(setkey, version, savedby, saveddate, summary, replaced\\) "
-        "VALUES \\(\\?, \\?, \\?, \\?, \\?, \\?\\))$"));
+        "VALUES \\(\\?, \\?, \\?, \\?, \\?, \\?\\)"
+        "|INSERT INTO QEMSetHistoryRow \\(setkey, version(, \\w+)+\\) SELECT \\?, \\?(, \\w+)+ FROM QEMObjectConstraint "
+        "WHERE conobject = \\? AND objID = \\? AND contypeID = \\?( AND secobjID = \\?| AND \\(secobjID IS NULL OR secobjID = ''\\))?)$"));
     return shape.match(sql).hasMatch();
 }
 

@@ -280,14 +280,16 @@ private slots:
         {
             auto db = Database::open(server);
             QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistory")));
+            QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistoryRow")));
         }
         Database::closeAll();
         QCOMPARE(errorOf([&] { SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, QDateTime::currentDateTime()); }),
                  64003);
-        saveThreeVersions(server);
+        const QList<QStringList> stored = saveThreeVersions(server);
         auto db = Database::open(server);
         QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
-        // With the index a list of versions reads instead of the rows holding the files.
+        QCOMPARE(lines(ReadRequirementFile(versionFile(server, kSetKey, 0)).rows), stored.at(0));
+        // With the index a list of versions reads instead of the rows holding the kept versions.
         QSqlQuery index(db->connection());
         QVERIFY(index.exec(db->dialect() == SqlDialect::SQLite
                                ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'ix_sethistory_list'")
@@ -295,33 +297,32 @@ private slots:
         QVERIFY(index.next() && index.value(0).toInt() == 1);
     }
 
-    void summaryCountsRequirementsAddedRemovedAndChanged_data()
+    void aRequirementChangesWithItsValuesNotItsExpressionOrStamp_data()
     {
-        QTest::addColumn<QList<QVariantMap>>("before");
-        QTest::addColumn<QList<QVariantMap>>("after");
-        QTest::addColumn<QString>("summary");
-        const auto row = [](int id, const char *value, const char *eval = "[%1]", const char *stamp = "2024-09-01") {
-            return QVariantMap{{QStringLiteral("ocID"), id}, {QStringLiteral("conoptval1"), value ? QVariant(QString::fromLatin1(value)) : QVariant()},
-                               {QStringLiteral("coneval"), QString::fromLatin1(eval)}, {QStringLiteral("ModifiedDate"), QString::fromLatin1(stamp)}};
-        };
-        QTest::newRow("same rows") << QList{row(1, "5"), row(2, "6")} << QList{row(1, "5"), row(2, "6")} << "no change";
-        QTest::newRow("only the stamp") << QList{row(1, "5")} << QList{row(1, "5", "[%1]", "2026-12-07")} << "no change";
-        QTest::newRow("a value") << QList{row(1, "5"), row(2, "6")} << QList{row(1, "5"), row(2, "7")} << "1 changed";
-        QTest::newRow("a value emptied") << QList{row(1, "5")} << QList{row(1, nullptr)} << "1 changed";
-        QTest::newRow("replaced whole") << QList{row(1, "5"), row(2, "6")} << QList{row(3, "5"), row(4, "6"), row(5, "7")}
-                                        << "3 added, 2 removed";
-        QTest::newRow("all of it") << QList{row(1, "5"), row(2, "6"), row(3, "1")}
-                                   << QList{row(1, "9", "[%1] OR [%4]"), row(3, "1", "[%1] OR [%4]"), row(4, "1", "[%1] OR [%4]")}
-                                   << "1 added, 1 removed, 1 changed, expression changed";
-        QTest::newRow("emptied") << QList{row(1, "5"), row(2, "6")} << QList<QVariantMap>{} << "2 removed";
+        QTest::addColumn<QVariantMap>("edit");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("the same value again") << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("5")}} << false;
+        QTest::newRow("only the stamp") << QVariantMap{{QStringLiteral("ModifiedDate"), QStringLiteral("2026-12-07")}} << false;
+        QTest::newRow("only the expression") << QVariantMap{{QStringLiteral("coneval"), QStringLiteral("[%1] OR [%4]")}} << false;
+        QTest::newRow("a value") << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("7")}} << true;
+        QTest::newRow("a value emptied") << QVariantMap{{QStringLiteral("conoptval1"), QVariant()}} << true;
+        QTest::newRow("a value and the stamp")
+            << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("7")}, {QStringLiteral("ModifiedDate"), QStringLiteral("2026-12-07")}}
+            << true;
     }
 
-    void summaryCountsRequirementsAddedRemovedAndChanged()
+    void aRequirementChangesWithItsValuesNotItsExpressionOrStamp()
     {
-        QFETCH(QList<QVariantMap>, before);
-        QFETCH(QList<QVariantMap>, after);
-        QFETCH(QString, summary);
-        QCOMPARE(SetChangeSummary(requirementRows(before), requirementRows(after)), summary);
+        QFETCH(QVariantMap, edit);
+        QFETCH(bool, changed);
+        Recordset rows = requirementRows({{{QStringLiteral("ocID"), 1}, {QStringLiteral("conoptval1"), QStringLiteral("5")},
+                                           {QStringLiteral("coneval"), QStringLiteral("[%1]")},
+                                           {QStringLiteral("ModifiedDate"), QStringLiteral("2024-09-01")}}});
+        rows.moveFirst();
+        for (auto it = edit.constBegin(); it != edit.constEnd(); ++it)
+            rows.setValue(it.key(), it.value());
+        QCOMPARE(rows.status(), Recordset::adRecModified);
+        QCOMPARE(RequirementComparison(rows).changed(rows, rows), changed);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "requirementrules.h"
 #include "servererrors.h"
 #include "setchangesummary.h"
+#include "setdifference.h"
 #include "setversionstore.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
@@ -656,6 +657,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     // What each set gained, lost and changed, from the rows as loaded and as saved. A requirement
     // is known by its id: a row deleted and added again under its id (as an import does) is the same one.
     const RequirementComparison comparison(all);
+    SavedChangeWording wording(m_db, source);
     QHash<QString, QHash<qlonglong, int>> gone;  // set -> id of a deleted row -> its position in `pending`
     for (const SaveRow &r : std::as_const(deleted))
         gone[r.loadedKey].insert(r.storedId.toLongLong(), r.position);
@@ -683,15 +685,19 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
             }
             pending.setAbsolutePosition(was);
             all.setAbsolutePosition(r.position);
-            if (comparison.changed(pending, all))
+            if (comparison.changed(pending, all)) {
                 ++set->changed;
+                wording.add(r.key, pending, all, *set);
+            }
         } else if (r.status == Recordset::adRecModified && r.loadedKey != r.key) {
             ++set->added;
             ++counts[r.loadedKey].removed;
         } else if (r.status == Recordset::adRecModified) {
             all.setAbsolutePosition(r.position);
-            if (comparison.changed(all, all))
+            if (comparison.changed(all, all)) {
                 ++set->changed;
+                wording.add(r.key, all, all, *set);
+            }
         }
     }
     for (auto it = gone.constBegin(); it != gone.constEnd(); ++it)

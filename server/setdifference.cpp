@@ -1,0 +1,197 @@
+#include "setdifference.h"
+
+#include "constraintdescriber.h"
+#include "departmentobject.h"
+#include "database.h"
+#include "requirementstore.h"
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/requirementchange.h"
+#include "reqtypes/requirementvalue.h"
+#include "reqtypes/typecatalog.h"
+#include "requirements/expressionform.h"
+#include "requirements/requirementfile.h"
+
+#include <QHash>
+
+namespace zr::server {
+
+namespace {
+
+enum : qint32 {
+    StrAddedLine = 64013,
+    StrRemovedLine = 64014,
+    StrChangedLine = 64015,
+    StrExpressionBefore = 64016,
+    StrExpressionAfter = 64017,
+};
+
+// Object kinds whose object is a programme: their course groups and curricula are the programme's.
+bool isProgrammeKind(int kind)
+{
+    return kind == 1 || kind == 3 || kind == 4 || kind == 11;
+}
+
+QString captionOf(qint32 ocID, const QVariant &typeId)
+{
+    return QLatin1Char('(') + QString::number(ocID) + QStringLiteral(") ") + GetTypeName(typeId);
+}
+
+// The requirement on the cursor of `rows` as a value: its original values or its current ones.
+RequirementValue valueOnCursor(const Recordset &rows, bool original, int context)
+{
+    Recordset one(rows.fields());
+    one.addNew();
+    for (int i = 0, n = rows.fieldCount(); i < n; ++i)
+        one.setValue(i, original ? rows.originalValue(i) : rows.value(i));
+    return RequirementValue::fromRow(one, 0, context);
+}
+
+// One version of a set, its requirements by id.
+struct Version
+{
+    explicit Version(const RequirementFile &file) : rows(file.rows.clone())
+    {
+        for (int i = 0, n = rows.recordCount(); i < n; ++i)
+            byId.insert(ValLng(RequirementFieldAt(rows, i, QStringLiteral("ocID"))), i);
+    }
+    // The expression, as every row of the set carries it.
+    QString storedExpression() const
+    {
+        return byId.isEmpty() ? QString() : NzStr(RequirementFieldAt(rows, 0, QStringLiteral("coneval")));
+    }
+    QString displayExpression() const
+    {
+        if (byId.isEmpty())
+            return QString();
+        return ConvertExpression(storedExpression(), false, rows, [this](qint32 ocID) {
+            return captionOf(ocID, RequirementFieldAt(rows, byId.value(ocID), QStringLiteral("conID")));
+        });
+    }
+    RequirementLine line(qint32 ocID, ConstraintDescriber &describer)
+    {
+        rows.setAbsolutePosition(byId.value(ocID) + 1);
+        return {ocID, captionOf(ocID, rows.value(u"conID")), describer.describe(rows)};
+    }
+
+    Recordset rows;
+    QMap<qint32, int> byId;
+};
+
+} // namespace
+
+SetNaming::SetNaming(Database &db, const QString &key, const QString &source)
+{
+    m_lookups.setFetcher([&db, source](const QString &table, const QString &filter) {
+        return CodeTable(db, table, filter, source);
+    });
+    const int kind = key.section(QLatin1Char('/'), 0, 0).toInt();
+    m_sheet.objectKind = kind;
+    m_sheet.context = key.section(QLatin1Char('/'), 2, 2).toInt();
+    m_sheet.lookups = &m_lookups;
+    if (isProgrammeKind(kind))
+        m_sheet.programmeId = key.section(QLatin1Char('/'), 1, 1).toLongLong();
+    if (db.hasTable(QStringLiteral("v_students")))
+        m_sheet.students = &db.knownTable(QStringLiteral("v_students"), source);
+}
+
+bool SetDifference::isEmpty() const
+{
+    return added.isEmpty() && removed.isEmpty() && changed.isEmpty() && expressionBefore == expressionAfter;
+}
+
+SetChangeCounts SetDifference::counts() const
+{
+    SetChangeCounts c;
+    c.added = int(added.size());
+    c.removed = int(removed.size());
+    c.changed = int(changed.size());
+    c.expressionChanged = expressionBefore != expressionAfter;
+    for (const RequirementFieldChanges &r : changed) {
+        c.fieldChanges += qMax<int>(1, int(r.fields.size()));
+        if (c.firstChange.isEmpty())
+            c.firstChange = r.firstInOneLine;
+    }
+    return c;
+}
+
+QStringList SetDifference::lines() const
+{
+    QStringList out;
+    for (const RequirementLine &r : added)
+        out << ReplaceParams(GetLangString(StrAddedLine), {r.caption, r.description});
+    for (const RequirementLine &r : removed)
+        out << ReplaceParams(GetLangString(StrRemovedLine), {r.caption, r.description});
+    for (const RequirementFieldChanges &r : changed) {
+        out << ReplaceParams(GetLangString(StrChangedLine), {r.caption});
+        for (const QString &field : r.fields)
+            out << QStringLiteral("  ") + field;
+    }
+    if (expressionBefore != expressionAfter) {
+        out << ReplaceParams(GetLangString(StrExpressionBefore), {expressionBefore});
+        out << ReplaceParams(GetLangString(StrExpressionAfter), {expressionAfter});
+    }
+    return out;
+}
+
+SetDifference CompareSets(Database &db, const QString &key, const RequirementFile &before,
+                          const RequirementFile &after, const QString &source)
+{
+    Version was(before), now(after);
+    const SetNaming naming(db, key, source);
+    ConstraintDescriber describer(db);
+    SetDifference difference;
+    for (auto it = now.byId.constBegin(); it != now.byId.constEnd(); ++it) {
+        if (!was.byId.contains(it.key())) {
+            difference.added << now.line(it.key(), describer);
+            continue;
+        }
+        const int context = naming.sheet().context;
+        const RequirementValue then = RequirementValue::fromRow(was.rows, was.byId.value(it.key()), context);
+        const RequirementValue value = RequirementValue::fromRow(now.rows, it.value(), context);
+        const QList<FieldChange> changes = ChangedFields(then, value);
+        if (changes.isEmpty() && then.typeId == value.typeId)
+            continue;
+        RequirementFieldChanges changed{it.key(), captionOf(it.key(), value.typeId), {}, {}};
+        for (const FieldChange &change : changes)
+            changed.fields << FieldChangeText(change, naming.sheet());
+        if (!changes.isEmpty())
+            changed.firstInOneLine = FieldChangeInRequirementText(changes.first(), naming.sheet());
+        difference.changed << changed;
+    }
+    for (auto it = was.byId.constBegin(); it != was.byId.constEnd(); ++it) {
+        if (!now.byId.contains(it.key()))
+            difference.removed << was.line(it.key(), describer);
+    }
+    // Only a change of the stored text is one: an empty expression is the default of whatever rows there are.
+    if (was.storedExpression() != now.storedExpression()) {
+        difference.expressionBefore = was.displayExpression();
+        difference.expressionAfter = now.displayExpression();
+    }
+    return difference;
+}
+
+SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qint64 to, const QString &source)
+{
+    Database::Transaction tx(db, Database::Transaction::Read, source);
+    RequirementStore store(db);
+    const RequirementFile before = ReadRequirementFile(store.versionFile(key, from, source));
+    const RequirementFile after = ReadRequirementFile(store.versionFile(key, to, source));
+    SetDifference difference = CompareSets(db, key, before, after, source);
+    tx.commit();
+    return difference;
+}
+
+void SavedChangeWording::add(const QString &key, const Recordset &loaded, const Recordset &saved,
+                             SetChangeCounts &counts)
+{
+    const int context = key.section(QLatin1Char('/'), 2, 2).toInt();
+    const QList<FieldChange> changes
+        = ChangedFields(valueOnCursor(loaded, true, context), valueOnCursor(saved, false, context));
+    counts.fieldChanges += qMax<int>(1, int(changes.size()));
+    if (counts.firstChange.isEmpty() && !changes.isEmpty())
+        counts.firstChange = FieldChangeInRequirementText(changes.first(), SetNaming(m_db, key, m_source).sheet());
+}
+
+} // namespace zr::server

@@ -152,7 +152,7 @@ QString ParameterValueText(const ParameterValue &value, const SheetContext &shee
             const QString name = CodeListNames(row.codes, code, sheet);
             names << (name.isEmpty() ? code : name);
         }
-        shown = names.join(QLatin1Char(','));
+        shown = names.join(QStringLiteral(", "));
         break;
     }
     case RowKind::Totals:

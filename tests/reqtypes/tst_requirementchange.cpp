@@ -32,7 +32,7 @@ private Q_SLOTS:
                                          << "Τιμή1: 240 → (κενό)";
         QTest::newRow("codes by name, an unknown one as itself")
             << 40 << 103 << QVariantMap{{"conselobjIDs", "1"}} << QVariantMap{{"conselobjIDs", "1,2,9"}}
-            << "Τύποι μαθημάτων: Υποχρεωτικό → Υποχρεωτικό,Επιλογής,9";
+            << "Τύποι μαθημάτων: Υποχρεωτικό → Υποχρεωτικό, Επιλογής, 9";
         QTest::newRow("a choice by its caption") << 100 << 101 << QVariantMap{{"conoptval3", "0"}}
                                                  << QVariantMap{{"conoptval3", "-1"}}
                                                  << "Χρέωση βάση περιόδου πρ. σπουδών: Όχι → Ναι";

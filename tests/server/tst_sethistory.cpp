@@ -171,7 +171,7 @@ private slots:
         const QList<KeptVersion> kept = SetVersionStore(*Database::open(server), kSource).history(kSetKey);
         QCOMPARE(kept.size(), 3);
         const QStringList users{QStringLiteral("registrar A"), QStringLiteral("registrar B"), SetVersionStore::savingUser()};
-        const QStringList summaries{QStringLiteral("Course types of Course Type Υποχρεωτικό,Κατ' επιλογήν υποχρεωτικό → "
+        const QStringList summaries{QStringLiteral("Course types of Course Type Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → "
                                                    "Υποχρεωτικό (+1 more)"), QStringLiteral("1 added, 1 removed, expression changed"),
                                     QStringLiteral("expression changed")};
         for (int i = 0; i < kept.size(); ++i) {
@@ -207,7 +207,7 @@ private slots:
             };
             row("fields changed", 0, 1,
                 "Changed (25) Course Type:\n"
-                "  Course types: Υποχρεωτικό,Κατ' επιλογήν υποχρεωτικό → Υποχρεωτικό\n"
+                "  Course types: Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → Υποχρεωτικό\n"
                 "  Value 1: 180 → 200");
             row("one requirement for another", 1, 2,
                 "Added (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
@@ -221,7 +221,7 @@ private slots:
                 "Added (26) Average per year: Average per year - academic year 2021-2023, minimum grade 0,65\n"
                 "Removed (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
                 "Changed (25) Course Type:\n"
-                "  Course types: Υποχρεωτικό → Υποχρεωτικό,Κατ' επιλογήν υποχρεωτικό\n"
+                "  Course types: Υποχρεωτικό → Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό\n"
                 "  Value 1: 200 → 180\n"
                 "Expression before: [(25) Course Type] AND [(46) Course Type]\n"
                 "Expression after: [(25) Course Type] OR [(26) Average per year]");

@@ -8,10 +8,8 @@
 #include "common/zrerror.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/requirementchange.h"
-#include "reqtypes/requirementvalue.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/expressionform.h"
-#include "requirements/requirementfile.h"
 
 #include <QHash>
 
@@ -38,20 +36,10 @@ QString captionOf(qint32 ocID, const QVariant &typeId)
     return QLatin1Char('(') + QString::number(ocID) + QStringLiteral(") ") + GetTypeName(typeId);
 }
 
-// The requirement on the cursor of `rows` as a value: its original values or its current ones.
-RequirementValue valueOnCursor(const Recordset &rows, bool original, int context)
-{
-    Recordset one(rows.fields());
-    one.addNew();
-    for (int i = 0, n = rows.fieldCount(); i < n; ++i)
-        one.setValue(i, original ? rows.originalValue(i) : rows.value(i));
-    return RequirementValue::fromRow(one, 0, context);
-}
-
 // One version of a set, its requirements by id.
 struct Version
 {
-    explicit Version(const RequirementFile &file) : rows(file.rows.clone())
+    explicit Version(const Recordset &set) : rows(set.clone())
     {
         for (int i = 0, n = rows.recordCount(); i < n; ++i)
             byId.insert(ValLng(RequirementFieldAt(rows, i, QStringLiteral("ocID"))), i);
@@ -135,18 +123,25 @@ QStringList SetDifference::lines() const
     return out;
 }
 
-SetDifference CompareSets(Database &db, const QString &key, const RequirementFile &before,
-                          const RequirementFile &after, const QString &source)
+SetDifference CompareSets(Database &db, const QString &key, const Recordset &before, const Recordset &after,
+                          const QString &source)
 {
     Version was(before), now(after);
     const SetNaming naming(db, key, source);
     ConstraintDescriber describer(db);
+    // Both versions' rows have the columns of the stored rows.
+    const RequirementComparison comparison(now.rows);
     SetDifference difference;
     for (auto it = now.byId.constBegin(); it != now.byId.constEnd(); ++it) {
         if (!was.byId.contains(it.key())) {
             difference.added << now.line(it.key(), describer);
             continue;
         }
+        // Most requirements of a large set are the same in both: only the others are read as values.
+        was.rows.setAbsolutePosition(was.byId.value(it.key()) + 1);
+        now.rows.setAbsolutePosition(it.value() + 1);
+        if (!comparison.changed(was.rows, now.rows))
+            continue;
         const int context = naming.sheet().context;
         const RequirementValue then = RequirementValue::fromRow(was.rows, was.byId.value(it.key()), context);
         const RequirementValue value = RequirementValue::fromRow(now.rows, it.value(), context);
@@ -176,19 +171,30 @@ SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qin
 {
     Database::Transaction tx(db, Database::Transaction::Read, source);
     RequirementStore store(db);
-    const RequirementFile before = ReadRequirementFile(store.versionFile(key, from, source));
-    const RequirementFile after = ReadRequirementFile(store.versionFile(key, to, source));
-    SetDifference difference = CompareSets(db, key, before, after, source);
+    SetDifference difference
+        = CompareSets(db, key, store.versionRows(key, from, source), store.versionRows(key, to, source), source);
     tx.commit();
     return difference;
+}
+
+RequirementValue SavedChangeWording::valueOnCursor(const Recordset &rows, bool original, int context)
+{
+    // One row, kept between calls: a save may change thousands of requirements.
+    if (m_row.isNull() || m_row.fieldCount() != rows.fieldCount()) {
+        m_row = Recordset(rows.fields());
+        m_row.addNew();
+    }
+    for (int i = 0, n = rows.fieldCount(); i < n; ++i)
+        m_row.setValue(i, original ? rows.originalValue(i) : rows.value(i));
+    return RequirementValue::fromRow(m_row, 0, context);
 }
 
 void SavedChangeWording::add(const QString &key, const Recordset &loaded, const Recordset &saved,
                              SetChangeCounts &counts)
 {
     const int context = key.section(QLatin1Char('/'), 2, 2).toInt();
-    const QList<FieldChange> changes
-        = ChangedFields(valueOnCursor(loaded, true, context), valueOnCursor(saved, false, context));
+    const RequirementValue before = valueOnCursor(loaded, true, context);
+    const QList<FieldChange> changes = ChangedFields(before, valueOnCursor(saved, false, context));
     counts.fieldChanges += qMax<int>(1, int(changes.size()));
     if (counts.firstChange.isEmpty() && !changes.isEmpty())
         counts.firstChange = FieldChangeInRequirementText(changes.first(), SetNaming(m_db, key, m_source).sheet());

@@ -4,14 +4,11 @@
 #include "setchangesummary.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/parametersheet.h"
+#include "reqtypes/requirementvalue.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-namespace zr {
-struct RequirementFile;
-}
 
 namespace zr::server {
 
@@ -68,10 +65,10 @@ struct ZRSVR_EXPORT SetDifference
     QStringList lines() const;
 };
 
-/// The difference from the set `before` to the set `after` (two versions of
-/// the set `key`, as set files hold them).
-ZRSVR_EXPORT SetDifference CompareSets(Database &db, const QString &key, const RequirementFile &before,
-                                       const RequirementFile &after, const QString &source);
+/// The difference from the requirement rows `before` to the rows `after`
+/// (two versions of the set `key`).
+ZRSVR_EXPORT SetDifference CompareSets(Database &db, const QString &key, const Recordset &before,
+                                       const Recordset &after, const QString &source);
 
 /// The difference from version `from` to version `to` of the requirement set
 /// `key`. Throws ZrError 64001 for a version that is not kept.
@@ -90,8 +87,12 @@ public:
     void add(const QString &key, const Recordset &loaded, const Recordset &saved, SetChangeCounts &counts);
 
 private:
+    // The requirement on the cursor of `rows`: its original values or its current ones.
+    RequirementValue valueOnCursor(const Recordset &rows, bool original, int context);
+
     Database &m_db;
     QString m_source;
+    Recordset m_row;
 };
 
 } // namespace zr::server

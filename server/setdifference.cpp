@@ -196,8 +196,13 @@ void SavedChangeWording::add(const QString &key, const Recordset &loaded, const 
     const RequirementValue before = valueOnCursor(loaded, true, context);
     const QList<FieldChange> changes = ChangedFields(before, valueOnCursor(saved, false, context));
     counts.fieldChanges += qMax<int>(1, int(changes.size()));
-    if (counts.firstChange.isEmpty() && !changes.isEmpty())
+    if (!counts.firstChange.isEmpty() || changes.isEmpty())
+        return;
+    try {
         counts.firstChange = FieldChangeInRequirementText(changes.first(), SetNaming(m_db, key, m_source).sheet());
+    } catch (const ZrError &) {
+        // A code table that cannot be read costs the summary its names, never the save: it counts instead.
+    }
 }
 
 } // namespace zr::server

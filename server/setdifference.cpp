@@ -11,7 +11,7 @@
 #include "reqtypes/typecatalog.h"
 #include "requirements/expressionform.h"
 
-#include <QHash>
+#include <QMap>
 
 namespace zr::server {
 
@@ -24,12 +24,6 @@ enum : qint32 {
     StrExpressionBefore = 64016,
     StrExpressionAfter = 64017,
 };
-
-// Object kinds whose object is a programme: their course groups and curricula are the programme's.
-bool isProgrammeKind(int kind)
-{
-    return kind == 1 || kind == 3 || kind == 4 || kind == 11;
-}
 
 QString captionOf(qint32 ocID, const QVariant &typeId)
 {
@@ -78,7 +72,8 @@ SetNaming::SetNaming(Database &db, const QString &key, const QString &source)
     m_sheet.objectKind = kind;
     m_sheet.context = key.section(QLatin1Char('/'), 2, 2).toInt();
     m_sheet.lookups = &m_lookups;
-    if (isProgrammeKind(kind))
+    // As the editor's sheets: every object but a department names the programme by its id.
+    if (kind != KindDepartment && kind != KindDepartmentById)
         m_sheet.programmeId = key.section(QLatin1Char('/'), 1, 1).toLongLong();
     if (db.hasTable(QStringLiteral("v_students")))
         m_sheet.students = &db.knownTable(QStringLiteral("v_students"), source);

@@ -7,7 +7,6 @@
 #include "setdifference.h"
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -16,6 +15,8 @@
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zr::app {
 

@@ -1,7 +1,6 @@
 #include "requirementchange.h"
 
 #include "common/langstrings.h"
-#include "common/systemnumber.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/descriptions.h"
 #include "reqtypes/parametersheet.h"
@@ -24,9 +23,8 @@ bool sameValue(const ParameterValue &a, const ParameterValue &b)
     if (x == y)
         return true;
     // "0.5" and "0,5", "300" and "300,0": one number.
-    double m = 0, n = 0;
-    return (a.kind == RowKind::Entry || a.kind == RowKind::Minimum) && ReadSystemNumber(x, &m)
-           && ReadSystemNumber(y, &n) && m == n;
+    const std::optional<double> m = a.number(), n = b.number();
+    return m && n && *m == *n;
 }
 
 QString shown(const ParameterValue &value, const SheetContext &sheet)

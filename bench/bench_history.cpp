@@ -1,7 +1,9 @@
 // The history of a large set: a 3,000-requirement set saved 100 times (an
 // import, then 99 saves that change 30 requirements each), on SQLite.
 //  1. listing its versions against loading the set, as the host does both;
-//  2. writing version 50 as a file against writing the current version as
+//  2. opening the host's history window (its list of versions and the
+//     difference the newest save made, shown first) against loading the set;
+//  3. writing version 50 as a file against writing the current version as
 //     one (an export): a kept version is kept as rows, and both write them alike.
 // Times are CPU times of the thread (the database works in it).
 
@@ -17,8 +19,9 @@
 #include "requirements/setversion.h"
 #include "requirementstore.h"
 #include "setversionstore.h"
+#include "sethistorywindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -57,7 +60,7 @@ void saveVersion(cContraints &constraints, int version)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     InitLanguage(LangEnglish);
     RegisterServer();
     QTemporaryDir dir;
@@ -83,13 +86,21 @@ int main(int argc, char **argv)
     int listed = 0;
     const auto [loadNs, listNs] = bench::medianCpuPair([&] { load(*constraints); },
                                                        [&] { listed = int(versions.history(key).size()); });
+    QString firstDifference;
+    const auto [loadAgainNs, openNs] = bench::medianCpuPair([&] { load(*constraints); }, [&] {
+        const app::SetHistoryWindow window(server, key, QString());
+        firstDifference = window.differenceText();
+    });
     qint64 bytes = 0;
     const auto [currentNs, versionNs] = bench::medianCpuPair(
         [&] { RequirementStore(*db).versionFile(key, Versions, Source); },
         [&] { bytes = RequirementStore(*db).versionFile(key, Versions / 2, Source).size(); });
-    bool ok = listed == Versions;
+    // The newest save changed 30 requirements: the window shows their fields.
+    bool ok = listed == Versions && firstDifference.count(QStringLiteral(" → ")) == 30;
     ok &= bench::report(QStringLiteral("history: list 100 versions of 3,000 requirements / load the set"), loadNs,
                         listNs, 0.1);
+    ok &= bench::report(QStringLiteral("history: open the history window (100 versions, newest difference) / load the set"),
+                        loadAgainNs, openNs, 3.0);
     ok &= bench::report(QStringLiteral("history: version 50 as a file (%1 kB) / the current version").arg(bytes / 1024),
                         currentNs, versionNs, 1.5);
     Database::closeAll();

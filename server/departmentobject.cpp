@@ -4,12 +4,16 @@
 
 namespace zr::server {
 
+Recordset CodeTable(Database &db, const QString &tableName, const QString &filter, const QString &source)
+{
+    const SchemaTable &table = db.knownTable(tableName, source);
+    const BoundFilter where = parseFilter(filter, table, db.dialect(), source);
+    return db.select(table, {}, where.sql, where.values, table.keyColumn, source);
+}
+
 Recordset DepartmentObject::getTextList(const QString &tableName, const QString &filter)
 {
-    const QString source = QStringLiteral("cDepartment.getTextList");
-    const SchemaTable &table = m_db->knownTable(tableName, source);
-    const BoundFilter where = parseFilter(filter, table, m_db->dialect(), source);
-    return m_db->select(table, {}, where.sql, where.values, table.keyColumn, source);
+    return CodeTable(*m_db, tableName, filter, QStringLiteral("cDepartment.getTextList"));
 }
 
 } // namespace zr::server

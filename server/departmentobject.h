@@ -5,6 +5,10 @@
 
 namespace zr::server {
 
+/// The rows of the code table `tableName` that `filter` (the server's filter
+/// language) lets through, ordered by its key: what getTextList answers.
+Recordset CodeTable(Database &db, const QString &tableName, const QString &filter, const QString &source);
+
 /// cDepartment over the reference database.
 class DepartmentObject : public cDepartment, private QemObject
 {

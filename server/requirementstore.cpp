@@ -6,6 +6,7 @@
 #include "requirementrules.h"
 #include "servererrors.h"
 #include "setchangesummary.h"
+#include "setdifference.h"
 #include "setversionstore.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
@@ -236,32 +237,41 @@ qint64 RequirementStore::keepRows(const QString &key, const SetVersion &stored, 
 QByteArray RequirementStore::versionFile(const QString &key, qint64 number, const QString &source)
 {
     Database::Transaction tx(m_db, Database::Transaction::Read, source);
-    SetVersionStore versions(m_db, source);
-    const qint64 current = versions.of(key).number;
-    const bool exceptions = key.startsWith(QLatin1String("exceptions/"));
     QByteArray file;
-    if (number != current) {
-        // Throws for a version not kept; an exception list is kept as its file.
-        file = versions.replacedVersion(key, number);
-        if (!exceptions) {
-            const Recordset rows = m_db.hasTable(HistoryRows)
-                ? m_db.select(historyRowsTable(m_db, source), {}, QStringLiteral("setkey = ? AND version = ?"),
-                              {key, number + 1}, QStringLiteral("ocID"), source)
-                : Recordset(Database::fieldsFor(historyRowsTable(m_db, source)));
-            file = setFile(key, rows, number, source);
-        }
-    } else if (exceptions) {
-        file = StoredExceptionListFile(m_db, key, current, source);
+    if (key.startsWith(QLatin1String("exceptions/"))) {
+        // An exception list is kept as its file.
+        SetVersionStore versions(m_db, source);
+        const qint64 current = versions.of(key).number;
+        file = number != current ? versions.replacedVersion(key, number)
+                                 : StoredExceptionListFile(m_db, key, current, source);
+    } else {
+        file = setFile(key, versionRows(key, number, source), number, source);
+    }
+    if (file.isEmpty())
+        SetVersionStore(m_db, source).throwNotKept(key, number);
+    tx.commit();
+    return file;
+}
+
+Recordset RequirementStore::versionRows(const QString &key, qint64 number, const QString &source)
+{
+    Database::Transaction tx(m_db, Database::Transaction::Read, source);
+    SetVersionStore versions(m_db, source);
+    Recordset rows;
+    if (number != versions.of(key).number) {
+        // Throws for a version not kept.
+        versions.replacedVersion(key, number);
+        rows = m_db.hasTable(HistoryRows)
+            ? m_db.select(historyRowsTable(m_db, source), {}, QStringLiteral("setkey = ? AND version = ?"),
+                          {key, number + 1}, QStringLiteral("ocID"), source)
+            : Recordset(Database::fieldsFor(historyRowsTable(m_db, source)));
     } else {
         QVariantList values;
         const QString where = setCondition(key, values);
-        file = setFile(key, m_db.select(m_db.knownTable(kChapter, source), {}, where, values, QStringLiteral("ocID"), source),
-                       current, source);
+        rows = m_db.select(m_db.knownTable(kChapter, source), {}, where, values, QStringLiteral("ocID"), source);
     }
-    if (file.isEmpty())
-        versions.throwNotKept(key, number);
     tx.commit();
-    return file;
+    return rows;
 }
 
 QByteArray RequirementStore::versionFileAt(const QString &key, const QDateTime &when, const QString &source)
@@ -656,6 +666,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     // What each set gained, lost and changed, from the rows as loaded and as saved. A requirement
     // is known by its id: a row deleted and added again under its id (as an import does) is the same one.
     const RequirementComparison comparison(all);
+    SavedChangeWording wording(m_db, source);
     QHash<QString, QHash<qlonglong, int>> gone;  // set -> id of a deleted row -> its position in `pending`
     for (const SaveRow &r : std::as_const(deleted))
         gone[r.loadedKey].insert(r.storedId.toLongLong(), r.position);
@@ -683,15 +694,19 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
             }
             pending.setAbsolutePosition(was);
             all.setAbsolutePosition(r.position);
-            if (comparison.changed(pending, all))
+            if (comparison.changed(pending, all)) {
                 ++set->changed;
+                wording.add(r.key, pending, all, *set);
+            }
         } else if (r.status == Recordset::adRecModified && r.loadedKey != r.key) {
             ++set->added;
             ++counts[r.loadedKey].removed;
         } else if (r.status == Recordset::adRecModified) {
             all.setAbsolutePosition(r.position);
-            if (comparison.changed(all, all))
+            if (comparison.changed(all, all)) {
                 ++set->changed;
+                wording.add(r.key, all, all, *set);
+            }
         }
     }
     for (auto it = gone.constBegin(); it != gone.constEnd(); ++it)

@@ -45,6 +45,10 @@ public:
     /// for the current version, the kept one for an earlier. Throws ZrError
     /// 64001 for a version not kept.
     QByteArray versionFile(const QString &key, qint64 number, const QString &source);
+    /// The requirement rows of version `number` of the requirement set `key`
+    /// (not an exception list), in id order, as versionFile writes them.
+    /// Throws ZrError 64001 for a version not kept.
+    Recordset versionRows(const QString &key, qint64 number, const QString &source);
     /// The version of the set `key` in force at `when` as a requirement file
     /// (see SetVersionStore::versionAt); throws ZrError 64001 to 64003.
     QByteArray versionFileAt(const QString &key, const QDateTime &when, const QString &source);

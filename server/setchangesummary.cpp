@@ -14,6 +14,7 @@ enum : qint32 {
     StrChanged = 64006,
     StrExpressionChanged = 64007,
     StrNoChange = 64008,
+    StrMoreChanges = 64012,
 };
 
 // Fields that say nothing about a requirement: its id, the set's expression
@@ -32,7 +33,12 @@ QString ChangeCountSummary(const SetChangeCounts &counts)
         parts.append(ReplaceParams(GetLangString(StrAdded), {QString::number(counts.added)}));
     if (counts.removed > 0)
         parts.append(ReplaceParams(GetLangString(StrRemoved), {QString::number(counts.removed)}));
-    if (counts.changed > 0)
+    if (!counts.firstChange.isEmpty() && counts.fieldChanges > 1)
+        parts.append(ReplaceParams(GetLangString(StrMoreChanges),
+                                   {counts.firstChange, QString::number(counts.fieldChanges - 1)}));
+    else if (!counts.firstChange.isEmpty())
+        parts.append(counts.firstChange);
+    else if (counts.changed > 0)
         parts.append(ReplaceParams(GetLangString(StrChanged), {QString::number(counts.changed)}));
     if (counts.expressionChanged)
         parts.append(GetLangString(StrExpressionChanged));

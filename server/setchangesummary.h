@@ -15,10 +15,18 @@ struct SetChangeCounts
     int removed = 0;
     int changed = 0;
     bool expressionChanged = false;
+    /// The changes of the changed requirements: each changed field, or one
+    /// for a requirement whose sheet fields are all the same.
+    int fieldChanges = 0;
+    /// The first changed field, naming its requirement ("Τιμή1 of Τύπος
+    /// μαθήματος 240 → 300"); empty when no field is worded.
+    QString firstChange{};
 };
 
-/// The one line a kept version says about the save that made it
-/// ("2 added, 1 removed, 1 changed"), in the current language.
+/// The one line a kept version says about the save that made it, in the
+/// current language: "2 added, 1 removed, Τιμή1 of Τύπος μαθήματος 240 → 300";
+/// with more changes the first is named and the rest counted ("... 240 → 300
+/// (+3 more)"); without a worded change, the changed requirements counted.
 ZRSVR_EXPORT QString ChangeCountSummary(const SetChangeCounts &counts);
 
 /// Whether a requirement changed between its loaded and its saved values, in

@@ -1,6 +1,7 @@
 #include "cli/clicommon.h"
 #include "cli/commands.h"
 #include "mainwindow.h"
+#include "sethistorywindow.h"
 #include "startarguments.h"
 #include "studentcard.h"
 
@@ -55,6 +56,10 @@ int main(int argc, char *argv[])
                                               start.student, &window);
         card->show();
         pictured = card;
+    }
+    if (start.history) {
+        if (QWidget *history = window.showHistory())
+            pictured = history;
     }
     if (!start.screenshot.isEmpty()) {
         // Give the window time to load and paint before the picture is taken.

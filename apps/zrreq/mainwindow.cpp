@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "saveconflict.h"
 #include "setfileactions.h"
+#include "sethistorywindow.h"
 #include "studentsearch.h"
 
 #include "common/createserverobject.h"
@@ -59,6 +60,8 @@ enum : qint32 {
     StrLog = 60036,
     StrLoading = 60037,
     StrSaving = 60038,
+    StrNothingLoaded = 60228,
+    StrHistory = 64018,
 };
 
 // Shows that the window is busy from the first moment: the pointer and a
@@ -144,6 +147,8 @@ void MainWindow::buildMenus()
     });
     m_fileMenu->addActions({m_setFiles->exportAction(), m_setFiles->importAction()});
     connect(m_setFiles, &SetFileActions::imported, this, &MainWindow::updateTitle);
+    m_historyAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_H), this, &MainWindow::showHistory);
+    m_historyAction->setObjectName(QStringLiteral("historyAction"));
     m_fileMenu->addSeparator();
     new StudentSearch(m_fileMenu, m_serverName, this);
     m_fileMenu->addSeparator();
@@ -189,6 +194,7 @@ void MainWindow::retranslate()
     m_recentMenu->setTitle(GetLangString(StrRecent));
     m_serverAction->setText(GetLangString(StrDatabase));
     m_logAction->setText(GetLangString(StrLog));
+    m_historyAction->setText(GetLangString(StrHistory));
     m_quitAction->setText(GetLangString(StrQuit));
     m_languageMenu->setTitle(GetLangString(StrLanguage));
     m_helpMenu->setTitle(GetLangString(StrHelp));
@@ -202,6 +208,31 @@ void MainWindow::retranslate()
                                                   : title);
     }
     m_tree->retranslate();
+}
+
+SetHistoryWindow *MainWindow::showHistory()
+{
+    const QString key = m_setFiles->setKey();
+    if (key.isEmpty()) {
+        QMessageBox::information(this, StripMnemonic(GetLangString(StrHistory)), GetLangString(StrNothingLoaded));
+        return nullptr;
+    }
+    SetHistoryWindow *window = nullptr;
+    try {
+        window = new SetHistoryWindow(m_serverName, key, m_object.title + QStringLiteral(" - ") + m_context->currentText(),
+                                      this);
+    } catch (const ZrError &error) {
+        RecordError(error);
+        showError(error.number, error.description, error.source);
+        return nullptr;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &SetHistoryWindow::restoreRequested, this, [this, window](qint64 number, const QByteArray &file) {
+        if (m_setFiles->restoreVersion(number, file))
+            window->accept();
+    });
+    window->open();
+    return window;
 }
 
 void MainWindow::loadObjects()

@@ -35,6 +35,11 @@ public:
     /// Validates the edited set and saves it on the server, then reloads it.
     /// Returns false when validation or saving failed (the user was told).
     bool save();
+    /// File > History of the set on screen: opens its versions over the window
+    /// (without waiting for it to close); a restored version becomes unsaved
+    /// changes. Nothing, after telling the user, when no set is loaded or its
+    /// history cannot be read.
+    class SetHistoryWindow *showHistory();
     /// The requirements editor (tests drive it).
     zr::zrRequirements *editor() const { return m_editor; }
 
@@ -88,6 +93,7 @@ private:
     QAction *m_saveAction = nullptr;
     QAction *m_serverAction = nullptr;
     QAction *m_logAction = nullptr;
+    QAction *m_historyAction = nullptr;
     QMenu *m_recentMenu = nullptr;
     RecentObjects *m_recent = nullptr;
     QSplitter *m_splitter = nullptr;

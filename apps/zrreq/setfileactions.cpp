@@ -3,6 +3,7 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "requirements/setversion.h"
 #include "requirements/zrrequirements.h"
 
 #include <QAction>
@@ -29,6 +30,8 @@ enum : qint32 {
     StrImportFailed = 60226,
     StrUnsavedFirst = 60227,
     StrNothingLoaded = 60228,
+    StrRestoreFailed = 64031,
+    StrRestored = 64025,
 };
 } // namespace
 
@@ -102,22 +105,42 @@ bool SetFileActions::importFrom(const QString &path)
 {
     if (!canLeaveSet(StrImportFailed))
         return false;
+    return replaceSet(StrImportFailed, [&path] { return ReadRequirementFile(path); }, [&path](int count) {
+        return ReplaceParams(GetLangString(StrImported), {QString::number(count), QFileInfo(path).fileName()});
+    });
+}
+
+bool SetFileActions::restoreVersion(qint64 number, const QByteArray &file)
+{
+    if (!readyForFileDialog(StrRestoreFailed))
+        return false;
+    return replaceSet(StrRestoreFailed, [&file] { return ReadRequirementFile(file); }, [number](int count) {
+        return ReplaceParams(GetLangString(StrRestored), {QString::number(number), QString::number(count)});
+    });
+}
+
+QString SetFileActions::setKey() const
+{
+    const Recordset set = m_hostSet();
+    return set.isNull() ? QString() : RequirementSetKeyOf(set, m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+}
+
+bool SetFileActions::replaceSet(qint32 titleId, const std::function<RequirementFile()> &read, const std::function<QString(int)> &done)
+{
     Recordset set = m_hostSet();
     int count = 0;
     try {
-        const RequirementFile file = ReadRequirementFile(path);
-        count = ImportRequirementRows(file, set, m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+        count = ImportRequirementRows(read(), set, m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
     } catch (const ZrError &error) {
         RecordError(error);
-        report(StrImportFailed, error.description);
+        report(titleId, error.description);
         return false;
     }
-    // The editor keeps its curriculum across loads, so it shows the imported rows.
+    // The editor keeps its curriculum across loads, so it shows the new rows.
     m_editor->setRsConstraints(set);
     m_imported = true;
     if (auto *main = qobject_cast<QMainWindow *>(m_window))
-        main->statusBar()->showMessage(
-            ReplaceParams(GetLangString(StrImported), {QString::number(count), QFileInfo(path).fileName()}), 5000);
+        main->statusBar()->showMessage(done(count), 5000);
     Q_EMIT imported();
     return true;
 }

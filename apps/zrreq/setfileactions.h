@@ -10,6 +10,7 @@ class QWidget;
 
 namespace zr {
 class zrRequirements;
+struct RequirementFile;
 }
 
 namespace zr::app {
@@ -40,6 +41,13 @@ public:
     /// False, after telling the user, when the editor has unsaved changes or
     /// the file is unreadable or malformed; the set is then left as it was.
     bool importFrom(const QString &path);
+    /// Replaces the editor's set with version `number` of it (`file`, as the
+    /// history keeps it), as unsaved changes: saved, it is a new version.
+    /// Unsaved edits are settled first, as before a file dialog. False, after
+    /// telling the user, when that fails or the file does not read.
+    bool restoreVersion(qint64 number, const QByteArray &file);
+    /// The key the history keeps the editor's set under; empty with no set loaded.
+    QString setKey() const;
 
     /// What the actions ask before a file dialog when the set has unsaved
     /// changes: true when the user saved or discarded them (the host then
@@ -66,6 +74,9 @@ private:
     QString askExportPath() const;
     bool writeFile(const QString &path);
     void chooseImportFile();
+    /// Puts the rows `read` gives into the host's set and the editor; `done`
+    /// words the status line, `titleId` the title of a failure.
+    bool replaceSet(qint32 titleId, const std::function<RequirementFile()> &read, const std::function<QString(int count)> &done);
     bool canLeaveSet(qint32 titleId);
     /// Before a file dialog: unsaved changes are settled first (asked when the host can ask).
     bool readyForFileDialog(qint32 titleId);

@@ -49,14 +49,17 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
                                      QStringLiteral("Open the card of student <id>; with --screenshot the picture "
                                                     "is of the card."),
                                      QStringLiteral("id"));
-    parser.addOptions({help, server, screenshot, student});
+    const QCommandLineOption history(QStringLiteral("history"),
+                                     QStringLiteral("Open the history of the set on screen; with --screenshot the "
+                                                    "picture is of it."));
+    parser.addOptions({help, server, screenshot, student, history});
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
         return 2;
     }
     if (parser.isSet(help)) {
         QString options;
-        for (const QCommandLineOption &option : {help, server, screenshot, student}) {
+        for (const QCommandLineOption &option : {help, server, screenshot, student, history}) {
             QStringList names;
             for (const QString &name : option.names())
                 names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
@@ -88,7 +91,7 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
         return 2;
     }
     if (window)
-        *window = {parser.value(server), parser.value(screenshot), studentId};
+        *window = {parser.value(server), parser.value(screenshot), studentId, parser.isSet(history)};
     return -1;
 }
 

@@ -11,6 +11,7 @@ struct WindowArguments
     QString server;
     QString screenshot;  ///< empty: no picture
     qint32 student = 0;  ///< 0: no student card
+    bool history = false; ///< open File > History of the set on screen
 };
 
 /// Answers what the command line asks before any window, or display, is

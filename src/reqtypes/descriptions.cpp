@@ -5,6 +5,10 @@
 #include "reqtypes/coursetypetotals.h"
 #include "common/systemnumber.h"
 #include "parametersheet.h"
+#include "parametervalues.h"
+#include "optionstext.h"
+#include "requirementvalue.h"
+#include "studentcolumns.h"
 #include "recordset/lookupcache.h"
 #include "sheetrows.h"
 #include "typecatalog.h"
@@ -93,6 +97,83 @@ QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet)
     if (totals.trimmed().isEmpty())
         return QString();
     return CourseTypeTotalsText(SheetLookupList(sheet, QStringLiteral("SYS_CourseType")), totals);
+}
+
+namespace {
+// The caption of a choice row's code; the code itself when nothing names it.
+QString choiceText(const ParameterRow &row, const QString &code, const SheetContext &sheet)
+{
+    QString name;
+    switch (row.source) {
+    case ChoiceSource::Fixed:
+        for (const FixedChoice &choice : row.choices) {
+            if (choice.code == code && choice.textId)
+                name = GetLangString(choice.textId);
+        }
+        break;
+    case ChoiceSource::ProjectTypes:
+        name = DescribeCodeList(SheetLookupList(sheet, QStringLiteral("SYS_ERGASIA_TYPE"), QString(), true),
+                                QStringLiteral("ID"), QStringLiteral("descr"), code);
+        break;
+    case ChoiceSource::Terms:
+        name = DescribeCodeList(SheetLookupList(sheet, QStringLiteral("SYS_terms"), QString(), true),
+                                QStringLiteral("termID"), QStringLiteral("termDesc"), code);
+        break;
+    case ChoiceSource::StudentColumns:
+        for (const SchemaColumn &column : StudentColumns(sheet.students, sheet.objectKind)) {
+            if (column.name == code)
+                name = column.caption();
+        }
+        break;
+    }
+    return name.isEmpty() ? code : name;
+}
+} // namespace
+
+QString ParameterValueText(const ParameterValue &value, const SheetContext &sheet)
+{
+    const QString text = NzStr(value.stored);
+    if (text.trimmed().isEmpty())
+        return QString();
+    const ParameterRow row = SheetRow(value.typeId, sheet.context, value.field);
+    QString shown;
+    switch (value.kind) {
+    case RowKind::Choice:
+    case RowKind::StudentColumn:
+        shown = choiceText(row, text, sheet);
+        break;
+    case RowKind::ValuePicker:
+        shown = CourseCodeNames(text, sheet);
+        break;
+    case RowKind::CodeList: {
+        // One by one, so that a code no table names still shows: a change to it is a change.
+        QStringList names;
+        for (const QString &code : value.codes()) {
+            const QString name = CodeListNames(row.codes, code, sheet);
+            names << (name.isEmpty() ? code : name);
+        }
+        shown = names.join(QStringLiteral(", "));
+        break;
+    }
+    case RowKind::Totals:
+        shown = CourseTypeTotalsText(text, sheet);
+        break;
+    case RowKind::Options:
+    case RowKind::Flags:
+        shown = OptionsText(value.typeId, text);
+        break;
+    case RowKind::TeachingPeriods:
+        shown = TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text);
+        break;
+    case RowKind::Entry:
+    case RowKind::Minimum:
+    case RowKind::ExamPeriods:
+    case RowKind::StudentValue:
+        break;
+    }
+    // Option texts come in lines; a change is said on one.
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("; "));
+    return shown.isEmpty() ? text : shown;
 }
 
 QString StudentDataCaption(const QString &columnText, qint32 savedId)

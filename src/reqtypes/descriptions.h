@@ -8,6 +8,7 @@
 namespace zr {
 
 struct CodeListSource;
+struct ParameterValue;
 struct SheetContext;
 
 /// The names of the codes of `codes` (separated by ",") in the code table
@@ -39,6 +40,13 @@ ZRREQ_EXPORT QString CourseTypeTotalsText(const Recordset &courseTypes, const QS
 
 /// As above, with the course types of the sheet's code tables.
 ZRREQ_EXPORT QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet);
+
+/// A stored parameter value as its sheet row in `sheet.context` shows it, on
+/// one line: choices by their captions, code lists, courses and course-type
+/// totals by name, options and flags by their text, teaching periods with
+/// their names; texts and numbers as stored. A code no table names shows as
+/// itself. "" for an empty value. Throws the code tables' ZrError.
+ZRREQ_EXPORT QString ParameterValueText(const ParameterValue &value, const SheetContext &sheet);
 
 /// The header caption of a student-data requirement (type 10): the type's
 /// long name, " - " and `columnText` (the name alone when it is empty), after "(" + ocID + ") " when `savedId`

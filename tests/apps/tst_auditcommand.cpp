@@ -4,6 +4,7 @@
 #include "database.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -256,6 +257,53 @@ private slots:
         QCOMPARE(r.outLines.last(), QStringLiteral("%1 students, %2 met, %3 not met, %4 excepted")
                                         .arg(r.outLines.size() - 1).arg(met).arg(unmet).arg(excepted));
         QCOMPARE(excepted, 1);
+    }
+
+    // Student 84 lacks the 300 credits of requirement 10. Version 1 asks 1 credit (saved on
+    // 10 January), version 2 the 300 again (11 January): --as-of checks against the one in force.
+    void asOfChecksAgainstTheVersionInForce_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("before the first version") << "2026-01-09" << 2 << "";
+        QTest::newRow("version 1") << "2026-01-10" << 0 << "RESULT MET";
+        QTest::newRow("version 2") << "2026-01-11T09:00" << 1 << "RESULT UNMET";
+    }
+
+    void asOfChecksAgainstTheVersionInForce()
+    {
+        QFETCH(QString, when);
+        QFETCH(int, exitCode);
+        QFETCH(QString, last);
+        // This test saves: the next one to need the sample gets it afresh.
+        m_loaded.removeAll(QStringLiteral("sqlite"));
+        QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+        server::Database::closeAll();
+        const QString db = server(QStringLiteral("sqlite"));
+        const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const QByteArray stored = zrreq(QStringList{"export"} + degree, db).out;
+        const QByteArray credits("\"conoptval1\": \"300\"");
+        QVERIFY(stored.contains(credits));
+        for (const QByteArray &version : {QByteArray(stored).replace(credits, "\"conoptval1\": \"1\""), stored}) {
+            const Result imported = zrreq(QStringList{"import", "--force", "--file", file(QStringLiteral("v.json"), version)} + degree, db);
+            QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+        }
+        {
+            auto database = server::Database::open(db);
+            QSqlQuery q(database->connection());
+            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
+            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
+        }
+        server::Database::closeAll();
+        const Result r = zrreq(QStringList{"audit", "--student", "84", "--as-of", when, "--lang", "en"} + degree, db);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        if (exitCode == 2)
+            QVERIFY2(r.errLines.size() == 1 && r.errLines.first().startsWith(QLatin1String("ERROR 64002")), qPrintable(describe(r)));
+        else
+            QCOMPARE(r.outLines.last(), last);
+        // Without --as-of, the set as stored: version 2.
+        QCOMPARE(zrreq(QStringList{"audit", "--student", "84"} + degree, db).exitCode, 1);
     }
 };
 

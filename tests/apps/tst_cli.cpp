@@ -369,6 +369,20 @@ private slots:
         }
         const Result now = zrreq(QStringList{"export", "--as-of", "2999-12-31"} + degree, server);
         QCOMPARE(now.out, versions.last());
+
+        // --diff A B: the first import replaced the sample's seven requirements with new ones.
+        const Result first = zrreq(QStringList{"history", "--lang", "en", "--diff", "0", "1"} + degree, server);
+        QVERIFY2(first.exitCode == 0, qPrintable(describe(first)));
+        QCOMPARE(first.outLines.filter(QRegularExpression(QStringLiteral("^Added \\(\\d+\\) "))).size(), 7);
+        QCOMPARE(first.outLines.filter(QRegularExpression(QStringLiteral("^Removed \\(\\d+\\) "))).size(), 7);
+        QCOMPARE(first.outLines.filter(QRegularExpression(QStringLiteral("^Expression (before|after): "))).size(), 2);
+        const Result second = zrreq(QStringList{"history", "--lang", "en", "--diff", "1", "2"} + degree, server);
+        QCOMPARE(second.outLines, QStringList{QStringLiteral("no change")});
+        const Result unknown = zrreq(QStringList{"history", "--diff", "1", "9"} + degree, server);
+        QVERIFY2(unknown.exitCode == 2 && unknown.errLines.size() == 1 && unknown.errLines.first().startsWith("ERROR 64001"),
+                 qPrintable(describe(unknown)));
+        const Result half = zrreq(QStringList{"history", "--diff", "1"} + degree, server);
+        QVERIFY2(half.exitCode == 2 && half.outLines.isEmpty(), qPrintable(describe(half)));
     }
 
     // Versions 1 and 2 saved at 10:00 on 10 January and 09:00 on 11 January; a date alone is the end of its day.

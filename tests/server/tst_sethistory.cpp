@@ -5,6 +5,7 @@
 #include "serverfixture.h"
 #include "requirementstore.h"
 #include "setchangesummary.h"
+#include "setdifference.h"
 #include "setversionstore.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -84,6 +85,7 @@ QList<QStringList> saveThreeVersions(const QString &server)
     };
     save(QStringLiteral("registrar A"), [](Recordset &rows) {
         QVERIFY(onRow(rows, 25));
+        rows.setValue(u"conselobjIDs", QStringLiteral("1"));
         rows.setValue(u"conoptval1", QStringLiteral("200"));
     });
     // A copy of 25 comes in for 26.
@@ -169,7 +171,8 @@ private slots:
         const QList<KeptVersion> kept = SetVersionStore(*Database::open(server), kSource).history(kSetKey);
         QCOMPARE(kept.size(), 3);
         const QStringList users{QStringLiteral("registrar A"), QStringLiteral("registrar B"), SetVersionStore::savingUser()};
-        const QStringList summaries{QStringLiteral("1 changed"), QStringLiteral("1 added, 1 removed, expression changed"),
+        const QStringList summaries{QStringLiteral("Course types of Course Type Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → "
+                                                   "Υποχρεωτικό (+1 more)"), QStringLiteral("1 added, 1 removed, expression changed"),
                                     QStringLiteral("expression changed")};
         for (int i = 0; i < kept.size(); ++i) {
             QCOMPARE(kept.at(i).number, i + 1);
@@ -186,6 +189,56 @@ private slots:
         }
         for (const qint64 missing : {-1, 4})
             QCOMPARE(errorOf([&] { versionFile(server, kSetKey, missing); }), 64001);
+    }
+
+    // What changed from one version to another, in words: requirements added
+    // and removed, fields by label with names for codes, the expression.
+    void theDifferenceOfTwoVersionsSaysWhatChanged_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("expected");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            if (!qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") && qstrcmp(backend, "sqlite") == 0)
+                continue;
+            const auto row = [&](const char *name, int from, int to, const char *expected) {
+                QTest::addRow("%s %s", backend, name) << QString::fromLatin1(backend) << from << to << QString::fromUtf8(expected);
+            };
+            row("fields changed", 0, 1,
+                "Changed (25) Course Type:\n"
+                "  Course types: Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → Υποχρεωτικό\n"
+                "  Value 1: 180 → 200");
+            row("one requirement for another", 1, 2,
+                "Added (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
+                "Removed (26) Average per year: Average per year - academic year 2021-2023, minimum grade 0,65\n"
+                "Expression before: [(25) Course Type] OR [(26) Average per year]\n"
+                "Expression after: [(25) Course Type] OR [(46) Course Type]");
+            row("the expression alone", 2, 3,
+                "Expression before: [(25) Course Type] OR [(46) Course Type]\n"
+                "Expression after: [(25) Course Type] AND [(46) Course Type]");
+            row("backwards, over every save", 3, 0,
+                "Added (26) Average per year: Average per year - academic year 2021-2023, minimum grade 0,65\n"
+                "Removed (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
+                "Changed (25) Course Type:\n"
+                "  Course types: Υποχρεωτικό → Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό\n"
+                "  Value 1: 200 → 180\n"
+                "Expression before: [(25) Course Type] AND [(46) Course Type]\n"
+                "Expression after: [(25) Course Type] OR [(26) Average per year]");
+            row("a version with itself", 2, 2, "");
+        }
+    }
+
+    void theDifferenceOfTwoVersionsSaysWhatChanged()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, expected);
+        ZR_BACKEND_ROW();
+        saveThreeVersions(server);
+        const SetDifference difference = CompareVersions(*Database::open(server), kSetKey, from, to, kSource);
+        QCOMPARE(difference.lines().join(QLatin1Char('\n')), expected);
+        QCOMPARE(difference.isEmpty(), expected.isEmpty());
     }
 
     // Versions 1, 2, 3 saved at fixed times; what is in force just before, at and after each.
@@ -261,7 +314,7 @@ private slots:
         CreateServerObjectAs<cContraints>(kLib, server)->DeleteStudPtyxConstraints(QStringLiteral("s"), 7, false);
         kept = SetVersionStore(*Database::open(server), kSource).history(regulation);
         QCOMPARE(kept.size(), 2);
-        QCOMPARE(kept.at(0).summary, QStringLiteral("1 changed"));
+        QCOMPARE(kept.at(0).summary, QStringLiteral("Value 1 of Course group 5 → 6"));
         QCOMPARE(kept.at(1).summary, QStringLiteral("3 removed"));
         QCOMPARE(lines(ReadRequirementFile(versionFile(server, regulation, 0)).rows), original);
         QCOMPARE(ReadRequirementFile(versionFile(server, regulation, 2)).rows.recordCount(), 0);

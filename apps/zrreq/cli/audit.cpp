@@ -12,6 +12,7 @@
 #include "requirements/requirementset.h"
 #include "database.h"
 #include "jsonschema.h"
+#include "requirementstore.h"
 #include "textfold.h"
 
 #include <QHash>
@@ -99,12 +100,20 @@ struct StoredSet
     AuditCodes codes;
 };
 
-StoredSet loadStoredSet(const QString &server, const SetTarget &target)
+// The set as stored, or, for a valid `asOf`, the version of it in force then.
+StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QDateTime &asOf)
 {
     const Recordset parent = LoadTarget(server, target);
     StoredSet stored;
     stored.codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), departmentOf(parent));
     stored.codes.fold = server::FoldForMatch;
+    if (asOf.isValid()) {
+        auto db = server::Database::open(server);
+        const RequirementFile file = ReadRequirementFile(
+            server::RequirementStore(*db).versionFileAt(SetKeyOf(target), asOf, QStringLiteral("zrreq audit")));
+        stored.set = AuditSet::prepare(file.rows, target.context, stored.codes);
+        return stored;
+    }
     stored.set = AuditSet::prepare(setRows(parent, target.kind, target.context, CurriculumOf(target)), target.context,
                                    stored.codes);
     return stored;
@@ -153,7 +162,7 @@ int auditStudent(CommandLine &command, bool json)
     // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
     if (perCurriculum(target) && target.curriculum == 0)
         target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
-    StoredSet stored = loadStoredSet(command.server(), target);
+    StoredSet stored = loadStoredSet(command.server(), target, command.asOf());
     if (record.regulation && target.context == DegreeContext) {
         const AuditSet own = regulationSet(command.server(), studentId, stored.codes);
         if (own.size() > 0)
@@ -261,13 +270,13 @@ int auditAll(CommandLine &command, bool json)
         for (qint32 curriculum : curriculaWithSets(command.server(), target)) {
             SetTarget one = target;
             one.curriculum = curriculum;
-            stored = loadStoredSet(command.server(), one);
+            stored = loadStoredSet(command.server(), one, command.asOf());
             ofCurriculum.insert(curriculum, stored.set);
         }
         if (ofCurriculum.isEmpty())
-            stored = loadStoredSet(command.server(), target); // says why there is nothing to check
+            stored = loadStoredSet(command.server(), target, command.asOf()); // says why there is nothing to check
     } else {
-        stored = loadStoredSet(command.server(), target);
+        stored = loadStoredSet(command.server(), target, command.asOf());
     }
     const QHash<qint32, AuditSet> own = regulationSets(command.server(), target, stored.codes);
     // The walk reads each page once: the page cache that serves the editing of large sets would
@@ -340,11 +349,14 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
     AddTargetOptions(command);
+    command.addAsOfOption(QStringLiteral("With --student or --all, check against the version of the stored set"));
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    if (p.isSet(QStringLiteral("as-of")) && p.isSet(QStringLiteral("file")))
+        return command.fail(UsageError{QStringLiteral("zrreq audit: --as-of reads a stored set; --file is none")});
     const bool json = p.isSet(QStringLiteral("json"));
     const int modes = int(p.isSet(QStringLiteral("file"))) + int(p.isSet(QStringLiteral("student")))
                       + int(p.isSet(QStringLiteral("all")));

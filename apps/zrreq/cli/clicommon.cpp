@@ -140,6 +140,31 @@ QString CommandLine::required(const QString &name) const
     return m_parser.value(name);
 }
 
+void CommandLine::addAsOfOption(const QString &what)
+{
+    m_parser.addOption({QStringLiteral("as-of"),
+                        what + QStringLiteral(" in force at DATE: yyyy-mm-dd (the end of that day) or "
+                                              "yyyy-mm-ddThh:mm[:ss], local time."),
+                        QStringLiteral("DATE")});
+}
+
+QDateTime CommandLine::asOf() const
+{
+    if (!m_parser.isSet(QStringLiteral("as-of")))
+        return QDateTime();
+    const QString text = m_parser.value(QStringLiteral("as-of"));
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (day.isValid() && text.size() == 10)
+        return QDateTime(day, QTime(23, 59, 59));
+    QString iso = text;
+    const QDateTime when = QDateTime::fromString(iso.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
+    if (!when.isValid())
+        throw UsageError{QStringLiteral("zrreq %1: --as-of must be a date, yyyy-mm-dd, or a date and time, "
+                                        "yyyy-mm-ddThh:mm[:ss], not \"%2\"")
+                             .arg(m_subcommand, text)};
+    return when;
+}
+
 int CommandLine::fail(const ZrError &error, int code, bool onStdout) const
 {
     const QString line = ErrorLine(error);

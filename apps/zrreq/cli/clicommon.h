@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -57,6 +58,12 @@ public:
     qint32 wholeNumber(const QString &name, bool required) const;
     /// The value of a required option; throws UsageError when it is missing.
     QString required(const QString &name) const;
+    /// Adds --as-of DATE: the version of a stored set in force at DATE.
+    void addAsOfOption(const QString &what);
+    /// The moment --as-of names: a date stands for the end of that day (every
+    /// save of the day counts). Invalid when --as-of is not given; throws
+    /// UsageError for a value that is no date.
+    QDateTime asOf() const;
 
     /// What the command works on, named in its log lines: the file, the set.
     void setSubject(const QString &subject) { m_subject = subject; }

@@ -14,32 +14,17 @@ namespace zr::app::cli {
 
 namespace {
 
-// --as-of: a date (the end of that day: every save of the day counts) or a date and time.
-QDateTime asOf(const QString &text)
-{
-    const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (day.isValid() && text.size() == 10)
-        return QDateTime(day, QTime(23, 59, 59));
-    QString iso = text;
-    const QDateTime when = QDateTime::fromString(iso.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
-    if (!when.isValid())
-        throw UsageError{QStringLiteral("zrreq export: --as-of must be a date, yyyy-mm-dd, or a date and time, "
-                                        "yyyy-mm-ddThh:mm[:ss], not \"%1\"")
-                             .arg(text)};
-    return when;
-}
-
 // The kept version --version or --as-of names, as a file; nothing when neither is given.
 std::optional<QByteArray> keptVersion(CommandLine &command, const SetTarget &target)
 {
     const QCommandLineParser &p = command.parser();
-    const bool byNumber = p.isSet(QStringLiteral("version")), byDate = p.isSet(QStringLiteral("as-of"));
+    const QDateTime when = command.asOf();
+    const bool byNumber = p.isSet(QStringLiteral("version")), byDate = when.isValid();
     if (!byNumber && !byDate)
         return std::nullopt;
     if (byNumber && byDate)
         throw UsageError{QStringLiteral("zrreq export: give --version or --as-of, not both")};
     const qint32 number = byNumber ? command.wholeNumber(QStringLiteral("version"), true) : 0;
-    const QDateTime when = byDate ? asOf(p.value(QStringLiteral("as-of"))) : QDateTime();
     auto db = server::Database::open(command.server());
     server::RequirementStore store(*db);
     const QString source = QStringLiteral("zrreq export");
@@ -58,10 +43,7 @@ int runExport(const QStringList &arguments)
     AddTargetOptions(command);
     command.parser().addOption({QStringLiteral("version"),
                                 QStringLiteral("Write version N of the set (see zrreq history)."), QStringLiteral("N")});
-    command.parser().addOption({QStringLiteral("as-of"),
-                                QStringLiteral("Write the version in force at DATE: yyyy-mm-dd (the end of that "
-                                               "day) or yyyy-mm-ddThh:mm[:ss], local time."),
-                                QStringLiteral("DATE")});
+    command.addAsOfOption(QStringLiteral("Write the version"));
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)

@@ -1,32 +1,76 @@
 #include "clicommon.h"
 #include "commands.h"
 
+#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "requirements/setversion.h"
 #include "database.h"
+#include "setdifference.h"
 #include "setversionstore.h"
 
 namespace zr::app::cli {
+
+namespace {
+
+constexpr qint32 StrNoChange = 64008;
+
+// "--diff A B": the second version follows the first as a plain argument; read as "--diff A --diff B".
+QStringList withDiffPair(QStringList arguments)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--diff"));
+    if (at >= 0 && at + 2 < arguments.size() && !arguments.at(at + 2).startsWith(QLatin1Char('-')))
+        arguments.insert(at + 2, QStringLiteral("--diff"));
+    return arguments;
+}
+
+qint64 versionNumber(const QString &text)
+{
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    if (!ok || number < 0)
+        throw UsageError{QStringLiteral("zrreq history: --diff takes two version numbers, not \"%1\"").arg(text)};
+    return number;
+}
+
+} // namespace
 
 int runHistory(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("history"),
                         QStringLiteral("Lists the kept versions of a stored requirement set, oldest first, one line "
                                        "each: the version, when it was saved, by whom, and what the save changed, "
-                                       "separated by tabs. zrreq export --version N writes one of them as a file."));
+                                       "separated by tabs. With --diff A B, says what changed from version A to "
+                                       "version B instead. zrreq export --version N writes one of them as a file."));
     AddTargetOptions(command);
+    command.parser().addOption({QStringLiteral("diff"),
+                                QStringLiteral("Say what changed from version A to version B: requirements added "
+                                               "and removed, fields changed, the expression before and after."),
+                                QStringLiteral("A B")});
     command.addServerOption();
     command.addLanguageOption();
-    if (const int done = command.parse(arguments); done >= 0)
+    if (const int done = command.parse(withDiffPair(arguments)); done >= 0)
         return done;
     command.applyLanguage();
     command.onlyReads();
     try {
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
+        const QStringList pair = command.parser().values(QStringLiteral("diff"));
+        if (!pair.isEmpty() && pair.size() != 2)
+            throw UsageError{QStringLiteral("zrreq history: --diff takes two version numbers, A and B")};
         auto db = server::Database::open(command.server());
-        for (const server::KeptVersion &v :
-             server::SetVersionStore(*db, QStringLiteral("zrreq history")).history(SetKeyOf(target)))
+        const QString source = QStringLiteral("zrreq history");
+        if (pair.size() == 2) {
+            const server::SetDifference difference = server::CompareVersions(
+                *db, SetKeyOf(target), versionNumber(pair.at(0)), versionNumber(pair.at(1)), source);
+            const QStringList lines = difference.lines();
+            for (const QString &line : lines)
+                PrintLine(line);
+            if (lines.isEmpty())
+                PrintLine(GetLangString(StrNoChange));
+            return ExitOk;
+        }
+        for (const server::KeptVersion &v : server::SetVersionStore(*db, source).history(SetKeyOf(target)))
             PrintLine(QStringLiteral("%1\t%2\t%3\t%4")
                           .arg(v.number)
                           .arg(v.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.savedBy, v.summary));

@@ -3,6 +3,7 @@
 
 #include "audit/auditcodesource.h"
 #include "audit/auditset.h"
+#include "audit/setimpact.h"
 #include "audit/studentfile.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -322,7 +323,61 @@ int auditAll(CommandLine &command, bool json)
     return counts[1] > 0 ? ExitInvalid : ExitOk;
 }
 
+// The set of `parent`'s rows for `target`, prepared; a set without requirements is met by everyone.
+AuditSet preparedOrEmpty(const Recordset &parent, const SetTarget &target, const AuditCodes &codes)
+{
+    const Recordset rows = setRows(parent, target.kind, target.context, CurriculumOf(target));
+    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, target.context, codes);
+}
+
 } // namespace
+
+int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &edited, bool json)
+{
+    if (target.kind != 1)
+        throw UsageError{QStringLiteral("zrreq import: --impact needs the set of a programme (--kind 1)")};
+    const Recordset stored = LoadTarget(command.server(), target);
+    AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(command.server()), departmentOf(stored));
+    codes.fold = server::FoldForMatch;
+    const QList<qint32> ownSet = regulationSets(command.server(), target, codes).keys();
+    SetImpact impact(preparedOrEmpty(stored, target, codes), preparedOrEmpty(edited, target, codes),
+                     QSet<qint32>(ownSet.cbegin(), ownSet.cend()));
+    Progress progress(studentCount(command.server(), target));
+    const ImpactReport report = SetImpact::measure(*ServerObjectOf<cStudent>(command.server()),
+                                                   qint32(target.objectId.toLongLong()), CurriculumOf(target),
+                                                   scopeOf(target), std::move(impact), [&](qint64 done) {
+                                                       progress.advance(done);
+                                                       return true;
+                                                   });
+    QTextStream out(stdout);
+    for (const StudentImpact &c : report.changes) {
+        if (json) {
+            out << QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), c.studentId},
+                                             {QStringLiteral("spec_aem"), c.registration},
+                                             {QStringLiteral("name"), c.name},
+                                             {QStringLiteral("before"), VerdictWord(c.before)},
+                                             {QStringLiteral("after"), VerdictWord(c.after)},
+                                             {QStringLiteral("decidedBy"), c.decidedBy}})
+                       .toJson(QJsonDocument::Compact)
+                << '\n';
+        } else {
+            out << c.studentId << '\t' << c.registration << '\t' << c.name << '\t' << VerdictWord(c.before) << '\t'
+                << VerdictWord(c.after) << '\t' << c.decidedBy << '\n';
+        }
+    }
+    if (json) {
+        out << QJsonDocument(QJsonObject{{QStringLiteral("students"), report.students},
+                                         {QStringLiteral("noLongerMeet"), report.noLongerMeet()},
+                                         {QStringLiteral("nowMeet"), report.nowMeet()},
+                                         {QStringLiteral("summary"), report.summary()}})
+                   .toJson(QJsonDocument::Compact)
+            << '\n';
+    } else {
+        out << report.summary() << '\n';
+    }
+    out.flush();
+    return report.changes.isEmpty() ? ExitOk : ExitInvalid;
+}
 
 int runAudit(const QStringList &arguments)
 {

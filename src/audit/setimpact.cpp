@@ -42,8 +42,8 @@ QString ImpactReport::summary() const
                          {QString::number(noLongerMeet()), QString::number(nowMeet())});
 }
 
-SetImpact::SetImpact(AuditSet stored, AuditSet edited, QSet<qint32> ownSetStudents)
-    : m_stored(std::move(stored)), m_edited(std::move(edited)), m_ownSet(std::move(ownSetStudents))
+SetImpact::SetImpact(QHash<qint32, SetPair> sets, QSet<qint32> ownSetStudents)
+    : m_sets(std::move(sets)), m_ownSet(std::move(ownSetStudents))
 {
 }
 
@@ -52,8 +52,11 @@ void SetImpact::add(const StudentRecord &record)
     ++m_report.students;
     if (record.regulation && m_ownSet.contains(record.studentId()))
         return;
-    const AuditTrace before = m_stored.evaluate(record, AuditDetail::VerdictsOnly);
-    const AuditTrace after = m_edited.evaluate(record, AuditDetail::VerdictsOnly);
+    const auto pair = m_sets.constFind(m_sets.contains(0) ? 0 : record.student.value(QStringLiteral("orient_ID")).toInt());
+    if (pair == m_sets.constEnd())
+        return;
+    const AuditTrace before = pair->stored.evaluate(record, AuditDetail::VerdictsOnly);
+    const AuditTrace after = pair->edited.evaluate(record, AuditDetail::VerdictsOnly);
     // Excepted stays excepted: only a change between met and not met is an effect of the edit.
     if (meets(before.verdict) == meets(after.verdict))
         return;

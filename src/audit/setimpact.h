@@ -4,6 +4,7 @@
 #include "common/serverobjects.h"
 #include "zrreq_export.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -38,13 +39,24 @@ struct ZRREQ_EXPORT ImpactReport
     QString summary() const;
 };
 
+/// A stored set and its edited form; an AuditSet that was never prepared
+/// stands for a set without requirements (met by everyone).
+struct ZRREQ_EXPORT SetPair
+{
+    AuditSet stored;
+    AuditSet edited;
+};
+
 /// Compares, student by student, the verdict of a stored set with that of its
 /// edited form. Students checked against their own degree requirements are
 /// left out: an edit of the programme's set does not reach them.
 class ZRREQ_EXPORT SetImpact
 {
 public:
-    SetImpact(AuditSet stored, AuditSet edited, QSet<qint32> ownSetStudents = {});
+    /// The sets by curriculum (the student's orient_ID); the key 0 holds the
+    /// one set of a programme whose sets are not per curriculum. A student of
+    /// a curriculum without a pair is counted but not compared.
+    explicit SetImpact(QHash<qint32, SetPair> sets = {}, QSet<qint32> ownSetStudents = {});
 
     /// Checks one student under both sets.
     void add(const StudentRecord &record);
@@ -58,8 +70,7 @@ public:
                                 SetImpact impact, const std::function<bool(qint64)> &progress = {});
 
 private:
-    AuditSet m_stored;
-    AuditSet m_edited;
+    QHash<qint32, SetPair> m_sets;
     QSet<qint32> m_ownSet;
     ImpactReport m_report;
 };

@@ -37,9 +37,6 @@ enum : qint32 {
     StrTitle = 63502,    // "Effect of the change on students"
     StrChecking = 63503, // "Checking students: %1 of %2"
     StrColumns = 63504,  // 63504..63509: student, registration no., name, before, after, decided by
-    StrMet = 63510,
-    StrUnmet = 63511,
-    StrExcepted = 63512,
     StrExportCsv = 63513,
     StrCsvFilter = 63514,
     StrCsvFailed = 63515, // "Could not write %1: %2"
@@ -47,19 +44,6 @@ enum : qint32 {
 constexpr int ColumnCount = 6;
 // A check that ends within this long saves without showing the dialog at all.
 constexpr int QuietMs = 300;
-
-QString verdictText(SetVerdict verdict)
-{
-    switch (verdict) {
-    case SetVerdict::Met:
-        return GetLangString(StrMet);
-    case SetVerdict::Unmet:
-        return GetLangString(StrUnmet);
-    case SetVerdict::Excepted:
-        break;
-    }
-    return GetLangString(StrExcepted);
-}
 
 QString csvField(const QString &text)
 {
@@ -190,7 +174,7 @@ void ImpactDialog::showReport()
         auto *id = new QStandardItem;
         id->setData(c.studentId, Qt::DisplayRole);
         row << id << new QStandardItem(c.registration) << new QStandardItem(c.name)
-            << new QStandardItem(verdictText(c.before)) << new QStandardItem(verdictText(c.after))
+            << new QStandardItem(VerdictText(c.before)) << new QStandardItem(VerdictText(c.after))
             << new QStandardItem(c.decidedBy);
         m_model->appendRow(row);
     }

@@ -248,18 +248,19 @@ int main(int argc, char *argv[])
         exporter.waitForFinished(-1);
         QJsonObject edited = QJsonDocument::fromJson(exporter.readAllStandardOutput()).object();
         QJsonArray rows = edited.value(QStringLiteral("rows")).toArray();
-        // The edit: the ECTS the degree needs, 300 -> 240, and that alone (the expression names only it),
-        // so that many generated students' results change.
+        // The edit: the ECTS the degree needs, 300 -> 240, and any one requirement met enough (every
+        // AND an OR), so that many generated students' results change.
         QJsonObject first = rows.at(0).toObject();
         first.insert(QStringLiteral("conoptval1"), QStringLiteral("240"));
         rows.replace(0, first);
-        const QString onlyEcts = QStringLiteral("[%%1]").arg(first.value(QStringLiteral("ocID")).toInt());
+        const QString anyOne = first.value(QStringLiteral("coneval")).toString().replace(QStringLiteral(" AND "),
+                                                                                          QStringLiteral(" OR "));
         // The sample's course group is not one of the generated programme's: one of its elective groups in its place.
         for (int i = 0; i < rows.size(); ++i) {
             QJsonObject row = rows.at(i).toObject();
             if (row.value(QStringLiteral("conID")).toInt() == 50)
                 row.insert(QStringLiteral("conselobjIDs"), QStringLiteral("101"));
-            row.insert(QStringLiteral("coneval"), onlyEcts);
+            row.insert(QStringLiteral("coneval"), anyOne);
             rows.replace(i, row);
         }
         edited.insert(QStringLiteral("rows"), rows);

@@ -77,6 +77,7 @@ ImpactDialog::ImpactDialog(const QString &server, qint32 programme, const Record
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSortingEnabled(true);
     m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->hide();
 
@@ -179,7 +180,6 @@ void ImpactDialog::showReport()
         m_model->appendRow(row);
     }
     m_table->setVisible(!m_report.changes.isEmpty());
-    m_table->resizeColumnsToContents();
     const bool listed = !m_report.changes.isEmpty() && !m_report.cancelled;
     for (const char *name : {"impactSave", "impactCsv", "impactPrint"})
         m_buttons->findChild<QPushButton *>(QLatin1String(name))->setEnabled(listed);

@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 #include "saveconflict.h"
+#include "auditsources.h"
+#include "impactdialog.h"
 #include "setfileactions.h"
 #include "sethistorywindow.h"
 #include "studentsearch.h"
@@ -55,6 +57,7 @@ enum : qint32 {
     StrNotSaved = 60019,
     StrAskSave = 60020,
     StrSaveFailed = 60021,
+    StrImpactStopped = 63516,
     StrRecent = 60022,
     StrDatabase = 60035,
     StrLog = 60036,
@@ -357,7 +360,31 @@ bool MainWindow::save()
         m_editor->showLastProblem();
         return false;
     }
+    if (!confirmEffect()) {
+        statusBar()->showMessage(GetLangString(StrImpactStopped), 5000);
+        return false;
+    }
     return store([this](cContraints &constraints) { constraints.SaveConstraints(m_set); });
+}
+
+bool MainWindow::confirmEffect()
+{
+    // Students belong to programmes: only a programme's sets decide their results.
+    if (m_object.kind != KindProgramme)
+        return true;
+    const qint32 programme = m_object.id.toInt();
+    SetImpact impact;
+    try {
+        const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
+        impact = PrepareImpact(m_serverName, programme, m_loadedContext, {}, m_set);
+    } catch (const ZrError &error) {
+        // A stored set that can not be checked (the one being mended, perhaps) does not stop the save.
+        RecordError(error.number, error.source, error.description, true);
+        return true;
+    }
+    return ImpactDialog::confirmSave(m_serverName, programme,
+                                     RecordScope{m_object.kind, QVariant(qlonglong(programme)), m_loadedContext, 0},
+                                     std::move(impact), this);
 }
 
 bool MainWindow::store(const std::function<void(cContraints &)> &write)

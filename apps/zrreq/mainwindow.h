@@ -62,6 +62,9 @@ private:
     /// (`why` says who and when): reload, save the edits to a file, or
     /// overwrite. True when the user may go on (saved, or edits given up).
     bool resolveConflict(const QString &why);
+    /// For a programme's set: whom the save would affect, asked before saving
+    /// when anybody's result changes. True when the save may go on.
+    bool confirmEffect();
     /// Runs `write` against the server and loads the saved set; a failure is
     /// shown (a refused save over someone's goes to resolveConflict). True when saved.
     bool store(const std::function<void(cContraints &)> &write);

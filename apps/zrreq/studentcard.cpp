@@ -65,6 +65,8 @@ StudentCard::StudentCard(const QString &serverName, std::shared_ptr<const Schema
     m_preview->setServerName(serverName);
     m_preview->setSessionID(QStringLiteral("zrreq"));
     m_preview->setOSchema(m_schema);
+    // The card says at a glance which requirements the student meets.
+    m_preview->setShowAudit(true);
     // The preview tells the host; the host tells the user.
     connect(m_preview, &zrReqPreview::ErrorOccurred, this,
             [this](int, const QString &description, const QString &) { ShowErrorMessage(description, this); });

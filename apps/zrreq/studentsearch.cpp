@@ -51,44 +51,50 @@ bool StudentSearch::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+qint32 ChooseStudent(QWidget *window, const QString &serverName, const Schema *schema, const QString &baseFilter)
+{
+    SelectRsOptions options;
+    options.schema = schema;
+    options.tableName = QStringLiteral("v_students");
+    options.layoutName = QStringLiteral("selectStudents");
+    options.idField = QStringLiteral("student_ID");
+    options.displayField = QStringLiteral("spec_aem");
+    options.multiSelect = false;
+    options.requestName = QStringLiteral("students");
+    options.title = GetLangString(StrChooseStudent);
+    options.searchOnOpen = true;
+    options.baseFilter = baseFilter;
+    options.owner = window;
+    frmSelFromList dialog(window);
+    QObject::connect(&dialog, &frmSelFromList::DataRequest, &dialog,
+                     [serverName](const QString &, const QString &filter, Recordset &result) {
+                         result = ServerObjectOf<cStudent>(serverName)->LoadStudents(filter);
+                     });
+    QObject::connect(&dialog, &frmSelFromList::ListSourceRequest, &dialog,
+                     [serverName](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
+                         if (isQuery) {
+                             cancel = true;
+                             return;
+                         }
+                         try {
+                             result = ServerObjectOf<cDepartment>(serverName)->getTextList(source, QString());
+                         } catch (const ZrError &error) {
+                             RecordError(error);
+                             cancel = true;
+                         }
+                     });
+    const SelectRsResult chosen = dialog.Select_Rs(options);
+    if (chosen.cancelled || chosen.keysText.isEmpty())
+        return 0;
+    bool ok = false;
+    const qint32 studentId = chosen.keysText.section(options.keySeparator, 0, 0).toInt(&ok);
+    return ok ? studentId : 0;
+}
+
 void StudentSearch::search()
 {
     try {
-        SelectRsOptions options;
-        options.schema = m_schema.get();
-        options.tableName = QStringLiteral("v_students");
-        options.layoutName = QStringLiteral("selectStudents");
-        options.idField = QStringLiteral("student_ID");
-        options.displayField = QStringLiteral("spec_aem");
-        options.multiSelect = false;
-        options.requestName = QStringLiteral("students");
-        options.title = GetLangString(StrChooseStudent);
-        options.searchOnOpen = true;
-        options.owner = m_window;
-        frmSelFromList dialog(m_window);
-        connect(&dialog, &frmSelFromList::DataRequest, this,
-                [this](const QString &, const QString &filter, Recordset &result) {
-                    result = ServerObjectOf<cStudent>(m_serverName)->LoadStudents(filter);
-                });
-        connect(&dialog, &frmSelFromList::ListSourceRequest, this,
-                [this](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
-                    if (isQuery) {
-                        cancel = true;
-                        return;
-                    }
-                    try {
-                        result = ServerObjectOf<cDepartment>(m_serverName)->getTextList(source, QString());
-                    } catch (const ZrError &error) {
-                        RecordError(error);
-                        cancel = true;
-                    }
-                });
-        const SelectRsResult chosen = dialog.Select_Rs(options);
-        if (chosen.cancelled || chosen.keysText.isEmpty())
-            return;
-        bool ok = false;
-        const qint32 studentId = chosen.keysText.section(options.keySeparator, 0, 0).toInt(&ok);
-        if (ok)
+        if (const qint32 studentId = ChooseStudent(m_window, m_serverName, m_schema.get()))
             openCard(studentId);
     } catch (const ZrError &error) {
         RecordError(error);

@@ -20,6 +20,11 @@ class StudentCard;
 /// registration number in the select-from-list dialog and opens the
 /// student's card. Adds its action to `menu` and keeps its caption in the
 /// language of the user interface.
+/// Asks for one student of v_students (those `baseFilter` admits, every one
+/// when empty); 0 when the user chose none. Throws the server's ZrError.
+qint32 ChooseStudent(QWidget *window, const QString &serverName, const Schema *schema,
+                     const QString &baseFilter = QString());
+
 class StudentSearch : public QObject
 {
     Q_OBJECT

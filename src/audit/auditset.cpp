@@ -23,21 +23,30 @@ AuditSet &AuditSet::operator=(const AuditSet &other) = default;
 
 AuditSet AuditSet::prepare(const Recordset &rows, int context, const AuditCodes &codes)
 {
-    auto data = std::make_shared<Data>();
-    data->codes = codes;
     const int count = rows.isNull() ? 0 : rows.recordCount();
-    if (count == 0)
-        throw ZrError(audit::ErrEmptySet, QStringLiteral("Audit"), GetLangString(audit::StrEmptySet));
-    QList<qint32> ids;
+    QList<RequirementValue> values;
+    values.reserve(count);
     QString expression;
-    data->requirements.reserve(count);
     for (int row = 0; row < count; ++row) {
-        const RequirementValue value = RequirementValue::fromRow(rows, row, context);
-        data->requirements << audit::PrepareRequirement(value);
-        ids << value.ocID;
+        values << RequirementValue::fromRow(rows, row, context);
         // Every row of a set carries the set's expression; the first that holds one says it.
         if (expression.isEmpty())
-            expression = value.expression.toString();
+            expression = values.last().expression.toString();
+    }
+    return prepare(values, expression, codes);
+}
+
+AuditSet AuditSet::prepare(const QList<RequirementValue> &values, const QString &expression, const AuditCodes &codes)
+{
+    if (values.isEmpty())
+        throw ZrError(audit::ErrEmptySet, QStringLiteral("Audit"), GetLangString(audit::StrEmptySet));
+    auto data = std::make_shared<Data>();
+    data->codes = codes;
+    QList<qint32> ids;
+    data->requirements.reserve(values.size());
+    for (const RequirementValue &value : values) {
+        data->requirements << audit::PrepareRequirement(value);
+        ids << value.ocID;
     }
     data->expression = audit::AuditExpression::parse(expression, ids);
     AuditSet set;

@@ -10,6 +10,8 @@
 
 namespace zr {
 
+struct RequirementValue;
+
 /// How much a trace says.
 enum class AuditDetail {
     Explained,    ///< what each requirement measured, compared and misses
@@ -35,6 +37,9 @@ public:
     /// that does not read or names a requirement the set does not hold, a
     /// requirement without a value its rule needs, a type outside the thirteen.
     static AuditSet prepare(const Recordset &rows, int context, const AuditCodes &codes);
+    /// The same for a set held as typed values (an editor's, saved or not),
+    /// in list order, combined by `expression` (stored form, "" for all of them with AND).
+    static AuditSet prepare(const QList<RequirementValue> &values, const QString &expression, const AuditCodes &codes);
 
     /// Checks every requirement against `record` and combines the verdicts
     /// with the expression. A record marked excepted is EXCEPTED without a check.

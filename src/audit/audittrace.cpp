@@ -1,5 +1,7 @@
 #include "audittrace.h"
 
+#include "common/langstrings.h"
+
 namespace zr {
 
 QString VerdictWord(AuditVerdict verdict)
@@ -26,6 +28,32 @@ QString VerdictWord(SetVerdict verdict)
         break;
     }
     return QStringLiteral("EXCEPTED");
+}
+
+QString VerdictText(SetVerdict verdict)
+{
+    switch (verdict) {
+    case SetVerdict::Met:
+        return GetLangString(63510);
+    case SetVerdict::Unmet:
+        return GetLangString(63511);
+    case SetVerdict::Excepted:
+        break;
+    }
+    return GetLangString(63512);
+}
+
+QString VerdictMark(AuditVerdict verdict)
+{
+    switch (verdict) {
+    case AuditVerdict::Met:
+        return QStringLiteral("\u2714");
+    case AuditVerdict::Unmet:
+        return QStringLiteral("\u2718");
+    case AuditVerdict::NotChecked:
+        break;
+    }
+    return QStringLiteral("?");
 }
 
 const RequirementTrace *AuditTrace::firstUnmet() const

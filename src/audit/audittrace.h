@@ -17,6 +17,10 @@ enum class SetVerdict { Met, Unmet, Excepted };
 /// and its JSON write, the same in every language.
 ZRREQ_EXPORT QString VerdictWord(AuditVerdict verdict);
 ZRREQ_EXPORT QString VerdictWord(SetVerdict verdict);
+/// The verdict of a set in the user's language ("Πληροί", "Meets"), for lists and headers.
+ZRREQ_EXPORT QString VerdictText(SetVerdict verdict);
+/// The mark shown next to a requirement: ✔ met, ✘ not met, ? not checked.
+ZRREQ_EXPORT QString VerdictMark(AuditVerdict verdict);
 
 /// How one requirement was checked against one student.
 struct ZRREQ_EXPORT RequirementTrace

@@ -2,6 +2,10 @@
 
 #include "requirements/expressionform.h"
 
+#include "audit/auditcodesource.h"
+#include "audit/auditset.h"
+#include "reqtypes/typecatalog.h"
+
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
@@ -19,6 +23,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace zr {
 
 namespace {
@@ -34,17 +40,28 @@ public:
 
 } // namespace
 
-QString NumberedRequirements(const Recordset &requirements)
+QString NumberedRequirements(const Recordset &requirements, const AuditTrace *trace)
 {
     if (requirements.isNull() || requirements.isEmpty())
         return QString();
     Recordset rows = requirements.clone();
     const bool hasDescription = rows.hasField(u"condesc");
+    QHash<qint32, const RequirementTrace *> traced;
+    if (trace) {
+        for (const RequirementTrace &r : trace->requirements)
+            traced.insert(r.ocID, &r);
+    }
     QStringList lines;
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         const QVariant description = hasDescription ? rows.value(u"condesc") : QVariant();
-        lines.append(QString::number(lines.size() + 1) + QStringLiteral(") ")
-                     + (description.isNull() ? QString() : description.toString()));
+        QString line = QString::number(lines.size() + 1) + QStringLiteral(") ");
+        const RequirementTrace *r = traced.isEmpty() ? nullptr : traced.value(rows.value(u"ocID").toInt());
+        if (r)
+            line += VerdictMark(r->verdict) + QLatin1Char(' ');
+        line += description.isNull() ? QString() : description.toString();
+        if (r && !r->measured.isEmpty())
+            line += QStringLiteral(" \u2014 ") + r->measured;
+        lines.append(line);
     }
     return lines.join(QStringLiteral("\r\n"));
 }
@@ -57,6 +74,8 @@ public:
     void setTexts();
     void showHeader(bool individual);
     void fillText();
+    /// Checks the shown requirements against the student's record, when asked to.
+    void checkStudent();
     void updateButtons();
     void edit();
     void restore();
@@ -84,6 +103,8 @@ public:
     bool m_headerIndividual = false;
     std::shared_ptr<const Schema> m_schema;
     Recordset m_shown;
+    bool m_showAudit = false;
+    std::optional<AuditTrace> m_trace; ///< of m_shown against the student, when checked
     Recordset m_editSet;
     QString m_smCaption;
     int m_smStyles[5] = {};
@@ -107,13 +128,16 @@ void zrReqPreviewPrivate::showHeader(bool individual)
     const int icon = individual ? 102 : 101;
     const int size = q->fontMetrics().height() * 2;
     m_image->setPixmap(PreviewIcon(icon, size, q->devicePixelRatioF()));
-    m_caption->setText(GetLangString(individual ? 20583 : 20584));
+    QString caption = GetLangString(individual ? 20583 : 20584);
+    if (m_trace)
+        caption += QStringLiteral(" \u2014 ") + VerdictText(m_trace->verdict);
+    m_caption->setText(caption);
     m_header->setAccessibleName(m_caption->text());
 }
 
 void zrReqPreviewPrivate::fillText()
 {
-    QString text = NumberedRequirements(m_shown);
+    QString text = NumberedRequirements(m_shown, m_trace ? &*m_trace : nullptr);
     // The text box breaks lines at LF alone.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_text->setPlainText(text);
@@ -134,6 +158,27 @@ void zrReqPreviewPrivate::fillText()
     m_expression->setPlainText(ConvertExpression(stored, false, m_shown, [&numbers](qint32 ocID) {
         return QString::number(numbers.value(ocID));
     }));
+}
+
+void zrReqPreviewPrivate::checkStudent()
+{
+    m_trace.reset();
+    if (!m_showAudit || m_shown.isNull() || m_shown.isEmpty())
+        return;
+    try {
+        Recordset first = m_shown.clone();
+        first.moveFirst();
+        // Excepted from the set shown: the programme's, or the student's own.
+        const RecordScope scope{first.value(u"conobject").toInt(), first.value(u"objID"), CtxDegree, 0};
+        const StudentRecord record =
+            StudentRecord::fromRows(ServerObjectOf<cStudent>(m_serverName)->LoadStudentRecord(m_studentId, scope));
+        const AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(m_serverName),
+                                                record.student.value(QStringLiteral("department_ID")).toString());
+        m_trace = AuditSet::prepare(m_shown, CtxDegree, codes).evaluate(record);
+    } catch (const ZrError &error) {
+        // The requirements still show, without marks; why they could not be checked goes to the log.
+        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.ShowAudit"), error.description);
+    }
 }
 
 void zrReqPreviewPrivate::updateButtons()
@@ -264,6 +309,17 @@ zrReqPreview::~zrReqPreview()
     ClearAll();
 }
 
+bool zrReqPreview::ShowAudit() const { return d->m_showAudit; }
+void zrReqPreview::setShowAudit(bool show)
+{
+    if (d->m_showAudit == show)
+        return;
+    d->m_showAudit = show;
+    d->checkStudent();
+    d->showHeader(d->m_headerIndividual);
+    d->fillText();
+}
+
 bool zrReqPreview::IsLoaded() const { return d->m_loaded; }
 void zrReqPreview::setIsLoaded(bool loaded) { d->m_loaded = loaded; }
 QString zrReqPreview::ServerName() const { return d->m_serverName; }
@@ -344,6 +400,7 @@ QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
             d->m_shown = rows;
             d->m_individual = individual;
         }
+        d->checkStudent();
         d->showHeader(d->m_individual);
         d->fillText();
         d->updateButtons();

@@ -13,6 +13,7 @@
 namespace zr {
 
 class Schema;
+struct AuditTrace;
 
 /// One student's degree requirements for the student's card: a header that
 /// says whether the programme's regulation or the student's individual one
@@ -29,6 +30,7 @@ class ZRREQ_EXPORT zrReqPreview : public QWidget
     Q_OBJECT
     Q_DISABLE_COPY(zrReqPreview)
     Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
+    Q_PROPERTY(bool ShowAudit READ ShowAudit WRITE setShowAudit)
     Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
     Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
     Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType)
@@ -47,6 +49,12 @@ public:
     explicit zrReqPreview(QWidget *parent = nullptr);
     ~zrReqPreview() override;
 
+    /// Checks the requirements shown against the student's record and marks
+    /// each (✔ met, ✘ not met, ? not checked, with what was measured), the
+    /// set's verdict in the header. Off by default: the text is then the
+    /// numbered descriptions alone.
+    bool ShowAudit() const;
+    void setShowAudit(bool show);
     /// Stored for the host; not used by the control.
     bool IsLoaded() const;
     void setIsLoaded(bool loaded);
@@ -125,7 +133,9 @@ private:
 
 /// The numbered text of a student's requirements: "1) " + the first row's
 /// `condesc`, "2) " + the second's ..., one per line (CR LF between lines,
-/// none after the last); "" for a null or empty recordset.
-ZRREQ_EXPORT QString NumberedRequirements(const Recordset &requirements);
+/// none after the last); "" for a null or empty recordset. With `trace`,
+/// each traced requirement's mark goes before its description and what was
+/// measured after it ("1) ✔ ... — ECTS 312, needed ≥ 300").
+ZRREQ_EXPORT QString NumberedRequirements(const Recordset &requirements, const AuditTrace *trace = nullptr);
 
 } // namespace zr

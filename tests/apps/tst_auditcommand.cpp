@@ -305,6 +305,87 @@ private slots:
         // Without --as-of, the set as stored: version 2.
         QCOMPARE(zrreq(QStringList{"audit", "--student", "84"} + degree, db).exitCode, 1);
     }
+
+    // --impact against the oracle of two audits around a real import: the students whose
+    // result changes are exactly those it lists, and --impact itself saves nothing.
+    void importImpactListsWhomTheSetChanges_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("ects");
+        for (const char *backend : {"sqlite", "postgresql"}) {
+            QTest::addRow("%s unchanged", backend) << backend << "300";
+            QTest::addRow("%s lowered", backend) << backend << "240";
+            QTest::addRow("%s raised", backend) << backend << "320";
+        }
+    }
+    void importImpactListsWhomTheSetChanges()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, ects);
+        if (!ready(backend))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const auto verdicts = [&] {
+            QHash<QString, QString> byStudent;
+            for (const QString &line : zrreq(QStringList{"audit", "--all", "--lang", "en"} + set, server(backend)).outLines)
+                byStudent.insert(line.section(QLatin1Char('\t'), 0, 0), line.section(QLatin1Char('\t'), 1, 1));
+            return byStudent;
+        };
+        const Result stored = zrreq(QStringList{"export"} + set, server(backend));
+        QVERIFY2(stored.exitCode == 0, qPrintable(describe(stored)));
+        QJsonObject edited = QJsonDocument::fromJson(stored.out).object();
+        QJsonArray rows = edited.value(QStringLiteral("rows")).toArray();
+        QJsonObject ectsRow = rows.at(0).toObject(); // the ECTS total the degree needs, "300" in the sample
+        QCOMPARE(ectsRow.value(QStringLiteral("conoptval1")).toString(), QStringLiteral("300"));
+        ectsRow.insert(QStringLiteral("conoptval1"), ects);
+        rows.replace(0, ectsRow);
+        edited.insert(QStringLiteral("rows"), rows);
+        const QString editedFile = file(QStringLiteral("impact-%1.json").arg(ects), QJsonDocument(edited).toJson());
+
+        const QHash<QString, QString> before = verdicts();
+        const Result impact = zrreq(QStringList{"import", "--impact", "--file", editedFile, "--lang", "en"} + set,
+                                    server(backend));
+        QCOMPARE(zrreq(QStringList{"export"} + set, server(backend)).out, stored.out);
+        const Result saved = zrreq(QStringList{"import", "--file", editedFile} + set, server(backend));
+        QVERIFY2(saved.exitCode == 0, qPrintable(describe(saved)));
+        const QHash<QString, QString> after = verdicts();
+        const QString original = file(QStringLiteral("original.json"), stored.out);
+        QVERIFY(zrreq(QStringList{"import", "--force", "--file", original} + set, server(backend)).exitCode == 0);
+
+        QStringList expected;
+        int noLonger = 0, now = 0;
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            if (it.value() == after.value(it.key()) || it.value() == QLatin1String("EXCEPTED"))
+                continue;
+            expected << it.key() + QLatin1Char('\t') + it.value() + QLatin1Char('\t') + after.value(it.key());
+            (it.value() == QLatin1String("MET") ? noLonger : now)++;
+        }
+        QStringList listed;
+        for (const QString &line : impact.outLines.mid(0, impact.outLines.size() - 1))
+            listed << QStringList{line.section(QLatin1Char('\t'), 0, 0), line.section(QLatin1Char('\t'), 3, 4)}.join(QLatin1Char('\t'));
+        expected.sort();
+        listed.sort();
+        QCOMPARE(listed, expected);
+        QVERIFY2(impact.exitCode == (expected.isEmpty() ? 0 : 1), qPrintable(describe(impact)));
+        QCOMPARE(impact.outLines.last(), expected.isEmpty() ? QStringLiteral("No student's result changes")
+                                                            : QStringLiteral("%1 students no longer meet it, %2 now meet it")
+                                                                  .arg(noLonger).arg(now));
+        if (ects != QLatin1String("300"))
+            QVERIFY2(!expected.isEmpty(), "the sample has students on both sides of the changed total");
+    }
+
+    void importImpactOnlyForAProgrammesSet()
+    {
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const QStringList department{"--kind", "13", "--object", "105", "--context", "102"};
+        const Result stored = zrreq(QStringList{"export"} + department, server(QStringLiteral("sqlite")));
+        QVERIFY2(stored.exitCode == 0, qPrintable(describe(stored)));
+        const Result r = zrreq(QStringList{"import", "--impact", "--file", file(QStringLiteral("department.json"), stored.out)}
+                                   + department,
+                               server(QStringLiteral("sqlite")));
+        QVERIFY2(r.exitCode == 2 && r.errLines.join(QLatin1Char(' ')).contains(QLatin1String("--kind 1")),
+                 qPrintable(describe(r)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAuditCommand)

@@ -2,6 +2,7 @@
 #include "common/langstrings.h"
 #include "common/standardtexts.h"
 #include "itempanel/tilepanel.h"
+#include "impactanswer.h"
 #include "logviewer.h"
 #include "mainwindow.h"
 #include "objecttree.h"
@@ -122,6 +123,7 @@ private Q_SLOTS:
         QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
         QSettings().clear();
         StringService::instance().setLanguageId(LangGreek);
+        InstallStandardTexts(); // as the application does
     }
 
     void init()
@@ -150,6 +152,7 @@ private Q_SLOTS:
         QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), value));
         QVERIFY(window->editor()->isModified());
         answerBoxes(QMessageBox::Ok);
+        const test::ImpactAnswer impact; // more projects: some students no longer meet the set
         QCOMPARE(window->save(), saved);
         QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), saved ? value : QStringLiteral("1"));
         if (saved) {
@@ -229,12 +232,50 @@ private Q_SLOTS:
         QTreeWidgetItem *first = tree->currentItem();
         QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), QStringLiteral("3")));
         answerBoxes(QMessageBox::StandardButton(answer));
+        const test::ImpactAnswer impact;
         tree->setCurrentItem(tree->topLevelItem(0)->child(1));
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(tree->currentItem() == first, !moved);
         QCOMPARE(window->editor()->isModified(), !moved);
         QCOMPARE(listOf(*window)->contains(GroupKey(12)), !moved);
         QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), stored);
+    }
+
+    // A save that changes students' results shows whom first; one that changes nobody's saves at once.
+    void aSaveShowsWhomItAffectsFirst_data()
+    {
+        QTest::addColumn<QString>("ects");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<int>("noLongerMeet");
+        QTest::addColumn<int>("nowMeet");
+        QTest::newRow("nobody's result changes") << "299" << true << -1 << -1;
+        QTest::newRow("one more ECTS, saved") << "301" << true << 1 << 0;
+        QTest::newRow("fewer ECTS, cancelled") << "250" << false << 0 << 6;
+    }
+    void aSaveShowsWhomItAffectsFirst()
+    {
+        QFETCH(QString, ects);
+        QFETCH(bool, save);
+        QFETCH(int, noLongerMeet);
+        QFETCH(int, nowMeet);
+        auto window = openProgramme();
+        // Requirement 10: the ECTS the degree of curriculum 11 needs, 300.
+        QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), ects));
+        const test::ImpactAnswer impact(save);
+        QCOMPARE(window->save(), save);
+        QCOMPARE(storedValue(10, QStringLiteral("conoptval1")), save ? ects : QStringLiteral("300"));
+        QCOMPARE(window->isWindowModified(), !save);
+        if (noLongerMeet < 0) {
+            QVERIFY(impact.dialogs.isEmpty());
+            return;
+        }
+        QCOMPARE(impact.dialogs.size(), 1);
+        const test::ImpactAnswer::Seen seen = impact.dialogs.first();
+        QCOMPARE(seen.noLongerMeet, noLongerMeet);
+        QCOMPARE(seen.nowMeet, nowMeet);
+        // The exported list: a line of captions, then one line per student listed.
+        QCOMPARE(seen.csv.count(QLatin1Char('\n')), seen.listed + 1);
+        QCOMPARE(seen.listed, noLongerMeet + nowMeet);
     }
 
     // Two registrars edit the same set; the second save meets the first.
@@ -264,6 +305,7 @@ private Q_SLOTS:
         auto mine = openProgramme();
         // Requirement 12 of curriculum 11: both change the number of projects.
         QVERIFY(listOf(*theirs)->editValue(ParamKey(12, QStringLiteral("conoptval1")), QStringLiteral("2")));
+        const test::ImpactAnswer impact;
         QVERIFY(theirs->save());
         QVERIFY(listOf(*mine)->editValue(ParamKey(12, QStringLiteral("conoptval1")), QStringLiteral("3")));
         answerSteps(steps);

@@ -5,6 +5,7 @@
 #include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "preview/frmstudconstraints.h"
+#include "audit/audittrace.h"
 #include "preview/zrreqpreview.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"
@@ -153,6 +154,50 @@ private Q_SLOTS:
             QCOMPARE(shownLines.at(n), QString::number(n + 1) + QStringLiteral(") ") + rows.value(u"condesc").toString());
             QVERIFY(!rows.value(u"condesc").toString().isEmpty());
         }
+    }
+
+    // With ShowAudit each requirement carries the mark the audit gives it, and the header the set's
+    // verdict; switching it off brings the plain numbered text back.
+    void marksFollowTheStudentsRecord_data()
+    {
+        QTest::addColumn<int>("student");
+        QTest::addColumn<int>("verdict"); // SetVerdict
+        QTest::addColumn<QList<int>>("unmetLines");
+        QTest::newRow("meets curriculum 11's set") << 21 << int(SetVerdict::Met) << QList<int>{};
+        QTest::newRow("too few ECTS") << 84 << int(SetVerdict::Unmet) << QList<int>{1};
+        QTest::newRow("no thesis, no subjects") << 11 << int(SetVerdict::Unmet) << QList<int>{4, 5};
+        QTest::newRow("met through an OR") << 34 << int(SetVerdict::Met) << QList<int>{4};
+        QTest::newRow("excepted from the programme's set") << 205 << int(SetVerdict::Excepted) << QList<int>{};
+        QTest::newRow("his own regulation") << 7 << int(SetVerdict::Met) << QList<int>{2};
+    }
+    void marksFollowTheStudentsRecord()
+    {
+        QFETCH(int, student);
+        QFETCH(int, verdict);
+        QFETCH(QList<int>, unmetLines);
+        auto preview = shown(student);
+        const QStringList plain = lines(*preview);
+        preview->setShowAudit(true);
+        QVERIFY2(label(*preview).endsWith(VerdictText(SetVerdict(verdict))), qPrintable(label(*preview)));
+        const QStringList marked = lines(*preview);
+        QCOMPARE(marked.size(), plain.size());
+        QList<int> unmet;
+        for (int n = 0; n < marked.size(); ++n) {
+            const QString prefix = QString::number(n + 1) + QStringLiteral(") ");
+            const QString mark = marked.at(n).mid(prefix.size(), 1);
+            QVERIFY2(QStringList({VerdictMark(AuditVerdict::Met), VerdictMark(AuditVerdict::Unmet),
+                                  VerdictMark(AuditVerdict::NotChecked)})
+                         .contains(mark),
+                     qPrintable(marked.at(n)));
+            // The description stays whole after the mark.
+            QVERIFY(marked.at(n).contains(plain.at(n).mid(prefix.size())));
+            if (mark == VerdictMark(AuditVerdict::Unmet))
+                unmet << n + 1;
+        }
+        QCOMPARE(unmet, unmetLines);
+        preview->setShowAudit(false);
+        QCOMPARE(lines(*preview), plain);
+        QVERIFY(!label(*preview).endsWith(VerdictText(SetVerdict(verdict))));
     }
 
     void idBelowOneAsksNoServer()

@@ -1,15 +1,15 @@
 #include "clicommon.h"
+#include "../auditsources.h"
 #include "commands.h"
 
-#include "audit/auditcodesource.h"
 #include "audit/auditset.h"
+#include "audit/setimpact.h"
 #include "audit/studentfile.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
-#include "requirements/requirementset.h"
 #include "database.h"
 #include "jsonschema.h"
 #include "requirementstore.h"
@@ -31,7 +31,6 @@ namespace {
 
 constexpr qint32 StrSummary = 63250;   // "%1 students, %2 met, %3 not met, %4 excepted"
 constexpr qint32 DegreeContext = 103;
-constexpr qint32 StudentKind = 8;
 
 int exitFor(SetVerdict verdict)
 {
@@ -75,24 +74,6 @@ const SchemaTable &studentView()
     return *schema.table(QStringLiteral("v_students"));
 }
 
-// The rows of the set of `kind`, `context` and `curriculum` in the object's hierarchical recordset.
-Recordset setRows(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum)
-{
-    RequirementSet set;
-    set.setObjectKind(kind);
-    set.setContext(context);
-    set.setParent(parent);
-    set.setCurriculumId(curriculum);
-    return set.walkWholeSet();
-}
-
-QString departmentOf(const Recordset &parent)
-{
-    Recordset row = parent.clone();
-    row.moveFirst();
-    return row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
-}
-
 // What a stored set is audited with: its rows and the server's code tables.
 struct StoredSet
 {
@@ -105,8 +86,7 @@ StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QD
 {
     const Recordset parent = LoadTarget(server, target);
     StoredSet stored;
-    stored.codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), departmentOf(parent));
-    stored.codes.fold = server::FoldForMatch;
+    stored.codes = LoadCodes(server, DepartmentOf(parent));
     if (asOf.isValid()) {
         auto db = server::Database::open(server);
         const RequirementFile file = ReadRequirementFile(
@@ -114,17 +94,9 @@ StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QD
         stored.set = AuditSet::prepare(file.rows, target.context, stored.codes);
         return stored;
     }
-    stored.set = AuditSet::prepare(setRows(parent, target.kind, target.context, CurriculumOf(target)), target.context,
+    stored.set = AuditSet::prepare(SetRowsOf(parent, target.kind, target.context, CurriculumOf(target)), target.context,
                                    stored.codes);
     return stored;
-}
-
-// A student's own degree requirements (individual regulation); an empty AuditSet when he has none stored.
-AuditSet regulationSet(const QString &server, qint32 studentId, const AuditCodes &codes)
-{
-    const SetTarget own{StudentKind, QString::number(studentId), DegreeContext, 0};
-    const Recordset rows = setRows(LoadTarget(server, own), StudentKind, DegreeContext, 0);
-    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, DegreeContext, codes);
 }
 
 bool perCurriculum(const SetTarget &target)
@@ -164,35 +136,11 @@ int auditStudent(CommandLine &command, bool json)
         target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
     StoredSet stored = loadStoredSet(command.server(), target, command.asOf());
     if (record.regulation && target.context == DegreeContext) {
-        const AuditSet own = regulationSet(command.server(), studentId, stored.codes);
+        const AuditSet own = RegulationSet(command.server(), studentId, stored.codes);
         if (own.size() > 0)
             stored.set = own;
     }
     return printTrace(stored.set.evaluate(record), record, json);
-}
-
-// Students of the walk who have an individual regulation, with their own sets.
-QHash<qint32, AuditSet> regulationSets(const QString &server, const SetTarget &target, const AuditCodes &codes)
-{
-    QHash<qint32, AuditSet> sets;
-    if (target.context != DegreeContext)
-        return sets;
-    QList<qint32> students;
-    {
-        auto db = server::Database::open(server);
-        QSqlQuery &q = db->exec(QStringLiteral("SELECT r.student_ID FROM QEMStudRegulation r JOIN QEMStudents s "
-                                               "ON s.student_ID = r.student_ID WHERE s.progrspoud_ID = ?"),
-                                {target.objectId.toLongLong()}, QStringLiteral("audit"));
-        while (q.next())
-            students << q.value(0).toInt();
-        q.finish();
-    }
-    for (qint32 student : std::as_const(students)) {
-        const AuditSet own = regulationSet(server, student, codes);
-        if (own.size() > 0)
-            sets.insert(student, own);
-    }
-    return sets;
 }
 
 // The curricula of the programme that have a set of the target's context, in order.
@@ -211,21 +159,6 @@ QList<qint32> curriculaWithSets(const QString &server, const SetTarget &target)
     }
     q.finish();
     return curricula;
-}
-
-qint64 studentCount(const QString &server, const SetTarget &target)
-{
-    auto db = server::Database::open(server);
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE progrspoud_ID = ?");
-    QVariantList values{target.objectId.toLongLong()};
-    if (const qint32 curriculum = CurriculumOf(target)) {
-        sql += QStringLiteral(" AND orient_ID = ?");
-        values << curriculum;
-    }
-    QSqlQuery &q = db->exec(sql, values, QStringLiteral("audit"));
-    const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
-    q.finish();
-    return count;
 }
 
 // A bar on stderr, redrawn every `step` students, when stderr is a terminal.
@@ -278,7 +211,7 @@ int auditAll(CommandLine &command, bool json)
     } else {
         stored = loadStoredSet(command.server(), target, command.asOf());
     }
-    const QHash<qint32, AuditSet> own = regulationSets(command.server(), target, stored.codes);
+    const QHash<qint32, AuditSet> own = RegulationSets(command.server(), qint32(target.objectId.toLongLong()), target.context, stored.codes);
     // The walk reads each page once: the page cache that serves the editing of large sets would
     // only make the run's memory grow with the database.
     const auto db = server::Database::open(command.server());
@@ -286,7 +219,7 @@ int auditAll(CommandLine &command, bool json)
         db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
     auto students = ServerObjectOf<cStudent>(command.server());
     qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
-    Progress progress(studentCount(command.server(), target));
+    Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
     QTextStream out(stdout);
     qint64 done = 0;
     students->WalkStudentRecords(qint32(target.objectId.toLongLong()), CurriculumOf(target), scopeOf(target),
@@ -332,6 +265,49 @@ int auditAll(CommandLine &command, bool json)
 }
 
 } // namespace
+
+int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &edited, bool json)
+{
+    if (target.kind != 1)
+        throw UsageError{QStringLiteral("zrreq import: --impact needs the set of a programme (--kind 1)")};
+    const qint32 programme = qint32(target.objectId.toLongLong());
+    SetImpact impact = PrepareImpact(command.server(), programme, target.context, {CurriculumOf(target)}, edited);
+    Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
+    const ImpactReport report = SetImpact::measure(*ServerObjectOf<cStudent>(command.server()), programme,
+                                                   CurriculumOf(target),
+                                                   scopeOf(target), std::move(impact), [&](qint64 done) {
+                                                       progress.advance(done);
+                                                       return true;
+                                                   });
+    QTextStream out(stdout);
+    for (const StudentImpact &c : report.changes) {
+        if (json) {
+            out << QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), c.studentId},
+                                             {QStringLiteral("spec_aem"), c.registration},
+                                             {QStringLiteral("name"), c.name},
+                                             {QStringLiteral("before"), VerdictWord(c.before)},
+                                             {QStringLiteral("after"), VerdictWord(c.after)},
+                                             {QStringLiteral("decidedBy"), c.decidedBy}})
+                       .toJson(QJsonDocument::Compact)
+                << '\n';
+        } else {
+            out << c.studentId << '\t' << c.registration << '\t' << c.name << '\t' << VerdictWord(c.before) << '\t'
+                << VerdictWord(c.after) << '\t' << c.decidedBy << '\n';
+        }
+    }
+    if (json) {
+        out << QJsonDocument(QJsonObject{{QStringLiteral("students"), report.students},
+                                         {QStringLiteral("noLongerMeet"), report.noLongerMeet()},
+                                         {QStringLiteral("nowMeet"), report.nowMeet()},
+                                         {QStringLiteral("summary"), report.summary()}})
+                   .toJson(QJsonDocument::Compact)
+            << '\n';
+    } else {
+        out << report.summary() << '\n';
+    }
+    out.flush();
+    return report.changes.isEmpty() ? ExitOk : ExitInvalid;
+}
 
 int runAudit(const QStringList &arguments)
 {

@@ -5,6 +5,10 @@
 
 #include <utility>
 
+namespace zr {
+class Recordset;
+}
+
 namespace zr::app::cli {
 
 /// `zrreq validate --file SET.json | --all`: checks requirement sets as the
@@ -22,6 +26,13 @@ int runImport(const QStringList &arguments);
 /// `zrreq audit --file SET.json --student-file STUDENT.json | --student ID ... | --all ...`: checks a set
 /// against students' records. Exit 0 met or excepted, 1 not met, 2 unusable input.
 int runAudit(const QStringList &arguments);
+
+class CommandLine;
+struct SetTarget;
+/// What replacing the stored set of `target` by the set of `edited` (an
+/// object's recordset) does to the programme's students: one line per student
+/// whose result changes, then the summary. Exit 0 when nobody's changes, 1 otherwise.
+int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &edited, bool json);
 
 /// The subcommand named by the first argument, or null for none.
 using Command = int (*)(const QStringList &arguments);

@@ -15,13 +15,20 @@ int runImport(const QStringList &arguments)
                                        "transaction; on any failure the database stays as it was. A file written "
                                        "from the same set is refused when the set was saved again after it was "
                                        "written, unless --force is given; a set saved by someone else while the "
-                                       "import runs is never replaced.\n"
-                                       "Exit code 0 saved, 1 invalid set or saving failed, 2 unusable input."));
+                                       "import runs is never replaced. With --impact the set is checked and its effect on the "
+                                       "programme's students printed, and nothing is saved.\n"
+                                       "Exit code 0 saved (with --impact: no student's result changes), 1 invalid set or "
+                                       "saving failed (with --impact: some students' results change), 2 unusable input."));
     command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
                                 QStringLiteral("SET.json")});
     command.parser().addOption({QStringLiteral("force"),
                                 QStringLiteral("Replace the set even when it was saved again after the file was "
                                                "written.")});
+    command.parser().addOption({QStringLiteral("impact"),
+                                QStringLiteral("Print which students' results the set would change, as student, "
+                                               "registration number, name, result before and after and the "
+                                               "requirement that decided, then a summary; save nothing.")});
+    command.parser().addOption({QStringLiteral("json"), QStringLiteral("With --impact: one JSON object per line.")});
     AddTargetOptions(command);
     command.addServerOption();
     command.addLanguageOption();
@@ -44,6 +51,16 @@ int runImport(const QStringList &arguments)
     };
     if (const int failed = command.attempt(readFile, exitFor); failed >= 0)
         return failed;
+    if (command.parser().isSet(QStringLiteral("impact"))) {
+        int code = ExitOk;
+        const auto measure = [&] {
+            CheckSet(parent, target.kind, target.context, CurriculumOf(target), command.server());
+            code = PrintImpact(command, target, parent, command.parser().isSet(QStringLiteral("json")));
+        };
+        if (const int failed = command.attempt(measure, ExitInvalid); failed >= 0)
+            return failed;
+        return code;
+    }
     const auto save = [&] { SaveCheckedSet(parent, target, command.server()); };
     if (const int failed = command.attempt(save, ExitInvalid); failed >= 0)
         return failed;

@@ -1,0 +1,134 @@
+#include "auditsources.h"
+
+#include "audit/auditcodesource.h"
+#include "common/createserverobject.h"
+#include "common/serverobjects.h"
+#include "reqtypes/typecatalog.h"
+#include "requirements/requirementset.h"
+#include "requirements/setversion.h"
+#include "database.h"
+#include "textfold.h"
+
+#include <QSet>
+#include <QSqlQuery>
+
+namespace zr::app {
+
+Recordset SetRowsOf(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum)
+{
+    RequirementSet set;
+    set.setObjectKind(kind);
+    set.setContext(context);
+    set.setParent(parent);
+    set.setCurriculumId(curriculum);
+    return set.walkWholeSet();
+}
+
+QString DepartmentOf(const Recordset &parent)
+{
+    Recordset row = parent.clone();
+    row.moveFirst();
+    return row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
+}
+
+AuditCodes LoadCodes(const QString &server, const QString &department)
+{
+    AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), department);
+    codes.fold = server::FoldForMatch;
+    return codes;
+}
+
+AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const AuditCodes &codes)
+{
+    const Recordset rows = SetRowsOf(parent, kind, context, curriculum);
+    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, context, codes);
+}
+
+AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes)
+{
+    const Recordset parent = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindStudent, studentId);
+    return PreparedOrEmpty(parent, KindStudent, CtxDegree, 0, codes);
+}
+
+QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes)
+{
+    QHash<qint32, AuditSet> sets;
+    if (context != CtxDegree)
+        return sets;
+    QList<qint32> students;
+    {
+        auto db = server::Database::open(server);
+        QSqlQuery &q = db->exec(QStringLiteral("SELECT r.student_ID FROM QEMStudRegulation r JOIN QEMStudents s "
+                                               "ON s.student_ID = r.student_ID WHERE s.progrspoud_ID = ?"),
+                                {programme}, QStringLiteral("audit"));
+        while (q.next())
+            students << q.value(0).toInt();
+        q.finish();
+    }
+    for (qint32 student : std::as_const(students)) {
+        const AuditSet own = RegulationSet(server, student, codes);
+        if (own.size() > 0)
+            sets.insert(student, own);
+    }
+    return sets;
+}
+
+QList<qint32> CurriculaWithSets(const Recordset &parent, qint32 context)
+{
+    QSet<qint32> curricula;
+    Recordset object = parent.clone();
+    object.moveFirst();
+    if (object.eof())
+        return {};
+    Recordset rows = object.chapter(RequirementSet::chapterName()).clone();
+    if (rows.isNull())
+        return {};
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        if (rows.value(u"contypeID").toInt() == context)
+            curricula.insert(rows.value(u"secobjID").toInt());
+    }
+    QList<qint32> sorted(curricula.cbegin(), curricula.cend());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+qint64 StudentCount(const QString &server, qint32 programme, qint32 curriculum)
+{
+    auto db = server::Database::open(server);
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE progrspoud_ID = ?");
+    QVariantList values{programme};
+    if (curriculum != 0) {
+        sql += QStringLiteral(" AND orient_ID = ?");
+        values << curriculum;
+    }
+    QSqlQuery &q = db->exec(sql, values, QStringLiteral("audit"));
+    const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    return count;
+}
+
+SetImpact PrepareImpact(const QString &server, qint32 programme, qint32 context, const QList<qint32> &curricula,
+                        const Recordset &edited)
+{
+    const Recordset stored = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindProgramme, programme);
+    const AuditCodes codes = LoadCodes(server, DepartmentOf(stored));
+    QList<qint32> keys = curricula;
+    if (keys.isEmpty() && IsKeyedBySecondary(KindProgramme, context)) {
+        keys = CurriculaWithSets(stored, context);
+        for (qint32 curriculum : CurriculaWithSets(edited, context)) {
+            if (!keys.contains(curriculum))
+                keys << curriculum;
+        }
+    } else if (keys.isEmpty()) {
+        keys << 0;
+    }
+    QHash<qint32, SetPair> sets;
+    for (qint32 curriculum : std::as_const(keys)) {
+        sets.insert(curriculum, SetPair{PreparedOrEmpty(stored, KindProgramme, context, curriculum, codes),
+                                        PreparedOrEmpty(edited, KindProgramme, context, curriculum, codes)});
+    }
+    const QList<qint32> own = RegulationSets(server, programme, context, codes).keys();
+    return SetImpact(std::move(sets), QSet<qint32>(own.cbegin(), own.cend()));
+}
+
+} // namespace zr::app

@@ -1,0 +1,47 @@
+#pragma once
+
+// Where the audit's sets come from: a stored object's recordset, the server's
+// code tables, the students' own degree requirements. The command line's
+// audit and import --impact and the window's save share them.
+
+#include "audit/auditcodes.h"
+#include "audit/auditset.h"
+#include "audit/setimpact.h"
+#include "recordset/recordset.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+namespace zr::app {
+
+/// The rows of the set of `kind`, `context` and `curriculum` in an object's hierarchical recordset.
+Recordset SetRowsOf(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum);
+/// The department of an object's hierarchical recordset; empty when it names none.
+QString DepartmentOf(const Recordset &parent);
+/// The code tables of `department` on `server`, text folded as the server folds it.
+AuditCodes LoadCodes(const QString &server, const QString &department);
+/// The set of `kind`, `context` and `curriculum` of `parent`, prepared; a set
+/// without requirements is an AuditSet never prepared (met by everyone).
+AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
+                         const AuditCodes &codes);
+/// A student's own degree requirements (individual regulation); empty when he has none stored.
+AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes);
+/// The students of `programme` with their own degree requirements, with them;
+/// none for a context other than the degree.
+QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes);
+/// The curricula that hold a set of `context` in a programme's recordset.
+QList<qint32> CurriculaWithSets(const Recordset &parent, qint32 context);
+
+/// The number of students of `programme` (of `curriculum`; 0 for every one).
+qint64 StudentCount(const QString &server, qint32 programme, qint32 curriculum);
+
+/// What replacing the programme's stored sets of `context` by those of
+/// `edited` does, ready to walk the students: one pair per curriculum of
+/// `curricula` (the one 0 for a context whose sets are not per curriculum;
+/// when empty, every curriculum either recordset holds a set of), the
+/// students with their own degree requirements left out.
+SetImpact PrepareImpact(const QString &server, qint32 programme, qint32 context, const QList<qint32> &curricula,
+                        const Recordset &edited);
+
+} // namespace zr::app

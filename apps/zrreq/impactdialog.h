@@ -1,0 +1,70 @@
+#pragma once
+
+#include "audit/setimpact.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <memory>
+
+class QDialogButtonBox;
+class QLabel;
+class QProgressBar;
+class QStandardItemModel;
+class QTableView;
+class QThread;
+
+namespace zr::app {
+
+/// Whom a save would affect: the students whose result the edited set
+/// changes, checked in the background against the stored set. While the
+/// check runs it shows its progress and can be cancelled; then it lists the
+/// students (printable with Ctrl+P, exportable to CSV) under a summary and
+/// asks Save or Cancel.
+class ImpactDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    /// Checks the students of `programme` (every curriculum) on `server`
+    /// with `impact`, exceptions read for `scope`.
+    ImpactDialog(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
+                 QWidget *parent = nullptr);
+    ~ImpactDialog() override;
+
+    /// True when the save may go on: nobody's result changes (no dialog is
+    /// shown when the check ends within a moment), or the user chose Save.
+    static bool confirmSave(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
+                            QWidget *parent);
+
+    /// The check's result; meaningful once finished() was emitted.
+    const ImpactReport &report() const { return m_report; }
+    bool isFinished() const { return m_finished; }
+    /// Writes the list as CSV (UTF-8, the captions as the first line); false with `error` set when it fails.
+    bool exportCsv(const QString &path, QString *error = nullptr) const;
+
+Q_SIGNALS:
+    void finished();
+
+protected:
+    void reject() override;
+
+private:
+    void showReport();
+    void exportChosenFile();
+    void print();
+
+    ImpactReport m_report;
+    QString m_error; ///< why the check could not run
+    bool m_finished = false;
+    std::atomic<bool> m_cancel{false};
+    std::atomic<qint64> m_done{0};
+    qint64 m_total = 0;
+    QThread *m_worker = nullptr;
+    QLabel *m_summary = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QTableView *m_table = nullptr;
+    QStandardItemModel *m_model = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+};
+
+} // namespace zr::app

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "audit/auditcodes.h"
+#include "audit/auditset.h"
+#include "audit/studentrecord.h"
+#include "common/serverobjects.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+
+namespace zr {
+class Schema;
+}
+
+namespace zr::app {
+
+/// Beside the editor: one student of the programme, and what the set on
+/// screen (saved or not) says of him: a mark per requirement with what was
+/// measured and compared, and the verdict of the expression. It follows the
+/// edits a moment after the last one, so that typing never waits for it.
+/// The last five students tried are remembered.
+class TryPane : public QWidget
+{
+    Q_OBJECT
+public:
+    /// The set on screen, prepared; throws ZrError when it can not be checked
+    /// (an expression that does not read, a value a rule needs missing).
+    using SetSource = std::function<AuditSet(const AuditCodes &codes)>;
+
+    TryPane(const QString &serverName, std::shared_ptr<const Schema> schema, QWidget *parent = nullptr);
+    ~TryPane() override;
+
+    /// The object on screen: a programme (0 for any other object, whose sets
+    /// students are not checked against) and the set's exceptions.
+    void setObject(qint32 programme, const RecordScope &scope);
+    void setSetSource(SetSource source);
+    /// Tries the set on `studentId` (0: nobody) and remembers him.
+    void setStudent(qint32 studentId);
+    qint32 student() const { return m_studentId; }
+    /// Checks again a moment after the last call.
+    void scheduleCheck();
+    /// Checks now.
+    void check();
+    /// Milliseconds the last check took (reading nothing from the server).
+    double lastCheckMs() const { return m_lastCheckMs; }
+
+Q_SIGNALS:
+    /// The user chose the trace line of requirement `ocID`.
+    void requirementChosen(qint32 ocID);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void retranslate();
+    void chooseStudent();
+    void fillRecent();
+    void loadRecord();
+
+    QString m_serverName;
+    std::shared_ptr<const Schema> m_schema;
+    qint32 m_programme = 0;
+    RecordScope m_scope;
+    SetSource m_source;
+    qint32 m_studentId = 0;
+    bool m_recordRead = false;
+    StudentRecord m_record;
+    AuditCodes m_codes;
+    double m_lastCheckMs = 0;
+    QLabel *m_title = nullptr;
+    QComboBox *m_recent = nullptr;
+    QToolButton *m_choose = nullptr;
+    QLabel *m_verdict = nullptr;
+    QTreeWidget *m_trace = nullptr;
+    QTimer *m_debounce = nullptr;
+};
+
+} // namespace zr::app

@@ -1,0 +1,66 @@
+#pragma once
+
+// Answers the window's effect-before-save dialog whenever it comes up, as a
+// registrar would after looking at it, and keeps what it showed.
+
+#include "impactdialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+
+namespace zr::test {
+
+class ImpactAnswer : public QObject
+{
+public:
+    struct Seen
+    {
+        qint64 noLongerMeet = 0;
+        qint64 nowMeet = 0;
+        int listed = 0; ///< rows of the list
+        QString csv;    ///< the list as exported
+    };
+
+    /// `save`: Save, else Cancel.
+    explicit ImpactAnswer(bool save = true)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, save] {
+            auto *dialog = qobject_cast<app::ImpactDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isFinished())
+                return;
+            Seen seen;
+            seen.noLongerMeet = dialog->report().noLongerMeet();
+            seen.nowMeet = dialog->report().nowMeet();
+            seen.listed = int(dialog->report().changes.size());
+            const QString path = QDir::temp().filePath(QStringLiteral("impact-%1.csv").arg(QCoreApplication::applicationPid()));
+            if (dialog->exportCsv(path)) {
+                QFile file(path);
+                if (file.open(QIODevice::ReadOnly))
+                    seen.csv = QString::fromUtf8(file.readAll());
+                QFile::remove(path);
+            }
+            dialogs << seen;
+            // For the README's picture: ZR_IMPACT_PICTURE=file.png.
+            if (const QString picture = qEnvironmentVariable("ZR_IMPACT_PICTURE"); !picture.isEmpty())
+                dialog->grab().save(picture);
+            auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            if (save)
+                dialog->findChild<QAbstractButton *>(QStringLiteral("impactSave"))->click();
+            else
+                buttons->button(QDialogButtonBox::Cancel)->click();
+        });
+        m_timer.start(20);
+    }
+
+    QList<Seen> dialogs;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace zr::test

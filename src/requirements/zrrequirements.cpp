@@ -820,6 +820,10 @@ Recordset zrRequirements::rsConstraints() const
 
 void zrRequirements::setRsConstraints(const Recordset &parent)
 {
+    // A host reloads a set after saving it: the user stays on the requirement
+    // they were on, and the host's current row with them.
+    const QString wasSelected = d->list()->selectedKey();
+    const QString selected = wasSelected.isEmpty() ? QString() : GroupKey(OcIdFromKey(wasSelected));
     try {
         RedrawOff redrawOff(d->smRequirements);
         d->editor->reset(parent);
@@ -838,7 +842,7 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
         return;
     }
     if (d->list()->count() > 0)
-        d->list()->setSelected(d->list()->keyAt(0), true);
+        d->list()->setSelected(d->list()->contains(selected) ? selected : d->list()->keyAt(0), true);
 }
 
 QString zrRequirements::SmCaption() const

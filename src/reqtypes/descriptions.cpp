@@ -6,6 +6,10 @@
 #include "common/systemnumber.h"
 #include "parametersheet.h"
 #include "recordset/lookupcache.h"
+#include "reqtypes/customoptions.h"
+#include "reqtypes/optionstext.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementvalue.h"
 #include "sheetrows.h"
 #include "typecatalog.h"
 
@@ -93,6 +97,30 @@ QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet)
     if (totals.trimmed().isEmpty())
         return QString();
     return CourseTypeTotalsText(SheetLookupList(sheet, QStringLiteral("SYS_CourseType")), totals);
+}
+
+QString ParameterNames(const ParameterValue &parameter, const ParameterRow &row, const SheetContext &sheet)
+{
+    const QString text = parameter.text();
+    switch (row.kind) {
+    case RowKind::ValuePicker:
+        return CourseCodeNames(text, sheet);
+    case RowKind::CodeList:
+        return CodeListNames(row.codes, text, sheet);
+    case RowKind::Totals:
+        return CourseTypeTotalsText(text, sheet);
+    case RowKind::Options:
+        return OptionsText(parameter.typeId, text);
+    case RowKind::Flags:
+        // Unreadable flags are named as they are, not taken for none.
+        return OptionsText(parameter.typeId, UnreadableOptions(parameter.typeId, text).isEmpty()
+                                                 ? QString::number(parameter.flags())
+                                                 : text);
+    case RowKind::TeachingPeriods:
+        return text.isEmpty() ? text : TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text);
+    default:
+        return text;
+    }
 }
 
 QString StudentDataCaption(const QString &columnText, qint32 savedId)

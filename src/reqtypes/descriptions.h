@@ -8,6 +8,8 @@
 namespace zr {
 
 struct CodeListSource;
+struct ParameterRow;
+struct ParameterValue;
 struct SheetContext;
 
 /// The names of the codes of `codes` (separated by ",") in the code table
@@ -39,6 +41,14 @@ ZRREQ_EXPORT QString CourseTypeTotalsText(const Recordset &courseTypes, const QS
 
 /// As above, with the course types of the sheet's code tables.
 ZRREQ_EXPORT QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet);
+
+/// What the sheet shows for `parameter` of `row`'s kind, with names for
+/// codes: course codes with their titles, the names of a code list's codes
+/// ("" when none is known), a totals text, an option string's text, teaching
+/// periods by name, the options' text of option flags; the stored text for
+/// the other kinds. Throws the code tables' ZrError.
+ZRREQ_EXPORT QString ParameterNames(const ParameterValue &parameter, const ParameterRow &row,
+                                    const SheetContext &sheet);
 
 /// The header caption of a student-data requirement (type 10): the type's
 /// long name, " - " and `columnText` (the name alone when it is empty), after "(" + ocID + ") " when `savedId`

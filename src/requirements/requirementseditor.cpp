@@ -9,6 +9,7 @@
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
@@ -31,6 +32,21 @@ private:
     ItemPanelModel *m_list;
     bool m_was;
 };
+// How messages name requirement `ocID` of `list`: by its caption, with its
+// place in the list when another requirement reads the same.
+RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
+{
+    const QString group = GroupKey(ocID);
+    const QString caption = list.caption(group);
+    return {caption, [&list, group, caption] {
+                const QStringList groups = list.keys();
+                int alike = 0;
+                for (const QString &other : groups)
+                    alike += list.caption(other) == caption ? 1 : 0;
+                return alike > 1 ? RequirementName(caption, int(groups.indexOf(group)) + 1) : caption;
+            }};
+}
+
 } // namespace
 
 const QString RequirementsEditor::CmdExclusions = QStringLiteral("exclusions");
@@ -48,6 +64,38 @@ RequirementsEditor::RequirementsEditor(QObject *parent)
     m_commands->addItem(CmdAdd, QString(), ItemStyle::Command);
     m_commands->addItem(CmdDelete, QString(), ItemStyle::Command);
     m_commands->setExpanded(CmdAdd, true);
+    // Edits of the list, however made, are taken into the value the next time it is read.
+    connect(m_list, &ItemPanelModel::valueChanged, this, [this](const QString &key, const QString &property) {
+        if (property == QLatin1String("Value") && !m_set.isLoading())
+            m_stale.insert(OcIdFromKey(key));
+    });
+}
+
+void RequirementsEditor::forgetValues()
+{
+    m_values.clear();
+    m_stale.clear();
+}
+
+const RequirementValue *RequirementsEditor::heldValue(qint32 ocID)
+{
+    auto it = m_values.find(ocID);
+    if (it != m_values.end() && !m_stale.contains(ocID))
+        return &*it;
+    if (!m_list->contains(GroupKey(ocID)))
+        return nullptr;
+    const int typeId = it != m_values.end() ? it->typeId : typeOf(ocID);
+    const QVariant expression = it != m_values.end() ? it->expression : QVariant();
+    it = m_values.insert(ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheetContext(), std::nullopt));
+    it->expression = expression;
+    m_stale.remove(ocID);
+    return &*it;
+}
+
+RequirementValue RequirementsEditor::valueOf(qint32 ocID)
+{
+    const RequirementValue *value = heldValue(ocID);
+    return value ? *value : RequirementValue();
 }
 
 void RequirementsEditor::rebuildAddMenu()
@@ -119,6 +167,7 @@ void RequirementsEditor::setSchema(std::shared_ptr<const Schema> schema)
 void RequirementsEditor::reset(const Recordset &parent)
 {
     m_list->clear();
+    forgetValues();
     m_set.release();
     setModified(false);
     m_set.setParent(parent);
@@ -253,6 +302,7 @@ void RequirementsEditor::loadRows()
     const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
     const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
     const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
+    forgetValues();
     for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.
         if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
@@ -260,7 +310,7 @@ void RequirementsEditor::loadRows()
         const qint32 ocID = rows.valueAt(row, idField).toInt();
         if (!CreateConstraint(*m_list, rows.valueAt(row, typeField).toString(), ocID, sheet))
             continue;
-        LoadConstraintValues(*m_list, rows, row, sheet);
+        m_values.insert(ocID, LoadConstraintValues(*m_list, rows, row, sheet));
         ApplyRowStates(*m_list, ValLng(rows.valueAt(row, typeField)), ocID);
     }
     m_set.expressions().clear();
@@ -277,12 +327,16 @@ void RequirementsEditor::storeAllGroups()
     const SheetContext sheet = sheetContext();
     const std::optional<QString> expression = currentExpression();
     Recordset rows = m_set.rows();
+    const QVariant stored = RequirementValue::storedExpression(expression);
     for (const QString &key : m_list->keys()) {
-        const int row = m_set.rowOf(OcIdFromKey(key));
-        if (row < 0)
+        const qint32 ocID = OcIdFromKey(key);
+        const int row = m_set.rowOf(ocID);
+        const RequirementValue *value = row < 0 ? nullptr : heldValue(ocID);
+        if (!value)
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
-                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-        StoreConstraintValues(*m_list, rows, row, sheet, expression);
+                          QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+        m_values[ocID].expression = stored;
+        StoreValue(*m_list, *value, rows, row);
     }
 }
 
@@ -302,17 +356,16 @@ void RequirementsEditor::validateCurriculaLeft()
         const int idField = rows.fieldIndex(u"ocID");
         const int typeField = rows.fieldIndex(u"conID");
         sheetRows.clear();
+        QList<RequirementValue> shown;
         for (int row = 0; row < rows.recordCount(); ++row) {
             const qint32 ocID = ValLng(rows.valueAt(row, idField));
             if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
-                LoadConstraintValues(sheetRows, rows, row, sheet);
+                shown.append(LoadConstraintValues(sheetRows, rows, row, sheet));
         }
-        for (int row = 0; row < rows.recordCount(); ++row) {
-            const qint32 ocID = ValLng(rows.valueAt(row, idField));
-            if (!sheetRows.contains(GroupKey(ocID)))
-                continue;
+        for (const RequirementValue &value : std::as_const(shown)) {
+            const qint32 ocID = value.ocID;
             try {
-                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
+                ValidateInput(value, namingIn(sheetRows, ocID), rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
                 m_problem = {true, ocID, FailedField(), it.key()};
@@ -336,14 +389,14 @@ void RequirementsEditor::validate()
         CheckScholarshipRule(m_set);
         const SheetContext sheet = sheetContext();
         const Recordset rows = m_set.rows();
-        const int typeField = rows.fieldIndex(u"conID");
         for (const QString &key : groups) {
-            const int row = m_set.rowOf(OcIdFromKey(key));
-            if (row < 0)
+            const qint32 ocID = OcIdFromKey(key);
+            const RequirementValue *value = m_set.rowOf(ocID) < 0 ? nullptr : heldValue(ocID);
+            if (!value)
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
-                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-            m_problem = {true, OcIdFromKey(key), QString(), m_set.curriculumId()};
-            ValidateInput(*m_list, OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
+                              QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+            m_problem = {true, ocID, QString(), m_set.curriculumId()};
+            ValidateInput(*value, namingIn(*m_list, ocID), rows, sheet);
             m_problem.valid = false;
         }
     } catch (const ZrError &error) {
@@ -396,8 +449,10 @@ qint32 RequirementsEditor::addRequirement(int typeId)
         const RequirementSet::LoadingScope defaults(m_set);
         const SheetContext sheet = sheetContext();
         CreateConstraint(*m_list, QString::number(typeId), ocID, sheet);
+        const RequirementValue &value = *m_values.insert(
+            ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheet, currentExpression()));
         Recordset rows = m_set.rows();
-        StoreConstraintValues(*m_list, rows, m_set.rowOf(ocID), sheet, currentExpression());
+        StoreValue(*m_list, value, rows, m_set.rowOf(ocID));
         ApplyRowStates(*m_list, typeId, ocID);
     }
     const QString expression = m_set.expression();
@@ -414,6 +469,8 @@ bool RequirementsEditor::deleteRequirement(qint32 ocID)
     if (!m_set.hasRows() || !m_set.deleteRequirement(ocID))
         return false;
     m_list->removeItem(GroupKey(ocID));
+    m_values.remove(ocID);
+    m_stale.remove(ocID);
     if (m_set.expressions().contains(m_set.curriculumId()))
         m_set.setExpression(RemoveFromExpression(m_set.expression(), ocID));
     setModified(true);
@@ -427,6 +484,7 @@ void RequirementsEditor::valueChanged(const QString &key)
         const RequirementSet::LoadingScope adjusting(m_set);
         AdjustSheetAfterChange(*m_list, typeOf(OcIdFromKey(key)), key, sheetContext());
     }
+    heldValue(OcIdFromKey(key));
     setModified(true);
     Q_EMIT changed();
 }
@@ -451,6 +509,7 @@ void RequirementsEditor::chooseCurriculum(qint32 chosen)
     setCurriculum(chosen);
     m_set.applyFilter();
     m_list->clear();
+    forgetValues();
     const QString previous = m_set.expressions().value(chosen);
     const bool visited = m_set.expressions().contains(chosen);
     const RequirementSet::LoadingScope loading(m_set);

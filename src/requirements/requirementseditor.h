@@ -2,11 +2,14 @@
 
 #include "recordset/lookupcache.h"
 #include "recordset/recordset.h"
+#include "reqtypes/requirementvalue.h"
 #include "requirements/requirementset.h"
 #include "zrreq_export.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -29,7 +32,9 @@ struct ZRREQ_EXPORT CurriculumEntry
 /// The requirements editor without widgets (QtCore only). It owns the
 /// requirement set, the cached code tables and the list model of the
 /// parameter sheets; it loads a set, checks it and writes it back into the
-/// rows. zrRequirements shows its list and adds commands, pickers, dialogs
+/// rows. It holds each requirement of the curriculum shown as a typed value,
+/// the value the list shows: the rules read the values and write back goes
+/// value to row, so neither reads the list field by field. zrRequirements shows its list and adds commands, pickers, dialogs
 /// and messages; the command line's subcommands use it alone, with no display.
 /// Every operation names the requirement it acts on by its id.
 class ZRREQ_EXPORT RequirementsEditor : public QObject
@@ -95,6 +100,9 @@ public:
     int typeOf(qint32 ocID) const;
     /// The caption a requirement is named by in messages and the expression.
     QString captionOf(qint32 ocID) const;
+    /// The value of requirement `ocID` of the list as the list shows it; an
+    /// empty value (ocID 0) when the list has no such requirement.
+    RequirementValue valueOf(qint32 ocID);
     /// The expression of the curriculum shown, once visited; nothing before.
     std::optional<QString> currentExpression() const;
     /// Builds the sheets of the rows of the curriculum shown and loads their values.
@@ -154,6 +162,9 @@ Q_SIGNALS:
 private:
     void fillCurricula();
     void validateCurriculaLeft();
+    // The held value of `ocID`, read from the list again when an edit there made it stale.
+    const RequirementValue *heldValue(qint32 ocID);
+    void forgetValues();
 
     RequirementSet m_set;
     LookupCache m_lookups;
@@ -167,6 +178,10 @@ private:
     QString m_departmentId;
     QList<CurriculumEntry> m_curricula;
     Problem m_problem;
+    // The requirements the list shows, as it shows them, by id.
+    QHash<qint32, RequirementValue> m_values;
+    // Requirements whose rows changed in the list since their value was taken.
+    QSet<qint32> m_stale;
 };
 
 } // namespace zr

@@ -47,6 +47,14 @@ RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
             }};
 }
 
+SetEdit newEdit(SetEdit::Kind kind, qint32 curriculum)
+{
+    SetEdit edit;
+    edit.kind = kind;
+    edit.curriculum = curriculum;
+    return edit;
+}
+
 } // namespace
 
 const QString RequirementsEditor::CmdExclusions = QStringLiteral("exclusions");
@@ -438,12 +446,28 @@ void RequirementsEditor::writeBack()
     setModified(false);
 }
 
+qint32 RequirementsEditor::curriculumEntry() const
+{
+    return m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
+}
+
+QString RequirementsEditor::shownExpression()
+{
+    if (!m_set.expressions().contains(m_set.curriculumId())) {
+        Recordset first = m_set.walk();
+        m_set.expressions().insert(m_set.curriculumId(),
+                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
+    }
+    return m_set.expression();
+}
+
 qint32 RequirementsEditor::addRequirement(int typeId)
 {
     if (!m_set.hasRows())
         return 0;
-    const qint32 curriculum = m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
-    const qint32 ocID = m_set.addRequirement(typeId, curriculum);
+    SetEdit edit = newEdit(SetEdit::Kind::Add, m_set.curriculumId());
+        edit.expressionBefore = m_set.expression();
+    const qint32 ocID = m_set.addRequirement(typeId, curriculumEntry());
     {
         // The defaults written here are the new row's values, not user edits.
         const RequirementSet::LoadingScope defaults(m_set);
@@ -460,48 +484,84 @@ qint32 RequirementsEditor::addRequirement(int typeId)
         m_set.setExpression(AppendToExpression(expression, ocID));
     markNew(ocID, expression.isEmpty() ? 20018 : 10105);
     setModified(true);
+    edit.ocID = ocID;
+    edit.after = m_values.value(ocID);
+    edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
+    edit.expressionAfter = m_set.expression();
+    Q_EMIT edited(edit);
     Q_EMIT changed();
     return ocID;
 }
 
-bool RequirementsEditor::deleteRequirement(qint32 ocID)
+void RequirementsEditor::removeRequirement(qint32 ocID)
 {
-    if (!m_set.hasRows() || !m_set.deleteRequirement(ocID))
-        return false;
+    m_set.deleteRequirement(ocID);
     m_list->removeItem(GroupKey(ocID));
     m_values.remove(ocID);
     m_stale.remove(ocID);
+}
+
+bool RequirementsEditor::deleteRequirement(qint32 ocID)
+{
+    if (!m_set.hasRows() || m_set.rowOf(ocID) < 0)
+        return false;
+    SetEdit edit = newEdit(SetEdit::Kind::Delete, m_set.curriculumId());
+    edit.ocID = ocID;
+    // A row of no known type has no sheet; its value is read from the row.
+    edit.before = m_list->contains(GroupKey(ocID)) ? valueOf(ocID)
+                                                  : RequirementValue::fromRow(m_set.rows(), m_set.rowOf(ocID),
+                                                                              m_set.context());
+    edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
+    edit.expressionBefore = m_set.expression();
+    removeRequirement(ocID);
     if (m_set.expressions().contains(m_set.curriculumId()))
         m_set.setExpression(RemoveFromExpression(m_set.expression(), ocID));
+    edit.expressionAfter = m_set.expression();
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
     return true;
 }
 
 void RequirementsEditor::valueChanged(const QString &key)
 {
-    if (!FieldFromKey(key).isEmpty()) {
+    const qint32 ocID = OcIdFromKey(key);
+    SetEdit edit = newEdit(SetEdit::Kind::Value, m_set.curriculumId());
+    edit.ocID = ocID;
+    edit.field = FieldFromKey(key);
+    // The list changed already; the value held is the one before.
+    edit.before = m_values.value(ocID);
+    if (!edit.field.isEmpty()) {
         const RequirementSet::LoadingScope adjusting(m_set);
-        AdjustSheetAfterChange(*m_list, typeOf(OcIdFromKey(key)), key, sheetContext());
+        AdjustSheetAfterChange(*m_list, typeOf(ocID), key, sheetContext());
     }
-    heldValue(OcIdFromKey(key));
+    edit.after = valueOf(ocID);
+    edit.expressionBefore = edit.expressionAfter = m_set.expression();
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
 }
 
 void RequirementsEditor::setExpression(const QString &expression)
 {
-    if (!m_set.expressions().contains(m_set.curriculumId())) {
-        Recordset first = m_set.walk();
-        m_set.expressions().insert(m_set.curriculumId(),
-                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
-    }
+    SetEdit edit = newEdit(SetEdit::Kind::Expression, m_set.curriculumId());
+        edit.expressionBefore = shownExpression();
     m_set.setExpression(expression);
+    edit.expressionAfter = expression;
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
 }
 
 void RequirementsEditor::chooseCurriculum(qint32 chosen)
+{
+    SetEdit edit = newEdit(SetEdit::Kind::Curriculum, m_set.curriculumId());
+        edit.curriculumAfter = chosen;
+    showCurriculum(chosen);
+    Q_EMIT edited(edit);
+}
+
+void RequirementsEditor::showCurriculum(qint32 chosen)
 {
     // The rows of the curriculum being left keep what the user typed.
     storeAllGroups();
@@ -523,6 +583,53 @@ void RequirementsEditor::chooseCurriculum(qint32 chosen)
     } else {
         m_set.expressions().insert(chosen, previous);
     }
+}
+
+void RequirementsEditor::insertRequirement(const RequirementValue &value, int position)
+{
+    m_set.restoreRequirement(value.ocID, value.typeId, curriculumEntry());
+    const RequirementSet::LoadingScope restoring(m_set);
+    const SheetContext sheet = sheetContext();
+    CreateConstraint(*m_list, QString::number(value.typeId), value.ocID, sheet, position);
+    const RequirementValue &shown = *m_values.insert(value.ocID, value.toSheet(*m_list, sheet));
+    Recordset rows = m_set.rows();
+    StoreValue(*m_list, shown, rows, m_set.rowOf(value.ocID));
+    ApplyRowStates(*m_list, value.typeId, value.ocID);
+    if (value.ocID < 0)
+        markNew(value.ocID, 10105);
+}
+
+void RequirementsEditor::apply(const SetEdit &edit)
+{
+    if (!m_set.hasRows())
+        return;
+    if (edit.curriculum != m_set.curriculumId())
+        showCurriculum(edit.curriculum);
+    switch (edit.kind) {
+    case SetEdit::Kind::Value: {
+        const RequirementSet::LoadingScope showing(m_set);
+        m_values.insert(edit.ocID, edit.after.toSheet(*m_list, sheetContext()));
+        m_stale.remove(edit.ocID);
+        ApplyRowStates(*m_list, edit.after.typeId, edit.ocID);
+        break;
+    }
+    case SetEdit::Kind::Add:
+        insertRequirement(edit.after, edit.position);
+        break;
+    case SetEdit::Kind::Delete:
+        removeRequirement(edit.ocID);
+        break;
+    case SetEdit::Kind::Expression:
+        break;
+    case SetEdit::Kind::Curriculum:
+        showCurriculum(edit.curriculumAfter);
+        Q_EMIT changed();
+        return;
+    }
+    if (shownExpression() != edit.expressionAfter)
+        m_set.setExpression(edit.expressionAfter);
+    setModified(true);
+    Q_EMIT changed();
 }
 
 void RequirementsEditor::markNew(qint32 ocID, qint32 helpId)

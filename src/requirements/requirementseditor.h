@@ -4,6 +4,7 @@
 #include "recordset/recordset.h"
 #include "reqtypes/requirementvalue.h"
 #include "requirements/requirementset.h"
+#include "requirements/setedit.h"
 #include "zrreq_export.h"
 
 #include <QHash>
@@ -119,7 +120,8 @@ public:
     void writeBack();
 
     // The edits. Each names the requirement it acts on; each is the user's
-    // edit (the set becomes modified) and ends with changed().
+    // edit (the set becomes modified), reports itself with edited() and ends
+    // with changed().
 
     /// Adds a requirement of `typeId` to the curriculum shown, with its type's
     /// defaults, marked new, and taken into a written expression with AND (the
@@ -138,8 +140,15 @@ public:
     /// Shows curriculum `curriculumId`: what the list shows is written into
     /// the rows of the curriculum left (checked when the set is written), then
     /// the chosen one's rows are loaded, with the expression it had when it
-    /// was last shown. Not an edit. Throws ZrError.
+    /// was last shown. Not an edit of the values (the set's modified flag
+    /// stays), but reported with edited(), so that undoing an edit can first
+    /// show the curriculum it was made in. Throws ZrError.
     void chooseCurriculum(qint32 curriculumId);
+
+    /// Makes `edit` on the set: an edit this editor reported, again (redo),
+    /// or its inverse() (undo). Shows the edit's curriculum first. Reports no
+    /// edit of its own; ends with changed(). Throws ZrError.
+    void apply(const SetEdit &edit);
     /// Puts "(N1) " before a new requirement's caption and `helpId` as its help.
     void markNew(qint32 ocID, qint32 helpId);
 
@@ -158,6 +167,8 @@ Q_SIGNALS:
     void curriculumChanged(qint32 curriculumId);
     /// A requirement was added, deleted or edited, or the expression changed.
     void changed();
+    /// An operation changed the set; `edit` holds what it takes to undo it.
+    void edited(const zr::SetEdit &edit);
 
 private:
     void fillCurricula();
@@ -165,6 +176,14 @@ private:
     // The held value of `ocID`, read from the list again when an edit there made it stale.
     const RequirementValue *heldValue(qint32 ocID);
     void forgetValues();
+    void showCurriculum(qint32 curriculumId);
+    // The curriculum a new row of the list belongs to (0: the set has none).
+    qint32 curriculumEntry() const;
+    // Adds requirement `value` to the list at `position` and its row to the set.
+    void insertRequirement(const RequirementValue &value, int position);
+    void removeRequirement(qint32 ocID);
+    // The expression of the curriculum shown, as the set keeps it once visited.
+    QString shownExpression();
 
     RequirementSet m_set;
     LookupCache m_lookups;

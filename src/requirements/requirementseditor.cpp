@@ -632,6 +632,12 @@ void RequirementsEditor::apply(const SetEdit &edit)
     Q_EMIT changed();
 }
 
+void RequirementsEditor::reportError(const ZrError &error, const QString &trapName)
+{
+    RecordErrorOnce(error, trapName);
+    Q_EMIT errorOccurred(error.number, error.description);
+}
+
 void RequirementsEditor::markNew(qint32 ocID, qint32 helpId)
 {
     const QString key = GroupKey(ocID);

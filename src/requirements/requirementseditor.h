@@ -20,6 +20,7 @@ namespace zr {
 
 class ItemPanelModel;
 class Schema;
+struct ZrError;
 class SchemaTable;
 struct SheetContext;
 
@@ -152,6 +153,11 @@ public:
     /// Puts "(N1) " before a new requirement's caption and `helpId` as its help.
     void markNew(qint32 ocID, qint32 helpId);
 
+    /// Records `error` once, naming `trapName` (the operation that failed) in
+    /// the log, and reports it with errorOccurred(): the one way the failures
+    /// of the user's commands reach the user.
+    void reportError(const ZrError &error, const QString &trapName);
+
     /// Where the last failed validate or writeBack points.
     struct Problem
     {
@@ -167,6 +173,8 @@ Q_SIGNALS:
     void curriculumChanged(qint32 curriculumId);
     /// A requirement was added, deleted or edited, or the expression changed.
     void changed();
+    /// A command of the user's failed; `text` is the message to show.
+    void errorOccurred(int errorId, const QString &text);
     /// An operation changed the set; `edit` holds what it takes to undo it.
     void edited(const zr::SetEdit &edit);
 

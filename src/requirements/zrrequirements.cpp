@@ -95,7 +95,8 @@ public:
     /// Empties a picker row (its shown text and the codes behind it), as an edit of the user's.
     void clearPickerRow(const QString &key);
     void deleteRequirement();
-    void reportCommandError(const ZrError &error, const QString &trapName);
+    // The editor's failures, as the user sees them.
+    void showError(const QString &text);
     void createBuilder();
     void retranslateBuilder();
     bool createWizardVariables();
@@ -355,7 +356,7 @@ void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &pr
     try {
         editor->valueChanged(key);
     } catch (const ZrError &error) {
-        reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
+        editor->reportError(error, QStringLiteral(" zrRequirements.smRequirements_ValueChanged"));
         return;
     }
     refreshCommandStates();
@@ -408,7 +409,7 @@ void zrRequirementsPrivate::onCommand(const QString &key)
         if (isType && commands()->parentKey(key) == CmdAdd)
             addRequirement(typeId);
     } catch (const ZrError &error) {
-        reportCommandError(error, QStringLiteral(" zrRequirements.smButtons_Click"));
+        editor->reportError(error, QStringLiteral(" zrRequirements.smButtons_Click"));
     }
 }
 
@@ -431,7 +432,7 @@ void zrRequirementsPrivate::onPickerButton(const QString &key)
                          q->Font(), q, &info))
             txtInfo->setPlainText(info);
     } catch (const ZrError &error) {
-        reportCommandError(error, QStringLiteral(" zrRequirements.smRequirements_ButtonClick"));
+        editor->reportError(error, QStringLiteral(" zrRequirements.smRequirements_ButtonClick"));
     }
 }
 
@@ -526,9 +527,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         return;
     // A failure keeps the list on the curriculum it showed.
     const auto backOut = [this](const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
-        QGuiApplication::restoreOverrideCursor();
-        ShowErrorMessage(error.description, q);
+        editor->reportError(error, QStringLiteral(" zrRequirements.cbOrient_Click"));
         const int previous = cbOrient->findData(set.curriculumId());
         if (previous >= 0)
             cbOrient->setCurrentIndex(previous);
@@ -683,12 +682,11 @@ void zrRequirementsPrivate::editExpression()
 
 
 
-void zrRequirementsPrivate::reportCommandError(const ZrError &error, const QString &trapName)
+void zrRequirementsPrivate::showError(const QString &text)
 {
-    RecordErrorOnce(error, trapName);
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
-    ShowErrorMessage(error.description, q);
+    ShowErrorMessage(text, q);
 }
 
 zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequirementsPrivate(this))
@@ -696,6 +694,8 @@ zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequi
     setObjectName(QStringLiteral("zrRequirements"));
     connect(d->editor, &RequirementsEditor::modifiedChanged, this, &zrRequirements::modifiedChanged);
     connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
+    connect(d->editor, &RequirementsEditor::errorOccurred, this,
+            [this](int, const QString &text) { d->showError(text); });
     d->buildWidgets();
     d->editor->rebuildAddMenu();
     d->retranslate();

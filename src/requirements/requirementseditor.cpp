@@ -1,9 +1,12 @@
 #include "requirementseditor.h"
 
 #include "common/langstrings.h"
+#include "common/createserverobject.h"
 #include "common/schema.h"
+#include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "itempanel/itempanelmodel.h"
+#include "itempanel/redrawoff.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
@@ -19,19 +22,6 @@
 namespace zr {
 
 namespace {
-// Batches the list's changes into one reset, however a rebuild ends.
-class RedrawOff
-{
-public:
-    explicit RedrawOff(ItemPanelModel *list) : m_list(list), m_was(list->redraw()) { m_list->setRedraw(false); }
-    ~RedrawOff() { m_list->setRedraw(m_was); }
-    RedrawOff(const RedrawOff &) = delete;
-    RedrawOff &operator=(const RedrawOff &) = delete;
-
-private:
-    ItemPanelModel *m_list;
-    bool m_was;
-};
 // How messages name requirement `ocID` of `list`: by its caption, with its
 // place in the list when another requirement reads the same.
 RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
@@ -346,6 +336,116 @@ void RequirementsEditor::storeAllGroups()
         m_values[ocID].expression = stored;
         StoreValue(*m_list, *value, rows, row);
     }
+}
+
+void RequirementsEditor::applyRowStates()
+{
+    for (const QString &group : m_list->keys()) {
+        const qint32 ocID = OcIdFromKey(group);
+        const RequirementValue *value = heldValue(ocID);
+        ApplyRowStates(*m_list, value ? value->typeId : typeOf(ocID), ocID);
+    }
+}
+
+void RequirementsEditor::rebuildSheets()
+{
+    if (!m_set.hasRows() || m_list->count() == 0)
+        return;
+    const bool modified = m_set.isModified();
+    const QHash<qint32, QString> expressions = m_set.expressions();
+    try {
+        storeAllGroups();
+        const RedrawOff redrawOff(m_list);
+        m_list->clear();
+        const RequirementSet::LoadingScope loading(m_set);
+        loadRows();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
+    }
+    m_set.expressions() = expressions;
+    Recordset rows = m_set.walk();
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        if (rows.status() == Recordset::adRecNew)
+            markNew(ValLng(rows.value(u"ocID")), m_set.expression().isEmpty() ? 20018 : 10105);
+    }
+    setModified(modified);
+}
+
+QList<ExpressionVariable> RequirementsEditor::expressionVariables()
+{
+    const QString source = QStringLiteral("CreateFuncBuilderVariables");
+    Recordset local = m_set.walkWholeSet();
+    if (local.isNull() || local.isEmpty())
+        throw MakeError(20765, source);
+    const auto textOf = [](const QVariant &value) { return value.isNull() ? QString() : value.toString(); };
+    auto constraints = ServerObjectOf<cContraints>(m_serverName, source);
+    QVariant conobject = local.value(u"conobject");
+    QVariant contypeID = local.value(u"contypeID");
+    QVariant objID = textOf(local.value(u"objID"));
+    QVariant secobjID = textOf(local.value(u"secobjID"));
+    Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
+
+    // New requirements are not on the server yet: they join the list as they are.
+    static const QStringList systemFields = {QStringLiteral("AltID"), QStringLiteral("RowGuid"),
+                                             QStringLiteral("ModifiedDate"), QStringLiteral("AltKey")};
+    QSet<qint32> newIds;
+    for (local.moveFirst(); !local.eof(); local.moveNext()) {
+        if (local.status() != Recordset::adRecNew)
+            continue;
+        described.addNew();
+        for (int i = 0; i < local.fieldCount(); ++i) {
+            const QString name = local.field(i).name;
+            if (!systemFields.contains(name, Qt::CaseInsensitive) && described.hasField(name))
+                described.setValue(name, local.value(i));
+        }
+        newIds.insert(ValLng(local.value(u"ocID")));
+    }
+    if (described.isEmpty())
+        throw MakeError(20765, source);
+
+    // A requirement deleted since the last save is no longer offered: one pass finds those left.
+    QSet<qint32> live;
+    Recordset rows = m_set.rows().clone();
+    const int idField = rows.fieldIndex(u"ocID");
+    for (int row = 0; row < rows.recordCount(); ++row)
+        live.insert(ValLng(rows.valueAt(row, idField)));
+    QList<ExpressionVariable> variables;
+    for (described.moveFirst(); !described.eof(); described.moveNext()) {
+        const qint32 ocID = ValLng(described.value(u"ocID"));
+        const QString id = QString::number(ocID);
+        QString shortName = described.hasField(u"conshortdesc") ? textOf(described.value(u"conshortdesc")) : QString();
+        if (shortName.isEmpty())
+            shortName = GetTypeName(described.value(u"conID"), true);
+        QString description;
+        if (newIds.contains(ocID)) {
+            // Not described by the server yet: what its sheet shows, by name, follows.
+            description = GetLangString(20766);
+            for (const QString &row : m_list->keys(GroupKey(ocID))) {
+                const QString shown = m_list->valueText(row);
+                if (m_list->isVisible(row) && !shown.isEmpty())
+                    description += QLatin1Char('\n') + m_list->caption(row) + QStringLiteral(": ") + shown;
+            }
+        } else if (!live.contains(ocID)) {
+            continue;
+        } else {
+            description = described.hasField(u"condesc") ? textOf(described.value(u"condesc")) : QString();
+        }
+        variables.append({QStringLiteral("%") + id, QStringLiteral("(") + id + QStringLiteral(") ") + shortName,
+                          description});
+    }
+    return variables;
+}
+
+PickerContext RequirementsEditor::pickerContext() const
+{
+    PickerContext context;
+    context.objectKind = m_set.objectKind();
+    if (context.objectKind != KindDepartment && context.objectKind != KindDepartmentById)
+        context.programmeId = m_set.objectId();
+    context.departmentId = m_departmentId.isEmpty() && context.objectKind == KindDepartment
+                               ? m_set.objectId().toString()
+                               : m_departmentId;
+    return context;
 }
 
 // Leaving a curriculum wrote what the user typed there into its rows

@@ -3,6 +3,7 @@
 #include "recordset/lookupcache.h"
 #include "recordset/recordset.h"
 #include "reqtypes/requirementvalue.h"
+#include "requirements/pickers.h"
 #include "requirements/requirementset.h"
 #include "requirements/setedit.h"
 #include "zrreq_export.h"
@@ -23,6 +24,14 @@ class Schema;
 struct ZrError;
 class SchemaTable;
 struct SheetContext;
+
+/// One requirement as the expression wizard offers it.
+struct ZRREQ_EXPORT ExpressionVariable
+{
+    QString token;       ///< "%" and the id
+    QString caption;     ///< "(id) " and its short name
+    QString description; ///< the server's description; a new requirement's rows by name
+};
 
 /// One curriculum a curriculum-dependent set can show.
 struct ZRREQ_EXPORT CurriculumEntry
@@ -107,10 +116,23 @@ public:
     RequirementValue valueOf(qint32 ocID);
     /// The expression of the curriculum shown, once visited; nothing before.
     std::optional<QString> currentExpression() const;
+    /// Locks again the rows that other rows' values lock (after the whole list was enabled).
+    void applyRowStates();
     /// Builds the sheets of the rows of the curriculum shown and loads their values.
     void loadRows();
     /// Writes what every sheet of the list shows into its row, with the expression.
     void storeAllGroups();
+    /// Builds the list again from the rows (after a language switch), keeping
+    /// the values shown, the expressions, the new requirements' marks and the
+    /// modified flag. A failure is logged, not thrown: the list shows what it could build.
+    void rebuildSheets();
+    /// The requirements of the whole set of the curriculum shown, for the
+    /// expression wizard: as the server describes them, and the new ones, not
+    /// saved yet, with their rows as the list shows them. Throws ZrError 20765
+    /// for a set without requirements.
+    QList<ExpressionVariable> expressionVariables();
+    /// What a parameter row's picker filters its lists by.
+    PickerContext pickerContext() const;
 
     /// Checks every requirement of the list against the rules of its type and
     /// the rules between requirements; throws the first failure (logged).

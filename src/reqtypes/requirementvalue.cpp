@@ -32,7 +32,10 @@ qint32 flagsOf(const QVariant &value)
 QString withDecimalComma(const QString &text)
 {
     static const QRegularExpression decimal(QStringLiteral("^\\s*-?[0-9]+\\.[0-9]+\\s*$"));
-    return decimal.match(text).hasMatch() ? QString(text).replace(QLatin1Char('.'), QLatin1Char(',')) : text;
+    // Most entries have no point; a load reads thousands of them.
+    if (!text.contains(QLatin1Char('.')) || !decimal.match(text).hasMatch())
+        return text;
+    return QString(text).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 QVariant textOrNull(const QString &text)
@@ -43,10 +46,12 @@ QVariant textOrNull(const QString &text)
 // Writes only real changes, so that storing an unchanged sheet leaves the row unmodified.
 void writeField(Recordset &rows, int row, const QString &field, const QVariant &value)
 {
-    const QVariant current = RequirementFieldAt(rows, row, field);
+    // One look-up of the field per write: write back does thousands.
+    const int index = rows.fieldIndex(field);
+    const QVariant current = index < 0 ? RequirementFieldAt(rows, row, field) : rows.valueAt(row, index);
     if (current.isNull() == value.isNull() && NzStr(current) == NzStr(value))
         return;
-    rows.setValueAt(row, rows.fieldIndex(field), value);
+    rows.setValueAt(row, index, value);
 }
 
 // The code now selected: `code`, or nothing when the row does not offer it.

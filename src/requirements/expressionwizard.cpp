@@ -72,7 +72,6 @@ std::optional<QString> ExpressionWizard::edit(RequirementsEditor &editor, const 
     QGuiApplication::restoreOverrideCursor();
     const QString stored = set.expression();
     const auto captionOf = [&editor](qint32 ocID) { return editor.captionOf(ocID); };
-    m_builder->setExpression(stored);
     // A malformed expression is what the wizard is opened to mend.
     ValidateExpression(set, ExpressionChecks{false, true, false, false}, captionOf);
     m_builder->setExpression(ConvertExpression(stored, true, set.walkWholeSet(), captionOf));

@@ -537,7 +537,8 @@ void RequirementsEditor::writeBack()
     }
     CheckNoUnknownTokens(m_set);
     try {
-        const RedrawOff redrawOff(m_list);
+        // Values go to rows: the list changes only where a stored value shows differently,
+        // so it is not rebuilt.
         storeAllGroups();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));

@@ -319,7 +319,6 @@ bool zrRequirements::ValidateRecords()
 
 void zrRequirements::UpdateRecordset()
 {
-    RedrawOff redrawOff(d->smRequirements);
     d->editor->writeBack();
     d->refreshCommandStates();
 }

@@ -5,11 +5,12 @@
 #include "reqtypes/coursetypetotals.h"
 #include "common/systemnumber.h"
 #include "parametersheet.h"
-#include "parametervalues.h"
-#include "optionstext.h"
-#include "requirementvalue.h"
 #include "studentcolumns.h"
 #include "recordset/lookupcache.h"
+#include "reqtypes/customoptions.h"
+#include "reqtypes/optionstext.h"
+#include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementvalue.h"
 #include "sheetrows.h"
 #include "typecatalog.h"
 
@@ -99,6 +100,30 @@ QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet)
     return CourseTypeTotalsText(SheetLookupList(sheet, QStringLiteral("SYS_CourseType")), totals);
 }
 
+QString ParameterNames(const ParameterValue &parameter, const ParameterRow &row, const SheetContext &sheet)
+{
+    const QString text = parameter.text();
+    switch (row.kind) {
+    case RowKind::ValuePicker:
+        return CourseCodeNames(text, sheet);
+    case RowKind::CodeList:
+        return CodeListNames(row.codes, text, sheet);
+    case RowKind::Totals:
+        return CourseTypeTotalsText(text, sheet);
+    case RowKind::Options:
+        return OptionsText(parameter.typeId, text);
+    case RowKind::Flags:
+        // Unreadable flags are named as they are, not taken for none.
+        return OptionsText(parameter.typeId, UnreadableOptions(parameter.typeId, text).isEmpty()
+                                                 ? QString::number(parameter.flags())
+                                                 : text);
+    case RowKind::TeachingPeriods:
+        return text.isEmpty() ? text : TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text);
+    default:
+        return text;
+    }
+}
+
 namespace {
 // The caption of a choice row's code; the code itself when nothing names it.
 QString choiceText(const ParameterRow &row, const QString &code, const SheetContext &sheet)
@@ -142,9 +167,6 @@ QString ParameterValueText(const ParameterValue &value, const SheetContext &shee
     case RowKind::StudentColumn:
         shown = choiceText(row, text, sheet);
         break;
-    case RowKind::ValuePicker:
-        shown = CourseCodeNames(text, sheet);
-        break;
     case RowKind::CodeList: {
         // One by one, so that a code no table names still shows: a change to it is a change.
         QStringList names;
@@ -155,20 +177,8 @@ QString ParameterValueText(const ParameterValue &value, const SheetContext &shee
         shown = names.join(QStringLiteral(", "));
         break;
     }
-    case RowKind::Totals:
-        shown = CourseTypeTotalsText(text, sheet);
-        break;
-    case RowKind::Options:
-    case RowKind::Flags:
-        shown = OptionsText(value.typeId, text);
-        break;
-    case RowKind::TeachingPeriods:
-        shown = TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text);
-        break;
-    case RowKind::Entry:
-    case RowKind::Minimum:
-    case RowKind::ExamPeriods:
-    case RowKind::StudentValue:
+    default:
+        shown = ParameterNames(value, row, sheet);
         break;
     }
     // Option texts come in lines; a change is said on one.

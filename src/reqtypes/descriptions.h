@@ -8,6 +8,7 @@
 namespace zr {
 
 struct CodeListSource;
+struct ParameterRow;
 struct ParameterValue;
 struct SheetContext;
 
@@ -40,6 +41,14 @@ ZRREQ_EXPORT QString CourseTypeTotalsText(const Recordset &courseTypes, const QS
 
 /// As above, with the course types of the sheet's code tables.
 ZRREQ_EXPORT QString CourseTypeTotalsText(const QString &totals, const SheetContext &sheet);
+
+/// What the sheet shows for `parameter` of `row`'s kind, with names for
+/// codes: course codes with their titles, the names of a code list's codes
+/// ("" when none is known), a totals text, an option string's text, teaching
+/// periods by name, the options' text of option flags; the stored text for
+/// the other kinds. Throws the code tables' ZrError.
+ZRREQ_EXPORT QString ParameterNames(const ParameterValue &parameter, const ParameterRow &row,
+                                    const SheetContext &sheet);
 
 /// A stored parameter value as its sheet row in `sheet.context` shows it, on
 /// one line: choices by their captions, code lists, courses and course-type

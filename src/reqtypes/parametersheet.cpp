@@ -116,14 +116,15 @@ Recordset SheetLookupList(const SheetContext &sheet, const QString &table, const
     return all;
 }
 
-bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID, const SheetContext &sheet)
+bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID, const SheetContext &sheet,
+                      int position)
 {
     const QString caption = GetTypeName(typeId);
     if (caption.isEmpty())
         return false;
     const int type = int(typeId.trimmed().toDouble());
     const QString group = GroupKey(ocID);
-    if (!panel.addItem(group, caption, ItemStyle::Header))
+    if (!panel.addItem(group, caption, ItemStyle::Header, QString(), position))
         return false;
     panel.setHint(group, caption);
     try {

@@ -34,14 +34,14 @@ struct ZRREQ_EXPORT SheetContext
 };
 
 /// Appends the block of requirement `ocID` of type `typeId` (decimal text) to
-/// the panel: the header row, captioned with the type's long name, then one
+/// the panel, or puts it at the top-level `position` (0-based): the header row, captioned with the type's long name, then one
 /// row per parameter with its label, kind, choices, default, help and
 /// visibility. A type that is not one of the thirteen adds nothing. Returns
 /// whether a block was added. An error while building (a code table the
 /// server refuses) is recorded with " CreateConstraint" appended to its
 /// source and thrown again; the block stays as far as it was built.
 ZRREQ_EXPORT bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID,
-                                   const SheetContext &sheet);
+                                   const SheetContext &sheet, int position = -1);
 
 /// A code table for a sheet: the cached `table` (fetched with `filter` the
 /// first time), or, with `withAll`, a copy of it with the row id -1 meaning

@@ -1,6 +1,5 @@
 #include "parametervalidation.h"
 
-#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "reqtypes/coursetypetotals.h"
 #include "reqtypes/customoptions.h"
@@ -8,7 +7,8 @@
 #include "parametersheet.h"
 #include "parametervalues.h"
 #include "periodlists.h"
-#include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
+#include "reqtypes/studentcolumns.h"
 #include "sheetrows.h"
 #include "validationmessage.h"
 
@@ -83,45 +83,46 @@ void checkStudentValue(const QString &column, const QString &value, const QStrin
     }
 }
 
-/// What the rules of one requirement read: its rows' values and captions,
-/// and the sizes of its record's fields.
+/// What the rules of one requirement read: its parameters as the sheet
+/// shows them, the captions of its rows, and the sizes of its record's fields.
 class RequirementValues
 {
 public:
-    RequirementValues(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &row,
+    RequirementValues(const RequirementValue &value, const RequirementNaming &naming, const Recordset &row,
                       const SheetContext &sheet)
-        : m_panel(panel), m_ocID(ocID), m_typeId(typeId), m_row(row), m_sheet(sheet)
+        : m_value(value), m_naming(naming), m_row(row), m_sheet(sheet)
     {
     }
 
-    bool has(const QString &field) const { return m_panel.contains(ParamKey(m_ocID, field)); }
-    bool isChoiceRow(const QString &field) const
+    bool has(const QString &field) const { return m_value.parameter(field) != nullptr; }
+    // Type 10's value rows offer the column's list when it has one.
+    bool isListed(const QString &field) const
     {
-        return has(field) && m_panel.kind(ParamKey(m_ocID, field)) == ItemPanelModel::Kind::ChoiceRow;
+        return has(field) && StudentColumnValues(text(Codes), m_sheet).hasList;
     }
 
     // A row the sheet lacks reads as empty, so that its rule reports it.
-    QString text(const QString &field) const { return text(SheetRow(m_typeId, m_sheet.context, field)); }
-    QString text(const ParameterRow &row) const
+    QString text(const QString &field) const
     {
-        return has(row.field) && !row.field.isEmpty() ? ParameterRowText(m_panel, m_ocID, row) : QString();
+        const ParameterValue *parameter = m_value.parameter(field);
+        if (!parameter || field.isEmpty())
+            return QString();
+        // The sheet shows teaching periods by name, and the user typed those.
+        if (parameter->kind == RowKind::TeachingPeriods)
+            return TeachingPeriodsToNames(SheetLookupList(m_sheet, QStringLiteral("SYS_terms")), parameter->text());
+        return parameter->text();
     }
+    QString text(const ParameterRow &row) const { return text(row.field); }
 
-    QString label(const QString &field) const { return m_panel.caption(ParamKey(m_ocID, field)); }
-    QString requirement() const { return m_panel.caption(GroupKey(m_ocID)); }
-    // The requirement as a message names it: with its place in the list when
-    // another one reads the same. Looked up only for a failure: the list may be long.
-    QString requirementNamed() const
+    QString label(const QString &field) const
     {
-        const QString group = GroupKey(m_ocID);
-        const QString caption = m_panel.caption(group);
-        const QStringList groups = m_panel.keys();
-        int alike = 0;
-        for (const QString &other : groups)
-            alike += m_panel.caption(other) == caption ? 1 : 0;
-        return alike > 1 ? RequirementName(caption, int(groups.indexOf(group)) + 1) : caption;
+        return GetLangString(SheetRow(m_value.typeId, m_value.context, field).labelId);
     }
-    int typeId() const { return m_typeId; }
+    QString requirement() const { return m_naming.caption; }
+    // The requirement as a message names it: with its place in the list when
+    // another one reads the same.
+    QString requirementNamed() const { return m_naming.distinct ? m_naming.distinct() : m_naming.caption; }
+    int typeId() const { return m_value.typeId; }
     const SheetContext &sheet() const { return m_sheet; }
 
     // 0 (no bound) for a field the record does not have.
@@ -157,9 +158,8 @@ public:
     }
 
 private:
-    const ItemPanelModel &m_panel;
-    qint32 m_ocID;
-    int m_typeId;
+    const RequirementValue &m_value;
+    const RequirementNaming &m_naming;
     const Recordset &m_row;
     const SheetContext &m_sheet;
 };
@@ -171,7 +171,7 @@ void checkStudentData(const RequirementValues &r)
         r.fail(Codes, 20005, {Caption(r.requirement())});
     for (const QString &field : {Value1, Value2}) {
         // A value picked from the column's list is one of its codes; the rules are for typed values.
-        if (!r.isChoiceRow(field)) {
+        if (!r.isListed(field)) {
             SetFailedField(field);
             checkStudentValue(column, r.text(field), r.label(field), r.requirement());
         }
@@ -395,11 +395,11 @@ void ValidateStudent(const QString &column, const QString &value, const QString 
     RecordedCheck([&] { checkStudentValue(column, value, label, requirement); });
 }
 
-void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &rows,
+void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
                    const SheetContext &sheet)
 {
     SetFailedField(QString());
-    RecordedCheck([&] { checkRequirement(RequirementValues(panel, ocID, typeId, rows, sheet)); });
+    RecordedCheck([&] { checkRequirement(RequirementValues(value, naming, rows, sheet)); });
 }
 
 } // namespace zr

@@ -5,22 +5,34 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace zr {
 
-class ItemPanelModel;
+class RequirementValue;
 struct SheetContext;
 
-/// Checks the parameter rows of requirement `ocID` (type `typeId`) against
-/// the rules of its type, in their fixed order, reading the values the rows
-/// show. The fields' defined sizes of the requirement recordset `rows`
-/// bound the code lists (its cursor is not read). The first failed rule is logged and thrown as
-/// a ZrError (the rule's number, "ValidateInput", the formatted message
-/// naming the requirement by its caption). Nothing is changed.
-/// Type 10's values go through ValidateStudent unless they were picked from
-/// the column's list (a choice row): a listed value is a code, not typed text.
+/// How the messages about one requirement name it: by its caption, or, when
+/// another requirement of the list reads the same, by `distinct` (asked only
+/// for a failure, since finding the look-alikes walks the list).
+struct ZRREQ_EXPORT RequirementNaming
+{
+    QString caption;
+    std::function<QString()> distinct; ///< unset: the caption alone
+};
+
+/// Checks requirement `value` against the rules of its type, in their fixed
+/// order, reading its parameters as the sheet shows them: a parameter the
+/// value lacks reads as empty, teaching periods by their names. The rows
+/// are named by their sheet captions. The fields' defined sizes of the
+/// requirement recordset `rows` bound the code lists (its cursor is not
+/// read). The first failed rule is logged and thrown as a ZrError (the
+/// rule's number, "ValidateInput", the formatted message). Nothing is changed.
+/// Type 10's values go through ValidateStudent unless the column offers a
+/// list of values: a listed value is a code, not typed text.
 /// The period lists of type 80 are matched against the sheet's cached code
 /// tables; without them no period can match.
-ZRREQ_EXPORT void ValidateInput(const ItemPanelModel &panel, qint32 ocID, int typeId, const Recordset &rows,
+ZRREQ_EXPORT void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
                                 const SheetContext &sheet);
 
 /// The rules of a student column (type 10) for one value: `value` shown on

@@ -104,9 +104,9 @@ QString TeachingPeriodsToIds(const Recordset &terms, const QString &periods)
     return convertPeriods(terms, periods, QStringLiteral("termDesc"), QStringLiteral("termID"));
 }
 
-void LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, int row, const SheetContext &sheet)
+RequirementValue LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, int row, const SheetContext &sheet)
 {
-    RequirementValue::fromRow(rows, row, sheet.context).toSheet(panel, sheet);
+    return RequirementValue::fromRow(rows, row, sheet.context).toSheet(panel, sheet);
 }
 
 void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, int row, const SheetContext &sheet,
@@ -114,7 +114,13 @@ void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, int row, cons
 {
     const qint32 ocID = ValLng(RequirementFieldAt(rows, row, QStringLiteral("ocID")));
     const int typeId = ValLng(RequirementFieldAt(rows, row, QStringLiteral("conID")));
-    const RequirementValue value = RequirementValue::fromSheet(panel, ocID, typeId, sheet, expression);
+    StoreValue(panel, RequirementValue::fromSheet(panel, ocID, typeId, sheet, expression), rows, row);
+}
+
+void StoreValue(ItemPanelModel &panel, const RequirementValue &value, Recordset &rows, int row)
+{
+    const qint32 ocID = value.ocID;
+    const int typeId = value.typeId;
     value.writeTo(rows, row);
     // What was stored is what the sheet shows.
     const QString categories = ParamKey(ocID, QStringLiteral("conoptval10"));

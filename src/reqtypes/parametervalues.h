@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
+#include "reqtypes/requirementvalue.h"
 #include "zrreq_export.h"
 
 #include <QString>
@@ -21,8 +22,9 @@ struct ParameterRow;
 /// choice code that is not offered leaves the row unselected, a code list
 /// that names no known code loads as an empty row with no codes. Errors of
 /// the recordset (a missing field) and of the code tables are thrown.
-ZRREQ_EXPORT void LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, int row,
-                                       const SheetContext &sheet);
+/// Returns the value the rows now show (RequirementValue::toSheet).
+ZRREQ_EXPORT RequirementValue LoadConstraintValues(ItemPanelModel &panel, const Recordset &rows, int row,
+                                                   const SheetContext &sheet);
 
 /// Writes the parameter rows of the requirement in the visible row `row` of `rows` back
 /// into its fields: codes of the selected choices (NULL when none), texts
@@ -35,6 +37,11 @@ ZRREQ_EXPORT void LoadConstraintValues(ItemPanelModel &panel, const Recordset &r
 /// Neither routine reads or moves the cursor of `rows`.
 ZRREQ_EXPORT void StoreConstraintValues(ItemPanelModel &panel, Recordset &rows, int row, const SheetContext &sheet,
                                         const std::optional<QString> &expression);
+
+/// Writes `value` into the visible row `row` of `rows` (RequirementValue::writeTo)
+/// and shows on its sheet in `panel` what was stored: type 130's categories
+/// cleared by operator 100, type 10's header caption by its column.
+ZRREQ_EXPORT void StoreValue(ItemPanelModel &panel, const RequirementValue &value, Recordset &rows, int row);
 
 /// The code of the choice selected on the choice row `field` of requirement
 /// `ocID` (its key after "KI" + ocID + ","); "" when none is selected.

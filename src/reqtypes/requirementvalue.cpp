@@ -6,7 +6,6 @@
 #include "recordset/recordsetutils.h"
 #include "reqtypes/customoptions.h"
 #include "reqtypes/descriptions.h"
-#include "reqtypes/optionstext.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/requirementkeys.h"
@@ -33,7 +32,10 @@ qint32 flagsOf(const QVariant &value)
 QString withDecimalComma(const QString &text)
 {
     static const QRegularExpression decimal(QStringLiteral("^\\s*-?[0-9]+\\.[0-9]+\\s*$"));
-    return decimal.match(text).hasMatch() ? QString(text).replace(QLatin1Char('.'), QLatin1Char(',')) : text;
+    // Most entries have no point; a load reads thousands of them.
+    if (!text.contains(QLatin1Char('.')) || !decimal.match(text).hasMatch())
+        return text;
+    return QString(text).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 QVariant textOrNull(const QString &text)
@@ -44,22 +46,40 @@ QVariant textOrNull(const QString &text)
 // Writes only real changes, so that storing an unchanged sheet leaves the row unmodified.
 void writeField(Recordset &rows, int row, const QString &field, const QVariant &value)
 {
-    const QVariant current = RequirementFieldAt(rows, row, field);
+    // One look-up of the field per write: write back does thousands.
+    const int index = rows.fieldIndex(field);
+    const QVariant current = index < 0 ? RequirementFieldAt(rows, row, field) : rows.valueAt(row, index);
     if (current.isNull() == value.isNull() && NzStr(current) == NzStr(value))
         return;
-    rows.setValueAt(row, rows.fieldIndex(field), value);
+    rows.setValueAt(row, index, value);
 }
 
-void selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QString &code)
+// The code now selected: `code`, or nothing when the row does not offer it.
+QVariant selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QString &code)
 {
-    if (code.isEmpty() || !panel.selectChoice(key, ChoiceKey(ocID, code)))
+    if (code.isEmpty() || !panel.selectChoice(key, ChoiceKey(ocID, code))) {
         panel.setValue(key, QVariant());
+        return QVariant();
+    }
+    return code;
 }
 
-// Shows `stored` on the row `key` (ParamKey of `ocID` and the row's field).
-void loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row, int typeId, qint32 ocID,
-             const QVariant &stored, const SheetContext &sheet)
+// An empty minimum means all of the chosen codes (subjects or courses, kept behind their names).
+QVariant minimumOf(const QString &typed, const QString &codes)
 {
+    if (!typed.isEmpty() && typed != QLatin1String("0"))
+        return typed;
+    return QString::number(CodeCount(codes));
+}
+
+// Shows `shown` on the row `key` (ParamKey of `ocID` and the row's field);
+// returns what the row now shows in its stored form, as storedValueOf reads
+// it (a minimum: as typed, for the caller to count its codes).
+QVariant loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row, qint32 ocID,
+             const ParameterValue &shown, const SheetContext &sheet)
+{
+    const int typeId = shown.typeId;
+    const QVariant &stored = shown.stored;
     const QString text = NzStr(stored);
     switch (row.kind) {
     case RowKind::Choice: {
@@ -67,65 +87,72 @@ void loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row,
         const bool useFallback = stored.isNull() || (row.fallbackOnEmpty && text.isEmpty());
         if (useFallback && !row.loadFallback.isNull())
             code = row.loadFallback;
-        selectCode(panel, key, ocID, code);
-        break;
+        return selectCode(panel, key, ocID, code);
     }
     case RowKind::Entry:
+        panel.setValue(key, text);
+        return textOrNull(withDecimalComma(text));
     case RowKind::Minimum:
         panel.setValue(key, text);
-        break;
+        return text;
     case RowKind::ValuePicker: {
         // Courses are kept as stored and shown by code and title.
-        const QString names = CourseCodeNames(text, sheet);
+        const QString names = ParameterNames(shown, row, sheet);
         panel.setHiddenValue(key, text);
         panel.setValue(key, names);
         panel.setDescription(key, names);
-        break;
+        return textOrNull(text);
     }
     case RowKind::CodeList:
     case RowKind::Totals: {
-        const QString names = row.kind == RowKind::Totals ? CourseTypeTotalsText(text, sheet)
-                                                          : CodeListNames(row.codes, text, sheet);
+        const QString names = ParameterNames(shown, row, sheet);
         // Codes none of which is known are dropped with their names.
         panel.setHiddenValue(key, names.isEmpty() ? QString() : text);
         panel.setValue(key, names);
         panel.setDescription(key, names);
-        break;
+        return names.isEmpty() ? QVariant() : textOrNull(text);
     }
     case RowKind::Options:
         panel.setValue(key, text);
-        panel.setDescription(key, OptionsText(typeId, text));
-        break;
+        panel.setDescription(key, ParameterNames(shown, row, sheet));
+        return textOrNull(text);
     case RowKind::Flags: {
         // Unreadable flags stay as they are, for validation to name; they are not taken for none.
-        const QString flags = UnreadableOptions(typeId, text).isEmpty() ? QString::number(flagsOf(stored)) : text;
+        const bool readable = UnreadableOptions(typeId, text).isEmpty();
+        const QString flags = readable ? QString::number(flagsOf(stored)) : text;
         panel.setValue(key, flags);
-        panel.setDescription(key, OptionsText(typeId, flags));
-        break;
+        panel.setDescription(key, ParameterNames(shown, row, sheet));
+        return readable ? QVariant(flagsOf(stored)) : QVariant(flags);
     }
     case RowKind::ExamPeriods:
         panel.setHiddenValue(key, text);
         panel.setValue(key, text);
-        break;
-    case RowKind::TeachingPeriods:
+        return textOrNull(text);
+    case RowKind::TeachingPeriods: {
+        const QString names = ParameterNames(shown, row, sheet);
         panel.setHiddenValue(key, text);
-        panel.setValue(key, text.isEmpty() ? text
-                                           : TeachingPeriodsToNames(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
-        break;
-    case RowKind::StudentColumn:
-        selectCode(panel, key, ocID, text);
+        panel.setValue(key, names);
+        return names.isEmpty()
+                   ? QVariant()
+                   : textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), names));
+    }
+    case RowKind::StudentColumn: {
+        const QVariant selected = selectCode(panel, key, ocID, text);
         // Named as when it is stored: by the column's description, a saved one with its id.
         panel.setCaption(GroupKey(ocID),
                          StudentDataCaption(panel.valueText(key).isEmpty() ? text : panel.valueText(key), ocID));
         BuildStudentValueRows(panel, ocID, sheet);
-        break;
+        return selected;
+    }
     case RowKind::StudentValue:
         if (panel.kind(key) == ItemPanelModel::Kind::ChoiceRow)
             selectCode(panel, key, ocID, text);
         else
             panel.setValue(key, text);
-        break;
+        // Number columns keep their values trimmed.
+        return textOrNull(ParameterRowText(panel, ocID, row));
     }
+    return QVariant();
 }
 
 QVariant storedValueOf(const ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID,
@@ -145,20 +172,10 @@ QVariant storedValueOf(const ItemPanelModel &panel, const ParameterRow &row, int
         return textOrNull(text);
     case RowKind::ValuePicker:
         return textOrNull(NzStr(panel.hiddenValue(key)));
-    case RowKind::Minimum: {
-        if (!text.isEmpty() && text != QLatin1String("0"))
-            return text;
-        // An empty minimum means all of the chosen codes (subjects or courses, kept behind their names).
-        const QString codes = NzStr(panel.hiddenValue(ParamKey(ocID, ColumnField)));
-        return QString::number(CodeCount(codes));
-    }
+    case RowKind::Minimum:
+        return minimumOf(text, NzStr(panel.hiddenValue(ParamKey(ocID, ColumnField))));
     case RowKind::CodeList:
     case RowKind::Totals:
-        if (typeId == 130 && row.field == QLatin1String("conoptval10")
-            && SelectedChoiceCode(panel, ocID, QStringLiteral("conoperator")) == QLatin1String("100")) {
-            // "Different from the corresponding category" names no category.
-            return QVariant();
-        }
         return textOrNull(ParameterRowText(panel, ocID, row));
     case RowKind::Flags:
         if (!UnreadableOptions(typeId, text).isEmpty())
@@ -283,19 +300,34 @@ RequirementValue RequirementValue::fromSheet(const ItemPanelModel &panel, qint32
             value.parameters.append(ParameterValue::fromStored(row.field, row.kind, typeId,
                                                                storedValueOf(panel, row, typeId, ocID, sheet)));
     }
-    value.expression = expression ? textOrNull(*expression) : QVariant();
+    value.expression = storedExpression(expression);
     return value;
+}
+
+QVariant RequirementValue::storedExpression(const std::optional<QString> &expression)
+{
+    return expression ? textOrNull(*expression) : QVariant();
 }
 
 void RequirementValue::writeTo(Recordset &rows, int row) const
 {
-    for (const ParameterValue &parameter : parameters)
-        writeField(rows, row, parameter.field, parameter.stored);
+    // "Different from the corresponding category" names no category; the
+    // value keeps what the sheet shows, for the rules to see.
+    const bool noCategories = typeId == 130 && operatorCode() == QLatin1String("100");
+    for (const ParameterValue &parameter : parameters) {
+        const bool cleared = noCategories && parameter.field == QLatin1String("conoptval10");
+        writeField(rows, row, parameter.field, cleared ? QVariant() : parameter.stored);
+    }
     writeField(rows, row, QStringLiteral("coneval"), expression);
 }
 
-void RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet) const
+RequirementValue RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet) const
 {
+    RequirementValue shownValue;
+    shownValue.ocID = ocID;
+    shownValue.typeId = typeId;
+    shownValue.context = sheet.context;
+    shownValue.expression = expression;
     const QList<ParameterRow> rows = SheetRows(typeId, sheet.context);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const ParameterRow &row = rows.at(i);
@@ -303,12 +335,21 @@ void RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet)
         const ParameterValue *shown = i < parameters.size() && parameters.at(i).field == row.field
                                           ? &parameters.at(i)
                                           : parameter(row.field);
-        if (!shown)
-            continue;
         const QString key = ParamKey(ocID, row.field);
-        if (panel.contains(key))
-            loadRow(panel, key, row, typeId, ocID, shown->stored, sheet);
+        if (!panel.contains(key))
+            continue;
+        // A row the value does not fill keeps what its sheet set.
+        const QVariant now = shown ? loadRow(panel, key, row, ocID, *shown, sheet)
+                                   : storedValueOf(panel, row, typeId, ocID, sheet);
+        shownValue.parameters.append(ParameterValue::fromStored(row.field, row.kind, typeId, now));
     }
+    // The minimum counts the codes its sheet ended up with.
+    const ParameterValue *codes = shownValue.parameter(ColumnField);
+    for (ParameterValue &parameter : shownValue.parameters) {
+        if (parameter.kind == RowKind::Minimum)
+            parameter.stored = minimumOf(parameter.text(), codes ? codes->text() : QString());
+    }
+    return shownValue;
 }
 
 const ParameterValue *RequirementValue::parameter(const QString &field) const

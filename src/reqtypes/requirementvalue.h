@@ -92,14 +92,14 @@ public:
     /// `panel`, as they are stored: codes of the selected choices (NULL when
     /// none), texts with "" as NULL and decimals with a comma, the hidden
     /// code lists, option flags as a number, an empty or "0" minimum as the
-    /// count of the chosen codes, teaching periods with their ids, type 130's
-    /// categories NULL under operator 100. Parameters the panel lacks are left
+    /// count of the chosen codes, teaching periods with their ids. Parameters the panel lacks are left
     /// out; `expression` is the given one ("" and nothing as NULL).
     static RequirementValue fromSheet(const ItemPanelModel &panel, qint32 ocID, int typeId,
                                       const SheetContext &sheet, const std::optional<QString> &expression);
 
     /// Writes the parameters and the expression into the visible row `row`
-    /// (0-based); a field whose value does not change is not written, so an
+    /// (0-based), type 130's categories as NULL under operator 100 (the value
+    /// keeps them for the rules); a field whose value does not change is not written, so an
     /// unchanged value leaves the row unmodified. Does not accept the changes.
     void writeTo(Recordset &rows, int row) const;
     /// Shows the parameters on the requirement's sheet rows, built by
@@ -108,7 +108,13 @@ public:
     /// type 10's column with its value rows. A value that can not be shown
     /// never throws: a code not offered leaves its row unselected, a code list
     /// naming no known code shows as an empty row. Errors of the code tables are thrown.
-    void toSheet(ItemPanelModel &panel, const SheetContext &sheet) const;
+    /// Returns the value the sheet now shows, as fromSheet would read it
+    /// (codes not offered as NULL, fallbacks chosen, a minimum counted), so
+    /// that an editor holds what it shows without reading it back.
+    RequirementValue toSheet(ItemPanelModel &panel, const SheetContext &sheet) const;
+
+    /// `coneval` as stored for `expression`: "" and nothing as NULL.
+    static QVariant storedExpression(const std::optional<QString> &expression);
 
     /// The parameter stored in `field`; nullptr when the type has none.
     const ParameterValue *parameter(const QString &field) const;

@@ -81,12 +81,17 @@ StudentValueList StudentColumnValues(const SchemaColumn &column, const SheetCont
     return values;
 }
 
+StudentValueList StudentColumnValues(const QString &columnName, const SheetContext &sheet)
+{
+    const SchemaColumn *column =
+        sheet.students && !columnName.isEmpty() ? sheet.students->column(columnName) : nullptr;
+    return column ? StudentColumnValues(*column, sheet) : StudentValueList();
+}
+
 void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const SheetContext &sheet)
 {
     const QString group = GroupKey(ocID);
-    const QString code = SelectedChoiceCode(panel, ocID, ColumnField);
-    const SchemaColumn *column = sheet.students && !code.isEmpty() ? sheet.students->column(code) : nullptr;
-    const StudentValueList values = column ? StudentColumnValues(*column, sheet) : StudentValueList();
+    const StudentValueList values = StudentColumnValues(SelectedChoiceCode(panel, ocID, ColumnField), sheet);
 
     const QString operatorKey = ParamKey(ocID, OperatorField);
     if (panel.contains(operatorKey)) {

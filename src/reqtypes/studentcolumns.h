@@ -36,6 +36,9 @@ struct ZRREQ_EXPORT StudentValueList
 /// The value list of `column`. A code table is fetched with the filter of
 /// StudentColumnFilter the first time. Throws the code table's ZrError.
 ZRREQ_EXPORT StudentValueList StudentColumnValues(const SchemaColumn &column, const SheetContext &sheet);
+/// The value list of the student view's column named `columnName`; no list
+/// for an empty name, a column the view lacks, or a sheet without the view.
+ZRREQ_EXPORT StudentValueList StudentColumnValues(const QString &columnName, const SheetContext &sheet);
 
 /// The filter a student column's code table is first fetched with: the
 /// programme's curricula, the department's programmes, the local departments;

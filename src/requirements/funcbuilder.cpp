@@ -103,6 +103,8 @@ void zrFuncBuilderPrivate::build()
     m_variablesLabel->setObjectName(QStringLiteral("lblVariables"));
     m_variables = new QListWidget(variablesPage);
     m_variables->setObjectName(QStringLiteral("lstVariables"));
+    // One line of text each: a set of thousands of requirements is laid out without measuring every item.
+    m_variables->setUniformItemSizes(true);
     m_variablesLabel->setBuddy(m_variables);
     m_description = new QLabel(variablesPage);
     m_description->setObjectName(QStringLiteral("lblDescription"));
@@ -449,7 +451,9 @@ void zrFuncBuilder::addVariable(const QString &name, const QString &caption, con
 
 void zrFuncBuilder::setExpression(const QString &storedForm)
 {
-    d->m_editor->setPlainText(storedForm);
+    // Laying out a long expression is the dearest part of opening the wizard: only a new text is set.
+    if (d->m_editor->toPlainText() != storedForm)
+        d->m_editor->setPlainText(storedForm);
     if (storedForm != d->m_expression) {
         d->m_expression = storedForm;
         Q_EMIT expressionChanged(storedForm);
@@ -463,7 +467,8 @@ QString zrFuncBuilder::expression() const
 
 bool zrFuncBuilder::showWizard()
 {
-    d->m_editor->setPlainText(d->m_expression);
+    if (d->m_editor->toPlainText() != d->m_expression)
+        d->m_editor->setPlainText(d->m_expression);
     d->m_editor->moveCursor(QTextCursor::End);
     d->m_editor->setFocus();
     return exec() == QDialog::Accepted;

@@ -163,4 +163,16 @@ bool RunRowPicker(ItemPanelModel &list, const QString &key, int conID, const She
     return false;
 }
 
+bool ClearPickerRow(ItemPanelModel &list, const QString &key)
+{
+    if (list.kind(key) != ItemPanelModel::Kind::Picker || !list.isItemEnabled(key))
+        return false;
+    if (list.value(key).toString().isEmpty() && list.hiddenValue(key).toString().isEmpty())
+        return false;
+    list.setHiddenValue(key, QString());
+    list.setDescription(key, QString());
+    list.setValue(key, QString());
+    return true;
+}
+
 } // namespace zr

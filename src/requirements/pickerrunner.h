@@ -23,4 +23,9 @@ ZRREQ_EXPORT bool RunRowPicker(ItemPanelModel &list, const QString &key, int con
                                const PickerContext &context, const QString &serverName, const Schema *schema,
                                const QFont &font, QWidget *owner, QString *info);
 
+/// Empties the picker row `key` (its shown text and the codes behind it), as
+/// the pickers set a row, so the change is an edit of the user's. False, and
+/// nothing done, for a row that is no picker, is disabled or is empty already.
+ZRREQ_EXPORT bool ClearPickerRow(ItemPanelModel &list, const QString &key);
+
 } // namespace zr

@@ -1,14 +1,18 @@
 #include "requirementseditor.h"
 
 #include "common/langstrings.h"
+#include "common/createserverobject.h"
 #include "common/schema.h"
+#include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "itempanel/itempanelmodel.h"
+#include "itempanel/redrawoff.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
@@ -18,19 +22,29 @@
 namespace zr {
 
 namespace {
-// Batches the list's changes into one reset, however a rebuild ends.
-class RedrawOff
+// How messages name requirement `ocID` of `list`: by its caption, with its
+// place in the list when another requirement reads the same.
+RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
 {
-public:
-    explicit RedrawOff(ItemPanelModel *list) : m_list(list), m_was(list->redraw()) { m_list->setRedraw(false); }
-    ~RedrawOff() { m_list->setRedraw(m_was); }
-    RedrawOff(const RedrawOff &) = delete;
-    RedrawOff &operator=(const RedrawOff &) = delete;
+    const QString group = GroupKey(ocID);
+    const QString caption = list.caption(group);
+    return {caption, [&list, group, caption] {
+                const QStringList groups = list.keys();
+                int alike = 0;
+                for (const QString &other : groups)
+                    alike += list.caption(other) == caption ? 1 : 0;
+                return alike > 1 ? RequirementName(caption, int(groups.indexOf(group)) + 1) : caption;
+            }};
+}
 
-private:
-    ItemPanelModel *m_list;
-    bool m_was;
-};
+SetEdit newEdit(SetEdit::Kind kind, qint32 curriculum)
+{
+    SetEdit edit;
+    edit.kind = kind;
+    edit.curriculum = curriculum;
+    return edit;
+}
+
 } // namespace
 
 const QString RequirementsEditor::CmdExclusions = QStringLiteral("exclusions");
@@ -48,6 +62,38 @@ RequirementsEditor::RequirementsEditor(QObject *parent)
     m_commands->addItem(CmdAdd, QString(), ItemStyle::Command);
     m_commands->addItem(CmdDelete, QString(), ItemStyle::Command);
     m_commands->setExpanded(CmdAdd, true);
+    // Edits of the list, however made, are taken into the value the next time it is read.
+    connect(m_list, &ItemPanelModel::valueChanged, this, [this](const QString &key, const QString &property) {
+        if (property == QLatin1String("Value") && !m_set.isLoading())
+            m_stale.insert(OcIdFromKey(key));
+    });
+}
+
+void RequirementsEditor::forgetValues()
+{
+    m_values.clear();
+    m_stale.clear();
+}
+
+const RequirementValue *RequirementsEditor::heldValue(qint32 ocID)
+{
+    auto it = m_values.find(ocID);
+    if (it != m_values.end() && !m_stale.contains(ocID))
+        return &*it;
+    if (!m_list->contains(GroupKey(ocID)))
+        return nullptr;
+    const int typeId = it != m_values.end() ? it->typeId : typeOf(ocID);
+    const QVariant expression = it != m_values.end() ? it->expression : QVariant();
+    it = m_values.insert(ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheetContext(), std::nullopt));
+    it->expression = expression;
+    m_stale.remove(ocID);
+    return &*it;
+}
+
+RequirementValue RequirementsEditor::valueOf(qint32 ocID)
+{
+    const RequirementValue *value = heldValue(ocID);
+    return value ? *value : RequirementValue();
 }
 
 void RequirementsEditor::rebuildAddMenu()
@@ -119,6 +165,7 @@ void RequirementsEditor::setSchema(std::shared_ptr<const Schema> schema)
 void RequirementsEditor::reset(const Recordset &parent)
 {
     m_list->clear();
+    forgetValues();
     m_set.release();
     setModified(false);
     m_set.setParent(parent);
@@ -253,6 +300,7 @@ void RequirementsEditor::loadRows()
     const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
     const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
     const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
+    forgetValues();
     for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.
         if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
@@ -260,7 +308,7 @@ void RequirementsEditor::loadRows()
         const qint32 ocID = rows.valueAt(row, idField).toInt();
         if (!CreateConstraint(*m_list, rows.valueAt(row, typeField).toString(), ocID, sheet))
             continue;
-        LoadConstraintValues(*m_list, rows, row, sheet);
+        m_values.insert(ocID, LoadConstraintValues(*m_list, rows, row, sheet));
         ApplyRowStates(*m_list, ValLng(rows.valueAt(row, typeField)), ocID);
     }
     m_set.expressions().clear();
@@ -277,13 +325,127 @@ void RequirementsEditor::storeAllGroups()
     const SheetContext sheet = sheetContext();
     const std::optional<QString> expression = currentExpression();
     Recordset rows = m_set.rows();
+    const QVariant stored = RequirementValue::storedExpression(expression);
     for (const QString &key : m_list->keys()) {
-        const int row = m_set.rowOf(OcIdFromKey(key));
-        if (row < 0)
+        const qint32 ocID = OcIdFromKey(key);
+        const int row = m_set.rowOf(ocID);
+        const RequirementValue *value = row < 0 ? nullptr : heldValue(ocID);
+        if (!value)
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
-                          QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-        StoreConstraintValues(*m_list, rows, row, sheet, expression);
+                          QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+        m_values[ocID].expression = stored;
+        StoreValue(*m_list, *value, rows, row);
     }
+}
+
+void RequirementsEditor::applyRowStates()
+{
+    for (const QString &group : m_list->keys()) {
+        const qint32 ocID = OcIdFromKey(group);
+        const RequirementValue *value = heldValue(ocID);
+        ApplyRowStates(*m_list, value ? value->typeId : typeOf(ocID), ocID);
+    }
+}
+
+void RequirementsEditor::rebuildSheets()
+{
+    if (!m_set.hasRows() || m_list->count() == 0)
+        return;
+    const bool modified = m_set.isModified();
+    const QHash<qint32, QString> expressions = m_set.expressions();
+    try {
+        storeAllGroups();
+        const RedrawOff redrawOff(m_list);
+        m_list->clear();
+        const RequirementSet::LoadingScope loading(m_set);
+        loadRows();
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
+    }
+    m_set.expressions() = expressions;
+    Recordset rows = m_set.walk();
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+        if (rows.status() == Recordset::adRecNew)
+            markNew(ValLng(rows.value(u"ocID")), m_set.expression().isEmpty() ? 20018 : 10105);
+    }
+    setModified(modified);
+}
+
+QList<ExpressionVariable> RequirementsEditor::expressionVariables()
+{
+    const QString source = QStringLiteral("CreateFuncBuilderVariables");
+    Recordset local = m_set.walkWholeSet();
+    if (local.isNull() || local.isEmpty())
+        throw MakeError(20765, source);
+    const auto textOf = [](const QVariant &value) { return value.isNull() ? QString() : value.toString(); };
+    auto constraints = ServerObjectOf<cContraints>(m_serverName, source);
+    QVariant conobject = local.value(u"conobject");
+    QVariant contypeID = local.value(u"contypeID");
+    QVariant objID = textOf(local.value(u"objID"));
+    QVariant secobjID = textOf(local.value(u"secobjID"));
+    Recordset described = constraints->LoadConstraintsWithDescription(conobject, contypeID, objID, secobjID);
+
+    // New requirements are not on the server yet: they join the list as they are.
+    static const QStringList systemFields = {QStringLiteral("AltID"), QStringLiteral("RowGuid"),
+                                             QStringLiteral("ModifiedDate"), QStringLiteral("AltKey")};
+    QSet<qint32> newIds;
+    for (local.moveFirst(); !local.eof(); local.moveNext()) {
+        if (local.status() != Recordset::adRecNew)
+            continue;
+        described.addNew();
+        for (int i = 0; i < local.fieldCount(); ++i) {
+            const QString name = local.field(i).name;
+            if (!systemFields.contains(name, Qt::CaseInsensitive) && described.hasField(name))
+                described.setValue(name, local.value(i));
+        }
+        newIds.insert(ValLng(local.value(u"ocID")));
+    }
+    if (described.isEmpty())
+        throw MakeError(20765, source);
+
+    // A requirement deleted since the last save is no longer offered: one pass finds those left.
+    QSet<qint32> live;
+    Recordset rows = m_set.rows().clone();
+    const int idField = rows.fieldIndex(u"ocID");
+    for (int row = 0; row < rows.recordCount(); ++row)
+        live.insert(ValLng(rows.valueAt(row, idField)));
+    QList<ExpressionVariable> variables;
+    for (described.moveFirst(); !described.eof(); described.moveNext()) {
+        const qint32 ocID = ValLng(described.value(u"ocID"));
+        const QString id = QString::number(ocID);
+        QString shortName = described.hasField(u"conshortdesc") ? textOf(described.value(u"conshortdesc")) : QString();
+        if (shortName.isEmpty())
+            shortName = GetTypeName(described.value(u"conID"), true);
+        QString description;
+        if (newIds.contains(ocID)) {
+            // Not described by the server yet: what its sheet shows, by name, follows.
+            description = GetLangString(20766);
+            for (const QString &row : m_list->keys(GroupKey(ocID))) {
+                const QString shown = m_list->valueText(row);
+                if (m_list->isVisible(row) && !shown.isEmpty())
+                    description += QLatin1Char('\n') + m_list->caption(row) + QStringLiteral(": ") + shown;
+            }
+        } else if (!live.contains(ocID)) {
+            continue;
+        } else {
+            description = described.hasField(u"condesc") ? textOf(described.value(u"condesc")) : QString();
+        }
+        variables.append({QStringLiteral("%") + id, QStringLiteral("(") + id + QStringLiteral(") ") + shortName,
+                          description});
+    }
+    return variables;
+}
+
+PickerContext RequirementsEditor::pickerContext() const
+{
+    PickerContext context;
+    context.objectKind = m_set.objectKind();
+    if (context.objectKind != KindDepartment && context.objectKind != KindDepartmentById)
+        context.programmeId = m_set.objectId();
+    context.departmentId = m_departmentId.isEmpty() && context.objectKind == KindDepartment
+                               ? m_set.objectId().toString()
+                               : m_departmentId;
+    return context;
 }
 
 // Leaving a curriculum wrote what the user typed there into its rows
@@ -302,17 +464,16 @@ void RequirementsEditor::validateCurriculaLeft()
         const int idField = rows.fieldIndex(u"ocID");
         const int typeField = rows.fieldIndex(u"conID");
         sheetRows.clear();
+        QList<RequirementValue> shown;
         for (int row = 0; row < rows.recordCount(); ++row) {
             const qint32 ocID = ValLng(rows.valueAt(row, idField));
             if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
-                LoadConstraintValues(sheetRows, rows, row, sheet);
+                shown.append(LoadConstraintValues(sheetRows, rows, row, sheet));
         }
-        for (int row = 0; row < rows.recordCount(); ++row) {
-            const qint32 ocID = ValLng(rows.valueAt(row, idField));
-            if (!sheetRows.contains(GroupKey(ocID)))
-                continue;
+        for (const RequirementValue &value : std::as_const(shown)) {
+            const qint32 ocID = value.ocID;
             try {
-                ValidateInput(sheetRows, ocID, ValLng(rows.valueAt(row, typeField)), rows, sheet);
+                ValidateInput(value, namingIn(sheetRows, ocID), rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
                 m_problem = {true, ocID, FailedField(), it.key()};
@@ -336,14 +497,14 @@ void RequirementsEditor::validate()
         CheckScholarshipRule(m_set);
         const SheetContext sheet = sheetContext();
         const Recordset rows = m_set.rows();
-        const int typeField = rows.fieldIndex(u"conID");
         for (const QString &key : groups) {
-            const int row = m_set.rowOf(OcIdFromKey(key));
-            if (row < 0)
+            const qint32 ocID = OcIdFromKey(key);
+            const RequirementValue *value = m_set.rowOf(ocID) < 0 ? nullptr : heldValue(ocID);
+            if (!value)
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
-                              QStringLiteral("No requirement row with ocID %1.").arg(OcIdFromKey(key)));
-            m_problem = {true, OcIdFromKey(key), QString(), m_set.curriculumId()};
-            ValidateInput(*m_list, OcIdFromKey(key), ValLng(rows.valueAt(row, typeField)), rows, sheet);
+                              QStringLiteral("No requirement row with ocID %1.").arg(ocID));
+            m_problem = {true, ocID, QString(), m_set.curriculumId()};
+            ValidateInput(*value, namingIn(*m_list, ocID), rows, sheet);
             m_problem.valid = false;
         }
     } catch (const ZrError &error) {
@@ -376,7 +537,8 @@ void RequirementsEditor::writeBack()
     }
     CheckNoUnknownTokens(m_set);
     try {
-        const RedrawOff redrawOff(m_list);
+        // Values go to rows: the list changes only where a stored value shows differently,
+        // so it is not rebuilt.
         storeAllGroups();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
@@ -385,19 +547,37 @@ void RequirementsEditor::writeBack()
     setModified(false);
 }
 
+qint32 RequirementsEditor::curriculumEntry() const
+{
+    return m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
+}
+
+QString RequirementsEditor::shownExpression()
+{
+    if (!m_set.expressions().contains(m_set.curriculumId())) {
+        Recordset first = m_set.walk();
+        m_set.expressions().insert(m_set.curriculumId(),
+                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
+    }
+    return m_set.expression();
+}
+
 qint32 RequirementsEditor::addRequirement(int typeId)
 {
     if (!m_set.hasRows())
         return 0;
-    const qint32 curriculum = m_set.isCurriculumDependent() && !m_curricula.isEmpty() ? m_set.curriculumId() : 0;
-    const qint32 ocID = m_set.addRequirement(typeId, curriculum);
+    SetEdit edit = newEdit(SetEdit::Kind::Add, m_set.curriculumId());
+        edit.expressionBefore = m_set.expression();
+    const qint32 ocID = m_set.addRequirement(typeId, curriculumEntry());
     {
         // The defaults written here are the new row's values, not user edits.
         const RequirementSet::LoadingScope defaults(m_set);
         const SheetContext sheet = sheetContext();
         CreateConstraint(*m_list, QString::number(typeId), ocID, sheet);
+        const RequirementValue &value = *m_values.insert(
+            ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheet, currentExpression()));
         Recordset rows = m_set.rows();
-        StoreConstraintValues(*m_list, rows, m_set.rowOf(ocID), sheet, currentExpression());
+        StoreValue(*m_list, value, rows, m_set.rowOf(ocID));
         ApplyRowStates(*m_list, typeId, ocID);
     }
     const QString expression = m_set.expression();
@@ -405,45 +585,84 @@ qint32 RequirementsEditor::addRequirement(int typeId)
         m_set.setExpression(AppendToExpression(expression, ocID));
     markNew(ocID, expression.isEmpty() ? 20018 : 10105);
     setModified(true);
+    edit.ocID = ocID;
+    edit.after = m_values.value(ocID);
+    edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
+    edit.expressionAfter = m_set.expression();
+    Q_EMIT edited(edit);
     Q_EMIT changed();
     return ocID;
 }
 
+void RequirementsEditor::removeRequirement(qint32 ocID)
+{
+    m_set.deleteRequirement(ocID);
+    m_list->removeItem(GroupKey(ocID));
+    m_values.remove(ocID);
+    m_stale.remove(ocID);
+}
+
 bool RequirementsEditor::deleteRequirement(qint32 ocID)
 {
-    if (!m_set.hasRows() || !m_set.deleteRequirement(ocID))
+    if (!m_set.hasRows() || m_set.rowOf(ocID) < 0)
         return false;
-    m_list->removeItem(GroupKey(ocID));
+    SetEdit edit = newEdit(SetEdit::Kind::Delete, m_set.curriculumId());
+    edit.ocID = ocID;
+    // A row of no known type has no sheet; its value is read from the row.
+    edit.before = m_list->contains(GroupKey(ocID)) ? valueOf(ocID)
+                                                  : RequirementValue::fromRow(m_set.rows(), m_set.rowOf(ocID),
+                                                                              m_set.context());
+    edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
+    edit.expressionBefore = m_set.expression();
+    removeRequirement(ocID);
     if (m_set.expressions().contains(m_set.curriculumId()))
         m_set.setExpression(RemoveFromExpression(m_set.expression(), ocID));
+    edit.expressionAfter = m_set.expression();
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
     return true;
 }
 
 void RequirementsEditor::valueChanged(const QString &key)
 {
-    if (!FieldFromKey(key).isEmpty()) {
+    const qint32 ocID = OcIdFromKey(key);
+    SetEdit edit = newEdit(SetEdit::Kind::Value, m_set.curriculumId());
+    edit.ocID = ocID;
+    edit.field = FieldFromKey(key);
+    // The list changed already; the value held is the one before.
+    edit.before = m_values.value(ocID);
+    if (!edit.field.isEmpty()) {
         const RequirementSet::LoadingScope adjusting(m_set);
-        AdjustSheetAfterChange(*m_list, typeOf(OcIdFromKey(key)), key, sheetContext());
+        AdjustSheetAfterChange(*m_list, typeOf(ocID), key, sheetContext());
     }
+    edit.after = valueOf(ocID);
+    edit.expressionBefore = edit.expressionAfter = m_set.expression();
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
 }
 
 void RequirementsEditor::setExpression(const QString &expression)
 {
-    if (!m_set.expressions().contains(m_set.curriculumId())) {
-        Recordset first = m_set.walk();
-        m_set.expressions().insert(m_set.curriculumId(),
-                                   first.isEmpty() ? QString() : first.value(u"coneval").toString());
-    }
+    SetEdit edit = newEdit(SetEdit::Kind::Expression, m_set.curriculumId());
+        edit.expressionBefore = shownExpression();
     m_set.setExpression(expression);
+    edit.expressionAfter = expression;
     setModified(true);
+    Q_EMIT edited(edit);
     Q_EMIT changed();
 }
 
 void RequirementsEditor::chooseCurriculum(qint32 chosen)
+{
+    SetEdit edit = newEdit(SetEdit::Kind::Curriculum, m_set.curriculumId());
+        edit.curriculumAfter = chosen;
+    showCurriculum(chosen);
+    Q_EMIT edited(edit);
+}
+
+void RequirementsEditor::showCurriculum(qint32 chosen)
 {
     // The rows of the curriculum being left keep what the user typed.
     storeAllGroups();
@@ -451,6 +670,7 @@ void RequirementsEditor::chooseCurriculum(qint32 chosen)
     setCurriculum(chosen);
     m_set.applyFilter();
     m_list->clear();
+    forgetValues();
     const QString previous = m_set.expressions().value(chosen);
     const bool visited = m_set.expressions().contains(chosen);
     const RequirementSet::LoadingScope loading(m_set);
@@ -464,6 +684,59 @@ void RequirementsEditor::chooseCurriculum(qint32 chosen)
     } else {
         m_set.expressions().insert(chosen, previous);
     }
+}
+
+void RequirementsEditor::insertRequirement(const RequirementValue &value, int position)
+{
+    m_set.restoreRequirement(value.ocID, value.typeId, curriculumEntry());
+    const RequirementSet::LoadingScope restoring(m_set);
+    const SheetContext sheet = sheetContext();
+    CreateConstraint(*m_list, QString::number(value.typeId), value.ocID, sheet, position);
+    const RequirementValue &shown = *m_values.insert(value.ocID, value.toSheet(*m_list, sheet));
+    Recordset rows = m_set.rows();
+    StoreValue(*m_list, shown, rows, m_set.rowOf(value.ocID));
+    ApplyRowStates(*m_list, value.typeId, value.ocID);
+    if (value.ocID < 0)
+        markNew(value.ocID, 10105);
+}
+
+void RequirementsEditor::apply(const SetEdit &edit)
+{
+    if (!m_set.hasRows())
+        return;
+    if (edit.curriculum != m_set.curriculumId())
+        showCurriculum(edit.curriculum);
+    switch (edit.kind) {
+    case SetEdit::Kind::Value: {
+        const RequirementSet::LoadingScope showing(m_set);
+        m_values.insert(edit.ocID, edit.after.toSheet(*m_list, sheetContext()));
+        m_stale.remove(edit.ocID);
+        ApplyRowStates(*m_list, edit.after.typeId, edit.ocID);
+        break;
+    }
+    case SetEdit::Kind::Add:
+        insertRequirement(edit.after, edit.position);
+        break;
+    case SetEdit::Kind::Delete:
+        removeRequirement(edit.ocID);
+        break;
+    case SetEdit::Kind::Expression:
+        break;
+    case SetEdit::Kind::Curriculum:
+        showCurriculum(edit.curriculumAfter);
+        Q_EMIT changed();
+        return;
+    }
+    if (shownExpression() != edit.expressionAfter)
+        m_set.setExpression(edit.expressionAfter);
+    setModified(true);
+    Q_EMIT changed();
+}
+
+void RequirementsEditor::reportError(const ZrError &error, const QString &trapName)
+{
+    RecordErrorOnce(error, trapName);
+    Q_EMIT errorOccurred(error.number, error.description);
 }
 
 void RequirementsEditor::markNew(qint32 ocID, qint32 helpId)

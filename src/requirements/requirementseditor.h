@@ -2,11 +2,16 @@
 
 #include "recordset/lookupcache.h"
 #include "recordset/recordset.h"
+#include "reqtypes/requirementvalue.h"
+#include "requirements/pickers.h"
 #include "requirements/requirementset.h"
+#include "requirements/setedit.h"
 #include "zrreq_export.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -16,8 +21,17 @@ namespace zr {
 
 class ItemPanelModel;
 class Schema;
+struct ZrError;
 class SchemaTable;
 struct SheetContext;
+
+/// One requirement as the expression wizard offers it.
+struct ZRREQ_EXPORT ExpressionVariable
+{
+    QString token;       ///< "%" and the id
+    QString caption;     ///< "(id) " and its short name
+    QString description; ///< the server's description; a new requirement's rows by name
+};
 
 /// One curriculum a curriculum-dependent set can show.
 struct ZRREQ_EXPORT CurriculumEntry
@@ -29,7 +43,9 @@ struct ZRREQ_EXPORT CurriculumEntry
 /// The requirements editor without widgets (QtCore only). It owns the
 /// requirement set, the cached code tables and the list model of the
 /// parameter sheets; it loads a set, checks it and writes it back into the
-/// rows. zrRequirements shows its list and adds commands, pickers, dialogs
+/// rows. It holds each requirement of the curriculum shown as a typed value,
+/// the value the list shows: the rules read the values and write back goes
+/// value to row, so neither reads the list field by field. zrRequirements shows its list and adds commands, pickers, dialogs
 /// and messages; the command line's subcommands use it alone, with no display.
 /// Every operation names the requirement it acts on by its id.
 class ZRREQ_EXPORT RequirementsEditor : public QObject
@@ -95,12 +111,28 @@ public:
     int typeOf(qint32 ocID) const;
     /// The caption a requirement is named by in messages and the expression.
     QString captionOf(qint32 ocID) const;
+    /// The value of requirement `ocID` of the list as the list shows it; an
+    /// empty value (ocID 0) when the list has no such requirement.
+    RequirementValue valueOf(qint32 ocID);
     /// The expression of the curriculum shown, once visited; nothing before.
     std::optional<QString> currentExpression() const;
+    /// Locks again the rows that other rows' values lock (after the whole list was enabled).
+    void applyRowStates();
     /// Builds the sheets of the rows of the curriculum shown and loads their values.
     void loadRows();
     /// Writes what every sheet of the list shows into its row, with the expression.
     void storeAllGroups();
+    /// Builds the list again from the rows (after a language switch), keeping
+    /// the values shown, the expressions, the new requirements' marks and the
+    /// modified flag. A failure is logged, not thrown: the list shows what it could build.
+    void rebuildSheets();
+    /// The requirements of the whole set of the curriculum shown, for the
+    /// expression wizard: as the server describes them, and the new ones, not
+    /// saved yet, with their rows as the list shows them. Throws ZrError 20765
+    /// for a set without requirements.
+    QList<ExpressionVariable> expressionVariables();
+    /// What a parameter row's picker filters its lists by.
+    PickerContext pickerContext() const;
 
     /// Checks every requirement of the list against the rules of its type and
     /// the rules between requirements; throws the first failure (logged).
@@ -111,7 +143,8 @@ public:
     void writeBack();
 
     // The edits. Each names the requirement it acts on; each is the user's
-    // edit (the set becomes modified) and ends with changed().
+    // edit (the set becomes modified), reports itself with edited() and ends
+    // with changed().
 
     /// Adds a requirement of `typeId` to the curriculum shown, with its type's
     /// defaults, marked new, and taken into a written expression with AND (the
@@ -130,10 +163,22 @@ public:
     /// Shows curriculum `curriculumId`: what the list shows is written into
     /// the rows of the curriculum left (checked when the set is written), then
     /// the chosen one's rows are loaded, with the expression it had when it
-    /// was last shown. Not an edit. Throws ZrError.
+    /// was last shown. Not an edit of the values (the set's modified flag
+    /// stays), but reported with edited(), so that undoing an edit can first
+    /// show the curriculum it was made in. Throws ZrError.
     void chooseCurriculum(qint32 curriculumId);
+
+    /// Makes `edit` on the set: an edit this editor reported, again (redo),
+    /// or its inverse() (undo). Shows the edit's curriculum first. Reports no
+    /// edit of its own; ends with changed(). Throws ZrError.
+    void apply(const SetEdit &edit);
     /// Puts "(N1) " before a new requirement's caption and `helpId` as its help.
     void markNew(qint32 ocID, qint32 helpId);
+
+    /// Records `error` once, naming `trapName` (the operation that failed) in
+    /// the log, and reports it with errorOccurred(): the one way the failures
+    /// of the user's commands reach the user.
+    void reportError(const ZrError &error, const QString &trapName);
 
     /// Where the last failed validate or writeBack points.
     struct Problem
@@ -150,10 +195,25 @@ Q_SIGNALS:
     void curriculumChanged(qint32 curriculumId);
     /// A requirement was added, deleted or edited, or the expression changed.
     void changed();
+    /// A command of the user's failed; `text` is the message to show.
+    void errorOccurred(int errorId, const QString &text);
+    /// An operation changed the set; `edit` holds what it takes to undo it.
+    void edited(const zr::SetEdit &edit);
 
 private:
     void fillCurricula();
     void validateCurriculaLeft();
+    // The held value of `ocID`, read from the list again when an edit there made it stale.
+    const RequirementValue *heldValue(qint32 ocID);
+    void forgetValues();
+    void showCurriculum(qint32 curriculumId);
+    // The curriculum a new row of the list belongs to (0: the set has none).
+    qint32 curriculumEntry() const;
+    // Adds requirement `value` to the list at `position` and its row to the set.
+    void insertRequirement(const RequirementValue &value, int position);
+    void removeRequirement(qint32 ocID);
+    // The expression of the curriculum shown, as the set keeps it once visited.
+    QString shownExpression();
 
     RequirementSet m_set;
     LookupCache m_lookups;
@@ -167,6 +227,10 @@ private:
     QString m_departmentId;
     QList<CurriculumEntry> m_curricula;
     Problem m_problem;
+    // The requirements the list shows, as it shows them, by id.
+    QHash<qint32, RequirementValue> m_values;
+    // Requirements whose rows changed in the list since their value was taken.
+    QSet<qint32> m_stale;
 };
 
 } // namespace zr

@@ -142,8 +142,14 @@ Recordset RequirementSet::walkWholeSet(qint32 curriculum) const
 qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
 {
     --m_newRecordCounter;
+    restoreRequirement(m_newRecordCounter, typeId, curriculumEntry);
+    return m_newRecordCounter;
+}
+
+void RequirementSet::restoreRequirement(qint32 ocID, int typeId, qint32 curriculumEntry)
+{
     m_rows.addNew();
-    m_rows.setValue(u"ocID", m_newRecordCounter);
+    m_rows.setValue(u"ocID", ocID);
     m_rows.setValue(u"contypeID", m_context);
     m_rows.setValue(u"conobject", m_objectKind);
     m_rows.setValue(u"conID", typeId);
@@ -152,8 +158,7 @@ qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
         m_rows.setValue(u"objID", m_parentObjId);
     if (isCurriculumDependent() && curriculumEntry != 0)
         m_rows.setValue(u"secobjID", QString::number(curriculumEntry));
-    m_currentRecordId = m_newRecordCounter;
-    return m_newRecordCounter;
+    m_currentRecordId = ocID;
 }
 
 bool RequirementSet::deleteRequirement(qint32 ocID)

@@ -72,6 +72,9 @@ public:
     /// current; `curriculumEntry` (> 0) is written into secobjID in the
     /// curriculum-dependent case. Returns the new ocID.
     qint32 addRequirement(int typeId, qint32 curriculumEntry = 0);
+    /// Adds requirement `ocID` of `typeId` again, as addRequirement() adds a
+    /// new one (taking back its delete), and makes it current.
+    void restoreRequirement(qint32 ocID, int typeId, qint32 curriculumEntry = 0);
     /// Deletes the requirement `ocID` among the rows the list shows; false when
     /// there is none. The editor marks the set modified.
     bool deleteRequirement(qint32 ocID);

@@ -151,13 +151,17 @@ private Q_SLOTS:
         // Requirement 12: completed projects of programme 1, curriculum 11.
         QVERIFY(listOf(*window)->editValue(ParamKey(12, QStringLiteral("conoptval1")), value));
         QVERIFY(window->editor()->isModified());
+        listOf(*window)->setSelected(GroupKey(12), true);
         answerBoxes(QMessageBox::Ok);
         const test::ImpactAnswer impact; // more projects: some students no longer meet the set
         QCOMPARE(window->save(), saved);
+        // Saved and loaded again, or refused: the host's row is still the requirement the user was on.
+        QCOMPARE(window->editor()->rsConstraints().value(u"ocID").toInt(), 12);
         QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), saved ? value : QStringLiteral("1"));
         if (saved) {
             QVERIFY(m_boxes.isEmpty());
             QVERIFY(!window->editor()->isModified());
+            QCOMPARE(listOf(*window)->selectedKey(), GroupKey(12));
             QCOMPARE(listOf(*window)->value(ParamKey(12, QStringLiteral("conoptval1"))).toString(), value);
         } else {
             QCOMPARE(m_boxes.size(), 1);

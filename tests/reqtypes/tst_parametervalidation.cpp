@@ -5,6 +5,7 @@
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
 #include "sheetfixture.h"
 
 #include <QtTest>
@@ -53,7 +54,8 @@ struct LoadedRequirement
     ZrError validate()
     {
         try {
-            ValidateInput(world.panel, Id, typeId, row, world.sheet);
+            ValidateInput(RequirementValue::fromSheet(world.panel, Id, typeId, world.sheet, std::nullopt), {Req, {}},
+                          row, world.sheet);
         } catch (const ZrError &e) {
             return e;
         }

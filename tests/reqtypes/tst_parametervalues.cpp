@@ -186,7 +186,16 @@ private Q_SLOTS:
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, stored);
         QVERIFY(CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet));
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        const RequirementValue shown = LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        // The value a load returns is the one the sheet reads back, so an editor holding it needs no read.
+        const RequirementValue readBack = RequirementValue::fromSheet(world.panel, Id, typeId, world.sheet, std::nullopt);
+        QCOMPARE(shown.parameters.size(), readBack.parameters.size());
+        for (qsizetype i = 0; i < shown.parameters.size(); ++i) {
+            const ParameterValue &a = shown.parameters.at(i);
+            const ParameterValue &b = readBack.parameters.at(i);
+            QVERIFY2(a.field == b.field && a.isNull() == b.isNull() && a.text() == b.text(),
+                     qPrintable(a.field + ": " + a.text() + " shown, " + b.field + ": " + b.text() + " read back"));
+        }
         const std::optional<QString> expression =
             stored.contains("coneval") ? std::optional<QString>(stored.value("coneval").toString()) : std::nullopt;
         StoreConstraintValues(world.panel, rows, 0, world.sheet, expression);

@@ -3,6 +3,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "requirementfixture.h"
 #include "requirements/requirementseditor.h"
+#include "requirements/setedit.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -28,17 +29,23 @@ class tst_RequirementsEditor : public QObject
         return rs;
     }
 
+    // A programme's degree requirements, which each of its two curricula has its own of.
+    static void forDegreeOfTwoCurricula(RequirementsEditor &editor)
+    {
+        editor.lookups().setFetcher([](const QString &table, const QString &) {
+            return table == QLatin1String("QEMDPOrientation") ? curricula() : Recordset();
+        });
+        editor.set().setContext(103);
+        editor.set().setObjectKind(1);
+    }
+
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
     void editsNameTheirRequirement()
     {
         RequirementsEditor editor;
-        editor.lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curricula() : Recordset();
-        });
-        editor.set().setContext(103);
-        editor.set().setObjectKind(1);
+        forDegreeOfTwoCurricula(editor);
         const QVariantMap eval{{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14]")}};
         editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30, eval},
                                      {12, 103, 1, 7, QStringLiteral("2"), 40},
@@ -70,6 +77,91 @@ private Q_SLOTS:
         QCOMPARE(editor.list()->keys(), (QStringList{"I11", "I-1"}));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(modified.count(), 1);
+    }
+
+    // Every edit the editor reports can be taken back and made again: the
+    // rows written back, the expression and the list come out as they were.
+    void editsUndoAndRedo_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("value") << "value";
+        QTest::newRow("value of a row that others follow") << "operator";
+        QTest::newRow("add") << "add";
+        QTest::newRow("delete a stored requirement") << "delete";
+        QTest::newRow("delete a new requirement") << "delete new";
+        QTest::newRow("expression") << "expression";
+        QTest::newRow("curriculum") << "curriculum";
+    }
+    void editsUndoAndRedo()
+    {
+        QFETCH(QString, operation);
+        RequirementsEditor editor;
+        forDegreeOfTwoCurricula(editor);
+        const QVariantMap eval{{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14] OR [%15]")}};
+        QVariantMap grade = eval;
+        grade.insert(QStringLiteral("conoptval3"), QStringLiteral("0,5"));
+        grade.insert(QStringLiteral("conselobjIDs"), QStringLiteral("7,8"));
+        // Rows as the editor writes them back (12 with the choice its sheet loads a NULL as),
+        // so that only the edit tells the snapshots apart.
+        editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30, grade},
+                                     {12, 103, 1, 7, QStringLiteral("2"), 40, {{QStringLiteral("conoptval6"), 0}}},
+                                     {14, 103, 1, 7, QStringLiteral("1"), 80, eval},
+                                     {15, 103, 1, 7, QStringLiteral("1"), 70, eval}}));
+        if (operation == QLatin1String("delete new"))
+            editor.addRequirement(70);
+        const QStringList before = snapshot(editor);
+
+        QSignalSpy edits(&editor, &RequirementsEditor::edited);
+        if (operation == QLatin1String("value") || operation == QLatin1String("operator")) {
+            const QString key =
+                ParamKey(11, QLatin1String(operation == QLatin1String("value") ? "conoptval3" : "conoperator"));
+            QVERIFY(editor.list()->editValue(key, operation == QLatin1String("value")
+                                                      ? QVariant(QStringLiteral("0,8"))
+                                                      : QVariant(ChoiceKey(11, QStringLiteral("3")))));
+            editor.valueChanged(key);
+        } else if (operation == QLatin1String("add")) {
+            editor.addRequirement(40);
+        } else if (operation == QLatin1String("delete")) {
+            QVERIFY(editor.deleteRequirement(14));
+        } else if (operation == QLatin1String("delete new")) {
+            QVERIFY(editor.deleteRequirement(-1));
+        } else if (operation == QLatin1String("expression")) {
+            editor.setExpression(QStringLiteral("[%11] AND ([%14] OR [%15])"));
+        } else {
+            editor.chooseCurriculum(2);
+        }
+        QCOMPARE(edits.count(), 1);
+        const SetEdit edit = edits.first().first().value<SetEdit>();
+        const QStringList after = snapshot(editor);
+        QVERIFY(after != before);
+
+        editor.apply(edit.inverse());
+        QCOMPARE(snapshot(editor), before);
+        editor.apply(edit);
+        QCOMPARE(snapshot(editor), after);
+        QCOMPARE(edits.count(), 1); // applying is no edit of its own
+    }
+
+private:
+    // What an edit can change, written back: the list's keys and captions, the
+    // curriculum shown and its expression, and every live row's fields by id.
+    static QStringList snapshot(RequirementsEditor &editor)
+    {
+        editor.storeAllGroups();
+        QStringList lines{QString::number(editor.set().curriculumId()), editor.set().expression()};
+        for (const QString &key : editor.list()->keys())
+            lines << key + QLatin1Char(' ') + editor.list()->caption(key);
+        QMap<int, QString> rows;
+        Recordset walk = editor.set().rows().clone();
+        for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+            QStringList fields;
+            for (int i = 0; i < walk.fieldCount(); ++i)
+                fields << walk.value(i).toString() + (walk.value(i).isNull() ? QStringLiteral("(NULL)") : QString());
+            rows.insert(walk.value(u"ocID").toInt(), fields.join(QLatin1Char('|')));
+        }
+        for (const QString &row : std::as_const(rows))
+            lines << row;
+        return lines;
     }
 };
 

@@ -181,6 +181,43 @@ private Q_SLOTS:
         QCOMPARE(storedEval(*control, 1), stored.isEmpty() ? QVariant() : QVariant(stored));
     }
 
+    // The host's current row follows the selected requirement; checking and
+    // writing the set walk the rows without moving it.
+    void checksKeepTheHostsRow_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<bool>("otherCurriculumEdited");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("validate") << false << false << 2;
+        QTest::newRow("write back") << true << false << 2;
+        QTest::newRow("write back, last row") << true << false << 3;
+        QTest::newRow("write back with a curriculum left") << true << true << 4;
+    }
+    void checksKeepTheHostsRow()
+    {
+        QFETCH(bool, write);
+        QFETCH(bool, otherCurriculumEdited);
+        QFETCH(int, selected);
+        auto control = load(twoCurricula(QStringLiteral("[%1] OR [%2] OR [%3]"), QStringLiteral("[%4]")));
+        if (otherCurriculumEdited) {
+            QVERIFY(listOf(*control)->editValue(ParamKey(1, QStringLiteral("conoptval1")), QStringLiteral("6")));
+            auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+            chooser->setCurrentIndex(1);
+            Q_EMIT chooser->activated(1);
+        }
+        QVERIFY(listOf(*control)->editValue(ParamKey(selected == 4 ? 4 : 1, QStringLiteral("conoptval1")),
+                                            QStringLiteral("8")));
+        listOf(*control)->setSelected(GroupKey(selected), true);
+        QCOMPARE(control->rsConstraints().value(u"ocID").toInt(), selected);
+        if (write) {
+            const ZrError error = updateError(*control);
+            QVERIFY2(error.number == 0, qPrintable(error.description));
+        } else {
+            QVERIFY(control->ValidateRecords());
+        }
+        QCOMPARE(control->rsConstraints().value(u"ocID").toInt(), selected);
+    }
+
     void requirementOfNoKnownTypeIsRefused()
     {
         QList<Row> rows = twoCurricula(QString());

@@ -5,11 +5,15 @@
 #include "requirementfixture.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
+#include "requirements/requirementseditor.h"
 #include "requirements/zrrequirements.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 using namespace zr;
@@ -375,6 +379,28 @@ private Q_SLOTS:
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).toInt(), 462);
         QVERIFY(groupKeys(*control).isEmpty());
+    }
+
+    // A failed command reaches the user once, through the editor's error channel, in a message box.
+    void aFailedCommandIsShownOnce()
+    {
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet(rows()));
+        control->lookups().setFetcher([](const QString &, const QString &) -> Recordset {
+            throw ZrError(462, QStringLiteral("RemoteObject"), QStringLiteral("server down"));
+        });
+        QSignalSpy errors(control->findChild<RequirementsEditor *>(), &RequirementsEditor::errorOccurred);
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->accept();
+            }
+        });
+        QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("60"))); // its project types come from the server
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).toInt(), 462);
+        QCOMPARE(shown, QStringList{QStringLiteral("server down")});
     }
 
     void contextSetAfterTheRecordsetGivesAnEmptyList()

@@ -1,0 +1,120 @@
+#include "zrrequirements_p.h"
+
+#include "itempanel/tilepanel.h"
+
+#include <QPlainTextEdit>
+
+// The look a host gives the control, forwarded to its child widgets.
+
+namespace zr {
+
+QString zrRequirements::SmCaption() const
+{
+    return d->smRequirements->caption();
+}
+
+void zrRequirements::setSmCaption(const QString &caption)
+{
+    d->smRequirements->setCaption(caption);
+}
+
+int zrRequirements::SmBorderStyle() const
+{
+    return d->smRequirements->borderStyle();
+}
+
+void zrRequirements::setSmBorderStyle(int style)
+{
+    d->smRequirements->setBorderStyle(style);
+}
+
+int zrRequirements::SmCaptionStyle() const
+{
+    return d->smRequirements->captionStyle();
+}
+
+void zrRequirements::setSmCaptionStyle(int style)
+{
+    d->smRequirements->setCaptionStyle(style);
+}
+
+int zrRequirements::SmCaptionAlignment() const
+{
+    return d->smRequirements->captionAlignment();
+}
+
+void zrRequirements::setSmCaptionAlignment(int alignment)
+{
+    d->smRequirements->setCaptionAlignment(alignment);
+}
+
+int zrRequirements::SmEdgeStyle() const
+{
+    return d->smRequirements->edgeStyle();
+}
+
+void zrRequirements::setSmEdgeStyle(int style)
+{
+    d->smRequirements->setEdgeStyle(style);
+}
+
+int zrRequirements::SmScrollBarStyle() const
+{
+    return d->smRequirements->scrollBarStyle();
+}
+
+void zrRequirements::setSmScrollBarStyle(int style)
+{
+    d->smRequirements->setScrollBarStyle(style);
+}
+
+QColor zrRequirements::TextBackcolor() const
+{
+    return d->txtInfo->palette().color(QPalette::Base);
+}
+
+void zrRequirements::setTextBackcolor(const QColor &color)
+{
+    QPalette palette = d->txtInfo->palette();
+    palette.setColor(QPalette::Base, color);
+    d->txtInfo->setPalette(palette);
+}
+
+QColor zrRequirements::TextForeColor() const
+{
+    return d->txtInfo->palette().color(QPalette::Text);
+}
+
+void zrRequirements::setTextForeColor(const QColor &color)
+{
+    QPalette palette = d->txtInfo->palette();
+    palette.setColor(QPalette::Text, color);
+    d->txtInfo->setPalette(palette);
+}
+
+bool zrRequirements::TextBold() const
+{
+    return d->txtInfo->font().bold();
+}
+
+void zrRequirements::setTextBold(bool bold)
+{
+    QFont font = d->txtInfo->font();
+    font.setBold(bold);
+    d->txtInfo->setFont(font);
+}
+
+QFont zrRequirements::Font() const
+{
+    return d->fontSet ? d->font : font();
+}
+
+void zrRequirements::setControlFont(const QFont &font)
+{
+    d->font = font;
+    d->fontSet = true;
+    // Qt hands a widget's font down to its children.
+    setFont(font);
+}
+
+} // namespace zr

@@ -533,6 +533,7 @@ private Q_SLOTS:
         QTest::newRow("flags 5") << 80 << "5" << ReplaceParams(flags, {y, n, y, n, n});
         QTest::newRow("flags 26") << 90 << "26" << ReplaceParams(flags, {n, y, n, y, y});
         QTest::newRow("flags empty") << 80 << "" << ReplaceParams(flags, {n, n, n, n, n});
+        QTest::newRow("flags negative") << 90 << "-1" << ReplaceParams(flags, {n, n, n, n, n});
     }
     void describesOptions()
     {

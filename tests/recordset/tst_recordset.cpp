@@ -208,6 +208,16 @@ void tst_Recordset::findAgreesWithFilter()
     }
     QVERIFY(rs.eof());
     QCOMPARE(found, expected);
+
+    // Backward from the last row finds the same rows, down to the first.
+    found.clear();
+    ok = rs.find(criteria, 0, Recordset::SearchBackward, Recordset::StartLast);
+    while (ok) {
+        found.prepend(rs.value(u"ocID").toInt());
+        ok = rs.find(criteria, 1, Recordset::SearchBackward);
+    }
+    QVERIFY(rs.bof());
+    QCOMPARE(found, expected);
 }
 
 void tst_Recordset::badFilterKeepsPreviousFilterAndPosition()

@@ -255,6 +255,8 @@ private Q_SLOTS:
         const QStringList value1{s(20688), q(Req)};
         QTest::newRow("value 1 with decimal comma") << 50 << 103 << 1
             << QVariantMap{{"conselobjIDs", "7"}, {"conoperator", 3}, {"conoptval1", "2,5"}} << 0 << 0 << QStringList();
+        QTest::newRow("value 1 zero") << 50 << 103 << 1
+            << QVariantMap{{"conselobjIDs", "7"}, {"conoperator", 3}, {"conoptval1", "0"}} << 0 << 0 << QStringList();
         QTest::newRow("value 1 negative") << 50 << 103 << 1
             << QVariantMap{{"conselobjIDs", "7"}, {"conoperator", 3}, {"conoptval1", "-1"}} << 20001 << 20001 << value1;
         QTest::newRow("value 1 text") << 110 << 103 << 1
@@ -346,6 +348,9 @@ private Q_SLOTS:
         QTest::newRow("80 totals with an unreadable count") << 80 << 105 << 1
             << with(semesters, {{"conoptval5", "1;3#2;-2x"}}) << 10107 << 10107
             << QStringList{"2;-2x", q(s(20646)), q(Req)};
+        QTest::newRow("80 totals item with a third part") << 80 << 105 << 1
+            << with(semesters, {{"conoptval5", "1;3#3;2;1"}}) << 10107 << 10107
+            << QStringList{"3;2;1", q(s(20646)), q(Req)};
         QTest::newRow("80 totals readable") << 80 << 105 << 1 << with(semesters, {{"conoptval5", "1;3#-1;2,5"}}) << 0
                                             << 0 << QStringList();
     }

@@ -7,6 +7,7 @@
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
 #include "sheetfixture.h"
 
 #include <QtTest>
@@ -256,6 +257,22 @@ private Q_SLOTS:
         QCOMPARE(NzStr(world.panel.hiddenValue(key)), hidden);
         if (world.panel.style(key) == ItemStyle::Picker && !hidden.isEmpty() && field != "conoptval2")
             QCOMPARE(world.panel.description(key), shown);
+    }
+
+    // A value built elsewhere may lack a row or list its parameters in another order:
+    // each is still shown on its own row.
+    void showsEachParameterOnItsOwnRow()
+    {
+        SheetWorld world;
+        const Recordset rows = storedRow(30, 101, 1, {{"conoptval3", "0,6"}, {"conselobjIDs", "14,20"}, {"conoptval4", "2"}});
+        CreateConstraint(world.panel, "30", Id, world.sheet);
+        RequirementValue value = RequirementValue::fromRow(rows, 0, world.sheet.context);
+        value.parameters.removeIf([](const ParameterValue &p) { return p.field == "conoptval5"; });
+        std::reverse(value.parameters.begin(), value.parameters.end());
+        value.toSheet(world.panel, world.sheet);
+        QCOMPARE(world.panel.valueText(ParamKey(Id, "conoptval3")), "0,6");
+        QCOMPARE(world.panel.valueText(ParamKey(Id, "conoptval4")), "2");
+        QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conselobjIDs"))), "14,20");
     }
 
     // The options row describes the stored string on load and a new one after an edit;

@@ -24,6 +24,7 @@ inline QStringList hostileFilters()
         QStringLiteral("courseID = 1 UNION SELECT * FROM QEMStudents"),
         QStringLiteral("courseID = 1 UNION ALL SELECT student_ID FROM QEMStudents"),
         QStringLiteral("1 = 1"),
+        QStringLiteral("1 & 1 = 1"),
         QStringLiteral("'a' = 'a'"),
         QStringLiteral("courseID = 1 OR 1 = 1"),
         QStringLiteral("title = '' OR '1' = '1'"),
@@ -69,7 +70,9 @@ inline QStringList hostileFilters()
         QStringLiteral("courseID BETWEEN 1"),
         QStringLiteral("title LIKE title"),
         QStringLiteral("title LIKE 'a%' ESCAPE 'ab'"),
+        QStringLiteral("title LIKE 'a%' ESCAPE ''"),
         QStringLiteral("courseID = NULL"),
+        QStringLiteral("title = NULL"),
         QStringLiteral("courseID IS 1"),
         QStringLiteral("ATTACH DATABASE '/tmp/x' AS y"),
         QStringLiteral("PRAGMA table_info(QEMCourses)"),
@@ -85,6 +88,8 @@ inline QStringList hostileFilters()
         QStringLiteral("courseID = 1 WITH x AS (SELECT 1)"),
         QStringLiteral("courseID::text = '1'"),
         QStringLiteral("or_date > DATE 'not a date'"),
+        // One character past the longest filter taken, otherwise valid.
+        QStringLiteral("courseID = 1").leftJustified(16001),
     };
 }
 

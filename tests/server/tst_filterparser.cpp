@@ -92,6 +92,8 @@ private slots:
                                  << "in_year BETWEEN ? AND ? AND exam_ID > ?" << QVariantList{2015LL, 2018LL, 4LL};
         QTest::newRow("decimal") << lite << "v_students" << "studrate >= 7.5" << "studrate >= ?"
                                  << QVariantList{7.5};
+        QTest::newRow("fraction on integer") << lite << "QEMCourses" << "courseID = 1.5" << "courseID = ?"
+                                             << QVariantList{1.5};
         QTest::newRow("negative") << lite << "QEMCourses" << "cshared = - 1" << "cshared = ?" << QVariantList{-1LL};
         QTest::newRow("true") << lite << "QEMCourses" << "cshared = TRUE" << "cshared = ?" << QVariantList{-1LL};
         QTest::newRow("date") << pg << "v_students" << "or_date >= DATE '2023-01-31'" << "or_date >= ?"

@@ -196,6 +196,7 @@ private slots:
             // Rows 25 and 26 form context 104's set; row 10 is of the degree set.
             QTest::addRow("%s row of another set", backend) << QString::fromLatin1(backend) << "[%25] OR [%10]";
             QTest::addRow("%s row that does not exist", backend) << QString::fromLatin1(backend) << "[%25] OR [%9999]";
+            QTest::addRow("%s temporary id of no new row", backend) << QString::fromLatin1(backend) << "[%25] OR [%0]";
             QTest::addRow("%s two expressions", backend) << QString::fromLatin1(backend) << "";
         }
     }

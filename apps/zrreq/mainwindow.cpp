@@ -2,6 +2,8 @@
 #include "saveconflict.h"
 #include "auditsources.h"
 #include "impactdialog.h"
+#include "trypane.h"
+#include "reqtypes/requirementvalue.h"
 #include "setfileactions.h"
 #include "sethistorywindow.h"
 #include "studentsearch.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,6 +61,8 @@ enum : qint32 {
     StrAskSave = 60020,
     StrSaveFailed = 60021,
     StrImpactStopped = 63516,
+    StrTryOnStudent = 63528,
+    StrView = 63529,
     StrRecent = 60022,
     StrDatabase = 60035,
     StrLog = 60036,
@@ -182,6 +187,24 @@ void MainWindow::buildMenus()
     connect(m_greekAction, &QAction::triggered, this, [this] { setLanguage(LangGreek); });
     connect(m_englishAction, &QAction::triggered, this, [this] { setLanguage(LangEnglish); });
 
+    // The try pane: the set on screen checked against one student while it is edited.
+    m_viewMenu = menuBar()->addMenu(QString());
+    m_tryDock = new QDockWidget(this);
+    m_tryDock->setObjectName(QStringLiteral("tryDock"));
+    m_tryPane = new TryPane(m_serverName, std::make_shared<const server::JsonSchema>(), m_tryDock);
+    m_tryDock->setWidget(m_tryPane);
+    addDockWidget(Qt::RightDockWidgetArea, m_tryDock);
+    m_tryDock->hide();
+    QAction *tryAction = m_tryDock->toggleViewAction();
+    tryAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_viewMenu->addAction(tryAction);
+    m_tryPane->setSetSource([this](const AuditCodes &codes) {
+        return AuditSet::prepare(m_editor->shownValues(), m_editor->expression(), codes);
+    });
+    connect(m_editor, &zrRequirements::Changed, m_tryPane, &TryPane::scheduleCheck);
+    connect(m_editor, &zrRequirements::currentCurriculumChanged, m_tryPane, &TryPane::scheduleCheck);
+    connect(m_tryPane, &TryPane::requirementChosen, m_editor, &zrRequirements::selectRequirement);
+
     m_helpMenu = menuBar()->addMenu(QString());
     m_logAction = m_helpMenu->addAction(QString(), this, &MainWindow::showLog);
     m_aboutAction = m_helpMenu->addAction(QString(), this, &MainWindow::showAbout);
@@ -201,6 +224,9 @@ void MainWindow::retranslate()
     m_quitAction->setText(GetLangString(StrQuit));
     m_languageMenu->setTitle(GetLangString(StrLanguage));
     m_helpMenu->setTitle(GetLangString(StrHelp));
+    m_viewMenu->setTitle(GetLangString(StrView));
+    m_tryDock->toggleViewAction()->setText(GetLangString(StrTryOnStudent));
+    m_tryDock->setWindowTitle(StripMnemonic(GetLangString(StrTryOnStudent)));
     m_aboutAction->setText(GetLangString(StrAbout));
     m_contextLabel->setText(GetLangString(StrContext));
     for (int i = 0; i < m_context->count(); ++i) {
@@ -279,6 +305,9 @@ void MainWindow::loadRequirements()
         if (m_object.curriculum != 0)
             m_editor->setCurrentCurriculum(m_object.curriculum);
         m_editor->setRsConstraints(set);
+        const qint32 programme = m_object.kind == KindProgramme ? m_object.id.toInt() : 0;
+        m_tryPane->setObject(programme, RecordScope{m_object.kind, QVariant(qlonglong(m_object.id.toLongLong())),
+                                                    m_loadedContext, 0});
         // A programme's few requirements read best open; large sets start folded.
         if (!m_editor->rsConstraints().isNull() && m_editor->rsConstraints().recordCount() <= 40)
             m_editor->ExpandAll();

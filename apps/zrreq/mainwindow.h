@@ -8,6 +8,8 @@
 
 class QAction;
 class QComboBox;
+class QDockWidget;
+class QMenu;
 class QSplitter;
 class QLabel;
 
@@ -19,6 +21,7 @@ class zrRequirements;
 namespace zr::app {
 
 class RecentObjects;
+class TryPane;
 
 /// The host application's main window: the objects on the left, the
 /// context chooser and the requirements editor on the right.
@@ -42,6 +45,8 @@ public:
     class SetHistoryWindow *showHistory();
     /// The requirements editor (tests drive it).
     zr::zrRequirements *editor() const { return m_editor; }
+    /// The pane that tries the set on screen on one student (tests drive it).
+    TryPane *tryPane() const { return m_tryPane; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -84,6 +89,9 @@ private:
     Recordset m_set;
     int m_loadedContext = 0;
     ObjectTree *m_tree = nullptr;
+    TryPane *m_tryPane = nullptr;
+    QDockWidget *m_tryDock = nullptr;
+    QMenu *m_viewMenu = nullptr;
     QComboBox *m_context = nullptr;
     QLabel *m_contextLabel = nullptr;
     QLabel *m_objectTitle = nullptr;

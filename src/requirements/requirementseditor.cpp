@@ -96,6 +96,16 @@ RequirementValue RequirementsEditor::valueOf(qint32 ocID)
     return value ? *value : RequirementValue();
 }
 
+QList<RequirementValue> RequirementsEditor::shownValues()
+{
+    QList<RequirementValue> values;
+    for (const QString &key : m_list->keys()) {
+        if (const RequirementValue *value = heldValue(OcIdFromKey(key)))
+            values << *value;
+    }
+    return values;
+}
+
 void RequirementsEditor::rebuildAddMenu()
 {
     for (const QString &key : m_commands->keys(CmdAdd))

@@ -114,6 +114,9 @@ public:
     /// The value of requirement `ocID` of the list as the list shows it; an
     /// empty value (ocID 0) when the list has no such requirement.
     RequirementValue valueOf(qint32 ocID);
+    /// The requirements of the curriculum shown, in list order, each with its
+    /// value as edited, saved or not: the set on screen.
+    QList<RequirementValue> shownValues();
     /// The expression of the curriculum shown, once visited; nothing before.
     std::optional<QString> currentExpression() const;
     /// Locks again the rows that other rows' values lock (after the whole list was enabled).

@@ -1,4 +1,5 @@
 #include "zrrequirements.h"
+#include "reqtypes/requirementvalue.h"
 #include "zrrequirements_p.h"
 
 #include "common/langstrings.h"
@@ -304,6 +305,16 @@ void zrRequirements::CollapseAll()
 void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
 {
     d->editor->setCurriculum(curriculumId);
+}
+
+QList<RequirementValue> zrRequirements::shownValues()
+{
+    return d->editor->shownValues();
+}
+
+void zrRequirements::selectRequirement(qint32 ocID)
+{
+    d->editor->list()->setSelected(GroupKey(ocID), true);
 }
 
 qint32 zrRequirements::currentCurriculum() const

@@ -14,6 +14,7 @@ namespace zr {
 class Schema;
 class RequirementSet;
 class LookupCache;
+struct RequirementValue;
 
 /// The requirements editor: shows the requirements of one object (programme,
 /// department, course, student) in one context as parameter sheets, lets the
@@ -146,6 +147,11 @@ public:
     bool isModified() const;
     /// The expression of the current curriculum, as stored.
     QString expression() const;
+    /// The requirements of the current curriculum as edited, saved or not, in
+    /// list order: what a host checks against a student while the user edits.
+    QList<RequirementValue> shownValues();
+    /// Selects requirement `ocID` in the list, as a click on its header does.
+    void selectRequirement(qint32 ocID);
     /// The code tables this control fetched (shared with its dialogs).
     LookupCache &lookups();
 

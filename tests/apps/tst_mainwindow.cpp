@@ -3,6 +3,8 @@
 #include "common/standardtexts.h"
 #include "itempanel/tilepanel.h"
 #include "impactanswer.h"
+#include "trypane.h"
+#include "audit/audittrace.h"
 #include "logviewer.h"
 #include "mainwindow.h"
 #include "objecttree.h"
@@ -26,6 +28,9 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QDockWidget>
+#include <QComboBox>
 #include <QtTest>
 
 using namespace zr;
@@ -280,6 +285,39 @@ private Q_SLOTS:
         // The exported list: a line of captions, then one line per student listed.
         QCOMPARE(seen.csv.count(QLatin1Char('\n')), seen.listed + 1);
         QCOMPARE(seen.listed, noLongerMeet + nowMeet);
+    }
+
+    // The try pane follows the set on screen, saved or not, and takes the user to a requirement.
+    void tryPaneFollowsTheEdits()
+    {
+        auto window = openProgramme();
+        app::TryPane *pane = window->tryPane();
+        auto *verdict = pane->findChild<QLabel *>(QStringLiteral("tryVerdict"));
+        auto *trace = pane->findChild<QTreeWidget *>(QStringLiteral("tryTrace"));
+        // Student 84 of curriculum 11 lacks ECTS: requirement 10 alone is not met.
+        pane->setStudent(84);
+        QVERIFY2(verdict->text().endsWith(VerdictText(SetVerdict::Unmet)), qPrintable(verdict->text()));
+        QCOMPARE(trace->topLevelItemCount(), 7);
+        QCOMPARE(trace->topLevelItem(0)->text(0), VerdictMark(AuditVerdict::Unmet));
+        // Fewer ECTS needed, not saved: met a moment later.
+        QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), QStringLiteral("250")));
+        QTRY_VERIFY2(verdict->text().endsWith(VerdictText(SetVerdict::Met)), qPrintable(verdict->text()));
+        QCOMPARE(storedValue(10, QStringLiteral("conoptval1")), QStringLiteral("300"));
+        // For the README's picture: ZR_TRY_PICTURE=file.png.
+        if (const QString picture = qEnvironmentVariable("ZR_TRY_PICTURE"); !picture.isEmpty()) {
+            window->findChild<QDockWidget *>(QStringLiteral("tryDock"))->show();
+            window->resize(1400, 760);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            window->grab().save(picture);
+        }
+        // Choosing a trace line selects its requirement in the list.
+        trace->setCurrentItem(trace->topLevelItem(2));
+        QCOMPARE(listOf(*window)->selectedKey(), GroupKey(trace->topLevelItem(2)->data(0, Qt::UserRole).toInt()));
+        // The student is remembered for the next time.
+        auto *recent = pane->findChild<QComboBox *>(QStringLiteral("tryStudent"));
+        QVERIFY(recent->count() >= 1);
+        QCOMPARE(recent->itemData(0).toInt(), 84);
     }
 
     // Two registrars edit the same set; the second save meets the first.

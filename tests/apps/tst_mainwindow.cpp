@@ -91,7 +91,8 @@ class tst_MainWindow : public QObject
     {
         QTimer::singleShot(10, this, [this, steps]() mutable {
             QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || steps.isEmpty()) {
+            // The window that shows whom a save affects is ImpactAnswer's to answer.
+            if (!modal || steps.isEmpty() || qobject_cast<app::ImpactDialog *>(modal)) {
                 if (!steps.isEmpty())
                     answerSteps(steps);
                 return;

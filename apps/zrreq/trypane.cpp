@@ -25,7 +25,6 @@ namespace zr::app {
 namespace {
 
 enum : qint32 {
-    StrTitle = 63520,        // "Try on a student"
     StrChoose = 63522,       // "Choose a student of the programme..."
     StrNobody = 63523,       // "Choose a student of the programme ..."
     StrNotChecked = 63524,   // "The set can not be checked: %1"
@@ -40,11 +39,7 @@ const QString RecentKey = QStringLiteral("tryPane/recent");
 
 QString studentLabel(const StudentRecord &record)
 {
-    return QStringLiteral("%1 %2 %3")
-        .arg(record.student.value(QStringLiteral("spec_aem")).toString(),
-             record.student.value(QStringLiteral("lastname")).toString(),
-             record.student.value(QStringLiteral("firstname")).toString())
-        .trimmed();
+    return (record.registration() + QLatin1Char(' ') + record.name()).trimmed();
 }
 
 } // namespace
@@ -53,10 +48,6 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     : QWidget(parent), m_serverName(serverName), m_schema(std::move(schema))
 {
     setObjectName(QStringLiteral("tryPane"));
-    m_title = new QLabel(this);
-    QFont bold = m_title->font();
-    bold.setBold(true);
-    m_title->setFont(bold);
     m_recent = new QComboBox(this);
     m_recent->setObjectName(QStringLiteral("tryStudent"));
     m_recent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -79,7 +70,6 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     chooser->addWidget(m_recent, 1);
     chooser->addWidget(m_choose);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_title);
     layout->addLayout(chooser);
     layout->addWidget(m_verdict);
     layout->addWidget(m_trace, 1);
@@ -103,7 +93,6 @@ TryPane::~TryPane() = default;
 
 void TryPane::retranslate()
 {
-    m_title->setText(GetLangString(StrTitle));
     m_choose->setToolTip(GetLangString(StrChoose));
     m_trace->setHeaderLabels({QString(), GetLangString(StrColumnRequirement), GetLangString(StrColumnMeasured)});
     check();

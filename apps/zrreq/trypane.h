@@ -26,7 +26,7 @@ namespace zr::app {
 /// screen (saved or not) says of him: a mark per requirement with what was
 /// measured and compared, and the verdict of the expression. It follows the
 /// edits a moment after the last one, so that typing never waits for it.
-/// The last five students tried are remembered.
+/// The last five students tried are remembered. The window it sits in names it.
 class TryPane : public QWidget
 {
     Q_OBJECT
@@ -75,7 +75,6 @@ private:
     StudentRecord m_record;
     AuditCodes m_codes;
     double m_lastCheckMs = 0;
-    QLabel *m_title = nullptr;
     QComboBox *m_recent = nullptr;
     QToolButton *m_choose = nullptr;
     QLabel *m_verdict = nullptr;

@@ -62,11 +62,8 @@ void SetImpact::add(const StudentRecord &record)
         return;
     StudentImpact change;
     change.studentId = record.studentId();
-    change.registration = record.student.value(QStringLiteral("spec_aem")).toString();
-    change.name = QStringList{record.student.value(QStringLiteral("lastname")).toString(),
-                              record.student.value(QStringLiteral("firstname")).toString()}
-                      .join(QLatin1Char(' '))
-                      .trimmed();
+    change.registration = record.registration();
+    change.name = record.name();
     change.before = before.verdict;
     change.after = after.verdict;
     change.decidedBy = decidingRequirement(meets(after.verdict) ? before : after);

@@ -80,6 +80,19 @@ qint32 StudentRecord::studentId() const
     return student.value(QStringLiteral("student_ID")).toInt();
 }
 
+QString StudentRecord::registration() const
+{
+    return student.value(QStringLiteral("spec_aem")).toString();
+}
+
+QString StudentRecord::name() const
+{
+    return QStringList{student.value(QStringLiteral("lastname")).toString(),
+                       student.value(QStringLiteral("firstname")).toString()}
+        .join(QLatin1Char(' '))
+        .trimmed();
+}
+
 StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
 {
     StudentRecord record;

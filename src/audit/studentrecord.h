@@ -95,6 +95,10 @@ struct ZRREQ_EXPORT StudentRecord
     bool regulation = false;
 
     qint32 studentId() const;
+    /// The registration number (spec_aem); "" when the record has none.
+    QString registration() const;
+    /// "lastname firstname", as far as the record has them.
+    QString name() const;
 
     /// The record of the rows a server hands over.
     static StudentRecord fromRows(const StudentRecordRows &rows);

@@ -15,6 +15,7 @@ enum : qint32 {
     StrFieldChange = 64009,
     StrFieldChangeOf = 64010,
     StrEmptyValue = 64011,
+    StrFieldSetTo = 63530,
 };
 
 bool sameValue(const ParameterValue &a, const ParameterValue &b)
@@ -57,6 +58,11 @@ QString FieldChangeText(const FieldChange &change, const SheetContext &sheet)
 {
     return ReplaceParams(GetLangString(StrFieldChange),
                          {labelOf(change, sheet), shown(change.before, sheet), shown(change.after, sheet)});
+}
+
+QString FieldSetToText(const FieldChange &change, const QString &caption, const SheetContext &sheet)
+{
+    return ReplaceParams(GetLangString(StrFieldSetTo), {labelOf(change, sheet), caption, shown(change.after, sheet)});
 }
 
 QString FieldChangeInRequirementText(const FieldChange &change, const SheetContext &sheet)

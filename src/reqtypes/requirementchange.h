@@ -30,6 +30,10 @@ ZRREQ_EXPORT QList<FieldChange> ChangedFields(const RequirementValue &before, co
 /// tables' ZrError.
 ZRREQ_EXPORT QString FieldChangeText(const FieldChange &change, const SheetContext &sheet);
 
+/// The change as a step of the editor's undo history: "Change label of
+/// `caption` to new", the new value by name.
+ZRREQ_EXPORT QString FieldSetToText(const FieldChange &change, const QString &caption, const SheetContext &sheet);
+
 /// The change naming its requirement by its type: "label of type old → new".
 ZRREQ_EXPORT QString FieldChangeInRequirementText(const FieldChange &change, const SheetContext &sheet);
 

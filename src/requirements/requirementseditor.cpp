@@ -596,6 +596,7 @@ qint32 RequirementsEditor::addRequirement(int typeId)
     markNew(ocID, expression.isEmpty() ? 20018 : 10105);
     setModified(true);
     edit.ocID = ocID;
+    edit.caption = captionOf(ocID);
     edit.after = m_values.value(ocID);
     edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
     edit.expressionAfter = m_set.expression();
@@ -618,6 +619,7 @@ bool RequirementsEditor::deleteRequirement(qint32 ocID)
         return false;
     SetEdit edit = newEdit(SetEdit::Kind::Delete, m_set.curriculumId());
     edit.ocID = ocID;
+    edit.caption = captionOf(ocID);
     // A row of no known type has no sheet; its value is read from the row.
     edit.before = m_list->contains(GroupKey(ocID)) ? valueOf(ocID)
                                                   : RequirementValue::fromRow(m_set.rows(), m_set.rowOf(ocID),
@@ -640,6 +642,7 @@ void RequirementsEditor::valueChanged(const QString &key)
     SetEdit edit = newEdit(SetEdit::Kind::Value, m_set.curriculumId());
     edit.ocID = ocID;
     edit.field = FieldFromKey(key);
+    edit.caption = captionOf(ocID);
     // The list changed already; the value held is the one before.
     edit.before = m_values.value(ocID);
     if (!edit.field.isEmpty()) {

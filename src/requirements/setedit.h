@@ -30,6 +30,9 @@ struct ZRREQ_EXPORT SetEdit
     qint32 curriculumAfter = 0;
     /// The parameter the user edited (Kind::Value).
     QString field;
+    /// The requirement's caption in the list when the edit was made: what
+    /// undo steps and messages name it by once it is gone from the list.
+    QString caption;
     RequirementValue before;
     RequirementValue after;
     /// Place of the requirement in the list (0-based; Add and Delete).

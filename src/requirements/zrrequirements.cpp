@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QSet>
+#include <QUndoStack>
 
 namespace zr {
 
@@ -125,6 +126,10 @@ zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequi
     connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
     connect(d->editor, &RequirementsEditor::errorOccurred, this,
             [this](int, const QString &text) { d->showError(text); });
+    d->undoStack = new QUndoStack(this);
+    connect(d->editor, &RequirementsEditor::edited, this, [this](const SetEdit &edit) { d->pushEdit(edit); });
+    // Back at the state loaded or written: nothing left to write.
+    connect(d->undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { d->editor->setModified(!clean); });
     d->build(this, d->editor->commands(), d->editor->list());
     d->connectWidgets();
     d->editor->rebuildAddMenu();
@@ -134,6 +139,8 @@ zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequi
 
 zrRequirements::~zrRequirements()
 {
+    // Emptying the history says nothing to a host that is going away too.
+    const QSignalBlocker quiet(d->undoStack);
     ClearAll();
 }
 
@@ -249,6 +256,8 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
     // they were on, and the host's current row with them.
     const QString wasSelected = d->list()->selectedKey();
     const QString selected = wasSelected.isEmpty() ? QString() : GroupKey(OcIdFromKey(wasSelected));
+    // The steps were edits of the set being replaced.
+    d->undoStack->clear();
     try {
         RedrawOff redrawOff(d->smRequirements);
         d->editor->reset(parent);
@@ -288,6 +297,7 @@ void zrRequirements::ClearAll()
     d->lookups.clear();
     d->set.expressions().clear();
     d->wizard.destroy();
+    d->undoStack->clear();
     d->isLoaded = false;
     d->enabled = true;
 }
@@ -331,6 +341,8 @@ bool zrRequirements::ValidateRecords()
 void zrRequirements::UpdateRecordset()
 {
     d->editor->writeBack();
+    // Written: what is undone from here on would be undone in the list only.
+    d->undoStack->clear();
     d->refreshCommandStates();
 }
 
@@ -371,6 +383,11 @@ QString zrRequirements::expression() const
 LookupCache &zrRequirements::lookups()
 {
     return d->lookups;
+}
+
+QUndoStack *zrRequirements::undoStack() const
+{
+    return d->undoStack;
 }
 
 void zrRequirements::changeEvent(QEvent *event)

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class QUndoStack;
+
 namespace zr {
 
 class Schema;
@@ -154,6 +156,11 @@ public:
     void selectRequirement(qint32 ocID);
     /// The code tables this control fetched (shared with its dialogs).
     LookupCache &lookups();
+    /// The user's edits since the set was loaded or written, one step each:
+    /// a host puts its undo and redo actions in a menu and may show it in a
+    /// QUndoView. Loading a set and a successful UpdateRecordset empty it;
+    /// undoing back to the state loaded or written clears the modified flag.
+    QUndoStack *undoStack() const;
 
 Q_SIGNALS:
     /// Declared for hosts; never raised (every list comes from the server).
@@ -164,6 +171,9 @@ Q_SIGNALS:
     void ErrorOccurred2(int ErrNumber, const QString &errdescr, const QString &errsource, bool &ShowMessage);
     /// A requirement was added, deleted or edited, or the expression changed.
     void Changed();
+    /// The user deleted a requirement; `message` names it and says how to
+    /// bring it back, for the host's status bar (delete asks nothing).
+    void requirementDeleted(const QString &message);
     /// The set got edits not yet written (true), or they were written or loaded over (false).
     void modifiedChanged(bool modified);
     void ConstrTypeChanged(int context);

@@ -12,6 +12,7 @@
 #include <QString>
 
 class QShortcut;
+class QUndoStack;
 
 namespace zr {
 
@@ -45,6 +46,10 @@ public:
     void clearPickerRow(const QString &key);
     void deleteRequirement();
     void editExpression();
+    /// An edit of the editor becomes a step of the undo history (a curriculum switch is none).
+    void pushEdit(const SetEdit &edit);
+    /// Makes an undo step's edit, or its inverse, and shows the set as it then is.
+    void applyStep(const SetEdit &edit);
     // The editor's failures, as the user sees them.
     void showError(const QString &text);
 
@@ -64,6 +69,9 @@ public:
     QFont font;
     bool fontSet = false;
     ExpressionWizard wizard;
+    QUndoStack *undoStack = nullptr;
+    // An undo step being made: its edit is no new step.
+    bool applyingStep = false;
 };
 
 } // namespace zr

@@ -1,20 +1,64 @@
 #include "zrrequirements_p.h"
 
+#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "exclusionsrunner.h"
 #include "itempanel/itempanelmodel.h"
 #include "pickerrunner.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/requirementkeys.h"
+#include "seteditcommand.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QUndoStack>
 
 // What the control does on the user's commands: the editor's operation, then
 // the widgets follow what it changed. A failure goes to the editor's error channel.
 
 namespace zr {
+
+namespace {
+enum : qint32 { StrDeleted = 63535 };
+} // namespace
+
+void zrRequirementsPrivate::pushEdit(const SetEdit &edit)
+{
+    if (applyingStep || edit.kind == SetEdit::Kind::Curriculum)
+        return;
+    undoStack->push(new SetEditCommand(
+        edit, [this](const SetEdit &step) { applyStep(step); },
+        [this](const SetEdit &step) { return SetEditText(*editor, step); }));
+}
+
+void zrRequirementsPrivate::applyStep(const SetEdit &edit)
+{
+    {
+        const QScopedValueRollback<bool> applying(applyingStep, true);
+        try {
+            editor->apply(edit);
+        } catch (const ZrError &error) {
+            editor->reportError(error, QStringLiteral(" zrRequirements.Undo"));
+        }
+    }
+    // The step may have been made in another curriculum: the chooser shows the one it went to.
+    showCurricula();
+    showExpression();
+    txtInfo->clear();
+    const QString key = GroupKey(edit.ocID);
+    const QString shown = list()->contains(key) ? key : (list()->count() > 0 ? list()->keyAt(0) : QString());
+    if (shown.isEmpty()) {
+        set.forgetCurrentRecord();
+    } else {
+        list()->setSelected(shown, true);
+        list()->ensureVisible(shown);
+        set.positionOn(shown);
+    }
+    refreshCommandStates();
+    Q_EMIT q->Changed();
+}
 
 void zrRequirementsPrivate::onValueChanged(const QString &key, const QString &property)
 {
@@ -89,8 +133,12 @@ void zrRequirementsPrivate::clearPickerRow(const QString &key)
 void zrRequirementsPrivate::deleteRequirement()
 {
     // The selected requirement, wherever validating or writing left the rows.
-    if (!editor->deleteRequirement(OcIdFromKey(list()->selectedKey())))
+    const qint32 ocID = OcIdFromKey(list()->selectedKey());
+    const QString caption = editor->captionOf(ocID);
+    if (!editor->deleteRequirement(ocID))
         return;
+    // Nothing is asked before: undo brings it back.
+    Q_EMIT q->requirementDeleted(ReplaceParams(GetLangString(StrDeleted), {caption}));
     if (list()->count() > 0) {
         const QString first = list()->keyAt(0);
         list()->setSelected(first, true);

@@ -5,6 +5,7 @@
 #include "requirementfixture.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementvalue.h"
 #include "requirements/requirementseditor.h"
 #include "requirements/zrrequirements.h"
 
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace zr;
@@ -74,6 +76,20 @@ class tst_zrRequirements : public QObject
         return control.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
     }
     static QStringList groupKeys(zrRequirements &control) { return listOf(control)->keys(); }
+
+    // What the user sees of the set: the curriculum chosen, the expression, and every value shown.
+    static QStringList shown(zrRequirements &control)
+    {
+        QStringList lines{control.findChild<QComboBox *>(QStringLiteral("cbOrient"))->currentData().toString(),
+                          control.findChild<QPlainTextEdit *>(QStringLiteral("txtEval"))->toPlainText()};
+        for (const RequirementValue &value : control.shownValues()) {
+            QString line = listOf(control)->caption(GroupKey(value.ocID));
+            for (const ParameterValue &parameter : value.parameters)
+                line += QLatin1Char(' ') + parameter.field + QLatin1Char('=') + parameter.stored.toString();
+            lines << line;
+        }
+        return lines;
+    }
 
     QStringList m_fetched;
 
@@ -250,6 +266,86 @@ private Q_SLOTS:
         for (const QString &key : left)
             rows << OcIdFromKey(key);
         QCOMPARE(ocIds(control->rsConstraints()), rows);
+    }
+
+    // Every kind of edit is one step: undone, the set shows what it showed before
+    // (and is unmodified when that was as loaded or written); redone, the edit again.
+    void undoAndRedoEveryKindOfStep_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::newRow("value change") << "value";
+        QTest::newRow("typing twice in one field is one step") << "value twice";
+        QTest::newRow("add") << "add";
+        QTest::newRow("delete asks nothing") << "delete";
+        QTest::newRow("change, then another curriculum shown") << "switch";
+        QTest::newRow("change after a successful write") << "written";
+        QTest::newRow("failed write keeps the steps") << "failed write";
+    }
+    void undoAndRedoEveryKindOfStep()
+    {
+        QFETCH(QString, step);
+        const QVariantMap either{{QStringLiteral("conoptval1"), QStringLiteral("5")},
+                                 {QStringLiteral("coneval"), QStringLiteral("[%21] OR [%22]")}};
+        QVariantMap six = either;
+        six.insert(QStringLiteral("conoptval1"), QStringLiteral("6"));
+        auto control = makeControl(1, 103);
+        control->setRsConstraints(hierarchicalSet({{21, 103, 1, 7, QStringLiteral("1"), 70, either},
+                                                   {22, 103, 1, 7, QStringLiteral("1"), 70, six},
+                                                   {23, 103, 1, 7, QStringLiteral("2"), 70, either}}));
+        QUndoStack *steps = control->undoStack();
+        const QString projects = ParamKey(21, QStringLiteral("conoptval1"));
+        const auto type = [&](const char *value) { QVERIFY(listOf(*control)->editValue(projects, QString::fromLatin1(value))); };
+        if (step == QLatin1String("written")) {
+            type("7");
+            control->UpdateRecordset();
+        }
+        const QStringList before = shown(*control);
+        QSignalSpy deleted(control.get(), &zrRequirements::requirementDeleted);
+        if (step.startsWith(QLatin1String("value")) || step == QLatin1String("switch")
+            || step == QLatin1String("written")) {
+            type("8");
+            if (step == QLatin1String("value twice"))
+                type("9");
+        } else if (step == QLatin1String("add")) {
+            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("70")));
+        } else if (step == QLatin1String("delete")) {
+            const QString caption = listOf(*control)->caption(QStringLiteral("I22"));
+            listOf(*control)->setSelected(QStringLiteral("I22"), true);
+            QVERIFY(commandsOf(*control)->clickItem(QStringLiteral("delete")));
+            // Named by its caption, which the list no longer has.
+            QCOMPARE(deleted.count(), 1);
+            QVERIFY2(deleted.first().first().toString().contains(caption), qPrintable(deleted.first().first().toString()));
+        } else if (step == QLatin1String("failed write")) {
+            type("0");
+            QVERIFY_THROWS_EXCEPTION(ZrError, control->UpdateRecordset());
+        }
+        const QStringList edited = shown(*control);
+        QVERIFY(edited != before);
+        if (step == QLatin1String("switch")) {
+            auto *chooser = control->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+            chooser->setCurrentIndex(1);
+            Q_EMIT chooser->activated(1);
+            QCOMPARE(groupKeys(*control), QStringList{"I23"});
+        }
+        QVERIFY(control->isModified());
+
+        steps->undo();
+        QCOMPARE(shown(*control), before);
+        QVERIFY(!control->isModified());
+        steps->redo();
+        QCOMPARE(shown(*control), edited);
+        QVERIFY(control->isModified());
+
+        if (step == QLatin1String("failed write")) {
+            // Mended and written, the steps before are gone: undo has nothing left to take back.
+            type("4");
+            control->UpdateRecordset();
+            steps->undo();
+            QCOMPARE(listOf(*control)->value(projects).toString(), QStringLiteral("4"));
+            Recordset rows = control->rsConstraints();
+            QVERIFY(rows.find(QStringLiteral("ocID = 21"), 0, Recordset::SearchForward, Recordset::StartFirst));
+            QCOMPARE(rows.value(u"conoptval1").toString(), QStringLiteral("4"));
+        }
     }
 
     void deletingTheLastRequirementDisablesDelete()

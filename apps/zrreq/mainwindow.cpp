@@ -37,6 +37,8 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QUndoStack>
+#include <QUndoView>
 #include <QVBoxLayout>
 
 namespace zr::app {
@@ -70,6 +72,11 @@ enum : qint32 {
     StrSaving = 60038,
     StrNothingLoaded = 60228,
     StrHistory = 64018,
+    StrEdit = 63536,
+    StrUndo = 63537,
+    StrRedo = 63538,
+    StrUndoHistory = 63539,
+    StrAsLoaded = 63540,
 };
 
 // Shows that the window is busy from the first moment: the pointer and a
@@ -131,6 +138,10 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
     connect(m_context, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onContextChosen);
     connect(m_editor, &zrRequirements::ErrorOccurred, this, &MainWindow::showError);
     connect(m_editor, &zrRequirements::Changed, this, &MainWindow::updateTitle);
+    // Undoing back to the state loaded or saved leaves the set unmodified after Changed.
+    connect(m_editor, &zrRequirements::modifiedChanged, this, &MainWindow::updateTitle);
+    connect(m_editor, &zrRequirements::requirementDeleted, this,
+            [this](const QString &message) { statusBar()->showMessage(message, 10000); });
 
     buildMenus();
     retranslate();
@@ -175,6 +186,17 @@ void MainWindow::buildMenus()
     m_fileMenu->addSeparator();
     m_quitAction = m_fileMenu->addAction(QString(), QKeySequence::Quit, qApp, &QApplication::quit);
 
+    // Undo and Redo are made afresh in each language (their texts are the step's with a prefix).
+    m_editMenu = menuBar()->addMenu(QString());
+    m_editMenu->setObjectName(QStringLiteral("editMenu"));
+    m_historyDock = new QDockWidget(this);
+    m_historyDock->setObjectName(QStringLiteral("undoHistoryDock"));
+    auto *history = new QUndoView(m_editor->undoStack(), m_historyDock);
+    history->setObjectName(QStringLiteral("undoHistory"));
+    m_historyDock->setWidget(history);
+    addDockWidget(Qt::RightDockWidgetArea, m_historyDock);
+    m_historyDock->hide();
+
     m_languageMenu = menuBar()->addMenu(QString());
     auto *group = new QActionGroup(this);
     m_greekAction = m_languageMenu->addAction(QStringLiteral("Ελληνικά"));
@@ -210,10 +232,31 @@ void MainWindow::buildMenus()
     m_aboutAction = m_helpMenu->addAction(QString(), this, &MainWindow::showAbout);
 }
 
+void MainWindow::fillEditMenu()
+{
+    m_editMenu->clear();
+    QUndoStack *steps = m_editor->undoStack();
+    QAction *undo = steps->createUndoAction(m_editMenu, GetLangString(StrUndo));
+    undo->setObjectName(QStringLiteral("undoAction"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction *redo = steps->createRedoAction(m_editMenu, GetLangString(StrRedo));
+    redo->setObjectName(QStringLiteral("redoAction"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    m_editMenu->addActions({undo, redo});
+    m_editMenu->addSeparator();
+    QAction *history = m_historyDock->toggleViewAction();
+    history->setText(GetLangString(StrUndoHistory));
+    m_editMenu->addAction(history);
+}
+
 void MainWindow::retranslate()
 {
     updateTitle();
     m_fileMenu->setTitle(GetLangString(StrFile));
+    m_editMenu->setTitle(GetLangString(StrEdit));
+    fillEditMenu();
+    m_historyDock->setWindowTitle(StripMnemonic(GetLangString(StrUndoHistory)).remove(QStringLiteral("...")));
+    static_cast<QUndoView *>(m_historyDock->widget())->setEmptyLabel(GetLangString(StrAsLoaded));
     m_setFiles->retranslate();
     m_reloadAction->setText(GetLangString(StrReload));
     m_saveAction->setText(GetLangString(StrSave));
@@ -305,6 +348,7 @@ void MainWindow::loadRequirements()
         if (m_object.curriculum != 0)
             m_editor->setCurrentCurriculum(m_object.curriculum);
         m_editor->setRsConstraints(set);
+        m_writtenUnsaved = false;
         const qint32 programme = m_object.kind == KindProgramme ? m_object.id.toInt() : 0;
         m_tryPane->setObject(programme, RecordScope{m_object.kind, QVariant(qlonglong(m_object.id.toLongLong())),
                                                     m_loadedContext, 0});
@@ -353,14 +397,9 @@ void MainWindow::reload()
 bool MainWindow::hasUnsavedChanges() const
 {
     // An imported set is unsaved even before the user touches it, and edits
-    // written into the rows by a save the server refused are still unsaved.
-    if (m_editor->isModified() || (m_setFiles && m_setFiles->hasImport()))
-        return true;
-    Recordset parent = m_set.isNull() ? m_set : m_set.clone();
-    if (parent.isNull() || (parent.moveFirst(), parent.eof()))
-        return false;
-    const Recordset rows = parent.chapter(RequirementSet::chapterName());
-    return !rows.isNull() && rows.hasPendingChanges();
+    // written into the rows by a save that did not reach the server are still
+    // unsaved. Rows alone do not tell: an edit undone may leave a row rewritten as it was.
+    return m_editor->isModified() || (m_setFiles && m_setFiles->hasImport()) || m_writtenUnsaved;
 }
 
 bool MainWindow::confirmLeave()
@@ -382,6 +421,9 @@ bool MainWindow::save()
     try {
         // Nothing reaches the server unless the whole set is valid.
         m_editor->UpdateRecordset();
+        // Unsaved until the server has it, though the editor has nothing left to write.
+        m_writtenUnsaved = true;
+        updateTitle();
     } catch (const ZrError &error) {
         QMessageBox::warning(this, GetLangString(StrNotSaved), error.description);
         statusBar()->showMessage(GetLangString(StrNotSaved), 5000);

@@ -54,6 +54,8 @@ protected:
 
 private:
     void buildMenus();
+    /// Undo and Redo of the editor's steps, their texts in the current language.
+    void fillEditMenu();
     void retranslate();
     void setLanguage(int languageId);
     void showAbout();
@@ -88,10 +90,14 @@ private:
     // The hierarchical recordset the editor works on; the host saves it.
     Recordset m_set;
     int m_loadedContext = 0;
+    // The editor wrote its edits into m_set for a save that has not reached the server.
+    bool m_writtenUnsaved = false;
     ObjectTree *m_tree = nullptr;
     TryPane *m_tryPane = nullptr;
     QDockWidget *m_tryDock = nullptr;
     QMenu *m_viewMenu = nullptr;
+    QMenu *m_editMenu = nullptr;
+    QDockWidget *m_historyDock = nullptr;
     QComboBox *m_context = nullptr;
     QLabel *m_contextLabel = nullptr;
     QLabel *m_objectTitle = nullptr;

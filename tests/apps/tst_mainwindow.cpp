@@ -28,6 +28,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QDockWidget>
 #include <QComboBox>
@@ -286,6 +287,55 @@ private Q_SLOTS:
         // The exported list: a line of captions, then one line per student listed.
         QCOMPARE(seen.csv.count(QLatin1Char('\n')), seen.listed + 1);
         QCOMPARE(seen.listed, noLongerMeet + nowMeet);
+    }
+
+    // Delete asks nothing: the status bar names what went, and Edit > Undo, named after the
+    // step, brings it back. Ctrl+Z in an open cell editor undoes the typing there, not a step.
+    void editMenuUndoesTheSteps()
+    {
+        auto window = openProgramme();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto *undo = window->findChild<QAction *>(QStringLiteral("undoAction"));
+        auto *redo = window->findChild<QAction *>(QStringLiteral("redoAction"));
+        QVERIFY(undo && redo && !undo->isEnabled() && !redo->isEnabled());
+        const QString caption = listOf(*window)->caption(GroupKey(12));
+        listOf(*window)->setSelected(GroupKey(12), true);
+        answerBoxes(QMessageBox::Yes);
+        QVERIFY(window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model()->clickItem(
+            QStringLiteral("delete")));
+        QTest::qWait(20);
+        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(!listOf(*window)->contains(GroupKey(12)));
+        QVERIFY2(window->statusBar()->currentMessage().contains(caption), qPrintable(window->statusBar()->currentMessage()));
+        QVERIFY2(undo->isEnabled() && undo->text().contains(caption), qPrintable(undo->text()));
+        QVERIFY(window->isWindowModified());
+
+        // Typing in a cell and Ctrl+Z there: the cell's text comes back, the requirement stays deleted.
+        const QString ects = ParamKey(10, QStringLiteral("conoptval1"));
+        QTreeView *view = window->editor()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->treeView();
+        const QModelIndex cell = listOf(*window)->indexOf(ects, ItemPanelModel::ValueColumn);
+        view->setFocus();
+        view->setCurrentIndex(cell);
+        view->edit(cell);
+        auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(line);
+        const QString was = line->text();
+        QTest::keyClicks(line, QStringLiteral("9"));
+        QVERIFY(line->text() != was);
+        QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(line->text(), was);
+        QVERIFY(!listOf(*window)->contains(GroupKey(12)));
+        QTest::keyClick(line, Qt::Key_Escape);
+
+        // Out of the cell, Ctrl+Z is the menu's: the requirement is back and nothing is left unsaved.
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(listOf(*window)->contains(GroupKey(12)));
+        QVERIFY(!window->isWindowModified());
+        QVERIFY2(redo->isEnabled() && redo->text().contains(caption), qPrintable(redo->text()));
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!listOf(*window)->contains(GroupKey(12)));
+        QVERIFY(window->isWindowModified());
     }
 
     // The try pane follows the set on screen, saved or not, and takes the user to a requirement.

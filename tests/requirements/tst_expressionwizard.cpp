@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace zr;
@@ -188,6 +189,15 @@ private Q_SLOTS:
         else if (!stored.isEmpty())
             QVERIFY2(shown->toPlainText().startsWith(QLatin1Char('[')) && !shown->toPlainText().contains(u'%'),
                      qPrintable(shown->toPlainText()));
+        if (changed) {
+            // One undo step: undone, the expression shown before and nothing to save; redone, the edit.
+            editor->undoStack()->undo();
+            QCOMPARE(shown->toPlainText(), shownBefore);
+            QVERIFY(!editor->isModified());
+            editor->undoStack()->redo();
+            QCOMPARE(editor->expression(), stored);
+            QVERIFY(editor->isModified());
+        }
     }
 
     void variablesNameEachRequirementAndTheNewOnes()

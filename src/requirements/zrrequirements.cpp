@@ -341,8 +341,9 @@ bool zrRequirements::ValidateRecords()
 void zrRequirements::UpdateRecordset()
 {
     d->editor->writeBack();
-    // Written: what is undone from here on would be undone in the list only.
-    d->undoStack->clear();
+    // Written: back at this step nothing is left to write. The steps stay, for
+    // a save that goes no further (its effect cancelled, the server refusing).
+    d->undoStack->setClean();
     d->refreshCommandStates();
 }
 

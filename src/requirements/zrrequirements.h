@@ -158,8 +158,8 @@ public:
     LookupCache &lookups();
     /// The user's edits since the set was loaded or written, one step each:
     /// a host puts its undo and redo actions in a menu and may show it in a
-    /// QUndoView. Loading a set and a successful UpdateRecordset empty it;
-    /// undoing back to the state loaded or written clears the modified flag.
+    /// QUndoView. Loading a set empties it; undoing or redoing back to the
+    /// state loaded or last written by UpdateRecordset clears the modified flag.
     QUndoStack *undoStack() const;
 
 Q_SIGNALS:

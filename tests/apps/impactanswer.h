@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -24,13 +25,27 @@ public:
         qint64 nowMeet = 0;
         int listed = 0; ///< rows of the list
         QString csv;    ///< the list as exported
+        bool running = false; ///< still checking when cancelled
+        bool stopped = false; ///< the check ended, cancelled, before the dialog went
     };
 
-    /// `save`: Save, else Cancel.
-    explicit ImpactAnswer(bool save = true)
+    /// `save`: Save, else Cancel; `whileRunning`: Cancel as soon as the dialog
+    /// shows, waiting then for the check to end, and seen only as `stopped`.
+    explicit ImpactAnswer(bool save = true, bool whileRunning = false)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this, save] {
+        connect(&m_timer, &QTimer::timeout, this, [this, save, whileRunning] {
             auto *dialog = qobject_cast<app::ImpactDialog *>(QApplication::activeModalWidget());
+            if (whileRunning && dialog) {
+                Seen seen;
+                seen.running = !dialog->isFinished();
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+                QDeadlineTimer patience(60000);
+                while (!dialog->isFinished() && !patience.hasExpired())
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                seen.stopped = dialog->isFinished() && dialog->report().cancelled;
+                dialogs << seen;
+                return;
+            }
             if (!dialog || !dialog->isFinished())
                 return;
             Seen seen;

@@ -9,9 +9,12 @@
 #include "mainwindow.h"
 #include "objecttree.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/typecatalog.h"
 #include "common/errorlog.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"
+#include "database.h"
+#include "largevolume.h"
 #include "servererrors.h"
 
 #include <QAbstractButton>
@@ -29,6 +32,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QTreeWidget>
 #include <QDockWidget>
 #include <QComboBox>
@@ -336,6 +340,46 @@ private Q_SLOTS:
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(!listOf(*window)->contains(GroupKey(12)));
         QVERIFY(window->isWindowModified());
+    }
+
+    // Cancelled while the students are still being checked: the check stops, nothing is
+    // saved, and the edit stays unsaved, to be undone or saved later.
+    void cancellingTheEffectCheckSavesNothing()
+    {
+        // Students enough, and requirements enough each, for the check to outlast the moment
+        // after which the dialog shows.
+        server::LargeVolume sizes = server::LargeVolume::forStudents(10000);
+        sizes.requirements = 300;
+        server::GenerateLargeVolume(*server::Database::open(QString()), sizes);
+        auto window = openProgramme();
+        app::ObjectRef programme;
+        programme.kind = KindProgramme;
+        programme.id = server::LargeVolumeKeys::programme;
+        window->findChild<app::ObjectTree *>(QStringLiteral("objectTree"))->select(programme);
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM QEMObjectConstraint WHERE objID = %1")
+                                  .arg(server::LargeVolumeKeys::programme);
+        const QString stored = queryValue(count);
+        const QString first = listOf(*window)->keyAt(0);
+        listOf(*window)->setSelected(first, true);
+        QVERIFY(window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model()->clickItem(
+            QStringLiteral("delete")));
+        {
+            const test::ImpactAnswer impact(false, true);
+            QVERIFY(!window->save());
+            QCOMPARE(impact.dialogs.size(), 1);
+            QVERIFY(impact.dialogs.first().running);
+            QVERIFY(impact.dialogs.first().stopped);
+        }
+        QCOMPARE(queryValue(count), stored);
+        QVERIFY(window->isWindowModified());
+        // Still editing: the delete is undone, and the set saves (the check's connection was let go).
+        window->editor()->undoStack()->undo();
+        QVERIFY(listOf(*window)->contains(first));
+        const test::ImpactAnswer impact;
+        QVERIFY(window->save());
+        QCOMPARE(queryValue(count), stored);
+        // The generated programme is no object of the sample: not among the recent ones later tests read.
+        QSettings().clear();
     }
 
     // The try pane follows the set on screen, saved or not, and takes the user to a requirement.

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "clirunner.h"
 #include "serverfixture.h"
 
@@ -166,36 +167,13 @@ private slots:
         QTest::addColumn<QString>("student");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QStringList>("unmet");
-        struct Row
-        {
-            const char *student;
-            const char *curriculum;
-            const char *result;
-            QStringList unmet;
-        };
-        // 34: no practicum, but enough credits in the subjects; 11: neither; 7: his own set.
-        const Row rows[] = {
-            {"21", "11", "MET", {}},          {"34", "11", "MET", {"[%13]"}},   {"49", "11", "MET", {}},
-            {"186", "11", "MET", {}},         {"22", "11", "MET", {}},          {"84", "11", "UNMET", {"[%10]"}},
-            {"75", "11", "UNMET", {"[%11]"}}, {"9", "11", "UNMET", {"[%12]"}},  {"11", "11", "UNMET", {"[%13]", "[%14]"}},
-            {"164", "11", "UNMET", {"[%15]"}}, {"205", "11", "EXCEPTED", {}},   {"25", "12", "MET", {}},
-            {"28", "12", "MET", {}},          {"70", "12", "UNMET", {"[%17]"}}, {"133", "12", "UNMET", {"[%18]"}},
-            {"166", "12", "UNMET", {"[%19]"}}, {"102", "13", "MET", {}},        {"43", "13", "UNMET", {"[%21]"}},
-            {"78", "13", "UNMET", {"[%20]"}}, {"7", "13", "MET", {"[%44]"}},
-        };
         const bool postgresRun = !qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            if (postgresRun == (qstrcmp(backend, "sqlite") == 0))
-                continue;
-            for (const Row &row : rows) {
-                const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", row.curriculum};
-                QTest::addRow("%s %s", backend, row.student)
-                    << QString::fromLatin1(backend) << set << row.student << row.result << row.unmet;
-            }
-            QTest::addRow("%s 154 curriculum choice", backend)
-                << QString::fromLatin1(backend)
-                << QStringList{"--kind", "1", "--object", "1", "--context", "102", "--curriculum", "12"} << "154"
-                << "UNMET" << QStringList{"[%7]"};
+        const char *backend = postgresRun ? "postgresql" : "sqlite";
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/sampleverdicts.tsv"))) {
+            const QStringList set{"--kind", "1", "--object", "1", "--context", row.at(1), "--curriculum", row.at(2)};
+            QTest::addRow("%s %s", backend, qPrintable(row.at(0)))
+                << QString::fromLatin1(backend) << set << row.at(0) << row.at(3)
+                << row.value(4).split(QLatin1Char(','), Qt::SkipEmptyParts);
         }
     }
     void sampleStudentsGetTheirVerdicts()

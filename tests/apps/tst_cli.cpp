@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "clirunner.h"
 #include "serverfixture.h"
 
@@ -140,50 +141,22 @@ private slots:
                                          QByteArray(valid).replace("\"AppliesTo\": 1", "\"AppliesTo\": 5"));
         const QString unknownContext = file(QStringLiteral("unknowncontext.json"),
                                             QByteArray(valid).replace("\"ConstrType\": 101", "\"ConstrType\": 99"));
-        const QString missing = m_files.filePath(QStringLiteral("missing.json"));
         const QString into = QStringLiteral("--kind 1 --object 2 --context 101");
-        const QString unreachable = QStringLiteral("postgresql://nobody@127.0.0.1:1/none");
-
-        const QList<QPair<const char *, QString>> cases{
-            {"validate missing file", QStringLiteral("validate --file ") + missing},
-            {"validate invalid JSON", QStringLiteral("validate --file ") + broken},
-            {"validate wrong field type", QStringLiteral("validate --file ") + wrongType},
-            {"validate unknown kind", QStringLiteral("validate --file ") + unknownKind},
-            {"validate unknown context", QStringLiteral("validate --file ") + unknownContext},
-            {"validate neither file nor all", QStringLiteral("validate")},
-            {"validate unknown language", QStringLiteral("validate --lang fr --file ") + good},
-            {"describe missing file", QStringLiteral("describe --file ") + missing},
-            {"describe invalid JSON", QStringLiteral("describe --file ") + broken},
-            {"import missing file", QStringLiteral("import --file %1 %2").arg(missing, into)},
-            {"import invalid JSON", QStringLiteral("import --file %1 %2").arg(broken, into)},
-            {"import wrong field type", QStringLiteral("import --file %1 %2").arg(wrongType, into)},
-            {"import unknown kind in file", QStringLiteral("import --file %1 %2").arg(unknownKind, into)},
-            {"import into unknown kind", QStringLiteral("import --file %1 --kind 2 --object 2 --context 101").arg(good)},
-            {"import into unknown context", QStringLiteral("import --file %1 --kind 1 --object 2 --context 150").arg(good)},
-            {"import into unknown object", QStringLiteral("import --file %1 --kind 1 --object 999 --context 101").arg(good)},
-            {"import curriculum set without curriculum",
-             QStringLiteral("import --file %1 --kind 1 --object 1 --context 103").arg(good)},
-            {"export unknown context", QStringLiteral("export --kind 1 --object 1 --context 113")},
-            {"export unknown object", QStringLiteral("export --kind 13 --object 999 --context 106")},
-            {"export object not a number", QStringLiteral("export --kind 1 --object one --context 101")},
-            {"init-db bad size", QStringLiteral("init-db --large many")},
-            {"export version not kept", QStringLiteral("export --kind 1 --object 1 --context 104 --version 3")},
-            {"export date before any version", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of 2026-01-01")},
-            {"export version and date", QStringLiteral("export --kind 1 --object 1 --context 104 --version 0 --as-of 2026-01-01")},
-            {"export date that is no date", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of yesterday")},
-            {"history unknown context", QStringLiteral("history --kind 1 --object 1 --context 113")},
-            {"export curriculum of another programme",
-             QStringLiteral("export --kind 1 --object 2 --context 103 --curriculum 11")},
-            {"import curriculum of another programme",
-             QStringLiteral("import --file %1 --kind 1 --object 2 --context 103 --curriculum 11").arg(good)},
-            {"unknown subcommand", QStringLiteral("valdate --all")},
-            {"window for a student that is not a number", QStringLiteral("--student seven")},
-        };
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            for (const auto &[name, line] : cases)
-                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, name)))
-                    << QString::fromLatin1(backend) << line.split(QLatin1Char(' '));
+        const QHash<QString, QString> files{{"{good}", good},
+                                            {"{broken}", broken},
+                                            {"{wrongtype}", wrongType},
+                                            {"{unknownkind}", unknownKind},
+                                            {"{unknowncontext}", unknownContext},
+                                            {"{missing}", m_files.filePath(QStringLiteral("missing.json"))},
+                                            {"{into}", into}};
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/unusableinput.tsv"))) {
+            QStringList arguments;
+            for (const QString &word : row.value(1).split(QLatin1Char(' ')))
+                arguments << (files.contains(word) ? files.value(word).split(QLatin1Char(' ')) : QStringList{word});
+            for (const char *backend : {"sqlite", "postgresql"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, row.first()))) << QString::fromLatin1(backend) << arguments;
         }
+        const QString unreachable = QStringLiteral("postgresql://nobody@127.0.0.1:1/none");
         // An unreachable server, where the server is the fault.
         for (const QString &line : {QStringLiteral("validate --all"), QStringLiteral("validate --file ") + good,
                                     QStringLiteral("export ") + into,
@@ -270,21 +243,6 @@ private slots:
         const Result validated = zrreq({QStringLiteral("validate"), QStringLiteral("--all")},
                                        QStringLiteral("sqlite://") + path);
         QVERIFY2(validated.exitCode == 0, qPrintable(describe(validated)));
-    }
-
-    void everySubcommandHasHelp_data()
-    {
-        QTest::addColumn<QString>("subcommand");
-        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-    }
-
-    void everySubcommandHasHelp()
-    {
-        QFETCH(QString, subcommand);
-        const Result r = zrreq({subcommand, QStringLiteral("--help")});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.outLines.join(QLatin1Char('\n')).contains(QLatin1String("--server")), qPrintable(describe(r)));
     }
 
     void everySampleSetRoundTrips_data()
@@ -394,7 +352,6 @@ private slots:
         QTest::newRow("day of version 1") << "2026-01-10" << 1;
         QTest::newRow("a second before version 2") << "2026-01-11T08:59:59" << 1;
         QTest::newRow("time of version 2, with a space") << "2026-01-11 09:00" << 2;
-        QTest::newRow("day of version 2") << "2026-01-11" << 2;
     }
 
     void asOfReadsDatesAndTimes()
@@ -534,21 +491,6 @@ private slots:
         QVERIFY(greek.outLines.first() != r.outLines.first());
     }
 
-    void initDbCreatesALargeDepartment()
-    {
-        QTemporaryDir dir;
-        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("large.db"));
-        const Result r = zrreq({"init-db", "--large", "100"}, server);
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        {
-            auto db = Database::open(server);
-            QSqlQuery q(db->connection());
-            QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE student_ID >= 1000001")));
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toInt(), 100);
-        }
-        Database::closeAll();
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

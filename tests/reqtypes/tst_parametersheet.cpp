@@ -100,13 +100,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value"); // choice rows: the selected choice's caption
-        QTest::newRow("30 minimum") << 30 << 101 << 1 << "conoptval4" << "0";
-        QTest::newRow("20 hidden minimum") << 20 << 101 << 1 << "conoptval4" << "0";
         QTest::newRow("40 total") << 40 << 101 << 1 << "conoptval6" << s(20606);
-        QTest::newRow("70 practicums") << 70 << 101 << 1 << "conoptval6" << s(20639);
         QTest::newRow("80 flags") << 80 << 101 << 1 << "conoptval4" << "0";
         QTest::newRow("90 all periods") << 90 << 101 << 1 << "conoptval6" << s(20716);
-        QTest::newRow("90 operator") << 90 << 101 << 1 << "conoperator" << s(20044);
         QTest::newRow("100 course by department id") << 100 << 106 << 14 << "conselobjIDs" << "25";
         QTest::newRow("100 programme set starts empty") << 100 << 106 << 1 << "conselobjIDs" << "";
     }
@@ -135,11 +131,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("codes");
         QTest::newRow("30 operators") << 30 << 101 << 1 << "conoperator" << QStringList{"0", "3", "8"};
         QTest::newRow("130 operators") << 130 << 111 << 1 << "conoperator" << QStringList{"-1", "0", "2", "100"};
-        QTest::newRow("40 textbooks") << 40 << 112 << 1 << "conoptval6" << QStringList{"1"};
         QTest::newRow("60 project types, all last") << 60 << 101 << 1 << "conselobjIDs" << QStringList{"1", "2", "-1"};
         QTest::newRow("90 terms, all last") << 90 << 101 << 1 << "conoptval6" << QStringList{"1", "2", "-1"};
         QTest::newRow("100 enrolment") << 100 << 106 << 4 << "conoptval6" << QStringList{"1", "-1", "0", "-2", "2"};
-        QTest::newRow("130 yes/no") << 130 << 111 << 1 << "conoptval1" << QStringList{"-1", "0"};
         QTest::newRow("10 programme: no sector")
             << 10 << 101 << 1 << "conselobjIDs"
             << QStringList{"gender", "orient_ID", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
@@ -177,9 +171,7 @@ private Q_SLOTS:
                                                       << s(20624) + ' ' + s(20772);
         QTest::newRow("130 answer: template") << 130 << "conoptval1" << ReplaceParams(s(20675), {s(20674)})
                                               << ReplaceParams(s(20675), {s(20674)});
-        QTest::newRow("20 modes filter: hint only") << 20 << "conoptval9" << s(20618) << "";
         QTest::newRow("40 course types: both") << 40 << "conselobjIDs" << s(20631) << s(20631);
-        QTest::newRow("30 options: text of the empty option") << 30 << "conoptval5" << s(20629) << "";
         QTest::newRow("80 flags: text of no flags")
             << 80 << "conoptval4" << s(20629)
             << s(10001) + " = " + s(20297) + ", " + s(10002) + " = " + s(20297) + ", " + s(10003) + " = " + s(20297)
@@ -212,9 +204,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typeId");
         QTest::newRow("0") << "0";
-        QTest::newRow("15") << "15";
         QTest::newRow("140") << "140";
-        QTest::newRow("text") << "x";
     }
     void unknownTypesAddNothing()
     {

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "reqtypes/parametersheet.h"
@@ -41,45 +42,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("typeId");
         QTest::addColumn<int>("context");
         QTest::addColumn<QStringList>("shapes");
-        const QStringList totals{"conoptval6:C", "conoperator:C", "conoptval1:E", "conoptval2:E"};
-        QTest::newRow("10") << 10 << 101 << QStringList{"conselobjIDs:C", "conoperator:C", "conoptval1:E", "conoptval2:E"};
-        QTest::newRow("20") << 20 << 101
-                            << (QStringList{"conselobjIDs:P"} + totals
-                                + QStringList{"conoptval4:E!", "conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval10:P"});
-        QTest::newRow("110") << 110 << 101
-                             << (QStringList{"conselobjIDs:P"} + totals
-                                 + QStringList{"conoptval7:P", "conoptval8:P", "conoptval10:P", "conoptval11:P"});
-        QTest::newRow("120") << 120 << 101
-                             << (QStringList{"conselobjIDs:P"} + totals
-                                 + QStringList{"conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval11:P"});
-        QTest::newRow("30") << 30 << 101
-                            << QStringList{"conselobjIDs:P", "conoptval4:E", "conoperator:C", "conoptval3:E",
-                                           "conoptval5:P", "conoptval6:C"};
-        QTest::newRow("40") << 40 << 101
-                            << (QStringList{"conselobjIDs:P"} + totals
-                                + QStringList{"conoptval7:P", "conoptval9:P", "conoptval10:P", "conoptval11:P"});
-        QTest::newRow("40 textbooks hides exceptions and filters")
-            << 40 << 112
-            << (QStringList{"conselobjIDs:P"} + totals
-                + QStringList{"conoptval7:P!", "conoptval9:P!", "conoptval10:P!", "conoptval11:P!"});
-        QTest::newRow("50") << 50 << 101 << (QStringList{"conselobjIDs:P"} + totals + QStringList{"conoptval7:P"});
-        QTest::newRow("60") << 60 << 101
-                            << QStringList{"conselobjIDs:C", "conoptval6:C", "conoperator:C", "conoptval1:E"};
-        QTest::newRow("70") << 70 << 101 << QStringList{"conoptval6:C", "conoperator:C", "conoptval1:E"};
-        QTest::newRow("80") << 80 << 101
-                            << QStringList{"conselobjIDs:P", "conoptval1:E", "conoptval2:E", "conoptval5:P",
-                                           "conoptval7:P", "conoptval8:P", "conoptval9:P", "conoptval10:P",
-                                           "conoptval11:P", "conoptval3:E", "conoptval4:P", "conoptval12:P"};
-        QTest::newRow("90") << 90 << 101
-                            << QStringList{"conoperator:C", "conoptval1:E", "conoptval2:E", "conoptval6:C",
-                                           "conoptval5:P", "conoptval7:P", "conoptval8:P", "conoptval9:P",
-                                           "conoptval10:P", "conoptval11:P", "conoptval3:E", "conoptval4:P",
-                                           "conoptval12:P"};
-        QTest::newRow("100") << 100 << 106
-                             << QStringList{"conselobjIDs:P", "conoptval4:E", "conoptval6:C", "conoptval3:C",
-                                            "conoptval5:P"};
-        QTest::newRow("130") << 130 << 111
-                             << QStringList{"conselobjIDs:P", "conoptval1:C", "conoperator:C", "conoptval10:P"};
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/sheetrows.tsv")))
+            QTest::newRow(qPrintable(row.at(0))) << row.at(1).toInt() << row.at(2).toInt() << row.at(3).split(QLatin1Char(' '));
     }
     void buildsTheRowsOfEachType()
     {
@@ -140,8 +104,6 @@ private Q_SLOTS:
         QTest::newRow("10 department: no curriculum")
             << 10 << 101 << 13 << "conselobjIDs"
             << QStringList{"gender", "sector", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
-        QTest::newRow("10 department by id") << 10 << 101 << 14 << "conselobjIDs"
-            << QStringList{"gender", "sector", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
     }
     void offersChoices()
     {
@@ -171,7 +133,6 @@ private Q_SLOTS:
                                                       << s(20624) + ' ' + s(20772);
         QTest::newRow("130 answer: template") << 130 << "conoptval1" << ReplaceParams(s(20675), {s(20674)})
                                               << ReplaceParams(s(20675), {s(20674)});
-        QTest::newRow("40 course types: both") << 40 << "conselobjIDs" << s(20631) << s(20631);
         QTest::newRow("80 flags: text of no flags")
             << 80 << "conoptval4" << s(20629)
             << s(10001) + " = " + s(20297) + ", " + s(10002) + " = " + s(20297) + ", " + s(10003) + " = " + s(20297)

@@ -109,7 +109,6 @@ private Q_SLOTS:
         QTest::newRow("group template") << 50 << "conselobjIDs" << "8,7" << "[Γ2] Ομάδα Β,[Γ1] Ομάδα Α" << "8,7";
         QTest::newRow("totals with all") << 80 << "conoptval5" << "1;3#-1;10" << "ΥΠ (3), " + s(20714) + " (10)"
                                          << "1;3#-1;10";
-        QTest::newRow("totals with a fraction") << 90 << "conoptval5" << "1;2,5" << "ΥΠ (2,5)" << "1;2,5";
         QTest::newRow("totals malformed") << 80 << "conoptval12" << "x;1#1;y#2" << "ΥΠ (0), ΕΠ (0)" << "x;1#1;y#2";
         QTest::newRow("teaching periods by name") << 80 << "conoptval2" << "2022-1,2023-2,2024"
                                                   << "2022-ΧΕΙΜ,2023-ΕΑΡ,2024" << "2022-1,2023-2,2024";
@@ -162,7 +161,6 @@ private Q_SLOTS:
         QTest::newRow("30 limits") << 30 << "conoptval5" << "5;" << ";6";
         QTest::newRow("100 nothing stored") << 100 << "conoptval5" << "" << "2;";
         QTest::newRow("80 flags") << 80 << "conoptval4" << "5" << "17";
-        QTest::newRow("90 flags") << 90 << "conoptval4" << "24" << "2";
     }
     void optionsRowDescribesItsValue()
     {
@@ -344,27 +342,6 @@ private Q_SLOTS:
         QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), QStringLiteral("1"));
         QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoperator")));
         QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoptval10")));
-    }
-
-    void expressionIsStoredWithEmptyAsNull_data()
-    {
-        QTest::addColumn<QVariant>("expression"); // null: no entry for the curriculum
-        QTest::addColumn<QVariant>("stored");
-        QTest::newRow("text") << QVariant("[%5] AND [%-1]") << QVariant("[%5] AND [%-1]");
-        QTest::newRow("empty") << QVariant("") << QVariant();
-    }
-    void expressionIsStoredWithEmptyAsNull()
-    {
-        QFETCH(QVariant, expression);
-        QFETCH(QVariant, stored);
-        SheetWorld world;
-        Recordset rows = storedRow(70, 101, 1, {{"conoptval6", "1"}, {"conoperator", 0}, {"coneval", "[%9]"}});
-        CreateConstraint(world.panel, "70", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
-        StoreConstraintValues(world.panel, rows, 0, world.sheet,
-                              expression.isNull() ? std::nullopt : std::optional<QString>(expression.toString()));
-        QCOMPARE(rows.value(u"coneval").isNull(), stored.isNull());
-        QCOMPARE(NzStr(rows.value(u"coneval")), NzStr(stored));
     }
 
     void periodListsConvertBothWays_data()

@@ -22,25 +22,19 @@ class tst_FuncBuilder : public QObject
 {
     Q_OBJECT
 
-    // The palette, captions and variables the requirements editor hands over.
+    // A palette with a disabled entry, and three requirements, one of them new.
     static void setUpAsEditor(zrFuncBuilder &builder)
     {
         builder.initialise();
-        const QString logical = GetLangString(20752);
-        const QString numeric = GetLangString(20757);
-        builder.addOperator(logical, "AND", " AND ", GetLangString(20753), QString(), true);
-        builder.addOperator(logical, "OR", " OR ", GetLangString(20754), QString(), true);
-        builder.addOperator(logical, "NOT", " NOT(%)", GetLangString(20755), GetLangString(20756), true);
-        builder.addOperator(numeric, "()", "(%)", "()", GetLangString(20758), true);
-        builder.addOperator(numeric, "(", "(", "(", GetLangString(20759), true);
-        builder.addOperator(numeric, ")", ")", ")", GetLangString(20760), true);
+        builder.addOperator("Logical", "AND", " AND ", "Logical AND", QString(), true);
+        builder.addOperator("Logical", "NOT", " NOT(%)", "Logical NOT", QString(), true);
+        builder.addOperator("Logical", "XOR", " XOR ", "Exclusive OR", QString(), false);
+        builder.addOperator("Brackets", "()", "(%)", "()", QString(), true);
         builder.setDisplaySwitches(false, true);
-        builder.setCaptions(GetLangString(20761), GetLangString(20521), GetLangString(20762), GetLangString(20763),
-                            GetLangString(20764));
         builder.resetVariables();
         builder.addVariable("%12", "(12) Average", "Average of the year", "0", "3", "0", "6");
         builder.addVariable("%14", "(14) Courses", "Courses passed", "0", "3", "0", "6");
-        builder.addVariable("%-2", "(-2) New", GetLangString(20766), "0", "3", "0", "6");
+        builder.addVariable("%-2", "(-2) New", "A new requirement", "0", "3", "0", "6");
     }
 
     template<typename T>
@@ -51,7 +45,6 @@ class tst_FuncBuilder : public QObject
             qWarning("no child %s", name);
         return widget;
     }
-
 
     static QTreeWidgetItem *operatorItem(const QTreeWidget *tree, const QString &label)
     {
@@ -72,7 +65,6 @@ class tst_FuncBuilder : public QObject
         }
         return nullptr;
     }
-
 
     // Runs showWizard with `act` driving the open dialog; a dialog that `act`
     // leaves open is cancelled so that a failing step cannot hang the test.
@@ -139,7 +131,6 @@ private Q_SLOTS:
 
         zrFuncBuilder builder;
         setUpAsEditor(builder);
-        builder.addOperator(GetLangString(20752), "XOR", " XOR ", "Exclusive OR", QString(), false);
         builder.show();
         QVERIFY(QTest::qWaitForWindowExposed(&builder));
         auto *editor = child<QPlainTextEdit>(builder, "txtExpression");

@@ -45,14 +45,6 @@ class TestAuditCommand : public QObject
 {
     Q_OBJECT
 
-    QString file(const QString &name, const QByteArray &content)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
 
     // Gives `backend` the sample once per run; false when PostgreSQL is not set up.
     bool ready(const QString &backend)
@@ -101,8 +93,8 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QStringList, lines);
         const QString missing = m_dir.filePath(QStringLiteral("none.db"));
-        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
-                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), student),
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), writeFile(m_dir, QStringLiteral("student.json"), student),
                                 QStringLiteral("--lang"), QStringLiteral("en")},
                                QStringLiteral("sqlite://") + missing);
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
@@ -112,8 +104,8 @@ private slots:
 
     void jsonCarriesTheSameTrace()
     {
-        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
-                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), studentFile()),
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), writeFile(m_dir, QStringLiteral("student.json"), studentFile()),
                                 QStringLiteral("--json"), QStringLiteral("--lang"), QStringLiteral("el")});
         QCOMPARE(r.exitCode, 1);
         const QJsonObject trace = QJsonDocument::fromJson(r.out).object();
@@ -131,12 +123,12 @@ private slots:
     void unusableInputExitsTwo_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        const QString set = file(QStringLiteral("set.json"), SetFile);
-        const QString student = file(QStringLiteral("student.json"), studentFile());
-        const QString typed = file(QStringLiteral("typed.json"), studentFile(R"(, "regulation": "no")"));
+        const QString set = writeFile(m_dir, QStringLiteral("set.json"), SetFile);
+        const QString student = writeFile(m_dir, QStringLiteral("student.json"), studentFile());
+        const QString typed = writeFile(m_dir, QStringLiteral("typed.json"), studentFile(R"(, "regulation": "no")"));
         QByteArray broken = SetFile;
         broken.replace("[%1] AND ([%2] OR NOT [%3])", "[%1] AND ([%2] OR NOT [%3]");
-        const QString unread = file(QStringLiteral("broken.json"), broken);
+        const QString unread = writeFile(m_dir, QStringLiteral("broken.json"), broken);
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103"};
         QTest::newRow("no mode") << QStringList{"audit", "--lang", "en"};
         QTest::newRow("two modes") << QStringList{"audit", "--file", set, "--student-file", student, "--all"} + degree;
@@ -264,16 +256,11 @@ private slots:
         const QByteArray credits("\"conoptval1\": \"300\"");
         QVERIFY(stored.contains(credits));
         for (const QByteArray &version : {QByteArray(stored).replace(credits, "\"conoptval1\": \"1\""), stored}) {
-            const Result imported = zrreq(QStringList{"import", "--force", "--file", file(QStringLiteral("v.json"), version)} + degree, db);
+            const Result imported = zrreq(QStringList{"import", "--force", "--file", writeFile(m_dir, QStringLiteral("v.json"), version)} + degree, db);
             QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
         }
-        {
-            auto database = server::Database::open(db);
-            QSqlQuery q(database->connection());
-            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
-            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
-        }
-        server::Database::closeAll();
+        QVERIFY(execSql(db, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
+        QVERIFY(execSql(db, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
         const Result r = zrreq(QStringList{"audit", "--student", "84", "--as-of", when, "--lang", "en"} + degree, db);
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
         if (exitCode == 2)
@@ -318,7 +305,7 @@ private slots:
         ectsRow.insert(QStringLiteral("conoptval1"), ects);
         rows.replace(0, ectsRow);
         edited.insert(QStringLiteral("rows"), rows);
-        const QString editedFile = file(QStringLiteral("impact-%1.json").arg(ects), QJsonDocument(edited).toJson());
+        const QString editedFile = writeFile(m_dir, QStringLiteral("impact-%1.json").arg(ects), QJsonDocument(edited).toJson());
 
         const QHash<QString, QString> before = verdicts();
         const Result impact = zrreq(QStringList{"import", "--impact", "--file", editedFile, "--lang", "en"} + set,
@@ -327,7 +314,7 @@ private slots:
         const Result saved = zrreq(QStringList{"import", "--file", editedFile} + set, server(backend));
         QVERIFY2(saved.exitCode == 0, qPrintable(describe(saved)));
         const QHash<QString, QString> after = verdicts();
-        const QString original = file(QStringLiteral("original.json"), stored.out);
+        const QString original = writeFile(m_dir, QStringLiteral("original.json"), stored.out);
         QVERIFY(zrreq(QStringList{"import", "--force", "--file", original} + set, server(backend)).exitCode == 0);
 
         QStringList expected;
@@ -358,7 +345,7 @@ private slots:
         const QStringList department{"--kind", "13", "--object", "105", "--context", "102"};
         const Result stored = zrreq(QStringList{"export"} + department, server(QStringLiteral("sqlite")));
         QVERIFY2(stored.exitCode == 0, qPrintable(describe(stored)));
-        const Result r = zrreq(QStringList{"import", "--impact", "--file", file(QStringLiteral("department.json"), stored.out)}
+        const Result r = zrreq(QStringList{"import", "--impact", "--file", writeFile(m_dir, QStringLiteral("department.json"), stored.out)}
                                    + department,
                                server(QStringLiteral("sqlite")));
         QVERIFY2(r.exitCode == 2 && r.errLines.join(QLatin1Char(' ')).contains(QLatin1String("--kind 1")),

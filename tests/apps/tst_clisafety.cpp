@@ -66,14 +66,6 @@ private:
     ServerFixture m_fixture;
     QTemporaryDir m_files;
 
-    QString file(const QString &name, const QByteArray &content)
-    {
-        const QString path = m_files.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
-            return QString();
-        return path;
-    }
 
     // A fresh sample database for the row's backend, closed again for the command line.
     bool fresh(const QString &backend)
@@ -84,18 +76,7 @@ private:
         return true;
     }
 
-    QByteArray exportSet(const QStringList &target, const QString &server)
-    {
-        const Result r = zrreq(QStringList{QStringLiteral("export")} + target, server);
-        return r.exitCode == 0 ? r.out : QByteArray();
-    }
 
-    QStringList stored(const QString &server)
-    {
-        const QStringList rows = ServerFixture::storedRequirements(server);
-        Database::closeAll();
-        return rows;
-    }
 
     // An environment whose log goes to a folder of its own.
     static QProcessEnvironment withLogIn(const QString &home)
@@ -129,8 +110,8 @@ private slots:
         if (!fresh(backend))
             QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
         const QString server = m_fixture.serverName(backend);
-        const QString a = file(QStringLiteral("a.json"), exportSet(kDegree11, server));
-        const QString b = file(QStringLiteral("b.json"), exportSet(kDegree12, server));
+        const QString a = writeFile(m_files, QStringLiteral("a.json"), exportSet(kDegree11, server));
+        const QString b = writeFile(m_files, QStringLiteral("b.json"), exportSet(kDegree12, server));
         // What each file stores when it is alone.
         QList<QJsonArray> whole;
         for (const QString &path : {a, b}) {
@@ -188,7 +169,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QVERIFY(fresh(QStringLiteral("sqlite")));
-        const QString set = file(QStringLiteral("set.json"), exportSet(kDegree11, QString()));
+        const QString set = writeFile(m_files, QStringLiteral("set.json"), exportSet(kDegree11, QString()));
         arguments.replaceInStrings(QStringLiteral("SET"), set);
         arguments << QStringLiteral("--server") << QStringLiteral("sqlite://") + m_fixture.databaseFile();
         const QByteArray before = fileBytes(m_fixture.databaseFile());
@@ -227,17 +208,17 @@ private slots:
             QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
         const QString server = m_fixture.serverName(backend);
         QByteArray mine = exportSet(kDegree11, server);
-        const QString theirs = file(QStringLiteral("theirs.json"), exportSet(kDegree12, server));
+        const QString theirs = writeFile(m_files, QStringLiteral("theirs.json"), exportSet(kDegree12, server));
         QVERIFY(zrreq(QStringList{"import", "--file", theirs} + kDegree11, server).exitCode == 0);
         mine.replace("\"conoptval1\": \"300\"", "\"conoptval1\": \"290\"");
-        const QString path = file(QStringLiteral("mine.json"), mine);
+        const QString path = writeFile(m_files, QStringLiteral("mine.json"), mine);
 
-        const QStringList before = stored(server);
+        const QStringList before = storedRows(server);
         const Result refused = zrreq(QStringList{"import", "--lang", "en", "--file", path} + kDegree11, server);
         QVERIFY2(refused.exitCode == 1 && refused.errLines.size() == 1 && errorNumber(refused.errLines) == ErrSetChanged,
                  qPrintable(describe(refused)));
         QVERIFY2(refused.errLines.first().contains(QLatin1String("--force")), qPrintable(refused.errLines.first()));
-        QCOMPARE(stored(server), before);
+        QCOMPARE(storedRows(server), before);
 
         const Result forced = zrreq(QStringList{"import", "--force", "--file", path} + kDegree11, server);
         QVERIFY2(forced.exitCode == 0, qPrintable(describe(forced)));
@@ -288,12 +269,12 @@ private slots:
         QByteArray json = exportSet(source, QString());
         QVERIFY2(json.contains(from), json.constData());
         json.replace(from, to);
-        const QString path = file(QStringLiteral("faulty.json"), json);
+        const QString path = writeFile(m_files, QStringLiteral("faulty.json"), json);
 
         const Result checked = zrreq({"validate", "--lang", "en", "--file", path});
-        const QStringList before = stored(QString());
+        const QStringList before = storedRows(QString());
         const Result imported = zrreq(QStringList{"import", "--lang", "en", "--file", path} + target);
-        QCOMPARE(stored(QString()), before);
+        QCOMPARE(storedRows(QString()), before);
         QVERIFY2(checked.exitCode != 0 && (checked.exitCode == imported.exitCode || error != importError),
                  qPrintable(describe(checked) + QLatin1Char('\n') + describe(imported)));
         QCOMPARE(errorNumber(checked.outLines + checked.errLines), error);
@@ -322,7 +303,7 @@ private slots:
     {
         QFETCH(QString, server);
         QFETCH(int, error);
-        file(QStringLiteral("text.db"), "not a database\n");
+        writeFile(m_files, QStringLiteral("text.db"), "not a database\n");
         QTemporaryDir home;
         const Result r = zrreq(QStringList{"export", "--lang", "en"} + kDegree11, server, withLogIn(home.path()));
         QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && errorNumber(r.errLines) == error, qPrintable(describe(r)));
@@ -359,9 +340,9 @@ private slots:
         QVERIFY(fresh(QStringLiteral("sqlite")));
         QByteArray json = exportSet(kDegree11, QString());
         const QMap<QString, QString> paths{
-            {QStringLiteral("INVALID"), file(QStringLiteral("invalid.json"), json.replace("\"300\"", "\"abc\""))},
+            {QStringLiteral("INVALID"), writeFile(m_files, QStringLiteral("invalid.json"), json.replace("\"300\"", "\"abc\""))},
             {QStringLiteral("MISSING"), m_files.filePath(QStringLiteral("missing.json"))},
-            {QStringLiteral("BROKEN"), file(QStringLiteral("broken.json"), "{\"format\": ")}};
+            {QStringLiteral("BROKEN"), writeFile(m_files, QStringLiteral("broken.json"), "{\"format\": ")}};
         for (auto it = paths.cbegin(); it != paths.cend(); ++it) {
             arguments.replaceInStrings(it.key(), it.value());
             named.replaceInStrings(it.key(), it.value());

@@ -91,17 +91,6 @@ private slots:
         }
     }
 
-    void missingFileIsReported()
-    {
-        try {
-            ReadRequirementFile(QStringLiteral("/nonexistent/set.json"));
-            QFAIL("a missing file was read");
-        } catch (const ZrError &e) {
-            QCOMPARE(e.number, 60200);
-            QVERIFY(e.description.contains(QLatin1String("/nonexistent/set.json")));
-        }
-    }
-
     void largeFilesAreRefusedUnread_data()
     {
         QTest::addColumn<QString>("path");

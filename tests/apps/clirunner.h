@@ -2,13 +2,19 @@
 
 // Running the zrreq executable from a test, and comparing the sets it writes.
 
+#include "database.h"
+#include "serverfixture.h"
+
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace zr::test {
 
@@ -40,11 +46,51 @@ inline Result zrreq(QStringList arguments, const QString &server = QString(),
     return r;
 }
 
+/// Writes `content` to `name` in `dir`: its path, empty when it could not be written.
+inline QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+/// The stored requirement rows, with the database closed again for the command line.
+inline QStringList storedRows(const QString &server)
+{
+    const QStringList rows = ServerFixture::storedRequirements(server);
+    server::Database::closeAll();
+    return rows;
+}
+
+/// Runs `sql` on `server`, then closes the database again for the command line.
+inline bool execSql(const QString &server, const QString &sql)
+{
+    bool done = false;
+    {
+        auto db = server::Database::open(server);
+        QSqlQuery q(db->connection());
+        done = q.exec(sql);
+    }
+    server::Database::closeAll();
+    return done;
+}
+
 inline QString describe(const Result &r)
 {
     return QStringLiteral("exit %1\nstdout: %2\nstderr: %3")
         .arg(r.exitCode)
         .arg(r.outLines.join(QLatin1String(" | ")), r.errLines.join(QLatin1String(" | ")));
+}
+
+/// The set `zrreq export` writes for `target`; empty when the export fails.
+inline QByteArray exportSet(const QStringList &target, const QString &server)
+{
+    const Result r = zrreq(QStringList{QStringLiteral("export")} + target, server);
+    if (r.exitCode != 0)
+        qWarning("%s", qPrintable(describe(r)));
+    return r.exitCode == 0 ? r.out : QByteArray();
 }
 
 // A set's rows with ids replaced by their position, so that sets stored under other ids compare equal.

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "clirunner.h"
 #include "serverfixture.h"
 
@@ -44,14 +45,6 @@ class TestAuditCommand : public QObject
 {
     Q_OBJECT
 
-    QString file(const QString &name, const QByteArray &content)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
 
     // Gives `backend` the sample once per run; false when PostgreSQL is not set up.
     bool ready(const QString &backend)
@@ -100,8 +93,8 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QStringList, lines);
         const QString missing = m_dir.filePath(QStringLiteral("none.db"));
-        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
-                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), student),
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), writeFile(m_dir, QStringLiteral("student.json"), student),
                                 QStringLiteral("--lang"), QStringLiteral("en")},
                                QStringLiteral("sqlite://") + missing);
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
@@ -111,8 +104,8 @@ private slots:
 
     void jsonCarriesTheSameTrace()
     {
-        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), file(QStringLiteral("set.json"), SetFile),
-                                QStringLiteral("--student-file"), file(QStringLiteral("student.json"), studentFile()),
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("set.json"), SetFile),
+                                QStringLiteral("--student-file"), writeFile(m_dir, QStringLiteral("student.json"), studentFile()),
                                 QStringLiteral("--json"), QStringLiteral("--lang"), QStringLiteral("el")});
         QCOMPARE(r.exitCode, 1);
         const QJsonObject trace = QJsonDocument::fromJson(r.out).object();
@@ -130,12 +123,12 @@ private slots:
     void unusableInputExitsTwo_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        const QString set = file(QStringLiteral("set.json"), SetFile);
-        const QString student = file(QStringLiteral("student.json"), studentFile());
-        const QString typed = file(QStringLiteral("typed.json"), studentFile(R"(, "regulation": "no")"));
+        const QString set = writeFile(m_dir, QStringLiteral("set.json"), SetFile);
+        const QString student = writeFile(m_dir, QStringLiteral("student.json"), studentFile());
+        const QString typed = writeFile(m_dir, QStringLiteral("typed.json"), studentFile(R"(, "regulation": "no")"));
         QByteArray broken = SetFile;
         broken.replace("[%1] AND ([%2] OR NOT [%3])", "[%1] AND ([%2] OR NOT [%3]");
-        const QString unread = file(QStringLiteral("broken.json"), broken);
+        const QString unread = writeFile(m_dir, QStringLiteral("broken.json"), broken);
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103"};
         QTest::newRow("no mode") << QStringList{"audit", "--lang", "en"};
         QTest::newRow("two modes") << QStringList{"audit", "--file", set, "--student-file", student, "--all"} + degree;
@@ -166,36 +159,13 @@ private slots:
         QTest::addColumn<QString>("student");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QStringList>("unmet");
-        struct Row
-        {
-            const char *student;
-            const char *curriculum;
-            const char *result;
-            QStringList unmet;
-        };
-        // 34: no practicum, but enough credits in the subjects; 11: neither; 7: his own set.
-        const Row rows[] = {
-            {"21", "11", "MET", {}},          {"34", "11", "MET", {"[%13]"}},   {"49", "11", "MET", {}},
-            {"186", "11", "MET", {}},         {"22", "11", "MET", {}},          {"84", "11", "UNMET", {"[%10]"}},
-            {"75", "11", "UNMET", {"[%11]"}}, {"9", "11", "UNMET", {"[%12]"}},  {"11", "11", "UNMET", {"[%13]", "[%14]"}},
-            {"164", "11", "UNMET", {"[%15]"}}, {"205", "11", "EXCEPTED", {}},   {"25", "12", "MET", {}},
-            {"28", "12", "MET", {}},          {"70", "12", "UNMET", {"[%17]"}}, {"133", "12", "UNMET", {"[%18]"}},
-            {"166", "12", "UNMET", {"[%19]"}}, {"102", "13", "MET", {}},        {"43", "13", "UNMET", {"[%21]"}},
-            {"78", "13", "UNMET", {"[%20]"}}, {"7", "13", "MET", {"[%44]"}},
-        };
         const bool postgresRun = !qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            if (postgresRun == (qstrcmp(backend, "sqlite") == 0))
-                continue;
-            for (const Row &row : rows) {
-                const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", row.curriculum};
-                QTest::addRow("%s %s", backend, row.student)
-                    << QString::fromLatin1(backend) << set << row.student << row.result << row.unmet;
-            }
-            QTest::addRow("%s 154 curriculum choice", backend)
-                << QString::fromLatin1(backend)
-                << QStringList{"--kind", "1", "--object", "1", "--context", "102", "--curriculum", "12"} << "154"
-                << "UNMET" << QStringList{"[%7]"};
+        const char *backend = postgresRun ? "postgresql" : "sqlite";
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/sampleverdicts.tsv"))) {
+            const QStringList set{"--kind", "1", "--object", "1", "--context", row.at(1), "--curriculum", row.at(2)};
+            QTest::addRow("%s %s", backend, qPrintable(row.at(0)))
+                << QString::fromLatin1(backend) << set << row.at(0) << row.at(3)
+                << row.value(4).split(QLatin1Char(','), Qt::SkipEmptyParts);
         }
     }
     void sampleStudentsGetTheirVerdicts()
@@ -286,16 +256,11 @@ private slots:
         const QByteArray credits("\"conoptval1\": \"300\"");
         QVERIFY(stored.contains(credits));
         for (const QByteArray &version : {QByteArray(stored).replace(credits, "\"conoptval1\": \"1\""), stored}) {
-            const Result imported = zrreq(QStringList{"import", "--force", "--file", file(QStringLiteral("v.json"), version)} + degree, db);
+            const Result imported = zrreq(QStringList{"import", "--force", "--file", writeFile(m_dir, QStringLiteral("v.json"), version)} + degree, db);
             QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
         }
-        {
-            auto database = server::Database::open(db);
-            QSqlQuery q(database->connection());
-            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
-            QVERIFY(q.exec(QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
-        }
-        server::Database::closeAll();
+        QVERIFY(execSql(db, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
+        QVERIFY(execSql(db, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
         const Result r = zrreq(QStringList{"audit", "--student", "84", "--as-of", when, "--lang", "en"} + degree, db);
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
         if (exitCode == 2)
@@ -340,7 +305,7 @@ private slots:
         ectsRow.insert(QStringLiteral("conoptval1"), ects);
         rows.replace(0, ectsRow);
         edited.insert(QStringLiteral("rows"), rows);
-        const QString editedFile = file(QStringLiteral("impact-%1.json").arg(ects), QJsonDocument(edited).toJson());
+        const QString editedFile = writeFile(m_dir, QStringLiteral("impact-%1.json").arg(ects), QJsonDocument(edited).toJson());
 
         const QHash<QString, QString> before = verdicts();
         const Result impact = zrreq(QStringList{"import", "--impact", "--file", editedFile, "--lang", "en"} + set,
@@ -349,7 +314,7 @@ private slots:
         const Result saved = zrreq(QStringList{"import", "--file", editedFile} + set, server(backend));
         QVERIFY2(saved.exitCode == 0, qPrintable(describe(saved)));
         const QHash<QString, QString> after = verdicts();
-        const QString original = file(QStringLiteral("original.json"), stored.out);
+        const QString original = writeFile(m_dir, QStringLiteral("original.json"), stored.out);
         QVERIFY(zrreq(QStringList{"import", "--force", "--file", original} + set, server(backend)).exitCode == 0);
 
         QStringList expected;
@@ -380,7 +345,7 @@ private slots:
         const QStringList department{"--kind", "13", "--object", "105", "--context", "102"};
         const Result stored = zrreq(QStringList{"export"} + department, server(QStringLiteral("sqlite")));
         QVERIFY2(stored.exitCode == 0, qPrintable(describe(stored)));
-        const Result r = zrreq(QStringList{"import", "--impact", "--file", file(QStringLiteral("department.json"), stored.out)}
+        const Result r = zrreq(QStringList{"import", "--impact", "--file", writeFile(m_dir, QStringLiteral("department.json"), stored.out)}
                                    + department,
                                server(QStringLiteral("sqlite")));
         QVERIFY2(r.exitCode == 2 && r.errLines.join(QLatin1Char(' ')).contains(QLatin1String("--kind 1")),

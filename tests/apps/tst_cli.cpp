@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "clirunner.h"
 #include "serverfixture.h"
 
@@ -20,23 +21,7 @@ using namespace zr::test;
 
 namespace {
 
-// The stored rows, with the database closed again for the command line.
-QStringList dumpRequirements(const QString &server)
-{
-    const QStringList rows = zr::test::ServerFixture::storedRequirements(server);
-    Database::closeAll();
-    return rows;
-}
 
-void execSql(const QString &server, const QString &sql)
-{
-    {
-        auto db = Database::open(server);
-        QSqlQuery q(db->connection());
-        QVERIFY2(q.exec(sql), qPrintable(sql));
-    }
-    Database::closeAll();
-}
 
 // The command-line arguments naming each stored set.
 QList<QStringList> storedSets(const QString &server)
@@ -98,14 +83,6 @@ private:
     zr::test::ServerFixture m_fixture;
     QTemporaryDir m_files;
 
-    QString file(const QString &name, const QByteArray &content)
-    {
-        const QString path = m_files.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            return QString();
-        return path;
-    }
 
     // A fresh sample database for the row's backend; false (after QSKIP) when it is not set up.
     QString resetServer(const QString &backend)
@@ -115,13 +92,6 @@ private:
         return m_fixture.serverName(backend);
     }
 
-    QByteArray exportSet(const QStringList &target, const QString &server)
-    {
-        const Result r = zrreq(QStringList{QStringLiteral("export")} + target, server);
-        if (r.exitCode != 0)
-            qWarning("%s", qPrintable(describe(r)));
-        return r.exitCode == 0 ? r.out : QByteArray();
-    }
 
 private slots:
     void unusableInputExitsTwoAndChangesNothing_data()
@@ -132,58 +102,30 @@ private slots:
                                  "\"object\": {\"prID\": 2}, \"rows\": [{\"ocID\": 1, \"conID\": 10, "
                                  "\"conoperator\": 8, \"conoptval1\": \"6,5\", \"conselobjIDs\": \"or_ptyhgrade\", "
                                  "\"coneval\": null}]}";
-        const QString good = file(QStringLiteral("good.json"), valid);
-        const QString broken = file(QStringLiteral("broken.json"), "{\"format\": \"zrreq-requirements/1\", ");
-        const QString wrongType = file(QStringLiteral("wrongtype.json"),
+        const QString good = writeFile(m_files, QStringLiteral("good.json"), valid);
+        const QString broken = writeFile(m_files, QStringLiteral("broken.json"), "{\"format\": \"zrreq-requirements/1\", ");
+        const QString wrongType = writeFile(m_files, QStringLiteral("wrongtype.json"),
                                        QByteArray(valid).replace("\"conID\": 10", "\"conID\": \"ten\""));
-        const QString unknownKind = file(QStringLiteral("unknownkind.json"),
+        const QString unknownKind = writeFile(m_files, QStringLiteral("unknownkind.json"),
                                          QByteArray(valid).replace("\"AppliesTo\": 1", "\"AppliesTo\": 5"));
-        const QString unknownContext = file(QStringLiteral("unknowncontext.json"),
+        const QString unknownContext = writeFile(m_files, QStringLiteral("unknowncontext.json"),
                                             QByteArray(valid).replace("\"ConstrType\": 101", "\"ConstrType\": 99"));
-        const QString missing = m_files.filePath(QStringLiteral("missing.json"));
         const QString into = QStringLiteral("--kind 1 --object 2 --context 101");
-        const QString unreachable = QStringLiteral("postgresql://nobody@127.0.0.1:1/none");
-
-        const QList<QPair<const char *, QString>> cases{
-            {"validate missing file", QStringLiteral("validate --file ") + missing},
-            {"validate invalid JSON", QStringLiteral("validate --file ") + broken},
-            {"validate wrong field type", QStringLiteral("validate --file ") + wrongType},
-            {"validate unknown kind", QStringLiteral("validate --file ") + unknownKind},
-            {"validate unknown context", QStringLiteral("validate --file ") + unknownContext},
-            {"validate neither file nor all", QStringLiteral("validate")},
-            {"validate unknown language", QStringLiteral("validate --lang fr --file ") + good},
-            {"describe missing file", QStringLiteral("describe --file ") + missing},
-            {"describe invalid JSON", QStringLiteral("describe --file ") + broken},
-            {"import missing file", QStringLiteral("import --file %1 %2").arg(missing, into)},
-            {"import invalid JSON", QStringLiteral("import --file %1 %2").arg(broken, into)},
-            {"import wrong field type", QStringLiteral("import --file %1 %2").arg(wrongType, into)},
-            {"import unknown kind in file", QStringLiteral("import --file %1 %2").arg(unknownKind, into)},
-            {"import into unknown kind", QStringLiteral("import --file %1 --kind 2 --object 2 --context 101").arg(good)},
-            {"import into unknown context", QStringLiteral("import --file %1 --kind 1 --object 2 --context 150").arg(good)},
-            {"import into unknown object", QStringLiteral("import --file %1 --kind 1 --object 999 --context 101").arg(good)},
-            {"import curriculum set without curriculum",
-             QStringLiteral("import --file %1 --kind 1 --object 1 --context 103").arg(good)},
-            {"export unknown context", QStringLiteral("export --kind 1 --object 1 --context 113")},
-            {"export unknown object", QStringLiteral("export --kind 13 --object 999 --context 106")},
-            {"export object not a number", QStringLiteral("export --kind 1 --object one --context 101")},
-            {"init-db bad size", QStringLiteral("init-db --large many")},
-            {"export version not kept", QStringLiteral("export --kind 1 --object 1 --context 104 --version 3")},
-            {"export date before any version", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of 2026-01-01")},
-            {"export version and date", QStringLiteral("export --kind 1 --object 1 --context 104 --version 0 --as-of 2026-01-01")},
-            {"export date that is no date", QStringLiteral("export --kind 1 --object 1 --context 104 --as-of yesterday")},
-            {"history unknown context", QStringLiteral("history --kind 1 --object 1 --context 113")},
-            {"export curriculum of another programme",
-             QStringLiteral("export --kind 1 --object 2 --context 103 --curriculum 11")},
-            {"import curriculum of another programme",
-             QStringLiteral("import --file %1 --kind 1 --object 2 --context 103 --curriculum 11").arg(good)},
-            {"unknown subcommand", QStringLiteral("valdate --all")},
-            {"window for a student that is not a number", QStringLiteral("--student seven")},
-        };
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            for (const auto &[name, line] : cases)
-                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, name)))
-                    << QString::fromLatin1(backend) << line.split(QLatin1Char(' '));
+        const QHash<QString, QString> files{{"{good}", good},
+                                            {"{broken}", broken},
+                                            {"{wrongtype}", wrongType},
+                                            {"{unknownkind}", unknownKind},
+                                            {"{unknowncontext}", unknownContext},
+                                            {"{missing}", m_files.filePath(QStringLiteral("missing.json"))},
+                                            {"{into}", into}};
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/unusableinput.tsv"))) {
+            QStringList arguments;
+            for (const QString &word : row.value(1).split(QLatin1Char(' ')))
+                arguments << (files.contains(word) ? files.value(word).split(QLatin1Char(' ')) : QStringList{word});
+            for (const char *backend : {"sqlite", "postgresql"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, row.first()))) << QString::fromLatin1(backend) << arguments;
         }
+        const QString unreachable = QStringLiteral("postgresql://nobody@127.0.0.1:1/none");
         // An unreachable server, where the server is the fault.
         for (const QString &line : {QStringLiteral("validate --all"), QStringLiteral("validate --file ") + good,
                                     QStringLiteral("export ") + into,
@@ -201,12 +143,12 @@ private slots:
             QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
         Database::closeAll();
         const QString server = m_fixture.serverName(backend);
-        const QStringList before = dumpRequirements(server);
+        const QStringList before = storedRows(server);
         const Result r = zrreq(arguments, arguments.contains(QStringLiteral("--server")) ? QString() : server);
         QVERIFY2(r.exitCode == 2, qPrintable(describe(r)));
         QVERIFY2(r.errLines.size() == 1, qPrintable(describe(r)));
         QVERIFY2(r.outLines.isEmpty(), qPrintable(describe(r)));
-        QCOMPARE(dumpRequirements(server), before);
+        QCOMPARE(storedRows(server), before);
     }
 
     // Help is answered without a window, so without a display.
@@ -241,7 +183,7 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
         r = zrreq(QStringList{"export"} + target, server, env);
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        const QString set = file(QStringLiteral("headless.json"), r.out);
+        const QString set = writeFile(m_files, QStringLiteral("headless.json"), r.out);
         for (const QStringList &command : {QStringList{"validate", "--file", set}, QStringList{"validate", "--all"},
                                            QStringList{"describe", "--file", set},
                                            QStringList{"import", "--file", set} + target}) {
@@ -272,21 +214,6 @@ private slots:
         QVERIFY2(validated.exitCode == 0, qPrintable(describe(validated)));
     }
 
-    void everySubcommandHasHelp_data()
-    {
-        QTest::addColumn<QString>("subcommand");
-        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-    }
-
-    void everySubcommandHasHelp()
-    {
-        QFETCH(QString, subcommand);
-        const Result r = zrreq({subcommand, QStringLiteral("--help")});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.outLines.join(QLatin1Char('\n')).contains(QLatin1String("--server")), qPrintable(describe(r)));
-    }
-
     void everySampleSetRoundTrips_data()
     {
         zr::test::ServerFixture::addBackendColumn();
@@ -305,7 +232,7 @@ private slots:
         for (const QStringList &target : sets) {
             const QByteArray before = exportSet(target, server);
             QVERIFY2(!before.isEmpty(), qPrintable(target.join(QLatin1Char(' '))));
-            const QString path = file(QStringLiteral("set.json"), before);
+            const QString path = writeFile(m_files, QStringLiteral("set.json"), before);
             const Result imported = zrreq(QStringList{QStringLiteral("import"), QStringLiteral("--file"), path} + target,
                                           server);
             QVERIFY2(imported.exitCode == 0 && imported.outLines == QStringList{"OK"},
@@ -315,7 +242,7 @@ private slots:
             QVERIFY2(mismatch.isEmpty(), qPrintable(target.join(QLatin1Char(' ')) + QLatin1Char('\n') + mismatch));
             // Once written by the editor, a set goes through unchanged.
             const Result again = zrreq(QStringList{QStringLiteral("import"), QStringLiteral("--file"),
-                                                   file(QStringLiteral("set.json"), after)} + target, server);
+                                                   writeFile(m_files, QStringLiteral("set.json"), after)} + target, server);
             QVERIFY2(again.exitCode == 0, qPrintable(describe(again)));
             QCOMPARE(comparable(exportSet(target, server)), comparable(after));
             // Stored anew: the ids are new ones, and the expression names them.
@@ -344,7 +271,7 @@ private slots:
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         QList<QByteArray> versions{exportSet(degree, server)};
         for (int i = 1; i <= 2; ++i) {
-            const QString path = file(QStringLiteral("v%1.json").arg(i), versions.last());
+            const QString path = writeFile(m_files, QStringLiteral("v%1.json").arg(i), versions.last());
             const Result imported = zrreq(QStringList{"import", "--lang", "en", "--file", path} + degree, server);
             QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
             versions.append(exportSet(degree, server));
@@ -394,7 +321,6 @@ private slots:
         QTest::newRow("day of version 1") << "2026-01-10" << 1;
         QTest::newRow("a second before version 2") << "2026-01-11T08:59:59" << 1;
         QTest::newRow("time of version 2, with a space") << "2026-01-11 09:00" << 2;
-        QTest::newRow("day of version 2") << "2026-01-11" << 2;
     }
 
     void asOfReadsDatesAndTimes()
@@ -405,13 +331,13 @@ private slots:
         const QStringList set{"--kind", "1", "--object", "1", "--context", "104"};
         QList<QByteArray> versions{exportSet(set, server)};
         for (int i = 1; i <= 2; ++i) {
-            const Result imported = zrreq(QStringList{"import", "--file", file(QStringLiteral("v.json"), versions.last())} + set,
+            const Result imported = zrreq(QStringList{"import", "--file", writeFile(m_files, QStringLiteral("v.json"), versions.last())} + set,
                                           server);
             QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
             versions.append(exportSet(set, server));
         }
-        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1"));
-        execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2"));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
         const Result r = zrreq(QStringList{"export", "--as-of", when} + set, server);
         if (version < 0) {
             QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.errLines.first().startsWith("ERROR 64002"),
@@ -428,7 +354,7 @@ private slots:
         const QStringList from{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         const QStringList to{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "13"};
         const QByteArray json = exportSet(from, server);
-        const QString path = file(QStringLiteral("degree.json"), json);
+        const QString path = writeFile(m_files, QStringLiteral("degree.json"), json);
         const Result r = zrreq(QStringList{"import", "--file", path} + to, server);
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
         const QByteArray copied = exportSet(to, server);
@@ -466,7 +392,7 @@ private slots:
         QByteArray json = exportSet(target, server);
         QVERIFY(json.contains(from));
         json.replace(from, to);
-        const QString path = file(QStringLiteral("invalid.json"), json);
+        const QString path = writeFile(m_files, QStringLiteral("invalid.json"), json);
 
         const Result checked = zrreq({"validate", "--lang", "en", "--file", path}, server);
         QVERIFY2(checked.exitCode == 1, qPrintable(describe(checked)));
@@ -477,18 +403,18 @@ private slots:
         if (to.endsWith("AND (\"") || to.contains("AND AND"))
             QVERIFY2(checked.outLines.first().startsWith(QLatin1String("ERROR 10100\t")), qPrintable(checked.outLines.first()));
 
-        const QStringList before = dumpRequirements(server);
+        const QStringList before = storedRows(server);
         const Result imported = zrreq(QStringList{"import", "--file", path} + target, server);
         QVERIFY2(imported.exitCode == 1, qPrintable(describe(imported)));
         QCOMPARE(imported.errLines.size(), 1);
-        QCOMPARE(dumpRequirements(server), before);
+        QCOMPARE(storedRows(server), before);
     }
 
     void validateChecksFilesAndEveryStoredSet()
     {
         const QString server = resetServer(QStringLiteral("sqlite"));
         const QByteArray json = exportSet({"--kind", "13", "--object", "105", "--context", "106"}, server);
-        const Result one = zrreq({"validate", "--file", file(QStringLiteral("dept.json"), json)}, server);
+        const Result one = zrreq({"validate", "--file", writeFile(m_files, QStringLiteral("dept.json"), json)}, server);
         QVERIFY2(one.exitCode == 0 && one.outLines == QStringList{"OK"}, qPrintable(describe(one)));
 
         const int sets = storedSets(server).size();
@@ -499,7 +425,7 @@ private slots:
         QVERIFY(all.outLines.contains(QStringLiteral("kind 1 object 1 context 103 curriculum 11: OK")));
 
         // One broken stored value makes its set, and only its set, invalid.
-        execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET conoptval1 = 'abc' WHERE ocID = 17"));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET conoptval1 = 'abc' WHERE ocID = 17")));
         all = zrreq({"validate", "--all", "--lang", "en"}, server);
         QVERIFY2(all.exitCode == 1, qPrintable(describe(all)));
         QCOMPARE(all.outLines.last(), QStringLiteral("%1 sets, %2 valid, 1 invalid").arg(sets).arg(sets - 1));
@@ -509,8 +435,8 @@ private slots:
                  qPrintable(broken.first()));
 
         // A stored expression that does not read is no valid set either.
-        execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET coneval = coneval || ' AND (' "
-                                       "WHERE conobject = 1 AND objID = 1 AND contypeID = 103 AND secobjID = '11'"));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET coneval = coneval || ' AND (' "
+                                       "WHERE conobject = 1 AND objID = 1 AND contypeID = 103 AND secobjID = '11'")));
         all = zrreq({"validate", "--all", "--lang", "en"}, server);
         QVERIFY2(!all.outLines.filter(QStringLiteral("curriculum 11: ERROR 10100\t")).isEmpty(),
                  qPrintable(all.outLines.join(QLatin1Char('\n'))));
@@ -521,7 +447,7 @@ private slots:
         const QString server = resetServer(QStringLiteral("sqlite"));
         const QByteArray json =
             exportSet({"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"}, server);
-        const Result r = zrreq({"describe", "--lang", "en", "--file", file(QStringLiteral("describe.json"), json)});
+        const Result r = zrreq({"describe", "--lang", "en", "--file", writeFile(m_files, QStringLiteral("describe.json"), json)});
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
         const QStringList groups = r.outLines.filter(QRegularExpression(QStringLiteral("^\\S")));
         QCOMPARE(groups.size(), 7);
@@ -529,26 +455,11 @@ private slots:
         QCOMPARE(rows.size() + groups.size(), r.outLines.size());
         QVERIFY2(!rows.filter(QRegularExpression(QStringLiteral(": 300$"))).isEmpty(), qPrintable(r.outLines.join('\n')));
         // In Greek the captions change, the values do not.
-        const Result greek = zrreq({"describe", "--file", file(QStringLiteral("describe.json"), json)});
+        const Result greek = zrreq({"describe", "--file", writeFile(m_files, QStringLiteral("describe.json"), json)});
         QCOMPARE(greek.outLines.size(), r.outLines.size());
         QVERIFY(greek.outLines.first() != r.outLines.first());
     }
 
-    void initDbCreatesALargeDepartment()
-    {
-        QTemporaryDir dir;
-        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("large.db"));
-        const Result r = zrreq({"init-db", "--large", "100"}, server);
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        {
-            auto db = Database::open(server);
-            QSqlQuery q(db->connection());
-            QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE student_ID >= 1000001")));
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toInt(), 100);
-        }
-        Database::closeAll();
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -66,18 +66,6 @@ private Q_SLOTS:
         m_boxes.clear();
     }
 
-    void fileMenuOffersExportAndImport()
-    {
-        auto window = openProgramme();
-        QMenu *file = window->menuBar()->actions().first()->menu();
-        QVERIFY(file);
-        QStringList texts;
-        for (QAction *action : file->actions())
-            texts << action->text();
-        QVERIFY2(texts.contains(GetLangString(60220)) && texts.contains(GetLangString(60221)),
-                 qPrintable(texts.join(QLatin1String(", "))));
-    }
-
     void importedSetIsUnsavedUntilSaved()
     {
         auto window = openProgramme();

@@ -94,6 +94,22 @@ inline Recordset storedRow(int typeId, int context, int kind, const QVariantMap 
     return rs;
 }
 
+/// Curricula 1 and 2 of programme 7, as the curriculum table gives them.
+inline Recordset twoCurricula()
+{
+    Recordset rs({makeField(QStringLiteral("orID"), adInteger),
+                  makeField(QStringLiteral("ordescription"), adVarWChar, 100),
+                  makeField(QStringLiteral("prID"), adInteger)});
+    for (int id : {1, 2}) {
+        rs.addNew();
+        rs.setValue(u"orID", id);
+        rs.setValue(u"ordescription", QStringLiteral("Κατεύθυνση %1").arg(id));
+        rs.setValue(u"prID", 7);
+    }
+    rs.updateBatch();
+    return rs;
+}
+
 /// The ocIDs a recordset shows, in order.
 inline QList<int> ocIds(Recordset rs)
 {

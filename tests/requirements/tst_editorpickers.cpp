@@ -5,7 +5,6 @@
 #include "recordset/recordsetmodel.h"
 #include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
-#include "dialogs/coursetypetotalsdialog.h"
 #include "requirements/zrrequirements.h"
 #include "search/frmselfromlist.h"
 #include "jsonschema.h"
@@ -13,7 +12,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -90,37 +88,6 @@ private Q_SLOTS:
         QVERIFY(!editor->findChild<QPlainTextEdit *>(QStringLiteral("txtInfo"))->toPlainText().isEmpty());
     }
 
-    // One editor, every sample programme in turn: the chooser lists the
-    // programme's own curricula and the list its own degree set.
-    void curriculumChooserListsTheProgrammesOwn_data()
-    {
-        QTest::addColumn<QList<int>>("programmes");
-        QTest::newRow("undergraduate, postgraduate, undergraduate") << QList<int>{1, 2, 1};
-        QTest::newRow("postgraduate first") << QList<int>{2, 1};
-    }
-    void curriculumChooserListsTheProgrammesOwn()
-    {
-        QFETCH(QList<int>, programmes);
-        const QHash<int, QList<int>> curricula{{1, {11, 12, 13}}, {2, {21}}};
-        const QHash<int, QStringList> firstSets{{1, {"I10", "I11", "I12", "I13", "I14", "I15", "I16"}},
-                                                {2, {"I23", "I24"}}};
-        zrRequirements editor;
-        editor.setConstrType(103);
-        editor.setAppliesTo(1);
-        editor.setDepartID(QStringLiteral("105"));
-        auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), QString());
-        auto *chooser = editor.findChild<QComboBox *>(QStringLiteral("cbOrient"));
-        for (int programme : programmes) {
-            editor.setRsConstraints(constraints->LoadObjectConstraints(1, programme));
-            QList<int> shown;
-            for (int i = 0; i < chooser->count(); ++i)
-                shown << chooser->itemData(i).toInt();
-            QCOMPARE(shown, curricula.value(programme));
-            QCOMPARE(editor.currentCurriculum(), curricula.value(programme).first());
-            QCOMPARE(listOf(editor)->keys(), firstSets.value(programme));
-        }
-    }
-
     // Courses are shown by code and title; the codes stay behind them.
     void courseRowsShowCodesWithTitles()
     {
@@ -134,45 +101,6 @@ private Q_SLOTS:
         Recordset rows = editor->rsConstraints().clone();
         QVERIFY(rows.find(QStringLiteral("ocID = 5"), 0, Recordset::SearchForward, Recordset::StartFirst));
         QCOMPARE(rows.value(u"conselobjIDs").toString(), QStringLiteral("14,20"));
-    }
-
-    // The course-type and semester pickers offer "All", as their help says.
-    void courseTypeAndSemesterPickersOfferAll_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("allText");
-        QTest::newRow("course types") << 102 << "I3,conselobjIDs" << 20714;
-        QTest::newRow("semesters") << 102 << "I4,conselobjIDs" << 20715;
-    }
-    void courseTypeAndSemesterPickersOfferAll()
-    {
-        QFETCH(int, context);
-        QFETCH(QString, key);
-        QFETCH(int, allText);
-        auto editor = loadProgramme(context);
-        ItemPanelModel *list = listOf(*editor);
-        QStringList offered;
-        whenShown<frmSelFromList>([&offered, allText](frmSelFromList *dialog) {
-            QAbstractItemModel *model = dialog->listModel();
-            for (int row = 0; row < model->rowCount(); ++row) {
-                for (int column = 0; column < model->columnCount(); ++column)
-                    offered << model->index(row, column).data().toString();
-            }
-            for (int row = 0; row < model->rowCount(); ++row)
-                dialog->setChosen(row, false);
-            for (int row = 0; row < model->rowCount(); ++row) {
-                for (int column = 0; column < model->columnCount(); ++column) {
-                    if (model->index(row, column).data().toString() == GetLangString(allText))
-                        dialog->setChosen(row, true);
-                }
-            }
-            dialog->accept();
-        });
-        QVERIFY(list->clickButton(key));
-        QVERIFY2(offered.contains(GetLangString(allText)), qPrintable(offered.join(QLatin1Char('|'))));
-        QCOMPARE(list->hiddenValue(key).toString(), QStringLiteral("-1"));
-        QCOMPARE(list->valueText(key), GetLangString(allText));
     }
 
     // A picked value is taken back with Delete or the row's Clear command.
@@ -228,28 +156,6 @@ private Q_SLOTS:
         QVERIFY(!editor->isModified());
     }
 
-    void totalsPickerStoresEncodedTotals()
-    {
-        auto editor = loadProgramme(102);
-        ItemPanelModel *list = listOf(*editor);
-        const QString key = QStringLiteral("I4,conoptval5");
-        QCOMPARE(list->hiddenValue(key).toString(), QStringLiteral("1;20"));
-        whenShown<CourseTypeTotalsDialog>([](CourseTypeTotalsDialog *dialog) { dialog->accept(); });
-        QVERIFY(list->clickButton(key));
-        QCOMPARE(list->hiddenValue(key).toString(), QStringLiteral("1;20"));
-        QVERIFY(list->value(key).toString().contains(QStringLiteral("(20)")));
-    }
-
-    void disabledEditorOpensNoPicker()
-    {
-        auto editor = loadProgramme(103);
-        editor->setEditingEnabled(false);
-        ItemPanelModel *list = listOf(*editor);
-        list->clickButton(QStringLiteral("I10,conselobjIDs"));
-        QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(!editor->isModified());
-    }
-
     // Course pickers show the course layout of the table they list, in its order;
     // other code tables show all their columns.
     void coursePickersShowTheLayoutColumns_data()
@@ -262,9 +168,6 @@ private Q_SLOTS:
         QTest::newRow("programme courses")
             << 102 << "I5,conselobjIDs"
             << QStringList{"coursecode", "title", "semID", "coursetype", "ctypeID", "dgID", "ects"} << true;
-        QTest::newRow("department courses")
-            << 103 << "I10,conoptval7" << QStringList{"coursecode", "title", "semID", "ctypeID", "credits", "ects"}
-            << true;
         QTest::newRow("course types: the key shows itself")
             << 103 << "I10,conselobjIDs" << QStringList{"ctypeID", "ctypedesc", "ctypeabbr"} << false;
     }

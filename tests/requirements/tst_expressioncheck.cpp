@@ -57,21 +57,14 @@ private Q_SLOTS:
         const Ids allKnown{12, 14, 15, -2};
 
         QTest::newRow("empty means the default") << "" << P::None << -1 << none << none;
-        QTest::newRow("blank means the default") << " \n\t " << P::None << -1 << none << none;
         QTest::newRow("all joined by AND") << "[%12] AND [%14] AND [%15] AND [%-2]" << P::None << -1 << none << none;
         QTest::newRow("nested parentheses") << "[%12] AND (([%14] OR NOT([%15])) AND [%-2])" << P::None << -1
                                             << none << none;
-        QTest::newRow("lower and mixed case operators") << "[%12] and ([%14] or not [%15]) And [%-2]" << P::None
-                                                        << -1 << none << none;
-        QTest::newRow("double negation") << "NOT NOT [%12]" << P::None << -1 << Ids{14, 15, -2} << none;
         QTest::newRow("no blanks around operators") << "[%12]AND([%14])OR NOT([%15])" << P::None << -1 << Ids{-2}
                                                     << none;
-        QTest::newRow("known temporary id") << "[%-2]" << P::None << -1 << Ids{12, 14, 15} << none;
-        QTest::newRow("repeated id is no problem") << "[%12] OR [%12]" << P::None << -1 << Ids{14, 15, -2} << none;
         QTest::newRow("unknown id") << "[%12] OR [%999]" << P::None << -1 << Ids{14, 15, -2} << Ids{999};
         QTest::newRow("unknown ids once, in order") << "[%999] OR [%7] OR [%999]" << P::None << -1 << allKnown
                                                    << Ids{999, 7};
-        QTest::newRow("unknown temporary id") << "[%-5]" << P::None << -1 << allKnown << Ids{-5};
 
         QTest::newRow("unclosed parenthesis") << "([%12] AND ([%14] OR [%15])" << P::UnclosedParenthesis << 0
                                               << Ids{-2} << none;
@@ -83,36 +76,21 @@ private Q_SLOTS:
                                  << none;
         QTest::newRow("leading operator") << "OR [%12]" << P::OperatorWithoutLeftOperand << 0 << Ids{14, 15, -2}
                                           << none;
-        QTest::newRow("operator after opening") << "( and [%12])" << P::OperatorWithoutLeftOperand << 2
-                                                << Ids{14, 15, -2} << none;
         QTest::newRow("trailing operator") << "[%12] AND " << P::MissingOperand << 6 << Ids{14, 15, -2} << none;
         QTest::newRow("NOT without operand") << "[%12] AND NOT" << P::MissingOperand << 10 << Ids{14, 15, -2}
                                              << none;
-        QTest::newRow("NOT of nothing") << "NOT()" << P::MissingOperand << 4 << allKnown << none;
-        QTest::newRow("empty parentheses") << "[%12] OR ()" << P::MissingOperand << 10 << Ids{14, 15, -2} << none;
         QTest::newRow("operands side by side") << "[%12] [%14]" << P::MissingOperator << 6 << Ids{15, -2} << none;
         QTest::newRow("NOT used as a binary operator") << "[%12] NOT [%14]" << P::MissingOperator << 6
                                                       << Ids{15, -2} << none;
-        QTest::newRow("parenthesis after operand") << "[%12] ([%14])" << P::MissingOperator << 6 << Ids{15, -2}
-                                                   << none;
         QTest::newRow("letters as id") << "[%12] OR [%abc]" << P::MalformedToken << 9 << Ids{14, 15, -2} << none;
         QTest::newRow("leading zero") << "[%012]" << P::MalformedToken << 0 << allKnown << none;
-        QTest::newRow("negative zero") << "[%-0]" << P::MalformedToken << 0 << allKnown << none;
-        QTest::newRow("blank inside token") << "[% 12]" << P::MalformedToken << 0 << allKnown << none;
-        QTest::newRow("no percent sign") << "[12]" << P::MalformedToken << 0 << allKnown << none;
-        QTest::newRow("no id") << "[%]" << P::MalformedToken << 0 << allKnown << none;
         QTest::newRow("id beyond 32 bits") << "[%4294967308]" << P::MalformedToken << 0 << allKnown << none;
         QTest::newRow("unterminated token") << "[%12] AND [%14" << P::MalformedToken << 10 << Ids{14, 15, -2}
                                             << none;
-        QTest::newRow("token opened twice") << "[[%12]" << P::MalformedToken << 0 << Ids{14, 15, -2} << none;
         QTest::newRow("word that is not an operator") << "[%12] AND foo" << P::UnexpectedText << 10
                                                       << Ids{14, 15, -2} << none;
         QTest::newRow("operator glued to a word") << "[%12] ANDNOT [%14]" << P::UnexpectedText << 6
                                                   << Ids{15, -2} << none;
-        QTest::newRow("symbolic operator") << "[%12] && [%14]" << P::UnexpectedText << 6 << Ids{15, -2} << none;
-        QTest::newRow("operator in another language") << "[%12] ΚΑΙ [%14]" << P::UnexpectedText << 6
-                                                      << Ids{15, -2} << none;
-        QTest::newRow("bare number") << "12" << P::UnexpectedText << 0 << allKnown << none;
         QTest::newRow("ids counted after the first problem") << "[%12] AND AND [%999] OR [%14]"
                                                              << P::OperatorWithoutLeftOperand << 10 << Ids{15, -2}
                                                              << Ids{999};
@@ -139,7 +117,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("quoted");
         QTest::newRow("word") << "[%12] OR maybe" << "maybe";
         QTest::newRow("token") << "[%12] OR [%x1]" << "[%x1]";
-        QTest::newRow("operator") << "[%12] OR oR [%14]" << "oR";
         QTest::newRow("long word is shortened") << "[%12] OR " + QString(500, QLatin1Char('x'))
                                                 << QString(24, QLatin1Char('x')) + QChar(0x2026);
     }
@@ -157,12 +134,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("marked");
         QTest::newRow("word") << "[%12] OR maybe [%14]" << "maybe";
-        QTest::newRow("malformed token") << "[%12] OR [%x1] AND [%14]" << "[%x1]";
         QTest::newRow("unterminated token") << "[%12] OR [%14" << "[%14";
         QTest::newRow("operator without left operand") << "[%12] AND Or [%14]" << "Or";
         QTest::newRow("trailing operator") << "[%12] AND  " << "AND";
-        QTest::newRow("dangling NOT") << "[%12] AND not" << "not";
-        QTest::newRow("operand without operator") << "[%12] [%-2]" << "[%-2]";
         QTest::newRow("unclosed parenthesis") << "([%12]" << "(";
         QTest::newRow("empty parentheses") << "()" << ")";
         QTest::newRow("surrogate pair") << "[%12] \U0001F600" << "\U0001F600";
@@ -175,17 +149,6 @@ private Q_SLOTS:
         QCOMPARE(text.mid(diagnosis.errorPosition, diagnosis.errorLength), marked);
     }
 
-    void explanationFollowsTheLanguage()
-    {
-        StringService::instance().setLanguageId(LangGreek);
-        const QString greek = CheckExpressionSyntax(QStringLiteral("([%12]"), m_known).message;
-        StringService::instance().setLanguageId(LangEnglish);
-        const QString english = CheckExpressionSyntax(QStringLiteral("([%12]"), m_known).message;
-        QVERIFY(!greek.isEmpty());
-        QVERIFY(!english.isEmpty());
-        QVERIFY(greek != english);
-    }
-
     void survivesHugeInput_data()
     {
         QTest::addColumn<QString>("text");
@@ -196,13 +159,9 @@ private Q_SLOTS:
         const QString close = QString(10000, QLatin1Char(')'));
         QTest::newRow("100,000 characters") << chain << ExpressionProblem::None << -1;
         QTest::newRow("10,000 nested parentheses") << open + "[%12]" + close << ExpressionProblem::None << -1;
-        QTest::newRow("10,000 negations") << QStringLiteral("NOT(").repeated(10000) + "[%12]" + close
-                                          << ExpressionProblem::None << -1;
         QTest::newRow("10,000 never closed") << open + "[%12]" << ExpressionProblem::UnclosedParenthesis << 9999;
         QTest::newRow("one closing short") << open + "[%12]" + close.mid(1) << ExpressionProblem::UnclosedParenthesis
                                            << 0;
-        QTest::newRow("100,000 brackets") << QString(100000, QLatin1Char('[')) << ExpressionProblem::MalformedToken
-                                          << 0;
         QTest::newRow("endless token") << "[%" + QString(100000, QLatin1Char('1')) + "]"
                                        << ExpressionProblem::MalformedToken << 0;
         QTest::newRow("100,000 closings") << "[%12]" + QString(100000, QLatin1Char(')'))
@@ -265,12 +224,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("expected");
         QTest::newRow("last, after OR") << "NOT [%12] AND [%14] OR [%15]" << 15 << "NOT [%12] AND [%14]";
-        QTest::newRow("first, before OR") << "[%12] OR NOT [%14] AND [%15]" << 12 << "NOT [%14] AND [%15]";
         QTest::newRow("between OR and AND: the AND goes") << "[%12] OR [%14] AND [%15]" << 14 << "[%12] OR [%15]";
         QTest::newRow("between AND and OR: the AND goes") << "[%12] AND [%14] OR [%15]" << 14 << "[%12] OR [%15]";
         QTest::newRow("NOT goes with it") << "[%12] OR NOT [%14] OR [%15]" << 14 << "[%12] OR [%15]";
         QTest::newRow("emptied NOT() goes") << "[%12] OR NOT([%14]) OR [%15]" << 14 << "[%12] OR [%15]";
-        QTest::newRow("emptied parentheses go") << "([%14]) OR [%12] OR NOT [%15]" << 14 << "[%12] OR NOT [%15]";
         QTest::newRow("nested groups emptied") << "[%12] OR (NOT(([%14]))) OR [%15]" << 14 << "[%12] OR [%15]";
         QTest::newRow("group keeps its other member") << "[%12] OR ([%14] AND [%15])" << 15 << "[%12] OR ([%14])";
         QTest::newRow("named twice") << "[%12] OR [%14] OR ([%12] AND [%15])" << 12 << "[%14] OR ([%15])";
@@ -299,7 +256,6 @@ private Q_SLOTS:
         QTest::newRow("OR outside is grouped") << "[%12] OR [%14]" << "([%12] OR [%14]) AND [%-3]";
         QTest::newRow("OR inside needs no group") << "NOT [%12] AND ([%14] OR [%15])"
                                                    << "NOT [%12] AND ([%14] OR [%15]) AND [%-3]";
-        QTest::newRow("blanks around") << "  [%12] OR [%14] " << "([%12] OR [%14]) AND [%-3]";
     }
     void addingARequirementJoinsItWithAnd()
     {

@@ -1,8 +1,6 @@
-#include "common/languageswitch.h"
 #include "common/langstrings.h"
 #include "requirements/funcbuilder.h"
 
-#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -24,25 +22,19 @@ class tst_FuncBuilder : public QObject
 {
     Q_OBJECT
 
-    // The palette, captions and variables the requirements editor hands over.
+    // A palette with a disabled entry, and three requirements, one of them new.
     static void setUpAsEditor(zrFuncBuilder &builder)
     {
         builder.initialise();
-        const QString logical = GetLangString(20752);
-        const QString numeric = GetLangString(20757);
-        builder.addOperator(logical, "AND", " AND ", GetLangString(20753), QString(), true);
-        builder.addOperator(logical, "OR", " OR ", GetLangString(20754), QString(), true);
-        builder.addOperator(logical, "NOT", " NOT(%)", GetLangString(20755), GetLangString(20756), true);
-        builder.addOperator(numeric, "()", "(%)", "()", GetLangString(20758), true);
-        builder.addOperator(numeric, "(", "(", "(", GetLangString(20759), true);
-        builder.addOperator(numeric, ")", ")", ")", GetLangString(20760), true);
+        builder.addOperator("Logical", "AND", " AND ", "Logical AND", QString(), true);
+        builder.addOperator("Logical", "NOT", " NOT(%)", "Logical NOT", QString(), true);
+        builder.addOperator("Logical", "XOR", " XOR ", "Exclusive OR", QString(), false);
+        builder.addOperator("Brackets", "()", "(%)", "()", QString(), true);
         builder.setDisplaySwitches(false, true);
-        builder.setCaptions(GetLangString(20761), GetLangString(20521), GetLangString(20762), GetLangString(20763),
-                            GetLangString(20764));
         builder.resetVariables();
         builder.addVariable("%12", "(12) Average", "Average of the year", "0", "3", "0", "6");
         builder.addVariable("%14", "(14) Courses", "Courses passed", "0", "3", "0", "6");
-        builder.addVariable("%-2", "(-2) New", GetLangString(20766), "0", "3", "0", "6");
+        builder.addVariable("%-2", "(-2) New", "A new requirement", "0", "3", "0", "6");
     }
 
     template<typename T>
@@ -52,22 +44,6 @@ class tst_FuncBuilder : public QObject
         if (!widget)
             qWarning("no child %s", name);
         return widget;
-    }
-
-    // "Category: entry | entry! ; Category: ..." with "!" after a disabled entry.
-    static QString paletteDump(const QTreeWidget *tree)
-    {
-        QStringList groups;
-        for (int c = 0; c < tree->topLevelItemCount(); ++c) {
-            const QTreeWidgetItem *category = tree->topLevelItem(c);
-            QStringList entries;
-            for (int i = 0; i < category->childCount(); ++i) {
-                const QTreeWidgetItem *item = category->child(i);
-                entries << item->text(0) + (item->flags() & Qt::ItemIsEnabled ? "" : "!");
-            }
-            groups << category->text(0) + ": " + entries.join(" | ");
-        }
-        return groups.join(" ; ");
     }
 
     static QTreeWidgetItem *operatorItem(const QTreeWidget *tree, const QString &label)
@@ -88,14 +64,6 @@ class tst_FuncBuilder : public QObject
                 return list->item(i);
         }
         return nullptr;
-    }
-
-    static QStringList variableCaptions(const QListWidget *list)
-    {
-        QStringList captions;
-        for (int i = 0; i < list->count(); ++i)
-            captions << list->item(i)->text();
-        return captions;
     }
 
     // Runs showWizard with `act` driving the open dialog; a dialog that `act`
@@ -121,86 +89,6 @@ class tst_FuncBuilder : public QObject
 
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangEnglish); }
-
-    void paletteGroupsEntriesInCallOrder()
-    {
-        zrFuncBuilder builder;
-        auto *tree = child<QTreeWidget>(builder, "tvOperators");
-        QVERIFY(tree);
-        QAbstractItemModelTester tester(tree->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        builder.initialise();
-        builder.addOperator("Logical", "AND", " AND ", "Logical AND", QString(), true);
-        builder.addOperator("Brackets", "(", "(", "Left", "Left parenthesis", true);
-        builder.addOperator("Logical", "OR", " OR ", "Logical OR", QString(), false);
-        builder.addOperator("Brackets", ")", ")", "Right", "Right parenthesis", true);
-        builder.addOperator("Logical", "NOT", " NOT(%)", "Logical NOT", "Surrounds the selection", true);
-        builder.setDisplaySwitches(false, true);
-        QCOMPARE(paletteDump(tree),
-                 "Logical: Logical AND | Logical OR! | Logical NOT ; Brackets: Left | Right");
-
-        builder.setDisplaySwitches(true, true);
-        QCOMPARE(paletteDump(tree),
-                 "Logical: AND  Logical AND | OR  Logical OR! | NOT  Logical NOT ; Brackets: (  Left | )  Right");
-
-        builder.setDisplaySwitches(false, true);
-        tree->setCurrentItem(operatorItem(tree, "Logical NOT"));
-        QCOMPARE(child<QLabel>(builder, "lblOperatorHelp")->text(), "Surrounds the selection");
-        tree->setCurrentItem(operatorItem(tree, "Right"));
-        QCOMPARE(child<QLabel>(builder, "lblOperatorHelp")->text(), "Right parenthesis");
-
-        builder.initialise();
-        QCOMPARE(paletteDump(tree), QString());
-    }
-
-    void captionMnemonicsReachTheLists()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setCaptions("&Available:", "&Requirements", "O&perators:", "&Operators", "Edit wizard");
-        QCOMPARE(builder.windowTitle(), "Edit wizard");
-        QCOMPARE(child<QListWidget>(builder, "lstVariables")->accessibleName(), "Available:");
-        builder.show();
-        builder.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&builder));
-        auto *tabs = child<QTabWidget>(builder, "tabLists");
-        QTest::keyClick(&builder, Qt::Key_O, Qt::AltModifier);
-        QCOMPARE(tabs->currentIndex(), 1);
-        QTest::keyClick(&builder, Qt::Key_P, Qt::AltModifier);
-        QTRY_VERIFY(child<QTreeWidget>(builder, "tvOperators")->hasFocus());
-        QTest::keyClick(&builder, Qt::Key_R, Qt::AltModifier);
-        QCOMPARE(tabs->currentIndex(), 0);
-        QTest::keyClick(&builder, Qt::Key_A, Qt::AltModifier);
-        QTRY_VERIFY(child<QListWidget>(builder, "lstVariables")->hasFocus());
-    }
-
-    void variablesShowDescriptionsAndCanBeReset()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        auto *list = child<QListWidget>(builder, "lstVariables");
-        auto *description = child<QLabel>(builder, "lblDescription");
-        QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(variableCaptions(list), QStringList({"(12) Average", "(14) Courses", "(-2) New"}));
-        QCOMPARE(list->item(1)->toolTip(), "Courses passed");
-        list->setCurrentRow(2);
-        QCOMPARE(description->text(), GetLangString(20766));
-        list->setCurrentRow(1);
-        QCOMPARE(description->text(), "Courses passed");
-
-        builder.resetVariables();
-        QCOMPARE(list->count(), 0);
-        QCOMPARE(description->text(), QString());
-        builder.addVariable("%30", "(30) Thesis", "Thesis assigned", "0", "3", "0", "6");
-        QCOMPARE(variableCaptions(list), QStringList{"(30) Thesis"});
-        QCOMPARE(description->text(), "Thesis assigned");
-
-        // The check now knows only the new variable.
-        builder.setExpression("[%12] OR [%14]");
-        const QString status = child<QLabel>(builder, "lblStatus")->text();
-        QVERIFY2(status.contains("Missing requirements: (30) Thesis"), qPrintable(status));
-        QVERIFY2(status.contains("[%12], [%14]"), qPrintable(status));
-        QVERIFY2(!status.contains("Courses"), qPrintable(status));
-    }
 
     void insertsAtTheCursor_data()
     {
@@ -228,12 +116,8 @@ private Q_SLOTS:
                                                                 << false << "([%12] OR\n[%14])" << 16;
         QTest::newRow("NOT with nothing selected waits inside") << "[%12] AND" << 9 << 9 << "op:Logical NOT"
                                                                 << false << "[%12] AND NOT()" << 14;
-        QTest::newRow("AND between two requirements") << "[%12][%14]" << 5 << 5 << "op:Logical AND" << false
-                                                       << "[%12] AND [%14]" << 10;
         QTest::newRow("disabled entry inserts nothing") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << false
                                                         << "[%12] AND " << 10;
-        QTest::newRow("disabled entry ignores Enter") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << true
-                                                      << "[%12] AND " << 10;
     }
     void insertsAtTheCursor()
     {
@@ -247,7 +131,6 @@ private Q_SLOTS:
 
         zrFuncBuilder builder;
         setUpAsEditor(builder);
-        builder.addOperator(GetLangString(20752), "XOR", " XOR ", "Exclusive OR", QString(), false);
         builder.show();
         QVERIFY(QTest::qWaitForWindowExposed(&builder));
         auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
@@ -376,8 +259,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("absent");
         QTest::addColumn<QString>("underlined");
         QTest::newRow("nothing typed") << "" << QStringList{"Empty expression"} << QStringList{"Missing"} << "";
-        QTest::newRow("complete") << "[%12] AND ([%14] OR NOT [%-2])" << QStringList{"well formed"}
-                                  << QStringList{"Missing", "Unknown", "Position"} << "";
         QTest::newRow("one requirement missing") << "[%12] OR [%14]"
                                                  << QStringList{"well formed", "Missing requirements: (-2) New"}
                                                  << QStringList{"(12)", "(14)"} << "";
@@ -420,92 +301,6 @@ private Q_SLOTS:
             QCOMPARE(marks.first().cursor.selectedText(), underlined);
     }
 
-    // The lists and the editor are reached with Tab; Enter on a list inserts
-    // without leaving it, so several entries can be added in a row.
-    // Variables added or removed while the builder is hidden, or while it is
-    // shown, reach the check line by the time it can be seen.
-    void checkLineFollowsTheVariables()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setExpression("[%12] AND [%14]");
-        builder.addVariable("%30", "(30) Thesis", "Thesis assigned", "0", "3", "0", "6");
-        builder.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&builder));
-        auto *status = child<QLabel>(builder, "lblStatus");
-        QVERIFY2(status->text().contains("Missing requirements: (-2) New, (30) Thesis"), qPrintable(status->text()));
-
-        builder.addVariable("%31", "(31) Practicum", "Practicum assigned", "0", "3", "0", "6");
-        QVERIFY2(status->text().contains("(30) Thesis, (31) Practicum"), qPrintable(status->text()));
-        builder.hide();
-        builder.resetVariables();
-        builder.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&builder));
-        QVERIFY2(status->text().contains("Unknown requirements: [%12], [%14]"), qPrintable(status->text()));
-        QVERIFY2(!status->text().contains("Missing"), qPrintable(status->text()));
-    }
-
-    void keyboardReachesListsAndEditor()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setExpression(QString());
-        builder.show();
-        builder.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&builder));
-        auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
-        auto *list = child<QListWidget>(builder, "lstVariables");
-        auto *tree = child<QTreeWidget>(builder, "tvOperators");
-        editor->setFocus();
-        QTRY_VERIFY(editor->hasFocus());
-
-        QTest::keyClick(editor, Qt::Key_Backtab);
-        QTRY_VERIFY(list->hasFocus());
-        QTest::keyClick(list, Qt::Key_Home);
-        QTest::keyClick(list, Qt::Key_Return);
-        QVERIFY(list->hasFocus());
-        QTest::keyClick(list, Qt::Key_Tab);
-        QTRY_VERIFY(editor->hasFocus());
-        QTest::keyClicks(editor, " or ");
-
-        child<QTabWidget>(builder, "tabLists")->setCurrentIndex(1);
-        QTest::keyClick(editor, Qt::Key_Backtab);
-        QTRY_VERIFY(tree->hasFocus());
-        tree->setCurrentItem(operatorItem(tree, "("));
-        QTest::keyClick(tree, Qt::Key_Enter);
-        QCOMPARE(editor->toPlainText(), "[%12] or (");
-        QVERIFY(builder.isVisible());
-    }
-
-    // The builder's own texts follow the language; the captions the caller
-    // gave stay as given, the caller re-sends them.
-    void followsALanguageSwitch()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setExpression("([%12]");
-        const QString englishTab = child<QTabWidget>(builder, "tabLists")->tabText(0);
-        SwitchLanguage(LangGreek);
-        const QString ok = child<QPushButton>(builder, "cmdOK")->text();
-        const QString status = child<QLabel>(builder, "lblStatus")->text();
-        const QString tab = child<QTabWidget>(builder, "tabLists")->tabText(0);
-        SwitchLanguage(LangEnglish);
-        QCOMPARE(ok, StringTableText(20525, LangGreek));
-        QVERIFY2(status.startsWith(ReplaceParams(StringTableText(61458, LangGreek), {"1", QString()})),
-                 qPrintable(status));
-        QCOMPARE(tab, englishTab);
-    }
-
-    void checkLineCanBeSwitchedOff()
-    {
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setDisplaySwitches(false, false);
-        builder.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&builder));
-        QVERIFY(!child<QLabel>(builder, "lblStatus")->isVisible());
-        QVERIFY(child<QPlainTextEdit>(builder, "txtExpression")->isVisible());
-    }
 };
 
 QTEST_MAIN(tst_FuncBuilder)

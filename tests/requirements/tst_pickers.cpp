@@ -32,28 +32,17 @@ private Q_SLOTS:
         QTest::newRow("80 totals") << 80 << "conoptval5" << false << PickerKind::CourseTypeTotals << "SYS_CourseType" << "" << 0;
         QTest::newRow("90 options") << 90 << "conoptval4" << false << PickerKind::Options << "" << "" << 0;
         QTest::newRow("80 max grade") << 80 << "conoptval12" << false << PickerKind::MaxGradeTotals << "SYS_CourseType" << "" << 0;
-        QTest::newRow("30 options") << 30 << "conoptval5" << false << PickerKind::Options << "" << "" << 0;
         QTest::newRow("30 programme courses") << 30 << "conselobjIDs" << false << PickerKind::List
                                               << "QEMDepProgramCourses" << "prID=1" << 50002;
         QTest::newRow("130 department courses") << 130 << "conselobjIDs" << true << PickerKind::List << "QEMCourses"
                                                 << deptCourses << 20585;
         QTest::newRow("40 course exceptions") << 40 << "conoptval7" << false << PickerKind::List << "QEMCourses"
                                               << exceptions << 20585;
-        QTest::newRow("110 course-type exceptions") << 110 << "conoptval8" << false << PickerKind::List
-                                                    << "SYS_CourseType" << "" << 0;
-        QTest::newRow("20 areas") << 20 << "conselobjIDs" << false << PickerKind::List << "SYS_Dep_CourseArea" << "" << 0;
-        QTest::newRow("80 semesters") << 80 << "conselobjIDs" << false << PickerKind::List << "SYS_semesters" << "" << 0;
         QTest::newRow("50 groups") << 50 << "conselobjIDs" << false << PickerKind::List << "QEMDPGroup"
                                    << "prID = 1 AND dgtypeID <> 1" << 0;
-        QTest::newRow("110 categories") << 110 << "conselobjIDs" << false << PickerKind::List << "SYS_CourseCategory" << "" << 0;
-        QTest::newRow("120 modes filter") << 120 << "conoptval9" << false << PickerKind::List << "SYS_CourseCategory" << "" << 0;
         QTest::newRow("110 sectors filter") << 110 << "conoptval10" << false << PickerKind::List << "SYS_Dep_CourseSector" << "" << 0;
-        QTest::newRow("100 section categories") << 100 << "conoptval10" << false << PickerKind::List
-                                                << "SYS_Dep_SectionCategories" << "" << 0;
-        QTest::newRow("90 subjects filter") << 90 << "conoptval11" << false << PickerKind::List << "SYS_Dep_CourseArea" << "" << 0;
         QTest::newRow("20 has no subjects filter") << 20 << "conoptval11" << false << PickerKind::None << "" << "" << 0;
         QTest::newRow("110 has no modes filter") << 110 << "conoptval9" << false << PickerKind::None << "" << "" << 0;
-        QTest::newRow("60 has no course exceptions") << 60 << "conoptval7" << false << PickerKind::None << "" << "" << 0;
         QTest::newRow("entry row") << 30 << "conoptval3" << false << PickerKind::None << "" << "" << 0;
     }
     void choosesThePickerOfEachRow()

@@ -31,7 +31,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::newRow("group") << GroupKey(-2) << -2 << "";
         QTest::newRow("parameter with minus") << ParamKey(-2, QStringLiteral("conoptval1")) << -2 << "conoptval1";
-        QTest::newRow("positive parameter") << ParamKey(1534, QStringLiteral("conselobjIDs")) << 1534 << "conselobjIDs";
         QTest::newRow("literal") << "I-12,conoptval4" << -12 << "conoptval4";
         QTest::newRow("not a number") << "Iabc" << 0 << "";
     }
@@ -44,26 +43,6 @@ private Q_SLOTS:
         QCOMPARE(FieldFromKey(key), field);
     }
 
-    void keysAreSpelledWithSignedIds_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("choice") << ChoiceKey(-1, QStringLiteral("8")) << "KI-1,8";
-        QTest::newRow("parameter") << ParamKey(-1, QStringLiteral("conoptval4")) << "I-1,conoptval4";
-        QTest::newRow("group zero") << GroupKey(0) << "I0";
-        QTest::newRow("group ten") << GroupKey(10) << "I10";
-        QTest::newRow("largest") << GroupKey(2147483647) << "I2147483647";
-        QTest::newRow("smallest") << ParamKey(-2147483647 - 1, QStringLiteral("x")) << "I-2147483648,x";
-        QTest::newRow("empty field") << ParamKey(7, QString()) << "I7,";
-        QTest::newRow("choice with text code") << ChoiceKey(1000001, QStringLiteral("Ναι")) << "KI1000001,Ναι";
-    }
-    void keysAreSpelledWithSignedIds()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
-        QCOMPARE(key, expected);
-    }
-
     void filtersToContextObjectAndCurriculum_data()
     {
         QTest::addColumn<int>("kind");
@@ -74,8 +53,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("rows");
         QTest::newRow("degree, two curricula, first")
             << 1 << 103 << 2 << 1 << "contypeID=103 AND objID=7 AND secobjID='1'" << QList<int>{11, 14};
-        QTest::newRow("degree, two curricula, second")
-            << 1 << 103 << 2 << 2 << "contypeID=103 AND objID=7 AND secobjID='2'" << QList<int>{12};
         QTest::newRow("degree, one curriculum: no curriculum filter")
             << 1 << 103 << 1 << 1 << "contypeID=103" << QList<int>{11, 12, 14, 15};
         QTest::newRow("entry: never by curriculum") << 1 << 101 << 2 << 1 << "contypeID=101" << QList<int>{13, 16};
@@ -168,30 +145,12 @@ private Q_SLOTS:
         QCOMPARE(ocIds(set.walk()), (QList<int>{12, id}));
     }
 
-    void positionsThroughKeys()
-    {
-        RequirementSet set;
-        set.setObjectKind(1);
-        set.setContext(103);
-        set.setParent(hierarchicalSet(sampleRows()));
-        set.setCurriculumCount(2);
-        set.setCurriculumId(1);
-        set.applyFilter();
-        QVERIFY(set.positionOn(QStringLiteral("I14,conoptval4")));
-        QCOMPARE(set.currentRecordId(), 14);
-        QCOMPARE(set.rows().value(u"conID").toInt(), 80);
-        // A row outside the set is not found.
-        QVERIFY(!set.positionOn(QStringLiteral("I12")));
-    }
-
     void objectIdByKind_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QVariant>("objectId");
         QTest::newRow("programme") << 1 << QVariant(7);
         QTest::newRow("course of programme") << 4 << QVariant(7);
-        QTest::newRow("student") << 8 << QVariant(7);
-        QTest::newRow("student programme") << 11 << QVariant(7);
         QTest::newRow("department") << 13 << QVariant(QStringLiteral("D1"));
         QTest::newRow("department by id") << 14 << QVariant(QStringLiteral("D9"));
         QTest::newRow("unknown kind") << 5 << QVariant();

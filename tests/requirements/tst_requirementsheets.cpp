@@ -1,51 +1,37 @@
 #include "../reqtypes/sheetfixture.h"
-#include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
-#include "recordset/recordsetutils.h"
-#include "itempanel/tilepanel.h"
+#include "itempanel/itempanelmodel.h"
 #include "requirementfixture.h"
-#include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
-#include "requirements/zrrequirements.h"
+#include "requirements/requirementseditor.h"
 
-#include <QComboBox>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace zr;
 using namespace zr::test;
 
-// The editor with real sheets: values loaded into them, edits kept, adjustments made.
+// What the editor shows of the rows it loads, and what its edits write into them.
 class tst_RequirementSheets : public QObject
 {
     Q_OBJECT
 
-    static Recordset curricula()
+    static std::unique_ptr<RequirementsEditor> load(int kind, int context, const Recordset &parent)
     {
-        return codeTable("orID", {"ordescription"}, {{1, "Κατεύθυνση 1"}, {2, "Κατεύθυνση 2"}});
-    }
-
-    std::unique_ptr<zrRequirements> makeControl(int kind, int context)
-    {
-        auto control = std::make_unique<zrRequirements>();
-        control->lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curricula() : sampleTable(table);
+        auto editor = std::make_unique<RequirementsEditor>();
+        editor->lookups().setFetcher([](const QString &table, const QString &) {
+            return table == QLatin1String("QEMDPOrientation") ? twoCurricula() : sampleTable(table);
         });
-        control->setOSchema(std::make_shared<StudentSchema>());
-        control->setConstrType(context);
-        control->setAppliesTo(kind);
-        return control;
+        editor->setSchema(std::make_shared<StudentSchema>());
+        editor->set().setContext(context);
+        editor->set().setObjectKind(kind);
+        editor->load(parent);
+        return editor;
     }
 
-    static ItemPanelModel *listOf(zrRequirements &control)
+    static Recordset rowOf(RequirementsEditor &editor, int ocID)
     {
-        return control.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
-    }
-
-    static Recordset rowOf(zrRequirements &control, int ocID)
-    {
-        Recordset rows = control.rsConstraints().clone();
+        Recordset rows = editor.set().rows().clone();
         rows.find(QStringLiteral("ocID = %1").arg(ocID), 0, Recordset::SearchForward, Recordset::StartFirst);
         return rows;
     }
@@ -53,85 +39,69 @@ class tst_RequirementSheets : public QObject
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
-    void loadFillsEveryRowAndSelectionShowsHelp()
+    void loadShowsCodesByTheirNames()
     {
-        auto control = makeControl(1, 103);
-        control->setRsConstraints(hierarchicalSet({
+        auto editor = load(1, 103, hierarchicalSet({
             {11, 103, 1, 7, "1", 40, {{"conselobjIDs", "-1,3"}, {"conoptval6", "3"}, {"conoperator", 8}, {"conoptval1", "300"}}},
             {12, 103, 1, 7, "1", 10, {{"conselobjIDs", "statusID"}, {"conoperator", 2}, {"conoptval1", "4"}}},
         }));
-        ItemPanelModel *list = listOf(*control);
+        ItemPanelModel *list = editor->list();
         QCOMPARE(list->valueText("I11,conselobjIDs"), GetLangString(20714) + ",Εργαστηριακό");
         QCOMPARE(list->hiddenValue("I11,conselobjIDs").toString(), QStringLiteral("-1,3"));
-        QCOMPARE(list->valueText("I11,conoptval6"), GetLangString(20767));
-        QCOMPARE(list->valueText("I11,conoptval1"), QStringLiteral("300"));
         // A student-data requirement is named by its column's description, not the column's name.
-        QVERIFY(list->valueText("I12,conselobjIDs") != QStringLiteral("statusID"));
-        QCOMPARE(list->caption("I12"), "(12) " + GetLangString(20728) + " - " + list->valueText("I12,conselobjIDs"));
+        QCOMPARE(list->caption("I12"), "(12) " + GetLangString(20728) + " - Κατάσταση φοίτησης");
         QCOMPARE(list->valueText("I12,conoptval1"), QStringLiteral("Σε αναστολή"));
-        QVERIFY(!control->isModified());
-
-        list->setSelected("I11,conoptval2", true);
-        QCOMPARE(control->findChild<QPlainTextEdit *>("txtInfo")->toPlainText(), GetLangString(20611));
+        QVERIFY(!editor->set().isModified());
     }
 
-    void curriculumSwitchKeepsTheEditsOfTheCurriculumLeft()
+    void curriculumSwitchWritesOnlyTheCurriculumLeft()
     {
-        auto control = makeControl(1, 103);
-        control->setRsConstraints(hierarchicalSet({
+        auto editor = load(1, 103, hierarchicalSet({
             {11, 103, 1, 7, "1", 30, {{"conselobjIDs", "14,20"}, {"conoptval4", "1"}, {"conoperator", 8}, {"conoptval3", "0,5"}, {"conoptval6", "0"}, {"coneval", "[%11]"}}},
             {12, 103, 1, 7, "2", 70, {{"conoptval6", "1"}, {"conoperator", 0}, {"conoptval1", "2"}}},
         }));
-        QVERIFY(listOf(*control)->editValue("I11,conoptval3", "0,8"));
-        QVERIFY(control->isModified());
-        auto *chooser = control->findChild<QComboBox *>("cbOrient");
-        chooser->setCurrentIndex(1);
-        Q_EMIT chooser->activated(1);
-        QCOMPARE(listOf(*control)->keys(), QStringList{"I12"});
-        Recordset left = rowOf(*control, 11);
+        QVERIFY(editor->list()->editValue("I11,conoptval3", "0,8"));
+        editor->valueChanged("I11,conoptval3");
+        editor->chooseCurriculum(2);
+        Recordset left = rowOf(*editor, 11);
         QCOMPARE(left.value(u"conoptval3").toString(), QStringLiteral("0,8"));
         QCOMPARE(left.value(u"conoptval4").toString(), QStringLiteral("1"));
         QCOMPARE(left.value(u"coneval").toString(), QStringLiteral("[%11]"));
         // The curriculum shown was only loaded, not written.
-        QCOMPARE(rowOf(*control, 12).status(), Recordset::adRecUnmodified);
+        QCOMPARE(rowOf(*editor, 12).status(), Recordset::adRecUnmodified);
     }
 
     void addedRequirementGetsItsDefaultsInTheRecord()
     {
-        auto control = makeControl(4, 106);
         Recordset parent = hierarchicalSet({{31, 106, 4, 7, QVariant(), 70, {{"conoptval6", "1"}, {"conoperator", 0}, {"conoptval1", "2"}}}});
         parent.appendField(makeField("courseID", adInteger));
         parent.setValue(u"courseID", 25);
-        control->setRsConstraints(parent);
-        QSignalSpy changed(control.get(), &zrRequirements::Changed);
-        auto *commands = control->findChild<TilePanel *>("smButtons")->model();
-        QVERIFY(commands->clickItem("100"));
-        QCOMPARE(changed.count(), 1);
-        Recordset added = rowOf(*control, -1);
+        auto editor = load(4, 106, parent);
+        QCOMPARE(editor->addRequirement(100), -1);
+        Recordset added = rowOf(*editor, -1);
         QCOMPARE(added.value(u"conselobjIDs").toString(), QStringLiteral("25"));
         QCOMPARE(added.value(u"conoptval4").toString(), QStringLiteral("1"));
         QCOMPARE(added.value(u"conoptval6").toString(), QStringLiteral("-1"));
         QCOMPARE(added.value(u"conoptval3").toString(), QStringLiteral("0"));
         QVERIFY(added.value(u"conoptval5").isNull());
-        QCOMPARE(listOf(*control)->caption("I-1"), "(N1) " + GetLangString(20745));
     }
 
-    void reenablingKeepsRowsLockedByTheirAnswer()
+    // Rows that another row's answer locks stay locked when the list is enabled again.
+    void rowStatesFollowTheirAnswer()
     {
-        auto control = makeControl(4, 111);
-        control->setRsConstraints(hierarchicalSet({
+        auto editor = load(4, 111, hierarchicalSet({
             {41, 111, 4, 7, QVariant(), 130, {{"conselobjIDs", "25"}, {"conoptval1", "-1"}, {"conoperator", -1}}},
         }));
-        ItemPanelModel *list = listOf(*control);
+        ItemPanelModel *list = editor->list();
         QVERIFY(!list->isItemEnabled("I41,conoperator"));
-        control->setEditingEnabled(false);
-        control->setEditingEnabled(true);
+        list->setAllItemsEnabled(true);
+        editor->applyRowStates();
         QVERIFY(!list->isItemEnabled("I41,conoperator"));
         QVERIFY(!list->isItemEnabled("I41,conoptval10"));
         QVERIFY(list->isItemEnabled("I41,conoptval1"));
     }
 
-    void valueChangesAdjustTheSheetAndRaiseChangedOnce_data()
+    void valueChangesAdjustTheSheetAndReportOnce_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("choice");
@@ -142,26 +112,25 @@ private Q_SLOTS:
         QTest::newRow("10 column recaptions the group") << "I42,conselobjIDs" << "KI42,gender" << "I42"
                                                         << GetLangString(20728) + " - Φύλο";
     }
-    void valueChangesAdjustTheSheetAndRaiseChangedOnce()
+    void valueChangesAdjustTheSheetAndReportOnce()
     {
         QFETCH(QString, key);
         QFETCH(QString, choice);
         QFETCH(QString, checkedKey);
         QFETCH(QString, checkedText);
-        auto control = makeControl(4, 111);
-        control->setRsConstraints(hierarchicalSet({
+        auto editor = load(4, 111, hierarchicalSet({
             {41, 111, 4, 7, QVariant(), 130, {{"conselobjIDs", "25"}, {"conoptval1", "0"}, {"conoperator", 0}, {"conoptval10", "1"}}},
             {42, 111, 4, 7, QVariant(), 10, {{"conselobjIDs", "exam_ID"}, {"conoperator", 0}, {"conoptval1", "3"}}},
         }));
-        QSignalSpy changed(control.get(), &zrRequirements::Changed);
-        QVERIFY(listOf(*control)->editValue(key, choice));
+        QSignalSpy changed(editor.get(), &RequirementsEditor::changed);
+        QVERIFY(editor->list()->editValue(key, choice));
+        editor->valueChanged(key);
         QCOMPARE(changed.count(), 1);
-        const QString text = checkedKey.contains(',') ? listOf(*control)->valueText(checkedKey)
-                                                      : listOf(*control)->caption(checkedKey);
-        QCOMPARE(text, checkedText);
-        QVERIFY(control->isModified());
+        ItemPanelModel *list = editor->list();
+        QCOMPARE(checkedKey.contains(',') ? list->valueText(checkedKey) : list->caption(checkedKey), checkedText);
+        QVERIFY(editor->set().isModified());
     }
 };
 
-QTEST_MAIN(tst_RequirementSheets)
+QTEST_GUILESS_MAIN(tst_RequirementSheets)
 #include "tst_requirementsheets.moc"

@@ -79,16 +79,6 @@ private Q_SLOTS:
         QCOMPARE(line.mid(date.size()), afterDate);
     }
 
-    void appendsOneLinePerError()
-    {
-        RecordError(1, QStringLiteral("a"), QStringLiteral("first"));
-        RecordError(2, QStringLiteral("b"), QStringLiteral("second"));
-        const QList<QByteArray> lines = readLog().split('\n');
-        QCOMPARE(lines.size(), 3); // two CR LF terminated lines and the empty tail
-        QVERIFY(lines[0].endsWith("first\r"));
-        QVERIFY(lines[1].endsWith("second\r"));
-    }
-
     void rotatesOnlyAboveLimit_data()
     {
         QTest::addColumn<qint64>("existing");
@@ -115,19 +105,6 @@ private Q_SLOTS:
             QVERIFY(log.startsWith(QByteArray(existing, 'x')));
             QVERIFY(log.endsWith(" 7 : line\r\n"));
         }
-    }
-
-    void secondRotationInSameMinuteOverwrites()
-    {
-        fillLog(LogRotateBytes + 1);
-        RecordError(1, {}, QStringLiteral("a"));
-        fillLog(LogRotateBytes + 5);
-        RecordError(2, {}, QStringLiteral("b"));
-        const QStringList rotated = rotatedFiles();
-        // Two rotations may straddle a minute boundary; within one minute the name is reused.
-        QVERIFY(rotated.size() == 1 || rotated.size() == 2);
-        if (rotated.size() == 1)
-            QCOMPARE(QFile(m_dir.filePath(rotated.first())).size(), LogRotateBytes + 5);
     }
 
     void rotatedNameCarriesDateAndTime()

@@ -1,4 +1,5 @@
 #include "common/langstrings.h"
+#include "../datafile.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -11,20 +12,7 @@ class tst_LangStrings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void replacesPlaceholders_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("values");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one") << "Βρέθηκαν %1 εγγραφές" << QStringList{"5"} << "Βρέθηκαν 5 εγγραφές";
-        QTest::newRow("two, out of order") << "%2 of %1" << QStringList{"a", "b"} << "b of a";
-        QTest::newRow("repeated") << "%1-%1" << QStringList{"x"} << "x-x";
-        QTest::newRow("fewer values") << "%1 and %2" << QStringList{"x"} << "x and %2";
-        QTest::newRow("more values") << "%1" << QStringList{"x", "y", "z"} << "x";
-        QTest::newRow("no values") << "%1" << QStringList{} << "%1";
-        QTest::newRow("value holds a placeholder") << "%1 %2" << QStringList{"%2", "b"} << "b b";
-        QTest::newRow("empty text") << "" << QStringList{"x"} << "";
-    }
+    void replacesPlaceholders_data() { zr::test::addDataRows(QFINDTESTDATA("data/langstrings-replaces-placeholders.tsv")); }
     void replacesPlaceholders()
     {
         QFETCH(QString, text);
@@ -33,18 +21,7 @@ private Q_SLOTS:
         QCOMPARE(ReplaceParams(text, values), expected);
     }
 
-    void readsMnemonics_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shortcut");
-        QTest::newRow("first letter") << "&Διαγραφή" << "Διαγραφή" << "Alt+Δ";
-        QTest::newRow("inside") << "Π&ροσθήκη  " << "Προσθήκη  " << "Alt+Ρ";
-        QTest::newRow("escaped ampersand") << "A && B" << "A & B" << "";
-        QTest::newRow("escaped then real") << "A && &B" << "A & B" << "Alt+B";
-        QTest::newRow("trailing ampersand") << "AB&" << "AB&" << "";
-        QTest::newRow("none") << "OK" << "OK" << "";
-    }
+    void readsMnemonics_data() { zr::test::addDataRows(QFINDTESTDATA("data/langstrings-reads-mnemonics.tsv")); }
     void readsMnemonics()
     {
         QFETCH(QString, caption);

@@ -108,14 +108,6 @@ private Q_SLOTS:
         QCOMPARE(icon, QMessageBox::Warning);
     }
 
-    void englishCaptions()
-    {
-        StringService::instance().setLanguageId(LangEnglish);
-        QStringList texts;
-        showAndAnswer(MbAbortRetryIgnore, QString(), 0, &texts);
-        StringService::instance().setLanguageId(LangGreek);
-        QCOMPARE(texts, (QStringList{"Cancel", "Redo", "Skip"}));
-    }
 };
 
 QTEST_MAIN(tst_MsgBoxEx)

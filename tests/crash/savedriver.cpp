@@ -40,15 +40,9 @@ namespace {
 
 constexpr int Context = 110;
 constexpr int Programme = 1;
-const QString kLib = QStringLiteral("zrQEMSvr");
 const QString kSource = QStringLiteral("savedriver");
 
-struct StoredRow
-{
-    qint64 id = 0;
-    QString marker;
-    QString expression;
-};
+struct StoredRow { qint64 id = 0; QString marker, expression; };
 
 QList<StoredRow> storedSet(Database &db)
 {
@@ -67,51 +61,31 @@ int generationOf(const QString &marker, int *rowCount)
 {
     static const QRegularExpression re(QStringLiteral("^gen:(\\d+):(\\d+)$"));
     const QRegularExpressionMatch m = re.match(marker);
-    if (!m.hasMatch())
-        return -1;
     *rowCount = m.captured(2).toInt();
-    return m.captured(1).toInt();
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-// Returns the generation held, or -1 with a reason when the set is not whole.
+// Returns the generation held (0 for the sample's own rows, which carry none), or -1 with a
+// reason when the set is not whole: rows of two saves, a row count or an expression not its save's.
 int checkSet(Database &db, QString *why)
 {
     const QList<StoredRow> rows = storedSet(db);
-    if (rows.isEmpty())
-        return 0;
     int count = 0;
-    const int generation = generationOf(rows.first().marker, &count);
-    if (generation < 0) {
-        // The sample department's own rows, before the first save.
-        for (const StoredRow &row : rows) {
-            if (generationOf(row.marker, &count) >= 0) {
-                *why = QStringLiteral("sample rows mixed with saved rows");
-                return -1;
-            }
-        }
-        return 0;
-    }
+    const int generation = rows.isEmpty() ? 0 : qMax(0, generationOf(rows.first().marker, &count));
     QStringList tokens;
     for (const StoredRow &row : rows) {
         int c = 0;
-        if (row.marker != rows.first().marker || generationOf(row.marker, &c) != generation) {
+        if (generation == 0 ? generationOf(row.marker, &c) >= 0 : row.marker != rows.first().marker)
             *why = QStringLiteral("rows of two saves: %1 and %2").arg(rows.first().marker, row.marker);
-            return -1;
-        }
         tokens << QStringLiteral("[%%1]").arg(row.id);
     }
-    if (rows.size() != count) {
+    if (why->isEmpty() && generation > 0 && rows.size() != count)
         *why = QStringLiteral("%1 rows of a save that wrote %2").arg(rows.size()).arg(count);
-        return -1;
-    }
-    const QString expression = tokens.join(QStringLiteral(" AND "));
     for (const StoredRow &row : rows) {
-        if (row.expression != expression) {
-            *why = QStringLiteral("expression \"%1\" does not name the rows %2").arg(row.expression, expression);
-            return -1;
-        }
+        if (why->isEmpty() && generation > 0 && row.expression != tokens.join(QStringLiteral(" AND ")))
+            *why = QStringLiteral("expression \"%1\" does not name the rows %2").arg(row.expression, tokens.join(u' '));
     }
-    return generation;
+    return why->isEmpty() ? generation : -1;
 }
 
 // True when the set's history matches the generation held: versions 1 to
@@ -119,48 +93,27 @@ int checkSet(Database &db, QString *why)
 bool historyIsWhole(Database &db, int generation, QString *why)
 {
     const QString key = RequirementSetKey(1, Programme, Context, QString());
-    QSqlQuery &v = db.exec(QStringLiteral("SELECT version FROM QEMSetVersion WHERE setkey = ?"), {key}, kSource);
-    const qint64 version = v.next() ? v.value(0).toLongLong() : 0;
-    v.finish();
-    QSqlQuery &h = db.exec(QStringLiteral("SELECT COUNT(*), MIN(version), MAX(version) FROM QEMSetHistory WHERE setkey = ?"),
-                           {key}, kSource);
+    QSqlQuery &h = db.exec(QStringLiteral("SELECT (SELECT version FROM QEMSetVersion WHERE setkey = ?), COUNT(*), MIN(version), "
+                                          "MAX(version) FROM QEMSetHistory WHERE setkey = ?"), {key, key}, kSource);
     h.next();
-    const qint64 kept = h.value(0).toLongLong(), first = h.value(1).toLongLong(), last = h.value(2).toLongLong();
+    const qint64 version = h.value(0).toLongLong(), kept = h.value(1).toLongLong();
+    const qint64 first = h.value(2).toLongLong(), last = h.value(3).toLongLong();
     h.finish();
-    if (version != generation || kept != generation || (kept > 0 && (first != 1 || last != version))) {
+    if (version != generation || kept != generation || (kept > 0 && (first != 1 || last != version)))
         *why = QStringLiteral("generation %1 held at version %2, with %3 kept versions (%4 to %5)")
                    .arg(generation).arg(version).arg(kept).arg(first).arg(last);
-        return false;
-    }
-    if (generation == 0)
-        return true;
+    if (generation == 0 || !why->isEmpty())
+        return why->isEmpty();
     Recordset rows = ReadRequirementFile(RequirementStore(db).versionFile(key, version - 1, kSource)).rows;
     int count = 0;
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         // The sample's own rows carry no generation: they stand for generation 0.
-        const int g = qMax(0, generationOf(rows.value(u"conoptval5").toString(), &count));
-        if (g != generation - 1) {
+        if (const int g = qMax(0, generationOf(rows.value(u"conoptval5").toString(), &count)); g != generation - 1)
             *why = QStringLiteral("version %1 keeps a row of generation %2, not %3").arg(version).arg(g).arg(generation - 1);
-            return false;
-        }
     }
-    if (generation > 1 && rows.recordCount() != count) {
+    if (generation > 1 && rows.recordCount() != count)
         *why = QStringLiteral("version %1 keeps %2 rows of a save that wrote %3").arg(version).arg(rows.recordCount()).arg(count);
-        return false;
-    }
-    return true;
-}
-
-bool databaseIsSound(Database &db, QString *why)
-{
-    if (db.dialect() != SqlDialect::SQLite)
-        return true; // the server recovers its own files; a query that runs is the proof
-    QSqlQuery &q = db.exec(QStringLiteral("PRAGMA integrity_check"), {}, kSource);
-    const QString answer = q.next() ? q.value(0).toString() : QString();
-    q.finish();
-    if (answer != QLatin1String("ok"))
-        *why = QStringLiteral("integrity check: ") + answer;
-    return answer == QLatin1String("ok");
+    return why->isEmpty();
 }
 
 // The rows of `generation`, numbered -1, -2 ...: three on even generations,
@@ -175,15 +128,10 @@ QList<QVariantMap> generationRows(int generation)
     const QString expression = tokens.join(QStringLiteral(" AND "));
     QList<QVariantMap> rows;
     for (int i = 1; i <= count; ++i) {
-        rows.append({{QStringLiteral("ocID"), -i},
-                     {QStringLiteral("contypeID"), Context},
-                     {QStringLiteral("conobject"), 1},
-                     {QStringLiteral("conID"), 60},
-                     {QStringLiteral("conoperator"), 8},
-                     {QStringLiteral("conselobjIDs"), QString::number(i)},
-                     {QStringLiteral("conoptval1"), QString::number(generation)},
-                     {QStringLiteral("conoptval5"), marker},
-                     {QStringLiteral("coneval"), expression}});
+        rows.append({{QStringLiteral("ocID"), -i}, {QStringLiteral("contypeID"), Context}, {QStringLiteral("conobject"), 1},
+                     {QStringLiteral("conID"), 60}, {QStringLiteral("conoperator"), 8},
+                     {QStringLiteral("conselobjIDs"), QString::number(i)}, {QStringLiteral("conoptval1"), QString::number(generation)},
+                     {QStringLiteral("conoptval5"), marker}, {QStringLiteral("coneval"), expression}});
     }
     return rows;
 }
@@ -210,14 +158,12 @@ void saveGeneration(cContraints &constraints, int generation)
 // Replaces the set with the rows of `generation` by importing a file of them.
 void importGeneration(const QString &server, const QString &path, int generation)
 {
-    QJsonArray rows;
+    QVariantList rows;
     for (const QVariantMap &row : generationRows(generation))
-        rows.append(QJsonObject::fromVariantMap(row));
-    const QJsonObject root{{QStringLiteral("format"), RequirementFile::formatName()},
-                           {QStringLiteral("AppliesTo"), 1},
+        rows.append(row);
+    const QJsonObject root{{QStringLiteral("format"), RequirementFile::formatName()}, {QStringLiteral("AppliesTo"), 1},
                            {QStringLiteral("ConstrType"), Context},
-                           {QStringLiteral("object"), QJsonObject{{QStringLiteral("prID"), Programme}}},
-                           {QStringLiteral("rows"), rows}};
+                           {QStringLiteral("object"), QJsonObject{{QStringLiteral("prID"), Programme}}}, {QStringLiteral("rows"), QJsonArray::fromVariantList(rows)}};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit())
         throw ZrError(1, kSource, QStringLiteral("cannot write ") + path);
@@ -235,7 +181,7 @@ int runSave(const QString &server, int count, bool byImport)
         fprintf(stderr, "the set is not whole before saving: %s\n", qPrintable(why));
         return 1;
     }
-    auto constraints = CreateServerObjectAs<cContraints>(kLib, server);
+    auto constraints = CreateServerObjectAs<cContraints>(QStringLiteral("zrQEMSvr"), server);
     QTemporaryDir files;
     for (int i = 0; count <= 0 || i < count; ++i) {
         ++generation;
@@ -253,11 +199,14 @@ int runCheck(const QString &server)
 {
     auto db = Database::open(server);
     QString why;
-    if (!databaseIsSound(*db, &why)) {
-        fprintf(stderr, "%s\n", qPrintable(why));
-        return 1;
+    // The server recovers its own PostgreSQL files; there a query that runs is the proof.
+    if (db->dialect() == SqlDialect::SQLite) {
+        QSqlQuery &q = db->exec(QStringLiteral("PRAGMA integrity_check"), {}, kSource);
+        if (q.next() && q.value(0).toString() != QLatin1String("ok"))
+            why = QStringLiteral("integrity check: ") + q.value(0).toString();
+        q.finish();
     }
-    const int generation = checkSet(*db, &why);
+    const int generation = why.isEmpty() ? checkSet(*db, &why) : -1;
     if (generation < 0 || !historyIsWhole(*db, generation, &why)) {
         fprintf(stderr, "%s\n", qPrintable(why));
         return 1;
@@ -273,9 +222,7 @@ int main(int argc, char **argv)
     // The import checks the set in an editor, which needs widgets.
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const QStringList modes = {QStringLiteral("save"), QStringLiteral("import"), QStringLiteral("check"),
-                               QStringLiteral("init")};
-    if (args.size() < 3 || !modes.contains(args[1])) {
+    if (args.size() < 3 || !QStringList{"save", "import", "check", "init"}.contains(args[1])) {
         fprintf(stderr, "usage: savedriver save|import|check|init <server> [count]\n");
         return 2;
     }

@@ -1,4 +1,5 @@
 #include "common/langstrings.h"
+#include "../datafile.h"
 #include "common/languageswitch.h"
 #include "recordset/recordset.h"
 #include "common/zrerror.h"
@@ -188,17 +189,7 @@ private Q_SLOTS:
 
     // Stored totals applied to the working list, then read back as the dialog's
     // result (working-list order) and encoded as the editor stores it.
-    void roundTripsTotals_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("checked");
-        QTest::addColumn<QString>("encoded");
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("all-types row") << "-1;20" << "-1:20" << "-1;20";
-        QTest::newRow("list order, not stored order") << "-1;10#1;4#5;2" << "5:2 1:4 -1:10" << "5;2#1;4#-1;10";
-        QTest::newRow("decimal count") << "7;2,5" << "7:2.5" << "7;2,5";
-        QTest::newRow("item repeated: last count wins") << "3;1#3;6" << "3:6" << "3;6";
-    }
+    void roundTripsTotals_data() { zr::test::addDataRows(QFINDTESTDATA("data/coursetypetotals-round-trips-totals.tsv")); }
     void roundTripsTotals()
     {
         QFETCH(QString, stored);
@@ -239,21 +230,7 @@ private Q_SLOTS:
 
     // The grid's model: the check column writes -1 or null, the number column
     // refuses text that is not a number and keeps its old value.
-    void modelWritesChecksAndRefusesLetters_data()
-    {
-        QTest::addColumn<QVariant>("input");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("whole") << QVariant("7") << true << QVariant(7.0) << "7";
-        QTest::newRow("decimal comma") << QVariant("2,5") << true << QVariant(2.5) << "2,5";
-        QTest::newRow("decimal point") << QVariant("2.5") << true << QVariant(2.5) << "2,5";
-        QTest::newRow("blanks") << QVariant(" 4 ") << true << QVariant(4.0) << "4";
-        QTest::newRow("empty clears") << QVariant("") << true << QVariant() << "";
-        QTest::newRow("letter refused") << QVariant("x") << false << QVariant(3.0) << "3";
-        QTest::newRow("number then letter refused") << QVariant("4a") << false << QVariant(3.0) << "3";
-        QTest::newRow("grouped refused") << QVariant("1.000,5") << false << QVariant(3.0) << "3";
-    }
+    void modelWritesChecksAndRefusesLetters_data() { zr::test::addDataRows(QFINDTESTDATA("data/coursetypetotals-model-writes-checks-and-refuses-letters.tsv")); }
     void modelWritesChecksAndRefusesLetters()
     {
         QFETCH(QVariant, input);
@@ -288,77 +265,9 @@ private Q_SLOTS:
         QVERIFY(working.valueAt(1, working.fieldIndex(u"sel")).isNull());
     }
 
-    // Each dialog's texts, set when it opens.
-    void dialogShowsItsTexts_data()
-    {
-        QTest::addColumn<QString>("which");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("info");
-        QTest::addColumn<QString>("info1");
-        QTest::newRow("frmCourseTypes") << "min" << GetLangString(20541) << GetLangString(20028)
-                                        << ReplaceParams(GetLangString(20027), {GetLangString(10004)});
-        QTest::newRow("frmMaxGradeSettings") << "max" << GetLangString(20547) << GetLangString(20023)
-                                             << GetLangString(20024) + " " + GetLangString(20025);
-    }
-    void dialogShowsItsTexts()
-    {
-        QFETCH(QString, which);
-        QFETCH(QString, title);
-        QFETCH(QString, info);
-        QFETCH(QString, info1);
-        QVERIFY(info1.contains(QStringLiteral("Υπολογισμός επίδοσης")) || which == "max");
-        QStringList seen;
-        bool bold = false;
-        const Outcome outcome = runDialog(which, QString(), [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
-            seen << dialog->windowTitle() << dialog->findChild<QLabel *>("lblInfo")->text()
-                 << dialog->findChild<QLabel *>("lblInfo1")->text()
-                 << dialog->findChild<QPushButton *>("cmdOK")->text()
-                 << dialog->findChild<QPushButton *>("cmdCancel")->text();
-            bold = dialog->findChild<QLabel *>("lblInfo1")->font().bold();
-            QCOMPARE(dialog->findChild<QLabel *>("lblInfo1")->font().pointSize(), 8);
-            QCOMPARE(dialog->findChild<QLabel *>("lblInfo")->font().pointSize(), 8);
-            QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), GetLangString(20544));
-            QVERIFY(grid->hasFocus() || !dialog->isActiveWindow());
-        });
-        QCOMPARE(seen, QStringList({title, info, info1, GetLangString(20525), GetLangString(20092)}));
-        QVERIFY(bold);
-        QVERIFY(outcome.cancelled);
-        QVERIFY(outcome.result.isNull());
-    }
-
     // Open with a stored value, act on the grid as the user does, leave the dialog,
     // and check what the caller stores. Rows: 0 type 5, 1 type 3, 2 type 7, 3 type 1, 4 all types.
-    void dialogReturnsCheckedRows_data()
-    {
-        QTest::addColumn<QString>("which");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("opened");
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<QString>("close");
-        QTest::addColumn<bool>("cancelled");
-        QTest::addColumn<QString>("encoded");
-        const QString none = "0: 1: 2: 3: 4:";
-        QTest::newRow("list order wins over stored order")
-            << "min" << "-1;10#1;4#5;2" << "0*:2 1: 2: 3*:4 4*:10" << QStringList{} << "ok" << false
-            << "5;2#1;4#-1;10";
-        QTest::newRow("check and count") << "min" << "" << none << QStringList{"check 2", "type 2 3"} << "ok"
-                                         << false << "7;3";
-        QTest::newRow("uncheck") << "max" << "5;2#3;1" << "0*:2 1*:1 2: 3: 4:" << QStringList{"uncheck 0"} << "ok"
-                                 << false << "3;1";
-        QTest::newRow("letter refused, old number kept")
-            << "min" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"type 1 x"} << "ok" << false << "3;4";
-        QTest::newRow("edit pending when OK is pressed")
-            << "max" << "7;1" << "0: 1: 2*:1 3: 4:" << QStringList{"pending 2 6"} << "ok" << false << "7;6";
-        QTest::newRow("escape in the editor keeps the number")
-            << "min" << "7;1" << "0: 1: 2*:1 3: 4:" << QStringList{"escape-edit 2 9"} << "ok" << false << "7;1";
-        QTest::newRow("space checks the current row")
-            << "min" << "" << none << QStringList{"space 4", "type 4 12"} << "ok" << false << "-1;12";
-        QTest::newRow("cancel") << "min" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"check 0"} << "cancel" << true
-                                << "";
-        QTest::newRow("escape in the grid") << "max" << "3;4" << "0: 1*:4 2: 3: 4:" << QStringList{"check 0"}
-                                            << "escape" << true << "";
-        QTest::newRow("close box") << "min" << "" << none << QStringList{"check 0"} << "close" << true << "";
-    }
+    void dialogReturnsCheckedRows_data() { zr::test::addDataRows(QFINDTESTDATA("data/coursetypetotals-dialog-returns-checked-rows.tsv")); }
     void dialogReturnsCheckedRows()
     {
         QFETCH(QString, which);
@@ -412,16 +321,7 @@ private Q_SLOTS:
 
     // What the dialog cannot take is said in it: a stored count that does
     // not read (shown as 0) and a typed one that is refused.
-    void unreadableCountsAreNamed_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("stored count") << "3;-2x#5;2" << "" << "3;-2x";
-        QTest::newRow("stored type") << "x;2" << "" << "x;2";
-        QTest::newRow("typed count") << "3;4" << "-2x" << "-2x";
-        QTest::newRow("all readable") << "3;4#-1;2,5" << "" << "";
-    }
+    void unreadableCountsAreNamed_data() { zr::test::addDataRows(QFINDTESTDATA("data/coursetypetotals-unreadable-counts-are-named.tsv")); }
     void unreadableCountsAreNamed()
     {
         QFETCH(QString, stored);
@@ -442,47 +342,6 @@ private Q_SLOTS:
             QCOMPARE(note, QString());
         else
             QVERIFY2(note.contains(QStringLiteral("«") + named + QStringLiteral("»")), qPrintable(note));
-    }
-
-    // Switching the language while the dialog is open re-reads texts and headers.
-    void dialogFollowsLanguageSwitch()
-    {
-        QStringList english;
-        runDialog("min", QStringLiteral("-1;5"), [&](CourseTypeTotalsDialog *dialog, QTableView *grid) {
-            SwitchLanguage(LangEnglish);
-            english << dialog->windowTitle() << dialog->findChild<QLabel *>("lblInfo1")->text()
-                    << grid->model()->headerData(0, Qt::Horizontal).toString() << gridState(grid->model());
-            SwitchLanguage(LangGreek);
-        });
-        QCOMPARE(english, QStringList({"Course types totals",
-                                       ReplaceParams(StringTableText(20027, LangEnglish),
-                                                     {StringTableText(10004, LangEnglish)}),
-                                       "Select", "0: 1: 2: 3: 4*:5"}));
-    }
-
-    // A stored type missing from the list is recorded and raised; no dialog appears.
-    void dialogRaisesUnknownCourseType()
-    {
-        frmMaxGradeSettings dialog;
-        bool shown = false;
-        QTimer::singleShot(0, this, [&] {
-            if (QWidget *open = QApplication::activeModalWidget()) {
-                shown = true;
-                open->close();
-            }
-        });
-        bool cancelled = false;
-        try {
-            dialog.Select_CourseTypeTotals(courseTypes(), QStringLiteral("5;1#99;2"), true, cancelled);
-            QFAIL("no error for a course type missing from the list");
-        } catch (const ZrError &e) {
-            QCOMPARE(e.number, 61100);
-            QCOMPARE(e.source, QStringLiteral("frmMaxGradeSettings.Select_CourseTypeTotals"));
-            QCOMPARE(LastError().number, 61100);
-        }
-        QTest::qWait(0);
-        QVERIFY(!shown);
-        QVERIFY(cancelled);
     }
 
     void encodesRows_data()

@@ -1,4 +1,5 @@
 #include "itempanel/itempanelmodel.h"
+#include "../datafile.h"
 #include "common/languageswitch.h"
 #include "common/langstrings.h"
 #include "itempanel/tilepanel.h"
@@ -100,24 +101,7 @@ private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
     // Stored semester limits: what the two fields show and what OK writes back unchanged.
-    void decodesAndReencodesSemesterLimits_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("greater");
-        QTest::addColumn<QString>("less");
-        QTest::addColumn<QString>("encoded");
-        QTest::newRow("empty") << 30 << QVariant(QString()) << "" << "" << "";
-        QTest::newRow("null") << 100 << QVariant() << "" << "" << "";
-        QTest::newRow("first only") << 30 << QVariant("6") << "6" << "" << "6";
-        QTest::newRow("both") << 100 << QVariant("6;10") << "6" << "10" << "6;10";
-        QTest::newRow("second only") << 30 << QVariant(";10") << "" << "10" << ";10";
-        QTest::newRow("empty second part") << 30 << QVariant("6;") << "6" << "" << "6";
-        QTest::newRow("two separators") << 30 << QVariant(";;") << "" << "" << "";
-        QTest::newRow("third part ignored") << 100 << QVariant("1;2;3") << "1" << "2" << "1;2";
-        QTest::newRow("blanks around") << 30 << QVariant(" 7 ; 8 ") << "7" << "8" << "7;8";
-        QTest::newRow("stored as a number") << 30 << QVariant(4) << "4" << "" << "4";
-    }
+    void decodesAndReencodesSemesterLimits_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-decodes-and-reencodes-semester-limits.tsv")); }
     void decodesAndReencodesSemesterLimits()
     {
         QFETCH(int, type);
@@ -133,22 +117,7 @@ private Q_SLOTS:
     }
 
     // Edited fields: the first failing field names its message; whole numbers encode.
-    void checksAndEncodesEditedLimits_data()
-    {
-        QTest::addColumn<QString>("greater");
-        QTest::addColumn<QString>("less");
-        QTest::addColumn<int>("message");
-        QTest::addColumn<QString>("encoded");
-        QTest::newRow("cleared first, second set") << "" << "10" << 0 << ";10";
-        QTest::newRow("both") << "3" << "9" << 0 << "3;9";
-        QTest::newRow("zero passes") << "0" << "" << 0 << "0";
-        QTest::newRow("decimal comma truncated") << "6,7" << "" << 0 << "6";
-        QTest::newRow("decimal point truncated") << "" << "2.9" << 0 << ";2";
-        QTest::newRow("first not a number") << "x" << "4" << 20553 << "";
-        QTest::newRow("second negative") << "4" << "-1" << 20554 << "";
-        QTest::newRow("both bad: first wins") << "-2" << "y" << 20553 << "";
-        QTest::newRow("grouped thousands refused") << "1.000,5" << "" << 20553 << "";
-    }
+    void checksAndEncodesEditedLimits_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-checks-and-encodes-edited-limits.tsv")); }
     void checksAndEncodesEditedLimits()
     {
         QFETCH(QString, greater);
@@ -174,26 +143,7 @@ private Q_SLOTS:
     }
 
     // Flags: which boxes are checked and enabled after decoding, and the value OK writes.
-    void decodesFlags_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("encoded");
-        // Positions: use_coeff, apal_count, max_grade, use_units, use_calcgrade.
-        QTest::newRow("empty") << 80 << QVariant(QString()) << "....." << "0";
-        QTest::newRow("null") << 90 << QVariant() << "....." << "0";
-        QTest::newRow("use_coeff disables max_grade") << 80 << QVariant("1") << "X.,.." << "1";
-        QTest::newRow("max_grade disables use_coeff") << 80 << QVariant("4") << ",.X.." << "4";
-        QTest::newRow("apal_count and use_units") << 80 << QVariant("10") << ".X.X." << "10";
-        QTest::newRow("both exclusive bits") << 80 << QVariant("5") << ",.,.." << "0";
-        QTest::newRow("all bits") << 90 << QVariant("31") << ",X,XX" << "26";
-        QTest::newRow("stored as a number") << 80 << QVariant(18) << ".X..X" << "18";
-        QTest::newRow("unknown bits dropped") << 80 << QVariant("34") << ".X..." << "2";
-        QTest::newRow("letters") << 80 << QVariant("abc") << "....." << "0";
-        QTest::newRow("negative") << 90 << QVariant("-3") << "....." << "0";
-        QTest::newRow("semester form") << 80 << QVariant("6;10") << "....." << "0";
-    }
+    void decodesFlags_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-decodes-flags.tsv")); }
     void decodesFlags()
     {
         QFETCH(int, type);
@@ -208,28 +158,7 @@ private Q_SLOTS:
 
     // A sequence of user clicks ("+key" checks, "-key" unchecks), which of them the
     // options accepted (a disabled box refuses), and the boxes after them.
-    void interlocksUseCoeffAndMaxGrade_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("accepted");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("encoded");
-        QTest::newRow("check max_grade") << "" << QStringList{"+max_grade"} << "y" << ",.X.." << "4";
-        QTest::newRow("check then uncheck max_grade")
-            << "" << QStringList{"+max_grade", "-max_grade"} << "yy" << "....." << "0";
-        QTest::newRow("check use_coeff") << "2" << QStringList{"+use_coeff"} << "y" << "XX,.." << "3";
-        QTest::newRow("uncheck use_coeff enables max_grade, unchecked")
-            << "1" << QStringList{"-use_coeff"} << "y" << "....." << "0";
-        QTest::newRow("switch from use_coeff to max_grade")
-            << "1" << QStringList{"+max_grade", "-use_coeff", "+max_grade"} << "nyy" << ",.X.." << "4";
-        QTest::newRow("disabled use_coeff refuses") << "4" << QStringList{"+use_coeff"} << "n" << ",.X.." << "4";
-        QTest::newRow("both disabled refuse") << "5" << QStringList{"+max_grade", "+use_coeff"} << "nn" << ",.,.." << "0";
-        QTest::newRow("other boxes leave the pair alone")
-            << "1" << QStringList{"+apal_count", "+use_units", "+use_calcgrade"} << "yyy" << "XX,XX" << "27";
-        QTest::newRow("other box unchecked leaves the pair alone")
-            << "6" << QStringList{"-apal_count"} << "y" << ",.X.." << "4";
-    }
+    void interlocksUseCoeffAndMaxGrade_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-interlocks-use-coeff-and-max-grade.tsv")); }
     void interlocksUseCoeffAndMaxGrade()
     {
         QFETCH(QString, stored);
@@ -265,20 +194,7 @@ private Q_SLOTS:
     }
 
     // The list as the dialog opens it: captions, kinds, values and enabled states.
-    void dialogShowsDecodedOptions_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("state");
-        QTest::newRow("limits empty") << 30 << QVariant("") << "|";
-        QTest::newRow("limits first only") << 100 << QVariant("6") << "6|";
-        QTest::newRow("limits bad input, shown as stored") << 30 << QVariant("-3;x") << "-3|x";
-        QTest::newRow("flags empty") << 80 << QVariant() << "0|0|0|0|0";
-        QTest::newRow("flags use_coeff") << 90 << QVariant("3") << "1|1|0!|0|0";
-        QTest::newRow("flags max_grade") << 80 << QVariant("12") << "0!|0|1|1|0";
-        QTest::newRow("flags both exclusive") << 80 << QVariant("21") << "0!|0|0!|0|1";
-        QTest::newRow("other type") << 130 << QVariant("31") << "";
-    }
+    void dialogShowsDecodedOptions_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-dialog-shows-decoded-options.tsv")); }
     void dialogShowsDecodedOptions()
     {
         QFETCH(int, type);
@@ -313,35 +229,7 @@ private Q_SLOTS:
 
     // Edits made as the user makes them ("key=value", refused by a disabled entry),
     // then how the dialog is left, and what the caller gets back.
-    void dialogReturnsEncodedOptions_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("edits");
-        QTest::addColumn<QString>("close");
-        QTest::addColumn<bool>("cancelled");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("max_grade refused while use_coeff")
-            << 90 << "1" << QStringList{"max_grade=1"} << "ok" << false << "1";
-        QTest::newRow("checking use_coeff clears max_grade")
-            << 90 << "" << QStringList{"max_grade=1", "max_grade=0", "use_coeff=1"} << "ok" << false << "1";
-        QTest::newRow("apal_count and use_units") << 80 << "" << QStringList{"apal_count=1", "use_units=1"} << "ok"
-                                                  << false << "10";
-        QTest::newRow("flags cancel") << 90 << "8" << QStringList{"apal_count=1"} << "cancel" << true << "8";
-        QTest::newRow("flags escape") << 80 << "2" << QStringList{"apal_count=0"} << "escape" << true << "2";
-        QTest::newRow("flags close box") << 80 << "2" << QStringList{"use_units=1"} << "close" << true << "2";
-        QTest::newRow("limits unchanged") << 100 << "6;10" << QStringList{} << "ok" << false << "6;10";
-        QTest::newRow("limits: clear first, set second")
-            << 30 << "6" << QStringList{"excludePtyxStudents=", "excludeStudents=10"} << "ok" << false << ";10";
-        QTest::newRow("limits escape") << 100 << "6;10" << QStringList{"excludeStudents=2"} << "escape" << true
-                                       << "6;10";
-        QTest::newRow("other type") << 40 << "6;10" << QStringList{} << "ok" << false << "";
-        // Values set from code follow the interlock as clicks do: the disabled box stays clear.
-        QTest::newRow("code sets both: the first holds")
-            << 80 << "" << QStringList{"@use_coeff=1", "@max_grade=1"} << "ok" << false << "1";
-        QTest::newRow("code unchecks then checks")
-            << 90 << "1" << QStringList{"@use_coeff=0", "@max_grade=1"} << "ok" << false << "4";
-    }
+    void dialogReturnsEncodedOptions_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-dialog-returns-encoded-options.tsv")); }
     void dialogReturnsEncodedOptions()
     {
         QFETCH(int, type);
@@ -384,26 +272,7 @@ private Q_SLOTS:
 
     // A failed check shows its message titled "Requirement parameters", keeps the
     // dialog open, and the corrected value goes through.
-    void dialogShowsFailedCheckAndStaysOpen_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<int>("message");
-        QTest::addColumn<QStringList>("fix");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("negative stored limit") << 30 << "-3;x" << QStringList{} << 20553
-                                               << QStringList{"excludePtyxStudents=4", "excludeStudents="} << "4";
-        // What cannot be read is shown and refused, never turned into "no limit".
-        QTest::newRow("letters stored") << 30 << "abc" << QStringList{} << 20553
-                                        << QStringList{"excludePtyxStudents="} << "";
-        QTest::newRow("letters stored as the second limit") << 100 << "5;abc" << QStringList{} << 20554
-                                                            << QStringList{"excludeStudents=6"} << "5;6";
-        QTest::newRow("second limit") << 100 << "2" << QStringList{"excludeStudents=-5"} << 20554
-                                      << QStringList{"excludeStudents=5"} << "2;5";
-        QTest::newRow("both limits bad: the first is named") << 30 << "" << QStringList{"excludeStudents=-1", "excludePtyxStudents=-2"}
-                                                         << 20553 << QStringList{"excludePtyxStudents=", "excludeStudents=3"} << ";3";
-    }
+    void dialogShowsFailedCheckAndStaysOpen_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-dialog-shows-failed-check-and-stays-open.tsv")); }
     void dialogShowsFailedCheckAndStaysOpen()
     {
         QFETCH(int, type);
@@ -433,17 +302,7 @@ private Q_SLOTS:
     }
 
     // A stored value the dialog cannot read is named in it, not dropped unseen.
-    void unreadableStoredOptionsAreNamed_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("flags") << 90 << "abc" << "abc";
-        QTest::newRow("flags with a fraction") << 80 << "2,5" << "2,5";
-        QTest::newRow("semester limit") << 30 << "6;x" << "x";
-        QTest::newRow("readable") << 30 << "6;10" << "";
-        QTest::newRow("empty") << 80 << "" << "";
-    }
+    void unreadableStoredOptionsAreNamed_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-unreadable-stored-options-are-named.tsv")); }
     void unreadableStoredOptionsAreNamed()
     {
         QFETCH(int, type);
@@ -461,80 +320,7 @@ private Q_SLOTS:
             QVERIFY2(note.contains(QStringLiteral("«") + named + QStringLiteral("»")), qPrintable(note));
     }
 
-    // A second call on the same dialog starts from its own value, not from the last one.
-    void dialogCanBeShownAgain()
-    {
-        frmCustSettings dialog;
-        QFont font(QStringLiteral("DejaVu Serif"), 13);
-        dialog.setFrmFont(font);
-        QCOMPARE(dialog.frmFont().family(), font.family());
-        QCOMPARE(dialog.findChild<QPushButton *>("cmdOK")->font().pointSizeF(), 13.0);
-        QString firstState;
-        QString secondState;
-        QTimer::singleShot(0, this, [&] {
-            firstState = listState(panelModel(&dialog));
-            panelModel(&dialog)->editValue("apal_count", 1);
-            dialog.accept();
-        });
-        QVariant value = QStringLiteral("16");
-        bool cancelled = true;
-        dialog.CustomSettings(80, value, cancelled);
-        QCOMPARE(value.toString(), QStringLiteral("18"));
-        QTimer::singleShot(0, this, [&] {
-            secondState = listState(panelModel(&dialog));
-            dialog.accept();
-        });
-        value = QStringLiteral("6;7");
-        dialog.CustomSettings(30, value, cancelled);
-        QCOMPARE(firstState, QStringLiteral("0|0|0|0|1"));
-        QCOMPARE(secondState, QStringLiteral("6|7"));
-        QCOMPARE(value.toString(), QStringLiteral("6;7"));
-        QVERIFY(!cancelled);
-        QCOMPARE(panelModel(&dialog)->itemCount(), 0);
-    }
-
-    // Switching the language while the dialog is open re-reads every caption.
-    void dialogFollowsLanguageSwitch()
-    {
-        QStringList english;
-        runDialog(90, QStringLiteral("8"), [&](frmCustSettings *dialog) {
-            SwitchLanguage(LangEnglish);
-            const ItemPanelModel *model = panelModel(dialog);
-            english << dialog->windowTitle() << dialog->findChild<QPushButton *>("cmdCancel")->text()
-                    << dialog->findChild<TilePanel *>("smSettings")->caption() << model->caption("use_units")
-                    << listState(model);
-            SwitchLanguage(LangGreek);
-        });
-        QCOMPARE(english, QStringList({"Parameters", "Cancel", "Requirement parameters",
-                                       StringTableText(10004, LangEnglish), "0|0|0|1|0"}));
-        QCOMPARE(GetLangString(20092), QStringLiteral("Άκυρο"));
-    }
-
-    void describesOptions_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("expected");
-        const QString gt = QStringLiteral("Εξαιρούνται οι φοιτητές με τρέχον εξάμηνο φοίτησης μεγαλύτερο από : ");
-        const QString lt = QStringLiteral("Εξαιρούνται οι φοιτητές με τρέχον εξάμηνο φοίτησης μικρότερο από : ");
-        QTest::newRow("empty") << 30 << "" << "";
-        QTest::newRow("first only") << 30 << "6" << gt + "6";
-        QTest::newRow("both") << 100 << "6;10" << gt + "6\r\n" + lt + "10";
-        QTest::newRow("second only") << 30 << ";3" << lt + "3";
-        QTest::newRow("empty second part") << 30 << "5;" << gt + "5\r\n" + lt;
-        QTest::newRow("other type") << 40 << "6;10" << "";
-        const QString flags = QStringLiteral(
-            "Μέσος όρος μαθημάτων με συντελεστές βαρύτητας = %1, "
-            "Oι απαλλαγές δεν υπολογίζονται στα σύνολα μαθημάτων = %2, "
-            "Υπολογισμός μέγιστου μέσου όρου = %3, "
-            "Υπολογισμός επίδοσης συνόλων τύπων μαθημάτων με ΔΜ = %4, "
-            "Λαμβάνονται υπόψη και τα μαθήματα που δεν υπολογίζονται στο βαθμό πτυχίου = %5");
-        const QString y = QStringLiteral("Ναι"), n = QStringLiteral("Όχι");
-        QTest::newRow("flags 5") << 80 << "5" << ReplaceParams(flags, {y, n, y, n, n});
-        QTest::newRow("flags 26") << 90 << "26" << ReplaceParams(flags, {n, y, n, y, y});
-        QTest::newRow("flags empty") << 80 << "" << ReplaceParams(flags, {n, n, n, n, n});
-        QTest::newRow("flags negative") << 90 << "-1" << ReplaceParams(flags, {n, n, n, n, n});
-    }
+    void describesOptions_data() { zr::test::addDataRows(QFINDTESTDATA("data/customsettings-describes-options.tsv")); }
     void describesOptions()
     {
         QFETCH(int, type);

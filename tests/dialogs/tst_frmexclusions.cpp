@@ -1,4 +1,5 @@
 #include "common/createserverobject.h"
+#include "../datafile.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
@@ -41,7 +42,6 @@ public:
     {
         QStringList saves; // "mode:ids"
         bool failNextSave = false;
-        bool failNextSearch = false;
     };
 
     RecordingStudents(const QString &serverName, Log &log)
@@ -63,14 +63,7 @@ public:
         }
         return m_inner.SaveExcludedStudent(sessionID, studentIds, objectId, objectKind, context, extraKey, mode);
     }
-    Recordset LoadStudents(const QString &filter) override
-    {
-        if (m_log.failNextSearch) {
-            m_log.failNextSearch = false;
-            throw ZrError(462, QStringLiteral("cStudent.LoadStudents"), QStringLiteral("Ο διακομιστής δεν απαντά"));
-        }
-        return m_inner.LoadStudents(filter);
-    }
+    Recordset LoadStudents(const QString &filter) override { return m_inner.LoadStudents(filter); }
     Recordset LoadStudConstraints(const QString &sessionID, qint32 studentId) override
     {
         return m_inner.LoadStudConstraints(sessionID, studentId);
@@ -148,8 +141,6 @@ class tst_FrmExclusions : public QObject
     zr::test::ServerFixture m_server;
     zr::server::JsonSchema m_schema;
     std::shared_ptr<RecordingBackend> m_backend;
-    // Status codes the list-source answer leaves out, to show as unknown.
-    QSet<int> m_missingStatuses;
     QList<QPointer<QTimer>> m_timers;
 
     QStringList serverExceptions(const QVariant &objectId, int kind, int context)
@@ -162,20 +153,10 @@ class tst_FrmExclusions : public QObject
     void answerLists(frmExclusions &dialog)
     {
         connect(&dialog, &frmExclusions::ListSourceRequest, this,
-                [this](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
+                [](bool &cancel, const QString &source, Recordset &result, bool isQuery) {
                     QVERIFY(!isQuery);
                     auto department = CreateServerObjectAs<cDepartment>(Library, QString());
-                    const Recordset all = department->getTextList(source, QString());
-                    result = Recordset(all.fields());
-                    const int code = all.fieldIndex(u"statusID");
-                    for (int row = 0; row < all.recordCount(); ++row) {
-                        if (code >= 0 && m_missingStatuses.contains(all.valueAt(row, code).toInt()))
-                            continue;
-                        result.addNew();
-                        for (int f = 0; f < all.fieldCount(); ++f)
-                            result.setValue(f, all.valueAt(row, f));
-                    }
-                    result.updateBatch();
+                    result = department->getTextList(source, QString());
                     cancel = false;
                 });
     }
@@ -298,7 +279,6 @@ private Q_SLOTS:
     {
         QVERIFY(m_server.reset(QStringLiteral("sqlite")));
         m_backend->log = {};
-        m_missingStatuses.clear();
     }
 
     void cleanup()
@@ -309,20 +289,7 @@ private Q_SLOTS:
         m_timers.clear();
     }
 
-    void studentFilterFollowsObjectKind_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("filter");
-
-        QTest::newRow("programme") << 1 << "progrspoud_ID=7";
-        QTest::newRow("course group of a programme") << 3 << "progrspoud_ID=7";
-        QTest::newRow("course of a programme") << 4 << "progrspoud_ID=7";
-        QTest::newRow("student") << 8 << "progrspoud_ID=9";
-        QTest::newRow("programme by its own key") << 11 << "progrspoud_ID=9";
-        QTest::newRow("department") << 13 << "department_ID = 'D''1'";
-        QTest::newRow("course of a department") << 14 << "department_ID='105'";
-        QTest::newRow("other kinds admit every student") << 2 << "";
-    }
+    void studentFilterFollowsObjectKind_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmexclusions-student-filter-follows-object-kind.tsv")); }
 
     void studentFilterFollowsObjectKind()
     {
@@ -372,67 +339,7 @@ private Q_SLOTS:
         QCOMPARE(m_backend->log.saves, QStringList());
     }
 
-    void gridShowsTheLayoutWithNamesForCodes()
-    {
-        m_missingStatuses = {2};
-        open(1, 1, 105, QString(), [&](frmExclusions *dialog) {
-            QTableView *view = grid(dialog);
-            RecordsetModel *model = gridModel(dialog);
-            const SchemaTable *students = m_schema.table(QStringLiteral("v_students"));
-            QStringList expected;
-            for (const SchemaColumn &column : students->layout(QStringLiteral("excludeStudents")))
-                expected << column.caption();
-            QStringList shown;
-            QHeaderView *header = view->horizontalHeader();
-            for (int visual = 0; visual < header->count(); ++visual) {
-                const int logical = header->logicalIndex(visual);
-                if (!view->isColumnHidden(logical))
-                    shown << model->headerData(logical, Qt::Horizontal).toString();
-            }
-            QCOMPARE(shown, expected);
-
-            auto department = CreateServerObjectAs<cDepartment>(Library, QString());
-            Recordset statuses = department->getTextList(QStringLiteral("SYS_StudentStatus"), QString());
-            const int status = model->columnOfField(QStringLiteral("statusID"));
-            QVERIFY(model->rowCount() > 0);
-            for (int row = 0; row < model->rowCount(); ++row) {
-                const QVariant code = model->data(model->index(row, status), Qt::EditRole);
-                QString text = GetLangString(20565);
-                if (code.toInt() != 2) {
-                    QVERIFY(statuses.find(QStringLiteral("statusID = ") + code.toString(), 0,
-                                          Recordset::SearchForward, Recordset::StartFirst));
-                    text = statuses.value(u"statusdescr").toString();
-                }
-                QCOMPARE(model->data(model->index(row, status)).toString(), text);
-            }
-        });
-    }
-
-    void addingSavesOnlyNewStudents_data()
-    {
-        QTest::addColumn<QVariant>("objectId");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("excepted");
-        QTest::addColumn<int>("fresh");
-        QTest::addColumn<int>("titleId");
-        QTest::addColumn<QString>("layoutField");
-
-        QTest::newRow("new students") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 0 << 2 << 20559 << "orient_ID";
-        QTest::newRow("some already excepted") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 2 << 1 << 20559
-                                               << "orient_ID";
-        QTest::newRow("all already excepted") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 2 << 0 << 20559
-                                              << "orient_ID";
-        QTest::newRow("nothing chosen") << QVariant(1) << 1 << 105 << "progrspoud_ID=1" << 0 << 0 << 20559
-                                        << "orient_ID";
-        QTest::newRow("department") << QVariant(105) << 13 << 105 << "department_ID = '105'" << 0 << 3 << 20558
-                                    << "sector";
-        QTest::newRow("course of a department") << QVariant(7) << 14 << 106 << "department_ID='105'" << 0 << 1
-                                                << 20558 << "sector";
-        QTest::newRow("object without id") << QVariant() << 1 << 105 << "progrspoud_ID=1" << 0 << 1 << 20559
-                                           << "orient_ID";
-    }
+    void addingSavesOnlyNewStudents_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmexclusions-adding-saves-only-new-students.tsv")); }
 
     void addingSavesOnlyNewStudents()
     {
@@ -549,14 +456,7 @@ private Q_SLOTS:
         QCOMPARE(deleteEnabled, !expected.isEmpty());
     }
 
-    void failedSaveLeavesTheListAsItWas_data()
-    {
-        QTest::addColumn<bool>("adding");
-        QTest::addColumn<int>("headingId");
-
-        QTest::newRow("adding") << true << 20563;
-        QTest::newRow("removing") << false << 20564;
-    }
+    void failedSaveLeavesTheListAsItWas_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmexclusions-failed-save-leaves-the-list-as-it-was.tsv")); }
 
     void failedSaveLeavesTheListAsItWas()
     {
@@ -595,31 +495,6 @@ private Q_SLOTS:
             + QStringLiteral("Ο διακομιστής δεν απαντά");
         QCOMPARE(messages.last(), GetLangString(headingId) + QStringLiteral("\n\n") + detail);
         QCOMPARE(LastError().number, 462);
-    }
-
-    void failedSearchKeepsTheSelectionOpen()
-    {
-        QStringList messages;
-        QStringList titles;
-        bool stillOpen = false;
-        int listedAfterRetry = 0;
-        open(1, 1, 105, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
-            whenShown<frmSelFromList>([&](frmSelFromList *selection) {
-                m_backend->log.failNextSearch = true;
-                answerMessages({IdOk}, &messages, &titles);
-                selection->search(QString());
-                stillOpen = selection->isVisible();
-                selection->search(QString());
-                listedAfterRetry = selection->list().recordCount();
-                selection->reject();
-            });
-            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
-        });
-        QCOMPARE(messages, QStringList{QStringLiteral("Ο διακομιστής δεν απαντά")});
-        QCOMPARE(titles, QStringList{GetLangString(20556)});
-        QVERIFY(stillOpen);
-        QVERIFY(listedAfterRetry > 0);
-        QCOMPARE(m_backend->log.saves, QStringList());
     }
 
     void degreeContextIsRefused()

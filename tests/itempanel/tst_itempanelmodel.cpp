@@ -1,4 +1,5 @@
 #include "itempanel/itempanelmodel.h"
+#include "../datafile.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -9,6 +10,15 @@
 using zr::ItemPanelModel;
 namespace Style = zr::ItemStyle;
 using Kind = ItemPanelModel::Kind;
+
+// An item style by the name the data files give it.
+static int styleNamed(const QString &name)
+{
+    static const QHash<QString, int> styles{{"Header", Style::Header}, {"Picker", Style::Picker}, {"Entry", Style::Entry},
+        {"ChoiceRow", Style::ChoiceRow}, {"TextRow", Style::TextRow}, {"MenuEntry", Style::MenuEntry},
+        {"Command", Style::Command}, {"CheckBox", Style::CheckBox}};
+    return styles.value(name, -1);
+}
 
 class tst_ItemPanelModel : public QObject
 {
@@ -50,22 +60,7 @@ private Q_SLOTS:
         m_model.reset();
     }
 
-    void findsKeysExactly_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("parent");
-        QTest::newRow("header") << "I-1" << true << "Group -1" << "";
-        QTest::newRow("minus and comma") << "I-2,conoptval1" << true << "Value 1" << "I-2";
-        QTest::newRow("other block same field") << "I-1,conoptval1" << true << "Value 1" << "I-1";
-        QTest::newRow("longer field name") << "I-2,conoptval10" << true << "Sectors" << "I-2";
-        QTest::newRow("prefix of a key") << "I-2,conoptval" << false << "" << "";
-        QTest::newRow("without minus") << "I2,conoptval1" << false << "" << "";
-        QTest::newRow("other case") << "i-2,conoptval1" << false << "" << "";
-        QTest::newRow("trailing blank") << "I-2,conoptval1 " << false << "" << "";
-        QTest::newRow("choice key is not a panel key") << "KI-2,3" << false << "" << "";
-    }
+    void findsKeysExactly_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-finds-keys-exactly.tsv")); }
     void findsKeysExactly()
     {
         QFETCH(QString, key);
@@ -113,42 +108,6 @@ private Q_SLOTS:
         QVERIFY(!m_model->contains("I-2"));
     }
 
-    void lookUpSurvivesManyRemovals_data()
-    {
-        QTest::addColumn<int>("step");
-        QTest::newRow("every second") << 2;
-        QTest::newRow("every third") << 3;
-        QTest::newRow("every seventh") << 7;
-    }
-    void lookUpSurvivesManyRemovals()
-    {
-        // Enough keys to grow the index several times, removed in an order that
-        // breaks up probe chains; every survivor must still be found.
-        QFETCH(int, step);
-        constexpr int Count = 3000;
-        m_model->setRedraw(false);
-        for (int i = 0; i < Count; ++i)
-            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(i), QString::number(i), Style::Entry));
-        for (int i = Count - 1; i >= 0; i -= step)
-            QVERIFY(m_model->removeItem(QStringLiteral("I-%1,conoptval1").arg(i)));
-        for (int i = 0; i < Count; i += 2 * step)
-            QVERIFY(m_model->addItem(QStringLiteral("I-%1,conoptval1").arg(Count - 1 - i), "again", Style::Entry));
-        m_model->setRedraw(true);
-        int found = 0;
-        for (int i = 0; i < Count; ++i) {
-            const QString key = QStringLiteral("I-%1,conoptval1").arg(i);
-            const bool removed = (Count - 1 - i) % step == 0;
-            const bool readded = removed && (Count - 1 - i) % (2 * step) == 0;
-            QCOMPARE(m_model->contains(key), !removed || readded);
-            if (m_model->contains(key)) {
-                ++found;
-                QCOMPARE(m_model->caption(key), readded ? QStringLiteral("again") : QString::number(i));
-            }
-        }
-        QCOMPARE(m_model->itemCount(), found);
-        QCOMPARE(m_model->rowCount(), found);
-    }
-
     void addsAtPosition_data()
     {
         QTest::addColumn<int>("row");
@@ -178,15 +137,7 @@ private Q_SLOTS:
         QCOMPARE(m_model->count("add"), 4);
     }
 
-    void refusesBadKeys_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("parent");
-        QTest::newRow("duplicate top-level") << "I-1" << "";
-        QTest::newRow("duplicate nested under another parent") << "I-1,conoptval1" << "I-2";
-        QTest::newRow("missing parent") << "x" << "I-9";
-        QTest::newRow("empty key") << "" << "";
-    }
+    void refusesBadKeys_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-refuses-bad-keys.tsv")); }
     void refusesBadKeys()
     {
         QFETCH(QString, key);
@@ -198,18 +149,7 @@ private Q_SLOTS:
         QCOMPARE(m_model->caption("I-1"), QStringLiteral("Group -1"));
     }
 
-    void selectsChoicesByKey_data()
-    {
-        QTest::addColumn<QString>("row");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("own choice") << "I-1,conoperator" << "KI-1,5" << true << "op 5";
-        QTest::newRow("first choice") << "I-2,conoperator" << "KI-2,0" << true << "op 0";
-        QTest::newRow("choice of another row") << "I-1,conoperator" << "KI-2,5" << false << "op 3";
-        QTest::newRow("unknown code") << "I-1,conoperator" << "KI-1,9" << false << "op 3";
-        QTest::newRow("row without choices") << "I-1,conoptval1" << "KI-1,5" << false << "";
-    }
+    void selectsChoicesByKey_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-selects-choices-by-key.tsv")); }
     void selectsChoicesByKey()
     {
         QFETCH(QString, row);
@@ -256,28 +196,11 @@ private Q_SLOTS:
         QCOMPARE(m_model->count(row), 0);
     }
 
-    void userEditsPassTheBeforeEvent_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<QVariant>("newValue");
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<bool>("itemEnabled");
-        QTest::addColumn<bool>("panelEnabled");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("stored");
-        QTest::newRow("entry accepted") << Style::Entry << QVariant("12") << false << true << true << true << true;
-        QTest::newRow("entry cancelled") << Style::Entry << QVariant("12") << true << true << true << true << false;
-        QTest::newRow("disabled item") << Style::Entry << QVariant("12") << false << false << true << false << false;
-        QTest::newRow("disabled panel") << Style::Entry << QVariant("12") << false << true << false << false << false;
-        QTest::newRow("same value") << Style::Entry << QVariant("old") << false << true << true << false << true;
-        QTest::newRow("header not editable") << Style::Header << QVariant("12") << false << true << true << false << false;
-        QTest::newRow("picker not typed") << Style::Picker << QVariant("12") << false << true << true << false << false;
-        QTest::newRow("check box accepted") << Style::CheckBox << QVariant(1) << false << true << true << true << true;
-        QTest::newRow("check box cancelled") << Style::CheckBox << QVariant(1) << true << true << true << true << false;
-    }
+    void userEditsPassTheBeforeEvent_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-user-edits-pass-the-before-event.tsv")); }
     void userEditsPassTheBeforeEvent()
     {
-        QFETCH(int, style);
+        QFETCH(QString, styleName);
+        const int style = styleNamed(styleName);
         QFETCH(QVariant, newValue);
         QFETCH(bool, cancel);
         QFETCH(bool, itemEnabled);
@@ -341,24 +264,11 @@ private Q_SLOTS:
         QVERIFY(!m_model->setValue("missing", "7"));
     }
 
-    void requestEditAsksBeforeEdit_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("entry") << Style::Entry << true << false << true << true;
-        QTest::newRow("entry cancelled") << Style::Entry << true << true << true << false;
-        QTest::newRow("choice row") << Style::ChoiceRow << true << false << true << true;
-        QTest::newRow("disabled entry") << Style::Entry << false << false << false << false;
-        QTest::newRow("header has no editor") << Style::Header << true << false << false << false;
-        QTest::newRow("command has no editor") << Style::Command << true << false << false << false;
-        QTest::newRow("text row") << Style::TextRow << true << false << false << false;
-    }
+    void requestEditAsksBeforeEdit_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-request-edit-asks-before-edit.tsv")); }
     void requestEditAsksBeforeEdit()
     {
-        QFETCH(int, style);
+        QFETCH(QString, styleName);
+        const int style = styleNamed(styleName);
         QFETCH(bool, enabled);
         QFETCH(bool, cancel);
         QFETCH(bool, asked);
@@ -377,24 +287,11 @@ private Q_SLOTS:
                  style != Style::Header && style != Style::Command && style != Style::TextRow);
     }
 
-    void clicksByKind_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<int>("buttonClicks");
-        QTest::addColumn<int>("itemClicks");
-        QTest::newRow("picker") << Style::Picker << true << 1 << 0;
-        QTest::newRow("disabled picker") << Style::Picker << false << 0 << 0;
-        QTest::newRow("command") << Style::Command << true << 0 << 1;
-        QTest::newRow("menu entry") << Style::MenuEntry << true << 0 << 1;
-        QTest::newRow("disabled menu entry") << Style::MenuEntry << false << 0 << 0;
-        QTest::newRow("check box") << Style::CheckBox << true << 0 << 1;
-        QTest::newRow("entry") << Style::Entry << true << 0 << 0;
-        QTest::newRow("header") << Style::Header << true << 0 << 0;
-    }
+    void clicksByKind_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-clicks-by-kind.tsv")); }
     void clicksByKind()
     {
-        QFETCH(int, style);
+        QFETCH(QString, styleName);
+        const int style = styleNamed(styleName);
         QFETCH(bool, enabled);
         QFETCH(int, buttonClicks);
         QFETCH(int, itemClicks);
@@ -507,14 +404,6 @@ private Q_SLOTS:
                  QStringList({"KI-1,0", "KI-1,3", "KI-1,5"}));
     }
 
-    // Styles the panel does not know are edited as text until a kind is registered for them.
-    void unknownStylesFallBackToEntry()
-    {
-        QCOMPARE(m_model->kindOfStyle(4242), Kind::Entry);
-        m_model->setStyleKind(4242, Kind::Picker);
-        QCOMPARE(m_model->kindOfStyle(4242), Kind::Picker);
-        QCOMPARE(m_model->kindOfStyle(1203), Kind::Picker);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ItemPanelModel)

@@ -1,4 +1,5 @@
 #include "itempanel/itempanelmodel.h"
+#include "../datafile.h"
 #include "itempanel/tilepanel.h"
 
 #include <QAbstractItemModelTester>
@@ -90,18 +91,7 @@ private Q_SLOTS:
         m_panel.reset();
     }
 
-    void opensEditorOfTheRowsKind_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("editorName");
-        QTest::newRow("entry") << "I-1,conoptval3" << "entryEditor";
-        QTest::newRow("choice row") << "I-1,conoperator" << "choiceEditor";
-        QTest::newRow("number") << "excludeStudents" << "numberEditor";
-        QTest::newRow("picker: no editor") << "I-1,conselobjIDs" << "";
-        QTest::newRow("header: no editor") << "I-1" << "";
-        QTest::newRow("text row: no editor") << "note" << "";
-        QTest::newRow("command: no editor") << "add" << "";
-    }
+    void opensEditorOfTheRowsKind_data() { zr::test::addDataRows(QFINDTESTDATA("data/tilepanel-opens-editor-of-the-rows-kind.tsv")); }
     void opensEditorOfTheRowsKind()
     {
         QFETCH(QString, key);
@@ -115,16 +105,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!editor(key));
     }
 
-    void writesEditorsBack_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("entry keeps the text") << "I-1,conoptval3" << "0,75" << "0,75" << "0,75";
-        QTest::newRow("number accepts digits") << "excludeStudents" << "12" << "12" << "12";
-        QTest::newRow("number drops letters") << "excludeStudents" << "1x2" << "12" << "12";
-    }
+    void writesEditorsBack_data() { zr::test::addDataRows(QFINDTESTDATA("data/tilepanel-writes-editors-back.tsv")); }
     void writesEditorsBack()
     {
         QFETCH(QString, key);
@@ -160,63 +141,6 @@ private Q_SLOTS:
         QCOMPARE(m_model->value("I-1,conoperator").toString(), QStringLiteral("KI-1,3"));
         QCOMPARE(m_model->indexOf("I-1,conoperator", 1).data().toString(), QStringLiteral("op 3"));
         QTRY_VERIFY(!editor("I-1,conoperator"));
-    }
-
-    void cancelledBeforeEditOpensNoEditor_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("key_");
-        QTest::newRow("F2 on entry") << "I-1,conoptval3" << int(Qt::Key_F2);
-        QTest::newRow("Enter on entry") << "I-1,conoptval3" << int(Qt::Key_Return);
-        QTest::newRow("Space on choice row") << "I-1,conoperator" << int(Qt::Key_Space);
-        QTest::newRow("F4 on choice row") << "I-1,conoperator" << int(Qt::Key_F4);
-        QTest::newRow("double click on entry") << "I-1,conoptval3" << -1;
-    }
-    void cancelledBeforeEditOpensNoEditor()
-    {
-        QFETCH(QString, key);
-        QFETCH(int, key_);
-        QStringList asked;
-        connect(m_model, &ItemPanelModel::beforeEdit, this, [&](const QString &k, bool &cancel) {
-            asked << k;
-            cancel = true;
-        });
-        select(key);
-        if (key_ < 0) {
-            const QPoint at = valueRect(key).center();
-            QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(m_tree->viewport(), Qt::LeftButton, {}, at);
-        } else {
-            QTest::keyClick(m_tree, Qt::Key(key_));
-        }
-        QVERIFY(!asked.isEmpty());
-        QCOMPARE(asked.first(), key);
-        QVERIFY(!editor(key));
-        QVERIFY(!m_tree->findChild<QLineEdit *>() && !m_tree->findChild<QComboBox *>());
-    }
-
-    void cancelledBeforeValueChangeKeepsTheOldValue()
-    {
-        connect(m_model, &ItemPanelModel::beforeValueChange, this,
-                [](const QString &, const QVariant &, bool &cancel) { cancel = true; });
-        QSignalSpy changed(m_model, &ItemPanelModel::valueChanged);
-        select("I-1,conoptval3");
-        QTest::keyClick(m_tree, Qt::Key_F2);
-        auto *edit = qobject_cast<QLineEdit *>(editor("I-1,conoptval3"));
-        QVERIFY(edit);
-        edit->selectAll();
-        QTest::keyClicks(edit, "9");
-        QTest::keyClick(edit, Qt::Key_Return);
-        QTRY_VERIFY(!editor("I-1,conoptval3"));
-        QCOMPARE(m_model->value("I-1,conoptval3").toString(), QStringLiteral("0,5"));
-        QCOMPARE(m_model->indexOf("I-1,conoptval3", 1).data().toString(), QStringLiteral("0,5"));
-        QCOMPARE(changed.count(), 0);
-
-        // A cancelled check-box toggle leaves the box as it was.
-        select("use_coeff");
-        QTest::keyClick(m_tree, Qt::Key_Space);
-        QCOMPARE(m_model->value("use_coeff").toInt(), 0);
-        QCOMPARE(m_model->indexOf("use_coeff").data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     }
 
     void keysRunTheRowsAction_data()
@@ -348,45 +272,6 @@ private Q_SLOTS:
         QVERIFY(m_tree->isFirstColumnSpanned(1, QModelIndex())); // I-1 moved down and still spans
     }
 
-    void disabledPanelRefusesEdits()
-    {
-        m_model->setEnabled(false);
-        int asked = 0;
-        connect(m_model, &ItemPanelModel::beforeEdit, this, [&](auto &&...) { ++asked; });
-        m_tree->setCurrentIndex(m_model->indexOf("I-1,conoptval3"));
-        QTest::keyClick(m_tree, Qt::Key_F2);
-        QVERIFY(!editor("I-1,conoptval3"));
-        QCOMPARE(asked, 0);
-    }
-
-    void captionFollowsItsStyle()
-    {
-        auto *label = m_panel->findChild<QLabel *>("caption");
-        QVERIFY(label);
-        QVERIFY(label->isHidden());
-        m_panel->setCaption("Requirements");
-        QVERIFY(label->isVisible());
-        QCOMPARE(label->text(), QStringLiteral("Requirements"));
-        QCOMPARE(m_tree->accessibleName(), QStringLiteral("Requirements"));
-        QVERIFY(label->font().bold());
-
-        m_panel->setCaptionStyle(TilePanel::CaptionHidden);
-        QVERIFY(label->isHidden());
-        m_panel->setCaptionStyle(TilePanel::CaptionPlain);
-        QVERIFY(!label->font().bold());
-        m_panel->setCaptionAlignment(int(Qt::AlignRight | Qt::AlignVCenter));
-        QCOMPARE(label->alignment(), Qt::AlignRight | Qt::AlignVCenter);
-    }
-
-    void tooltipsShowHintsAndDescriptions()
-    {
-        m_model->setHint("I-1,conoptval3", "Grade between 0 and 1");
-        QCOMPARE(m_model->indexOf("I-1,conoptval3", 1).data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("Grade between 0 and 1"));
-        m_model->setDescription("excludeStudents", "Students below this semester are excepted");
-        QCOMPARE(m_model->indexOf("excludeStudents").data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("Students below this semester are excepted"));
-    }
 };
 
 QTEST_MAIN(tst_TilePanel)

@@ -1,4 +1,5 @@
 #include "recordset/recordsetmodel.h"
+#include "../datafile.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -43,14 +44,7 @@ private Q_SLOTS:
     void valueListShowsTexts();
 };
 
-void tst_RecordsetModel::headersFromCaptionsOrNames_data()
-{
-    QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QStringList>("headers");
-    QTest::newRow("field names") << QStringList() << QStringList{"ID", "title", "sel", "cnt"};
-    QTest::newRow("captions, gaps keep names")
-        << QStringList{"Κωδικός", "", "Επιλογή"} << QStringList{"Κωδικός", "title", "Επιλογή", "cnt"};
-}
+void tst_RecordsetModel::headersFromCaptionsOrNames_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetmodel-headers-from-captions-or-names.tsv")); }
 
 void tst_RecordsetModel::headersFromCaptionsOrNames()
 {
@@ -93,17 +87,7 @@ void tst_RecordsetModel::showsVisibleRowsWithoutChapters()
     QCOMPARE(model.columnCount(), 0);
 }
 
-void tst_RecordsetModel::editsReachTheRecordset_data()
-{
-    QTest::addColumn<bool>("editable");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("read-only") << false << 1 << QVariant(QStringLiteral("Νέο")) << false;
-    QTest::newRow("text") << true << 1 << QVariant(QStringLiteral("Νέο")) << true;
-    QTest::newRow("number as text") << true << 0 << QVariant(QStringLiteral("77")) << true;
-    QTest::newRow("word into number") << true << 0 << QVariant(QStringLiteral("abc")) << false;
-}
+void tst_RecordsetModel::editsReachTheRecordset_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetmodel-edits-reach-the-recordset.tsv")); }
 
 void tst_RecordsetModel::editsReachTheRecordset()
 {

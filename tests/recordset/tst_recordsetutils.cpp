@@ -1,4 +1,5 @@
 #include "common/zrerror.h"
+#include "../datafile.h"
 #include "recordset/recordsetutils.h"
 #include "recordsetfixture.h"
 
@@ -34,15 +35,7 @@ private Q_SLOTS:
     void conversions();
 };
 
-void tst_RecordsetUtils::isSystemField_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("system");
-    QTest::newRow("AltKey") << "AltKey" << true;
-    QTest::newRow("case matters") << "rowguid" << false;
-    QTest::newRow("longer name") << "AltIDs" << false;
-    QTest::newRow("empty") << "" << false;
-}
+void tst_RecordsetUtils::isSystemField_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-is-system-field.tsv")); }
 
 void tst_RecordsetUtils::isSystemField()
 {
@@ -194,28 +187,7 @@ void tst_RecordsetUtils::copyRecordsetIntoTargetMissingAField()
     QCOMPARE(target.recordCount(), 0);
 }
 
-void tst_RecordsetUtils::listTextToRecordset_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("delimiter");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<QStringList>("ids");
-    QTest::addColumn<QStringList>("descriptions");
-
-    QTest::newRow("yes/no") << "TEXT:1;Ναι;0;Όχι" << ";" << false << QStringList{"1", "0"}
-                            << QStringList{"Ναι", "Όχι"};
-    QTest::newRow("without prefix") << "1;Ναι;0;Όχι" << ";" << false << QStringList{"1", "0"}
-                                    << QStringList{"Ναι", "Όχι"};
-    QTest::newRow("odd item count") << "TEXT:1;Ναι;0" << ";" << false << QStringList{"1", "0"}
-                                    << QStringList{"Ναι", "<null>"};
-    QTest::newRow("empty list") << "TEXT:" << ";" << false << QStringList{} << QStringList{};
-    QTest::newRow("other delimiter, blanks kept") << "a| A |b|B" << "|" << false << QStringList{"a", "b"}
-                                                  << QStringList{" A ", "B"};
-    QTest::newRow("prefix only at the start") << "x;TEXT:" << ";" << false << QStringList{"x"}
-                                              << QStringList{"TEXT:"};
-    QTest::newRow("numeric ids") << "TEXT:1;a;-2;b" << ";" << true << QStringList{"1", "-2"}
-                                 << QStringList{"a", "b"};
-}
+void tst_RecordsetUtils::listTextToRecordset_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-list-text-to-recordset.tsv")); }
 
 void tst_RecordsetUtils::listTextToRecordset()
 {
@@ -237,23 +209,7 @@ void tst_RecordsetUtils::listTextToRecordset()
     }
 }
 
-void tst_RecordsetUtils::formatRecord_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("field name") << "title" << "Άλγεβρα";
-    QTest::newRow("field name ignores case") << "TITLE" << "Άλγεβρα";
-    QTest::newRow("NULL field") << "b" << "";
-    QTest::newRow("two fields with a dash") << "%a%-%title%" << "a1-Άλγεβρα";
-    QTest::newRow("NULL leaves nothing") << "%a%-%b%" << "a1-";
-    QTest::newRow("group template") << "[%ID%] %title%" << "[1] Άλγεβρα";
-    QTest::newRow("number") << "%grade%" << "7.5";
-    QTest::newRow("repeated field") << "%a%/%a%" << "a1/a1";
-    QTest::newRow("unknown name stays") << "%nosuch% %a%" << "%nosuch% a1";
-    QTest::newRow("tokens are exact") << "%Title%" << "%Title%";
-    QTest::newRow("chapter is empty") << "<%kids%>" << "<>";
-    QTest::newRow("lone percent") << "100% %a%" << "100% a1";
-}
+void tst_RecordsetUtils::formatRecord_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-format-record.tsv")); }
 
 void tst_RecordsetUtils::formatRecord()
 {
@@ -264,22 +220,7 @@ void tst_RecordsetUtils::formatRecord()
     QCOMPARE(FormatRecord(rs, format), text);
 }
 
-void tst_RecordsetUtils::joinRecordTexts_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("enclose");
-    QTest::addColumn<bool>("isTemplate");
-    QTest::addColumn<QString>("separator");
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("joined");
-
-    QTest::newRow("field enclosed") << "a" << "'" << false << "," << "" << "'a1','a2','a3'";
-    QTest::newRow("field with NULL") << "b" << "" << false << ", " << "" << "b1, , b3";
-    QTest::newRow("template") << "%ID%:%a%" << "" << true << ";" << "" << "1:a1;2:a2;3:a3";
-    QTest::newRow("trailing blank NULL trimmed") << "b" << "" << false << " " << "ID >= 2" << "b3";
-    QTest::newRow("one row") << "title" << "" << false << "," << "ID = 3" << "Φυσική";
-    QTest::newRow("no rows") << "title" << "'" << false << "," << "ID = 9" << "";
-}
+void tst_RecordsetUtils::joinRecordTexts_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-join-record-texts.tsv")); }
 
 void tst_RecordsetUtils::joinRecordTexts()
 {
@@ -300,27 +241,7 @@ void tst_RecordsetUtils::joinRecordTexts()
     QCOMPARE(view.absolutePosition(), view.isEmpty() ? int(Recordset::PosUnknown) : 1);
 }
 
-void tst_RecordsetUtils::describeIdList_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("codes");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("names in code order") << "dgID" << "dgname" << "10,1" << true << "Ελεύθερα,Υποχρεωτικά";
-    QTest::newRow("unknown codes skipped") << "dgID" << "dgname" << "1,99,2" << true << "Υποχρεωτικά,Επιλογής";
-    QTest::newRow("group template") << "dgID" << "[%groupID%] %dgname%" << "1,10" << true
-                                    << "[Α1] Υποχρεωτικά,[Δ10] Ελεύθερα";
-    QTest::newRow("template with NULL") << "dgID" << "[%groupID%] %dgname%" << "3" << true << "[Γ3] ";
-    QTest::newRow("NULL text keeps its place") << "dgID" << "dgname" << "3,1" << true << ",Υποχρεωτικά";
-    QTest::newRow("deleted row not found") << "dgID" << "dgname" << "4" << true << "";
-    QTest::newRow("blank codes skipped") << "dgID" << "dgname" << "1,,2," << true << "Υποχρεωτικά,Επιλογής";
-    QTest::newRow("empty list") << "dgID" << "dgname" << "" << true << "";
-    QTest::newRow("text codes") << "code" << "groupID" << "ΠΛΗ10,O'K" << false << "Α1,Β2";
-    QTest::newRow("text codes are exact") << "code" << "groupID" << "10" << false << "Δ10";
-    QTest::newRow("numeric codes on text keys") << "code" << "groupID" << "10" << true << "Γ3";
-}
+void tst_RecordsetUtils::describeIdList_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-describe-id-list.tsv")); }
 
 void tst_RecordsetUtils::describeIdList()
 {

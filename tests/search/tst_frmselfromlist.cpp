@@ -1,4 +1,5 @@
 #include "itempanel/itempanelmodel.h"
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "recordset/recordset.h"
 #include "common/schema.h"
@@ -6,12 +7,12 @@
 #include "common/zrerror.h"
 #include "search/frmselfromlist.h"
 #include "search/zrsearchx.h"
+#include "searchfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,65 +28,9 @@
 #include <QTimer>
 
 using namespace zr;
+using zr::test::TestSchema;
 
 namespace {
-
-SchemaColumn column(const QString &name, int type, const QString &caption, const QString &list = {})
-{
-    SchemaColumn c;
-    c.name = name;
-    c.captionGreek = caption;
-    c.captionEnglish = caption;
-    c.type = type;
-    c.sqlType = (type == FieldText || type == FieldListText) ? SqlType::Text : SqlType::Integer;
-    c.listSource = list;
-    return c;
-}
-
-class TestSchema : public Schema
-{
-public:
-    SchemaTable students;
-    SchemaTable courses;
-    TestSchema()
-    {
-        students.name = QStringLiteral("v_students");
-        students.keyColumn = QStringLiteral("student_ID");
-        students.whereText = QStringLiteral("statusID <> 3");
-        students.columns = {
-            column(QStringLiteral("student_ID"), FieldInteger, QStringLiteral("Κωδικός")),
-            column(QStringLiteral("spec_aem"), FieldText, QStringLiteral("Α.Μ.")),
-            column(QStringLiteral("lastname"), FieldText, QStringLiteral("Επώνυμο")),
-            column(QStringLiteral("gender"), FieldListText, QStringLiteral("Φύλο"), QStringLiteral("TEXT:Α;Άνδρας;Θ;Γυναίκα")),
-            column(QStringLiteral("statusID"), FieldList, QStringLiteral("Κατάσταση"),
-                   QStringLiteral("RECORDSET:SYS_StudentStatus")),
-        };
-        students.columns[0].searchable = false;
-        students.layouts.insert(QStringLiteral("selectStudents"),
-                                {QStringLiteral("spec_aem"), QStringLiteral("lastname"), QStringLiteral("gender"),
-                                 QStringLiteral("statusID")});
-        courses.name = QStringLiteral("QEMDepProgramCourses");
-        courses.keyColumn = QStringLiteral("courseID");
-        courses.columns = {
-            column(QStringLiteral("courseID"), FieldInteger, QStringLiteral("Μάθημα")),
-            column(QStringLiteral("coursecode"), FieldText, QStringLiteral("Κωδικός μαθήματος")),
-            column(QStringLiteral("title"), FieldText, QStringLiteral("Τίτλος")),
-            column(QStringLiteral("coursetype"), FieldBitMask, QStringLiteral("Είδος μαθήματος")),
-            column(QStringLiteral("semID"), FieldInteger, QStringLiteral("Εξάμηνο")),
-        };
-    }
-    QString defaultTableName() const override { return students.name; }
-    QStringList tableNames() const override { return {students.name, courses.name}; }
-    const SchemaTable *table(const QString &name) const override
-    {
-        if (name.compare(students.name, Qt::CaseInsensitive) == 0)
-            return &students;
-        if (name.compare(courses.name, Qt::CaseInsensitive) == 0)
-            return &courses;
-        return nullptr;
-    }
-    SqlDialect dialect() const override { return SqlDialect::SQLite; }
-};
 
 // Students 1..count: "AEM<n>", lastname from a short cycle, alternating gender.
 Recordset students(int count)
@@ -186,19 +131,7 @@ private slots:
     void initTestCase() { InitLanguage(LangGreek); }
 
     // The filter the caller receives: the base filter narrowed by the search pane's statement.
-    void searchAsksWithCombinedFilter_data()
-    {
-        QTest::addColumn<QString>("baseFilter");
-        QTest::addColumn<QString>("lastname");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("nothing: the table's own text") << QString() << QString() << "statusID <> 3";
-        QTest::newRow("base only") << "  progrspoud_ID=5 " << QString() << "progrspoud_ID=5 AND (statusID <> 3)";
-        QTest::newRow("criteria only") << QString() << "Pap" << "(lastname LIKE 'Pap%') AND (statusID <> 3)";
-        QTest::newRow("base and criteria")
-            << "department_ID = 'PHYS'" << "O'B"
-            << "department_ID = 'PHYS' AND ((lastname LIKE 'O''B%') AND (statusID <> 3))";
-    }
+    void searchAsksWithCombinedFilter_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmselfromlist-search-asks-with-combined-filter.tsv")); }
 
     void searchAsksWithCombinedFilter()
     {
@@ -226,17 +159,7 @@ private slots:
         QCOMPARE(dialog.listModel()->rowCount(), 3);
     }
 
-    void combinedFilterWithoutTableText_data()
-    {
-        QTest::addColumn<QString>("baseFilter");
-        QTest::addColumn<QString>("where");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("neither") << QString() << QString() << QString();
-        QTest::newRow("blank base, statement") << "   " << " x = 1 " << "x = 1";
-        QTest::newRow("base, blank statement") << "b = 2" << "  " << "b = 2";
-        QTest::newRow("both") << "b = 2" << "x = 1 OR y = 2" << "b = 2 AND (x = 1 OR y = 2)";
-    }
+    void combinedFilterWithoutTableText_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmselfromlist-combined-filter-without-table-text.tsv")); }
 
     void combinedFilterWithoutTableText()
     {
@@ -259,8 +182,6 @@ private slots:
         QTest::addColumn<bool>("expectMessage");
 
         QTest::newRow("no recordset") << -1 << 0 << statusFor(0) << false;
-        QTest::newRow("empty recordset") << 0 << 0 << statusFor(0) << false;
-        QTest::newRow("one record") << 1 << 1 << statusFor(1) << false;
         QTest::newRow("many records") << 1234 << 1234 << statusFor(1234) << false;
         QTest::newRow("server error keeps the list") << -2 << 5 << statusFor(5) << true;
     }
@@ -353,48 +274,6 @@ private slots:
         }
     }
 
-    void checkBoxesToggleWithTheMouse()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(4);
-        dialog.setup(options);
-        QAbstractItemModel *model = dialog.listModel();
-        // The first column of the layout carries the check box.
-        const int aem = 1;
-        QCOMPARE(model->headerData(aem, Qt::Horizontal).toString(), QStringLiteral("Α.Μ."));
-        QVERIFY(model->flags(model->index(2, aem)) & Qt::ItemIsUserCheckable);
-        QVERIFY(model->setData(model->index(2, aem), Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(model->index(2, aem).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-        QVERIFY(dialog.isChosen(2));
-        // The literal list of the schema names the codes.
-        QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("Άνδρας"));
-        QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("Γυναίκα"));
-        dialog.accept();
-        QCOMPARE(dialog.outcome().keysText, QStringLiteral("3"));
-    }
-
-    void spaceTogglesTheSelectedRows()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(5);
-        options.currentValue = QStringLiteral("2");
-        dialog.setup(options);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto *list = dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"));
-        QVERIFY(list);
-        list->setFocus();
-        list->selectionModel()->select(QItemSelection(list->model()->index(2, 0), list->model()->index(3, 0)),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        QTest::keyClick(list, Qt::Key_Space);
-        dialog.accept();
-        QCOMPARE(dialog.outcome().keysText, QStringLiteral("2,3,4"));
-    }
-
     void listCodesAreAskedForOnce()
     {
         TestSchema schema;
@@ -403,14 +282,7 @@ private slots:
         connect(&dialog, &frmSelFromList::ListSourceRequest, &dialog,
                 [&](bool &, const QString &source, Recordset &result, bool isQuery) {
                     asked << source + (isQuery ? QStringLiteral("?") : QString());
-                    Recordset list({makeField(QStringLiteral("statusID"), adInteger),
-                                    makeField(QStringLiteral("statusdescr"), adVarWChar, 50)});
-                    for (const auto &[id, text] : {std::pair{1, "Ενεργός"}, std::pair{2, "Σε αναστολή"}}) {
-                        list.addNew();
-                        list.setValue(0, id);
-                        list.setValue(1, QString::fromUtf8(text));
-                    }
-                    result = list;
+                    result = zr::test::statusList();
                 });
         connect(&dialog, &frmSelFromList::DataRequest, &dialog,
                 [](const QString &, const QString &, Recordset &result) { result = students(4); });
@@ -426,18 +298,7 @@ private slots:
         QCOMPARE(dialog.listModel()->index(1, 4).data(Qt::EditRole).toInt(), 1);
     }
 
-    void currentValueIsPreselected_data()
-    {
-        QTest::addColumn<bool>("multi");
-        QTest::addColumn<QString>("currentValue");
-        QTest::addColumn<QString>("keys");
-
-        QTest::newRow("several") << true << "2,5" << "2,5";
-        QTest::newRow("blanks and unknown ids") << true << " 4 , ,99,1" << "1,4";
-        QTest::newRow("nothing") << true << QString() << QString();
-        QTest::newRow("single") << false << "3" << "3";
-        QTest::newRow("single, unknown") << false << "42" << QString();
-    }
+    void currentValueIsPreselected_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmselfromlist-current-value-is-preselected.tsv")); }
 
     void currentValueIsPreselected()
     {
@@ -480,10 +341,6 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("shown");
-
-        QTest::newRow("simple") << "QEMDepProgramCourses" << 1 << GetLangString(20568);
-        QTest::newRow("group") << "QEMDepProgramCourses" << 2 << GetLangString(20569);
-        QTest::newRow("composite") << "QEMDepProgramCourses" << 4 << GetLangString(20570);
         QTest::newRow("part") << "qemdepprogramcourses" << 8 << GetLangString(20571);
         QTest::newRow("two kinds") << "QEMDepProgramCourses" << 6
                                    << GetLangString(20569) + QStringLiteral(", ") + GetLangString(20570);
@@ -515,68 +372,6 @@ private slots:
         QCOMPARE(dialog.listModel()->index(0, 3).data().toString(), shown);
     }
 
-    void emptyListOpensEmptyAndReturnsNothing()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.currentValue = QStringLiteral("1,2");
-        dialog.setup(options);
-        QCOMPARE(dialog.listModel()->rowCount(), 0);
-        QCOMPARE(dialog.statusText(), GetLangString(20572));
-        dialog.accept();
-        const SelectRsResult result = dialog.outcome();
-        QVERIFY(!result.cancelled);
-        QVERIFY(result.records.isNull());
-        QVERIFY(result.keysText.isEmpty());
-    }
-
-    void searchPaneFollowsItsCommand()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.showSearch = false;
-        dialog.setup(options);
-        dialog.show();
-        auto *search = dialog.findChild<zrSearchX *>(QStringLiteral("zrSearch1"));
-        auto *find = dialog.findChild<QAction *>(QStringLiteral("find"));
-        QVERIFY(search && find);
-        QVERIFY(!search->isVisible());
-        find->trigger();
-        QVERIFY(search->isVisible());
-        dialog.reject();
-        QVERIFY(dialog.outcome().searchShown);
-    }
-
-    // At the dialog's own size the search pane shows every value box whole.
-    void searchValueBoxesAreInViewAtTheDefaultSize()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        dialog.setup(studentOptions(schema));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        for (const char *name : {"smFields", "smuAdvanced"}) {
-            auto *search = dialog.findChild<zrSearchX *>(QStringLiteral("zrSearch1"));
-            search->setCurrentView(QLatin1String(name) == QLatin1String("smFields") ? QStringLiteral("simple")
-                                                                                     : QStringLiteral("advanced"));
-            auto *panel = dialog.findChild<TilePanel *>(QLatin1String(name));
-            QVERIFY(panel && panel->isVisible());
-            QTreeView *tree = panel->treeView();
-            const QModelIndex first = tree->model()->index(0, ItemPanelModel::ValueColumn,
-                                                           tree->model()->hasChildren(tree->model()->index(0, 0))
-                                                               ? tree->model()->index(0, 0)
-                                                               : QModelIndex());
-            QVERIFY(first.isValid());
-            const QRect box = tree->visualRect(first);
-            QVERIFY2(box.left() >= 0 && box.right() <= tree->viewport()->width() && box.width() >= 100,
-                     qPrintable(QStringLiteral("%1: box %2..%3 in %4").arg(QLatin1String(name)).arg(box.left())
-                                    .arg(box.right()).arg(tree->viewport()->width())));
-        }
-        dialog.reject();
-    }
-
     void selectRsRunsModally()
     {
         TestSchema schema;
@@ -598,23 +393,6 @@ private slots:
         QVERIFY(!result.cancelled);
         QCOMPARE(result.keysText, QStringLiteral("7"));
         QCOMPARE(result.records.recordCount(), 1);
-    }
-
-    void escapeCancels()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(3);
-        options.currentValue = QStringLiteral("1");
-        QTimer::singleShot(0, &dialog, [] {
-            if (QWidget *open = QApplication::activeModalWidget())
-                QTest::keyClick(open, Qt::Key_Escape);
-        });
-        const SelectRsResult result = dialog.Select_Rs(options);
-        QVERIFY(result.cancelled);
-        QVERIFY(result.records.isNull());
-        QVERIFY(result.keysText.isEmpty());
     }
 
     // One group per distinct shown value, in natural order, with its rows in list order.
@@ -660,41 +438,13 @@ private slots:
         QVERIFY(tree->isVisible());
         QAbstractItemModelTester tester(tree->model());
         QCOMPARE(groupsOf(tree), groups);
-        // Each heading is painted from the first column shown, also where the
-        // layout hides the model's first column (the students' id).
-        QCOMPARE(tree->treePosition(), courseList ? 0 : 1);
-        const QImage picture = tree->viewport()->grab().toImage();
-        for (int g = 0; g < tree->model()->rowCount(); ++g) {
-            const QRect heading = tree->visualRect(tree->model()->index(g, tree->treePosition())) & picture.rect();
-            QVERIFY(!heading.isEmpty());
-            QSet<QRgb> colours;
-            for (int y = heading.top(); y <= heading.bottom(); ++y) {
-                for (int x = heading.left(); x <= heading.right(); ++x)
-                    colours.insert(picture.pixel(x, y));
-            }
-            QVERIFY2(colours.size() > 2, qPrintable(groups.at(g)));
-        }
         // A new search regroups its answer.
         dialog.setList(options.list);
         QCOMPARE(groupsOf(tree), groups);
     }
 
     // The caller's grouping opens the list grouped and comes back with the user's last choice.
-    void groupingGivenByTheCaller_data()
-    {
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<bool>("listLater"); // the rows arrive with the first search
-        QTest::addColumn<QString>("regroup"); // the user's choice in the dialog, if any
-        QTest::addColumn<QString>("returned");
-
-        QTest::newRow("shown column") << "lastname" << false << QString() << "lastname";
-        QTest::newRow("field name in any case") << " GENDER " << false << QString() << "gender";
-        QTest::newRow("once the first rows arrive") << "gender" << true << QString() << "gender";
-        QTest::newRow("hidden column: not grouped") << "student_ID" << false << QString() << QString();
-        QTest::newRow("unknown field: not grouped") << "nosuchfield" << false << QString() << QString();
-        QTest::newRow("none") << QString() << false << QString() << QString();
-        QTest::newRow("user regroups") << "lastname" << false << "gender" << "gender";
-    }
+    void groupingGivenByTheCaller_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmselfromlist-grouping-given-by-the-caller.tsv")); }
 
     void groupingGivenByTheCaller()
     {
@@ -723,55 +473,6 @@ private slots:
         QCOMPARE(tree->isVisible(), !returned.isEmpty());
         dialog.accept();
         QCOMPARE(dialog.outcome().groupBy, returned);
-    }
-
-    // Expand and collapse act on the groups and are offered only while the list is grouped.
-    void expandAndCollapseAll()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(9);
-        dialog.setup(options);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto *group = dialog.findChild<QAction *>(QStringLiteral("group"));
-        auto *expand = dialog.findChild<QAction *>(QStringLiteral("expand"));
-        auto *collapse = dialog.findChild<QAction *>(QStringLiteral("collapse"));
-        auto *cards = dialog.findChild<QAction *>(QStringLiteral("cards"));
-        auto *tree = dialog.findChild<QTreeView *>(QStringLiteral("groupedList"));
-        QVERIFY(group && expand && collapse && cards && tree);
-        QVERIFY(!expand->isEnabled() && !collapse->isEnabled());
-        QVERIFY(expand->toolTip().contains(QStringLiteral("Shift+F1")));
-
-        const auto expandedGroups = [tree] {
-            int open = 0;
-            for (int g = 0; g < tree->model()->rowCount(); ++g)
-                open += tree->isExpanded(tree->model()->index(g, 0)) ? 1 : 0;
-            return open;
-        };
-        QVERIFY(groupBy(dialog, QStringLiteral("lastname")));
-        QVERIFY(group->isChecked());
-        QVERIFY(expand->isEnabled() && collapse->isEnabled());
-        QCOMPARE(expandedGroups(), 3);
-        QTest::keyClick(&dialog, Qt::Key_F2, Qt::ShiftModifier);
-        QCOMPARE(expandedGroups(), 0);
-        expand->trigger();
-        QCOMPARE(expandedGroups(), 3);
-        collapse->trigger();
-        QCOMPARE(expandedGroups(), 0);
-
-        // Cards have no groups; leaving them shows the groups again.
-        cards->trigger();
-        QVERIFY(!group->isEnabled() && !expand->isEnabled() && !collapse->isEnabled());
-        cards->trigger();
-        QVERIFY(tree->isVisible() && expand->isEnabled());
-        group->trigger();
-        QVERIFY(!group->isChecked() && !expand->isEnabled());
-        QVERIFY(dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"))->isVisible());
-        // The button alone groups again by the column chosen last.
-        group->trigger();
-        QCOMPARE(groupsOf(tree).size(), 3);
     }
 
     // The same records come back whichever view they were chosen in.
@@ -854,131 +555,6 @@ private slots:
         QCOMPARE(dialog.outcome().keysText, keys);
     }
 
-    // A card names every column of the layout, in the layout's order, with its value.
-    void cardsShowEveryCaption()
-    {
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(4);
-        dialog.setup(options);
-        dialog.show();
-        dialog.findChild<QAction *>(QStringLiteral("cards"))->trigger();
-        auto *cards = dialog.findChild<QListView *>(QStringLiteral("cardList"));
-        QVERIFY(cards && cards->isVisible());
-        QCOMPARE(dialog.cardLines(1), (QStringList{"Α.Μ.: AEM2", "Επώνυμο: O'Brien", "Φύλο: Γυναίκα", "Κατάσταση: 1"}));
-        QVERIFY(!cards->grab().isNull());
-        QVERIFY(cards->visualRect(cards->model()->index(3, cards->modelColumn())).height()
-                >= 4 * cards->fontMetrics().height());
-    }
-
-    // Columns fit their captions and values when the first rows arrive, up to
-    // a width that leaves room for the others; after that the user's widths stay.
-    void columnsFitCaptionsAndValues_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("capped");
-
-        QTest::newRow("caption wider than the values") << "ΜΑΘ1" << false;
-        QTest::newRow("value wider than the caption") << "ΜΑΘ" + QString(20, QLatin1Char('n')) << false;
-        QTest::newRow("very long value stops") << QString(300, QLatin1Char('n')) << true;
-    }
-
-    void columnsFitCaptionsAndValues()
-    {
-        QFETCH(QString, code);
-        QFETCH(bool, capped);
-
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.tableName = QStringLiteral("QEMDepProgramCourses");
-        options.idField = QStringLiteral("courseID");
-        options.list = coursesOfSemesters({1, 2});
-        options.list.setValueAt(0, 1, code);
-        options.list.updateBatch();
-        dialog.setup(options);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-        auto *table = dialog.findChild<QTableView *>(QStringLiteral("zrSelectList1"));
-        QVERIFY(table);
-        const QString caption = QStringLiteral("Κωδικός μαθήματος");
-        QCOMPARE(table->model()->headerData(1, Qt::Horizontal).toString(), caption);
-        const QFontMetrics metrics = table->fontMetrics();
-        const int widest = 40 * metrics.averageCharWidth();
-        const int width = table->columnWidth(1);
-        if (capped) {
-            QCOMPARE(width, widest);
-        } else {
-            QVERIFY2(width >= metrics.horizontalAdvance(caption) && width >= metrics.horizontalAdvance(code)
-                         && width < widest,
-                     qPrintable(QString::number(width)));
-        }
-        table->setColumnWidth(1, 77);
-        dialog.setList(options.list);
-        QCOMPARE(table->columnWidth(1), 77);
-    }
-
-    // Print (Ctrl+P) opens the print preview of the list as shown: the
-    // layout's columns under their captions, the groups while grouped, the
-    // checks of a list with check boxes.
-    void printingTheListAsShown_data()
-    {
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<bool>("multi");
-        QTest::addColumn<QString>("printed"); // the document's lines, joined by '|'
-
-        const QString head = QStringLiteral("Επιλογή φοιτητών|Α.Μ.|Επώνυμο|Φύλο|Κατάσταση|");
-        const QString checkedTable = head
-            + "☐ AEM1|Παπαδόπουλος|Άνδρας|2|☑ AEM2|O'Brien|Γυναίκα|1|☐ AEM3|Νικολάου|Άνδρας|2|" + statusFor(3);
-        QTest::newRow("table, check boxes") << "table" << true << checkedTable;
-        QTest::newRow("cards print as the table") << "cards" << true << checkedTable;
-        QTest::newRow("groups, single choice")
-            << "groups" << false
-            << head + "Φύλο: Άνδρας (2)|AEM1|Παπαδόπουλος|Άνδρας|2|AEM3|Νικολάου|Άνδρας|2|"
-                   "Φύλο: Γυναίκα (1)|AEM2|O'Brien|Γυναίκα|1|" + statusFor(3);
-    }
-
-    void printingTheListAsShown()
-    {
-        QFETCH(QString, view);
-        QFETCH(bool, multi);
-        QFETCH(QString, printed);
-
-        TestSchema schema;
-        frmSelFromList dialog;
-        SelectRsOptions options = studentOptions(schema);
-        options.list = students(3);
-        options.multiSelect = multi;
-        dialog.setup(options);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        dialog.setChosen(1, true);
-        if (view == QLatin1String("groups"))
-            QVERIFY(groupBy(dialog, QStringLiteral("gender")));
-        if (view == QLatin1String("cards"))
-            dialog.findChild<QAction *>(QStringLiteral("cards"))->trigger();
-
-        QStringList lines = dialog.printDocument()->toPlainText().split(QLatin1Char('\n'));
-        lines.removeAll(QString());
-        QCOMPARE(lines.join(QLatin1Char('|')), printed);
-
-        auto *print = dialog.findChild<QAction *>(QStringLiteral("print"));
-        QVERIFY(print);
-        QCOMPARE(print->text(), GetLangString(20528));
-        QVERIFY(print->toolTip().contains(QStringLiteral("Ctrl+P")));
-        QString previewTitle;
-        QTimer::singleShot(0, &dialog, [&] {
-            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
-                previewTitle = preview->windowTitle();
-                preview->reject();
-            }
-        });
-        QTest::keyClick(&dialog, Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(previewTitle, GetLangString(20528));
-        QVERIFY(dialog.isVisible());
-    }
 };
 
 QTEST_MAIN(TestFrmSelFromList)

@@ -1,4 +1,5 @@
 #include "search/listprint.h"
+#include "../datafile.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -176,14 +177,7 @@ private slots:
     }
 
     // A long list prints to a PDF file of several pages.
-    void printsToPdf_data()
-    {
-        QTest::addColumn<int>("copies");
-        QTest::addColumn<bool>("severalPages");
-
-        QTest::newRow("four rows") << 1 << false;
-        QTest::newRow("four hundred rows") << 100 << true;
-    }
+    void printsToPdf_data() { zr::test::addDataRows(QFINDTESTDATA("data/listprint-prints-to-pdf.tsv")); }
 
     void printsToPdf()
     {

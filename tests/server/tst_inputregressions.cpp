@@ -2,6 +2,7 @@
 // reader, found by the fuzz targets in fuzz/. Each row is the smallest input
 // that showed the fault.
 #include "filterparser.h"
+#include "../datafile.h"
 #include "servererrors.h"
 #include "common/zrerror.h"
 #include "reqtypes/customoptions.h"
@@ -98,13 +99,7 @@ private slots:
 
     // A stored semester limit is written back with every digit when the
     // options are read and saved unchanged.
-    void semesterLimitsKeepTheirDigits_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("large negative") << "-77777777777777722";
-        QTest::newRow("largest 64-bit") << "9223372036854775807;1";
-        QTest::newRow("both parts large") << "1000000000000000;2000000000000000";
-    }
+    void semesterLimitsKeepTheirDigits_data() { zr::test::addDataRows(QFINDTESTDATA("data/inputregressions-semester-limits-keep-their-digits.tsv")); }
     void semesterLimitsKeepTheirDigits()
     {
         QFETCH(QString, stored);

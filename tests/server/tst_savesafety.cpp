@@ -3,6 +3,7 @@
 // stores, and a database that is opened, never taken for empty.
 #include "saverows.h"
 #include "serverfixture.h"
+#include "../datafile.h"
 #include "servererrors.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -42,11 +43,7 @@ private slots:
     void initTestCase() { InitLanguage(LangEnglish); }
 
     // Programme 1's context 104 holds rows 25 and 26; its degree set of curriculum 11 rows 10 to 16.
-    void aSaveOverANewerSetIsRefused_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void aSaveOverANewerSetIsRefused_data() { zr::test::ServerFixture::backendRows(); }
 
     void aSaveOverANewerSetIsRefused()
     {
@@ -91,11 +88,7 @@ private slots:
         QCOMPARE(ReadSetVersions(theirs).value(key).number, 2);
     }
 
-    void aStudentsRegulationHasAVersion_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void aStudentsRegulationHasAVersion_data() { zr::test::ServerFixture::backendRows(); }
 
     void aStudentsRegulationHasAVersion()
     {
@@ -121,11 +114,7 @@ private slots:
     }
 
     // Exceptions are changed student by student and overwrite nothing; each change is still a new version.
-    void anExceptionListKeepsItsVersion_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void anExceptionListKeepsItsVersion_data() { zr::test::ServerFixture::backendRows(); }
 
     void anExceptionListKeepsItsVersion()
     {
@@ -147,28 +136,7 @@ private slots:
         QCOMPARE(version(), 2);
     }
 
-    void theServerRefusesWhatTheEditorWould_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("ocID");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            const auto row = [&](const char *name) -> QTestData & {
-                return QTest::addRow("%s %s", backend, name) << QString::fromLatin1(backend);
-            };
-            // Requirement 10 of curriculum 11's degree set; 27 a department's; 17 of curriculum 12.
-            row("type outside the catalogue") << "conID" << QVariant(55) << 10;
-            row("operator outside the codes") << "conoperator" << QVariant(12) << 10;
-            row("class group code on another type") << "conoperator" << QVariant(100) << 10;
-            row("text longer than its column") << "conoptval3" << QVariant(QString(21, QLatin1Char('1'))) << 10;
-            row("NUL in a value") << "conoptval9" << QVariant(QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << 10;
-            row("token too large for an id") << "coneval" << QVariant(QStringLiteral("[%99999999999999999999]")) << 10;
-            row("curriculum that does not exist") << "secobjID" << QVariant(QStringLiteral("99")) << 10;
-            row("curriculum of another programme") << "secobjID" << QVariant(QStringLiteral("21")) << 10;
-            row("course groups for a programme's department") << "conobject" << QVariant(13) << 11;
-        }
-    }
+    void theServerRefusesWhatTheEditorWould_data() { zr::test::addDataRows(QFINDTESTDATA("data/refused-rows.tsv"), zr::test::ServerFixture::backends()); }
 
     void theServerRefusesWhatTheEditorWould()
     {
@@ -188,18 +156,7 @@ private slots:
         QCOMPARE(test::ServerFixture::storedRequirements(server), before);
     }
 
-    void aSetKeepsOneExpressionNamingItsOwnRows_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("expression");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            // Rows 25 and 26 form context 104's set; row 10 is of the degree set.
-            QTest::addRow("%s row of another set", backend) << QString::fromLatin1(backend) << "[%25] OR [%10]";
-            QTest::addRow("%s row that does not exist", backend) << QString::fromLatin1(backend) << "[%25] OR [%9999]";
-            QTest::addRow("%s temporary id of no new row", backend) << QString::fromLatin1(backend) << "[%25] OR [%0]";
-            QTest::addRow("%s two expressions", backend) << QString::fromLatin1(backend) << "";
-        }
-    }
+    void aSetKeepsOneExpressionNamingItsOwnRows_data() { zr::test::addDataRows(QFINDTESTDATA("data/refused-expressions.tsv"), zr::test::ServerFixture::backends()); }
 
     void aSetKeepsOneExpressionNamingItsOwnRows()
     {
@@ -219,11 +176,7 @@ private slots:
         QCOMPARE(test::ServerFixture::storedRequirements(server), before);
     }
 
-    void rowsDeletedMeanwhileRefuseTheSave_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void rowsDeletedMeanwhileRefuseTheSave_data() { zr::test::ServerFixture::backendRows(); }
 
     void rowsDeletedMeanwhileRefuseTheSave()
     {

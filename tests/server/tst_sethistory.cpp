@@ -3,6 +3,7 @@
 // and the summary line of a save.
 #include "saverows.h"
 #include "serverfixture.h"
+#include "../datafile.h"
 #include "requirementstore.h"
 #include "setchangesummary.h"
 #include "setdifference.h"
@@ -156,11 +157,7 @@ private:
 private slots:
     void initTestCase() { InitLanguage(LangEnglish); }
 
-    void eachSaveKeepsTheVersionItReplaced_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void eachSaveKeepsTheVersionItReplaced_data() { zr::test::ServerFixture::backendRows(); }
 
     void eachSaveKeepsTheVersionItReplaced()
     {
@@ -193,41 +190,7 @@ private slots:
 
     // What changed from one version to another, in words: requirements added
     // and removed, fields by label with names for codes, the expression.
-    void theDifferenceOfTwoVersionsSaysWhatChanged_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<QString>("expected");
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            if (!qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") && qstrcmp(backend, "sqlite") == 0)
-                continue;
-            const auto row = [&](const char *name, int from, int to, const char *expected) {
-                QTest::addRow("%s %s", backend, name) << QString::fromLatin1(backend) << from << to << QString::fromUtf8(expected);
-            };
-            row("fields changed", 0, 1,
-                "Changed (25) Course Type:\n"
-                "  Course types: Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → Υποχρεωτικό\n"
-                "  Value 1: 180 → 200");
-            row("one requirement for another", 1, 2,
-                "Added (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
-                "Removed (26) Average per year: Average per year - academic year 2021-2023, minimum grade 0,65\n"
-                "Expression before: [(25) Course Type] OR [(26) Average per year]\n"
-                "Expression after: [(25) Course Type] OR [(46) Course Type]");
-            row("the expression alone", 2, 3,
-                "Expression before: [(25) Course Type] OR [(46) Course Type]\n"
-                "Expression after: [(25) Course Type] AND [(46) Course Type]");
-            row("backwards, over every save", 3, 0,
-                "Added (26) Average per year: Average per year - academic year 2021-2023, minimum grade 0,65\n"
-                "Removed (46) Course Type: Course Type - Υποχρεωτικό: ECTS units ≥ 240\n"
-                "Changed (25) Course Type:\n"
-                "  Course types: Υποχρεωτικό → Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό\n"
-                "  Value 1: 200 → 180\n"
-                "Expression before: [(25) Course Type] AND [(46) Course Type]\n"
-                "Expression after: [(25) Course Type] OR [(26) Average per year]");
-            row("a version with itself", 2, 2, "");
-        }
-    }
+    void theDifferenceOfTwoVersionsSaysWhatChanged_data() { zr::test::addDataRows(QFINDTESTDATA("data/version-differences.tsv"), zr::test::ServerFixture::backends()); }
 
     void theDifferenceOfTwoVersionsSaysWhatChanged()
     {
@@ -242,25 +205,7 @@ private slots:
     }
 
     // Versions 1, 2, 3 saved at fixed times; what is in force just before, at and after each.
-    void asOfPicksTheVersionInForce_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("when");
-        QTest::addColumn<int>("version");   // -1: before the first
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            if (!qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") && qstrcmp(backend, "sqlite") == 0)
-                continue;
-            const auto row = [&](const char *when, int version) {
-                QTest::addRow("%s %s", backend, when) << QString::fromLatin1(backend) << QString::fromLatin1(when) << version;
-            };
-            row("2026-01-10 09:59:59", -1);
-            row("2026-01-10 10:00:00", 1);
-            row("2026-01-31 23:59:59", 1);
-            row("2026-02-01 00:00:00", 2);
-            row("2026-03-01 12:29:59", 2);
-            row("2030-01-01 00:00:00", 3);
-        }
-    }
+    void asOfPicksTheVersionInForce_data() { zr::test::addDataRows(QFINDTESTDATA("data/version-at.tsv"), zr::test::ServerFixture::backends()); }
 
     void asOfPicksTheVersionInForce()
     {
@@ -281,11 +226,7 @@ private slots:
         QCOMPARE(store.versionFileAt(kSetKey, at, kSource), versionFile(server, kSetKey, version));
     }
 
-    void exceptionsAndARegulationKeepTheirVersions_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void exceptionsAndARegulationKeepTheirVersions_data() { zr::test::ServerFixture::backendRows(); }
 
     void exceptionsAndARegulationKeepTheirVersions()
     {
@@ -321,11 +262,7 @@ private slots:
     }
 
     // A database made before versions were kept has no history table: the first save makes it.
-    void anOlderDatabaseGetsItsHistoryWithTheFirstSave_data()
-    {
-        test::ServerFixture::addBackendColumn();
-        test::ServerFixture::newRows();
-    }
+    void anOlderDatabaseGetsItsHistoryWithTheFirstSave_data() { zr::test::ServerFixture::backendRows(); }
 
     void anOlderDatabaseGetsItsHistoryWithTheFirstSave()
     {
@@ -350,23 +287,12 @@ private slots:
         QVERIFY(index.next() && index.value(0).toInt() == 1);
     }
 
-    void aRequirementChangesWithItsValuesNotItsExpressionOrStamp_data()
-    {
-        QTest::addColumn<QVariantMap>("edit");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("the same value again") << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("5")}} << false;
-        QTest::newRow("only the stamp") << QVariantMap{{QStringLiteral("ModifiedDate"), QStringLiteral("2026-12-07")}} << false;
-        QTest::newRow("only the expression") << QVariantMap{{QStringLiteral("coneval"), QStringLiteral("[%1] OR [%4]")}} << false;
-        QTest::newRow("a value") << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("7")}} << true;
-        QTest::newRow("a value emptied") << QVariantMap{{QStringLiteral("conoptval1"), QVariant()}} << true;
-        QTest::newRow("a value and the stamp")
-            << QVariantMap{{QStringLiteral("conoptval1"), QStringLiteral("7")}, {QStringLiteral("ModifiedDate"), QStringLiteral("2026-12-07")}}
-            << true;
-    }
+    void aRequirementChangesWithItsValuesNotItsExpressionOrStamp_data() { zr::test::addDataRows(QFINDTESTDATA("data/requirement-changes.tsv")); }
 
     void aRequirementChangesWithItsValuesNotItsExpressionOrStamp()
     {
-        QFETCH(QVariantMap, edit);
+        QFETCH(QVariant, changes);
+        const QVariantMap edit = changes.toMap();
         QFETCH(bool, changed);
         Recordset rows = requirementRows({{{QStringLiteral("ocID"), 1}, {QStringLiteral("conoptval1"), QStringLiteral("5")},
                                            {QStringLiteral("coneval"), QStringLiteral("[%1]")},

@@ -4,8 +4,8 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
-#include "largevolume.h"
 #include "serverfixture.h"
+#include "../datafile.h"
 #include "servererrors.h"
 
 #include <QSqlQuery>
@@ -21,21 +21,9 @@ std::unique_ptr<cStudent> students(const QString &server)
     return CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
 }
 
-int countRows(const QString &server, const QString &sql, const QVariantList &values = {})
-{
-    auto db = Database::open(server);
-    QSqlQuery q(db->connection());
-    q.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec() || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
-
 int courseId(const QString &server, const QString &title)
 {
-    return countRows(server, QStringLiteral("SELECT courseID FROM QEMCourses WHERE title = ?"), {title});
+    return zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT courseID FROM QEMCourses WHERE title = ?"), {title});
 }
 
 const RecordScope DegreeOfProgramme1{1, 1, 103, 0};
@@ -53,43 +41,14 @@ private slots:
     void initTestCase() { InitLanguage(LangEnglish); }
 
     // Student 84 of the sample: his results come with their course as programme 1 lists it.
-    void joinsEachResultWithItsCourse_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QVariantList>("grades");      // empty: drawn at random, not compared
-        QTest::addColumn<QVariantList>("attributes");  // type, semester, group, mode, sector, subject, ECTS, coefficient
-        QTest::addColumn<bool>("inDegreeGrade");
-        struct Case
-        {
-            const char *name;
-            const char *title;
-            QVariantList grades;
-            QVariantList attributes;
-            bool inDegreeGrade;
-        };
-        const QList<Case> cases{
-            {"passed, then improved", "Βάσεις Δεδομένων", {5.5, 8.0}, {1, 5, 1, 2, 1, 2, 5.0, 1.5}, true},
-            {"language outside the degree grade", "Αγγλική Γλώσσα I", {}, {7, 1, 1, 4, QVariant(), QVariant(), 2.0, 1.0},
-             false},
-            {"elective of group 2", "Ανάκτηση Πληροφορίας", {}, {2, 7, 2, 3, 1, 2, 5.0, 1.5}, true},
-            {"thesis, in no group", "Διπλωματική Εργασία", {}, {5, 10, QVariant(), 4, QVariant(), QVariant(), 4.0, 2.0},
-             true},
-        };
-        for (const char *backend : {"sqlite", "postgresql"}) {
-            for (const Case &c : cases)
-                QTest::newRow((QByteArray(backend) + ' ' + c.name).constData())
-                    << QString::fromLatin1(backend) << QString::fromUtf8(c.title) << c.grades << c.attributes
-                    << c.inDegreeGrade;
-        }
-    }
+    void joinsEachResultWithItsCourse_data() { zr::test::addDataRows(QFINDTESTDATA("data/course-results.tsv"), zr::test::ServerFixture::backends()); }
 
     void joinsEachResultWithItsCourse()
     {
         ZR_BACKEND_ROW();
         QFETCH(QString, title);
-        QFETCH(QVariantList, grades);
-        QFETCH(QVariantList, attributes);
+        QFETCH(QVariant, grades);
+        QFETCH(QVariant, attributes);
         QFETCH(bool, inDegreeGrade);
         const StudentRecord record = StudentRecord::fromRows(students(server)->LoadStudentRecord(84, DegreeOfProgramme1));
         QCOMPARE(record.studentId(), 84);
@@ -104,19 +63,15 @@ private slots:
             const auto cell = [](const std::optional<qint32> &v) { return v ? QVariant(*v) : QVariant(); };
             const QVariantList got{cell(a.courseType), cell(a.semester), cell(a.group), cell(a.mode), cell(a.sector),
                                    cell(a.subject), a.ects.value_or(-1), a.coefficient.value_or(-1)};
-            QCOMPARE(got, attributes);
+            QCOMPARE(got, attributes.toList());
             QCOMPARE(a.inDegreeGrade, inDegreeGrade);
         }
         QVERIFY(!seen.isEmpty());
-        if (!grades.isEmpty())
-            QCOMPARE(seen, grades);
+        if (!grades.toList().isEmpty())
+            QCOMPARE(seen, grades.toList());
     }
 
-    void readsProjectsPracticumsAndEnrolments_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void readsProjectsPracticumsAndEnrolments_data() { zr::test::ServerFixture::backendRows(); }
 
     void readsProjectsPracticumsAndEnrolments()
     {
@@ -133,32 +88,10 @@ private slots:
         const CourseEnrolment again{courseId(server, QStringLiteral("Εισαγωγή στον Προγραμματισμό")), 2024, 1, 4};
         QVERIFY(eleven.enrolments.contains(again));
         QCOMPARE(eleven.enrolments.size(),
-                 countRows(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudentEnrolments WHERE student_ID = 11")));
+                 zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudentEnrolments WHERE student_ID = 11")));
     }
 
-    void flagsFollowTheSetTheRecordIsReadFor_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("student");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QVariant>("object");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<bool>("excepted");
-        QTest::addColumn<bool>("regulation");
-        for (const char *b : {"sqlite", "postgresql"}) {
-            const QString backend = QString::fromLatin1(b);
-            const auto row = [&](const char *name) -> QTestData & {
-                return QTest::newRow((QByteArray(b) + ' ' + name).constData());
-            };
-            row("excepted from the degree") << backend << 205 << 1 << QVariant(1) << 103 << true << false;
-            row("not from the practicum") << backend << 205 << 1 << QVariant(1) << 105 << false << false;
-            row("no set named") << backend << 205 << 0 << QVariant() << 0 << false << false;
-            row("another programme") << backend << 205 << 1 << QVariant(2) << 103 << false << false;
-            row("excepted from the practicum") << backend << 12 << 1 << QVariant(1) << 105 << true << false;
-            row("department's exception") << backend << 340 << 13 << QVariant(105) << 106 << true << false;
-            row("individual regulation") << backend << 7 << 1 << QVariant(1) << 103 << false << true;
-        }
-    }
+    void flagsFollowTheSetTheRecordIsReadFor_data() { zr::test::addDataRows(QFINDTESTDATA("data/record-flags.tsv"), zr::test::ServerFixture::backends()); }
 
     void flagsFollowTheSetTheRecordIsReadFor()
     {
@@ -174,11 +107,7 @@ private slots:
         QCOMPARE(rows.regulation, regulation);
     }
 
-    void refusesAnUnknownStudent_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void refusesAnUnknownStudent_data() { zr::test::ServerFixture::backendRows(); }
 
     void refusesAnUnknownStudent()
     {
@@ -194,19 +123,7 @@ private slots:
 
     // Every student of the programme (and curriculum) once, in student order, each
     // with all his rows, in a handful of statements whatever the number of students.
-    void walksAProgrammeStudentByStudent_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("programme");
-        QTest::addColumn<int>("curriculum");
-        for (const char *b : {"sqlite", "postgresql"}) {
-            const QString backend = QString::fromLatin1(b);
-            QTest::newRow((QByteArray(b) + " programme 1").constData()) << backend << 1 << 0;
-            QTest::newRow((QByteArray(b) + " curriculum 12").constData()) << backend << 1 << 12;
-            QTest::newRow((QByteArray(b) + " postgraduate").constData()) << backend << 2 << 21;
-            QTest::newRow((QByteArray(b) + " no such curriculum").constData()) << backend << 1 << 21;
-        }
-    }
+    void walksAProgrammeStudentByStudent_data() { zr::test::addDataRows(QFINDTESTDATA("data/programme-walks.tsv"), zr::test::ServerFixture::backends()); }
 
     void walksAProgrammeStudentByStudent()
     {
@@ -216,9 +133,9 @@ private slots:
         QString where = QStringLiteral("s.progrspoud_ID = %1").arg(programme);
         if (curriculum)
             where += QStringLiteral(" AND s.orient_ID = %1").arg(curriculum);
-        const int studentCount = countRows(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudents s WHERE ") + where);
+        const int studentCount = zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudents s WHERE ") + where);
         const auto rowsOf = [&](const char *table) {
-            return countRows(server, QStringLiteral("SELECT COUNT(*) FROM %1 t JOIN QEMStudents s ON s.student_ID = "
+            return zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COUNT(*) FROM %1 t JOIN QEMStudents s ON s.student_ID = "
                                                     "t.student_ID WHERE ")
                                          .arg(QLatin1String(table))
                                          + where);
@@ -261,11 +178,7 @@ private slots:
             QCOMPARE(tenth, StudentRecord::fromRows(object->LoadStudentRecord(tenth.studentId(), DegreeOfProgramme1)));
     }
 
-    void stopsWhenTheVisitorSaysSo_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void stopsWhenTheVisitorSaysSo_data() { zr::test::ServerFixture::backendRows(); }
 
     void stopsWhenTheVisitorSaysSo()
     {
@@ -278,24 +191,7 @@ private slots:
         QCOMPARE(seen, 3);
         // The walk left nothing open: the next one starts afresh.
         QCOMPARE(students(server)->WalkStudentRecords(1, 11, {}, [](const StudentRecordRows &) { return true; }),
-                 qint64(countRows(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE orient_ID = 11"))));
-    }
-
-    void recordTravelsThroughAStudentFile_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
-
-    void recordTravelsThroughAStudentFile()
-    {
-        ZR_BACKEND_ROW();
-        const SchemaTable &view = Database::open(server)->knownTable(QStringLiteral("v_students"), QString());
-        for (int student : {7, 84, 154, 331}) {
-            const StudentRecord record =
-                StudentRecord::fromRows(students(server)->LoadStudentRecord(student, DegreeOfProgramme1));
-            QCOMPARE(ReadStudentFile(WriteStudentFile(record, view), view), record);
-        }
+                 qint64(zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE orient_ID = 11"))));
     }
 
     // Written as student files, every record of the sample reads the same on both databases.
@@ -324,42 +220,6 @@ private slots:
             QCOMPARE(postgresql.at(i), sqlite.at(i));
     }
 
-    // The generated department: about 40 results a student, in student order.
-    void generatesRecordsForLargeVolumes_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
-
-    void generatesRecordsForLargeVolumes()
-    {
-        ZR_BACKEND_ROW();
-        LargeVolume sizes;
-        sizes.courses = 300;
-        sizes.students = 400;
-        sizes.requirements = 13;
-        GenerateLargeVolume(*Database::open(server), sizes);
-        qint64 results = 0;
-        int withThesis = 0, exemptions = 0;
-        const qint64 count = students(server)->WalkStudentRecords(
-            LargeVolumeKeys::programme, 0, {}, [&](const StudentRecordRows &rows) {
-                const StudentRecord r = StudentRecord::fromRows(rows);
-                results += r.results.size();
-                for (const CourseResult &result : r.results) {
-                    exemptions += result.exemption ? 1 : 0;
-                    if (!result.exemption && (!result.grade || *result.grade < 0 || *result.grade > 10
-                                              || !result.course.ects))
-                        return false;
-                }
-                withThesis += std::any_of(r.projects.cbegin(), r.projects.cend(),
-                                          [](const StudentProject &p) { return p.typeId == 1; });
-                return true;
-            });
-        QCOMPARE(count, qint64(400));
-        QVERIFY2(results >= 30 * count && results <= 50 * count, qPrintable(QString::number(results)));
-        QVERIFY(exemptions > 0);
-        QVERIFY(withThesis > count / 4);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStudentRecords)

@@ -235,6 +235,8 @@ private slots:
         // Programme 1's exceptions in context 105 are students 12 and 45.
         const QString list = ExceptionListKey(1, 1, 105, 0);
         students->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("13,15"), 1, 1, 105, 0, 0);
+        // A change that changes nothing keeps no version.
+        QCOMPARE(students->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("13"), 1, 1, 105, 0, 0).toInt(), 0);
         students->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("12"), 1, 1, 105, 0, 1);
         QCOMPARE(studentsOf(versionFile(server, list, 0)), (QList<qlonglong>{12, 45}));
         QCOMPARE(studentsOf(versionFile(server, list, 1)), (QList<qlonglong>{12, 13, 15, 45}));
@@ -279,12 +281,6 @@ private slots:
         auto db = Database::open(server);
         QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
         QCOMPARE(lines(ReadRequirementFile(versionFile(server, kSetKey, 0)).rows), stored.at(0));
-        // With the index a list of versions reads instead of the rows holding the kept versions.
-        QSqlQuery index(db->connection());
-        QVERIFY(index.exec(db->dialect() == SqlDialect::SQLite
-                               ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'ix_sethistory_list'")
-                               : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ix_sethistory_list'")));
-        QVERIFY(index.next() && index.value(0).toInt() == 1);
     }
 
     void aRequirementChangesWithItsValuesNotItsExpressionOrStamp_data() { zr::test::addDataRows(QFINDTESTDATA("data/requirement-changes.tsv")); }

@@ -59,7 +59,6 @@ private Q_SLOTS:
         QTest::newRow("abort/retry/ignore renamed in order")
             << int(MbAbortRetryIgnore) << "A|R|I" << QStringList{"A", "R", "I"};
         QTest::newRow("ok/cancel, one item") << int(MbOkCancel) << "Συνέχεια" << QStringList{"Συνέχεια", "Άκυρο"};
-        QTest::newRow("retry/cancel") << int(MbRetryCancel) << "|Τέλος" << QStringList{"Τέλος", "Επανάληψη"};
         QTest::newRow("ok only takes an empty item") << int(MbOkOnly) << "" << QStringList{""};
         QTest::newRow("ok only, extra items ignored") << int(MbOkOnly) << "Εντάξει|x" << QStringList{"Εντάξει"};
         QTest::newRow("unknown set is ok only") << 6 << QString() << QStringList{"OK"};
@@ -81,7 +80,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("style");
         QTest::addColumn<int>("clickIndex");
         QTest::addColumn<int>("result");
-        QTest::newRow("yes") << int(MbYesNo) << 0 << int(IdYes);
         QTest::newRow("no") << int(MbYesNo) << 1 << int(IdNo);
         QTest::newRow("cancel of three") << int(MbYesNoCancel) << 0 << int(IdCancel);
         QTest::newRow("escape cancels") << int(MbYesNoCancel) << -1 << int(IdCancel);

@@ -1,6 +1,7 @@
 #include "common/errorlog.h"
 #include "common/startup.h"
 #include "common/zrerror.h"
+#include "../datafile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -46,35 +47,19 @@ private Q_SLOTS:
         SetLogFile(logPath(), true);
     }
 
-    void formatsLine_data()
-    {
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QByteArray>("afterDate");
-
-        QTest::newRow("positive") << 91 << "zrRequirements.rsConstraints" << "Object variable not set"
-                                  << QByteArray("\tzrRequirements.rsConstraints\t 91 : Object variable not set\r\n");
-        QTest::newRow("negative") << -2147217900 << "ADO" << "Syntax"
-                                  << QByteArray("\tADO\t-2147217900 : Syntax\r\n");
-        QTest::newRow("min int") << int(INT_MIN) << "x" << "y" << QByteArray("\tx\t-2147483648 : y\r\n");
-        QTest::newRow("empty source") << 20019 << "" << "Λείπει" << QByteArray("\t 20019 : Λείπει\r\n");
-        QTest::newRow("password of an address hidden")
-            << 462 << "postgresql://zr:S3cret@db:5432/x" << "Cannot reach postgresql://zr:p@ss:w@db:1/x: refused"
-            << QByteArray("\tpostgresql://zr:***@db:5432/x\t 462 : Cannot reach postgresql://zr:***@db:1/x: refused\r\n");
-    }
+    void formatsLine_data() { zr::test::addDataRows(QFINDTESTDATA("data/errorlog-formats-line.tsv")); }
     void formatsLine()
     {
         QFETCH(int, number);
         QFETCH(QString, source);
         QFETCH(QString, description);
-        QFETCH(QByteArray, afterDate);
+        QFETCH(QString, afterDate);
 
         RecordError(number, source, description, true);
         const QByteArray line = readLog();
         const QByteArray date = line.left(line.indexOf('\t'));
         QVERIFY(QDateTime::fromString(QString::fromLatin1(date), QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid());
-        QCOMPARE(line.mid(date.size()), afterDate);
+        QCOMPARE(line.mid(date.size()), afterDate.toUtf8());
     }
 
     void rotatesOnlyAboveLimit_data()

@@ -466,15 +466,13 @@ private slots:
         QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
         if (!setup.isEmpty())
             execOnFile(setup);
-        const QString expected = ReplaceParams(GetLangString(message), {QString::number(student)});
         bool individual = true;
-        try {
-            create<cContraints>(QString())->LoadStudPtyxConstraints(QStringLiteral("t"), student, individual);
-            QFAIL("the requirements were loaded");
-        } catch (const ZrError &error) {
-            QCOMPARE(error.number, int(zr::server::ErrNotFound));
-            QCOMPARE(error.description, expected);
-        }
+        QString why;
+        QCOMPARE(zr::test::errorOf([&] {
+                     create<cContraints>(QString())->LoadStudPtyxConstraints(QStringLiteral("t"), student, individual);
+                 }, &why),
+                 int(ErrNotFound));
+        QCOMPARE(why, ReplaceParams(GetLangString(message), {QString::number(student)}));
         QVERIFY(individual);
     }
 

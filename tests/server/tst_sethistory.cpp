@@ -132,19 +132,6 @@ QList<qlonglong> studentsOf(const QByteArray &file)
     return ids;
 }
 
-Recordset requirementRows(const QList<QVariantMap> &rows)
-{
-    Recordset rs({makeField(QStringLiteral("ocID"), adInteger), makeField(QStringLiteral("conoptval1"), adVarWChar, 255),
-                  makeField(QStringLiteral("ModifiedDate"), adVarWChar, 20), makeField(QStringLiteral("coneval"), adVarWChar, 400)});
-    for (const QVariantMap &row : rows) {
-        rs.addNew();
-        for (auto it = row.constBegin(); it != row.constEnd(); ++it)
-            rs.setValue(it.key(), it.value());
-    }
-    rs.updateBatch();
-    return rs;
-}
-
 } // namespace
 
 class TestSetHistory : public QObject
@@ -248,7 +235,7 @@ private slots:
 
         // Student 7's regulation: rows 43 to 45, edited once, then given up for the programme's.
         const QString regulation = RequirementSetKey(8, 7, 103, QString());
-        const QStringList original = lines(rowsOf(constraintsRows(server)));
+        const QStringList original = lines(rowsOf(CreateServerObjectAs<cContraints>(kLib, server)->LoadObjectConstraints(8, 7)));
         Recordset edit = students->LoadStudConstraints(QStringLiteral("s"), 7);
         Recordset rows = rowsOf(edit);
         QVERIFY(onRow(rows, 44));
@@ -288,22 +275,15 @@ private slots:
     void aRequirementChangesWithItsValuesNotItsExpressionOrStamp()
     {
         QFETCH(QVariant, changes);
-        const QVariantMap edit = changes.toMap();
         QFETCH(bool, changed);
-        Recordset rows = requirementRows({{{QStringLiteral("ocID"), 1}, {QStringLiteral("conoptval1"), QStringLiteral("5")},
-                                           {QStringLiteral("coneval"), QStringLiteral("[%1]")},
-                                           {QStringLiteral("ModifiedDate"), QStringLiteral("2024-09-01")}}});
-        rows.moveFirst();
+        QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
+        Recordset rows = rowsOf(CreateServerObjectAs<cContraints>(kLib, QString())->LoadObjectConstraints(1, 1));
+        QVERIFY(onRow(rows, 25));
+        const QVariantMap edit = changes.toMap();
         for (auto it = edit.constBegin(); it != edit.constEnd(); ++it)
             rows.setValue(it.key(), it.value());
         QCOMPARE(rows.status(), Recordset::adRecModified);
         QCOMPARE(RequirementComparison(rows).changed(rows, rows), changed);
-    }
-
-private:
-    static Recordset constraintsRows(const QString &server)
-    {
-        return CreateServerObjectAs<cContraints>(kLib, server)->LoadObjectConstraints(8, 7);
     }
 };
 

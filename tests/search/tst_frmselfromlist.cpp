@@ -65,17 +65,18 @@ SelectRsOptions studentOptions(const TestSchema &schema)
     return options;
 }
 
-// Courses 1..n of semesters `semesters` (an invalid value leaves the semester empty).
-Recordset coursesOfSemesters(const QVariantList &semesters)
+// Courses 1..n of semesters `semesters` (an invalid value leaves the semester empty), all of course type `kind`.
+Recordset courses(const QVariantList &semesters, int kind = 0)
 {
     Recordset rs({makeField(QStringLiteral("courseID"), adInteger), makeField(QStringLiteral("coursecode"), adVarWChar, 20),
-                  makeField(QStringLiteral("semID"), adInteger)});
+                  makeField(QStringLiteral("semID"), adInteger), makeField(QStringLiteral("coursetype"), adInteger)});
     for (int i = 0; i < semesters.size(); ++i) {
         rs.addNew();
         rs.setValue(0, i + 1);
         rs.setValue(1, QStringLiteral("ΜΑΘ%1").arg(i + 1));
         if (semesters.at(i).isValid())
             rs.setValue(2, semesters.at(i));
+        rs.setValue(3, kind);
     }
     rs.updateBatch();
     rs.moveFirst();
@@ -324,19 +325,9 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, shown);
 
-        Recordset courses({makeField(QStringLiteral("courseID"), adInteger),
-                           makeField(QStringLiteral("coursecode"), adVarWChar, 20),
-                           makeField(QStringLiteral("title"), adVarWChar, 250),
-                           makeField(QStringLiteral("coursetype"), adInteger)});
-        courses.addNew();
-        courses.setValue(0, 10);
-        courses.setValue(1, QStringLiteral("ΦΥΣ101"));
-        courses.setValue(2, QStringLiteral("Μηχανική"));
-        courses.setValue(3, kind);
-        TestSchema schema;
         frmSelFromList dialog;
         SelectRsOptions options;
-        options.list = courses;
+        options.list = courses({1}, kind);
         options.tableName = table;
         options.idField = QStringLiteral("courseID");
         dialog.setup(options);
@@ -396,7 +387,7 @@ private slots:
         if (courseList) {
             options.tableName = QStringLiteral("QEMDepProgramCourses");
             options.idField = QStringLiteral("courseID");
-            options.list = coursesOfSemesters({10, 9, QVariant(), 2, 10});
+            options.list = courses({10, 9, QVariant(), 2, 10});
         } else {
             options.list = students(7);
         }

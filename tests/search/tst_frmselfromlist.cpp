@@ -479,19 +479,10 @@ private slots:
 
         // The view's index of the student `id`, in the column the view shows first.
         const auto indexOf = [shown](int id) {
-            const QAbstractItemModel *model = shown->model();
-            const int column = qobject_cast<QListView *>(shown) ? qobject_cast<QListView *>(shown)->modelColumn() : 1;
-            const auto find = [&](const QModelIndex &parent) {
-                for (int r = 0; r < model->rowCount(parent); ++r) {
-                    if (model->index(r, 0, parent).data().toInt() == id)
-                        return model->index(r, column, parent);
-                }
-                return QModelIndex();
-            };
-            QModelIndex found = find(QModelIndex());
-            for (int g = 0; !found.isValid() && g < model->rowCount(); ++g)
-                found = find(model->index(g, 0));
-            return found;
+            const auto *cards = qobject_cast<QListView *>(shown);
+            const QModelIndexList hits = shown->model()->match(shown->model()->index(0, 0), Qt::DisplayRole, QString::number(id), 1,
+                                                               Qt::MatchFixedString | Qt::MatchRecursive);
+            return hits.isEmpty() ? QModelIndex() : hits.first().siblingAtColumn(cards ? cards->modelColumn() : 1);
         };
         // Chosen last row first: the answer still comes in list order.
         const QStringList ids = keys.split(QLatin1Char(','));

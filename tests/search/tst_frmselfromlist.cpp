@@ -3,7 +3,6 @@
 #include "common/langstrings.h"
 #include "recordset/recordset.h"
 #include "common/schema.h"
-#include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "search/frmselfromlist.h"
 #include "search/zrsearchx.h"
@@ -12,17 +11,13 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QListView>
 #include <QMenu>
-#include <QPrintPreviewDialog>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QTableView>
-#include <QTextDocument>
 #include <QTreeView>
 #include <QTest>
 #include <QTimer>

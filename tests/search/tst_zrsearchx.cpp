@@ -132,9 +132,9 @@ private slots:
         ItemPanelModel *panel = search.advancedPanel();
         if (messageId != 0) {
             const QString expectedMessage = messageId == 61080
-            ? ReplaceParams(GetLangString(messageId), {criterion.section('|', 2, 2), criterion.section('|', 0, 0)})
-            : GetLangString(messageId);
-        QCOMPARE(search.message(), expectedMessage);
+                ? ReplaceParams(GetLangString(messageId), {criterion.section('|', 2, 2), criterion.section('|', 0, 0)})
+                : GetLangString(messageId);
+            QCOMPARE(search.message(), expectedMessage);
             // A refused criterion leaves the entries as the user left them.
             if (!criterion.section('|', 0, 0).isEmpty())
                 QVERIFY(!panel->value(QStringLiteral("fields")).isNull());

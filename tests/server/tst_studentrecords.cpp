@@ -4,6 +4,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "saverows.h"
 #include "serverfixture.h"
 #include "../datafile.h"
 #include "servererrors.h"
@@ -112,13 +113,10 @@ private slots:
     void refusesAnUnknownStudent()
     {
         ZR_BACKEND_ROW();
-        try {
-            students(server)->LoadStudentRecord(99999, DegreeOfProgramme1);
-            QFAIL("read");
-        } catch (const ZrError &e) {
-            QCOMPARE(e.number, qint32(ErrNotFound));
-            QVERIFY(e.description.contains(QLatin1String("99999")));
-        }
+        QString why;
+        QCOMPARE(zr::test::errorOf([&] { students(server)->LoadStudentRecord(99999, DegreeOfProgramme1); }, &why),
+                 int(ErrNotFound));
+        QVERIFY(why.contains(QLatin1String("99999")));
     }
 
     // Every student of the programme (and curriculum) once, in student order, each

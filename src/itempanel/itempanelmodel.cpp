@@ -301,13 +301,17 @@ public:
         auto *item = const_cast<PanelItem *>(constItem);
         item->deferred = false;
         const QString key = item->key;
-        ++self->m_building;
-        struct Done { int &building; ~Done() { --building; } } done{self->m_building};
-        m_build(key);
-        if (!m_itemsEnabled) {
-            if (PanelItem *built = findBuilt(key))
-                self->disableSubtree(built);
+        {
+            ++self->m_building;
+            struct Done { int &building; ~Done() { --building; } } done{self->m_building};
+            m_build(key);
+            if (!m_itemsEnabled) {
+                if (PanelItem *built = findBuilt(key))
+                    self->disableSubtree(built);
+            }
         }
+        if (signalling())
+            emit q->childrenBuilt(key);
     }
 
     void disableSubtree(PanelItem *item)

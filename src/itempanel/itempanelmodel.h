@@ -294,6 +294,9 @@ Q_SIGNALS:
     void expandedChanged(const QString &key, bool expanded);
     /// For views: an item's visible state changed.
     void visibleChanged(const QString &key, bool visible);
+    /// For views: the deferred sub-items of `key` were built, with no rows
+    /// inserted (the view asked for them); their visible states apply now.
+    void childrenBuilt(const QString &key);
     /// For views: an item should be scrolled into view.
     void scrollToRequested(const QString &key);
 

@@ -139,8 +139,7 @@ QVariant loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &
     case RowKind::StudentColumn: {
         const QVariant selected = selectCode(panel, key, ocID, text);
         // Named as when it is stored: by the column's description, a saved one with its id.
-        panel.setCaption(GroupKey(ocID),
-                         StudentDataCaption(panel.valueText(key).isEmpty() ? text : panel.valueText(key), ocID));
+        panel.setCaption(GroupKey(ocID), StudentDataHeader(text, ocID, sheet));
         BuildStudentValueRows(panel, ocID, sheet);
         return selected;
     }

@@ -14,6 +14,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
+#include "reqtypes/studentcolumns.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
 #include "requirements/expressionedit.h"
@@ -360,19 +361,18 @@ void RequirementsEditor::loadRows()
         if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
             rows.setValueAt(row, curriculumField, curriculum);
         const qint32 ocID = rows.valueAt(row, idField).toInt();
-        const QVariant typeId = rows.valueAt(row, typeField);
-        // Type 10's caption names its column: that sheet is built now, the others when asked for.
-        if (ValLng(typeId) == 10) {
-            if (!CreateConstraint(*m_list, typeId.toString(), ocID, sheet))
-                continue;
-            m_values.insert(ocID, LoadConstraintValues(*m_list, rows, row, sheet));
+        // Headers only: a sheet is built when it is first shown or looked up (buildSheet).
+        const QString group = GroupKey(ocID);
+        if (!CreateConstraintHeader(*m_list, rows.valueAt(row, typeField).toString(), ocID))
             continue;
-        }
-        if (!CreateConstraintHeader(*m_list, typeId.toString(), ocID))
-            continue;
-        m_list->deferChildren(GroupKey(ocID));
-        m_values.insert(ocID, reader.read(row));
+        m_list->deferChildren(group);
+        const RequirementValue &value = *m_values.insert(ocID, reader.read(row));
         m_asRead.insert(ocID);
+        // A student-data requirement's caption names its column.
+        for (const ParameterValue &parameter : value.parameters) {
+            if (parameter.kind == RowKind::StudentColumn)
+                m_list->setCaption(group, StudentDataHeader(NzStr(parameter.stored), ocID, sheet));
+        }
     }
     m_set.expressions().clear();
     if (!rows.isEmpty()) {

@@ -625,6 +625,7 @@ void ItemPanelModel::clear()
     d->m_lastItem = nullptr;
     d->m_lastParent = nullptr;
     d->m_itemCount = 0;
+    d->m_itemsEnabled = true; // items added from now on are enabled, however they are built
     if (d->m_redraw)
         endResetModel();
 }

@@ -27,8 +27,9 @@ AuditSet AuditSet::prepare(const Recordset &rows, int context, const AuditCodes 
     QList<RequirementValue> values;
     values.reserve(count);
     QString expression;
+    RequirementReader reader(rows, context);
     for (int row = 0; row < count; ++row) {
-        values << RequirementValue::fromRow(rows, row, context);
+        values << reader.read(row);
         // Every row of a set carries the set's expression; the first that holds one says it.
         if (expression.isEmpty())
             expression = values.last().expression.toString();

@@ -43,6 +43,7 @@ struct PanelItem
     bool visible = true;
     bool expanded = false;
     bool selected = false;
+    bool deferred = false; // sub-items not built yet (ItemPanelModel::deferChildren)
     PanelItem *parent = nullptr;
     int row = 0; // position among the parent's children; kept exact on every insert/remove
     quint32 poolIndex = 0; // set once by the pool, never reset
@@ -69,7 +70,7 @@ struct PanelItem
         style = 0;
         kind = Kind::Entry;
         enabled = visible = true;
-        expanded = selected = false;
+        expanded = selected = deferred = false;
         parent = nullptr;
         row = 0;
         children.clear();
@@ -260,6 +261,20 @@ public:
 
     PanelItem *find(const QString &key) const
     {
+        PanelItem *item = findBuilt(key);
+        if (item || !m_ownerOf || m_building)
+            return item;
+        // A key under sub-items not built yet: building them makes it.
+        const QString owner = m_ownerOf(key);
+        PanelItem *ownerItem = owner.isEmpty() || owner == key ? nullptr : findBuilt(owner);
+        if (!ownerItem || !ownerItem->deferred)
+            return nullptr;
+        ensureBuilt(ownerItem);
+        return findBuilt(key);
+    }
+
+    PanelItem *findBuilt(const QString &key) const
+    {
         // Builders address the item they just added and its parent over and over;
         // two comparisons save most hash look-ups while a list is built.
         if (m_lastItem && m_lastItem->key == key)
@@ -271,6 +286,55 @@ public:
             m_lastItem = item;
         return item;
     }
+
+    // Builds a deferred item's sub-items, silently: to views they were always there.
+    // Asked for from const look-ups, like a cache filled on first use.
+    void ensureBuilt(const PanelItem *constItem) const
+    {
+        if (!constItem || !constItem->deferred)
+            return;
+        if (!m_build) {
+            const_cast<PanelItem *>(constItem)->deferred = false;
+            return;
+        }
+        auto *self = const_cast<ItemPanelModelPrivate *>(this);
+        auto *item = const_cast<PanelItem *>(constItem);
+        item->deferred = false;
+        const QString key = item->key;
+        {
+            ++self->m_building;
+            struct Done { int &building; ~Done() { --building; } } done{self->m_building};
+            m_build(key);
+            if (!m_itemsEnabled) {
+                if (PanelItem *built = findBuilt(key))
+                    self->disableSubtree(built);
+            }
+        }
+        if (signalling())
+            emit q->childrenBuilt(key);
+    }
+
+    void disableSubtree(PanelItem *item)
+    {
+        for (PanelItem *child : item->children) {
+            child->enabled = false;
+            if (!child->holdsChoices())
+                disableSubtree(child);
+        }
+    }
+
+    // The item whose sub-items are asked for (the root for an empty key), built first.
+    PanelItem *parentItem(const QString &key) const
+    {
+        if (key.isEmpty())
+            return const_cast<PanelItem *>(&m_root);
+        PanelItem *item = find(key);
+        ensureBuilt(item);
+        return item;
+    }
+
+    // Model signals go out unless redrawing is off or sub-items are being built on demand.
+    bool signalling() const { return m_redraw && !m_building; }
 
     PanelItem *findChoice(const PanelItem *constRow, const QString &choiceKey) const
     {
@@ -341,7 +405,7 @@ public:
 
     void emitDataChanged(PanelItem *item, int firstColumn = 0, int lastColumn = 1)
     {
-        if (!m_redraw || !item || item == &m_root || (item->parent && item->parent->holdsChoices()))
+        if (!signalling() || !item || item == &m_root || (item->parent && item->parent->holdsChoices()))
             return;
         emit q->dataChanged(indexFor(item, firstColumn), indexFor(item, lastColumn));
     }
@@ -378,6 +442,10 @@ public:
     mutable Kind m_lastStyleKind = Kind::Entry;
     PanelItem *m_lastParent = nullptr;
     int m_itemCount = 0;
+    ItemPanelModel::ChildBuilder m_build;
+    ItemPanelModel::KeyOwner m_ownerOf;
+    int m_building = 0;        // depth of on-demand builds under way
+    bool m_itemsEnabled = true; // as setAllItemsEnabled left every item; sub-items built later follow it
     bool m_redraw = true;
     bool m_enabled = true;
 };
@@ -439,7 +507,7 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
 
     const int size = int(parent->children.size());
     const int at = (row < 0 || row > size) ? size : row;
-    if (d->m_redraw)
+    if (d->signalling())
         beginInsertRows(d->indexFor(parent), at, at);
     if (parent->children.capacity() == 0)
         parent->children.reserve(4); // skips the 1- and 2-element steps of the usual growth
@@ -449,7 +517,7 @@ bool ItemPanelModel::addItem(const QString &key, const QString &caption, int sty
     if (parent != &d->m_root)
         d->m_lastParent = parent;
     ++d->m_itemCount;
-    if (d->m_redraw)
+    if (d->signalling())
         endInsertRows();
     return true;
 }
@@ -503,13 +571,13 @@ bool ItemPanelModel::removeItem(const QString &key)
         return false;
     PanelItem *parent = item->parent;
     const int at = item->row;
-    if (d->m_redraw)
+    if (d->signalling())
         beginRemoveRows(d->indexFor(parent), at, at);
     d->unregister(item);
     parent->children.erase(parent->children.begin() + at);
     d->renumber(parent, size_t(at));
     d->release(item);
-    if (d->m_redraw)
+    if (d->signalling())
         endRemoveRows();
     return true;
 }
@@ -557,6 +625,7 @@ void ItemPanelModel::clear()
     d->m_lastItem = nullptr;
     d->m_lastParent = nullptr;
     d->m_itemCount = 0;
+    d->m_itemsEnabled = true; // items added from now on are enabled, however they are built
     if (d->m_redraw)
         endResetModel();
 }
@@ -624,13 +693,13 @@ QString ItemPanelModel::parentKey(const QString &key) const
 
 int ItemPanelModel::count(const QString &parentKey) const
 {
-    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    const PanelItem *parent = d->parentItem(parentKey);
     return parent ? int(parent->children.size()) : 0;
 }
 
 QString ItemPanelModel::keyAt(int row, const QString &parentKey) const
 {
-    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    const PanelItem *parent = d->parentItem(parentKey);
     if (!parent || row < 0 || row >= int(parent->children.size()))
         return {};
     return parent->children[size_t(row)]->key;
@@ -638,7 +707,7 @@ QString ItemPanelModel::keyAt(int row, const QString &parentKey) const
 
 QStringList ItemPanelModel::keys(const QString &parentKey) const
 {
-    const PanelItem *parent = parentKey.isEmpty() ? &d->m_root : d->find(parentKey);
+    const PanelItem *parent = d->parentItem(parentKey);
     QStringList result;
     if (!parent)
         return result;
@@ -651,6 +720,36 @@ QStringList ItemPanelModel::keys(const QString &parentKey) const
 int ItemPanelModel::itemCount() const
 {
     return d->m_itemCount;
+}
+
+void ItemPanelModel::setChildBuilder(ChildBuilder build, KeyOwner ownerOf)
+{
+    d->m_build = std::move(build);
+    d->m_ownerOf = std::move(ownerOf);
+}
+
+bool ItemPanelModel::deferChildren(const QString &key)
+{
+    PanelItem *item = d->findBuilt(key);
+    if (!item || !d->m_build || !item->children.empty() || item->holdsChoices())
+        return false;
+    item->deferred = true;
+    return true;
+}
+
+bool ItemPanelModel::isDeferred(const QString &key) const
+{
+    const PanelItem *item = d->findBuilt(key);
+    return item && item->deferred;
+}
+
+bool ItemPanelModel::buildChildren(const QString &key)
+{
+    PanelItem *item = d->findBuilt(key);
+    if (!item || !item->deferred)
+        return false;
+    d->ensureBuilt(item);
+    return true;
 }
 
 void ItemPanelModel::visitItems(const std::function<void(const ItemState &)> &visit) const
@@ -829,6 +928,7 @@ void ItemPanelModel::setAllItemsEnabled(bool enabled)
         beginResetModel();
     // In memory order rather than by key: a sequential walk; choices ignore the flag.
     d->m_pool.forEachItem([enabled](PanelItem *item) { item->enabled = enabled; });
+    d->m_itemsEnabled = enabled;
     if (d->m_redraw)
         endResetModel();
 }
@@ -846,7 +946,7 @@ bool ItemPanelModel::setVisible(const QString &key, bool visible)
         return false;
     if (item->visible != visible) {
         item->visible = visible;
-        if (d->m_redraw)
+        if (d->signalling())
             emit visibleChanged(key, visible);
     }
     return true;
@@ -865,7 +965,7 @@ bool ItemPanelModel::setExpanded(const QString &key, bool expanded)
         return false;
     if (item->expanded != expanded) {
         item->expanded = expanded;
-        if (d->m_redraw)
+        if (d->signalling())
             emit expandedChanged(key, expanded);
     }
     return true;
@@ -875,11 +975,11 @@ void ItemPanelModel::setAllExpanded(bool expanded)
 {
     // In memory order rather than by key: a sequential walk; choices have no sub-items.
     d->m_pool.forEachItem([expanded](PanelItem *item) {
-        if (!item->children.empty() && !item->holdsChoices())
+        if ((!item->children.empty() || item->deferred) && !item->holdsChoices())
             item->expanded = expanded;
     });
     // One signal: a view expands everything at once far faster than item by item.
-    if (d->m_redraw)
+    if (d->signalling())
         emit expandedChanged(QString(), expanded);
 }
 
@@ -1057,6 +1157,7 @@ QModelIndex ItemPanelModel::index(int row, int column, const QModelIndex &parent
     if (!d->m_redraw || column < 0 || column >= ColumnCount || row < 0 || parent.column() > 0)
         return {};
     PanelItem *parentItem = parent.isValid() ? d->itemFor(parent) : &d->m_root;
+    d->ensureBuilt(parentItem);
     if (parentItem->holdsChoices() || row >= int(parentItem->children.size()))
         return {};
     return createIndex(row, column, parentItem->children[size_t(row)]);
@@ -1075,6 +1176,7 @@ int ItemPanelModel::rowCount(const QModelIndex &parent) const
     if (!d->m_redraw || parent.column() > 0)
         return 0;
     const PanelItem *item = parent.isValid() ? d->itemFor(parent) : &d->m_root;
+    d->ensureBuilt(item);
     return item->holdsChoices() ? 0 : int(item->children.size());
 }
 
@@ -1085,6 +1187,10 @@ int ItemPanelModel::columnCount(const QModelIndex &) const
 
 bool ItemPanelModel::hasChildren(const QModelIndex &parent) const
 {
+    // Sub-items waiting to be built are promised, not built, until the view opens them.
+    const PanelItem *item = parent.isValid() && parent.column() == 0 ? d->itemFor(parent) : nullptr;
+    if (item && item->deferred)
+        return d->m_redraw;
     return rowCount(parent) > 0;
 }
 
@@ -1183,7 +1289,7 @@ Qt::ItemFlags ItemPanelModel::flags(const QModelIndex &index) const
     // Said of every row without sub-items (choices are never rows): a tree then
     // neither asks for their children nor records them when expanding everything.
     // Views learn of a first sub-item added later through rowsInserted.
-    if (item->children.empty() || item->holdsChoices())
+    if ((item->children.empty() && !item->deferred) || item->holdsChoices())
         result |= Qt::ItemNeverHasChildren;
     return result;
 }

@@ -148,8 +148,27 @@ public:
     QString keyAt(int row, const QString &parentKey = QString()) const;
     /// Keys of the sub-items (or choices) of `parentKey`, in order.
     QStringList keys(const QString &parentKey = QString()) const;
-    /// Number of items in the panel, choices not counted.
+    /// Number of items in the panel, choices not counted (sub-items not built yet neither).
     int itemCount() const;
+
+    // --- sub-items built on demand -----------------------------------------------
+    // A large list builds the sub-items of an item only when something asks for
+    // them: a view showing them, their keys or count, or one of their keys.
+    // To views they were always there: building them emits no model signals.
+
+    /// Builds the sub-items of the deferred item `key`.
+    using ChildBuilder = std::function<void(const QString &key)>;
+    /// The item whose deferred sub-items would hold `key` (a key not found); empty for none.
+    using KeyOwner = std::function<QString(const QString &key)>;
+    void setChildBuilder(ChildBuilder build, KeyOwner ownerOf);
+    /// Marks `key`, which has no sub-items, as having sub-items the child
+    /// builder adds the first time they are asked for. False when absent, when
+    /// it has sub-items already, or when no child builder is set.
+    bool deferChildren(const QString &key);
+    /// True while the sub-items of `key` wait to be built.
+    bool isDeferred(const QString &key) const;
+    /// Builds the deferred sub-items of `key` now; false when none wait.
+    bool buildChildren(const QString &key);
 
     /// What visitItems reports of one item.
     struct ItemState
@@ -275,6 +294,9 @@ Q_SIGNALS:
     void expandedChanged(const QString &key, bool expanded);
     /// For views: an item's visible state changed.
     void visibleChanged(const QString &key, bool visible);
+    /// For views: the deferred sub-items of `key` were built, with no rows
+    /// inserted (the view asked for them); their visible states apply now.
+    void childrenBuilt(const QString &key);
     /// For views: an item should be scrolled into view.
     void scrollToRequested(const QString &key);
 

@@ -53,6 +53,7 @@ void TilePanelTree::setPanelModel(ItemPanelModel *model)
     connect(model, &QAbstractItemModel::rowsInserted, this, &TilePanelTree::onRowsInserted);
     connect(model, &ItemPanelModel::expandedChanged, this, &TilePanelTree::onExpandedChanged);
     connect(model, &ItemPanelModel::visibleChanged, this, &TilePanelTree::onVisibleChanged);
+    connect(model, &ItemPanelModel::childrenBuilt, this, &TilePanelTree::onChildrenBuilt);
     connect(model, &ItemPanelModel::itemSelected, this, &TilePanelTree::onItemSelected);
     connect(model, &ItemPanelModel::scrollToRequested, this, [this](const QString &key) {
         scrollTo(m_model->indexOf(key));
@@ -133,6 +134,17 @@ void TilePanelTree::onVisibleChanged(const QString &key, bool visible)
     const QModelIndex index = m_model->indexOf(key);
     if (index.isValid())
         setRowHidden(index.row(), index.parent(), !visible);
+}
+
+void TilePanelTree::onChildrenBuilt(const QString &key)
+{
+    // Built while the view lays the item out: hidden rows are hidden before it places them.
+    const QModelIndex parent = m_model->indexOf(key);
+    const QStringList children = m_model->keys(key);
+    for (int row = 0; row < children.size(); ++row) {
+        if (!m_model->isVisible(children.at(row)))
+            setRowHidden(row, parent, true);
+    }
 }
 
 void TilePanelTree::onItemSelected(const QString &key)

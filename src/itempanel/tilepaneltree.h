@@ -33,6 +33,7 @@ private:
     void onRowsInserted(const QModelIndex &parent, int first, int last);
     void onExpandedChanged(const QString &key, bool expanded);
     void onVisibleChanged(const QString &key, bool visible);
+    void onChildrenBuilt(const QString &key);
     void onItemSelected(const QString &key);
     void onClicked(const QModelIndex &index);
     void onDoubleClicked(const QModelIndex &index);

@@ -116,29 +116,40 @@ Recordset SheetLookupList(const SheetContext &sheet, const QString &table, const
     return all;
 }
 
-bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID, const SheetContext &sheet,
-                      int position)
+bool CreateConstraintHeader(ItemPanelModel &panel, const QString &typeId, qint32 ocID, int position)
 {
     const QString caption = GetTypeName(typeId);
     if (caption.isEmpty())
         return false;
-    const int type = int(typeId.trimmed().toDouble());
     const QString group = GroupKey(ocID);
     if (!panel.addItem(group, caption, ItemStyle::Header, QString(), position))
         return false;
     panel.setHint(group, caption);
+    return true;
+}
+
+void CreateParameterRows(ItemPanelModel &panel, int typeId, qint32 ocID, const SheetContext &sheet)
+{
     try {
-        for (const ParameterRow &row : SheetRows(type, sheet.context)) {
+        for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
             // Type 10's value rows depend on the column; they follow it below.
             if (row.kind != RowKind::StudentValue)
-                addRow(panel, type, ocID, row, sheet);
+                addRow(panel, typeId, ocID, row, sheet);
         }
-        if (type == 10)
+        if (typeId == 10)
             BuildStudentValueRows(panel, ocID, sheet);
     } catch (const ZrError &error) {
         RecordError(error.number, error.source + QStringLiteral(" CreateConstraint"), error.description);
         RaiseLastError();
     }
+}
+
+bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID, const SheetContext &sheet,
+                      int position)
+{
+    if (!CreateConstraintHeader(panel, typeId, ocID, position))
+        return false;
+    CreateParameterRows(panel, int(typeId.trimmed().toDouble()), ocID, sheet);
     return true;
 }
 

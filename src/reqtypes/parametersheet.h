@@ -43,6 +43,14 @@ struct ZRREQ_EXPORT SheetContext
 ZRREQ_EXPORT bool CreateConstraint(ItemPanelModel &panel, const QString &typeId, qint32 ocID,
                                    const SheetContext &sheet, int position = -1);
 
+/// The header row alone of the block CreateConstraint adds, for a list that
+/// builds the parameter rows later (CreateParameterRows). False, adding
+/// nothing, for a type that is not one of the thirteen or a key in use.
+ZRREQ_EXPORT bool CreateConstraintHeader(ItemPanelModel &panel, const QString &typeId, qint32 ocID, int position = -1);
+/// The parameter rows of CreateConstraint under the existing header of `ocID`;
+/// errors as CreateConstraint's.
+ZRREQ_EXPORT void CreateParameterRows(ItemPanelModel &panel, int typeId, qint32 ocID, const SheetContext &sheet);
+
 /// A code table for a sheet: the cached `table` (fetched with `filter` the
 /// first time), or, with `withAll`, a copy of it with the row id -1 meaning
 /// "all". Nothing when the sheet has no code tables and no "all" row is asked for.

@@ -139,8 +139,7 @@ QVariant loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &
     case RowKind::StudentColumn: {
         const QVariant selected = selectCode(panel, key, ocID, text);
         // Named as when it is stored: by the column's description, a saved one with its id.
-        panel.setCaption(GroupKey(ocID),
-                         StudentDataCaption(panel.valueText(key).isEmpty() ? text : panel.valueText(key), ocID));
+        panel.setCaption(GroupKey(ocID), StudentDataHeader(text, ocID, sheet));
         BuildStudentValueRows(panel, ocID, sheet);
         return selected;
     }
@@ -277,14 +276,46 @@ QList<YearPeriod> ParameterValue::periods() const
 
 RequirementValue RequirementValue::fromRow(const Recordset &rows, int row, int context)
 {
-    const auto at = [&rows, row](const QString &field) { return RequirementFieldAt(rows, row, field); };
+    return RequirementReader(rows, context).read(row);
+}
+
+RequirementReader::RequirementReader(const Recordset &rows, int context)
+    : m_rows(rows), m_context(context), m_idField(indexOf(QStringLiteral("ocID"))),
+      m_typeField(indexOf(QStringLiteral("conID"))), m_expressionField(indexOf(QStringLiteral("coneval")))
+{
+}
+
+int RequirementReader::indexOf(const QString &field) const
+{
+    return m_rows.isNull() ? -1 : m_rows.fieldIndex(field);
+}
+
+QVariant RequirementReader::at(int row, int index, const QString &field) const
+{
+    // A missing field is named by the error RequirementFieldAt throws.
+    return index < 0 ? RequirementFieldAt(m_rows, row, field) : m_rows.valueAt(row, index);
+}
+
+RequirementValue RequirementReader::read(int row)
+{
     RequirementValue value;
-    value.ocID = ValLng(at(QStringLiteral("ocID")));
-    value.typeId = ValLng(at(QStringLiteral("conID")));
-    value.context = context;
-    for (const ParameterRow &sheetRow : SheetRows(value.typeId, context))
-        value.parameters.append(ParameterValue::fromStored(sheetRow.field, sheetRow.kind, value.typeId, at(sheetRow.field)));
-    value.expression = at(QStringLiteral("coneval"));
+    value.ocID = ValLng(at(row, m_idField, QStringLiteral("ocID")));
+    value.typeId = ValLng(at(row, m_typeField, QStringLiteral("conID")));
+    value.context = m_context;
+    auto type = m_types.find(value.typeId);
+    if (type == m_types.end()) {
+        TypeFields fields{SheetRows(value.typeId, m_context), {}};
+        for (const ParameterRow &sheetRow : std::as_const(fields.rows))
+            fields.indexes.append(indexOf(sheetRow.field));
+        type = m_types.insert(value.typeId, fields);
+    }
+    value.parameters.reserve(type->rows.size());
+    for (qsizetype i = 0; i < type->rows.size(); ++i) {
+        const ParameterRow &sheetRow = type->rows.at(i);
+        value.parameters.append(ParameterValue::fromStored(sheetRow.field, sheetRow.kind, value.typeId,
+                                                           at(row, type->indexes.at(i), sheetRow.field)));
+    }
+    value.expression = at(row, m_expressionField, QStringLiteral("coneval"));
     return value;
 }
 

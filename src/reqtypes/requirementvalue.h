@@ -5,6 +5,7 @@
 #include "reqtypes/sheetrows.h"
 #include "zrreq_export.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -120,6 +121,33 @@ public:
     const ParameterValue *parameter(const QString &field) const;
     /// The operator code (`conoperator`); empty when the type has none.
     QString operatorCode() const;
+};
+
+/// Reads the requirement values of the rows of one recordset as
+/// RequirementValue::fromRow does, with the field indexes resolved once per
+/// requirement type rather than by name for every row.
+class ZRREQ_EXPORT RequirementReader
+{
+public:
+    RequirementReader(const Recordset &rows, int context);
+    /// The value of the visible row `row` (0-based). Throws ZrError for a missing field.
+    RequirementValue read(int row);
+
+private:
+    struct TypeFields
+    {
+        QList<ParameterRow> rows;
+        QList<int> indexes;
+    };
+    int indexOf(const QString &field) const;
+    QVariant at(int row, int index, const QString &field) const;
+
+    Recordset m_rows;
+    int m_context = 0;
+    int m_idField = -1;
+    int m_typeField = -1;
+    int m_expressionField = -1;
+    QHash<int, TypeFields> m_types;
 };
 
 } // namespace zr

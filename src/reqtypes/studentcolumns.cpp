@@ -2,6 +2,7 @@
 
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "descriptions.h"
 #include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
 #include "parametersheet.h"
@@ -15,6 +16,13 @@ namespace zr {
 namespace {
 
 const QString ColumnField = QStringLiteral("conselobjIDs");
+
+// The column of the student view that a sheet of `objectKind` does not offer.
+QString droppedColumn(int objectKind)
+{
+    const bool department = objectKind == 13 || objectKind == 14;
+    return department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
+}
 const QString OperatorField = QStringLiteral("conoperator");
 const QString ValueFields[] = {QStringLiteral("conoptval1"), QStringLiteral("conoptval2")};
 constexpr qint32 ValueLabels[] = {20597, 20598};
@@ -26,13 +34,27 @@ QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
     QList<SchemaColumn> columns;
     if (!students)
         return columns;
-    const bool department = objectKind == 13 || objectKind == 14;
-    const QString dropped = department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
+    const QString dropped = droppedColumn(objectKind);
     for (const SchemaColumn &column : students->columns) {
         if (column.name.compare(dropped, Qt::CaseInsensitive) != 0)
             columns << column;
     }
     return columns;
+}
+
+QString StudentDataHeader(const QString &column, qint32 ocID, const SheetContext &sheet)
+{
+    QString shown = column;
+    if (sheet.students && !column.isEmpty() && column.compare(droppedColumn(sheet.objectKind), Qt::CaseInsensitive) != 0) {
+        for (const SchemaColumn &offered : sheet.students->columns) {
+            if (offered.name == column) {
+                const QString caption = offered.caption();
+                shown = caption.isEmpty() ? column : caption;
+                break;
+            }
+        }
+    }
+    return StudentDataCaption(shown, ocID);
 }
 
 QString StudentColumnFilter(const QString &columnName, const SheetContext &sheet)

@@ -17,6 +17,11 @@ struct SheetContext;
 /// without a view.
 ZRREQ_EXPORT QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind);
 
+/// The caption of a student-data requirement's header for its stored column
+/// name `column`: StudentDataCaption of the caption of the column the sheet
+/// offers by that name, or of the name itself when it offers none.
+ZRREQ_EXPORT QString StudentDataHeader(const QString &column, qint32 ocID, const SheetContext &sheet);
+
 /// One value a student column can take from its list.
 struct ZRREQ_EXPORT StudentValueChoice
 {

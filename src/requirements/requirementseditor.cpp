@@ -14,6 +14,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
+#include "reqtypes/studentcolumns.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
 #include "requirements/expressionedit.h"
@@ -53,8 +54,15 @@ const QString RequirementsEditor::CmdAdd = QStringLiteral("add");
 const QString RequirementsEditor::CmdDelete = QStringLiteral("delete");
 
 RequirementsEditor::RequirementsEditor(QObject *parent)
-    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this))
+    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this)),
+      m_scratch(new ItemPanelModel(this))
 {
+    m_scratch->setRedraw(false);
+    // A large set loads as headers; each sheet is built when it is first shown or looked up.
+    m_list->setChildBuilder([this](const QString &group) { buildSheet(OcIdFromKey(group)); },
+                            [](const QString &key) {
+                                return FieldFromKey(key).isEmpty() ? QString() : GroupKey(OcIdFromKey(key));
+                            });
     m_list->setObjectName(QStringLiteral("requirementList"));
     m_commands->setObjectName(QStringLiteral("commandList"));
     m_commands->addItem(CmdExclusions, QString(), ItemStyle::Command);
@@ -73,11 +81,47 @@ void RequirementsEditor::forgetValues()
 {
     m_values.clear();
     m_stale.clear();
+    m_asRead.clear();
+}
+
+RequirementValue RequirementsEditor::asShown(const RequirementValue &read)
+{
+    const SheetContext sheet = sheetContext();
+    m_scratch->clear();
+    if (!CreateConstraint(*m_scratch, QString::number(read.typeId), read.ocID, sheet))
+        return read;
+    return read.toSheet(*m_scratch, sheet);
+}
+
+void RequirementsEditor::buildSheet(qint32 ocID)
+{
+    const int row = m_set.rowOf(ocID);
+    if (row < 0)
+        return;
+    // Built while painting or looking up: a failure is logged, and the sheet shows what it could build.
+    try {
+        const RequirementSet::LoadingScope building(m_set);
+        const SheetContext sheet = sheetContext();
+        // The row holds what the list would show had it been built at the load, stored since or not.
+        const RequirementValue read = RequirementValue::fromRow(m_set.rows(), row, sheet.context);
+        CreateParameterRows(*m_list, read.typeId, ocID, sheet);
+        const RequirementValue shown = read.toSheet(*m_list, sheet);
+        if (m_asRead.remove(ocID))
+            m_values.insert(ocID, shown);
+        ApplyRowStates(*m_list, read.typeId, ocID);
+    } catch (const ZrError &error) {
+        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ShowRequirement"));
+    }
 }
 
 const RequirementValue *RequirementsEditor::heldValue(qint32 ocID)
 {
     auto it = m_values.find(ocID);
+    if (it != m_values.end() && m_asRead.contains(ocID)) {
+        *it = asShown(*it);
+        m_asRead.remove(ocID);
+        return &*it;
+    }
     if (it != m_values.end() && !m_stale.contains(ocID))
         return &*it;
     if (!m_list->contains(GroupKey(ocID)))
@@ -311,15 +355,24 @@ void RequirementsEditor::loadRows()
     const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
     const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
     forgetValues();
+    RequirementReader reader(rows, sheet.context);
     for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.
         if (m_set.isCurriculumDependent() && rows.valueAt(row, curriculumField).toString() != curriculum)
             rows.setValueAt(row, curriculumField, curriculum);
         const qint32 ocID = rows.valueAt(row, idField).toInt();
-        if (!CreateConstraint(*m_list, rows.valueAt(row, typeField).toString(), ocID, sheet))
+        // Headers only: a sheet is built when it is first shown or looked up (buildSheet).
+        const QString group = GroupKey(ocID);
+        if (!CreateConstraintHeader(*m_list, rows.valueAt(row, typeField).toString(), ocID))
             continue;
-        m_values.insert(ocID, LoadConstraintValues(*m_list, rows, row, sheet));
-        ApplyRowStates(*m_list, ValLng(rows.valueAt(row, typeField)), ocID);
+        m_list->deferChildren(group);
+        const RequirementValue &value = *m_values.insert(ocID, reader.read(row));
+        m_asRead.insert(ocID);
+        // A student-data requirement's caption names its column.
+        for (const ParameterValue &parameter : value.parameters) {
+            if (parameter.kind == RowKind::StudentColumn)
+                m_list->setCaption(group, StudentDataHeader(NzStr(parameter.stored), ocID, sheet));
+        }
     }
     m_set.expressions().clear();
     if (!rows.isEmpty()) {
@@ -330,30 +383,42 @@ void RequirementsEditor::loadRows()
 
 void RequirementsEditor::storeAllGroups()
 {
+    storeGroups(true);
+}
+
+void RequirementsEditor::storeGroups(bool allAsShown)
+{
     if (!m_set.hasRows())
         return;
-    const SheetContext sheet = sheetContext();
     const std::optional<QString> expression = currentExpression();
     Recordset rows = m_set.rows();
     const QVariant stored = RequirementValue::storedExpression(expression);
     for (const QString &key : m_list->keys()) {
         const qint32 ocID = OcIdFromKey(key);
         const int row = m_set.rowOf(ocID);
-        const RequirementValue *value = row < 0 ? nullptr : heldValue(ocID);
+        // A value still as read may go back as it came, with the expression: nothing else of its row changes.
+        const bool asRead = !allAsShown && m_asRead.contains(ocID);
+        const RequirementValue *value = row < 0 ? nullptr : asRead ? &m_values[ocID] : heldValue(ocID);
         if (!value)
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
                           QStringLiteral("No requirement row with ocID %1.").arg(ocID));
         m_values[ocID].expression = stored;
-        StoreValue(*m_list, *value, rows, row);
+        if (m_list->isDeferred(key))
+            value->writeTo(rows, row);
+        else
+            StoreValue(*m_list, *value, rows, row);
     }
 }
 
 void RequirementsEditor::applyRowStates()
 {
     for (const QString &group : m_list->keys()) {
+        // A sheet not built yet gets its states when it is built.
+        if (m_list->isDeferred(group))
+            continue;
         const qint32 ocID = OcIdFromKey(group);
-        const RequirementValue *value = heldValue(ocID);
-        ApplyRowStates(*m_list, value ? value->typeId : typeOf(ocID), ocID);
+        const auto held = m_values.constFind(ocID);
+        ApplyRowStates(*m_list, held != m_values.constEnd() ? held->typeId : typeOf(ocID), ocID);
     }
 }
 
@@ -364,7 +429,7 @@ void RequirementsEditor::rebuildSheets()
     const bool modified = m_set.isModified();
     const QHash<qint32, QString> expressions = m_set.expressions();
     try {
-        storeAllGroups();
+        storeGroups(false);
         const RedrawOff redrawOff(m_list);
         m_list->clear();
         const RequirementSet::LoadingScope loading(m_set);
@@ -459,11 +524,14 @@ PickerContext RequirementsEditor::pickerContext() const
 }
 
 // Leaving a curriculum wrote what the user typed there into its rows
-// unchecked; those rows pass their rules before the set is written.
-void RequirementsEditor::validateCurriculaLeft()
+// unchecked; those rows pass their rules before the set is written. Returns
+// each row's value as its sheet shows it, for write back: a requirement never
+// shown there left its row as it was read.
+QList<RequirementsEditor::RowValue> RequirementsEditor::validateCurriculaLeft()
 {
+    QList<RowValue> checked;
     if (!m_set.hasRows() || !m_set.isCurriculumDependent())
-        return;
+        return checked;
     const SheetContext sheet = sheetContext();
     ItemPanelModel sheetRows;
     for (auto it = m_set.expressions().constBegin(); it != m_set.expressions().constEnd(); ++it) {
@@ -474,13 +542,14 @@ void RequirementsEditor::validateCurriculaLeft()
         const int idField = rows.fieldIndex(u"ocID");
         const int typeField = rows.fieldIndex(u"conID");
         sheetRows.clear();
-        QList<RequirementValue> shown;
+        QList<RowValue> shown;
         for (int row = 0; row < rows.recordCount(); ++row) {
             const qint32 ocID = ValLng(rows.valueAt(row, idField));
             if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
-                shown.append(LoadConstraintValues(sheetRows, rows, row, sheet));
+                shown.append({rows, row, LoadConstraintValues(sheetRows, rows, row, sheet)});
         }
-        for (const RequirementValue &value : std::as_const(shown)) {
+        for (const RowValue &rowValue : std::as_const(shown)) {
+            const RequirementValue &value = rowValue.value;
             const qint32 ocID = value.ocID;
             try {
                 ValidateInput(value, namingIn(sheetRows, ocID), rows, sheet);
@@ -491,7 +560,9 @@ void RequirementsEditor::validateCurriculaLeft()
                 throw;
             }
         }
+        checked += shown;
     }
+    return checked;
 }
 
 void RequirementsEditor::validate()
@@ -529,8 +600,9 @@ void RequirementsEditor::writeBack()
 {
     m_problem = {};
     validate();
+    QList<RowValue> curriculaLeft;
     try {
-        validateCurriculaLeft();
+        curriculaLeft = validateCurriculaLeft();
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
@@ -550,6 +622,8 @@ void RequirementsEditor::writeBack()
         // Values go to rows: the list changes only where a stored value shows differently,
         // so it is not rebuilt.
         storeAllGroups();
+        for (RowValue &left : curriculaLeft)
+            left.value.writeTo(left.rows, left.row);
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
@@ -611,6 +685,7 @@ void RequirementsEditor::removeRequirement(qint32 ocID)
     m_list->removeItem(GroupKey(ocID));
     m_values.remove(ocID);
     m_stale.remove(ocID);
+    m_asRead.remove(ocID);
 }
 
 bool RequirementsEditor::deleteRequirement(qint32 ocID)
@@ -678,7 +753,7 @@ void RequirementsEditor::chooseCurriculum(qint32 chosen)
 void RequirementsEditor::showCurriculum(qint32 chosen)
 {
     // The rows of the curriculum being left keep what the user typed.
-    storeAllGroups();
+    storeGroups(false);
     const RedrawOff redrawOff(m_list);
     setCurriculum(chosen);
     m_set.applyFilter();
@@ -724,6 +799,7 @@ void RequirementsEditor::apply(const SetEdit &edit)
         const RequirementSet::LoadingScope showing(m_set);
         m_values.insert(edit.ocID, edit.after.toSheet(*m_list, sheetContext()));
         m_stale.remove(edit.ocID);
+        m_asRead.remove(edit.ocID);
         ApplyRowStates(*m_list, edit.after.typeId, edit.ocID);
         break;
     }

@@ -61,6 +61,8 @@ public:
     const RequirementSet &set() const { return m_set; }
     LookupCache &lookups() { return m_lookups; }
     /// The parameter sheets of the requirements of the curriculum shown, by key.
+    /// A load adds the requirements' headers; the list builds a sheet's rows
+    /// when they are first asked for (shown, or looked up by key).
     ItemPanelModel *list() const { return m_list; }
     /// The commands: CmdExclusions, CmdExpression, CmdAdd (with one entry per
     /// requirement type the context and object kind may have, keyed by the
@@ -205,10 +207,24 @@ Q_SIGNALS:
 
 private:
     void fillCurricula();
-    void validateCurriculaLeft();
+    // Builds the parameter rows of requirement `ocID`, whose header the list shows, from its row.
+    void buildSheet(qint32 ocID);
+    // The value `read` (as its row holds it) as its sheet would show it, on a sheet of its own.
+    RequirementValue asShown(const RequirementValue &read);
+    // A requirement's value and where it is written: row `row` of `rows`.
+    struct RowValue
+    {
+        Recordset rows;
+        int row = 0;
+        RequirementValue value;
+    };
+    QList<RowValue> validateCurriculaLeft();
     // The held value of `ocID`, read from the list again when an edit there made it stale.
     const RequirementValue *heldValue(qint32 ocID);
     void forgetValues();
+    // storeAllGroups; without `allAsShown` a requirement whose sheet was never built leaves
+    // its row as read (a switch or rebuild), and write back stores it as shown.
+    void storeGroups(bool allAsShown);
     void showCurriculum(qint32 curriculumId);
     // The curriculum a new row of the list belongs to (0: the set has none).
     qint32 curriculumEntry() const;
@@ -234,6 +250,10 @@ private:
     QHash<qint32, RequirementValue> m_values;
     // Requirements whose rows changed in the list since their value was taken.
     QSet<qint32> m_stale;
+    // Requirements whose held value is still as read from the row; asShown() when it is needed.
+    QSet<qint32> m_asRead;
+    // Where asShown() builds the sheets of requirements the list has not built.
+    ItemPanelModel *m_scratch = nullptr;
 };
 
 } // namespace zr

@@ -108,17 +108,18 @@ public:
     /// While loading, the panel's value changes are not edits of the user's.
     bool isLoading() const { return m_loading; }
 
-    /// Marks the set as loading for its lifetime; the flag is cleared however the scope ends.
+    /// Marks the set as loading for its lifetime; the flag is restored however the scope ends.
     class LoadingScope
     {
     public:
-        explicit LoadingScope(RequirementSet &set) : m_set(set) { m_set.m_loading = true; }
-        ~LoadingScope() { m_set.m_loading = false; }
+        explicit LoadingScope(RequirementSet &set) : m_set(set), m_was(set.m_loading) { m_set.m_loading = true; }
+        ~LoadingScope() { m_set.m_loading = m_was; }
         LoadingScope(const LoadingScope &) = delete;
         LoadingScope &operator=(const LoadingScope &) = delete;
 
     private:
         RequirementSet &m_set;
+        bool m_was; // a scope opened inside another leaves the set loading
     };
 
 private:

@@ -86,6 +86,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("operation");
         QTest::newRow("value") << "value";
         QTest::newRow("value of a row that others follow") << "operator";
+        QTest::newRow("value, its sheet not built again when undone") << "value rebuilt";
         QTest::newRow("add") << "add";
         QTest::newRow("delete a stored requirement") << "delete";
         QTest::newRow("delete a new requirement") << "delete new";
@@ -112,13 +113,16 @@ private Q_SLOTS:
         const QStringList before = snapshot(editor);
 
         QSignalSpy edits(&editor, &RequirementsEditor::edited);
-        if (operation == QLatin1String("value") || operation == QLatin1String("operator")) {
-            const QString key =
-                ParamKey(11, QLatin1String(operation == QLatin1String("value") ? "conoptval3" : "conoperator"));
-            QVERIFY(editor.list()->editValue(key, operation == QLatin1String("value")
-                                                      ? QVariant(QStringLiteral("0,8"))
-                                                      : QVariant(ChoiceKey(11, QStringLiteral("3")))));
+        if (operation.startsWith(QLatin1String("value")) || operation == QLatin1String("operator")) {
+            const bool value = operation != QLatin1String("operator");
+            const QString key = ParamKey(11, QLatin1String(value ? "conoptval3" : "conoperator"));
+            QVERIFY(editor.list()->editValue(key, value ? QVariant(QStringLiteral("0,8"))
+                                                        : QVariant(ChoiceKey(11, QStringLiteral("3")))));
             editor.valueChanged(key);
+            if (operation == QLatin1String("value rebuilt")) {
+                editor.rebuildSheets(); // as a language change does: the sheets wait to be built again
+                QVERIFY(editor.list()->isDeferred(GroupKey(11)));
+            }
         } else if (operation == QLatin1String("add")) {
             editor.addRequirement(40);
         } else if (operation == QLatin1String("delete")) {

@@ -94,13 +94,13 @@ inline Recordset storedRow(int typeId, int context, int kind, const QVariantMap 
     return rs;
 }
 
-/// Curricula 1 and 2 of programme 7, as the curriculum table gives them.
-inline Recordset twoCurricula()
+/// Curricula `ids` of programme 7, as the curriculum table gives them.
+inline Recordset curriculaOf(const QList<int> &ids = {1, 2})
 {
     Recordset rs({makeField(QStringLiteral("orID"), adInteger),
                   makeField(QStringLiteral("ordescription"), adVarWChar, 100),
                   makeField(QStringLiteral("prID"), adInteger)});
-    for (int id : {1, 2}) {
+    for (int id : ids) {
         rs.addNew();
         rs.setValue(u"orID", id);
         rs.setValue(u"ordescription", QStringLiteral("Κατεύθυνση %1").arg(id));

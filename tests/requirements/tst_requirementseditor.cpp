@@ -16,24 +16,11 @@ class tst_RequirementsEditor : public QObject
 {
     Q_OBJECT
 
-    static Recordset curricula()
+    // A programme's degree requirements, which each of its curricula has its own of.
+    static void forDegreeOfTwoCurricula(RequirementsEditor &editor, const QList<int> &curricula = {1, 2})
     {
-        Recordset rs({makeField(QStringLiteral("orID"), adInteger),
-                      makeField(QStringLiteral("ordescription"), adVarWChar, 100)});
-        for (int id : {1, 2}) {
-            rs.addNew();
-            rs.setValue(u"orID", id);
-            rs.setValue(u"ordescription", QStringLiteral("Κατεύθυνση %1").arg(id));
-        }
-        rs.updateBatch();
-        return rs;
-    }
-
-    // A programme's degree requirements, which each of its two curricula has its own of.
-    static void forDegreeOfTwoCurricula(RequirementsEditor &editor)
-    {
-        editor.lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curricula() : Recordset();
+        editor.lookups().setFetcher([curricula](const QString &table, const QString &) {
+            return table == QLatin1String("QEMDPOrientation") ? curriculaOf(curricula) : Recordset();
         });
         editor.set().setContext(103);
         editor.set().setObjectKind(1);
@@ -77,6 +64,19 @@ private Q_SLOTS:
         QCOMPARE(editor.list()->keys(), (QStringList{"I11", "I-1"}));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(modified.count(), 1);
+    }
+
+    void singleCurriculumTakesEveryRow()
+    {
+        RequirementsEditor editor;
+        forDegreeOfTwoCurricula(editor, {5});
+        editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30},
+                                     {12, 103, 1, 7, QStringLiteral("2"), 40},
+                                     {13, 101, 1, 7, QVariant(), 10}}));
+        QCOMPARE(editor.list()->keys(), (QStringList{"I11", "I12"}));
+        Recordset rows = editor.set().walk();
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            QCOMPARE(rows.value(u"secobjID").toString(), QStringLiteral("5"));
     }
 
     // Every edit the editor reports can be taken back and made again: the

@@ -20,7 +20,7 @@ class tst_RequirementSheets : public QObject
     {
         auto editor = std::make_unique<RequirementsEditor>();
         editor->lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? twoCurricula() : sampleTable(table);
+            return table == QLatin1String("QEMDPOrientation") ? curriculaOf() : sampleTable(table);
         });
         editor->setSchema(std::make_shared<StudentSchema>());
         editor->set().setContext(context);

@@ -34,7 +34,7 @@ class tst_UpdateRecordset : public QObject
     {
         auto editor = std::make_unique<RequirementsEditor>();
         editor->lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? twoCurricula() : Recordset();
+            return table == QLatin1String("QEMDPOrientation") ? curriculaOf() : Recordset();
         });
         editor->set().setContext(context);
         editor->set().setObjectKind(1);

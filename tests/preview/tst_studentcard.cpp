@@ -7,6 +7,7 @@
 #include "preview/zrreqpreview.h"
 #include "search/frmselfromlist.h"
 #include "serverfixture.h"
+#include "../requirements/widgetfixture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QtTest>
 
 using namespace zr;
+using namespace zr::test;
 using zr::app::StudentCard;
 using zr::app::StudentSearch;
 
@@ -29,17 +31,7 @@ using zr::app::StudentSearch;
 class tst_StudentCard : public QObject
 {
     Q_OBJECT
-    zr::test::ServerFixture m_server;
-
-    template<typename Answer>
-    void whenListShown(Answer answer)
-    {
-        QTimer::singleShot(0, this, [answer] {
-            auto *dialog = qobject_cast<frmSelFromList *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            answer(dialog);
-        });
-    }
+    ServerFixture m_server;
 
 private Q_SLOTS:
     void initTestCase()
@@ -63,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(search.action()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         QCOMPARE(search.action()->text(), GetLangString(60100));
         int listed = 0;
-        whenListShown([&](frmSelFromList *dialog) {
+        whenShown<frmSelFromList>(this, [&](frmSelFromList *dialog) {
             // The whole list first, then a search by registration number.
             listed = dialog->listModel()->rowCount();
             dialog->search(QStringLiteral("spec_aem = '1001049'"));

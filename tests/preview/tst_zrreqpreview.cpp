@@ -9,6 +9,7 @@
 #include "preview/zrreqpreview.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"
+#include "../requirements/widgetfixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,13 +24,14 @@
 #include <QtTest>
 
 using namespace zr;
+using namespace zr::test;
 
 // The student preview on the sample database: what it shows for a student,
 // and what editing and restoring leave on the server.
 class tst_zrReqPreview : public QObject
 {
     Q_OBJECT
-    zr::test::ServerFixture m_server;
+    ServerFixture m_server;
 
     static QString label(const zrReqPreview &preview)
     {
@@ -72,16 +74,6 @@ class tst_zrReqPreview : public QObject
         preview->setSessionID(QStringLiteral("t"));
         preview->LoadStudConstraints(student);
         return preview;
-    }
-    // Runs `answer` on the modal dialog once it is up.
-    template<typename Dialog, typename Answer>
-    void whenShown(Answer answer)
-    {
-        QTimer::singleShot(0, this, [answer] {
-            auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            answer(dialog);
-        });
     }
     static void answerQuestion(bool yes)
     {
@@ -243,7 +235,7 @@ private Q_SLOTS:
         QSignalSpy failed(preview.get(), &zrReqPreview::ErrorOccurred);
         QString title;
         QString editedKey;
-        whenShown<frmStudConstraints>([&](frmStudConstraints *dialog) {
+        whenShown<frmStudConstraints>(this, [&](frmStudConstraints *dialog) {
             title = dialog->windowTitle();
             zrRequirements *editor = dialog->requirements();
             QCOMPARE(editor->AppliesTo(), 8);
@@ -254,7 +246,7 @@ private Q_SLOTS:
             Recordset rows = editor->rsConstraints().clone();
             QVERIFY(rows.find(QStringLiteral("conID = 70"), 0, Recordset::SearchForward, Recordset::StartFirst));
             editedKey = QStringLiteral("I") + rows.value(u"ocID").toString() + QStringLiteral(",conoptval1");
-            ItemPanelModel *list = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+            ItemPanelModel *list = listOf(*editor);
             QVERIFY(list->editValue(editedKey, QStringLiteral("9")));
             dialog->accept();
         });
@@ -286,9 +278,8 @@ private Q_SLOTS:
         auto preview = shown(6);
         QSignalSpy changed(preview.get(), &zrReqPreview::ConstraintsChanged);
         QSignalSpy failed(preview.get(), &zrReqPreview::ErrorOccurred);
-        whenShown<frmStudConstraints>([](frmStudConstraints *dialog) {
-            ItemPanelModel *list =
-                dialog->requirements()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+        whenShown<frmStudConstraints>(this, [](frmStudConstraints *dialog) {
+            ItemPanelModel *list = listOf(*dialog);
             Recordset rows = dialog->requirements()->rsConstraints().clone();
             rows.moveFirst();
             list->editValue(QStringLiteral("I") + rows.value(u"ocID").toString() + QStringLiteral(",conoptval1"),
@@ -367,7 +358,7 @@ private Q_SLOTS:
             QTimer::singleShot(0, this, [] { answerQuestion(true); });
             button(*preview, "cmdRestore")->click();
         } else {
-            whenShown<frmStudConstraints>([](frmStudConstraints *dialog) { dialog->accept(); });
+            whenShown<frmStudConstraints>(this, [](frmStudConstraints *dialog) { dialog->accept(); });
             button(*preview, "cmdEdit")->click();
         }
         QVERIFY(!QApplication::activeModalWidget());
@@ -417,9 +408,8 @@ private Q_SLOTS:
         bool cancelled = false;
         QString messageTitle;
         bool stillOpen = false;
-        whenShown<frmStudConstraints>([&](frmStudConstraints *shownDialog) {
-            ItemPanelModel *list =
-                shownDialog->requirements()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
+        whenShown<frmStudConstraints>(this, [&](frmStudConstraints *shownDialog) {
+            ItemPanelModel *list = listOf(*shownDialog);
             QVERIFY(list->editValue(key, QStringLiteral("many")));
             QTimer::singleShot(0, this, [&] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

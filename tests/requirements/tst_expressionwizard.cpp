@@ -7,6 +7,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"
+#include "widgetfixture.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -20,13 +21,14 @@
 #include <QtTest>
 
 using namespace zr;
+using namespace zr::test;
 
 // The expression command of the editor: what the wizard is given, what its
 // answer changes, and a set saved with a new requirement named in it.
 class tst_ExpressionWizard : public QObject
 {
     Q_OBJECT
-    zr::test::ServerFixture m_fixture;
+    ServerFixture m_fixture;
     Recordset m_loaded;
     QString m_offered;        // the expression the wizard opened with
     QStringList m_variables;  // caption | description of each variable offered
@@ -53,14 +55,6 @@ class tst_ExpressionWizard : public QObject
         }
         editor->setRsConstraints(m_loaded);
         return editor;
-    }
-    static ItemPanelModel *listOf(zrRequirements &editor)
-    {
-        return editor.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
-    }
-    static ItemPanelModel *commandsOf(zrRequirements &editor)
-    {
-        return editor.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
     }
 
     // Clicks the expression command; the wizard, once up, records what it was

@@ -3,6 +3,7 @@
 #include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirementfixture.h"
+#include "widgetfixture.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
@@ -52,14 +53,6 @@ class tst_zrRequirements : public QObject
         return control;
     }
 
-    static ItemPanelModel *listOf(zrRequirements &control)
-    {
-        return control.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
-    }
-    static ItemPanelModel *commandsOf(zrRequirements &control)
-    {
-        return control.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
-    }
     static QStringList groupKeys(zrRequirements &control) { return listOf(control)->keys(); }
 
     // What the user sees of the set: the curriculum chosen, the expression, and every value shown.

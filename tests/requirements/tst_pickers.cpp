@@ -31,7 +31,6 @@ private Q_SLOTS:
         const QString exceptions = "((depID='105' OR cshared=-1) AND ((coursetype & 5) <> 0))";
         QTest::newRow("80 totals") << 80 << "conoptval5" << false << PickerKind::CourseTypeTotals << "SYS_CourseType" << "" << 0;
         QTest::newRow("90 options") << 90 << "conoptval4" << false << PickerKind::Options << "" << "" << 0;
-        QTest::newRow("80 max grade") << 80 << "conoptval12" << false << PickerKind::MaxGradeTotals << "SYS_CourseType" << "" << 0;
         QTest::newRow("30 programme courses") << 30 << "conselobjIDs" << false << PickerKind::List
                                               << "QEMDepProgramCourses" << "prID=1" << 50002;
         QTest::newRow("130 department courses") << 130 << "conselobjIDs" << true << PickerKind::List << "QEMCourses"
@@ -40,9 +39,7 @@ private Q_SLOTS:
                                               << exceptions << 20585;
         QTest::newRow("50 groups") << 50 << "conselobjIDs" << false << PickerKind::List << "QEMDPGroup"
                                    << "prID = 1 AND dgtypeID <> 1" << 0;
-        QTest::newRow("110 sectors filter") << 110 << "conoptval10" << false << PickerKind::List << "SYS_Dep_CourseSector" << "" << 0;
         QTest::newRow("20 has no subjects filter") << 20 << "conoptval11" << false << PickerKind::None << "" << "" << 0;
-        QTest::newRow("110 has no modes filter") << 110 << "conoptval9" << false << PickerKind::None << "" << "" << 0;
         QTest::newRow("entry row") << 30 << "conoptval3" << false << PickerKind::None << "" << "" << 0;
     }
     void choosesThePickerOfEachRow()

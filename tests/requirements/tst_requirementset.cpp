@@ -24,25 +24,6 @@ class tst_RequirementSet : public QObject
     }
 
 private Q_SLOTS:
-    void keysRoundTrip_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("ocID");
-        QTest::addColumn<QString>("field");
-        QTest::newRow("group") << GroupKey(-2) << -2 << "";
-        QTest::newRow("parameter with minus") << ParamKey(-2, QStringLiteral("conoptval1")) << -2 << "conoptval1";
-        QTest::newRow("literal") << "I-12,conoptval4" << -12 << "conoptval4";
-        QTest::newRow("not a number") << "Iabc" << 0 << "";
-    }
-    void keysRoundTrip()
-    {
-        QFETCH(QString, key);
-        QFETCH(int, ocID);
-        QFETCH(QString, field);
-        QCOMPARE(OcIdFromKey(key), ocID);
-        QCOMPARE(FieldFromKey(key), field);
-    }
-
     void filtersToContextObjectAndCurriculum_data()
     {
         QTest::addColumn<int>("kind");
@@ -150,7 +131,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QVariant>("objectId");
         QTest::newRow("programme") << 1 << QVariant(7);
-        QTest::newRow("course of programme") << 4 << QVariant(7);
         QTest::newRow("department") << 13 << QVariant(QStringLiteral("D1"));
         QTest::newRow("department by id") << 14 << QVariant(QStringLiteral("D9"));
         QTest::newRow("unknown kind") << 5 << QVariant();

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "requirements/expressioncheck.h"
 #include "requirements/expressionedit.h"
@@ -31,6 +32,14 @@ class tst_ExpressionCheck : public QObject
         }
     }
 
+    static QList<qint32> ids(const QString &list)
+    {
+        QList<qint32> out;
+        for (const QString &id : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            out << id.toInt();
+        return out;
+    }
+
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangEnglish); }
 
@@ -42,54 +51,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("marked");
         QTest::addColumn<QList<qint32>>("missing");
         QTest::addColumn<QList<qint32>>("unknown");
-        using P = ExpressionProblem;
-        using Ids = QList<qint32>;
-        const Ids none;
-        const Ids allKnown{12, 14, 15, -2};
-
-        QTest::newRow("empty means the default") << "" << P::None << -1 << QString() << none << none;
-        QTest::newRow("all joined by AND") << "[%12] AND [%14] AND [%15] AND [%-2]" << P::None << -1 << QString() << none << none;
-        QTest::newRow("nested parentheses") << "[%12] AND (([%14] OR NOT([%15])) AND [%-2])" << P::None << -1 << QString()
-                                            << none << none;
-        QTest::newRow("no blanks around operators") << "[%12]AND([%14])OR NOT([%15])" << P::None << -1 << QString() << Ids{-2}
-                                                    << none;
-        QTest::newRow("unknown id") << "[%12] OR [%999]" << P::None << -1 << QString() << Ids{14, 15, -2} << Ids{999};
-        QTest::newRow("unknown ids once, in order") << "[%999] OR [%7] OR [%999]" << P::None << -1 << QString() << allKnown
-                                                   << Ids{999, 7};
-
-        QTest::newRow("unclosed parenthesis") << "([%12] AND ([%14] OR [%15])" << P::UnclosedParenthesis << 0 << QStringLiteral("(")
-                                              << Ids{-2} << none;
-        QTest::newRow("innermost unclosed") << "[%12] AND ((([%14])" << P::UnclosedParenthesis << 11 << QStringLiteral("(")
-                                            << Ids{15, -2} << none;
-        QTest::newRow("closing before any opening") << "[%12]) AND ([%14]" << P::UnmatchedClosingParenthesis << 5 << QStringLiteral(")")
-                                                    << Ids{15, -2} << none;
-        QTest::newRow("AND AND") << "[%12] AND AND [%14]" << P::OperatorWithoutLeftOperand << 10 << QStringLiteral("AND") << Ids{15, -2}
-                                 << none;
-        QTest::newRow("leading operator") << "OR [%12]" << P::OperatorWithoutLeftOperand << 0 << QStringLiteral("OR") << Ids{14, 15, -2}
-                                          << none;
-        QTest::newRow("trailing operator") << "[%12] AND " << P::MissingOperand << 6 << QStringLiteral("AND") << Ids{14, 15, -2} << none;
-        QTest::newRow("NOT without operand") << "[%12] AND NOT" << P::MissingOperand << 10 << QStringLiteral("NOT") << Ids{14, 15, -2}
-                                             << none;
-        QTest::newRow("operands side by side") << "[%12] [%14]" << P::MissingOperator << 6 << QStringLiteral("[%14]") << Ids{15, -2} << none;
-        QTest::newRow("NOT used as a binary operator") << "[%12] NOT [%14]" << P::MissingOperator << 6 << QStringLiteral("NOT")
-                                                      << Ids{15, -2} << none;
-        QTest::newRow("letters as id") << "[%12] OR [%abc]" << P::MalformedToken << 9 << QStringLiteral("[%abc]") << Ids{14, 15, -2} << none;
-        QTest::newRow("leading zero") << "[%012]" << P::MalformedToken << 0 << QStringLiteral("[%012]") << allKnown << none;
-        QTest::newRow("id beyond 32 bits") << "[%4294967308]" << P::MalformedToken << 0 << QStringLiteral("[%4294967308]") << allKnown << none;
-        QTest::newRow("unterminated token") << "[%12] AND [%14" << P::MalformedToken << 10 << QStringLiteral("[%14") << Ids{14, 15, -2}
-                                            << none;
-        QTest::newRow("word that is not an operator") << "[%12] AND foo" << P::UnexpectedText << 10 << QStringLiteral("foo")
-                                                      << Ids{14, 15, -2} << none;
-        QTest::newRow("operator glued to a word") << "[%12] ANDNOT [%14]" << P::UnexpectedText << 6 << QStringLiteral("ANDNOT")
-                                                  << Ids{15, -2} << none;
-        QTest::newRow("ids counted after the first problem") << "[%12] AND AND [%999] OR [%14]"
-                                                             << P::OperatorWithoutLeftOperand << 10 << QStringLiteral("AND") << Ids{15, -2}
-                                                             << Ids{999};
-        QTest::newRow("operator in lower case") << "[%12] AND Or [%14]" << P::OperatorWithoutLeftOperand << 10
-                                                << QStringLiteral("Or") << Ids{15, -2} << none;
-        QTest::newRow("empty parentheses") << "()" << P::MissingOperand << 1 << QStringLiteral(")") << allKnown << none;
-        QTest::newRow("surrogate pair") << "[%12] \U0001F600" << P::UnexpectedText << 6 << QStringLiteral("\U0001F600")
-                                        << Ids{14, 15, -2} << none;
+        const QStringList problems{"None", "UnexpectedText", "MalformedToken", "OperatorWithoutLeftOperand",
+                                   "MissingOperand", "MissingOperator", "UnclosedParenthesis",
+                                   "UnmatchedClosingParenthesis"};
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/expressions.tsv"))) {
+            QVERIFY2(row.size() == 7 && problems.contains(row.at(2)), qPrintable(row.join(QLatin1Char('|'))));
+            QTest::newRow(qPrintable(row.at(0))) << row.at(1) << ExpressionProblem(problems.indexOf(row.at(2)))
+                                                 << row.at(3).toInt() << row.at(4) << ids(row.at(5)) << ids(row.at(6));
+        }
     }
     void diagnoses()
     {
@@ -161,17 +130,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("last, after OR") << "NOT [%12] AND [%14] OR [%15]" << 15 << "NOT [%12] AND [%14]";
-        QTest::newRow("between OR and AND: the AND goes") << "[%12] OR [%14] AND [%15]" << 14 << "[%12] OR [%15]";
-        QTest::newRow("between AND and OR: the AND goes") << "[%12] AND [%14] OR [%15]" << 14 << "[%12] OR [%15]";
-        QTest::newRow("NOT goes with it") << "[%12] OR NOT [%14] OR [%15]" << 14 << "[%12] OR [%15]";
-        QTest::newRow("nested groups emptied") << "[%12] OR (NOT(([%14]))) OR [%15]" << 14 << "[%12] OR [%15]";
-        QTest::newRow("group keeps its other member") << "[%12] OR ([%14] AND [%15])" << 15 << "[%12] OR ([%14])";
-        QTest::newRow("named twice") << "[%12] OR [%14] OR ([%12] AND [%15])" << 12 << "[%14] OR ([%15])";
-        QTest::newRow("no OR or NOT left: the default") << "[%12] AND [%14] OR [%15]" << 15 << "";
-        QTest::newRow("not named") << "[%12] OR [%14]" << 15 << "[%12] OR [%14]";
-        QTest::newRow("-1 is not -12") << "[%-12] OR [%-1]" << -1 << "";
-        QTest::newRow("malformed: the token only") << "[%12] OR ( [%14]" << 14 << "[%12] OR ( ";
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/expressionremovals.tsv")))
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).toInt() << row.value(3);
     }
     void removingARequirementClosesTheGap()
     {

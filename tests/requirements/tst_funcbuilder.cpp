@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "requirements/funcbuilder.h"
 
@@ -89,24 +90,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("cursorAfter");
 
-        QTest::newRow("variable, double-click") << "[%12] AND " << 10 << 10 << "var:%14" << false
-                                                << "[%12] AND [%14]" << 15;
-        QTest::newRow("variable, Enter") << "[%12] OR  AND [%-2]" << 9 << 9 << "var:%14" << true
-                                         << "[%12] OR [%14] AND [%-2]" << 14;
-        QTest::newRow("variable replaces the selection") << "[%12] AND xyz" << 10 << 13 << "var:%-2" << false
-                                                         << "[%12] AND [%-2]" << 15;
-        QTest::newRow("NOT wraps the selection") << "[%12] AND [%14]" << 10 << 15 << "op:Logical NOT" << false
-                                                 << "[%12] AND  NOT([%14])" << 21;
-        QTest::newRow("NOT wraps a selection made backwards") << "[%12] AND [%14]" << 15 << 10 << "op:Logical NOT"
-                                                              << false << "[%12] AND  NOT([%14])" << 21;
-        QTest::newRow("() wraps the selection, Enter") << "[%12] AND [%14] OR [%-2]" << 10 << 24 << "op:()" << true
-                                                       << "[%12] AND ([%14] OR [%-2])" << 26;
-        QTest::newRow("() keeps a line break of the selection") << "[%12] OR\n[%14]" << 0 << 14 << "op:()"
-                                                                << false << "([%12] OR\n[%14])" << 16;
-        QTest::newRow("NOT with nothing selected waits inside") << "[%12] AND" << 9 << 9 << "op:Logical NOT"
-                                                                << false << "[%12] AND NOT()" << 14;
-        QTest::newRow("disabled entry inserts nothing") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << false
-                                                        << "[%12] AND " << 10;
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/builderinserts.tsv")))
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).toInt() << row.value(3).toInt()
+                                                 << row.value(4) << (row.value(5) == u"1") << row.value(6)
+                                                 << row.value(7).toInt();
     }
     void insertsAtTheCursor()
     {

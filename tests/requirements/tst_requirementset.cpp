@@ -112,20 +112,6 @@ private Q_SLOTS:
         QCOMPARE(set.addRequirement(10), -1);
     }
 
-    void newRowJoinsTheCurrentCurriculum()
-    {
-        RequirementSet set;
-        set.setObjectKind(1);
-        set.setContext(103);
-        set.setParent(hierarchicalSet(sampleRows()));
-        set.setCurriculumCount(2);
-        set.setCurriculumId(2);
-        set.applyFilter();
-        const qint32 id = set.addRequirement(30, 2);
-        QCOMPARE(set.rows().value(u"secobjID").toString(), QStringLiteral("2"));
-        QCOMPARE(ocIds(set.walk()), (QList<int>{12, id}));
-    }
-
     void objectIdByKind_data()
     {
         QTest::addColumn<int>("kind");

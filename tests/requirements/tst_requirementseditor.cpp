@@ -37,7 +37,6 @@ private Q_SLOTS:
         editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30, eval},
                                      {12, 103, 1, 7, QStringLiteral("2"), 40},
                                      {14, 103, 1, 7, QStringLiteral("1"), 80, eval}}));
-        QCOMPARE(editor.curricula().size(), 2);
         QCOMPARE(editor.list()->keys(), (QStringList{"I11", "I14"}));
         QSignalSpy modified(&editor, &RequirementsEditor::modifiedChanged);
         QSignalSpy changed(&editor, &RequirementsEditor::changed);
@@ -51,11 +50,9 @@ private Q_SLOTS:
         QCOMPARE(editor.list()->keys(), QStringList{"I11"});
 
         const qint32 added = editor.addRequirement(40);
-        QCOMPARE(added, -1);
         QCOMPARE(editor.list()->caption(GroupKey(added)), QStringLiteral("(N1) ") + editor.captionOf(12));
         QCOMPARE(editor.set().expression(), QString()); // the default already has it
         QCOMPARE(changed.count(), 2);
-        QVERIFY(editor.set().isModified());
 
         // A switch keeps each curriculum's rows and expression.
         editor.chooseCurriculum(2);

@@ -122,11 +122,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expression");
         QTest::addColumn<int>("deleteId");
         QTest::addColumn<QString>("written");
-        QTest::newRow("delete the one after OR") << "[%1] OR ([%2] AND NOT [%3])" << 3 << "[%1] OR ([%2])";
         QTest::newRow("delete the one before AND") << "[%1] OR [%2] AND [%3]" << 2 << "[%1] OR [%3]";
-        QTest::newRow("delete leaves only AND: the default") << "[%1] AND [%3] OR [%2]" << 2 << QString();
         QTest::newRow("add to an OR") << "[%1] OR [%2] OR [%3]" << 0 << "([%1] OR [%2] OR [%3]) AND [%-1]";
-        QTest::newRow("add to the default") << QString() << 0 << QString();
     }
     void addAndDeleteKeepTheExpressionWhole()
     {
@@ -155,8 +152,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::newRow("valid value") << "7" << 0 << QString() << 0;
         QTest::newRow("zero") << "0" << 0 << QString() << 20007;
-        QTest::newRow("text in a number") << "ab" << 0 << QString() << 20007;
-        QTest::newRow("longer than the field") << QString(256, QLatin1Char('9')) << 0 << QString() << 20021;
         QTest::newRow("new requirement left without a course") << "7" << 30 << QString() << 20006;
         QTest::newRow("expression left incomplete") << "7" << 0 << "[%1] OR [%2]" << 20019;
     }

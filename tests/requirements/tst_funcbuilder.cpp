@@ -205,19 +205,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         QTest::addColumn<QString>("underlined");
-        QTest::newRow("nothing typed") << "" << QStringList{"Empty expression"} << QStringList{"Missing"} << "";
-        QTest::newRow("one requirement missing") << "[%12] OR [%14]"
-                                                 << QStringList{"well formed", "Missing requirements: (-2) New"}
-                                                 << QStringList{"(12)", "(14)"} << "";
-        QTest::newRow("missing ones in list order") << "[%14]"
-                                                    << QStringList{"Missing requirements: (12) Average, (-2) New"}
-                                                    << QStringList{"(14)"} << "";
-        QTest::newRow("unbalanced parenthesis") << "([%12] OR [%14] OR [%-2]"
-                                                << QStringList{"Position 1:", "never closed"}
-                                                << QStringList{"well formed", "Missing"} << "(";
-        QTest::newRow("unknown requirement") << "[%12] OR [%14] OR [%-2] OR [%999]"
-                                             << QStringList{"well formed", "Unknown requirements: [%999]"}
-                                             << QStringList{"Missing"} << "";
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/buildercheckline.tsv"))) {
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).split(QLatin1Char('|'))
+                                                 << row.value(3).split(QLatin1Char('|')) << row.value(4);
+        }
     }
     void checkLineFollowsTyping()
     {

@@ -206,15 +206,29 @@ private slots:
         QCOMPARE(editing.addRequirement(40, 12), -7);
     }
 
-    void importIntoAnotherContextTakesTheTargetsKeys()
+    // Imported rows take the target's keys: no curriculum in a context without any, a course's own id.
+    void importTakesTheTargetsKeys_data()
     {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("secobjID");
+        QTest::newRow("context without curricula") << 1 << 104 << QString();
+        QTest::newRow("a course's rows") << 4 << 106 << "25";
+    }
+    void importTakesTheTargetsKeys()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, context);
+        QFETCH(QString, secobjID);
         const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
         Recordset target = programme();
-        ImportRequirementRows(file, target, 1, 104);
-        const QList<Stored> set = rowsOf(target, QStringLiteral("contypeID = 104"));
+        target.appendField(makeField(QStringLiteral("secobjID"), adVarWChar, 20));
+        target.setValue(u"secobjID", secobjID.isEmpty() ? QVariant() : QVariant(secobjID)); // a course's id
+        ImportRequirementRows(file, target, kind, context);
+        const QList<Stored> set = rowsOf(target, QStringLiteral("contypeID = %1").arg(context));
         QCOMPARE(set.size(), 3);
         for (const Stored &row : set)
-            QVERIFY2(row.secobjID.isEmpty(), "a context without curricula keeps no curriculum");
+            QCOMPARE(row.secobjID, secobjID);
     }
 
     void fileAloneLoadsAsItsObject()
@@ -238,20 +252,6 @@ private slots:
             }
             QCOMPARE(a, b);
         }
-    }
-
-    void rowsOfACourseBelongToTheCourse()
-    {
-        Recordset parent = hierarchicalSet({});
-        parent.appendField(makeField(QStringLiteral("secobjID"), adVarWChar, 20));
-        parent.setValue(u"secobjID", QStringLiteral("25"));
-        const RequirementFile file = ReadRequirementFile(
-            document("[{\"ocID\": 4, \"conID\": 100, \"secobjID\": \"99\", \"coneval\": \"[%4]\"}]"));
-        ImportRequirementRows(file, parent, 4, 106);
-        const QList<Stored> set = rowsOf(parent, QStringLiteral("contypeID = 106"));
-        QCOMPARE(set.size(), 1);
-        QCOMPARE(set.first().secobjID, QStringLiteral("25"));
-        QCOMPARE(set.first().eval, QStringLiteral("[%-1]"));
     }
 };
 

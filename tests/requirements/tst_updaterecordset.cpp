@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "itempanel/itempanelmodel.h"
@@ -80,16 +81,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("hostDeletes");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("named");
-
-        QTest::newRow("empty is the default") << QString() << 0 << 0 << QString();
-        QTest::newRow("names every requirement") << "[%1] OR ([%2] AND NOT [%3])" << 0 << 0 << QString();
-        QTest::newRow("third missing, named with its place")
-            << "[%1] OR [%2]" << 0 << 20019 << "[Ολοκληρωμένες πρακτικές ασκήσεις, 3η στη λίστα]";
-        QTest::newRow("two operators") << "[%1] AND AND [%2] OR [%3]" << 0 << 10100 << "θέση 10, στο «[%1] AND AND»";
-        QTest::newRow("deleted elsewhere, still named") << "[%1] OR [%2] OR [%3]" << 3 << 20020 << "[%3] Ολοκληρωμένες";
-        QTest::newRow("unknown token") << "[%1] OR [%2] OR [%3] OR [%99]" << 0 << 30260 << QString();
-        QTest::newRow("deleted and unknown: deleted first") << "[%1] OR [%2] OR [%3] OR [%99]" << 3 << 20020
-                                                            << QString();
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/savedexpressions.tsv"))) {
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).toInt() << row.value(3).toInt()
+                                                 << row.value(4);
+        }
     }
     void expressionChecks()
     {

@@ -47,15 +47,6 @@ class tst_FuncBuilder : public QObject
         return widget;
     }
 
-    static QListWidgetItem *variableItem(const QListWidget *list, const QString &name)
-    {
-        for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->data(Qt::UserRole).toString() == name)
-                return list->item(i);
-        }
-        return nullptr;
-    }
-
     // Runs showWizard with `act` driving the open dialog; a dialog that `act`
     // leaves open is cancelled so that a failing step cannot hang the test.
     bool runWizard(zrFuncBuilder &builder, const std::function<void()> &act)
@@ -117,25 +108,17 @@ private Q_SLOTS:
         cursor.setPosition(position, QTextCursor::KeepAnchor);
         editor->setTextCursor(cursor);
 
-        QAbstractItemView *view = nullptr;
-        QRect rect;
-        if (target.startsWith("var:")) {
-            auto *list = child<QListWidget>(builder, "lstVariables");
-            tabs->setCurrentIndex(0);
-            QListWidgetItem *item = variableItem(list, target.mid(4));
-            QVERIFY(item);
-            list->setCurrentItem(item);
-            view = list;
-            rect = list->visualItemRect(item);
-        } else {
-            auto *tree = child<QTreeWidget>(builder, "tvOperators");
-            tabs->setCurrentIndex(1);
-            QTreeWidgetItem *item = tree->findItems(target.mid(3), Qt::MatchExactly | Qt::MatchRecursive).value(0);
-            QVERIFY(item);
-            tree->setCurrentItem(item);
-            view = tree;
-            rect = tree->visualItemRect(item);
-        }
+        const bool variable = target.startsWith(QLatin1String("var:"));
+        tabs->setCurrentIndex(variable ? 0 : 1);
+        QAbstractItemView *view = variable ? static_cast<QAbstractItemView *>(child<QListWidget>(builder, "lstVariables"))
+                                           : child<QTreeWidget>(builder, "tvOperators");
+        const QModelIndex item = view->model()
+                                     ->match(view->model()->index(0, 0), Qt::DisplayRole, target.section(u':', 1), 1,
+                                             Qt::MatchExactly | Qt::MatchRecursive)
+                                     .value(0);
+        QVERIFY(item.isValid());
+        view->setCurrentIndex(item);
+        const QRect rect = view->visualRect(item);
         if (keyboard) {
             view->setFocus();
             QTest::keyClick(view, Qt::Key_Return);

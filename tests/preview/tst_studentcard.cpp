@@ -10,7 +10,6 @@
 #include "../requirements/widgetfixture.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QFormLayout>

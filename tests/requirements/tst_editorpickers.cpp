@@ -11,12 +11,10 @@
 #include "widgetfixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 

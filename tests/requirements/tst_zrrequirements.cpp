@@ -10,12 +10,10 @@
 #include "requirements/requirementseditor.h"
 #include "requirements/zrrequirements.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QUndoStack>
 #include <QtTest>
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "recordset/recordset.h"
+#include "requirements/requirementseditor.h"
+
+#include <functional>
 
 #include <QList>
 #include <QVariantMap>
@@ -108,6 +111,20 @@ inline Recordset curriculaOf(const QList<int> &ids = {1, 2})
     }
     rs.updateBatch();
     return rs;
+}
+
+/// Sets `editor` to `kind` in `context`, its code tables from memory: curricula `curricula`
+/// of programme 7, any other table from `table`.
+inline void setUpEditor(RequirementsEditor &editor, int context, int kind = 1, const QList<int> &curricula = {1, 2},
+                        const std::function<Recordset(const QString &)> &table = {})
+{
+    editor.lookups().setFetcher([curricula, table](const QString &name, const QString &) {
+        if (name == QLatin1String("QEMDPOrientation"))
+            return curriculaOf(curricula);
+        return table ? table(name) : Recordset();
+    });
+    editor.set().setContext(context);
+    editor.set().setObjectKind(kind);
 }
 
 /// The ocIDs a recordset shows, in order.

@@ -16,23 +16,13 @@ class tst_RequirementsEditor : public QObject
 {
     Q_OBJECT
 
-    // A programme's degree requirements, which each of its curricula has its own of.
-    static void forDegreeOfTwoCurricula(RequirementsEditor &editor, const QList<int> &curricula = {1, 2})
-    {
-        editor.lookups().setFetcher([curricula](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curriculaOf(curricula) : Recordset();
-        });
-        editor.set().setContext(103);
-        editor.set().setObjectKind(1);
-    }
-
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
     void editsNameTheirRequirement()
     {
         RequirementsEditor editor;
-        forDegreeOfTwoCurricula(editor);
+        setUpEditor(editor, 103); // each curriculum has its own degree set
         const QVariantMap eval{{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14]")}};
         editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30, eval},
                                      {12, 103, 1, 7, QStringLiteral("2"), 40},
@@ -63,7 +53,7 @@ private Q_SLOTS:
     void singleCurriculumTakesEveryRow()
     {
         RequirementsEditor editor;
-        forDegreeOfTwoCurricula(editor, {5});
+        setUpEditor(editor, 103, 1, {5});
         editor.load(hierarchicalSet({{11, 103, 1, 7, QStringLiteral("1"), 30},
                                      {12, 103, 1, 7, QStringLiteral("2"), 40},
                                      {13, 101, 1, 7, QVariant(), 10}}));
@@ -90,7 +80,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, operation);
         RequirementsEditor editor;
-        forDegreeOfTwoCurricula(editor);
+        setUpEditor(editor, 103); // each curriculum has its own degree set
         const QVariantMap eval{{QStringLiteral("coneval"), QStringLiteral("[%11] OR [%14] OR [%15]")}};
         QVariantMap grade = eval;
         grade.insert(QStringLiteral("conoptval3"), QStringLiteral("0,5"));

@@ -19,12 +19,8 @@ class tst_RequirementSheets : public QObject
     static std::unique_ptr<RequirementsEditor> load(int kind, int context, const Recordset &parent)
     {
         auto editor = std::make_unique<RequirementsEditor>();
-        editor->lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curriculaOf() : sampleTable(table);
-        });
+        setUpEditor(*editor, context, kind, {1, 2}, sampleTable);
         editor->setSchema(std::make_shared<StudentSchema>());
-        editor->set().setContext(context);
-        editor->set().setObjectKind(kind);
         editor->load(parent);
         return editor;
     }

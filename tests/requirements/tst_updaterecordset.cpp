@@ -34,11 +34,7 @@ class tst_UpdateRecordset : public QObject
     static std::unique_ptr<RequirementsEditor> load(const QList<Row> &rows, int context = 103)
     {
         auto editor = std::make_unique<RequirementsEditor>();
-        editor->lookups().setFetcher([](const QString &table, const QString &) {
-            return table == QLatin1String("QEMDPOrientation") ? curriculaOf() : Recordset();
-        });
-        editor->set().setContext(context);
-        editor->set().setObjectKind(1);
+        setUpEditor(*editor, context);
         editor->load(hierarchicalSet(rows));
         return editor;
     }

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "audit/studentfile.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
@@ -58,15 +59,6 @@ StudentRecord sampleRecord()
     return r;
 }
 
-// A valid file with `body` (JSON members) after the format and the student.
-QByteArray file(const QByteArray &body, const QByteArray &student = "{\"student_ID\": 84}")
-{
-    QByteArray text = "{\"format\": \"zrreq-student/1\", \"student\": " + student;
-    if (!body.isEmpty())
-        text += ", " + body;
-    return text + "}";
-}
-
 } // namespace
 
 class TestStudentFile : public QObject
@@ -87,7 +79,9 @@ private slots:
 
     void readsWhatTheFileLeavesOut()
     {
-        const StudentRecord r = ReadStudentFile(file("\"results\": [{\"courseID\": 3, \"year\": 2019}]"), students());
+        const StudentRecord r = ReadStudentFile(
+            QByteArray(R"({"format": "zrreq-student/1", "student": {"student_ID": 84}, "results": [{"courseID": 3, "year": 2019}]})"),
+            students());
         QCOMPARE(r.studentId(), 84);
         QCOMPARE(r.results.size(), 1);
         QVERIFY(!r.results.first().grade && !r.results.first().exemption && !r.results.first().course.inDegreeGrade);
@@ -101,62 +95,8 @@ private slots:
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("named");
-        QTest::newRow("not json") << QByteArray("{\"format\": ") << 10302 << "";
-        QTest::newRow("a list") << QByteArray("[1, 2]") << 10303 << "zrreq-student/1";
-        QTest::newRow("set file") << QByteArray("{\"format\": \"zrreq-requirements/1\", \"student\": {}}") << 10303
-                                  << "zrreq-student/1";
-        QTest::newRow("unknown member") << file("\"grades\": []") << 10304 << "grades";
-        QTest::newRow("no student") << QByteArray("{\"format\": \"zrreq-student/1\"}") << 10305 << "student";
-        QTest::newRow("student a list") << file("", "[84]") << 10312 << "student";
-        QTest::newRow("no student id") << file("", "{\"lastname\": \"Μακρής\"}") << 10305 << "student.student_ID";
-        QTest::newRow("null student id") << file("", "{\"student_ID\": null}") << 10306 << "student.student_ID";
-        QTest::newRow("unknown column") << file("", "{\"student_ID\": 1, \"password\": \"x\"}") << 10304
-                                        << "student.password";
-        QTest::newRow("text column as number") << file("", "{\"student_ID\": 1, \"lastname\": 5}") << 10309
-                                               << "student.lastname";
-        QTest::newRow("real column as text") << file("", "{\"student_ID\": 1, \"studrate\": \"8,5\"}") << 10307
-                                             << "student.studrate";
-        QTest::newRow("integer column with a fraction") << file("", "{\"student_ID\": 1, \"orient_ID\": 11.5}")
-                                                        << 10306 << "student.orient_ID";
-        QTest::newRow("no such date") << file("", "{\"student_ID\": 1, \"or_date\": \"2021-02-30\"}") << 10310
-                                      << "student.or_date";
-        QTest::newRow("date as number") << file("", "{\"student_ID\": 1, \"or_date\": 20210215}") << 10310
-                                        << "student.or_date";
-        QTest::newRow("results an object") << file("\"results\": {}") << 10313 << "results";
-        QTest::newRow("result a number") << file("\"results\": [7]") << 10312 << "results[0]";
-        QTest::newRow("unknown result field")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"passed\": true}]") << 10304
-            << "results[0].passed";
-        QTest::newRow("result without course") << file("\"results\": [{\"year\": 2020}]") << 10305
-                                               << "results[0].courseID";
-        QTest::newRow("course id as text") << file("\"results\": [{\"courseID\": \"12\", \"year\": 2020}]") << 10306
-                                           << "results[0].courseID";
-        QTest::newRow("year with a fraction") << file("\"results\": [{\"courseID\": 1, \"year\": 2020.5}]") << 10306
-                                              << "results[0].year";
-        QTest::newRow("grade above 10")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"grade\": 10.5}]") << 10311 << "results[0].grade";
-        QTest::newRow("grade below 0")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"grade\": -1}]") << 10311 << "results[0].grade";
-        QTest::newRow("grade as text")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"grade\": \"8\"}]") << 10311 << "results[0].grade";
-        QTest::newRow("exemption as a number")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"exemption\": -1}]") << 10308
-            << "results[0].exemption";
-        QTest::newRow("ects as text")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020}, {\"courseID\": 2, \"year\": 2020, \"ects\": \"5\"}]")
-            << 10307 << "results[1].ects";
-        QTest::newRow("group as text")
-            << file("\"results\": [{\"courseID\": 1, \"year\": 2020, \"dgID\": \"2\"}]") << 10306 << "results[0].dgID";
-        QTest::newRow("enrolment category as number with a fraction")
-            << file("\"enrolments\": [{\"courseID\": 1, \"year\": 2020, \"classCategory\": 1.5}]") << 10306
-            << "enrolments[0].classCategory";
-        QTest::newRow("project completed as text") << file("\"projects\": [{\"typeID\": 1, \"completed\": \"yes\"}]")
-                                                   << 10308 << "projects[0].completed";
-        QTest::newRow("practicum null") << file("\"practicums\": [{\"completed\": null}]") << 10308
-                                        << "practicums[0].completed";
-        QTest::newRow("excepted as text") << file("\"excepted\": \"false\"") << 10308 << "excepted";
-        QTest::newRow("id beyond 32 bits")
-            << file("\"results\": [{\"courseID\": 4294967297, \"year\": 2020}]") << 10306 << "results[0].courseID";
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/malformedstudentfiles.tsv")))
+            QTest::newRow(qPrintable(row.at(0))) << row.value(3).toUtf8() << row.value(1).toInt() << row.value(2);
     }
 
     void refusesTheWholeFile()

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "recordset/recordset.h"
+#include "requirements/requirementseditor.h"
+
+#include <functional>
 
 #include <QList>
 #include <QVariantMap>
@@ -94,13 +97,13 @@ inline Recordset storedRow(int typeId, int context, int kind, const QVariantMap 
     return rs;
 }
 
-/// Curricula 1 and 2 of programme 7, as the curriculum table gives them.
-inline Recordset twoCurricula()
+/// Curricula `ids` of programme 7, as the curriculum table gives them.
+inline Recordset curriculaOf(const QList<int> &ids = {1, 2})
 {
     Recordset rs({makeField(QStringLiteral("orID"), adInteger),
                   makeField(QStringLiteral("ordescription"), adVarWChar, 100),
                   makeField(QStringLiteral("prID"), adInteger)});
-    for (int id : {1, 2}) {
+    for (int id : ids) {
         rs.addNew();
         rs.setValue(u"orID", id);
         rs.setValue(u"ordescription", QStringLiteral("Κατεύθυνση %1").arg(id));
@@ -108,6 +111,20 @@ inline Recordset twoCurricula()
     }
     rs.updateBatch();
     return rs;
+}
+
+/// Sets `editor` to `kind` in `context`, its code tables from memory: curricula `curricula`
+/// of programme 7, any other table from `table`.
+inline void setUpEditor(RequirementsEditor &editor, int context, int kind = 1, const QList<int> &curricula = {1, 2},
+                        const std::function<Recordset(const QString &)> &table = {})
+{
+    editor.lookups().setFetcher([curricula, table](const QString &name, const QString &) {
+        if (name == QLatin1String("QEMDPOrientation"))
+            return curriculaOf(curricula);
+        return table ? table(name) : Recordset();
+    });
+    editor.set().setContext(context);
+    editor.set().setObjectKind(kind);
 }
 
 /// The ocIDs a recordset shows, in order.

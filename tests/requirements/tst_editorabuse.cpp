@@ -226,10 +226,7 @@ private Q_SLOTS:
         m_typed = zr::test::hostileValues();
         for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/abusevalues.txt")))
             m_typed << row.first();
-        // Values that pass the rules of a number or a list, but are longer than any field.
-        m_typed << QString() << QStringLiteral(" ") << QString(256, QLatin1Char('1')) << QStringLiteral("0,") + QString(300, QLatin1Char('5'))
-                << QStringLiteral("1,").repeated(200) + QStringLiteral("1")
-                << QStringLiteral("2015-1,").repeated(60) + QStringLiteral("2016");
+        m_typed << QString() << QStringLiteral(" ");
     }
 
     void randomEditsKeepTheListAndTheRowsInStep()

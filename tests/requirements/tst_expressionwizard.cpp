@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/createserverobject.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
@@ -7,6 +8,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "requirements/zrrequirements.h"
 #include "serverfixture.h"
+#include "widgetfixture.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -20,13 +22,14 @@
 #include <QtTest>
 
 using namespace zr;
+using namespace zr::test;
 
 // The expression command of the editor: what the wizard is given, what its
 // answer changes, and a set saved with a new requirement named in it.
 class tst_ExpressionWizard : public QObject
 {
     Q_OBJECT
-    zr::test::ServerFixture m_fixture;
+    ServerFixture m_fixture;
     Recordset m_loaded;
     QString m_offered;        // the expression the wizard opened with
     QStringList m_variables;  // caption | description of each variable offered
@@ -53,14 +56,6 @@ class tst_ExpressionWizard : public QObject
         }
         editor->setRsConstraints(m_loaded);
         return editor;
-    }
-    static ItemPanelModel *listOf(zrRequirements &editor)
-    {
-        return editor.findChild<TilePanel *>(QStringLiteral("smRequirements"))->model();
-    }
-    static ItemPanelModel *commandsOf(zrRequirements &editor)
-    {
-        return editor.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
     }
 
     // Clicks the expression command; the wizard, once up, records what it was
@@ -118,24 +113,17 @@ private Q_SLOTS:
     void editFlow_data()
     {
         QTest::addColumn<int>("curriculum");
-        QTest::addColumn<QString>("answer"); // null: cancel
+        QTest::addColumn<QString>("answer"); // null: Cancel
         QTest::addColumn<QString>("offered");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("changed");
-        QTest::addColumn<QString>("held"); // the expression the curriculum is loaded with, if not the stored one
+        QTest::addColumn<QString>("held");
 
-        const QString stored11 = QStringLiteral("[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]");
-        QTest::newRow("default offered, cancelled")
-            << 12 << QString() << "[%17] AND [%18] AND [%19]" << QString() << false << QString();
-        QTest::newRow("OR is stored") << 12 << "[%17] OR ([%18] AND [%19])" << "[%17] AND [%18] AND [%19]"
-                                      << "[%17] OR ([%18] AND [%19])" << true << QString();
-        QTest::newRow("AND only becomes the default")
-            << 11 << "([%10] AND [%11]) AND [%12] AND [%13] AND [%14] AND [%15] AND [%16]" << stored11 << QString()
-            << true << QString();
-        QTest::newRow("OK without an edit") << 11 << stored11 << stored11 << stored11 << false << QString();
-        // An expression that leaves a requirement out is what the wizard is opened to mend.
-        const QString without16 = QStringLiteral("[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15]");
-        QTest::newRow("requirement left out, cancelled") << 11 << QString() << without16 << without16 << false << without16;
+        for (const QStringList &row : dataRows(QFINDTESTDATA("data/wizardedits.tsv"))) {
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1).toInt()
+                                                 << (row.value(2) == u"(cancel)" ? QString() : row.value(2))
+                                                 << row.value(3) << row.value(4) << (row.value(5) == u"1") << row.value(6);
+        }
     }
 
     void editFlow()

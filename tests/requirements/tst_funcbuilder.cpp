@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "requirements/funcbuilder.h"
 
@@ -46,26 +47,6 @@ class tst_FuncBuilder : public QObject
         return widget;
     }
 
-    static QTreeWidgetItem *operatorItem(const QTreeWidget *tree, const QString &label)
-    {
-        for (int c = 0; c < tree->topLevelItemCount(); ++c) {
-            for (int i = 0; i < tree->topLevelItem(c)->childCount(); ++i) {
-                if (tree->topLevelItem(c)->child(i)->text(0) == label)
-                    return tree->topLevelItem(c)->child(i);
-            }
-        }
-        return nullptr;
-    }
-
-    static QListWidgetItem *variableItem(const QListWidget *list, const QString &name)
-    {
-        for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->data(Qt::UserRole).toString() == name)
-                return list->item(i);
-        }
-        return nullptr;
-    }
-
     // Runs showWizard with `act` driving the open dialog; a dialog that `act`
     // leaves open is cancelled so that a failing step cannot hang the test.
     bool runWizard(zrFuncBuilder &builder, const std::function<void()> &act)
@@ -100,24 +81,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("cursorAfter");
 
-        QTest::newRow("variable, double-click") << "[%12] AND " << 10 << 10 << "var:%14" << false
-                                                << "[%12] AND [%14]" << 15;
-        QTest::newRow("variable, Enter") << "[%12] OR  AND [%-2]" << 9 << 9 << "var:%14" << true
-                                         << "[%12] OR [%14] AND [%-2]" << 14;
-        QTest::newRow("variable replaces the selection") << "[%12] AND xyz" << 10 << 13 << "var:%-2" << false
-                                                         << "[%12] AND [%-2]" << 15;
-        QTest::newRow("NOT wraps the selection") << "[%12] AND [%14]" << 10 << 15 << "op:Logical NOT" << false
-                                                 << "[%12] AND  NOT([%14])" << 21;
-        QTest::newRow("NOT wraps a selection made backwards") << "[%12] AND [%14]" << 15 << 10 << "op:Logical NOT"
-                                                              << false << "[%12] AND  NOT([%14])" << 21;
-        QTest::newRow("() wraps the selection, Enter") << "[%12] AND [%14] OR [%-2]" << 10 << 24 << "op:()" << true
-                                                       << "[%12] AND ([%14] OR [%-2])" << 26;
-        QTest::newRow("() keeps a line break of the selection") << "[%12] OR\n[%14]" << 0 << 14 << "op:()"
-                                                                << false << "([%12] OR\n[%14])" << 16;
-        QTest::newRow("NOT with nothing selected waits inside") << "[%12] AND" << 9 << 9 << "op:Logical NOT"
-                                                                << false << "[%12] AND NOT()" << 14;
-        QTest::newRow("disabled entry inserts nothing") << "[%12] AND " << 10 << 10 << "op:Exclusive OR" << false
-                                                        << "[%12] AND " << 10;
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/builderinserts.tsv")))
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).toInt() << row.value(3).toInt()
+                                                 << row.value(4) << (row.value(5) == u"1") << row.value(6)
+                                                 << row.value(7).toInt();
     }
     void insertsAtTheCursor()
     {
@@ -141,25 +108,17 @@ private Q_SLOTS:
         cursor.setPosition(position, QTextCursor::KeepAnchor);
         editor->setTextCursor(cursor);
 
-        QAbstractItemView *view = nullptr;
-        QRect rect;
-        if (target.startsWith("var:")) {
-            auto *list = child<QListWidget>(builder, "lstVariables");
-            tabs->setCurrentIndex(0);
-            QListWidgetItem *item = variableItem(list, target.mid(4));
-            QVERIFY(item);
-            list->setCurrentItem(item);
-            view = list;
-            rect = list->visualItemRect(item);
-        } else {
-            auto *tree = child<QTreeWidget>(builder, "tvOperators");
-            tabs->setCurrentIndex(1);
-            QTreeWidgetItem *item = operatorItem(tree, target.mid(3));
-            QVERIFY(item);
-            tree->setCurrentItem(item);
-            view = tree;
-            rect = tree->visualItemRect(item);
-        }
+        const bool variable = target.startsWith(QLatin1String("var:"));
+        tabs->setCurrentIndex(variable ? 0 : 1);
+        QAbstractItemView *view = variable ? static_cast<QAbstractItemView *>(child<QListWidget>(builder, "lstVariables"))
+                                           : child<QTreeWidget>(builder, "tvOperators");
+        const QModelIndex item = view->model()
+                                     ->match(view->model()->index(0, 0), Qt::DisplayRole, target.section(u':', 1), 1,
+                                             Qt::MatchExactly | Qt::MatchRecursive)
+                                     .value(0);
+        QVERIFY(item.isValid());
+        view->setCurrentIndex(item);
+        const QRect rect = view->visualRect(item);
         if (keyboard) {
             view->setFocus();
             QTest::keyClick(view, Qt::Key_Return);
@@ -174,62 +133,28 @@ private Q_SLOTS:
         QVERIFY2(builder.isVisible(), "Enter on a list must not press OK");
     }
 
-    void cancelKeepsTheExpression_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Cancel button") << "cancel";
-        QTest::newRow("Escape") << "escape";
-        QTest::newRow("close box") << "close";
-    }
-    void cancelKeepsTheExpression()
-    {
-        QFETCH(QString, how);
-        zrFuncBuilder builder;
-        setUpAsEditor(builder);
-        builder.setExpression("[%12] OR [%14]");
-        QSignalSpy changed(&builder, &zrFuncBuilder::expressionChanged);
-        auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
-
-        const bool accepted = runWizard(builder, [&] {
-            QCOMPARE(editor->toPlainText(), "[%12] OR [%14]");
-            replaceText(editor, "[%-2]");
-            QCOMPARE(editor->toPlainText(), "[%-2]");
-            if (how == "cancel")
-                QTest::mouseClick(child<QPushButton>(builder, "cmdCancel"), Qt::LeftButton);
-            else if (how == "escape")
-                QTest::keyClick(editor, Qt::Key_Escape);
-            else
-                builder.close();
-            QVERIFY(!builder.isVisible());
-        });
-        QVERIFY(!accepted);
-        QCOMPARE(builder.expression(), "[%12] OR [%14]");
-        QCOMPARE(changed.count(), 0);
-
-        // Opening again starts from the expression, not the abandoned edit.
-        QString shown;
-        runWizard(builder, [&] { shown = editor->toPlainText(); });
-        QCOMPARE(shown, "[%12] OR [%14]");
-    }
-
+    // OK takes only what may be stored; Cancel keeps the expression, and opening again starts from it.
     void okTakesOnlyAStorableExpression_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("storable");
-        QTest::newRow("complete expression") << "[%12] OR NOT([%14]) AND [%-2]" << true;
-        QTest::newRow("emptied: the default") << "" << true;
-        QTest::newRow("open parenthesis at the end") << "[%12] AND [%14] AND [%-2] AND (" << false;
-        QTest::newRow("two operators") << "[%12] AND AND [%14] OR [%-2]" << false;
-        QTest::newRow("a requirement left out") << "[%12] OR [%14]" << false;
-        QTest::newRow("a requirement of no variable") << "[%12] OR [%14] OR [%-2] OR [%999]" << false;
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("complete expression") << "[%12] OR NOT([%14]) AND [%-2]" << true << false;
+        QTest::newRow("emptied: the default") << "" << true << false;
+        QTest::newRow("open parenthesis at the end") << "[%12] AND [%14] AND [%-2] AND (" << false << false;
+        QTest::newRow("a requirement left out") << "[%12] OR [%14]" << false << false;
+        QTest::newRow("a requirement of no variable") << "[%12] OR [%14] OR [%-2] OR [%999]" << false << false;
+        QTest::newRow("cancelled") << "[%-2] OR [%12] OR [%14]" << true << true;
     }
     void okTakesOnlyAStorableExpression()
     {
         QFETCH(QString, typed);
         QFETCH(bool, storable);
+        QFETCH(bool, cancel);
+        const QString before = QStringLiteral("[%12] AND [%14] AND [%-2]");
         zrFuncBuilder builder;
         setUpAsEditor(builder);
-        builder.setExpression("[%12] AND [%14] AND [%-2]");
+        builder.setExpression(before);
         QSignalSpy changed(&builder, &zrFuncBuilder::expressionChanged);
         auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
         auto *ok = child<QPushButton>(builder, "cmdOK");
@@ -240,16 +165,21 @@ private Q_SLOTS:
             replaceText(editor, typed);
             okEnabled = ok->isEnabled();
             status = child<QLabel>(builder, "lblStatus")->text();
-            QTest::mouseClick(ok, Qt::LeftButton);
+            QTest::mouseClick(cancel ? child<QPushButton>(builder, "cmdCancel") : ok, Qt::LeftButton);
+            QVERIFY(!storable || !builder.isVisible());
         });
+        const bool taken = storable && !cancel;
         QCOMPARE(okEnabled, storable);
-        QCOMPARE(accepted, storable);
-        QCOMPARE(builder.expression(), storable ? typed : QString("[%12] AND [%14] AND [%-2]"));
-        QCOMPARE(changed.count(), storable ? 1 : 0);
+        QCOMPARE(accepted, taken);
+        QCOMPARE(builder.expression(), taken ? typed : before);
+        QCOMPARE(changed.count(), taken ? 1 : 0);
         // What keeps OK disabled stays in view.
         if (!storable)
             QVERIFY2(status.contains("Position") || status.contains("Missing") || status.contains("Unknown"),
                      qPrintable(status));
+        QString reopened;
+        runWizard(builder, [&] { reopened = editor->toPlainText(); });
+        QCOMPARE(reopened, builder.expression());
     }
 
     void checkLineFollowsTyping_data()
@@ -258,19 +188,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         QTest::addColumn<QString>("underlined");
-        QTest::newRow("nothing typed") << "" << QStringList{"Empty expression"} << QStringList{"Missing"} << "";
-        QTest::newRow("one requirement missing") << "[%12] OR [%14]"
-                                                 << QStringList{"well formed", "Missing requirements: (-2) New"}
-                                                 << QStringList{"(12)", "(14)"} << "";
-        QTest::newRow("missing ones in list order") << "[%14]"
-                                                    << QStringList{"Missing requirements: (12) Average, (-2) New"}
-                                                    << QStringList{"(14)"} << "";
-        QTest::newRow("unbalanced parenthesis") << "([%12] OR [%14] OR [%-2]"
-                                                << QStringList{"Position 1:", "never closed"}
-                                                << QStringList{"well formed", "Missing"} << "(";
-        QTest::newRow("unknown requirement") << "[%12] OR [%14] OR [%-2] OR [%999]"
-                                             << QStringList{"well formed", "Unknown requirements: [%999]"}
-                                             << QStringList{"Missing"} << "";
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/buildercheckline.tsv"))) {
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1) << row.value(2).split(QLatin1Char('|'))
+                                                 << row.value(3).split(QLatin1Char('|')) << row.value(4);
+        }
     }
     void checkLineFollowsTyping()
     {

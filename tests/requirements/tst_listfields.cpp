@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "recordset/lookupcache.h"
 
 #include <QtTest>
@@ -28,14 +29,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("id");
         QTest::addColumn<int>("text");
 
-        QTest::newRow("ID and descr win") << QStringList{"code", "ID", "name", "descr"} << "SYS_terms" << "" << 1 << 3;
-        QTest::newRow("known table") << QStringList{"termID", "termShort", "termDesc"} << "SYS_terms" << "" << 0 << 2;
-        // The programme key after the name must not be taken for the name.
-        QTest::newRow("name before a key") << QStringList{"orID", "ordescription", "prID"} << "" << "" << 0 << 1;
-        QTest::newRow("key before the name") << QStringList{"orID", "prID", "ordescription"} << "" << "" << 0 << 2;
-        QTest::newRow("column names the id") << QStringList{"prdepID", "prID", "prtitle"} << "" << "prID" << 1 << 2;
-        QTest::newRow("no text field") << QStringList{"orID", "prID"} << "" << "" << 0 << 1;
-        QTest::newRow("single field") << QStringList{"orID"} << "" << "" << 0 << 0;
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/listfields.tsv"))) {
+            QTest::newRow(qPrintable(row.at(0))) << row.value(1).split(QLatin1Char(' ')) << row.value(2) << row.value(3)
+                                                 << row.value(4).toInt() << row.value(5).toInt();
+        }
     }
 
     void idAndText()

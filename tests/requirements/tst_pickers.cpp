@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/zrerror.h"
 #include "recordset/lookupcache.h"
 #include "requirements/pickers.h"
@@ -27,23 +28,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<int>("titleId");
-        const QString deptCourses = "(depID='105' OR cshared=-1)";
-        const QString exceptions = "((depID='105' OR cshared=-1) AND ((coursetype & 5) <> 0))";
-        QTest::newRow("80 totals") << 80 << "conoptval5" << false << PickerKind::CourseTypeTotals << "SYS_CourseType" << "" << 0;
-        QTest::newRow("90 options") << 90 << "conoptval4" << false << PickerKind::Options << "" << "" << 0;
-        QTest::newRow("80 max grade") << 80 << "conoptval12" << false << PickerKind::MaxGradeTotals << "SYS_CourseType" << "" << 0;
-        QTest::newRow("30 programme courses") << 30 << "conselobjIDs" << false << PickerKind::List
-                                              << "QEMDepProgramCourses" << "prID=1" << 50002;
-        QTest::newRow("130 department courses") << 130 << "conselobjIDs" << true << PickerKind::List << "QEMCourses"
-                                                << deptCourses << 20585;
-        QTest::newRow("40 course exceptions") << 40 << "conoptval7" << false << PickerKind::List << "QEMCourses"
-                                              << exceptions << 20585;
-        QTest::newRow("50 groups") << 50 << "conselobjIDs" << false << PickerKind::List << "QEMDPGroup"
-                                   << "prID = 1 AND dgtypeID <> 1" << 0;
-        QTest::newRow("110 sectors filter") << 110 << "conoptval10" << false << PickerKind::List << "SYS_Dep_CourseSector" << "" << 0;
-        QTest::newRow("20 has no subjects filter") << 20 << "conoptval11" << false << PickerKind::None << "" << "" << 0;
-        QTest::newRow("110 has no modes filter") << 110 << "conoptval9" << false << PickerKind::None << "" << "" << 0;
-        QTest::newRow("entry row") << 30 << "conoptval3" << false << PickerKind::None << "" << "" << 0;
+        const QStringList kinds{"None", "List", "Options", "CourseTypeTotals", "MaxGradeTotals"};
+        for (const QStringList &row : zr::test::dataRows(QFINDTESTDATA("data/pickers.tsv"))) {
+            QVERIFY2(row.size() == 8 && kinds.contains(row.at(4)), qPrintable(row.join(QLatin1Char('|'))));
+            QTest::newRow(qPrintable(row.at(0))) << row.at(1).toInt() << row.at(2) << (row.at(3) == u"1")
+                                                 << PickerKind(kinds.indexOf(row.at(4))) << row.at(5) << row.at(6)
+                                                 << row.at(7).toInt();
+        }
     }
     void choosesThePickerOfEachRow()
     {

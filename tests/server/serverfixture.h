@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "qemserver.h"
+#include "common/createserverobject.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -153,6 +154,15 @@ private:
     QTemporaryDir m_dir;
     bool m_pgPristine = false;
 };
+
+/// The server object of class T on `server`, as a host creates it.
+template<typename T>
+std::unique_ptr<T> serverObject(const QString &server)
+{
+    auto object = CreateServerObjectAs<T>(QStringLiteral("zrQEMSvr"), server);
+    Q_ASSERT(object);
+    return object;
+}
 
 } // namespace zr::test
 

@@ -7,7 +7,6 @@
 #include "serverfixture.h"
 #include "statementchecks.h"
 #include "servererrors.h"
-#include "common/createserverobject.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
@@ -25,10 +24,9 @@ using namespace zr::server;
 using zr::test::isIntendedSelect;
 using zr::test::isTransactionControl;
 using zr::test::quotesSql;
+using zr::test::serverObject;
 
 namespace {
-
-const QString kLib = QStringLiteral("zrQEMSvr");
 
 // One filter path of the server: its table and the call that filters it.
 struct FilterPath
@@ -43,20 +41,20 @@ QList<FilterPath> filterPaths()
     return {
         {"getTextList", QStringLiteral("QEMCourses"),
          [](const QString &server, const QString &filter) {
-             return CreateServerObjectAs<cDepartment>(kLib, server)->getTextList(QStringLiteral("QEMCourses"), filter);
+             return serverObject<cDepartment>(server)->getTextList(QStringLiteral("QEMCourses"), filter);
          }},
         {"LoadCourses", QStringLiteral("QEMCourses"),
          [](const QString &server, const QString &filter) {
              QString f = filter;
-             return CreateServerObjectAs<cCourses>(kLib, server)->LoadCourses(f, QStringLiteral("title"), 1);
+             return serverObject<cCourses>(server)->LoadCourses(f, QStringLiteral("title"), 1);
          }},
         {"LoadStudents", QStringLiteral("v_students"),
          [](const QString &server, const QString &filter) {
-             return CreateServerObjectAs<cStudent>(kLib, server)->LoadStudents(filter);
+             return serverObject<cStudent>(server)->LoadStudents(filter);
          }},
         {"GetRSProgramCourses", QStringLiteral("QEMDepProgramCourses"),
          [](const QString &server, const QString &filter) {
-             return CreateServerObjectAs<cDepPrograms>(kLib, server)
+             return serverObject<cDepPrograms>(server)
                  ->GetRSProgramCourses(1, 1, QStringLiteral("courseID"), filter);
          }},
     };
@@ -130,7 +128,7 @@ private slots:
     void hostileValuesTypedIntoSearches()
     {
         ZR_BACKEND_ROW();
-        auto students = CreateServerObjectAs<cStudent>(kLib, server);
+        auto students = serverObject<cStudent>(server);
         const int everyone = students->LoadStudents(QString()).recordCount();
         QVERIFY(everyone > 0);
         zrSearchX search;

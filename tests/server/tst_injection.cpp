@@ -1,5 +1,5 @@
 // Hostile text through every filter path of the server and through the
-// search control's statements, watched at the database: nothing but the
+// criteria the search control builds, watched at the database: nothing but the
 // intended SELECT of the searched table may reach it, with no literal pasted
 // into its text, and no error the user sees may quote SQL.
 #include "database.h"
@@ -7,13 +7,10 @@
 #include "serverfixture.h"
 #include "statementchecks.h"
 #include "servererrors.h"
-#include "itempanel/itempanelmodel.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "search/criteriabuilder.h"
-#include "search/zrsearchx.h"
 
-#include <QApplication>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -121,9 +118,8 @@ private slots:
         }
     }
 
-    // Values typed into the search control's fields and into advanced
-    // criteria stay values: each statement is accepted, runs as one SELECT,
-    // and finds nothing for "equal" and "starts with" (no student is called so).
+    // Values put into the search control's criteria stay values: each statement is accepted,
+    // runs as one SELECT, and finds nobody (no student is called so) or, negated, everyone.
     void hostileValuesTypedIntoSearches_data() { zr::test::ServerFixture::backendRows(); }
     void hostileValuesTypedIntoSearches()
     {
@@ -131,9 +127,6 @@ private slots:
         auto students = serverObject<cStudent>(server);
         const int everyone = students->LoadStudents(QString()).recordCount();
         QVERIFY(everyone > 0);
-        zrSearchX search;
-        search.Init(&Database::open(server)->schema(), QStringLiteral("v_students"));
-        // Nobody is called so: "equal", "starts with" and "contains" find nobody, "does not contain" everyone.
         const auto runSearch = [&](const QString &where, int expectedRows) {
             m_statements.clear();
             try {
@@ -150,16 +143,8 @@ private slots:
                 QVERIFY2(isTransactionControl(sql) || isIntendedSelect(sql, QStringLiteral("v_students")), qPrintable(sql.left(400)));
         };
         for (const QString &value : test::hostileValues()) {
-            // The simple view's last-name field, exact and starting-with; a value of blanks is no criterion.
-            for (bool exact : {false, true}) {
-                search.Clear();
-                search.setExactMatch(exact);
-                QVERIFY(search.fieldsPanel()->editValue(QStringLiteral("lastname"), value));
-                search.Find();
-                if (!search.WhereStatement().isEmpty())
-                    runSearch(search.WhereStatement(), 0);
-            }
-            for (int op : {1, 7}) {
+            // Equal and starts with, as the simple view asks; contains and does not contain.
+            for (int op : {0, 6, 1, 7}) {
                 CriteriaBuilder builder(Database::open(server)->dialect());
                 if (builder.addCriterion(QStringLiteral("lastname"), FieldText, op, value))
                     runSearch(builder.statement().mid(6), op == 7 ? everyone : 0);
@@ -168,11 +153,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestInjection test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestInjection)
 
 #include "tst_injection.moc"

@@ -148,7 +148,7 @@ private slots:
     void eachSaveKeepsTheVersionItReplaced()
     {
         ZR_BACKEND_ROW();
-        const QList<QStringList> stored = saveThreeVersions(server);
+        saveThreeVersions(server);
         if (QTest::currentTestFailed())
             return;
         const QList<KeptVersion> kept = SetVersionStore(*Database::open(server), kSource).history(kSetKey);
@@ -163,15 +163,6 @@ private slots:
             QCOMPARE(kept.at(i).summary, summaries.at(i));
             QVERIFY(qAbs(kept.at(i).savedAt.secsTo(QDateTime::currentDateTime())) < 600);
         }
-        // Every version, kept or current, reads back as a file holding the rows the set had then.
-        for (int v = 0; v <= 3; ++v) {
-            const RequirementFile file = ReadRequirementFile(versionFile(server, kSetKey, v));
-            QCOMPARE(file.version, v);
-            QCOMPARE(file.setKey(), kSetKey);
-            QCOMPARE(lines(file.rows), stored.at(v));
-        }
-        for (const qint64 missing : {-1, 4})
-            QCOMPARE(errorOf([&] { versionFile(server, kSetKey, missing); }), 64001);
     }
 
     // What changed from one version to another, in words: requirements added

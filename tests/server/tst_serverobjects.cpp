@@ -41,19 +41,6 @@ class TestServerObjects : public QObject
 private:
     zr::test::ServerFixture m_fixture;
 
-    // Runs `sql` on the SQLite file past the server, whose connection would refuse to break its keys.
-    void execOnFile(const QString &sql)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("direct"));
-            db.setDatabaseName(m_fixture.databaseFile());
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("direct"));
-    }
-
 private slots:
     void initTestCase() { InitLanguage(LangEnglish); }
 
@@ -417,8 +404,7 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(int, message);
         QVERIFY(m_fixture.reset(QStringLiteral("sqlite")));
-        if (!setup.isEmpty())
-            execOnFile(setup);
+        QVERIFY(setup.isEmpty() || m_fixture.execOnFile(m_fixture.databaseFile(), setup));
         bool individual = true;
         QString why;
         QCOMPARE(zr::test::errorOf([&] {

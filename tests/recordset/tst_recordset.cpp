@@ -21,9 +21,8 @@ Recordset sampleRows()
                   makeField(QStringLiteral("grade"), adDouble),
                   makeField(QStringLiteral("since"), adDate),
                   makeField(QStringLiteral("flag"), adBoolean)});
-    struct R { int oc; int ct; QVariant sec; int con; QVariant name; QVariant grade; QVariant since; QVariant flag; };
     const QVariant null;
-    const R rows[] = {
+    const QList<QVariantList> rows = {
         {1, 102, QStringLiteral("5"), 10, QStringLiteral("O'Brien"), 7.5, QDate(2020, 1, 10), true},
         {2, 102, QStringLiteral("05"), 20, QStringLiteral("Παπαδόπουλος"), 5.0, QDate(2021, 6, 1), false},
         {-2, 103, QStringLiteral("abc"), 30, QStringLiteral("obrien"), null, null, null},
@@ -31,16 +30,10 @@ Recordset sampleRows()
         {5, 109, QStringLiteral("12"), 80, null, 6, QDate(2022, 2, 2), false},
         {6, 109, QStringLiteral("7"), 90, QStringLiteral("Zeta"), 8, QDate(2022, 2, 2), true},
     };
-    for (const R &r : rows) {
+    for (const QVariantList &row : rows) {
         rs.addNew();
-        rs.setValue(u"ocID", r.oc);
-        rs.setValue(u"contypeID", r.ct);
-        rs.setValue(u"secobjID", r.sec);
-        rs.setValue(u"conID", r.con);
-        rs.setValue(u"name", r.name);
-        rs.setValue(u"grade", r.grade);
-        rs.setValue(u"since", r.since);
-        rs.setValue(u"flag", r.flag);
+        for (int i = 0; i < row.size(); ++i)
+            rs.setValue(i, row.at(i));
     }
     rs.updateBatch();
     rs.moveLast();

@@ -49,17 +49,24 @@ class tst_MsgBoxEx : public QObject
 private Q_SLOTS:
     void initTestCase() { StringService::instance().setLanguageId(LangGreek); }
 
-    void appliesCaptionList_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-applies-caption-list.tsv")); }
-    void appliesCaptionList()
+    // The style chooses the buttons, the default one and the icon; the caption list renames the buttons.
+    void showsStyleAndCaptions_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-shows-style-and-captions.tsv")); }
+    void showsStyleAndCaptions()
     {
         QFETCH(int, style);
         QFETCH(QString, captions);
         QFETCH(QStringList, expected);
+        QFETCH(QString, defaultButton);
+        QFETCH(int, icon);
         if (captions == u"\\N")
             captions = QString();
         QStringList texts;
-        showAndAnswer(style, captions, 0, &texts);
+        QString shownDefault;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        showAndAnswer(style, captions, 0, &texts, &shownDefault, &shownIcon);
         QCOMPARE(texts, expected);
+        QCOMPARE(shownDefault, defaultButton);
+        QCOMPARE(int(shownIcon), icon);
     }
 
     void returnsResultOfClickedButton_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-returns-result-of-clicked-button.tsv")); }
@@ -70,19 +77,6 @@ private Q_SLOTS:
         QFETCH(int, result);
         QCOMPARE(showAndAnswer(style, QString(), clickIndex), result);
     }
-
-    void styleBitsChooseIconAndDefault()
-    {
-        QString defaultText;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        showAndAnswer(MbYesNoCancel | MbQuestion | MbDefaultButton2, QString(), 0, nullptr, &defaultText, &icon);
-        QCOMPARE(defaultText, QStringLiteral("Oχι"));
-        QCOMPARE(icon, QMessageBox::Question);
-        showAndAnswer(MbOkOnly | MbExclamation, QString(), 0, nullptr, &defaultText, &icon);
-        QCOMPARE(defaultText, QStringLiteral("OK"));
-        QCOMPARE(icon, QMessageBox::Warning);
-    }
-
 };
 
 QTEST_MAIN(tst_MsgBoxEx)

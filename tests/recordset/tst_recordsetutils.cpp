@@ -12,269 +12,246 @@ class tst_RecordsetUtils : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void isSystemField_data();
-    void isSystemField();
-    void isRsEmpty();
-    void duplicateLeavesOutNamedFields_data();
-    void duplicateLeavesOutNamedFields();
-    void duplicateCopiesValuesButNotSystemFields();
-    void duplicateOfNothing();
-    void copyRecordsetModes_data();
-    void copyRecordsetModes();
-    void copyRecordsetIntoTargetMissingAField();
-    void listTextToRecordset_data();
-    void listTextToRecordset();
-    void formatRecord_data();
-    void formatRecord();
-    void joinRecordTexts_data();
-    void joinRecordTexts();
-    void describeIdList_data();
-    void describeIdList();
-    void loadColumn();
-    void conversions_data();
-    void conversions();
-};
+    void isSystemField_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-is-system-field.tsv")); }
 
-void tst_RecordsetUtils::isSystemField_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-is-system-field.tsv")); }
+    void isSystemField()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, system);
+        QCOMPARE(IsSystemField(name), system);
+    }
 
-void tst_RecordsetUtils::isSystemField()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, system);
-    QCOMPARE(IsSystemField(name), system);
-}
+    void isRsEmpty()
+    {
+        QVERIFY(IsRsEmpty(Recordset()));
+        Recordset rs({makeField(QStringLiteral("a"), adInteger)});
+        QVERIFY(IsRsEmpty(rs));
+        rs.addNew();
+        QVERIFY(!IsRsEmpty(rs));
+        rs.setFilter(QStringLiteral("a = 1"));
+        QVERIFY(IsRsEmpty(rs));
+        rs.setFilter(QString());
+        rs.deleteCurrent();
+        QVERIFY(IsRsEmpty(rs));
+    }
 
-void tst_RecordsetUtils::isRsEmpty()
-{
-    QVERIFY(IsRsEmpty(Recordset()));
-    Recordset rs({makeField(QStringLiteral("a"), adInteger)});
-    QVERIFY(IsRsEmpty(rs));
-    rs.addNew();
-    QVERIFY(!IsRsEmpty(rs));
-    rs.setFilter(QStringLiteral("a = 1"));
-    QVERIFY(IsRsEmpty(rs));
-    rs.setFilter(QString());
-    rs.deleteCurrent();
-    QVERIFY(IsRsEmpty(rs));
-}
+    void duplicateLeavesOutNamedFields_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-duplicate-leaves-out-named-fields.tsv")); }
 
-void tst_RecordsetUtils::duplicateLeavesOutNamedFields_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-duplicate-leaves-out-named-fields.tsv")); }
+    void duplicateLeavesOutNamedFields()
+    {
+        QFETCH(QString, leaveOut);
+        QFETCH(QStringList, fields);
+        const Recordset copy = CreateRSDuplicate(sourceRows(), leaveOut);
+        QVERIFY(!copy.isNull());
+        QCOMPARE(namesOf(copy), fields);
+    }
 
-void tst_RecordsetUtils::duplicateLeavesOutNamedFields()
-{
-    QFETCH(QString, leaveOut);
-    QFETCH(QStringList, fields);
-    const Recordset copy = CreateRSDuplicate(sourceRows(), leaveOut);
-    QVERIFY(!copy.isNull());
-    QCOMPARE(namesOf(copy), fields);
-}
+    void duplicateCopiesValuesButNotSystemFields()
+    {
+        Recordset source = sourceRows();
+        Recordset copy = CreateRSDuplicate(source);
+        QVERIFY(source.eof()); // the source is walked to its end
+        QVERIFY(!copy.sharesRowsWith(source));
+        QCOMPARE(column(copy, QStringLiteral("title")), (QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}));
+        QCOMPARE(column(copy, QStringLiteral("b")), (QStringList{"b1", "<null>", "b3"}));
+        QCOMPARE(column(copy, QStringLiteral("RowGuid")), (QStringList{"<null>", "<null>", "<null>"}));
+        QCOMPARE(column(copy, QStringLiteral("grade")), (QStringList{"7.5", "8.5", "9.5"}));
 
-void tst_RecordsetUtils::duplicateCopiesValuesButNotSystemFields()
-{
-    Recordset source = sourceRows();
-    Recordset copy = CreateRSDuplicate(source);
-    QVERIFY(source.eof()); // the source is walked to its end
-    QVERIFY(!copy.sharesRowsWith(source));
-    QCOMPARE(column(copy, QStringLiteral("title")), (QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}));
-    QCOMPARE(column(copy, QStringLiteral("b")), (QStringList{"b1", "<null>", "b3"}));
-    QCOMPARE(column(copy, QStringLiteral("RowGuid")), (QStringList{"<null>", "<null>", "<null>"}));
-    QCOMPARE(column(copy, QStringLiteral("ModifiedDate")), (QStringList{"<null>", "<null>", "<null>"}));
-    QCOMPARE(column(copy, QStringLiteral("grade")), (QStringList{"7.5", "8.5", "9.5"}));
+        // The copy keeps each field's definition, a precision too.
+        QCOMPARE(copy.field(copy.fieldIndex(u"grade")).precision, 5);
 
-    // The copy keeps each field's definition, a precision too.
-    QCOMPARE(copy.field(copy.fieldIndex(u"grade")).precision, 5);
-
-    copy.moveFirst();
-    QCOMPARE(copy.status(), Recordset::adRecNew);
-    // A filtered source gives its visible rows only; one with none, the fields alone.
-    source.setFilter(QStringLiteral("ID >= 2"));
-    QCOMPARE(CreateRSDuplicate(source).recordCount(), 2);
-    source.setFilter(QStringLiteral("ID = 99"));
-    copy = CreateRSDuplicate(source);
-    QCOMPARE(copy.recordCount(), 0);
-    QCOMPARE(copy.fieldCount(), 7);
-}
-
-void tst_RecordsetUtils::duplicateOfNothing()
-{
-    RecordError(0, QString(), QString(), false);
-    QVERIFY(CreateRSDuplicate(Recordset()).isNull());
-    QCOMPARE(LastError().source, QStringLiteral("CreateRSDuplicate"));
-    QCOMPARE(LastError().number, int(Recordset::ErrNothing));
-}
-
-void tst_RecordsetUtils::copyRecordsetModes_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("emptySource");
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<int>("status");
-
-    QTest::newRow("all rows") << 0 << false << QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}
-                              << int(Recordset::adRecUnmodified);
-    QTest::newRow("all rows of none") << 0 << true << QStringList{} << 0;
-    QTest::newRow("structure only") << 1 << false << QStringList{} << 0;
-    QTest::newRow("current row") << 2 << false << QStringList{"Ανάλυση"} << int(Recordset::adRecNew);
-    QTest::newRow("current row of none adds a blank row") << 2 << true << QStringList{"<null>"}
-                                                          << int(Recordset::adRecNew);
-}
-
-void tst_RecordsetUtils::copyRecordsetModes()
-{
-    QFETCH(int, mode);
-    QFETCH(bool, emptySource);
-    QFETCH(QStringList, titles);
-    QFETCH(int, status);
-
-    Recordset source = sourceRows();
-    if (emptySource)
+        copy.moveFirst();
+        QCOMPARE(copy.status(), Recordset::adRecNew);
+        // A filtered source gives its visible rows only; one with none, the fields alone.
+        source.setFilter(QStringLiteral("ID >= 2"));
+        QCOMPARE(CreateRSDuplicate(source).recordCount(), 2);
         source.setFilter(QStringLiteral("ID = 99"));
-    else
-        source.moveNext(); // current: the second row
-    Recordset target;
-    CopyRecordset(source, target, qint16(mode), {QStringLiteral("sel"), QStringLiteral("cnt")},
-                  {int(adBoolean), int(adCurrency)}, {2, 8});
-    QVERIFY(!target.isNull());
-    QCOMPARE(namesOf(target), (QStringList{"ID", "a", "b", "RowGuid", "ModifiedDate", "grade", "title", "sel", "cnt"}));
-    QCOMPARE(column(target, QStringLiteral("title")), titles);
-    QCOMPARE(column(target, QStringLiteral("RowGuid")), QStringList(titles.size(), QStringLiteral("<null>")));
-    if (mode == 0) {
-        QCOMPARE(target.absolutePosition(), titles.isEmpty() ? int(Recordset::PosUnknown) : 1);
-        QVERIFY(!target.hasPendingChanges());
-        QVERIFY(source.eof());
+        copy = CreateRSDuplicate(source);
+        QCOMPARE(copy.recordCount(), 0);
+        QCOMPARE(copy.fieldCount(), 7);
     }
-    if (!titles.isEmpty())
-        QCOMPARE(int(target.status()), status);
 
-    // Copying again appends to the existing target with its own fields.
-    const int before = target.recordCount();
-    CopyRecordset(source, target, qint16(mode));
-    QCOMPARE(target.fieldCount(), 9);
-    QCOMPARE(target.recordCount(), before + (mode == 1 ? 0 : titles.size()));
-}
-
-void tst_RecordsetUtils::copyRecordsetIntoTargetMissingAField()
-{
-    Recordset source = sourceRows();
-    Recordset target({makeField(QStringLiteral("ID"), adInteger)});
-    RecordError(0, QString(), QString(), false);
-    CopyRecordset(source, target, CopyAllRows);
-    QCOMPARE(LastError().source, QStringLiteral("CopyRecordset"));
-    QVERIFY2(LastError().description.contains(QLatin1String("'a'")), qPrintable(LastError().description));
-    QCOMPARE(target.recordCount(), 0);
-}
-
-void tst_RecordsetUtils::listTextToRecordset_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-list-text-to-recordset.tsv")); }
-
-void tst_RecordsetUtils::listTextToRecordset()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, delimiter);
-    QFETCH(bool, numeric);
-    QFETCH(QStringList, ids);
-    QFETCH(QStringList, descriptions);
-
-    const Recordset rs = ListTextToRecordset(text, QStringLiteral("ID"), QStringLiteral("descr"), delimiter, numeric);
-    QCOMPARE(namesOf(rs), (QStringList{"ID", "descr"}));
-    QCOMPARE(column(rs, QStringLiteral("ID")), ids);
-    QCOMPARE(column(rs, QStringLiteral("descr")), descriptions);
-    // The search control filters such lists by number and by text.
-    if (!ids.isEmpty()) {
-        Recordset cl = rs.clone();
-        cl.setFilter(QStringLiteral("ID = '%1'").arg(ids.last()));
-        QCOMPARE(cl.recordCount(), 1);
+    void duplicateOfNothing()
+    {
+        RecordError(0, QString(), QString(), false);
+        QVERIFY(CreateRSDuplicate(Recordset()).isNull());
+        QCOMPARE(LastError().source, QStringLiteral("CreateRSDuplicate"));
+        QCOMPARE(LastError().number, int(Recordset::ErrNothing));
     }
-}
 
-void tst_RecordsetUtils::formatRecord_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-format-record.tsv")); }
+    void copyRecordsetModes_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("emptySource");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<int>("status");
 
-void tst_RecordsetUtils::formatRecord()
-{
-    QFETCH(QString, format);
-    QFETCH(QString, text);
-    Recordset rs = sourceRows();
-    rs.setValue(u"b", QVariant());
-    QCOMPARE(FormatRecord(rs, format), text);
-}
+        QTest::newRow("all rows") << 0 << false << QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}
+                                  << int(Recordset::adRecUnmodified);
+        QTest::newRow("all rows of none") << 0 << true << QStringList{} << 0;
+        QTest::newRow("structure only") << 1 << false << QStringList{} << 0;
+        QTest::newRow("current row") << 2 << false << QStringList{"Ανάλυση"} << int(Recordset::adRecNew);
+        QTest::newRow("current row of none adds a blank row") << 2 << true << QStringList{"<null>"}
+                                                              << int(Recordset::adRecNew);
+    }
 
-void tst_RecordsetUtils::joinRecordTexts_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-join-record-texts.tsv")); }
+    void copyRecordsetModes()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, emptySource);
+        QFETCH(QStringList, titles);
+        QFETCH(int, status);
 
-void tst_RecordsetUtils::joinRecordTexts()
-{
-    QFETCH(QString, format);
-    QFETCH(QString, enclose);
-    QFETCH(bool, isTemplate);
-    QFETCH(QString, separator);
-    QFETCH(QString, filter);
-    QFETCH(QString, joined);
+        Recordset source = sourceRows();
+        if (emptySource)
+            source.setFilter(QStringLiteral("ID = 99"));
+        else
+            source.moveNext(); // current: the second row
+        Recordset target;
+        CopyRecordset(source, target, qint16(mode), {QStringLiteral("sel"), QStringLiteral("cnt")},
+                      {int(adBoolean), int(adCurrency)}, {2, 8});
+        QVERIFY(!target.isNull());
+        QCOMPARE(namesOf(target), (QStringList{"ID", "a", "b", "RowGuid", "ModifiedDate", "grade", "title", "sel", "cnt"}));
+        QCOMPARE(column(target, QStringLiteral("title")), titles);
+        QCOMPARE(column(target, QStringLiteral("RowGuid")), QStringList(titles.size(), QStringLiteral("<null>")));
+        if (mode == 0) {
+            QCOMPARE(target.absolutePosition(), titles.isEmpty() ? int(Recordset::PosUnknown) : 1);
+            QVERIFY(!target.hasPendingChanges());
+            QVERIFY(source.eof());
+        }
+        if (!titles.isEmpty())
+            QCOMPARE(int(target.status()), status);
 
-    Recordset source = sourceRows();
-    Recordset rs = source.clone();
-    rs.setFilter(filter);
-    // The routine walks all rows of a clone; its caller passes the filtered rows it wants.
-    Recordset view = CreateRSDuplicate(rs);
-    view.moveFirst();
-    QCOMPARE(JoinRecordTexts(view, format, enclose, isTemplate, separator), joined);
-    QCOMPARE(view.absolutePosition(), view.isEmpty() ? int(Recordset::PosUnknown) : 1);
-}
+        // Copying again appends to the existing target with its own fields.
+        const int before = target.recordCount();
+        CopyRecordset(source, target, qint16(mode));
+        QCOMPARE(target.fieldCount(), 9);
+        QCOMPARE(target.recordCount(), before + (mode == 1 ? 0 : titles.size()));
+    }
 
-void tst_RecordsetUtils::describeIdList_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-describe-id-list.tsv")); }
+    void copyRecordsetIntoTargetMissingAField()
+    {
+        Recordset source = sourceRows();
+        Recordset target({makeField(QStringLiteral("ID"), adInteger)});
+        RecordError(0, QString(), QString(), false);
+        CopyRecordset(source, target, CopyAllRows);
+        QCOMPARE(LastError().source, QStringLiteral("CopyRecordset"));
+        QVERIFY2(LastError().description.contains(QLatin1String("'a'")), qPrintable(LastError().description));
+        QCOMPARE(target.recordCount(), 0);
+    }
 
-void tst_RecordsetUtils::describeIdList()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, format);
-    QFETCH(QString, codes);
-    QFETCH(bool, numeric);
-    QFETCH(QString, text);
+    void listTextToRecordset_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-list-text-to-recordset.tsv")); }
 
-    Recordset rs = groups();
-    rs.moveLast();
-    const Recordset::Bookmark at = rs.bookmark();
-    QCOMPARE(DescribeIdList(rs, key, format, codes, QString(), numeric, format.contains(u'%'), QStringLiteral(",")),
-             text);
-    QCOMPARE(rs.bookmark(), at);
-    QVERIFY(!rs.isFiltered());
-}
+    void listTextToRecordset()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, delimiter);
+        QFETCH(bool, numeric);
+        QFETCH(QStringList, ids);
+        QFETCH(QStringList, descriptions);
 
-void tst_RecordsetUtils::loadColumn()
-{
-    ColumnValueList list;
-    list.append(QStringLiteral("old"), QStringLiteral("old"));
-    GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("dgname"), groups());
-    QCOMPARE(list.size(), 4);
-    QCOMPARE(list.text(10), QStringLiteral("Ελεύθερα"));
-    QCOMPARE(list.text(QStringLiteral("10")), QStringLiteral("Ελεύθερα"));
-    QCOMPARE(list.text(3, QStringLiteral("?")), QString());
-    QCOMPARE(list.text(4, QStringLiteral("?")), QStringLiteral("?")); // deleted row
-    QCOMPARE(list.text(QVariant(), QStringLiteral("?")), QStringLiteral("?"));
+        const Recordset rs = ListTextToRecordset(text, QStringLiteral("ID"), QStringLiteral("descr"), delimiter, numeric);
+        QCOMPARE(namesOf(rs), (QStringList{"ID", "descr"}));
+        QCOMPARE(column(rs, QStringLiteral("ID")), ids);
+        QCOMPARE(column(rs, QStringLiteral("descr")), descriptions);
+        // The search control filters such lists by number and by text.
+        if (!ids.isEmpty()) {
+            Recordset cl = rs.clone();
+            cl.setFilter(QStringLiteral("ID = '%1'").arg(ids.last()));
+            QCOMPARE(cl.recordCount(), 1);
+        }
+    }
 
-    RecordError(0, QString(), QString(), false);
-    GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("nosuch"), groups());
-    QCOMPARE(LastError().source, QStringLiteral("GRD_LoadColumn"));
-    QCOMPARE(list.size(), 0);
-}
+    void formatRecord_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-format-record.tsv")); }
 
-void tst_RecordsetUtils::conversions_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-conversions.tsv")); }
+    void formatRecord()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, text);
+        Recordset rs = sourceRows();
+        rs.setValue(u"b", QVariant());
+        QCOMPARE(FormatRecord(rs, format), text);
+    }
 
-void tst_RecordsetUtils::conversions()
-{
-    QFETCH(QString, routine);
-    QFETCH(QVariant, input);
-    QFETCH(QVariant, output);
+    void joinRecordTexts_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-join-record-texts.tsv")); }
 
-    QVariant got;
-    if (routine == QLatin1String("ValLng"))
-        got = ValLng(input);
-    else if (routine == QLatin1String("ValCur"))
-        got = ValCur(input);
-    else if (routine == QLatin1String("NzStr"))
-        got = NzStr(input);
-    else
-        got = EmptyToNull(input);
-    QCOMPARE(got.isNull(), output.isNull());
-    QCOMPARE(got.toString(), output.toString());
-}
+    void joinRecordTexts()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, enclose);
+        QFETCH(bool, isTemplate);
+        QFETCH(QString, separator);
+        QFETCH(QString, filter);
+        QFETCH(QString, joined);
+
+        Recordset source = sourceRows();
+        Recordset rs = source.clone();
+        rs.setFilter(filter);
+        // The routine walks all rows of a clone; its caller passes the filtered rows it wants.
+        Recordset view = CreateRSDuplicate(rs);
+        view.moveFirst();
+        QCOMPARE(JoinRecordTexts(view, format, enclose, isTemplate, separator), joined);
+        QCOMPARE(view.absolutePosition(), view.isEmpty() ? int(Recordset::PosUnknown) : 1);
+    }
+
+    void describeIdList_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-describe-id-list.tsv")); }
+
+    void describeIdList()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, format);
+        QFETCH(QString, codes);
+        QFETCH(bool, numeric);
+        QFETCH(QString, text);
+
+        Recordset rs = groups();
+        rs.moveLast();
+        const Recordset::Bookmark at = rs.bookmark();
+        QCOMPARE(DescribeIdList(rs, key, format, codes, QString(), numeric, format.contains(u'%'), QStringLiteral(",")),
+                 text);
+        QCOMPARE(rs.bookmark(), at);
+        QVERIFY(!rs.isFiltered());
+    }
+
+    void loadColumn()
+    {
+        ColumnValueList list;
+        list.append(QStringLiteral("old"), QStringLiteral("old"));
+        GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("dgname"), groups());
+        QCOMPARE(list.size(), 4);
+        QCOMPARE(list.text(10), QStringLiteral("Ελεύθερα"));
+        QCOMPARE(list.text(QStringLiteral("10")), QStringLiteral("Ελεύθερα"));
+        QCOMPARE(list.text(3, QStringLiteral("?")), QString());
+        QCOMPARE(list.text(4, QStringLiteral("?")), QStringLiteral("?")); // deleted row
+        QCOMPARE(list.text(QVariant(), QStringLiteral("?")), QStringLiteral("?"));
+
+        RecordError(0, QString(), QString(), false);
+        GRD_LoadColumn(list, QStringLiteral("dgID"), QStringLiteral("nosuch"), groups());
+        QCOMPARE(LastError().source, QStringLiteral("GRD_LoadColumn"));
+        QCOMPARE(list.size(), 0);
+    }
+
+    void conversions_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordsetutils-conversions.tsv")); }
+
+    void conversions()
+    {
+        QFETCH(QString, routine);
+        QFETCH(QVariant, input);
+        QFETCH(QVariant, output);
+
+        QVariant got;
+        if (routine == QLatin1String("ValLng"))
+            got = ValLng(input);
+        else if (routine == QLatin1String("ValCur"))
+            got = ValCur(input);
+        else if (routine == QLatin1String("NzStr"))
+            got = NzStr(input);
+        else
+            got = EmptyToNull(input);
+        QCOMPARE(got.isNull(), output.isNull());
+        QCOMPARE(got.toString(), output.toString());
+    }
+};
 
 QTEST_MAIN(tst_RecordsetUtils)
 #include "tst_recordsetutils.moc"

@@ -89,6 +89,7 @@ private slots:
         QFETCH(QStringList, simple);
         QFETCH(QStringList, advanced);
         QFETCH(QString, tableWhere);
+        QFETCH(QString, then);
         QFETCH(QString, expected);
 
         TestSchema schema;
@@ -105,6 +106,16 @@ private slots:
         search.setAndCombination(andCombination);
         search.setExactMatch(exact);
         search.setCurrentView(view);
+        if (then == u"delete the first") {
+            auto *grid = search.findChild<QTableView *>(QStringLiteral("gxCriteria"));
+            grid->setCurrentIndex(grid->model()->index(0, zrSearchX::ColOperDescr));
+            search.advancedPanel()->clickItem(QStringLiteral("delcrit"));
+        } else if (then == u"clear") {
+            QSignalSpy cleared(&search, &zrSearchX::Cleared);
+            search.buttonsPanel()->clickItem(QStringLiteral("clear"));
+            QCOMPARE(cleared.count(), 1);
+            QVERIFY(!search.isExactMatch());
+        }
 
         QStringList emitted;
         connect(&search, &zrSearchX::Search, &search, [&](QString &where) { emitted << where; });
@@ -149,50 +160,6 @@ private slots:
         QVERIFY(panel->value(QStringLiteral("fields")).isNull());
         QVERIFY(panel->value(QStringLiteral("operators")).isNull());
         QVERIFY(panel->value(QStringLiteral("value1")).isNull());
-    }
-
-    void deleteRemovesTheCurrentRow()
-    {
-        TestSchema schema;
-        zrSearchX search;
-        answerLists(search);
-        search.Init(&schema, QString(), zrSearchX::AdvancedView);
-        QVERIFY(addAdvanced(search, QStringLiteral("Επώνυμο|0|a|")));
-        QVERIFY(addAdvanced(search, QStringLiteral("Επώνυμο|0|b|")));
-        auto *grid = search.findChild<QTableView *>(QStringLiteral("gxCriteria"));
-        QVERIFY(grid);
-        grid->setCurrentIndex(grid->model()->index(0, zrSearchX::ColOperDescr));
-        search.advancedPanel()->clickItem(QStringLiteral("delcrit"));
-        QCOMPARE(search.criteriaModel()->rowCount(), 1);
-        QCOMPARE(search.criteriaModel()->index(0, zrSearchX::ColValue1Descr).data().toString(), QStringLiteral("b"));
-        search.Find();
-        QCOMPARE(search.WhereStatement(), QStringLiteral("(lastname = 'b') AND (statusID <> 3)"));
-    }
-
-    void clearEmptiesEveryCriterion()
-    {
-        TestSchema schema;
-        schema.students.whereText = QStringLiteral("statusID <> 3");
-        zrSearchX search;
-        answerLists(search);
-        search.Init(&schema, QString());
-        setSimple(search, QStringLiteral("lastname=Pap"));
-        setSimple(search, QStringLiteral("gender=Άνδρας"));
-        search.setExactMatch(true);
-        QVERIFY(addAdvanced(search, QStringLiteral("Επώνυμο|0|a|")));
-        search.Find();
-        QVERIFY(!search.WhereStatement().isEmpty());
-
-        QSignalSpy cleared(&search, &zrSearchX::Cleared);
-        search.buttonsPanel()->clickItem(QStringLiteral("clear"));
-        QCOMPARE(cleared.count(), 1);
-        QVERIFY(search.WhereStatement().isEmpty());
-        QVERIFY(!search.isExactMatch());
-        QCOMPARE(search.criteriaModel()->rowCount(), 0);
-        QVERIFY(search.fieldsPanel()->value(QStringLiteral("lastname")).isNull());
-        QVERIFY(search.fieldsPanel()->value(QStringLiteral("gender")).isNull());
-        search.Find();
-        QCOMPARE(search.WhereStatement(), QStringLiteral("statusID <> 3"));
     }
 
     void keysRunCommands_data()

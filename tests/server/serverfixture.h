@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "qemserver.h"
+#include "common/createserverobject.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -84,6 +85,19 @@ public:
 
     QString databaseFile() const { return qEnvironmentVariable("ZRREQ_DATABASE"); }
 
+    /// Runs `sql` on the SQLite file `file` past the server, whose connection would refuse to break its keys.
+    static bool execOnFile(const QString &file, const QString &sql)
+    {
+        bool ok = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("zrtest-direct"));
+            db.setDatabaseName(file);
+            ok = db.open() && QSqlQuery(db).exec(sql);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("zrtest-direct"));
+        return ok;
+    }
+
     /// Every stored requirement field, one line per row, for before/after
     /// comparisons; read past the statement observer.
     static QStringList storedRequirements(const QString &server)
@@ -153,6 +167,15 @@ private:
     QTemporaryDir m_dir;
     bool m_pgPristine = false;
 };
+
+/// The server object of class T on `server`, as a host creates it.
+template<typename T>
+std::unique_ptr<T> serverObject(const QString &server)
+{
+    auto object = CreateServerObjectAs<T>(QStringLiteral("zrQEMSvr"), server);
+    Q_ASSERT(object);
+    return object;
+}
 
 } // namespace zr::test
 

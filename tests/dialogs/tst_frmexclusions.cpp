@@ -138,30 +138,9 @@ class tst_FrmExclusions : public QObject
                 });
     }
 
-    // Answers the message boxes that open from now on, in turn, with the
-    // buttons of `results` (IdYes ...), and keeps their texts.
-    void answerMessages(const QList<int> &results, QStringList *texts, QStringList *titles = nullptr)
+    void answerMessages(const QList<int> &results, QStringList *texts)
     {
-        auto *timer = new QTimer(this);
-        timer->setInterval(5);
-        connect(timer, &QTimer::timeout, this, [timer, results, texts, titles] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || box->property("answered").toBool())
-                return;
-            box->setProperty("answered", true);
-            const int result = results.value(int(texts->size()));
-            texts->append(box->text());
-            if (titles)
-                titles->append(box->windowTitle());
-            if (auto *button = box->findChild<QPushButton *>(QStringLiteral("button%1").arg(result)))
-                button->click();
-            else
-                box->reject();
-            if (texts->size() >= results.size())
-                timer->deleteLater();
-        });
-        timer->start();
-        m_timers << timer;
+        m_timers << zr::test::answerMessages(this, results, texts);
     }
 
     // Opens the dialog for an object, runs `whileOpen` on it and closes it.
@@ -301,6 +280,7 @@ private Q_SLOTS:
         QFETCH(int, fresh);
         QFETCH(int, titleId);
         QFETCH(QString, layoutField);
+        QFETCH(bool, accepted);
         const QStringList before = serverExceptions(objectId, kind, context);
         QStringList chosenFresh;
         QStringList gridBefore;
@@ -322,31 +302,20 @@ private Q_SLOTS:
                 auto students = CreateServerObjectAs<cStudent>(Library, QString());
                 QCOMPARE(listed, columnValues(students->LoadStudents(filter), "student_ID"));
                 choose(selection, gridBefore, excepted, fresh, &chosenFresh);
-                selection->accept();
+                if (!accepted)
+                    chosenFresh.clear(); // a cancelled choice adds nobody
+                accepted ? selection->accept() : selection->reject();
             });
             dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
             gridAfter = gridIds(dialog);
             countAfter = countText(dialog);
         });
-        QCOMPARE(chosenFresh.size(), fresh);
+        QCOMPARE(chosenFresh.size(), accepted ? fresh : 0);
         QCOMPARE(m_backend->log.saves,
-                 fresh ? QStringList{QStringLiteral("0:") + chosenFresh.join(QLatin1Char(','))} : QStringList());
+                 !chosenFresh.isEmpty() ? QStringList{QStringLiteral("0:") + chosenFresh.join(QLatin1Char(','))} : QStringList());
         QCOMPARE(gridAfter, gridBefore + chosenFresh);
         QCOMPARE(countAfter, countFor(int(gridAfter.size())));
         QCOMPARE(serverExceptions(objectId, kind, context), sorted(before + chosenFresh));
-    }
-
-    void cancelledSelectionChangesNothing()
-    {
-        open(1, 1, 105, QStringLiteral("progrspoud_ID=1"), [&](frmExclusions *dialog) {
-            zr::test::whenModal<frmSelFromList>(this, [](frmSelFromList *selection) {
-                selection->setChosen(0, true);
-                selection->reject();
-            });
-            dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
-            QCOMPARE(sorted(gridIds(dialog)), QStringList({"12", "45"}));
-        });
-        QCOMPARE(m_backend->log.saves, QStringList());
     }
 
     void removingAsksThenDeletes_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmexclusions-removing-asks-then-deletes.tsv")); }
@@ -431,7 +400,6 @@ private Q_SLOTS:
         QCOMPARE(serverExceptions(1, 1, 105), QStringList({"12", "45"}));
         QVERIFY2(messages.last().startsWith(GetLangString(headingId)) && messages.last().contains(QLatin1String("462")),
                  qPrintable(messages.last()));
-        QCOMPARE(LastError().number, 462);
     }
 
     void degreeContextIsRefused()

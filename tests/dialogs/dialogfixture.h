@@ -29,22 +29,19 @@ void whenModal(QObject *context, std::function<void(Dialog *)> act)
 }
 
 /// Answers the message boxes that open from now on, in turn, with the buttons of `results`
-/// (IdYes ...; Escape for any other), keeping their texts and, when asked, their titles. The
-/// timer ends after the last; a test that expects a box that never comes deletes it.
-inline QTimer *answerMessages(QObject *context, const QList<int> &results, QStringList *texts,
-                              QStringList *titles = nullptr)
+/// (IdYes ...; Escape for any other), keeping their texts. The timer ends after the last; a
+/// test that expects a box that never comes deletes it.
+inline QTimer *answerMessages(QObject *context, const QList<int> &results, QStringList *texts)
 {
     auto *timer = new QTimer(context);
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, results, texts, titles] {
+    QObject::connect(timer, &QTimer::timeout, context, [timer, results, texts] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || box->property("answered").toBool())
             return;
         box->setProperty("answered", true);
         const int result = results.value(int(texts->size()));
         texts->append(box->text());
-        if (titles)
-            titles->append(box->windowTitle());
         if (auto *button = box->findChild<QPushButton *>(QStringLiteral("button%1").arg(result)))
             button->click();
         else

@@ -56,6 +56,13 @@ inline QString writeFile(const QTemporaryDir &dir, const QString &name, const QB
     return path;
 }
 
+/// The bytes of the file at `path` (a sample kept under data/), empty when it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 /// The stored requirement rows, with the database closed again for the command line.
 inline QStringList storedRows(const QString &server)
 {

@@ -60,9 +60,6 @@ public:
                 QFile::remove(path);
             }
             dialogs << seen;
-            // For the README's picture: ZR_IMPACT_PICTURE=file.png.
-            if (const QString picture = qEnvironmentVariable("ZR_IMPACT_PICTURE"); !picture.isEmpty())
-                dialog->grab().save(picture);
             auto *buttons = dialog->findChild<QDialogButtonBox *>();
             if (save)
                 dialog->findChild<QAbstractButton *>(QStringLiteral("impactSave"))->click();

@@ -2,16 +2,11 @@
 // a read-only command on a database another program has locked, a file
 // written before the set was saved again, validate and import disagreeing,
 // a password in a message or the log, a failure without its line in the log.
+#include "../datafile.h"
 #include "clirunner.h"
-#include "serverfixture.h"
-
-#include "database.h"
 #include "servererrors.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zr;
@@ -66,7 +61,6 @@ private:
     ServerFixture m_fixture;
     QTemporaryDir m_files;
 
-
     // A fresh sample database for the row's backend, closed again for the command line.
     bool fresh(const QString &backend)
     {
@@ -75,8 +69,6 @@ private:
         Database::closeAll();
         return true;
     }
-
-
 
     // An environment whose log goes to a folder of its own.
     static QProcessEnvironment withLogIn(const QString &home)
@@ -123,7 +115,6 @@ private slots:
 
         const int runs = qEnvironmentVariableIntValue("ZR_RACE_RUNS") > 0 ? qEnvironmentVariableIntValue("ZR_RACE_RUNS")
                                                                           : 20;
-        int refused = 0;
         for (int run = 0; run < runs; ++run) {
             QProcess first, second;
             for (auto [process, path] : {std::pair{&first, a}, std::pair{&second, b}}) {
@@ -144,34 +135,22 @@ private slots:
                 QVERIFY2(process->exitCode() == 1 && err.size() == 1
                              && (errorNumber(err) == ErrSetChanged || errorNumber(err) == ErrDatabaseBusy),
                          qPrintable(QStringLiteral("run %1: exit %2: %3").arg(run).arg(process->exitCode()).arg(err.join('|'))));
-                ++refused;
             }
             QVERIFY2(saved >= 1, qPrintable(QStringLiteral("run %1: neither import saved").arg(run)));
             const QJsonArray now = content(exportSet(kDegree13, server));
             QVERIFY2(now == whole.at(0) || now == whole.at(1),
                      qPrintable(QStringLiteral("run %1: a mixed set of %2 rows").arg(run).arg(now.size())));
         }
-        qInfo("%s: %d races, %d imports refused, every stored set whole", qPrintable(backend), runs, refused);
     }
 
     // Another program holds the database for seven seconds; each command that
     // only reads waits, says so when the wait runs out, and leaves the file as
     // it was (it once took the locked file for an empty one and re-created it
     // the moment the lock went).
-    void readOnlyCommandsLeaveALockedDatabaseAlone_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("validate --all") << QStringList{"validate", "--all"};
-        QTest::newRow("describe") << QStringList{"describe", "--file", "SET"};
-    }
-
     void readOnlyCommandsLeaveALockedDatabaseAlone()
     {
-        QFETCH(QStringList, arguments);
         QVERIFY(fresh(QStringLiteral("sqlite")));
-        const QString set = writeFile(m_files, QStringLiteral("set.json"), exportSet(kDegree11, QString()));
-        arguments.replaceInStrings(QStringLiteral("SET"), set);
-        arguments << QStringLiteral("--server") << QStringLiteral("sqlite://") + m_fixture.databaseFile();
+        const QStringList arguments{"validate", "--all", "--server", "sqlite://" + m_fixture.databaseFile()};
         const QByteArray before = fileBytes(m_fixture.databaseFile());
         QProcess command;
         {
@@ -226,49 +205,22 @@ private slots:
     }
 
     // The same file, checked and imported: the same verdict, the same error.
-    void validateAndImportAgree_data()
-    {
-        QTest::addColumn<QStringList>("source");
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<QStringList>("target");
-        QTest::addColumn<int>("error");
-        // A --curriculum outside the programme stops import before the file is read.
-        QTest::addColumn<int>("importError");
-        const QByteArray eval = "\"coneval\": \"[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]\"";
-        const QByteArray nested = QByteArray(2000, '(') + "[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]"
-                                  + QByteArray(2000, ')');
-        QTest::newRow("expression over 4,000 characters")
-            << kDegree11 << eval << "\"coneval\": \"" + nested + "\"" << kDegree11 << int(ErrRowRefused) << int(ErrRowRefused);
-        QTest::newRow("NUL in a field the type leaves alone")
-            << kDegree11 << QByteArray("\"conoptval12\": null") << QByteArray("\"conoptval12\": \"a\\u0000b\"")
-            << kDegree11 << int(ErrRowRefused) << int(ErrRowRefused);
-        // The file reader refuses a type it does not know (10101), for both commands.
-        QTest::newRow("type outside the catalogue")
-            << kDegree11 << QByteArray("\"conID\": 40") << QByteArray("\"conID\": 45") << kDegree11 << 10101 << 10101;
-        QTest::newRow("curriculum that does not exist")
-            << kDegree11 << QByteArray("\"11\"") << QByteArray("\"99\"")
-            << QStringList{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "99"} << int(ErrRowRefused) << 62200;
-        QTest::newRow("course groups for a department")
-            << kDegree11 << QByteArray("\"AppliesTo\": 1,\n    \"ConstrType\": 103")
-            << QByteArray("\"AppliesTo\": 13,\n    \"ConstrType\": 106")
-            << QStringList{"--kind", "13", "--object", "105", "--context", "106"} << int(ErrRowRefused) << int(ErrRowRefused);
-        QTest::newRow("token too large for an id")
-            << kDegree11 << QByteArray("[%16]\"") << QByteArray("[%99999999999999999999]\"") << kDegree11 << 60212 << 60212;
-    }
+    void validateAndImportAgree_data() { addDataRows(QFINDTESTDATA("data/validateimport.tsv")); }
 
     void validateAndImportAgree()
     {
-        QFETCH(QStringList, source);
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
         QFETCH(QStringList, target);
         QFETCH(int, error);
         QFETCH(int, importError);
         QVERIFY(fresh(QStringLiteral("sqlite")));
-        QByteArray json = exportSet(source, QString());
-        QVERIFY2(json.contains(from), json.constData());
-        json.replace(from, to);
+        QByteArray json = exportSet(kDegree11, QString());
+        QVERIFY2(json.contains(from.toUtf8()), json.constData());
+        const QByteArray eval = "[%10] AND [%11] AND [%12] AND ([%13] OR [%14]) AND [%15] AND [%16]";
+        json.replace(from.toUtf8(), to.toUtf8().replace("{nested}", QByteArray(2000, '(') + eval + QByteArray(2000, ')')));
+        if (target.isEmpty())
+            target = kDegree11;
         const QString path = writeFile(m_files, QStringLiteral("faulty.json"), json);
 
         const Result checked = zrreq({"validate", "--lang", "en", "--file", path});
@@ -339,14 +291,9 @@ private slots:
         QFETCH(QStringList, named);
         QVERIFY(fresh(QStringLiteral("sqlite")));
         QByteArray json = exportSet(kDegree11, QString());
-        const QMap<QString, QString> paths{
-            {QStringLiteral("INVALID"), writeFile(m_files, QStringLiteral("invalid.json"), json.replace("\"300\"", "\"abc\""))},
-            {QStringLiteral("MISSING"), m_files.filePath(QStringLiteral("missing.json"))},
-            {QStringLiteral("BROKEN"), writeFile(m_files, QStringLiteral("broken.json"), "{\"format\": ")}};
-        for (auto it = paths.cbegin(); it != paths.cend(); ++it) {
-            arguments.replaceInStrings(it.key(), it.value());
-            named.replaceInStrings(it.key(), it.value());
-        }
+        const QString invalid = writeFile(m_files, QStringLiteral("invalid.json"), json.replace("\"300\"", "\"abc\""));
+        arguments.replaceInStrings(QStringLiteral("INVALID"), invalid);
+        named.replaceInStrings(QStringLiteral("INVALID"), invalid);
         QTemporaryDir home;
         const Result r = zrreq(arguments, QString(), withLogIn(home.path()));
         QVERIFY2(r.exitCode != 0, qPrintable(describe(r)));

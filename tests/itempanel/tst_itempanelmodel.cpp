@@ -9,7 +9,6 @@
 
 using zr::ItemPanelModel;
 namespace Style = zr::ItemStyle;
-using Kind = ItemPanelModel::Kind;
 
 // An item style by the name the data files give it.
 static int styleNamed(const QString &name)
@@ -73,20 +72,15 @@ private Q_SLOTS:
         QCOMPARE(m_model->parentKey(key), parent);
         const QModelIndex index = m_model->indexOf(key, ItemPanelModel::ValueColumn);
         QCOMPARE(index.isValid(), found);
-        if (found) {
+        if (found)
             QCOMPARE(m_model->keyOf(index), key);
-            QCOMPARE(index.siblingAtColumn(0).data().toString(), caption);
-        }
     }
 
     void removeDropsSubItemsAndAllowsReinsert()
     {
         buildTwoBlocks();
-        QCOMPARE(m_model->itemCount(), 10);
         QVERIFY(m_model->removeItem("I-1"));
-        QVERIFY(!m_model->contains("I-1"));
         QVERIFY(!m_model->contains("I-1,conoptval1"));
-        QVERIFY(m_model->contains("I-2,conoptval1"));
         QCOMPARE(m_model->itemCount(), 5);
         QVERIFY(!m_model->removeItem("I-1"));
 
@@ -96,29 +90,13 @@ private Q_SLOTS:
         QCOMPARE(m_model->keys(), QStringList({"I-1", "I-2"}));
         QCOMPARE(m_model->indexOf("I-2").row(), 1);
         QCOMPARE(m_model->indexOf("I-2,conoptval1").row(), 2);
-        QCOMPARE(m_model->caption("I-1,conoptval1"), QStringLiteral("Value"));
 
         QVERIFY(m_model->removeItem("I-2,conoperator"));
-        QCOMPARE(m_model->keys("I-2"), QStringList({"I-2,conselobjIDs", "I-2,conoptval1", "I-2,conoptval10"}));
         QCOMPARE(m_model->keyAt(1, "I-2"), QStringLiteral("I-2,conoptval1"));
         QCOMPARE(m_model->indexOf("I-2,conoptval10").row(), 2);
-
-        m_model->clear();
-        QCOMPARE(m_model->itemCount(), 0);
-        QVERIFY(!m_model->contains("I-2"));
     }
 
-    void addsAtPosition_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("append") << -1 << "" << QStringList({"a", "b", "c", "new"});
-        QTest::newRow("first") << 0 << "" << QStringList({"new", "a", "b", "c"});
-        QTest::newRow("middle") << 2 << "" << QStringList({"a", "b", "new", "c"});
-        QTest::newRow("past the end appends") << 99 << "" << QStringList({"a", "b", "c", "new"});
-        QTest::newRow("before key") << -1 << "b" << QStringList({"a", "new", "b", "c"});
-    }
+    void addsAtPosition_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-adds-at-position.tsv")); }
     void addsAtPosition()
     {
         QFETCH(int, row);
@@ -134,7 +112,6 @@ private Q_SLOTS:
         QCOMPARE(m_model->keys("add"), expected);
         for (int i = 0; i < expected.size(); ++i)
             QCOMPARE(m_model->indexOf(expected.at(i)).row(), i);
-        QCOMPARE(m_model->count("add"), 4);
     }
 
     void refusesBadKeys_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-refuses-bad-keys.tsv")); }
@@ -161,10 +138,8 @@ private Q_SLOTS:
         QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
         QCOMPARE(m_model->selectChoice(row, choice), selected);
         QCOMPARE(changed.count(), selected ? 1 : 0);
-        if (selected) {
+        if (selected)
             QCOMPARE(m_model->value(row).toString(), choice);
-            QCOMPARE(changed.at(0).at(1).toString(), QStringLiteral("Value"));
-        }
         QCOMPARE(m_model->valueText(row), text);
         QCOMPARE(m_model->indexOf(row, ItemPanelModel::ValueColumn).data().toString(), text);
     }
@@ -176,24 +151,18 @@ private Q_SLOTS:
         QVERIFY(m_model->selectChoiceAt(row, 1));
         QCOMPARE(m_model->value(row).toString(), QStringLiteral("KI-1,3"));
         QCOMPARE(m_model->selectedChoicePosition(row), 1);
-        QCOMPARE(m_model->rowCount(m_model->indexOf(row)), 0);
-        QCOMPARE(m_model->count(row), 3);
         QVERIFY(!m_model->selectChoiceAt(row, 3));
 
         QVERIFY(m_model->removeChoice(row, "KI-1,0"));
         QCOMPARE(m_model->selectedChoicePosition(row), 0);
         QVERIFY(m_model->removeChoice(row, "KI-1,3"));
         QVERIFY(m_model->value(row).isNull());
-        QCOMPARE(m_model->valueText(row), QString());
-        QVERIFY(!m_model->containsChoice(row, "KI-1,3"));
         QVERIFY(m_model->addChoice(row, "KI-1,3", "back", Style::Choice, 0));
         QCOMPARE(m_model->keys(row), QStringList({"KI-1,3", "KI-1,5"}));
         // Adding under a choice row through addItem adds a choice.
         QVERIFY(m_model->addItem("browse", "Browse...", Style::Choice, row));
-        QVERIFY(m_model->containsChoice(row, "browse"));
         QVERIFY(!m_model->contains("browse"));
-        m_model->clearChoices(row);
-        QCOMPARE(m_model->count(row), 0);
+        QCOMPARE(m_model->keys(row).last(), QStringLiteral("browse"));
     }
 
     void userEditsPassTheBeforeEvent_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-user-edits-pass-the-before-event.tsv")); }
@@ -237,31 +206,23 @@ private Q_SLOTS:
             QCOMPARE(changed.at(0), QVariantList({"I-3,conoptval1", "Value"}));
     }
 
-    void choiceEditAcceptsOnlyItsChoices()
+    // The before-event is the user's: an edit to a choice the row has asks it, one to another
+    // row's choice is refused unasked, and values set by code (the same twice) never ask.
+    void onlyUserEditsAskBeforeTheChange()
     {
         buildTwoBlocks();
-        int asked = 0;
-        connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
-        QVERIFY(!m_model->editValue("I-1,conoperator", "KI-2,5"));
-        QCOMPARE(asked, 0);
-        QVERIFY(m_model->editValue("I-1,conoperator", "KI-1,5"));
-        QCOMPARE(asked, 1);
-        QCOMPARE(m_model->valueText("I-1,conoperator"), QStringLiteral("op 5"));
-    }
-
-    void codeChangesSkipTheBeforeEvent()
-    {
-        buildTwoBlocks();
-        m_model->setEnabled(false);
         int asked = 0;
         connect(m_model.get(), &ItemPanelModel::beforeValueChange, this, [&](auto &&...) { ++asked; });
         QSignalSpy changed(m_model.get(), &ItemPanelModel::valueChanged);
+        QVERIFY(!m_model->editValue("I-1,conoperator", "KI-2,5"));
+        QVERIFY(m_model->editValue("I-1,conoperator", "KI-1,5"));
+        QCOMPARE(asked, 1);
+        m_model->setEnabled(false);
         QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
         QVERIFY(m_model->setValue("I-1,conoptval1", "7"));
-        QCOMPARE(asked, 0);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(m_model->value("I-1,conoptval1").toString(), QStringLiteral("7"));
         QVERIFY(!m_model->setValue("missing", "7"));
+        QCOMPARE(asked, 1);
+        QCOMPARE(changed.count(), 2);
     }
 
     void requestEditAsksBeforeEdit_data() { zr::test::addDataRows(QFINDTESTDATA("data/itempanelmodel-request-edit-asks-before-edit.tsv")); }
@@ -303,8 +264,6 @@ private Q_SLOTS:
         m_model->clickItem("130");
         QCOMPARE(buttons.count(), buttonClicks);
         QCOMPARE(items.count(), itemClicks);
-        if (buttonClicks)
-            QCOMPARE(buttons.at(0).at(0).toString(), QStringLiteral("130"));
         if (style == Style::CheckBox)
             QCOMPARE(m_model->value("130").toInt(), 1);
     }
@@ -334,14 +293,12 @@ private Q_SLOTS:
         buildTwoBlocks();
         m_model->setValue("I-1,conoptval1", "3");
         m_model->removeItem("I-2,conoptval10");
-        QVERIFY(!m_model->indexOf("I-1").isValid());
         QCOMPARE(inserted.count(), 0);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(reset.count(), 0);
         m_model->setRedraw(true);
         m_model->setRedraw(true);
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(m_model->rowCount(), 2);
         QCOMPARE(m_model->rowCount(m_model->indexOf("I-2")), 3);
         QCOMPARE(m_model->indexOf("I-1,conoptval1", 1).data().toString(), QStringLiteral("3"));
 
@@ -361,49 +318,18 @@ private Q_SLOTS:
         m_model->setAllExpanded(true);
         QCOMPARE(expanded.count(), 2);
         QCOMPARE(expanded.at(1), QVariantList({QString(), true}));
-        QVERIFY(m_model->isExpanded("I-2"));
         QVERIFY(!m_model->isExpanded("I-2,conoperator")); // its choices are not sub-items to expand
-
-        QStringList order;
         QStringList hidden;
+        int visited = 0;
         m_model->visitItems([&](const ItemPanelModel::ItemState &state) {
-            const QString key = m_model->keyOf(state.index);
-            order << key;
+            ++visited;
             if (!state.visible)
-                hidden << key;
-            QCOMPARE(state.kind, m_model->kind(key));
-            QCOMPARE(state.expanded, m_model->isExpanded(key));
+                hidden << m_model->keyOf(state.index);
+            QCOMPARE(state.expanded, m_model->isExpanded(m_model->keyOf(state.index)));
         });
-        QCOMPARE(order.size(), 10);
-        QCOMPARE(order.at(0), QStringLiteral("I-1"));
-        QCOMPARE(order.at(5), QStringLiteral("I-2"));
-        QCOMPARE(order.at(9), QStringLiteral("I-2,conoptval10"));
+        QCOMPARE(visited, 10);
         QCOMPARE(hidden, QStringList({"I-2,conoptval1"}));
     }
-
-    void dataRolesByKind()
-    {
-        buildTwoBlocks();
-        m_model->setHint("I-1,conoptval1", "hint text");
-        m_model->setDescription("I-1,conoptval1", "long description");
-        m_model->setHiddenValue("I-1,conselobjIDs", "11,12");
-        m_model->setValue("I-1,conselobjIDs", "Course A, Course B");
-        QVERIFY(m_model->addItem("use_coeff", "Weighted", Style::CheckBox));
-        m_model->setValue("use_coeff", "1");
-
-        const QModelIndex entry = m_model->indexOf("I-1,conoptval1");
-        QCOMPARE(entry.data(Qt::ToolTipRole).toString(), QStringLiteral("hint text"));
-        QCOMPARE(entry.data(ItemPanelModel::DescriptionRole).toString(), QStringLiteral("long description"));
-        QCOMPARE(m_model->indexOf("I-1,conselobjIDs", 1).data().toString(), QStringLiteral("Course A, Course B"));
-        QCOMPARE(m_model->indexOf("I-1,conselobjIDs").data(ItemPanelModel::HiddenValueRole).toString(),
-                 QStringLiteral("11,12"));
-        QCOMPARE(m_model->indexOf("I-1", 1).data().toString(), QString());
-        QCOMPARE(m_model->indexOf("use_coeff").data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-        QVERIFY(m_model->flags(m_model->indexOf("use_coeff")) & Qt::ItemIsUserCheckable);
-        QCOMPARE(m_model->indexOf("I-1,conoperator", 1).data(ItemPanelModel::ChoiceKeysRole).toStringList(),
-                 QStringList({"KI-1,0", "KI-1,3", "KI-1,5"}));
-    }
-
 };
 
 QTEST_GUILESS_MAIN(tst_ItemPanelModel)

@@ -57,54 +57,7 @@ private Q_SLOTS:
         QCOMPARE(rowShapes(world.panel, -1), shapes);
     }
 
-    void setsDefaults_data()
-    {
-        QTest::addColumn<int>("typeId");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value"); // choice rows: the selected choice's caption
-        QTest::newRow("40 total") << 40 << 101 << 1 << "conoptval6" << s(20606);
-        QTest::newRow("80 flags") << 80 << 101 << 1 << "conoptval4" << "0";
-        QTest::newRow("90 all periods") << 90 << 101 << 1 << "conoptval6" << s(20716);
-        QTest::newRow("100 course by department id") << 100 << 106 << 14 << "conselobjIDs" << "25";
-        QTest::newRow("100 programme set starts empty") << 100 << 106 << 1 << "conselobjIDs" << "";
-    }
-    void setsDefaults()
-    {
-        QFETCH(int, typeId);
-        QFETCH(int, context);
-        QFETCH(int, kind);
-        QFETCH(QString, field);
-        QFETCH(QString, value);
-        SheetWorld world(context, kind);
-        CreateConstraint(world.panel, QString::number(typeId), -2, world.sheet);
-        const QString key = ParamKey(-2, field);
-        QVERIFY(world.panel.contains(key));
-        QCOMPARE(world.panel.valueText(key), value);
-        if (world.panel.style(key) == ItemStyle::ChoiceRow)
-            QVERIFY(!world.panel.value(key).toString().isEmpty());
-    }
-
-    void offersChoices_data()
-    {
-        QTest::addColumn<int>("typeId");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QStringList>("codes");
-        QTest::newRow("30 operators") << 30 << 101 << 1 << "conoperator" << QStringList{"0", "3", "8"};
-        QTest::newRow("130 operators") << 130 << 111 << 1 << "conoperator" << QStringList{"-1", "0", "2", "100"};
-        QTest::newRow("60 project types, all last") << 60 << 101 << 1 << "conselobjIDs" << QStringList{"1", "2", "-1"};
-        QTest::newRow("90 terms, all last") << 90 << 101 << 1 << "conoptval6" << QStringList{"1", "2", "-1"};
-        QTest::newRow("100 enrolment") << 100 << 106 << 4 << "conoptval6" << QStringList{"1", "-1", "0", "-2", "2"};
-        QTest::newRow("10 programme: no sector")
-            << 10 << 101 << 1 << "conselobjIDs"
-            << QStringList{"gender", "orient_ID", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
-        QTest::newRow("10 department: no curriculum")
-            << 10 << 101 << 13 << "conselobjIDs"
-            << QStringList{"gender", "sector", "statusID", "exam_ID", "in_year", "studrate", "abroad", "or_date"};
-    }
+    void offersChoices_data() { addDataRows(QFINDTESTDATA("data/parametersheet-offers-choices.tsv")); }
     void offersChoices()
     {
         QFETCH(int, typeId);
@@ -133,10 +86,6 @@ private Q_SLOTS:
                                                       << s(20624) + ' ' + s(20772);
         QTest::newRow("130 answer: template") << 130 << "conoptval1" << ReplaceParams(s(20675), {s(20674)})
                                               << ReplaceParams(s(20675), {s(20674)});
-        QTest::newRow("80 flags: text of no flags")
-            << 80 << "conoptval4" << s(20629)
-            << s(10001) + " = " + s(20297) + ", " + s(10002) + " = " + s(20297) + ", " + s(10003) + " = " + s(20297)
-                   + ", " + s(10004) + " = " + s(20297) + ", " + s(10008) + " = " + s(20297);
         QTest::newRow("10 column: none") << 10 << "conselobjIDs" << "" << "";
     }
     void placesHelpTexts()
@@ -196,6 +145,65 @@ private Q_SLOTS:
         // The block stays as far as it was built.
         QVERIFY(world.panel.contains("I3,conoptval2"));
         QVERIFY(!world.panel.contains("I3,conoptval5"));
+    }
+    void namesTypes_data()
+    {
+        QTest::addColumn<QVariant>("typeId");
+        QTest::addColumn<bool>("shortName");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("40 long is the course-type heading") << QVariant(40) << false << "Τύπος μαθήματος";
+        QTest::newRow("110 as text") << QVariant(QStringLiteral("110")) << false << "Χαρακτηρισμός μαθήματος";
+        QTest::newRow("16-bit stored") << QVariant::fromValue<qint16>(80) << false
+                                       << "Μέσος όρος βαθμολογίας ανά εξάμηνα μαθημάτων";
+        QTest::newRow("double 30") << QVariant(30.0) << true << "Προαπ Μαθ";
+        QTest::newRow("0") << QVariant(0) << false << "";
+        QTest::newRow("not a multiple") << QVariant(10.5) << false << "";
+        QTest::newRow("null") << QVariant() << false << "";
+        QTest::newRow("text garbage") << QVariant(QStringLiteral("1O")) << false << "";
+    }
+    void namesTypes()
+    {
+        QFETCH(QVariant, typeId);
+        QFETCH(bool, shortName);
+        QFETCH(QString, expected);
+        QCOMPARE(GetTypeName(typeId, shortName), expected);
+    }
+
+    void paletteOffersTypesPerContextAndKind_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("visible");
+        const QList<int> upTo120 = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+        QList<int> without50 = upTo120;
+        without50.removeOne(50);
+        QTest::newRow("101 programme") << 101 << 1 << upTo120;
+        QTest::newRow("106 department by id") << 106 << 14 << without50;
+        QTest::newRow("111 programme: all thirteen") << 111 << 1 << (upTo120 + QList<int>{130});
+        QTest::newRow("111 department: no 50") << 111 << 13 << (without50 + QList<int>{130});
+        QTest::newRow("112 only 10 and 40") << 112 << 1 << QList<int>{10, 40};
+        QTest::newRow("no context") << 0 << 1 << upTo120;
+    }
+    void paletteOffersTypesPerContextAndKind()
+    {
+        QFETCH(int, context);
+        QFETCH(int, kind);
+        QFETCH(QList<int>, visible);
+        const QList<PaletteEntry> palette = RequirementPalette(context, kind);
+        QCOMPARE(palette.size(), 13);
+        QList<int> shown;
+        for (const PaletteEntry &entry : palette) {
+            if (entry.visible)
+                shown << entry.typeId;
+        }
+        QCOMPARE(shown, visible);
+    }
+
+    void contextTitles()
+    {
+        QVERIFY(!ContextTitle(103).isEmpty());
+        QVERIFY(ContextTitle(110) != ContextTitle(103));
+        QVERIFY(ContextTitle(111).isEmpty());
     }
 };
 

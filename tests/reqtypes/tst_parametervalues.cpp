@@ -8,6 +8,7 @@
 #include "reqtypes/sheetadjust.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/requirementchange.h"
 #include "reqtypes/requirementvalue.h"
 #include "sheetfixture.h"
 
@@ -30,6 +31,24 @@ const QStringList ParameterFields = [] {
         fields << QStringLiteral("conoptval%1").arg(i);
     return fields;
 }();
+// A parameter's readings in one line, so that a table row can name what it expects.
+QString readings(const ParameterValue &p)
+{
+    QStringList parts;
+    if (!p.code().isEmpty())
+        parts << QStringLiteral("code %1").arg(p.code());
+    if (p.number())
+        parts << QStringLiteral("number %1").arg(*p.number());
+    if (!p.codes().isEmpty())
+        parts << QStringLiteral("codes %1").arg(p.codes().join(QLatin1Char('|')));
+    for (const CourseTypeTotal &total : p.totals())
+        parts << QStringLiteral("total %1=%2").arg(total.typeId).arg(total.count);
+    if (p.kind == RowKind::Flags)
+        parts << QStringLiteral("flags %1").arg(p.flags());
+    for (const YearPeriod &period : p.periods())
+        parts << QStringLiteral("period %1/%2").arg(period.year, period.period);
+    return parts.join(QStringLiteral("; "));
+}
 } // namespace
 
 class tst_ParameterValues : public QObject
@@ -103,7 +122,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hidden");
         QTest::newRow("course types with all") << 40 << "conselobjIDs" << "-1,3" << s(20714) + ",Εργαστηριακό" << "-1,3";
         QTest::newRow("a known and an unknown subject") << 20 << "conselobjIDs" << "4,99" << "Αλγόριθμοι" << "4,99";
-        QTest::newRow("only unknown subjects") << 20 << "conselobjIDs" << "99" << "" << "";
         QTest::newRow("codes that are not numbers") << 20 << "conselobjIDs" << "4 OR areaID=5,x" << "" << "";
         QTest::newRow("blanks around codes") << 110 << "conselobjIDs" << "2, 3" << "Θεωρία,Εργαστήριο" << "2, 3";
         QTest::newRow("group template") << 50 << "conselobjIDs" << "8,7" << "[Γ2] Ομάδα Β,[Γ1] Ομάδα Α" << "8,7";
@@ -174,39 +192,25 @@ private Q_SLOTS:
         LoadConstraintValues(world.panel, rows, 0, world.sheet);
         const QString key = ParamKey(Id, field);
         QCOMPARE(world.panel.description(key), OptionsText(typeId, stored));
-        QCOMPARE(world.panel.hint(key), s(20629));
         world.panel.setValue(key, edited);
         QVERIFY(AdjustSheetAfterChange(world.panel, typeId, key, world.sheet));
         QCOMPARE(world.panel.description(key), OptionsText(typeId, edited));
         QVERIFY(!world.panel.description(key).isEmpty());
     }
 
-    void newRequirementGetsItsDefaults_data()
-    {
-        QTest::addColumn<int>("typeId");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QVariantMap>("expected");
-        const QVariant null;
-        QTest::newRow("30") << 30 << 101 << 1
-            << QVariantMap{{"conoperator", 8}, {"conoptval4", "0"}, {"conoptval3", "0,5"}, {"conoptval5", null},
-                           {"conoptval6", "0"}, {"conselobjIDs", null}};
-        QTest::newRow("100 of a course") << 100 << 106 << 4
-            << QVariantMap{{"conselobjIDs", "25"}, {"conoptval4", "1"}, {"conoptval6", "-1"}, {"conoptval3", "0"}};
-        QTest::newRow("130") << 130 << 111 << 1
-            << QVariantMap{{"conoptval1", "-1"}, {"conoperator", -1}, {"conoptval10", null}};
-    }
+    void newRequirementGetsItsDefaults_data() { addDataRows(QFINDTESTDATA("data/parametervalues-new-requirement-gets-its-defaults.tsv")); }
     void newRequirementGetsItsDefaults()
     {
         QFETCH(int, typeId);
         QFETCH(int, context);
         QFETCH(int, kind);
-        QFETCH(QVariantMap, expected);
+        QFETCH(QVariant, expected);
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, {});
         CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
         StoreConstraintValues(world.panel, rows, 0, world.sheet, QString());
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        const QVariantMap fields = expected.toMap();
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             const QVariant actual = rows.value(it.key());
             QVERIFY2(actual.isNull() == it.value().isNull() && NzStr(actual) == NzStr(it.value()),
                      qPrintable(it.key() + ": " + NzStr(actual)));
@@ -217,27 +221,25 @@ private Q_SLOTS:
     void studentDataCaptionFollowsTheColumn_data()
     {
         QTest::addColumn<qint32>("ocID");
-        QTest::addColumn<QString>("loaded");
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("caption");
         const QString name = GetTypeName(10);
         // Named by the column's description as soon as it is loaded, as when it is stored.
-        QTest::newRow("saved") << 5 << "(5) " + name + " - Έτος εισαγωγής" << "(5) " + name + " - Έτος εισαγωγής";
-        QTest::newRow("new") << -3 << name + " - Έτος εισαγωγής" << name + " - Έτος εισαγωγής";
+        QTest::newRow("saved") << 5 << "(5) " + name + " - Έτος εισαγωγής";
+        QTest::newRow("new") << -3 << name + " - Έτος εισαγωγής";
     }
     void studentDataCaptionFollowsTheColumn()
     {
         QFETCH(qint32, ocID);
-        QFETCH(QString, loaded);
-        QFETCH(QString, stored);
+        QFETCH(QString, caption);
         SheetWorld world;
         Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "in_year"}});
         rows.setValue(u"ocID", ocID);
         CreateConstraint(world.panel, "10", ocID, world.sheet);
         LoadConstraintValues(world.panel, rows, 0, world.sheet);
-        QCOMPARE(world.panel.caption(GroupKey(ocID)), loaded);
+        QCOMPARE(world.panel.caption(GroupKey(ocID)), caption);
         StoreConstraintValues(world.panel, rows, 0, world.sheet, std::nullopt);
-        QCOMPARE(world.panel.caption(GroupKey(ocID)), stored);
-        QCOMPARE(world.panel.hint(GroupKey(ocID)), stored);
+        QCOMPARE(world.panel.caption(GroupKey(ocID)), caption);
+        QCOMPARE(world.panel.hint(GroupKey(ocID)), caption);
     }
 
     void columnChangeRebuildsTheValueRows_data()
@@ -284,23 +286,7 @@ private Q_SLOTS:
         QCOMPARE(world.fetched, fetch.isEmpty() ? QStringList() : QStringList{fetch});
     }
 
-    void classGroupCategoryRowsFollowTheRules_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("operator_");
-        QTest::addColumn<QString>("changedField");
-        QTest::addColumn<QString>("newCode");
-        QTest::addColumn<QString>("answerAfter");
-        QTest::addColumn<QString>("operatorAfter");
-        QTest::addColumn<QString>("categoriesAfter");
-        QTest::addColumn<bool>("operatorEnabled");
-        QTest::addColumn<bool>("categoriesEnabled");
-        QTest::newRow("answer yes empties and locks") << "0" << "2" << "conoptval1" << "-1" << "-1" << "-1" << "" << false << false;
-        QTest::newRow("answer no unlocks") << "-1" << "-1" << "conoptval1" << "0" << "0" << "-1" << "1,3" << true << true;
-        QTest::newRow("operator 100 answers no, locks categories")
-            << "0" << "0" << "conoperator" << "100" << "0" << "100" << "" << true << false;
-        QTest::newRow("operator 2 unlocks categories") << "0" << "100" << "conoperator" << "2" << "0" << "2" << "1,3" << true << true;
-    }
+    void classGroupCategoryRowsFollowTheRules_data() { addDataRows(QFINDTESTDATA("data/parametervalues-class-group-category-rows-follow-the-rules.tsv")); }
     void classGroupCategoryRowsFollowTheRules()
     {
         QFETCH(QString, answer);
@@ -319,8 +305,10 @@ private Q_SLOTS:
         LoadConstraintValues(world.panel, rows, 0, world.sheet);
         ApplyRowStates(world.panel, 130, Id);
         const QString key = ParamKey(Id, changedField);
-        QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
-        QVERIFY(AdjustSheetAfterChange(world.panel, 130, key, world.sheet));
+        if (!changedField.isEmpty()) {
+            QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
+            QVERIFY(AdjustSheetAfterChange(world.panel, 130, key, world.sheet));
+        }
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoptval1"), answerAfter);
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), operatorAfter);
         QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), categoriesAfter);
@@ -328,20 +316,6 @@ private Q_SLOTS:
         QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoptval10")), categoriesEnabled);
         // Other rows and types are left alone.
         QVERIFY(!AdjustSheetAfterChange(world.panel, 130, ParamKey(Id, "conselobjIDs"), world.sheet));
-    }
-
-    void loadedAnswerYesLocksWithoutChangingValues()
-    {
-        SheetWorld world(111);
-        Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", "-1"}, {"conoperator", 2},
-                                                 {"conoptval10", "1"}});
-        CreateConstraint(world.panel, "130", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
-        ApplyRowStates(world.panel, 130, Id);
-        QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), QStringLiteral("2"));
-        QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), QStringLiteral("1"));
-        QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoperator")));
-        QVERIFY(!world.panel.isItemEnabled(ParamKey(Id, "conoptval10")));
     }
 
     void periodListsConvertBothWays_data()
@@ -359,6 +333,80 @@ private Q_SLOTS:
         const Recordset terms = sampleTable("SYS_terms");
         QCOMPARE(TeachingPeriodsToNames(terms, ids), names);
         QCOMPARE(TeachingPeriodsToIds(terms, names), ids);
+    }
+    // Each parameter reads in its own type from what the row stores.
+    void readsEachParameterInItsType_data() { addDataRows(QFINDTESTDATA("data/parametervalues-reads-each-parameter-in-its-type.tsv")); }
+    void readsEachParameterInItsType()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(QString, field);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, expected);
+
+        const Recordset rows = storedRow(typeId, context, 1, {{field, stored}});
+        const RequirementValue value = RequirementValue::fromRow(rows, 0, context);
+        QCOMPARE(value.typeId, typeId);
+        const ParameterValue *parameter = value.parameter(field);
+        QVERIFY(parameter);
+        QCOMPARE(parameter->stored.isNull(), stored.isNull());
+        QCOMPARE(parameter->stored.toString(), stored.toString());
+        QCOMPARE(readings(*parameter), expected);
+    }
+
+    // Rows are named by position: the cursor is neither read nor moved, and a
+    // value written back where it came from leaves the row unmodified.
+    void readsAndWritesByRowWithoutTheCursor()
+    {
+        Recordset rows = hierarchicalSet({{21, 103, 1, 7, QStringLiteral("1"), 30,
+                                           {{"conoptval3", "0,6"}, {"conselobjIDs", "11,12"}, {"coneval", "[%21]"}}},
+                                          {22, 103, 1, 7, QStringLiteral("1"), 40, {{"conselobjIDs", "1"}}}})
+                             .chapter(u"QEMObjectConstraint");
+        rows.moveFirst();
+        const RequirementValue second = RequirementValue::fromRow(rows, 1, 103);
+        QCOMPARE(second.ocID, 22);
+        QCOMPARE(second.parameter(QStringLiteral("conselobjIDs"))->codes(), QStringList{"1"});
+        QCOMPARE(rows.absolutePosition(), 1);
+
+        RequirementValue first = RequirementValue::fromRow(rows, 0, 103);
+        QCOMPARE(first.expression.toString(), QStringLiteral("[%21]"));
+        first.writeTo(rows, 0);
+        QCOMPARE(rows.statusAt(0), Recordset::adRecUnmodified);
+
+        // A changed parameter writes its own field and no other.
+        for (ParameterValue &p : first.parameters) {
+            if (p.field == QLatin1String("conoptval3"))
+                p = ParameterValue::fromStored(p.field, p.kind, first.typeId, QStringLiteral("0,7"));
+        }
+        first.expression = QVariant();
+        first.writeTo(rows, 0);
+        QCOMPARE(rows.statusAt(0), Recordset::adRecModified);
+        QCOMPARE(rows.statusAt(1), Recordset::adRecUnmodified);
+        rows.moveFirst();
+        QCOMPARE(rows.value(u"conoptval3").toString(), QStringLiteral("0,7"));
+        QVERIFY(rows.value(u"coneval").isNull());
+        QCOMPARE(rows.value(u"conselobjIDs").toString(), QStringLiteral("11,12"));
+        QCOMPARE(rows.originalValue(u"conselobjIDs").toString(), QStringLiteral("11,12"));
+    }
+    // The fields that differ between two values of one requirement, each
+    // said with its label and its values by name.
+    void saysEachChangedField_data() { addDataRows(QFINDTESTDATA("data/parametervalues-says-each-changed-field.tsv")); }
+    void saysEachChangedField()
+    {
+        QFETCH(int, typeId);
+        QFETCH(int, context);
+        QFETCH(QVariant, before);
+        QFETCH(QVariant, after);
+        QFETCH(QString, expected);
+
+        SheetWorld world(context);
+        const RequirementValue was = RequirementValue::fromRow(storedRow(typeId, context, 1, before.toMap()), 0, context);
+        const RequirementValue now = RequirementValue::fromRow(storedRow(typeId, context, 1, after.toMap()), 0, context);
+        QStringList said;
+        for (const FieldChange &change : ChangedFields(was, now))
+            said << FieldChangeText(change, world.sheet);
+        QCOMPARE(said.join(QLatin1Char('|')), expected);
+        QVERIFY(ChangedFields(now, now).isEmpty());
     }
 };
 

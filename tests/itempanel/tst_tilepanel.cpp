@@ -229,6 +229,29 @@ private Q_SLOTS:
         QVERIFY(m_tree->isFirstColumnSpanned(1, QModelIndex())); // I-1 moved down and still spans
     }
 
+    // A header's rows built only when the view first expands it: the hidden one stays hidden.
+    void deferredRowsAreBuiltOnExpandAndKeepTheirState()
+    {
+        m_tester.reset(); // building on demand adds rows the views were told of already
+        int builds = 0;
+        m_model->setChildBuilder(
+            [this, &builds](const QString &key) {
+                ++builds;
+                for (const char *field : {",a", ",b", ",c"})
+                    m_model->addItem(key + QLatin1String(field), QStringLiteral("Row"), Style::Entry, key);
+                m_model->setVisible(key + QStringLiteral(",b"), false);
+            },
+            [](const QString &) { return QString(); });
+        m_model->addItem("I-3", "Deferred", Style::Header);
+        QVERIFY(m_model->deferChildren("I-3"));
+        QCOMPARE(builds, 0);
+        m_tree->expand(m_model->indexOf("I-3"));
+        QCOMPARE(builds, 1);
+        const QModelIndex group = m_model->indexOf("I-3");
+        QVERIFY(!m_tree->isRowHidden(0, group));
+        QVERIFY(m_tree->isRowHidden(1, group));
+        QVERIFY(m_tree->visualRect(m_model->indexOf("I-3,c")).isValid());
+    }
 };
 
 QTEST_MAIN(tst_TilePanel)

@@ -84,36 +84,19 @@ private slots:
     {
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QStringList>("arguments");
-        const QByteArray valid = "{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, \"ConstrType\": 101, "
-                                 "\"object\": {\"prID\": 2}, \"rows\": [{\"ocID\": 1, \"conID\": 10, "
-                                 "\"conoperator\": 8, \"conoptval1\": \"6,5\", \"conselobjIDs\": \"or_ptyhgrade\", "
-                                 "\"coneval\": null}]}";
-        const QString good = writeFile(m_files, QStringLiteral("good.json"), valid);
-        const QString broken = writeFile(m_files, QStringLiteral("broken.json"), "{\"format\": \"zrreq-requirements/1\", ");
-        const QString wrongType = writeFile(m_files, QStringLiteral("wrongtype.json"),
-                                       QByteArray(valid).replace("\"conID\": 10", "\"conID\": \"ten\""));
-        const QString unknownKind = writeFile(m_files, QStringLiteral("unknownkind.json"),
-                                         QByteArray(valid).replace("\"AppliesTo\": 1", "\"AppliesTo\": 5"));
-        const QString unknownContext = writeFile(m_files, QStringLiteral("unknowncontext.json"),
-                                            QByteArray(valid).replace("\"ConstrType\": 101", "\"ConstrType\": 99"));
-        const QByteArray auditSet = readFile(QFINDTESTDATA("data/auditset.json"));
-        const QByteArray student = readFile(QFINDTESTDATA("data/auditstudent.json"));
-        const QString into = QStringLiteral("--kind 1 --object 2 --context 101");
-        const QHash<QString, QString> files{{"{good}", good},
-                                            {"{auditset}", writeFile(m_files, QStringLiteral("auditset.json"), auditSet)},
-                                            {"{unreadset}", writeFile(m_files, QStringLiteral("unread.json"),
-                                                                      QByteArray(auditSet).replace("NOT [%3])", "NOT [%3]"))},
-                                            {"{student}", writeFile(m_files, QStringLiteral("student.json"), student)},
-                                            {"{typedstudent}", writeFile(m_files, QStringLiteral("typed.json"),
-                                                                         student.trimmed().chopped(1) + ", \"regulation\": \"no\"}")},
+        const QHash<QString, QString> files{{"{good}", QFINDTESTDATA("data/set-good.json")},
+                                            {"{auditset}", QFINDTESTDATA("data/auditset.json")},
+                                            {"{unreadset}", QFINDTESTDATA("data/auditset-unread.json")},
+                                            {"{student}", QFINDTESTDATA("data/auditstudent.json")},
+                                            {"{typedstudent}", QFINDTESTDATA("data/auditstudent-typed.json")},
                                             {"{typo}", m_files.filePath(QStringLiteral("typo.db"))},
                                             {"{unreachable}", QStringLiteral("postgresql://nobody@127.0.0.1:1/none")},
-                                            {"{broken}", broken},
-                                            {"{wrongtype}", wrongType},
-                                            {"{unknownkind}", unknownKind},
-                                            {"{unknowncontext}", unknownContext},
+                                            {"{broken}", QFINDTESTDATA("data/set-broken.json")},
+                                            {"{wrongtype}", QFINDTESTDATA("data/set-wrongtype.json")},
+                                            {"{unknownkind}", QFINDTESTDATA("data/set-unknownkind.json")},
+                                            {"{unknowncontext}", QFINDTESTDATA("data/set-unknowncontext.json")},
                                             {"{missing}", m_files.filePath(QStringLiteral("missing.json"))},
-                                            {"{into}", into}};
+                                            {"{into}", QStringLiteral("--kind 1 --object 2 --context 101")}};
         for (const QStringList &row : dataRows(QFINDTESTDATA("data/unusableinput.tsv"))) {
             QStringList arguments;
             for (const QString &word : row.value(1).split(QLatin1Char(' ')))

@@ -500,25 +500,20 @@ private Q_SLOTS:
 
     void aFileThatDoesNotReadLeavesTheSetAlone_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("invalid JSON") << QByteArray("{\"format\":") << QStringLiteral("JSON");
-        QTest::newRow("unknown context") << QByteArray("{\"format\": \"zrreq-requirements/1\", \"AppliesTo\": 1, "
-                                                       "\"ConstrType\": 120, \"rows\": []}") << QStringLiteral("120");
-        QTest::newRow("missing file") << QByteArray() << QStringLiteral("missing.json");
+        QTest::newRow("invalid JSON") << QFINDTESTDATA("data/set-broken.json") << QStringLiteral("JSON");
+        QTest::newRow("unknown context") << QFINDTESTDATA("data/set-unknowncontext.json") << QStringLiteral("99");
+        QTest::newRow("missing file") << QStringLiteral("/nonexistent/missing.json") << QStringLiteral("missing.json");
     }
     void aFileThatDoesNotReadLeavesTheSetAlone()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QString, file);
         QFETCH(QString, message);
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("missing.json")));
-        QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
-        file.close();
         auto window = openProgramme();
         const QStringList before = listOf(*window)->keys();
         answerBoxes(QMessageBox::Ok);
-        QVERIFY(!window->findChild<app::SetFileActions *>()->importFrom(file.fileName()));
+        QVERIFY(!window->findChild<app::SetFileActions *>()->importFrom(file));
         QVERIFY2(m_boxes.size() == 1 && m_boxes.first().contains(message), qPrintable(m_boxes.join('|')));
         QVERIFY(!window->isWindowModified());
         QCOMPARE(listOf(*window)->keys(), before);

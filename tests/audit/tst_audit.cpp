@@ -226,25 +226,7 @@ private slots:
     }
 
     // A set that can not be checked is refused before any student is.
-    void refusesSetsItCannotCheck_data()
-    {
-        QTest::addColumn<QStringList>("requirements");
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<int>("number");
-        const QStringList two{"conID=70 conoptval6=1 conoperator=8 conoptval1=1",
-                              "conID=70 conoptval6=1 conoperator=8 conoptval1=2"};
-        QTest::newRow("dangling AND") << two << "[%1] AND" << 10350;
-        QTest::newRow("unclosed") << two << "([%1] OR [%2]" << 10350;
-        QTest::newRow("two operands") << two << "[%1] [%2]" << 10350;
-        QTest::newRow("stray word") << two << "[%1] ANDX [%2]" << 10350;
-        QTest::newRow("unknown requirement") << two << "[%1] AND [%7]" << 10351;
-        QTest::newRow("no value to compare") << QStringList{"conID=40 conselobjIDs=-1 conoptval6=3 conoperator=8"}
-                                             << "" << 10352;
-        QTest::newRow("between without its end")
-            << QStringList{"conID=40 conselobjIDs=-1 conoptval6=3 conoperator=5 conoptval1=1"} << "" << 10352;
-        QTest::newRow("no courses listed") << QStringList{"conID=30 conoperator=8 conoptval3=0,5"} << "" << 10352;
-        QTest::newRow("no grade") << QStringList{"conID=80 conselobjIDs=-1"} << "" << 10352;
-    }
+    void refusesSetsItCannotCheck_data() { zr::test::addDataRows(QFINDTESTDATA("data/uncheckablesets.tsv")); }
     void refusesSetsItCannotCheck()
     {
         QFETCH(QStringList, requirements);

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
@@ -76,17 +77,7 @@ private Q_SLOTS:
 
     // Each load replaces what was shown: the regulation that applies; nothing for an id below 1,
     // asking no server; for an unknown student an error and nothing shown.
-    void showsTheRegulationThatApplies_data()
-    {
-        QTest::addColumn<int>("student");
-        QTest::addColumn<bool>("individual");
-        QTest::addColumn<int>("count"); // -1: refused
-        QTest::newRow("individual regulation") << 7 << true << 3;
-        QTest::newRow("programme, curriculum 11") << 6 << false << 7;
-        QTest::newRow("no student") << 0 << false << 0;
-        QTest::newRow("negative id") << -4 << false << 0;
-        QTest::newRow("unknown student") << 999999 << false << -1;
-    }
+    void showsTheRegulationThatApplies_data() { zr::test::addDataRows(QFINDTESTDATA("data/regulations.tsv")); }
     void showsTheRegulationThatApplies()
     {
         QFETCH(int, student);

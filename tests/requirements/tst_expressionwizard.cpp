@@ -176,14 +176,7 @@ private Q_SLOTS:
         QCOMPARE(m_offered, QStringLiteral("[%17] AND [%18] AND [%19] AND [%-1]"));
     }
 
-    void refusedBeforeTheWizardOpens_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<int>("deleteId");
-        QTest::addColumn<int>("message");
-        QTest::newRow("requirement deleted elsewhere still named") << 103 << 13 << 20020;
-        QTest::newRow("no requirements") << 107 << 0 << 20765;
-    }
+    void refusedBeforeTheWizardOpens_data() { zr::test::addDataRows(QFINDTESTDATA("data/wizardrefusals.tsv")); }
 
     void refusedBeforeTheWizardOpens()
     {

@@ -134,18 +134,7 @@ private Q_SLOTS:
     }
 
     // OK takes only what may be stored; Cancel keeps the expression, and opening again starts from it.
-    void okTakesOnlyAStorableExpression_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("storable");
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("complete expression") << "[%12] OR NOT([%14]) AND [%-2]" << true << false;
-        QTest::newRow("emptied: the default") << "" << true << false;
-        QTest::newRow("open parenthesis at the end") << "[%12] AND [%14] AND [%-2] AND (" << false << false;
-        QTest::newRow("a requirement left out") << "[%12] OR [%14]" << false << false;
-        QTest::newRow("a requirement of no variable") << "[%12] OR [%14] OR [%-2] OR [%999]" << false << false;
-        QTest::newRow("cancelled") << "[%-2] OR [%12] OR [%14]" << true << true;
-    }
+    void okTakesOnlyAStorableExpression_data() { zr::test::addDataRows(QFINDTESTDATA("data/storableexpressions.tsv")); }
     void okTakesOnlyAStorableExpression()
     {
         QFETCH(QString, typed);

@@ -135,17 +135,7 @@ private Q_SLOTS:
     // What was typed in a curriculum reached its rows when the user left it;
     // writing the set from another curriculum checks it all the same, and
     // points at the requirement and curriculum that failed.
-    void curriculumLeftIsChecked_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("addType");
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<int>("number");
-        QTest::newRow("valid value") << "7" << 0 << QString() << 0;
-        QTest::newRow("zero") << "0" << 0 << QString() << 20007;
-        QTest::newRow("new requirement left without a course") << "7" << 30 << QString() << 20006;
-        QTest::newRow("expression left incomplete") << "7" << 0 << "[%1] OR [%2]" << 20019;
-    }
+    void curriculumLeftIsChecked_data() { zr::test::addDataRows(QFINDTESTDATA("data/curriculumleft.tsv")); }
     void curriculumLeftIsChecked()
     {
         QFETCH(QString, typed);

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
 #include "itempanel/tilepanel.h"
@@ -297,16 +298,7 @@ private Q_SLOTS:
     }
 
     // The curriculum chooser only where sets are kept per curriculum; exclusions never for the degree.
-    void exclusionsAndChooserFollowTheContext_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<bool>("show");
-        QTest::addColumn<bool>("exclusions");
-        QTest::addColumn<bool>("chooser");
-        QTest::newRow("degree") << 103 << true << false << true;
-        QTest::newRow("entry, shown") << 101 << true << true << false;
-        QTest::newRow("entry, not asked") << 101 << false << false << false;
-    }
+    void exclusionsAndChooserFollowTheContext_data() { zr::test::addDataRows(QFINDTESTDATA("data/contextcommands.tsv")); }
     void exclusionsAndChooserFollowTheContext()
     {
         QFETCH(int, context);

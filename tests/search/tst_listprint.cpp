@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "search/listprint.h"
 
 #include <QHeaderView>
@@ -68,33 +69,7 @@ class TestListPrint : public QObject
 
 private slots:
     // The printed table is the list as the view shows it.
-    void documentFollowsTheView_data()
-    {
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("rows");
-
-        QTest::newRow("every column, model order")
-            << "all"
-            << QStringList{"Κωδικός|Τίτλος|Εξάμηνο", "ΦΥΣ101|Μηχανική|1", "ΜΑΘ201|Ανάλυση <b>&</b> Άλγεβρα|3",
-                           "ΠΛΗ110|Προγραμματισμός|2", "ΦΥΣ210|Οπτική|4"};
-        QTest::newRow("hidden and moved columns")
-            << "header"
-            << QStringList{"Εξάμηνο|Κωδικός", "1|ΦΥΣ101", "3|ΜΑΘ201", "2|ΠΛΗ110", "4|ΦΥΣ210"};
-        QTest::newRow("sorted by semester, descending")
-            << "sorted"
-            << QStringList{"Κωδικός|Τίτλος|Εξάμηνο", "ΦΥΣ210|Οπτική|4", "ΜΑΘ201|Ανάλυση <b>&</b> Άλγεβρα|3",
-                           "ΠΛΗ110|Προγραμματισμός|2", "ΦΥΣ101|Μηχανική|1"};
-        QTest::newRow("groups head their rows")
-            << "grouped"
-            << QStringList{"Κωδικός|Τίτλος|Εξάμηνο", "# Τμήμα: Φυσική (2)", "ΦΥΣ101|Μηχανική|1", "ΦΥΣ210|Οπτική|4",
-                           "# Τμήμα: Άλλα (2)", "ΜΑΘ201|Ανάλυση <b>&</b> Άλγεβρα|3", "ΠΛΗ110|Προγραμματισμός|2"};
-        QTest::newRow("check boxes")
-            << "checked"
-            << QStringList{"Κωδικός|Τίτλος|Εξάμηνο", "☐ ΦΥΣ101|Μηχανική|1", "☑ ΜΑΘ201|Ανάλυση <b>&</b> Άλγεβρα|3",
-                           "☐ ΠΛΗ110|Προγραμματισμός|2", "☑ ΦΥΣ210|Οπτική|4"};
-        QTest::newRow("no columns shown") << "none" << QStringList();
-    }
-
+    void documentFollowsTheView_data() { zr::test::addDataRows(QFINDTESTDATA("data/listprint-document-follows-the-view.tsv")); }
     void documentFollowsTheView()
     {
         QFETCH(QString, shown);

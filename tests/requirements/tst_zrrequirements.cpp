@@ -279,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(ocIds(control->rsConstraints()).last(), -1);
     }
 
-    // The add menu offers the context's palette (whose rules tst_typecatalog checks); disabled, it adds nothing.
+    // The add menu offers the context's palette (whose rules tst_parametersheet checks); disabled, it adds nothing.
     void addMenuOffersTheContextsPalette()
     {
         auto control = makeControl(1, 112);

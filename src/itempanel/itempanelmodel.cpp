@@ -743,15 +743,6 @@ bool ItemPanelModel::isDeferred(const QString &key) const
     return item && item->deferred;
 }
 
-bool ItemPanelModel::buildChildren(const QString &key)
-{
-    PanelItem *item = d->findBuilt(key);
-    if (!item || !item->deferred)
-        return false;
-    d->ensureBuilt(item);
-    return true;
-}
-
 void ItemPanelModel::visitItems(const std::function<void(const ItemState &)> &visit) const
 {
     if (!d->m_redraw)

@@ -167,8 +167,6 @@ public:
     bool deferChildren(const QString &key);
     /// True while the sub-items of `key` wait to be built.
     bool isDeferred(const QString &key) const;
-    /// Builds the deferred sub-items of `key` now; false when none wait.
-    bool buildChildren(const QString &key);
 
     /// What visitItems reports of one item.
     struct ItemState

@@ -16,13 +16,6 @@ namespace zr {
 namespace {
 
 const QString ColumnField = QStringLiteral("conselobjIDs");
-
-// The column of the student view that a sheet of `objectKind` does not offer.
-QString droppedColumn(int objectKind)
-{
-    const bool department = objectKind == 13 || objectKind == 14;
-    return department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
-}
 const QString OperatorField = QStringLiteral("conoperator");
 const QString ValueFields[] = {QStringLiteral("conoptval1"), QStringLiteral("conoptval2")};
 constexpr qint32 ValueLabels[] = {20597, 20598};
@@ -34,7 +27,8 @@ QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
     QList<SchemaColumn> columns;
     if (!students)
         return columns;
-    const QString dropped = droppedColumn(objectKind);
+    const bool department = objectKind == 13 || objectKind == 14;
+    const QString dropped = department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
     for (const SchemaColumn &column : students->columns) {
         if (column.name.compare(dropped, Qt::CaseInsensitive) != 0)
             columns << column;
@@ -45,13 +39,11 @@ QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
 QString StudentDataHeader(const QString &column, qint32 ocID, const SheetContext &sheet)
 {
     QString shown = column;
-    if (sheet.students && !column.isEmpty() && column.compare(droppedColumn(sheet.objectKind), Qt::CaseInsensitive) != 0) {
-        for (const SchemaColumn &offered : sheet.students->columns) {
-            if (offered.name == column) {
-                const QString caption = offered.caption();
-                shown = caption.isEmpty() ? column : caption;
-                break;
-            }
+    for (const SchemaColumn &offered : StudentColumns(sheet.students, sheet.objectKind)) {
+        if (offered.name == column) {
+            const QString caption = offered.caption();
+            shown = caption.isEmpty() ? column : caption;
+            break;
         }
     }
     return StudentDataCaption(shown, ocID);

@@ -27,22 +27,22 @@ QString valueText(RequirementsEditor &editor, const SetEdit &edit)
             return FieldSetToText(change, edit.caption, editor.sheetContext());
     }
     // The field typed in may read the same while the rows that follow it changed.
-    if (!changes.isEmpty())
-        return FieldSetToText(changes.first(), edit.caption, editor.sheetContext());
-    return ReplaceParams(GetLangString(StrChangeStep), {edit.caption});
+    return changes.isEmpty() ? QString() : FieldSetToText(changes.first(), edit.caption, editor.sheetContext());
 }
 } // namespace
 
 QString SetEditText(RequirementsEditor &editor, const SetEdit &edit)
 {
     switch (edit.kind) {
-    case SetEdit::Kind::Value:
+    case SetEdit::Kind::Value: {
+        QString text;
         try {
-            return valueText(editor, edit);
+            text = valueText(editor, edit);
         } catch (const ZrError &) {
             // A code table that can not be read names no value; the step still names its requirement.
-            return ReplaceParams(GetLangString(StrChangeStep), {edit.caption});
         }
+        return text.isEmpty() ? ReplaceParams(GetLangString(StrChangeStep), {edit.caption}) : text;
+    }
     case SetEdit::Kind::Add:
         return ReplaceParams(GetLangString(StrAddStep), {edit.caption});
     case SetEdit::Kind::Delete:

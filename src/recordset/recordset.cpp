@@ -862,6 +862,28 @@ void Recordset::deleteRows(const QList<Bookmark> &bookmarks)
     }
 }
 
+void Recordset::undeleteRows(const QList<Bookmark> &bookmarks)
+{
+    if (!m_cursor)
+        raise(ErrNothing, "Undelete", QStringLiteral("The recordset is nothing."));
+    RecordsetTable &t = *m_cursor->table;
+    m_cursor->sync();
+    bool back = false;
+    for (const Bookmark b : bookmarks) {
+        const int row = t.rowOfId(b);
+        if (row < 0 || t.rows[size_t(row)].status != adRecDeleted)
+            continue;
+        Row &r = t.rows[size_t(row)];
+        r.status = r.wasNew ? adRecNew : r.original.isEmpty() ? adRecUnmodified : adRecModified;
+        r.wasNew = false;
+        --t.deletedCount;
+        back = true;
+    }
+    // Rows come back into every cursor's view: each lists its rows again.
+    if (back)
+        ++t.resetEpoch;
+}
+
 void Recordset::updateBatch()
 {
     if (!m_cursor)

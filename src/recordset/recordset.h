@@ -221,6 +221,11 @@ public:
     /// Rows already deleted or no longer in the table are skipped; the
     /// position stays, on a hole when the current row went.
     void deleteRows(const QList<Bookmark> &bookmarks);
+    /// Takes back the deletion of the rows of `bookmarks`: each is again what
+    /// it was before it was deleted (new, modified or unmodified, with its
+    /// values and the values before its changes). Rows not deleted, or no
+    /// longer in the table, are skipped.
+    void undeleteRows(const QList<Bookmark> &bookmarks);
     /// Accepts all pending changes of the table: deleted rows leave it, the
     /// others become unmodified and their values the original ones.
     void updateBatch();

@@ -68,6 +68,7 @@ void RequirementSet::setParent(const Recordset &parent)
     m_parentObjId = parentValue("objID");
     m_parent = parent;
     m_rows = rows;
+    m_deleted.clear();
     // Rows imported before the load keep their temporary ids; numbering continues below them.
     m_numberingFloor = 0;
     Recordset all = rows.clone();
@@ -81,6 +82,7 @@ void RequirementSet::release()
     m_parent = Recordset();
     m_rows = Recordset();
     m_finder = Recordset();
+    m_deleted.clear();
     m_currentRecordId = 0;
 }
 
@@ -148,6 +150,15 @@ qint32 RequirementSet::addRequirement(int typeId, qint32 curriculumEntry)
 
 void RequirementSet::restoreRequirement(qint32 ocID, int typeId, qint32 curriculumEntry)
 {
+    if (const auto deleted = m_deleted.constFind(ocID); deleted != m_deleted.constEnd()) {
+        const Recordset::Bookmark row = *deleted;
+        m_deleted.erase(deleted);
+        m_rows.undeleteRows({row});
+        if (rowOf(ocID) >= 0) {
+            m_currentRecordId = ocID;
+            return;
+        }
+    }
     m_rows.addNew();
     m_rows.setValue(u"ocID", ocID);
     m_rows.setValue(u"contypeID", m_context);
@@ -166,7 +177,9 @@ bool RequirementSet::deleteRequirement(qint32 ocID)
     const int row = rowOf(ocID);
     if (row < 0)
         return false;
-    m_rows.deleteRows({m_rows.bookmarkAt(row)});
+    const Recordset::Bookmark bookmark = m_rows.bookmarkAt(row);
+    m_rows.deleteRows({bookmark});
+    m_deleted.insert(ocID, bookmark);
     if (m_currentRecordId == ocID)
         m_currentRecordId = 0;
     return true;

@@ -72,8 +72,10 @@ public:
     /// current; `curriculumEntry` (> 0) is written into secobjID in the
     /// curriculum-dependent case. Returns the new ocID.
     qint32 addRequirement(int typeId, qint32 curriculumEntry = 0);
-    /// Adds requirement `ocID` of `typeId` again, as addRequirement() adds a
-    /// new one (taking back its delete), and makes it current.
+    /// Takes back the delete of requirement `ocID`: its row comes back as it
+    /// was (a stored row stays the stored row, with its id and place), or, when
+    /// the set never held it, a row of `typeId` is added under that id as
+    /// addRequirement() adds a new one. Makes it current.
     void restoreRequirement(qint32 ocID, int typeId, qint32 curriculumEntry = 0);
     /// Deletes the requirement `ocID` among the rows the list shows; false when
     /// there is none. The editor marks the set modified.
@@ -137,6 +139,8 @@ private:
     qint32 m_numberingFloor = 0;  // lowest temporary id the rows had when loaded
     qint32 m_currentRecordId = 0;
     QHash<qint32, QString> m_expressions;
+    // The rows deleted since the load, by id: a delete taken back brings its own row back.
+    QHash<qint32, Recordset::Bookmark> m_deleted;
     bool m_modified = false;
     bool m_loading = false;
 };

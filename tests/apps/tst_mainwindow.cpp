@@ -318,6 +318,57 @@ private Q_SLOTS:
         QVERIFY(window->isWindowModified());
     }
 
+    // Whatever was done and taken back, the set on screen saves: a requirement brought back is the
+    // stored one, with its id and its place in the expression.
+    void undoneStepsSave_data() { test::addDataRows(QFINDTESTDATA("data/undonesteps.tsv")); }
+
+    void undoneStepsSave()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, stored);
+        QFETCH(QString, expression);
+        auto window = openProgramme();
+        ItemPanelModel *commands = window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+        QUndoStack *undo = window->editor()->undoStack();
+        for (const QString &step : std::as_const(steps)) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            if (words.at(0) == QLatin1String("delete")) {
+                listOf(*window)->setSelected(GroupKey(words.at(1).toInt()), true);
+                QVERIFY(commands->clickItem(QStringLiteral("delete")));
+            } else if (words.at(0) == QLatin1String("add")) {
+                QVERIFY(commands->clickItem(words.at(1)));
+            } else if (words.at(0) == QLatin1String("value")) {
+                QVERIFY(listOf(*window)->editValue(ParamKey(words.at(1).toInt(), words.at(2)), words.at(3)));
+            } else {
+                words.at(0) == QLatin1String("undo") ? undo->undo() : undo->redo();
+            }
+        }
+        // A refused save says why in a box, whenever it comes.
+        QTimer refusal;
+        connect(&refusal, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                m_boxes << box->text();
+                box->accept();
+            }
+        });
+        refusal.start(20);
+        const test::ImpactAnswer impact;
+        QVERIFY2(window->save(), qPrintable(m_boxes.join('|')));
+        const QStringList ids = queryValue(QStringLiteral("SELECT group_concat(ocID, '|') FROM (SELECT ocID FROM QEMObjectConstraint "
+                                                          "WHERE conobject = 1 AND objID = 1 AND contypeID = 103 "
+                                                          "AND secobjID = '11' ORDER BY ocID)")).split('|');
+        QStringList named = ids;
+        QString eval = queryValue(QStringLiteral("SELECT coneval FROM QEMObjectConstraint WHERE ocID = 10"));
+        for (QString &id : named) {
+            if (id.toInt() > 16) {
+                eval.replace(QLatin1String("[%") + id + QLatin1Char(']'), QStringLiteral("[%new]"));
+                id = QStringLiteral("new");
+            }
+        }
+        QCOMPARE(named, stored);
+        QCOMPARE(eval, expression);
+    }
+
     // Cancelled while the students are still being checked: the check stops, nothing is
     // saved, and the edit stays unsaved, to be undone or saved later.
     void cancellingTheEffectCheckSavesNothing()
@@ -458,6 +509,43 @@ private Q_SLOTS:
             QVERIFY2(!shown.contains(QLatin1String("Zr-S3cret-Pw")) && !shown.contains(QLatin1String("Zr-Wr0ng-Pw")),
                      qPrintable(shown));
         }
+    }
+
+    // A database an earlier version made: the window asks, and brings it up to date only when
+    // the user agrees; either way the database keeps what it held.
+    void anOutdatedDatabaseIsUpgradedOnlyWhenTheUserAgrees_data()
+    {
+        QTest::addColumn<bool>("agree");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void anOutdatedDatabaseIsUpgradedOnlyWhenTheUserAgrees()
+    {
+        QFETCH(bool, agree);
+        QTemporaryDir dir;
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("old.db"));
+        {
+            QFile script(QFINDTESTDATA("../server/data/first-release.sql"));
+            QVERIFY(script.open(QIODevice::ReadOnly));
+            server::Database::open(server, server::Database::Opening::Initialize)
+                ->runScript(QString::fromUtf8(script.readAll()), QStringLiteral("test"));
+        }
+        server::Database::closeAll();
+        m_boxes.clear();
+        answerBoxes(agree ? QMessageBox::Yes : QMessageBox::No);
+        app::MainWindow window(server);
+        window.show();
+        window.loadObjects();
+        QVERIFY2(m_boxes.size() == 1 && m_boxes.first().contains(QLatin1String("QEMSetHistory")), qPrintable(m_boxes.join('|')));
+        auto *tree = window.findChild<QTreeWidget *>();
+        QCOMPARE(tree->topLevelItemCount() > 0 && tree->topLevelItem(0)->childCount() > 0, agree);
+        auto db = server::Database::open(server, server::Database::Opening::Initialize);
+        QCOMPARE(db->missingFromSchema().isEmpty(), agree);
+        QSqlQuery count(db->connection());
+        QVERIFY(count.exec(QStringLiteral("SELECT COUNT(*) FROM QEMObjectConstraint")) && count.next());
+        QCOMPARE(count.value(0).toInt(), 45);
+        server::Database::closeAll();
     }
 
     // File > Export writes the set on screen. Imported, a file's rows are unsaved new ones (a

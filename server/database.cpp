@@ -1,10 +1,11 @@
 #include "database.h"
 #include "textfold.h"
 
+#include "schemascript.h"
 #include "servererrors.h"
 #include "common/errorlog.h"
 #include "common/langstrings.h"
-#include "common/passwordmask.h"
+#include "common/serveraddress.h"
 #include "common/zrerror.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,6 @@
 #include <QSqlRecord>
 #include <QStandardPaths>
 #include <QThread>
-#include <QUrl>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -57,6 +57,8 @@ enum : qint32 {
     StrNoRequirementTables = 62006,
     StrCannotReach = 62007,
     StrNoSuchFile = 62028,
+    StrOutdated = 62040,
+    StrPermissionDenied = 62043,
 };
 
 const QString OpenSource = QStringLiteral("zrQEMSvr.Database");
@@ -75,22 +77,22 @@ QString firstLine(const QString &text)
 // A PostgreSQL connection that failed, said as its real cause: the server's
 // answer names a refused login or a missing database; anything else never
 // reached a server.
-[[noreturn]] void connectionFailed(const QString &serverName, const QUrl &url, const QSqlError &error)
+[[noreturn]] void connectionFailed(const ServerAddress &address, const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    const QString shown = HidePasswords(serverName);
+    const QString shown = address.shown();
     const bool missingRole = text.contains(QLatin1String("role \"")) && text.contains(QLatin1String("does not exist"));
     if (text.contains(QLatin1String("authentication failed")) || text.contains(QLatin1String("no password supplied"))
         || missingRole)
         throw ZrError(ErrAuthentication, OpenSource,
-                      ReplaceParams(GetLangString(StrAuthentication), {shown, url.userName()}));
+                      ReplaceParams(GetLangString(StrAuthentication), {shown, address.user}));
     if (text.contains(QLatin1String("database \"")) && text.contains(QLatin1String("does not exist")))
         throw ZrError(ErrNoSuchDatabase, OpenSource,
-                      ReplaceParams(GetLangString(StrNoSuchDatabase), {shown, url.path().mid(1)}));
+                      ReplaceParams(GetLangString(StrNoSuchDatabase), {shown, address.database}));
     const QString line = firstLine(text);
     const qsizetype colon = line.lastIndexOf(QLatin1String(": "));
     const QString reason = colon >= 0 ? line.mid(colon + 2) : line;
-    serverNotFound(QStringLiteral("%1:%2").arg(url.host()).arg(url.port(5432)), reason);
+    serverNotFound(QStringLiteral("%1:%2").arg(address.host).arg(address.port < 0 ? 5432 : address.port), reason);
 }
 
 // SQLite's "busy" and "locked", and PostgreSQL's lock wait that ran out.
@@ -191,25 +193,27 @@ std::shared_ptr<Database> Database::open(const QString &serverName, Opening open
             db->createIfNew();
     } else if (name.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
                || name.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive)) {
-        const QUrl url(name);
-        if (!url.isValid() || url.host().isEmpty() || url.path().size() < 2)
-            serverNotFound(serverName, QStringLiteral("expected postgresql://user@host:port/dbname"));
+        const ServerAddress address = ServerAddress::parse(name);
+        if (address.host.isEmpty() || address.port == 0 || address.database.isEmpty())
+            serverNotFound(address.shown(), QStringLiteral("expected postgresql://user@host:port/dbname"));
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-        c.setHostName(url.host());
-        c.setPort(url.port(5432));
-        c.setUserName(url.userName());
-        if (!url.password().isEmpty())
-            c.setPassword(url.password());
-        c.setDatabaseName(url.path().mid(1));
+        c.setHostName(address.host);
+        c.setPort(address.port < 0 ? 5432 : address.port);
+        c.setUserName(address.user);
+        if (!address.password.isEmpty())
+            c.setPassword(address.password);
+        c.setDatabaseName(address.database);
         c.setConnectOptions(QStringLiteral("connect_timeout=5"));
-        db.reset(new Database(HidePasswords(name), serverName, connectionName, SqlDialect::PostgreSQL));
+        db.reset(new Database(address.shown(), serverName, connectionName, SqlDialect::PostgreSQL));
         if (!c.open())
-            connectionFailed(serverName, url, c.lastError());
+            connectionFailed(address, c.lastError());
         db->execControl(QStringLiteral("SET client_min_messages TO WARNING"), OpenSource);
         // A writer waits for another's lock as long as SQLite would, then reports it.
         db->execControl(QStringLiteral("SET lock_timeout = %1").arg(LockWaitSeconds * 1000), OpenSource);
+        if (opening == Opening::Use)
+            db->createIfNew();
     } else {
-        serverNotFound(serverName, QStringLiteral("unknown server"));
+        serverNotFound(ServerAddress::parse(name).shown(), QStringLiteral("unknown server"));
     }
     t_open.insert(key, db);
     // Connections still open when the application ends would outlive Qt's
@@ -310,25 +314,108 @@ void Database::createIfNew()
 {
     // Read under a lock that waits as a writer waits: a database another
     // program holds is reported, never taken for an empty one.
-    const auto tables = [this] {
-        QSqlQuery q(connection());
-        QStringList names;
-        if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-            throwRefused(OpenSource, q.lastError());
-        while (q.next())
-            names.append(q.value(0).toString());
-        return names;
-    };
-    if (tables().isEmpty() && t_createsNew) {
+    if (tableColumns().isEmpty() && t_createsNew && dialect() == SqlDialect::SQLite) {
         Transaction tx(*this, Transaction::Write, OpenSource);
         // Another process may have created it while this one waited for the lock.
-        if (tables().isEmpty())
+        if (tableColumns().isEmpty())
             createSchema(true);
         tx.commit();
-    } else if (!tables().contains(QStringLiteral("qemobjectconstraint"), Qt::CaseInsensitive)) {
+        return;
+    }
+    const QStringList missing = missingFromSchema();
+    if (!missing.isEmpty() && missing.contains(QStringLiteral("QEMObjectConstraint")))
         throw ZrError(ErrNoRequirementTables, OpenSource,
                       ReplaceParams(GetLangString(StrNoRequirementTables), {m_displayName}));
+    if (!missing.isEmpty())
+        throw ZrError(ErrSchemaOutdated, OpenSource,
+                      ReplaceParams(GetLangString(StrOutdated), {m_displayName, missing.join(QStringLiteral(", "))}));
+}
+
+QHash<QString, QSet<QString>> Database::tableColumns()
+{
+    const QString sql = dialect() == SqlDialect::SQLite
+        ? QStringLiteral("SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p WHERE m.type = 'table'")
+        : QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+                         "WHERE table_schema = current_schema()");
+    QSqlQuery q(connection());
+    if (!q.exec(sql))
+        throwRefused(OpenSource, q.lastError());
+    QHash<QString, QSet<QString>> columns;
+    while (q.next())
+        columns[q.value(0).toString().toLower()].insert(q.value(1).toString().toLower());
+    return columns;
+}
+
+QStringList Database::missingFromSchema()
+{
+    const QHash<QString, QSet<QString>> present = tableColumns();
+    QStringList missing;
+    for (const SchemaScript::Table &table : SchemaScript::builtIn().tables) {
+        const auto have = present.constFind(table.name.toLower());
+        if (have == present.constEnd()) {
+            missing << table.name;
+            continue;
+        }
+        for (const SchemaScript::Column &column : table.columns) {
+            if (!have->contains(column.name.toLower()))
+                missing << table.name + QLatin1Char('.') + column.name;
+        }
     }
+    return missing;
+}
+
+QStringList Database::upgrade()
+{
+    const QString source = QStringLiteral("zrQEMSvr.Upgrade");
+    Transaction tx(*this, Transaction::Write, source);
+    const QStringList missing = missingFromSchema();
+    const SchemaScript &schema = SchemaScript::builtIn();
+    if (missing.contains(QStringLiteral("QEMObjectConstraint")))
+        throw ZrError(ErrNoRequirementTables, source,
+                      ReplaceParams(GetLangString(StrNoRequirementTables), {m_displayName}));
+    m_statements.clear();
+    finalizeSqliteStatements();
+    // Views stand on the tables: they go first and come back last, as the schema writes them.
+    for (const SchemaScript::Object &view : schema.views)
+        execControl(QStringLiteral("DROP VIEW IF EXISTS %1").arg(view.name), source);
+    for (const QString &item : missing) {
+        const SchemaScript::Table *table = schema.table(item.section(QLatin1Char('.'), 0, 0));
+        if (!item.contains(QLatin1Char('.'))) {
+            execControl(table->statement, source);
+            continue;
+        }
+        for (const SchemaScript::Column &column : table->columns) {
+            if (column.name == item.section(QLatin1Char('.'), 1))
+                execControl(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(table->name, column.definition), source);
+        }
+    }
+    // An index an earlier version made on other columns is made again as the schema has it now.
+    for (const SchemaScript::Object &index : schema.indexes) {
+        execControl(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index.name), source);
+        execControl(index.statement, source);
+    }
+    for (const SchemaScript::Object &view : schema.views)
+        execControl(view.statement, source);
+    tx.commit();
+    m_tables.clear();
+    return missing;
+}
+
+QList<QPair<QString, qint64>> Database::heldRows()
+{
+    const QHash<QString, QSet<QString>> present = tableColumns();
+    QList<QPair<QString, qint64>> held;
+    for (const SchemaScript::Table &table : SchemaScript::builtIn().tables) {
+        if (!present.contains(table.name.toLower()))
+            continue;
+        QSqlQuery q(connection());
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table.name)))
+            throwRefused(OpenSource, q.lastError());
+        const qint64 rows = q.next() ? q.value(0).toLongLong() : 0;
+        if (rows > 0)
+            held.append({table.name, rows});
+    }
+    return held;
 }
 
 [[noreturn]] void Database::throwRefused(const QString &source, const QSqlError &error) const
@@ -336,6 +423,9 @@ void Database::createIfNew()
     if (isLockTimeout(error))
         throw ZrError(ErrDatabaseBusy, source,
                       ReplaceParams(GetLangString(StrDatabaseBusy), {m_displayName, QString::number(LockWaitSeconds)}));
+    if (error.nativeErrorCode() == QLatin1String("42501"))
+        throw ZrError(ErrPermissionDenied, source,
+                      ReplaceParams(GetLangString(StrPermissionDenied), {m_displayName, refusal(error)}));
     if (dialect() == SqlDialect::SQLite && (error.nativeErrorCode().toInt() & 0xff) == SQLITE_NOTADB)
         throw ZrError(ErrNotADatabase, source, ReplaceParams(GetLangString(StrNotADatabase), {m_displayName}));
     throw ZrError(ErrDatabase, source, QStringLiteral("The database refused a statement: %1").arg(refusal(error)));
@@ -378,20 +468,16 @@ void Database::initialize(bool withSample)
 void Database::createSchema(bool withSample)
 {
     const QString source = QStringLiteral("zrQEMSvr.Initialize");
-    const QString schemaSql = readResource(QStringLiteral(":/zrQEMSvr/schema.sql"));
+    const SchemaScript &schema = SchemaScript::builtIn();
     // Statements prepared on the old tables would keep them locked.
     m_statements.clear();
     finalizeSqliteStatements();
-    // Drop in the reverse order of creation so that references go first.
-    static const QRegularExpression created(QStringLiteral("CREATE (TABLE|VIEW) (\\w+)"));
-    QList<QPair<QString, QString>> objects;
-    for (auto it = created.globalMatch(schemaSql); it.hasNext();) {
-        const auto m = it.next();
-        objects.prepend({m.captured(1), m.captured(2)});
-    }
-    for (const auto &o : objects)
-        execControl(QStringLiteral("DROP %1 IF EXISTS %2").arg(o.first, o.second), source);
-    runScript(schemaSql, source);
+    // Views and then tables, in the reverse order of creation, so that references go first.
+    for (const SchemaScript::Object &view : schema.views)
+        execControl(QStringLiteral("DROP VIEW IF EXISTS %1").arg(view.name), source);
+    for (auto it = schema.tables.crbegin(); it != schema.tables.crend(); ++it)
+        execControl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(it->name), source);
+    runScript(readResource(QStringLiteral(":/zrQEMSvr/schema.sql")), source);
     if (withSample)
         runScript(readResource(QStringLiteral(":/zrQEMSvr/sample.sql")), source);
 }
@@ -406,25 +492,6 @@ bool Database::hasTable(const QString &table)
         return false;
     m_tables.insert(name);
     return true;
-}
-
-void Database::ensureTable(const QString &table, const QString &source)
-{
-    if (hasTable(table))
-        return;
-    const QString schemaSql = readResource(QStringLiteral(":/zrQEMSvr/schema.sql"));
-    const QRegularExpression created(QStringLiteral("CREATE TABLE %1 \\(.*?\\n\\);").arg(table),
-                                     QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = created.match(schemaSql);
-    if (!m.hasMatch())
-        throw ZrError(ErrUnknownTable, source, QStringLiteral("The schema has no table named \"%1\".").arg(table));
-    QString statement = m.captured(0);
-    statement.chop(1);
-    execControl(statement.replace(QLatin1String("CREATE TABLE"), QLatin1String("CREATE TABLE IF NOT EXISTS")), source);
-    // The table's indexes come with it.
-    const QRegularExpression indexed(QStringLiteral("CREATE INDEX (\\w+ ON %1 \\([^)]*\\));").arg(table));
-    for (auto it = indexed.globalMatch(schemaSql); it.hasNext();)
-        execControl(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + it.next().captured(1), source);
 }
 
 QString Database::lockingRead(const QString &select) const

@@ -44,7 +44,8 @@ public:
 
     enum class Opening {
         Use,        ///< a new SQLite file gets the schema and the sample; others must hold the tables
-        Initialize  ///< the caller calls initialize() next: nothing is checked or created
+                    ///< of this version's schema
+        Initialize  ///< the caller calls initialize() or upgrade() next: nothing is checked or created
     };
     /// The database of `serverName` for the calling thread, opened once and shared.
     static std::shared_ptr<Database> open(const QString &serverName, Opening opening = Opening::Use);
@@ -75,6 +76,16 @@ public:
     /// Drops every table of the schema and creates them again, with the
     /// sample department when `withSample` is true, in one transaction.
     void initialize(bool withSample);
+    /// The tables and "table.column"s of the schema the database lacks: empty
+    /// when it is up to date, every table when it holds none of them.
+    QStringList missingFromSchema();
+    /// Brings a database made by an earlier version up to date in one
+    /// transaction, keeping every row: the tables and columns it lacks are
+    /// added, its indexes and views made again. Returns what was missing.
+    /// Throws ErrNoRequirementTables for a database without the requirement tables.
+    QStringList upgrade();
+    /// The tables of the schema that hold rows, with their number of rows.
+    QList<QPair<QString, qint64>> heldRows();
 
     /// Called with the text of every statement before it goes to a database.
     using StatementObserver = std::function<void(const QString &sql)>;
@@ -105,9 +116,6 @@ public:
     void lockForNewIds(const QString &table, const QString &source);
     /// True when `table` exists in the database (found once, remembered).
     bool hasTable(const QString &table);
-    /// Inside a write transaction: creates `table` and its indexes as the
-    /// schema describes them when a database made before the table existed lacks it.
-    void ensureTable(const QString &table, const QString &source);
     /// `select` (one table) made to lock the rows it reads against other
     /// writers until the transaction ends, where the database locks rows
     /// (SQLite's write transaction already excludes every other writer).
@@ -148,8 +156,11 @@ public:
 private:
     Database(const QString &displayName, const QString &serverName, const QString &connectionName,
              SqlDialect dialect);
-    // Gives a new SQLite file the schema and the sample; refuses a file with other tables.
+    // Gives a new SQLite file the schema and the sample; refuses a database with other
+    // tables, and one an earlier version made (ErrSchemaOutdated).
     void createIfNew();
+    // The columns of each table the database has, by lower-case name.
+    QHash<QString, QSet<QString>> tableColumns();
     // initialize() inside the caller's write transaction.
     void createSchema(bool withSample);
     // Throws the error a failed statement deserves: busy, not a database, or refused.

@@ -222,7 +222,6 @@ QByteArray RequirementStore::setFile(const QString &key, const Recordset &rows, 
 
 qint64 RequirementStore::keepRows(const QString &key, const SetVersion &stored, const QString &source)
 {
-    m_db.ensureTable(HistoryRows, source);
     QStringList names;
     for (const SchemaColumn &c : m_db.knownTable(kChapter, source).columns)
         names.append(c.name);
@@ -261,10 +260,8 @@ Recordset RequirementStore::versionRows(const QString &key, qint64 number, const
     if (number != versions.of(key).number) {
         // Throws for a version not kept.
         versions.replacedVersion(key, number);
-        rows = m_db.hasTable(HistoryRows)
-            ? m_db.select(historyRowsTable(m_db, source), {}, QStringLiteral("setkey = ? AND version = ?"),
-                          {key, number + 1}, QStringLiteral("ocID"), source)
-            : Recordset(Database::fieldsFor(historyRowsTable(m_db, source)));
+        rows = m_db.select(historyRowsTable(m_db, source), {}, QStringLiteral("setkey = ? AND version = ?"),
+                           {key, number + 1}, QStringLiteral("ocID"), source);
     } else {
         QVariantList values;
         const QString where = setCondition(key, values);

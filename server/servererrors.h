@@ -18,6 +18,9 @@ enum ServerError {
     ErrNoRequirementTables = 31017, ///< an existing database without the requirement tables
     ErrSetChanged = 31018,      ///< a save over a set that someone saved after it was loaded
     ErrRowRefused = 31019,      ///< a requirement row the server will not store
+    ErrSchemaOutdated = 31020,  ///< a database an earlier version made: zrreq upgrade-db brings it up to date
+    ErrHoldsData = 31021,       ///< init-db over a database that holds data, without --force
+    ErrPermissionDenied = 31022, ///< the database user may not read or change what was asked
 };
 
 } // namespace zr::server

@@ -16,8 +16,6 @@ namespace zr::server {
 
 namespace {
 
-const QString Table = QStringLiteral("QEMSetVersion");
-const QString HistoryTable = QStringLiteral("QEMSetHistory");
 
 enum : qint32 {
     StrSetChanged = 62008,
@@ -45,17 +43,9 @@ QDateTime stampOf(const QVariant &value)
 
 } // namespace
 
-bool SetVersionStore::hasTable()
-{
-    return m_db.hasTable(Table);
-}
-
 SetVersions SetVersionStore::ofObject(qint32 kind, qint64 objectId)
 {
     SetVersions versions;
-    // A database made before versions were kept has none yet: every set is at 0.
-    if (!hasTable())
-        return versions;
     const QString prefix = QStringLiteral("%1/%2/").arg(kind).arg(objectId);
     QSqlQuery &q = m_db.exec(QStringLiteral("SELECT setkey, version, savedby, saveddate FROM QEMSetVersion "
                                             "WHERE setkey LIKE ?"),
@@ -78,14 +68,11 @@ SetVersion SetVersionStore::read(const QString &select, const QString &key)
 
 SetVersion SetVersionStore::of(const QString &key)
 {
-    if (!hasTable())
-        return {};
     return read(QStringLiteral("SELECT version, savedby, saveddate FROM QEMSetVersion WHERE setkey = ?"), key);
 }
 
 SetVersion SetVersionStore::lock(const QString &key)
 {
-    m_db.ensureTable(Table, m_source);
     // The row exists before it is locked, so that a first save locks it too.
     m_db.write(QStringLiteral("INSERT INTO QEMSetVersion (setkey, version) VALUES (?, 0) ON CONFLICT DO NOTHING"),
                {key}, m_source);
@@ -111,8 +98,6 @@ SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored, 
     const QString stamp = next.savedAt.toString(StampFormat);
     m_db.write(QStringLiteral("UPDATE QEMSetVersion SET version = ?, savedby = ?, saveddate = ? WHERE setkey = ?"),
                {next.number, next.savedBy, stamp, key}, m_source);
-    // A database made before versions were kept gets the table with its first save.
-    m_db.ensureTable(HistoryTable, m_source);
     m_db.write(QStringLiteral("INSERT INTO QEMSetHistory (setkey, version, savedby, saveddate, summary, replaced) "
                               "VALUES (?, ?, ?, ?, ?, ?)"),
                {key, next.number, next.savedBy, stamp, summary.left(1000),
@@ -124,8 +109,6 @@ SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored, 
 QList<KeptVersion> SetVersionStore::history(const QString &key)
 {
     QList<KeptVersion> versions;
-    if (!m_db.hasTable(HistoryTable))
-        return versions;
     QSqlQuery &q = m_db.exec(QStringLiteral("SELECT version, savedby, saveddate, summary FROM QEMSetHistory "
                                             "WHERE setkey = ? ORDER BY version"),
                              {key}, m_source);
@@ -137,13 +120,10 @@ QList<KeptVersion> SetVersionStore::history(const QString &key)
 
 qint64 SetVersionStore::versionAt(const QString &key, const QDateTime &when)
 {
-    QVariant number;
-    if (m_db.hasTable(HistoryTable)) {
-        QSqlQuery &q = m_db.exec(QStringLiteral("SELECT MAX(version) FROM QEMSetHistory WHERE setkey = ? AND saveddate <= ?"),
-                                 {key, when.toString(StampFormat)}, m_source);
-        number = q.next() ? q.value(0) : QVariant();
-        q.finish();
-    }
+    QSqlQuery &q = m_db.exec(QStringLiteral("SELECT MAX(version) FROM QEMSetHistory WHERE setkey = ? AND saveddate <= ?"),
+                             {key, when.toLocalTime().toString(StampFormat)}, m_source);
+    const QVariant number = q.next() ? q.value(0) : QVariant();
+    q.finish();
     if (!number.isNull())
         return number.toLongLong();
     const QList<KeptVersion> kept = history(key);
@@ -155,7 +135,7 @@ qint64 SetVersionStore::versionAt(const QString &key, const QDateTime &when)
 
 QByteArray SetVersionStore::replacedVersion(const QString &key, qint64 number)
 {
-    if (number < 0 || !m_db.hasTable(HistoryTable))
+    if (number < 0)
         throwNotKept(key, number);
     QSqlQuery &q = m_db.exec(QStringLiteral("SELECT replaced FROM QEMSetHistory WHERE setkey = ? AND version = ?"),
                              {key, number + 1}, m_source);

@@ -71,7 +71,6 @@ public:
     static void setSavingUser(const QString &user);
 
 private:
-    bool hasTable();
     // The version `select` reads for `key` (number 0 when none).
     SetVersion read(const QString &select, const QString &key);
 

@@ -312,6 +312,11 @@ void MainWindow::loadObjects()
     try {
         m_tree->load(m_serverName);
     } catch (const ZrError &error) {
+        // A database an earlier version made is brought up to date, when the user agrees, and read again.
+        if (error.number == server::ErrSchemaOutdated && OfferUpgrade(this, m_serverName)) {
+            loadObjects();
+            return;
+        }
         RecordError(error.number, error.source, error.description, true);
         showError(error.number, error.description, error.source);
     }

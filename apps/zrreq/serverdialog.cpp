@@ -3,6 +3,7 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "database.h"
+#include "servererrors.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -27,6 +29,9 @@ enum : qint32 {
     StrNoFile = 60032,
     StrBadUrl = 60033,
     StrFileFilter = 60034,
+    StrUpgraded = 62045,
+    StrAskUpgrade = 62046,
+    StrUpgradeTitle = 62047,
 };
 const QString SqlitePrefix = QStringLiteral("sqlite://");
 const QString PostgresPrefix = QStringLiteral("postgresql://");
@@ -125,11 +130,38 @@ void ServerDialog::accept()
         server::Database::open(serverName());
     } catch (const ZrError &error) {
         QGuiApplication::restoreOverrideCursor();
+        // A database an earlier version made is offered to be brought up to date.
+        if (error.number == server::ErrSchemaOutdated && OfferUpgrade(this, serverName())) {
+            QDialog::accept();
+            return;
+        }
         m_message->setText(error.description);
         return;
     }
     QGuiApplication::restoreOverrideCursor();
     QDialog::accept();
+}
+
+bool OfferUpgrade(QWidget *parent, const QString &serverName)
+{
+    try {
+        auto db = server::Database::open(serverName, server::Database::Opening::Initialize);
+        const QStringList missing = db->missingFromSchema();
+        if (missing.isEmpty())
+            return true;
+        const QString question =
+            ReplaceParams(GetLangString(StrAskUpgrade), {db->displayName(), missing.join(QStringLiteral(", "))});
+        if (QMessageBox::question(parent, GetLangString(StrUpgradeTitle), question, QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No)
+            != QMessageBox::Yes)
+            return false;
+        db->upgrade();
+        return true;
+    } catch (const ZrError &error) {
+        RecordError(error.number, error.source, error.description, true);
+        QMessageBox::warning(parent, GetLangString(StrUpgradeTitle), error.description);
+        return false;
+    }
 }
 
 } // namespace zr::app

@@ -33,4 +33,9 @@ private:
     QLabel *m_message = nullptr;
 };
 
+/// Asks whether to bring the database of `serverName`, made by an earlier version,
+/// up to date, and does it when the user agrees. True when it is up to date now;
+/// a failure is shown and leaves the database as it was.
+bool OfferUpgrade(QWidget *parent, const QString &serverName);
+
 } // namespace zr::app

@@ -1,5 +1,10 @@
 #include "studentrecord.h"
 
+#include "common/langstrings.h"
+#include "common/zrerror.h"
+
+#include <cmath>
+
 namespace zr {
 
 using namespace RecordColumns;
@@ -41,6 +46,46 @@ double cell(const std::optional<double> &v)
 double cell(bool v)
 {
     return v ? -1 : 0;
+}
+
+constexpr qint32 ErrOutOfRange = 10314;
+constexpr qint32 StrOutOfRange = 63007;
+
+// A figure of a record: NULL, or a finite number from 0 to `max`; refused naming the field as a student file does.
+void checkFigure(const StudentRecordRows &rows, const RecordRows &table, const char *tableName, int row, int column,
+                 const char *field, double max)
+{
+    const double v = table.value(row, column);
+    if (RecordRows::isNull(v) || (std::isfinite(v) && v >= 0 && v <= max))
+        return;
+    const int id = int(rows.studentColumns.indexOf(QStringLiteral("student_ID")));
+    throw ZrError(ErrOutOfRange, QStringLiteral("StudentRecord"),
+                  ReplaceParams(GetLangString(StrOutOfRange),
+                                {id < 0 ? QString() : rows.student.value(id).toString(),
+                                 QStringLiteral("%1[%2].%3").arg(QLatin1String(tableName)).arg(row).arg(QLatin1String(field)),
+                                 QString::number(v), QString::number(max)}));
+}
+
+void checkFigures(const StudentRecordRows &rows)
+{
+    const struct
+    {
+        int column;
+        const char *field;
+        double max;
+    } results[] = {{ResultGrade, "grade", 10},
+                   {ResultCredits, "credits", StudentRecord::MaxCourseFigure},
+                   {ResultHours, "hours", StudentRecord::MaxCourseFigure},
+                   {ResultEcts, "ects", StudentRecord::MaxCourseFigure},
+                   {ResultCoefficient, "coefficient", StudentRecord::MaxCourseFigure}};
+    for (int i = 0; i < rows.results.rowCount(); ++i) {
+        for (const auto &f : results)
+            checkFigure(rows, rows.results, "results", i, f.column, f.field, f.max);
+    }
+    for (int i = 0; i < rows.projects.rowCount(); ++i) {
+        checkFigure(rows, rows.projects, "projects", i, ProjectCredits, "credits", StudentRecord::MaxCourseFigure);
+        checkFigure(rows, rows.projects, "projects", i, ProjectEcts, "ects", StudentRecord::MaxCourseFigure);
+    }
 }
 
 } // namespace
@@ -95,6 +140,7 @@ QString StudentRecord::name() const
 
 StudentRecord StudentRecord::fromRows(const StudentRecordRows &rows)
 {
+    checkFigures(rows);
     StudentRecord record;
     for (int i = 0; i < rows.studentColumns.size() && i < rows.student.size(); ++i)
         record.student.insert(rows.studentColumns.at(i), rows.student.at(i));

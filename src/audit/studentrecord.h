@@ -100,7 +100,11 @@ struct ZRREQ_EXPORT StudentRecord
     /// "lastname firstname", as far as the record has them.
     QString name() const;
 
-    /// The record of the rows a server hands over.
+    /// The largest credits, hours, ECTS or weighting coefficient a course or project may carry.
+    static constexpr double MaxCourseFigure = 1000;
+    /// The record of the rows a server hands over. Throws ZrError 10314 naming
+    /// the first figure that is negative, infinite or above its maximum (a
+    /// grade above 10, another figure above MaxCourseFigure).
     static StudentRecord fromRows(const StudentRecordRows &rows);
     /// The rows of the record, as a server would hand them over.
     StudentRecordRows toRows() const;

@@ -1,7 +1,7 @@
 #include "createserverobject.h"
 
 #include "langstrings.h"
-#include "passwordmask.h"
+#include "serveraddress.h"
 #include "zrerror.h"
 
 #include <QHash>
@@ -70,6 +70,8 @@ QStringList RegisteredServerLibraries()
 std::unique_ptr<ServerObject> CreateServerObject(const QString &className, const QString &library,
                                                  const QString &serverName)
 {
+    // Read once so that its password is hidden in whatever reports a failure.
+    ServerAddress::parse(serverName);
     std::shared_ptr<ServerBackend> backend;
     {
         QMutexLocker lock(&s_mutex);

@@ -1,6 +1,6 @@
 #include "errorlog.h"
 
-#include "passwordmask.h"
+#include "serveraddress.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -229,7 +229,7 @@ int main(int argc, char **argv)
     RegisterServer();
     try {
         if (args[1] == QLatin1String("init")) {
-            Database::open(args[2])->initialize(true);
+            Database::open(args[2], Database::Opening::Initialize)->initialize(true);
             return 0;
         }
         if (args[1] == QLatin1String("save") || args[1] == QLatin1String("import"))

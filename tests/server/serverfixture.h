@@ -139,7 +139,7 @@ private:
                                 QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(database, pristine)}))
             return;
         administer(url, {QStringLiteral("CREATE DATABASE %1").arg(database)});   // after a failed copy
-        zr::server::Database::open(name)->initialize(true);
+        zr::server::Database::open(name, zr::server::Database::Opening::Initialize)->initialize(true);
         zr::server::Database::closeAll();
         m_pgPristine = administer(url, {QStringLiteral("DROP DATABASE IF EXISTS %1").arg(pristine),
                                         QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(pristine, database)});

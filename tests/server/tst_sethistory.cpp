@@ -5,6 +5,8 @@
 #include "serverfixture.h"
 #include "../datafile.h"
 #include "requirementstore.h"
+#include "schemascript.h"
+#include "servererrors.h"
 #include "setchangesummary.h"
 #include "setdifference.h"
 #include "setversionstore.h"
@@ -18,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 using namespace zr;
@@ -240,23 +243,62 @@ private slots:
         QCOMPARE(ReadRequirementFile(versionFile(server, regulation, 2)).rows.recordCount(), 0);
     }
 
-    // A database made before versions were kept has no history table: the first save makes it.
-    void anOlderDatabaseGetsItsHistoryWithTheFirstSave_data() { zr::test::ServerFixture::backendRows(); }
+    // A database the first release made is refused until it is brought up to date; the upgrade
+    // keeps every row it held, and the set saves with its history as in a new one.
+    void aDatabaseOfTheFirstReleaseIsUpgradedKeepingEveryRow_data() { zr::test::ServerFixture::backendRows(); }
 
-    void anOlderDatabaseGetsItsHistoryWithTheFirstSave()
+    void aDatabaseOfTheFirstReleaseIsUpgradedKeepingEveryRow()
     {
         ZR_BACKEND_ROW();
+        QFile script(QFINDTESTDATA("data/first-release.sql"));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QStringList oldTables;
+        QHash<QString, QStringList> held;  // every row of every table, as text
+        const auto rowsOfTable = [](Database &db, const QString &table) {
+            QSqlQuery q(db.connection());
+            q.exec(QStringLiteral("SELECT * FROM %1").arg(table));
+            QStringList rows;
+            while (q.next()) {
+                QStringList cells;
+                for (int i = 0; i < q.record().count(); ++i)
+                    cells << q.value(i).toString();
+                rows << cells.join(QLatin1Char('|'));
+            }
+            rows.sort();
+            return rows;
+        };
         {
-            auto db = Database::open(server);
-            QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistory")));
-            QVERIFY(QSqlQuery(db->connection()).exec(QStringLiteral("DROP TABLE QEMSetHistoryRow")));
+            auto db = Database::open(server, Database::Opening::Initialize);
+            const SchemaScript &now = SchemaScript::builtIn();
+            for (const SchemaScript::Object &view : now.views)
+                db->execControl(QStringLiteral("DROP VIEW %1").arg(view.name), kSource);
+            for (auto it = now.tables.crbegin(); it != now.tables.crend(); ++it)
+                db->execControl(QStringLiteral("DROP TABLE %1").arg(it->name), kSource);
+            const QString first = QString::fromUtf8(script.readAll());
+            db->runScript(first, kSource);
+            for (const SchemaScript::Table &table : SchemaScript::parse(first).tables)
+                held.insert(table.name, rowsOfTable(*db, table.name));
         }
         Database::closeAll();
-        QCOMPARE(errorOf([&] { SetVersionStore(*Database::open(server), kSource).versionAt(kSetKey, QDateTime::currentDateTime()); }),
-                 64003);
+        QCOMPARE(errorOf([&] { Database::open(server); }), int(ErrSchemaOutdated));
+        Database::closeAll();
+
+        auto db = Database::open(server, Database::Opening::Initialize);
+        const QStringList added = db->upgrade();
+        QVERIFY2(added.contains(QStringLiteral("QEMSetHistory")) && added.contains(QStringLiteral("QEMDepProgramCourses.coefficient")),
+                 qPrintable(added.join(QLatin1Char(' '))));
+        for (auto it = held.constBegin(); it != held.constEnd(); ++it) {
+            QStringList now = rowsOfTable(*db, it.key());
+            // A column the upgrade added stands at the end of each row, empty or at its default.
+            for (QString &row : now)
+                row = row.section(QLatin1Char('|'), 0, int(it->value(0).count(QLatin1Char('|'))));
+            now.sort();
+            QCOMPARE(now, it.value());
+        }
+        QVERIFY(db->upgrade().isEmpty());
+        Database::closeAll();
         const QList<QStringList> stored = saveThreeVersions(server);
-        auto db = Database::open(server);
-        QCOMPARE(SetVersionStore(*db, kSource).history(kSetKey).size(), 3);
+        QCOMPARE(SetVersionStore(*Database::open(server), kSource).history(kSetKey).size(), 3);
         QCOMPARE(lines(ReadRequirementFile(versionFile(server, kSetKey, 0)).rows), stored.at(0));
     }
 

@@ -3,7 +3,7 @@
 #include "common/createserverobject.h"
 #include "common/errorlog.h"
 #include "common/langstrings.h"
-#include "common/passwordmask.h"
+#include "common/serveraddress.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
@@ -80,6 +80,8 @@ int CommandLine::parse(const QStringList &arguments)
 {
     if (!m_parser.parse(arguments))
         return fail(UsageError{QStringLiteral("zrreq %1: %2").arg(m_subcommand, m_parser.errorText())});
+    // Read once so that its password is hidden in every line the command writes.
+    ServerAddress::parse(server());
     if (m_parser.isSet(QStringLiteral("help"))) {
         QTextStream(stdout) << m_parser.helpText();
         return ExitOk;
@@ -160,9 +162,11 @@ QDateTime CommandLine::asOf() const
     const QDateTime when = QDateTime::fromString(iso.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
     if (!when.isValid())
         throw UsageError{QStringLiteral("zrreq %1: --as-of must be a date, yyyy-mm-dd, or a date and time, "
-                                        "yyyy-mm-ddThh:mm[:ss], not \"%2\"")
+                                        "yyyy-mm-ddThh:mm[:ss] with an offset (+02:00, Z) or without (local time), "
+                                        "not \"%2\"")
                              .arg(m_subcommand, text)};
-    return when;
+    // Saves are stamped in local time: a moment given with an offset is that moment here.
+    return when.toLocalTime();
 }
 
 int CommandLine::fail(const ZrError &error, int code, bool onStdout) const

@@ -26,6 +26,11 @@ int runImport(const QStringList &arguments);
 /// `zrreq audit --file SET.json --student-file STUDENT.json | --student ID ... | --all ...`: checks a set
 /// against students' records. Exit 0 met or excepted, 1 not met, 2 unusable input.
 int runAudit(const QStringList &arguments);
+/// `zrreq init-db [--sample|--empty|--large N] [--force]`: creates the tables on a database;
+/// refuses one that holds data unless --force is given. Exit 0 done, 2 refused or unusable input.
+int runInitDb(const QStringList &arguments);
+/// `zrreq upgrade-db`: brings a database of an earlier version up to date, keeping every row.
+int runUpgradeDb(const QStringList &arguments);
 
 class CommandLine;
 struct SetTarget;

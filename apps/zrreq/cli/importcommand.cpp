@@ -35,6 +35,9 @@ int runImport(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    // Measuring the effect only reads: no database is created for it.
+    if (command.parser().isSet(QStringLiteral("impact")))
+        command.onlyReads();
 
     SetTarget target;
     Recordset parent;

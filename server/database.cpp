@@ -95,12 +95,13 @@ QString firstLine(const QString &text)
     serverNotFound(QStringLiteral("%1:%2").arg(address.host).arg(address.port < 0 ? 5432 : address.port), reason);
 }
 
-// SQLite's "busy" and "locked", and PostgreSQL's lock wait that ran out.
-bool isLockTimeout(const QSqlError &error)
+// SQLite's "busy" and "locked", and PostgreSQL's lock wait that ran out. PostgreSQL's codes
+// are SQLSTATEs, some of them all digits: only SQLite's are read as SQLite result codes.
+bool isLockTimeout(const QSqlError &error, SqlDialect dialect)
 {
     const QString code = error.nativeErrorCode();
-    if (code == QLatin1String("55P03"))
-        return true;
+    if (dialect == SqlDialect::PostgreSQL)
+        return code == QLatin1String("55P03");
     bool numeric = false;
     const int primary = code.toInt(&numeric) & 0xff;
     return numeric && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
@@ -289,7 +290,10 @@ void observeStatement(const QString &sql)
 QString refusal(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    QString line = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (line.startsWith(QLatin1String("ERROR:")))
+        line = line.mid(6).trimmed();
+    return line;
 }
 
 // SQLite's own error as Qt's driver would report it.
@@ -335,8 +339,10 @@ QHash<QString, QSet<QString>> Database::tableColumns()
 {
     const QString sql = dialect() == SqlDialect::SQLite
         ? QStringLiteral("SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p WHERE m.type = 'table'")
-        : QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
-                         "WHERE table_schema = current_schema()");
+        // The catalogue, not information_schema: a user without rights on a table still sees its columns.
+        : QStringLiteral("SELECT c.relname, a.attname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                         "JOIN pg_attribute a ON a.attrelid = c.oid WHERE n.nspname = current_schema() "
+                         "AND c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped");
     QSqlQuery q(connection());
     if (!q.exec(sql))
         throwRefused(OpenSource, q.lastError());
@@ -420,7 +426,7 @@ QList<QPair<QString, qint64>> Database::heldRows()
 
 [[noreturn]] void Database::throwRefused(const QString &source, const QSqlError &error) const
 {
-    if (isLockTimeout(error))
+    if (isLockTimeout(error, dialect()))
         throw ZrError(ErrDatabaseBusy, source,
                       ReplaceParams(GetLangString(StrDatabaseBusy), {m_displayName, QString::number(LockWaitSeconds)}));
     if (error.nativeErrorCode() == QLatin1String("42501"))

@@ -304,6 +304,10 @@ private slots:
                     << command << server << row.at(1) << error;
             }
         }
+        if (!secret.isEmpty()) {
+            QTest::newRow("no rights on the tables") << QStringList{QStringList{"export"} + kDegree11} << secret
+                                                     << QStringLiteral("Zr-S3cret-Pw") << int(ErrPermissionDenied);
+        }
         QTest::newRow("not a database file") << QStringList{QStringList{"export"} + kDegree11}
                                              << "sqlite://" + m_files.filePath(QStringLiteral("text.db")) << QString()
                                              << int(ErrNotADatabase);
@@ -318,6 +322,9 @@ private slots:
         QFETCH(QString, password);
         QFETCH(int, error);
         writeFile(m_files, QStringLiteral("text.db"), "not a database\n");
+        // A user the database knows, without rights on the tables another user made.
+        if (error == int(ErrPermissionDenied))
+            QVERIFY(fresh(QStringLiteral("postgresql")));
         command.replaceInStrings(QStringLiteral("SET"), QFINDTESTDATA("data/set-good.json"));
         QTemporaryDir home;
         const Result r = zrreq(command + QStringList{"--lang", "en"}, server, withLogIn(home.path()));

@@ -6,6 +6,7 @@
 #include "setversionstore.h"
 #include "studentregulation.h"
 #include "common/zrerror.h"
+#include "requirements/setversion.h"
 
 #include <QSqlQuery>
 
@@ -39,7 +40,7 @@ Recordset ConstraintsObject::LoadConstraintsWithDescription(QVariant &conobject,
 }
 
 Recordset ConstraintsObject::LoadStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool &individual,
-                                                     const QVariant &omitted, qint16 mode)
+                                                     const QVariant &omitted, qint16 mode, qint64 *version)
 {
     Q_UNUSED(sessionID);
     Q_UNUSED(omitted);
@@ -48,12 +49,15 @@ Recordset ConstraintsObject::LoadStudPtyxConstraints(const QString &sessionID, q
     Database::Transaction tx(*m_db, Database::Transaction::Read, source);
     StudentRegulation regulation(*m_db, studentId, source);
     Recordset rows = regulation.loadWithDescription();
+    if (version)
+        *version = SetVersionStore(*m_db, source).of(RequirementSetKey(8, studentId, 103, QString())).number;
     tx.commit();
     individual = regulation.isIndividual();
     return rows;
 }
 
-Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload)
+Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload,
+                                                       qint64 *version)
 {
     Q_UNUSED(sessionID);
     const QString source = QStringLiteral("cContraints.DeleteStudPtyxConstraints");
@@ -63,18 +67,26 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     StudentRegulation(*m_db, studentId, source); // refuses an unknown student
     // Every set of the student's that goes gets a new version, as any save gives it.
     SetVersionStore versions(*m_db, source);
-    QStringList gone;
+    // The degree set is checked even when it holds no rows: a regulation saved since is never removed unseen.
+    const QString degree = RequirementSetKey(8, studentId, 103, QString());
+    QStringList gone{degree};
     QSqlQuery &q = m_db->exec(QStringLiteral("SELECT DISTINCT contypeID FROM QEMObjectConstraint "
-                                             "WHERE conobject = 8 AND objID = ?"),
+                                             "WHERE conobject = 8 AND objID = ? AND contypeID <> 103"),
                               {studentId}, source);
     while (q.next())
         gone.append(RequirementSetKey(8, studentId, q.value(0).toInt(), QString()));
     q.finish();
     RequirementStore store(*m_db);
+    qint64 now = 0;
     for (const QString &key : std::as_const(gone)) {
         const SetVersion locked = versions.lock(key);
+        if (key == degree && version && *version >= 0)
+            versions.check(key, locked, *version);
         const qint64 kept = store.keepRows(key, locked, source);
-        versions.raise(key, locked, QByteArray(), ChangeCountSummary({0, int(kept)}));
+        const qint64 number = kept > 0 ? versions.raise(key, locked, QByteArray(), ChangeCountSummary({0, int(kept)})).number
+                                       : locked.number;
+        if (key == degree)
+            now = number;
     }
     m_db->exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE conobject = 8 AND objID = ?"), {studentId},
                source);
@@ -83,6 +95,8 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     if (reload)
         rows = StudentRegulation(*m_db, studentId, source).loadWithDescription();
     tx.commit();
+    if (version)
+        *version = now;
     return rows;
 }
 

@@ -13,8 +13,9 @@ public:
     Recordset LoadConstraintsWithDescription(QVariant &conobject, QVariant &contypeID, QVariant &objID,
                                              QVariant &secobjID) override;
     Recordset LoadStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool &individual,
-                                      const QVariant &omitted, qint16 mode) override;
-    Recordset DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload) override;
+                                      const QVariant &omitted, qint16 mode, qint64 *version = nullptr) override;
+    Recordset DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload,
+                                        qint64 *version = nullptr) override;
     Recordset LoadObjectConstraints(qint32 conobject, const QVariant &objectId,
                                     const QVariant &secondaryId) override;
     void SaveConstraints(Recordset &constraints) override;

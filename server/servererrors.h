@@ -16,7 +16,7 @@ enum ServerError {
     ErrNoSuchDatabase = 31015,  ///< the server has no database of the name given
     ErrNotADatabase = 31016,    ///< the file is not a database, or is a folder
     ErrNoRequirementTables = 31017, ///< an existing database without the requirement tables
-    ErrSetChanged = 31018,      ///< a save over a set that someone saved after it was loaded
+    ErrSetChanged = 31018,      ///< a save over a set that someone saved after it was loaded (ErrStoredSetChanged)
     ErrRowRefused = 31019,      ///< a requirement row the server will not store
     ErrSchemaOutdated = 31020,  ///< a database an earlier version made: zrreq upgrade-db brings it up to date
     ErrHoldsData = 31021,       ///< init-db over a database that holds data, without --force

@@ -17,21 +17,26 @@
 namespace zr::server {
 
 Recordset StudentObject::LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
-                                              qint32 extraKey)
+                                              qint32 extraKey, qint64 *version)
 {
     const QString source = QStringLiteral("cStudent.LoadExcludedStudents");
     const SchemaTable &view = m_db->knownTable(QStringLiteral("v_students"), source);
     QVariantList values;
     const QString key = ExceptionKeyCondition(objectId, objectKind, context, extraKey, values);
-    return m_db->select(view, {},
-                        QStringLiteral("student_ID IN (SELECT student_ID FROM QEMExcludedStudents WHERE ") + key
-                            + QLatin1Char(')'),
-                        values, QStringLiteral("lastname, firstname, student_ID"), source);
+    Database::Transaction tx(*m_db, Database::Transaction::Read, source);
+    Recordset students = m_db->select(view, {},
+                                      QStringLiteral("student_ID IN (SELECT student_ID FROM QEMExcludedStudents WHERE ")
+                                          + key + QLatin1Char(')'),
+                                      values, QStringLiteral("lastname, firstname, student_ID"), source);
+    if (version)
+        *version = SetVersionStore(*m_db, source).of(ExceptionListKey(objectKind, objectId, context, extraKey)).number;
+    tx.commit();
+    return students;
 }
 
 QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QString &studentIds,
                                             const QVariant &objectId, qint32 objectKind, qint32 context,
-                                            qint32 extraKey, qint32 mode)
+                                            qint32 extraKey, qint32 mode, qint64 *version)
 {
     const QString source = QStringLiteral("cStudent.SaveExcludedStudent");
     if (mode != 0 && mode != 1)
@@ -56,6 +61,8 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
     const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
     SetVersionStore versions(*m_db, source);
     const SetVersion locked = versions.lock(list);
+    if (version && *version >= 0)
+        versions.check(list, locked, *version);
     const QByteArray before = StoredExceptionListFile(*m_db, list, locked.number, source);
     QSqlQuery &m = m_db->exec(QStringLiteral("SELECT MAX(exID) FROM QEMExcludedStudents"), {}, source);
     qlonglong next = (m.next() ? m.value(0).toLongLong() : 0) + 1;
@@ -86,9 +93,11 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
                    source);
         ++added;
     }
-    if (added + removed > 0)
-        versions.raise(list, locked, before, ChangeCountSummary({added, removed}));
+    const SetVersion now = added + removed > 0 ? versions.raise(list, locked, before, ChangeCountSummary({added, removed}))
+                                               : locked;
     tx.commit();
+    if (version)
+        *version = now.number;
     return added + removed;
 }
 

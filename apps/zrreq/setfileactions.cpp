@@ -30,6 +30,7 @@ enum : qint32 {
     StrImportFailed = 60226,
     StrUnsavedFirst = 60227,
     StrNothingLoaded = 60228,
+    StrImportOverNewer = 62049,
     StrRestoreFailed = 64031,
     StrRestored = 64025,
 };
@@ -105,7 +106,23 @@ bool SetFileActions::importFrom(const QString &path)
 {
     if (!canLeaveSet(StrImportFailed))
         return false;
-    return replaceSet(StrImportFailed, [&path] { return ReadRequirementFile(path); }, [&path](int count) {
+    RequirementFile file;
+    try {
+        file = ReadRequirementFile(path);
+    } catch (const ZrError &error) {
+        RecordError(error);
+        report(StrImportFailed, error.description);
+        return false;
+    }
+    // A file of this very set, older than the set as stored: importing it would drop what was saved since.
+    const QStringList facts = OutdatedFileFacts(file, m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+    if (!facts.isEmpty()
+        && QMessageBox::question(m_window, StripMnemonic(GetLangString(StrImport)),
+                                 ReplaceParams(GetLangString(StrImportOverNewer), facts),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               != QMessageBox::Yes)
+        return false;
+    return replaceSet(StrImportFailed, [&file] { return file; }, [&path](int count) {
         return ReplaceParams(GetLangString(StrImported), {QString::number(count), QFileInfo(path).fileName()});
     });
 }

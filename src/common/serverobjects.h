@@ -13,6 +13,10 @@ namespace zr {
 // The recordset sits a floor above; callers of these interfaces include it.
 class Recordset;
 
+/// The error a server throws for a save that started from an older version
+/// of what it changes: someone saved it since.
+constexpr qint32 ErrStoredSetChanged = 31018;
+
 /// Base of the host's server objects. An object is created by class name
 /// through CreateServerObject and owned by its caller, who releases it
 /// after use. Every call is synchronous; failures throw ZrError.
@@ -52,11 +56,18 @@ public:
     /// the individual regulation when the student has one (`individual` is
     /// set true), otherwise the programme's for the student's curriculum.
     /// `omitted` is not used; `mode` 1 returns every requirement field.
+    /// `version`, when given, receives the version of the student's own
+    /// degree set, read with the rows (0 when it was never saved).
     virtual Recordset LoadStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool &individual,
-                                              const QVariant &omitted = QVariant(), qint16 mode = 1) = 0;
+                                              const QVariant &omitted = QVariant(), qint16 mode = 1,
+                                              qint64 *version = nullptr) = 0;
     /// Deletes the student's individual regulation; when `reload` is true
     /// returns the requirements that apply afterwards (the programme's).
-    virtual Recordset DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload) = 0;
+    /// With `version` (at least 0) the regulation must still be at that
+    /// version, or nothing is deleted and ZrError 31018 says who saved it
+    /// since; `version` then receives the version the removal made.
+    virtual Recordset DeleteStudPtyxConstraints(const QString &sessionID, qint32 studentId, bool reload,
+                                                qint64 *version = nullptr) = 0;
 
     // Host side: loading and saving whole requirement recordsets.
 
@@ -115,14 +126,18 @@ public:
 
     /// Students excepted from the requirements of an object (a null objectId
     /// matches exceptions stored without one), with the v_students columns.
+    /// `version`, when given, receives the list's version, read with it.
     virtual Recordset LoadExcludedStudents(const QVariant &objectId, qint32 objectKind, qint32 context,
-                                           qint32 extraKey) = 0;
+                                           qint32 extraKey, qint64 *version = nullptr) = 0;
     /// Adds (`mode` 0) or removes (`mode` 1) the students of `studentIds`
     /// ("12,45,101") to or from the exceptions of an object; students already
     /// in the wanted state are left alone. Returns the number of rows changed.
+    /// With `version` (at least 0) the list must still be at that version, or
+    /// nothing changes and ZrError 31018 says who changed it since; `version`
+    /// then receives the list's version after the change.
     virtual QVariant SaveExcludedStudent(const QString &sessionID, const QString &studentIds,
                                          const QVariant &objectId, qint32 objectKind, qint32 context,
-                                         qint32 extraKey, qint32 mode) = 0;
+                                         qint32 extraKey, qint32 mode, qint64 *version = nullptr) = 0;
     /// Students (v_students) matching `filter`, by last and first name.
     virtual Recordset LoadStudents(const QString &filter) = 0;
     /// The student's individual requirement set for editing: the

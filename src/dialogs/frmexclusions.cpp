@@ -76,6 +76,10 @@ public:
     void removeStudents();
     void answerStudentsRequest(const QString &requestName, const QString &filter, Recordset &result);
     void showError(int headingId, const ZrError &error);
+    // Reads the list (and its version) from the server and shows it.
+    void reload();
+    // After a change refused over someone else's newer list, that list is the one shown.
+    void reloadAfterConflict(const ZrError &error);
     std::unique_ptr<cStudent> students() const;
     QString source(const char *member) const { return QStringLiteral("frmExclusions.") + QLatin1String(member); }
 
@@ -90,6 +94,8 @@ public:
     const Schema *m_schema = nullptr;
     Recordset m_requirementRows;
     Recordset m_set;
+    // The version of the list shown: a change over someone else's newer one is refused.
+    qint64 m_version = -1;
 
     QLabel *Label4 = nullptr;
     QTableView *gxStudents = nullptr;
@@ -322,7 +328,7 @@ void frmExclusionsPrivate::addStudents()
             return;
 
         students()->SaveExcludedStudent(m_sessionId, ids.join(QLatin1Char(',')), m_objectId, m_objectKind, m_context,
-                                        m_extraKey, 0);
+                                        m_extraKey, 0, &m_version);
 
         // Saved: the local list follows, in the order the students were chosen.
         Recordset source = chosen.records.clone();
@@ -345,6 +351,7 @@ void frmExclusionsPrivate::addStudents()
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description);
         showError(20563, error);
+        reloadAfterConflict(error);
     }
 }
 
@@ -371,7 +378,7 @@ void frmExclusionsPrivate::removeStudents()
         }
 
         students()->SaveExcludedStudent(m_sessionId, ids.join(QLatin1Char(',')), m_objectId, m_objectKind, m_context,
-                                        m_extraKey, 1);
+                                        m_extraKey, 1, &m_version);
 
         for (const Recordset::Bookmark bookmark : std::as_const(rows)) {
             m_set.setBookmark(bookmark);
@@ -384,6 +391,24 @@ void frmExclusionsPrivate::removeStudents()
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description);
         showError(20564, error);
+        reloadAfterConflict(error);
+    }
+}
+
+void frmExclusionsPrivate::reload()
+{
+    m_set = students()->LoadExcludedStudents(m_objectId, m_objectKind, m_context, m_extraKey, &m_version);
+    bind();
+}
+
+void frmExclusionsPrivate::reloadAfterConflict(const ZrError &error)
+{
+    if (error.number != ErrStoredSetChanged)
+        return;
+    try {
+        reload();
+    } catch (const ZrError &again) {
+        RecordError(again.number, again.source, again.description);
     }
 }
 
@@ -429,8 +454,7 @@ void frmExclusions::ShowExcludStudents(const QVariant &objectId, qint32 objectKi
             d->setTexts();
             if (context == DegreeContext)
                 throw MakeError(20017, d->source("ShowExcludStudents"));
-            d->m_set = d->students()->LoadExcludedStudents(d->m_objectId, objectKind, context, extraKey);
-            d->bind();
+            d->reload();
         }
         d->gxStudents->setFocus();
         exec();

@@ -97,6 +97,8 @@ public:
     int m_context = 0;
     int m_kind = 0;
     qint32 m_studentId = 0;
+    // The version of the student's own set as shown: a removal over a newer save is refused.
+    qint64 m_version = -1;
     bool m_loaded = false;
     bool m_individual = false;
     bool m_enabled = true;
@@ -241,6 +243,14 @@ void zrReqPreviewPrivate::restore()
         Q_EMIT q->ConstraintsChanged();
     } catch (const ZrError &error) {
         reportActionError(error, QStringLiteral("cmdRestore_Click"));
+        // Someone saved the regulation since it was shown: it is shown as it is now.
+        if (error.number == ErrStoredSetChanged) {
+            try {
+                q->LoadStudConstraints(m_studentId);
+            } catch (const ZrError &) {
+                // Reported by LoadStudConstraints itself.
+            }
+        }
     }
 }
 
@@ -391,12 +401,14 @@ QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
     d->m_studentId = pStudID;
     try {
         if (pStudID < 1) {
+            d->m_version = -1;
             d->m_individual = false;
             d->m_shown = Recordset();
         } else {
             bool individual = false;
             Recordset rows = ServerObjectOf<cContraints>(d->m_serverName)
-                                 ->LoadStudPtyxConstraints(d->m_sessionId, pStudID, individual, QVariant(), 1);
+                                 ->LoadStudPtyxConstraints(d->m_sessionId, pStudID, individual, QVariant(), 1,
+                                                           &d->m_version);
             d->m_shown = rows;
             d->m_individual = individual;
         }
@@ -416,17 +428,19 @@ QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
 
 QVariant zrReqPreview::DelStudConstraints(qint32 pStudID)
 {
+    // The version shown is checked only for the student shown.
+    qint64 version = pStudID == d->m_studentId ? d->m_version : -1;
     d->m_studentId = pStudID;
     try {
         d->m_shown = ServerObjectOf<cContraints>(d->m_serverName)->DeleteStudPtyxConstraints(d->m_sessionId, pStudID,
-                                                                                             true);
+                                                                                             true, &version);
+        d->m_version = version;
         d->showHeader(false);
         d->fillText();
     } catch (const ZrError &error) {
+        // Nothing was removed: the requirements shown stay.
         RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.DelStudConstraints"),
                     error.description);
-        d->m_shown = Recordset();
-        d->fillText();
         RaiseLastError();
     }
     return QVariant();

@@ -476,4 +476,17 @@ Recordset RequirementFileRecordset(const RequirementFile &file)
     return parent;
 }
 
+QStringList OutdatedFileFacts(const RequirementFile &file, const Recordset &parent, qint32 objectKind, qint32 context,
+                              qint32 curriculumId)
+{
+    const QString key = RequirementSetKeyOf(parent, objectKind, context, curriculumId);
+    if (file.version < 0 || file.setKey() != key)
+        return {};
+    const SetVersion stored = ReadSetVersions(parent).value(key);
+    if (stored.number == file.version)
+        return {};
+    return {SetKeyCaption(key), stored.savedBy, stored.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+            QString::number(stored.number), QString::number(file.version)};
+}
+
 } // namespace zr

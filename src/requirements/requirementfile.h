@@ -72,6 +72,14 @@ ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);
 ZRREQ_EXPORT int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind,
                                        qint32 context, qint32 curriculumId = 0);
 
+/// When `file` was written from the set (kind, context, curriculum) of the
+/// hierarchical recordset `parent` and that set, as `parent` loaded it, was
+/// saved again after the file was written: what a message says of it, the
+/// set's caption, who saved it, when, the stored version and the file's.
+/// Empty for a file of another set or one that names no version.
+ZRREQ_EXPORT QStringList OutdatedFileFacts(const RequirementFile &file, const Recordset &parent, qint32 objectKind,
+                                           qint32 context, qint32 curriculumId = 0);
+
 /// A hierarchical recordset holding the file alone: a parent row from the
 /// file's object and, as its child rows, the file's rows with new temporary
 /// ids, for checking a file without a database object to put it in.

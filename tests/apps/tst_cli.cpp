@@ -307,6 +307,22 @@ private slots:
         QVERIFY2(audited.exitCode == (version == 1 ? 0 : 1), qPrintable(describe(audited)));
     }
 
+    // A set imported for a student is his individual regulation: his audit checks it, not the
+    // programme's. Student 84 lacks the programme's 300 credits; his own set asks one.
+    void anImportedStudentSetIsHisRegulation()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList degree{"--kind", "1", "--object", "1", "--context", "103"};
+        QByteArray set = exportSet(degree + QStringList{"--curriculum", "11"}, server);
+        const QString own = writeFile(m_files, QStringLiteral("own.json"), set.replace("\"conoptval1\": \"300\"", "\"conoptval1\": \"1\""));
+        QCOMPARE(zrreq(QStringList{"audit", "--student", "84"} + degree, server).exitCode, 1);
+        const Result refused = zrreq({"import", "--file", own, "--kind", "8", "--object", "84", "--context", "101"}, server);
+        QVERIFY2(refused.exitCode == 2 && refused.errLines.size() == 1, qPrintable(describe(refused)));
+        const Result imported = zrreq({"import", "--file", own, "--kind", "8", "--object", "84", "--context", "103"}, server);
+        QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+        QCOMPARE(zrreq(QStringList{"audit", "--student", "84"} + degree, server).exitCode, 0);
+    }
+
     void validateChecksEveryStoredSet()
     {
         const QString server = resetServer(QStringLiteral("sqlite"));

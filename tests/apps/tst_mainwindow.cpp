@@ -584,6 +584,18 @@ private Q_SLOTS:
         QCOMPARE(saved.size(), stored.size());
         for (const QString &key : saved)
             QVERIFY2(!stored.contains(key) && !key.startsWith(QLatin1String("I-")), qPrintable(key));
+
+        // The file is now older than the set as saved: importing it asks first, and No leaves the set alone.
+        m_boxes.clear();
+        answerBoxes(QMessageBox::No);
+        QVERIFY(!files->importFrom(path));
+        const QString question = GetLangString(62049).section(QLatin1Char('%'), 2, 2).mid(1); // " saved ... at "
+        QVERIFY2(m_boxes.size() == 1 && m_boxes.first().contains(question), qPrintable(m_boxes.join('|')));
+        QVERIFY(!window->isWindowModified());
+        QCOMPARE(listOf(*window)->keys(), saved);
+        answerBoxes(QMessageBox::Yes);
+        QVERIFY(files->importFrom(path));
+        QVERIFY(window->isWindowModified());
     }
 
     void aFileThatDoesNotReadLeavesTheSetAlone_data()

@@ -102,6 +102,53 @@ private slots:
         QCOMPARE(errorOf([&] { students->SaveStudConstraints(QStringLiteral("s2"), second); }), int(ErrSetChanged));
     }
 
+    // Removing a student's regulation and changing an exception list start from the version shown:
+    // over someone else's newer change they are refused and change nothing; the version a change
+    // makes is handed back, so the next change from the same window goes through.
+    void removalsAndExceptionsCheckTheirVersion_data() { zr::test::ServerFixture::backendRows(); }
+
+    void removalsAndExceptionsCheckTheirVersion()
+    {
+        ZR_BACKEND_ROW();
+        auto students = serverObject<cStudent>(server);
+        auto constraints = serverObject<cContraints>(server);
+        bool individual = false;
+        qint64 shown = -1;
+        constraints->LoadStudPtyxConstraints(QStringLiteral("s1"), 7, individual, QVariant(), 1, &shown);
+        Recordset theirs = students->LoadStudConstraints(QStringLiteral("s2"), 7);
+        rowsOf(theirs).setValue(u"conoptval1", QStringLiteral("260"));
+        students->SaveStudConstraints(QStringLiteral("s2"), theirs);
+        qint64 stale = shown;
+        QCOMPARE(errorOf([&] { constraints->DeleteStudPtyxConstraints(QStringLiteral("s1"), 7, false, &stale); }),
+                 int(ErrSetChanged));
+        constraints->LoadStudPtyxConstraints(QStringLiteral("s1"), 7, individual, QVariant(), 1, &shown);
+        QVERIFY(individual);
+        constraints->DeleteStudPtyxConstraints(QStringLiteral("s1"), 7, false, &shown);
+        constraints->LoadStudPtyxConstraints(QStringLiteral("s1"), 7, individual);
+        QVERIFY(!individual);
+
+        // Programme 1's exceptions of context 105 hold students 12 and 45.
+        qint64 list = -1;
+        const auto excepted = [&] {
+            QStringList ids;
+            Recordset rows = students->LoadExcludedStudents(1, 1, 105, 0);
+            for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+                ids << rows.value(u"student_ID").toString();
+            return ids;
+        };
+        students->LoadExcludedStudents(1, 1, 105, 0, &list);
+        students->SaveExcludedStudent(QStringLiteral("s2"), QStringLiteral("13"), 1, 1, 105, 0, 0);
+        const QStringList before = excepted();
+        qint64 old = list;
+        QCOMPARE(errorOf([&] { students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("12"), 1, 1, 105, 0, 1, &old); }),
+                 int(ErrSetChanged));
+        QCOMPARE(excepted(), before);
+        students->LoadExcludedStudents(1, 1, 105, 0, &list);
+        students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("12"), 1, 1, 105, 0, 1, &list);
+        students->SaveExcludedStudent(QStringLiteral("s1"), QStringLiteral("14"), 1, 1, 105, 0, 0, &list);
+        QVERIFY(!excepted().contains(QStringLiteral("12")) && excepted().contains(QStringLiteral("14")));
+    }
+
     // A save the server refuses stores nothing: a row the editor would refuse (named in the message),
     // an expression naming rows not of its set, a row another writer took away meanwhile.
     void aRefusedSaveStoresNothing_data() { zr::test::addDataRows(QFINDTESTDATA("data/refused-saves.tsv"), zr::test::ServerFixture::backends()); }

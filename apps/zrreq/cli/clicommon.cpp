@@ -9,6 +9,7 @@
 #include "requirements/requirementfile.h"
 #include "requirements/setversion.h"
 #include "requirements/requirementseditor.h"
+#include "reqtypes/typecatalog.h"
 #include "database.h"
 #include "jsonschema.h"
 #include "requirementrules.h"
@@ -33,23 +34,6 @@ QString oneLine(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
-}
-
-// A file written from the target's own set is refused when that set, as
-// loaded in `parent`, was saved again after the file was written; a file of
-// another set, or one that names no version, passes.
-void checkFileVersion(const RequirementFile &file, const Recordset &parent, const SetTarget &target)
-{
-    const QString key = RequirementSetKeyOf(parent, target.kind, target.context, CurriculumOf(target));
-    if (file.version < 0 || file.setKey() != key)
-        return;
-    const SetVersion stored = ReadSetVersions(parent).value(key);
-    if (stored.number != file.version)
-        throw ZrError(server::ErrSetChanged, QStringLiteral("zrreq import"),
-                      ReplaceParams(GetLangString(StrFileOutdated),
-                                    {SetKeyCaption(key), stored.savedBy,
-                                     stored.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                     QString::number(stored.number), QString::number(file.version)}));
 }
 
 } // namespace
@@ -323,8 +307,9 @@ Recordset LoadTarget(const QString &server, const SetTarget &target)
 Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file, bool force)
 {
     Recordset parent = LoadTarget(server, target);
-    if (!force)
-        checkFileVersion(file, parent, target);
+    if (const QStringList facts = OutdatedFileFacts(file, parent, target.kind, target.context, CurriculumOf(target));
+        !force && !facts.isEmpty())
+        throw ZrError(server::ErrSetChanged, QStringLiteral("zrreq import"), ReplaceParams(GetLangString(StrFileOutdated), facts));
     ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
     return parent;
 }
@@ -342,8 +327,12 @@ void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curri
 void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
 {
     CheckSet(parent, target.kind, target.context, CurriculumOf(target), server);
-    auto constraints = ServerObjectOf<cContraints>(server);
-    constraints->SaveConstraints(parent);
+    // A student's set is his individual regulation: saved as one, so that his audit reads it.
+    if (target.kind == KindStudent) {
+        ServerObjectOf<cStudent>(server)->SaveStudConstraints(QStringLiteral("zrreq"), parent);
+        return;
+    }
+    ServerObjectOf<cContraints>(server)->SaveConstraints(parent);
 }
 
 QString MissingDatabaseFile(const QString &serverName)

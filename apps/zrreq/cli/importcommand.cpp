@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "common/zrerror.h"
+#include "reqtypes/typecatalog.h"
 #include "requirements/requirementfile.h"
 #include "servererrors.h"
 
@@ -47,6 +48,11 @@ int runImport(const QStringList &arguments)
         const RequirementFile file = ReadRequirementFile(path);
         target = ReadTarget(command);
         command.setSubject(QStringLiteral("file %1, %2").arg(path, DescribeTarget(target)));
+        if (target.kind == KindStudent && target.context != CtxDegree)
+            throw UsageError{QStringLiteral("zrreq import: a student's own requirements are his degree requirements "
+                                            "(--context %1), not those of context %2")
+                                 .arg(CtxDegree)
+                                 .arg(target.context)};
         parent = ImportFileRows(command.server(), target, file, command.parser().isSet(QStringLiteral("force")));
     };
     const auto exitFor = [](const ZrError &error) {

@@ -32,6 +32,7 @@ enum : qint32 {
     StrNotInSet = 62020,
     StrTwoExpressions = 62021,
     StrSetGone = 62023,
+    StrSetGrown = 62050,
 };
 
 QVariant firstValue(Database &db, const QString &sql, const QVariantList &values, const QString &source)
@@ -457,6 +458,30 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         const SetVersion stored = store.lock(it.key());
         store.check(it.key(), stored, versions.value(it.key()).number);
         locked.insert(it.key(), stored);
+    }
+    // A set holds the rows it was loaded with and no others: a row another program added
+    // meanwhile is never deleted, or left out of the expression, unseen.
+    QHash<QString, QSet<qlonglong>> loaded;
+    for (const SaveRow &r : std::as_const(rows)) {
+        if (r.status != Recordset::adRecNew)
+            loaded[r.loadedKey.isEmpty() ? r.key : r.loadedKey].insert(r.storedId.toLongLong());
+    }
+    for (const SaveRow &r : std::as_const(deleted))
+        loaded[r.loadedKey].insert(r.storedId.toLongLong());
+    for (auto it = locked.constBegin(); it != locked.constEnd(); ++it) {
+        QVariantList values;
+        const QString where = setCondition(it.key(), values);
+        const QSet<qlonglong> mine = loaded.value(it.key());
+        QStringList unseen;
+        QSqlQuery &q = m_db.exec(QStringLiteral("SELECT ocID FROM QEMObjectConstraint WHERE ") + where, values, source);
+        while (q.next()) {
+            if (!mine.contains(q.value(0).toLongLong()))
+                unseen << QStringLiteral("[%") + q.value(0).toString() + QLatin1Char(']');
+        }
+        q.finish();
+        if (!unseen.isEmpty())
+            throw ZrError(ErrSetChanged, source,
+                          ReplaceParams(GetLangString(StrSetGrown), {SetKeyCaption(it.key()), unseen.join(QStringLiteral(", "))}));
     }
     // Each set as it was, kept as the version this save replaces, and the expression it had.
     QHash<QString, QString> keptExpression;

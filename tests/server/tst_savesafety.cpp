@@ -156,7 +156,7 @@ private slots:
     void aRefusedSaveStoresNothing()
     {
         QFETCH(QVariant, edits);
-        QFETCH(int, goneMeanwhile);
+        QFETCH(QString, meanwhile);
         QFETCH(bool, setChanged);
         QFETCH(int, named);
         ZR_BACKEND_ROW();
@@ -172,11 +172,8 @@ private slots:
             for (auto field = fields.cbegin(); field != fields.cend(); ++field)
                 edit.setValue(field.key(), field.value());
         }
-        if (goneMeanwhile) {
-            auto db = Database::open(server);
-            QSqlQuery q(db->connection());
-            QVERIFY(q.exec(QStringLiteral("DELETE FROM QEMObjectConstraint WHERE ocID = %1").arg(goneMeanwhile)));
-        }
+        if (!meanwhile.isEmpty())
+            QVERIFY(QSqlQuery(Database::open(server)->connection()).exec(meanwhile));
         const QStringList before = test::ServerFixture::storedRequirements(server);
         QString why;
         QCOMPARE(errorOf([&] { constraints->SaveConstraints(set); }, &why), int(setChanged ? ErrSetChanged : ErrRowRefused));

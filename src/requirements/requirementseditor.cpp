@@ -11,6 +11,7 @@
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
+#include "reqtypes/requirementchange.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
@@ -428,12 +429,30 @@ void RequirementsEditor::rebuildSheets()
         return;
     const bool modified = m_set.isModified();
     const QHash<qint32, QString> expressions = m_set.expressions();
+    // Only what the user changed is carried over: everything else is read from its row again,
+    // as it stands, so that a new language changes no stored value.
+    QHash<qint32, RequirementValue> edited;
+    for (const QString &key : m_list->keys()) {
+        const qint32 ocID = OcIdFromKey(key);
+        const int row = m_set.rowOf(ocID);
+        if (row < 0 || m_asRead.contains(ocID))
+            continue;
+        const RequirementValue held = valueOf(ocID);
+        if (!ChangedFields(asShown(RequirementValue::fromRow(m_set.rows(), row, m_set.context())), held).isEmpty())
+            edited.insert(ocID, held);
+    }
     try {
-        storeGroups(false);
         const RedrawOff redrawOff(m_list);
         m_list->clear();
         const RequirementSet::LoadingScope loading(m_set);
         loadRows();
+        const SheetContext sheet = sheetContext();
+        for (auto it = edited.constBegin(); it != edited.constEnd(); ++it) {
+            m_values.insert(it.key(), it->toSheet(*m_list, sheet));
+            m_asRead.remove(it.key());
+            m_stale.remove(it.key());
+            ApplyRowStates(*m_list, it->typeId, it.key());
+        }
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
     }

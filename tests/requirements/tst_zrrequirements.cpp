@@ -1,6 +1,7 @@
 #include "../datafile.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "itempanel/tilepanel.h"
 #include "common/zrerror.h"
 #include "requirementfixture.h"
@@ -310,6 +311,67 @@ private Q_SLOTS:
         control->setRsConstraints(hierarchicalSet(rows()));
         QCOMPARE(commandsOf(*control)->isVisible(QStringLiteral("exclusions")), exclusions);
         QCOMPARE(control->findChild<QWidget *>(QStringLiteral("picOrient"))->isVisibleTo(control.get()), chooser);
+    }
+
+    // Switching the language, opening every sheet, or opening a picker and cancelling it
+    // changes no stored value: the rows, what the sheets show, the modified flag and the undo
+    // history stay as loaded. A prerequisite's minimum of 0 means all of its two courses.
+    void nothingOnScreenChangesAStoredValue_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("edited");
+        QTest::newRow("language there and back") << "language" << false;
+        QTest::newRow("language, with another requirement edited") << "language" << true;
+        QTest::newRow("every sheet expanded") << "expand" << false;
+        QTest::newRow("picker opened and cancelled") << "picker" << false;
+    }
+    void nothingOnScreenChangesAStoredValue()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, edited);
+        auto control = makeControl(1, 102);
+        const QVariantMap minimumOfAll{{QStringLiteral("conoptval4"), QStringLiteral("0")},
+                                       {QStringLiteral("conselobjIDs"), QStringLiteral("3,4")},
+                                       {QStringLiteral("conoptval3"), QStringLiteral("0,5")},
+                                       {QStringLiteral("conoperator"), 8}};
+        Recordset given = hierarchicalSet({{21, 102, 1, 7, QStringLiteral("1"), 30, minimumOfAll},
+                                           {22, 102, 1, 7, QStringLiteral("1"), 40}});
+        control->setRsConstraints(given);
+        const auto stored = [&] {
+            QStringList cells;
+            Recordset rows = control->rsConstraints().clone();
+            for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+                cells << QString::number(rows.status());
+                for (int f = 0; f < rows.fieldCount(); ++f)
+                    cells << rows.value(f).toString();
+            }
+            return cells;
+        };
+        // An edit not written yet stays an edit: on screen, not in the rows.
+        if (edited)
+            QVERIFY(listOf(*control)->editValue(ParamKey(22, QStringLiteral("conoptval1")), QStringLiteral("250")));
+        const QStringList before = stored();
+        const QString minimum = ParamKey(21, QStringLiteral("conoptval4"));
+        const QStringList shownBefore = shown(*control);
+        if (action == QLatin1String("language")) {
+            SwitchLanguage(LangEnglish);
+            SwitchLanguage(LangGreek);
+        } else if (action == QLatin1String("expand")) {
+            control->ExpandAll();
+        } else {
+            QTimer cancel;
+            connect(&cancel, &QTimer::timeout, this, [] {
+                if (auto *picker = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                    picker->reject();
+            });
+            cancel.start(20);
+            QVERIFY(listOf(*control)->clickButton(ParamKey(21, QStringLiteral("conselobjIDs"))));
+        }
+        QCOMPARE(listOf(*control)->value(minimum).toString(), QStringLiteral("0"));
+        QCOMPARE(shown(*control), shownBefore);
+        QCOMPARE(stored(), before);
+        QCOMPARE(control->property("isModified").toBool(), edited);
+        QCOMPARE(control->undoStack()->count(), edited ? 1 : 0);
     }
 
     // What the set refuses, or a server that fails while loading, reaches the host as ErrorOccurred.

@@ -11,7 +11,6 @@
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
 #include "reqtypes/parametervalues.h"
-#include "reqtypes/requirementchange.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
 #include "reqtypes/sheetadjust.h"
@@ -83,6 +82,7 @@ void RequirementsEditor::forgetValues()
     m_values.clear();
     m_stale.clear();
     m_asRead.clear();
+    m_edited.clear();
 }
 
 RequirementValue RequirementsEditor::asShown(const RequirementValue &read)
@@ -103,13 +103,16 @@ void RequirementsEditor::buildSheet(qint32 ocID)
     try {
         const RequirementSet::LoadingScope building(m_set);
         const SheetContext sheet = sheetContext();
-        // The row holds what the list would show had it been built at the load, stored since or not.
-        const RequirementValue read = RequirementValue::fromRow(m_set.rows(), row, sheet.context);
-        CreateParameterRows(*m_list, read.typeId, ocID, sheet);
-        const RequirementValue shown = read.toSheet(*m_list, sheet);
-        if (m_asRead.remove(ocID))
+        // The row holds what the list would show had it been built at the load, stored since or
+        // not, unless the user changed the value since the row was last written.
+        const auto held = m_values.constFind(ocID);
+        const bool edited = held != m_values.constEnd() && m_edited.contains(ocID);
+        const RequirementValue value = edited ? *held : RequirementValue::fromRow(m_set.rows(), row, sheet.context);
+        CreateParameterRows(*m_list, value.typeId, ocID, sheet);
+        const RequirementValue shown = value.toSheet(*m_list, sheet);
+        if (m_asRead.remove(ocID) || edited)
             m_values.insert(ocID, shown);
-        ApplyRowStates(*m_list, read.typeId, ocID);
+        ApplyRowStates(*m_list, value.typeId, ocID);
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.ShowRequirement"));
     }
@@ -409,6 +412,8 @@ void RequirementsEditor::storeGroups(bool allAsShown)
         else
             StoreValue(*m_list, *value, rows, row);
     }
+    // The rows hold every edit now.
+    m_edited.clear();
 }
 
 void RequirementsEditor::applyRowStates()
@@ -432,26 +437,18 @@ void RequirementsEditor::rebuildSheets()
     // Only what the user changed is carried over: everything else is read from its row again,
     // as it stands, so that a new language changes no stored value.
     QHash<qint32, RequirementValue> edited;
-    for (const QString &key : m_list->keys()) {
-        const qint32 ocID = OcIdFromKey(key);
-        const int row = m_set.rowOf(ocID);
-        if (row < 0 || m_asRead.contains(ocID))
-            continue;
-        const RequirementValue held = valueOf(ocID);
-        if (!ChangedFields(asShown(RequirementValue::fromRow(m_set.rows(), row, m_set.context())), held).isEmpty())
-            edited.insert(ocID, held);
-    }
+    for (const qint32 ocID : std::as_const(m_edited))
+        edited.insert(ocID, valueOf(ocID));
     try {
         const RedrawOff redrawOff(m_list);
         m_list->clear();
         const RequirementSet::LoadingScope loading(m_set);
         loadRows();
-        const SheetContext sheet = sheetContext();
+        // Held as edited; a sheet built later shows the edit, not its row.
         for (auto it = edited.constBegin(); it != edited.constEnd(); ++it) {
-            m_values.insert(it.key(), it->toSheet(*m_list, sheet));
+            m_values.insert(it.key(), *it);
             m_asRead.remove(it.key());
-            m_stale.remove(it.key());
-            ApplyRowStates(*m_list, it->typeId, it.key());
+            m_edited.insert(it.key());
         }
     } catch (const ZrError &error) {
         RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
@@ -705,6 +702,7 @@ void RequirementsEditor::removeRequirement(qint32 ocID)
     m_values.remove(ocID);
     m_stale.remove(ocID);
     m_asRead.remove(ocID);
+    m_edited.remove(ocID);
 }
 
 bool RequirementsEditor::deleteRequirement(qint32 ocID)
@@ -745,6 +743,7 @@ void RequirementsEditor::valueChanged(const QString &key)
     }
     edit.after = valueOf(ocID);
     edit.expressionBefore = edit.expressionAfter = m_set.expression();
+    m_edited.insert(ocID);
     setModified(true);
     Q_EMIT edited(edit);
     Q_EMIT changed();
@@ -819,6 +818,7 @@ void RequirementsEditor::apply(const SetEdit &edit)
         m_values.insert(edit.ocID, edit.after.toSheet(*m_list, sheetContext()));
         m_stale.remove(edit.ocID);
         m_asRead.remove(edit.ocID);
+        m_edited.insert(edit.ocID);
         ApplyRowStates(*m_list, edit.after.typeId, edit.ocID);
         break;
     }

@@ -252,6 +252,8 @@ private:
     QSet<qint32> m_stale;
     // Requirements whose held value is still as read from the row; asShown() when it is needed.
     QSet<qint32> m_asRead;
+    // Requirements the user changed since their rows were last written: what a rebuild carries over.
+    QSet<qint32> m_edited;
     // Where asShown() builds the sheets of requirements the list has not built.
     ItemPanelModel *m_scratch = nullptr;
 };

@@ -18,7 +18,13 @@ void RunExclusions(RequirementsEditor &editor, const QString &sessionId, const Q
     }
     Recordset parentRow = set.parent().clone();
     parentRow.moveFirst();
-    const QVariant objectId = set.objectId();
+    // Exceptions belong to the object of the current requirement row (NULL when it names none):
+    // for a department's course that is the course, not the department.
+    Recordset current = set.walk();
+    const int row = set.currentRecordId() != 0 ? set.rowOf(set.currentRecordId()) : 0;
+    const QVariant objID = row >= 0 && row < current.recordCount() ? current.valueAt(row, current.fieldIndex(u"objID"))
+                                                                     : QVariant();
+    const QVariant objectId = objID.toString().isEmpty() ? QVariant() : objID;
     frmExclusions dialog(owner);
     dialog.setFrmFont(font);
     // The dialog's value lists come from the same cache as the editor's own.

@@ -236,6 +236,15 @@ void RequirementsEditor::loadSheets()
     fillCurricula();
     m_set.applyFilter();
     loadRows();
+    // Sheets are built as they are shown; one of each type is built now, so that a code table
+    // that cannot be read fails the load, as a load reports it, and not a paint that only logs it.
+    QSet<int> built;
+    for (const RequirementValue &value : std::as_const(m_values)) {
+        if (!built.contains(value.typeId)) {
+            built.insert(value.typeId);
+            asShown(value);
+        }
+    }
 }
 
 void RequirementsEditor::load(const Recordset &parent)

@@ -269,6 +269,8 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
         d->showExpression();
     } catch (const ZrError &error) {
         RecordError(error.number, error.source, error.description, true);
+        // Half a set is not offered for editing: what was not shown could not be saved as it is.
+        d->set.release();
         d->list()->clear();
         d->showCurricula();
         d->refreshCommandStates();

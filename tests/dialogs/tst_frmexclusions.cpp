@@ -412,34 +412,62 @@ private Q_SLOTS:
         QVERIFY(!dialog.isVisible() && !QGuiApplication::overrideCursor());
     }
 
+    // The editor opens the dialog for the object of its current requirement row: for a course of a
+    // department (kind 14) the course, not the department it belongs to.
+    void editorOpensTheDialogForItsObject_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("object");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QStringList>("excepted");
+        QTest::addColumn<QString>("admitted");
+        QTest::addColumn<int>("titleId");
+        QTest::newRow("programme") << 1 << 1 << 105 << QStringList{"12", "45"} << "progrspoud_ID=1" << 20559;
+        QTest::newRow("course of a department") << 14 << 30 << 106 << QStringList{"13"} << "department_ID='105'" << 20558;
+    }
+
     void editorOpensTheDialogForItsObject()
     {
+        QFETCH(int, kind);
+        QFETCH(int, object);
+        QFETCH(int, context);
+        QFETCH(QStringList, excepted);
+        QFETCH(QString, admitted);
+        QFETCH(int, titleId);
+        if (kind == 14) {
+            zr::server::Database::open(QString())->execControl(
+                QStringLiteral("INSERT INTO QEMObjectConstraint (ocID, contypeID, conobject, objID, conID, conoperator, "
+                               "conoptval1) VALUES (9001, 106, 14, 30, 70, 8, '1')"),
+                QStringLiteral("test"));
+            CreateServerObjectAs<cStudent>(Library, QString())
+                ->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("13"), 30, 14, 106, 0, 0);
+        }
         zrRequirements editor;
-        editor.setConstrType(105);
-        editor.setAppliesTo(1);
+        editor.setConstrType(context);
+        editor.setAppliesTo(kind);
         editor.setDepartID(QStringLiteral("105"));
         editor.setShowExclusions(true);
         editor.setOSchema(std::make_shared<zr::server::JsonSchema>());
         auto constraints = CreateServerObjectAs<cContraints>(Library, QString());
-        editor.setRsConstraints(constraints->LoadObjectConstraints(1, 1));
+        editor.setRsConstraints(constraints->LoadObjectConstraints(kind, object));
         ItemPanelModel *commands = editor.findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
         QStringList listed;
         QString title;
-        QString admitted;
+        QString filter;
         zr::test::whenModal<frmExclusions>(this, [&](frmExclusions *dialog) {
             listed = sorted(gridIds(dialog));
             zr::test::whenModal<frmSelFromList>(this, [&](frmSelFromList *selection) {
                 title = selection->findChild<QLabel *>(QStringLiteral("smTitle"))->text();
-                admitted = selection->combinedFilter(QString());
+                filter = selection->combinedFilter(QString());
                 selection->reject();
             });
             dialog->findChild<QPushButton *>(QStringLiteral("cmdAdd"))->click();
             dialog->findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
         });
         QVERIFY(commands->clickItem(QStringLiteral("exclusions")));
-        QCOMPARE(listed, QStringList({"12", "45"}));
-        QCOMPARE(title, GetLangString(20559));
-        QCOMPARE(admitted, QStringLiteral("progrspoud_ID=1"));
+        QCOMPARE(listed, excepted);
+        QCOMPARE(title, GetLangString(titleId));
+        QCOMPARE(filter, admitted);
         QVERIFY(!QApplication::activeModalWidget());
     }
 };

@@ -377,28 +377,34 @@ private Q_SLOTS:
     // What the set refuses, or a server that fails while loading, reaches the host as ErrorOccurred.
     void failedLoadsRaiseErrorOccurred_data()
     {
-        QTest::addColumn<bool>("serverDown");
+        QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("number");
-        QTest::newRow("no requirement chapter") << false << 61200;
-        QTest::newRow("server down") << true << 462;
+        QTest::newRow("no requirement chapter") << QString() << 61200;
+        QTest::newRow("server down") << "*" << 462;
+        // Sheets are built as they are shown; the load still says when one cannot be.
+        QTest::newRow("a code table of a sheet") << "SYS_ERGASIA_TYPE" << 462;
     }
     void failedLoadsRaiseErrorOccurred()
     {
-        QFETCH(bool, serverDown);
+        QFETCH(QString, failing);
         QFETCH(int, number);
         auto control = makeControl(1, 103);
-        Recordset given = hierarchicalSet(rows());
-        if (serverDown) {
-            control->lookups().setFetcher([](const QString &, const QString &) -> Recordset {
-                throw ZrError(462, QStringLiteral("RemoteObject"), QStringLiteral("server down"));
+        QList<Row> given = rows();
+        given.append({16, 103, 1, 7, QStringLiteral("1"), 60});
+        Recordset set = hierarchicalSet(given);
+        if (!failing.isEmpty()) {
+            control->lookups().setFetcher([failing](const QString &table, const QString &) -> Recordset {
+                if (failing == QLatin1String("*") || table == failing)
+                    throw ZrError(462, QStringLiteral("RemoteObject"), QStringLiteral("server down"));
+                return table == QLatin1String("QEMDPOrientation") ? curriculaOf({1, 2}) : Recordset();
             });
         } else {
-            control->setRsConstraints(given);
-            given = Recordset({makeField(QStringLiteral("prID"), adInteger)});
-            given.addNew();
+            control->setRsConstraints(set);
+            set = Recordset({makeField(QStringLiteral("prID"), adInteger)});
+            set.addNew();
         }
         QSignalSpy errors(control.get(), &zrRequirements::ErrorOccurred);
-        control->setRsConstraints(given);
+        control->setRsConstraints(set);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).toInt(), number);
         QCOMPARE(errors.first().at(2).toString(), QStringLiteral("zrRequirements.rsConstraints"));

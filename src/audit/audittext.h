@@ -50,6 +50,7 @@ enum AuditString : qint32 {
     StrNoValueToCheck = 63242,
     StrUnknownType = 63243,
     StrEmptySet = 63244,
+    StrNoValueToCheckNamed = 63245,
 };
 
 // Error numbers of a set the audit refuses.

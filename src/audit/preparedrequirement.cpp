@@ -36,12 +36,15 @@ QSet<qint32> codeSet(const ParameterValue *value, QList<qint32> *inOrder = nullp
     return codes;
 }
 
-[[noreturn]] void refuse(const RequirementValue &value, const QString &field)
+// A value the rule needs and does not have: turned into the error, with the requirement's name, by PrepareRequirement.
+struct MissingValue
 {
-    const ParameterRow row = SheetRow(value.typeId, value.context, field);
-    const QString label = row.labelId != 0 ? GetLangString(row.labelId) : field;
-    throw ZrError(ErrNoValueToCheck, Source,
-                  AuditText(StrNoValueToCheck, {QString::number(value.ocID), GetTypeName(value.typeId), label}));
+    QString field;
+};
+
+[[noreturn]] void refuse(const RequirementValue &, const QString &field)
+{
+    throw MissingValue{field};
 }
 
 // The number of `field`, refused when the rule needs it and it has none.
@@ -143,7 +146,26 @@ void readAverage(PreparedRequirement &r, const RequirementValue &value)
 
 } // namespace
 
-PreparedRequirement PrepareRequirement(const RequirementValue &value)
+namespace {
+PreparedRequirement prepare(const RequirementValue &value);
+} // namespace
+
+PreparedRequirement PrepareRequirement(const RequirementValue &value, const QString &named)
+{
+    try {
+        return prepare(value);
+    } catch (const MissingValue &missing) {
+        const ParameterRow row = SheetRow(value.typeId, value.context, missing.field);
+        const QString label = row.labelId != 0 ? GetLangString(row.labelId) : missing.field;
+        throw ZrError(ErrNoValueToCheck, Source,
+                      named.isEmpty() ? AuditText(StrNoValueToCheck, {QString::number(value.ocID), GetTypeName(value.typeId), label})
+                                      : AuditText(StrNoValueToCheckNamed, {named, label}));
+    }
+}
+
+namespace {
+
+PreparedRequirement prepare(const RequirementValue &value)
 {
     PreparedRequirement r;
     r.ocID = value.ocID;
@@ -248,5 +270,7 @@ PreparedRequirement PrepareRequirement(const RequirementValue &value)
     }
     return r;
 }
+
+} // namespace
 
 } // namespace zr::audit

@@ -50,7 +50,8 @@ struct PreparedRequirement
 };
 
 /// The requirement's values made ready for its rule. Throws ZrError 10352
-/// when a value the rule needs is missing or unreadable.
-PreparedRequirement PrepareRequirement(const RequirementValue &value);
+/// when a value the rule needs is missing or unreadable, naming the
+/// requirement `named` (by default its id).
+PreparedRequirement PrepareRequirement(const RequirementValue &value, const QString &named = QString());
 
 } // namespace zr::audit

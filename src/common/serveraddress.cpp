@@ -57,6 +57,7 @@ ServerAddress ServerAddress::parse(const QString &text)
         return address;
     address.scheme = trimmed.left(schemeEnd).toLower();
     QString rest = trimmed.mid(schemeEnd + 3);
+    QString typedPassword;
     // A file's path is no address: an "@" or ":" in it holds no password.
     if (address.scheme == QLatin1String("sqlite")) {
         address.database = rest;
@@ -70,12 +71,8 @@ ServerAddress ServerAddress::parse(const QString &text)
         address.user = decoded(colon < 0 ? info : info.left(colon));
         if (colon >= 0) {
             address.hasPassword = true;
-            address.password = decoded(info.mid(colon + 1));
-            // Typed undecoded too: "%7b" in a password may be meant as it stands.
-            remember(trimmed, address);
-            ServerAddress typed = address;
-            typed.password = info.mid(colon + 1);
-            remember(trimmed, typed);
+            typedPassword = info.mid(colon + 1);
+            address.password = decoded(typedPassword);
         }
     }
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
@@ -93,6 +90,11 @@ ServerAddress ServerAddress::parse(const QString &text)
     if (hostPort.startsWith(QLatin1Char('[')) && hostPort.endsWith(QLatin1Char(']')))
         hostPort = hostPort.mid(1, hostPort.size() - 2);
     address.host = hostPort;
+    remember(trimmed, address);
+    // Typed undecoded too: "%7b" in a password may be meant as it stands.
+    ServerAddress typed = address;
+    typed.password = typedPassword;
+    remember(trimmed, typed);
     return address;
 }
 

@@ -5,6 +5,8 @@
 #include "common/schema.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "audit/auditexpression.h"
+#include "audit/preparedrequirement.h"
 #include "itempanel/itempanelmodel.h"
 #include "itempanel/redrawoff.h"
 #include "recordset/recordsetutils.h"
@@ -643,6 +645,7 @@ void RequirementsEditor::writeBack()
         throw ZrError(error.number, error.source, error.description + curriculumNote(failure.curriculum));
     }
     CheckNoUnknownTokens(m_set);
+    checkAuditable(curriculaLeft);
     try {
         // Values go to rows: the list changes only where a stored value shows differently,
         // so it is not rebuilt.
@@ -654,6 +657,34 @@ void RequirementsEditor::writeBack()
         throw;
     }
     setModified(false);
+}
+
+void RequirementsEditor::checkAuditable(const QList<RowValue> &curriculaLeft)
+{
+    QMap<qint32, QList<RequirementValue>> sets;
+    sets.insert(m_set.curriculumId(), shownValues());
+    for (const RowValue &left : curriculaLeft)
+        sets[ValLng(left.rows.valueAt(left.row, left.rows.fieldIndex(u"secobjID")))].append(left.value);
+    for (auto it = sets.constBegin(); it != sets.constEnd(); ++it) {
+        if (it->isEmpty())
+            continue;
+        const bool shown = it.key() == m_set.curriculumId();
+        QList<qint32> ids;
+        for (const RequirementValue &value : *it) {
+            ids << value.ocID;
+            try {
+                audit::PrepareRequirement(value, captionOf(value.ocID));
+            } catch (ZrError &error) {
+                m_problem = {true, value.ocID, QString(), it.key()};
+                if (!shown)
+                    error.description += curriculumNote(it.key());
+                RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+                throw;
+            }
+        }
+        // Every curriculum checked here was shown, so its expression is held.
+        audit::AuditExpression::parse(m_set.expressions().value(it.key()), ids);
+    }
 }
 
 qint32 RequirementsEditor::curriculumEntry() const

@@ -219,6 +219,9 @@ private:
         RequirementValue value;
     };
     QList<RowValue> validateCurriculaLeft();
+    // The audit can check what is written: every requirement has the values its rule needs and
+    // each expression reads (ZrError 10350 to 10353). Part of the checks of writeBack.
+    void checkAuditable(const QList<RowValue> &curriculaLeft);
     // The held value of `ocID`, read from the list again when an edit there made it stale.
     const RequirementValue *heldValue(qint32 ocID);
     void forgetValues();

@@ -349,6 +349,14 @@ private slots:
         all = zrreq({"validate", "--all", "--lang", "en"}, server);
         QVERIFY2(!all.outLines.filter(QStringLiteral("curriculum 11: ERROR 10100\t")).isEmpty(),
                  qPrintable(all.outLines.join(QLatin1Char('\n'))));
+
+        // Nor is one the audit cannot check: curriculum 13's projects (row 22) without their operator.
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMObjectConstraint SET conoperator = NULL WHERE ocID = 22")));
+        all = zrreq({"validate", "--all", "--lang", "en"}, server);
+        QVERIFY2(!all.outLines.filter(QStringLiteral("curriculum 13: ERROR 10352\t")).isEmpty(),
+                 qPrintable(all.outLines.join(QLatin1Char('\n'))));
+        QCOMPARE(zrreq(QStringList{"audit", "--all", "--kind", "1", "--object", "1", "--context", "103", "--curriculum", "13"},
+                       server).exitCode, 2);
     }
 
     void describeShowsEachRequirementAsTheEditorDoes()

@@ -338,6 +338,9 @@ private slots:
             const QRegularExpressionMatch m = it.next();
             parts << password.left(m.capturedStart()) << password.mid(m.capturedEnd());
         }
+        // The address is still named, only its password hidden.
+        QVERIFY2(!server.startsWith(QLatin1String("postgresql")) || r.errLines.first().contains(QLatin1String("@127.0.0.1")),
+                 qPrintable(r.errLines.first()));
         for (const QString &text : {QString::fromUtf8(r.out), r.errLines.first(), log.first()}) {
             for (const QString &part : std::as_const(parts))
                 QVERIFY2(part.trimmed().size() < 4 || !text.contains(part), qPrintable(part + QStringLiteral(" in ") + text));

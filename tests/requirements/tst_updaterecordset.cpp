@@ -17,11 +17,12 @@ class tst_UpdateRecordset : public QObject
 {
     Q_OBJECT
 
-    // Type 70 (completed projects) with a valid count: passes its own checks.
+    // Type 70 (completed practicums) with a valid count: passes its own checks and the audit's.
     static Row valid(int ocID, const QString &curriculum, const QString &eval, int context = 103)
     {
         return {ocID, context, 1, 7, curriculum, 70,
-                {{QStringLiteral("conoptval1"), QStringLiteral("5")}, {QStringLiteral("coneval"), eval}}};
+                {{QStringLiteral("conoperator"), 8}, {QStringLiteral("conoptval1"), QStringLiteral("5")},
+                 {QStringLiteral("coneval"), eval}}};
     }
 
     // Requirements 1-3 in curriculum 1 with `eval1`, 4 in curriculum 2 with `eval2`.

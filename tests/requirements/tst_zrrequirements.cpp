@@ -158,9 +158,10 @@ private Q_SLOTS:
         QFETCH(QString, between);
         QFETCH(QStringList, left);
         QList<Row> valid;
+        const QVariantMap atLeastFive{{QStringLiteral("conoperator"), 8}, {QStringLiteral("conoptval1"), QStringLiteral("5")}};
         for (int ocID : {21, 22, 23})
-            valid << Row{ocID, 103, 1, 7, QStringLiteral("1"), 70, {{QStringLiteral("conoptval1"), QStringLiteral("5")}}};
-        valid << Row{24, 103, 1, 7, QStringLiteral("2"), 70, {{QStringLiteral("conoptval1"), QStringLiteral("5")}}};
+            valid << Row{ocID, 103, 1, 7, QStringLiteral("1"), 70, atLeastFive};
+        valid << Row{24, 103, 1, 7, QStringLiteral("2"), 70, atLeastFive};
         auto control = makeControl(1, 103);
         control->setRsConstraints(hierarchicalSet(valid));
         listOf(*control)->setSelected(selected, true);
@@ -199,7 +200,7 @@ private Q_SLOTS:
     void undoAndRedoEveryKindOfStep()
     {
         QFETCH(QString, step);
-        const QVariantMap either{{QStringLiteral("conoptval1"), QStringLiteral("5")},
+        const QVariantMap either{{QStringLiteral("conoperator"), 8}, {QStringLiteral("conoptval1"), QStringLiteral("5")},
                                  {QStringLiteral("coneval"), QStringLiteral("[%21] OR [%22]")}};
         QVariantMap six = either;
         six.insert(QStringLiteral("conoptval1"), QStringLiteral("6"));

@@ -30,6 +30,7 @@ const QString Minimum = QStringLiteral("conoptval4");
 const QString CourseExceptions = QStringLiteral("conoptval7");
 const QString Categories = QStringLiteral("conoptval10");
 const QString YearRule = QStringLiteral("=4");
+constexpr qint32 StrNotCodes = 20029;
 
 bool isNumeric(const QString &text)
 {
@@ -393,6 +394,21 @@ bool IsPositiveNumber(const QString &text, const QString &lengthRule)
 void ValidateStudent(const QString &column, const QString &value, const QString &label, const QString &requirement)
 {
     RecordedCheck([&] { checkStudentValue(column, value, label, requirement); });
+}
+
+void CheckStoredCodes(const RequirementValue &read, const RequirementNaming &naming)
+{
+    const ParameterValue *unreadable = read.unreadableCodes();
+    if (!unreadable)
+        return;
+    SetFailedField(unreadable->field);
+    const ParameterRow row = SheetRow(read.typeId, read.context, unreadable->field);
+    const QString label = row.labelId != 0 ? GetLangString(row.labelId) : unreadable->field;
+    RecordedCheck([&] {
+        raiseMessage(StrNotCodes, InputSource,
+                     {FixedText(unreadable->text()), FixedText(label),
+                      Caption(naming.distinct ? naming.distinct() : naming.caption)});
+    });
 }
 
 void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,

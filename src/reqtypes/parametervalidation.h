@@ -35,6 +35,13 @@ struct ZRREQ_EXPORT RequirementNaming
 ZRREQ_EXPORT void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
                                 const SheetContext &sheet);
 
+/// Refuses a requirement whose row (`read`, the value as its row holds it)
+/// keeps in a choice, a code list or a list of courses something that is no
+/// code (RequirementValue::unreadableCodes): its sheet would show it as empty
+/// and write it back as NULL. Throws ZrError 20029 naming the field (logged);
+/// sets FailedField.
+ZRREQ_EXPORT void CheckStoredCodes(const RequirementValue &read, const RequirementNaming &naming);
+
 /// The rules of a student column (type 10) for one value: `value` shown on
 /// the row captioned `label` of the requirement captioned `requirement`.
 /// Throws ZrError with source "ValidateStudent". Dates are read as

@@ -13,6 +13,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace zr {
 
 namespace {
@@ -387,6 +389,27 @@ const ParameterValue *RequirementValue::parameter(const QString &field) const
 {
     for (const ParameterValue &p : parameters) {
         if (p.field == field)
+            return &p;
+    }
+    return nullptr;
+}
+
+const ParameterValue *RequirementValue::unreadableCodes() const
+{
+    const auto whole = [](const QString &code) {
+        bool ok = false;
+        code.trimmed().toInt(&ok);
+        return ok;
+    };
+    for (const ParameterValue &p : parameters) {
+        const QString text = p.text().trimmed();
+        if (text.isEmpty())
+            continue;
+        const bool list = p.kind == RowKind::CodeList || p.kind == RowKind::ValuePicker;
+        if (!list && p.kind != RowKind::Choice)
+            continue;
+        const QStringList codes = list ? text.split(QLatin1Char(',')) : QStringList{text};
+        if (!std::all_of(codes.cbegin(), codes.cend(), whole))
             return &p;
     }
     return nullptr;

@@ -119,6 +119,10 @@ public:
 
     /// The parameter stored in `field`; nullptr when the type has none.
     const ParameterValue *parameter(const QString &field) const;
+    /// The first parameter that holds codes (a choice, a code list, a list of
+    /// courses) whose text does not read as codes: whole numbers, separated by
+    /// "," in a list. Nullptr when every one reads (an empty one does).
+    const ParameterValue *unreadableCodes() const;
     /// The operator code (`conoperator`); empty when the type has none.
     QString operatorCode() const;
 };

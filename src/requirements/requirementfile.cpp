@@ -191,21 +191,6 @@ RequirementSet openSet(const Recordset &parent, qint32 objectKind, qint32 contex
     return set;
 }
 
-// The file's object id: its objID, or the key the server's parent row takes it from.
-qint64 objectId(const RequirementFile &file)
-{
-    if (file.object.contains(QStringLiteral("objID")))
-        return file.object.value(QStringLiteral("objID")).toLongLong();
-    const char *key = nullptr;
-    switch (file.objectKind) {
-    case KindStudent: key = "student_ID"; break;
-    case KindDepartment: key = "depID"; break;
-    case KindDepartmentById: key = "courseID"; break;
-    default: key = "prID"; break;
-    }
-    return ValLng(file.object.value(QString::fromLatin1(key)));
-}
-
 } // namespace
 
 bool IsKnownObjectKind(qint32 kind)
@@ -229,11 +214,26 @@ bool IsKnownContext(qint32 context)
     return context >= CtxProgrammeEntry && context <= CtxTextbooks;
 }
 
+qint64 RequirementFile::objectId() const
+{
+    // Its objID, or the key the server's parent row takes it from.
+    if (object.contains(QStringLiteral("objID")))
+        return object.value(QStringLiteral("objID")).toLongLong();
+    const char *key = nullptr;
+    switch (objectKind) {
+    case KindStudent: key = "student_ID"; break;
+    case KindDepartment: key = "depID"; break;
+    case KindDepartmentById: key = "courseID"; break;
+    default: key = "prID"; break;
+    }
+    return ValLng(object.value(QString::fromLatin1(key)));
+}
+
 QString RequirementFile::setKey() const
 {
     const QString secondary = curriculumId() != 0 ? QString::number(curriculumId())
                                                   : object.value(QStringLiteral("secobjID")).toString();
-    return RequirementSetKey(objectKind, objectId(*this), context, secondary);
+    return RequirementSetKey(objectKind, objectId(), context, secondary);
 }
 
 qint32 RequirementFile::curriculumId() const
@@ -467,7 +467,7 @@ Recordset RequirementFileRecordset(const RequirementFile &file)
     parent.setValue(u"conobject", file.objectKind);
     for (auto it = file.object.constBegin(); it != file.object.constEnd(); ++it)
         parent.setValue(it.key(), it.value());
-    parent.setValue(u"objID", objectId(file));
+    parent.setValue(u"objID", file.objectId());
     parent.setChapter(RequirementSet::chapterName(), Recordset(recordsetFields(RowFields)));
     parent.updateBatch();
     parent.moveFirst();

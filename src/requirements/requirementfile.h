@@ -35,6 +35,9 @@ struct ZRREQ_EXPORT RequirementFile
     /// The curriculum the rows belong to in a curriculum-dependent set (the
     /// object's or the first row's secobjID), 0 otherwise.
     qint32 curriculumId() const;
+    /// The id of the object the file was written from (objID, or the key its
+    /// kind has); 0 when the file names none.
+    qint64 objectId() const;
     /// The key of the set the file was written from (see RequirementSetKey).
     QString setKey() const;
 };

@@ -579,6 +579,7 @@ QList<RequirementsEditor::RowValue> RequirementsEditor::validateCurriculaLeft()
             const RequirementValue &value = rowValue.value;
             const qint32 ocID = value.ocID;
             try {
+                CheckStoredCodes(RequirementValue::fromRow(rows, rowValue.row, sheet.context), namingIn(sheetRows, ocID));
                 ValidateInput(value, namingIn(sheetRows, ocID), rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
@@ -612,6 +613,9 @@ void RequirementsEditor::validate()
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
                               QStringLiteral("No requirement row with ocID %1.").arg(ocID));
             m_problem = {true, ocID, QString(), m_set.curriculumId()};
+            // What the row holds is checked where the user left it as loaded: a sheet shows no code it cannot read.
+            if (!m_edited.contains(ocID))
+                CheckStoredCodes(RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context), namingIn(*m_list, ocID));
             ValidateInput(*value, namingIn(*m_list, ocID), rows, sheet);
             m_problem.valid = false;
         }

@@ -120,7 +120,16 @@ int auditFile(CommandLine &command, bool json)
     // No database: names show as numbers, and no department's current period is known.
     AuditCodes codes;
     codes.fold = server::FoldForMatch;
-    const AuditSet set = AuditSet::prepare(file.rows, file.context, codes);
+    Recordset rows = file.rows;
+    // Checked first, when asked, as validate and import check it: what they refuse is refused here too.
+    if (command.parser().isSet(QStringLiteral("validate"))) {
+        command.onlyReads();
+        qint32 curriculum = 0;
+        Recordset parent = FileSetToCheck(command.server(), file, &curriculum);
+        CheckSet(parent, file.objectKind, file.context, curriculum, command.server());
+        rows = SetRowsOf(parent, file.objectKind, file.context, curriculum);
+    }
+    const AuditSet set = AuditSet::prepare(rows, file.context, codes);
     return printTrace(set.evaluate(record), record, json);
 }
 
@@ -324,6 +333,9 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    p.addOption({QStringLiteral("validate"),
+                 QStringLiteral("With --file: check the set first as validate checks it, against the database "
+                                "(--server, or the embedded one), and refuse it as validate would.")});
     AddTargetOptions(command);
     command.addAsOfOption(QStringLiteral("With --student or --all, check against the version of the stored set"));
     command.addServerOption();

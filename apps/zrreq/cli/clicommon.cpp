@@ -10,6 +10,7 @@
 #include "requirements/setversion.h"
 #include "requirements/requirementseditor.h"
 #include "reqtypes/typecatalog.h"
+#include "recordset/recordsetutils.h"
 #include "database.h"
 #include "jsonschema.h"
 #include "requirementrules.h"
@@ -312,6 +313,29 @@ Recordset ImportFileRows(const QString &server, const SetTarget &target, const R
         throw ZrError(server::ErrSetChanged, QStringLiteral("zrreq import"), ReplaceParams(GetLangString(StrFileOutdated), facts));
     ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
     return parent;
+}
+
+std::optional<SetTarget> TargetOfFile(const RequirementFile &file)
+{
+    const qint64 id = file.objectId();
+    if (id == 0)
+        return std::nullopt;
+    SetTarget target{file.objectKind, QString::number(id), file.context, file.curriculumId()};
+    if (file.objectKind == KindProgramme3 || file.objectKind == KindProgramme4) {
+        target.curriculum = ValLng(file.object.value(QStringLiteral("secobjID")));
+        if (target.curriculum == 0)
+            throw UsageError{QStringLiteral("zrreq: the file's object of kind %1 names no course group or course "
+                                            "(secobjID)")
+                                 .arg(file.objectKind)};
+    }
+    return target;
+}
+
+Recordset FileSetToCheck(const QString &server, const RequirementFile &file, qint32 *curriculum)
+{
+    const std::optional<SetTarget> target = TargetOfFile(file);
+    *curriculum = target ? CurriculumOf(*target) : file.curriculumId();
+    return target ? ImportFileRows(server, *target, file, true) : RequirementFileRecordset(file);
 }
 
 void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server)

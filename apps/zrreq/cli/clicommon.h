@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace zr {
 struct RequirementFile;
@@ -135,6 +136,15 @@ std::unique_ptr<RequirementsEditor> LoadEditor(const Recordset &parent, qint32 k
 /// set when that set was saved again after the file was written, unless `force`.
 Recordset ImportFileRows(const QString &server, const SetTarget &target, const RequirementFile &file,
                          bool force = false);
+/// The target a file was written from (kind, object, context, curriculum or
+/// the course group or course of kinds 3 and 4); nothing for a file that names
+/// no object. Throws UsageError for a file of kind 3 or 4 naming no group or course.
+std::optional<SetTarget> TargetOfFile(const RequirementFile &file);
+/// The set of `file` as checks see it: with the file naming its object,
+/// imported into that object as the database holds it (ImportFileRows, so
+/// an object or curriculum that does not exist is refused as an import
+/// refuses it), otherwise the file alone. `curriculum` receives the set's curriculum.
+Recordset FileSetToCheck(const QString &server, const RequirementFile &file, qint32 *curriculum);
 /// The checks a set must pass before it is stored, the same for validate
 /// and import: the server's rules on every row of the set, then the
 /// editor's, which write the rows. Throws ZrError naming the first fault.

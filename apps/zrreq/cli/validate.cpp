@@ -40,16 +40,18 @@ int validateFile(CommandLine &command)
 {
     RequirementFile file;
     Recordset parent;
+    qint32 curriculum = 0;
     const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         file = ReadRequirementFile(path);
         CheckServer(command.server());
-        parent = RequirementFileRecordset(file);
+        // Checked in its object, as an import would store it: an object that does not exist is refused.
+        parent = FileSetToCheck(command.server(), file, &curriculum);
     };
     if (const int failed = command.attempt(readFile); failed >= 0)
         return failed;
-    const auto check = [&] { CheckSet(parent, file.objectKind, file.context, file.curriculumId(), command.server()); };
+    const auto check = [&] { CheckSet(parent, file.objectKind, file.context, curriculum, command.server()); };
     if (const int failed = command.attempt(check, ExitInvalid, true); failed >= 0)
         return failed;
     PrintLine(QStringLiteral("OK"));

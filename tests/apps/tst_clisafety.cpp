@@ -7,6 +7,9 @@
 #include "servererrors.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrl>
 #include <QTest>
 
@@ -50,6 +53,59 @@ QByteArray fileBytes(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
                                        : QByteArray();
+}
+
+// `json`, a set file, with one mutation of data/mutations.tsv applied at the row `pick` chooses.
+QByteArray mutated(const QByteArray &json, const QString &target, const QString &value, int pick)
+{
+    QJsonObject file = QJsonDocument::fromJson(json).object();
+    QJsonArray rows = file.value(QStringLiteral("rows")).toArray();
+    const int at = rows.isEmpty() ? 0 : pick % int(rows.size());
+    const QJsonValue given = value == QLatin1String("-") ? QJsonValue(QJsonValue::Undefined)
+                                                         : QJsonDocument::fromJson("[" + value.toUtf8() + "]").array().first();
+    const QString part = target.section(QLatin1Char('.'), 0, 0), key = target.section(QLatin1Char('.'), 1);
+    const auto set = [&](QJsonObject &object) {
+        if (given.isUndefined())
+            object.remove(key);
+        else
+            object.insert(key, given);
+    };
+    if (part == QLatin1String("row") && !rows.isEmpty()) {
+        QJsonObject row = rows.at(at).toObject();
+        set(row);
+        rows.replace(at, row);
+    } else if (part == QLatin1String("object")) {
+        QJsonObject object = file.value(QStringLiteral("object")).toObject();
+        set(object);
+        file.insert(QStringLiteral("object"), object);
+    } else if (part == QLatin1String("top")) {
+        set(file);
+    } else if (target == QLatin1String("drop-row") && !rows.isEmpty()) {
+        rows.removeAt(at);
+    } else if (target == QLatin1String("copy-row") && !rows.isEmpty()) {
+        QJsonObject copy = rows.at(at).toObject();
+        copy.insert(QStringLiteral("ocID"), 900000 + at);
+        rows.append(copy);
+    }
+    file.insert(QStringLiteral("rows"), rows);
+    return QJsonDocument(file).toJson();
+}
+
+// Where an import of `json` goes: the object and curriculum the file names, as validate reads them.
+QStringList targetOf(const QByteArray &json)
+{
+    const QJsonObject file = QJsonDocument::fromJson(json).object();
+    const QJsonObject object = file.value(QStringLiteral("object")).toObject();
+    const QJsonValue id = object.contains(QStringLiteral("objID")) ? object.value(QStringLiteral("objID"))
+                                                                   : object.value(QStringLiteral("prID"));
+    QStringList target{"--kind", file.value(QStringLiteral("AppliesTo")).toVariant().toString(), "--object",
+                       id.toVariant().toString(), "--context", file.value(QStringLiteral("ConstrType")).toVariant().toString()};
+    QString secondary = object.value(QStringLiteral("secobjID")).toString();
+    if (secondary.isEmpty() && !file.value(QStringLiteral("rows")).toArray().isEmpty())
+        secondary = file.value(QStringLiteral("rows")).toArray().first().toObject().value(QStringLiteral("secobjID")).toString();
+    if (!secondary.isEmpty())
+        target << "--curriculum" << secondary;
+    return target;
 }
 
 } // namespace
@@ -263,6 +319,60 @@ private slots:
                  qPrintable(describe(checked) + QLatin1Char('\n') + describe(imported)));
         QCOMPARE(errorNumber(checked.outLines + checked.errLines), error);
         QCOMPARE(errorNumber(imported.errLines), importError);
+    }
+
+    // Some 240 mutated set files, each checked by validate, imported (in its own object) and
+    // checked by the audit: all three accept it, or all three refuse it with the same number,
+    // validate and import with the same exit code. A set that saves can be audited.
+    void mutatedFilesGetOneVerdict()
+    {
+        QVERIFY(fresh(QStringLiteral("sqlite")));
+        const QString pristine = m_files.filePath(QStringLiteral("pristine.db"));
+        QFile::remove(pristine);
+        QVERIFY(QFile::copy(m_fixture.databaseFile(), pristine));
+        const QString work = m_files.filePath(QStringLiteral("work.db"));
+        const QString server = QStringLiteral("sqlite://") + work;
+        const QList<QStringList> sources{kDegree11, kDegree12,
+                                         {"--kind", "1", "--object", "1", "--context", "102", "--curriculum", "11"},
+                                         {"--kind", "4", "--object", "1", "--context", "106", "--curriculum", "25"},
+                                         {"--kind", "13", "--object", "105", "--context", "106"}};
+        QList<QStringList> mutations = dataRows(QFINDTESTDATA("data/mutations.tsv"));
+        mutations.removeFirst();
+        const QString student = QFINDTESTDATA("data/auditstudent.json");
+        const auto verdict = [](const Result &r) {
+            return QStringLiteral("exit %1 error %2").arg(r.exitCode).arg(errorNumber(r.outLines + r.errLines));
+        };
+        QStringList disagreements;
+        int files = 0;
+        QMap<int, int> exits;  // validate's exit code -> files
+        for (const QStringList &source : sources) {
+            const QByteArray exported = exportSet(source, QStringLiteral("sqlite://") + pristine);
+            QVERIFY(!exported.isEmpty());
+            for (int m = 0; m < mutations.size(); ++m) {
+                const QByteArray json = mutated(exported, mutations.at(m).at(1), mutations.at(m).value(2), m);
+                const QString path = writeFile(m_files, QStringLiteral("mutated.json"), json);
+                QFile::remove(work);
+                QVERIFY(QFile::copy(pristine, work));
+                const Result checked = zrreq({"validate", "--lang", "en", "--file", path}, server);
+                const Result audited = zrreq({"audit", "--lang", "en", "--validate", "--file", path, "--student-file", student}, server);
+                const Result imported = zrreq(QStringList{"import", "--lang", "en", "--force", "--file", path} + targetOf(json), server);
+                const int number = errorNumber(checked.outLines + checked.errLines);
+                const bool refused = checked.exitCode != 0;
+                const bool agree = checked.exitCode == imported.exitCode && number == errorNumber(imported.errLines)
+                                   && number == errorNumber(audited.errLines) && refused == (audited.exitCode == 2);
+                if (!agree)
+                    disagreements << QStringLiteral("%1 / %2: validate %3, import %4, audit %5")
+                                         .arg(source.mid(0, 6).join(' '), mutations.at(m).at(0), verdict(checked),
+                                              verdict(imported), verdict(audited));
+                ++files;
+                ++exits[checked.exitCode];
+            }
+        }
+        // Enough of every verdict for the agreement to mean something: saved, refused by a rule, unusable.
+        QVERIFY2(files >= 200 && exits.value(0) >= 40 && exits.value(1) >= 40 && exits.value(2) >= 40,
+                 qPrintable(QStringLiteral("%1 files; exit 0: %2, 1: %3, 2: %4").arg(files).arg(exits.value(0))
+                                .arg(exits.value(1)).arg(exits.value(2))));
+        QVERIFY2(disagreements.isEmpty(), qPrintable(disagreements.join(QLatin1Char('\n'))));
     }
 
     // Each way a connection fails says its cause in one line; no password, whole or in part,

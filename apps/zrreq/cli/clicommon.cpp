@@ -322,7 +322,11 @@ std::optional<SetTarget> TargetOfFile(const RequirementFile &file)
         return std::nullopt;
     SetTarget target{file.objectKind, QString::number(id), file.context, file.curriculumId()};
     if (file.objectKind == KindProgramme3 || file.objectKind == KindProgramme4) {
-        target.curriculum = ValLng(file.object.value(QStringLiteral("secobjID")));
+        // The group or course, as the object names it or else as its rows do.
+        Recordset first = file.rows.isNull() ? file.rows : file.rows.clone();
+        target.curriculum = ValLng(file.object.contains(QStringLiteral("secobjID"))
+                                       ? file.object.value(QStringLiteral("secobjID"))
+                                       : first.isNull() || first.eof() ? QVariant() : first.value(u"secobjID"));
         if (target.curriculum == 0)
             throw UsageError{QStringLiteral("zrreq: the file's object of kind %1 names no course group or course "
                                             "(secobjID)")

@@ -103,8 +103,8 @@ void RequirementRules::check(const Recordset &rows, const QVariant &objectId, co
         refuse(StrUnknownType, {label(), conID.toString()});
     const qint32 kind = valueOf(shape.kind).toInt();
     const qint32 context = valueOf(shape.context).toInt();
-    if (!isOffered(type, kind))
-        refuse(StrTypeNotOffered, {label(), QString::number(kind)});
+    if (!isOffered(type, kind, context))
+        refuse(StrTypeNotOffered, {label(), QString::number(kind), QString::number(context)});
     const QVariant op = valueOf(shape.conoperator);
     if (!op.isNull() && !isDefinedOperator(type, op.toInt()))
         refuse(StrUnknownOperator, {label(), op.toString()});
@@ -150,20 +150,19 @@ void RequirementRules::checkSet(const Recordset &parent, const QString &key)
     }
 }
 
-bool RequirementRules::isOffered(int type, qint32 kind)
+bool RequirementRules::isOffered(int type, qint32 kind, qint32 context)
 {
-    auto it = m_offered.find(kind);
+    const qint32 key = kind * 1000 + context;
+    auto it = m_offered.find(key);
     if (it == m_offered.end()) {
-        // The types the editor offers the object kind in some context: the others
+        // The types the editor offers the object kind in the context: the others
         // need what the object has not (a programme's course groups for a department).
         QSet<int> types;
-        for (int context = CtxProgrammeEntry; context <= CtxTextbooks; ++context) {
-            for (const PaletteEntry &entry : RequirementPalette(context, kind)) {
-                if (entry.visible)
-                    types.insert(entry.typeId);
-            }
+        for (const PaletteEntry &entry : RequirementPalette(context, kind)) {
+            if (entry.visible)
+                types.insert(entry.typeId);
         }
-        it = m_offered.insert(kind, types);
+        it = m_offered.insert(key, types);
     }
     return it->contains(type);
 }

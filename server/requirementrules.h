@@ -55,12 +55,12 @@ private:
     const Shape &shapeOf(const Recordset &rows);
     [[noreturn]] void refuse(qint32 textId, const QStringList &params) const;
     bool belongsToProgramme(qint32 kind, qint64 programme, const QString &secondary);
-    bool isOffered(int type, qint32 kind);
+    bool isOffered(int type, qint32 kind, qint32 context);
 
     Database &m_db;
     QString m_source;
     QHash<QString, bool> m_belongs;        // "kind/programme/secondary" -> found
-    QHash<qint32, QSet<int>> m_offered;    // object kind -> the types it may have
+    QHash<qint32, QSet<int>> m_offered;    // object kind * 1000 + context -> the types it may have there
     Shape m_shape;
 };
 

@@ -414,17 +414,7 @@ private Q_SLOTS:
 
     // The editor opens the dialog for the object of its current requirement row: for a course of a
     // department (kind 14) the course, not the department it belongs to.
-    void editorOpensTheDialogForItsObject_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("object");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QStringList>("excepted");
-        QTest::addColumn<QString>("admitted");
-        QTest::addColumn<int>("titleId");
-        QTest::newRow("programme") << 1 << 1 << 105 << QStringList{"12", "45"} << "progrspoud_ID=1" << 20559;
-        QTest::newRow("course of a department") << 14 << 30 << 106 << QStringList{"13"} << "department_ID='105'" << 20558;
-    }
+    void editorOpensTheDialogForItsObject_data() { zr::test::addDataRows(QFINDTESTDATA("data/frmexclusions-editor-opens-the-dialog.tsv")); }
 
     void editorOpensTheDialogForItsObject()
     {

@@ -227,16 +227,7 @@ private Q_SLOTS:
         QVERIFY(!row.value(u"coneval").toString().contains(QStringLiteral("[%-")));
     }
 
-    void restoreAsksThenDeletes_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<bool>("savedSince");
-        QTest::newRow("yes") << true << false << false;
-        QTest::newRow("no") << false << false << false;
-        QTest::newRow("yes, the server refuses") << true << true << false;
-        QTest::newRow("yes, someone saved the regulation since it was shown") << true << true << true;
-    }
+    void restoreAsksThenDeletes_data() { zr::test::addDataRows(QFINDTESTDATA("data/restores.tsv")); }
     void restoreAsksThenDeletes()
     {
         QFETCH(bool, yes);
@@ -244,14 +235,8 @@ private Q_SLOTS:
         QFETCH(bool, savedSince);
         auto preview = shown(7);
         if (savedSince) {
-            auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), QString());
-            Recordset theirs = students->LoadStudConstraints(QStringLiteral("other"), 7);
-            Recordset parent = theirs.clone();
-            parent.moveFirst();
-            Recordset rows = parent.chapter(u"QEMObjectConstraint");
-            rows.moveFirst();
-            rows.setValue(u"conoptval1", QStringLiteral("261"));
-            students->SaveStudConstraints(QStringLiteral("other"), theirs);
+            execSql(QStringLiteral("UPDATE QEMObjectConstraint SET conoptval1 = '261' WHERE conobject = 8 AND objID = 7"));
+            execSql(QStringLiteral("INSERT OR REPLACE INTO QEMSetVersion (setkey, version) VALUES ('8/7/103/', 99)"));
         } else if (refused) {
             execSql(refuseTrigger("DELETE"));
         }

@@ -79,21 +79,7 @@ private Q_SLOTS:
         QCOMPARE(LastError().number, int(Recordset::ErrNothing));
     }
 
-    void copyRecordsetModes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("emptySource");
-        QTest::addColumn<QStringList>("titles");
-        QTest::addColumn<int>("status");
-
-        QTest::newRow("all rows") << 0 << false << QStringList{"Άλγεβρα", "Ανάλυση", "Φυσική"}
-                                  << int(Recordset::adRecUnmodified);
-        QTest::newRow("all rows of none") << 0 << true << QStringList{} << 0;
-        QTest::newRow("structure only") << 1 << false << QStringList{} << 0;
-        QTest::newRow("current row") << 2 << false << QStringList{"Ανάλυση"} << int(Recordset::adRecNew);
-        QTest::newRow("current row of none adds a blank row") << 2 << true << QStringList{"<null>"}
-                                                              << int(Recordset::adRecNew);
-    }
+    void copyRecordsetModes_data() { zr::test::addDataRows(QFINDTESTDATA("data/copymodes.tsv")); }
 
     void copyRecordsetModes()
     {

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "common/langstrings.h"
 #include "itempanel/itempanelmodel.h"
 #include "reqtypes/requirementkeys.h"
@@ -65,18 +66,7 @@ private Q_SLOTS:
 
     // Every edit the editor reports can be taken back and made again: the
     // rows written back, the expression and the list come out as they were.
-    void editsUndoAndRedo_data()
-    {
-        QTest::addColumn<QString>("operation");
-        QTest::newRow("value") << "value";
-        QTest::newRow("value of a row that others follow") << "operator";
-        QTest::newRow("value, its sheet not built again when undone") << "value rebuilt";
-        QTest::newRow("add") << "add";
-        QTest::newRow("delete a stored requirement") << "delete";
-        QTest::newRow("delete a new requirement") << "delete new";
-        QTest::newRow("expression") << "expression";
-        QTest::newRow("curriculum") << "curriculum";
-    }
+    void editsUndoAndRedo_data() { zr::test::addDataRows(QFINDTESTDATA("data/editorsteps.tsv")); }
     void editsUndoAndRedo()
     {
         QFETCH(QString, operation);

@@ -2,8 +2,10 @@
 
 #include "database.h"
 #include "qemserver.h"
+#include "schemascript.h"
 #include "common/createserverobject.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -102,10 +104,35 @@ public:
     /// comparisons; read past the statement observer.
     static QStringList storedRequirements(const QString &server)
     {
+        return tableRows(*zr::server::Database::open(server), QStringLiteral("QEMObjectConstraint"));
+    }
+
+    // The database of `server` made again as the first release made it (the script, its schema and
+    // part of its sample, kept as tests/server/data/first-release.sql); false when it cannot be read.
+    static bool makeFirstRelease(const QString &server, const QString &script)
+    {
+        QFile file(script);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        {
+            auto db = zr::server::Database::open(server, zr::server::Database::Opening::Initialize);
+            const zr::server::SchemaScript &now = zr::server::SchemaScript::builtIn();
+            for (const zr::server::SchemaScript::Object &view : now.views)
+                db->execControl(QStringLiteral("DROP VIEW IF EXISTS %1").arg(view.name), QStringLiteral("test"));
+            for (auto it = now.tables.crbegin(); it != now.tables.crend(); ++it)
+                db->execControl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(it->name), QStringLiteral("test"));
+            db->runScript(QString::fromUtf8(file.readAll()), QStringLiteral("test"));
+        }
+        zr::server::Database::closeAll();
+        return true;
+    }
+
+    // Every row of `table` in the order of its first column, cells joined by "|" (NULL as "NULL").
+    static QStringList tableRows(zr::server::Database &db, const QString &table)
+    {
         QStringList rows;
-        auto db = zr::server::Database::open(server);
-        QSqlQuery q(db->connection());
-        q.exec(QStringLiteral("SELECT * FROM QEMObjectConstraint ORDER BY ocID"));
+        QSqlQuery q(db.connection());
+        q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
         while (q.next()) {
             QStringList cells;
             for (int i = 0; i < q.record().count(); ++i)

@@ -46,19 +46,7 @@ private slots:
 
     // Objects are created by class name, whatever its case; a database that is missing is created
     // with the sample, folders and all; a class or server that cannot be had is named in the error.
-    void createsObjectsByName_data()
-    {
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<int>("number");
-        QTest::newRow("department, database missing") << "cDepartment" << "" << 0;
-        for (const char *name : {"cContraints", "cCourses", "cDepPrograms", "CSTUDENT"})
-            QTest::newRow(name) << name << "" << 0;
-        QTest::newRow("file in new folders") << "cDepartment" << "sqlite://%1/sub/folder/other.db" << 0;
-        QTest::newRow("unknown class") << "cNoSuchClass" << "" << 429;
-        QTest::newRow("unknown server") << "cDepartment" << "MAINFRAME" << 462;
-        QTest::newRow("unreachable postgresql") << "cStudent" << "postgresql://nobody@127.0.0.1:1/none" << 462;
-    }
+    void createsObjectsByName_data() { zr::test::addDataRows(QFINDTESTDATA("data/serverobjects-by-name.tsv")); }
 
     void createsObjectsByName()
     {

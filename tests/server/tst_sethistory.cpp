@@ -20,7 +20,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace zr;
@@ -250,34 +249,15 @@ private slots:
     void aDatabaseOfTheFirstReleaseIsUpgradedKeepingEveryRow()
     {
         ZR_BACKEND_ROW();
-        QFile script(QFINDTESTDATA("data/first-release.sql"));
-        QVERIFY(script.open(QIODevice::ReadOnly));
-        QStringList oldTables;
-        QHash<QString, QStringList> held;  // every row of every table, as text
-        const auto rowsOfTable = [](Database &db, const QString &table) {
-            QSqlQuery q(db.connection());
-            q.exec(QStringLiteral("SELECT * FROM %1").arg(table));
-            QStringList rows;
-            while (q.next()) {
-                QStringList cells;
-                for (int i = 0; i < q.record().count(); ++i)
-                    cells << q.value(i).toString();
-                rows << cells.join(QLatin1Char('|'));
-            }
-            rows.sort();
-            return rows;
-        };
+        const QString script = QFINDTESTDATA("data/first-release.sql");
+        QVERIFY(zr::test::ServerFixture::makeFirstRelease(server, script));
+        QHash<QString, QStringList> held;  // every row of every table
         {
+            QFile file(script);
+            QVERIFY(file.open(QIODevice::ReadOnly));
             auto db = Database::open(server, Database::Opening::Initialize);
-            const SchemaScript &now = SchemaScript::builtIn();
-            for (const SchemaScript::Object &view : now.views)
-                db->execControl(QStringLiteral("DROP VIEW %1").arg(view.name), kSource);
-            for (auto it = now.tables.crbegin(); it != now.tables.crend(); ++it)
-                db->execControl(QStringLiteral("DROP TABLE %1").arg(it->name), kSource);
-            const QString first = QString::fromUtf8(script.readAll());
-            db->runScript(first, kSource);
-            for (const SchemaScript::Table &table : SchemaScript::parse(first).tables)
-                held.insert(table.name, rowsOfTable(*db, table.name));
+            for (const SchemaScript::Table &table : SchemaScript::parse(QString::fromUtf8(file.readAll())).tables)
+                held.insert(table.name, zr::test::ServerFixture::tableRows(*db, table.name));
         }
         Database::closeAll();
         QCOMPARE(errorOf([&] { Database::open(server); }), int(ErrSchemaOutdated));
@@ -288,11 +268,10 @@ private slots:
         QVERIFY2(added.contains(QStringLiteral("QEMSetHistory")) && added.contains(QStringLiteral("QEMDepProgramCourses.coefficient")),
                  qPrintable(added.join(QLatin1Char(' '))));
         for (auto it = held.constBegin(); it != held.constEnd(); ++it) {
-            QStringList now = rowsOfTable(*db, it.key());
+            QStringList now = zr::test::ServerFixture::tableRows(*db, it.key());
             // A column the upgrade added stands at the end of each row, empty or at its default.
             for (QString &row : now)
                 row = row.section(QLatin1Char('|'), 0, int(it->value(0).count(QLatin1Char('|'))));
-            now.sort();
             QCOMPARE(now, it.value());
         }
         QVERIFY(db->upgrade().isEmpty());

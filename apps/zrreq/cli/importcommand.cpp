@@ -12,7 +12,8 @@ int runImport(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("import"),
                         QStringLiteral("Replaces the stored requirement set of an object and context with the set "
-                                       "of a file. The set is checked as the editor checks it and saved in one "
+                                       "of a file (by default the object and context the file names). The set is "
+                                       "checked as the editor checks it and saved in one "
                                        "transaction; on any failure the database stays as it was. A file written "
                                        "from the same set is refused when the set was saved again after it was "
                                        "written, unless --force is given; a set saved by someone else while the "
@@ -46,7 +47,13 @@ int runImport(const QStringList &arguments)
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
         const RequirementFile file = ReadRequirementFile(path);
-        target = ReadTarget(command);
+        // Without a target the set goes back into the object the file names.
+        const bool named = command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object"))
+                           || command.parser().isSet(QStringLiteral("context"));
+        const std::optional<SetTarget> own = named ? std::nullopt : TargetOfFile(file);
+        if (!named && !own)
+            throw UsageError{QStringLiteral("zrreq import: the file names no object; give --kind, --object and --context")};
+        target = named ? ReadTarget(command) : *own;
         command.setSubject(QStringLiteral("file %1, %2").arg(path, DescribeTarget(target)));
         if (target.kind == KindStudent && target.context != CtxDegree)
             throw UsageError{QStringLiteral("zrreq import: a student's own requirements are his degree requirements "

@@ -672,22 +672,23 @@ void RequirementsEditor::checkAuditable(const QList<RowValue> &curriculaLeft)
     for (auto it = sets.constBegin(); it != sets.constEnd(); ++it) {
         if (it->isEmpty())
             continue;
-        const bool shown = it.key() == m_set.curriculumId();
         QList<qint32> ids;
-        for (const RequirementValue &value : *it) {
-            ids << value.ocID;
-            try {
-                audit::PrepareRequirement(value, captionOf(value.ocID));
-            } catch (ZrError &error) {
-                m_problem = {true, value.ocID, QString(), it.key()};
-                if (!shown)
-                    error.description += curriculumNote(it.key());
-                RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
-                throw;
+        qint32 ocID = 0;
+        try {
+            for (const RequirementValue &value : *it) {
+                ids << (ocID = value.ocID);
+                audit::PrepareRequirement(value, captionOf(ocID));
             }
+            ocID = 0;
+            // Every curriculum checked here was shown, so its expression is held.
+            audit::AuditExpression::parse(m_set.expressions().value(it.key()), ids);
+        } catch (ZrError &error) {
+            m_problem = {true, ocID, QString(), it.key()};
+            if (it.key() != m_set.curriculumId())
+                error.description += curriculumNote(it.key());
+            RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+            throw;
         }
-        // Every curriculum checked here was shown, so its expression is held.
-        audit::AuditExpression::parse(m_set.expressions().value(it.key()), ids);
     }
 }
 

@@ -327,7 +327,7 @@ void Database::createIfNew()
         return;
     }
     const QStringList missing = missingFromSchema();
-    if (!missing.isEmpty() && missing.contains(QStringLiteral("QEMObjectConstraint")))
+    if (missing.contains(QStringLiteral("QEMObjectConstraint")))
         throw ZrError(ErrNoRequirementTables, OpenSource,
                       ReplaceParams(GetLangString(StrNoRequirementTables), {m_displayName}));
     if (!missing.isEmpty())

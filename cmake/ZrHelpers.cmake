@@ -16,3 +16,15 @@ function(zr_add_bench name)
     target_link_libraries(${name} PRIVATE zrRequirement::zrRequirement ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
 endfunction()
+
+# zr_core_only(<target>)
+# The target stands on QtCore and QtSql alone: a QtGui or QtWidgets include fails to compile,
+# and a shared library with a symbol it does not link fails to link.
+function(zr_core_only target)
+    target_include_directories(${target} BEFORE PRIVATE ${PROJECT_SOURCE_DIR}/cmake/coreguard)
+    get_target_property(type ${target} TYPE)
+    # clang leaves the sanitizer runtime out of shared libraries, so their symbols stay undefined there.
+    if(type STREQUAL "SHARED_LIBRARY" AND NOT ZR_FUZZ)
+        target_link_options(${target} PRIVATE LINKER:--no-undefined)
+    endif()
+endfunction()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QString>
 
@@ -28,16 +28,16 @@ enum MsgBoxStyle : int {
 enum MsgBoxResult : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7 };
 
 /// The library's application title, shown on error message boxes.
-ZRREQ_EXPORT QString ApplicationTitle();
+ZRWIDGETS_EXPORT QString ApplicationTitle();
 
 /// A modal message box with localised button captions. `captionList` renames
 /// buttons ("Yes|No|Cancel" order for the set in `style`); an empty item
 /// keeps the standard caption, except for the OK-only set.
-ZRREQ_EXPORT int MsgBoxEx(const QString &prompt, int &style, const QString &title,
+ZRWIDGETS_EXPORT int MsgBoxEx(const QString &prompt, int &style, const QString &title,
                           const QString &helpFile = {}, int helpContext = 0,
                           const QString &captionList = {}, QWidget *parent = nullptr);
 
 /// Shows a recorded error the way user-action traps do (exclamation, OK).
-ZRREQ_EXPORT void ShowErrorMessage(const QString &description, QWidget *parent = nullptr);
+ZRWIDGETS_EXPORT void ShowErrorMessage(const QString &description, QWidget *parent = nullptr);
 
 } // namespace zr

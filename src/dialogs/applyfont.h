@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QString>
 
@@ -15,7 +15,7 @@ constexpr int GreekCharset = 161;
 /// `fontName` at `pointSize`. Controls that set a size or weight of their own
 /// keep it. `charset` is accepted for the callers' sake: Qt picks the script
 /// of each text itself. An empty name or a size not above 0 leaves that part alone.
-ZRREQ_EXPORT void ApplyFont(QWidget *widget, const QString &fontName, qreal pointSize,
+ZRWIDGETS_EXPORT void ApplyFont(QWidget *widget, const QString &fontName, qreal pointSize,
                             int charset = GreekCharset);
 
 } // namespace zr

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/librarydialog.h"
 #include "recordset/recordset.h"
 
@@ -16,7 +16,7 @@ namespace zr {
 /// check column and a number column, between two information labels
 /// (`lblInfo`, `lblInfo1`) and above `cmdOK` / `cmdCancel`. The two dialogs
 /// differ only in their texts; use frmCourseTypes or frmMaxGradeSettings.
-class ZRREQ_EXPORT CourseTypeTotalsDialog : public LibraryDialog
+class ZRWIDGETS_EXPORT CourseTypeTotalsDialog : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(CourseTypeTotalsDialog)

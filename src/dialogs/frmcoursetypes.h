@@ -1,13 +1,13 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/coursetypetotalsdialog.h"
 
 namespace zr {
 
 /// The totals of course types a student must have (at least so many
 /// courses, or course credits when the option `use_units` is set).
-class ZRREQ_EXPORT frmCourseTypes : public CourseTypeTotalsDialog
+class ZRWIDGETS_EXPORT frmCourseTypes : public CourseTypeTotalsDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmCourseTypes)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/librarydialog.h"
 
 #include <QDialog>
@@ -19,7 +19,7 @@ namespace zr {
 /// One modal session per CustomSettings call; the list is emptied again
 /// before the call returns. Child controls: `smSettings` (a TilePanel),
 /// `cmdOK`, `cmdCancel`.
-class ZRREQ_EXPORT frmCustSettings : public LibraryDialog
+class ZRWIDGETS_EXPORT frmCustSettings : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmCustSettings)

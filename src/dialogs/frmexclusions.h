@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/librarydialog.h"
 #include "recordset/recordset.h"
 
@@ -21,7 +21,7 @@ class Schema;
 /// the explanation `Label4` and the count `lblCount`.
 ///
 /// Use: construct, connect ListSourceRequest, call ShowExcludStudents.
-class ZRREQ_EXPORT frmExclusions : public LibraryDialog
+class ZRWIDGETS_EXPORT frmExclusions : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmExclusions)
@@ -63,6 +63,6 @@ private:
 /// parent row's prID) and 8 and 11 (its progrspoud_ID), its department for
 /// kind 13 (depID) and 14 (`departId`); empty for other kinds. `parentRow`
 /// is the requirement recordset's parent row.
-ZRREQ_EXPORT QString ExclusionStudentFilter(qint32 objectKind, const Recordset &parentRow, const QString &departId);
+ZRWIDGETS_EXPORT QString ExclusionStudentFilter(qint32 objectKind, const Recordset &parentRow, const QString &departId);
 
 } // namespace zr

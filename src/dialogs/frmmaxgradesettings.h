@@ -1,13 +1,13 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/coursetypetotalsdialog.h"
 
 namespace zr {
 
 /// The course types that enter the maximum average, and how many of their
 /// courses (0: all courses of the type).
-class ZRREQ_EXPORT frmMaxGradeSettings : public CourseTypeTotalsDialog
+class ZRWIDGETS_EXPORT frmMaxGradeSettings : public CourseTypeTotalsDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmMaxGradeSettings)

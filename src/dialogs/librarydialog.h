@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QDialog>
 #include <QFont>
@@ -10,7 +10,7 @@ namespace zr {
 /// The base of the library's dialogs: the host's font (FrmFont), applied to
 /// every child control, and the dialog's texts set again whenever the user
 /// interface switches language.
-class ZRREQ_EXPORT LibraryDialog : public QDialog
+class ZRWIDGETS_EXPORT LibraryDialog : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(LibraryDialog)

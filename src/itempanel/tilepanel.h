@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QWidget>
 
@@ -23,7 +23,7 @@ class ItemPanelModel;
 /// Keys: arrows move, F2 and Enter edit, Space and F4 open a picker or a
 /// choice list, Enter and Space click commands. The events are the model's
 /// signals.
-class ZRREQ_EXPORT TilePanel : public QWidget
+class ZRWIDGETS_EXPORT TilePanel : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(TilePanel)

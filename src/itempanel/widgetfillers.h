@@ -2,7 +2,7 @@
 
 // Filling list controls and the item panel's choice rows from recordsets.
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "recordset/recordset.h"
 
 #include <QString>
@@ -20,7 +20,7 @@ class ItemPanelModel;
 /// selection modes take every selected row; single selection the current row.
 /// Nothing when the grid shows no rows or nothing is selected. The grid's
 /// recordset and its position are not changed.
-ZRREQ_EXPORT Recordset GetSelectedRows(const QAbstractItemView *grid);
+ZRWIDGETS_EXPORT Recordset GetSelectedRows(const QAbstractItemView *grid);
 
 /// Options of FillChoices.
 enum FillChoicesFlag {
@@ -37,7 +37,7 @@ enum FillChoicesFlag {
 /// `panel`: key "K"+id, caption the text field (empty for NULL), style
 /// ItemStyle::Choice. Nothing happens when the recordset is empty. Ends with
 /// SelectChoice(`selectKey`) when `selectKey` is not null. Walks a clone.
-ZRREQ_EXPORT void FillChoices(ItemPanelModel *panel, const QString &rowKey, const Recordset &recordset,
+ZRWIDGETS_EXPORT void FillChoices(ItemPanelModel *panel, const QString &rowKey, const Recordset &recordset,
                               const QString &idField, const QString &textField,
                               const QVariant &selectKey = QVariant(), int flags = FillNoFlags);
 
@@ -45,14 +45,14 @@ ZRREQ_EXPORT void FillChoices(ItemPanelModel *panel, const QString &rowKey, cons
 /// "K"+key, a number the choice at that 1-based position. When that fails,
 /// `secondKey` (if not null) is tried the same way. True when a choice was
 /// selected; the row's value is then the choice's key.
-ZRREQ_EXPORT bool SelectChoice(ItemPanelModel *panel, const QString &rowKey, const QVariant &key,
+ZRWIDGETS_EXPORT bool SelectChoice(ItemPanelModel *panel, const QString &rowKey, const QVariant &key,
                                const QVariant &secondKey = QVariant());
 
 /// Clears `combo` and adds one item per row of `recordset` (walked from its
 /// first row, left at EOF): the text field's value as text, the id field's
 /// value as a 32-bit integer item data. Selects the first item when
 /// `selectFirst`, otherwise none.
-ZRREQ_EXPORT void FillCombo(QComboBox *combo, const Recordset &recordset, const QString &textField,
+ZRWIDGETS_EXPORT void FillCombo(QComboBox *combo, const Recordset &recordset, const QString &textField,
                             const QString &idField, bool selectFirst);
 
 } // namespace zr

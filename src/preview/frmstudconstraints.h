@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 #include "dialogs/librarydialog.h"
 
 #include <QDialog>
@@ -22,7 +22,7 @@ class zrRequirements;
 ///
 /// One modal session per ShowStudConstraints call. Child controls:
 /// `zrRequirements1`, `cmdOK`, `cmdCancel`.
-class ZRREQ_EXPORT frmStudConstraints : public LibraryDialog
+class ZRWIDGETS_EXPORT frmStudConstraints : public LibraryDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmStudConstraints)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QColor>
 #include <QFont>
@@ -25,7 +25,7 @@ struct AuditTrace;
 ///
 /// Child controls: `PicInfo` (header, with `Image1` and `Label4`),
 /// `txtConstraints`, `cmdEdit`, `cmdRestore`.
-class ZRREQ_EXPORT zrReqPreview : public QWidget
+class ZRWIDGETS_EXPORT zrReqPreview : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrReqPreview)
@@ -136,6 +136,6 @@ private:
 /// none after the last); "" for a null or empty recordset. With `trace`,
 /// each traced requirement's mark goes before its description and what was
 /// measured after it ("1) ✔ ... — ECTS 312, needed ≥ 300").
-ZRREQ_EXPORT QString NumberedRequirements(const Recordset &requirements, const AuditTrace *trace = nullptr);
+ZRWIDGETS_EXPORT QString NumberedRequirements(const Recordset &requirements, const AuditTrace *trace = nullptr);
 
 } // namespace zr

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QDialog>
 #include <QString>
@@ -39,7 +39,7 @@ namespace zr {
 /// disabled while it reports a problem (a malformed text, a variable not
 /// named, or a requirement token naming no variable), so only an expression
 /// that can be stored is accepted; Cancel always leaves.
-class ZRREQ_EXPORT zrFuncBuilder : public QDialog
+class ZRWIDGETS_EXPORT zrFuncBuilder : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrFuncBuilder)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QFont>
 #include <QString>
@@ -19,13 +19,13 @@ struct SheetContext;
 /// confirms a choice, writes it into the row: the value, and for rows that
 /// show names the codes kept behind them. `info` receives the text for the
 /// editor's help box. Returns whether the row changed. Throws ZrError.
-ZRREQ_EXPORT bool RunRowPicker(ItemPanelModel &list, const QString &key, int conID, const SheetContext &sheet,
+ZRWIDGETS_EXPORT bool RunRowPicker(ItemPanelModel &list, const QString &key, int conID, const SheetContext &sheet,
                                const PickerContext &context, const QString &serverName, const Schema *schema,
                                const QFont &font, QWidget *owner, QString *info);
 
 /// Empties the picker row `key` (its shown text and the codes behind it), as
 /// the pickers set a row, so the change is an edit of the user's. False, and
 /// nothing done, for a row that is no picker, is disabled or is empty already.
-ZRREQ_EXPORT bool ClearPickerRow(ItemPanelModel &list, const QString &key);
+ZRWIDGETS_EXPORT bool ClearPickerRow(ItemPanelModel &list, const QString &key);
 
 } // namespace zr

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QColor>
 #include <QFont>
@@ -26,7 +26,7 @@ struct RequirementValue;
 /// hierarchical recordset to rsConstraints; it keeps owning the recordset.
 /// Loading, checking and writing back are its RequirementsEditor's, which
 /// works without widgets; the control shows its list and adds the commands.
-class ZRREQ_EXPORT zrRequirements : public QWidget
+class ZRWIDGETS_EXPORT zrRequirements : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrRequirements)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QDialog>
 #include <QString>
@@ -22,7 +22,7 @@ class zrSearchX;
 /// come back in SelectRsResult. Arguments 12, 13 and 16 (grouping box state
 /// and two list settings) have no counterpart: the user groups the list, or
 /// turns it into cards, from the dialog's toolbar.
-struct ZRREQ_EXPORT SelectRsOptions
+struct ZRWIDGETS_EXPORT SelectRsOptions
 {
     /// [1] The records shown when the dialog opens; nothing opens it empty
     /// (or filled by the first search, see searchOnOpen). Not copied: the
@@ -67,7 +67,7 @@ struct ZRREQ_EXPORT SelectRsOptions
 };
 
 /// What the user chose.
-struct ZRREQ_EXPORT SelectRsResult
+struct ZRWIDGETS_EXPORT SelectRsResult
 {
     /// True when the dialog was closed by Cancel, Escape or the close box.
     bool cancelled = true;
@@ -92,7 +92,7 @@ struct ZRREQ_EXPORT SelectRsResult
 /// Use: construct, connect DataRequest (and ListSourceRequest when the
 /// table has list fields), call Select_Rs. Tests may call setup(), drive the
 /// dialog, accept() or reject(), and read outcome().
-class ZRREQ_EXPORT frmSelFromList : public QDialog
+class ZRWIDGETS_EXPORT frmSelFromList : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY(frmSelFromList)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QString>
 
@@ -21,15 +21,15 @@ namespace zr {
 /// followed by its children (the groups of a grouped list); a checkable cell
 /// starts with a ticked or empty box. `title` goes above the table and
 /// `footer` below it; empty ones are left out. Values are escaped.
-ZRREQ_EXPORT QString ListHtml(const QAbstractItemModel &model, const QHeaderView *header, const QString &title,
+ZRWIDGETS_EXPORT QString ListHtml(const QAbstractItemModel &model, const QHeaderView *header, const QString &title,
                               const QString &footer);
 
 /// ListHtml as a document ready to print.
-ZRREQ_EXPORT std::unique_ptr<QTextDocument> ListDocument(const QAbstractItemModel &model, const QHeaderView *header,
+ZRWIDGETS_EXPORT std::unique_ptr<QTextDocument> ListDocument(const QAbstractItemModel &model, const QHeaderView *header,
                                                          const QString &title, const QString &footer);
 
 /// Shows `document` in a print preview for the user's printer; its print
 /// command opens the print dialog, which also saves to a PDF file. Modal.
-ZRREQ_EXPORT void PreviewAndPrint(QTextDocument &document, const QString &windowTitle, QWidget *parent);
+ZRWIDGETS_EXPORT void PreviewAndPrint(QTextDocument &document, const QString &windowTitle, QWidget *parent);
 
 } // namespace zr

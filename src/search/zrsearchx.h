@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
-#include "zrreq_export.h"
+#include "zrwidgets_export.h"
 
 #include <QString>
 #include <QWidget>
@@ -29,7 +29,7 @@ class Schema;
 ///
 /// Keys while the control has the focus: Alt+A and F3 find, Alt+K clears;
 /// the items' own shortcuts (Alt+U, Alt+Y, Alt+T, Alt+P, Alt+D) click them.
-class ZRREQ_EXPORT zrSearchX : public QWidget
+class ZRWIDGETS_EXPORT zrSearchX : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrSearchX)

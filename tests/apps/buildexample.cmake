@@ -19,9 +19,11 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix})
-# Headers of both libraries and the package's version file are installed.
+# Headers of the three libraries, both components' targets and the package's version file are installed.
 foreach(pattern include/zrRequirement/requirements/zrrequirements.h include/zrRequirement/zrreq_export.h
-                include/zrQEMSvr/qemserver.h include/zrQEMSvr/zrsvr_export.h
+                include/zrRequirement/zrwidgets_export.h include/zrQEMSvr/qemserver.h include/zrQEMSvr/zrsvr_export.h
+                lib*/cmake/zrRequirement/zrRequirementCoreTargets.cmake
+                lib*/cmake/zrRequirement/zrRequirementWidgetsTargets.cmake
                 lib*/cmake/zrRequirement/zrRequirementConfigVersion.cmake)
     file(GLOB found ${prefix}/${pattern})
     if(NOT found)

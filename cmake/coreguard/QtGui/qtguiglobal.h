@@ -1,0 +1,3 @@
+// Found before Qt's own header by the core, the server and the command line, which stand on
+// QtCore and QtSql alone: a QtGui include there is an error, not a dependency.
+#error "a QtGui header in code built on QtCore and QtSql alone: move the code to zrRequirementWidgets"

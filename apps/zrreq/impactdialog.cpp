@@ -134,8 +134,8 @@ ImpactDialog::ImpactDialog(const QString &server, qint32 programme, const Record
                 m_done = done;
                 return !m_cancel.load();
             });
-        } catch (const ZrError &error) {
-            RecordError(error);
+        } catch (ZrError &error) {
+            TrapError(error);
             m_error = error.description;
             m_report = ImpactReport();
             m_report.cancelled = true;

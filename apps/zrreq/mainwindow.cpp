@@ -293,8 +293,8 @@ SetHistoryWindow *MainWindow::showHistory()
     try {
         window = new SetHistoryWindow(m_serverName, key, m_object.title + QStringLiteral(" - ") + m_context->currentText(),
                                       this);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         showError(error.number, error.description, error.source);
         return nullptr;
     }
@@ -311,13 +311,13 @@ void MainWindow::loadObjects()
 {
     try {
         m_tree->load(m_serverName);
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // A database an earlier version made is brought up to date, when the user agrees, and read again.
         if (error.number == server::ErrSchemaOutdated && OfferUpgrade(this, m_serverName)) {
             loadObjects();
             return;
         }
-        RecordError(error.number, error.source, error.description, true);
+        TrapError(error);
         showError(error.number, error.description, error.source);
     }
 }
@@ -364,8 +364,8 @@ void MainWindow::loadRequirements()
         m_recent->add(m_object);
         updateTitle();
         statusBar()->showMessage(ReplaceParams(GetLangString(StrLoaded), {m_object.title}), 5000);
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description, true);
+    } catch (ZrError &error) {
+        TrapError(error);
         showError(error.number, error.description, error.source);
     }
 }
@@ -453,9 +453,9 @@ bool MainWindow::confirmEffect()
     try {
         const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
         impact = PrepareImpact(m_serverName, programme, m_loadedContext, {}, m_set);
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // A stored set that can not be checked (the one being mended, perhaps) does not stop the save.
-        RecordError(error.number, error.source, error.description, true);
+        TrapError(error);
         return true;
     }
     return ImpactDialog::confirmSave(m_serverName, programme,
@@ -469,8 +469,8 @@ bool MainWindow::store(const std::function<void(cContraints &)> &write)
         const BusyIndicator busy(this, ReplaceParams(GetLangString(StrSaving), {m_object.title}));
         auto constraints = ServerObjectOf<cContraints>(m_serverName);
         write(*constraints);
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description, true);
+    } catch (ZrError &error) {
+        TrapError(error);
         if (error.number == server::ErrSetChanged)
             return resolveConflict(error.description);
         QMessageBox::critical(this, GetLangString(StrSaveFailed),

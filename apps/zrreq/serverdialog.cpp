@@ -157,8 +157,8 @@ bool OfferUpgrade(QWidget *parent, const QString &serverName)
             return false;
         db->upgrade();
         return true;
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description, true);
+    } catch (ZrError &error) {
+        TrapError(error);
         QMessageBox::warning(parent, GetLangString(StrUpgradeTitle), error.description);
         return false;
     }

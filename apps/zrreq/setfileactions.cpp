@@ -92,8 +92,8 @@ bool SetFileActions::writeFile(const QString &path)
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
             throw MakeError(60200, QStringLiteral("SetFileActions.exportTo"), {path, file.errorString()});
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         report(StrExportFailed, error.description);
         return false;
     }
@@ -109,8 +109,8 @@ bool SetFileActions::importFrom(const QString &path)
     RequirementFile file;
     try {
         file = ReadRequirementFile(path);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         report(StrImportFailed, error.description);
         return false;
     }
@@ -148,8 +148,8 @@ bool SetFileActions::replaceSet(qint32 titleId, const std::function<RequirementF
     int count = 0;
     try {
         count = ImportRequirementRows(read(), set, m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         report(titleId, error.description);
         return false;
     }

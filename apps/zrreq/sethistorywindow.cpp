@@ -185,8 +185,8 @@ void SetHistoryWindow::showDifference()
         auto db = server::Database::open(m_serverName);
         const QStringList lines = server::CompareVersions(*db, m_key, from, to, Source).lines();
         text << (lines.isEmpty() ? QStringList{GetLangString(StrNoChange)} : lines);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         text << error.description;
     }
     m_difference->setPlainText(text.join(QLatin1Char('\n')));
@@ -201,8 +201,8 @@ void SetHistoryWindow::restore()
         auto db = server::Database::open(m_serverName);
         const QByteArray file = server::RequirementStore(*db).versionFile(m_key, numbers.first(), Source);
         Q_EMIT restoreRequested(numbers.first(), file);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         m_difference->setPlainText(error.description);
     }
 }

@@ -154,8 +154,8 @@ void StudentCard::loadParticulars()
         }
         m_studentName = student.value(u"spec_aem").toString() + QStringLiteral(" - ")
             + student.value(u"lastname").toString() + QLatin1Char(' ') + student.value(u"firstname").toString();
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         showMessage(error.description);
     }
     retranslate();

@@ -78,8 +78,8 @@ qint32 ChooseStudent(QWidget *window, const QString &serverName, const Schema *s
                          }
                          try {
                              result = ServerObjectOf<cDepartment>(serverName)->getTextList(source, QString());
-                         } catch (const ZrError &error) {
-                             RecordError(error);
+                         } catch (ZrError &error) {
+                             TrapError(error);
                              cancel = true;
                          }
                      });
@@ -96,8 +96,8 @@ void StudentSearch::search()
     try {
         if (const qint32 studentId = ChooseStudent(m_window, m_serverName, m_schema.get()))
             openCard(studentId);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         ShowErrorMessage(error.description, m_window);
     }
 }

@@ -157,8 +157,8 @@ void TryPane::chooseStudent()
         const QString programme = QStringLiteral("progrspoud_ID = %1").arg(m_programme);
         if (const qint32 chosen = ChooseStudent(window(), m_serverName, m_schema.get(), programme))
             setStudent(chosen);
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         ShowErrorMessage(error.description, this);
     }
 }

@@ -28,6 +28,7 @@ ZrError LastError()
 void RecordError(qint32 number, const QString &source, const QString &description, bool writeLog)
 {
     t_lastError = ZrError(number, source, description);
+    t_lastError.logged = writeLog;
     if (writeLog)
         AppendLogLine(number, source, description);
 }
@@ -37,13 +38,11 @@ void RecordError(const ZrError &error, bool writeLog)
     RecordError(error.number, error.source, error.description, writeLog);
 }
 
-void RecordErrorOnce(const ZrError &error, const QString &trapName)
+void TrapError(ZrError &error, const QString &trapName)
 {
-    // An inner trap that recorded the error made it the last one, its source
-    // the start of every source the outer traps have given it since.
-    const bool logged = t_lastError.number == error.number && t_lastError.description == error.description
-                        && t_lastError.source.startsWith(error.source);
-    RecordError(error.number, error.source + trapName, error.description, !logged);
+    error.source += trapName;
+    RecordError(error.number, error.source, error.description, !error.logged);
+    error.logged = t_lastError.logged = true;
 }
 
 void RaiseLastError()

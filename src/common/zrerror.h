@@ -18,6 +18,8 @@ struct ZRREQ_EXPORT ZrError : public std::exception
     qint32 number = 0;
     QString source;
     QString description;
+    /// A trap has written the error's log line: the traps it passes after add their names only.
+    bool logged = false;
 
     const char *what() const noexcept override;
 
@@ -36,12 +38,14 @@ ZRREQ_EXPORT void RecordError(qint32 number, const QString &source, const QStrin
 /// Records a caught error (its own number, source and description).
 ZRREQ_EXPORT void RecordError(const ZrError &error, bool writeLog = true);
 
-/// Records a caught error with `trapName` appended to its source, as an
-/// outer trap does; the log line is written only when no inner trap has
-/// recorded this error already, so each error is in the log once.
-ZRREQ_EXPORT void RecordErrorOnce(const ZrError &error, const QString &trapName);
+/// A trap's record of the error it caught: `trapName` is appended to the error's source, the
+/// error becomes the last one, and its log line is written unless the error says a trap wrote
+/// it already. A trap that goes on rethrows the same object (`throw;`), so each error is in the
+/// log once, however many traps it passes and however like an earlier error it is.
+ZRREQ_EXPORT void TrapError(ZrError &error, const QString &trapName = QString());
 
-/// Throws the last recorded error again; records nothing itself.
+/// Throws the last recorded error again; records nothing itself. For callers of a routine
+/// that records its failure and returns nothing.
 [[noreturn]] ZRREQ_EXPORT void RaiseLastError();
 
 /// Builds a ZrError whose description is the localised text of `number`

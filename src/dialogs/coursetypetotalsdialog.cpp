@@ -191,10 +191,10 @@ Recordset CourseTypeTotalsDialog::Select_CourseTypeTotals(const Recordset &cours
         if (!d->m_cancelled)
             result = CheckedCourseTypes(working);
         cancelled = d->m_cancelled;
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         d->m_model->setRecordset(Recordset());
-        RecordError(error);
-        RaiseLastError();
+        TrapError(error);
+        throw;
     }
     // The working list lives only as long as this call.
     d->m_model->setRecordset(Recordset());

@@ -181,8 +181,8 @@ void frmCustSettings::accept()
     d->readList();
     try {
         d->m_options.check(QStringLiteral("frmCustSettings.cmdOK_Click"));
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         int style = MbInformation | MbOkOnly;
         MsgBoxEx(error.description, style, GetLangString(20552), {}, 0, {}, this);
         return;

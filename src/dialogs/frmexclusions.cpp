@@ -268,9 +268,9 @@ void frmExclusionsPrivate::answerStudentsRequest(const QString &requestName, con
     try {
         WaitCursor wait;
         result = students()->LoadStudents(filter);
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // The selection stays open: the user may search again.
-        RecordError(error.number, error.source, error.description);
+        TrapError(error);
         int style = MbExclamation | MbOkOnly;
         MsgBoxEx(error.description, style, GetLangString(20556), {}, 0, {}, QApplication::activeModalWidget());
         result = Recordset();
@@ -348,8 +348,8 @@ void frmExclusionsPrivate::addStudents()
         m_model->refresh();
         placeColumns();
         updateState();
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description);
+    } catch (ZrError &error) {
+        TrapError(error);
         showError(20563, error);
         reloadAfterConflict(error);
     }
@@ -388,8 +388,8 @@ void frmExclusionsPrivate::removeStudents()
         m_model->refresh();
         placeColumns();
         updateState();
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description);
+    } catch (ZrError &error) {
+        TrapError(error);
         showError(20564, error);
         reloadAfterConflict(error);
     }
@@ -407,8 +407,8 @@ void frmExclusionsPrivate::reloadAfterConflict(const ZrError &error)
         return;
     try {
         reload();
-    } catch (const ZrError &again) {
-        RecordError(again.number, again.source, again.description);
+    } catch (ZrError &again) {
+        TrapError(again);
     }
 }
 
@@ -458,12 +458,12 @@ void frmExclusions::ShowExcludStudents(const QVariant &objectId, qint32 objectKi
         }
         d->gxStudents->setFocus();
         exec();
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description);
+    } catch (ZrError &error) {
+        TrapError(error);
         d->m_model->setRecordset(Recordset());
         d->m_set = Recordset();
         d->m_requirementRows = Recordset();
-        RaiseLastError();
+        throw;
     }
     // The lists live only while the dialog is open.
     d->m_model->setRecordset(Recordset());

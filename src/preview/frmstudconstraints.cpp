@@ -116,10 +116,10 @@ void frmStudConstraints::ShowStudConstraints(const QString &serverName, const QS
         editor->setRsConstraints(editSet);
         if (d->m_loadError)
             throw *d->m_loadError;
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         d->m_requirements->ClearAll();
-        RaiseLastError();
+        throw;
     }
 
     d->m_open = true;
@@ -136,8 +136,8 @@ void frmStudConstraints::accept()
 {
     try {
         d->m_requirements->UpdateRecordset();
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(", frmStudConstraints.cmdOK_Click"));
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(", frmStudConstraints.cmdOK_Click"));
         int style = MbInformation | MbOkOnly;
         MsgBoxEx(error.description, style, GetLangString(20576), {}, 0, {}, this);
         d->m_requirements->showLastProblem();

@@ -9,6 +9,7 @@
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
+#include "common/notifyonchange.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "preview/frmstudconstraints.h"
@@ -80,7 +81,7 @@ public:
     void edit();
     void restore();
     // Records an error of a button's action and hands it to the host.
-    void reportActionError(const ZrError &error, const QString &member);
+    void reportActionError(ZrError error, const QString &member);
 
     zrReqPreview *const q;
     QFrame *m_header = nullptr;
@@ -177,9 +178,9 @@ void zrReqPreviewPrivate::checkStudent()
         const AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(m_serverName),
                                                 record.student.value(QStringLiteral("department_ID")).toString());
         m_trace = AuditSet::prepare(m_shown, CtxDegree, codes).evaluate(record);
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // The requirements still show, without marks; why they could not be checked goes to the log.
-        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.ShowAudit"), error.description);
+        TrapError(error, QStringLiteral(", zrReqPreview.ShowAudit"));
     }
 }
 
@@ -189,11 +190,10 @@ void zrReqPreviewPrivate::updateButtons()
     m_restore->setEnabled(m_enabled && m_individual);
 }
 
-void zrReqPreviewPrivate::reportActionError(const ZrError &error, const QString &member)
+void zrReqPreviewPrivate::reportActionError(ZrError error, const QString &member)
 {
-    RecordErrorOnce(error, QStringLiteral(", zrReqPreview.") + member);
-    const ZrError recorded = LastError();
-    Q_EMIT q->ErrorOccurred(recorded.number, recorded.description, recorded.source);
+    TrapError(error, QStringLiteral(", zrReqPreview.") + member);
+    Q_EMIT q->ErrorOccurred(error.number, error.description, error.source);
 }
 
 void zrReqPreviewPrivate::edit()
@@ -322,6 +322,7 @@ zrReqPreview::~zrReqPreview()
 bool zrReqPreview::ShowAudit() const { return d->m_showAudit; }
 void zrReqPreview::setShowAudit(bool show)
 {
+    const NotifyOnChange notify(this, "ShowAudit");
     if (d->m_showAudit == show)
         return;
     d->m_showAudit = show;
@@ -331,17 +332,41 @@ void zrReqPreview::setShowAudit(bool show)
 }
 
 bool zrReqPreview::IsLoaded() const { return d->m_loaded; }
-void zrReqPreview::setIsLoaded(bool loaded) { d->m_loaded = loaded; }
+void zrReqPreview::setIsLoaded(bool loaded)
+{
+    const NotifyOnChange notify(this, "IsLoaded");
+    d->m_loaded = loaded;
+}
 QString zrReqPreview::ServerName() const { return d->m_serverName; }
-void zrReqPreview::setServerName(const QString &name) { d->m_serverName = name; }
+void zrReqPreview::setServerName(const QString &name)
+{
+    const NotifyOnChange notify(this, "ServerName");
+    d->m_serverName = name;
+}
 QString zrReqPreview::sessionID() const { return d->m_sessionId; }
-void zrReqPreview::setSessionID(const QString &id) { d->m_sessionId = id; }
+void zrReqPreview::setSessionID(const QString &id)
+{
+    const NotifyOnChange notify(this, "sessionID");
+    d->m_sessionId = id;
+}
 int zrReqPreview::ConstrType() const { return d->m_context; }
-void zrReqPreview::setConstrType(int context) { d->m_context = context; }
+void zrReqPreview::setConstrType(int context)
+{
+    const NotifyOnChange notify(this, "ConstrType");
+    d->m_context = context;
+}
 int zrReqPreview::AppliesTo() const { return d->m_kind; }
-void zrReqPreview::setAppliesTo(int kind) { d->m_kind = kind; }
+void zrReqPreview::setAppliesTo(int kind)
+{
+    const NotifyOnChange notify(this, "AppliesTo");
+    d->m_kind = kind;
+}
 qint32 zrReqPreview::StudentID() const { return d->m_studentId; }
-void zrReqPreview::setStudentID(qint32 id) { d->m_studentId = id; }
+void zrReqPreview::setStudentID(qint32 id)
+{
+    const NotifyOnChange notify(this, "StudentID");
+    d->m_studentId = id;
+}
 std::shared_ptr<const Schema> zrReqPreview::oSchema() const { return d->m_schema; }
 void zrReqPreview::setOSchema(std::shared_ptr<const Schema> schema) { d->m_schema = std::move(schema); }
 
@@ -352,6 +377,7 @@ QFont zrReqPreview::Font() const
 
 void zrReqPreview::setControlFont(const QFont &font)
 {
+    const NotifyOnChange notify(this, "Font");
     setFont(font);
     QFont headerFont = font;
     headerFont.setBold(true);
@@ -366,23 +392,48 @@ QColor zrReqPreview::TextColor() const
 
 void zrReqPreview::setTextColor(const QColor &color)
 {
+    const NotifyOnChange notify(this, "TextColor");
     QPalette palette = d->m_text->palette();
     palette.setColor(QPalette::Base, color);
     d->m_text->setPalette(palette);
 }
 
 QString zrReqPreview::SmCaption() const { return d->m_smCaption; }
-void zrReqPreview::setSmCaption(const QString &caption) { d->m_smCaption = caption; }
+void zrReqPreview::setSmCaption(const QString &caption)
+{
+    const NotifyOnChange notify(this, "SmCaption");
+    d->m_smCaption = caption;
+}
 int zrReqPreview::SmBorderStyle() const { return d->m_smStyles[0]; }
-void zrReqPreview::setSmBorderStyle(int style) { d->m_smStyles[0] = style; }
+void zrReqPreview::setSmBorderStyle(int style)
+{
+    const NotifyOnChange notify(this, "SmBorderStyle");
+    d->m_smStyles[0] = style;
+}
 int zrReqPreview::SmCaptionStyle() const { return d->m_smStyles[1]; }
-void zrReqPreview::setSmCaptionStyle(int style) { d->m_smStyles[1] = style; }
+void zrReqPreview::setSmCaptionStyle(int style)
+{
+    const NotifyOnChange notify(this, "SmCaptionStyle");
+    d->m_smStyles[1] = style;
+}
 int zrReqPreview::SmCaptionAlignment() const { return d->m_smStyles[2]; }
-void zrReqPreview::setSmCaptionAlignment(int alignment) { d->m_smStyles[2] = alignment; }
+void zrReqPreview::setSmCaptionAlignment(int alignment)
+{
+    const NotifyOnChange notify(this, "SmCaptionAlignment");
+    d->m_smStyles[2] = alignment;
+}
 int zrReqPreview::SmEdgeStyle() const { return d->m_smStyles[3]; }
-void zrReqPreview::setSmEdgeStyle(int style) { d->m_smStyles[3] = style; }
+void zrReqPreview::setSmEdgeStyle(int style)
+{
+    const NotifyOnChange notify(this, "SmEdgeStyle");
+    d->m_smStyles[3] = style;
+}
 int zrReqPreview::SmScrollBarStyle() const { return d->m_smStyles[4]; }
-void zrReqPreview::setSmScrollBarStyle(int style) { d->m_smStyles[4] = style; }
+void zrReqPreview::setSmScrollBarStyle(int style)
+{
+    const NotifyOnChange notify(this, "SmScrollBarStyle");
+    d->m_smStyles[4] = style;
+}
 
 void zrReqPreview::EnableControl(bool enabled)
 {
@@ -416,12 +467,11 @@ QVariant zrReqPreview::LoadStudConstraints(qint32 pStudID)
         d->showHeader(d->m_individual);
         d->fillText();
         d->updateButtons();
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.LoadStudConstraints"),
-                    error.description);
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(", zrReqPreview.LoadStudConstraints"));
         d->m_shown = Recordset();
         d->fillText();
-        RaiseLastError();
+        throw;
     }
     return QVariant();
 }
@@ -437,11 +487,10 @@ QVariant zrReqPreview::DelStudConstraints(qint32 pStudID)
         d->m_version = version;
         d->showHeader(false);
         d->fillText();
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // Nothing was removed: the requirements shown stay.
-        RecordError(error.number, error.source + QStringLiteral(", zrReqPreview.DelStudConstraints"),
-                    error.description);
-        RaiseLastError();
+        TrapError(error, QStringLiteral(", zrReqPreview.DelStudConstraints"));
+        throw;
     }
     return QVariant();
 }

@@ -29,21 +29,21 @@ class ZRWIDGETS_EXPORT zrReqPreview : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(zrReqPreview)
-    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
-    Q_PROPERTY(bool ShowAudit READ ShowAudit WRITE setShowAudit)
-    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
-    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
-    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType)
-    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo)
-    Q_PROPERTY(int StudentID READ StudentID WRITE setStudentID)
-    Q_PROPERTY(QFont Font READ Font WRITE setControlFont)
-    Q_PROPERTY(QColor TextColor READ TextColor WRITE setTextColor)
-    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption)
-    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle)
-    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle)
-    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment)
-    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle)
-    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle)
+    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded NOTIFY IsLoadedChanged)
+    Q_PROPERTY(bool ShowAudit READ ShowAudit WRITE setShowAudit NOTIFY ShowAuditChanged)
+    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName NOTIFY ServerNameChanged)
+    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID NOTIFY sessionIDChanged)
+    Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType NOTIFY ConstrTypeChanged)
+    Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo NOTIFY AppliesToChanged)
+    Q_PROPERTY(int StudentID READ StudentID WRITE setStudentID NOTIFY StudentIDChanged)
+    Q_PROPERTY(QFont Font READ Font WRITE setControlFont NOTIFY appearanceChanged)
+    Q_PROPERTY(QColor TextColor READ TextColor WRITE setTextColor NOTIFY appearanceChanged)
+    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle NOTIFY appearanceChanged)
 
 public:
     explicit zrReqPreview(QWidget *parent = nullptr);
@@ -122,6 +122,16 @@ Q_SIGNALS:
     void ErrorOccurred(int ErrNumber, const QString &errdescr, const QString &errsource);
     /// The student's regulation was edited or restored and saved.
     void ConstraintsChanged();
+    // The properties' changes, for a host or a designer that shows them.
+    void IsLoadedChanged();
+    void ShowAuditChanged();
+    void ServerNameChanged();
+    void sessionIDChanged();
+    void ConstrTypeChanged();
+    void AppliesToChanged();
+    void StudentIDChanged();
+    /// A caption, border, colour or font of the control changed.
+    void appearanceChanged();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -206,8 +206,8 @@ bool RecordsetModel::setData(const QModelIndex &index, const QVariant &value, in
     // A value the field cannot hold is refused; no exception leaves a model call.
     try {
         d->rs.setValueAt(index.row(), field, stored);
-    } catch (const ZrError &e) {
-        RecordError(e);
+    } catch (ZrError &e) {
+        TrapError(e);
         return false;
     }
     Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::CheckStateRole, StatusRole});

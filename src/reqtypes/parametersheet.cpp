@@ -138,9 +138,9 @@ void CreateParameterRows(ItemPanelModel &panel, int typeId, qint32 ocID, const S
         }
         if (typeId == 10)
             BuildStudentValueRows(panel, ocID, sheet);
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source + QStringLiteral(" CreateConstraint"), error.description);
-        RaiseLastError();
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(" CreateConstraint"));
+        throw;
     }
 }
 

@@ -45,8 +45,8 @@ void RecordedCheck(Check check)
 {
     try {
         check();
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
         throw;
     }
 }

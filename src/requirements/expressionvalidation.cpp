@@ -17,9 +17,9 @@ const QString SourceExpression = QStringLiteral("ValidateExpression");
 // Logs the failure where it is found; the caller sees the same error.
 [[noreturn]] void raise(qint32 number, const QString &source, const QStringList &params = {})
 {
-    const QString description = ReplaceParams(GetLangString(number), params);
-    RecordError(number, source, description);
-    throw ZrError(number, source, description);
+    ZrError error(number, source, ReplaceParams(GetLangString(number), params));
+    TrapError(error);
+    throw error;
 }
 
 // The rows deleted since the last save that belonged to this curriculum's
@@ -105,8 +105,9 @@ bool ValidateExpression(const RequirementSet &set, const ExpressionChecks &check
             // The prescribed text says what is wrong; the line after it says which.
             const QString description = ReplaceParams(GetLangString(20020), {title}) + QLatin1Char('\n')
                                         + ReplaceParams(GetLangString(10104), {deleted.join(QStringLiteral(", "))});
-            RecordError(20020, SourceExpression, description);
-            throw ZrError(20020, SourceExpression, description);
+            ZrError error(20020, SourceExpression, description);
+            TrapError(error);
+            throw error;
         }
     }
     return true;

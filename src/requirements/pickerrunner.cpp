@@ -73,8 +73,8 @@ bool runList(ItemPanelModel &list, const QString &key, int conID, const Paramete
                              : QString();
                          try {
                              result = sheet.lookups->list(source, filter);
-                         } catch (const ZrError &error) {
-                             RecordError(error);
+                         } catch (ZrError &error) {
+                             TrapError(error);
                              cancel = true;
                          }
                      });

@@ -115,8 +115,8 @@ void RequirementsEditor::buildSheet(qint32 ocID)
         if (m_asRead.remove(ocID) || edited)
             m_values.insert(ocID, shown);
         ApplyRowStates(*m_list, value.typeId, ocID);
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ShowRequirement"));
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(" zrRequirements.ShowRequirement"));
     }
 }
 
@@ -461,8 +461,8 @@ void RequirementsEditor::rebuildSheets()
             m_asRead.remove(it.key());
             m_edited.insert(it.key());
         }
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.LanguageChange"));
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(" zrRequirements.LanguageChange"));
     }
     m_set.expressions() = expressions;
     Recordset rows = m_set.walk();
@@ -619,10 +619,10 @@ void RequirementsEditor::validate()
             ValidateInput(*value, namingIn(*m_list, ocID), rows, sheet);
             m_problem.valid = false;
         }
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         if (m_problem.valid)
             m_problem.field = FailedField();
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.ValidateRecords"));
+        TrapError(error, QStringLiteral(" zrRequirements.ValidateRecords"));
         throw;
     }
 }
@@ -634,8 +634,8 @@ void RequirementsEditor::writeBack()
     QList<RowValue> curriculaLeft;
     try {
         curriculaLeft = validateCurriculaLeft();
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
     }
     const auto captionOf = [this](qint32 ocID) { return this->captionOf(ocID); };
@@ -656,8 +656,8 @@ void RequirementsEditor::writeBack()
         storeAllGroups();
         for (RowValue &left : curriculaLeft)
             left.value.writeTo(left.rows, left.row);
-    } catch (const ZrError &error) {
-        RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+    } catch (ZrError &error) {
+        TrapError(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
         throw;
     }
     setModified(false);
@@ -686,7 +686,7 @@ void RequirementsEditor::checkAuditable(const QList<RowValue> &curriculaLeft)
             m_problem = {true, ocID, QString(), it.key()};
             if (it.key() != m_set.curriculumId())
                 error.description += curriculumNote(it.key());
-            RecordErrorOnce(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
+            TrapError(error, QStringLiteral(" zrRequirements.UpdateRecordset"));
             throw;
         }
     }
@@ -886,9 +886,9 @@ void RequirementsEditor::apply(const SetEdit &edit)
     Q_EMIT changed();
 }
 
-void RequirementsEditor::reportError(const ZrError &error, const QString &trapName)
+void RequirementsEditor::reportError(ZrError error, const QString &trapName)
 {
-    RecordErrorOnce(error, trapName);
+    TrapError(error, trapName);
     Q_EMIT errorOccurred(error.number, error.description);
 }
 

@@ -183,7 +183,7 @@ public:
     /// Records `error` once, naming `trapName` (the operation that failed) in
     /// the log, and reports it with errorOccurred(): the one way the failures
     /// of the user's commands reach the user.
-    void reportError(const ZrError &error, const QString &trapName);
+    void reportError(ZrError error, const QString &trapName);
 
     /// Where the last failed validate or writeBack points.
     struct Problem

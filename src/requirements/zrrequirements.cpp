@@ -4,6 +4,7 @@
 
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
+#include "common/notifyonchange.h"
 #include "common/zrerror.h"
 #include "exclusionsrunner.h"
 #include "expressionform.h"
@@ -151,6 +152,7 @@ bool zrRequirements::Enabled() const
 
 void zrRequirements::setEditingEnabled(bool enabled)
 {
+    const NotifyOnChange notify(this, "Enabled");
     d->enabled = enabled;
     d->commands()->setEnabled(enabled);
     d->list()->setAllItemsEnabled(enabled);
@@ -165,6 +167,7 @@ bool zrRequirements::IsLoaded() const
 
 void zrRequirements::setIsLoaded(bool loaded)
 {
+    const NotifyOnChange notify(this, "IsLoaded");
     d->isLoaded = loaded;
 }
 
@@ -175,6 +178,7 @@ QString zrRequirements::ServerName() const
 
 void zrRequirements::setServerName(const QString &name)
 {
+    const NotifyOnChange notify(this, "ServerName");
     d->editor->setServerName(name);
 }
 
@@ -185,6 +189,7 @@ QString zrRequirements::sessionID() const
 
 void zrRequirements::setSessionID(const QString &id)
 {
+    const NotifyOnChange notify(this, "sessionID");
     d->sessionId = id;
 }
 
@@ -221,6 +226,7 @@ bool zrRequirements::ShowExclusions() const
 
 void zrRequirements::setShowExclusions(bool show)
 {
+    const NotifyOnChange notify(this, "ShowExclusions");
     d->showExclusions = show;
     d->refreshCommandStates();
 }
@@ -232,6 +238,7 @@ QString zrRequirements::DepartID() const
 
 void zrRequirements::setDepartID(const QString &id)
 {
+    const NotifyOnChange notify(this, "DepartID");
     d->editor->setDepartmentId(id);
 }
 
@@ -267,8 +274,8 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
         d->refreshCommandStates();
         d->txtInfo->clear();
         d->showExpression();
-    } catch (const ZrError &error) {
-        RecordError(error.number, error.source, error.description, true);
+    } catch (ZrError &error) {
+        TrapError(error);
         // Half a set is not offered for editing: what was not shown could not be saved as it is.
         d->set.release();
         d->list()->clear();

@@ -33,24 +33,24 @@ class ZRWIDGETS_EXPORT zrRequirements : public QWidget
     // Enabled and Font sit beside QWidget's own enabled and font: Enabled only
     // stops edits (the list still scrolls and shows help), and Font also goes
     // to the dialogs the control opens, which QWidget's font never reaches.
-    Q_PROPERTY(bool Enabled READ Enabled WRITE setEditingEnabled)
-    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded)
-    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
-    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEditingEnabled NOTIFY EnabledChanged)
+    Q_PROPERTY(bool IsLoaded READ IsLoaded WRITE setIsLoaded NOTIFY IsLoadedChanged)
+    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName NOTIFY ServerNameChanged)
+    Q_PROPERTY(QString sessionID READ sessionID WRITE setSessionID NOTIFY sessionIDChanged)
     Q_PROPERTY(int ConstrType READ ConstrType WRITE setConstrType NOTIFY ConstrTypeChanged)
     Q_PROPERTY(int AppliesTo READ AppliesTo WRITE setAppliesTo NOTIFY AppliesToChanged)
-    Q_PROPERTY(bool ShowExclusions READ ShowExclusions WRITE setShowExclusions)
-    Q_PROPERTY(QString DepartID READ DepartID WRITE setDepartID)
-    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption)
-    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle)
-    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle)
-    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment)
-    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle)
-    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle)
-    Q_PROPERTY(QColor TextBackcolor READ TextBackcolor WRITE setTextBackcolor)
-    Q_PROPERTY(QColor TextForeColor READ TextForeColor WRITE setTextForeColor)
-    Q_PROPERTY(bool TextBold READ TextBold WRITE setTextBold)
-    Q_PROPERTY(QFont Font READ Font WRITE setControlFont)
+    Q_PROPERTY(bool ShowExclusions READ ShowExclusions WRITE setShowExclusions NOTIFY ShowExclusionsChanged)
+    Q_PROPERTY(QString DepartID READ DepartID WRITE setDepartID NOTIFY DepartIDChanged)
+    Q_PROPERTY(QString SmCaption READ SmCaption WRITE setSmCaption NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmBorderStyle READ SmBorderStyle WRITE setSmBorderStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmCaptionStyle READ SmCaptionStyle WRITE setSmCaptionStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmCaptionAlignment READ SmCaptionAlignment WRITE setSmCaptionAlignment NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmEdgeStyle READ SmEdgeStyle WRITE setSmEdgeStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int SmScrollBarStyle READ SmScrollBarStyle WRITE setSmScrollBarStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(QColor TextBackcolor READ TextBackcolor WRITE setTextBackcolor NOTIFY appearanceChanged)
+    Q_PROPERTY(QColor TextForeColor READ TextForeColor WRITE setTextForeColor NOTIFY appearanceChanged)
+    Q_PROPERTY(bool TextBold READ TextBold WRITE setTextBold NOTIFY appearanceChanged)
+    Q_PROPERTY(QFont Font READ Font WRITE setControlFont NOTIFY appearanceChanged)
     Q_PROPERTY(bool isModified READ isModified NOTIFY modifiedChanged)
     Q_PROPERTY(int currentCurriculum READ currentCurriculum WRITE setCurrentCurriculum NOTIFY currentCurriculumChanged)
 
@@ -180,6 +180,15 @@ Q_SIGNALS:
     void AppliesToChanged(int kind);
     /// The curriculum the list shows changed: chosen by the user, by the host, or by a load.
     void currentCurriculumChanged(qint32 curriculumId);
+    // The other properties' changes, for a host or a designer that shows them.
+    void EnabledChanged();
+    void IsLoadedChanged();
+    void ServerNameChanged();
+    void sessionIDChanged();
+    void ShowExclusionsChanged();
+    void DepartIDChanged();
+    /// A caption, border, colour, boldness or font of the control changed.
+    void appearanceChanged();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -1,5 +1,6 @@
 #include "zrrequirements_p.h"
 
+#include "common/notifyonchange.h"
 #include "itempanel/tilepanel.h"
 
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@ QString zrRequirements::SmCaption() const
 
 void zrRequirements::setSmCaption(const QString &caption)
 {
+    const NotifyOnChange notify(this, "SmCaption");
     d->smRequirements->setCaption(caption);
 }
 
@@ -25,6 +27,7 @@ int zrRequirements::SmBorderStyle() const
 
 void zrRequirements::setSmBorderStyle(int style)
 {
+    const NotifyOnChange notify(this, "SmBorderStyle");
     d->smRequirements->setBorderStyle(style);
 }
 
@@ -35,6 +38,7 @@ int zrRequirements::SmCaptionStyle() const
 
 void zrRequirements::setSmCaptionStyle(int style)
 {
+    const NotifyOnChange notify(this, "SmCaptionStyle");
     d->smRequirements->setCaptionStyle(style);
 }
 
@@ -45,6 +49,7 @@ int zrRequirements::SmCaptionAlignment() const
 
 void zrRequirements::setSmCaptionAlignment(int alignment)
 {
+    const NotifyOnChange notify(this, "SmCaptionAlignment");
     d->smRequirements->setCaptionAlignment(alignment);
 }
 
@@ -55,6 +60,7 @@ int zrRequirements::SmEdgeStyle() const
 
 void zrRequirements::setSmEdgeStyle(int style)
 {
+    const NotifyOnChange notify(this, "SmEdgeStyle");
     d->smRequirements->setEdgeStyle(style);
 }
 
@@ -65,6 +71,7 @@ int zrRequirements::SmScrollBarStyle() const
 
 void zrRequirements::setSmScrollBarStyle(int style)
 {
+    const NotifyOnChange notify(this, "SmScrollBarStyle");
     d->smRequirements->setScrollBarStyle(style);
 }
 
@@ -75,6 +82,7 @@ QColor zrRequirements::TextBackcolor() const
 
 void zrRequirements::setTextBackcolor(const QColor &color)
 {
+    const NotifyOnChange notify(this, "TextBackcolor");
     QPalette palette = d->txtInfo->palette();
     palette.setColor(QPalette::Base, color);
     d->txtInfo->setPalette(palette);
@@ -87,6 +95,7 @@ QColor zrRequirements::TextForeColor() const
 
 void zrRequirements::setTextForeColor(const QColor &color)
 {
+    const NotifyOnChange notify(this, "TextForeColor");
     QPalette palette = d->txtInfo->palette();
     palette.setColor(QPalette::Text, color);
     d->txtInfo->setPalette(palette);
@@ -99,6 +108,7 @@ bool zrRequirements::TextBold() const
 
 void zrRequirements::setTextBold(bool bold)
 {
+    const NotifyOnChange notify(this, "TextBold");
     QFont font = d->txtInfo->font();
     font.setBold(bold);
     d->txtInfo->setFont(font);
@@ -111,6 +121,7 @@ QFont zrRequirements::Font() const
 
 void zrRequirements::setControlFont(const QFont &font)
 {
+    const NotifyOnChange notify(this, "Font");
     d->font = font;
     d->fontSet = true;
     // Qt hands a widget's font down to its children.

@@ -764,10 +764,10 @@ void frmSelFromList::search(const QString &whereStatement)
             emit DataRequest(d->m_options.requestName, filter, answer);
         }
         setList(answer);
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // The list keeps what it showed; the user may correct the criteria.
-        RecordError(error);
-        ShowErrorMessage(LastError().description, this);
+        TrapError(error);
+        ShowErrorMessage(error.description, this);
     }
 }
 

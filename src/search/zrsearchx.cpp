@@ -577,8 +577,8 @@ void zrSearchXPrivate::onItemClicked(const QString &key)
             q->AddCriterion();
         else if (key == KeyDelCrit)
             q->DeleteCriterion();
-    } catch (const ZrError &error) {
-        RecordError(error);
+    } catch (ZrError &error) {
+        TrapError(error);
     }
 }
 
@@ -620,11 +620,12 @@ void zrSearchX::Init(const Schema *schema, const QString &tableName, int startVi
             static const QString keys[] = {KeySimple, KeyAdvanced, KeyCustom};
             setCurrentView(startView >= 0 && startView <= 2 ? keys[startView] : KeySimple);
         }
-    } catch (const ZrError &error) {
+    } catch (ZrError &error) {
         // The cause goes to the log; the caller sees the schema error.
-        RecordError(error);
-        RecordError(InitErrorNumber, QStringLiteral("zrSearch.Init"), GetLangString(InitErrorString));
-        RaiseLastError();
+        TrapError(error);
+        ZrError schemaError(InitErrorNumber, QStringLiteral("zrSearch.Init"), GetLangString(InitErrorString));
+        TrapError(schemaError);
+        throw schemaError;
     }
 }
 

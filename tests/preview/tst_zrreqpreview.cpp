@@ -313,10 +313,38 @@ private Q_SLOTS:
                 QFAIL("the dialog opened");
             } catch (const ZrError &error) {
                 QCOMPARE(error.number, 61550);
-                QCOMPARE(LastError().number, 61550);
             }
             QVERIFY(cancelled);
             QVERIFY(!dialog.isVisible());
+        }
+    }
+
+    // Every property a host or a designer can write says when it changed, and only then.
+    void writablePropertiesNotifyTheirChanges()
+    {
+        for (QWidget *control : {static_cast<QWidget *>(new zrRequirements), static_cast<QWidget *>(new zrReqPreview)}) {
+            const std::unique_ptr<QWidget> owned(control);
+            const QMetaObject *meta = control->metaObject();
+            for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+                const QMetaProperty property = meta->property(i);
+                if (!property.isWritable())
+                    continue;
+                QVERIFY2(property.hasNotifySignal(), property.name());
+                QSignalSpy spy(control, property.notifySignal());
+                const QVariant before = property.read(control);
+                QVERIFY(property.write(control, before) && spy.isEmpty());
+                QVariant other;
+                switch (before.typeId()) {
+                case QMetaType::Bool: other = !before.toBool(); break;
+                case QMetaType::Int: other = before.toInt() + 1; break;
+                case QMetaType::QString: other = before.toString() + QLatin1Char('1'); break;
+                case QMetaType::QColor: other = QColor(before.value<QColor>() == Qt::red ? Qt::blue : Qt::red); break;
+                case QMetaType::QFont: other = QFont(QStringLiteral("Serif"), before.value<QFont>().pointSize() + 3); break;
+                default: QFAIL(property.typeName());
+                }
+                QVERIFY(property.write(control, other));
+                QVERIFY2(spy.size() == (property.read(control) != before ? 1 : 0), property.name());
+            }
         }
     }
 };

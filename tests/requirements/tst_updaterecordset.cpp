@@ -1,4 +1,5 @@
 #include "../datafile.h"
+#include "common/errorlog.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "itempanel/itempanelmodel.h"
@@ -6,6 +7,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "requirements/requirementseditor.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zr;
@@ -194,6 +196,38 @@ private Q_SLOTS:
         QVERIFY(!editor->set().isModified());
     }
 
+    // A refused write is in the log once, whichever check refused it and however many traps it
+    // passed; the same refusal a second time is a second line.
+    void everyRefusalIsLoggedOnce_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<bool>("withoutOperator");
+        QTest::newRow("a value") << "0" << "[%1] AND [%2] AND [%3]" << false;
+        QTest::newRow("the expression") << "7" << "[%1] AND" << false;
+        QTest::newRow("a requirement the audit cannot check") << "7" << "[%1] AND [%2] AND [%3]" << true;
+    }
+    void everyRefusalIsLoggedOnce()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expression);
+        QFETCH(bool, withoutOperator);
+        QTemporaryDir dir;
+        QFile log(dir.filePath(QStringLiteral("zrrequirements.log")));
+        SetLogFile(log.fileName(), true);
+        QList<Row> rows = rowsOfTwo(expression);
+        if (withoutOperator)
+            rows[0].extra.insert(QStringLiteral("conoperator"), QVariant());
+        auto editor = load(rows);
+        edit(*editor, 2, typed);
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            const ZrError error = writeError(*editor);
+            QVERIFY(error.number != 0 && log.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(log.readAll()).count(error.description), attempt);
+            log.close();
+        }
+        SetLogFile(QString(), false);
+    }
     void oneGradeAverageInTheScholarshipContext_data()
     {
         QTest::addColumn<QList<int>>("types");

@@ -1,5 +1,6 @@
 #include "librarydialog.h"
 
+#include "common/notifyonchange.h"
 #include "dialogs/applyfont.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ QFont LibraryDialog::frmFont() const
 
 void LibraryDialog::setFrmFont(const QFont &font)
 {
+    const NotifyOnChange notify(this, "FrmFont");
     m_font = font;
     ApplyFont(this, font.family(), font.pointSizeF(), GreekCharset);
 }

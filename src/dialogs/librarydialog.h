@@ -15,7 +15,7 @@ class ZRWIDGETS_EXPORT LibraryDialog : public QDialog
     Q_OBJECT
     Q_DISABLE_COPY(LibraryDialog)
     /// The caller's font, applied to the dialog's controls (name and size).
-    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont)
+    Q_PROPERTY(QFont FrmFont READ frmFont WRITE setFrmFont NOTIFY FrmFontChanged)
 
 public:
     explicit LibraryDialog(QWidget *parent = nullptr);
@@ -25,6 +25,9 @@ public:
     QFont frmFont() const;
     /// Applies the family and size of `font` to the dialog's controls.
     void setFrmFont(const QFont &font);
+
+Q_SIGNALS:
+    void FrmFontChanged();
 
 protected:
     /// Sets the dialog's texts in the current language.

@@ -1,5 +1,7 @@
 #include "itempanel/itempanelmodel.h"
 
+#include "common/notifyonchange.h"
+
 #include <QHash>
 #include <QLoggingCategory>
 
@@ -632,6 +634,7 @@ void ItemPanelModel::clear()
 
 void ItemPanelModel::setRedraw(bool on)
 {
+    const NotifyOnChange notify(this, "redraw");
     if (on == d->m_redraw)
         return;
     if (!on) {
@@ -651,6 +654,7 @@ bool ItemPanelModel::redraw() const
 
 void ItemPanelModel::setEnabled(bool on)
 {
+    const NotifyOnChange notify(this, "enabled");
     if (on == d->m_enabled)
         return;
     if (d->m_redraw)

@@ -49,8 +49,8 @@ class ZRREQ_EXPORT ItemPanelModel : public QAbstractItemModel
 {
     Q_OBJECT
     Q_DISABLE_COPY(ItemPanelModel)
-    Q_PROPERTY(bool redraw READ redraw WRITE setRedraw)
-    Q_PROPERTY(bool enabled READ isEnabled WRITE setEnabled)
+    Q_PROPERTY(bool redraw READ redraw WRITE setRedraw NOTIFY redrawChanged)
+    Q_PROPERTY(bool enabled READ isEnabled WRITE setEnabled NOTIFY enabledChanged)
 
 public:
     /// How a row is drawn and edited.
@@ -276,6 +276,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 Q_SIGNALS:
+    void redrawChanged();
+    void enabledChanged();
     /// An item became the selected item.
     void itemSelected(const QString &key);
     /// The user is about to change a value; set `cancel` to keep the old one.

@@ -1,5 +1,6 @@
 #include "itempanel/tilepanel.h"
 
+#include "common/notifyonchange.h"
 #include "itempanel/itempanelmodel.h"
 #include "itempanel/tilepaneltree.h"
 
@@ -106,6 +107,7 @@ QString TilePanel::caption() const
 
 void TilePanel::setCaption(const QString &caption)
 {
+    const NotifyOnChange notify(this, "caption");
     d->m_caption->setText(caption);
     d->m_tree->setAccessibleName(caption);
     d->applyCaption();
@@ -118,6 +120,7 @@ bool TilePanel::redraw() const
 
 void TilePanel::setRedraw(bool on)
 {
+    const NotifyOnChange notify(this, "redraw");
     if (on == d->m_model->redraw())
         return;
     if (!on) {
@@ -146,6 +149,7 @@ int TilePanel::borderStyle() const
 
 void TilePanel::setBorderStyle(int style)
 {
+    const NotifyOnChange notify(this, "borderStyle");
     d->m_borderStyle = style;
     d->applyFrame();
 }
@@ -157,6 +161,7 @@ int TilePanel::captionStyle() const
 
 void TilePanel::setCaptionStyle(int style)
 {
+    const NotifyOnChange notify(this, "captionStyle");
     d->m_captionStyle = style;
     d->applyCaption();
 }
@@ -168,6 +173,7 @@ int TilePanel::captionAlignment() const
 
 void TilePanel::setCaptionAlignment(int alignment)
 {
+    const NotifyOnChange notify(this, "captionAlignment");
     d->m_captionAlignment = alignment;
     d->applyCaption();
 }
@@ -179,6 +185,7 @@ int TilePanel::edgeStyle() const
 
 void TilePanel::setEdgeStyle(int style)
 {
+    const NotifyOnChange notify(this, "edgeStyle");
     d->m_edgeStyle = style;
     d->applyFrame();
 }
@@ -190,6 +197,7 @@ int TilePanel::scrollBarStyle() const
 
 void TilePanel::setScrollBarStyle(int style)
 {
+    const NotifyOnChange notify(this, "scrollBarStyle");
     d->m_scrollBarStyle = style;
     d->applyScrollBars();
 }

@@ -27,13 +27,13 @@ class ZRWIDGETS_EXPORT TilePanel : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(TilePanel)
-    Q_PROPERTY(QString caption READ caption WRITE setCaption)
-    Q_PROPERTY(bool redraw READ redraw WRITE setRedraw)
-    Q_PROPERTY(int borderStyle READ borderStyle WRITE setBorderStyle)
-    Q_PROPERTY(int captionStyle READ captionStyle WRITE setCaptionStyle)
-    Q_PROPERTY(int captionAlignment READ captionAlignment WRITE setCaptionAlignment)
-    Q_PROPERTY(int edgeStyle READ edgeStyle WRITE setEdgeStyle)
-    Q_PROPERTY(int scrollBarStyle READ scrollBarStyle WRITE setScrollBarStyle)
+    Q_PROPERTY(QString caption READ caption WRITE setCaption NOTIFY captionChanged)
+    Q_PROPERTY(bool redraw READ redraw WRITE setRedraw NOTIFY redrawChanged)
+    Q_PROPERTY(int borderStyle READ borderStyle WRITE setBorderStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int captionStyle READ captionStyle WRITE setCaptionStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int captionAlignment READ captionAlignment WRITE setCaptionAlignment NOTIFY appearanceChanged)
+    Q_PROPERTY(int edgeStyle READ edgeStyle WRITE setEdgeStyle NOTIFY appearanceChanged)
+    Q_PROPERTY(int scrollBarStyle READ scrollBarStyle WRITE setScrollBarStyle NOTIFY appearanceChanged)
 
 public:
     /// borderStyle values.
@@ -85,6 +85,12 @@ public:
     void setEdgeStyle(int style);
     int scrollBarStyle() const;    ///< default ScrollBoth
     void setScrollBarStyle(int style);
+
+Q_SIGNALS:
+    void captionChanged();
+    void redrawChanged();
+    /// A border, caption, edge or scroll-bar style changed.
+    void appearanceChanged();
 
 private:
     std::unique_ptr<class TilePanelPrivate> const d;

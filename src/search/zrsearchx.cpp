@@ -1,5 +1,6 @@
 #include "search/zrsearchx.h"
 
+#include "common/notifyonchange.h"
 #include "common/errorlog.h"
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
@@ -666,6 +667,7 @@ QObject *zrSearchX::ConnectedGrid() const
 
 void zrSearchX::setConnectedGrid(QObject *grid)
 {
+    const NotifyOnChange notify(this, "ConnectedGrid");
     d->m_connectedGrid = grid;
 }
 
@@ -676,6 +678,7 @@ bool zrSearchX::isAndCombination() const
 
 void zrSearchX::setAndCombination(bool on)
 {
+    const NotifyOnChange notify(this, "AndCombination");
     d->m_buttons->setValue(KeyAndOr, on ? 1 : 0);
 }
 
@@ -686,6 +689,7 @@ bool zrSearchX::isExactMatch() const
 
 void zrSearchX::setExactMatch(bool on)
 {
+    const NotifyOnChange notify(this, "ExactMatch");
     d->m_buttons->setValue(KeyMatch, on ? 1 : 0);
 }
 
@@ -696,6 +700,7 @@ bool zrSearchX::isContainsMatch() const
 
 void zrSearchX::setContainsMatch(bool on)
 {
+    const NotifyOnChange notify(this, "ContainsMatch");
     d->m_buttons->setValue(KeyContains, on ? 1 : 0);
 }
 
@@ -847,6 +852,9 @@ void zrSearchX::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange)
         d->setCaptions();
+    // The font is QWidget's own property: its change comes as an event.
+    if (event->type() == QEvent::FontChange)
+        Q_EMIT FontChanged();
     QWidget::changeEvent(event);
 }
 

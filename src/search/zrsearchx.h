@@ -35,11 +35,11 @@ class ZRWIDGETS_EXPORT zrSearchX : public QWidget
     Q_DISABLE_COPY(zrSearchX)
     Q_PROPERTY(QString CurrentView READ CurrentView WRITE setCurrentView NOTIFY CurrentViewChanged)
     Q_PROPERTY(QString WhereStatement READ WhereStatement)
-    Q_PROPERTY(QObject *ConnectedGrid READ ConnectedGrid WRITE setConnectedGrid)
-    Q_PROPERTY(QFont Font READ font WRITE setFont)
-    Q_PROPERTY(bool AndCombination READ isAndCombination WRITE setAndCombination)
-    Q_PROPERTY(bool ExactMatch READ isExactMatch WRITE setExactMatch)
-    Q_PROPERTY(bool ContainsMatch READ isContainsMatch WRITE setContainsMatch)
+    Q_PROPERTY(QObject *ConnectedGrid READ ConnectedGrid WRITE setConnectedGrid NOTIFY ConnectedGridChanged)
+    Q_PROPERTY(QFont Font READ font WRITE setFont NOTIFY FontChanged)
+    Q_PROPERTY(bool AndCombination READ isAndCombination WRITE setAndCombination NOTIFY matchChanged)
+    Q_PROPERTY(bool ExactMatch READ isExactMatch WRITE setExactMatch NOTIFY matchChanged)
+    Q_PROPERTY(bool ContainsMatch READ isContainsMatch WRITE setContainsMatch NOTIFY matchChanged)
 
 public:
     /// Starting views accepted by Init.
@@ -137,6 +137,10 @@ Q_SIGNALS:
     void Search(QString &whereStatement);
     /// The current view changed.
     void CurrentViewChanged(const QString &key);
+    void ConnectedGridChanged();
+    void FontChanged();
+    /// The AND/OR combination, the exact or the contains match changed.
+    void matchChanged();
 
 protected:
     void changeEvent(QEvent *event) override;

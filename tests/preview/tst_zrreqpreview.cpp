@@ -4,6 +4,9 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "preview/frmstudconstraints.h"
+#include "dialogs/frmexclusions.h"
+#include "itempanel/tilepanel.h"
+#include "search/zrsearchx.h"
 #include "audit/audittrace.h"
 #include "preview/zrreqpreview.h"
 #include "requirements/zrrequirements.h"
@@ -319,15 +322,16 @@ private Q_SLOTS:
         }
     }
 
-    // Every property a host or a designer can write says when it changed, and only then.
+    // Every property of ours a host or a designer can write says when it changed, and only then.
     void writablePropertiesNotifyTheirChanges()
     {
-        for (QWidget *control : {static_cast<QWidget *>(new zrRequirements), static_cast<QWidget *>(new zrReqPreview)}) {
-            const std::unique_ptr<QWidget> owned(control);
+        for (QObject *control : std::initializer_list<QObject *>{new zrRequirements, new zrReqPreview, new TilePanel,
+                                                                 new ItemPanelModel, new zrSearchX, new frmExclusions}) {
+            const std::unique_ptr<QObject> owned(control);
             const QMetaObject *meta = control->metaObject();
-            for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            for (int i = 0; i < meta->propertyCount(); ++i) {
                 const QMetaProperty property = meta->property(i);
-                if (!property.isWritable())
+                if (!property.isWritable() || !QByteArray(property.enclosingMetaObject()->className()).startsWith("zr::"))
                     continue;
                 QVERIFY2(property.hasNotifySignal(), property.name());
                 QSignalSpy spy(control, property.notifySignal());
@@ -340,6 +344,7 @@ private Q_SLOTS:
                 case QMetaType::QString: other = before.toString() + QLatin1Char('1'); break;
                 case QMetaType::QColor: other = QColor(before.value<QColor>() == Qt::red ? Qt::blue : Qt::red); break;
                 case QMetaType::QFont: other = QFont(QStringLiteral("Serif"), before.value<QFont>().pointSize() + 3); break;
+                case QMetaType::QObjectStar: other = QVariant::fromValue(control); break;
                 default: QFAIL(property.typeName());
                 }
                 QVERIFY(property.write(control, other));

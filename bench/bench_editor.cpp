@@ -198,7 +198,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     InitLanguage(LangGreek);
     RegisterServer();
-    // An argument picks one part (load, switch), for profiling.
+    // An argument picks one part (load, load300, load3000, switch ...), for profiling.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto run = [&](const char *part) { return only.isEmpty() || only == QLatin1String(part); };
     QTemporaryDir dir;
@@ -207,6 +207,12 @@ int main(int argc, char **argv)
     LargeVolume sizes;
     sizes.students = 200; // the editor never lists students
 
+    if (run("load300")) {
+        sizes.requirements = 300;
+        const LoadFigures small = measureLoad(makeDatabase(dir, QStringLiteral("small.db"), sizes));
+        ok &= bench::report(QStringLiteral("editor: load 300 requirements + paint / structs"), small.floorNs,
+                            small.loadNs, 3.0);
+    }
     if (run("load") || run("load3000")) {
         sizes.requirements = 3000;
         const LoadFigures big = measureLoad(makeDatabase(dir, QStringLiteral("big.db"), sizes));

@@ -11,6 +11,7 @@
 #include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
 #include "sheetrows.h"
+#include "sheetbinding.h"
 #include "studentcolumns.h"
 #include "typecatalog.h"
 
@@ -137,7 +138,7 @@ void CreateParameterRows(ItemPanelModel &panel, int typeId, qint32 ocID, const S
                 addRow(panel, typeId, ocID, row, sheet);
         }
         if (typeId == 10)
-            BuildStudentValueRows(panel, ocID, sheet);
+            BuildStudentValueRows(panel, ocID, SelectedChoiceCode(panel, ocID, QStringLiteral("conselobjIDs")), sheet);
     } catch (ZrError &error) {
         TrapError(error, QStringLiteral(" CreateConstraint"));
         throw;

@@ -2,16 +2,9 @@
 
 #include "common/systemnumber.h"
 #include "common/zrerror.h"
-#include "itempanel/itempanelmodel.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/customoptions.h"
-#include "reqtypes/descriptions.h"
-#include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
-#include "reqtypes/requirementkeys.h"
-#include "reqtypes/studentcolumns.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -20,25 +13,6 @@ namespace zr {
 namespace {
 
 const QString ColumnField = QStringLiteral("conselobjIDs");
-
-// Option flags are whole numbers; anything unreadable counts as no flag set.
-qint32 flagsOf(const QVariant &value)
-{
-    double number = 0;
-    if (!ReadSystemNumber(NzStr(value), &number))
-        return 0;
-    return ValLng(number);
-}
-
-// Decimals are stored in one form, with the comma the defaults use ("0,5").
-QString withDecimalComma(const QString &text)
-{
-    static const QRegularExpression decimal(QStringLiteral("^\\s*-?[0-9]+\\.[0-9]+\\s*$"));
-    // Most entries have no point; a load reads thousands of them.
-    if (!text.contains(QLatin1Char('.')) || !decimal.match(text).hasMatch())
-        return text;
-    return QString(text).replace(QLatin1Char('.'), QLatin1Char(','));
-}
 
 QVariant textOrNull(const QString &text)
 {
@@ -56,141 +30,16 @@ void writeField(Recordset &rows, int row, const QString &field, const QVariant &
     rows.setValueAt(row, index, value);
 }
 
-// The code now selected: `code`, or nothing when the row does not offer it.
-QVariant selectCode(ItemPanelModel &panel, const QString &key, qint32 ocID, const QString &code)
-{
-    if (code.isEmpty() || !panel.selectChoice(key, ChoiceKey(ocID, code))) {
-        panel.setValue(key, QVariant());
-        return QVariant();
-    }
-    return code;
-}
-
-// An empty minimum means all of the chosen codes (subjects or courses, kept behind their names).
-QVariant minimumOf(const QString &typed, const QString &codes)
-{
-    if (!typed.isEmpty() && typed != QLatin1String("0"))
-        return typed;
-    return QString::number(CodeCount(codes));
-}
-
-// Shows `shown` on the row `key` (ParamKey of `ocID` and the row's field);
-// returns what the row now shows in its stored form, as storedValueOf reads
-// it (a minimum: as typed, for the caller to count its codes).
-QVariant loadRow(ItemPanelModel &panel, const QString &key, const ParameterRow &row, qint32 ocID,
-             const ParameterValue &shown, const SheetContext &sheet)
-{
-    const int typeId = shown.typeId;
-    const QVariant &stored = shown.stored;
-    const QString text = NzStr(stored);
-    switch (row.kind) {
-    case RowKind::Choice: {
-        QString code = text;
-        const bool useFallback = stored.isNull() || (row.fallbackOnEmpty && text.isEmpty());
-        if (useFallback && !row.loadFallback.isNull())
-            code = row.loadFallback;
-        return selectCode(panel, key, ocID, code);
-    }
-    case RowKind::Entry:
-        panel.setValue(key, text);
-        return textOrNull(withDecimalComma(text));
-    case RowKind::Minimum:
-        panel.setValue(key, text);
-        return text;
-    case RowKind::ValuePicker: {
-        // Courses are kept as stored and shown by code and title.
-        const QString names = ParameterNames(shown, row, sheet);
-        panel.setHiddenValue(key, text);
-        panel.setValue(key, names);
-        panel.setDescription(key, names);
-        return textOrNull(text);
-    }
-    case RowKind::CodeList:
-    case RowKind::Totals: {
-        const QString names = ParameterNames(shown, row, sheet);
-        // Codes none of which is known are dropped with their names.
-        panel.setHiddenValue(key, names.isEmpty() ? QString() : text);
-        panel.setValue(key, names);
-        panel.setDescription(key, names);
-        return names.isEmpty() ? QVariant() : textOrNull(text);
-    }
-    case RowKind::Options:
-        panel.setValue(key, text);
-        panel.setDescription(key, ParameterNames(shown, row, sheet));
-        return textOrNull(text);
-    case RowKind::Flags: {
-        // Unreadable flags stay as they are, for validation to name; they are not taken for none.
-        const bool readable = UnreadableOptions(typeId, text).isEmpty();
-        const QString flags = readable ? QString::number(flagsOf(stored)) : text;
-        panel.setValue(key, flags);
-        panel.setDescription(key, ParameterNames(shown, row, sheet));
-        return readable ? QVariant(flagsOf(stored)) : QVariant(flags);
-    }
-    case RowKind::ExamPeriods:
-        panel.setHiddenValue(key, text);
-        panel.setValue(key, text);
-        return textOrNull(text);
-    case RowKind::TeachingPeriods: {
-        const QString names = ParameterNames(shown, row, sheet);
-        panel.setHiddenValue(key, text);
-        panel.setValue(key, names);
-        return names.isEmpty()
-                   ? QVariant()
-                   : textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), names));
-    }
-    case RowKind::StudentColumn: {
-        const QVariant selected = selectCode(panel, key, ocID, text);
-        // Named as when it is stored: by the column's description, a saved one with its id.
-        panel.setCaption(GroupKey(ocID), StudentDataHeader(text, ocID, sheet));
-        BuildStudentValueRows(panel, ocID, sheet);
-        return selected;
-    }
-    case RowKind::StudentValue:
-        if (panel.kind(key) == ItemPanelModel::Kind::ChoiceRow)
-            selectCode(panel, key, ocID, text);
-        else
-            panel.setValue(key, text);
-        // Number columns keep their values trimmed.
-        return textOrNull(ParameterRowText(panel, ocID, row));
-    }
-    return QVariant();
-}
-
-QVariant storedValueOf(const ItemPanelModel &panel, const ParameterRow &row, int typeId, qint32 ocID,
-                       const SheetContext &sheet)
-{
-    const QString key = ParamKey(ocID, row.field);
-    const QString text = NzStr(panel.value(key));
-    switch (row.kind) {
-    case RowKind::Choice:
-    case RowKind::StudentColumn:
-    case RowKind::StudentValue:
-        return textOrNull(ParameterRowText(panel, ocID, row));
-    case RowKind::Entry:
-        return textOrNull(withDecimalComma(text));
-    case RowKind::ExamPeriods:
-    case RowKind::Options:
-        return textOrNull(text);
-    case RowKind::ValuePicker:
-        return textOrNull(NzStr(panel.hiddenValue(key)));
-    case RowKind::Minimum:
-        return minimumOf(text, NzStr(panel.hiddenValue(ParamKey(ocID, ColumnField))));
-    case RowKind::CodeList:
-    case RowKind::Totals:
-        return textOrNull(ParameterRowText(panel, ocID, row));
-    case RowKind::Flags:
-        if (!UnreadableOptions(typeId, text).isEmpty())
-            return text;
-        return flagsOf(panel.value(key));
-    case RowKind::TeachingPeriods:
-        if (text.isEmpty())
-            return QVariant();
-        return textOrNull(TeachingPeriodsToIds(SheetLookupList(sheet, QStringLiteral("SYS_terms")), text));
-    }
-    return QVariant();
-}
-
 } // namespace
+
+qint32 FlagsOf(const QVariant &value)
+{
+    // Anything unreadable counts as no flag set.
+    double number = 0;
+    if (!ReadSystemNumber(NzStr(value), &number))
+        return 0;
+    return ValLng(number);
+}
 
 QVariant RequirementFieldAt(const Recordset &rows, int row, const QString &field)
 {
@@ -266,7 +115,7 @@ qint32 ParameterValue::flags() const
 {
     if (kind != RowKind::Flags || !UnreadableOptions(typeId, NzStr(stored)).isEmpty())
         return 0;
-    return flagsOf(stored);
+    return FlagsOf(stored);
 }
 
 QList<YearPeriod> ParameterValue::periods() const
@@ -321,22 +170,6 @@ RequirementValue RequirementReader::read(int row)
     return value;
 }
 
-RequirementValue RequirementValue::fromSheet(const ItemPanelModel &panel, qint32 ocID, int typeId,
-                                             const SheetContext &sheet, const std::optional<QString> &expression)
-{
-    RequirementValue value;
-    value.ocID = ocID;
-    value.typeId = typeId;
-    value.context = sheet.context;
-    for (const ParameterRow &row : SheetRows(typeId, sheet.context)) {
-        if (panel.contains(ParamKey(ocID, row.field)))
-            value.parameters.append(ParameterValue::fromStored(row.field, row.kind, typeId,
-                                                               storedValueOf(panel, row, typeId, ocID, sheet)));
-    }
-    value.expression = storedExpression(expression);
-    return value;
-}
-
 QVariant RequirementValue::storedExpression(const std::optional<QString> &expression)
 {
     return expression ? textOrNull(*expression) : QVariant();
@@ -354,35 +187,27 @@ void RequirementValue::writeTo(Recordset &rows, int row) const
     writeField(rows, row, QStringLiteral("coneval"), expression);
 }
 
-RequirementValue RequirementValue::toSheet(ItemPanelModel &panel, const SheetContext &sheet) const
+RequirementValue RequirementValue::counted() const
 {
-    RequirementValue shownValue;
-    shownValue.ocID = ocID;
-    shownValue.typeId = typeId;
-    shownValue.context = sheet.context;
-    shownValue.expression = expression;
-    const QList<ParameterRow> rows = SheetRows(typeId, sheet.context);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const ParameterRow &row = rows.at(i);
-        // Made from the same sheet, the parameters stand in its order.
-        const ParameterValue *shown = i < parameters.size() && parameters.at(i).field == row.field
-                                          ? &parameters.at(i)
-                                          : parameter(row.field);
-        const QString key = ParamKey(ocID, row.field);
-        if (!panel.contains(key))
-            continue;
-        // A row the value does not fill keeps what its sheet set.
-        const QVariant now = shown ? loadRow(panel, key, row, ocID, *shown, sheet)
-                                   : storedValueOf(panel, row, typeId, ocID, sheet);
-        shownValue.parameters.append(ParameterValue::fromStored(row.field, row.kind, typeId, now));
+    RequirementValue value = *this;
+    const ParameterValue *codes = parameter(ColumnField);
+    for (ParameterValue &p : value.parameters) {
+        const QString typed = p.text();
+        if (p.kind == RowKind::Minimum && (typed.isEmpty() || typed == QLatin1String("0")))
+            p.stored = QString::number(CodeCount(codes ? codes->text() : QString()));
     }
-    // The minimum counts the codes its sheet ended up with.
-    const ParameterValue *codes = shownValue.parameter(ColumnField);
-    for (ParameterValue &parameter : shownValue.parameters) {
-        if (parameter.kind == RowKind::Minimum)
-            parameter.stored = minimumOf(parameter.text(), codes ? codes->text() : QString());
+    return value;
+}
+
+void RequirementValue::setParameter(const QString &field, const QVariant &stored)
+{
+    for (ParameterValue &p : parameters) {
+        if (p.field == field) {
+            p.stored = stored;
+            return;
+        }
     }
-    return shownValue;
+    parameters.append(ParameterValue::fromStored(field, SheetRow(typeId, context, field).kind, typeId, stored));
 }
 
 const ParameterValue *RequirementValue::parameter(const QString &field) const

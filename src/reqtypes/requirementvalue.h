@@ -15,12 +15,13 @@
 
 namespace zr {
 
-class ItemPanelModel;
-struct SheetContext;
 
 /// The value of `field` in the visible row `row` (0-based) of a requirement
 /// recordset, without its cursor. Throws ZrError for a missing field.
 ZRREQ_EXPORT QVariant RequirementFieldAt(const Recordset &rows, int row, const QString &field);
+
+/// Option flags as a whole number; 0 when they do not read as one.
+ZRREQ_EXPORT qint32 FlagsOf(const QVariant &value);
 
 /// One element of a period list ("2000-1,2001"): the year and, when given, the period.
 struct ZRREQ_EXPORT YearPeriod
@@ -71,8 +72,8 @@ struct ZRREQ_EXPORT ParameterValue
 
 /// The values of one requirement: its id, type, context, operator, each
 /// parameter of its type's sheet in its own type, and the expression its row
-/// carries. Made from a requirement row or from the panel's sheet rows, and
-/// written to either, without a widget. The audit reads requirements as these
+/// carries: the one place an editor holds a requirement's values. Read from
+/// and written to a requirement row; a sheet only shows it (sheetbinding.h). The audit reads requirements as these
 /// values; a change of one is a pair of these values for one id.
 class ZRREQ_EXPORT RequirementValue
 {
@@ -89,30 +90,17 @@ public:
     /// the recordset's cursor is neither read nor moved): every parameter of
     /// the sheet of its type in `context`. Throws ZrError for a missing field.
     static RequirementValue fromRow(const Recordset &rows, int row, int context);
-    /// The value the sheet rows of requirement `ocID` (type `typeId`) show in
-    /// `panel`, as they are stored: codes of the selected choices (NULL when
-    /// none), texts with "" as NULL and decimals with a comma, the hidden
-    /// code lists, option flags as a number, an empty or "0" minimum as the
-    /// count of the chosen codes, teaching periods with their ids. Parameters the panel lacks are left
-    /// out; `expression` is the given one ("" and nothing as NULL).
-    static RequirementValue fromSheet(const ItemPanelModel &panel, qint32 ocID, int typeId,
-                                      const SheetContext &sheet, const std::optional<QString> &expression);
-
     /// Writes the parameters and the expression into the visible row `row`
     /// (0-based), type 130's categories as NULL under operator 100 (the value
     /// keeps them for the rules); a field whose value does not change is not written, so an
     /// unchanged value leaves the row unmodified. Does not accept the changes.
     void writeTo(Recordset &rows, int row) const;
-    /// Shows the parameters on the requirement's sheet rows, built by
-    /// CreateConstraint: choices selected by code, code lists kept hidden
-    /// behind their names, option texts, teaching periods with their names,
-    /// type 10's column with its value rows. A value that can not be shown
-    /// never throws: a code not offered leaves its row unselected, a code list
-    /// naming no known code shows as an empty row. Errors of the code tables are thrown.
-    /// Returns the value the sheet now shows, as fromSheet would read it
-    /// (codes not offered as NULL, fallbacks chosen, a minimum counted), so
-    /// that an editor holds what it shows without reading it back.
-    RequirementValue toSheet(ItemPanelModel &panel, const SheetContext &sheet) const;
+    /// The value as it is stored: an empty or "0" minimum is the number of
+    /// the chosen codes (`conselobjIDs`), counted when it is read.
+    RequirementValue counted() const;
+    /// Sets parameter `field` to `stored`; a field the value lacks is added
+    /// with its row's kind in the value's type.
+    void setParameter(const QString &field, const QVariant &stored);
 
     /// `coneval` as stored for `expression`: "" and nothing as NULL.
     static QVariant storedExpression(const std::optional<QString> &expression);

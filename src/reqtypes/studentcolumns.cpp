@@ -6,7 +6,7 @@
 #include "recordset/recordsetutils.h"
 #include "common/zrerror.h"
 #include "parametersheet.h"
-#include "parametervalues.h"
+#include "sheetbinding.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/requirementkeys.h"
 #include "sheetchoices.h"
@@ -15,7 +15,6 @@ namespace zr {
 
 namespace {
 
-const QString ColumnField = QStringLiteral("conselobjIDs");
 const QString OperatorField = QStringLiteral("conoperator");
 const QString ValueFields[] = {QStringLiteral("conoptval1"), QStringLiteral("conoptval2")};
 constexpr qint32 ValueLabels[] = {20597, 20598};
@@ -102,10 +101,18 @@ StudentValueList StudentColumnValues(const QString &columnName, const SheetConte
     return column ? StudentColumnValues(*column, sheet) : StudentValueList();
 }
 
-void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const SheetContext &sheet)
+bool StudentColumnIsNumber(const QString &column)
+{
+    static const QStringList numbers = {QStringLiteral("in_year"), QStringLiteral("sc_apofYear"),
+                                        QStringLiteral("sc_arseiras"), QStringLiteral("or_ptyhgrade"),
+                                        QStringLiteral("studrate")};
+    return numbers.contains(column, Qt::CaseInsensitive);
+}
+
+void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const QString &column, const SheetContext &sheet)
 {
     const QString group = GroupKey(ocID);
-    const StudentValueList values = StudentColumnValues(SelectedChoiceCode(panel, ocID, ColumnField), sheet);
+    const StudentValueList values = StudentColumnValues(column, sheet);
 
     const QString operatorKey = ParamKey(ocID, OperatorField);
     if (panel.contains(operatorKey)) {

@@ -50,10 +50,15 @@ ZRREQ_EXPORT StudentValueList StudentColumnValues(const QString &columnName, con
 /// empty for the other columns.
 ZRREQ_EXPORT QString StudentColumnFilter(const QString &columnName, const SheetContext &sheet);
 
+/// Whether the values of student column `column` are numbers the user types,
+/// stored trimmed.
+ZRREQ_EXPORT bool StudentColumnIsNumber(const QString &column);
+
 /// Rebuilds the operator and the two value rows of student-data requirement
-/// `ocID` for the column its column row selects: the operator keeps its
+/// `ocID` for the student column `column`: the operator keeps its
 /// choice, a column with a list gets choice rows of its values, any other
 /// column entry rows. The value rows start empty.
-ZRREQ_EXPORT void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const SheetContext &sheet);
+ZRREQ_EXPORT void BuildStudentValueRows(ItemPanelModel &panel, qint32 ocID, const QString &column,
+                                        const SheetContext &sheet);
 
 } // namespace zr

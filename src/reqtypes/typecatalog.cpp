@@ -27,8 +27,12 @@ constexpr TypeNames Names[] = {
 int typeNumber(const QVariant &typeId)
 {
     bool ok = false;
-    const double number = typeId.typeId() == QMetaType::QString ? typeId.toString().trimmed().toDouble(&ok)
-                                                                 : typeId.toDouble(&ok);
+    const bool text = typeId.typeId() == QMetaType::QString;
+    // Whole numbers first: a load names thousands of requirements, and reading a double is slow.
+    const int whole = text ? typeId.toString().toInt(&ok) : typeId.toInt(&ok);
+    if (ok && (text || typeId.toDouble() == whole))
+        return whole;
+    const double number = text ? typeId.toString().trimmed().toDouble(&ok) : typeId.toDouble(&ok);
     if (!ok || number != double(int(number)))
         return 0;
     return int(number);

@@ -12,32 +12,40 @@
 #include "recordset/recordsetutils.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalidation.h"
-#include "reqtypes/parametervalues.h"
+#include "reqtypes/sheetbinding.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
-#include "reqtypes/sheetadjust.h"
+#include "reqtypes/sheetrules.h"
 #include "reqtypes/studentcolumns.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/validationmessage.h"
+#include "reqtypes/descriptions.h"
 #include "requirements/expressionedit.h"
 #include "requirements/expressionvalidation.h"
+
+#include <functional>
 
 namespace zr {
 
 namespace {
-// How messages name requirement `ocID` of `list`: by its caption, with its
-// place in the list when another requirement reads the same.
+// How messages name a requirement captioned `caption` at `place` of a list whose captions
+// `captions` gives: by its caption, with its place when another reads the same.
+RequirementNaming namingAt(const QString &caption, int place, const std::function<QStringList()> &captions)
+{
+    return {caption, [caption, place, captions] {
+                return captions().count(caption) > 1 ? RequirementName(caption, place + 1) : caption;
+            }};
+}
+
 RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
 {
     const QString group = GroupKey(ocID);
-    const QString caption = list.caption(group);
-    return {caption, [&list, group, caption] {
-                const QStringList groups = list.keys();
-                int alike = 0;
-                for (const QString &other : groups)
-                    alike += list.caption(other) == caption ? 1 : 0;
-                return alike > 1 ? RequirementName(caption, int(groups.indexOf(group)) + 1) : caption;
-            }};
+    return namingAt(list.caption(group), int(list.keys().indexOf(group)), [&list] {
+        QStringList captions;
+        for (const QString &key : list.keys())
+            captions << list.caption(key);
+        return captions;
+    });
 }
 
 SetEdit newEdit(SetEdit::Kind kind, qint32 curriculum)
@@ -56,10 +64,8 @@ const QString RequirementsEditor::CmdAdd = QStringLiteral("add");
 const QString RequirementsEditor::CmdDelete = QStringLiteral("delete");
 
 RequirementsEditor::RequirementsEditor(QObject *parent)
-    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this)),
-      m_scratch(new ItemPanelModel(this))
+    : QObject(parent), m_list(new ItemPanelModel(this)), m_commands(new ItemPanelModel(this))
 {
-    m_scratch->setRedraw(false);
     // A large set loads as headers; each sheet is built when it is first shown or looked up.
     m_list->setChildBuilder([this](const QString &group) { buildSheet(OcIdFromKey(group)); },
                             [](const QString &key) {
@@ -72,86 +78,53 @@ RequirementsEditor::RequirementsEditor(QObject *parent)
     m_commands->addItem(CmdAdd, QString(), ItemStyle::Command);
     m_commands->addItem(CmdDelete, QString(), ItemStyle::Command);
     m_commands->setExpanded(CmdAdd, true);
-    // Edits of the list, however made, are taken into the value the next time it is read.
-    connect(m_list, &ItemPanelModel::valueChanged, this, [this](const QString &key, const QString &property) {
-        if (property == QLatin1String("Value") && !m_set.isLoading())
-            m_stale.insert(OcIdFromKey(key));
-    });
-}
-
-void RequirementsEditor::forgetValues()
-{
-    m_values.clear();
-    m_stale.clear();
-    m_asRead.clear();
-    m_edited.clear();
-}
-
-RequirementValue RequirementsEditor::asShown(const RequirementValue &read)
-{
-    const SheetContext sheet = sheetContext();
-    m_scratch->clear();
-    if (!CreateConstraint(*m_scratch, QString::number(read.typeId), read.ocID, sheet))
-        return read;
-    return read.toSheet(*m_scratch, sheet);
 }
 
 void RequirementsEditor::buildSheet(qint32 ocID)
 {
-    const int row = m_set.rowOf(ocID);
-    if (row < 0)
+    if (!m_requirements.contains(ocID))
         return;
     // Built while painting or looking up: a failure is logged, and the sheet shows what it could build.
     try {
         const RequirementSet::LoadingScope building(m_set);
         const SheetContext sheet = sheetContext();
-        // The row holds what the list would show had it been built at the load, stored since or
-        // not, unless the user changed the value since the row was last written.
-        const auto held = m_values.constFind(ocID);
-        const bool edited = held != m_values.constEnd() && m_edited.contains(ocID);
-        const RequirementValue value = edited ? *held : RequirementValue::fromRow(m_set.rows(), row, sheet.context);
-        CreateParameterRows(*m_list, value.typeId, ocID, sheet);
-        const RequirementValue shown = value.toSheet(*m_list, sheet);
-        if (m_asRead.remove(ocID) || edited)
-            m_values.insert(ocID, shown);
-        ApplyRowStates(*m_list, value.typeId, ocID);
+        const RequirementValue *value = shownValue(ocID);
+        CreateParameterRows(*m_list, value->typeId, ocID, sheet);
+        ShowValue(*m_list, *value, sheet);
     } catch (ZrError &error) {
         TrapError(error, QStringLiteral(" zrRequirements.ShowRequirement"));
     }
 }
 
-const RequirementValue *RequirementsEditor::heldValue(qint32 ocID)
+const RequirementValue *RequirementsEditor::shownValue(qint32 ocID)
 {
-    auto it = m_values.find(ocID);
-    if (it != m_values.end() && m_asRead.contains(ocID)) {
-        *it = asShown(*it);
-        m_asRead.remove(ocID);
-        return &*it;
-    }
-    if (it != m_values.end() && !m_stale.contains(ocID))
-        return &*it;
-    if (!m_list->contains(GroupKey(ocID)))
+    const auto it = m_requirements.find(ocID);
+    if (it == m_requirements.end())
         return nullptr;
-    const int typeId = it != m_values.end() ? it->typeId : typeOf(ocID);
-    const QVariant expression = it != m_values.end() ? it->expression : QVariant();
-    it = m_values.insert(ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheetContext(), std::nullopt));
-    it->expression = expression;
-    m_stale.remove(ocID);
-    return &*it;
+    if (it->asRead) {
+        it->value = ShownValue(it->value, sheetContext());
+        it->asRead = false;
+    }
+    return &it->value;
+}
+
+void RequirementsEditor::hold(const RequirementValue &value, bool edited)
+{
+    m_requirements.insert(value.ocID, {value, false, edited});
 }
 
 RequirementValue RequirementsEditor::valueOf(qint32 ocID)
 {
-    const RequirementValue *value = heldValue(ocID);
-    return value ? *value : RequirementValue();
+    const RequirementValue *value = shownValue(ocID);
+    return value ? value->counted() : RequirementValue();
 }
 
 QList<RequirementValue> RequirementsEditor::shownValues()
 {
     QList<RequirementValue> values;
     for (const QString &key : m_list->keys()) {
-        if (const RequirementValue *value = heldValue(OcIdFromKey(key)))
-            values << *value;
+        if (const RequirementValue *value = shownValue(OcIdFromKey(key)))
+            values << value->counted();
     }
     return values;
 }
@@ -225,7 +198,7 @@ void RequirementsEditor::setSchema(std::shared_ptr<const Schema> schema)
 void RequirementsEditor::reset(const Recordset &parent)
 {
     m_list->clear();
-    forgetValues();
+    m_requirements.clear();
     m_set.release();
     setModified(false);
     m_set.setParent(parent);
@@ -238,13 +211,14 @@ void RequirementsEditor::loadSheets()
     fillCurricula();
     m_set.applyFilter();
     loadRows();
-    // Sheets are built as they are shown; one of each type is built now, so that a code table
+    // Sheets are built as they are shown; one value of each type is shown now, so that a code table
     // that cannot be read fails the load, as a load reports it, and not a paint that only logs it.
-    QSet<int> built;
-    for (const RequirementValue &value : std::as_const(m_values)) {
-        if (!built.contains(value.typeId)) {
-            built.insert(value.typeId);
-            asShown(value);
+    QSet<int> shown;
+    const SheetContext sheet = sheetContext();
+    for (const HeldRequirement &held : std::as_const(m_requirements)) {
+        if (!shown.contains(held.value.typeId)) {
+            shown.insert(held.value.typeId);
+            ShownValue(held.value, sheet);
         }
     }
 }
@@ -369,7 +343,7 @@ void RequirementsEditor::loadRows()
     const int curriculumField = rows.isNull() ? -1 : rows.fieldIndex(u"secobjID");
     const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
     const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
-    forgetValues();
+    m_requirements.clear();
     RequirementReader reader(rows, sheet.context);
     for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.
@@ -381,8 +355,7 @@ void RequirementsEditor::loadRows()
         if (!CreateConstraintHeader(*m_list, rows.valueAt(row, typeField).toString(), ocID))
             continue;
         m_list->deferChildren(group);
-        const RequirementValue &value = *m_values.insert(ocID, reader.read(row));
-        m_asRead.insert(ocID);
+        const RequirementValue &value = m_requirements.insert(ocID, {reader.read(row), true, false})->value;
         // A student-data requirement's caption names its column.
         for (const ParameterValue &parameter : value.parameters) {
             if (parameter.kind == RowKind::StudentColumn)
@@ -405,37 +378,32 @@ void RequirementsEditor::storeGroups(bool allAsShown)
 {
     if (!m_set.hasRows())
         return;
-    const std::optional<QString> expression = currentExpression();
     Recordset rows = m_set.rows();
-    const QVariant stored = RequirementValue::storedExpression(expression);
+    const QVariant expression = RequirementValue::storedExpression(currentExpression());
     for (const QString &key : m_list->keys()) {
         const qint32 ocID = OcIdFromKey(key);
         const int row = m_set.rowOf(ocID);
-        // A value still as read may go back as it came, with the expression: nothing else of its row changes.
-        const bool asRead = !allAsShown && m_asRead.contains(ocID);
-        const RequirementValue *value = row < 0 ? nullptr : asRead ? &m_values[ocID] : heldValue(ocID);
-        if (!value)
+        const auto held = m_requirements.find(ocID);
+        if (row < 0 || held == m_requirements.end())
             throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("StoreConstraintValues"),
                           QStringLiteral("No requirement row with ocID %1.").arg(ocID));
-        m_values[ocID].expression = stored;
-        if (m_list->isDeferred(key))
-            value->writeTo(rows, row);
-        else
-            StoreValue(*m_list, *value, rows, row);
+        held->value.expression = expression;
+        held->edited = false;
+        // A value still as read may go back as it came, with the expression: nothing else of its row changes.
+        const RequirementValue value = !allAsShown && held->asRead ? held->value : shownValue(ocID)->counted();
+        value.writeTo(rows, row);
+        if (!m_list->isDeferred(key))
+            ShowStored(*m_list, value);
     }
-    // The rows hold every edit now.
-    m_edited.clear();
 }
 
 void RequirementsEditor::applyRowStates()
 {
     for (const QString &group : m_list->keys()) {
         // A sheet not built yet gets its states when it is built.
-        if (m_list->isDeferred(group))
-            continue;
-        const qint32 ocID = OcIdFromKey(group);
-        const auto held = m_values.constFind(ocID);
-        ApplyRowStates(*m_list, held != m_values.constEnd() ? held->typeId : typeOf(ocID), ocID);
+        if (!m_list->isDeferred(group))
+            if (const RequirementValue *value = shownValue(OcIdFromKey(group)))
+                ShowRowStates(*m_list, *value);
     }
 }
 
@@ -447,19 +415,20 @@ void RequirementsEditor::rebuildSheets()
     const QHash<qint32, QString> expressions = m_set.expressions();
     // Only what the user changed is carried over: everything else is read from its row again,
     // as it stands, so that a new language changes no stored value.
-    QHash<qint32, RequirementValue> edited;
-    for (const qint32 ocID : std::as_const(m_edited))
-        edited.insert(ocID, valueOf(ocID));
+    QList<RequirementValue> edited;
+    for (const HeldRequirement &held : std::as_const(m_requirements)) {
+        if (held.edited)
+            edited << held.value;
+    }
     try {
         const RedrawOff redrawOff(m_list);
         m_list->clear();
         const RequirementSet::LoadingScope loading(m_set);
         loadRows();
         // Held as edited; a sheet built later shows the edit, not its row.
-        for (auto it = edited.constBegin(); it != edited.constEnd(); ++it) {
-            m_values.insert(it.key(), *it);
-            m_asRead.remove(it.key());
-            m_edited.insert(it.key());
+        for (const RequirementValue &value : std::as_const(edited)) {
+            if (m_requirements.contains(value.ocID))
+                hold(value, true);
         }
     } catch (ZrError &error) {
         TrapError(error, QStringLiteral(" zrRequirements.LanguageChange"));
@@ -560,27 +529,32 @@ QList<RequirementsEditor::RowValue> RequirementsEditor::validateCurriculaLeft()
     if (!m_set.hasRows() || !m_set.isCurriculumDependent())
         return checked;
     const SheetContext sheet = sheetContext();
-    ItemPanelModel sheetRows;
     for (auto it = m_set.expressions().constBegin(); it != m_set.expressions().constEnd(); ++it) {
         if (it.key() == m_set.curriculumId())
             continue;
-        // The whole curriculum is built first, so that messages tell requirements of one type apart.
+        // The whole curriculum is read first, so that messages tell requirements of one type apart.
         const Recordset rows = m_set.walkWholeSet(it.key());
-        const int idField = rows.fieldIndex(u"ocID");
-        const int typeField = rows.fieldIndex(u"conID");
-        sheetRows.clear();
+        RequirementReader reader(rows, sheet.context);
         QList<RowValue> shown;
+        QStringList captions;
         for (int row = 0; row < rows.recordCount(); ++row) {
-            const qint32 ocID = ValLng(rows.valueAt(row, idField));
-            if (CreateConstraint(sheetRows, QString::number(ValLng(rows.valueAt(row, typeField))), ocID, sheet))
-                shown.append({rows, row, LoadConstraintValues(sheetRows, rows, row, sheet)});
+            const RequirementValue read = reader.read(row);
+            const ParameterValue *column = read.typeId == 10 ? read.parameter(QStringLiteral("conselobjIDs")) : nullptr;
+            const QString caption = column ? StudentDataHeader(column->text(), read.ocID, sheet) : GetTypeName(read.typeId);
+            // A row of no known type has no sheet; CheckKnownTypes names it.
+            if (caption.isEmpty())
+                continue;
+            captions << caption;
+            shown.append({rows, row, ShownValue(read, sheet).counted()});
         }
-        for (const RowValue &rowValue : std::as_const(shown)) {
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const RowValue &rowValue = shown.at(i);
             const RequirementValue &value = rowValue.value;
             const qint32 ocID = value.ocID;
+            const RequirementNaming naming = namingAt(captions.at(i), int(i), [captions] { return captions; });
             try {
-                CheckStoredCodes(RequirementValue::fromRow(rows, rowValue.row, sheet.context), namingIn(sheetRows, ocID));
-                ValidateInput(value, namingIn(sheetRows, ocID), rows, sheet);
+                CheckStoredCodes(RequirementValue::fromRow(rows, rowValue.row, sheet.context), naming);
+                ValidateInput(value, naming, rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
                 m_problem = {true, ocID, FailedField(), it.key()};
@@ -608,15 +582,15 @@ void RequirementsEditor::validate()
         const Recordset rows = m_set.rows();
         for (const QString &key : groups) {
             const qint32 ocID = OcIdFromKey(key);
-            const RequirementValue *value = m_set.rowOf(ocID) < 0 ? nullptr : heldValue(ocID);
-            if (!value)
+            const auto held = m_requirements.constFind(ocID);
+            if (m_set.rowOf(ocID) < 0 || held == m_requirements.constEnd())
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
                               QStringLiteral("No requirement row with ocID %1.").arg(ocID));
             m_problem = {true, ocID, QString(), m_set.curriculumId()};
             // What the row holds is checked where the user left it as loaded: a sheet shows no code it cannot read.
-            if (!m_edited.contains(ocID))
+            if (!held->edited)
                 CheckStoredCodes(RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context), namingIn(*m_list, ocID));
-            ValidateInput(*value, namingIn(*m_list, ocID), rows, sheet);
+            ValidateInput(valueOf(ocID), namingIn(*m_list, ocID), rows, sheet);
             m_problem.valid = false;
         }
     } catch (ZrError &error) {
@@ -719,11 +693,13 @@ qint32 RequirementsEditor::addRequirement(int typeId)
         const RequirementSet::LoadingScope defaults(m_set);
         const SheetContext sheet = sheetContext();
         CreateConstraint(*m_list, QString::number(typeId), ocID, sheet);
-        const RequirementValue &value = *m_values.insert(
-            ocID, RequirementValue::fromSheet(*m_list, ocID, typeId, sheet, currentExpression()));
+        RequirementValue value = DefaultValue(typeId, ocID, sheet);
+        value.expression = RequirementValue::storedExpression(currentExpression());
+        hold(value, false);
+        ShowValue(*m_list, value, sheet);
         Recordset rows = m_set.rows();
-        StoreValue(*m_list, value, rows, m_set.rowOf(ocID));
-        ApplyRowStates(*m_list, typeId, ocID);
+        value.counted().writeTo(rows, m_set.rowOf(ocID));
+        ShowStored(*m_list, value);
     }
     const QString expression = m_set.expression();
     if (!expression.isEmpty())
@@ -732,7 +708,7 @@ qint32 RequirementsEditor::addRequirement(int typeId)
     setModified(true);
     edit.ocID = ocID;
     edit.caption = captionOf(ocID);
-    edit.after = m_values.value(ocID);
+    edit.after = *shownValue(ocID);
     edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
     edit.expressionAfter = m_set.expression();
     Q_EMIT edited(edit);
@@ -744,10 +720,7 @@ void RequirementsEditor::removeRequirement(qint32 ocID)
 {
     m_set.deleteRequirement(ocID);
     m_list->removeItem(GroupKey(ocID));
-    m_values.remove(ocID);
-    m_stale.remove(ocID);
-    m_asRead.remove(ocID);
-    m_edited.remove(ocID);
+    m_requirements.remove(ocID);
 }
 
 bool RequirementsEditor::deleteRequirement(qint32 ocID)
@@ -758,9 +731,8 @@ bool RequirementsEditor::deleteRequirement(qint32 ocID)
     edit.ocID = ocID;
     edit.caption = captionOf(ocID);
     // A row of no known type has no sheet; its value is read from the row.
-    edit.before = m_list->contains(GroupKey(ocID)) ? valueOf(ocID)
-                                                  : RequirementValue::fromRow(m_set.rows(), m_set.rowOf(ocID),
-                                                                              m_set.context());
+    const RequirementValue *shown = shownValue(ocID);
+    edit.before = shown ? *shown : RequirementValue::fromRow(m_set.rows(), m_set.rowOf(ocID), m_set.context());
     edit.position = int(m_list->keys().indexOf(GroupKey(ocID)));
     edit.expressionBefore = m_set.expression();
     removeRequirement(ocID);
@@ -776,22 +748,32 @@ bool RequirementsEditor::deleteRequirement(qint32 ocID)
 void RequirementsEditor::valueChanged(const QString &key)
 {
     const qint32 ocID = OcIdFromKey(key);
+    const RequirementValue *value = shownValue(ocID);
+    if (value && !FieldFromKey(key).isEmpty())
+        setParameter(ocID, FieldFromKey(key), EditedValue(*m_list, key, value->typeId, sheetContext()));
+}
+
+bool RequirementsEditor::setParameter(qint32 ocID, const QString &field, const QVariant &stored)
+{
+    const RequirementValue *held = shownValue(ocID);
+    if (!held)
+        return false;
     SetEdit edit = newEdit(SetEdit::Kind::Value, m_set.curriculumId());
     edit.ocID = ocID;
-    edit.field = FieldFromKey(key);
+    edit.field = field;
     edit.caption = captionOf(ocID);
-    // The list changed already; the value held is the one before.
-    edit.before = m_values.value(ocID);
-    if (!edit.field.isEmpty()) {
-        const RequirementSet::LoadingScope adjusting(m_set);
-        AdjustSheetAfterChange(*m_list, typeOf(ocID), key, sheetContext());
+    edit.before = *held;
+    edit.after = WithParameter(edit.before, field, stored);
+    if (!m_list->isDeferred(GroupKey(ocID))) {
+        const RequirementSet::LoadingScope showing(m_set);
+        ShowEdit(*m_list, edit.before, edit.after, field, sheetContext());
     }
-    edit.after = valueOf(ocID);
+    hold(edit.after, true);
     edit.expressionBefore = edit.expressionAfter = m_set.expression();
-    m_edited.insert(ocID);
     setModified(true);
     Q_EMIT edited(edit);
     Q_EMIT changed();
+    return true;
 }
 
 void RequirementsEditor::setExpression(const QString &expression)
@@ -821,7 +803,7 @@ void RequirementsEditor::showCurriculum(qint32 chosen)
     setCurriculum(chosen);
     m_set.applyFilter();
     m_list->clear();
-    forgetValues();
+    m_requirements.clear();
     const QString previous = m_set.expressions().value(chosen);
     const bool visited = m_set.expressions().contains(chosen);
     const RequirementSet::LoadingScope loading(m_set);
@@ -843,10 +825,12 @@ void RequirementsEditor::insertRequirement(const RequirementValue &value, int po
     const RequirementSet::LoadingScope restoring(m_set);
     const SheetContext sheet = sheetContext();
     CreateConstraint(*m_list, QString::number(value.typeId), value.ocID, sheet, position);
-    const RequirementValue &shown = *m_values.insert(value.ocID, value.toSheet(*m_list, sheet));
+    const RequirementValue shown = ShownValue(value, sheet);
+    hold(shown, false);
+    ShowValue(*m_list, shown, sheet);
     Recordset rows = m_set.rows();
-    StoreValue(*m_list, shown, rows, m_set.rowOf(value.ocID));
-    ApplyRowStates(*m_list, value.typeId, value.ocID);
+    shown.counted().writeTo(rows, m_set.rowOf(value.ocID));
+    ShowStored(*m_list, shown);
     if (value.ocID < 0)
         markNew(value.ocID, 10105);
 }
@@ -860,11 +844,9 @@ void RequirementsEditor::apply(const SetEdit &edit)
     switch (edit.kind) {
     case SetEdit::Kind::Value: {
         const RequirementSet::LoadingScope showing(m_set);
-        m_values.insert(edit.ocID, edit.after.toSheet(*m_list, sheetContext()));
-        m_stale.remove(edit.ocID);
-        m_asRead.remove(edit.ocID);
-        m_edited.insert(edit.ocID);
-        ApplyRowStates(*m_list, edit.after.typeId, edit.ocID);
+        hold(edit.after, true);
+        if (!m_list->isDeferred(GroupKey(edit.ocID)))
+            ShowValue(*m_list, edit.after, sheetContext());
         break;
     }
     case SetEdit::Kind::Add:

@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -44,8 +43,9 @@ struct ZRREQ_EXPORT CurriculumEntry
 /// requirement set, the cached code tables and the list model of the
 /// parameter sheets; it loads a set, checks it and writes it back into the
 /// rows. It holds each requirement of the curriculum shown as a typed value,
-/// the value the list shows: the rules read the values and write back goes
-/// value to row, so neither reads the list field by field. zrRequirements shows its list and adds commands, pickers, dialogs
+/// the one home of its values: the list only draws them (sheetbinding.h),
+/// an edit of the list comes back as setParameter, the rules map a value to
+/// a value and write back goes value to row. zrRequirements shows its list and adds commands, pickers, dialogs
 /// and messages; the command line's subcommands use it alone, with no display.
 /// Every operation names the requirement it acts on by its id.
 class ZRREQ_EXPORT RequirementsEditor : public QObject
@@ -159,10 +159,15 @@ public:
     /// Deletes requirement `ocID` of the list, and its place in the
     /// expression with the operator that joined it; false when the list has none.
     bool deleteRequirement(qint32 ocID);
-    /// After the value of the list's item `key` changed: the requirement's
-    /// other rows follow it (those changes are not edits of their own).
-    /// Throws ZrError; the set is then not marked modified.
+    /// After the user changed the list's item `key`: what the row now holds
+    /// becomes the parameter's value (setParameter).
     void valueChanged(const QString &key);
+    /// Sets parameter `field` of requirement `ocID` to `stored` (its stored
+    /// form), with the parameters that follow it (WithParameter), and shows
+    /// them. Throws ZrError (the code tables of the rows shown); the value
+    /// and the modified flag then stay as they were. False when the list has
+    /// no such requirement.
+    bool setParameter(qint32 ocID, const QString &field, const QVariant &stored);
     /// Replaces the expression of the curriculum shown (stored form, "" for the default).
     void setExpression(const QString &expression);
     /// Shows curriculum `curriculumId`: what the list shows is written into
@@ -207,10 +212,8 @@ Q_SIGNALS:
 
 private:
     void fillCurricula();
-    // Builds the parameter rows of requirement `ocID`, whose header the list shows, from its row.
+    // Builds the parameter rows of requirement `ocID`, whose header the list shows, and shows its value.
     void buildSheet(qint32 ocID);
-    // The value `read` (as its row holds it) as its sheet would show it, on a sheet of its own.
-    RequirementValue asShown(const RequirementValue &read);
     // A requirement's value and where it is written: row `row` of `rows`.
     struct RowValue
     {
@@ -222,9 +225,10 @@ private:
     // The audit can check what is written: every requirement has the values its rule needs and
     // each expression reads (ZrError 10350 to 10353). Part of the checks of writeBack.
     void checkAuditable(const QList<RowValue> &curriculaLeft);
-    // The held value of `ocID`, read from the list again when an edit there made it stale.
-    const RequirementValue *heldValue(qint32 ocID);
-    void forgetValues();
+    // The value of `ocID` as its sheet shows it (a minimum as typed); nullptr when the list has none.
+    const RequirementValue *shownValue(qint32 ocID);
+    // Holds `value` for requirement `ocID` as shown and, unless `edited` is false, as the user's.
+    void hold(const RequirementValue &value, bool edited);
     // storeAllGroups; without `allAsShown` a requirement whose sheet was never built leaves
     // its row as read (a switch or rebuild), and write back stores it as shown.
     void storeGroups(bool allAsShown);
@@ -249,16 +253,16 @@ private:
     QString m_departmentId;
     QList<CurriculumEntry> m_curricula;
     Problem m_problem;
-    // The requirements the list shows, as it shows them, by id.
-    QHash<qint32, RequirementValue> m_values;
-    // Requirements whose rows changed in the list since their value was taken.
-    QSet<qint32> m_stale;
-    // Requirements whose held value is still as read from the row; asShown() when it is needed.
-    QSet<qint32> m_asRead;
-    // Requirements the user changed since their rows were last written: what a rebuild carries over.
-    QSet<qint32> m_edited;
-    // Where asShown() builds the sheets of requirements the list has not built.
-    ItemPanelModel *m_scratch = nullptr;
+    // The requirements of the curriculum shown, by id: where their values live.
+    struct HeldRequirement
+    {
+        RequirementValue value;
+        // Still as read from its row; shown (ShownValue) when it is first drawn or read.
+        bool asRead = true;
+        // Changed by the user since its row was last written: what a rebuild carries over.
+        bool edited = false;
+    };
+    QHash<qint32, HeldRequirement> m_requirements;
 };
 
 } // namespace zr

@@ -3,9 +3,8 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "reqtypes/parametersheet.h"
+#include "reqtypes/sheetrules.h"
 #include "reqtypes/parametervalidation.h"
-#include "reqtypes/parametervalues.h"
-#include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementvalue.h"
 #include "sheetfixture.h"
 
@@ -41,7 +40,7 @@ Recordset examPeriodTable()
     return codeTable("epID", {"epdescr"}, {{1, "Ιανουαρίου"}, {2, "Ιουνίου"}});
 }
 
-// A sheet loaded from its stored row, renamed to Req, with exam periods in the cache.
+// A requirement read from its stored row as its sheet shows it, named Req, with exam periods in the cache.
 struct LoadedRequirement
 {
     LoadedRequirement(int typeId, int context, int kind, const QVariantMap &fields, const QVariantMap &sizes = {},
@@ -53,18 +52,20 @@ struct LoadedRequirement
         world.lookups.setFetcher([](const QString &table, const QString &) {
             return table == QLatin1String("SYS_ExamPeriod") ? examPeriodTable() : sampleTable(table);
         });
-        if (!CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet))
-            qFatal("no sheet for type %d", typeId);
-        LoadConstraintValues(world.panel, row, 0, world.sheet);
-        world.panel.setCaption(GroupKey(Id), Req);
+        value = ShownValue(RequirementValue::fromRow(row, 0, context), world.sheet);
+    }
+
+    // What the user types into the row of `field`.
+    void type(const QString &field, const QString &text)
+    {
+        value.setParameter(field, StoredFromText(SheetRow(typeId, world.sheet.context, field), typeId, text, world.sheet));
     }
 
     // Validates; the raised error, or number 0 when every rule passed.
     ZrError validate()
     {
         try {
-            ValidateInput(RequirementValue::fromSheet(world.panel, Id, typeId, world.sheet, std::nullopt), {Req, {}},
-                          row, world.sheet);
+            ValidateInput(value.counted(), {Req, {}}, row, world.sheet);
         } catch (const ZrError &e) {
             return e;
         }
@@ -74,6 +75,7 @@ struct LoadedRequirement
     SheetWorld world;
     int typeId;
     Recordset row;
+    RequirementValue value;
 };
 } // namespace
 
@@ -156,12 +158,11 @@ private Q_SLOTS:
         }
     }
 
-
     void secondStudentValueIsNamedByItsRow()
     {
         LoadedRequirement requirement(10, 101, 1,
                                       {{"conselobjIDs", "in_year"}, {"conoperator", 5}, {"conoptval1", "2000"}});
-        requirement.world.panel.setValue(ParamKey(Id, "conoptval2"), "205");
+        requirement.type("conoptval2", "205");
         const ZrError raised = requirement.validate();
         QCOMPARE(raised.number, 20009);
         QCOMPARE(raised.source, QStringLiteral("ValidateStudent"));
@@ -180,13 +181,9 @@ private Q_SLOTS:
         students.columns << mode;
         LoadedRequirement requirement(10, 101, 1, {{"conselobjIDs", "in_modeID"}, {"conoperator", 0}, {"conoptval1", "5"}},
                                       {}, &students);
-        QCOMPARE(SelectedChoiceCode(requirement.world.panel, Id, "conoptval1"), QStringLiteral("5"));
+        QCOMPARE(requirement.value.parameter("conoptval1")->text(), QStringLiteral("5"));
         QCOMPARE(requirement.validate().number, 0);
     }
-
-
-
-
 
 
     void periodLists_data() { addDataRows(QFINDTESTDATA("data/parametervalidation-period-lists.tsv")); }
@@ -220,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(requirement.validate().number, 0);
 
         // The rules read what the rows show, not what the record holds.
-        requirement.world.panel.setValue(ParamKey(Id, "conoptval3"), "abc");
+        requirement.type("conoptval3", "abc");
         const ZrError raised = requirement.validate();
         QCOMPARE(raised.number, 20002);
         QCOMPARE(LastError().description, raised.description);

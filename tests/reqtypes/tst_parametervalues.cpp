@@ -5,7 +5,8 @@
 #include "reqtypes/optionstext.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/parametervalues.h"
-#include "reqtypes/sheetadjust.h"
+#include "reqtypes/sheetbinding.h"
+#include "reqtypes/sheetrules.h"
 #include "reqtypes/typecatalog.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/requirementchange.h"
@@ -49,6 +50,29 @@ QString readings(const ParameterValue &p)
         parts << QStringLiteral("period %1/%2").arg(period.year, period.period);
     return parts.join(QStringLiteral("; "));
 }
+
+// Requirement Id of `rows`' first row on a sheet of its own, as an editor shows it; the value shown.
+RequirementValue showRow(SheetWorld &world, const Recordset &rows)
+{
+    const RequirementValue read = RequirementValue::fromRow(rows, 0, world.sheet.context);
+    if (!CreateConstraint(world.panel, QString::number(read.typeId), read.ocID, world.sheet))
+        qFatal("no sheet for type %d", read.typeId);
+    const RequirementValue shown = ShownValue(read, world.sheet);
+    ShowValue(world.panel, shown, world.sheet);
+    return shown;
+}
+
+// The user's edit of row `field` of `shown`, made on the sheet by `edit`, and what follows it.
+template<typename Edit>
+RequirementValue editRow(SheetWorld &world, const RequirementValue &shown, const QString &field, Edit edit)
+{
+    const QString key = ParamKey(shown.ocID, field);
+    edit(key);
+    const RequirementValue after =
+        WithParameter(shown, field, EditedValue(world.panel, key, shown.typeId, world.sheet));
+    ShowEdit(world.panel, shown, after, field, world.sheet);
+    return after;
+}
 } // namespace
 
 class tst_ParameterValues : public QObject
@@ -86,20 +110,16 @@ private Q_SLOTS:
         QFETCH(QVariantMap, changed);
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, stored);
-        QVERIFY(CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet));
-        const RequirementValue shown = LoadConstraintValues(world.panel, rows, 0, world.sheet);
-        // The value a load returns is the one the sheet reads back, so an editor holding it needs no read.
-        const RequirementValue readBack = RequirementValue::fromSheet(world.panel, Id, typeId, world.sheet, std::nullopt);
-        QCOMPARE(shown.parameters.size(), readBack.parameters.size());
-        for (qsizetype i = 0; i < shown.parameters.size(); ++i) {
-            const ParameterValue &a = shown.parameters.at(i);
-            const ParameterValue &b = readBack.parameters.at(i);
-            QVERIFY2(a.field == b.field && a.isNull() == b.isNull() && a.text() == b.text(),
-                     qPrintable(a.field + ": " + a.text() + " shown, " + b.field + ": " + b.text() + " read back"));
+        RequirementValue shown = showRow(world, rows);
+        // What the sheet shows reads back as the value it shows, so an edit of one row changes no other.
+        for (const ParameterValue &a : std::as_const(shown.parameters)) {
+            const QVariant b = EditedValue(world.panel, ParamKey(Id, a.field), typeId, world.sheet);
+            QVERIFY2(a.isNull() == b.isNull() && a.text() == NzStr(b),
+                     qPrintable(a.field + ": " + a.text() + " shown, " + NzStr(b) + " read back"));
         }
-        const std::optional<QString> expression =
-            stored.contains("coneval") ? std::optional<QString>(stored.value("coneval").toString()) : std::nullopt;
-        StoreConstraintValues(world.panel, rows, 0, world.sheet, expression);
+        shown.expression = RequirementValue::storedExpression(
+            stored.contains("coneval") ? std::optional<QString>(stored.value("coneval").toString()) : std::nullopt);
+        shown.counted().writeTo(rows, 0);
 
         for (const QString &field : ParameterFields) {
             const QVariant expected = changed.contains(field) ? changed.value(field) : stored.value(field);
@@ -142,9 +162,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(QString, hidden);
         SheetWorld world(typeId == 130 ? 111 : 101);
-        Recordset rows = storedRow(typeId, world.sheet.context, 1, {{field, stored}});
-        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        showRow(world, storedRow(typeId, world.sheet.context, 1, {{field, stored}}));
         const QString key = ParamKey(Id, field);
         QCOMPARE(world.panel.valueText(key), shown);
         QCOMPARE(NzStr(world.panel.hiddenValue(key)), hidden);
@@ -162,7 +180,7 @@ private Q_SLOTS:
         RequirementValue value = RequirementValue::fromRow(rows, 0, world.sheet.context);
         value.parameters.removeIf([](const ParameterValue &p) { return p.field == "conoptval5"; });
         std::reverse(value.parameters.begin(), value.parameters.end());
-        value.toSheet(world.panel, world.sheet);
+        ShowValue(world.panel, ShownValue(value, world.sheet), world.sheet);
         QCOMPARE(world.panel.valueText(ParamKey(Id, "conoptval3")), "0,6");
         QCOMPARE(world.panel.valueText(ParamKey(Id, "conoptval4")), "2");
         QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conselobjIDs"))), "14,20");
@@ -187,13 +205,10 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QString, edited);
         SheetWorld world;
-        Recordset rows = storedRow(typeId, 101, 1, {{field, stored}});
-        CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        const RequirementValue shown = showRow(world, storedRow(typeId, 101, 1, {{field, stored}}));
         const QString key = ParamKey(Id, field);
         QCOMPARE(world.panel.description(key), OptionsText(typeId, stored));
-        world.panel.setValue(key, edited);
-        QVERIFY(AdjustSheetAfterChange(world.panel, typeId, key, world.sheet));
+        editRow(world, shown, field, [&](const QString &row) { world.panel.setValue(row, edited); });
         QCOMPARE(world.panel.description(key), OptionsText(typeId, edited));
         QVERIFY(!world.panel.description(key).isEmpty());
     }
@@ -208,7 +223,13 @@ private Q_SLOTS:
         SheetWorld world(context, kind);
         Recordset rows = storedRow(typeId, context, kind, {});
         CreateConstraint(world.panel, QString::number(typeId), Id, world.sheet);
-        StoreConstraintValues(world.panel, rows, 0, world.sheet, QString());
+        const RequirementValue value = DefaultValue(typeId, Id, world.sheet);
+        // The new sheet shows the default value.
+        for (const ParameterValue &p : value.parameters) {
+            const QVariant shown = EditedValue(world.panel, ParamKey(Id, p.field), typeId, world.sheet);
+            QVERIFY2(p.isNull() == shown.isNull() && p.text() == NzStr(shown), qPrintable(p.field + ": " + NzStr(shown)));
+        }
+        value.counted().writeTo(rows, 0);
         const QVariantMap fields = expected.toMap();
         for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             const QVariant actual = rows.value(it.key());
@@ -234,10 +255,9 @@ private Q_SLOTS:
         SheetWorld world;
         Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "in_year"}});
         rows.setValue(u"ocID", ocID);
-        CreateConstraint(world.panel, "10", ocID, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
+        const RequirementValue shown = showRow(world, rows);
         QCOMPARE(world.panel.caption(GroupKey(ocID)), caption);
-        StoreConstraintValues(world.panel, rows, 0, world.sheet, std::nullopt);
+        ShowStored(world.panel, shown);
         QCOMPARE(world.panel.caption(GroupKey(ocID)), caption);
         QCOMPARE(world.panel.hint(GroupKey(ocID)), caption);
     }
@@ -262,13 +282,13 @@ private Q_SLOTS:
         QFETCH(QStringList, choices);
         QFETCH(QString, fetch);
         SheetWorld world;
-        Recordset rows = storedRow(10, 101, 1, {{"conselobjIDs", "exam_ID"}, {"conoperator", 3}, {"conoptval1", "4"}});
-        CreateConstraint(world.panel, "10", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
-
+        const RequirementValue shown = showRow(
+            world, storedRow(10, 101, 1, {{"conselobjIDs", "exam_ID"}, {"conoperator", 3}, {"conoptval1", "4"}}));
         const QString columnKey = ParamKey(Id, "conselobjIDs");
-        QVERIFY(world.panel.selectChoice(columnKey, ChoiceKey(Id, column)));
-        QVERIFY(AdjustSheetAfterChange(world.panel, 10, columnKey, world.sheet));
+        const RequirementValue after = editRow(world, shown, "conselobjIDs", [&](const QString &key) {
+            QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, column)));
+        });
+        QCOMPARE(after.parameter("conoptval1")->stored, QVariant());
 
         QCOMPARE(world.panel.caption(GroupKey(Id)), GetTypeName(10) + " - " + world.panel.valueText(columnKey));
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), QStringLiteral("3"));
@@ -299,23 +319,24 @@ private Q_SLOTS:
         QFETCH(bool, operatorEnabled);
         QFETCH(bool, categoriesEnabled);
         SheetWorld world(111);
-        Recordset rows = storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", answer},
-                                                 {"conoperator", operator_.toInt()}, {"conoptval10", "1,3"}});
-        CreateConstraint(world.panel, "130", Id, world.sheet);
-        LoadConstraintValues(world.panel, rows, 0, world.sheet);
-        ApplyRowStates(world.panel, 130, Id);
-        const QString key = ParamKey(Id, changedField);
+        RequirementValue value = showRow(world, storedRow(130, 111, 1, {{"conselobjIDs", "25"}, {"conoptval1", answer},
+                                                                        {"conoperator", operator_.toInt()},
+                                                                        {"conoptval10", "1,3"}}));
         if (!changedField.isEmpty()) {
-            QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
-            QVERIFY(AdjustSheetAfterChange(world.panel, 130, key, world.sheet));
+            value = editRow(world, value, changedField, [&](const QString &key) {
+                QVERIFY(world.panel.selectChoice(key, ChoiceKey(Id, newCode)));
+            });
         }
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoptval1"), answerAfter);
         QCOMPARE(SelectedChoiceCode(world.panel, Id, "conoperator"), operatorAfter);
         QCOMPARE(NzStr(world.panel.hiddenValue(ParamKey(Id, "conoptval10"))), categoriesAfter);
         QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoperator")), operatorEnabled);
         QCOMPARE(world.panel.isItemEnabled(ParamKey(Id, "conoptval10")), categoriesEnabled);
-        // Other rows and types are left alone.
-        QVERIFY(!AdjustSheetAfterChange(world.panel, 130, ParamKey(Id, "conselobjIDs"), world.sheet));
+        QCOMPARE(NzStr(value.parameter("conoptval10")->stored), categoriesAfter);
+        // Other rows are left alone.
+        const RequirementValue other = WithParameter(value, "conselobjIDs", QStringLiteral("26"));
+        QCOMPARE(other.operatorCode(), value.operatorCode());
+        QCOMPARE(other.parameter("conoptval10")->stored, value.parameter("conoptval10")->stored);
     }
 
     void periodListsConvertBothWays_data()

@@ -127,7 +127,9 @@ void RequirementsWidgets::showCurricula(const QList<CurriculumEntry> &curricula,
 
 void RequirementsWidgets::showExpression(const QString &display, const QString &highlight)
 {
-    txtEval->setPlainText(display);
+    // A set reloaded after a save shows the same expression: it is not laid out again, nor scrolled back.
+    if (txtEval->toPlainText() != display)
+        txtEval->setPlainText(display);
     QList<QTextEdit::ExtraSelection> marks;
     if (!highlight.isEmpty()) {
         // The requirement just added stands last in the expression.

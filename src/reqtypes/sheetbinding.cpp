@@ -168,9 +168,12 @@ void ShowRowStates(ItemPanelModel &panel, const RequirementValue &value)
 void ShowStored(ItemPanelModel &panel, const RequirementValue &value)
 {
     const qint32 ocID = value.ocID;
-    const QString categories = ParamKey(ocID, QStringLiteral("conoptval10"));
-    if (value.typeId == 130 && value.operatorCode() == QLatin1String("100") && panel.contains(categories))
-        showNames(panel, categories, QString(), QString());
+    // A minimum left empty was written as the count of its codes, as the sheet shows it once reloaded.
+    for (const ParameterValue &parameter : value.parameters) {
+        const QString key = ParamKey(ocID, parameter.field);
+        if (parameter.kind == RowKind::Minimum && panel.contains(key))
+            panel.setValue(key, parameter.text());
+    }
     const QString column = ParamKey(ocID, ColumnField);
     if (value.typeId == 10 && panel.contains(column)) {
         const QString caption = StudentDataCaption(panel.valueText(column), ocID);

@@ -36,8 +36,8 @@ ZRREQ_EXPORT QVariant EditedValue(const ItemPanelModel &panel, const QString &ke
 /// (DependentRowStates) without changing any value.
 ZRREQ_EXPORT void ShowRowStates(ItemPanelModel &panel, const RequirementValue &value);
 
-/// What writing `value` into its row shows: type 130's categories cleared
-/// under operator 100, type 10's header named by its column and saved id.
+/// What writing `value` into its row shows: a minimum as written (counted),
+/// type 10's header named by its column and its saved id.
 ZRREQ_EXPORT void ShowStored(ItemPanelModel &panel, const RequirementValue &value);
 
 /// The code of the choice selected on the choice row `field` of requirement

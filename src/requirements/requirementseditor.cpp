@@ -390,8 +390,12 @@ void RequirementsEditor::storeGroups(bool allAsShown)
         held->value.expression = expression;
         held->edited = false;
         // A value still as read may go back as it came, with the expression: nothing else of its row changes.
-        const RequirementValue value = !allAsShown && held->asRead ? held->value : shownValue(ocID)->counted();
+        const bool asRead = !allAsShown && held->asRead;
+        const RequirementValue value = asRead ? held->value : shownValue(ocID)->counted();
         value.writeTo(rows, row);
+        // Written, a value holds what its row now does.
+        if (!asRead)
+            held->value = value;
         if (!m_list->isDeferred(key))
             ShowStored(*m_list, value);
     }

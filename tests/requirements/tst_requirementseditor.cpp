@@ -127,8 +127,13 @@ private:
     {
         editor.storeAllGroups();
         QStringList lines{QString::number(editor.set().curriculumId()), editor.set().expression()};
-        for (const QString &key : editor.list()->keys())
-            lines << key + QLatin1Char(' ') + editor.list()->caption(key);
+        ItemPanelModel *list = editor.list();
+        for (const QString &key : list->keys()) {
+            lines << key + QLatin1Char(' ') + list->caption(key);
+            // What each sheet shows (asking for its rows builds a sheet left to be built).
+            for (const QString &row : list->keys(key))
+                lines << row + QLatin1Char(' ') + list->valueText(row);
+        }
         QMap<int, QString> rows;
         Recordset walk = editor.set().rows().clone();
         for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {

@@ -101,7 +101,7 @@ private:
     double m_keyNumber = 0;
     QString m_keyText;
 
-    friend class FilterParser;
+    friend class CriteriaReader;
 };
 
 } // namespace zr::detail

@@ -16,7 +16,8 @@ constexpr int MaxRecordsetDepth = 4000;
 bool isWord(const Token &t, std::initializer_list<const char *> words)
 {
     return t.kind == Token::Word && std::any_of(words.begin(), words.end(), [&](const char *w) {
-        return t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+        const QLatin1String word(w);
+        return word.size() == t.text.size() && t.text.compare(word, Qt::CaseInsensitive) == 0;
     });
 }
 

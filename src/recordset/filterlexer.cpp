@@ -78,11 +78,10 @@ Token lex(QStringView s, qsizetype &pos, Dialect dialect)
     if (i == s.size())
         return t;
     const QChar c = s[i];
-    const QStringView two = s.mid(i, 2);
-    const bool digitNext = i + 1 < s.size() && s[i + 1].isDigit();
+    const QChar d = i + 1 < s.size() ? s[i + 1] : QChar();
     qsizetype j = i + 1;
     // A comment would hide the rest of a statement: refused, at the very end too.
-    if (sql && (two == u"--" || two == u"/*"))
+    if (sql && ((c == u'-' && d == u'-') || (c == u'/' && d == u'*')))
         throw Fault(QStringLiteral("comments are not allowed"), i);
     if (sql && c == u';')
         throw Fault(QStringLiteral("a second statement is not allowed"), i);
@@ -90,9 +89,11 @@ Token lex(QStringView s, qsizetype &pos, Dialect dialect)
         while (j < s.size() && (s[j].isLetterOrNumber() || s[j] == u'_' || (!sql && s[j] == u'$')))
             ++j;
         t.kind = Token::Word;
-        for (int k = int(sql ? Keyword::Timestamp : Keyword::False); k > 0 && t.keyword == Keyword::None; --k)
-            if (s.mid(i, j - i).compare(QLatin1String(spellings[k]), Qt::CaseInsensitive) == 0)
+        for (int k = int(sql ? Keyword::Timestamp : Keyword::False); k > 0 && t.keyword == Keyword::None; --k) {
+            const QLatin1String spelling(spellings[k]);
+            if (spelling.size() == j - i && s.mid(i, j - i).compare(spelling, Qt::CaseInsensitive) == 0)
                 t.keyword = Keyword(k);
+        }
         t.number = t.keyword == Keyword::True ? -1 : 0;
     } else if (c == u'[' || (!sql && c == u'#')) {
         const qsizetype close = s.indexOf(c == u'[' ? u']' : u'#', j);
@@ -108,17 +109,19 @@ Token lex(QStringView s, qsizetype &pos, Dialect dialect)
         // The drivers would end the text at a NUL.
         if (sql && t.text.contains(QChar(0)))
             throw Fault(QStringLiteral("a NUL character in quoted text"), i);
-    } else if (c.isDigit() || (c == u'.' && (!sql || digitNext))
-               || (!sql && (c == u'-' || c == u'+') && (digitNext || s.mid(j, 1) == u"."))) {
+    } else if (c.isDigit() || (c == u'.' && (!sql || d.isDigit()))
+               || (!sql && (c == u'-' || c == u'+') && (d.isDigit() || d == u'.'))) {
         j = number(s, i, t, sql);
     } else if (c == u'(' || c == u')' || (sql && (c == u',' || c == u'&' || c == u'-'))) {
         t.kind = c == u'(' ? Token::Open : c == u')' ? Token::Close : c == u',' ? Token::Comma
                : c == u'&' ? Token::Amp : Token::Minus;
-    } else if (c == u'=' || c == u'<' || c == u'>' || two == u"!=") {
+    } else if (c == u'=' || c == u'<' || c == u'>' || (c == u'!' && d == u'=')) {
         t.kind = Token::Compare;
-        t.op = two == u"<>" || two == u"!=" ? Op::Ne : two == u"<=" ? Op::Le : two == u">=" ? Op::Ge
-             : c == u'=' ? Op::Eq : c == u'<' ? Op::Lt : Op::Gt;
-        j += t.op == Op::Ne || t.op == Op::Le || t.op == Op::Ge;
+        t.op = c == u'=' ? Op::Eq : c == u'!' ? Op::Ne : c == u'<' ? Op::Lt : Op::Gt;
+        if (c != u'=' && (d == u'=' || (c == u'<' && d == u'>'))) {  // <=, >=, != and <>
+            t.op = c == u'!' || d == u'>' ? Op::Ne : c == u'<' ? Op::Le : Op::Ge;
+            ++j;
+        }
     } else {
         refuse(sql, i, QStringLiteral("unexpected character '%1' at position %2").arg(c).arg(i + 1),
                QStringLiteral("the character \"%1\" is not allowed").arg(c));

@@ -1,5 +1,6 @@
 #include "recordset/recordsetfilter.h"
 
+#include "recordset/filterlanguage.h"
 #include "recordset/recordset.h"
 #include "common/zrerror.h"
 
@@ -172,52 +173,30 @@ bool dateKeyOf(const QVariant &value, double &out)
 
 // ---------------------------------------------------------------------------
 
-namespace {
+using filter::Keyword;
+using filter::Token;
 
-enum class Tok { End, Ident, Text, Number, Date, Op, LParen, RParen, And, Or, Like, Null, Is, Not, Bool };
-
-struct Token
-{
-    Tok kind = Tok::End;
-    qsizetype pos = 0;
-    QStringView raw;
-    QString text;       // unquoted text, identifier, date text
-    double number = 0;
-    RecordFilter::Op op = RecordFilter::Eq;
-};
-
-bool isIdentStart(QChar c)
-{
-    return c.isLetter() || c == u'_';
-}
-
-bool isIdentChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_' || c == u'$';
-}
-
-} // namespace
-
-class FilterParser
+// Builds the filter's nodes from the parser's as each is complete, numbered alike, so that an
+// unknown field or a literal of the wrong type is refused before the text after it is read.
+class CriteriaReader
 {
 public:
-    FilterParser(const QString &text, const QList<Field> &fields,
-                 const RecordFilter::FieldLookup &lookup, const QString &source, RecordFilter &out)
+    CriteriaReader(const QString &text, const QList<Field> &fields, const RecordFilter::FieldLookup &lookup,
+                   const QString &source, RecordFilter &out)
         : m_text(text), m_fields(fields), m_lookup(lookup), m_source(source), m_out(out)
     {
     }
 
     void run()
     {
-        next();
-        if (m_tok.kind == Tok::End)
+        try {
+            const auto read = [this](const filter::Tree &tree, int node) { take(tree, node); };
+            m_out.m_root = filter::parse(m_text, filter::Dialect::Recordset, read).root;
+        } catch (const filter::Fault &f) {
+            fail(Recordset::ErrSyntax, f.why);
+        }
+        if (m_out.m_root < 0)
             return;
-        m_out.m_root = parseOr();
-        if (m_tok.kind == Tok::RParen)
-            fail(Recordset::ErrSyntax, QStringLiteral("unbalanced ')' at position %1").arg(m_tok.pos + 1));
-        if (m_tok.kind != Tok::End)
-            fail(Recordset::ErrSyntax, QStringLiteral("unexpected '%1' at position %2 after a complete condition")
-                                           .arg(m_tok.raw.toString()).arg(m_tok.pos + 1));
         collectAnd(m_out.m_root);
         const RecordFilter::Node &root = m_out.m_nodes[size_t(m_out.m_root)];
         if (root.kind == RecordFilter::Node::Compare && root.op == RecordFilter::Eq) {
@@ -255,135 +234,71 @@ private:
         throw ZrError(number, m_source, QStringLiteral("%1 in criteria \"%2\"").arg(what, m_text));
     }
 
-    int add(RecordFilter::Node n)
+    void take(const filter::Tree &tree, int number)
     {
-        m_out.m_nodes.push_back(std::move(n));
-        return int(m_out.m_nodes.size()) - 1;
-    }
-
-    int parseOr()
-    {
-        int left = parseAnd();
-        while (m_tok.kind == Tok::Or) {
-            next();
-            RecordFilter::Node n;
-            n.kind = RecordFilter::Node::Or;
-            n.left = left;
-            n.right = parseAnd();
-            left = add(std::move(n));
-        }
-        return left;
-    }
-
-    int parseAnd()
-    {
-        int left = parsePrimary();
-        while (m_tok.kind == Tok::And) {
-            next();
-            RecordFilter::Node n;
-            n.kind = RecordFilter::Node::And;
-            n.left = left;
-            n.right = parsePrimary();
-            left = add(std::move(n));
-        }
-        return left;
-    }
-
-    int parsePrimary()
-    {
-        if (m_tok.kind == Tok::LParen) {
-            const qsizetype open = m_tok.pos;
-            next();
-            if (m_tok.kind == Tok::RParen)
-                fail(Recordset::ErrSyntax, QStringLiteral("empty parentheses at position %1").arg(open + 1));
-            const int inner = parseOr();
-            if (m_tok.kind != Tok::RParen)
-                fail(Recordset::ErrSyntax,
-                     QStringLiteral("unbalanced '(' at position %1: no closing parenthesis").arg(open + 1));
-            next();
-            return inner;
-        }
-        return parseComparison();
-    }
-
-    int parseComparison()
-    {
-        if (m_tok.kind == Tok::End)
-            fail(Recordset::ErrSyntax, QStringLiteral("a condition is missing at the end"));
-        if (m_tok.kind != Tok::Ident)
-            fail(Recordset::ErrSyntax, QStringLiteral("expected a field name at position %1, found '%2'")
-                                           .arg(m_tok.pos + 1).arg(m_tok.raw.toString()));
-        const QString name = m_tok.text;
-        const int field = m_lookup(name);
-        if (field < 0)
-            fail(Recordset::ErrUnknownField, QStringLiteral("unknown field '%1'").arg(name));
-        const Field &f = m_fields[field];
-        if (f.isChapter())
-            fail(Recordset::ErrTypeMismatch, QStringLiteral("chapter field '%1' cannot be compared").arg(f.name));
-        next();
-
+        const filter::Node &in = tree[number];
         RecordFilter::Node n;
-        n.field = field;
-        if (m_tok.kind == Tok::Is) {
-            next();
-            bool negate = false;
-            if (m_tok.kind == Tok::Not) {
-                negate = true;
-                next();
-            }
-            if (m_tok.kind != Tok::Null)
-                fail(Recordset::ErrSyntax, QStringLiteral("expected NULL after IS at position %1").arg(m_tok.pos + 1));
-            next();
-            n.op = negate ? RecordFilter::NotNull : RecordFilter::IsNull;
+        switch (in.kind) {
+        case filter::Node::Column:
+            n.field = m_lookup(in.token.text);
+            if (n.field < 0)
+                fail(Recordset::ErrUnknownField, QStringLiteral("unknown field '%1'").arg(in.token.text));
+            m_field = &m_fields[n.field];
+            if (m_field->isChapter())
+                fail(Recordset::ErrTypeMismatch,
+                     QStringLiteral("chapter field '%1' cannot be compared").arg(m_field->name));
+            break;
+        case filter::Node::Group:
+            n = m_out.m_nodes[size_t(in.left)];
+            break;
+        case filter::Node::And:
+        case filter::Node::Or:
+            n.kind = in.kind == filter::Node::And ? RecordFilter::Node::And : RecordFilter::Node::Or;
+            n.left = in.left;
+            n.right = in.right;
+            break;
+        case filter::Node::IsNull:
+            n.field = m_out.m_nodes[size_t(in.left)].field;
+            n.op = in.negated ? RecordFilter::NotNull : RecordFilter::IsNull;
             n.domain = RecordFilter::NullDomain;
-            return add(std::move(n));
+            break;
+        case filter::Node::Compare:
+        case filter::Node::Like:
+            n.field = m_out.m_nodes[size_t(in.left)].field;
+            static_assert(int(filter::Op::Ge) == RecordFilter::Ge, "the parser's operators in the filter's order");
+            n.op = in.kind == filter::Node::Like ? RecordFilter::Like : RecordFilter::Op(in.token.op);
+            literal(n, *m_field, in.token, tree[in.right].token);
+            break;
+        default:  // a literal, read with its comparison
+            break;
         }
-        if (m_tok.kind == Tok::Like) {
-            n.op = RecordFilter::Like;
-        } else if (m_tok.kind == Tok::Op) {
-            n.op = m_tok.op;
-        } else {
-            fail(Recordset::ErrSyntax, QStringLiteral("expected an operator after '%1' at position %2, found '%3'")
-                                           .arg(name).arg(m_tok.pos + 1)
-                                           .arg(m_tok.kind == Tok::End ? QStringLiteral("end of text")
-                                                                       : m_tok.raw.toString()));
-        }
-        const QString opText = m_tok.raw.toString();
-        next();
-        literal(n, f, opText);
-        next();
-        return add(std::move(n));
+        m_out.m_nodes.push_back(std::move(n));
     }
 
-    // Fills the comparison's domain and literal from the current token.
-    void literal(RecordFilter::Node &n, const Field &f, const QString &opText)
+    // Fills the comparison's domain and literal from the value token after `op`.
+    void literal(RecordFilter::Node &n, const Field &f, const Token &op, const Token &t)
     {
-        const Token &t = m_tok;
-        switch (t.kind) {
-        case Tok::Null:
+        if (t.kind == Token::End)
+            fail(Recordset::ErrSyntax,
+                 QStringLiteral("a value is missing after '%1 %2'").arg(f.name, op.raw.toString()));
+        if (t.isName())
+            fail(Recordset::ErrSyntax, QStringLiteral("unquoted text '%1' at position %2: texts are written in "
+                                                      "single quotes").arg(t.text).arg(t.pos + 1));
+        if (!t.isLiteral())
+            fail(Recordset::ErrSyntax, QStringLiteral("expected a value after '%1 %2' at position %3, found '%4'")
+                                           .arg(f.name, op.raw.toString()).arg(t.pos + 1).arg(t.raw.toString()));
+        if (t.is(Keyword::Null)) {
             if (n.op != RecordFilter::Eq && n.op != RecordFilter::Ne)
                 fail(Recordset::ErrTypeMismatch,
                      QStringLiteral("NULL can only be compared with = or <> (field '%1')").arg(f.name));
             n.op = n.op == RecordFilter::Eq ? RecordFilter::IsNull : RecordFilter::NotNull;
             n.domain = RecordFilter::NullDomain;
             return;
-        case Tok::Text:
-        case Tok::Number:
-        case Tok::Date:
-        case Tok::Bool:
-            break;
-        case Tok::End:
-            fail(Recordset::ErrSyntax, QStringLiteral("a value is missing after '%1 %2'").arg(f.name, opText));
-        case Tok::Ident:
-            fail(Recordset::ErrSyntax, QStringLiteral("unquoted text '%1' at position %2: texts are written in "
-                                                      "single quotes").arg(t.text).arg(t.pos + 1));
-        default:
-            fail(Recordset::ErrSyntax, QStringLiteral("expected a value after '%1 %2' at position %3, found '%4'")
-                                           .arg(f.name, opText).arg(t.pos + 1).arg(t.raw.toString()));
         }
+        const bool number = t.kind == Token::Number || t.is(Keyword::True) || t.is(Keyword::False);
 
         if (n.op == RecordFilter::Like) {
-            if (t.kind != Tok::Text)
+            if (t.kind != Token::Text)
                 fail(Recordset::ErrTypeMismatch, QStringLiteral("LIKE on field '%1' needs a quoted text pattern")
                                                      .arg(f.name));
             QString p = t.text;
@@ -406,181 +321,39 @@ private:
         }
 
         if (f.isNumeric() || f.type == adBoolean) {
-            if (t.kind == Tok::Number || t.kind == Tok::Bool) {
-                n.number = t.number;
-            } else if (t.kind == Tok::Text) {
-                if (!textToNumber(t.text, n.number))
-                    fail(Recordset::ErrTypeMismatch, QStringLiteral("numeric field '%1' compared with text '%2'")
-                                                         .arg(f.name, t.text));
-            } else {
-                fail(Recordset::ErrTypeMismatch, QStringLiteral("numeric field '%1' compared with a date").arg(f.name));
-            }
+            n.number = t.number;
+            if (t.kind == Token::Date)
+                fail(Recordset::ErrTypeMismatch,
+                     QStringLiteral("numeric field '%1' compared with a date").arg(f.name));
+            if (t.kind == Token::Text && !textToNumber(t.text, n.number))
+                fail(Recordset::ErrTypeMismatch,
+                     QStringLiteral("numeric field '%1' compared with text '%2'").arg(f.name, t.text));
             n.domain = RecordFilter::NumDomain;
             return;
         }
         if (f.isDate()) {
-            if (t.kind == Tok::Date || t.kind == Tok::Text) {
-                if (!parseDateText(t.text, n.number))
-                    fail(Recordset::ErrTypeMismatch, QStringLiteral("date field '%1' compared with '%2', which is "
-                                                                    "not a date").arg(f.name, t.text));
-            } else {
+            if (number)
                 fail(Recordset::ErrTypeMismatch, QStringLiteral("date field '%1' compared with a number").arg(f.name));
-            }
+            if (!parseDateText(t.text, n.number))
+                fail(Recordset::ErrTypeMismatch, QStringLiteral("date field '%1' compared with '%2', which is "
+                                                                "not a date").arg(f.name, t.text));
             n.domain = RecordFilter::DateDomain;
             return;
         }
         // Texts and untyped columns.
-        switch (t.kind) {
-        case Tok::Text:
+        if (t.kind == Token::Text) {
             n.text = t.text;
             n.domain = RecordFilter::TextDomain;
-            return;
-        case Tok::Number:
-        case Tok::Bool:
+        } else if (number) {
             n.number = t.number;
             n.domain = RecordFilter::TextNumDomain;
-            return;
-        default:
+        } else {
             if (f.isText())
                 fail(Recordset::ErrTypeMismatch, QStringLiteral("text field '%1' compared with a date").arg(f.name));
             if (!parseDateText(t.text, n.number))
                 fail(Recordset::ErrSyntax, QStringLiteral("'#%1#' is not a date").arg(t.text));
             n.domain = RecordFilter::DateDomain;
-            return;
         }
-    }
-
-    void next()
-    {
-        const QStringView s(m_text);
-        qsizetype i = m_pos;
-        while (i < s.size() && s[i].isSpace())
-            ++i;
-        m_tok = Token();
-        m_tok.pos = i;
-        if (i >= s.size()) {
-            m_pos = i;
-            return;
-        }
-        const QChar c = s[i];
-        qsizetype j = i + 1;
-        if (c == u'(') {
-            m_tok.kind = Tok::LParen;
-        } else if (c == u')') {
-            m_tok.kind = Tok::RParen;
-        } else if (c == u'=' ) {
-            m_tok.kind = Tok::Op;
-            m_tok.op = RecordFilter::Eq;
-        } else if (c == u'<') {
-            m_tok.kind = Tok::Op;
-            m_tok.op = RecordFilter::Lt;
-            if (j < s.size() && s[j] == u'>') {
-                m_tok.op = RecordFilter::Ne;
-                ++j;
-            } else if (j < s.size() && s[j] == u'=') {
-                m_tok.op = RecordFilter::Le;
-                ++j;
-            }
-        } else if (c == u'>') {
-            m_tok.kind = Tok::Op;
-            m_tok.op = RecordFilter::Gt;
-            if (j < s.size() && s[j] == u'=') {
-                m_tok.op = RecordFilter::Ge;
-                ++j;
-            }
-        } else if (c == u'!' && j < s.size() && s[j] == u'=') {
-            m_tok.kind = Tok::Op;
-            m_tok.op = RecordFilter::Ne;
-            ++j;
-        } else if (c == u'\'') {
-            QString text;
-            bool closed = false;
-            qsizetype from = j;
-            while (j < s.size()) {
-                if (s[j] == u'\'') {
-                    if (j + 1 < s.size() && s[j + 1] == u'\'') {
-                        text += s.mid(from, j + 1 - from);
-                        j += 2;
-                        from = j;
-                        continue;
-                    }
-                    text += s.mid(from, j - from);
-                    ++j;
-                    closed = true;
-                    break;
-                }
-                ++j;
-            }
-            if (!closed)
-                fail(Recordset::ErrSyntax, QStringLiteral("unterminated quoted text starting at position %1").arg(i + 1));
-            m_tok.kind = Tok::Text;
-            m_tok.text = text;
-        } else if (c == u'#') {
-            const qsizetype close = s.indexOf(u'#', j);
-            if (close < 0)
-                fail(Recordset::ErrSyntax, QStringLiteral("unterminated date starting at position %1").arg(i + 1));
-            m_tok.kind = Tok::Date;
-            m_tok.text = s.mid(j, close - j).toString();
-            j = close + 1;
-        } else if (c.isDigit() || c == u'.' || ((c == u'-' || c == u'+') && j < s.size()
-                                                 && (s[j].isDigit() || s[j] == u'.'))) {
-            while (j < s.size() && (s[j].isDigit() || s[j] == u'.'))
-                ++j;
-            if (j < s.size() && (s[j] == u'e' || s[j] == u'E')) {
-                qsizetype k = j + 1;
-                if (k < s.size() && (s[k] == u'-' || s[k] == u'+'))
-                    ++k;
-                if (k < s.size() && s[k].isDigit()) {
-                    j = k;
-                    while (j < s.size() && s[j].isDigit())
-                        ++j;
-                }
-            }
-            if (j < s.size() && isIdentChar(s[j]))
-                fail(Recordset::ErrSyntax, QStringLiteral("malformed number '%1' at position %2")
-                                               .arg(s.mid(i, j + 1 - i).toString()).arg(i + 1));
-            if (!textToNumber(s.mid(i, j - i), m_tok.number))
-                fail(Recordset::ErrSyntax, QStringLiteral("malformed number '%1' at position %2")
-                                               .arg(s.mid(i, j - i).toString()).arg(i + 1));
-            m_tok.kind = Tok::Number;
-        } else if (c == u'[') {
-            const qsizetype close = s.indexOf(u']', j);
-            if (close < 0)
-                fail(Recordset::ErrSyntax, QStringLiteral("unterminated '[' at position %1").arg(i + 1));
-            m_tok.kind = Tok::Ident;
-            m_tok.text = s.mid(j, close - j).toString();
-            j = close + 1;
-        } else if (isIdentStart(c)) {
-            while (j < s.size() && isIdentChar(s[j]))
-                ++j;
-            const QStringView word = s.mid(i, j - i);
-            m_tok.kind = Tok::Ident;
-            if (word.compare(u"AND", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::And;
-            else if (word.compare(u"OR", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::Or;
-            else if (word.compare(u"LIKE", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::Like;
-            else if (word.compare(u"NULL", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::Null;
-            else if (word.compare(u"IS", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::Is;
-            else if (word.compare(u"NOT", Qt::CaseInsensitive) == 0)
-                m_tok.kind = Tok::Not;
-            else if (word.compare(u"TRUE", Qt::CaseInsensitive) == 0) {
-                m_tok.kind = Tok::Bool;
-                m_tok.number = -1;
-            } else if (word.compare(u"FALSE", Qt::CaseInsensitive) == 0) {
-                m_tok.kind = Tok::Bool;
-                m_tok.number = 0;
-            } else {
-                m_tok.text = word.toString();
-            }
-        } else {
-            fail(Recordset::ErrSyntax, QStringLiteral("unexpected character '%1' at position %2").arg(c).arg(i + 1));
-        }
-        m_tok.raw = s.mid(i, j - i);
-        m_pos = j;
     }
 
     const QString &m_text;
@@ -588,15 +361,14 @@ private:
     const RecordFilter::FieldLookup &m_lookup;
     const QString &m_source;
     RecordFilter &m_out;
-    qsizetype m_pos = 0;
-    Token m_tok;
+    const Field *m_field = nullptr;  // the field of the comparison being read
 };
 
 RecordFilter RecordFilter::compile(const QString &text, const QList<Field> &fields,
                                    const FieldLookup &lookup, const QString &source)
 {
     RecordFilter out;
-    FilterParser(text, fields, lookup, source, out).run();
+    CriteriaReader(text, fields, lookup, source, out).run();
     return out;
 }
 

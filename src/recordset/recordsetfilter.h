@@ -93,7 +93,7 @@ private:
     bool eval(int node, const QVariant *values) const;
     static bool compare(const Node &n, const QVariant &v);
 
-    std::vector<Node> m_nodes;
+    std::vector<Node> m_nodes;  // numbered as the filter language's nodes
     int m_root = -1;
     std::vector<int> m_allOf;   // leaves of criteria that are only ANDed comparisons
     KeyMode m_keyMode = NoKey;
@@ -101,7 +101,7 @@ private:
     double m_keyNumber = 0;
     QString m_keyText;
 
-    friend class FilterParser;
+    friend class CriteriaReader;
 };
 
 } // namespace zr::detail

@@ -82,8 +82,15 @@ class tst_Recordset : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void filterSelectsRows_data() { zr::test::addDataRows(QFINDTESTDATA("data/filters.tsv")); }
+    void filterSelectsRows_data()
+    {
+        zr::test::addDataRows(QFINDTESTDATA("data/filters.tsv"));
+        // Too long for the file: nesting this deep once exhausted the stack.
+        QTest::newRow("bad: nested too deeply") << QString(100000, u'(') + QStringLiteral("ocID = 1") + QString(100000, u')')
+                                                << QVariant(QVariantList()) << QStringLiteral("syntax") << QStringLiteral("deeply");
+    }
 
+    // Filter and find select the same rows; bad criteria leave the filter and the position as they were.
     void filterSelectsRows()
     {
         QFETCH(QString, criteria);
@@ -94,12 +101,24 @@ private Q_SLOTS:
         const int error = errorNumber(errorName);
 
         Recordset rs = sampleRows();
+        Recordset all = rs.clone();
+        all.moveLast();
+        rs.setFilter(QStringLiteral("contypeID=102"));
+        rs.moveNext();
+        const Recordset::Bookmark before = rs.bookmark();
         QString why;
         QCOMPARE(errorOf([&] { rs.setFilter(criteria); }, &why), error);
         // The error names what is wrong.
         QVERIFY2(why.contains(named), qPrintable(why));
-        if (error)
+        if (!criteria.isEmpty())
+            QCOMPARE(errorOf([&] { all.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); }), error);
+        if (error) {
+            QCOMPARE(rs.filter(), QStringLiteral("contypeID=102"));
+            QCOMPARE(rs.recordCount(), 3);
+            QCOMPARE(rs.bookmark(), before);
+            QCOMPARE(all.value(u"ocID").toInt(), 5);
             return;
+        }
         QCOMPARE(visibleIds(rs), expected);
         QCOMPARE(rs.recordCount(), expected.size());
         // The filter leaves the cursor on the first row.
@@ -107,59 +126,20 @@ private Q_SLOTS:
         QCOMPARE(rs.eof(), expected.isEmpty());
         if (!expected.isEmpty())
             QCOMPARE(rs.value(u"ocID").toInt(), expected.first());
-    }
-
-    void findAgreesWithFilter_data() { filterSelectsRows_data(); }
-    void findAgreesWithFilter()
-    {
-        QFETCH(QString, criteria);
-        QFETCH(QVariant, expectedIds);
-        QFETCH(QString, errorName);
-        const QList<int> expected = idList(expectedIds);
-        const int error = errorNumber(errorName);
         if (criteria.isEmpty())
             return;
-
-        Recordset rs = sampleRows();
-        rs.moveLast();
-        const int thrown = errorOf([&] { rs.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); });
-        QCOMPARE(thrown, error);
-        if (error) {
-            QCOMPARE(rs.value(u"ocID").toInt(), 5); // position untouched
-            return;
-        }
+        // Find walks the same rows forward, and backward from the last row down to the first.
         QList<int> found;
-        bool ok = rs.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst);
-        while (ok) {
-            found << rs.value(u"ocID").toInt();
-            ok = rs.find(criteria, 1);
-        }
-        QVERIFY(rs.eof());
+        for (bool ok = all.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); ok; ok = all.find(criteria, 1))
+            found << all.value(u"ocID").toInt();
+        QVERIFY(all.eof());
         QCOMPARE(found, expected);
-
-        // Backward from the last row finds the same rows, down to the first.
         found.clear();
-        ok = rs.find(criteria, 0, Recordset::SearchBackward, Recordset::StartLast);
-        while (ok) {
-            found.prepend(rs.value(u"ocID").toInt());
-            ok = rs.find(criteria, 1, Recordset::SearchBackward);
-        }
-        QVERIFY(rs.bof());
+        for (bool ok = all.find(criteria, 0, Recordset::SearchBackward, Recordset::StartLast); ok;
+             ok = all.find(criteria, 1, Recordset::SearchBackward))
+            found.prepend(all.value(u"ocID").toInt());
+        QVERIFY(all.bof());
         QCOMPARE(found, expected);
-    }
-
-    void badFilterKeepsPreviousFilterAndPosition()
-    {
-        Recordset rs = sampleRows();
-        rs.setFilter(QStringLiteral("contypeID=102"));
-        rs.moveNext();
-        const Recordset::Bookmark before = rs.bookmark();
-        for (const char *bad : {"contypeID=102)", "nosuch=1", "name='x", "conID='x'"}) {
-            QVERIFY(errorOf([&] { rs.setFilter(QString::fromUtf8(bad)); }) != 0);
-            QCOMPARE(rs.filter(), QStringLiteral("contypeID=102"));
-            QCOMPARE(rs.recordCount(), 3);
-            QCOMPARE(rs.bookmark(), before);
-        }
     }
 
     void writesConvertToFieldType_data() { zr::test::addDataRows(QFINDTESTDATA("data/recordset-writes-convert-to-field-type.tsv")); }

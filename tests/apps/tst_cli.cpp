@@ -92,6 +92,7 @@ private slots:
                                             {"{typo}", m_files.filePath(QStringLiteral("typo.db"))},
                                             {"{unreachable}", QStringLiteral("postgresql://nobody@127.0.0.1:1/none")},
                                             {"{broken}", QFINDTESTDATA("data/set-broken.json")},
+                                            {"{empty}", QFINDTESTDATA("data/set-empty.json")},
                                             {"{wrongtype}", QFINDTESTDATA("data/set-wrongtype.json")},
                                             {"{unknownkind}", QFINDTESTDATA("data/set-unknownkind.json")},
                                             {"{unknowncontext}", QFINDTESTDATA("data/set-unknowncontext.json")},
@@ -108,12 +109,8 @@ private slots:
 
     void unusableInputExitsTwoAndChangesNothing()
     {
-        QFETCH(QString, backend);
         QFETCH(QStringList, arguments);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QStringList before = storedRows(server);
         const Result r = zrreq(arguments, arguments.contains(QStringLiteral("--server")) ? QString() : server);
         QVERIFY2(r.exitCode == 2, qPrintable(describe(r)));
@@ -167,19 +164,11 @@ private slots:
         }
     }
 
-    void everySampleSetRoundTrips_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void everySampleSetRoundTrips_data() { zr::test::ServerFixture::backendRows(); }
 
     void everySampleSetRoundTrips()
     {
-        QFETCH(QString, backend);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QList<QStringList> sets = storedSets(server);
         QVERIFY(sets.size() >= 15);
         for (const QStringList &target : sets) {
@@ -202,19 +191,11 @@ private slots:
     }
 
     // Two imports make versions 1 and 2; the versions are listed and written back as they were.
-    void historyListsSavesAndExportWritesThem_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void historyListsSavesAndExportWritesThem_data() { zr::test::ServerFixture::backendRows(); }
 
     void historyListsSavesAndExportWritesThem()
     {
-        QFETCH(QString, backend);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         QList<QByteArray> versions{exportSet(degree, server)};
         for (int i = 1; i <= 2; ++i) {

@@ -326,8 +326,8 @@ private slots:
             if (pg.isEmpty() && kind.at(1).contains(QLatin1String("{pg}")))
                 continue;
             const bool once = !kind.at(3).isEmpty();
-            const QList<QStringList> typedRows =
-                once ? QList<QStringList>{{kind.at(0), kind.at(3), "export|--kind|1|--object|1|--context|104"}} : passwords;
+            const QStringList exported = QStringList() << kind.at(0) << kind.at(3) << QStringLiteral("export|--kind|1|--object|1|--context|104");
+            const QList<QStringList> typedRows = once ? QList<QStringList>(1, exported) : passwords;
             for (const QStringList &typed : typedRows) {
                 // Typed into the address as it stands: the user information runs to the last "@".
                 QString server = kind.at(1);

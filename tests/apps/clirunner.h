@@ -18,6 +18,11 @@
 
 namespace zr::test {
 
+/// ZR_BACKEND_ROW() of a test that runs zrreq: the fresh database is closed again for the command line.
+#define ZR_CLI_BACKEND_ROW()                                                                                  \
+    ZR_BACKEND_ROW();                                                                                         \
+    zr::server::Database::closeAll()
+
 struct Result
 {
     int exitCode = -1;

@@ -174,19 +174,6 @@ private slots:
         QCOMPARE(impact.outLines.last(), last);
         QCOMPARE(zrreq(QStringList{"export"} + set, server(backend)).out, stored.out);
     }
-
-    void importImpactOnlyForAProgrammesSet()
-    {
-        QVERIFY(ready(QStringLiteral("sqlite")));
-        const QStringList department{"--kind", "13", "--object", "105", "--context", "102"};
-        const Result stored = zrreq(QStringList{"export"} + department, server(QStringLiteral("sqlite")));
-        QVERIFY2(stored.exitCode == 0, qPrintable(describe(stored)));
-        const Result r = zrreq(QStringList{"import", "--impact", "--file", writeFile(m_dir, QStringLiteral("department.json"), stored.out)}
-                                   + department,
-                               server(QStringLiteral("sqlite")));
-        QVERIFY2(r.exitCode == 2 && r.errLines.join(QLatin1Char(' ')).contains(QLatin1String("--kind 1")),
-                 qPrintable(describe(r)));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAuditCommand)

@@ -92,15 +92,18 @@ private slots:
                                             {"{typo}", m_files.filePath(QStringLiteral("typo.db"))},
                                             {"{unreachable}", QStringLiteral("postgresql://nobody@127.0.0.1:1/none")},
                                             {"{broken}", QFINDTESTDATA("data/set-broken.json")},
+                                            {"{empty}", QFINDTESTDATA("data/set-empty.json")},
                                             {"{wrongtype}", QFINDTESTDATA("data/set-wrongtype.json")},
                                             {"{unknownkind}", QFINDTESTDATA("data/set-unknownkind.json")},
                                             {"{unknowncontext}", QFINDTESTDATA("data/set-unknowncontext.json")},
                                             {"{missing}", m_files.filePath(QStringLiteral("missing.json"))},
                                             {"{into}", QStringLiteral("--kind 1 --object 2 --context 101")}};
         for (const QStringList &row : dataRows(QFINDTESTDATA("data/unusableinput.tsv"))) {
-            QStringList arguments;
-            for (const QString &word : row.value(1).split(QLatin1Char(' ')))
-                arguments << (files.contains(word) ? files.value(word).split(QLatin1Char(' ')) : QStringList{word});
+            // Also within a word: sqlite://{typo} names the database file in the test's own folder.
+            QString line = row.value(1);
+            for (auto it = files.cbegin(); it != files.cend(); ++it)
+                line.replace(it.key(), it.value());
+            const QStringList arguments = line.split(QLatin1Char(' '));
             for (const char *backend : {"sqlite", "postgresql"})
                 QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(backend, row.first()))) << QString::fromLatin1(backend) << arguments;
         }
@@ -108,12 +111,8 @@ private slots:
 
     void unusableInputExitsTwoAndChangesNothing()
     {
-        QFETCH(QString, backend);
         QFETCH(QStringList, arguments);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QStringList before = storedRows(server);
         const Result r = zrreq(arguments, arguments.contains(QStringLiteral("--server")) ? QString() : server);
         QVERIFY2(r.exitCode == 2, qPrintable(describe(r)));
@@ -167,19 +166,11 @@ private slots:
         }
     }
 
-    void everySampleSetRoundTrips_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void everySampleSetRoundTrips_data() { zr::test::ServerFixture::backendRows(); }
 
     void everySampleSetRoundTrips()
     {
-        QFETCH(QString, backend);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QList<QStringList> sets = storedSets(server);
         QVERIFY(sets.size() >= 15);
         for (const QStringList &target : sets) {
@@ -202,19 +193,11 @@ private slots:
     }
 
     // Two imports make versions 1 and 2; the versions are listed and written back as they were.
-    void historyListsSavesAndExportWritesThem_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void historyListsSavesAndExportWritesThem_data() { zr::test::ServerFixture::backendRows(); }
 
     void historyListsSavesAndExportWritesThem()
     {
-        QFETCH(QString, backend);
-        if (!m_fixture.reset(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        Database::closeAll();
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         QList<QByteArray> versions{exportSet(degree, server)};
         for (int i = 1; i <= 2; ++i) {

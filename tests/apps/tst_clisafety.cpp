@@ -132,18 +132,11 @@ private slots:
     // Two processes import different sets into one target at once, again and
     // again: the stored set is always exactly one of them, and a process that
     // lost says why. ZR_RACE_RUNS sets the number of races (20 by default).
-    void racingImportsNeverMixSets_data()
-    {
-        ServerFixture::addBackendColumn();
-        ServerFixture::newRows();
-    }
+    void racingImportsNeverMixSets_data() { ServerFixture::backendRows(); }
 
     void racingImportsNeverMixSets()
     {
-        QFETCH(QString, backend);
-        if (!fresh(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QString a = writeFile(m_files, QStringLiteral("a.json"), exportSet(kDegree11, server));
         const QString b = writeFile(m_files, QStringLiteral("b.json"), exportSet(kDegree12, server));
         // What each file stores when it is alone.
@@ -216,18 +209,11 @@ private slots:
     }
 
     // A registrar exports a set, someone saves it, the registrar imports the file back.
-    void anImportOverANewerSetIsRefused_data()
-    {
-        ServerFixture::addBackendColumn();
-        ServerFixture::newRows();
-    }
+    void anImportOverANewerSetIsRefused_data() { ServerFixture::backendRows(); }
 
     void anImportOverANewerSetIsRefused()
     {
-        QFETCH(QString, backend);
-        if (!fresh(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         QByteArray mine = exportSet(kDegree11, server);
         const QString theirs = writeFile(m_files, QStringLiteral("theirs.json"), exportSet(kDegree12, server));
         QVERIFY(zrreq(QStringList{"import", "--file", theirs} + kDegree11, server).exitCode == 0);
@@ -248,18 +234,11 @@ private slots:
 
     // init-db over a database in use refuses, names --force and upgrade-db, and changes nothing;
     // with --force it makes the database anew.
-    void initDbNeverReplacesADatabaseInUse_data()
-    {
-        ServerFixture::addBackendColumn();
-        ServerFixture::newRows();
-    }
+    void initDbNeverReplacesADatabaseInUse_data() { ServerFixture::backendRows(); }
 
     void initDbNeverReplacesADatabaseInUse()
     {
-        QFETCH(QString, backend);
-        if (!fresh(backend))
-            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
-        const QString server = m_fixture.serverName(backend);
+        ZR_CLI_BACKEND_ROW();
         const QStringList sample = storedRows(server);
         QByteArray set = exportSet(kDegree11, server);
         const QString changed = writeFile(m_files, QStringLiteral("changed.json"), set.replace("\"300\"", "\"287\""));
@@ -347,8 +326,9 @@ private slots:
             if (pg.isEmpty() && kind.at(1).contains(QLatin1String("{pg}")))
                 continue;
             const bool once = !kind.at(3).isEmpty();
-            for (const QStringList &typed : once ? QList<QStringList>{{kind.at(0), kind.at(3), "export|--kind|1|--object|1|--context|104"}}
-                                                 : passwords) {
+            const QStringList exported = QStringList() << kind.at(0) << kind.at(3) << QStringLiteral("export|--kind|1|--object|1|--context|104");
+            const QList<QStringList> typedRows = once ? QList<QStringList>(1, exported) : passwords;
+            for (const QStringList &typed : typedRows) {
                 // Typed into the address as it stands: the user information runs to the last "@".
                 QString server = kind.at(1);
                 server.replace(QLatin1String("{pw}"), typed.at(1)).replace(QLatin1String("{pg}"), pg)

@@ -63,11 +63,7 @@ private Q_SLOTS:
         StringService::instance().setLanguageId(LangEnglish);
     }
 
-    void listsComparesAndRestores_data()
-    {
-        zr::test::ServerFixture::addBackendColumn();
-        zr::test::ServerFixture::newRows();
-    }
+    void listsComparesAndRestores_data() { zr::test::ServerFixture::backendRows(); }
 
     void listsComparesAndRestores()
     {

@@ -43,7 +43,7 @@ private:
         m.setVisible("I-1,conoptval4", false);
         m.addItem("excludeStudents", "Semester below", Style::Number);
         m.addItem("use_coeff", "Weighted average", Style::CheckBox);
-        m.setValue("use_coeff", 0);
+        m.setValue("use_coeff", 1);
         m.addItem("note", "Read only", Style::TextRow);
         m.addItem("add", "Add", Style::Command);
         for (int type = 10; type <= 130; type += 10)
@@ -153,7 +153,7 @@ private Q_SLOTS:
         for (const QSignalSpy *clicks : {&buttons, &items})
             QVERIFY(clicks->isEmpty() || clicks->at(0).at(0).toString() == key);
         if (key == QLatin1String("use_coeff"))
-            QCOMPARE(m_model->value(key).toInt(), 1);
+            QCOMPARE(m_model->value(key).toInt(), 0); // the ticked box cleared
     }
 
     void arrowsMoveTheSelection()

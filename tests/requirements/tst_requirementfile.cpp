@@ -120,13 +120,23 @@ private slots:
     {
         Recordset parent = programme();
         WriteSetVersions(parent, {{RequirementSetKey(1, 7, 103, QStringLiteral("11")), {4, QStringLiteral("ann@pc"), {}}},
-                                  {RequirementSetKey(1, 7, 103, QStringLiteral("12")), {9, QStringLiteral("bob@pc"), {}}}});
+                                  {RequirementSetKey(1, 7, 103, QStringLiteral("12")), {9, QStringLiteral("bob@pc"), {}}},
+                                  {RequirementSetKey(1, 7, 104, QString()), {2, QStringLiteral("bob@pc"), {}}}});
         const RequirementFile file = ReadRequirementFile(WriteRequirementFile(parent, 1, 103, 11));
         QCOMPARE(file.version, 4);
         QCOMPARE(file.setKey(), RequirementSetKey(1, 7, 103, QStringLiteral("11")));
         // A set never saved since versions are kept is at 0; a file that names none has -1.
         QCOMPARE(ReadRequirementFile(WriteRequirementFile(parent, 1, 101)).version, 0);
         QCOMPARE(ReadRequirementFile(document("[]")).version, -1);
+        // Imported over its set at version 2, a file written at any other version is outdated, one
+        // written before the set's first save too; a file that names no version is not.
+        QStringList outdated;
+        for (const char *version : {"0", "-3", "1", "2", "null"}) {
+            const QByteArray head = QByteArray("\"AppliesTo\": 1, \"ConstrType\": 104, \"version\": ") + version;
+            if (!OutdatedFileFacts(ReadRequirementFile(document("[]", head)), parent, 1, 104, 0).isEmpty())
+                outdated << QString::fromLatin1(version);
+        }
+        QCOMPARE(outdated, QStringList({"0", "-3", "1"}));
     }
 
     void writesOneSetWithNumbersAndNullsButNoDeletedRow()
@@ -168,6 +178,8 @@ private slots:
         // From curriculum 11 into curriculum 12 of another programme's copy.
         const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
         QCOMPARE(file.curriculumId(), 11);
+        // A file of curriculum-choice requirements names its curriculum as well.
+        QCOMPARE(ReadRequirementFile(WriteRequirementFile(programme(), 1, 102, 12)).curriculumId(), 12);
         Recordset target = programme();
         QCOMPARE(ImportRequirementRows(file, target, 1, 103, 12), 3);
 

@@ -75,6 +75,15 @@ private slots:
         edit.setValue(u"conoptval1", QStringLiteral("3"));
         constraints->SaveConstraints(theirs);
         QCOMPARE(ReadSetVersions(theirs).value(key).number, 2);
+
+        // Each course of the programme keeps the version of its own set: course 25's save leaves course 119's to save.
+        Recordset courses[] = {constraints->LoadObjectConstraints(4, 1, 25), constraints->LoadObjectConstraints(4, 1, 119)};
+        for (Recordset &course : courses) {
+            edit = rowsOf(course);
+            edit.moveFirst();
+            edit.setValue(u"conoptval4", QStringLiteral("2"));
+            constraints->SaveConstraints(course);
+        }
     }
 
     void aStudentsRegulationHasAVersion_data() { zr::test::ServerFixture::backendRows(); }

@@ -41,7 +41,7 @@ struct Token
     qsizetype pos = 0;
     QStringView raw;    ///< as written
     QString text;       ///< a Name, Text or Date without its brackets, quotes or #s; else raw
-    double number = 0;  ///< in the recordset, a Number's value with its sign; TRUE is -1
+    double number = 0;  ///< a Number's value (in the recordset with its sign); TRUE is -1
 
     bool is(Keyword k) const { return kind == Word && keyword == k; }
     bool isLiteral() const

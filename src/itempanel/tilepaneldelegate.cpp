@@ -133,17 +133,45 @@ void TilePanelDelegate::initStyleOption(QStyleOptionViewItem *option, const QMod
 void TilePanelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const
 {
-    if (index.column() != ItemPanelModel::ValueColumn || kindAt(index) != Kind::Picker) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
-    const QRect button = buttonRect(option.rect);
-    QStyleOptionViewItem text(option);
-    text.rect.setRight(button.left() - 1);
-    QStyledItemDelegate::paint(painter, text, index);
+    const bool picker = index.column() == ItemPanelModel::ValueColumn && kindAt(index) == Kind::Picker;
+    QStyleOptionViewItem cell(option);
+    if (picker)
+        cell.rect.setRight(buttonRect(option.rect).left() - 1);
+    QStyleOptionViewItem shown(cell);
+    initStyleOption(&shown, index);
+    if (shown.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
+        QStyledItemDelegate::paint(painter, cell, index);
+    else
+        paintText(painter, shown);
+    if (picker)
+        paintPickerButton(painter, option);
+}
 
+// The style draws the cell without its text (background, selection, focus), then
+// the text is drawn shaped once: the style would shape it up to five times a paint.
+void TilePanelDelegate::paintText(QPainter *painter, QStyleOptionViewItem &cell) const
+{
+    const QWidget *widget = cell.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    const QString text = cell.text;
+    cell.text.clear();
+    cell.features &= ~QStyleOptionViewItem::HasDisplay;
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+
+    QPalette::ColorGroup group = QPalette::Disabled;
+    if (cell.state & QStyle::State_Enabled)
+        group = cell.state & QStyle::State_Active ? QPalette::Normal : QPalette::Inactive;
+    const QColor color = cell.palette.color(group, cell.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                        : QPalette::Text);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    m_texts.draw(painter, cell.rect.adjusted(margin, 0, -margin, 0), text, cell.font, color, cell.displayAlignment,
+                 cell.textElideMode);
+}
+
+void TilePanelDelegate::paintPickerButton(QPainter *painter, const QStyleOptionViewItem &option) const
+{
     QStyleOptionButton opt;
-    opt.rect = button;
+    opt.rect = buttonRect(option.rect);
     opt.text = QStringLiteral("...");
     opt.state = QStyle::State_Raised;
     if (option.state & QStyle::State_Enabled)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "itempanel/shapedtexts.h"
+
 #include <QStyledItemDelegate>
 
 namespace zr {
@@ -32,6 +34,12 @@ protected:
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    void paintText(QPainter *painter, QStyleOptionViewItem &cell) const;
+    void paintPickerButton(QPainter *painter, const QStyleOptionViewItem &option) const;
+
+    mutable ShapedTexts m_texts;
 };
 
 } // namespace zr

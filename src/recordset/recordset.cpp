@@ -939,6 +939,27 @@ Recordset Recordset::clone() const
     return Recordset(std::move(c));
 }
 
+Recordset Recordset::view() const
+{
+    if (!m_cursor)
+        raise(ErrNothing, "Clone", QStringLiteral("The recordset is nothing."));
+    auto c = std::make_shared<RecordsetCursor>();
+    const RecordsetCursor &from = *m_cursor;
+    c->table = from.table;
+    c->kind = from.kind;
+    c->criteria = from.criteria;
+    c->predicate = from.predicate;
+    c->bookmarks = from.bookmarks;
+    c->list = from.list;
+    c->built = from.built;
+    c->seenRows = from.seenRows;
+    c->seenDelete = from.seenDelete;
+    c->seenReset = from.seenReset;
+    if (c->built)
+        c->moveTo(c->list.empty() ? -1 : 0);
+    return Recordset(std::move(c));
+}
+
 static std::shared_ptr<const RecordFilter> compileFor(const RecordsetTable &t, const QString &criteria,
                                                       const QString &source)
 {

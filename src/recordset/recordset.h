@@ -239,6 +239,9 @@ public:
 
     /// A new cursor over the same rows: own position (first row), no filter. O(1).
     Recordset clone() const;
+    /// A new cursor over the same rows with this one's filter, at its first row:
+    /// clone() then setFilter(filter()), without testing the rows again.
+    Recordset view() const;
 
     /// Sets the filter criteria and moves to the first row; "" clears it.
     /// Grammar: comparisons `field op literal` (=, <>, <, >, <=, >=, LIKE)

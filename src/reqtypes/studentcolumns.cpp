@@ -21,15 +21,23 @@ constexpr qint32 ValueLabels[] = {20597, 20598};
 
 } // namespace
 
+namespace {
+// A department's requirements do not offer the curriculum column, a programme's not the sector.
+bool isOffered(const SchemaColumn &column, int objectKind)
+{
+    const bool department = objectKind == 13 || objectKind == 14;
+    return column.name.compare(department ? QLatin1String("orient_ID") : QLatin1String("sector"), Qt::CaseInsensitive)
+           != 0;
+}
+} // namespace
+
 QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
 {
     QList<SchemaColumn> columns;
     if (!students)
         return columns;
-    const bool department = objectKind == 13 || objectKind == 14;
-    const QString dropped = department ? QStringLiteral("orient_ID") : QStringLiteral("sector");
     for (const SchemaColumn &column : students->columns) {
-        if (column.name.compare(dropped, Qt::CaseInsensitive) != 0)
+        if (isOffered(column, objectKind))
             columns << column;
     }
     return columns;
@@ -38,8 +46,9 @@ QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
 QString StudentDataHeader(const QString &column, qint32 ocID, const SheetContext &sheet)
 {
     QString shown = column;
-    for (const SchemaColumn &offered : StudentColumns(sheet.students, sheet.objectKind)) {
-        if (offered.name == column) {
+    const QList<SchemaColumn> none;
+    for (const SchemaColumn &offered : sheet.students ? sheet.students->columns : none) {
+        if (offered.name == column && isOffered(offered, sheet.objectKind)) {
             const QString caption = offered.caption();
             shown = caption.isEmpty() ? column : caption;
             break;

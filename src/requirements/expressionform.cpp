@@ -25,16 +25,15 @@ QString ConvertExpression(const QString &text, bool storedForm, const Recordset 
 {
     if (!text.isEmpty() && storedForm)
         return text;
-    Recordset rows = wholeSet.isNull() ? Recordset() : wholeSet.clone();
-    if (!rows.isNull())
-        rows.setFilter(wholeSet.filter());
+    Recordset rows = wholeSet.isNull() ? Recordset() : wholeSet.view();
+    const int ocIdField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
 
     if (!text.isEmpty()) {
         if (rows.isNull())
             return text;
         QSet<qint32> inSet;
         for (rows.moveFirst(); !rows.eof(); rows.moveNext())
-            inSet.insert(rows.value(u"ocID").toInt());
+            inSet.insert(rows.value(ocIdField).toInt());
         // One pass over the text: replacing each requirement's token in turn
         // rescanned the whole expression once per requirement.
         QString display;
@@ -50,7 +49,9 @@ QString ConvertExpression(const QString &text, bool storedForm, const Recordset 
             if (!ok || !inSet.contains(ocID))
                 continue;
             display += QStringView(text).mid(done, at - done);
-            display += QLatin1Char('[') + captionOf(ocID) + QLatin1Char(']');
+            display += QLatin1Char('[');
+            display += captionOf(ocID);
+            display += QLatin1Char(']');
             done = close + 1;
             at = close;
         }
@@ -61,15 +62,17 @@ QString ConvertExpression(const QString &text, bool storedForm, const Recordset 
     QString joined;
     if (!rows.isNull()) {
         for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
-            const qint32 ocID = rows.value(u"ocID").toInt();
-            joined += (storedForm ? ExpressionToken(ocID) : QLatin1Char('[') + captionOf(ocID) + QLatin1Char(']'))
-                      + QStringLiteral(" AND ");
+            const qint32 ocID = rows.value(ocIdField).toInt();
+            if (!joined.isEmpty())
+                joined += QLatin1String(" AND ");
+            if (storedForm) {
+                joined += ExpressionToken(ocID);
+            } else {
+                joined += QLatin1Char('[');
+                joined += captionOf(ocID);
+                joined += QLatin1Char(']');
+            }
         }
-    }
-    joined = joined.trimmed();
-    if (joined.endsWith(QLatin1String("AND"))) {
-        joined.chop(3);
-        joined = joined.trimmed();
     }
     return joined;
 }

@@ -344,6 +344,7 @@ void RequirementsEditor::loadRows()
     const int idField = rows.isNull() ? -1 : rows.fieldIndex(u"ocID");
     const int typeField = rows.isNull() ? -1 : rows.fieldIndex(u"conID");
     m_requirements.clear();
+    m_requirements.reserve(rows.isNull() ? 0 : rows.recordCount());
     RequirementReader reader(rows, sheet.context);
     for (int row = 0; !rows.isNull() && row < rows.recordCount(); ++row) {
         // With a single curriculum every row of the set belongs to it.

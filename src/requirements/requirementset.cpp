@@ -122,8 +122,12 @@ Recordset RequirementSet::walk() const
 {
     if (m_rows.isNull())
         return {};
+    const QString filter = setFilter();
+    // The rows are kept under this filter: walking them needs no second evaluation.
+    if (m_rows.filter() == filter)
+        return m_rows.view();
     Recordset clone = m_rows.clone();
-    clone.setFilter(setFilter());
+    clone.setFilter(filter);
     return clone;
 }
 

@@ -128,8 +128,10 @@ void RequirementsWidgets::showCurricula(const QList<CurriculumEntry> &curricula,
 void RequirementsWidgets::showExpression(const QString &display, const QString &highlight)
 {
     // A set reloaded after a save shows the same expression: it is not laid out again, nor scrolled back.
-    if (txtEval->toPlainText() != display)
+    if (shownExpression != display) {
         txtEval->setPlainText(display);
+        shownExpression = display;
+    }
     QList<QTextEdit::ExtraSelection> marks;
     if (!highlight.isEmpty()) {
         // The requirement just added stands last in the expression.

@@ -53,6 +53,8 @@ struct RequirementsWidgets
     QPlainTextEdit *txtInfo = nullptr;
     QLabel *Label2 = nullptr;
     QPlainTextEdit *txtEval = nullptr;
+    /// What txtEval was last given: reading its text back costs more than the set's load.
+    QString shownExpression;
     /// Empties the picker row selected: Delete on the row, or Clear in its context menu.
     QAction *clearAction = nullptr;
 };

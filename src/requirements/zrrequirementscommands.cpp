@@ -171,7 +171,7 @@ void zrRequirementsPrivate::onCurriculumChosen(int index)
         return;
     }
     if (set.walk().isEmpty())
-        txtEval->clear();
+        RequirementsWidgets::showExpression(QString(), QString());
     else
         showExpression();
     txtInfo->clear();

@@ -119,6 +119,47 @@ private Q_SLOTS:
         QCOMPARE(changed.at(0), QVariantList({key, "Value"}));
     }
 
+    // Text takes the colour of its row's state, and a caption's "&" marks no letter.
+    void drawsTextInTheRowsColour_data() { zr::test::addDataRows(QFINDTESTDATA("data/tilepanel-draws-text-in-the-rows-colour.tsv")); }
+    void drawsTextInTheRowsColour()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, column);
+        QFETCH(QString, state);
+        QFETCH(QString, colour);
+        QPalette palette = m_tree->palette();
+        palette.setColor(QPalette::Text, QColor("#c00000"));
+        palette.setColor(QPalette::HighlightedText, QColor("#00a000"));
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor("#a000a0"));
+        palette.setColor(QPalette::Inactive, QPalette::Text, QColor("#c00000"));
+        palette.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor("#00a000"));
+        m_tree->setPalette(palette);
+        m_model->setValue("I-1,conoptval3", "9,5");
+        if (state == "selected")
+            select(key);
+        if (state == "disabled")
+            m_model->setItemEnabled(key, false);
+        const QImage shown = m_tree->viewport()->grab(m_tree->visualRect(m_model->indexOf(key, column))).toImage();
+        // Anti-aliased glyphs blend with the background: each colour's nearest pixel tells.
+        const auto nearest = [&](const char *name) {
+            const QColor want(name);
+            int best = 1 << 30;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    const QColor got = shown.pixelColor(x, y);
+                    best = qMin(best, qAbs(got.red() - want.red()) + qAbs(got.green() - want.green())
+                                          + qAbs(got.blue() - want.blue()));
+                }
+            return best;
+        };
+        for (const char *other : {"#c00000", "#00a000", "#a000a0"})
+            QVERIFY2((nearest(other) < 60) == (colour == other), other);
+        m_model->setCaption(key, "Gr&&a&ding"); // drawn as "Gr&ading"
+        const QImage marked = m_tree->viewport()->grab(m_tree->visualRect(m_model->indexOf(key, 0))).toImage();
+        m_model->setCaption(key, "Gr&&ading");
+        QCOMPARE(m_tree->viewport()->grab(m_tree->visualRect(m_model->indexOf(key, 0))).toImage(), marked);
+    }
+
     void choiceComboSelectsByKey()
     {
         select("I-1,conoperator");

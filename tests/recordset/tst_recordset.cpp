@@ -279,6 +279,57 @@ private Q_SLOTS:
         QCOMPARE(rs.recordCount(), 2);
     }
 
+    // A view is the source's filter on a second cursor: it walks the rows a clone
+    // filtered again would walk, and after rows are deleted or added, what its source walks.
+    void viewsWalkWhatTheirFilterSelects_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("criteria");
+        QTest::newRow("no filter") << 0 << QString();
+        QTest::newRow("criteria") << 0 << QStringLiteral("contypeID = 102 OR conID > 70");
+        QTest::newRow("key criteria") << 0 << QStringLiteral("ocID = 4");
+        QTest::newRow("bookmarks") << 1 << QString();
+        QTest::newRow("pending rows") << 2 << QString();
+    }
+
+    void viewsWalkWhatTheirFilterSelects()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, criteria);
+        Recordset rs = sampleRows();
+        rs.moveFirst();
+        rs.setValue(u"name", QStringLiteral("pending")); // one row with a pending change
+        QList<Recordset::Bookmark> some;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            if (rs.value(u"ocID").toInt() != 2)
+                some << rs.bookmark();
+        const auto filtered = [&](Recordset r) {
+            if (kind == 1)
+                r.setFilter(some);
+            else if (kind == 2)
+                r.setFilter(Recordset::FilterPendingRecords);
+            else
+                r.setFilter(criteria);
+            return r;
+        };
+        const Recordset source = filtered(rs.clone());
+        source.recordCount(); // the source's rows are built; the view must not share its position
+        Recordset view = source.view();
+        QCOMPARE(view.eof(), view.recordCount() == 0); // at its first row
+        QCOMPARE(view.filter(), source.filter());
+        QCOMPARE(visibleIds(view), visibleIds(filtered(rs.clone())));
+
+        Recordset writer = rs.clone();
+        writer.setFilter(QStringLiteral("ocID = 4"));
+        writer.deleteCurrent();
+        writer.addNew();
+        writer.setValue(u"ocID", 7);
+        writer.setValue(u"contypeID", 102);
+        // Both cursors were built before the change and follow it alike.
+        QCOMPARE(visibleIds(view), visibleIds(source));
+        QCOMPARE(visibleIds(source.view()), visibleIds(source));
+    }
+
     void bookmarksSurviveFiltersAndBatchUpdates()
     {
         Recordset rs = sampleRows();

@@ -713,6 +713,27 @@ qint64 Database::write(const QString &sql, const QVariantList &values, const QSt
 // Reads straight from SQLite into the recordset: Qt's driver would build a
 // list of QVariants per row first, which doubles the cost of a large read.
 // The handle is the one the connection owns, so transactions are shared.
+namespace {
+// Results this long are counted before they are read on.
+constexpr qint64 LargeResultRows = 4096;
+
+// The rows a query gives, or -1; a statement of its own, as a cached one could be
+// finalized while the query steps.
+qint64 countRows(sqlite3 *db, const QString &sql, const QVariantList &values)
+{
+    const QByteArray text = QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(sql).toUtf8();
+    sqlite3_stmt *count = nullptr;
+    qint64 rows = -1;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &count, nullptr) == SQLITE_OK) {
+        bindSqlite(count, values);
+        if (sqlite3_step(count) == SQLITE_ROW)
+            rows = sqlite3_column_int64(count, 0);
+    }
+    sqlite3_finalize(count);
+    return rows;
+}
+} // namespace
+
 Recordset Database::selectSqlite(const QString &sql, const QVariantList &values, const QList<Field> &fields,
                                  const QList<SqlType> &types, const QString &source)
 {
@@ -722,7 +743,15 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
     Recordset rs(fields);
     const int n = fields.size();
     int rc;
+    qint64 read = 0;
+    // Rows saved together carry one timestamp: it is read once, not once per row.
+    QString lastStamp;
+    QVariant lastStampValue;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        // A large result is counted and its room taken at once: growing row by row copies
+        // every row read so far again and again, slower and slower once they leave the cache.
+        if (++read == LargeResultRows)
+            rs.reserve(int(qMin<qint64>(countRows(db, sql, values) - read + 1, 1 << 24)));
         rs.addNew();
         for (int i = 0; i < n; ++i) {
             QVariant v;
@@ -742,9 +771,13 @@ Recordset Database::selectSqlite(const QString &sql, const QVariantList &values,
                                                        sqlite3_column_bytes(stmt, i));
                 if (types.at(i) == SqlType::Date)
                     v = QDate::fromString(text.left(10), Qt::ISODate);
-                else if (types.at(i) == SqlType::Timestamp)
+                else if (types.at(i) == SqlType::Timestamp && text == lastStamp)
+                    v = lastStampValue;
+                else if (types.at(i) == SqlType::Timestamp) {
                     v = QDateTime::fromString(QString(text).replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
-                else
+                    lastStamp = text;
+                    lastStampValue = v;
+                } else
                     v = text;
                 break;
             }

@@ -37,10 +37,10 @@ RequirementNaming namingAt(const QString &caption, int place, const std::functio
             }};
 }
 
-RequirementNaming namingIn(const ItemPanelModel &list, qint32 ocID)
+// The requirement `group` at `place` of the list; the other captions are read only for a message.
+RequirementNaming namingIn(const ItemPanelModel &list, const QString &group, int place)
 {
-    const QString group = GroupKey(ocID);
-    return namingAt(list.caption(group), int(list.keys().indexOf(group)), [&list] {
+    return namingAt(list.caption(group), place, [&list] {
         QStringList captions;
         for (const QString &key : list.keys())
             captions << list.caption(key);
@@ -585,17 +585,19 @@ void RequirementsEditor::validate()
         CheckScholarshipRule(m_set);
         const SheetContext sheet = sheetContext();
         const Recordset rows = m_set.rows();
-        for (const QString &key : groups) {
+        for (qsizetype place = 0; place < groups.size(); ++place) {
+            const QString &key = groups.at(place);
             const qint32 ocID = OcIdFromKey(key);
             const auto held = m_requirements.constFind(ocID);
             if (m_set.rowOf(ocID) < 0 || held == m_requirements.constEnd())
                 throw ZrError(Recordset::ErrBadBookmark, QStringLiteral("ValidateRecords"),
                               QStringLiteral("No requirement row with ocID %1.").arg(ocID));
             m_problem = {true, ocID, QString(), m_set.curriculumId()};
+            const RequirementNaming naming = namingIn(*m_list, key, int(place));
             // What the row holds is checked where the user left it as loaded: a sheet shows no code it cannot read.
             if (!held->edited)
-                CheckStoredCodes(RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context), namingIn(*m_list, ocID));
-            ValidateInput(valueOf(ocID), namingIn(*m_list, ocID), rows, sheet);
+                CheckStoredCodes(RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context), naming);
+            ValidateInput(valueOf(ocID), naming, rows, sheet);
             m_problem.valid = false;
         }
     } catch (ZrError &error) {

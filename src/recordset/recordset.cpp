@@ -943,18 +943,11 @@ Recordset Recordset::view() const
 {
     if (!m_cursor)
         raise(ErrNothing, "Clone", QStringLiteral("The recordset is nothing."));
-    auto c = std::make_shared<RecordsetCursor>();
-    const RecordsetCursor &from = *m_cursor;
-    c->table = from.table;
-    c->kind = from.kind;
-    c->criteria = from.criteria;
-    c->predicate = from.predicate;
-    c->bookmarks = from.bookmarks;
-    c->list = from.list;
-    c->built = from.built;
-    c->seenRows = from.seenRows;
-    c->seenDelete = from.seenDelete;
-    c->seenReset = from.seenReset;
+    // The filter and the rows it selected come along; the position starts afresh.
+    auto c = std::make_shared<RecordsetCursor>(*m_cursor);
+    c->hole = false;
+    c->pos = -1;
+    c->curId = 0;
     if (c->built)
         c->moveTo(c->list.empty() ? -1 : 0);
     return Recordset(std::move(c));

@@ -46,8 +46,9 @@ QList<SchemaColumn> StudentColumns(const SchemaTable *students, int objectKind)
 QString StudentDataHeader(const QString &column, qint32 ocID, const SheetContext &sheet)
 {
     QString shown = column;
-    const QList<SchemaColumn> none;
-    for (const SchemaColumn &offered : sheet.students ? sheet.students->columns : none) {
+    if (!sheet.students)
+        return StudentDataCaption(shown, ocID);
+    for (const SchemaColumn &offered : sheet.students->columns) {
         if (offered.name == column && isOffered(offered, sheet.objectKind)) {
             const QString caption = offered.caption();
             shown = caption.isEmpty() ? column : caption;

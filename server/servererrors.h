@@ -21,6 +21,7 @@ enum ServerError {
     ErrSchemaOutdated = 31020,  ///< a database an earlier version made: zrreq upgrade-db brings it up to date
     ErrHoldsData = 31021,       ///< init-db over a database that holds data, without --force
     ErrPermissionDenied = 31022, ///< the database user may not read or change what was asked
+    ErrDataFileRefused = 31023, ///< a data file that cannot be read (an unclosed quote, text after one)
 };
 
 } // namespace zr::server

@@ -1,8 +1,8 @@
 #include "csvreader.h"
 
-#include "servererrors.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "servererrors.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -14,8 +14,8 @@ namespace zr::server {
 namespace {
 
 enum : int {
-    StrQuoteNotClosed = 65000,  // "%1, line %2: a quoted field is not closed"
-    StrTextAfterQuote = 65001,  // "%1, line %2, column %3: text after the closing quote"
+    StrQuoteNotClosed = 65000, // "%1, line %2: a quoted field is not closed"
+    StrTextAfterQuote = 65001, // "%1, line %2, column %3: text after the closing quote"
 };
 
 constexpr qint64 ChunkBytes = 64 * 1024;
@@ -23,11 +23,12 @@ constexpr qint64 ChunkBytes = 64 * 1024;
 // Windows-1253 from 0x80 to 0xBF; from 0xC0 on it is Greek in Unicode order, 0x2D0 higher
 // (0xD2 and 0xFF are unassigned).
 constexpr char16_t Windows1253High[64] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0xFFFD, 0x2030, 0xFFFD, 0x2039, 0xFFFD,
-    0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-    0xFFFD, 0x203A, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x00A0, 0x0385, 0x0386, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
-    0x00A7, 0x00A8, 0x00A9, 0xFFFD, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x2015, 0x00B0, 0x00B1, 0x00B2, 0x00B3,
-    0x0384, 0x00B5, 0x00B6, 0x00B7, 0x0388, 0x0389, 0x038A, 0x00BB, 0x038C, 0x00BD, 0x038E, 0x038F};
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0xFFFD, 0x2030, 0xFFFD,
+    0x2039, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0xFFFD, 0x2122, 0xFFFD, 0x203A, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x00A0,
+    0x0385, 0x0386, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0xFFFD, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x2015, 0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x0384, 0x00B5, 0x00B6,
+    0x00B7, 0x0388, 0x0389, 0x038A, 0x00BB, 0x038C, 0x00BD, 0x038E, 0x038F};
 
 QString fromWindows1253(const QByteArray &bytes)
 {
@@ -73,7 +74,8 @@ CsvReader::CsvReader(QIODevice *device, const QString &name, CsvDialect dialect)
 
 QString CsvReader::decode(const QByteArray &bytes)
 {
-    return m_encoding == CsvDialect::Encoding::Windows1253 ? fromWindows1253(bytes) : QString(m_utf8.decode(bytes));
+    return m_encoding == CsvDialect::Encoding::Windows1253 ? fromWindows1253(bytes)
+                                                           : QString(m_utf8.decode(bytes));
 }
 
 bool CsvReader::fill()
@@ -133,7 +135,8 @@ bool CsvReader::next(CsvRecord &record)
         if (wasQuoted && c != m_delimiter && !lineEnd)
             throw ZrError(ErrDataFileRefused, QStringLiteral("CsvReader"),
                           ReplaceParams(GetLangString(StrTextAfterQuote),
-                                        {m_name, QString::number(m_line), QString::number(record.fields.size() + 1)}));
+                                        {m_name, QString::number(m_line),
+                                         QString::number(record.fields.size() + 1)}));
         if (lineEnd) {
             ++m_line;
             if (!started) { // a blank line
@@ -156,7 +159,8 @@ bool CsvReader::next(CsvRecord &record)
     }
     if (quoted)
         throw ZrError(ErrDataFileRefused, QStringLiteral("CsvReader"),
-                      ReplaceParams(GetLangString(StrQuoteNotClosed), {m_name, QString::number(record.line)}));
+                      ReplaceParams(GetLangString(StrQuoteNotClosed),
+                                    {m_name, QString::number(record.line)}));
     if (!started)
         return false;
     record.fields << field;

@@ -54,8 +54,8 @@ private:
     CsvDialect::Encoding m_encoding;
     QChar m_delimiter;
     QStringDecoder m_utf8;
-    QString m_text;      // decoded, not yet read
-    qsizetype m_at = 0;  // read up to here
+    QString m_text;     // decoded, not yet read
+    qsizetype m_at = 0; // read up to here
     qint64 m_line = 1;
     bool m_ended = false;
 };

@@ -1,8 +1,11 @@
-#include "csvreader.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "csvreader.h"
+#include "database.h"
+#include "dataimport.h"
 
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zr;
@@ -25,8 +28,33 @@ QString readAll(const QByteArray &bytes, CsvDialect dialect)
         return QStringLiteral("%1: %2").arg(error.number).arg(error.description);
     }
     const bool greek = reader.encoding() == CsvDialect::Encoding::Windows1253;
-    return (greek ? QStringLiteral("1253: ") : QStringLiteral("UTF-8: ")) + records.join(QStringLiteral("; "));
+    return (greek ? QStringLiteral("1253: ") : QStringLiteral("UTF-8: ")) +
+           records.join(QStringLiteral("; "));
 }
+
+// Files as "name" then its text, in pairs; what the import would do, or its refusals.
+QString plan(DataImport &import, const QStringList &files)
+{
+    for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
+        QBuffer file;
+        file.setData(files.at(i + 1).toUtf8());
+        file.open(QIODevice::ReadOnly);
+        import.addFile(&file, files.at(i));
+    }
+    if (!import.problems().isEmpty())
+        return import.problems().join(u'\n');
+    QStringList counts;
+    for (const DataKindChanges &kind : import.changes())
+        counts << QStringLiteral("%1 +%2 ~%3 =%4")
+                      .arg(kind.kind)
+                      .arg(kind.added)
+                      .arg(kind.changed)
+                      .arg(kind.unchanged);
+    return counts.join(QStringLiteral("; "));
+}
+
+const QString Departments = QStringLiteral("departments.csv"),
+              Courses = QStringLiteral("courses.csv");
 
 } // namespace
 
@@ -42,24 +70,32 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("delimiter"); // forced; empty: detected
         QTest::addColumn<QString>("records");
-        QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF" "code,title\n") + QStringLiteral("ΠΛΗ101,Προγραμματισμός\n").toUtf8()
+        QTest::newRow("UTF-8 with a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF"
+                          "code,title\n") +
+                   QStringLiteral("ΠΛΗ101,Προγραμματισμός\n").toUtf8()
             << QString() << QStringLiteral("UTF-8: code|title@1; ΠΛΗ101|Προγραμματισμός@2");
         QTest::newRow("Greek Excel: Windows-1253, ';', CR LF")
-            << QByteArray("\xea\xf9\xe4\xe9\xea\xfc\xf2;ECTS\r\n\xd0\xcb\xc7" "101;7,5\r\n") << QString()
-            << QStringLiteral("1253: κωδικός|ECTS@1; ΠΛΗ101|7,5@2");
-        QTest::newRow("quotes: separators, doubled quotes and line breaks inside, no last line break")
+            << QByteArray("\xea\xf9\xe4\xe9\xea\xfc\xf2;ECTS\r\n\xd0\xcb\xc7"
+                          "101;7,5\r\n")
+            << QString() << QStringLiteral("1253: κωδικός|ECTS@1; ΠΛΗ101|7,5@2");
+        QTest::newRow(
+            "quotes: separators, doubled quotes and line breaks inside, no last line break")
             << QByteArray("a,b\n\"x, \"\"y\"\"\",\"line1\nline2\"\n3,4") << QString()
             << QStringLiteral("UTF-8: a|b@1; x, \"y\"|line1\nline2@2; 3|4@4");
-        QTest::newRow("tabs, blank lines skipped, empty fields kept") << QByteArray("a\tb\n\n\r\nc\t\n") << QString()
-            << QStringLiteral("UTF-8: a|b@1; c|@4");
-        QTest::newRow("a named separator wins") << QByteArray("a,b;c\n") << QStringLiteral(";")
-            << QStringLiteral("UTF-8: a,b|c@1");
-        QTest::newRow("unclosed quote") << QByteArray("a,b\n\"open,x\n1,2\n") << QString()
+        QTest::newRow("tabs, blank lines skipped, empty fields kept")
+            << QByteArray("a\tb\n\n\r\nc\t\n") << QString() << QStringLiteral("UTF-8: a|b@1; c|@4");
+        QTest::newRow("a named separator wins")
+            << QByteArray("a,b;c\n") << QStringLiteral(";") << QStringLiteral("UTF-8: a,b|c@1");
+        QTest::newRow("unclosed quote")
+            << QByteArray("a,b\n\"open,x\n1,2\n") << QString()
             << QStringLiteral("31023: courses.csv, line 2: a quoted field is not closed");
-        QTest::newRow("text after a quote") << QByteArray("a,b\nx,\"q\"z\n") << QString()
+        QTest::newRow("text after a quote")
+            << QByteArray("a,b\nx,\"q\"z\n") << QString()
             << QStringLiteral("31023: courses.csv, line 2, column 2: text after the closing quote");
         // The first chunk read ends inside a two-byte letter.
-        QTest::newRow("a letter cut by the reading") << QByteArray("kk\n") + QString(40000, u'α').toUtf8() << QString()
+        QTest::newRow("a letter cut by the reading")
+            << QByteArray("kk\n") + QString(40000, u'α').toUtf8() << QString()
             << QStringLiteral("UTF-8: kk@1; ") + QString(40000, u'α') + QStringLiteral("@2");
     }
 
@@ -68,15 +104,115 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, delimiter);
         QFETCH(QString, records);
-        QCOMPARE(readAll(bytes, {CsvDialect::Encoding::Detect, delimiter.isEmpty() ? QChar() : delimiter.at(0)}), records);
+        QCOMPARE(readAll(bytes, {CsvDialect::Encoding::Detect,
+                                 delimiter.isEmpty() ? QChar() : delimiter.at(0)}),
+                 records);
+    }
+
+    // Rows are matched by their codes; every refusal names the file, the line and the column.
+    void importsPlanByCode_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("planned");
+        const QString newDepartment = QStringLiteral("code,name\nD9,Τμήμα Δοκιμών\n");
+        QTest::newRow("a department and its courses, Greek headers, ';', decimal comma")
+            << QStringList{Courses,
+                           QStringLiteral("τμήμα;κωδικός;τίτλος;ects\nD9;Τ101;Άλγεβρα;7,5\nD9;Τ102;"
+                                          "Ανάλυση;6\n"),
+                           Departments, newDepartment}
+            << QStringLiteral("departments +1 ~0 =0; courses +2 ~0 =0");
+        QTest::newRow("stored courses matched by department and code")
+            << QStringList{Courses,
+                           QStringLiteral("department,code,title,ects\n105,ΜΗΥ101,Μαθηματικά I,5\n"
+                                          "105,ΜΗΥ102,Φυσική II,5\n120,ΜΗΥ101,Μαθηματικά I,5\n")}
+            << QStringLiteral("courses +1 ~1 =1");
+        QTest::newRow("refusals")
+            << QStringList{Courses,
+                           QStringLiteral("department,code,title,ects,hours\n"
+                                          "NOPE,X1,T,5,3\n105,X2,T,five,3\n105,X3,T,5,3.5\n"
+                                          "105,X4,,5,3\n105,X5,T,5\n105,X6,T,5,3\n105,X6,T,6,3\n"
+                                          "105,0123456789012345678901,T,5,3\n")}
+            << QStringLiteral(
+                   "courses.csv, line 3, column 4: «five» is not a number\n"
+                   "courses.csv, line 4, column 5: «3.5» is not a whole number\n"
+                   "courses.csv, line 5, column 3: a value is required\n"
+                   "courses.csv, line 6: 4 fields where the header has 5\n"
+                   "courses.csv, line 8: 105/X6 is already at courses.csv, line 7\n"
+                   "courses.csv, line 9, column 2: «0123456789012345678901» is longer than 20 "
+                   "characters\n"
+                   "courses.csv, line 2, column 1: no row of departments has the code «NOPE»");
+        QTest::newRow("unknown and missing columns")
+            << QStringList{Courses, QStringLiteral("department,code,ects,colour\n105,A,5,red\n")}
+            << QStringLiteral("courses.csv: its columns do not say what it holds; name it with "
+                              "--kind (departments, courses)");
+    }
+
+    void importsPlanByCode()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, planned);
+        QTemporaryDir dir;
+        DataImport import(
+            Database::open(QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("u.db"))));
+        QCOMPARE(plan(import, files), planned);
+        Database::closeAll();
+    }
+
+    // Applied, the files are in the database; read again, they change nothing.
+    void appliedImportsAreRoundTrips()
+    {
+        QTemporaryDir dir;
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("u.db"));
+        const QStringList files{
+            Departments, QStringLiteral("code,name\nD9,Τμήμα Δοκιμών\n"), Courses,
+            QStringLiteral(
+                "department;code;title;ects\nD9;Τ101;Άλγεβρα;7,5\n105;ΜΗΥ101;Μαθηματικά;5\n"
+                "D9;Τ102;Ανάλυση;6\n")};
+        {
+            DataImport import(Database::open(server));
+            plan(import, files);
+            import.apply();
+        }
+        DataImport again(Database::open(server));
+        QCOMPARE(plan(again, files), QStringLiteral("departments +0 ~0 =1; courses +0 ~0 =3"));
+        QSqlQuery &stored = Database::open(server)->exec(
+            QStringLiteral("SELECT title, ects, courseID > 3 FROM QEMCourses WHERE depID = 'D9' OR "
+                           "coursecode = 'ΜΗΥ101'"
+                           " ORDER BY depID, coursecode"),
+            {}, QStringLiteral("test"));
+        QStringList rows;
+        while (stored.next())
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(stored.value(0).toString(), stored.value(1).toString(),
+                             stored.value(2).toString());
+        QCOMPARE(rows,
+                 QStringList({QStringLiteral("Μαθηματικά 5 0"), QStringLiteral("Άλγεβρα 7.5 1"),
+                              QStringLiteral("Ανάλυση 6 1")}));
+
+        DataImport refused(Database::open(server));
+        plan(refused, {Courses, QStringLiteral("department,code,title\nD9,Τ109,X\nD7,Τ103,Y\n")});
+        QVERIFY_THROWS_EXCEPTION(ZrError, refused.apply());
+        QSqlQuery &count = Database::open(server)->exec(
+            QStringLiteral("SELECT COUNT(*) FROM QEMCourses WHERE coursecode = 'Τ109'"), {},
+            QStringLiteral("test"));
+        QVERIFY(count.next());
+        QCOMPARE(count.value(0).toInt(), 0);
+        Database::closeAll();
     }
 
     void numbersWithEitherDecimalMark_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("number"); // empty: not a number
-        for (const auto &[text, number] : {std::pair{"7,5", "7.5"}, {" 7.5 ", "7.5"}, {"-0,25", "-0.25"}, {"10", "10"},
-                                           {"1.234,5", ""}, {"1,2,3", ""}, {"abc", ""}, {"", ""}, {"inf", ""}})
+        for (const auto &[text, number] : {std::pair{"7,5", "7.5"},
+                                           {" 7.5 ", "7.5"},
+                                           {"-0,25", "-0.25"},
+                                           {"10", "10"},
+                                           {"1.234,5", ""},
+                                           {"1,2,3", ""},
+                                           {"abc", ""},
+                                           {"", ""},
+                                           {"inf", ""}})
             QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(number);
     }
 

@@ -1,0 +1,321 @@
+#include "dataimport.h"
+
+#include "common/langstrings.h"
+#include "common/schema.h"
+#include "common/zrerror.h"
+#include "database.h"
+#include "servererrors.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr::server {
+
+namespace {
+
+enum : qint32 {
+    StrUnknownColumn = 65002, // "%1, line 1, column %2: no column «%3» in a file of %4"
+    StrMissingColumn = 65003, // "%1: the column «%2» is missing"
+    StrUnknownKind = 65004,  // "%1: its columns do not say what it holds; name it with --kind (%2)"
+    StrNotANumber = 65005,   // "%1, line %2, column %3: «%4» is not a number"
+    StrNotWhole = 65006,     // "%1, line %2, column %3: «%4» is not a whole number"
+    StrRequired = 65007,     // "%1, line %2, column %3: a value is required"
+    StrTooLong = 65008,      // "%1, line %2, column %3: «%4» is longer than %5 characters"
+    StrDuplicateKey = 65009, // "%1, line %2: %3 is already at %4, line %5"
+    StrUnknownCode = 65010,  // "%1, line %2, column %3: no %4 has the code «%5»"
+    StrFieldCount = 65011,   // "%1, line %2: %3 fields where the header has %4"
+};
+
+QString message(qint32 id, const QStringList &values)
+{
+    return ReplaceParams(GetLangString(id), values);
+}
+
+// Whether a header cell names `column`, by its English or its Greek name.
+bool namesColumn(const QString &cell, const DataColumn &column)
+{
+    return cell.trimmed().compare(column.name, Qt::CaseInsensitive) == 0 ||
+           cell.trimmed().compare(column.greek, Qt::CaseInsensitive) == 0;
+}
+
+QString keyOf(const DataKind &kind, const QVariantList &values)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < kind.columns.size(); ++i)
+        if (kind.columns.at(i).key)
+            parts << values.at(i).toString();
+    return parts.join(u'/');
+}
+
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    bool numbers = false, other = false;
+    const double x = a.toDouble(&numbers), y = b.toDouble(&other);
+    return numbers && other ? x == y : a.toString() == b.toString();
+}
+
+} // namespace
+
+DataImport::DataImport(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
+
+const DataKind *DataImport::kindOfHeader(const QStringList &header, const QString &fileName)
+{
+    QStringList names;
+    for (const DataKind &kind : DataKinds()) {
+        names << kind.name;
+        const bool fits = std::all_of(header.begin(), header.end(), [&](const QString &cell) {
+            return std::any_of(kind.columns.begin(), kind.columns.end(),
+                               [&](const DataColumn &c) { return namesColumn(cell, c); });
+        });
+        const bool complete =
+            std::all_of(kind.columns.begin(), kind.columns.end(), [&](const DataColumn &c) {
+                return !c.required ||
+                       std::any_of(header.begin(), header.end(),
+                                   [&](const QString &cell) { return namesColumn(cell, c); });
+            });
+        if (fits && complete)
+            return &kind;
+    }
+    m_problems << message(StrUnknownKind, {fileName, names.join(QStringLiteral(", "))});
+    return nullptr;
+}
+
+void DataImport::addFile(QIODevice *device, const QString &fileName, const QString &kindName,
+                         const CsvDialect &dialect)
+{
+    m_checked = false;
+    CsvReader reader(device, fileName, dialect);
+    CsvRecord header;
+    if (!reader.next(header))
+        return;
+    const DataKind *kind =
+        kindName.isEmpty() ? kindOfHeader(header.fields, fileName) : FindDataKind(kindName);
+    if (!kind)
+        return;
+    // Which of the kind's columns each of the file's columns is.
+    QList<int> place;
+    for (qsizetype i = 0; i < header.fields.size(); ++i) {
+        const QString cell = header.fields.at(i).trimmed();
+        const auto found = std::find_if(kind->columns.begin(), kind->columns.end(),
+                                        [&](const DataColumn &c) { return namesColumn(cell, c); });
+        if (found == kind->columns.end())
+            m_problems << message(StrUnknownColumn,
+                                  {fileName, QString::number(i + 1), cell, kind->name});
+        place << int(found - kind->columns.begin());
+    }
+    bool complete = true;
+    for (qsizetype c = 0; c < kind->columns.size(); ++c) {
+        if (kind->columns.at(c).required && !place.contains(int(c))) {
+            m_problems << message(StrMissingColumn, {fileName, kind->columns.at(c).name});
+            complete = false;
+        }
+    }
+    if (!complete || place.contains(int(kind->columns.size())))
+        return;
+
+    KindRows &rows = m_kinds[kind->name];
+    readStored(*kind, rows);
+    const SchemaTable &table = m_db->knownTable(kind->table, QStringLiteral("DataImport"));
+    for (CsvRecord record; reader.next(record);) {
+        const QString line = QString::number(record.line);
+        if (record.fields.size() != header.fields.size()) {
+            m_problems << message(StrFieldCount,
+                                  {fileName, line, QString::number(record.fields.size()),
+                                   QString::number(header.fields.size())});
+            continue;
+        }
+        Row row{fileName, record.line, QVariantList(kind->columns.size()),
+                QList<bool>(kind->columns.size(), false)};
+        bool good = true;
+        for (qsizetype i = 0; i < record.fields.size(); ++i) {
+            const DataColumn &column = kind->columns.at(place.at(i));
+            const SchemaColumn *described = table.column(column.column);
+            const QString text = record.fields.at(i).trimmed();
+            const QStringList where{fileName, line, QString::number(i + 1), text};
+            QVariant value;
+            if (text.isEmpty() && column.required) {
+                m_problems << message(StrRequired, where);
+            } else if (text.isEmpty()) {
+            } else if (described && described->isNumeric()) {
+                const std::optional<double> number = SpreadsheetNumber(text);
+                if (!number)
+                    m_problems << message(StrNotANumber, where);
+                else if (described->sqlType == SqlType::Integer && *number != std::floor(*number))
+                    m_problems << message(StrNotWhole, where);
+                else
+                    value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))
+                                                                   : QVariant(*number);
+            } else if (described && described->definedSize > 0 &&
+                       text.size() > described->definedSize) {
+                m_problems << message(StrTooLong,
+                                      where + QStringList{QString::number(described->definedSize)});
+            } else {
+                value = text;
+            }
+            good = good && (text.isEmpty() ? !column.required : !value.isNull());
+            row.values[place.at(i)] = value;
+            row.given[place.at(i)] = true;
+        }
+        if (!good)
+            continue;
+        const QString key = keyOf(*kind, row.values);
+        if (const auto first = rows.byKey.constFind(key); first != rows.byKey.constEnd()) {
+            const Row &earlier = rows.rows.at(*first);
+            m_problems << message(StrDuplicateKey, {fileName, line, key, earlier.file,
+                                                    QString::number(earlier.line)});
+            continue;
+        }
+        rows.byKey.insert(key, rows.rows.size());
+        rows.rows << row;
+    }
+}
+
+void DataImport::readStored(const DataKind &kind, KindRows &rows)
+{
+    if (rows.storedRead)
+        return;
+    rows.storedRead = true;
+    QStringList columns;
+    for (const DataColumn &column : kind.columns)
+        columns << column.column;
+    if (!kind.idColumn.isEmpty())
+        columns << kind.idColumn;
+    QSqlQuery &query =
+        m_db->exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), kind.table), {},
+                   QStringLiteral("DataImport"));
+    while (query.next()) {
+        QVariantList values;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            values << query.value(int(i));
+        rows.stored.insert(keyOf(kind, values), values);
+    }
+}
+
+bool DataImport::differs(const Row &row, const QVariantList &stored) const
+{
+    for (qsizetype i = 0; i < row.values.size(); ++i)
+        if (row.given.at(i) && !sameValue(row.values.at(i), stored.at(i)))
+            return true;
+    return false;
+}
+
+// Codes that name rows of another kind are looked for once every file is read.
+void DataImport::check()
+{
+    if (m_checked)
+        return;
+    m_checked = true;
+    m_checkProblems.clear();
+    for (const DataKind &kind : DataKinds()) {
+        const auto rows = m_kinds.constFind(kind.name);
+        if (rows == m_kinds.constEnd())
+            continue;
+        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+            const DataColumn &column = kind.columns.at(c);
+            if (column.refersTo.isEmpty())
+                continue;
+            KindRows &referred = m_kinds[column.refersTo];
+            readStored(*FindDataKind(column.refersTo), referred);
+            for (const Row &row : rows->rows) {
+                const QString code = row.values.at(c).toString();
+                if (!referred.byKey.contains(code) && !referred.stored.contains(code))
+                    m_checkProblems
+                        << message(StrUnknownCode, {row.file, QString::number(row.line),
+                                                    QString::number(c + 1), column.refersTo, code});
+            }
+        }
+    }
+}
+
+QStringList DataImport::problems()
+{
+    check();
+    return m_problems + m_checkProblems;
+}
+
+QList<DataKindChanges> DataImport::changes()
+{
+    QList<DataKindChanges> all;
+    for (const DataKind &kind : DataKinds()) {
+        const auto rows = m_kinds.constFind(kind.name);
+        if (rows == m_kinds.constEnd() || rows->rows.isEmpty())
+            continue;
+        DataKindChanges counted{kind.name};
+        for (const Row &row : rows->rows) {
+            const auto stored = rows->stored.constFind(keyOf(kind, row.values));
+            if (stored == rows->stored.constEnd())
+                ++counted.added;
+            else if (differs(row, *stored))
+                ++counted.changed;
+            else
+                ++counted.unchanged;
+        }
+        all << counted;
+    }
+    return all;
+}
+
+void DataImport::apply()
+{
+    if (const QStringList refused = problems(); !refused.isEmpty())
+        throw ZrError(ErrDataFileRefused, QStringLiteral("DataImport"), refused.join(u'\n'));
+    const QString source = QStringLiteral("DataImport");
+    Database::Transaction tx(*m_db, Database::Transaction::Write, source);
+    for (const DataKind &kind : DataKinds()) {
+        const auto rows = m_kinds.constFind(kind.name);
+        if (rows == m_kinds.constEnd())
+            continue;
+        qint64 nextId = 0;
+        if (!kind.idColumn.isEmpty()) {
+            m_db->lockForNewIds(kind.table, source);
+            QSqlQuery &last =
+                m_db->exec(QStringLiteral("SELECT MAX(%1) FROM %2").arg(kind.idColumn, kind.table),
+                           {}, source);
+            nextId = (last.next() ? last.value(0).toLongLong() : 0) + 1;
+        }
+        for (const Row &row : rows->rows) {
+            const auto stored = rows->stored.constFind(keyOf(kind, row.values));
+            if (stored != rows->stored.constEnd() && !differs(row, *stored))
+                continue;
+            QStringList columns, keys;
+            QVariantList values, keyValues;
+            for (qsizetype i = 0; i < kind.columns.size(); ++i) {
+                if (kind.columns.at(i).key) {
+                    keys << kind.columns.at(i).column + QStringLiteral(" = ?");
+                    keyValues << row.values.at(i);
+                } else if (row.given.at(i)) {
+                    columns << kind.columns.at(i).column;
+                    values << row.values.at(i);
+                }
+            }
+            if (stored != rows->stored.constEnd()) {
+                QStringList sets;
+                for (const QString &column : std::as_const(columns))
+                    sets << column + QStringLiteral(" = ?");
+                m_db->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                .arg(kind.table, sets.join(QStringLiteral(", ")),
+                                     keys.join(QStringLiteral(" AND "))),
+                            values + keyValues, source);
+                continue;
+            }
+            for (qsizetype i = 0; i < kind.columns.size(); ++i)
+                if (kind.columns.at(i).key)
+                    columns << kind.columns.at(i).column;
+            values += keyValues;
+            if (!kind.idColumn.isEmpty()) {
+                columns << kind.idColumn;
+                values << nextId++;
+            }
+            m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(kind.table, columns.join(u','),
+                                 QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+                        values, source);
+        }
+    }
+    tx.commit();
+    m_kinds.clear();
+}
+
+} // namespace zr::server

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace zr::server {
+
+/// One column of a data file: the names its header may give it and where it goes.
+/// Types and lengths are the table's own (the schema's description).
+struct DataColumn
+{
+    QString name;   ///< the English header, as the file template writes it
+    QString greek;  ///< the Greek header
+    QString column; ///< the table's column
+    bool required = false;
+    bool key = false; ///< part of the code that matches a row, never a database id
+    QString refersTo; ///< a kind whose key this column's code must be
+};
+
+/// A kind of data file: the table its rows go to and its columns. A row is matched
+/// by its key columns; a table whose key is no code hands out new ids in `idColumn`.
+struct DataKind
+{
+    QString name; ///< "departments", "courses"
+    QString greek;
+    QString table;
+    QString idColumn; ///< empty when the key is the table's own key
+    QList<DataColumn> columns;
+};
+
+/// The kinds in the order they are written (a kind before those that refer to it).
+const QList<DataKind> &DataKinds();
+/// The kind named `name` (English or Greek, any case), or null.
+const DataKind *FindDataKind(const QString &name);
+
+} // namespace zr::server

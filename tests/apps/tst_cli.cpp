@@ -139,6 +139,35 @@ private slots:
         QVERIFY(!QFileInfo::exists(file));
     }
 
+    // Greek Excel's CSV comes in: a dry run lists, --apply writes, a second import changes
+    // nothing, and a file with a refused row writes nothing.
+    void dataImportsMatchRowsByCode()
+    {
+        const QString server = QStringLiteral("sqlite://") + m_files.filePath(QStringLiteral("data.db"));
+        QVERIFY(zrreq({"init-db"}, server).exitCode == 0);
+        const QString courses = m_files.filePath(QStringLiteral("courses.csv"));
+        QFile file(courses);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // "τμήμα;κωδικός;τίτλος;ects", then two courses of department 105 in Windows-1253
+        file.write("\xf4\xec\xde\xec\xe1;\xea\xf9\xe4\xe9\xea\xfc\xf2;\xf4\xdf\xf4\xeb\xef\xf2;ects\r\n"
+                   "105;\xcc\xc7\xd5" "101;\xcc\xe1\xe8\xe7\xec\xe1\xf4\xe9\xea\xdc;5\r\n105;X1;\xc1;7,5\r\n");
+        file.close();
+        const QStringList import{"data", "import", courses, "--lang", "en"};
+        QCOMPARE(zrreq(import, server).outLines, QStringList{"courses: 1 to add, 1 to change, 0 unchanged"});
+        QCOMPARE(zrreq(import + QStringList{"--apply"}, server).outLines,
+                 QStringList{"courses: 1 added, 1 changed, 0 unchanged"});
+        QCOMPARE(zrreq(import, server).outLines, QStringList{"courses: 0 to add, 0 to change, 2 unchanged"});
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write("999;X2;B;5\r\n");
+        file.close();
+        const Result refused = zrreq(import + QStringList{"--apply"}, server);
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.errLines.value(0), "courses.csv, line 4, column 1: no row of departments has the code «999»");
+        QCOMPARE(zrreq(import, server).exitCode, 1);
+        QCOMPARE(zrreq({"data", "import", courses, "--lang", "en", "--kind", "departments"}, server).errLines.value(0),
+                 "courses.csv, line 1, column 1: there is no column «τμήμα» in a file of departments");
+    }
+
     // Help and the subcommands run without widgets: a display platform that does not exist
     // is never asked for.
     void subcommandsNeedNoDisplayPlatform()
@@ -151,7 +180,7 @@ private slots:
         const QStringList target{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         Result r = zrreq({"--help"}, QString(), env);
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db", "audit", "--server"})
+        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db", "audit", "data", "--server"})
             QVERIFY2(r.out.contains(name), r.out.constData());
         r = zrreq({"init-db", "--sample"}, server, env);
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));

@@ -47,6 +47,12 @@ CommandLine::CommandLine(const QString &subcommand, const QString &description) 
     m_parser.addPositionalArgument(subcommand, QStringLiteral("The subcommand."));
 }
 
+void CommandLine::takeArguments(const QString &syntax, const QString &description)
+{
+    m_parser.addPositionalArgument(syntax, description);
+    m_takesArguments = true;
+}
+
 void CommandLine::addServerOption()
 {
     m_parser.addOption({QStringLiteral("server"),
@@ -72,7 +78,7 @@ int CommandLine::parse(const QStringList &arguments)
         return ExitOk;
     }
     // Only the subcommand itself may stand without an option.
-    if (m_parser.positionalArguments().size() > 1)
+    if (!m_takesArguments && m_parser.positionalArguments().size() > 1)
         return fail(UsageError{QStringLiteral("zrreq %1: unexpected argument \"%2\"")
                                    .arg(m_subcommand, m_parser.positionalArguments().at(1))});
     const QStringList names = m_parser.optionNames();

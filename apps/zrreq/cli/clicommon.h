@@ -42,6 +42,10 @@ public:
     CommandLine(const QString &subcommand, const QString &description);
 
     QCommandLineParser &parser() { return m_parser; }
+    /// Lets the command take plain arguments after its name (files, an action).
+    void takeArguments(const QString &syntax, const QString &description);
+    /// The plain arguments after the command's name.
+    QStringList arguments() const { return m_parser.positionalArguments().mid(1); }
     void addServerOption();
     void addLanguageOption();
     /// Parses `arguments`. Returns -1 to go on, or the exit code when --help
@@ -86,6 +90,7 @@ private:
     QString m_subcommand;
     QString m_subject;
     QCommandLineParser m_parser;
+    bool m_takesArguments = false;
 };
 
 /// Prints "ERROR <number>\t<source>\t<description>" (tabs and line breaks

@@ -6,6 +6,8 @@
 #include "database.h"
 #include "servererrors.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,13 +40,40 @@ bool namesColumn(const QString &cell, const DataColumn &column)
            cell.trimmed().compare(column.greek, Qt::CaseInsensitive) == 0;
 }
 
+// Codes joined into a key; a separator no code holds.
+constexpr QChar KeySeparator = u'\x1f';
+
 QString keyOf(const DataKind &kind, const QVariantList &values)
 {
     QStringList parts;
     for (qsizetype i = 0; i < kind.columns.size(); ++i)
         if (kind.columns.at(i).key)
             parts << values.at(i).toString();
-    return parts.join(u'/');
+    return parts.join(KeySeparator);
+}
+
+// A key as messages show it.
+QString shown(QString key)
+{
+    return key.replace(KeySeparator, u'/');
+}
+
+qsizetype columnIndex(const DataKind &kind, const QString &name)
+{
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (kind.columns.at(c).name == name)
+            return c;
+    return -1;
+}
+
+// The key of the row a reference column of `values` names: its scope's codes, then its own.
+QString referredKey(const DataKind &kind, qsizetype c, const QVariantList &values)
+{
+    QStringList codes;
+    for (const QString &scope : kind.columns.at(c).scope)
+        codes << values.at(columnIndex(kind, scope)).toString();
+    codes << values.at(c).toString();
+    return codes.join(KeySeparator);
 }
 
 bool sameValue(const QVariant &a, const QVariant &b)
@@ -63,9 +92,11 @@ DataImport::DataImport(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
 const DataKind *DataImport::kindOfHeader(const QStringList &header, const QString &fileName)
 {
     QStringList names;
+    const DataKind *fitting = nullptr;
+    int fits = 0;
     for (const DataKind &kind : DataKinds()) {
         names << kind.name;
-        const bool fits = std::all_of(header.begin(), header.end(), [&](const QString &cell) {
+        const bool named = std::all_of(header.begin(), header.end(), [&](const QString &cell) {
             return std::any_of(kind.columns.begin(), kind.columns.end(),
                                [&](const DataColumn &c) { return namesColumn(cell, c); });
         });
@@ -75,9 +106,14 @@ const DataKind *DataImport::kindOfHeader(const QStringList &header, const QStrin
                        std::any_of(header.begin(), header.end(),
                                    [&](const QString &cell) { return namesColumn(cell, c); });
             });
-        if (fits && complete)
-            return &kind;
+        if (named && complete) {
+            fitting = &kind;
+            ++fits;
+        }
     }
+    // Columns several kinds have (a department, a code, a title) tell nothing.
+    if (fits == 1)
+        return fitting;
     m_problems << message(StrUnknownKind, {fileName, names.join(QStringLiteral(", "))});
     return nullptr;
 }
@@ -90,8 +126,11 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
     CsvRecord header;
     if (!reader.next(header))
         return;
+    // Named, or named by the file (courses.csv), or told by the header.
     const DataKind *kind =
-        kindName.isEmpty() ? kindOfHeader(header.fields, fileName) : FindDataKind(kindName);
+        FindDataKind(kindName.isEmpty() ? QFileInfo(fileName).completeBaseName() : kindName);
+    if (!kind && kindName.isEmpty())
+        kind = kindOfHeader(header.fields, fileName);
     if (!kind)
         return;
     // Which of the kind's columns each of the file's columns is.
@@ -131,7 +170,9 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
         bool good = true;
         for (qsizetype i = 0; i < record.fields.size(); ++i) {
             const DataColumn &column = kind->columns.at(place.at(i));
-            const SchemaColumn *described = table.column(column.column);
+            // A reference is a code, whatever the table stores for it.
+            const SchemaColumn *described =
+                column.refersTo.isEmpty() ? table.column(column.column) : nullptr;
             const QString text = record.fields.at(i).trimmed();
             const QStringList where{fileName, line, QString::number(i + 1), text};
             QVariant value;
@@ -163,7 +204,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
         const QString key = keyOf(*kind, row.values);
         if (const auto first = rows.byKey.constFind(key); first != rows.byKey.constEnd()) {
             const Row &earlier = rows.rows.at(*first);
-            m_problems << message(StrDuplicateKey, {fileName, line, key, earlier.file,
+            m_problems << message(StrDuplicateKey, {fileName, line, shown(key), earlier.file,
                                                     QString::number(earlier.line)});
             continue;
         }
@@ -172,24 +213,50 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
     }
 }
 
+// Stored rows are held as a file gives them: a reference by the codes of the row it names.
 void DataImport::readStored(const DataKind &kind, KindRows &rows)
 {
     if (rows.storedRead)
         return;
     rows.storedRead = true;
     QStringList columns;
-    for (const DataColumn &column : kind.columns)
-        columns << column.column;
+    QList<qsizetype> from;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (!column.refersTo.isEmpty() && column.refersTo != kind.name)
+            readStored(*FindDataKind(column.refersTo), m_kinds[column.refersTo]);
+        if (!column.column.isEmpty()) {
+            columns << column.column;
+            from << c;
+        }
+    }
     if (!kind.idColumn.isEmpty())
         columns << kind.idColumn;
     QSqlQuery &query =
         m_db->exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), kind.table), {},
                    QStringLiteral("DataImport"));
     while (query.next()) {
-        QVariantList values;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            values << query.value(int(i));
-        rows.stored.insert(keyOf(kind, values), values);
+        QVariantList values(kind.columns.size());
+        for (qsizetype i = 0; i < from.size(); ++i)
+            values[from.at(i)] = query.value(int(i));
+        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+            const DataColumn &column = kind.columns.at(c);
+            const KindRows &referred = m_kinds[column.refersTo];
+            if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty())
+                continue;
+            // The codes of the row the id names: its scope's, then its own.
+            const QStringList codes =
+                referred.keyOfId.value(values.at(c).toString()).split(KeySeparator);
+            for (qsizetype k = 0; k < column.scope.size(); ++k)
+                values[columnIndex(kind, column.scope.at(k))] = codes.value(k);
+            values[c] = codes.value(column.scope.size());
+        }
+        const QString key = keyOf(kind, values);
+        rows.stored.insert(key, values);
+        if (!kind.idColumn.isEmpty()) {
+            rows.ids.insert(key, query.value(int(columns.size() - 1)));
+            rows.keyOfId.insert(query.value(int(columns.size() - 1)).toString(), key);
+        }
     }
 }
 
@@ -219,11 +286,11 @@ void DataImport::check()
             KindRows &referred = m_kinds[column.refersTo];
             readStored(*FindDataKind(column.refersTo), referred);
             for (const Row &row : rows->rows) {
-                const QString code = row.values.at(c).toString();
+                const QString code = referredKey(kind, c, row.values);
                 if (!referred.byKey.contains(code) && !referred.stored.contains(code))
-                    m_checkProblems
-                        << message(StrUnknownCode, {row.file, QString::number(row.line),
-                                                    QString::number(c + 1), column.refersTo, code});
+                    m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),
+                                                                QString::number(c + 1),
+                                                                column.refersTo, shown(code)});
             }
         }
     }
@@ -276,37 +343,42 @@ void DataImport::apply()
             nextId = (last.next() ? last.value(0).toLongLong() : 0) + 1;
         }
         for (const Row &row : rows->rows) {
-            const auto stored = rows->stored.constFind(keyOf(kind, row.values));
+            const QString key = keyOf(kind, row.values);
+            const auto stored = rows->stored.constFind(key);
             if (stored != rows->stored.constEnd() && !differs(row, *stored))
                 continue;
+            // What the table holds: the id of the row a code names, where that kind has ids.
             QStringList columns, keys;
             QVariantList values, keyValues;
-            for (qsizetype i = 0; i < kind.columns.size(); ++i) {
-                if (kind.columns.at(i).key) {
-                    keys << kind.columns.at(i).column + QStringLiteral(" = ?");
-                    keyValues << row.values.at(i);
-                } else if (row.given.at(i)) {
-                    columns << kind.columns.at(i).column;
-                    values << row.values.at(i);
-                }
+            for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+                const DataColumn &column = kind.columns.at(c);
+                if (column.column.isEmpty() || (!column.key && !row.given.at(c)))
+                    continue;
+                QVariant value = row.values.at(c);
+                if (!column.refersTo.isEmpty() &&
+                    !FindDataKind(column.refersTo)->idColumn.isEmpty())
+                    value = m_kinds[column.refersTo].ids.value(referredKey(kind, c, row.values));
+                (column.key ? keys : columns) << column.column;
+                (column.key ? keyValues : values) << value;
             }
             if (stored != rows->stored.constEnd()) {
                 QStringList sets;
                 for (const QString &column : std::as_const(columns))
                     sets << column + QStringLiteral(" = ?");
+                for (QString &column : keys)
+                    column += QStringLiteral(" = ?");
                 m_db->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                                 .arg(kind.table, sets.join(QStringLiteral(", ")),
                                      keys.join(QStringLiteral(" AND "))),
                             values + keyValues, source);
                 continue;
             }
-            for (qsizetype i = 0; i < kind.columns.size(); ++i)
-                if (kind.columns.at(i).key)
-                    columns << kind.columns.at(i).column;
+            columns += keys;
             values += keyValues;
             if (!kind.idColumn.isEmpty()) {
                 columns << kind.idColumn;
-                values << nextId++;
+                values << nextId;
+                m_kinds[kind.name].ids.insert(key, nextId++);
             }
             m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(kind.table, columns.join(u','),

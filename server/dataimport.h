@@ -60,6 +60,8 @@ private:
         QHash<QString, qsizetype> byKey;
         QHash<QString, QVariantList> stored; // stored rows by key, the kind's columns then the id
         bool storedRead = false;
+        QHash<QString, QVariant> ids; // by key: stored rows', then those apply() adds
+        QHash<QString, QString> keyOfId;
     };
 
     const DataKind *kindOfHeader(const QStringList &header, const QString &fileName);

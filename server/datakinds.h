@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace zr::server {
 
@@ -11,10 +12,14 @@ struct DataColumn
 {
     QString name;   ///< the English header, as the file template writes it
     QString greek;  ///< the Greek header
-    QString column; ///< the table's column
+    QString column; ///< the table's column; empty for a column that only places a code (scope)
     bool required = false;
     bool key = false; ///< part of the code that matches a row, never a database id
-    QString refersTo; ///< a kind whose key this column's code must be
+    /// A kind one of whose rows this column's code names, within the codes of the `scope`
+    /// columns (a curriculum's code within its department and programme). The table
+    /// stores the row's id where that kind has ids, the code itself otherwise.
+    QString refersTo;
+    QStringList scope;
 };
 
 /// A kind of data file: the table its rows go to and its columns. A row is matched

@@ -143,8 +143,30 @@ private Q_SLOTS:
                    "courses.csv, line 2, column 1: no row of departments has the code «NOPE»");
         QTest::newRow("unknown and missing columns")
             << QStringList{Courses, QStringLiteral("department,code,ects,colour\n105,A,5,red\n")}
-            << QStringLiteral("courses.csv: its columns do not say what it holds; name it with "
-                              "--kind (departments, courses)");
+            << QStringLiteral("courses.csv, line 1, column 4: there is no column «colour» in a "
+                              "file of courses\n"
+                              "courses.csv: the column «title» is missing");
+        QTest::newRow("a header several kinds could have")
+            << QStringList{QStringLiteral("catalogue.csv"),
+                           QStringLiteral("department,code,title\n105,A,T\n")}
+            << QStringLiteral(
+                   "catalogue.csv: its columns do not say what it holds; name it with --kind "
+                   "(departments, programmes, curricula, courses)");
+        const QString programmes =
+            QStringLiteral("department,code,title\n105,ΠΠΣ,Νέος τίτλος\n105,ΝΕΟ,Νέο\n");
+        const QString curricula =
+            QStringLiteral("department,programme,code,name\n"
+                           "105,ΠΠΣ,ΛΟΓ,Λογισμικό και Πληροφοριακά Συστήματα\n105,ΝΕΟ,Α,Πρώτη\n");
+        QTest::newRow("curricula named by their programme's department and code")
+            << QStringList{QStringLiteral("curricula.csv"), curricula,
+                           QStringLiteral("programmes.csv"), programmes}
+            << QStringLiteral("programmes +1 ~1 =0; curricula +1 ~0 =1");
+        QTest::newRow("a curriculum of no programme")
+            << QStringList{QStringLiteral("curricula.csv"),
+                           curricula + QStringLiteral("120,ΠΠΣ,Β,Άλλη\n")}
+            << QStringLiteral(
+                   "curricula.csv, line 3, column 2: no row of programmes has the code «105/ΝΕΟ»\n"
+                   "curricula.csv, line 4, column 2: no row of programmes has the code «120/ΠΠΣ»");
     }
 
     void importsPlanByCode()
@@ -164,7 +186,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("u.db"));
         const QStringList files{
-            Departments, QStringLiteral("code,name\nD9,Τμήμα Δοκιμών\n"), Courses,
+            Departments,
+            QStringLiteral("code,name\nD9,Τμήμα Δοκιμών\n"),
+            QStringLiteral("programmes.csv"),
+            QStringLiteral("department,code,title\nD9,Π1,Π\n"),
+            QStringLiteral("curricula.csv"),
+            QStringLiteral("department,programme,code,name\nD9,Π1,Κ1,Κ\nD9,Π1,Κ2,Κ\n"),
+            Courses,
             QStringLiteral(
                 "department;code;title;ects\nD9;Τ101;Άλγεβρα;7,5\n105;ΜΗΥ101;Μαθηματικά;5\n"
                 "D9;Τ102;Ανάλυση;6\n")};
@@ -174,7 +202,10 @@ private Q_SLOTS:
             import.apply();
         }
         DataImport again(Database::open(server));
-        QCOMPARE(plan(again, files), QStringLiteral("departments +0 ~0 =1; courses +0 ~0 =3"));
+        QCOMPARE(
+            plan(again, files),
+            QStringLiteral(
+                "departments +0 ~0 =1; programmes +0 ~0 =1; curricula +0 ~0 =2; courses +0 ~0 =3"));
         QSqlQuery &stored = Database::open(server)->exec(
             QStringLiteral("SELECT title, ects, courseID > 3 FROM QEMCourses WHERE depID = 'D9' OR "
                            "coursecode = 'ΜΗΥ101'"
@@ -188,6 +219,14 @@ private Q_SLOTS:
         QCOMPARE(rows,
                  QStringList({QStringLiteral("Μαθηματικά 5 0"), QStringLiteral("Άλγεβρα 7.5 1"),
                               QStringLiteral("Ανάλυση 6 1")}));
+
+        QSqlQuery &curricula = Database::open(server)->exec(
+            QStringLiteral(
+                "SELECT COUNT(*) FROM QEMDPOrientation o JOIN QEMDepPrograms p ON o.prID = p.prID"
+                " WHERE p.prdepID = 'D9' AND p.prshort = 'Π1'"),
+            {}, QStringLiteral("test"));
+        QVERIFY(curricula.next());
+        QCOMPARE(curricula.value(0).toInt(), 2);
 
         DataImport refused(Database::open(server));
         plan(refused, {Courses, QStringLiteral("department,code,title\nD9,Τ109,X\nD7,Τ103,Y\n")});

@@ -28,14 +28,18 @@ server::CsvDialect dialectOf(CommandLine &command)
     else if (encoding == QLatin1String("windows-1253"))
         dialect.encoding = server::CsvDialect::Encoding::Windows1253;
     else if (!encoding.isEmpty())
-        throw UsageError{QStringLiteral("zrreq data: --encoding is utf-8 or windows-1253, not \"%1\"").arg(encoding)};
+        throw UsageError{
+            QStringLiteral("zrreq data: --encoding is utf-8 or windows-1253, not \"%1\"")
+                .arg(encoding)};
     const QString delimiter = command.parser().value(QStringLiteral("delimiter"));
     if (delimiter == QLatin1String("tab"))
         dialect.delimiter = u'\t';
     else if (delimiter == QLatin1String(",") || delimiter == QLatin1String(";"))
         dialect.delimiter = delimiter.at(0);
     else if (!delimiter.isEmpty())
-        throw UsageError{QStringLiteral("zrreq data: --delimiter is \",\", \";\" or tab, not \"%1\"").arg(delimiter)};
+        throw UsageError{
+            QStringLiteral("zrreq data: --delimiter is \",\", \";\" or tab, not \"%1\"")
+                .arg(delimiter)};
     return dialect;
 }
 
@@ -43,24 +47,30 @@ server::CsvDialect dialectOf(CommandLine &command)
 
 int runData(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("data"),
-                        QStringLiteral("zrreq data import FILE... brings a registry's data in from CSV files, one file "
-                                       "per kind (departments, courses), the kind named by the file's header or by "
-                                       "--kind. Rows are matched by their codes, never by database ids: a second "
-                                       "import of the same files changes nothing, and nothing is removed. Without "
-                                       "--apply nothing is written and what would change is listed; with it every "
-                                       "file is written in one transaction, and nothing is when any row is refused.\n"
-                                       "Exit code 0 done, 1 rows refused, 2 unusable input."));
-    command.takeArguments(QStringLiteral("import FILE..."), QStringLiteral("The action and the files."));
+    CommandLine command(
+        QStringLiteral("data"),
+        QStringLiteral(
+            "zrreq data import FILE... brings a registry's data in from CSV files, one file "
+            "per kind (departments, programmes, curricula, courses), the kind named by "
+            "--kind, by the file's name (courses.csv) or by its header. Rows are matched by their "
+            "codes, never by database ids: a second "
+            "import of the same files changes nothing, and nothing is removed. Without "
+            "--apply nothing is written and what would change is listed; with it every "
+            "file is written in one transaction, and nothing is when any row is refused.\n"
+            "Exit code 0 done, 1 rows refused, 2 unusable input."));
+    command.takeArguments(QStringLiteral("import FILE..."),
+                          QStringLiteral("The action and the files."));
     const QCommandLineOption apply(QStringLiteral("apply"), QStringLiteral("Write the changes."));
     const QCommandLineOption kind(QStringLiteral("kind"), QStringLiteral("What the files hold."),
-                                  QStringLiteral("departments|courses"));
-    const QCommandLineOption encoding(QStringLiteral("encoding"),
-                                      QStringLiteral("The files' encoding; found from their bytes by default."),
-                                      QStringLiteral("utf-8|windows-1253"));
-    const QCommandLineOption delimiter(QStringLiteral("delimiter"),
-                                       QStringLiteral("The fields' separator; found from the header by default."),
-                                       QStringLiteral(",|;|tab"));
+                                  QStringLiteral("departments|programmes|curricula|courses"));
+    const QCommandLineOption encoding(
+        QStringLiteral("encoding"),
+        QStringLiteral("The files' encoding; found from their bytes by default."),
+        QStringLiteral("utf-8|windows-1253"));
+    const QCommandLineOption delimiter(
+        QStringLiteral("delimiter"),
+        QStringLiteral("The fields' separator; found from the header by default."),
+        QStringLiteral(",|;|tab"));
     command.parser().addOptions({apply, kind, encoding, delimiter});
     command.addServerOption();
     command.addLanguageOption();
@@ -71,27 +81,33 @@ int runData(const QStringList &arguments)
         command.onlyReads();
     const QStringList words = command.arguments();
     if (words.value(0) != QLatin1String("import"))
-        return command.fail(UsageError{QStringLiteral("zrreq data: say what to do: zrreq data import FILE...")});
+        return command.fail(
+            UsageError{QStringLiteral("zrreq data: say what to do: zrreq data import FILE...")});
     if (words.size() < 2)
-        return command.fail(UsageError{QStringLiteral("zrreq data import: name at least one file")});
+        return command.fail(
+            UsageError{QStringLiteral("zrreq data import: name at least one file")});
     command.setSubject(words.mid(1).join(u' '));
     int code = ExitOk;
     const int failed = command.attempt([&] {
         const server::CsvDialect dialect = dialectOf(command);
         const QString kindName = command.parser().value(kind);
         if (!kindName.isEmpty() && !server::FindDataKind(kindName))
-            throw UsageError{QStringLiteral("zrreq data: --kind is departments or courses, not \"%1\"").arg(kindName)};
+            throw UsageError{QStringLiteral("zrreq data: --kind is departments, programmes, "
+                                            "curricula or courses, not \"%1\"")
+                                 .arg(kindName)};
         server::DataImport import(server::Database::open(command.server()));
         for (const QString &path : words.mid(1)) {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
-                throw UsageError{QStringLiteral("zrreq data import: cannot read \"%1\": %2").arg(path, file.errorString())};
+                throw UsageError{QStringLiteral("zrreq data import: cannot read \"%1\": %2")
+                                     .arg(path, file.errorString())};
             import.addFile(&file, QFileInfo(path).fileName(), kindName, dialect);
         }
         if (const QStringList refused = import.problems(); !refused.isEmpty()) {
             for (const QString &line : refused)
                 PrintError(line);
-            PrintError(ReplaceParams(GetLangString(StrNothingWritten), {QString::number(refused.size())}));
+            PrintError(
+                ReplaceParams(GetLangString(StrNothingWritten), {QString::number(refused.size())}));
             code = ExitInvalid;
             return;
         }
@@ -99,9 +115,10 @@ int runData(const QStringList &arguments)
         if (command.parser().isSet(apply))
             import.apply();
         for (const server::DataKindChanges &kindChanges : changes)
-            PrintLine(ReplaceParams(GetLangString(command.parser().isSet(apply) ? StrWritten : StrPlanned),
-                                    {kindChanges.kind, QString::number(kindChanges.added),
-                                     QString::number(kindChanges.changed), QString::number(kindChanges.unchanged)}));
+            PrintLine(ReplaceParams(
+                GetLangString(command.parser().isSet(apply) ? StrWritten : StrPlanned),
+                {kindChanges.kind, QString::number(kindChanges.added),
+                 QString::number(kindChanges.changed), QString::number(kindChanges.unchanged)}));
     });
     return failed >= 0 ? failed : code;
 }

@@ -183,7 +183,8 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                 const std::optional<double> number = SpreadsheetNumber(text);
                 if (!number)
                     m_problems << message(StrNotANumber, where);
-                else if (described->sqlType == SqlType::Integer && *number != std::floor(*number))
+                else if (described->sqlType == SqlType::Integer
+                         && (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
                     m_problems << message(StrNotWhole, where);
                 else
                     value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))

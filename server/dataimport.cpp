@@ -183,8 +183,8 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                 const std::optional<double> number = SpreadsheetNumber(text);
                 if (!number)
                     m_problems << message(StrNotANumber, where);
-                else if (described->sqlType == SqlType::Integer
-                         && (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
+                else if (described->sqlType == SqlType::Integer &&
+                         (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
                     m_problems << message(StrNotWhole, where);
                 else
                     value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))
@@ -243,7 +243,8 @@ void DataImport::readStored(const DataKind &kind, KindRows &rows)
         for (qsizetype c = 0; c < kind.columns.size(); ++c) {
             const DataColumn &column = kind.columns.at(c);
             const KindRows &referred = m_kinds[column.refersTo];
-            if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty())
+            if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty() ||
+                values.at(c).isNull())
                 continue;
             // The codes of the row the id names: its scope's, then its own.
             const QStringList codes =
@@ -287,6 +288,8 @@ void DataImport::check()
             KindRows &referred = m_kinds[column.refersTo];
             readStored(*FindDataKind(column.refersTo), referred);
             for (const Row &row : rows->rows) {
+                if (row.values.at(c).isNull()) // a reference left empty names nothing
+                    continue;
                 const QString code = referredKey(kind, c, row.values);
                 if (!referred.byKey.contains(code) && !referred.stored.contains(code))
                     m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),

@@ -53,6 +53,20 @@ const QList<DataKind> &DataKinds()
           column("title_en", "τίτλος αγγλικά", "title_en"), column("ects", "ects", "ects"),
           column("credits", "διδακτικές μονάδες", "credits"), column("hours", "ώρες", "hours"),
           column("semester", "εξάμηνο", "semID")}},
+        {QStringLiteral("students"),
+         QStringLiteral("φοιτητές"),
+         QStringLiteral("QEMStudents"),
+         QStringLiteral("student_ID"),
+         {column("department", "τμήμα", "department_ID", true, true, "departments"),
+          column("registration number", "αριθμός μητρώου", "spec_aem", true, true),
+          column("last name", "επώνυμο", "lastname", true),
+          column("first name", "όνομα", "firstname", true),
+          column("programme", "πρόγραμμα", "progrspoud_ID", true, false, "programmes",
+                 inDepartment),
+          column("curriculum", "κατεύθυνση", "orient_ID", false, false, "curricula",
+                 {QStringLiteral("department"), QStringLiteral("programme")}),
+          column("year of entry", "έτος εισαγωγής", "in_year"),
+          column("status", "κατάσταση", "statusID")}},
     };
     return kinds;
 }

@@ -152,7 +152,7 @@ private Q_SLOTS:
                            QStringLiteral("department,code,title\n105,A,T\n")}
             << QStringLiteral(
                    "catalogue.csv: its columns do not say what it holds; name it with --kind "
-                   "(departments, programmes, curricula, courses)");
+                   "(departments, programmes, curricula, courses, students)");
         const QString programmes =
             QStringLiteral("department,code,title\n105,ΠΠΣ,Νέος τίτλος\n105,ΝΕΟ,Νέο\n");
         const QString curricula =
@@ -162,6 +162,18 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("curricula.csv"), curricula,
                            QStringLiteral("programmes.csv"), programmes}
             << QStringLiteral("programmes +1 ~1 =0; curricula +1 ~0 =1");
+        const QString students = QStringLiteral(
+            "department,registration number,last name,first name,programme,curriculum\n"
+            "105,1001007,Χατζηδάκη,Χαρίκλεια,ΠΠΣ,ΥΛΙΚ\n105,1001014,Ραφαηλίδης,Γεώργιος,ΠΠΣ,\n105,"
+            "9999999,Νέα,Φ,ΠΠΣ,ΛΟΓ\n");
+        QTest::newRow("students named by department and registration number")
+            << QStringList{QStringLiteral("students.csv"), students}
+            << QStringLiteral("students +1 ~0 =2");
+        QTest::newRow("a student of no curriculum")
+            << QStringList{QStringLiteral("students.csv"),
+                           students + QStringLiteral("105,9999998,Άλλη,Φ,ΠΠΣ,ΧΧ\n")}
+            << QStringLiteral(
+                   "students.csv, line 5, column 6: no row of curricula has the code «105/ΠΠΣ/ΧΧ»");
         QTest::newRow("a curriculum of no programme")
             << QStringList{QStringLiteral("curricula.csv"),
                            curricula + QStringLiteral("120,ΠΠΣ,Β,Άλλη\n")}

@@ -26,6 +26,8 @@ enum : qint32 {
     StrDuplicateKey = 65009, // "%1, line %2: %3 is already at %4, line %5"
     StrUnknownCode = 65010,  // "%1, line %2, column %3: no %4 has the code «%5»"
     StrFieldCount = 65011,   // "%1, line %2: %3 fields where the header has %4"
+    StrOutside = 65016,      // "%1, line %2, column %3: «%4» is outside %5 to %6"
+    StrNotYesOrNo = 65017,   // "%1, line %2, column %3: «%4» is neither yes nor no"
 };
 
 QString message(qint32 id, const QStringList &values)
@@ -38,6 +40,21 @@ bool namesColumn(const QString &cell, const DataColumn &column)
 {
     return cell.trimmed().compare(column.name, Qt::CaseInsensitive) == 0 ||
            cell.trimmed().compare(column.greek, Qt::CaseInsensitive) == 0;
+}
+
+bool isYes(const QString &text)
+{
+    static const QStringList yes{QStringLiteral("1"),    QStringLiteral("-1"),
+                                 QStringLiteral("yes"),  QStringLiteral("ναι"),
+                                 QStringLiteral("true"), QStringLiteral("x")};
+    return yes.contains(text, Qt::CaseInsensitive);
+}
+
+bool isNo(const QString &text)
+{
+    static const QStringList no{QStringLiteral("0"), QStringLiteral("no"), QStringLiteral("όχι"),
+                                QStringLiteral("false")};
+    return no.contains(text, Qt::CaseInsensitive);
 }
 
 // Codes joined into a key; a separator no code holds.
@@ -179,6 +196,13 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
             if (text.isEmpty() && column.required) {
                 m_problems << message(StrRequired, where);
             } else if (text.isEmpty()) {
+                if (column.flag) // an empty yes-or-no is a no
+                    value = 0;
+            } else if (column.flag) {
+                if (isYes(text) || isNo(text))
+                    value = isYes(text) ? -1 : 0;
+                else
+                    m_problems << message(StrNotYesOrNo, where);
             } else if (described && described->isNumeric()) {
                 const std::optional<double> number = SpreadsheetNumber(text);
                 if (!number)
@@ -186,6 +210,11 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                 else if (described->sqlType == SqlType::Integer &&
                          (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
                     m_problems << message(StrNotWhole, where);
+                else if (column.most > column.least &&
+                         (*number < column.least || *number > column.most))
+                    m_problems << message(StrOutside,
+                                          where + QStringList{QString::number(column.least),
+                                                              QString::number(column.most)});
                 else
                     value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))
                                                                    : QVariant(*number);

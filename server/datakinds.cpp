@@ -16,6 +16,15 @@ const QList<DataKind> &DataKinds()
                           QString::fromUtf8(refersTo),
                           scope};
     };
+    const auto within = [](DataColumn column, double least, double most) {
+        column.least = least;
+        column.most = most;
+        return column;
+    };
+    const auto yesOrNo = [](DataColumn column) {
+        column.flag = true;
+        return column;
+    };
     const QStringList inDepartment{QStringLiteral("department")};
     static const QList<DataKind> kinds{
         {QStringLiteral("departments"),
@@ -67,6 +76,19 @@ const QList<DataKind> &DataKinds()
                  {QStringLiteral("department"), QStringLiteral("programme")}),
           column("year of entry", "έτος εισαγωγής", "in_year"),
           column("status", "κατάσταση", "statusID")}},
+        {QStringLiteral("results"),
+         QStringLiteral("βαθμολογίες"),
+         QStringLiteral("QEMStudentResults"),
+         QStringLiteral("resID"),
+         {column("department", "τμήμα", "", true, true),
+          column("registration number", "αριθμός μητρώου", "student_ID", true, true, "students",
+                 inDepartment),
+          column("course", "μάθημα", "courseID", true, true, "courses", inDepartment),
+          column("year", "έτος", "acyear", true, true),
+          column("exam period", "εξεταστική", "epID", false, true),
+          column("teaching period", "περίοδος", "termID"),
+          within(column("grade", "βαθμός", "grade"), 0, 10),
+          yesOrNo(column("exemption", "απαλλαγή", "exemption"))}},
     };
     return kinds;
 }

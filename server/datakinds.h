@@ -20,6 +20,11 @@ struct DataColumn
     /// stores the row's id where that kind has ids, the code itself otherwise.
     QString refersTo;
     QStringList scope;
+    /// A yes or no ("1", "yes", "ναι" / "0", "no", "όχι"), stored as -1 or 0.
+    bool flag = false;
+    /// When `most` > `least`, the numbers allowed.
+    double least = 0;
+    double most = 0;
 };
 
 /// A kind of data file: the table its rows go to and its columns. A row is matched

@@ -152,7 +152,7 @@ private Q_SLOTS:
                            QStringLiteral("department,code,title\n105,A,T\n")}
             << QStringLiteral(
                    "catalogue.csv: its columns do not say what it holds; name it with --kind "
-                   "(departments, programmes, curricula, courses, students)");
+                   "(departments, programmes, curricula, courses, students, results)");
         const QString programmes =
             QStringLiteral("department,code,title\n105,ΠΠΣ,Νέος τίτλος\n105,ΝΕΟ,Νέο\n");
         const QString curricula =
@@ -174,6 +174,18 @@ private Q_SLOTS:
                            students + QStringLiteral("105,9999998,Άλλη,Φ,ΠΠΣ,ΧΧ\n")}
             << QStringLiteral(
                    "students.csv, line 5, column 6: no row of curricula has the code «105/ΠΠΣ/ΧΧ»");
+        const QString results =
+            QStringLiteral("τμήμα;αριθμός μητρώου;μάθημα;έτος;εξεταστική;βαθμός;απαλλαγή\n"
+                           "105;1001007;ΜΗΥ101;2018;1;5,5;όχι\n105;1001007;ΜΗΥ102;2018;1;7;\n");
+        QTest::newRow("results named by student, course, year and exam period")
+            << QStringList{QStringLiteral("results.csv"), results}
+            << QStringLiteral("results +0 ~1 =1");
+        QTest::newRow("grades and yes-or-no")
+            << QStringList{QStringLiteral("results.csv"),
+                           results + QStringLiteral("105;1001014;ΜΗΥ101;2023;2;11;\n105;1001014;"
+                                                    "ΜΗΥ101;2023;3;8;ίσως\n")}
+            << QStringLiteral("results.csv, line 4, column 6: «11» is outside 0 to 10\n"
+                              "results.csv, line 5, column 7: «ίσως» is neither yes nor no");
         QTest::newRow("a curriculum of no programme")
             << QStringList{QStringLiteral("curricula.csv"),
                            curricula + QStringLiteral("120,ΠΠΣ,Β,Άλλη\n")}

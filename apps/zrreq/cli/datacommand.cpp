@@ -51,7 +51,8 @@ int runData(const QStringList &arguments)
         QStringLiteral("data"),
         QStringLiteral(
             "zrreq data import FILE... brings a registry's data in from CSV files, one file "
-            "per kind (departments, programmes, curricula, courses, students), the kind named by "
+            "per kind (departments, programmes, curricula, courses, students, results), the kind "
+            "named by "
             "--kind, by the file's name (courses.csv) or by its header. Rows are matched by their "
             "codes, never by database ids: a second "
             "import of the same files changes nothing, and nothing is removed. Without "
@@ -63,7 +64,7 @@ int runData(const QStringList &arguments)
     const QCommandLineOption apply(QStringLiteral("apply"), QStringLiteral("Write the changes."));
     const QCommandLineOption kind(
         QStringLiteral("kind"), QStringLiteral("What the files hold."),
-        QStringLiteral("departments|programmes|curricula|courses|students"));
+        QStringLiteral("departments|programmes|curricula|courses|students|results"));
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
         QStringLiteral("The files' encoding; found from their bytes by default."),
@@ -94,7 +95,7 @@ int runData(const QStringList &arguments)
         const QString kindName = command.parser().value(kind);
         if (!kindName.isEmpty() && !server::FindDataKind(kindName))
             throw UsageError{QStringLiteral("zrreq data: --kind is departments, programmes, "
-                                            "curricula, courses or students, not \"%1\"")
+                                            "curricula, courses, students or results, not \"%1\"")
                                  .arg(kindName)};
         server::DataImport import(server::Database::open(command.server()));
         for (const QString &path : words.mid(1)) {

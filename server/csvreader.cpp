@@ -167,6 +167,19 @@ bool CsvReader::next(CsvRecord &record)
     return true;
 }
 
+QString CsvLine(const QStringList &fields, QChar delimiter)
+{
+    QStringList written;
+    for (const QString &field : fields) {
+        const bool quoted = field.contains(delimiter) || field.contains(u'"') ||
+                            field.contains(u'\n') || field.contains(u'\r') ||
+                            field != field.trimmed();
+        written << (quoted ? u'"' + QString(field).replace(u'"', QStringLiteral("\"\"")) + u'"'
+                           : field);
+    }
+    return written.join(delimiter) + QStringLiteral("\r\n");
+}
+
 std::optional<double> SpreadsheetNumber(QStringView text)
 {
     text = text.trimmed();

@@ -60,6 +60,10 @@ private:
     bool m_ended = false;
 };
 
+/// One line of a CSV file, with its line break: a field holding the separator, a quote, a
+/// line break or spaces at either end is quoted.
+ZRSVR_EXPORT QString CsvLine(const QStringList &fields, QChar delimiter = u',');
+
 /// A number as a spreadsheet writes it, "7,5" or "7.5" (no thousands separators);
 /// nothing when the text is not one.
 ZRSVR_EXPORT std::optional<double> SpreadsheetNumber(QStringView text);

@@ -231,6 +231,11 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
         }
         if (!good)
             continue;
+        for (qsizetype c = 0; c < kind->columns.size(); ++c) {
+            const DataColumn &column = kind->columns.at(c);
+            if (!column.otherwise.isEmpty() && row.values.at(c).isNull())
+                row.values[c] = row.values.at(columnIndex(*kind, column.otherwise));
+        }
         const QString key = keyOf(*kind, row.values);
         if (const auto first = rows.byKey.constFind(key); first != rows.byKey.constEnd()) {
             const Row &earlier = rows.rows.at(*first);
@@ -327,6 +332,28 @@ void DataImport::check()
             }
         }
     }
+}
+
+QList<QStringList> DataImport::storedRows(const DataKind &kind)
+{
+    KindRows &rows = m_kinds[kind.name];
+    readStored(kind, rows);
+    QList<QStringList> all;
+    for (const QVariantList &values : std::as_const(rows.stored)) {
+        QStringList fields;
+        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+            const QVariant &value = values.at(c);
+            if (kind.columns.at(c).flag)
+                fields << (value.toInt() != 0 ? QStringLiteral("yes") : QStringLiteral("no"));
+            else if (value.typeId() == QMetaType::Double)
+                fields << QString::number(value.toDouble(), 'g', 15);
+            else
+                fields << value.toString();
+        }
+        all << fields;
+    }
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
 QStringList DataImport::problems()

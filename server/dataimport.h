@@ -45,6 +45,9 @@ public:
     /// Writes the additions and changes; throws ErrDataFileRefused with the problems, writing
     /// nothing.
     void apply();
+    /// The stored rows of `kind` as its file gives them: codes for references, a flag as yes
+    /// or no, in the kind's column order. What an import of them would leave as it is.
+    QList<QStringList> storedRows(const DataKind &kind);
 
 private:
     struct Row

@@ -8,13 +8,15 @@ const QList<DataKind> &DataKinds()
     const auto column = [](const char *name, const char *greek, const char *tableColumn,
                            bool required = false, bool key = false, const char *refersTo = "",
                            QStringList scope = {}) {
-        return DataColumn{QString::fromUtf8(name),
-                          QString::fromUtf8(greek),
-                          QString::fromUtf8(tableColumn),
-                          required,
-                          key,
-                          QString::fromUtf8(refersTo),
-                          scope};
+        DataColumn column;
+        column.name = QString::fromUtf8(name);
+        column.greek = QString::fromUtf8(greek);
+        column.column = QString::fromUtf8(tableColumn);
+        column.required = required;
+        column.key = key;
+        column.refersTo = QString::fromUtf8(refersTo);
+        column.scope = scope;
+        return column;
     };
     const auto within = [](DataColumn column, double least, double most) {
         column.least = least;
@@ -23,6 +25,10 @@ const QList<DataKind> &DataKinds()
     };
     const auto yesOrNo = [](DataColumn column) {
         column.flag = true;
+        return column;
+    };
+    const auto otherwise = [](DataColumn column, const char *standIn) {
+        column.otherwise = QString::fromUtf8(standIn);
         return column;
     };
     const QStringList inDepartment{QStringLiteral("department")};
@@ -83,7 +89,9 @@ const QList<DataKind> &DataKinds()
          {column("department", "τμήμα", "", true, true),
           column("registration number", "αριθμός μητρώου", "student_ID", true, true, "students",
                  inDepartment),
-          column("course", "μάθημα", "courseID", true, true, "courses", inDepartment),
+          otherwise(column("course department", "τμήμα μαθήματος", "", false, true), "department"),
+          column("course", "μάθημα", "courseID", true, true, "courses",
+                 {QStringLiteral("course department")}),
           column("year", "έτος", "acyear", true, true),
           column("exam period", "εξεταστική", "epID", false, true),
           column("teaching period", "περίοδος", "termID"),

@@ -22,6 +22,9 @@ struct DataColumn
     QStringList scope;
     /// A yes or no ("1", "yes", "ναι" / "0", "no", "όχι"), stored as -1 or 0.
     bool flag = false;
+    /// The column whose code stands in when this one is empty (a course's department: the
+    /// student's).
+    QString otherwise;
     /// When `most` > `least`, the numbers allowed.
     double least = 0;
     double most = 0;

@@ -166,6 +166,16 @@ private slots:
         QCOMPARE(zrreq(import, server).exitCode, 1);
         QCOMPARE(zrreq({"data", "import", courses, "--lang", "en", "--kind", "departments"}, server).errLines.value(0),
                  "courses.csv, line 1, column 1: there is no column «τμήμα» in a file of departments");
+        // What export writes, an import reads back unchanged.
+        const QString folder = m_files.filePath(QStringLiteral("exported"));
+        QCOMPARE(zrreq({"data", "export", folder}, server).exitCode, 0);
+        QStringList exported{"data", "import", "--lang", "en"};
+        for (const QString &name : QDir(folder).entryList({"*.csv"}))
+            exported << QDir(folder).filePath(name);
+        const QStringList readBack = zrreq(exported, server).outLines;
+        QCOMPARE(readBack.size(), 6); // every kind
+        for (const QString &line : readBack)
+            QVERIFY2(line.contains(" 0 to add, 0 to change, "), qPrintable(line));
     }
 
     // Help and the subcommands run without widgets: a display platform that does not exist

@@ -6,8 +6,10 @@
 #include "database.h"
 #include "dataimport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace zr::app::cli {
 
@@ -41,6 +43,31 @@ server::CsvDialect dialectOf(CommandLine &command)
             QStringLiteral("zrreq data: --delimiter is \",\", \";\" or tab, not \"%1\"")
                 .arg(delimiter)};
     return dialect;
+}
+
+// Every kind's stored rows, one file each, as an import reads them back unchanged.
+void exportData(const QString &server, const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        throw UsageError{
+            QStringLiteral("zrreq data export: cannot make the folder \"%1\"").arg(folder)};
+    server::DataImport stored(server::Database::open(server));
+    for (const server::DataKind &kind : server::DataKinds()) {
+        QStringList header;
+        for (const server::DataColumn &column : kind.columns)
+            header << column.name;
+        QSaveFile file(QDir(folder).filePath(kind.name + QStringLiteral(".csv")));
+        if (!file.open(QIODevice::WriteOnly))
+            throw UsageError{QStringLiteral("zrreq data export: cannot write \"%1\": %2")
+                                 .arg(file.fileName(), file.errorString())};
+        file.write("\xEF\xBB\xBF"); // spreadsheets read UTF-8 by its byte-order mark
+        file.write(server::CsvLine(header).toUtf8());
+        for (const QStringList &row : stored.storedRows(kind))
+            file.write(server::CsvLine(row).toUtf8());
+        if (!file.commit())
+            throw UsageError{QStringLiteral("zrreq data export: cannot write \"%1\": %2")
+                                 .arg(file.fileName(), file.errorString())};
+    }
 }
 
 } // namespace
@@ -82,9 +109,15 @@ int runData(const QStringList &arguments)
     if (!command.parser().isSet(apply))
         command.onlyReads();
     const QStringList words = command.arguments();
+    if (words.value(0) == QLatin1String("export")) {
+        if (words.size() != 2)
+            return command.fail(UsageError{QStringLiteral("zrreq data export: name one folder")});
+        command.setSubject(words.at(1));
+        return std::max(0, command.attempt([&] { exportData(command.server(), words.at(1)); }));
+    }
     if (words.value(0) != QLatin1String("import"))
-        return command.fail(
-            UsageError{QStringLiteral("zrreq data: say what to do: zrreq data import FILE...")});
+        return command.fail(UsageError{QStringLiteral(
+            "zrreq data: say what to do: zrreq data import FILE... or zrreq data export DIR")});
     if (words.size() < 2)
         return command.fail(
             UsageError{QStringLiteral("zrreq data import: name at least one file")});

@@ -28,6 +28,7 @@ enum : qint32 {
     StrFieldCount = 65011,   // "%1, line %2: %3 fields where the header has %4"
     StrOutside = 65016,      // "%1, line %2, column %3: «%4» is outside %5 to %6"
     StrNotYesOrNo = 65017,   // "%1, line %2, column %3: «%4» is neither yes nor no"
+    StrStillNamed = 65018,   // "%1 «%2» cannot be removed: %3 of %4 still name it"
 };
 
 QString message(qint32 id, const QStringList &values)
@@ -38,8 +39,8 @@ QString message(qint32 id, const QStringList &values)
 // Whether a header cell names `column`, by its English or its Greek name.
 bool namesColumn(const QString &cell, const DataColumn &column)
 {
-    return cell.trimmed().compare(column.name, Qt::CaseInsensitive) == 0 ||
-           cell.trimmed().compare(column.greek, Qt::CaseInsensitive) == 0;
+    return column.inFiles() && (cell.trimmed().compare(column.name, Qt::CaseInsensitive) == 0 ||
+           cell.trimmed().compare(column.greek, Qt::CaseInsensitive) == 0);
 }
 
 bool isYes(const QString &text)
@@ -112,7 +113,7 @@ const DataKind *DataImport::kindOfHeader(const QStringList &header, const QStrin
     const DataKind *fitting = nullptr;
     int fits = 0;
     for (const DataKind &kind : DataKinds()) {
-        names << kind.name;
+        names << kind.shownName();
         const bool named = std::all_of(header.begin(), header.end(), [&](const QString &cell) {
             return std::any_of(kind.columns.begin(), kind.columns.end(),
                                [&](const DataColumn &c) { return namesColumn(cell, c); });
@@ -158,7 +159,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                                         [&](const DataColumn &c) { return namesColumn(cell, c); });
         if (found == kind->columns.end())
             m_problems << message(StrUnknownColumn,
-                                  {fileName, QString::number(i + 1), cell, kind->name});
+                                  {fileName, QString::number(i + 1), cell, kind->shownName()});
         place << int(found - kind->columns.begin());
     }
     bool complete = true;
@@ -172,6 +173,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
         return;
 
     KindRows &rows = m_kinds[kind->name];
+    rows.read = true;
     readStored(*kind, rows);
     const SchemaTable &table = m_db->knownTable(kind->table, QStringLiteral("DataImport"));
     for (CsvRecord record; reader.next(record);) {
@@ -195,6 +197,8 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
             QVariant value;
             if (text.isEmpty() && column.required) {
                 m_problems << message(StrRequired, where);
+            } else if (text.isEmpty() && column.defaulted) {
+                continue; // not given: the stored value, or the table's default, stays
             } else if (text.isEmpty()) {
                 if (column.flag) // an empty yes-or-no is a no
                     value = 0;
@@ -237,6 +241,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                 row.values[c] = row.values.at(columnIndex(*kind, column.otherwise));
         }
         const QString key = keyOf(*kind, row.values);
+        rows.named.insert(key);
         if (const auto first = rows.byKey.constFind(key); first != rows.byKey.constEnd()) {
             const Row &earlier = rows.rows.at(*first);
             m_problems << message(StrDuplicateKey, {fileName, line, shown(key), earlier.file,
@@ -304,7 +309,19 @@ bool DataImport::differs(const Row &row, const QVariantList &stored) const
     return false;
 }
 
-// Codes that name rows of another kind are looked for once every file is read.
+void DataImport::setPrune(bool prune)
+{
+    m_prune = prune;
+    m_checked = false;
+}
+
+void DataImport::setSkipBad(bool skip)
+{
+    m_skipBad = skip;
+}
+
+// Codes that name rows of another kind are looked for once every file is read, in the
+// kinds' order, so that a row naming a refused row is refused too.
 void DataImport::check()
 {
     if (m_checked)
@@ -312,24 +329,76 @@ void DataImport::check()
     m_checked = true;
     m_checkProblems.clear();
     for (const DataKind &kind : DataKinds()) {
-        const auto rows = m_kinds.constFind(kind.name);
-        if (rows == m_kinds.constEnd())
+        const auto rows = m_kinds.find(kind.name);
+        if (rows == m_kinds.end())
             continue;
-        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-            const DataColumn &column = kind.columns.at(c);
-            if (column.refersTo.isEmpty())
+        rows->byKey.clear();
+        for (qsizetype i = 0; i < rows->rows.size(); ++i) {
+            rows->rows[i].refused = false;
+            rows->byKey.insert(keyOf(kind, rows->rows.at(i).values), i);
+        }
+        rows->removed.clear();
+        if (m_prune && rows->read)
+            for (auto stored = rows->stored.cbegin(); stored != rows->stored.cend(); ++stored)
+                if (!rows->named.contains(stored.key()))
+                    rows->removed.insert(stored.key());
+    }
+    for (const DataKind &kind : DataKinds()) {
+        checkReferences(kind);
+        checkRemovals(kind);
+    }
+}
+
+void DataImport::checkReferences(const DataKind &kind)
+{
+    const auto rows = m_kinds.find(kind.name);
+    if (rows == m_kinds.end())
+        return;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (column.refersTo.isEmpty())
+            continue;
+        KindRows &referred = m_kinds[column.refersTo];
+        readStored(*FindDataKind(column.refersTo), referred);
+        for (Row &row : rows->rows) {
+            if (row.refused || row.values.at(c).isNull()) // a reference left empty names nothing
                 continue;
-            KindRows &referred = m_kinds[column.refersTo];
-            readStored(*FindDataKind(column.refersTo), referred);
-            for (const Row &row : rows->rows) {
-                if (row.values.at(c).isNull()) // a reference left empty names nothing
-                    continue;
-                const QString code = referredKey(kind, c, row.values);
-                if (!referred.byKey.contains(code) && !referred.stored.contains(code))
-                    m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),
-                                                                QString::number(c + 1),
-                                                                column.refersTo, shown(code)});
-            }
+            const QString code = referredKey(kind, c, row.values);
+            if (referred.byKey.contains(code) ||
+                (referred.stored.contains(code) && !referred.removed.contains(code)))
+                continue;
+            m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),
+                                                        QString::number(c + 1),
+                                                        FindDataKind(column.refersTo)->shownName(),
+                                                        shown(code)});
+            row.refused = true;
+            rows->byKey.remove(keyOf(kind, row.values));
+        }
+    }
+}
+
+// A stored row that pruning would remove must not be named by a stored row that stays.
+void DataImport::checkRemovals(const DataKind &kind)
+{
+    const KindRows &pruned = m_kinds[kind.name];
+    if (pruned.removed.isEmpty())
+        return;
+    for (const DataKind &other : DataKinds()) {
+        for (qsizetype c = 0; c < other.columns.size(); ++c) {
+            if (other.columns.at(c).refersTo != kind.name)
+                continue;
+            KindRows &naming = m_kinds[other.name];
+            readStored(other, naming);
+            QHash<QString, qint64> named;
+            for (auto stored = naming.stored.cbegin(); stored != naming.stored.cend(); ++stored)
+                if (!naming.removed.contains(stored.key()) && !stored->at(c).isNull())
+                    if (const QString code = referredKey(other, c, *stored);
+                        pruned.removed.contains(code))
+                        ++named[code];
+            for (auto it = named.cbegin(); it != named.cend(); ++it)
+                m_checkProblems << message(StrStillNamed, {kind.shownName(), shown(it.key()),
+                                                           QString::number(it.value()),
+                                                           other.shownName()});
         }
     }
 }
@@ -343,6 +412,8 @@ QList<QStringList> DataImport::storedRows(const DataKind &kind)
         QStringList fields;
         for (qsizetype c = 0; c < kind.columns.size(); ++c) {
             const QVariant &value = values.at(c);
+            if (!kind.columns.at(c).inFiles())
+                continue;
             if (kind.columns.at(c).flag)
                 fields << (value.toInt() != 0 ? QStringLiteral("yes") : QStringLiteral("no"));
             else if (value.typeId() == QMetaType::Double)
@@ -364,30 +435,107 @@ QStringList DataImport::problems()
 
 QList<DataKindChanges> DataImport::changes()
 {
+    check();
+    constexpr qsizetype shownRows = 3;
     QList<DataKindChanges> all;
     for (const DataKind &kind : DataKinds()) {
         const auto rows = m_kinds.constFind(kind.name);
-        if (rows == m_kinds.constEnd() || rows->rows.isEmpty())
+        if (rows == m_kinds.constEnd() || (rows->rows.isEmpty() && rows->removed.isEmpty()))
             continue;
-        DataKindChanges counted{kind.name};
+        DataKindChanges counted;
+        counted.kind = kind.shownName();
         for (const Row &row : rows->rows) {
-            const auto stored = rows->stored.constFind(keyOf(kind, row.values));
-            if (stored == rows->stored.constEnd())
-                ++counted.added;
-            else if (differs(row, *stored))
-                ++counted.changed;
-            else
+            if (row.refused)
+                continue;
+            const QString key = keyOf(kind, row.values);
+            const auto stored = rows->stored.constFind(key);
+            const bool added = stored == rows->stored.constEnd();
+            if (!added && !differs(row, *stored)) {
                 ++counted.unchanged;
+                continue;
+            }
+            ++(added ? counted.added : counted.changed);
+            if (counted.firstRows.size() < shownRows)
+                counted.firstRows << QStringLiteral("%1 %2:%3 %4")
+                                         .arg(QChar(added ? u'+' : u'~'))
+                                         .arg(row.file)
+                                         .arg(row.line)
+                                         .arg(shown(key));
         }
+        counted.removed = rows->removed.size();
+        QStringList removed(rows->removed.cbegin(), rows->removed.cend());
+        removed.sort();
+        for (const QString &key : removed.mid(0, shownRows))
+            counted.firstRows << QStringLiteral("- %1").arg(shown(key));
         all << counted;
     }
     return all;
 }
 
-void DataImport::apply()
+// What the table holds for column `c`: the id of the row a code names where that kind has
+// ids, the named row's own value for a copied column, else the value itself.
+QVariant DataImport::tableValue(const DataKind &kind, qsizetype c, const QVariantList &values)
 {
-    if (const QStringList refused = problems(); !refused.isEmpty())
+    const DataColumn &column = kind.columns.at(c);
+    if (!column.copiedFrom.isEmpty()) {
+        const qsizetype reference = columnIndex(kind, column.copiedFrom);
+        const DataKind &referred = *FindDataKind(kind.columns.at(reference).refersTo);
+        const KindRows &rows = m_kinds[referred.name];
+        const QString key = referredKey(kind, reference, values);
+        qsizetype from = 0;
+        while (referred.columns.at(from).column != column.column)
+            ++from;
+        if (const auto row = rows.byKey.constFind(key);
+            row != rows.byKey.constEnd() && rows.rows.at(*row).given.at(from))
+            return rows.rows.at(*row).values.at(from);
+        return rows.stored.value(key).value(from);
+    }
+    if (!column.refersTo.isEmpty() && !FindDataKind(column.refersTo)->idColumn.isEmpty())
+        return m_kinds[column.refersTo].ids.value(referredKey(kind, c, values));
+    return values.at(c);
+}
+
+void DataImport::remove(const DataKind &kind, const QString &key)
+{
+    const QString source = QStringLiteral("DataImport");
+    const KindRows &rows = m_kinds[kind.name];
+    if (!kind.idColumn.isEmpty()) {
+        m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kind.table, kind.idColumn),
+                    {rows.ids.value(key)}, source);
+        return;
+    }
+    QStringList where;
+    QVariantList values;
+    const QVariantList stored = rows.stored.value(key);
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (kind.columns.at(c).key && !kind.columns.at(c).column.isEmpty()) {
+            where << kind.columns.at(c).column + QStringLiteral(" = ?");
+            values << stored.at(c);
+        }
+    m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2")
+                    .arg(kind.table, where.join(QStringLiteral(" AND "))),
+                values, source);
+}
+
+bool DataImport::apply(const DataProgress &progress)
+{
+    if (const QStringList refused = problems(); !refused.isEmpty() && !m_skipBad)
         throw ZrError(ErrDataFileRefused, QStringLiteral("DataImport"), refused.join(u'\n'));
+    qint64 total = 0, done = 0;
+    for (const DataKindChanges &kindChanges : changes())
+        total += kindChanges.added + kindChanges.changed + kindChanges.removed;
+    // Told every so many rows, not each: the answer may repaint a window.
+    const auto onward = [&] {
+        ++done;
+        return !progress || (done % 256 != 0 && done != total) || progress(done, total);
+    };
+    const auto cancelled = [this] {
+        m_kinds.clear(); // the ids handed out are rolled back with the rest
+        m_checked = false;
+        return false;
+    };
+    if (progress && !progress(0, total))
+        return cancelled();
     const QString source = QStringLiteral("DataImport");
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
     for (const DataKind &kind : DataKinds()) {
@@ -405,49 +553,61 @@ void DataImport::apply()
         for (const Row &row : rows->rows) {
             const QString key = keyOf(kind, row.values);
             const auto stored = rows->stored.constFind(key);
-            if (stored != rows->stored.constEnd() && !differs(row, *stored))
+            if (row.refused || (stored != rows->stored.constEnd() && !differs(row, *stored)))
                 continue;
-            // What the table holds: the id of the row a code names, where that kind has ids.
             QStringList columns, keys;
             QVariantList values, keyValues;
             for (qsizetype c = 0; c < kind.columns.size(); ++c) {
                 const DataColumn &column = kind.columns.at(c);
-                if (column.column.isEmpty() || (!column.key && !row.given.at(c)))
+                if (column.column.isEmpty() ||
+                    (!column.key && !row.given.at(c) && column.inFiles()))
                     continue;
-                QVariant value = row.values.at(c);
-                if (!column.refersTo.isEmpty() &&
-                    !FindDataKind(column.refersTo)->idColumn.isEmpty())
-                    value = m_kinds[column.refersTo].ids.value(referredKey(kind, c, row.values));
-                (column.key ? keys : columns) << column.column;
+                const QVariant value = tableValue(kind, c, row.values);
+                if (column.key && stored != rows->stored.constEnd() && value.isNull()) {
+                    keys << column.column + QStringLiteral(" IS NULL");
+                    continue;
+                }
+                (column.key ? keys : columns)
+                    << column.column + (column.key ? QStringLiteral(" = ?") : QString());
                 (column.key ? keyValues : values) << value;
             }
             if (stored != rows->stored.constEnd()) {
-                QStringList sets;
-                for (const QString &column : std::as_const(columns))
-                    sets << column + QStringLiteral(" = ?");
-                for (QString &column : keys)
+                for (QString &column : columns)
                     column += QStringLiteral(" = ?");
                 m_db->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                .arg(kind.table, sets.join(QStringLiteral(", ")),
+                                .arg(kind.table, columns.join(QStringLiteral(", ")),
                                      keys.join(QStringLiteral(" AND "))),
                             values + keyValues, source);
-                continue;
+            } else {
+                for (QString &column : keys)
+                    column.chop(4); // " = ?"
+                columns += keys;
+                values += keyValues;
+                if (!kind.idColumn.isEmpty()) {
+                    columns << kind.idColumn;
+                    values << nextId;
+                    m_kinds[kind.name].ids.insert(key, nextId++);
+                }
+                m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(kind.table, columns.join(u','),
+                                     QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+                            values, source);
             }
-            columns += keys;
-            values += keyValues;
-            if (!kind.idColumn.isEmpty()) {
-                columns << kind.idColumn;
-                values << nextId;
-                m_kinds[kind.name].ids.insert(key, nextId++);
-            }
-            m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(kind.table, columns.join(u','),
-                                 QStringList(columns.size(), QStringLiteral("?")).join(u',')),
-                        values, source);
+            if (!onward())
+                return cancelled();
         }
     }
+    // Rows that name others go first.
+    for (auto kind = DataKinds().crbegin(); kind != DataKinds().crend(); ++kind)
+        for (const QString &key : std::as_const(m_kinds[kind->name].removed)) {
+            remove(*kind, key);
+            if (!onward())
+                return cancelled();
+        }
     tx.commit();
     m_kinds.clear();
+    m_checked = false;
+    return true;
 }
 
 } // namespace zr::server

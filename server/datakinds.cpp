@@ -1,113 +1,271 @@
 #include "datakinds.h"
 
+#include "common/langstrings.h"
+
 namespace zr::server {
 
-const QList<DataKind> &DataKinds()
+namespace {
+
+// The catalogue as a table a person can review. A line "kind|name|greek|table|id column|about"
+// starts a kind; each line after it is one column:
+// name|greek|table column|attributes|refers to|within (columns, by commas)|example|about
+// Attributes: required, key, flag, defaulted, range=LEAST..MOST, otherwise=COLUMN, copy=COLUMN.
+constexpr const char Catalogue[] = R"(
+kind|departments|τμήματα|QEMDepartments||The departments of the university.
+code|κωδικός|depID|required key|||900|The department's code in the registry.
+name|όνομα|depname|required|||Τμήμα Πληροφορικής|
+name_en|όνομα αγγλικά|depname_en||||Department of Informatics|
+school|σχολή|depschool||||Σχολή Θετικών Επιστημών|
+kind|course types|τύποι μαθημάτων|SYS_CourseType||Kinds of course: compulsory, elective, thesis ...
+code|κωδικός|ctypeID|required key|||1|A whole number.
+name|όνομα|ctypedesc|required|||Υποχρεωτικό|
+abbreviation|συντομογραφία|ctypeabbr|required|||ΥΠ|
+kind|modes|τρόποι|SYS_CourseCategory||Course modes: general background, specialisation ...
+code|κωδικός|categoryID|required key|||1|A whole number.
+name|όνομα|coursecategory|required|||Μάθημα γενικού υποβάθρου|
+kind|teaching periods|περίοδοι|SYS_terms||Teaching periods: winter, spring.
+code|κωδικός|termID|required key|||1|A whole number.
+short name|σύντομο όνομα|termDesc|required|||ΧΕΙΜ|
+name|όνομα|termlong||||Χειμερινό εξάμηνο|
+kind|exam periods|εξεταστικές|SYS_ExamPeriod||Exam periods and the teaching period each closes.
+code|κωδικός|epID|required key|||1|A whole number.
+name|όνομα|epdescr|required|||Εξεταστική Ιανουαρίου|
+short name|σύντομο όνομα|epshort||||ΙΑΝ|
+teaching period|περίοδος|termID||teaching periods||1|
+kind|sectors|τομείς|SYS_Dep_CourseSector||The sectors of a department that teach its courses.
+code|κωδικός|sectorID|required key|||1|A whole number, unique in the university.
+name|όνομα|coursesector|required|||Τομέας Λογισμικού|
+department|τμήμα|depID||departments||900|
+kind|subjects|γνωστικά αντικείμενα|SYS_Dep_CourseArea||Subjects (areas) of courses.
+code|κωδικός|areaID|required key|||1|A whole number, unique in the university.
+name|όνομα|coursearea|required|||Προγραμματισμός|
+department|τμήμα|depID||departments||900|
+kind|programmes|προγράμματα|QEMDepPrograms|prID|A department's programmes of study.
+department|τμήμα|prdepID|required key|departments||900|
+code|κωδικός|prshort|required key|||ΠΠΣ|The programme's code within its department.
+title|τίτλος|prtitle|required|||Προπτυχιακό Πρόγραμμα Σπουδών|
+title_en|τίτλος αγγλικά|prtitle_en||||Undergraduate Programme|
+semesters|εξάμηνα|prsemesters||||8|
+ects|ects|prects||||240|
+first year|έτος έναρξης|prstartyear||||2019|
+kind|curricula|κατευθύνσεις|QEMDPOrientation|orID|The curricula (streams) of a programme.
+department|τμήμα||required key|||900|
+programme|πρόγραμμα|prID|required key|programmes|department|ΠΠΣ|
+code|κωδικός|orshort|required key|||ΛΟΓ|The curriculum's code within its programme.
+name|όνομα|ordescription|required|||Λογισμικό|
+kind|course groups|ομάδες μαθημάτων|QEMDPGroup|dgID|Groups of a programme's courses (core, a stream's electives ...).
+department|τμήμα||required key|||900|
+programme|πρόγραμμα|prID|required key|programmes|department|ΠΠΣ|
+code|κωδικός|groupID|required key|||Ο1|The group's code within its programme.
+name|όνομα|dgname|required|||Κορμός|
+group type|είδος ομάδας|dgtypeID|defaulted|||2|1 core, 2 compulsory electives, 3 free electives; 2 when empty.
+semester|εξάμηνο|dgsemester||||7|
+least courses|ελάχιστα μαθήματα|dgmincourses||||3|The courses of the group a student must pass.
+kind|courses|μαθήματα|QEMCourses|courseID|A department's courses.
+department|τμήμα|depID|required key|departments||900|
+code|κωδικός|coursecode|required key|||ΠΛΗ101|The course's code within its department.
+title|τίτλος|title|required|||Εισαγωγή στον Προγραμματισμό|
+title_en|τίτλος αγγλικά|title_en||||Introduction to Programming|
+ects|ects|ects||||6|
+credits|διδακτικές μονάδες|credits||||4|
+hours|ώρες|hours||||4|
+semester|εξάμηνο|semID||||1|
+type|τύπος|ctypeID||course types||1|
+mode|τρόπος|categoryID||modes||1|
+sector|τομέας|sectorID||sectors||1|
+subject|γνωστικό αντικείμενο|areaID||subjects||1|
+kind|programme courses|μαθήματα προγράμματος|QEMDepProgramCourses|pcID|The courses of a programme, with the place each has in it.
+department|τμήμα||required key|||900|
+programme|πρόγραμμα|prID|required key|programmes|department|ΠΠΣ|
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the programme's when empty.
+course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
+course code|κωδικός μαθήματος|coursecode|copy=course||||
+course title|τίτλος μαθήματος|title|copy=course||||
+type|τύπος|ctypeID||course types||1|In this programme; the course's own when empty.
+semester|εξάμηνο|semID||||1|In this programme; the course's own when empty.
+group|ομάδα|dgID||course groups|department,programme|Ο1|
+curriculum|κατεύθυνση|orID||curricula|department,programme|ΛΟΓ|Only for a course of one curriculum.
+ects|ects|ects||||6|In this programme; the course's own when empty.
+credits|διδακτικές μονάδες|credits||||4|
+hours|ώρες|hours||||4|
+coefficient|συντελεστής|coefficient||||1,5|The course's weight in the degree grade.
+counts in degree grade|μετρά στον βαθμό πτυχίου|indegreegrade|flag defaulted|||yes|Yes when empty.
+kind|students|φοιτητές|QEMStudents|student_ID|A department's students.
+department|τμήμα|department_ID|required key|departments||900|
+registration number|αριθμός μητρώου|spec_aem|required key|||1066001|
+last name|επώνυμο|lastname|required|||Παπαδόπουλος|
+first name|όνομα|firstname|required|||Γιώργος|
+programme|πρόγραμμα|progrspoud_ID|required|programmes|department|ΠΠΣ|
+curriculum|κατεύθυνση|orient_ID||curricula|department,programme|ΛΟΓ|
+year of entry|έτος εισαγωγής|in_year||||2020|
+status|κατάσταση|statusID|defaulted|||1|1 active, 2 graduated, 3 removed, 4 suspended; 1 when empty.
+kind|results|βαθμολογίες|QEMStudentResults|resID|Students' exam results and exemptions.
+department|τμήμα||required key|||900|The student's department.
+registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the student's when empty.
+course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
+year|έτος|acyear|required key|||2021|The academic year's first calendar year.
+exam period|εξεταστική|epID|key|exam periods||1|
+teaching period|περίοδος|termID||teaching periods||1|
+grade|βαθμός|grade|range=0..10|||7,5|From 0 to 10; a decimal comma or point.
+exemption|απαλλαγή|exemption|flag|||no|
+kind|enrolments|εγγραφές|QEMStudentEnrolments|enrID|The courses students enrolled in, per teaching period.
+department|τμήμα||required key|||900|The student's department.
+registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the student's when empty.
+course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
+year|έτος|acyear|required key|||2021|
+teaching period|περίοδος|termID|key|teaching periods||1|
+class group category|κατηγορία τμήματος|sectcatID||||1|
+kind|projects|εργασίες|QEMStudentProjects|prjID|Students' projects and theses.
+department|τμήμα||required key|||900|The student's department.
+registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
+project type|τύπος εργασίας|prjtypeID|key|||1|1 diploma thesis, 2 degree thesis, 3 semester project, 4 research project.
+completed|ολοκληρώθηκε|completed|flag|||yes|
+credits|διδακτικές μονάδες|credits||||10|
+ects|ects|ects||||20|
+kind|practicums|πρακτικές|QEMStudentPracticums|pracID|Students' practical training.
+department|τμήμα||required key|||900|The student's department.
+registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
+completed|ολοκληρώθηκε|completed|flag|||yes|
+)";
+
+DataColumn columnOf(const QStringList &fields)
 {
-    // Columns: English and Greek headers, the table's column, required, key, refers to, within.
-    const auto column = [](const char *name, const char *greek, const char *tableColumn,
-                           bool required = false, bool key = false, const char *refersTo = "",
-                           QStringList scope = {}) {
-        DataColumn column;
-        column.name = QString::fromUtf8(name);
-        column.greek = QString::fromUtf8(greek);
-        column.column = QString::fromUtf8(tableColumn);
-        column.required = required;
-        column.key = key;
-        column.refersTo = QString::fromUtf8(refersTo);
-        column.scope = scope;
-        return column;
-    };
-    const auto within = [](DataColumn column, double least, double most) {
-        column.least = least;
-        column.most = most;
-        return column;
-    };
-    const auto yesOrNo = [](DataColumn column) {
-        column.flag = true;
-        return column;
-    };
-    const auto otherwise = [](DataColumn column, const char *standIn) {
-        column.otherwise = QString::fromUtf8(standIn);
-        return column;
-    };
-    const QStringList inDepartment{QStringLiteral("department")};
-    static const QList<DataKind> kinds{
-        {QStringLiteral("departments"),
-         QStringLiteral("τμήματα"),
-         QStringLiteral("QEMDepartments"),
-         QString(),
-         {column("code", "κωδικός", "depID", true, true), column("name", "όνομα", "depname", true),
-          column("name_en", "όνομα αγγλικά", "depname_en"),
-          column("school", "σχολή", "depschool")}},
-        {QStringLiteral("programmes"),
-         QStringLiteral("προγράμματα"),
-         QStringLiteral("QEMDepPrograms"),
-         QStringLiteral("prID"),
-         {column("department", "τμήμα", "prdepID", true, true, "departments"),
-          column("code", "κωδικός", "prshort", true, true),
-          column("title", "τίτλος", "prtitle", true),
-          column("title_en", "τίτλος αγγλικά", "prtitle_en"),
-          column("semesters", "εξάμηνα", "prsemesters"), column("ects", "ects", "prects"),
-          column("first year", "έτος έναρξης", "prstartyear")}},
-        {QStringLiteral("curricula"),
-         QStringLiteral("κατευθύνσεις"),
-         QStringLiteral("QEMDPOrientation"),
-         QStringLiteral("orID"),
-         {column("department", "τμήμα", "", true, true),
-          column("programme", "πρόγραμμα", "prID", true, true, "programmes", inDepartment),
-          column("code", "κωδικός", "orshort", true, true),
-          column("name", "όνομα", "ordescription", true)}},
-        {QStringLiteral("courses"),
-         QStringLiteral("μαθήματα"),
-         QStringLiteral("QEMCourses"),
-         QStringLiteral("courseID"),
-         {column("department", "τμήμα", "depID", true, true, "departments"),
-          column("code", "κωδικός", "coursecode", true, true),
-          column("title", "τίτλος", "title", true),
-          column("title_en", "τίτλος αγγλικά", "title_en"), column("ects", "ects", "ects"),
-          column("credits", "διδακτικές μονάδες", "credits"), column("hours", "ώρες", "hours"),
-          column("semester", "εξάμηνο", "semID")}},
-        {QStringLiteral("students"),
-         QStringLiteral("φοιτητές"),
-         QStringLiteral("QEMStudents"),
-         QStringLiteral("student_ID"),
-         {column("department", "τμήμα", "department_ID", true, true, "departments"),
-          column("registration number", "αριθμός μητρώου", "spec_aem", true, true),
-          column("last name", "επώνυμο", "lastname", true),
-          column("first name", "όνομα", "firstname", true),
-          column("programme", "πρόγραμμα", "progrspoud_ID", true, false, "programmes",
-                 inDepartment),
-          column("curriculum", "κατεύθυνση", "orient_ID", false, false, "curricula",
-                 {QStringLiteral("department"), QStringLiteral("programme")}),
-          column("year of entry", "έτος εισαγωγής", "in_year"),
-          column("status", "κατάσταση", "statusID")}},
-        {QStringLiteral("results"),
-         QStringLiteral("βαθμολογίες"),
-         QStringLiteral("QEMStudentResults"),
-         QStringLiteral("resID"),
-         {column("department", "τμήμα", "", true, true),
-          column("registration number", "αριθμός μητρώου", "student_ID", true, true, "students",
-                 inDepartment),
-          otherwise(column("course department", "τμήμα μαθήματος", "", false, true), "department"),
-          column("course", "μάθημα", "courseID", true, true, "courses",
-                 {QStringLiteral("course department")}),
-          column("year", "έτος", "acyear", true, true),
-          column("exam period", "εξεταστική", "epID", false, true),
-          column("teaching period", "περίοδος", "termID"),
-          within(column("grade", "βαθμός", "grade"), 0, 10),
-          yesOrNo(column("exemption", "απαλλαγή", "exemption"))}},
-    };
+    DataColumn column;
+    column.name = fields.at(0);
+    column.greek = fields.at(1);
+    column.column = fields.at(2);
+    for (const QString &attribute : fields.at(3).split(u' ', Qt::SkipEmptyParts)) {
+        const QString value = attribute.section(u'=', 1);
+        if (attribute == QLatin1String("required"))
+            column.required = true;
+        else if (attribute == QLatin1String("key"))
+            column.key = true;
+        else if (attribute == QLatin1String("flag"))
+            column.flag = true;
+        else if (attribute == QLatin1String("defaulted"))
+            column.defaulted = true;
+        else if (attribute.startsWith(QLatin1String("range="))) {
+            column.least = value.section(QStringLiteral(".."), 0, 0).toDouble();
+            column.most = value.section(QStringLiteral(".."), 1).toDouble();
+        } else if (attribute.startsWith(QLatin1String("otherwise=")))
+            column.otherwise = value;
+        else if (attribute.startsWith(QLatin1String("copy=")))
+            column.copiedFrom = value;
+        else
+            qFatal("data catalogue: unknown attribute %s", qPrintable(attribute));
+    }
+    column.refersTo = fields.at(4);
+    column.scope = fields.at(5).split(u',', Qt::SkipEmptyParts);
+    column.example = fields.at(6);
+    column.about = fields.at(7);
+    return column;
+}
+
+QList<DataKind> readCatalogue()
+{
+    QList<DataKind> kinds;
+    for (const QString &line : QString::fromUtf8(Catalogue).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'|');
+        if (fields.first() == QLatin1String("kind")) {
+            kinds.append(DataKind{fields.at(1), fields.at(2), fields.at(3), fields.at(4),
+                                  fields.at(5), {}});
+            continue;
+        }
+        if (fields.size() != 8 || kinds.isEmpty())
+            qFatal("data catalogue: malformed line %s", qPrintable(line));
+        kinds.last().columns << columnOf(fields);
+    }
     return kinds;
 }
 
-const DataKind *FindDataKind(const QString &name)
+// "The column is required" and the like, for the reference.
+QString describe(const DataColumn &column)
 {
+    QStringList parts;
+    if (column.key)
+        parts << QStringLiteral("key");
+    parts << (column.required ? QStringLiteral("required") : QStringLiteral("optional"));
+    if (!column.refersTo.isEmpty())
+        parts << QStringLiteral("the code of one of the %1%2")
+                     .arg(column.refersTo,
+                          column.scope.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" (within its %1)")
+                                    .arg(column.scope.join(QStringLiteral(" and "))));
+    if (column.flag)
+        parts << QStringLiteral("yes or no (1/0, ναι/όχι); no when empty");
+    if (column.most > column.least)
+        parts << QStringLiteral("%1 to %2").arg(column.least).arg(column.most);
+    if (!column.otherwise.isEmpty())
+        parts << QStringLiteral("the %1 when empty").arg(column.otherwise);
+    if (!column.about.isEmpty())
+        parts << column.about;
+    return parts.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+QString DataKind::shownName() const
+{
+    return CurrentLanguage() == LangGreek ? greek : name;
+}
+
+QString DataKind::fileName() const
+{
+    return QString(name).replace(u' ', u'-') + QStringLiteral(".csv");
+}
+
+QStringList DataKind::header() const
+{
+    QStringList names;
+    for (const DataColumn &c : columns)
+        if (c.inFiles())
+            names << c.name;
+    return names;
+}
+
+const QList<DataKind> &DataKinds()
+{
+    static const QList<DataKind> kinds = readCatalogue();
+    return kinds;
+}
+
+const DataKind *FindDataKind(const QString &givenName)
+{
+    // A file's name: "programme-courses" or "programme_courses".
+    QString name = givenName;
+    name.replace(u'-', u' ').replace(u'_', u' ');
     for (const DataKind &kind : DataKinds())
         if (name.compare(kind.name, Qt::CaseInsensitive) == 0 ||
             name.compare(kind.greek, Qt::CaseInsensitive) == 0)
             return &kind;
     return nullptr;
+}
+
+QString DataKindNames()
+{
+    QStringList names;
+    for (const DataKind &kind : DataKinds())
+        names << kind.name;
+    return names.join(QStringLiteral(", "));
+}
+
+QString DataKindsReference()
+{
+    QString text;
+    for (const DataKind &kind : DataKinds()) {
+        text += QStringLiteral("### %1 (%2)\n\n%3 File name: `%4`.\n\n")
+                    .arg(kind.name, kind.greek, kind.about, kind.fileName());
+        text += QStringLiteral("| Column | Greek | Example | |\n|---|---|---|---|\n");
+        for (const DataColumn &column : kind.columns)
+            if (column.inFiles())
+                text += QStringLiteral("| %1 | %2 | %3 | %4 |\n")
+                            .arg(column.name, column.greek, column.example, describe(column));
+        text += u'\n';
+    }
+    return text;
 }
 
 } // namespace zr::server

@@ -153,9 +153,9 @@ private Q_SLOTS:
         QTest::newRow("a header several kinds could have")
             << QStringList{QStringLiteral("catalogue.csv"),
                            QStringLiteral("department,code,title\n105,A,T\n")}
-            << QStringLiteral(
-                   "catalogue.csv: its columns do not say what it holds; name it with --kind "
-                   "(departments, programmes, curricula, courses, students, results)");
+            << QStringLiteral("catalogue.csv: its columns do not say what it holds; name it with "
+                              "--kind (%1)")
+                   .arg(DataKindNames());
         const QString programmes =
             QStringLiteral("department,code,title\n105,ΠΠΣ,Νέος τίτλος\n105,ΝΕΟ,Νέο\n");
         const QString curricula =
@@ -276,14 +276,11 @@ private Q_SLOTS:
         DataImport writer(Database::open(server));
         QStringList files, expected;
         for (const DataKind &kind : DataKinds()) {
-            QStringList header;
-            for (const DataColumn &column : kind.columns)
-                header << column.name;
-            QString text = CsvLine(header);
+            QString text = CsvLine(kind.header());
             const QList<QStringList> rows = writer.storedRows(kind);
             for (const QStringList &row : rows)
                 text += CsvLine(row);
-            files << kind.name + QStringLiteral(".csv") << text;
+            files << kind.fileName() << text;
             expected << QStringLiteral("%1 +0 ~0 =%2").arg(kind.name).arg(rows.size());
         }
         DataImport reader(Database::open(server));

@@ -19,7 +19,49 @@ enum : qint32 {
     StrPlanned = 65012,        // "%1: %2 to add, %3 to change, %4 unchanged"
     StrWritten = 65013,        // "%1: %2 added, %3 changed, %4 unchanged"
     StrNothingWritten = 65014, // "Nothing was written: %1 refusals."
+    StrLeftOut = 65019,        // "%1 refusals: the rows they name were left out."
+    StrPlannedPruned = 65020,  // "%1: %2 to add, %3 to change, %4 to remove, %5 unchanged"
+    StrWrittenPruned = 65021,  // "%1: %2 added, %3 changed, %4 removed, %5 unchanged"
 };
+
+// One UTF-8 file with a byte-order mark, which spreadsheets need to read it as UTF-8.
+void writeCsv(const QString &action, const QString &path, const QStringList &header,
+              const QList<QStringList> &rows)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw UsageError{QStringLiteral("zrreq data %1: cannot write \"%2\": %3")
+                             .arg(action, path, file.errorString())};
+    file.write("\xEF\xBB\xBF");
+    file.write(server::CsvLine(header).toUtf8());
+    for (const QStringList &row : rows)
+        file.write(server::CsvLine(row).toUtf8());
+    if (!file.commit())
+        throw UsageError{QStringLiteral("zrreq data %1: cannot write \"%2\": %3")
+                             .arg(action, path, file.errorString())};
+}
+
+QDir madeFolder(const QString &action, const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        throw UsageError{
+            QStringLiteral("zrreq data %1: cannot make the folder \"%2\"").arg(action, folder)};
+    return QDir(folder);
+}
+
+// An empty file per kind: its header and one example row.
+void writeTemplates(const QString &folder)
+{
+    const QDir dir = madeFolder(QStringLiteral("template"), folder);
+    for (const server::DataKind &kind : server::DataKinds()) {
+        QStringList example;
+        for (const server::DataColumn &column : kind.columns)
+            if (column.inFiles())
+                example << column.example;
+        writeCsv(QStringLiteral("template"), dir.filePath(kind.fileName()),
+                 kind.header(), {example});
+    }
+}
 
 server::CsvDialect dialectOf(CommandLine &command)
 {
@@ -48,26 +90,11 @@ server::CsvDialect dialectOf(CommandLine &command)
 // Every kind's stored rows, one file each, as an import reads them back unchanged.
 void exportData(const QString &server, const QString &folder)
 {
-    if (!QDir().mkpath(folder))
-        throw UsageError{
-            QStringLiteral("zrreq data export: cannot make the folder \"%1\"").arg(folder)};
+    const QDir dir = madeFolder(QStringLiteral("export"), folder);
     server::DataImport stored(server::Database::open(server));
-    for (const server::DataKind &kind : server::DataKinds()) {
-        QStringList header;
-        for (const server::DataColumn &column : kind.columns)
-            header << column.name;
-        QSaveFile file(QDir(folder).filePath(kind.name + QStringLiteral(".csv")));
-        if (!file.open(QIODevice::WriteOnly))
-            throw UsageError{QStringLiteral("zrreq data export: cannot write \"%1\": %2")
-                                 .arg(file.fileName(), file.errorString())};
-        file.write("\xEF\xBB\xBF"); // spreadsheets read UTF-8 by its byte-order mark
-        file.write(server::CsvLine(header).toUtf8());
-        for (const QStringList &row : stored.storedRows(kind))
-            file.write(server::CsvLine(row).toUtf8());
-        if (!file.commit())
-            throw UsageError{QStringLiteral("zrreq data export: cannot write \"%1\": %2")
-                                 .arg(file.fileName(), file.errorString())};
-    }
+    for (const server::DataKind &kind : server::DataKinds())
+        writeCsv(QStringLiteral("export"), dir.filePath(kind.fileName()),
+                 kind.header(), stored.storedRows(kind));
 }
 
 } // namespace
@@ -77,21 +104,29 @@ int runData(const QStringList &arguments)
     CommandLine command(
         QStringLiteral("data"),
         QStringLiteral(
-            "zrreq data import FILE... brings a registry's data in from CSV files, one file "
-            "per kind (departments, programmes, curricula, courses, students, results), the kind "
-            "named by "
-            "--kind, by the file's name (courses.csv) or by its header. Rows are matched by their "
-            "codes, never by database ids: a second "
-            "import of the same files changes nothing, and nothing is removed. Without "
-            "--apply nothing is written and what would change is listed; with it every "
-            "file is written in one transaction, and nothing is when any row is refused.\n"
-            "Exit code 0 done, 1 rows refused, 2 unusable input."));
-    command.takeArguments(QStringLiteral("import FILE..."),
-                          QStringLiteral("The action and the files."));
+            "zrreq data import FILE... brings a registry's data in from CSV or JSON files, one "
+            "file per kind (%1), the kind named by --kind, by the file's name (courses.csv) or by "
+            "its header. Rows are matched by their codes, never by database ids: a second import "
+            "of the same files changes nothing, and nothing is removed unless --prune is given. "
+            "Without --apply nothing is written and what would change is listed; with it every "
+            "file is written in one transaction, and nothing is when any row is refused, unless "
+            "--skip-bad leaves the refused rows out.\n"
+            "zrreq data export DIR writes the database's data as files an import reads back; "
+            "zrreq data template DIR writes each kind's header and an example row; zrreq data "
+            "columns [KIND] describes every column.\n"
+            "Exit code 0 done, 1 rows refused, 2 unusable input.")
+            .arg(server::DataKindNames()));
+    command.takeArguments(QStringLiteral("import FILE...|export DIR|template DIR|columns [KIND]"),
+                          QStringLiteral("The action and what it works on."));
     const QCommandLineOption apply(QStringLiteral("apply"), QStringLiteral("Write the changes."));
-    const QCommandLineOption kind(
-        QStringLiteral("kind"), QStringLiteral("What the files hold."),
-        QStringLiteral("departments|programmes|curricula|courses|students|results"));
+    const QCommandLineOption prune(
+        QStringLiteral("prune"),
+        QStringLiteral("Remove the stored rows of the kinds read that no file names."));
+    const QCommandLineOption skipBad(
+        QStringLiteral("skip-bad"),
+        QStringLiteral("Leave refused rows out instead of refusing the import."));
+    const QCommandLineOption kind(QStringLiteral("kind"), QStringLiteral("What the files hold."),
+                                  QStringLiteral("kind"));
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
         QStringLiteral("The files' encoding; found from their bytes by default."),
@@ -100,7 +135,7 @@ int runData(const QStringList &arguments)
         QStringLiteral("delimiter"),
         QStringLiteral("The fields' separator; found from the header by default."),
         QStringLiteral(",|;|tab"));
-    command.parser().addOptions({apply, kind, encoding, delimiter});
+    command.parser().addOptions({apply, prune, skipBad, kind, encoding, delimiter});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -109,15 +144,41 @@ int runData(const QStringList &arguments)
     if (!command.parser().isSet(apply))
         command.onlyReads();
     const QStringList words = command.arguments();
-    if (words.value(0) == QLatin1String("export")) {
+    const QString action = words.value(0);
+    if (action == QLatin1String("export") || action == QLatin1String("template")) {
         if (words.size() != 2)
-            return command.fail(UsageError{QStringLiteral("zrreq data export: name one folder")});
+            return command.fail(
+                UsageError{QStringLiteral("zrreq data %1: name one folder").arg(action)});
         command.setSubject(words.at(1));
-        return std::max(0, command.attempt([&] { exportData(command.server(), words.at(1)); }));
+        return std::max(0, command.attempt([&] {
+            if (action == QLatin1String("export"))
+                exportData(command.server(), words.at(1));
+            else
+                writeTemplates(words.at(1));
+        }));
     }
-    if (words.value(0) != QLatin1String("import"))
+    if (action == QLatin1String("columns")) {
+        if (words.size() > 2)
+            return command.fail(UsageError{QStringLiteral("zrreq data columns: name one kind")});
+        const server::DataKind *one = server::FindDataKind(words.value(1));
+        if (words.size() == 2 && !one)
+            return command.fail(UsageError{QStringLiteral("zrreq data columns: the kinds are %1")
+                                               .arg(server::DataKindNames())});
+        const QString reference = server::DataKindsReference();
+        if (!one) {
+            PrintLine(reference.trimmed());
+            return ExitOk;
+        }
+        // One kind's section: from its heading to the next.
+        const QString heading = QStringLiteral("### %1 (").arg(one->name);
+        const qsizetype from = reference.indexOf(heading);
+        PrintLine(reference.mid(from, reference.indexOf(QStringLiteral("### "), from + 4) - from)
+                      .trimmed());
+        return ExitOk;
+    }
+    if (action != QLatin1String("import"))
         return command.fail(UsageError{QStringLiteral(
-            "zrreq data: say what to do: zrreq data import FILE... or zrreq data export DIR")});
+            "zrreq data: say what to do: import FILE..., export DIR, template DIR or columns")});
     if (words.size() < 2)
         return command.fail(
             UsageError{QStringLiteral("zrreq data import: name at least one file")});
@@ -127,10 +188,11 @@ int runData(const QStringList &arguments)
         const server::CsvDialect dialect = dialectOf(command);
         const QString kindName = command.parser().value(kind);
         if (!kindName.isEmpty() && !server::FindDataKind(kindName))
-            throw UsageError{QStringLiteral("zrreq data: --kind is departments, programmes, "
-                                            "curricula, courses, students or results, not \"%1\"")
-                                 .arg(kindName)};
+            throw UsageError{QStringLiteral("zrreq data: --kind is one of %1, not \"%2\"")
+                                 .arg(server::DataKindNames(), kindName)};
         server::DataImport import(server::Database::open(command.server()));
+        import.setPrune(command.parser().isSet(prune));
+        import.setSkipBad(command.parser().isSet(skipBad));
         for (const QString &path : words.mid(1)) {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
@@ -141,19 +203,32 @@ int runData(const QStringList &arguments)
         if (const QStringList refused = import.problems(); !refused.isEmpty()) {
             for (const QString &line : refused)
                 PrintError(line);
-            PrintError(
-                ReplaceParams(GetLangString(StrNothingWritten), {QString::number(refused.size())}));
-            code = ExitInvalid;
-            return;
+            const bool skip = command.parser().isSet(skipBad);
+            PrintError(ReplaceParams(GetLangString(skip ? StrLeftOut : StrNothingWritten),
+                                     {QString::number(refused.size())}));
+            if (!skip) {
+                code = ExitInvalid;
+                return;
+            }
         }
         const QList<server::DataKindChanges> changes = import.changes();
-        if (command.parser().isSet(apply))
+        const bool written = command.parser().isSet(apply);
+        if (written)
             import.apply();
-        for (const server::DataKindChanges &kindChanges : changes)
-            PrintLine(ReplaceParams(
-                GetLangString(command.parser().isSet(apply) ? StrWritten : StrPlanned),
-                {kindChanges.kind, QString::number(kindChanges.added),
-                 QString::number(kindChanges.changed), QString::number(kindChanges.unchanged)}));
+        for (const server::DataKindChanges &kindChanges : changes) {
+            QStringList counts{kindChanges.kind, QString::number(kindChanges.added),
+                               QString::number(kindChanges.changed)};
+            if (command.parser().isSet(prune))
+                counts << QString::number(kindChanges.removed);
+            counts << QString::number(kindChanges.unchanged);
+            const qint32 line = command.parser().isSet(prune)
+                                    ? (written ? StrWrittenPruned : StrPlannedPruned)
+                                    : (written ? StrWritten : StrPlanned);
+            PrintLine(ReplaceParams(GetLangString(line), counts));
+            if (!written)
+                for (const QString &row : kindChanges.firstRows)
+                    PrintLine(QStringLiteral("  ") + row);
+        }
     });
     return failed >= 0 ? failed : code;
 }

@@ -410,9 +410,18 @@ QStringList Database::upgrade()
 QList<QPair<QString, qint64>> Database::heldRows()
 {
     const QHash<QString, QSet<QString>> present = tableColumns();
+    // The program's own code tables, which every new database has, hold nothing of a registry's.
+    static const QSet<QString> programs = [] {
+        QSet<QString> names;
+        static const QRegularExpression insert(QStringLiteral("INSERT INTO (\\w+)"));
+        for (const QRegularExpressionMatch &m :
+             insert.globalMatch(readResource(QStringLiteral(":/zrQEMSvr/system.sql"))))
+            names.insert(m.captured(1).toLower());
+        return names;
+    }();
     QList<QPair<QString, qint64>> held;
     for (const SchemaScript::Table &table : SchemaScript::builtIn().tables) {
-        if (!present.contains(table.name.toLower()))
+        if (!present.contains(table.name.toLower()) || programs.contains(table.name.toLower()))
             continue;
         QSqlQuery q(connection());
         if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table.name)))
@@ -484,6 +493,7 @@ void Database::createSchema(bool withSample)
     for (auto it = schema.tables.crbegin(); it != schema.tables.crend(); ++it)
         execControl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(it->name), source);
     runScript(readResource(QStringLiteral(":/zrQEMSvr/schema.sql")), source);
+    runScript(readResource(QStringLiteral(":/zrQEMSvr/system.sql")), source);
     if (withSample)
         runScript(readResource(QStringLiteral(":/zrQEMSvr/sample.sql")), source);
 }

@@ -27,7 +27,7 @@ int runInitDb(const QStringList &arguments)
                                        "--force is given; zrreq upgrade-db brings one of an earlier version up to "
                                        "date instead.\nExit code 0 done, 2 refused or unusable input."));
     const QCommandLineOption sample(QStringLiteral("sample"), QStringLiteral("Fill in the sample department (default)."));
-    const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("Create the tables only."));
+    const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("Create the tables and the program's own code tables only, for a registry's data."));
     const QCommandLineOption large(QStringLiteral("large"),
                                    QStringLiteral("Fill in the sample department and a large one with N students "
                                                   "(about 40 course results each, N/5 courses, 3 requirements per "

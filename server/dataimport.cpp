@@ -4,6 +4,7 @@
 #include "common/schema.h"
 #include "common/zrerror.h"
 #include "database.h"
+#include "jsonrecords.h"
 #include "servererrors.h"
 
 #include <QFileInfo>
@@ -140,26 +141,45 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
                          const CsvDialect &dialect)
 {
     m_checked = false;
-    CsvReader reader(device, fileName, dialect);
+    // A JSON file gives the same records a CSV file would.
+    std::optional<CsvReader> csv;
+    std::optional<JsonRecords> json;
+    if (IsJsonDataFile(device, fileName))
+        json.emplace(device, fileName);
+    else
+        csv.emplace(device, fileName, dialect);
+    const auto next = [&](CsvRecord &record) {
+        return json ? json->next(record) : csv->next(record);
+    };
     CsvRecord header;
-    if (!reader.next(header))
+    if (!next(header))
         return;
     // Named, or named by the file (courses.csv), or told by the header.
-    const DataKind *kind =
-        FindDataKind(kindName.isEmpty() ? QFileInfo(fileName).completeBaseName() : kindName);
+    const QString named = !kindName.isEmpty() ? kindName
+                          : json && !json->kind().isEmpty() ? json->kind()
+                                                             : QFileInfo(fileName).completeBaseName();
+    const DataKind *kind = FindDataKind(named);
     if (!kind && kindName.isEmpty())
         kind = kindOfHeader(header.fields, fileName);
     if (!kind)
         return;
+    // A column is named by its place in a CSV file, by its member's name in a JSON one.
+    const auto label = [&](qsizetype i) {
+        return json ? header.fields.at(i) : QString::number(i + 1);
+    };
     // Which of the kind's columns each of the file's columns is.
     QList<int> place;
+    QStringList &labels = m_columnLabels[fileName];
+    labels = QStringList(kind->columns.size());
     for (qsizetype i = 0; i < header.fields.size(); ++i) {
         const QString cell = header.fields.at(i).trimmed();
         const auto found = std::find_if(kind->columns.begin(), kind->columns.end(),
                                         [&](const DataColumn &c) { return namesColumn(cell, c); });
         if (found == kind->columns.end())
             m_problems << message(StrUnknownColumn,
-                                  {fileName, QString::number(i + 1), cell, kind->shownName()});
+                                  {fileName, label(i), cell, kind->shownName()});
+        else
+            labels[found - kind->columns.begin()] = label(i);
         place << int(found - kind->columns.begin());
     }
     bool complete = true;
@@ -176,7 +196,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
     rows.read = true;
     readStored(*kind, rows);
     const SchemaTable &table = m_db->knownTable(kind->table, QStringLiteral("DataImport"));
-    for (CsvRecord record; reader.next(record);) {
+    for (CsvRecord record; next(record);) {
         const QString line = QString::number(record.line);
         if (record.fields.size() != header.fields.size()) {
             m_problems << message(StrFieldCount,
@@ -193,7 +213,7 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
             const SchemaColumn *described =
                 column.refersTo.isEmpty() ? table.column(column.column) : nullptr;
             const QString text = record.fields.at(i).trimmed();
-            const QStringList where{fileName, line, QString::number(i + 1), text};
+            const QStringList where{fileName, line, label(i), text};
             QVariant value;
             if (text.isEmpty() && column.required) {
                 m_problems << message(StrRequired, where);
@@ -368,7 +388,7 @@ void DataImport::checkReferences(const DataKind &kind)
                 (referred.stored.contains(code) && !referred.removed.contains(code)))
                 continue;
             m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),
-                                                        QString::number(c + 1),
+                                                        m_columnLabels.value(row.file).value(c),
                                                         FindDataKind(column.refersTo)->shownName(),
                                                         shown(code)});
             row.refused = true;
@@ -380,9 +400,10 @@ void DataImport::checkReferences(const DataKind &kind)
 // A stored row that pruning would remove must not be named by a stored row that stays.
 void DataImport::checkRemovals(const DataKind &kind)
 {
-    const KindRows &pruned = m_kinds[kind.name];
+    KindRows &pruned = m_kinds[kind.name];
     if (pruned.removed.isEmpty())
         return;
+    QSet<QString> kept;
     for (const DataKind &other : DataKinds()) {
         for (qsizetype c = 0; c < other.columns.size(); ++c) {
             if (other.columns.at(c).refersTo != kind.name)
@@ -395,12 +416,15 @@ void DataImport::checkRemovals(const DataKind &kind)
                     if (const QString code = referredKey(other, c, *stored);
                         pruned.removed.contains(code))
                         ++named[code];
-            for (auto it = named.cbegin(); it != named.cend(); ++it)
+            for (auto it = named.cbegin(); it != named.cend(); ++it) {
                 m_checkProblems << message(StrStillNamed, {kind.shownName(), shown(it.key()),
                                                            QString::number(it.value()),
                                                            other.shownName()});
+                kept.insert(it.key());
+            }
         }
     }
+    pruned.removed -= kept; // left as they are when refused rows are skipped
 }
 
 QList<QStringList> DataImport::storedRows(const DataKind &kind)

@@ -96,6 +96,7 @@ private:
 
     std::shared_ptr<Database> m_db;
     QHash<QString, KindRows> m_kinds;
+    QHash<QString, QStringList> m_columnLabels; // by file: how messages name each kind column
     QStringList m_problems;
     QStringList m_checkProblems;
     bool m_checked = false;

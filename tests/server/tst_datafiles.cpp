@@ -33,25 +33,36 @@ QString readAll(const QByteArray &bytes, CsvDialect dialect)
            records.join(QStringLiteral("; "));
 }
 
-// Files as "name" then its text, in pairs; what the import would do, or its refusals.
-QString plan(DataImport &import, const QStringList &files)
+// What the import would do per kind: "+added ~changed -removed =unchanged".
+QString counted(DataImport &import)
 {
-    for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
-        QBuffer file;
-        file.setData(files.at(i + 1).toUtf8());
-        file.open(QIODevice::ReadOnly);
-        import.addFile(&file, files.at(i));
-    }
-    if (!import.problems().isEmpty())
-        return import.problems().join(u'\n');
     QStringList counts;
     for (const DataKindChanges &kind : import.changes())
-        counts << QStringLiteral("%1 +%2 ~%3 =%4")
+        counts << QStringLiteral("%1 +%2 ~%3%4 =%5")
                       .arg(kind.kind)
                       .arg(kind.added)
                       .arg(kind.changed)
+                      .arg(kind.removed > 0 ? QStringLiteral(" -%1").arg(kind.removed) : QString())
                       .arg(kind.unchanged);
     return counts.join(QStringLiteral("; "));
+}
+
+// Files as "name" then its text, in pairs; what the import would do, or its refusals.
+QString plan(DataImport &import, const QStringList &files)
+{
+    try {
+        for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
+            QBuffer file;
+            file.setData(files.at(i + 1).toUtf8());
+            file.open(QIODevice::ReadOnly);
+            import.addFile(&file, files.at(i));
+        }
+    } catch (const ZrError &error) {
+        return QStringLiteral("%1: %2").arg(error.number).arg(error.description);
+    }
+    if (!import.problems().isEmpty())
+        return import.problems().join(u'\n');
+    return counted(import);
 }
 
 const QString Departments = QStringLiteral("departments.csv"),
@@ -189,6 +200,46 @@ private Q_SLOTS:
                                                     "ΜΗΥ101;2023;3;8;ίσως\n")}
             << QStringLiteral("results.csv, line 4, column 6: «11» is outside 0 to 10\n"
                               "results.csv, line 5, column 7: «ίσως» is neither yes nor no");
+        const QString programmeCourses =
+            QStringLiteral("department,programme,course,group,curriculum,coefficient\n"
+                           "105,ΠΠΣ,ΜΗΥ101,Ο1,,1.5\n105,ΠΜΣ,ΜΗΥ101,Μ1,ΓΕΝ,2\n");
+        QTest::newRow("a programme's courses, in groups and curricula of the programme")
+            << QStringList{QStringLiteral("programme-courses.csv"), programmeCourses}
+            << QStringLiteral("programme courses +1 ~0 =1");
+        QTest::newRow("a group of another programme")
+            << QStringList{QStringLiteral("programme-courses.csv"),
+                           programmeCourses + QStringLiteral("105,ΠΠΣ,ΜΗΥ102,Μ1,,\n")}
+            << QStringLiteral("programme-courses.csv, line 4, column 4: no row of course groups "
+                              "has the code «105/ΠΠΣ/Μ1»");
+        QTest::newRow("a refusal named by the file's column, not the kind's")
+            << QStringList{QStringLiteral("results.csv"),
+                           QStringLiteral("course,department,registration number,year\n"
+                                          "NOPE,105,1001007,2020\n")}
+            << QStringLiteral(
+                   "results.csv, line 2, column 1: no row of courses has the code «105/NOPE»");
+        QTest::newRow("JSON rows, a refusal named by line and member")
+            << QStringList{QStringLiteral("new.json"),
+                           QStringLiteral("{\"kind\": \"courses\", \"rows\": [\n"
+                                          " {\"department\": \"105\", \"code\": \"J1\", "
+                                          "\"title\": \"Νέο\", \"ects\": 7.5},\n"
+                                          " {\"department\": \"NOPE\", \"code\": \"J2\", "
+                                          "\"title\": \"[{\\\"\"}\n]}")}
+            << QStringLiteral("new.json, line 3, column department: no row of departments has the "
+                              "code «NOPE»");
+        QTest::newRow("JSON rows of a kind its name says")
+            << QStringList{QStringLiteral("courses.json"),
+                           QStringLiteral("[{\"department\": \"105\", \"code\": \"ΜΗΥ101\", "
+                                          "\"title\": \"Μαθηματικά I\", \"ects\": 5}]")}
+            << QStringLiteral("courses +0 ~0 =1");
+        QTest::newRow("JSON that is no rows")
+            << QStringList{QStringLiteral("courses.json"),
+                           QStringLiteral("[\n{\"code\": 1},\n{\"code\": [1]}\n]")}
+            << QStringLiteral("31023: courses.json, line 3: «code» holds a list or an object, "
+                              "not a value");
+        QTest::newRow("broken JSON")
+            << QStringList{QStringLiteral("courses.json"), QStringLiteral("[\n{\"code\": 1},\n")}
+            << QStringLiteral("31023: courses.json, line 3: not a file of rows in JSON: "
+                              "unterminated array");
         QTest::newRow("a curriculum of no programme")
             << QStringList{QStringLiteral("curricula.csv"),
                            curricula + QStringLiteral("120,ΠΠΣ,Β,Άλλη\n")}
@@ -205,6 +256,66 @@ private Q_SLOTS:
         DataImport import(
             Database::open(QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("u.db"))));
         QCOMPARE(plan(import, files), planned);
+        Database::closeAll();
+    }
+
+    // Pruning removes what no file names unless a stored row still names it; skipping leaves
+    // refused rows out, and the rows that name them.
+    void pruningAndSkipping_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("prune");
+        QTest::addColumn<QString>("planned");  // refusals, then what is written
+        QTest::addColumn<QString>("written"); // what a second reading, not pruning, finds
+        QTest::newRow("a kind's stored rows no file names")
+            << QStringList{QStringLiteral("programme-courses.csv"),
+                           QStringLiteral("department,programme,course\n105,ΠΠΣ,ΜΗΥ101\n")}
+            << true << QStringLiteral("programme courses +0 ~0 -139 =1")
+            << QStringLiteral("programme courses +0 ~0 =1");
+        QTest::newRow("rows still named are kept")
+            << QStringList{QStringLiteral("course-types.csv"),
+                           QStringLiteral("code,name,abbreviation\n1,Υ,ΥΠ\n2,Κ,ΚΕΥ\n3,Ε,ΕΕ\n"
+                                          "4,Ε,ΕΡΓ\n5,Δ,ΔΕ\n6,Π,ΠΑ\n")}
+            << true
+            << QStringLiteral("course types «7» cannot be removed: 2 of courses still name it\n"
+                              "course types «7» cannot be removed: 2 of programme courses still "
+                              "name it\n"
+                              "course types +0 ~6 =0")
+            << QStringLiteral("course types +0 ~0 =6");
+        QTest::newRow("a refused row and the row that names it")
+            << QStringList{Courses,
+                           QStringLiteral("department,code,title,ects\n105,J1,Χ,five\n105,J2,Ψ,5\n"),
+                           QStringLiteral("programme-courses.csv"),
+                           QStringLiteral("department,programme,course\n105,ΠΠΣ,J1\n105,ΠΠΣ,J2\n")}
+            << false
+            << QStringLiteral("courses.csv, line 2, column 4: «five» is not a number\n"
+                              "programme-courses.csv, line 2, column 3: no row of courses has the "
+                              "code «105/J1»\n"
+                              "courses +1 ~0 =0; programme courses +1 ~0 =0")
+            << QStringLiteral("courses.csv, line 2, column 4: «five» is not a number\n"
+                              "programme-courses.csv, line 2, column 3: no row of courses has the "
+                              "code «105/J1»\n"
+                              "courses +0 ~0 =1; programme courses +0 ~0 =1");
+    }
+
+    void pruningAndSkipping()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, prune);
+        QFETCH(QString, planned);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("u.db"));
+        DataImport import(Database::open(server));
+        import.setPrune(prune);
+        import.setSkipBad(true);
+        plan(import, files);
+        QCOMPARE((import.problems() << counted(import)).join(u'\n'), planned);
+        QVERIFY(import.apply());
+        DataImport again(Database::open(server));
+        again.setSkipBad(true);
+        plan(again, files);
+        QCOMPARE((again.problems() << counted(again)).join(u'\n'), written);
         Database::closeAll();
     }
 

@@ -14,7 +14,7 @@ constexpr const char Catalogue[] = R"(
 kind|departments|τμήματα|QEMDepartments||The departments of the university.
 code|κωδικός|depID|required key|||900|The department's code in the registry.
 name|όνομα|depname|required|||Τμήμα Πληροφορικής|
-name_en|όνομα αγγλικά|depname_en||||Department of Informatics|
+name_en|όνομα αγγλικά|depname_en||||Department of Informatics|The name in English.
 school|σχολή|depschool||||Σχολή Θετικών Επιστημών|
 kind|course types|τύποι μαθημάτων|SYS_CourseType||Kinds of course: compulsory, elective, thesis ...
 code|κωδικός|ctypeID|required key|||1|A whole number.
@@ -77,7 +77,7 @@ subject|γνωστικό αντικείμενο|areaID||subjects||1|
 kind|programme courses|μαθήματα προγράμματος|QEMDepProgramCourses|pcID|The courses of a programme, with the place each has in it.
 department|τμήμα||required key|||900|
 programme|πρόγραμμα|prID|required key|programmes|department|ΠΠΣ|
-course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the programme's when empty.
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department, when another than the programme's.
 course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
 course code|κωδικός μαθήματος|coursecode|copy=course||||
 course title|τίτλος μαθήματος|title|copy=course||||
@@ -102,17 +102,17 @@ status|κατάσταση|statusID|defaulted|||1|1 active, 2 graduated, 3 remove
 kind|results|βαθμολογίες|QEMStudentResults|resID|Students' exam results and exemptions.
 department|τμήμα||required key|||900|The student's department.
 registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
-course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the student's when empty.
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department, when another than the student's.
 course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
 year|έτος|acyear|required key|||2021|The academic year's first calendar year.
 exam period|εξεταστική|epID|key|exam periods||1|
 teaching period|περίοδος|termID||teaching periods||1|
-grade|βαθμός|grade|range=0..10|||7,5|From 0 to 10; a decimal comma or point.
+grade|βαθμός|grade|range=0..10|||7,5|A decimal comma or point.
 exemption|απαλλαγή|exemption|flag|||no|
 kind|enrolments|εγγραφές|QEMStudentEnrolments|enrID|The courses students enrolled in, per teaching period.
 department|τμήμα||required key|||900|The student's department.
 registration number|αριθμός μητρώου|student_ID|required key|students|department|1066001|
-course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department; the student's when empty.
+course department|τμήμα μαθήματος||key otherwise=department|||900|The course's department, when another than the student's.
 course|μάθημα|courseID|required key|courses|course department|ΠΛΗ101|
 year|έτος|acyear|required key|||2021|
 teaching period|περίοδος|termID|key|teaching periods||1|
@@ -180,29 +180,31 @@ QList<DataKind> readCatalogue()
     return kinds;
 }
 
-// "The column is required" and the like, for the reference.
+// "Key, required. The code of one of the programmes ..." for the reference.
 QString describe(const DataColumn &column)
 {
     QStringList parts;
-    if (column.key)
-        parts << QStringLiteral("key");
-    parts << (column.required ? QStringLiteral("required") : QStringLiteral("optional"));
+    parts << (column.key ? (column.required ? QStringLiteral("Key, required.")
+                                            : QStringLiteral("Key, optional."))
+                         : (column.required ? QStringLiteral("Required.")
+                                            : QStringLiteral("Optional.")));
     if (!column.refersTo.isEmpty())
-        parts << QStringLiteral("the code of one of the %1%2")
+        parts << QStringLiteral("The code of one of the %1%2.")
                      .arg(column.refersTo,
                           column.scope.isEmpty()
                               ? QString()
-                              : QStringLiteral(" (within its %1)")
+                              : QStringLiteral(" of its %1")
                                     .arg(column.scope.join(QStringLiteral(" and "))));
     if (column.flag)
-        parts << QStringLiteral("yes or no (1/0, ναι/όχι); no when empty");
+        parts << QStringLiteral("Yes or no (1/0, ναι/όχι)%1.")
+                     .arg(column.defaulted ? QString() : QStringLiteral("; no when empty"));
     if (column.most > column.least)
-        parts << QStringLiteral("%1 to %2").arg(column.least).arg(column.most);
-    if (!column.otherwise.isEmpty())
-        parts << QStringLiteral("the %1 when empty").arg(column.otherwise);
+        parts << QStringLiteral("From %1 to %2.").arg(column.least).arg(column.most);
     if (!column.about.isEmpty())
         parts << column.about;
-    return parts.join(QStringLiteral("; "));
+    if (!column.otherwise.isEmpty())
+        parts << QStringLiteral("The %1 when empty.").arg(column.otherwise);
+    return parts.join(u' ');
 }
 
 } // namespace
@@ -258,7 +260,7 @@ QString DataKindsReference()
     for (const DataKind &kind : DataKinds()) {
         text += QStringLiteral("### %1 (%2)\n\n%3 File name: `%4`.\n\n")
                     .arg(kind.name, kind.greek, kind.about, kind.fileName());
-        text += QStringLiteral("| Column | Greek | Example | |\n|---|---|---|---|\n");
+        text += QStringLiteral("| Column | Greek | Example | What it holds |\n|---|---|---|---|\n");
         for (const DataColumn &column : kind.columns)
             if (column.inFiles())
                 text += QStringLiteral("| %1 | %2 | %3 | %4 |\n")

@@ -399,6 +399,20 @@ private Q_SLOTS:
         Database::closeAll();
     }
 
+    // The page that documents the files says what the catalogue does, column by column.
+    void theColumnReferenceIsTheCatalogues()
+    {
+        QFile page(QFINDTESTDATA("../../docs/data.md"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        const QString start = QStringLiteral("a test holds them to it. -->");
+        const qsizetype from = text.indexOf(start) + start.size();
+        const qsizetype to = text.indexOf(QStringLiteral("<!-- end of the columns -->"));
+        QVERIFY(from > start.size() && to > from);
+        QVERIFY2(text.mid(from, to - from).trimmed() == DataKindsReference().trimmed(),
+                 "docs/data.md is behind the catalogue: put in what `zrreq data columns` prints");
+    }
+
     void numbersWithEitherDecimalMark_data()
     {
         QTest::addColumn<QString>("text");

@@ -297,8 +297,10 @@ void DataImport::readStored(const DataKind &kind, KindRows &rows)
                    QStringLiteral("DataImport"));
     while (query.next()) {
         QVariantList values(kind.columns.size());
+        // A null as nothing: PostgreSQL's null number would read as "0" in a key.
         for (qsizetype i = 0; i < from.size(); ++i)
-            values[from.at(i)] = query.value(int(i));
+            if (const QVariant value = query.value(int(i)); !value.isNull())
+                values[from.at(i)] = value;
         for (qsizetype c = 0; c < kind.columns.size(); ++c) {
             const DataColumn &column = kind.columns.at(c);
             const KindRows &referred = m_kinds[column.refersTo];

@@ -11,11 +11,6 @@ namespace {
 // name|greek|table column|attributes|refers to|within (columns, by commas)|example|about
 // Attributes: required, key, flag, defaulted, range=LEAST..MOST, otherwise=COLUMN, copy=COLUMN.
 constexpr const char Catalogue[] = R"(
-kind|departments|τμήματα|QEMDepartments||The departments of the university.
-code|κωδικός|depID|required key|||900|The department's code in the registry.
-name|όνομα|depname|required|||Τμήμα Πληροφορικής|
-name_en|όνομα αγγλικά|depname_en||||Department of Informatics|The name in English.
-school|σχολή|depschool||||Σχολή Θετικών Επιστημών|
 kind|course types|τύποι μαθημάτων|SYS_CourseType||Kinds of course: compulsory, elective, thesis ...
 code|κωδικός|ctypeID|required key|||1|A whole number.
 name|όνομα|ctypedesc|required|||Υποχρεωτικό|
@@ -32,6 +27,14 @@ code|κωδικός|epID|required key|||1|A whole number.
 name|όνομα|epdescr|required|||Εξεταστική Ιανουαρίου|
 short name|σύντομο όνομα|epshort||||ΙΑΝ|
 teaching period|περίοδος|termID||teaching periods||1|
+kind|departments|τμήματα|QEMDepartments||The departments of the university.
+code|κωδικός|depID|required key|||900|The department's code in the registry.
+name|όνομα|depname|required|||Τμήμα Πληροφορικής|
+name_en|όνομα αγγλικά|depname_en||||Department of Informatics|The name in English.
+school|σχολή|depschool||||Σχολή Θετικών Επιστημών|
+local|τοπικό|local|flag|||yes|The university's own department, whose students and courses the pickers offer.
+current year|τρέχον έτος|curyear||||2024|The academic year in progress: what course enrolments are checked against.
+current teaching period|τρέχουσα περίοδος|curtermID||teaching periods||1|
 kind|sectors|τομείς|SYS_Dep_CourseSector||The sectors of a department that teach its courses.
 code|κωδικός|sectorID|required key|||1|A whole number, unique in the university.
 name|όνομα|coursesector|required|||Τομέας Λογισμικού|
@@ -98,6 +101,8 @@ first name|όνομα|firstname|required|||Γιώργος|
 programme|πρόγραμμα|progrspoud_ID|required|programmes|department|ΠΠΣ|
 curriculum|κατεύθυνση|orient_ID||curricula|department,programme|ΛΟΓ|
 year of entry|έτος εισαγωγής|in_year||||2020|
+semester|εξάμηνο|exam_ID||||3|The semester of study the student is in.
+entry mode|τρόπος εισαγωγής|in_modeID||||1|1 national exams, 2 placement exams, 3 transfer, 4 from abroad, 5 second degree.
 status|κατάσταση|statusID|defaulted|||1|1 active, 2 graduated, 3 removed, 4 suspended; 1 when empty.
 kind|results|βαθμολογίες|QEMStudentResults|resID|Students' exam results and exemptions.
 department|τμήμα||required key|||900|The student's department.

@@ -155,8 +155,8 @@ void GenerateLargeVolume(Database &db, const LargeVolume &sizes)
                                 QStringLiteral("Δεδομένα και Μάθηση"), QStringLiteral("Ενσωματωμένα Συστήματα")};
     for (int i = 0; i < sizes.curricula; ++i) {
         const QString name = i < curricula.size() ? curricula.at(i) : QStringLiteral("Κατεύθυνση %1").arg(i + 1);
-        db.exec(QStringLiteral("INSERT INTO QEMDPOrientation (orID, prID, ordescription) VALUES (?, ?, ?)"),
-                {LargeVolumeKeys::curriculum + i, pr, name}, kSource);
+        db.exec(QStringLiteral("INSERT INTO QEMDPOrientation (orID, prID, ordescription, orshort) VALUES (?, ?, ?, ?)"),
+                {LargeVolumeKeys::curriculum + i, pr, name, QStringLiteral("Κ%1").arg(i + 1)}, kSource);
     }
     for (int g = 0; g < 8; ++g)
         db.exec(QStringLiteral("INSERT INTO QEMDPGroup (dgID, prID, groupID, dgname, dgtypeID, dgsemester) "

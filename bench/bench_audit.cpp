@@ -3,6 +3,7 @@
 // the command's peak memory at 50,000 students vs 5,000; the effect of an edit of that set on a
 // curriculum's students (import --impact) vs two audits of them.
 #include "benchutil.h"
+#include "commandrun.h"
 #include "sqlitestep.h"
 
 #include "audit/auditcodesource.h"
@@ -25,9 +26,6 @@
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace zr;
 using namespace zr::server;
@@ -86,46 +84,6 @@ QString generate(const QTemporaryDir &dir, const QString &name, const LargeVolum
     const QString server = QStringLiteral("sqlite://") + dir.path() + QLatin1Char('/') + name;
     GenerateLargeVolume(*Database::open(server), sizes);
     return server;
-}
-
-// CPU time and peak memory of one run of the command, its output thrown away.
-struct CommandRun
-{
-    qint64 cpuNs = 0;
-    qint64 peakKb = 0;
-    int exitCode = -1;
-};
-
-CommandRun runCommand(const QStringList &arguments)
-{
-    QList<QByteArray> bytes{QByteArray(ZRREQ_EXECUTABLE)};
-    for (const QString &a : arguments)
-        bytes << a.toLocal8Bit();
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    // The child's maximum resident size would count the pages it shared with this process before
-    // its exec: the high-water mark of its own image is read while it runs, the last reading kept
-    // (it only grows once the command runs, and a reading before the exec is the copy's).
-    CommandRun run;
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
-        if (const qint64 peak = bench::peakRssKb(pid))
-            run.peakKb = peak;
-        usleep(2000);
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.cpuNs = (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000000
-                + (qint64(usage.ru_utime.tv_usec) + usage.ru_stime.tv_usec) * 1000;
-    return run;
 }
 
 QStringList auditAll(const QString &server)
@@ -213,8 +171,8 @@ int main(int argc, char *argv[])
             const qint64 start = bench::threadCpuNs();
             bench::stepAll(stmt);
             const qint64 floor = bench::threadCpuNs() - start;
-            const CommandRun all = runCommand(auditAll(big));
-            const CommandRun few = runCommand(auditAll(small));
+            const bench::CommandRun all = bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), auditAll(big));
+            const bench::CommandRun few = bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), auditAll(small));
             if (all.exitCode != 1 || few.exitCode != 1)
                 std::fprintf(stderr, "audit --all exited %d and %d\n", all.exitCode, few.exitCode);
             if (round == 0)
@@ -274,9 +232,9 @@ int main(int argc, char *argv[])
                                                QStringLiteral("--file"), path} + set;
         std::vector<qint64> audits, impacts;
         for (int round = 0; round <= 3; ++round) {
-            const CommandRun one = runCommand(audit);
-            const CommandRun two = runCommand(audit);
-            const CommandRun effect = runCommand(impact);
+            const bench::CommandRun one = bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), audit);
+            const bench::CommandRun two = bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), audit);
+            const bench::CommandRun effect = bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), impact);
             // 1: some students' results change, as lowering the ECTS must make them.
             if (effect.exitCode != 1) {
                 std::fprintf(stderr, "import --impact exited %d\n", effect.exitCode);

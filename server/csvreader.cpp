@@ -5,7 +5,8 @@
 #include "servererrors.h"
 
 #include <QIODevice>
-#include <QLocale>
+
+#include <charconv>
 
 #include <cmath>
 
@@ -186,9 +187,20 @@ std::optional<double> SpreadsheetNumber(QStringView text)
     // One decimal mark, comma or point; "1.234,5" could mean two things and is refused.
     if (text.isEmpty() || text.count(u',') + text.count(u'.') > 1)
         return std::nullopt;
-    bool ok = false;
-    const double number = QLocale::c().toDouble(text.toString().replace(u',', u'.'), &ok);
-    if (!ok || !std::isfinite(number))
+    // Read as plain ASCII, as the C locale would: millions of grades go through here.
+    char ascii[64];
+    if (text.size() >= qsizetype(sizeof ascii))
+        return std::nullopt;
+    qsizetype length = 0;
+    for (const QChar c : text) {
+        if (c.unicode() > 127)
+            return std::nullopt;
+        ascii[length++] = c == u',' ? '.' : char(c.unicode());
+    }
+    const char *from = ascii[0] == '+' && length > 1 && ascii[1] != '-' ? ascii + 1 : ascii;
+    double number = 0;
+    const auto [end, error] = std::from_chars(from, ascii + length, number);
+    if (error != std::errc() || end != ascii + length || !std::isfinite(number))
         return std::nullopt;
     return number;
 }

@@ -7,7 +7,10 @@
 #include "jsonrecords.h"
 #include "servererrors.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QFileInfo>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <cmath>
@@ -64,11 +67,16 @@ constexpr QChar KeySeparator = u'\x1f';
 
 QString keyOf(const DataKind &kind, const QVariantList &values)
 {
-    QStringList parts;
+    QString key;
+    bool first = true;
     for (qsizetype i = 0; i < kind.columns.size(); ++i)
-        if (kind.columns.at(i).key)
-            parts << values.at(i).toString();
-    return parts.join(KeySeparator);
+        if (kind.columns.at(i).key) {
+            if (!first)
+                key += KeySeparator;
+            key += values.at(i).toString();
+            first = false;
+        }
+    return key;
 }
 
 // A key as messages show it.
@@ -88,11 +96,12 @@ qsizetype columnIndex(const DataKind &kind, const QString &name)
 // The key of the row a reference column of `values` names: its scope's codes, then its own.
 QString referredKey(const DataKind &kind, qsizetype c, const QVariantList &values)
 {
-    QStringList codes;
-    for (const QString &scope : kind.columns.at(c).scope)
-        codes << values.at(columnIndex(kind, scope)).toString();
-    codes << values.at(c).toString();
-    return codes.join(KeySeparator);
+    QString key;
+    for (const qsizetype scope : kind.columns.at(c).scopeAt) {
+        key += values.at(scope).toString();
+        key += KeySeparator;
+    }
+    return key + values.at(c).toString();
 }
 
 bool sameValue(const QVariant &a, const QVariant &b)
@@ -104,9 +113,99 @@ bool sameValue(const QVariant &a, const QVariant &b)
     return numbers && other ? x == y : a.toString() == b.toString();
 }
 
+// A file's records, CSV or JSON alike.
+class RecordSource
+{
+public:
+    RecordSource(QIODevice *device, const QString &name, const CsvDialect &dialect)
+    {
+        if (IsJsonDataFile(device, name))
+            m_json.emplace(device, name);
+        else
+            m_csv.emplace(device, name, dialect);
+    }
+    bool next(CsvRecord &record) { return m_json ? m_json->next(record) : m_csv->next(record); }
+    bool isJson() const { return m_json.has_value(); }
+    QString kind() const { return m_json ? m_json->kind() : QString(); }
+
+private:
+    std::optional<CsvReader> m_csv;
+    std::optional<JsonRecords> m_json;
+};
+
+// The kinds no other kind names (results, enrolments ...): their rows are streamed, never held.
+bool isStreamed(const DataKind &kind)
+{
+    static const QSet<QString> named = [] {
+        QSet<QString> names;
+        for (const DataKind &each : DataKinds())
+            for (const DataColumn &column : each.columns)
+                if (!column.refersTo.isEmpty())
+                    names.insert(column.refersTo);
+        return names;
+    }();
+    return !named.contains(kind.name);
+}
+
+// The column naming the row a streamed row belongs to (a result's student): the stored rows
+// of one owner are read together.
+qsizetype ownerColumn(const DataKind &kind)
+{
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (column.key && !column.refersTo.isEmpty() &&
+            !FindDataKind(column.refersTo)->idColumn.isEmpty())
+            return c;
+    }
+    return -1;
+}
+
+// Where a row was first met: the streamed file's number and the line, in 32 bits.
+quint32 packedPlace(qint32 file, qint64 line)
+{
+    return quint32(file) << 24 | quint32(std::min<qint64>(line, 0xFFFFFF));
+}
+
+// The place each id was first met on in this import: dense for the ids a database hands out,
+// four bytes a row, so that millions of rows are checked for duplicates without holding them.
+class PlaceOfId
+{
+public:
+    quint32 &operator[](qint64 id)
+    {
+        if (id < 0 || id >= DenseLimit)
+            return m_sparse[id];
+        if (size_t(id) >= m_dense.size())
+            m_dense.resize(std::max<size_t>(size_t(id) + 1, m_dense.size() * 3 / 2), 0);
+        return m_dense[size_t(id)];
+    }
+
+private:
+    static constexpr qint64 DenseLimit = qint64(1) << 24;
+    std::vector<quint32> m_dense;
+    QHash<qint64, quint32> m_sparse;
+};
+
+const QString Source = QStringLiteral("DataImport");
+
 } // namespace
 
-DataImport::DataImport(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
+struct DataImport::Streamed
+{
+    qint64 nextId = 0;
+    qint64 firstNewId = 0;
+    PlaceOfId places;
+    QVariant owner;
+    bool ownerRead = false;
+    struct Fellow
+    {
+        QVariantList values; // in the kind's columns, codes for references
+        qint64 id = 0;
+    };
+    QHash<QString, Fellow> fellows; // the stored rows of the owner, by key
+    DataKindChanges counted;
+};
+
 
 const DataKind *DataImport::kindOfHeader(const QStringList &header, const QString &fileName)
 {
@@ -137,27 +236,36 @@ const DataKind *DataImport::kindOfHeader(const QStringList &header, const QStrin
     return nullptr;
 }
 
-void DataImport::addFile(QIODevice *device, const QString &fileName, const QString &kindName,
+DataImport::DataImport(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
+
+DataImport::~DataImport() = default;
+
+bool DataImport::addFile(const QString &path, QString *error, const QString &kindName,
                          const CsvDialect &dialect)
 {
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file->errorString();
+        return false;
+    }
+    addFile(std::move(file), QFileInfo(path).fileName(), kindName, dialect);
+    return true;
+}
+
+void DataImport::addFile(std::unique_ptr<QIODevice> device, const QString &fileName,
+                         const QString &kindName, const CsvDialect &dialect)
+{
+    forgetWorkedOut();
     m_checked = false;
-    // A JSON file gives the same records a CSV file would.
-    std::optional<CsvReader> csv;
-    std::optional<JsonRecords> json;
-    if (IsJsonDataFile(device, fileName))
-        json.emplace(device, fileName);
-    else
-        csv.emplace(device, fileName, dialect);
-    const auto next = [&](CsvRecord &record) {
-        return json ? json->next(record) : csv->next(record);
-    };
+    RecordSource records(device.get(), fileName, dialect);
     CsvRecord header;
-    if (!next(header))
+    if (!records.next(header))
         return;
     // Named, or named by the file (courses.csv), or told by the header.
-    const QString named = !kindName.isEmpty() ? kindName
-                          : json && !json->kind().isEmpty() ? json->kind()
-                                                             : QFileInfo(fileName).completeBaseName();
+    const QString named = !kindName.isEmpty()                           ? kindName
+                          : !records.kind().isEmpty()                    ? records.kind()
+                                                                          : QFileInfo(fileName).completeBaseName();
     const DataKind *kind = FindDataKind(named);
     if (!kind && kindName.isEmpty())
         kind = kindOfHeader(header.fields, fileName);
@@ -165,112 +273,197 @@ void DataImport::addFile(QIODevice *device, const QString &fileName, const QStri
         return;
     // A column is named by its place in a CSV file, by its member's name in a JSON one.
     const auto label = [&](qsizetype i) {
-        return json ? header.fields.at(i) : QString::number(i + 1);
+        return records.isJson() ? header.fields.at(i) : QString::number(i + 1);
     };
     // Which of the kind's columns each of the file's columns is.
-    QList<int> place;
-    QStringList &labels = m_columnLabels[fileName];
-    labels = QStringList(kind->columns.size());
+    FileColumns columns{fileName, {}, QStringList(kind->columns.size()), header.fields.size(), {}};
     for (qsizetype i = 0; i < header.fields.size(); ++i) {
         const QString cell = header.fields.at(i).trimmed();
         const auto found = std::find_if(kind->columns.begin(), kind->columns.end(),
                                         [&](const DataColumn &c) { return namesColumn(cell, c); });
         if (found == kind->columns.end())
-            m_problems << message(StrUnknownColumn,
-                                  {fileName, label(i), cell, kind->shownName()});
+            m_problems << message(StrUnknownColumn, {fileName, label(i), cell, kind->shownName()});
         else
-            labels[found - kind->columns.begin()] = label(i);
-        place << int(found - kind->columns.begin());
+            columns.labels[found - kind->columns.begin()] = label(i);
+        columns.place << int(found - kind->columns.begin());
     }
     bool complete = true;
     for (qsizetype c = 0; c < kind->columns.size(); ++c) {
-        if (kind->columns.at(c).required && !place.contains(int(c))) {
+        if (kind->columns.at(c).required && !columns.place.contains(int(c))) {
             m_problems << message(StrMissingColumn, {fileName, kind->columns.at(c).name});
             complete = false;
         }
     }
-    if (!complete || place.contains(int(kind->columns.size())))
+    if (!complete || columns.place.contains(int(kind->columns.size())))
         return;
-
+    // A reference is a code, whatever the table stores for it.
+    const SchemaTable &table = m_db->knownTable(kind->table, Source);
+    for (const DataColumn &column : kind->columns)
+        columns.described << (column.refersTo.isEmpty() ? table.column(column.column) : nullptr);
+    m_columns.insert(fileName, columns);
     KindRows &rows = m_kinds[kind->name];
     rows.read = true;
+    if (isStreamed(*kind)) { // read when the import is worked out
+        const qint32 number = qint32(m_streamed.size());
+        m_streamed.push_back(StreamedFile{std::move(device), dialect, kind, columns, number});
+        return;
+    }
     readStored(*kind, rows);
-    const SchemaTable &table = m_db->knownTable(kind->table, QStringLiteral("DataImport"));
-    for (CsvRecord record; next(record);) {
-        const QString line = QString::number(record.line);
-        if (record.fields.size() != header.fields.size()) {
-            m_problems << message(StrFieldCount,
-                                  {fileName, line, QString::number(record.fields.size()),
-                                   QString::number(header.fields.size())});
+    for (CsvRecord record; records.next(record);) {
+        Row row;
+        if (!readRecord(*kind, columns, record, row, m_problems))
             continue;
-        }
-        Row row{fileName, record.line, QVariantList(kind->columns.size()),
-                QList<bool>(kind->columns.size(), false)};
-        bool good = true;
-        for (qsizetype i = 0; i < record.fields.size(); ++i) {
-            const DataColumn &column = kind->columns.at(place.at(i));
-            // A reference is a code, whatever the table stores for it.
-            const SchemaColumn *described =
-                column.refersTo.isEmpty() ? table.column(column.column) : nullptr;
-            const QString text = record.fields.at(i).trimmed();
-            const QStringList where{fileName, line, label(i), text};
-            QVariant value;
-            if (text.isEmpty() && column.required) {
-                m_problems << message(StrRequired, where);
-            } else if (text.isEmpty() && column.defaulted) {
-                continue; // not given: the stored value, or the table's default, stays
-            } else if (text.isEmpty()) {
-                if (column.flag) // an empty yes-or-no is a no
-                    value = 0;
-            } else if (column.flag) {
-                if (isYes(text) || isNo(text))
-                    value = isYes(text) ? -1 : 0;
-                else
-                    m_problems << message(StrNotYesOrNo, where);
-            } else if (described && described->isNumeric()) {
-                const std::optional<double> number = SpreadsheetNumber(text);
-                if (!number)
-                    m_problems << message(StrNotANumber, where);
-                else if (described->sqlType == SqlType::Integer &&
-                         (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
-                    m_problems << message(StrNotWhole, where);
-                else if (column.most > column.least &&
-                         (*number < column.least || *number > column.most))
-                    m_problems << message(StrOutside,
-                                          where + QStringList{QString::number(column.least),
-                                                              QString::number(column.most)});
-                else
-                    value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))
-                                                                   : QVariant(*number);
-            } else if (described && described->definedSize > 0 &&
-                       text.size() > described->definedSize) {
-                m_problems << message(StrTooLong,
-                                      where + QStringList{QString::number(described->definedSize)});
-            } else {
-                value = text;
-            }
-            good = good && (text.isEmpty() ? !column.required : !value.isNull());
-            row.values[place.at(i)] = value;
-            row.given[place.at(i)] = true;
-        }
-        if (!good)
-            continue;
-        for (qsizetype c = 0; c < kind->columns.size(); ++c) {
-            const DataColumn &column = kind->columns.at(c);
-            if (!column.otherwise.isEmpty() && row.values.at(c).isNull())
-                row.values[c] = row.values.at(columnIndex(*kind, column.otherwise));
-        }
         const QString key = keyOf(*kind, row.values);
         rows.named.insert(key);
         if (const auto first = rows.byKey.constFind(key); first != rows.byKey.constEnd()) {
             const Row &earlier = rows.rows.at(*first);
-            m_problems << message(StrDuplicateKey, {fileName, line, shown(key), earlier.file,
-                                                    QString::number(earlier.line)});
+            m_problems << message(StrDuplicateKey,
+                                  {fileName, QString::number(record.line), shown(key),
+                                   earlier.file, QString::number(earlier.line)});
             continue;
         }
         rows.byKey.insert(key, rows.rows.size());
         rows.rows << row;
     }
+}
+
+// The values of one record in the kind's columns, or false with its refusals added.
+bool DataImport::readRecord(const DataKind &kind, const FileColumns &columns,
+                            const CsvRecord &record, Row &row, QStringList &problems)
+{
+    const QString line = QString::number(record.line);
+    if (record.fields.size() != columns.fields) {
+        problems << message(StrFieldCount, {columns.file, line, QString::number(record.fields.size()),
+                                            QString::number(columns.fields)});
+        return false;
+    }
+    row = Row{columns.file, record.line, QVariantList(kind.columns.size()),
+              QList<bool>(kind.columns.size(), false)};
+    bool good = true;
+    for (qsizetype i = 0; i < record.fields.size(); ++i) {
+        const int c = columns.place.at(i);
+        const DataColumn &column = kind.columns.at(c);
+        const SchemaColumn *described = columns.described.at(c);
+        const QString text = record.fields.at(i).trimmed();
+        const auto refuse = [&](qint32 id, const QStringList &more = {}) {
+            problems << message(id, QStringList{columns.file, line, columns.labels.at(c), text} + more);
+            good = false;
+        };
+        QVariant value;
+        if (text.isEmpty() && column.required) {
+            refuse(StrRequired);
+        } else if (text.isEmpty() && column.defaulted) {
+            continue; // not given: the stored value, or the table's default, stays
+        } else if (text.isEmpty()) {
+            if (column.flag) // an empty yes-or-no is a no
+                value = 0;
+        } else if (column.flag) {
+            if (isYes(text) || isNo(text))
+                value = isYes(text) ? -1 : 0;
+            else
+                refuse(StrNotYesOrNo);
+        } else if (described && described->isNumeric()) {
+            const std::optional<double> number = SpreadsheetNumber(text);
+            if (!number)
+                refuse(StrNotANumber);
+            else if (described->sqlType == SqlType::Integer &&
+                     (*number != std::floor(*number) || std::fabs(*number) > 9.0e15))
+                refuse(StrNotWhole);
+            else if (column.most > column.least && (*number < column.least || *number > column.most))
+                refuse(StrOutside, {QString::number(column.least), QString::number(column.most)});
+            else
+                value = described->sqlType == SqlType::Integer ? QVariant(qint64(*number))
+                                                               : QVariant(*number);
+        } else if (described && described->definedSize > 0 && text.size() > described->definedSize) {
+            refuse(StrTooLong, {QString::number(described->definedSize)});
+        } else {
+            value = text;
+        }
+        row.values[c] = value;
+        row.given[c] = true;
+    }
+    if (!good)
+        return false;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (!column.otherwise.isEmpty() && row.values.at(c).isNull())
+            row.values[c] = row.values.at(columnIndex(kind, column.otherwise));
+    }
+    return true;
+}
+
+// Whether every code of `row` names a row of its kind that is, or will be, stored; with
+// `table`, what the table holds for each column (the id a code names, where there is one).
+bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringList &problems,
+                                 QVariantList *table)
+{
+    bool known = true;
+    if (table)
+        *table = row.values;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (!column.copiedFrom.isEmpty() && table)
+            (*table)[c] = tableValue(kind, c, row.values);
+        if (column.refersTo.isEmpty() || row.values.at(c).isNull()) // empty names nothing
+            continue;
+        const KindRows &referred = m_kinds[column.refersTo];
+        const QString code = referredKey(kind, c, row.values);
+        if (referred.byKey.contains(code) ||
+            (referred.stored.contains(code) && !referred.removed.contains(code))) {
+            if (table && !FindDataKind(column.refersTo)->idColumn.isEmpty())
+                (*table)[c] = idOf(column.refersTo, code);
+            continue;
+        }
+        problems << message(StrUnknownCode,
+                            {row.file, QString::number(row.line),
+                             m_columns.value(row.file).labels.value(c),
+                             FindDataKind(column.refersTo)->shownName(), shown(code)});
+        known = false;
+    }
+    return known;
+}
+
+// A stored row as a file gives it, from `query`'s columns from `firstColumn` on (the kind's
+// table columns in order): a reference by the codes of the row it names.
+QVariantList DataImport::codesOf(const DataKind &kind, const QSqlQuery &query,
+                                 qsizetype firstColumn)
+{
+    QVariantList values(kind.columns.size());
+    int at = int(firstColumn);
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        if (kind.columns.at(c).column.isEmpty())
+            continue;
+        // A null as nothing: PostgreSQL's null number would read as "0" in a key.
+        if (const QVariant value = query.value(at++); !value.isNull())
+            values[c] = value;
+    }
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty() ||
+            values.at(c).isNull())
+            continue;
+        // The codes of the row the id names: its scope's, then its own.
+        const KindRows &referred = m_kinds[column.refersTo];
+        const QString id = values.at(c).toString();
+        const QStringList codes =
+            referred.keyOfId.value(id, referred.keyOfNewId.value(id)).split(KeySeparator);
+        for (qsizetype k = 0; k < column.scope.size(); ++k)
+            values[columnIndex(kind, column.scope.at(k))] = codes.value(k);
+        values[c] = codes.value(column.scope.size());
+    }
+    return values;
+}
+
+// The table columns of `kind` in order, then its id.
+static QStringList tableColumns(const DataKind &kind)
+{
+    QStringList columns;
+    for (const DataColumn &column : kind.columns)
+        if (!column.column.isEmpty())
+            columns << column.column;
+    if (!kind.idColumn.isEmpty())
+        columns << kind.idColumn;
+    return columns;
 }
 
 // Stored rows are held as a file gives them: a reference by the codes of the row it names.
@@ -279,46 +472,20 @@ void DataImport::readStored(const DataKind &kind, KindRows &rows)
     if (rows.storedRead)
         return;
     rows.storedRead = true;
-    QStringList columns;
-    QList<qsizetype> from;
-    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-        const DataColumn &column = kind.columns.at(c);
+    for (const DataColumn &column : kind.columns)
         if (!column.refersTo.isEmpty() && column.refersTo != kind.name)
             readStored(*FindDataKind(column.refersTo), m_kinds[column.refersTo]);
-        if (!column.column.isEmpty()) {
-            columns << column.column;
-            from << c;
-        }
-    }
-    if (!kind.idColumn.isEmpty())
-        columns << kind.idColumn;
-    QSqlQuery &query =
-        m_db->exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), kind.table), {},
-                   QStringLiteral("DataImport"));
+    const QStringList columns = tableColumns(kind);
+    QSqlQuery &query = m_db->exec(
+        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), kind.table), {}, Source);
     while (query.next()) {
-        QVariantList values(kind.columns.size());
-        // A null as nothing: PostgreSQL's null number would read as "0" in a key.
-        for (qsizetype i = 0; i < from.size(); ++i)
-            if (const QVariant value = query.value(int(i)); !value.isNull())
-                values[from.at(i)] = value;
-        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-            const DataColumn &column = kind.columns.at(c);
-            const KindRows &referred = m_kinds[column.refersTo];
-            if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty() ||
-                values.at(c).isNull())
-                continue;
-            // The codes of the row the id names: its scope's, then its own.
-            const QStringList codes =
-                referred.keyOfId.value(values.at(c).toString()).split(KeySeparator);
-            for (qsizetype k = 0; k < column.scope.size(); ++k)
-                values[columnIndex(kind, column.scope.at(k))] = codes.value(k);
-            values[c] = codes.value(column.scope.size());
-        }
+        const QVariantList values = codesOf(kind, query, 0);
         const QString key = keyOf(kind, values);
         rows.stored.insert(key, values);
         if (!kind.idColumn.isEmpty()) {
-            rows.ids.insert(key, query.value(int(columns.size() - 1)));
-            rows.keyOfId.insert(query.value(int(columns.size() - 1)).toString(), key);
+            const QVariant id = query.value(int(columns.size() - 1));
+            rows.ids.insert(key, id);
+            rows.keyOfId.insert(id.toString(), key);
         }
     }
 }
@@ -335,6 +502,7 @@ void DataImport::setPrune(bool prune)
 {
     m_prune = prune;
     m_checked = false;
+    forgetWorkedOut();
 }
 
 void DataImport::setSkipBad(bool skip)
@@ -360,12 +528,15 @@ void DataImport::check()
             rows->byKey.insert(keyOf(kind, rows->rows.at(i).values), i);
         }
         rows->removed.clear();
-        if (m_prune && rows->read)
+        if (m_prune && rows->read && !isStreamed(kind))
             for (auto stored = rows->stored.cbegin(); stored != rows->stored.cend(); ++stored)
                 if (!rows->named.contains(stored.key()))
                     rows->removed.insert(stored.key());
     }
     for (const DataKind &kind : DataKinds()) {
+        for (const DataColumn &column : kind.columns)
+            if (!column.refersTo.isEmpty() && m_kinds.contains(kind.name))
+                readStored(*FindDataKind(column.refersTo), m_kinds[column.refersTo]);
         checkReferences(kind);
         checkRemovals(kind);
     }
@@ -376,26 +547,11 @@ void DataImport::checkReferences(const DataKind &kind)
     const auto rows = m_kinds.find(kind.name);
     if (rows == m_kinds.end())
         return;
-    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-        const DataColumn &column = kind.columns.at(c);
-        if (column.refersTo.isEmpty())
+    for (Row &row : rows->rows) {
+        if (row.refused || referencesKnown(kind, row, m_checkProblems))
             continue;
-        KindRows &referred = m_kinds[column.refersTo];
-        readStored(*FindDataKind(column.refersTo), referred);
-        for (Row &row : rows->rows) {
-            if (row.refused || row.values.at(c).isNull()) // a reference left empty names nothing
-                continue;
-            const QString code = referredKey(kind, c, row.values);
-            if (referred.byKey.contains(code) ||
-                (referred.stored.contains(code) && !referred.removed.contains(code)))
-                continue;
-            m_checkProblems << message(StrUnknownCode, {row.file, QString::number(row.line),
-                                                        m_columnLabels.value(row.file).value(c),
-                                                        FindDataKind(column.refersTo)->shownName(),
-                                                        shown(code)});
-            row.refused = true;
-            rows->byKey.remove(keyOf(kind, row.values));
-        }
+        row.refused = true;
+        rows->byKey.remove(keyOf(kind, row.values));
     }
 }
 
@@ -410,14 +566,29 @@ void DataImport::checkRemovals(const DataKind &kind)
         for (qsizetype c = 0; c < other.columns.size(); ++c) {
             if (other.columns.at(c).refersTo != kind.name)
                 continue;
-            KindRows &naming = m_kinds[other.name];
-            readStored(other, naming);
             QHash<QString, qint64> named;
-            for (auto stored = naming.stored.cbegin(); stored != naming.stored.cend(); ++stored)
-                if (!naming.removed.contains(stored.key()) && !stored->at(c).isNull())
-                    if (const QString code = referredKey(other, c, *stored);
-                        pruned.removed.contains(code))
-                        ++named[code];
+            if (isStreamed(other)) {
+                // Counted by the database: a streamed kind's rows are never held.
+                for (const QString &key : std::as_const(pruned.removed)) {
+                    const QVariant stored = kind.idColumn.isEmpty()
+                                                ? QVariant(key.section(KeySeparator, -1))
+                                                : pruned.ids.value(key);
+                    QSqlQuery &count = m_db->exec(
+                        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                            .arg(other.table, other.columns.at(c).column),
+                        {stored}, Source);
+                    if (count.next() && count.value(0).toLongLong() > 0)
+                        named.insert(key, count.value(0).toLongLong());
+                }
+            } else {
+                KindRows &naming = m_kinds[other.name];
+                readStored(other, naming);
+                for (auto stored = naming.stored.cbegin(); stored != naming.stored.cend(); ++stored)
+                    if (!naming.removed.contains(stored.key()) && !stored->at(c).isNull())
+                        if (const QString code = referredKey(other, c, *stored);
+                            pruned.removed.contains(code))
+                            ++named[code];
+            }
             for (auto it = named.cbegin(); it != named.cend(); ++it) {
                 m_checkProblems << message(StrStillNamed, {kind.shownName(), shown(it.key()),
                                                            QString::number(it.value()),
@@ -455,16 +626,21 @@ QList<QStringList> DataImport::storedRows(const DataKind &kind)
 
 QStringList DataImport::problems()
 {
-    check();
-    return m_problems + m_checkProblems;
+    workOut({}, false);
+    return m_problems + m_checkProblems + m_streamProblems;
 }
 
 QList<DataKindChanges> DataImport::changes()
 {
-    check();
+    workOut({}, false);
     constexpr qsizetype shownRows = 3;
     QList<DataKindChanges> all;
     for (const DataKind &kind : DataKinds()) {
+        if (isStreamed(kind)) {
+            if (m_streamedChanges.contains(kind.name))
+                all << m_streamedChanges.value(kind.name);
+            continue;
+        }
         const auto rows = m_kinds.constFind(kind.name);
         if (rows == m_kinds.constEnd() || (rows->rows.isEmpty() && rows->removed.isEmpty()))
             continue;
@@ -498,6 +674,15 @@ QList<DataKindChanges> DataImport::changes()
     return all;
 }
 
+QVariant DataImport::idOf(const QString &kind, const QString &key) const
+{
+    const auto rows = m_kinds.constFind(kind);
+    if (rows == m_kinds.constEnd())
+        return {};
+    const auto stored = rows->ids.constFind(key);
+    return stored != rows->ids.constEnd() ? *stored : rows->newIds.value(key);
+}
+
 // What the table holds for column `c`: the id of the row a code names where that kind has
 // ids, the named row's own value for a copied column, else the value itself.
 QVariant DataImport::tableValue(const DataKind &kind, qsizetype c, const QVariantList &values)
@@ -517,17 +702,16 @@ QVariant DataImport::tableValue(const DataKind &kind, qsizetype c, const QVarian
         return rows.stored.value(key).value(from);
     }
     if (!column.refersTo.isEmpty() && !FindDataKind(column.refersTo)->idColumn.isEmpty())
-        return m_kinds[column.refersTo].ids.value(referredKey(kind, c, values));
+        return idOf(column.refersTo, referredKey(kind, c, values));
     return values.at(c);
 }
 
 void DataImport::remove(const DataKind &kind, const QString &key)
 {
-    const QString source = QStringLiteral("DataImport");
     const KindRows &rows = m_kinds[kind.name];
     if (!kind.idColumn.isEmpty()) {
         m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kind.table, kind.idColumn),
-                    {rows.ids.value(key)}, source);
+                    {rows.ids.value(key)}, Source);
         return;
     }
     QStringList where;
@@ -540,100 +724,306 @@ void DataImport::remove(const DataKind &kind, const QString &key)
         }
     m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2")
                     .arg(kind.table, where.join(QStringLiteral(" AND "))),
-                values, source);
+                values, Source);
 }
 
-bool DataImport::apply(const DataProgress &progress)
+// Next free id of `kind`, the table locked against other writers handing out ids.
+static qint64 nextIdOf(Database &db, const DataKind &kind)
 {
-    if (const QStringList refused = problems(); !refused.isEmpty() && !m_skipBad)
-        throw ZrError(ErrDataFileRefused, QStringLiteral("DataImport"), refused.join(u'\n'));
-    qint64 total = 0, done = 0;
-    for (const DataKindChanges &kindChanges : changes())
-        total += kindChanges.added + kindChanges.changed + kindChanges.removed;
-    // Told every so many rows, not each: the answer may repaint a window.
-    const auto onward = [&] {
-        ++done;
-        return !progress || (done % 256 != 0 && done != total) || progress(done, total);
-    };
-    const auto cancelled = [this] {
-        m_kinds.clear(); // the ids handed out are rolled back with the rest
-        m_checked = false;
-        return false;
+    db.lockForNewIds(kind.table, Source);
+    QSqlQuery &last = db.exec(
+        QStringLiteral("SELECT MAX(%1) FROM %2").arg(kind.idColumn, kind.table), {}, Source);
+    return (last.next() ? last.value(0).toLongLong() : 0) + 1;
+}
+
+// Writes the rows held of `kind`: additions and changes.
+bool DataImport::writeKept(const DataKind &kind, const std::function<bool(qint64)> &onward)
+{
+    const auto found = m_kinds.find(kind.name);
+    if (found == m_kinds.end())
+        return true;
+    KindRows &rows = *found;
+    qint64 nextId = kind.idColumn.isEmpty() ? 0 : nextIdOf(*m_db, kind);
+    for (const Row &row : std::as_const(rows.rows)) {
+        const QString key = keyOf(kind, row.values);
+        const auto stored = rows.stored.constFind(key);
+        if (row.refused || (stored != rows.stored.constEnd() && !differs(row, *stored)))
+            continue;
+        QStringList columns, keys;
+        QVariantList values, keyValues;
+        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+            const DataColumn &column = kind.columns.at(c);
+            if (column.column.isEmpty() || (!column.key && !row.given.at(c) && column.inFiles()))
+                continue;
+            const QVariant value = tableValue(kind, c, row.values);
+            if (column.key && stored != rows.stored.constEnd() && value.isNull()) {
+                keys << column.column + QStringLiteral(" IS NULL");
+                continue;
+            }
+            (column.key ? keys : columns)
+                << column.column + (column.key ? QStringLiteral(" = ?") : QString());
+            (column.key ? keyValues : values) << value;
+        }
+        if (stored != rows.stored.constEnd()) {
+            for (QString &column : columns)
+                column += QStringLiteral(" = ?");
+            m_db->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(kind.table, columns.join(QStringLiteral(", ")),
+                                 keys.join(QStringLiteral(" AND "))),
+                        values + keyValues, Source);
+        } else {
+            for (QString &column : keys)
+                column.chop(4); // " = ?"
+            columns += keys;
+            values += keyValues;
+            if (!kind.idColumn.isEmpty()) {
+                columns << kind.idColumn;
+                values << nextId;
+                rows.newIds.insert(key, nextId);
+                rows.keyOfNewId.insert(QString::number(nextId), key);
+                ++nextId;
+            }
+            m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(kind.table, columns.join(u','),
+                                 QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+                        values, Source);
+        }
+        if (!onward(1))
+            return false;
+    }
+    return true;
+}
+
+// Writes the rows of one streamed file as they are read: each is checked, matched with the
+// stored rows of its owner (read when the owner changes) and added or changed.
+bool DataImport::stream(StreamedFile &file, Streamed &state,
+                        const std::function<bool(qint64)> &onward)
+{
+    const DataKind &kind = *file.kind;
+    const qsizetype owner = ownerColumn(kind);
+    const QStringList stored = tableColumns(kind);
+    const QString fellows =
+        QStringLiteral("SELECT %1 FROM %2").arg(stored.join(u','), kind.table) +
+        (owner < 0 ? QString() : QStringLiteral(" WHERE %1 = ?").arg(kind.columns.at(owner).column));
+    file.device->seek(0);
+    RecordSource records(file.device.get(), file.columns.file, file.dialect);
+    CsvRecord record;
+    if (!records.next(record)) // the header
+        return true;
+    qint64 read = file.device->pos();
+    QHash<quint64, QString> statements; // by the columns written, and whether added
+    while (records.next(record)) {
+        if (!onward(file.device->pos() - read))
+            return false;
+        read = file.device->pos();
+        Row row;
+        QVariantList table;
+        if (!readRecord(kind, file.columns, record, row, m_streamProblems) ||
+            !referencesKnown(kind, row, m_streamProblems, &table))
+            continue;
+        const QString key = keyOf(kind, row.values);
+        const QVariant ownerId = owner < 0 ? QVariant(0) : table.at(owner);
+        if (!state.ownerRead || ownerId != state.owner) {
+            state.fellows.clear();
+            state.owner = ownerId;
+            state.ownerRead = true;
+            QSqlQuery &query =
+                m_db->exec(fellows, owner < 0 ? QVariantList() : QVariantList{ownerId}, Source);
+            while (query.next()) {
+                QVariantList values = codesOf(kind, query, 0);
+                const QString fellowKey = keyOf(kind, values);
+                state.fellows.insert(fellowKey, {std::move(values),
+                                                 query.value(int(stored.size() - 1)).toLongLong()});
+            }
+        }
+        const auto fellow = state.fellows.find(key);
+        const bool added = fellow == state.fellows.end();
+        const qint64 id = added ? state.nextId : fellow->id;
+        quint32 &place = state.places[id];
+        if (place != 0) {
+            m_streamProblems << message(StrDuplicateKey,
+                                        {file.columns.file, QString::number(record.line), shown(key),
+                                         m_streamed.at(place >> 24).columns.file,
+                                         QString::number(place & 0xFFFFFF)});
+            continue;
+        }
+        place = packedPlace(file.number, record.line);
+        if (!added && !differs(row, fellow->values)) {
+            ++state.counted.unchanged;
+            continue;
+        }
+        // The statement for the columns this row gives, made once per set of columns.
+        quint64 written = added ? quint64(1) << 63 : 0;
+        QVariantList values;
+        for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+            const DataColumn &column = kind.columns.at(c);
+            if (!column.column.isEmpty() &&
+                (row.given.at(c) || (added && (column.key || !column.inFiles())))) {
+                written |= quint64(1) << c;
+                values << table.at(c);
+            }
+        }
+        QString &sql = statements[written];
+        if (sql.isEmpty()) {
+            QStringList columns;
+            for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                if (written & (quint64(1) << c))
+                    columns << kind.columns.at(c).column;
+            columns << kind.idColumn;
+            sql = added ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(kind.table, columns.join(u','),
+                                   QStringList(columns.size(), QStringLiteral("?")).join(u','))
+                        : QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                              .arg(kind.table, columns.mid(0, columns.size() - 1)
+                                                   .join(QStringLiteral(" = ?, ")),
+                                   kind.idColumn);
+        }
+        m_db->write(sql, values << id, Source);
+        if (added) {
+            state.fellows.insert(key, {row.values, id});
+            ++state.nextId;
+        }
+        ++(added ? state.counted.added : state.counted.changed);
+        if (state.counted.firstRows.size() < 3)
+            state.counted.firstRows << QStringLiteral("%1 %2:%3 %4")
+                                           .arg(QChar(added ? u'+' : u'~'))
+                                           .arg(file.columns.file)
+                                           .arg(record.line)
+                                           .arg(shown(key));
+    }
+    return onward(file.device->pos() - read);
+}
+
+// Removes the stored rows of a streamed kind that no file row named.
+bool DataImport::pruneStreamed(const DataKind &kind, Streamed &state,
+                               const std::function<bool(qint64)> &onward)
+{
+    if (const auto rows = m_kinds.constFind(kind.name);
+        !m_prune || rows == m_kinds.constEnd() || !rows->read)
+        return true;
+    std::vector<qint64> gone;
+    {
+        QSqlQuery &ids = m_db->exec(
+            QStringLiteral("SELECT %1 FROM %2").arg(kind.idColumn, kind.table), {}, Source);
+        while (ids.next())
+            if (const qint64 id = ids.value(0).toLongLong();
+                id < state.firstNewId && state.places[id] == 0)
+                gone.push_back(id);
+    }
+    const QStringList stored = tableColumns(kind);
+    for (size_t i = 0; i < gone.size() && i < 3; ++i) {
+        QSqlQuery &row = m_db->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                        .arg(stored.join(u','), kind.table, kind.idColumn),
+                                    {gone.at(i)}, Source);
+        if (row.next())
+            state.counted.firstRows << QStringLiteral("- %1").arg(shown(keyOf(kind, codesOf(kind, row, 0))));
+    }
+    for (const qint64 id : gone) {
+        m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kind.table, kind.idColumn),
+                    {id}, Source);
+        if (!onward(0))
+            return false;
+    }
+    state.counted.removed = qint64(gone.size());
+    return true;
+}
+
+// Writes the whole import in one transaction, committed only by apply() and only when no row
+// was refused (or refused rows are skipped): the plan is what was written and rolled back.
+bool DataImport::workOut(const DataProgress &progress, bool commit)
+{
+    if (m_applied || (m_planned && !commit))
+        return true;
+    forgetWorkedOut();
+    check();
+    // Rows held count one each, streamed files by their bytes.
+    qint64 total = 0, done = 0, nextTold = 0;
+    for (const DataKind &kind : DataKinds())
+        if (const auto rows = m_kinds.constFind(kind.name); rows != m_kinds.constEnd())
+            total += rows->rows.size() + rows->removed.size();
+    for (const StreamedFile &file : m_streamed)
+        total += file.device->size();
+    const auto onward = [&](qint64 step) {
+        done += step;
+        if (!progress || done < nextTold)
+            return true;
+        nextTold = done + std::max<qint64>(1, total / 200); // told at most 200 times
+        return progress(done, total);
     };
     if (progress && !progress(0, total))
-        return cancelled();
-    const QString source = QStringLiteral("DataImport");
-    Database::Transaction tx(*m_db, Database::Transaction::Write, source);
+        return false;
+    Database::Transaction writing(*m_db, Database::Transaction::Write, Source);
+    // Streamed rows are written once and not read again: a few MB of SQLite's page cache
+    // keep an import's memory the same for millions of rows as for thousands.
+    QVariant cacheSize;
+    if (m_db->dialect() == SqlDialect::SQLite) {
+        QSqlQuery &size = m_db->exec(QStringLiteral("PRAGMA cache_size"), {}, Source);
+        cacheSize = size.next() ? size.value(0) : QVariant();
+        m_db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), Source);
+    }
+    const auto restoreCache = qScopeGuard([&] {
+        try {
+            if (cacheSize.isValid())
+                m_db->execControl(QStringLiteral("PRAGMA cache_size = %1").arg(cacheSize.toLongLong()),
+                                  Source);
+        } catch (const ZrError &) {
+            // The cache is only a matter of speed.
+        }
+    });
+    const auto cancelled = [this] {
+        forgetWorkedOut();
+        return false;
+    };
+    for (const DataKind &kind : DataKinds())
+        if (!isStreamed(kind) && !writeKept(kind, onward))
+            return cancelled();
     for (const DataKind &kind : DataKinds()) {
-        const auto rows = m_kinds.constFind(kind.name);
-        if (rows == m_kinds.constEnd())
+        if (const auto rows = m_kinds.constFind(kind.name);
+            !isStreamed(kind) || rows == m_kinds.constEnd() || !rows->read)
             continue;
-        qint64 nextId = 0;
-        if (!kind.idColumn.isEmpty()) {
-            m_db->lockForNewIds(kind.table, source);
-            QSqlQuery &last =
-                m_db->exec(QStringLiteral("SELECT MAX(%1) FROM %2").arg(kind.idColumn, kind.table),
-                           {}, source);
-            nextId = (last.next() ? last.value(0).toLongLong() : 0) + 1;
-        }
-        for (const Row &row : rows->rows) {
-            const QString key = keyOf(kind, row.values);
-            const auto stored = rows->stored.constFind(key);
-            if (row.refused || (stored != rows->stored.constEnd() && !differs(row, *stored)))
-                continue;
-            QStringList columns, keys;
-            QVariantList values, keyValues;
-            for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-                const DataColumn &column = kind.columns.at(c);
-                if (column.column.isEmpty() ||
-                    (!column.key && !row.given.at(c) && column.inFiles()))
-                    continue;
-                const QVariant value = tableValue(kind, c, row.values);
-                if (column.key && stored != rows->stored.constEnd() && value.isNull()) {
-                    keys << column.column + QStringLiteral(" IS NULL");
-                    continue;
-                }
-                (column.key ? keys : columns)
-                    << column.column + (column.key ? QStringLiteral(" = ?") : QString());
-                (column.key ? keyValues : values) << value;
-            }
-            if (stored != rows->stored.constEnd()) {
-                for (QString &column : columns)
-                    column += QStringLiteral(" = ?");
-                m_db->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                .arg(kind.table, columns.join(QStringLiteral(", ")),
-                                     keys.join(QStringLiteral(" AND "))),
-                            values + keyValues, source);
-            } else {
-                for (QString &column : keys)
-                    column.chop(4); // " = ?"
-                columns += keys;
-                values += keyValues;
-                if (!kind.idColumn.isEmpty()) {
-                    columns << kind.idColumn;
-                    values << nextId;
-                    m_kinds[kind.name].ids.insert(key, nextId++);
-                }
-                m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(kind.table, columns.join(u','),
-                                     QStringList(columns.size(), QStringLiteral("?")).join(u',')),
-                            values, source);
-            }
-            if (!onward())
+        Streamed state;
+        state.counted.kind = kind.shownName();
+        state.nextId = state.firstNewId = nextIdOf(*m_db, kind);
+        for (StreamedFile &file : m_streamed)
+            if (file.kind == &kind && !stream(file, state, onward))
                 return cancelled();
-        }
+        if (!pruneStreamed(kind, state, onward))
+            return cancelled();
+        m_streamedChanges.insert(kind.name, state.counted);
     }
     // Rows that name others go first.
     for (auto kind = DataKinds().crbegin(); kind != DataKinds().crend(); ++kind)
         for (const QString &key : std::as_const(m_kinds[kind->name].removed)) {
             remove(*kind, key);
-            if (!onward())
+            if (!onward(1))
                 return cancelled();
         }
-    tx.commit();
-    m_kinds.clear();
-    m_checked = false;
+    m_planned = true;
+    if (commit) {
+        if (const QStringList refused = problems(); !refused.isEmpty() && !m_skipBad)
+            throw ZrError(ErrDataFileRefused, Source, refused.join(u'\n'));
+        writing.commit();
+        m_applied = true;
+    }
+    if (progress)
+        progress(total, total);
     return true;
+}
+
+void DataImport::forgetWorkedOut()
+{
+    m_planned = false;
+    for (KindRows &rows : m_kinds) {
+        rows.newIds.clear();
+        rows.keyOfNewId.clear();
+    }
+    m_streamedChanges.clear();
+    m_streamProblems.clear();
+}
+
+bool DataImport::apply(const DataProgress &progress)
+{
+    return workOut(progress, true);
 }
 
 } // namespace zr::server

@@ -2,6 +2,8 @@
 
 #include "common/langstrings.h"
 
+#include <QHash>
+
 namespace zr::server {
 
 namespace {
@@ -182,6 +184,12 @@ QList<DataKind> readCatalogue()
             qFatal("data catalogue: malformed line %s", qPrintable(line));
         kinds.last().columns << columnOf(fields);
     }
+    for (DataKind &kind : kinds)
+        for (DataColumn &column : kind.columns)
+            for (const QString &scope : std::as_const(column.scope))
+                for (qsizetype at = 0; at < kind.columns.size(); ++at)
+                    if (kind.columns.at(at).name == scope)
+                        column.scopeAt << at;
     return kinds;
 }
 
@@ -241,6 +249,15 @@ const QList<DataKind> &DataKinds()
 
 const DataKind *FindDataKind(const QString &givenName)
 {
+    // Rows look up the kinds they name by their exact names, many times over.
+    static const QHash<QString, const DataKind *> exact = [] {
+        QHash<QString, const DataKind *> byName;
+        for (const DataKind &kind : DataKinds())
+            byName.insert(kind.name, &kind);
+        return byName;
+    }();
+    if (const DataKind *kind = exact.value(givenName))
+        return kind;
     // A file's name: "programme-courses" or "programme_courses".
     QString name = givenName;
     name.replace(u'-', u' ').replace(u'_', u' ');

@@ -22,6 +22,7 @@ struct DataColumn
     /// stores the row's id where that kind has ids, the code itself otherwise.
     QString refersTo;
     QStringList scope;
+    QList<qsizetype> scopeAt; ///< the places of the `scope` columns in the kind
     /// A yes or no ("1", "yes", "ναι" / "0", "no", "όχι"), stored as -1 or 0.
     bool flag = false;
     /// An empty cell leaves the stored value, or the table's default for a new row.

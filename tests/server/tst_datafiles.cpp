@@ -52,10 +52,10 @@ QString plan(DataImport &import, const QStringList &files)
 {
     try {
         for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
-            QBuffer file;
-            file.setData(files.at(i + 1).toUtf8());
-            file.open(QIODevice::ReadOnly);
-            import.addFile(&file, files.at(i));
+            auto file = std::make_unique<QBuffer>();
+            file->setData(files.at(i + 1).toUtf8());
+            file->open(QIODevice::ReadOnly);
+            import.addFile(std::move(file), files.at(i));
         }
     } catch (const ZrError &error) {
         return QStringLiteral("%1: %2").arg(error.number).arg(error.description);
@@ -425,7 +425,12 @@ private Q_SLOTS:
                                            {"1,2,3", ""},
                                            {"abc", ""},
                                            {"", ""},
-                                           {"inf", ""}})
+                                           {"inf", ""},
+                                           {"+5", "5"},
+                                           {"1e3", "1000"},
+                                           {"0x10", ""},
+                                           {"5 5", ""},
+                                           {"\u0663", ""}})
             QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(number);
     }
 

@@ -5,6 +5,7 @@
 #include "common/zrerror.h"
 #include "database.h"
 #include "dataimport.h"
+#include "servererrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,12 +194,19 @@ int runData(const QStringList &arguments)
         server::DataImport import(server::Database::open(command.server()));
         import.setPrune(command.parser().isSet(prune));
         import.setSkipBad(command.parser().isSet(skipBad));
-        for (const QString &path : words.mid(1)) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
+        for (const QString &path : words.mid(1))
+            if (QString error; !import.addFile(path, &error, kindName, dialect))
                 throw UsageError{QStringLiteral("zrreq data import: cannot read \"%1\": %2")
-                                     .arg(path, file.errorString())};
-            import.addFile(&file, QFileInfo(path).fileName(), kindName, dialect);
+                                     .arg(path, error)};
+        // Applied at once: what was written is what it counted.
+        const bool written = command.parser().isSet(apply);
+        if (written) {
+            try {
+                import.apply();
+            } catch (const ZrError &error) {
+                if (error.number != server::ErrDataFileRefused || import.problems().isEmpty())
+                    throw;
+            }
         }
         if (const QStringList refused = import.problems(); !refused.isEmpty()) {
             for (const QString &line : refused)
@@ -212,9 +220,6 @@ int runData(const QStringList &arguments)
             }
         }
         const QList<server::DataKindChanges> changes = import.changes();
-        const bool written = command.parser().isSet(apply);
-        if (written)
-            import.apply();
         for (const server::DataKindChanges &kindChanges : changes) {
             QStringList counts{kindChanges.kind, QString::number(kindChanges.added),
                                QString::number(kindChanges.changed)};

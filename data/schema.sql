@@ -337,7 +337,9 @@ CREATE TABLE QEMSetHistoryRow (
 );
 
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
-CREATE INDEX ix_courses_department ON QEMCourses (depID);
+-- Data files name a student and a course by their codes within their department.
+CREATE INDEX ix_students_code ON QEMStudents (department_ID, spec_aem);
+CREATE INDEX ix_courses_department ON QEMCourses (depID, coursecode);
 CREATE INDEX ix_programme_courses ON QEMDepProgramCourses (prID, courseID);
 -- A record is read student by student: each table in student order.
 CREATE INDEX ix_results_student ON QEMStudentResults (student_ID, resID);

@@ -133,28 +133,21 @@ private:
     std::optional<JsonRecords> m_json;
 };
 
-// The kinds no other kind names (results, enrolments ...): their rows are streamed, never held.
+// The kinds whose rows have ids (students, courses, results ...): streamed from their files,
+// never held. The code tables (departments, course types ...) are small and held.
 bool isStreamed(const DataKind &kind)
 {
-    static const QSet<QString> named = [] {
-        QSet<QString> names;
-        for (const DataKind &each : DataKinds())
-            for (const DataColumn &column : each.columns)
-                if (!column.refersTo.isEmpty())
-                    names.insert(column.refersTo);
-        return names;
-    }();
-    return !named.contains(kind.name);
+    return !kind.idColumn.isEmpty();
 }
 
-// The column naming the row a streamed row belongs to (a result's student): the stored rows
-// of one owner are read together.
+// The column naming the row a streamed row belongs to (a result's student): the stored rows of
+// one owner are few and read together. Rows without one (a student) are looked up one by one.
 qsizetype ownerColumn(const DataKind &kind)
 {
     for (qsizetype c = 0; c < kind.columns.size(); ++c) {
         const DataColumn &column = kind.columns.at(c);
-        if (column.key && !column.refersTo.isEmpty() &&
-            !FindDataKind(column.refersTo)->idColumn.isEmpty())
+        if (column.key && !column.refersTo.isEmpty() && !column.column.isEmpty() &&
+            isStreamed(*FindDataKind(column.refersTo)))
             return c;
     }
     return -1;
@@ -166,8 +159,8 @@ quint32 packedPlace(qint32 file, qint64 line)
     return quint32(file) << 24 | quint32(std::min<qint64>(line, 0xFFFFFF));
 }
 
-// The place each id was first met on in this import: dense for the ids a database hands out,
-// four bytes a row, so that millions of rows are checked for duplicates without holding them.
+// The place each id was first met on in this import, four bytes an id in blocks for the ids a
+// database hands out: millions of rows are checked for duplicates without holding them.
 class PlaceOfId
 {
 public:
@@ -175,16 +168,32 @@ public:
     {
         if (id < 0 || id >= DenseLimit)
             return m_sparse[id];
-        if (size_t(id) >= m_dense.size())
-            m_dense.resize(std::max<size_t>(size_t(id) + 1, m_dense.size() * 3 / 2), 0);
-        return m_dense[size_t(id)];
+        const size_t block = size_t(id) / BlockSize;
+        if (block >= m_blocks.size())
+            m_blocks.resize(block + 1);
+        if (!m_blocks[block])
+            m_blocks[block] = std::make_unique<quint32[]>(BlockSize); // zeroed
+        return m_blocks[block][size_t(id) % BlockSize];
     }
 
 private:
-    static constexpr qint64 DenseLimit = qint64(1) << 24;
-    std::vector<quint32> m_dense;
+    static constexpr qint64 DenseLimit = qint64(1) << 28;
+    static constexpr size_t BlockSize = 65536;
+    std::vector<std::unique_ptr<quint32[]>> m_blocks;
     QHash<qint64, quint32> m_sparse;
 };
+
+// The key of a row in the table's own values (ids for references), as stored rows give it.
+QString tableKeyOf(const DataKind &kind, const QVariantList &table)
+{
+    QString key;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (kind.columns.at(c).key && !kind.columns.at(c).column.isEmpty()) {
+            key += table.at(c).toString();
+            key += KeySeparator;
+        }
+    return key;
+}
 
 const QString Source = QStringLiteral("DataImport");
 
@@ -199,7 +208,7 @@ struct DataImport::Streamed
     bool ownerRead = false;
     struct Fellow
     {
-        QVariantList values; // in the kind's columns, codes for references
+        QVariantList values; // in the kind's columns, as the table holds them
         qint64 id = 0;
     };
     QHash<QString, Fellow> fellows; // the stored rows of the owner, by key
@@ -406,12 +415,17 @@ bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringLi
             (*table)[c] = tableValue(kind, c, row.values);
         if (column.refersTo.isEmpty() || row.values.at(c).isNull()) // empty names nothing
             continue;
-        const KindRows &referred = m_kinds[column.refersTo];
+        const DataKind &referredKind = *FindDataKind(column.refersTo);
         const QString code = referredKey(kind, c, row.values);
-        if (referred.byKey.contains(code) ||
-            (referred.stored.contains(code) && !referred.removed.contains(code))) {
-            if (table && !FindDataKind(column.refersTo)->idColumn.isEmpty())
-                (*table)[c] = idOf(column.refersTo, code);
+        if (isStreamed(referredKind)) {
+            if (const QVariant id = streamedId(referredKind, code); id.isValid()) {
+                if (table)
+                    (*table)[c] = id;
+                continue;
+            }
+        } else if (const KindRows &referred = m_kinds[column.refersTo];
+                   referred.byKey.contains(code) ||
+                   (referred.stored.contains(code) && !referred.removed.contains(code))) {
             continue;
         }
         problems << message(StrUnknownCode,
@@ -421,6 +435,83 @@ bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringLi
         known = false;
     }
     return known;
+}
+
+// The id of the stored row of a streamed kind that `code` names, read from the database (rows
+// this import wrote included) and remembered a while; invalid when there is none.
+QVariant DataImport::streamedId(const DataKind &kind, const QString &code)
+{
+    if (const auto found = m_idCache[kind.name].constFind(code);
+        found != m_idCache[kind.name].constEnd())
+        return *found;
+    const auto remember = [&](const QVariant &id) {
+        QHash<QString, QVariant> &known = m_idCache[kind.name];
+        if (known.size() > 8192) // a cache, not a copy of the table
+            known.clear();
+        known.insert(code, id);
+        return id;
+    };
+    const QStringList parts = code.split(KeySeparator);
+    QVariantList values(kind.columns.size());
+    qsizetype at = 0;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (kind.columns.at(c).key && !parts.value(at++).isEmpty())
+            values[c] = parts.value(at - 1);
+    QStringList where;
+    QVariantList bound;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (!column.key || column.column.isEmpty())
+            continue;
+        QVariant value = values.at(c);
+        if (!column.refersTo.isEmpty() && !value.isNull() &&
+            isStreamed(*FindDataKind(column.refersTo)))
+            if (value = streamedId(*FindDataKind(column.refersTo), referredKey(kind, c, values));
+                !value.isValid())
+                return remember(QVariant());
+        where << column.column + (value.isNull() ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
+        if (!value.isNull())
+            bound << value;
+    }
+    QSqlQuery &query = m_db->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                      .arg(kind.idColumn, kind.table, where.join(QStringLiteral(" AND "))),
+                                  bound, Source);
+    return remember(query.next() ? query.value(0) : QVariant());
+}
+
+// The code of the stored row of a streamed kind with id `id`, as a file names it.
+QString DataImport::codeOf(const DataKind &kind, const QVariant &id)
+{
+    QStringList columns;
+    for (const DataColumn &column : kind.columns)
+        if (column.key && !column.column.isEmpty())
+            columns << column.column;
+    QSqlQuery &query = m_db->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                      .arg(columns.join(u','), kind.table, kind.idColumn),
+                                  {id}, Source);
+    if (!query.next())
+        return {};
+    QVariantList stored;
+    for (int i = 0; i < columns.size(); ++i)
+        stored << query.value(i);
+    QVariantList values(kind.columns.size());
+    int at = 0;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
+        const DataColumn &column = kind.columns.at(c);
+        if (!column.key || column.column.isEmpty())
+            continue;
+        const QVariant value = stored.at(at++);
+        if (column.refersTo.isEmpty() || !isStreamed(*FindDataKind(column.refersTo))) {
+            values[c] = value.isNull() ? QVariant() : value;
+            continue;
+        }
+        // The referred row's code: its scope's, then its own.
+        const QStringList codes = codeOf(*FindDataKind(column.refersTo), value).split(KeySeparator);
+        for (qsizetype k = 0; k < column.scopeAt.size(); ++k)
+            values[column.scopeAt.at(k)] = codes.value(k);
+        values[c] = codes.value(column.scopeAt.size());
+    }
+    return keyOf(kind, values);
 }
 
 // A stored row as a file gives it, from `query`'s columns from `firstColumn` on (the kind's
@@ -446,7 +537,7 @@ QVariantList DataImport::codesOf(const DataKind &kind, const QSqlQuery &query,
         const KindRows &referred = m_kinds[column.refersTo];
         const QString id = values.at(c).toString();
         const QStringList codes =
-            referred.keyOfId.value(id, referred.keyOfNewId.value(id)).split(KeySeparator);
+            referred.keyOfId.value(id).split(KeySeparator);
         for (qsizetype k = 0; k < column.scope.size(); ++k)
             values[columnIndex(kind, column.scope.at(k))] = codes.value(k);
         values[c] = codes.value(column.scope.size());
@@ -533,10 +624,17 @@ void DataImport::check()
                 if (!rows->named.contains(stored.key()))
                     rows->removed.insert(stored.key());
     }
+    // The held kinds (code tables) name only held kinds; streamed rows are checked as they are
+    // written.
     for (const DataKind &kind : DataKinds()) {
+        if (!m_kinds.contains(kind.name))
+            continue;
         for (const DataColumn &column : kind.columns)
-            if (!column.refersTo.isEmpty() && m_kinds.contains(kind.name))
-                readStored(*FindDataKind(column.refersTo), m_kinds[column.refersTo]);
+            if (const DataKind *referred = FindDataKind(column.refersTo);
+                referred && !isStreamed(*referred))
+                readStored(*referred, m_kinds[column.refersTo]);
+        if (isStreamed(kind))
+            continue;
         checkReferences(kind);
         checkRemovals(kind);
     }
@@ -674,46 +772,26 @@ QList<DataKindChanges> DataImport::changes()
     return all;
 }
 
-QVariant DataImport::idOf(const QString &kind, const QString &key) const
-{
-    const auto rows = m_kinds.constFind(kind);
-    if (rows == m_kinds.constEnd())
-        return {};
-    const auto stored = rows->ids.constFind(key);
-    return stored != rows->ids.constEnd() ? *stored : rows->newIds.value(key);
-}
-
-// What the table holds for column `c`: the id of the row a code names where that kind has
-// ids, the named row's own value for a copied column, else the value itself.
+// What the table holds for column `c` of a row whose references are known: for a copied column
+// the value of the row its reference names (a programme's course keeps its course's title), else
+// the value itself.
 QVariant DataImport::tableValue(const DataKind &kind, qsizetype c, const QVariantList &values)
 {
     const DataColumn &column = kind.columns.at(c);
-    if (!column.copiedFrom.isEmpty()) {
-        const qsizetype reference = columnIndex(kind, column.copiedFrom);
-        const DataKind &referred = *FindDataKind(kind.columns.at(reference).refersTo);
-        const KindRows &rows = m_kinds[referred.name];
-        const QString key = referredKey(kind, reference, values);
-        qsizetype from = 0;
-        while (referred.columns.at(from).column != column.column)
-            ++from;
-        if (const auto row = rows.byKey.constFind(key);
-            row != rows.byKey.constEnd() && rows.rows.at(*row).given.at(from))
-            return rows.rows.at(*row).values.at(from);
-        return rows.stored.value(key).value(from);
-    }
-    if (!column.refersTo.isEmpty() && !FindDataKind(column.refersTo)->idColumn.isEmpty())
-        return idOf(column.refersTo, referredKey(kind, c, values));
-    return values.at(c);
+    if (column.copiedFrom.isEmpty())
+        return values.at(c);
+    const qsizetype reference = columnIndex(kind, column.copiedFrom);
+    const DataKind &referred = *FindDataKind(kind.columns.at(reference).refersTo);
+    QSqlQuery &query = m_db->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                      .arg(column.column, referred.table, referred.idColumn),
+                                  {streamedId(referred, referredKey(kind, reference, values))},
+                                  Source);
+    return query.next() ? query.value(0) : QVariant();
 }
 
 void DataImport::remove(const DataKind &kind, const QString &key)
 {
     const KindRows &rows = m_kinds[kind.name];
-    if (!kind.idColumn.isEmpty()) {
-        m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kind.table, kind.idColumn),
-                    {rows.ids.value(key)}, Source);
-        return;
-    }
     QStringList where;
     QVariantList values;
     const QVariantList stored = rows.stored.value(key);
@@ -736,14 +814,13 @@ static qint64 nextIdOf(Database &db, const DataKind &kind)
     return (last.next() ? last.value(0).toLongLong() : 0) + 1;
 }
 
-// Writes the rows held of `kind`: additions and changes.
+// Writes the rows held of `kind` (a code table, keyed by its codes): additions and changes.
 bool DataImport::writeKept(const DataKind &kind, const std::function<bool(qint64)> &onward)
 {
     const auto found = m_kinds.find(kind.name);
     if (found == m_kinds.end())
         return true;
     KindRows &rows = *found;
-    qint64 nextId = kind.idColumn.isEmpty() ? 0 : nextIdOf(*m_db, kind);
     for (const Row &row : std::as_const(rows.rows)) {
         const QString key = keyOf(kind, row.values);
         const auto stored = rows.stored.constFind(key);
@@ -776,13 +853,6 @@ bool DataImport::writeKept(const DataKind &kind, const std::function<bool(qint64
                 column.chop(4); // " = ?"
             columns += keys;
             values += keyValues;
-            if (!kind.idColumn.isEmpty()) {
-                columns << kind.idColumn;
-                values << nextId;
-                rows.newIds.insert(key, nextId);
-                rows.keyOfNewId.insert(QString::number(nextId), key);
-                ++nextId;
-            }
             m_db->write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(kind.table, columns.join(u','),
                                  QStringList(columns.size(), QStringLiteral("?")).join(u',')),
@@ -805,6 +875,7 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
     const QString fellows =
         QStringLiteral("SELECT %1 FROM %2").arg(stored.join(u','), kind.table) +
         (owner < 0 ? QString() : QStringLiteral(" WHERE %1 = ?").arg(kind.columns.at(owner).column));
+
     file.device->seek(0);
     RecordSource records(file.device.get(), file.columns.file, file.dialect);
     CsvRecord record;
@@ -822,21 +893,40 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             !referencesKnown(kind, row, m_streamProblems, &table))
             continue;
         const QString key = keyOf(kind, row.values);
-        const QVariant ownerId = owner < 0 ? QVariant(0) : table.at(owner);
-        if (!state.ownerRead || ownerId != state.owner) {
+        const QString tableKey = tableKeyOf(kind, table);
+        // The stored rows it may be: its owner's, or the one row of its key.
+        QVariantList match;
+        QString lookup = fellows;
+        if (owner >= 0) {
+            match << table.at(owner);
+        } else {
+            QStringList where;
+            for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                if (kind.columns.at(c).key && !kind.columns.at(c).column.isEmpty()) {
+                    where << kind.columns.at(c).column +
+                                 (table.at(c).isNull() ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
+                    if (!table.at(c).isNull())
+                        match << table.at(c);
+                }
+            lookup += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+        }
+        if (owner < 0 || !state.ownerRead || match.constFirst() != state.owner) {
             state.fellows.clear();
-            state.owner = ownerId;
+            state.owner = match.value(0);
             state.ownerRead = true;
-            QSqlQuery &query =
-                m_db->exec(fellows, owner < 0 ? QVariantList() : QVariantList{ownerId}, Source);
+            QSqlQuery &query = m_db->exec(lookup, match, Source);
             while (query.next()) {
-                QVariantList values = codesOf(kind, query, 0);
-                const QString fellowKey = keyOf(kind, values);
-                state.fellows.insert(fellowKey, {std::move(values),
-                                                 query.value(int(stored.size() - 1)).toLongLong()});
+                QVariantList values(kind.columns.size());
+                int at = 0;
+                for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                    if (!kind.columns.at(c).column.isEmpty())
+                        if (const QVariant value = query.value(at++); !value.isNull())
+                            values[c] = value;
+                const QString fellowKey = tableKeyOf(kind, values);
+                state.fellows.insert(fellowKey, {std::move(values), query.value(at).toLongLong()});
             }
         }
-        const auto fellow = state.fellows.find(key);
+        const auto fellow = state.fellows.find(tableKey);
         const bool added = fellow == state.fellows.end();
         const qint64 id = added ? state.nextId : fellow->id;
         quint32 &place = state.places[id];
@@ -848,7 +938,14 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             continue;
         }
         place = packedPlace(file.number, record.line);
-        if (!added && !differs(row, fellow->values)) {
+        const auto differs = [&] {
+            for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                if (row.given.at(c) && !kind.columns.at(c).column.isEmpty() &&
+                    !sameValue(table.at(c), fellow->values.at(c)))
+                    return true;
+            return false;
+        };
+        if (!added && !differs()) {
             ++state.counted.unchanged;
             continue;
         }
@@ -880,7 +977,7 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
         }
         m_db->write(sql, values << id, Source);
         if (added) {
-            state.fellows.insert(key, {row.values, id});
+            state.fellows.insert(tableKey, {{}, id}); // met again, it is a duplicate
             ++state.nextId;
         }
         ++(added ? state.counted.added : state.counted.changed);
@@ -894,37 +991,49 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
     return onward(file.device->pos() - read);
 }
 
-// Removes the stored rows of a streamed kind that no file row named.
+// Removes the stored rows of a streamed kind that no file row named, unless a row that stays
+// names them. Kinds are pruned from the last: the rows that name others go first.
 bool DataImport::pruneStreamed(const DataKind &kind, Streamed &state,
                                const std::function<bool(qint64)> &onward)
 {
     if (const auto rows = m_kinds.constFind(kind.name);
         !m_prune || rows == m_kinds.constEnd() || !rows->read)
         return true;
-    std::vector<qint64> gone;
+    std::vector<qint64> unnamed;
     {
         QSqlQuery &ids = m_db->exec(
             QStringLiteral("SELECT %1 FROM %2").arg(kind.idColumn, kind.table), {}, Source);
         while (ids.next())
             if (const qint64 id = ids.value(0).toLongLong();
                 id < state.firstNewId && state.places[id] == 0)
-                gone.push_back(id);
+                unnamed.push_back(id);
     }
-    const QStringList stored = tableColumns(kind);
-    for (size_t i = 0; i < gone.size() && i < 3; ++i) {
-        QSqlQuery &row = m_db->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                        .arg(stored.join(u','), kind.table, kind.idColumn),
-                                    {gone.at(i)}, Source);
-        if (row.next())
-            state.counted.firstRows << QStringLiteral("- %1").arg(shown(keyOf(kind, codesOf(kind, row, 0))));
-    }
-    for (const qint64 id : gone) {
+    for (const qint64 id : unnamed) {
+        bool named = false;
+        for (const DataKind &other : DataKinds())
+            for (const DataColumn &column : other.columns) {
+                if (column.refersTo != kind.name || column.column.isEmpty())
+                    continue;
+                QSqlQuery &count = m_db->exec(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                                                  .arg(other.table, column.column),
+                                              {id}, Source);
+                if (const qint64 rows = count.next() ? count.value(0).toLongLong() : 0; rows > 0) {
+                    m_streamProblems << message(StrStillNamed,
+                                                {kind.shownName(), shown(codeOf(kind, id)),
+                                                 QString::number(rows), other.shownName()});
+                    named = true;
+                }
+            }
+        if (named)
+            continue;
+        if (state.counted.firstRows.size() < 6)
+            state.counted.firstRows << QStringLiteral("- %1").arg(shown(codeOf(kind, id)));
         m_db->write(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kind.table, kind.idColumn),
                     {id}, Source);
+        ++state.counted.removed;
         if (!onward(0))
             return false;
     }
-    state.counted.removed = qint64(gone.size());
     return true;
 }
 
@@ -977,19 +1086,23 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
     for (const DataKind &kind : DataKinds())
         if (!isStreamed(kind) && !writeKept(kind, onward))
             return cancelled();
+    std::vector<std::pair<const DataKind *, Streamed>> streamed;
     for (const DataKind &kind : DataKinds()) {
         if (const auto rows = m_kinds.constFind(kind.name);
             !isStreamed(kind) || rows == m_kinds.constEnd() || !rows->read)
             continue;
-        Streamed state;
+        streamed.emplace_back(&kind, Streamed());
+        Streamed &state = streamed.back().second;
         state.counted.kind = kind.shownName();
         state.nextId = state.firstNewId = nextIdOf(*m_db, kind);
         for (StreamedFile &file : m_streamed)
             if (file.kind == &kind && !stream(file, state, onward))
                 return cancelled();
-        if (!pruneStreamed(kind, state, onward))
+    }
+    for (auto kind = streamed.rbegin(); kind != streamed.rend(); ++kind) {
+        if (!pruneStreamed(*kind->first, kind->second, onward))
             return cancelled();
-        m_streamedChanges.insert(kind.name, state.counted);
+        m_streamedChanges.insert(kind->first->name, kind->second.counted);
     }
     // Rows that name others go first.
     for (auto kind = DataKinds().crbegin(); kind != DataKinds().crend(); ++kind)
@@ -1013,10 +1126,7 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
 void DataImport::forgetWorkedOut()
 {
     m_planned = false;
-    for (KindRows &rows : m_kinds) {
-        rows.newIds.clear();
-        rows.keyOfNewId.clear();
-    }
+    m_idCache.clear(); // it knew the ids of rows rolled back
     m_streamedChanges.clear();
     m_streamProblems.clear();
 }

@@ -106,8 +106,6 @@ private:
         bool storedRead = false;
         QHash<QString, QVariant> ids;        // stored rows' ids by key
         QHash<QString, QString> keyOfId;
-        QHash<QString, QVariant> newIds;     // by key: the rows this import adds
-        QHash<QString, QString> keyOfNewId;
         bool read = false;         // a file of the kind was read: what pruning removes from
         QSet<QString> named;       // every key a file row gives, refused or not
         QSet<QString> removed;     // stored keys pruning removes
@@ -120,12 +118,13 @@ private:
     bool referencesKnown(const DataKind &kind, const Row &row, QStringList &problems,
                          QVariantList *table = nullptr);
     void readStored(const DataKind &kind, KindRows &rows);
+    QVariant streamedId(const DataKind &kind, const QString &code);
+    QString codeOf(const DataKind &kind, const QVariant &id);
     QVariantList codesOf(const DataKind &kind, const QSqlQuery &query, qsizetype firstColumn);
     void check();
     void checkReferences(const DataKind &kind);
     void checkRemovals(const DataKind &kind);
     bool differs(const Row &row, const QVariantList &stored) const;
-    QVariant idOf(const QString &kind, const QString &key) const;
     QVariant tableValue(const DataKind &kind, qsizetype c, const QVariantList &values);
     void remove(const DataKind &kind, const QString &key);
     bool workOut(const DataProgress &progress, bool commit);
@@ -140,6 +139,7 @@ private:
     std::vector<StreamedFile> m_streamed;
     QHash<QString, DataKindChanges> m_streamedChanges;
     QHash<QString, FileColumns> m_columns; // by file
+    QHash<QString, QHash<QString, QVariant>> m_idCache; // by kind: ids of codes lately met
     QStringList m_problems;      // found reading
     QStringList m_checkProblems; // found checking the codes of the rows held
     QStringList m_streamProblems; // found streaming

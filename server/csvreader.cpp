@@ -155,7 +155,15 @@ bool CsvReader::next(CsvRecord &record)
         } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
             quoted = wasQuoted = true;
         } else {
-            field += c;
+            // The rest of an unquoted field at once: a grade, a code, a name.
+            const qsizetype from = m_at - 1;
+            while (m_at < m_text.size()) {
+                const QChar n = m_text.at(m_at);
+                if (n == m_delimiter || n == u'\n' || n == u'\r')
+                    break;
+                ++m_at;
+            }
+            field.append(m_text.constData() + from, m_at - from);
         }
     }
     if (quoted)

@@ -206,6 +206,7 @@ struct DataImport::Streamed
     PlaceOfId places;
     QVariant owner;
     bool ownerRead = false;
+    qint64 lastFreshOwner = -1; // new owners come in the order they were added, mostly
     struct Fellow
     {
         QVariantList values; // in the kind's columns, as the table holds them
@@ -340,14 +341,25 @@ void DataImport::addFile(std::unique_ptr<QIODevice> device, const QString &fileN
 bool DataImport::readRecord(const DataKind &kind, const FileColumns &columns,
                             const CsvRecord &record, Row &row, QStringList &problems)
 {
-    const QString line = QString::number(record.line);
     if (record.fields.size() != columns.fields) {
-        problems << message(StrFieldCount, {columns.file, line, QString::number(record.fields.size()),
+        problems << message(StrFieldCount, {columns.file, QString::number(record.line),
+                                            QString::number(record.fields.size()),
                                             QString::number(columns.fields)});
         return false;
     }
-    row = Row{columns.file, record.line, QVariantList(kind.columns.size()),
-              QList<bool>(kind.columns.size(), false)};
+    // The row's lists are used again, row after row, without being made anew: the file's
+    // columns are all set below, the others only by a stand-in.
+    row.file = columns.file;
+    row.line = record.line;
+    row.refused = false;
+    if (row.values.size() != kind.columns.size()) {
+        row.values = QVariantList(kind.columns.size());
+        row.given = QList<bool>(kind.columns.size(), false);
+    } else {
+        for (qsizetype c = 0; c < kind.columns.size(); ++c)
+            if (!kind.columns.at(c).otherwise.isEmpty())
+                row.values[c] = QVariant();
+    }
     bool good = true;
     for (qsizetype i = 0; i < record.fields.size(); ++i) {
         const int c = columns.place.at(i);
@@ -355,14 +367,19 @@ bool DataImport::readRecord(const DataKind &kind, const FileColumns &columns,
         const SchemaColumn *described = columns.described.at(c);
         const QString text = record.fields.at(i).trimmed();
         const auto refuse = [&](qint32 id, const QStringList &more = {}) {
-            problems << message(id, QStringList{columns.file, line, columns.labels.at(c), text} + more);
+            problems << message(id, QStringList{columns.file, QString::number(record.line),
+                                                columns.labels.at(c), text} +
+                                        more);
             good = false;
         };
         QVariant value;
         if (text.isEmpty() && column.required) {
             refuse(StrRequired);
         } else if (text.isEmpty() && column.defaulted) {
-            continue; // not given: the stored value, or the table's default, stays
+            // Not given: the stored value, or the table's default, stays.
+            row.values[c] = QVariant();
+            row.given[c] = false;
+            continue;
         } else if (text.isEmpty()) {
             if (column.flag) // an empty yes-or-no is a no
                 value = 0;
@@ -407,8 +424,11 @@ bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringLi
                                  QVariantList *table)
 {
     bool known = true;
-    if (table)
-        *table = row.values;
+    if (table) {
+        table->resize(kind.columns.size());
+        for (qsizetype c = 0; c < kind.columns.size(); ++c)
+            (*table)[c] = row.values.at(c);
+    }
     for (qsizetype c = 0; c < kind.columns.size(); ++c) {
         const DataColumn &column = kind.columns.at(c);
         if (!column.copiedFrom.isEmpty() && table)
@@ -416,11 +436,29 @@ bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringLi
         if (column.refersTo.isEmpty() || row.values.at(c).isNull()) // empty names nothing
             continue;
         const DataKind &referredKind = *FindDataKind(column.refersTo);
+        // A row names what the row before it named, mostly (a student's results follow each other).
+        if (table && isStreamed(referredKind)) {
+            Memo &memo = m_memo[c];
+            bool same = memo.id.isValid() && memo.codes.size() == column.scopeAt.size() + 1;
+            for (qsizetype k = 0; same && k < column.scopeAt.size(); ++k)
+                same = memo.codes.at(k) == row.values.at(column.scopeAt.at(k));
+            if (same && memo.codes.constLast() == row.values.at(c)) {
+                (*table)[c] = memo.id;
+                continue;
+            }
+        }
         const QString code = referredKey(kind, c, row.values);
         if (isStreamed(referredKind)) {
             if (const QVariant id = streamedId(referredKind, code); id.isValid()) {
-                if (table)
+                if (table) {
                     (*table)[c] = id;
+                    Memo &memo = m_memo[c];
+                    memo.codes.clear();
+                    for (const qsizetype scope : column.scopeAt)
+                        memo.codes << row.values.at(scope);
+                    memo.codes << row.values.at(c);
+                    memo.id = id;
+                }
                 continue;
             }
         } else if (const KindRows &referred = m_kinds[column.refersTo];
@@ -882,17 +920,58 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
     if (!records.next(record)) // the header
         return true;
     qint64 read = file.device->pos();
-    QHash<quint64, QString> statements; // by the columns written, and whether added
+    // The statement for a set of columns, and whether it adds `rows` rows or changes one.
+    QHash<QPair<quint64, int>, QString> statements;
+    const auto statement = [&](quint64 written, int rows) -> const QString & {
+        QString &sql = statements[{written, rows}];
+        if (!sql.isEmpty())
+            return sql;
+        QStringList columns;
+        for (qsizetype c = 0; c < kind.columns.size(); ++c)
+            if (written & (quint64(1) << c))
+                columns << kind.columns.at(c).column;
+        columns << kind.idColumn;
+        const QString row =
+            u'(' + QStringList(columns.size(), QStringLiteral("?")).join(u',') + u')';
+        sql = written >> 63
+                  ? QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                        .arg(kind.table, columns.join(u','), QStringList(rows, row).join(u','))
+                  : QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                        .arg(kind.table, columns.mid(0, columns.size() - 1).join(QStringLiteral(" = ?, ")),
+                             kind.idColumn);
+        return sql;
+    };
+    struct Pending
+    {
+        QVariantList values;
+        int rows = 0;
+    };
+    constexpr int BatchRows = 64;
+    QHash<quint64, Pending> pending; // added rows not yet written, by their columns
+    QHash<QString, qint64> pendingKeys;
+    // A whole batch in one statement; the rest of a file's rows one by one.
+    const auto flush = [&](quint64 written, Pending &batch) {
+        if (batch.rows == BatchRows) {
+            m_db->write(statement(written, BatchRows), batch.values, Source);
+        } else {
+            const qsizetype width = batch.values.size() / std::max(batch.rows, 1);
+            for (int r = 0; r < batch.rows; ++r)
+                m_db->write(statement(written, 1), batch.values.mid(r * width, width), Source);
+        }
+        batch = Pending();
+        if (std::all_of(pending.cbegin(), pending.cend(), [](const Pending &p) { return p.rows == 0; }))
+            pendingKeys.clear();
+    };
+    Row row;
+    QVariantList table;
+    m_memo = QList<Memo>(kind.columns.size());
     while (records.next(record)) {
         if (!onward(file.device->pos() - read))
             return false;
         read = file.device->pos();
-        Row row;
-        QVariantList table;
         if (!readRecord(kind, file.columns, record, row, m_streamProblems) ||
             !referencesKnown(kind, row, m_streamProblems, &table))
             continue;
-        const QString key = keyOf(kind, row.values);
         const QString tableKey = tableKeyOf(kind, table);
         // The stored rows it may be: its owner's, or the one row of its key.
         QVariantList match;
@@ -914,25 +993,35 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             state.fellows.clear();
             state.owner = match.value(0);
             state.ownerRead = true;
-            QSqlQuery &query = m_db->exec(lookup, match, Source);
-            while (query.next()) {
+            // An owner this import added, met for the first time, has no rows stored yet.
+            const qint64 ownerId = state.owner.toLongLong();
+            const bool fresh = owner >= 0 && ownerId > state.lastFreshOwner &&
+                               ownerId >= m_firstNewId.value(kind.columns.at(owner).refersTo, LLONG_MAX);
+            if (fresh)
+                state.lastFreshOwner = ownerId;
+            QSqlQuery *query = fresh ? nullptr : &m_db->exec(lookup, match, Source);
+            while (query && query->next()) {
                 QVariantList values(kind.columns.size());
                 int at = 0;
                 for (qsizetype c = 0; c < kind.columns.size(); ++c)
                     if (!kind.columns.at(c).column.isEmpty())
-                        if (const QVariant value = query.value(at++); !value.isNull())
+                        if (const QVariant value = query->value(at++); !value.isNull())
                             values[c] = value;
                 const QString fellowKey = tableKeyOf(kind, values);
-                state.fellows.insert(fellowKey, {std::move(values), query.value(at).toLongLong()});
+                state.fellows.insert(fellowKey, {std::move(values), query->value(at).toLongLong()});
             }
         }
         const auto fellow = state.fellows.find(tableKey);
-        const bool added = fellow == state.fellows.end();
-        const qint64 id = added ? state.nextId : fellow->id;
+        const auto waiting = pendingKeys.constFind(tableKey);
+        const bool added = fellow == state.fellows.end() && waiting == pendingKeys.constEnd();
+        const qint64 id = added ? state.nextId
+                          : fellow != state.fellows.end() ? fellow->id
+                                                          : *waiting;
         quint32 &place = state.places[id];
         if (place != 0) {
             m_streamProblems << message(StrDuplicateKey,
-                                        {file.columns.file, QString::number(record.line), shown(key),
+                                        {file.columns.file, QString::number(record.line),
+                                         shown(keyOf(kind, row.values)),
                                          m_streamed.at(place >> 24).columns.file,
                                          QString::number(place & 0xFFFFFF)});
             continue;
@@ -960,25 +1049,20 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
                 values << table.at(c);
             }
         }
-        QString &sql = statements[written];
-        if (sql.isEmpty()) {
-            QStringList columns;
-            for (qsizetype c = 0; c < kind.columns.size(); ++c)
-                if (written & (quint64(1) << c))
-                    columns << kind.columns.at(c).column;
-            columns << kind.idColumn;
-            sql = added ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(kind.table, columns.join(u','),
-                                   QStringList(columns.size(), QStringLiteral("?")).join(u','))
-                        : QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                              .arg(kind.table, columns.mid(0, columns.size() - 1)
-                                                   .join(QStringLiteral(" = ?, ")),
-                                   kind.idColumn);
-        }
-        m_db->write(sql, values << id, Source);
+        values << id;
         if (added) {
-            state.fellows.insert(tableKey, {{}, id}); // met again, it is a duplicate
+            // Added rows go in batches: one statement a row costs more than reading the row.
+            Pending &batch = pending[written];
+            batch.values.append(std::move(values));
+            if (++batch.rows == BatchRows)
+                flush(written, batch);
+            pendingKeys.insert(tableKey, id); // met again, it is a duplicate
             ++state.nextId;
+            if (pendingKeys.size() > 4 * BatchRows) // rows of many sets of columns
+                for (auto other = pending.begin(); other != pending.end(); ++other)
+                    flush(other.key(), *other);
+        } else {
+            m_db->write(statement(written, 1), values, Source);
         }
         ++(added ? state.counted.added : state.counted.changed);
         if (state.counted.firstRows.size() < 3)
@@ -986,8 +1070,10 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
                                            .arg(QChar(added ? u'+' : u'~'))
                                            .arg(file.columns.file)
                                            .arg(record.line)
-                                           .arg(shown(key));
+                                           .arg(shown(keyOf(kind, row.values)));
     }
+    for (auto batch = pending.begin(); batch != pending.end(); ++batch)
+        flush(batch.key(), *batch);
     return onward(file.device->pos() - read);
 }
 
@@ -1095,6 +1181,7 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
         Streamed &state = streamed.back().second;
         state.counted.kind = kind.shownName();
         state.nextId = state.firstNewId = nextIdOf(*m_db, kind);
+        m_firstNewId.insert(kind.name, state.firstNewId);
         for (StreamedFile &file : m_streamed)
             if (file.kind == &kind && !stream(file, state, onward))
                 return cancelled();
@@ -1127,6 +1214,7 @@ void DataImport::forgetWorkedOut()
 {
     m_planned = false;
     m_idCache.clear(); // it knew the ids of rows rolled back
+    m_firstNewId.clear();
     m_streamedChanges.clear();
     m_streamProblems.clear();
 }

@@ -140,6 +140,13 @@ private:
     QHash<QString, DataKindChanges> m_streamedChanges;
     QHash<QString, FileColumns> m_columns; // by file
     QHash<QString, QHash<QString, QVariant>> m_idCache; // by kind: ids of codes lately met
+    struct Memo
+    {
+        QVariantList codes; // the codes a reference column named last, its scope's first
+        QVariant id;
+    };
+    QList<Memo> m_memo; // per column of the kind streamed
+    QHash<QString, qint64> m_firstNewId; // by kind: the first id this import hands out
     QStringList m_problems;      // found reading
     QStringList m_checkProblems; // found checking the codes of the rows held
     QStringList m_streamProblems; // found streaming

@@ -240,6 +240,18 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("courses.json"), QStringLiteral("[\n{\"code\": 1},\n")}
             << QStringLiteral("31023: courses.json, line 3: not a file of rows in JSON: "
                               "unterminated array");
+        // Another student's rows between, more than a batch of them: the first row is written by
+        // then, and met again it is still a duplicate.
+        QString between;
+        for (int year = 1900; year < 1970; ++year)
+            between += QStringLiteral("105;1001014;ΜΗΥ101;%1;1;5;\n").arg(year);
+        QTest::newRow("a duplicate after another owner's rows")
+            << QStringList{QStringLiteral("results.csv"),
+                           QStringLiteral("τμήμα;αριθμός μητρώου;μάθημα;έτος;εξεταστική;βαθμός;απαλλαγή\n"
+                                          "105;1001007;ΜΗΥ101;2030;1;6;\n") +
+                               between + QStringLiteral("105;1001007;ΜΗΥ101;2030;1;7;\n")}
+            << QStringLiteral("results.csv, line 73: 105/1001007/105/ΜΗΥ101/2030/1 is already at "
+                              "results.csv, line 2");
         QTest::newRow("a curriculum of no programme")
             << QStringList{QStringLiteral("curricula.csv"),
                            curricula + QStringLiteral("120,ΠΠΣ,Β,Άλλη\n")}

@@ -84,7 +84,7 @@ private:
     struct FileColumns
     {
         QString file;
-        QList<int> place; // per column of the file, the kind's column
+        QList<int> place;   // per column of the file, the kind's column
         QStringList labels; // per column of the kind, the file's name for it
         qsizetype fields = 0;
         QList<const SchemaColumn *> described; // per column of the kind, a value's column
@@ -104,11 +104,11 @@ private:
         QHash<QString, qsizetype> byKey;
         QHash<QString, QVariantList> stored; // stored rows by key, in the kind's columns
         bool storedRead = false;
-        QHash<QString, QVariant> ids;        // stored rows' ids by key
+        QHash<QString, QVariant> ids; // stored rows' ids by key
         QHash<QString, QString> keyOfId;
-        bool read = false;         // a file of the kind was read: what pruning removes from
-        QSet<QString> named;       // every key a file row gives, refused or not
-        QSet<QString> removed;     // stored keys pruning removes
+        bool read = false;     // a file of the kind was read: what pruning removes from
+        QSet<QString> named;   // every key a file row gives, refused or not
+        QSet<QString> removed; // stored keys pruning removes
     };
     struct Streamed; // the state of one streamed kind while it is written
 
@@ -138,18 +138,18 @@ private:
     QHash<QString, KindRows> m_kinds;
     std::vector<StreamedFile> m_streamed;
     QHash<QString, DataKindChanges> m_streamedChanges;
-    QHash<QString, FileColumns> m_columns; // by file
+    QHash<QString, FileColumns> m_columns;              // by file
     QHash<QString, QHash<QString, QVariant>> m_idCache; // by kind: ids of codes lately met
     struct Memo
     {
         QVariantList codes; // the codes a reference column named last, its scope's first
         QVariant id;
     };
-    QList<Memo> m_memo; // per column of the kind streamed
+    QList<Memo> m_memo;                  // per column of the kind streamed
     QHash<QString, qint64> m_firstNewId; // by kind: the first id this import hands out
-    QStringList m_problems;      // found reading
-    QStringList m_checkProblems; // found checking the codes of the rows held
-    QStringList m_streamProblems; // found streaming
+    QStringList m_problems;              // found reading
+    QStringList m_checkProblems;         // found checking the codes of the rows held
+    QStringList m_streamProblems;        // found streaming
     bool m_checked = false;
     bool m_prune = false;
     bool m_skipBad = false;

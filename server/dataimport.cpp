@@ -412,6 +412,9 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
             if (!onward(1))
                 return cancelled();
         }
+    // The last word on cancelling comes before anything is committed.
+    if (progress && !progress(total, total))
+        return cancelled();
     m_planned = true;
     if (commit) {
         if (const QStringList refused = problems(); !refused.isEmpty() && !m_skipBad)
@@ -419,8 +422,6 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
         writing.commit();
         m_applied = true;
     }
-    if (progress)
-        progress(total, total);
     return true;
 }
 

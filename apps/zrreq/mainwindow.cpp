@@ -2,6 +2,7 @@
 #include "saveconflict.h"
 #include "auditsources.h"
 #include "impactdialog.h"
+#include "importdatadialog.h"
 #include "trypane.h"
 #include "reqtypes/requirementvalue.h"
 #include "setfileactions.h"
@@ -72,6 +73,7 @@ enum : qint32 {
     StrSaving = 60038,
     StrNothingLoaded = 60228,
     StrHistory = 64018,
+    StrImportData = 65100,
     StrEdit = 63536,
     StrUndo = 63537,
     StrRedo = 63538,
@@ -168,6 +170,8 @@ void MainWindow::buildMenus()
     connect(m_setFiles, &SetFileActions::imported, this, &MainWindow::updateTitle);
     m_historyAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_H), this, &MainWindow::showHistory);
     m_historyAction->setObjectName(QStringLiteral("historyAction"));
+    m_importDataAction = m_fileMenu->addAction(QString(), this, &MainWindow::importData);
+    m_importDataAction->setObjectName(QStringLiteral("importDataAction"));
     m_fileMenu->addSeparator();
     new StudentSearch(m_fileMenu, m_serverName, this);
     m_fileMenu->addSeparator();
@@ -264,6 +268,7 @@ void MainWindow::retranslate()
     m_serverAction->setText(GetLangString(StrDatabase));
     m_logAction->setText(GetLangString(StrLog));
     m_historyAction->setText(GetLangString(StrHistory));
+    m_importDataAction->setText(GetLangString(StrImportData));
     m_quitAction->setText(GetLangString(StrQuit));
     m_languageMenu->setTitle(GetLangString(StrLanguage));
     m_helpMenu->setTitle(GetLangString(StrHelp));
@@ -305,6 +310,32 @@ SetHistoryWindow *MainWindow::showHistory()
     });
     window->open();
     return window;
+}
+
+ImportDataDialog *MainWindow::importData()
+{
+    auto *dialog = new ImportDataDialog(m_serverName, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ImportDataDialog::imported, this, &MainWindow::refreshObjects);
+    dialog->open();
+    dialog->chooseFiles();
+    return dialog;
+}
+
+void MainWindow::refreshObjects()
+{
+    {
+        const QSignalBlocker blocker(m_tree);
+        loadObjects();
+        m_tree->select(m_object);
+    }
+    // The object may have been renamed; edits not yet saved are never dropped for it.
+    if (const ObjectRef shown = m_tree->current(); shown.kind == m_object.kind && shown.id == m_object.id)
+        m_object = shown;
+    if (hasUnsavedChanges())
+        updateTitle();
+    else
+        loadRequirements();
 }
 
 void MainWindow::loadObjects()

@@ -43,6 +43,9 @@ public:
     /// changes. Nothing, after telling the user, when no set is loaded or its
     /// history cannot be read.
     class SetHistoryWindow *showHistory();
+    /// File > Import data: opens the data import over the window (without waiting for it to
+    /// close) and asks for its files. Written, the window shows the objects as they are now.
+    class ImportDataDialog *importData();
     /// The requirements editor (tests drive it).
     zr::zrRequirements *editor() const { return m_editor; }
     /// The pane that tries the set on screen on one student (tests drive it).
@@ -78,6 +81,8 @@ private:
     void onObjectChosen(const ObjectRef &object);
     void onContextChosen();
     void reload();
+    /// Reads the object tree again, keeping the object on screen chosen and its unsaved edits.
+    void refreshObjects();
     void updateTitle();
     void chooseServer();
     void showLog();
@@ -111,6 +116,7 @@ private:
     QAction *m_serverAction = nullptr;
     QAction *m_logAction = nullptr;
     QAction *m_historyAction = nullptr;
+    QAction *m_importDataAction = nullptr;
     QMenu *m_recentMenu = nullptr;
     RecentObjects *m_recent = nullptr;
     QSplitter *m_splitter = nullptr;

@@ -89,11 +89,17 @@ void DataImport::addFile(std::unique_ptr<QIODevice> device, const QString &fileN
         const QString cell = header.fields.at(i).trimmed();
         const auto found = std::find_if(kind->columns.begin(), kind->columns.end(),
                                         [&](const DataColumn &c) { return namesColumn(cell, c); });
-        if (found == kind->columns.end())
+        qsizetype at = found - kind->columns.begin();
+        if (found == kind->columns.end()) {
             m_problems << message(StrUnknownColumn, {fileName, label(i), cell, kind->shownName()});
-        else
-            columns.labels[found - kind->columns.begin()] = label(i);
-        columns.place << int(found - kind->columns.begin());
+        } else if (!columns.labels.at(at).isEmpty()) {
+            // Which of two would count is anyone's guess: neither does.
+            m_problems << message(StrTwice, {fileName, label(i), cell, columns.labels.at(at)});
+            at = kind->columns.size();
+        } else {
+            columns.labels[at] = label(i);
+        }
+        columns.place << int(at);
     }
     bool complete = true;
     for (qsizetype c = 0; c < kind->columns.size(); ++c) {

@@ -38,6 +38,7 @@ enum : qint32 {
     StrOutside = 65016,      // "%1, line %2, column %3: «%4» is outside %5 to %6"
     StrNotYesOrNo = 65017,   // "%1, line %2, column %3: «%4» is neither yes nor no"
     StrStillNamed = 65018,   // "%1 «%2» cannot be removed: %3 of %4 still name it"
+    StrTwice = 65025,        // "%1, line 1, column %2: the column «%3» is already column %4"
 };
 
 inline QString message(qint32 id, const QStringList &values)

@@ -161,6 +161,10 @@ private Q_SLOTS:
             << QStringLiteral("courses.csv, line 1, column 4: there is no column «colour» in a "
                               "file of courses\n"
                               "courses.csv: the column «title» is missing");
+        QTest::newRow("a column named twice, in English and in Greek")
+            << QStringList{Courses, QStringLiteral("department,code,title,τίτλος\n105,A,T,U\n")}
+            << QStringLiteral("courses.csv, line 1, column 4: the column «τίτλος» is already "
+                              "column 3");
         QTest::newRow("a header several kinds could have")
             << QStringList{QStringLiteral("catalogue.csv"),
                            QStringLiteral("department,code,title\n105,A,T\n")}

@@ -7,7 +7,7 @@ ZR_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
     qt6-tools-dev
-    libsqlite3-dev sqlite3
+    libsqlite3-dev sqlite3 libpq-dev
     postgresql
     xvfb xauth fonts-dejavu-core
 )

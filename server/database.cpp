@@ -23,6 +23,7 @@
 #include <QThread>
 #include <QUuid>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace zr::server {
@@ -640,6 +641,61 @@ sqlite3 *Database::sqliteHandle(const QString &source) const
     if (!db)
         throw ZrError(ErrDatabase, source, QStringLiteral("The SQLite connection has no handle."));
     return db;
+}
+
+void Database::copyRows(const QString &table, const QStringList &columns,
+                        const QVariantList &values, const QString &source)
+{
+    const QString sql = QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(u','));
+    observeStatement(sql);
+    // Qt's statements give the connection back before it is used directly.
+    for (auto &q : m_statements)
+        q.finish();
+    const QVariant handle = connection().driver()->handle();
+    // Qt names the type by its struct, "pg_conn*", or by its typedef.
+    PGconn *pg = handle.isValid() && (qstrcmp(handle.typeName(), "pg_conn*") == 0 ||
+                                      qstrcmp(handle.typeName(), "PGconn*") == 0)
+                     ? *static_cast<PGconn *const *>(handle.data())
+                     : nullptr;
+    if (!pg)
+        throw ZrError(ErrDatabase, source, QStringLiteral("The PostgreSQL connection has no handle."));
+    // COPY's text form: tab between fields, a line a row, \N for null, backslash escapes.
+    QByteArray data;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant &value = values.at(i);
+        if (value.isNull()) {
+            data += "\\N";
+        } else {
+            const QByteArray text = value.typeId() == QMetaType::Double
+                                        ? QByteArray::number(value.toDouble(), 'g', 17)
+                                        : value.toString().toUtf8();
+            for (const char c : text) {
+                switch (c) {
+                case '\\': data += "\\\\"; break;
+                case '\t': data += "\\t"; break;
+                case '\n': data += "\\n"; break;
+                case '\r': data += "\\r"; break;
+                default: data += c;
+                }
+            }
+        }
+        data += (i + 1) % columns.size() == 0 ? '\n' : '\t';
+    }
+    PGresult *result = PQexec(pg, sql.toUtf8().constData());
+    QString error;
+    if (PQresultStatus(result) != PGRES_COPY_IN)
+        error = QString::fromUtf8(PQresultErrorMessage(result));
+    PQclear(result);
+    if (error.isEmpty() && (PQputCopyData(pg, data.constData(), int(data.size())) != 1 ||
+                            PQputCopyEnd(pg, nullptr) != 1))
+        error = QString::fromUtf8(PQerrorMessage(pg));
+    while ((result = PQgetResult(pg))) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK && error.isEmpty())
+            error = QString::fromUtf8(PQresultErrorMessage(result));
+        PQclear(result);
+    }
+    if (!error.isEmpty())
+        throw ZrError(ErrDatabase, source, error.trimmed());
 }
 
 namespace {

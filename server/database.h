@@ -100,6 +100,10 @@ public:
     /// Runs one statement that writes (INSERT, UPDATE, DELETE) with bound
     /// values and returns the number of rows it changed. Throws as exec().
     qint64 write(const QString &sql, const QVariantList &values, const QString &source);
+    /// Adds rows to `table` on PostgreSQL with COPY: `values` holds them one after the other,
+    /// one value per column of `columns` (nulls as nulls). Throws ErrDatabase as write() does.
+    void copyRows(const QString &table, const QStringList &columns, const QVariantList &values,
+                  const QString &source);
     /// Runs one statement without parameters and without preparing it
     /// (transaction control, locks, DDL).
     void execControl(const QString &sql, const QString &source);

@@ -153,12 +153,20 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
         QVariantList values;
         int rows = 0;
     };
-    constexpr int BatchRows = 64;
+    // PostgreSQL takes added rows through COPY, many at a time; SQLite 64 to a statement.
+    const bool copying = m_db->dialect() == SqlDialect::PostgreSQL;
+    const int BatchRows = copying ? 2048 : 64;
     QHash<quint64, Pending> pending; // added rows not yet written, by their columns
     QHash<QString, qint64> pendingKeys;
     // A whole batch in one statement; the rest of a file's rows one by one.
     const auto flush = [&](quint64 written, Pending &batch) {
-        if (batch.rows == BatchRows) {
+        if (copying && batch.rows > 0) {
+            QStringList columns;
+            for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                if (written & (quint64(1) << c))
+                    columns << kind.columns.at(c).column;
+            m_db->copyRows(kind.table, columns << kind.idColumn, batch.values, Source);
+        } else if (batch.rows == BatchRows) {
             m_db->write(statement(written, BatchRows), batch.values, Source);
         } else {
             const qsizetype width = batch.values.size() / std::max(batch.rows, 1);

@@ -348,9 +348,10 @@ private Q_SLOTS:
             QStringLiteral("curricula.csv"),
             QStringLiteral("department,programme,code,name\nD9,Π1,Κ1,Κ\nD9,Π1,Κ2,Κ\n"),
             Courses,
+            // A title with what PostgreSQL's COPY escapes: a backslash, a tab, a line break.
             QStringLiteral(
                 "department;code;title;ects\nD9;Τ101;Άλγεβρα;7,5\n105;ΜΗΥ101;Μαθηματικά;5\n"
-                "D9;Τ102;Ανάλυση;6\n")};
+                "D9;Τ102;Ανάλυση;6\nD9;Τ103;\"Α\\Β\tΓ\nΔ\";4\n")};
         {
             DataImport import(Database::open(server));
             plan(import, files);
@@ -360,7 +361,7 @@ private Q_SLOTS:
         QCOMPARE(
             plan(again, files),
             QStringLiteral(
-                "departments +0 ~0 =1; programmes +0 ~0 =1; curricula +0 ~0 =2; courses +0 ~0 =3"));
+                "departments +0 ~0 =1; programmes +0 ~0 =1; curricula +0 ~0 =2; courses +0 ~0 =4"));
         QSqlQuery &stored = Database::open(server)->exec(
             QStringLiteral("SELECT title, ects, CASE WHEN courseID > 3 THEN 1 ELSE 0 END FROM "
                            "QEMCourses WHERE depID = 'D9' OR "
@@ -374,7 +375,7 @@ private Q_SLOTS:
                              stored.value(2).toString());
         QCOMPARE(rows,
                  QStringList({QStringLiteral("Μαθηματικά 5 0"), QStringLiteral("Άλγεβρα 7.5 1"),
-                              QStringLiteral("Ανάλυση 6 1")}));
+                              QStringLiteral("Ανάλυση 6 1"), QStringLiteral("Α\\Β\tΓ\nΔ 4 1")}));
 
         QSqlQuery &curricula = Database::open(server)->exec(
             QStringLiteral(

@@ -3,7 +3,9 @@
 // against bare sqlite3 inserting the same result rows with one prepared statement in one
 // transaction; the command's peak memory at 2 million result rows against 200,000 (it streams);
 // a second import of the same files, which changes nothing, against the first import's reading
-// (its dry run). Times are CPU times of the command and of this thread.
+// (its dry run). Times are CPU times of the command and of this thread. Where ZRREQ_TEST_PG names
+// a PostgreSQL database (tests/pg/with-postgres.sh), the import there against a bare COPY of the
+// same result rows, in wall time: the server does most of the work.
 #include "benchutil.h"
 #include "commandrun.h"
 
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 using namespace zr;
@@ -91,7 +94,8 @@ QStringList writeFiles(const QString &folder, int students)
 QString newDatabase(const QString &path)
 {
     QFile::remove(path);
-    const QString server = QStringLiteral("sqlite://") + path;
+    const QString server =
+        path.startsWith(QLatin1String("postgresql://")) ? path : QStringLiteral("sqlite://") + path;
     Database::open(server, Database::Opening::Initialize)->initialize(false);
     Database::closeAll();
     return server;
@@ -127,6 +131,45 @@ qint64 bareInserts(const QString &path, int students)
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     const qint64 spent = bench::threadCpuNs() - start;
     sqlite3_close(db);
+    return spent;
+}
+
+// The PostgreSQL floor: the same result rows through one COPY in one transaction, in wall time.
+qint64 bareCopy(const QString &server, int students)
+{
+    newDatabase(server);
+    PGconn *pg = PQconnectdb(server.toUtf8().constData());
+    if (PQstatus(pg) != CONNECTION_OK) {
+        std::fprintf(stderr, "bare COPY: %s\n", PQerrorMessage(pg));
+        PQfinish(pg);
+        return 0;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    PQclear(PQexec(pg, "BEGIN"));
+    PQclear(PQexec(pg, "COPY QEMStudentResults (resID, student_ID, courseID, acyear, epID, grade, "
+                       "exemption) FROM STDIN"));
+    qint64 id = 0;
+    QByteArray chunk;
+    for (int s = 1; s <= students; ++s) {
+        for (int n = 0; n < ResultsEach; ++n) {
+            const Result r = resultOf(s, n);
+            chunk += QByteArray::number(++id) + '\t' + QByteArray::number(s) + '\t' +
+                     QByteArray::number(r.course) + '\t' + QByteArray::number(r.year) + '\t' +
+                     QByteArray::number(r.period) + '\t' + QByteArray::number(r.grade) + "\t0\n";
+        }
+        if (chunk.size() > (1 << 20)) {
+            PQputCopyData(pg, chunk.constData(), int(chunk.size()));
+            chunk.clear();
+        }
+    }
+    PQputCopyData(pg, chunk.constData(), int(chunk.size()));
+    PQputCopyEnd(pg, nullptr);
+    while (PGresult *result = PQgetResult(pg))
+        PQclear(result);
+    PQclear(PQexec(pg, "COMMIT"));
+    const qint64 spent = timer.nsecsElapsed();
+    PQfinish(pg);
     return spent;
 }
 
@@ -171,5 +214,15 @@ int main(int argc, char *argv[])
                               few.peakKb, first.peakKb, "kB", 1.3);
     ok &= bench::report(QStringLiteral("second data import, nothing to change / first one's dry run"),
                         reading.cpuNs, second.cpuNs, 1.5);
+    if (const QString pg = qEnvironmentVariable("ZRREQ_TEST_PG"); !pg.isEmpty()) {
+        const qint64 floor = bareCopy(pg, students);
+        newDatabase(pg);
+        QElapsedTimer timer;
+        timer.start();
+        import(big, pg, true);
+        ok &= bench::report(QStringLiteral("PostgreSQL: data import --apply, %1 result rows / bare COPY (wall)")
+                                .arg(rows),
+                            floor, timer.nsecsElapsed(), 3.0);
+    }
     return ok ? 0 : 2;
 }

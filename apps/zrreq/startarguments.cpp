@@ -7,6 +7,8 @@
 #include <QCommandLineParser>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace zr::app {
 
 namespace {
@@ -69,8 +71,11 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
             options += line.leftJustified(26) + QLatin1Char(' ') + option.description() + QLatin1Char('\n');
         }
         QString commands;
+        qsizetype width = 0; // the longest name, "upgrade-db", and a space
         for (const auto &[name, summary] : cli::CommandSummaries())
-            commands += QStringLiteral("  ") + name.leftJustified(10) + GetLangString(summary) + QLatin1Char('\n');
+            width = std::max(width, name.size() + 1);
+        for (const auto &[name, summary] : cli::CommandSummaries())
+            commands += QStringLiteral("  ") + name.leftJustified(width) + GetLangString(summary) + QLatin1Char('\n');
         QTextStream(stdout) << ReplaceParams(GetLangString(62204), {options, commands});
         return 0;
     }

@@ -160,7 +160,7 @@ private Q_SLOTS:
             << QStringList{Courses, QStringLiteral("department,code,ects,colour\n105,A,5,red\n")}
             << QStringLiteral("courses.csv, line 1, column 4: there is no column «colour» in a "
                               "file of courses\n"
-                              "courses.csv: the column «title» is missing");
+                              "courses.csv, line 1: the column «title» is missing");
         QTest::newRow("a column named twice, in English and in Greek")
             << QStringList{Courses, QStringLiteral("department,code,title,τίτλος\n105,A,T,U\n")}
             << QStringLiteral("courses.csv, line 1, column 4: the column «τίτλος» is already "

@@ -119,6 +119,7 @@ private:
                          QVariantList *table = nullptr);
     void readStored(const DataKind &kind, KindRows &rows);
     QVariant streamedId(const DataKind &kind, const QString &code);
+    void rememberId(const DataKind &kind, const QString &code, const QVariant &id);
     QString codeOf(const DataKind &kind, const QVariant &id);
     QVariantList codesOf(const DataKind &kind, const QSqlQuery &query, qsizetype firstColumn);
     void check();

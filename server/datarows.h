@@ -11,6 +11,7 @@
 #include "jsonrecords.h"
 
 #include <QHash>
+#include <QSet>
 #include <QIODevice>
 #include <QSqlQuery>
 #include <QString>
@@ -144,6 +145,20 @@ private:
 inline bool isStreamed(const DataKind &kind)
 {
     return !kind.idColumn.isEmpty();
+}
+
+// Whether rows of other kinds name rows of `kind` (a student, but no result).
+inline bool isNamed(const DataKind &kind)
+{
+    static const QSet<QString> named = [] {
+        QSet<QString> names;
+        for (const DataKind &each : DataKinds())
+            for (const DataColumn &column : each.columns)
+                if (!column.refersTo.isEmpty())
+                    names.insert(column.refersTo);
+        return names;
+    }();
+    return named.contains(kind.name);
 }
 
 // The column naming the row a streamed row belongs to (a result's student): the stored rows of

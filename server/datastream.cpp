@@ -19,10 +19,7 @@ QVariant DataImport::streamedId(const DataKind &kind, const QString &code)
         found != m_idCache[kind.name].constEnd())
         return *found;
     const auto remember = [&](const QVariant &id) {
-        QHash<QString, QVariant> &known = m_idCache[kind.name];
-        if (known.size() > 8192) // a cache, not a copy of the table
-            known.clear();
-        known.insert(code, id);
+        rememberId(kind, code, id);
         return id;
     };
     const QStringList parts = code.split(KeySeparator);
@@ -53,6 +50,16 @@ QVariant DataImport::streamedId(const DataKind &kind, const QString &code)
                        .arg(kind.idColumn, kind.table, where.join(QStringLiteral(" AND "))),
                    bound, Source);
     return remember(query.next() ? query.value(0) : QVariant());
+}
+
+// A cache, not a copy of the table: on SQLite a look-up costs little and memory stays flat; on
+// PostgreSQL each is a round trip, and the ids of a whole import's students are worth keeping.
+void DataImport::rememberId(const DataKind &kind, const QString &code, const QVariant &id)
+{
+    QHash<QString, QVariant> &known = m_idCache[kind.name];
+    if (known.size() > 8192 && m_db->dialect() == SqlDialect::SQLite)
+        known.clear();
+    known.insert(code, id);
 }
 
 // The code of the stored row of a streamed kind with id `id`, as a file names it.
@@ -274,6 +281,8 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             if (++batch.rows == BatchRows)
                 flush(written, batch);
             pendingKeys.insert(tableKey, id); // met again, it is a duplicate
+            if (isNamed(kind)) // for the rows that will name it
+                rememberId(kind, keyOf(kind, row.values), id);
             ++state.nextId;
             if (pendingKeys.size() > 4 * BatchRows) // rows of many sets of columns
                 for (auto other = pending.begin(); other != pending.end(); ++other)

@@ -11,8 +11,8 @@
 #include "jsonrecords.h"
 
 #include <QHash>
-#include <QSet>
 #include <QIODevice>
+#include <QSet>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -28,7 +28,8 @@ namespace zr::server::datarows {
 enum : qint32 {
     StrUnknownColumn = 65002, // "%1, line 1, column %2: no column «%3» in a file of %4"
     StrMissingColumn = 65003, // "%1, line 1: the column «%2» is missing"
-    StrUnknownKind = 65004,  // "%1: its columns do not say what it holds; name it with --kind (%2)"
+    StrUnknownKind =
+        65004, // "%1, line 1: its columns do not say what it holds; name it with --kind (%2)"
     StrNotANumber = 65005,   // "%1, line %2, column %3: «%4» is not a number"
     StrNotWhole = 65006,     // "%1, line %2, column %3: «%4» is not a whole number"
     StrRequired = 65007,     // "%1, line %2, column %3: a value is required"

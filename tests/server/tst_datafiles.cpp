@@ -168,7 +168,7 @@ private Q_SLOTS:
         QTest::newRow("a header several kinds could have")
             << QStringList{QStringLiteral("catalogue.csv"),
                            QStringLiteral("department,code,title\n105,A,T\n")}
-            << QStringLiteral("catalogue.csv: its columns do not say what it holds; name it with "
+            << QStringLiteral("catalogue.csv, line 1: its columns do not say what it holds; name it with "
                               "--kind (%1)")
                    .arg(DataKindNames());
         const QString programmes =

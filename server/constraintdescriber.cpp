@@ -1,5 +1,7 @@
 #include "constraintdescriber.h"
 
+#include "recordset/lookupcache.h"
+
 #include "database.h"
 #include "common/langstrings.h"
 #include "reqtypes/sheetchoices.h"
@@ -115,6 +117,9 @@ QString ConstraintDescriber::studentValue(const QString &column, const QString &
     if (!c || value.isEmpty() || !c->listSource.startsWith(QLatin1String("RECORDSET:")))
         return value;
     const QString table = c->listSource.mid(10);
+    // The column the editor's lists show; a table they do not know, its second column.
+    if (const QString text = LookupColumnsOf(table).textField; !text.isEmpty())
+        return names(table, value, QLatin1Char('%') + text + QLatin1Char('%'));
     const SchemaTable *t = m_db.schema().table(table);
     if (!t || t->columns.size() < 2)
         return value;

@@ -25,10 +25,6 @@ enum : qint32 {
     StrExpressionAfter = 64017,
 };
 
-QString captionOf(qint32 ocID, const QVariant &typeId)
-{
-    return QLatin1Char('(') + QString::number(ocID) + QStringLiteral(") ") + GetTypeName(typeId);
-}
 
 // One version of a set, its requirements by id.
 struct Version
@@ -43,18 +39,11 @@ struct Version
     {
         return byId.isEmpty() ? QString() : NzStr(RequirementFieldAt(rows, 0, QStringLiteral("coneval")));
     }
-    QString displayExpression() const
-    {
-        if (byId.isEmpty())
-            return QString();
-        return ConvertExpression(storedExpression(), false, rows, [this](qint32 ocID) {
-            return captionOf(ocID, RequirementFieldAt(rows, byId.value(ocID), QStringLiteral("conID")));
-        });
-    }
+    QString displayExpression() const { return ReadableExpression(rows); }
     RequirementLine line(qint32 ocID, ConstraintDescriber &describer)
     {
         rows.setAbsolutePosition(byId.value(ocID) + 1);
-        return {ocID, captionOf(ocID, rows.value(u"conID")), describer.describe(rows)};
+        return {ocID, RequirementCaption(ocID, rows.value(u"conID")), describer.describe(rows)};
     }
 
     Recordset rows;
@@ -62,6 +51,25 @@ struct Version
 };
 
 } // namespace
+
+QString RequirementCaption(qint32 ocID, const QVariant &typeId)
+{
+    // A requirement not yet stored has a negative id: the editor calls it N1, N2 ...
+    const QString number = ocID < 0 ? QStringLiteral("N%1").arg(-ocID) : QString::number(ocID);
+    return QLatin1Char('(') + number + QStringLiteral(") ") + GetTypeName(typeId);
+}
+
+QString ReadableExpression(const Recordset &set)
+{
+    if (set.recordCount() == 0)
+        return QString();
+    QHash<qint32, QVariant> types;
+    for (int i = 0, n = set.recordCount(); i < n; ++i)
+        types.insert(ValLng(RequirementFieldAt(set, i, QStringLiteral("ocID"))),
+                     RequirementFieldAt(set, i, QStringLiteral("conID")));
+    return ConvertExpression(NzStr(RequirementFieldAt(set, 0, QStringLiteral("coneval"))), false, set,
+                             [&types](qint32 ocID) { return RequirementCaption(ocID, types.value(ocID)); });
+}
 
 SetNaming::SetNaming(Database &db, const QString &key, const QString &source)
 {
@@ -143,7 +151,7 @@ SetDifference CompareSets(Database &db, const QString &key, const Recordset &bef
         const QList<FieldChange> changes = ChangedFields(then, value);
         if (changes.isEmpty() && then.typeId == value.typeId)
             continue;
-        RequirementFieldChanges changed{it.key(), captionOf(it.key(), value.typeId), {}, {}};
+        RequirementFieldChanges changed{it.key(), RequirementCaption(it.key(), value.typeId), {}, {}};
         for (const FieldChange &change : changes)
             changed.fields << FieldChangeText(change, naming.sheet());
         if (!changes.isEmpty())

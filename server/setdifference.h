@@ -29,6 +29,12 @@ private:
     SheetContext m_sheet;
 };
 
+/// How a set names one of its requirements to a reader: "(46) Course Type".
+ZRSVR_EXPORT QString RequirementCaption(qint32 ocID, const QVariant &typeId);
+/// The expression of `set` (the same on every row) with each requirement by its caption:
+/// "[(46) Course Type] AND ([(47) Course group] OR [(48) Complete Projects])".
+ZRSVR_EXPORT QString ReadableExpression(const Recordset &set);
+
 /// A requirement one version has and the other lacks.
 struct RequirementLine
 {

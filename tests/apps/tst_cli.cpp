@@ -375,10 +375,20 @@ private slots:
             exportSet({"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"}, server);
         const Result r = zrreq({"describe", "--lang", "en", "--file", writeFile(m_files, QStringLiteral("describe.json"), json)});
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        const QStringList groups = r.outLines.filter(QRegularExpression(QStringLiteral("^\\S")));
+        // The sheets, then the expression, then each requirement it names with what it asks.
+        const qsizetype expression = r.outLines.indexOf(QRegularExpression(QStringLiteral("Expression: .*")));
+        QVERIFY2(expression > 0, qPrintable(r.outLines.join('\n')));
+        const QStringList sheets = r.outLines.mid(0, expression);
+        const QStringList groups = sheets.filter(QRegularExpression(QStringLiteral("^\\S")));
         QCOMPARE(groups.size(), 7);
-        const QStringList rows = r.outLines.filter(QRegularExpression(QStringLiteral("^  \\S.*: ")));
-        QCOMPARE(rows.size() + groups.size(), r.outLines.size());
+        const QStringList rows = sheets.filter(QRegularExpression(QStringLiteral("^  \\S.*: ")));
+        QCOMPARE(rows.size() + groups.size(), sheets.size());
+        const QStringList named = r.outLines.mid(expression + 1);
+        QCOMPARE(named.size(), groups.size());
+        for (const QString &line : named) {
+            const QString caption = line.section(QStringLiteral(": "), 0, 0);
+            QVERIFY2(r.outLines.at(expression).contains(QLatin1Char('[') + caption + QLatin1Char(']')), qPrintable(line));
+        }
         QVERIFY2(!rows.filter(QRegularExpression(QStringLiteral(": 300$"))).isEmpty(), qPrintable(r.outLines.join('\n')));
         // In Greek the captions change, the values do not.
         const Result greek = zrreq({"describe", "--file", writeFile(m_files, QStringLiteral("describe.json"), json)});

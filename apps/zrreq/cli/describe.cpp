@@ -1,10 +1,17 @@
 #include "clicommon.h"
 #include "commands.h"
 
-#include "itempanel/itempanelmodel.h"
+#include "common/langstrings.h"
 #include "common/zrerror.h"
+#include "constraintdescriber.h"
+#include "database.h"
+#include "itempanel/itempanelmodel.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/requirementvalue.h"
 #include "requirements/requirementfile.h"
 #include "requirements/requirementseditor.h"
+#include "requirements/requirementset.h"
+#include "setdifference.h"
 
 namespace zr::app::cli {
 
@@ -34,13 +41,34 @@ QStringList describeList(const QAbstractItemModel &model)
     return lines;
 }
 
+enum : qint32 {
+    StrExpression = 65026, // "Expression: %1"
+};
+
+// The expression as a reader follows it, then what each requirement it names asks.
+QStringList describeExpression(const Recordset &set, server::Database &db)
+{
+    QStringList lines{ReplaceParams(GetLangString(StrExpression), {server::ReadableExpression(set)})};
+    server::ConstraintDescriber describer(db);
+    Recordset rows = set;
+    for (int i = 0, n = rows.recordCount(); i < n; ++i) {
+        rows.setAbsolutePosition(i + 1);
+        lines << QStringLiteral("%1: %2").arg(
+            server::RequirementCaption(ValLng(rows.value(u"ocID")), rows.value(u"conID")),
+            describer.describe(rows));
+    }
+    return lines;
+}
+
 } // namespace
 
 int runDescribe(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("describe"),
                         QStringLiteral("Prints each requirement of a set file as the editor shows it: the "
-                                       "requirement's caption, then each of its rows as \"label: value\"."));
+                                       "requirement's caption, then each of its rows as \"label: value\"; "
+                                       "then the set's expression, each requirement named by its number "
+                                       "and type, and what each of them asks."));
     command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
                                 QStringLiteral("SET.json")});
     command.addServerOption();
@@ -57,6 +85,11 @@ int runDescribe(const QStringList &arguments)
         const auto editor = LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context,
                                        file.curriculumId(), command.server());
         for (const QString &line : describeList(*editor->list()))
+            PrintLine(line);
+        const Recordset set =
+            RequirementFileRecordset(file).chapter(RequirementSet::chapterName()).clone();
+        PrintLine(QString());
+        for (const QString &line : describeExpression(set, *server::Database::open(command.server())))
             PrintLine(line);
     });
     return failed >= 0 ? failed : ExitOk;

@@ -9,20 +9,11 @@ namespace zr::server {
 
 using namespace datarows;
 
-// A stored row as a file gives it, from `query`'s columns from `firstColumn` on (the kind's
-// table columns in order): a reference by the codes of the row it names.
-QVariantList DataImport::codesOf(const DataKind &kind, const QSqlQuery &query,
-                                 qsizetype firstColumn)
+// A stored row as a file gives it, from `query`'s columns (the kind's table columns in order):
+// a reference by the codes of the row it names.
+QVariantList DataImport::codesOf(const DataKind &kind, const QSqlQuery &query)
 {
-    QVariantList values(kind.columns.size());
-    int at = int(firstColumn);
-    for (qsizetype c = 0; c < kind.columns.size(); ++c) {
-        if (kind.columns.at(c).column.isEmpty())
-            continue;
-        // A null as nothing: PostgreSQL's null number would read as "0" in a key.
-        if (const QVariant value = query.value(at++); !value.isNull())
-            values[c] = value;
-    }
+    QVariantList values = tableValuesOf(kind, query);
     for (qsizetype c = 0; c < kind.columns.size(); ++c) {
         const DataColumn &column = kind.columns.at(c);
         if (column.refersTo.isEmpty() || FindDataKind(column.refersTo)->idColumn.isEmpty() ||
@@ -32,9 +23,9 @@ QVariantList DataImport::codesOf(const DataKind &kind, const QSqlQuery &query,
         const KindRows &referred = m_kinds[column.refersTo];
         const QString id = values.at(c).toString();
         const QStringList codes = referred.keyOfId.value(id).split(KeySeparator);
-        for (qsizetype k = 0; k < column.scope.size(); ++k)
-            values[columnIndex(kind, column.scope.at(k))] = codes.value(k);
-        values[c] = codes.value(column.scope.size());
+        for (qsizetype k = 0; k < column.scopeAt.size(); ++k)
+            values[column.scopeAt.at(k)] = codes.value(k);
+        values[c] = codes.value(column.scopeAt.size());
     }
     return values;
 }
@@ -52,7 +43,7 @@ void DataImport::readStored(const DataKind &kind, KindRows &rows)
     QSqlQuery &query = m_db->exec(
         QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), kind.table), {}, Source);
     while (query.next()) {
-        const QVariantList values = codesOf(kind, query, 0);
+        const QVariantList values = codesOf(kind, query);
         const QString key = keyOf(kind, values);
         rows.stored.insert(key, values);
         if (!kind.idColumn.isEmpty()) {
@@ -63,10 +54,14 @@ void DataImport::readStored(const DataKind &kind, KindRows &rows)
     }
 }
 
-bool DataImport::differs(const Row &row, const QVariantList &stored) const
+// Whether `values`, the file row `row` gives (as codes, or as the table holds them), differ from
+// `stored` in a column the file gives.
+bool DataImport::differs(const DataKind &kind, const Row &row, const QVariantList &values,
+                         const QVariantList &stored)
 {
-    for (qsizetype i = 0; i < row.values.size(); ++i)
-        if (row.given.at(i) && !sameValue(row.values.at(i), stored.at(i)))
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (row.given.at(c) && !kind.columns.at(c).column.isEmpty() &&
+            !sameValue(values.at(c), stored.at(c)))
             return true;
     return false;
 }
@@ -138,9 +133,8 @@ void DataImport::checkRemovals(const DataKind &kind)
             if (isStreamed(other)) {
                 // Counted by the database: a streamed kind's rows are never held.
                 for (const QString &key : std::as_const(pruned.removed)) {
-                    const QVariant stored = kind.idColumn.isEmpty()
-                                                ? QVariant(key.section(KeySeparator, -1))
-                                                : pruned.ids.value(key);
+                    // A held kind's rows are stored by their code.
+                    const QVariant stored = key.section(KeySeparator, -1);
                     QSqlQuery &count =
                         m_db->exec(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
                                        .arg(other.table, other.columns.at(c).column),
@@ -218,7 +212,8 @@ bool DataImport::writeKept(const DataKind &kind, const std::function<bool(qint64
     for (const Row &row : std::as_const(rows.rows)) {
         const QString key = keyOf(kind, row.values);
         const auto stored = rows.stored.constFind(key);
-        if (row.refused || (stored != rows.stored.constEnd() && !differs(row, *stored)))
+        if (row.refused ||
+            (stored != rows.stored.constEnd() && !differs(kind, row, row.values, *stored)))
             continue;
         QStringList columns, keys;
         QVariantList values, keyValues;

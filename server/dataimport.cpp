@@ -227,7 +227,7 @@ bool DataImport::readRecord(const DataKind &kind, const FileColumns &columns,
 // Whether every code of `row` names a row of its kind that is, or will be, stored; with
 // `table`, what the table holds for each column (the id a code names, where there is one).
 bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringList &problems,
-                                 QVariantList *table)
+                                 QVariantList *table, QList<Memo> *memo)
 {
     bool known = true;
     if (table) {
@@ -243,27 +243,28 @@ bool DataImport::referencesKnown(const DataKind &kind, const Row &row, QStringLi
             continue;
         const DataKind &referredKind = *FindDataKind(column.refersTo);
         // A row names what the row before it named, mostly (a student's results follow each other).
-        if (table && isStreamed(referredKind)) {
-            Memo &memo = m_memo[c];
-            bool same = memo.id.isValid() && memo.codes.size() == column.scopeAt.size() + 1;
+        if (table && memo && isStreamed(referredKind)) {
+            const Memo &last = (*memo)[c];
+            bool same = last.id.isValid() && last.codes.size() == column.scopeAt.size() + 1;
             for (qsizetype k = 0; same && k < column.scopeAt.size(); ++k)
-                same = memo.codes.at(k) == row.values.at(column.scopeAt.at(k));
-            if (same && memo.codes.constLast() == row.values.at(c)) {
-                (*table)[c] = memo.id;
+                same = last.codes.at(k) == row.values.at(column.scopeAt.at(k));
+            if (same && last.codes.constLast() == row.values.at(c)) {
+                (*table)[c] = last.id;
                 continue;
             }
         }
         const QString code = referredKey(kind, c, row.values);
         if (isStreamed(referredKind)) {
             if (const QVariant id = streamedId(referredKind, code); id.isValid()) {
-                if (table) {
+                if (table)
                     (*table)[c] = id;
-                    Memo &memo = m_memo[c];
-                    memo.codes.clear();
+                if (memo) {
+                    Memo &last = (*memo)[c];
+                    last.codes.clear();
                     for (const qsizetype scope : column.scopeAt)
-                        memo.codes << row.values.at(scope);
-                    memo.codes << row.values.at(c);
-                    memo.id = id;
+                        last.codes << row.values.at(scope);
+                    last.codes << row.values.at(c);
+                    last.id = id;
                 }
                 continue;
             }
@@ -321,7 +322,7 @@ QList<DataKindChanges> DataImport::changes()
             const QString key = keyOf(kind, row.values);
             const auto stored = rows->stored.constFind(key);
             const bool added = stored == rows->stored.constEnd();
-            if (!added && !differs(row, *stored)) {
+            if (!added && !differs(kind, row, row.values, *stored)) {
                 ++counted.unchanged;
                 continue;
             }

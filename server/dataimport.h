@@ -115,17 +115,23 @@ private:
     const DataKind *kindOfHeader(const QStringList &header, const QString &fileName);
     bool readRecord(const DataKind &kind, const FileColumns &columns, const CsvRecord &record,
                     Row &row, QStringList &problems);
+    struct Memo
+    {
+        QVariantList codes; // the codes a reference column named last, its scope's first
+        QVariant id;
+    };
     bool referencesKnown(const DataKind &kind, const Row &row, QStringList &problems,
-                         QVariantList *table = nullptr);
+                         QVariantList *table = nullptr, QList<Memo> *memo = nullptr);
     void readStored(const DataKind &kind, KindRows &rows);
     QVariant streamedId(const DataKind &kind, const QString &code);
     void rememberId(const DataKind &kind, const QString &code, const QVariant &id);
     QString codeOf(const DataKind &kind, const QVariant &id);
-    QVariantList codesOf(const DataKind &kind, const QSqlQuery &query, qsizetype firstColumn);
+    QVariantList codesOf(const DataKind &kind, const QSqlQuery &query);
     void check();
     void checkReferences(const DataKind &kind);
     void checkRemovals(const DataKind &kind);
-    bool differs(const Row &row, const QVariantList &stored) const;
+    static bool differs(const DataKind &kind, const Row &row, const QVariantList &values,
+                        const QVariantList &stored);
     QVariant tableValue(const DataKind &kind, qsizetype c, const QVariantList &values);
     void remove(const DataKind &kind, const QString &key);
     bool workOut(const DataProgress &progress, bool commit);
@@ -141,12 +147,6 @@ private:
     QHash<QString, DataKindChanges> m_streamedChanges;
     QHash<QString, FileColumns> m_columns;              // by file
     QHash<QString, QHash<QString, QVariant>> m_idCache; // by kind: ids of codes lately met
-    struct Memo
-    {
-        QVariantList codes; // the codes a reference column named last, its scope's first
-        QVariant id;
-    };
-    QList<Memo> m_memo;                  // per column of the kind streamed
     QHash<QString, qint64> m_firstNewId; // by kind: the first id this import hands out
     QStringList m_problems;              // found reading
     QStringList m_checkProblems;         // found checking the codes of the rows held

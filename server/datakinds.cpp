@@ -276,10 +276,12 @@ QString DataKindNames()
     return names.join(QStringLiteral(", "));
 }
 
-QString DataKindsReference()
+QString DataKindsReference(const DataKind *only)
 {
     QString text;
     for (const DataKind &kind : DataKinds()) {
+        if (only && only != &kind)
+            continue;
         text += QStringLiteral("### %1 (%2)\n\n%3 File name: `%4`.\n\n")
                     .arg(kind.name, kind.greek, kind.about, kind.fileName());
         text += QStringLiteral("| Column | Greek | Example | What it holds |\n|---|---|---|---|\n");

@@ -67,7 +67,8 @@ ZRSVR_EXPORT const QList<DataKind> &DataKinds();
 ZRSVR_EXPORT const DataKind *FindDataKind(const QString &name);
 /// The English names of every kind, in order, joined by ", ".
 ZRSVR_EXPORT QString DataKindNames();
-/// Every kind's columns as Markdown: names, required, key, what a value may be.
-ZRSVR_EXPORT QString DataKindsReference();
+/// Every kind's columns as Markdown (only `kind`'s when given): names, required, key, what a
+/// value may be.
+ZRSVR_EXPORT QString DataKindsReference(const DataKind *kind = nullptr);
 
 } // namespace zr::server

@@ -231,6 +231,19 @@ inline QStringList tableColumns(const DataKind &kind)
     return columns;
 }
 
+// A stored row in the kind's columns, as the table holds it, from `query`'s columns in the order
+// tableColumns() gives them. A null is nothing: PostgreSQL's null number would read as "0".
+inline QVariantList tableValuesOf(const DataKind &kind, const QSqlQuery &query)
+{
+    QVariantList values(kind.columns.size());
+    int at = 0;
+    for (qsizetype c = 0; c < kind.columns.size(); ++c)
+        if (!kind.columns.at(c).column.isEmpty())
+            if (const QVariant value = query.value(at++); !value.isNull())
+                values[c] = value;
+    return values;
+}
+
 // Next free id of `kind`, the table locked against other writers handing out ids.
 inline qint64 nextIdOf(Database &db, const DataKind &kind)
 {

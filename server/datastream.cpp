@@ -126,6 +126,21 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
         QStringLiteral("SELECT %1 FROM %2").arg(stored.join(u','), kind.table) +
         (owner < 0 ? QString()
                    : QStringLiteral(" WHERE %1 = ?").arg(kind.columns.at(owner).column));
+    // A row without an owner is looked up by its key; a statement per set of empty key columns.
+    QHash<quint64, QString> lookups;
+    const auto byKey = [&](quint64 nulls) -> const QString & {
+        QString &sql = lookups[nulls];
+        if (sql.isEmpty()) {
+            QStringList where;
+            for (qsizetype c = 0; c < kind.columns.size(); ++c)
+                if (kind.columns.at(c).key && !kind.columns.at(c).column.isEmpty())
+                    where << kind.columns.at(c).column + (nulls & (quint64(1) << c)
+                                                              ? QStringLiteral(" IS NULL")
+                                                              : QStringLiteral(" = ?"));
+            sql = fellows + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+        }
+        return sql;
+    };
 
     file.device->seek(0);
     RecordSource records(file.device.get(), file.columns.file, file.dialect);
@@ -187,32 +202,30 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
     };
     Row row;
     QVariantList table;
-    m_memo = QList<Memo>(kind.columns.size());
+    QList<Memo> memo(kind.columns.size()); // per column, what the row before named
     while (records.next(record)) {
         if (!onward(file.device->pos() - read))
             return false;
         read = file.device->pos();
         if (!readRecord(kind, file.columns, record, row, m_streamProblems) ||
-            !referencesKnown(kind, row, m_streamProblems, &table))
+            !referencesKnown(kind, row, m_streamProblems, &table, &memo))
             continue;
         const QString tableKey = tableKeyOf(kind, table);
         // The stored rows it may be: its owner's, or the one row of its key.
         QVariantList match;
-        QString lookup = fellows;
+        quint64 nulls = 0; // the key columns left empty, which the statement asks IS NULL
         if (owner >= 0) {
             match << table.at(owner);
         } else {
-            QStringList where;
             for (qsizetype c = 0; c < kind.columns.size(); ++c)
                 if (kind.columns.at(c).key && !kind.columns.at(c).column.isEmpty()) {
-                    where << kind.columns.at(c).column + (table.at(c).isNull()
-                                                              ? QStringLiteral(" IS NULL")
-                                                              : QStringLiteral(" = ?"));
-                    if (!table.at(c).isNull())
+                    if (table.at(c).isNull())
+                        nulls |= quint64(1) << c;
+                    else
                         match << table.at(c);
                 }
-            lookup += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
         }
+        const QString &lookup = owner >= 0 ? fellows : byKey(nulls);
         if (owner < 0 || !state.ownerRead || match.constFirst() != state.owner) {
             state.fellows.clear();
             state.owner = match.value(0);
@@ -226,14 +239,11 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
                 state.lastFreshOwner = ownerId;
             QSqlQuery *query = fresh ? nullptr : &m_db->exec(lookup, match, Source);
             while (query && query->next()) {
-                QVariantList values(kind.columns.size());
-                int at = 0;
-                for (qsizetype c = 0; c < kind.columns.size(); ++c)
-                    if (!kind.columns.at(c).column.isEmpty())
-                        if (const QVariant value = query->value(at++); !value.isNull())
-                            values[c] = value;
+                QVariantList values = tableValuesOf(kind, *query);
                 const QString fellowKey = tableKeyOf(kind, values);
-                state.fellows.insert(fellowKey, {std::move(values), query->value(at).toLongLong()});
+                state.fellows.insert(
+                    fellowKey,
+                    {std::move(values), query->value(int(stored.size() - 1)).toLongLong()});
             }
         }
         const auto fellow = state.fellows.find(tableKey);
@@ -251,14 +261,7 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             continue;
         }
         place = packedPlace(file.number, record.line);
-        const auto differs = [&] {
-            for (qsizetype c = 0; c < kind.columns.size(); ++c)
-                if (row.given.at(c) && !kind.columns.at(c).column.isEmpty() &&
-                    !sameValue(table.at(c), fellow->values.at(c)))
-                    return true;
-            return false;
-        };
-        if (!added && !differs()) {
+        if (!added && !differs(kind, row, table, fellow->values)) {
             ++state.counted.unchanged;
             continue;
         }
@@ -281,7 +284,7 @@ bool DataImport::stream(StreamedFile &file, Streamed &state,
             if (++batch.rows == BatchRows)
                 flush(written, batch);
             pendingKeys.insert(tableKey, id); // met again, it is a duplicate
-            if (isNamed(kind)) // for the rows that will name it
+            if (isNamed(kind))                // for the rows that will name it
                 rememberId(kind, keyOf(kind, row.values), id);
             ++state.nextId;
             if (pendingKeys.size() > 4 * BatchRows) // rows of many sets of columns

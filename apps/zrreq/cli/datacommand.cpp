@@ -165,16 +165,7 @@ int runData(const QStringList &arguments)
         if (words.size() == 2 && !one)
             return command.fail(UsageError{QStringLiteral("zrreq data columns: the kinds are %1")
                                                .arg(server::DataKindNames())});
-        const QString reference = server::DataKindsReference();
-        if (!one) {
-            PrintLine(reference.trimmed());
-            return ExitOk;
-        }
-        // One kind's section: from its heading to the next.
-        const QString heading = QStringLiteral("### %1 (").arg(one->name);
-        const qsizetype from = reference.indexOf(heading);
-        PrintLine(reference.mid(from, reference.indexOf(QStringLiteral("### "), from + 4) - from)
-                      .trimmed());
+        PrintLine(server::DataKindsReference(one).trimmed());
         return ExitOk;
     }
     if (action != QLatin1String("import"))

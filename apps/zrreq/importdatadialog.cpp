@@ -1,6 +1,7 @@
 #include "importdatadialog.h"
 
 #include "common/langstrings.h"
+#include "common/waitcursor.h"
 #include "common/msgboxex.h"
 #include "common/zrerror.h"
 #include "database.h"
@@ -13,14 +14,12 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -248,8 +247,7 @@ void ImportDataDialog::replan()
     m_changes.clear();
     if (!m_paths.isEmpty()) {
         // The files are read again on every change of options: large ones take a moment.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        const WaitCursor wait;
         try {
             const std::unique_ptr<server::DataImport> import = newImport(m_unread);
             m_problems = import->problems();

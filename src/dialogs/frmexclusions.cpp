@@ -2,6 +2,7 @@
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
+#include "common/waitcursor.h"
 #include "common/msgboxex.h"
 #include "recordset/recordsetmodel.h"
 #include "recordset/recordsetutils.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -35,13 +35,6 @@ const QString ExceptionLayout = QStringLiteral("excludeStudents");
 const QString StudentsRequest = QStringLiteral("students");
 constexpr qint32 DegreeContext = 103;
 
-// Restores the pointer however a step ends.
-struct WaitCursor
-{
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    Q_DISABLE_COPY(WaitCursor)
-};
 
 bool isDepartmentKind(qint32 kind)
 {

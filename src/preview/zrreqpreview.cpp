@@ -11,13 +11,13 @@
 #include "common/msgboxex.h"
 #include "common/notifyonchange.h"
 #include "common/serverobjects.h"
+#include "common/waitcursor.h"
 #include "common/zrerror.h"
 #include "preview/frmstudconstraints.h"
 #include "preview/previewicons.h"
 
 #include <QEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -27,19 +27,6 @@
 #include <optional>
 
 namespace zr {
-
-namespace {
-
-// Hourglass for the span of a server call; gone again however the call ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    Q_DISABLE_COPY(WaitCursor)
-};
-
-} // namespace
 
 QString NumberedRequirements(const Recordset &requirements, const AuditTrace *trace)
 {

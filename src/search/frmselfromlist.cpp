@@ -2,6 +2,7 @@
 
 #include "common/errorlog.h"
 #include "common/langstrings.h"
+#include "common/waitcursor.h"
 #include "common/msgboxex.h"
 #include "recordset/recordsetmodel.h"
 #include "recordset/recordsetutils.h"
@@ -19,7 +20,6 @@
 #include <QActionGroup>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -42,17 +42,6 @@ namespace {
 
 const QString ProgrammeCourses = QStringLiteral("QEMDepProgramCourses");
 
-// Restores the pointer however a search ends.
-struct WaitCursor
-{
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor()
-    {
-        if (QGuiApplication::overrideCursor())
-            QGuiApplication::restoreOverrideCursor();
-    }
-    Q_DISABLE_COPY(WaitCursor)
-};
 
 } // namespace
 

@@ -43,7 +43,7 @@ struct Version
     RequirementLine line(qint32 ocID, ConstraintDescriber &describer)
     {
         rows.setAbsolutePosition(byId.value(ocID) + 1);
-        return {ocID, RequirementCaption(ocID, rows.value(u"conID")), describer.describe(rows)};
+        return {ocID, RequirementCaptionAt(rows, byId.value(ocID)), describer.describe(rows)};
     }
 
     Recordset rows;
@@ -52,23 +52,31 @@ struct Version
 
 } // namespace
 
-QString RequirementCaption(qint32 ocID, const QVariant &typeId)
+QString RequirementCaption(qint32 ocID, const QVariant &typeId, const QString &label)
 {
     // A requirement not yet stored has a negative id: the editor calls it N1, N2 ...
     const QString number = ocID < 0 ? QStringLiteral("N%1").arg(-ocID) : QString::number(ocID);
-    return QLatin1Char('(') + number + QStringLiteral(") ") + GetTypeName(typeId);
+    const QString caption = QLatin1Char('(') + number + QStringLiteral(") ") + GetTypeName(typeId);
+    return label.isEmpty() ? caption : caption + QStringLiteral(" «") + label + QStringLiteral("»");
+}
+
+QString RequirementCaptionAt(const Recordset &rows, int row)
+{
+    const QString label = rows.hasField(u"conlabel") ? NzStr(RequirementFieldAt(rows, row, QStringLiteral("conlabel")))
+                                                     : QString();
+    return RequirementCaption(ValLng(RequirementFieldAt(rows, row, QStringLiteral("ocID"))),
+                              RequirementFieldAt(rows, row, QStringLiteral("conID")), label);
 }
 
 QString ReadableExpression(const Recordset &set)
 {
     if (set.recordCount() == 0)
         return QString();
-    QHash<qint32, QVariant> types;
+    QHash<qint32, QString> captions;
     for (int i = 0, n = set.recordCount(); i < n; ++i)
-        types.insert(ValLng(RequirementFieldAt(set, i, QStringLiteral("ocID"))),
-                     RequirementFieldAt(set, i, QStringLiteral("conID")));
+        captions.insert(ValLng(RequirementFieldAt(set, i, QStringLiteral("ocID"))), RequirementCaptionAt(set, i));
     return ConvertExpression(NzStr(RequirementFieldAt(set, 0, QStringLiteral("coneval"))), false, set,
-                             [&types](qint32 ocID) { return RequirementCaption(ocID, types.value(ocID)); });
+                             [&captions](qint32 ocID) { return captions.value(ocID); });
 }
 
 SetNaming::SetNaming(Database &db, const QString &key, const QString &source)

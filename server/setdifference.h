@@ -30,7 +30,9 @@ private:
 };
 
 /// How a set names one of its requirements to a reader: "(46) Course Type".
-ZRSVR_EXPORT QString RequirementCaption(qint32 ocID, const QVariant &typeId);
+ZRSVR_EXPORT QString RequirementCaption(qint32 ocID, const QVariant &typeId, const QString &label = QString());
+/// The caption of row `row` (0-based) of a requirement recordset, with the label it was given.
+ZRSVR_EXPORT QString RequirementCaptionAt(const Recordset &rows, int row);
 /// The expression of `set` (the same on every row) with each requirement by its caption:
 /// "[(46) Course Type] AND ([(47) Course group] OR [(48) Complete Projects])".
 ZRSVR_EXPORT QString ReadableExpression(const Recordset &set);

@@ -158,6 +158,7 @@ void MainWindow::buildMenus()
     m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                            &MainWindow::reload);
     m_setFiles = new SetFileActions(this, m_editor, [this] { return m_set; });
+    m_setFiles->setServerName(m_serverName);
     // Save or discard first; a discarded edit is dropped by loading the set again.
     m_setFiles->setLeaveCheck([this] {
         if (!confirmLeave())

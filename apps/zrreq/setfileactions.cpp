@@ -5,6 +5,7 @@
 #include "requirements/requirementfile.h"
 #include "requirements/setversion.h"
 #include "requirements/zrrequirements.h"
+#include "setfilecodes.h"
 
 #include <QAction>
 #include <QDir>
@@ -87,8 +88,12 @@ bool SetFileActions::exportTo(const QString &path)
 bool SetFileActions::writeFile(const QString &path)
 {
     try {
-        const QByteArray json =
+        QByteArray json =
             WriteRequirementFile(m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
+        if (!m_serverName.isEmpty()) {
+            server::DatabaseSetFileCodes codes(m_serverName);
+            json = WriteReadableSetFile(ReadRequirementFile(json), codes);
+        }
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
             throw MakeError(60200, QStringLiteral("SetFileActions.exportTo"), {path, file.errorString()});
@@ -108,7 +113,12 @@ bool SetFileActions::importFrom(const QString &path)
         return false;
     RequirementFile file;
     try {
-        file = ReadRequirementFile(path);
+        if (m_serverName.isEmpty()) {
+            file = ReadRequirementFile(path);
+        } else {
+            server::DatabaseSetFileCodes codes(m_serverName);
+            file = ReadSetFile(path, codes);
+        }
     } catch (ZrError &error) {
         TrapError(error);
         report(StrImportFailed, error.description);

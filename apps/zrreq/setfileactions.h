@@ -27,6 +27,10 @@ public:
     /// recordset the editor works on (the host owns it).
     SetFileActions(QWidget *window, zrRequirements *editor, std::function<Recordset()> hostSet);
 
+    /// The database whose codes the readable set files name things by. Without one, files
+    /// are written as the database's rows (format 1) and only those are read.
+    void setServerName(const QString &server) { m_serverName = server; }
+
     QAction *exportAction() const { return m_export; }
     QAction *importAction() const { return m_import; }
     void retranslate();
@@ -70,6 +74,7 @@ Q_SIGNALS:
     void imported();
 
 private:
+    QString m_serverName;
     void chooseExportFile();
     QString askExportPath() const;
     bool writeFile(const QString &path);

@@ -112,6 +112,7 @@ C = {
     "conoperator": ("Τελεστής", "Operator", 3, 0, "", True),
     "conselobjIDs": ("Επιλεγμένοι κωδικοί", "Selected ids", 10, 0, "", False),
     "coneval": ("Έκφραση", "Expression", 11, 0, "", False),
+    "conlabel": ("Ετικέτα", "Label", 0, 0, "", True),
     "AltID": ("Εναλλακτικός κωδικός", "Alternative id", 3, 0, "", False),
     "AltKey": ("Εναλλακτικό κλειδί", "Alternative key", 0, 0, "", False),
     "RowGuid": ("Αναγνωριστικό γραμμής", "Row guid", 0, 0, "", False),

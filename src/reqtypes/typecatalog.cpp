@@ -55,6 +55,15 @@ QString GetTypeName(const QVariant &typeId, bool shortName)
     return {};
 }
 
+qint32 TypeNameStringId(int typeId)
+{
+    for (const TypeNames &names : Names) {
+        if (names.typeId == typeId)
+            return names.longId;
+    }
+    return 0;
+}
+
 QString ContextTitle(int context)
 {
     static const QHash<int, qint32> titles = {

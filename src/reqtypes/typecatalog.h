@@ -45,6 +45,9 @@ ZRREQ_EXPORT bool IsRequirementType(const QVariant &typeId);
 /// or its decimal text; empty for anything that is not one of the thirteen.
 ZRREQ_EXPORT QString GetTypeName(const QVariant &typeId, bool shortName = false);
 
+/// The string id of a type's long name; 0 for anything that is not one of the thirteen.
+ZRREQ_EXPORT qint32 TypeNameStringId(int typeId);
+
 /// Title of a requirement context; empty for contexts without one.
 ZRREQ_EXPORT QString ContextTitle(int context);
 

@@ -57,6 +57,7 @@ const FileField RowFields[] = {
     {"conoptval6", adVarWChar, 20},   {"conoptval7", adVarWChar, 1000},  {"conoptval8", adVarWChar, 255},
     {"conoptval9", adVarWChar, 255},  {"conoptval10", adVarWChar, 255},  {"conoptval11", adVarWChar, 255},
     {"conoptval12", adVarWChar, 255}, {"conselobjIDs", adVarWChar, 1000}, {"coneval", adVarWChar, 4000},
+    {"conlabel", adVarWChar, 40},
 };
 
 // The parent fields of an object, as the server's hierarchical recordset has them.
@@ -375,6 +376,11 @@ RequirementFile ReadRequirementFile(const QByteArray &json)
 
 RequirementFile ReadRequirementFile(const QString &path)
 {
+    return ReadRequirementFile(ReadSetFileBytes(path));
+}
+
+QByteArray ReadSetFileBytes(const QString &path)
+{
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw MakeError(ErrCannotRead, Source, {path, f.errorString()});
@@ -393,7 +399,7 @@ RequirementFile ReadRequirementFile(const QString &path)
     if (f.error() != QFileDevice::NoError)
         throw MakeError(ErrCannotRead, Source, {path, f.errorString()});
     f.close();
-    return ReadRequirementFile(json);
+    return json;
 }
 
 int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind, qint32 context,

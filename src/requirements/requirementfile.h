@@ -64,6 +64,9 @@ ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QByteArray &json);
 /// Reads the file at `path`; throws ZrError 60200 when it cannot be read,
 /// 62000 when it holds more than MaxRequirementFileBytes (nothing more is read).
 ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);
+/// The bytes of the set file at `path`; throws ZrError 60200 when it cannot be read, 62000 when
+/// it holds more than MaxRequirementFileBytes (nothing more is read).
+ZRREQ_EXPORT QByteArray ReadSetFileBytes(const QString &path);
 
 /// Replaces the set (kind, context, curriculum) of the hierarchical
 /// recordset `parent` with the file's rows: the set's rows are deleted, the

@@ -96,10 +96,10 @@ inline QString describe(const Result &r)
         .arg(r.outLines.join(QLatin1String(" | ")), r.errLines.join(QLatin1String(" | ")));
 }
 
-/// The set `zrreq export` writes for `target`; empty when the export fails.
+/// The rows `zrreq export --format 1` writes for `target`; empty when the export fails.
 inline QByteArray exportSet(const QStringList &target, const QString &server)
 {
-    const Result r = zrreq(QStringList{QStringLiteral("export")} + target, server);
+    const Result r = zrreq(QStringList{QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("1")} + target, server);
     if (r.exitCode != 0)
         qWarning("%s", qPrintable(describe(r)));
     return r.exitCode == 0 ? r.out : QByteArray();

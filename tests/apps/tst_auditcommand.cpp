@@ -255,10 +255,10 @@ private slots:
             QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
         const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         const Result stored = zrreq(QStringList{"export"} + set, server(backend));
-        const QByteArray credits("\"conoptval1\": \"300\"");
+        const QByteArray credits("\"value\": 300,");
         QVERIFY2(stored.out.count(credits) == 1, qPrintable(describe(stored)));
         const QString edited = writeFile(m_dir, QStringLiteral("impact.json"),
-                                         QByteArray(stored.out).replace(credits, "\"conoptval1\": \"" + ects.toUtf8() + '"'));
+                                         QByteArray(stored.out).replace(credits, "\"value\": " + ects.toUtf8() + ','));
         const Result impact = zrreq(QStringList{"import", "--impact", "--file", edited, "--lang", "en"} + set, server(backend));
         QVERIFY2(impact.exitCode == (listed ? 1 : 0) && impact.outLines.size() == listed + 1, qPrintable(describe(impact)));
         QCOMPARE(impact.outLines.last(), last);

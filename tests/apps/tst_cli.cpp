@@ -3,6 +3,7 @@
 #include "datakinds.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -260,7 +261,7 @@ private slots:
                                           : QStringLiteral("no change"));
         }
         for (int v = 0; v <= 2; ++v) {
-            const Result old = zrreq(QStringList{"export", "--version", QString::number(v)} + degree, server);
+            const Result old = zrreq(QStringList{"export", "--format", "1", "--version", QString::number(v)} + degree, server);
             QVERIFY2(old.exitCode == 0, qPrintable(describe(old)));
             QCOMPARE(old.out, versions.at(v));
         }
@@ -308,12 +309,37 @@ private slots:
         }
         QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' WHERE version = 1")));
         QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-11 09:00:00' WHERE version = 2")));
-        const Result r = zrreq(QStringList{"export", "--as-of", when} + set, server);
+        const Result r = zrreq(QStringList{"export", "--format", "1", "--as-of", when} + set, server);
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
         QCOMPARE(r.out, versions.at(version));
         // Audit checks against the version in force: student 84 lacks the 300 credits, not the one.
         const Result audited = zrreq(QStringList{"audit", "--student", "84", "--as-of", when} + set, server);
         QVERIFY2(audited.exitCode == (version == 1 ? 0 : 1), qPrintable(describe(audited)));
+    }
+
+    // The whole degree of docs/set-format.md, as a registrar would write it: checked, stored with
+    // its labels and audited; the labels come back in the export.
+    void theDocumentedDegreeGoesInWithItsLabels()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        QFile page(QFINDTESTDATA("../../docs/set-format.md"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray text = page.readAll();
+        const qsizetype from = text.indexOf("```json\n") + 8;
+        const QString path = writeFile(m_files, QStringLiteral("degree.json"), text.mid(from, text.indexOf("```", from) - from));
+        const Result valid = zrreq({"validate", "--file", path}, server);
+        QVERIFY2(valid.exitCode == 0 && valid.outLines == QStringList{"OK"}, qPrintable(describe(valid)));
+        const Result imported = zrreq({"import", "--file", path}, server);
+        QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
+        const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const Result exported = zrreq(QStringList{"export"} + set, server);
+        QVERIFY2(exported.outLines.contains(QStringLiteral("    \"expression\": \"ects and group-software and thesis and "
+                                                           "(practicum or subjects) and modes and sector\",")),
+                 qPrintable(describe(exported)));
+        QVERIFY(exported.outLines.contains(QStringLiteral("            \"label\": \"group-software\",")));
+        // Student 84 lacks the 300 ECTS.
+        const Result audited = zrreq(QStringList{"audit", "--student", "84", "--lang", "en"} + set, server);
+        QVERIFY2(audited.exitCode == 1, qPrintable(describe(audited)));
     }
 
     // A set imported for a student is his individual regulation: his audit checks it, not the

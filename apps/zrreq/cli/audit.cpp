@@ -115,7 +115,7 @@ int auditFile(CommandLine &command, bool json)
     const QString path = command.required(QStringLiteral("file"));
     const QString studentPath = command.required(QStringLiteral("student-file"));
     command.setSubject(QStringLiteral("file %1, student file %2").arg(path, studentPath));
-    const RequirementFile file = ReadRequirementFile(path);
+    const RequirementFile file = ReadSetFileOf(command.server(), path);
     const StudentRecord record = ReadStudentFile(studentPath, studentView());
     // No database: names show as numbers, and no department's current period is known.
     AuditCodes codes;

@@ -15,6 +15,7 @@
 #include "jsonschema.h"
 #include "requirementrules.h"
 #include "servererrors.h"
+#include "setfilecodes.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -319,6 +320,12 @@ Recordset ImportFileRows(const QString &server, const SetTarget &target, const R
         throw ZrError(server::ErrSetChanged, QStringLiteral("zrreq import"), ReplaceParams(GetLangString(StrFileOutdated), facts));
     ImportRequirementRows(file, parent, target.kind, target.context, CurriculumOf(target));
     return parent;
+}
+
+RequirementFile ReadSetFileOf(const QString &server, const QString &path)
+{
+    server::DatabaseSetFileCodes codes(server);
+    return ReadSetFile(path, codes);
 }
 
 std::optional<SetTarget> TargetOfFile(const RequirementFile &file)

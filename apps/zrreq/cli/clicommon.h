@@ -135,6 +135,9 @@ Recordset LoadTarget(const QString &server, const SetTarget &target);
 std::unique_ptr<RequirementsEditor> LoadEditor(const Recordset &parent, qint32 kind, qint32 context,
                                                qint32 curriculum, const QString &server);
 
+/// The set file at `path`, of either format; a readable file's codes are looked up in `server`.
+RequirementFile ReadSetFileOf(const QString &server, const QString &path);
+
 /// The import's first half: the target's stored set with its rows replaced by
 /// the file's, nothing saved. Throws ZrError (unknown object, set that needs a
 /// curriculum ...), and ErrSetChanged for a file written from the target's own

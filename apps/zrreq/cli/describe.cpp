@@ -8,6 +8,7 @@
 #include "itempanel/itempanelmodel.h"
 #include "recordset/recordsetutils.h"
 #include "reqtypes/requirementvalue.h"
+#include "reqtypes/setfilenames.h"
 #include "requirements/requirementfile.h"
 #include "requirements/requirementseditor.h"
 #include "requirements/requirementset.h"
@@ -54,7 +55,7 @@ QStringList describeExpression(const Recordset &set, server::Database &db)
     for (int i = 0, n = rows.recordCount(); i < n; ++i) {
         rows.setAbsolutePosition(i + 1);
         lines << QStringLiteral("%1: %2").arg(
-            server::RequirementCaption(ValLng(rows.value(u"ocID")), rows.value(u"conID")),
+            server::RequirementCaptionAt(rows, i),
             describer.describe(rows));
     }
     return lines;
@@ -71,16 +72,23 @@ int runDescribe(const QStringList &arguments)
                                        "and type, and what each of them asks."));
     command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
                                 QStringLiteral("SET.json")});
+    command.parser().addOption({QStringLiteral("fields"),
+                                QStringLiteral("Print the fields of every requirement type as a set file "
+                                               "of the readable format names them, as Markdown.")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
+    if (command.parser().isSet(QStringLiteral("fields"))) {
+        PrintLine(SetFileReference());
+        return ExitOk;
+    }
     command.applyLanguage();
     command.onlyReads();
     const int failed = command.attempt([&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
-        const RequirementFile file = ReadRequirementFile(path);
+        const RequirementFile file = ReadSetFileOf(command.server(), path);
         CheckServer(command.server());
         const auto editor = LoadEditor(RequirementFileRecordset(file), file.objectKind, file.context,
                                        file.curriculumId(), command.server());

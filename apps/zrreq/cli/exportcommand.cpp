@@ -4,7 +4,9 @@
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "database.h"
+#include "requirements/readablesetfile.h"
 #include "requirementstore.h"
+#include "setfilecodes.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -38,12 +40,16 @@ int runExport(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("export"),
                         QStringLiteral("Writes the stored requirement set of an object and context to stdout "
-                                       "as JSON (format zrreq-requirements/1): the set as it is, or a version "
-                                       "the set's history keeps."));
+                                       "as JSON: the set as it is, or a version the set's history keeps. By "
+                                       "default the readable format (zrreq-requirements/2: requirements by "
+                                       "label, fields by name, courses, groups and semesters by code); "
+                                       "--format 1 writes the database's rows as they are "
+                                       "(zrreq-requirements/1)."));
     AddTargetOptions(command);
     command.parser().addOption({QStringLiteral("version"),
                                 QStringLiteral("Write version N of the set (see zrreq history)."), QStringLiteral("N")});
     command.addAsOfOption(QStringLiteral("Write the version"));
+    command.parser().addOption({QStringLiteral("format"), QStringLiteral("1 or 2 (the default)."), QStringLiteral("N")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -51,6 +57,9 @@ int runExport(const QStringList &arguments)
     command.applyLanguage();
     command.onlyReads();
     const int failed = command.attempt([&] {
+        const QString format = command.parser().value(QStringLiteral("format"));
+        if (!format.isEmpty() && format != QLatin1String("1") && format != QLatin1String("2"))
+            throw UsageError{QStringLiteral("zrreq export: --format is 1 or 2, not «%1»").arg(format)};
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
         QByteArray json;
@@ -59,6 +68,10 @@ int runExport(const QStringList &arguments)
         } else {
             const Recordset parent = LoadTarget(command.server(), target);
             json = WriteRequirementFile(parent, target.kind, target.context, CurriculumOf(target));
+        }
+        if (format != QLatin1String("1")) {
+            server::DatabaseSetFileCodes codes(command.server());
+            json = WriteReadableSetFile(ReadRequirementFile(json), codes);
         }
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size())

@@ -46,7 +46,7 @@ int runImport(const QStringList &arguments)
     const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
-        const RequirementFile file = ReadRequirementFile(path);
+        const RequirementFile file = ReadSetFileOf(command.server(), path);
         // Without a target the set goes back into the object the file names.
         const bool named = command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object"))
                            || command.parser().isSet(QStringLiteral("context"));

@@ -44,7 +44,7 @@ int validateFile(CommandLine &command)
     const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
-        file = ReadRequirementFile(path);
+        file = ReadSetFileOf(command.server(), path);
         CheckServer(command.server());
         // Checked in its object, as an import would store it: an object that does not exist is refused.
         parent = FileSetToCheck(command.server(), file, &curriculum);

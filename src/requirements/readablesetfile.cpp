@@ -1,0 +1,889 @@
+#include "readablesetfile.h"
+
+#include "common/jsonlines.h"
+#include "common/langstrings.h"
+#include "common/systemnumber.h"
+#include "common/zrerror.h"
+#include "recordset/recordsetutils.h"
+#include "reqtypes/coursetypetotals.h"
+#include "reqtypes/customoptions.h"
+#include "reqtypes/expressiontokens.h"
+#include "reqtypes/requirementvalue.h"
+#include "reqtypes/setfilenames.h"
+#include "reqtypes/typecatalog.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr {
+
+SetFileCodes::~SetFileCodes() = default;
+
+namespace {
+
+enum : qint32 {
+    StrFieldFault = 60230,       // "Line %1, requirement «%2», field «%3»: %4"
+    StrRequirementFault = 60231, // "Line %1, requirement «%2»: %3"
+    StrLineFault = 60232,        // "Line %1: %2"
+    ErrNoSuchField = 60233,
+    ErrNotOneOf = 60234,
+    ErrNoCourse = 60235,
+    ErrNoGroup = 60236,
+    ErrNoSemester = 60237,
+    ErrNotNumber = 60238,
+    ErrNotList = 60239,
+    ErrNotText = 60240,
+    ErrUnknownType = 60241,
+    ErrLabelTwice = 60242,
+    ErrNotLabel = 60243,
+    ErrUnknownLabel = 60244,
+    ErrNotInExpression = 60245,
+    ErrNoProgramme = 60247,
+    ErrNoCurriculum = 60248,
+    ErrNoStudent = 60249,
+    ErrNotTotals = 60250,
+    ErrNotCode = 60251,
+    ErrNotCourse = 60252,
+    ErrMissing = 60210,
+    ErrBadJson = 60201,
+};
+
+const QString Source = QStringLiteral("RequirementFile");
+const QString All = QStringLiteral("all");
+const QString Requirements = QStringLiteral("requirements");
+constexpr qsizetype MaxLabel = 40;
+
+using Table = SetFileCodes::Table;
+
+// The members of a file and of a requirement that are not parameters.
+const QStringList &headMembers()
+{
+    static const QStringList members{QStringLiteral("format"),
+                                     QStringLiteral("appliesTo"),
+                                     QStringLiteral("context"),
+                                     QStringLiteral("department"),
+                                     QStringLiteral("programme"),
+                                     QStringLiteral("curriculum"),
+                                     QStringLiteral("group"),
+                                     QStringLiteral("course"),
+                                     QStringLiteral("student"),
+                                     QStringLiteral("title"),
+                                     QStringLiteral("version"),
+                                     QStringLiteral("expression"),
+                                     Requirements};
+    return members;
+}
+
+// Fields a requirement row may hold a value in although its type's sheet does not show them.
+const QStringList &valueFields()
+{
+    static const QStringList fields = [] {
+        QStringList all{QStringLiteral("conoperator"), QStringLiteral("conselobjIDs")};
+        for (int i = 1; i <= 12; ++i)
+            all << QStringLiteral("conoptval%1").arg(i);
+        return all;
+    }();
+    return fields;
+}
+
+bool isWhole(const QString &text)
+{
+    static const QRegularExpression whole(QStringLiteral("^-?\\d{1,18}$"));
+    return whole.match(text).hasMatch();
+}
+
+QString quoted(const QStringList &names)
+{
+    return QStringLiteral("«") + names.join(QStringLiteral("», «")) + QStringLiteral("»");
+}
+
+QStringList choiceNames(const ParameterRow &row)
+{
+    QStringList names;
+    for (const FixedChoice &choice : row.choices)
+        names << ChoiceFileName(choice);
+    return names;
+}
+
+QString textOf(const QJsonValue &value)
+{
+    return value.isDouble() ? FormatSystemNumber(value.toDouble()) : value.toString();
+}
+
+// The labels of requirements that have none: the type's name, numbered when the set has more than
+// one.
+QStringList defaultLabels(const QList<int> &types)
+{
+    QHash<int, int> count, seen;
+    for (int type : types)
+        ++count[type];
+    QStringList labels;
+    for (int type : types)
+        labels << (count.value(type) == 1
+                       ? TypeFileName(type)
+                       : TypeFileName(type) + QLatin1Char('-') + QString::number(++seen[type]));
+    return labels;
+}
+
+bool isLabel(const QString &text)
+{
+    static const QRegularExpression label(QStringLiteral("^\\p{L}[\\p{L}\\p{N}_-]*$"));
+    static const QStringList words{QStringLiteral("and"), QStringLiteral("or"),
+                                   QStringLiteral("not")};
+    return text.size() <= MaxLabel && label.match(text).hasMatch() &&
+           !words.contains(text.toLower());
+}
+
+// Where a value stands: the object or a requirement of the file, and the codes its own codes are
+// read in.
+struct Scope
+{
+    SetFileCodes &codes;
+    QString department;
+    QString programme; ///< the programme's id
+};
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+QJsonValue numberOrText(const QString &stored)
+{
+    double number = 0;
+    if (ReadSystemNumber(stored, &number) && FormatSystemNumber(number) == stored)
+        return number;
+    return stored;
+}
+
+QJsonValue wholeOrText(const QString &text)
+{
+    return isWhole(text) ? QJsonValue(text.toDouble()) : QJsonValue(text);
+}
+
+QJsonValue courseOf(const QString &id, Scope &scope)
+{
+    if (!isWhole(id))
+        return id;
+    QString department;
+    const QString code = scope.codes.codeOf(Table::Course, id.toLongLong(), &department);
+    if (code.isEmpty())
+        return id.toDouble();
+    if (department == scope.department)
+        return code;
+    return QJsonObject{{QStringLiteral("department"), department}, {QStringLiteral("code"), code}};
+}
+
+QJsonValue codeOf(Table table, const QString &id, Scope &scope)
+{
+    if (!isWhole(id))
+        return id;
+    const QString code = scope.codes.codeOf(table, id.toLongLong());
+    return code.isEmpty() ? QJsonValue(id.toDouble()) : QJsonValue(code);
+}
+
+QJsonValue written(const FileParameter &p, const QString &stored, Scope &scope)
+{
+    const QStringList items = stored.isEmpty() ? QStringList() : stored.split(QLatin1Char(','));
+    QJsonArray list;
+    switch (p.form) {
+    case FileValueForm::Text:
+        return stored;
+    case FileValueForm::Number:
+        return numberOrText(stored);
+    case FileValueForm::Choice:
+        for (const FixedChoice &choice : p.row.choices)
+            if (choice.code == stored)
+                return ChoiceFileName(choice);
+        return wholeOrText(stored);
+    case FileValueForm::CodeOrAll:
+        return stored == QLatin1String("-1") ? QJsonValue(All) : wholeOrText(stored);
+    case FileValueForm::Codes:
+        for (const QString &item : items)
+            list << (item == QLatin1String("-1") && p.row.codes.withAll ? QJsonValue(All)
+                                                                        : wholeOrText(item));
+        return list;
+    case FileValueForm::Semesters:
+        for (const QString &item : items)
+            list << (item == QLatin1String("-1") ? QJsonValue(All)
+                                                 : codeOf(Table::Semester, item, scope));
+        return list;
+    case FileValueForm::Groups:
+        for (const QString &item : items)
+            list << codeOf(Table::CourseGroup, item, scope);
+        return list;
+    case FileValueForm::Courses:
+        for (const QString &item : items)
+            list << courseOf(item, scope);
+        return list;
+    case FileValueForm::TypeTotals:
+        for (const CourseTypeTotal &total : ParseCourseTypeTotals(stored))
+            list << QJsonObject{
+                {QStringLiteral("courseType"), total.typeId == AllCourseTypesId
+                                                   ? QJsonValue(All)
+                                                   : QJsonValue(double(total.typeId))},
+                {QStringLiteral("count"), total.count}};
+        return list;
+    case FileValueForm::SemesterLimits: {
+        const CustomOptions options = CustomOptions::decode(30, stored);
+        QJsonObject limits;
+        const QStringList names = SemesterLimitFileNames();
+        for (int i = 0; i < options.entries().size() && i < names.size(); ++i) {
+            const QString text = options.value(options.entries().at(i).key).toString();
+            if (!text.isEmpty())
+                limits.insert(names.at(i), wholeOrText(text));
+        }
+        return limits;
+    }
+    case FileValueForm::Flags: {
+        const qint32 flags = FlagsOf(stored);
+        const QStringList names = FlagFileNames();
+        for (int bit = 0; bit < names.size(); ++bit)
+            if (flags & (1 << bit))
+                list << names.at(bit);
+        return list;
+    }
+    }
+    return stored;
+}
+
+// One line of JSON: members in the order given, lists and small objects on the line.
+QString inlineJson(const QJsonValue &value)
+{
+    if (value.isArray()) {
+        QStringList items;
+        for (const QJsonValue &item : value.toArray())
+            items << inlineJson(item);
+        return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
+    }
+    if (value.isObject()) {
+        QStringList members;
+        const QJsonObject object = value.toObject();
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+            members << inlineJson(it.key()) + QStringLiteral(": ") + inlineJson(it.value());
+        return QLatin1Char('{') + members.join(QStringLiteral(", ")) + QLatin1Char('}');
+    }
+    const QByteArray one = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(one.mid(1, one.size() - 2));
+}
+
+using Members = QList<QPair<QString, QJsonValue>>;
+
+QString objectText(const Members &members, const QString &indent)
+{
+    QStringList lines;
+    for (const auto &[name, value] : members)
+        lines << indent + QStringLiteral("    ") + inlineJson(name) + QStringLiteral(": ") +
+                     inlineJson(value);
+    return indent + QStringLiteral("{\n") + lines.join(QStringLiteral(",\n")) + QLatin1Char('\n') +
+           indent + QLatin1Char('}');
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+// A fault at a place of the file, said with its line and, inside a requirement, its label and
+// field.
+struct Faults
+{
+    const JsonLines &lines;
+
+    [[noreturn]] void at(const QString &path, const QString &label, const QString &field,
+                         qint32 number, const QStringList &params = {}) const
+    {
+        const QString detail = MakeError(number, Source, params).description;
+        const QString line = QString::number(lines.line(path));
+        QString text;
+        if (label.isEmpty())
+            text = ReplaceParams(GetLangString(StrLineFault), {line, detail});
+        else if (field.isEmpty())
+            text = ReplaceParams(GetLangString(StrRequirementFault), {line, label, detail});
+        else
+            text = ReplaceParams(GetLangString(StrFieldFault), {line, label, field, detail});
+        throw ZrError(number, Source, text);
+    }
+};
+
+// Reads one parameter's value in its stored form; `fail(number, params)` reports a fault.
+template <typename Fail>
+QString stored(const FileParameter &p, const QJsonValue &value, Scope &scope, const Fail &fail)
+{
+    const auto listOf = [&](const auto &item) {
+        // A list's stored text may be given as it is, as a text.
+        if (value.isString())
+            return value.toString();
+        if (!value.isArray())
+            fail(ErrNotList, {});
+        QStringList items;
+        for (const QJsonValue &entry : value.toArray())
+            items << item(entry);
+        return items.join(QLatin1Char(','));
+    };
+    const auto whole = [&](const QJsonValue &entry, bool all) {
+        if (all && entry.toString() == All)
+            return QStringLiteral("-1");
+        if (entry.isDouble() && isWhole(QString::number(entry.toDouble(), 'f', 0)) &&
+            entry.toDouble() == std::floor(entry.toDouble()))
+            return QString::number(qint64(entry.toDouble()));
+        fail(ErrNotCode, {inlineJson(entry)});
+        return QString();
+    };
+    const auto coded = [&](const QJsonValue &entry, Table table, const QString &within,
+                           qint32 missing, const QStringList &also) {
+        if (entry.isDouble())
+            return whole(entry, false);
+        if (!entry.isString())
+            fail(ErrNotCode, {inlineJson(entry)});
+        const std::optional<qint64> id = scope.codes.idOf(table, entry.toString(), within);
+        if (!id)
+            fail(missing, QStringList{entry.toString()} + also);
+        return QString::number(*id);
+    };
+
+    switch (p.form) {
+    case FileValueForm::Text:
+        if (!value.isString() && !value.isDouble())
+            fail(ErrNotText, {});
+        return textOf(value);
+    case FileValueForm::Number:
+        if (!value.isString() && !value.isDouble())
+            fail(ErrNotNumber, {});
+        return textOf(value);
+    case FileValueForm::Choice: {
+        for (const FixedChoice &choice : p.row.choices)
+            if (value.toString() == ChoiceFileName(choice) ||
+                (value.isString() && value.toString() == choice.code))
+                return choice.code;
+        if (value.isDouble())
+            return whole(value, false);
+        fail(ErrNotOneOf, {inlineJson(value).remove(QLatin1Char('"')), quoted(choiceNames(p.row))});
+        return QString();
+    }
+    case FileValueForm::CodeOrAll:
+        return whole(value, true);
+    case FileValueForm::Codes:
+        return listOf([&](const QJsonValue &entry) { return whole(entry, p.row.codes.withAll); });
+    case FileValueForm::Semesters:
+        return listOf([&](const QJsonValue &entry) {
+            return entry.toString() == All
+                       ? QStringLiteral("-1")
+                       : coded(entry, Table::Semester, QString(), ErrNoSemester, {});
+        });
+    case FileValueForm::Groups:
+        return listOf([&](const QJsonValue &entry) {
+            return coded(entry, Table::CourseGroup, scope.programme, ErrNoGroup, {});
+        });
+    case FileValueForm::Courses:
+        return listOf([&](const QJsonValue &entry) {
+            if (!entry.isObject())
+                return coded(entry, Table::Course, scope.department, ErrNoCourse,
+                             {scope.department});
+            const QJsonObject course = entry.toObject();
+            const QString department = course.value(QStringLiteral("department")).toString();
+            if (course.size() != 2 || department.isEmpty() ||
+                !course.value(QStringLiteral("code")).isString())
+                fail(ErrNotCourse, {inlineJson(entry)});
+            return coded(course.value(QStringLiteral("code")), Table::Course, department,
+                         ErrNoCourse, {department});
+        });
+    case FileValueForm::TypeTotals: {
+        if (value.isString())
+            return value.toString();
+        if (!value.isArray())
+            fail(ErrNotList, {});
+        QStringList items;
+        for (const QJsonValue &entry : value.toArray()) {
+            const QJsonObject total = entry.toObject();
+            const QJsonValue count = total.value(QStringLiteral("count"));
+            if (!entry.isObject() || total.size() != 2 || !(count.isDouble() || count.isString()))
+                fail(ErrNotTotals, {inlineJson(entry)});
+            items << whole(total.value(QStringLiteral("courseType")), true) + QLatin1Char(';') +
+                         textOf(count);
+        }
+        return items.join(QLatin1Char('#'));
+    }
+    case FileValueForm::SemesterLimits: {
+        if (value.isString())
+            return value.toString();
+        if (!value.isObject())
+            fail(ErrNotOneOf, {inlineJson(value), quoted(SemesterLimitFileNames())});
+        CustomOptions options(30);
+        const QJsonObject limits = value.toObject();
+        const QStringList names = SemesterLimitFileNames();
+        for (auto it = limits.constBegin(); it != limits.constEnd(); ++it) {
+            const qsizetype at = names.indexOf(it.key());
+            if (at < 0)
+                fail(ErrNotOneOf, {it.key(), quoted(names)});
+            options.setValue(options.entries().at(at).key, whole(it.value(), false),
+                             CustomOptions::Interlock::Skip);
+        }
+        return options.encode();
+    }
+    case FileValueForm::Flags: {
+        if (value.isString() || value.isDouble())
+            return textOf(value);
+        if (!value.isArray())
+            fail(ErrNotList, {});
+        qint32 flags = 0;
+        const QStringList names = FlagFileNames();
+        for (const QJsonValue &entry : value.toArray()) {
+            const qsizetype bit = names.indexOf(entry.toString());
+            if (bit < 0)
+                fail(ErrNotOneOf, {inlineJson(entry).remove(QLatin1Char('"')), quoted(names)});
+            flags |= 1 << bit;
+        }
+        return QString::number(flags);
+    }
+    }
+    return QString();
+}
+
+// The expression of a readable file in stored form: each label as its requirement's token.
+QString storedExpression(const QString &expression, const QHash<QString, qint32> &ids,
+                         const Faults &faults)
+{
+    QString out;
+    for (qsizetype i = 0; i < expression.size();) {
+        const QChar c = expression.at(i);
+        if (c.isSpace() || c == QLatin1Char('(') || c == QLatin1Char(')')) {
+            out += c;
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < expression.size() &&
+               (expression.at(end).isLetterOrNumber() || expression.at(end) == QLatin1Char('-') ||
+                expression.at(end) == QLatin1Char('_')))
+            ++end;
+        if (end == i)
+            faults.at(QStringLiteral("expression"), QString(), QString(), ErrNotInExpression,
+                      {QString(c)});
+        const QString word = expression.mid(i, end - i);
+        const QString upper = word.toUpper();
+        if (upper == QLatin1String("AND") || upper == QLatin1String("OR") ||
+            upper == QLatin1String("NOT"))
+            out += upper;
+        else if (const auto id = ids.constFind(word); id != ids.constEnd())
+            out += QStringLiteral("[%") + QString::number(*id) + QLatin1Char(']');
+        else
+            faults.at(QStringLiteral("expression"), QString(), QString(), ErrUnknownLabel, {word});
+        i = end;
+    }
+    return out;
+}
+
+// The object of a readable file as the first format keeps it.
+QJsonObject readObject(const QJsonObject &root, int kind, int context, Scope &scope,
+                       const Faults &faults)
+{
+    const auto code = [&](const QString &member, Table table, const QString &within, qint32 missing,
+                          const QStringList &also = {}) -> qint64 {
+        const QJsonValue value = root.value(member);
+        if (value.isDouble())
+            return qint64(value.toDouble());
+        if (!value.isString())
+            faults.at(member, QString(), QString(), ErrMissing, {member});
+        const std::optional<qint64> id = scope.codes.idOf(table, value.toString(), within);
+        if (!id)
+            faults.at(member, QString(), QString(), missing, QStringList{value.toString()} + also);
+        return *id;
+    };
+    QJsonObject object;
+    if (!root.value(QStringLiteral("department")).isString())
+        faults.at(QStringLiteral("department"), QString(), QString(), ErrMissing,
+                  {QStringLiteral("department")});
+    scope.department = root.value(QStringLiteral("department")).toString();
+    object.insert(QStringLiteral("depID"), scope.department);
+    object.insert(QStringLiteral("department_ID"), scope.department);
+    if (root.value(QStringLiteral("title")).isString())
+        object.insert(QStringLiteral("title"), root.value(QStringLiteral("title")));
+    qint64 id = 0;
+    switch (kind) {
+    case KindProgramme:
+    case KindProgramme3:
+    case KindProgramme4:
+    case KindStudentProgramme:
+        id = code(QStringLiteral("programme"), Table::Programme, scope.department, ErrNoProgramme,
+                  {scope.department});
+        scope.programme = QString::number(id);
+        object.insert(QStringLiteral("prID"), double(id));
+        object.insert(QStringLiteral("progrspoud_ID"), double(id));
+        if (kind == KindProgramme && (context == CtxCurriculumChoice || context == CtxDegree))
+            object.insert(QStringLiteral("secobjID"),
+                          QString::number(code(QStringLiteral("curriculum"), Table::Curriculum,
+                                               scope.programme, ErrNoCurriculum)));
+        if (kind == KindProgramme3)
+            object.insert(QStringLiteral("secobjID"),
+                          QString::number(code(QStringLiteral("group"), Table::CourseGroup,
+                                               scope.programme, ErrNoGroup)));
+        if (kind == KindProgramme4) {
+            const qint64 course = code(QStringLiteral("course"), Table::Course, scope.department,
+                                       ErrNoCourse, {scope.department});
+            object.insert(QStringLiteral("courseID"), double(course));
+            object.insert(QStringLiteral("secobjID"), QString::number(course));
+        }
+        break;
+    case KindStudent:
+        id = code(QStringLiteral("student"), Table::Student, scope.department, ErrNoStudent,
+                  {scope.department});
+        object.insert(QStringLiteral("student_ID"), double(id));
+        // The student's programme places the course groups his requirements name.
+        if (root.contains(QStringLiteral("programme"))) {
+            const qint64 programme = code(QStringLiteral("programme"), Table::Programme,
+                                          scope.department, ErrNoProgramme, {scope.department});
+            scope.programme = QString::number(programme);
+            object.insert(QStringLiteral("prID"), double(programme));
+            object.insert(QStringLiteral("progrspoud_ID"), double(programme));
+        }
+        break;
+    case KindDepartment:
+        id = scope.department.toLongLong();
+        break;
+    case KindDepartmentById:
+        id = code(QStringLiteral("course"), Table::Course, scope.department, ErrNoCourse,
+                  {scope.department});
+        object.insert(QStringLiteral("courseID"), double(id));
+        object.insert(QStringLiteral("secobjID"), scope.department);
+        break;
+    default:
+        break;
+    }
+    object.insert(QStringLiteral("objID"), double(id));
+    return object;
+}
+
+int namedIn(const QJsonObject &root, const QString &member, int (*of)(const QString &),
+            const QStringList &names, const Faults &faults)
+{
+    const QString name = root.value(member).toString();
+    const int id = of(name);
+    if (id == 0) {
+        if (!root.contains(member))
+            faults.at(member, QString(), QString(), ErrMissing, {member});
+        faults.at(member, QString(), QString(), ErrNotOneOf, {name, quoted(names)});
+    }
+    return id;
+}
+
+RequirementFile readReadable(const QByteArray &json, const QJsonObject &root, SetFileCodes &codes)
+{
+    const JsonLines lines(json);
+    const Faults faults{lines};
+    for (auto it = root.constBegin(); it != root.constEnd(); ++it)
+        if (!headMembers().contains(it.key()))
+            faults.at(it.key(), QString(), QString(), ErrNotOneOf,
+                      {it.key(), quoted(headMembers())});
+
+    QStringList kinds, contexts;
+    for (int kind : {1, 3, 4, 8, 11, 13, 14})
+        kinds << KindFileName(kind);
+    for (int context = CtxProgrammeEntry; context <= CtxTextbooks; ++context)
+        contexts << ContextFileName(context);
+    const int kind = namedIn(root, QStringLiteral("appliesTo"), KindOfFileName, kinds, faults);
+    const int context =
+        namedIn(root, QStringLiteral("context"), ContextOfFileName, contexts, faults);
+    Scope scope{codes, {}, {}};
+    const QJsonObject object = readObject(root, kind, context, scope, faults);
+
+    const QJsonValue list = root.value(Requirements);
+    if (!list.isArray())
+        faults.at(Requirements, QString(), QString(), list.isUndefined() ? ErrMissing : ErrNotList,
+                  {Requirements});
+    const QJsonArray requirements = list.toArray();
+
+    // Types and labels first: a requirement's label names it in every message after.
+    QList<int> types;
+    for (qsizetype i = 0; i < requirements.size(); ++i) {
+        const QString path = Requirements + QLatin1Char('/') + QString::number(i);
+        const QJsonObject r = requirements.at(i).toObject();
+        if (!requirements.at(i).isObject())
+            faults.at(path, QString(), QString(), ErrNotOneOf,
+                      {inlineJson(requirements.at(i)), QStringLiteral("{…}")});
+        const int type = TypeOfFileName(r.value(QStringLiteral("type")).toString());
+        if (type == 0) {
+            const QString label =
+                r.value(QStringLiteral("label")).toString(QStringLiteral("#%1").arg(i + 1));
+            if (!r.contains(QStringLiteral("type")))
+                faults.at(path, label, QString(), ErrMissing, {QStringLiteral("type")});
+            faults.at(path + QStringLiteral("/type"), label, QStringLiteral("type"), ErrUnknownType,
+                      {r.value(QStringLiteral("type")).toString(), quoted(TypeFileNames())});
+        }
+        types << type;
+    }
+    const QStringList defaults = defaultLabels(types);
+    QStringList labels;
+    QHash<QString, qint32> ids;
+    QHash<QString, qsizetype> labelAt;
+    QSet<qint32> givenIds;
+    for (qsizetype i = 0; i < requirements.size(); ++i) {
+        const QJsonObject r = requirements.at(i).toObject();
+        const QString path = Requirements + QLatin1Char('/') + QString::number(i);
+        const QJsonValue given = r.value(QStringLiteral("label"));
+        const QString label = given.isUndefined() ? defaults.at(i) : given.toString();
+        if (!given.isUndefined() && (!given.isString() || !isLabel(label)))
+            faults.at(path + QStringLiteral("/label"), defaults.at(i), QStringLiteral("label"),
+                      ErrNotLabel, {inlineJson(given).remove(QLatin1Char('"'))});
+        if (labelAt.contains(label))
+            faults.at(path + QStringLiteral("/label"), label, QStringLiteral("label"),
+                      ErrLabelTwice,
+                      {label, QString::number(lines.line(Requirements + QLatin1Char('/') +
+                                                         QString::number(labelAt.value(label))))});
+        labelAt.insert(label, i);
+        labels << label;
+        const QJsonValue id = r.value(QStringLiteral("id"));
+        if (!id.isUndefined() &&
+            (!id.isDouble() || id.toDouble() != std::floor(id.toDouble()) ||
+             std::abs(id.toDouble()) > 2147483647.0 || givenIds.contains(id.toInt())))
+            faults.at(path + QStringLiteral("/id"), label, QStringLiteral("id"), ErrNotCode,
+                      {inlineJson(id)});
+        if (!id.isUndefined())
+            givenIds.insert(id.toInt());
+    }
+    // Requirements without an id get ids no other requirement of the file has.
+    qint32 fresh = 0;
+    for (qsizetype i = 0; i < requirements.size(); ++i) {
+        const QJsonValue id = requirements.at(i).toObject().value(QStringLiteral("id"));
+        qint32 own = id.toInt();
+        if (id.isUndefined()) {
+            do
+                --fresh;
+            while (givenIds.contains(fresh));
+            own = fresh;
+        }
+        ids.insert(labels.at(i), own);
+    }
+    const QJsonValue expression = root.value(QStringLiteral("expression"));
+    if (!expression.isUndefined() && !expression.isString() && !expression.isNull())
+        faults.at(QStringLiteral("expression"), QString(), QString(), ErrNotText, {});
+    const QString eval = storedExpression(expression.toString(), ids, faults);
+
+    QJsonArray rows;
+    for (qsizetype i = 0; i < requirements.size(); ++i) {
+        const QJsonObject r = requirements.at(i).toObject();
+        const QString path = Requirements + QLatin1Char('/') + QString::number(i);
+        const QList<FileParameter> parameters = FileParameters(types.at(i), context);
+        QJsonObject row{
+            {QStringLiteral("ocID"), double(ids.value(labels.at(i)))},
+            {QStringLiteral("conID"), double(types.at(i))},
+            {QStringLiteral("contypeID"), double(context)},
+            {QStringLiteral("conobject"), double(kind)},
+            {QStringLiteral("objID"), object.value(QStringLiteral("objID"))},
+            {QStringLiteral("coneval"), eval.isEmpty() ? QJsonValue() : QJsonValue(eval)},
+            {QStringLiteral("conlabel"),
+             labels.at(i) == defaults.at(i) ? QJsonValue() : labels.at(i)}};
+        if (object.contains(QStringLiteral("secobjID")))
+            row.insert(QStringLiteral("secobjID"), object.value(QStringLiteral("secobjID")));
+        for (auto it = r.constBegin(); it != r.constEnd(); ++it) {
+            const QString name = it.key();
+            if (name == QLatin1String("label") || name == QLatin1String("id") ||
+                name == QLatin1String("type"))
+                continue;
+            const auto fail = [&](qint32 number, const QStringList &params) {
+                faults.at(path + QLatin1Char('/') + name, labels.at(i), name, number, params);
+            };
+            const auto p = std::find_if(parameters.cbegin(), parameters.cend(),
+                                        [&](const FileParameter &f) { return f.name == name; });
+            if (p != parameters.cend()) {
+                if (!it.value().isNull())
+                    row.insert(p->row.field, stored(*p, it.value(), scope, fail));
+                continue;
+            }
+            // A value the type's sheet does not show keeps its field's name.
+            const bool shown =
+                std::any_of(parameters.cbegin(), parameters.cend(),
+                            [&](const FileParameter &f) { return f.row.field == name; });
+            if (valueFields().contains(name) && !shown) {
+                if (!it.value().isString() && !it.value().isNull())
+                    fail(ErrNotText, {});
+                row.insert(name, it.value());
+                continue;
+            }
+            QStringList names;
+            for (const FileParameter &f : parameters)
+                names << f.name;
+            fail(ErrNoSuchField, {TypeFileName(types.at(i)), quoted(names)});
+        }
+        if (row.value(QStringLiteral("conoperator")).isString())
+            row.insert(QStringLiteral("conoperator"),
+                       row.value(QStringLiteral("conoperator")).toString().toDouble());
+        rows.append(row);
+    }
+
+    QJsonObject first{{QStringLiteral("format"), RequirementFile::formatName()},
+                      {QStringLiteral("AppliesTo"), kind},
+                      {QStringLiteral("ConstrType"), context},
+                      {QStringLiteral("object"), object},
+                      {QStringLiteral("rows"), rows}};
+    if (root.value(QStringLiteral("version")).isDouble())
+        first.insert(QStringLiteral("version"), root.value(QStringLiteral("version")));
+    return ReadRequirementFile(QJsonDocument(first).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+QString ReadableSetFormatName()
+{
+    return QStringLiteral("zrreq-requirements/2");
+}
+
+QByteArray WriteReadableSetFile(const RequirementFile &file, SetFileCodes &codes)
+{
+    const QVariantMap &object = file.object;
+    const QString department =
+        object.value(QStringLiteral("depID"), object.value(QStringLiteral("department_ID")))
+            .toString();
+    Scope scope{codes, department,
+                object.value(QStringLiteral("prID"), object.value(QStringLiteral("progrspoud_ID")))
+                    .toString()};
+    const auto coded = [&](Table table, const QVariant &id) {
+        return codeOf(table, id.toString(), scope);
+    };
+    Members head{{QStringLiteral("format"), ReadableSetFormatName()},
+                 {QStringLiteral("appliesTo"), KindFileName(file.objectKind)},
+                 {QStringLiteral("context"), ContextFileName(file.context)},
+                 {QStringLiteral("department"), department}};
+    const QVariant secondary = object.value(QStringLiteral("secobjID"));
+    switch (file.objectKind) {
+    case KindProgramme:
+    case KindProgramme3:
+    case KindProgramme4:
+    case KindStudentProgramme:
+        head.append({QStringLiteral("programme"), coded(Table::Programme, scope.programme)});
+        if (file.objectKind == KindProgramme && file.curriculumId() != 0)
+            head.append(
+                {QStringLiteral("curriculum"), coded(Table::Curriculum, file.curriculumId())});
+        if (file.objectKind == KindProgramme3)
+            head.append({QStringLiteral("group"), coded(Table::CourseGroup, secondary)});
+        if (file.objectKind == KindProgramme4)
+            head.append({QStringLiteral("course"), courseOf(secondary.toString(), scope)});
+        break;
+    case KindStudent:
+        head.append({QStringLiteral("student"),
+                     coded(Table::Student, object.value(QStringLiteral("student_ID")))});
+        if (!scope.programme.isEmpty())
+            head.append({QStringLiteral("programme"), coded(Table::Programme, scope.programme)});
+        break;
+    case KindDepartmentById:
+        head.append({QStringLiteral("course"),
+                     courseOf(object.value(QStringLiteral("courseID")).toString(), scope)});
+        break;
+    default:
+        break;
+    }
+    if (object.contains(QStringLiteral("title")))
+        head.append({QStringLiteral("title"), object.value(QStringLiteral("title")).toString()});
+    if (file.version >= 0)
+        head.append({QStringLiteral("version"), double(file.version)});
+
+    Recordset rows = file.rows.clone();
+    QList<int> types;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+        types << int(ValLng(rows.value(u"conID")));
+    const QStringList defaults = defaultLabels(types);
+    QHash<qint32, QString> labelOf;
+    QSet<QString> used;
+    QStringList requirements;
+    int at = 0;
+    QString expression;
+    for (rows.moveFirst(); !rows.eof(); rows.moveNext(), ++at) {
+        const int type = types.at(at);
+        const QString own = rows.hasField(u"conlabel") ? NzStr(rows.value(u"conlabel")) : QString();
+        QString label = own.isEmpty() ? defaults.at(at) : own;
+        for (int n = 2; used.contains(label); ++n)
+            label = (own.isEmpty() ? defaults.at(at) : own) + QLatin1Char('-') + QString::number(n);
+        used.insert(label);
+        const qint32 id = ValLng(rows.value(u"ocID"));
+        labelOf.insert(id, label);
+        expression = NzStr(rows.value(u"coneval"));
+
+        Members members{{QStringLiteral("label"), label}};
+        if (id > 0)
+            members.append({QStringLiteral("id"), double(id)});
+        members.append({QStringLiteral("type"), TypeFileName(type)});
+        const QList<FileParameter> parameters = FileParameters(type, file.context);
+        for (const FileParameter &p : parameters) {
+            const QVariant value = rows.value(p.row.field);
+            if (value.isNull())
+                continue;
+            const QString text = value.toString();
+            QJsonValue shown = written(p, text, scope);
+            // What does not read back as it was stored is written as stored, so that nothing
+            // changes.
+            const auto keep = [](qint32, const QStringList &) { throw false; };
+            try {
+                if (stored(p, shown, scope, keep) != text)
+                    shown = text;
+            } catch (bool) {
+                shown = text;
+            }
+            members.append({p.name, shown});
+        }
+        for (const QString &field : valueFields()) {
+            const QVariant value = rows.value(field);
+            const bool shown =
+                std::any_of(parameters.cbegin(), parameters.cend(),
+                            [&](const FileParameter &p) { return p.row.field == field; });
+            if (!shown && !value.isNull())
+                members.append({field, value.toString()});
+        }
+        requirements << objectText(members, QStringLiteral("        "));
+    }
+
+    // The expression in labels, spaced as it was stored.
+    QString readable;
+    qsizetype last = 0;
+    for (const expression::Token &token : expression::tokenize(expression)) {
+        readable += expression.mid(last, token.position - last);
+        const QString text = expression.mid(token.position, token.length);
+        switch (token.kind) {
+        case expression::TokenKind::Operand:
+            readable += labelOf.value(token.id, text);
+            break;
+        case expression::TokenKind::And:
+        case expression::TokenKind::Or:
+        case expression::TokenKind::Not:
+            readable += text.toLower();
+            break;
+        default:
+            readable += text;
+            break;
+        }
+        last = token.position + token.length;
+    }
+    readable += expression.mid(last);
+    head.append({QStringLiteral("expression"), readable});
+
+    QString text = objectText(head, QString());
+    text.chop(2); // the closing "\n}"
+    text += QStringLiteral(",\n    \"requirements\": [");
+    text += requirements.isEmpty() ? QStringLiteral("]\n}\n")
+                                   : QLatin1Char('\n') + requirements.join(QStringLiteral(",\n")) +
+                                         QStringLiteral("\n    ]\n}\n");
+    return text.toUtf8();
+}
+
+RequirementFile ReadSetFile(const QByteArray &json, SetFileCodes &codes)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        const ZrError error = MakeError(
+            ErrBadJson, Source, {parseError.errorString(), QString::number(parseError.offset)});
+        throw ZrError(ErrBadJson, Source,
+                      ReplaceParams(GetLangString(StrLineFault),
+                                    {QString::number(JsonLines::lineAt(json, parseError.offset)),
+                                     error.description}));
+    }
+    if (doc.object().value(QStringLiteral("format")).toString() != ReadableSetFormatName())
+        return ReadRequirementFile(json);
+    return readReadable(json, doc.object(), codes);
+}
+
+RequirementFile ReadSetFile(const QString &path, SetFileCodes &codes)
+{
+    return ReadSetFile(ReadSetFileBytes(path), codes);
+}
+
+} // namespace zr

@@ -427,53 +427,50 @@ write("practicums.csv", ["department", "registration number", "completed"],
       [(DEP, t.reg, flag(done)) for t in transcripts for done in t.practicums])
 
 
-# The degree requirements of programme 1 (context 103) as `zrreq export` writes a set, for curriculum 1;
-# `zrreq import --curriculum 2` puts the same set into the other. No version: the file comes from no stored set.
-PROGRAMME_ID, DEGREE, FIRST_CURRICULUM = 1, 103, "1"
-GE, EQ = 8, 0                          # operators: greater or equal, equal
-COURSES, ECTS = "1", "3"               # what a total adds up
-THESIS_PROJECT = "2"                   # project type: πτυχιακή εργασία
-
-
-def requirement(oc, con, op, **values):
-    """One row: `selected` is conselobjIDs, v1 ... v12 conoptval1 ... conoptval12."""
-    row = {"ocID": oc, "contypeID": DEGREE, "conobject": 1, "objID": PROGRAMME_ID, "secobjID": FIRST_CURRICULUM,
-           "conID": con, "conoperator": op, "conselobjIDs": values.pop("selected", None)}
-    for n in range(1, 13):
-        row["conoptval%d" % n] = values.pop("v%d" % n, None)
-    assert not values, values
-    return row
-
-
-def stream(oc, curriculum):
-    """The student is of `curriculum`, and passed the least number of courses of its group."""
-    return [requirement(oc, 10, EQ, selected="orient_ID", v1=str(CURRICULUM_ID[curriculum])),
-            requirement(oc + 1, 50, GE, selected=str(GROUP_ID[STREAM_GROUP[curriculum]]), v6=COURSES,
-                        v1=str(LEAST_OF_STREAM))]
+# The degree requirements of the programme (context 103) as a registrar writes them, readable, for
+# curriculum ΟΘΠ; `zrreq import --curriculum 2` puts the same set into the other. No version: the
+# file comes from no stored set.
+def stream(curriculum):
+    """The student is of `curriculum` (his curriculum's id), and passed the least number of its group's courses."""
+    return [{"label": "in-" + curriculum, "type": "student-data", "column": "orient_ID", "operator": "=",
+             "value": CURRICULUM_ID[curriculum]},
+            {"label": "group-" + curriculum, "type": "course-group", "groups": [STREAM_GROUP[curriculum]],
+             "total": "courses", "operator": ">=", "value": LEAST_OF_STREAM}]
 
 
 reqs = [
-    requirement(1, 40, GE, selected="-1", v6=ECTS, v1="240"),
-    # every compulsory course with a grade of 5 (0,5) or more; the minimum is the length of the list, as the
-    # editor stores "all of them"; no check of substitutions
-    requirement(2, 30, GE, selected=",".join(str(c.id) for c in compulsory), v3="0,5", v4=str(len(compulsory)),
-                v6="0"),
-    requirement(3, 60, GE, selected=THESIS_PROJECT, v6=COURSES, v1="1"),
-    requirement(4, 70, GE, v6=COURSES, v1="1"),
-] + stream(5, "ΟΘΠ") + stream(7, "ΧΡΤ")
-expression = "[%1] AND [%2] AND ([%3] OR [%4]) AND (([%5] AND [%6]) OR ([%7] AND [%8]))"
-for r in reqs:
-    r["coneval"] = expression
+    {"label": "ects", "type": "course-type", "courseTypes": ["all"], "total": "ects", "operator": ">=", "value": 240},
+    # every compulsory course with a grade of 5 (0,5) or more: the minimum is the length of the list,
+    # as the editor stores "all of them"; no check of substitutions
+    {"label": "compulsory", "type": "prerequisite-course", "courses": [c.code for c in compulsory],
+     "minimumCourses": len(compulsory), "operator": ">=", "grade": 0.5, "substitutions": "none"},
+    {"label": "thesis", "type": "projects", "projectType": 2, "total": "projects", "operator": ">=", "value": 1},
+    {"label": "practicum", "type": "practicums", "total": "practicums", "operator": ">=", "value": 1},
+] + stream("ΟΘΠ") + stream("ΧΡΤ")
 degree = {
-    "format": "zrreq-requirements/1",
-    "AppliesTo": 1,
-    "ConstrType": DEGREE,
-    "object": {"objID": PROGRAMME_ID, "prID": PROGRAMME_ID, "progrspoud_ID": PROGRAMME_ID, "depID": DEP,
-               "department_ID": DEP, "secobjID": FIRST_CURRICULUM, "title": programme[2]},
-    "rows": reqs,
+    "format": "zrreq-requirements/2",
+    "appliesTo": "programme",
+    "context": "degree",
+    "department": DEP,
+    "programme": PROG,
+    "curriculum": curricula[0][0],
+    "title": programme[2],
+    "expression": "ects and compulsory and (thesis or practicum)"
+                  " and ((in-ΟΘΠ and group-ΟΘΠ) or (in-ΧΡΤ and group-ΧΡΤ))",
+    "requirements": reqs,
 }
+
+
+def members(obj, indent):
+    """An object one member a line, each value on its line, as `zrreq export` writes a set."""
+    inline = lambda v: json.dumps(v, ensure_ascii=False, separators=(", ", ": "))
+    return "{\n" + ",\n".join(indent + "    " + inline(k) + ": " + inline(v) for k, v in obj.items()) + "\n" + indent + "}"
+
+
 with open(os.path.join(OUT, "degree-requirements.json"), "w", encoding="utf-8", newline="\n") as f:
-    f.write(json.dumps(degree, ensure_ascii=False, indent=4, sort_keys=True) + "\n")
+    head = members({k: v for k, v in degree.items() if k != "requirements"}, "")
+    f.write(head[:-2] + ',\n    "requirements": [\n'
+            + ",\n".join("        " + members(r, "        ") for r in reqs) + "\n    ]\n}\n")
 print("%d courses, %d students, %d results, %d enrolments, %d projects, %d practicums, %d requirements" % (
     len(courses), len(students), sum(len(t.results) for t in transcripts), sum(len(t.enrolments) for t in transcripts),
     sum(len(t.projects) for t in transcripts), sum(len(t.practicums) for t in transcripts), len(reqs)),

@@ -44,6 +44,12 @@ enum : qint32 {
     ErrNotLabel = 60243,
     ErrUnknownLabel = 60244,
     ErrNotInExpression = 60245,
+    ErrExpressionDoesNotRead = 60246,
+    StrOperandHere = 60253,
+    StrOperatorHere = 60254,
+    StrNeverClosed = 60255,
+    StrNothingToClose = 60256,
+    StrEnd = 60257,
     ErrNoProgramme = 60247,
     ErrNoCurriculum = 60248,
     ErrNoStudent = 60249,
@@ -440,16 +446,69 @@ QString stored(const FileParameter &p, const QJsonValue &value, Scope &scope, co
     return QString();
 }
 
+// One word of a readable expression: where it starts, and for a label the requirement's id.
+struct Word
+{
+    expression::TokenKind kind;
+    qsizetype at;
+    qsizetype length = 1;
+    qint32 id = 0;
+};
+
+// The words must alternate as the stored expression's tokens do: a fault is said in the
+// file's own words, at the place it starts.
+void checkWords(const QString &expression, const QList<Word> &words, const Faults &faults)
+{
+    using expression::TokenKind;
+    const auto fail = [&](qsizetype at, qint32 why) {
+        const QString place =
+            at >= expression.size()
+                ? GetLangString(StrEnd)
+                : expression.mid(at, 24) +
+                      (at + 24 < expression.size() ? QStringLiteral("…") : QString());
+        faults.at(QStringLiteral("expression"), QString(), QString(), ErrExpressionDoesNotRead,
+                  {place, GetLangString(why)});
+    };
+    bool operand = true;
+    QList<qsizetype> open;
+    for (const Word &word : words) {
+        if (operand) {
+            if (word.kind == TokenKind::Operand)
+                operand = false;
+            else if (word.kind == TokenKind::Open)
+                open.append(word.at);
+            else if (word.kind != TokenKind::Not)
+                fail(word.at, StrOperandHere);
+        } else if (word.kind == TokenKind::And || word.kind == TokenKind::Or) {
+            operand = true;
+        } else if (word.kind == TokenKind::Close) {
+            if (open.isEmpty())
+                fail(word.at, StrNothingToClose);
+            open.removeLast();
+        } else {
+            fail(word.at, StrOperatorHere);
+        }
+    }
+    if (operand && !words.isEmpty())
+        fail(expression.size(), StrOperandHere);
+    if (!open.isEmpty())
+        fail(open.last(), StrNeverClosed);
+}
+
 // The expression of a readable file in stored form: each label as its requirement's token.
 QString storedExpression(const QString &expression, const QHash<QString, qint32> &ids,
                          const Faults &faults)
 {
-    QString out;
+    using expression::TokenKind;
+    QList<Word> words;
     for (qsizetype i = 0; i < expression.size();) {
         const QChar c = expression.at(i);
-        if (c.isSpace() || c == QLatin1Char('(') || c == QLatin1Char(')')) {
-            out += c;
+        if (c.isSpace()) {
             ++i;
+            continue;
+        }
+        if (c == QLatin1Char('(') || c == QLatin1Char(')')) {
+            words.append({c == QLatin1Char('(') ? TokenKind::Open : TokenKind::Close, i++});
             continue;
         }
         qsizetype end = i;
@@ -460,18 +519,48 @@ QString storedExpression(const QString &expression, const QHash<QString, qint32>
         if (end == i)
             faults.at(QStringLiteral("expression"), QString(), QString(), ErrNotInExpression,
                       {QString(c)});
-        const QString word = expression.mid(i, end - i);
-        const QString upper = word.toUpper();
-        if (upper == QLatin1String("AND") || upper == QLatin1String("OR") ||
-            upper == QLatin1String("NOT"))
-            out += upper;
-        else if (const auto id = ids.constFind(word); id != ids.constEnd())
-            out += QStringLiteral("[%") + QString::number(*id) + QLatin1Char(']');
-        else
-            faults.at(QStringLiteral("expression"), QString(), QString(), ErrUnknownLabel, {word});
+        const QString word = expression.mid(i, end - i).toLower();
+        if (word == QLatin1String("and") || word == QLatin1String("or") ||
+            word == QLatin1String("not")) {
+            words.append({word == QLatin1String("and")  ? TokenKind::And
+                          : word == QLatin1String("or") ? TokenKind::Or
+                                                        : TokenKind::Not,
+                          i, end - i});
+        } else if (const auto id = ids.constFind(expression.mid(i, end - i));
+                   id != ids.constEnd()) {
+            words.append({TokenKind::Operand, i, end - i, *id});
+        } else {
+            faults.at(QStringLiteral("expression"), QString(), QString(), ErrUnknownLabel,
+                      {expression.mid(i, end - i)});
+        }
         i = end;
     }
-    return out;
+    checkWords(expression, words, faults);
+    // The stored text keeps the file's spacing: only the words change.
+    QString out;
+    qsizetype last = 0;
+    for (const Word &word : words) {
+        out += expression.mid(last, word.at - last);
+        switch (word.kind) {
+        case TokenKind::Operand:
+            out += QStringLiteral("[%") + QString::number(word.id) + QLatin1Char(']');
+            break;
+        case TokenKind::And:
+            out += QStringLiteral("AND");
+            break;
+        case TokenKind::Or:
+            out += QStringLiteral("OR");
+            break;
+        case TokenKind::Not:
+            out += QStringLiteral("NOT");
+            break;
+        default:
+            out += expression.at(word.at);
+            break;
+        }
+        last = word.at + word.length;
+    }
+    return out + expression.mid(last);
 }
 
 // The object of a readable file as the first format keeps it.
@@ -660,6 +749,7 @@ RequirementFile readReadable(const QByteArray &json, const QJsonObject &root, Se
     const QString eval = storedExpression(expression.toString(), ids, faults);
 
     QJsonArray rows;
+    QList<RequirementPlace> places;
     for (qsizetype i = 0; i < requirements.size(); ++i) {
         const QJsonObject r = requirements.at(i).toObject();
         const QString path = Requirements + QLatin1Char('/') + QString::number(i);
@@ -705,6 +795,12 @@ RequirementFile readReadable(const QByteArray &json, const QJsonObject &root, Se
                 names << f.name;
             fail(ErrNoSuchField, {TypeFileName(types.at(i)), quoted(names)});
         }
+        RequirementPlace place{labels.at(i), lines.line(path), {}};
+        for (const FileParameter &p : parameters)
+            if (r.contains(p.name))
+                place.fields.insert(p.row.field,
+                                    {p.name, lines.line(path + QLatin1Char('/') + p.name)});
+        places.append(place);
         if (row.value(QStringLiteral("conoperator")).isString())
             row.insert(QStringLiteral("conoperator"),
                        row.value(QStringLiteral("conoperator")).toString().toDouble());
@@ -718,7 +814,9 @@ RequirementFile readReadable(const QByteArray &json, const QJsonObject &root, Se
                       {QStringLiteral("rows"), rows}};
     if (root.value(QStringLiteral("version")).isDouble())
         first.insert(QStringLiteral("version"), root.value(QStringLiteral("version")));
-    return ReadRequirementFile(QJsonDocument(first).toJson(QJsonDocument::Compact));
+    RequirementFile file = ReadRequirementFile(QJsonDocument(first).toJson(QJsonDocument::Compact));
+    file.places = places;
+    return file;
 }
 
 } // namespace
@@ -879,6 +977,23 @@ RequirementFile ReadSetFile(const QByteArray &json, SetFileCodes &codes)
     if (doc.object().value(QStringLiteral("format")).toString() != ReadableSetFormatName())
         return ReadRequirementFile(json);
     return readReadable(json, doc.object(), codes);
+}
+
+ZrError PlacedInFile(const RequirementFile &file, int row, const QString &field,
+                     const ZrError &error)
+{
+    if (row < 0 || row >= file.places.size())
+        return error;
+    const RequirementPlace &place = file.places.at(row);
+    const auto named = place.fields.constFind(field);
+    return ZrError(
+        error.number, error.source,
+        named == place.fields.constEnd()
+            ? ReplaceParams(GetLangString(StrRequirementFault),
+                            {QString::number(place.line), place.label, error.description})
+            : ReplaceParams(
+                  GetLangString(StrFieldFault),
+                  {QString::number(named->second), place.label, named->first, error.description}));
 }
 
 RequirementFile ReadSetFile(const QString &path, SetFileCodes &codes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "zrreq_export.h"
 
@@ -41,5 +42,12 @@ ZRREQ_EXPORT QByteArray WriteReadableSetFile(const RequirementFile &file, SetFil
 ZRREQ_EXPORT RequirementFile ReadSetFile(const QByteArray &json, SetFileCodes &codes);
 /// Reads the file at `path` as ReadRequirementFile(path) reads its bytes.
 ZRREQ_EXPORT RequirementFile ReadSetFile(const QString &path, SetFileCodes &codes);
+
+/// `error`, found in row `row` (0-based, in the file's order) and its stored `field`, said at
+/// that place of the readable file the rows came from: its line, the requirement's label and
+/// the field's name there (the requirement's line when the file does not give the field).
+/// `error` as it is for a file of rows.
+ZRREQ_EXPORT ZrError PlacedInFile(const RequirementFile &file, int row, const QString &field,
+                                  const ZrError &error);
 
 } // namespace zr

@@ -4,10 +4,21 @@
 #include "zrreq_export.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 
 namespace zr {
+
+/// Where a requirement of a readable set file stands: its label, the line it starts on and,
+/// by stored field, the name the file gives the field and its line.
+struct RequirementPlace
+{
+    QString label;
+    qint64 line = 0;
+    QHash<QString, QPair<QString, qint64>> fields;
+};
 
 /// A requirement set as kept in a file: the object kind and context it was
 /// written for, the keys of its object, and its rows with the ids they had
@@ -31,6 +42,8 @@ struct ZRREQ_EXPORT RequirementFile
     Recordset rows;
     /// The version the set had when it was written; -1 when the file names none.
     qint64 version = -1;
+    /// Where each row stands in a readable file, in the rows' order; empty for a file of rows.
+    QList<RequirementPlace> places;
 
     /// The curriculum the rows belong to in a curriculum-dependent set (the
     /// object's or the first row's secobjID), 0 otherwise.

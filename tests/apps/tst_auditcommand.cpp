@@ -212,9 +212,9 @@ private slots:
                          readFile(m_dir.filePath(QStringLiteral("example-export-0/") + name)));
         // One degree set for both curricula: it names the group of each.
         const QString set = examples.filePath(QStringLiteral("degree-requirements.json"));
-        // Described, the two curricula's clauses name each its own curriculum.
+        // Described, the two curricula's clauses name each its own curriculum, by the label it was given.
         r = zrreq({"describe", "--file", set, "--lang", "en", "--server", db});
-        QVERIFY2(r.outLines.contains(QStringLiteral("(N7) Student Data: Student Data - Curriculum = "
+        QVERIFY2(r.outLines.contains(QStringLiteral("(N7) Student Data «in-ΧΡΤ»: Student Data - Curriculum = "
                                                     "Χρηματοοικονομική και Τραπεζική")),
                  qPrintable(describe(r)));
         QCOMPARE(zrreq({"import", "--file", set}, db).exitCode, 0);

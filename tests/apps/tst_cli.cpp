@@ -65,6 +65,17 @@ QString meaningMismatch(const QJsonArray &before, const QJsonArray &after)
 
 } // namespace
 
+namespace {
+// The whole degree docs/set-format.md shows first.
+QByteArray documentedDegree()
+{
+    QFile page(QFINDTESTDATA("../../docs/set-format.md"));
+    const QByteArray text = page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray();
+    const qsizetype from = text.indexOf("```json\n") + 8;
+    return text.mid(from, text.indexOf("```", from) - from);
+}
+} // namespace
+
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -322,11 +333,7 @@ private slots:
     void theDocumentedDegreeGoesInWithItsLabels()
     {
         const QString server = resetServer(QStringLiteral("sqlite"));
-        QFile page(QFINDTESTDATA("../../docs/set-format.md"));
-        QVERIFY(page.open(QIODevice::ReadOnly));
-        const QByteArray text = page.readAll();
-        const qsizetype from = text.indexOf("```json\n") + 8;
-        const QString path = writeFile(m_files, QStringLiteral("degree.json"), text.mid(from, text.indexOf("```", from) - from));
+        const QString path = writeFile(m_files, QStringLiteral("degree.json"), documentedDegree());
         const Result valid = zrreq({"validate", "--file", path}, server);
         QVERIFY2(valid.exitCode == 0 && valid.outLines == QStringList{"OK"}, qPrintable(describe(valid)));
         const Result imported = zrreq({"import", "--file", path}, server);
@@ -340,6 +347,32 @@ private slots:
         // Student 84 lacks the 300 ECTS.
         const Result audited = zrreq(QStringList{"audit", "--student", "84", "--lang", "en"} + set, server);
         QVERIFY2(audited.exitCode == 1, qPrintable(describe(audited)));
+    }
+
+    // What the editor's checks refuse in a readable file is said where it stands in the file.
+    void editorChecksSayWhereInTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("place");
+        QTest::newRow("value") << QByteArray("\"value\": 300,") << QByteArray("\"value\": \"lots\",")
+                               << "Line 16, requirement «ects», field «value»: ";
+        QTest::newRow("no group") << QByteArray("\"groups\": [\"Ο2\"],") << QByteArray("\"groups\": [],")
+                                  << "Line 22, requirement «group-software», field «groups»: ";
+    }
+    void editorChecksSayWhereInTheFile()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, place);
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QString path = writeFile(m_files, QStringLiteral("wrong.json"), documentedDegree().replace(from, to));
+        for (const char *command : {"validate", "import"}) {
+            const Result r = zrreq({command, "--lang", "en", "--file", path}, server);
+            // validate says it on stdout, import on stderr.
+            const QStringList said = r.outLines + r.errLines;
+            QVERIFY2(r.exitCode == 1 && said.size() == 1 && said.first().contains(place), qPrintable(describe(r)));
+        }
     }
 
     // A set imported for a student is his individual regulation: his audit checks it, not the

@@ -303,6 +303,14 @@ private Q_SLOTS:
         QTest::newRow("stray sign")
             << withRequirement(R"({"label": "extra", "type": "practicums"})", "ects & extra")
             << 60245 << "Line 6: «&» cannot stand in an expression";
+        for (const auto &[expression, at, why] :
+             {std::tuple{"ects and (extra", "(extra", "the bracket is never closed"},
+              {"ects extra", "extra", "and, or or a closing bracket belongs here"},
+              {"ects and", "end", "a label, not or an opening bracket belongs here"},
+              {"not ects)", ")", "there is no open bracket to close"}})
+            QTest::addRow("expression %s", expression)
+                << withRequirement(R"({"label": "extra", "type": "practicums"})", expression) << 60246
+                << QStringLiteral("Line 6: the expression does not read at «%1»: %2").arg(QString::fromUtf8(at), why);
         QTest::newRow("misspelt head")
             << withRequirement(R"({"label": "extra", "type": "practicums"})", "ects",
                                "\"curiculum\": \"ΟΙΚ\"")

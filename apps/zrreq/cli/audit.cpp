@@ -126,7 +126,7 @@ int auditFile(CommandLine &command, bool json)
         command.onlyReads();
         qint32 curriculum = 0;
         Recordset parent = FileSetToCheck(command.server(), file, &curriculum);
-        CheckSet(parent, file.objectKind, file.context, curriculum, command.server());
+        CheckSet(parent, file.objectKind, file.context, curriculum, command.server(), &file);
         rows = SetRowsOf(parent, file.objectKind, file.context, curriculum);
     }
     const AuditSet set = AuditSet::prepare(rows, file.context, codes);

@@ -1,5 +1,6 @@
 #include "clicommon.h"
 
+#include "auditsources.h"
 #include "common/createserverobject.h"
 #include "common/errorlog.h"
 #include "common/langstrings.h"
@@ -355,19 +356,33 @@ Recordset FileSetToCheck(const QString &server, const RequirementFile &file, qin
     return target ? ImportFileRows(server, *target, file, true) : RequirementFileRecordset(file);
 }
 
-void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server)
+void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server,
+              const RequirementFile *file)
 {
     // The server's rules first: a type the object cannot have is said as such,
     // before the editor stumbles over it.
     auto db = server::Database::open(server);
     server::RequirementRules(*db, QStringLiteral("RequirementRules"))
         .checkSet(parent, RequirementSetKeyOf(parent, kind, context, curriculum));
-    LoadEditor(parent, kind, context, curriculum, server)->writeBack();
+    const auto editor = LoadEditor(parent, kind, context, curriculum, server);
+    try {
+        editor->writeBack();
+    } catch (const ZrError &error) {
+        const RequirementsEditor::Problem &problem = editor->problem();
+        if (!file || !problem.valid)
+            throw;
+        // The file's rows stand in the set in the file's order.
+        Recordset rows = SetRowsOf(parent, kind, context, curriculum);
+        int row = 0;
+        for (rows.moveFirst(); !rows.eof() && ValLng(rows.value(u"ocID")) != problem.ocID; rows.moveNext())
+            ++row;
+        throw PlacedInFile(*file, rows.eof() ? -1 : row, problem.field, error);
+    }
 }
 
-void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server)
+void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server, const RequirementFile *file)
 {
-    CheckSet(parent, target.kind, target.context, CurriculumOf(target), server);
+    CheckSet(parent, target.kind, target.context, CurriculumOf(target), server, file);
     // A student's set is his individual regulation: saved as one, so that his audit reads it.
     if (target.kind == KindStudent) {
         ServerObjectOf<cStudent>(server)->SaveStudConstraints(QStringLiteral("zrreq"), parent);

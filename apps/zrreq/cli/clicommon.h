@@ -155,11 +155,14 @@ std::optional<SetTarget> TargetOfFile(const RequirementFile &file);
 Recordset FileSetToCheck(const QString &server, const RequirementFile &file, qint32 *curriculum);
 /// The checks a set must pass before it is stored, the same for validate
 /// and import: the server's rules on every row of the set, then the
-/// editor's, which write the rows. Throws ZrError naming the first fault.
-void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server);
+/// editor's, which write the rows. Throws ZrError naming the first fault; for the set of a
+/// readable `file`, said at its place in the file.
+void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server,
+              const RequirementFile *file = nullptr);
 /// The import's second half: CheckSet, then the save in one transaction.
 /// Throws ZrError for an invalid set or a failed save.
-void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server);
+void SaveCheckedSet(Recordset &parent, const SetTarget &target, const QString &server,
+                    const RequirementFile *file = nullptr);
 
 /// The file of an "sqlite:///path" server name when that file does not
 /// exist; empty for other names and for files that exist.

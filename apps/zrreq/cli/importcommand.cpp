@@ -43,10 +43,11 @@ int runImport(const QStringList &arguments)
 
     SetTarget target;
     Recordset parent;
+    RequirementFile file;
     const auto readFile = [&] {
         const QString path = command.required(QStringLiteral("file"));
         command.setSubject(QStringLiteral("file %1").arg(path));
-        const RequirementFile file = ReadSetFileOf(command.server(), path);
+        file = ReadSetFileOf(command.server(), path);
         // Without a target the set goes back into the object the file names.
         const bool named = command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object"))
                            || command.parser().isSet(QStringLiteral("context"));
@@ -70,14 +71,14 @@ int runImport(const QStringList &arguments)
     if (command.parser().isSet(QStringLiteral("impact"))) {
         int code = ExitOk;
         const auto measure = [&] {
-            CheckSet(parent, target.kind, target.context, CurriculumOf(target), command.server());
+            CheckSet(parent, target.kind, target.context, CurriculumOf(target), command.server(), &file);
             code = PrintImpact(command, target, parent, command.parser().isSet(QStringLiteral("json")));
         };
         if (const int failed = command.attempt(measure, ExitInvalid); failed >= 0)
             return failed;
         return code;
     }
-    const auto save = [&] { SaveCheckedSet(parent, target, command.server()); };
+    const auto save = [&] { SaveCheckedSet(parent, target, command.server(), &file); };
     if (const int failed = command.attempt(save, ExitInvalid); failed >= 0)
         return failed;
     PrintLine(QStringLiteral("OK"));

@@ -51,7 +51,7 @@ int validateFile(CommandLine &command)
     };
     if (const int failed = command.attempt(readFile); failed >= 0)
         return failed;
-    const auto check = [&] { CheckSet(parent, file.objectKind, file.context, curriculum, command.server()); };
+    const auto check = [&] { CheckSet(parent, file.objectKind, file.context, curriculum, command.server(), &file); };
     if (const int failed = command.attempt(check, ExitInvalid, true); failed >= 0)
         return failed;
     PrintLine(QStringLiteral("OK"));

@@ -529,13 +529,29 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         }
     }
 
-    qlonglong next = firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
-                         .toLongLong() + 1;
+    // An id is never given to a second requirement: new ones start above every id a requirement
+    // had, the kept versions' included. A new row that asks for an id (a requirement restored
+    // under the one it had) gets it when no other requirement ever had it.
+    qlonglong next = qMax(firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
+                              .toLongLong(),
+                          firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM %1").arg(HistoryRows), {}, source)
+                              .toLongLong())
+                     + 1;
+    const auto isFree = [&](qlonglong id, const QString &key) {
+        return firstValue(m_db, QStringLiteral("SELECT COUNT(*) FROM QEMObjectConstraint WHERE ocID = ?"), {id}, source)
+                       .toLongLong()
+                   == 0
+               && firstValue(m_db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ocID = ? AND setkey <> ?").arg(HistoryRows),
+                             {id, key}, source)
+                          .toLongLong()
+                      == 0;
+    };
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i).status != Recordset::adRecNew)
             continue;
-        idOf[i] = next;
-        newIds.insert(all.valueAt(rows.at(i).position - 1, fId).toLongLong(), next++);
+        const qlonglong asked = all.valueAt(rows.at(i).position - 1, fId).toLongLong();
+        idOf[i] = asked > 0 && isFree(asked, rows.at(i).key) ? asked : next++;
+        newIds.insert(asked, idOf.at(i));
     }
 
     // The expression of a set with the new ids in it: rows of a set share it,
@@ -559,11 +575,12 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         for (auto m = token.globalMatch(eval); m.hasNext(); ++k) {
             const QRegularExpressionMatch match = m.next();
             qlonglong id = ids.at(k);
-            if (id <= 0) {
-                if (!newIds.contains(id))
-                    throw ZrError(ErrRowRefused, source,
-                                  ReplaceParams(GetLangString(StrNotInSet), {SetKeyCaption(key), match.captured(0)}));
-                id = newIds.value(id);
+            // A new row's token follows the id it was given, an asked-for one included.
+            if (const auto given = newIds.constFind(id); given != newIds.constEnd()) {
+                id = *given;
+            } else if (id <= 0) {
+                throw ZrError(ErrRowRefused, source,
+                              ReplaceParams(GetLangString(StrNotInSet), {SetKeyCaption(key), match.captured(0)}));
             }
             named.insert(qint32(id));
             out += eval.mid(last, match.capturedStart() - last) + QStringLiteral("[%") + QString::number(id)

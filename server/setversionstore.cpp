@@ -22,6 +22,7 @@ enum : qint32 {
     ErrNotKept = 64001,
     ErrBeforeFirst = 64002,
     ErrNeverSaved = 64003,
+    StrFirstStored = 64032,
 };
 
 // The user named for this thread's saves; empty for the login.
@@ -115,6 +116,14 @@ QList<KeptVersion> SetVersionStore::history(const QString &key)
     while (q.next())
         versions.append({q.value(0).toLongLong(), q.value(1).toString(), stampOf(q.value(2)), q.value(3).toString()});
     q.finish();
+    return versions;
+}
+
+QList<KeptVersion> SetVersionStore::listed(const QString &key)
+{
+    QList<KeptVersion> versions = history(key);
+    if (!versions.isEmpty())
+        versions.prepend({0, QString(), QDateTime(), GetLangString(StrFirstStored)});
     return versions;
 }
 

@@ -51,6 +51,9 @@ public:
 
     /// The kept versions of `key`, oldest first.
     QList<KeptVersion> history(const QString &key);
+    /// The versions a reader can open: version 0, the set as first stored (kept by the first
+    /// save, with no date or saver), then the kept ones. Empty for a set never saved.
+    QList<KeptVersion> listed(const QString &key);
     /// The number of the version of `key` in force at `when`: the last one
     /// saved at or before it. Throws ZrError 64002 when the first kept version
     /// was saved after `when`, 64003 when none is kept.

@@ -90,8 +90,8 @@ bool SetFileActions::writeFile(const QString &path)
     try {
         QByteArray json =
             WriteRequirementFile(m_hostSet(), m_editor->AppliesTo(), m_editor->ConstrType(), curriculum());
-        if (!m_serverName.isEmpty()) {
-            server::DatabaseSetFileCodes codes(m_serverName);
+        if (m_serverName) {
+            server::DatabaseSetFileCodes codes(*m_serverName);
             json = WriteReadableSetFile(ReadRequirementFile(json), codes);
         }
         QSaveFile file(path);
@@ -113,11 +113,11 @@ bool SetFileActions::importFrom(const QString &path)
         return false;
     RequirementFile file;
     try {
-        if (m_serverName.isEmpty()) {
-            file = ReadRequirementFile(path);
-        } else {
-            server::DatabaseSetFileCodes codes(m_serverName);
+        if (m_serverName) {
+            server::DatabaseSetFileCodes codes(*m_serverName);
             file = ReadSetFile(path, codes);
+        } else {
+            file = ReadRequirementFile(path);
         }
     } catch (ZrError &error) {
         TrapError(error);

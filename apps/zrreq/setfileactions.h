@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QWidget;
@@ -27,8 +28,9 @@ public:
     /// recordset the editor works on (the host owns it).
     SetFileActions(QWidget *window, zrRequirements *editor, std::function<Recordset()> hostSet);
 
-    /// The database whose codes the readable set files name things by. Without one, files
-    /// are written as the database's rows (format 1) and only those are read.
+    /// The database whose codes the readable set files name things by (empty: the default
+    /// one). Until it is given, files are written as the database's rows (format 1) and only
+    /// those are read.
     void setServerName(const QString &server) { m_serverName = server; }
 
     QAction *exportAction() const { return m_export; }
@@ -74,7 +76,7 @@ Q_SIGNALS:
     void imported();
 
 private:
-    QString m_serverName;
+    std::optional<QString> m_serverName;
     void chooseExportFile();
     QString askExportPath() const;
     bool writeFile(const QString &path);

@@ -402,8 +402,45 @@ QByteArray ReadSetFileBytes(const QString &path)
     return json;
 }
 
-int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind, qint32 context,
-                          qint32 curriculumId)
+namespace {
+
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    return (a.isNull() && b.isNull()) ||
+           (!a.isNull() && !b.isNull() && a.toString() == b.toString());
+}
+
+// Which stored requirement each row of a file is: by its id when the file was written from this
+// very set, otherwise the n-th of a type in the file is the n-th of that type in the set. 0: none.
+QList<qint32> matchedRows(const RequirementFile &file, const Recordset &stored, bool sameSet)
+{
+    QHash<qint32, int> typeOf;
+    QHash<int, QList<qint32>> storedOfType;
+    // The set's own rows: a view keeps the set's filter, a clone would not.
+    Recordset walk = stored.view();
+    for (walk.moveFirst(); !walk.eof(); walk.moveNext()) {
+        const qint32 id = ValLng(walk.value(u"ocID"));
+        typeOf.insert(id, int(ValLng(walk.value(u"conID"))));
+        storedOfType[typeOf.value(id)] << id;
+    }
+    QList<qint32> matches;
+    QHash<int, int> seenOfType;
+    Recordset source = file.rows.clone();
+    for (source.moveFirst(); !source.eof(); source.moveNext()) {
+        const qint32 id = ValLng(source.value(u"ocID"));
+        const int type = int(ValLng(source.value(u"conID")));
+        // A requirement given another type is another requirement.
+        if (sameSet)
+            matches << (id > 0 && typeOf.value(id, -1) == type ? id : 0);
+        else
+            matches << storedOfType.value(type).value(seenOfType[type]++, 0);
+    }
+    return matches;
+}
+
+// `underOwnIds`: a requirement the file holds and the set no longer does comes back under its id.
+int importRows(const RequirementFile &file, Recordset &parent, qint32 objectKind, qint32 context,
+               qint32 curriculumId, bool underOwnIds)
 {
     RequirementSet set = openSet(parent, objectKind, context, curriculumId);
     Recordset source = file.rows.clone();
@@ -415,20 +452,30 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
     if (!source.eof())
         renumberExpression(NzStr(source.value(u"coneval")), fileIds);
     Recordset parentRow = parent.clone();
-    const QVariant parentSecondary =
-        parentRow.hasField(u"secobjID") && !parentRow.eof() ? parentRow.value(u"secobjID") : QVariant();
+    const QVariant parentSecondary = parentRow.hasField(u"secobjID") && !parentRow.eof()
+                                         ? parentRow.value(u"secobjID")
+                                         : QVariant();
 
+    // A requirement keeps its id: a row of the file that is a stored requirement changes it in
+    // place, the stored ones the file does not hold are deleted, the others are added.
+    const bool sameSet =
+        file.setKey() == RequirementSetKeyOf(parent, objectKind, context, curriculumId);
     Recordset old = set.walkWholeSet();
-    QList<Recordset::Bookmark> replaced;
+    const QList<qint32> matches = matchedRows(file, old, sameSet);
+    QHash<qint32, Recordset::Bookmark> storedAt;
     for (old.moveFirst(); !old.eof(); old.moveNext())
-        replaced.append(old.bookmark());
+        storedAt.insert(ValLng(old.value(u"ocID")), old.bookmark());
+    QList<Recordset::Bookmark> replaced;
+    for (auto it = storedAt.constBegin(); it != storedAt.constEnd(); ++it)
+        if (!matches.contains(it.key()))
+            replaced.append(it.value());
     old.deleteRows(replaced);
 
-    // New ids first, so that the expression can follow them.
     QHash<qint32, qint32> newIds;
-    QList<Recordset::Bookmark> added;
+    QList<Recordset::Bookmark> placed;
     Recordset rows = set.rows();
-    // The fields the file gives, by position in both: a large set is copied without a look-up per value.
+    // The fields the file gives, by position in both: a large set is copied without a look-up per
+    // value.
     QList<QPair<int, int>> copied;
     for (const FileField &f : RowFields) {
         const QString name = QString::fromLatin1(f.name);
@@ -436,30 +483,54 @@ int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32
             copied.append({source.fieldIndex(name), rows.fieldIndex(name)});
     }
     const int sourceId = source.fieldIndex(u"ocID"), sourceType = source.fieldIndex(u"conID");
-    const int secondary = rows.fieldIndex(u"secobjID");
+    const int secondary = rows.fieldIndex(u"secobjID"), targetId = rows.fieldIndex(u"ocID");
     rows.reserve(source.recordCount());
-    for (source.moveFirst(); !source.eof(); source.moveNext()) {
-        const qint32 id = set.addRequirement(ValLng(source.value(sourceType)), curriculumId);
-        newIds.insert(ValLng(source.value(sourceId)), id);
-        added.append(rows.bookmark());
-        // Rows of a course group or course belong to it as the parent row says.
-        if (!set.isCurriculumDependent() && rows.value(secondary).isNull() && !parentSecondary.isNull())
-            rows.setValue(secondary, parentSecondary);
+    int at = 0;
+    for (source.moveFirst(); !source.eof(); source.moveNext(), ++at) {
+        const qint32 fileId = ValLng(source.value(sourceId));
+        qint32 id = matches.at(at);
+        if (id != 0) {
+            rows.setBookmark(storedAt.value(id));
+        } else {
+            id = set.addRequirement(ValLng(source.value(sourceType)), curriculumId);
+            // A requirement of this set deleted since the file was written comes back under its
+            // id; the server gives it another when that one is taken.
+            if (underOwnIds && sameSet && fileId > 0 && !storedAt.contains(fileId)) {
+                rows.setValue(targetId, fileId);
+                id = fileId;
+            }
+            // Rows of a course group or course belong to it as the parent row says.
+            if (!set.isCurriculumDependent() && rows.value(secondary).isNull() &&
+                !parentSecondary.isNull())
+                rows.setValue(secondary, parentSecondary);
+        }
+        newIds.insert(fileId, id);
+        placed.append(rows.bookmark());
+        // A value written as it is stored leaves the row as it was.
         for (const auto &[from, to] : std::as_const(copied))
-            rows.setValue(to, source.value(from));
+            if (!sameValue(rows.value(to), source.value(from)))
+                rows.setValue(to, source.value(from));
     }
     source.moveFirst();
-    const QString expression =
-        source.eof() ? QString() : renumberExpression(NzStr(source.value(u"coneval")), newIds);
-    // New rows start without one: only an expression needs a second pass.
-    if (!expression.isEmpty()) {
-        Recordset writer = rows.clone();
-        for (Recordset::Bookmark b : std::as_const(added)) {
-            writer.setBookmark(b);
-            writer.setValue(u"coneval", expression);
-        }
+    const QVariant expression =
+        source.eof() ? QVariant()
+                     : QVariant(renumberExpression(NzStr(source.value(u"coneval")), newIds));
+    Recordset writer = rows.clone();
+    for (Recordset::Bookmark b : std::as_const(placed)) {
+        writer.setBookmark(b);
+        const QVariant stored = NzStr(expression).isEmpty() ? QVariant() : expression;
+        if (!sameValue(writer.value(u"coneval"), stored))
+            writer.setValue(u"coneval", stored);
     }
-    return int(added.size());
+    return int(placed.size());
+}
+
+} // namespace
+
+int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind,
+                          qint32 context, qint32 curriculumId)
+{
+    return importRows(file, parent, objectKind, context, curriculumId, true);
 }
 
 Recordset RequirementFileRecordset(const RequirementFile &file)
@@ -477,7 +548,8 @@ Recordset RequirementFileRecordset(const RequirementFile &file)
     parent.setChapter(RequirementSet::chapterName(), Recordset(recordsetFields(RowFields)));
     parent.updateBatch();
     parent.moveFirst();
-    ImportRequirementRows(file, parent, file.objectKind, file.context, file.curriculumId());
+    // The file alone: its rows are new ones, numbered as the editor numbers them.
+    importRows(file, parent, file.objectKind, file.context, file.curriculumId(), false);
     parent.moveFirst();
     return parent;
 }

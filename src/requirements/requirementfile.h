@@ -82,12 +82,15 @@ ZRREQ_EXPORT RequirementFile ReadRequirementFile(const QString &path);
 ZRREQ_EXPORT QByteArray ReadSetFileBytes(const QString &path);
 
 /// Replaces the set (kind, context, curriculum) of the hierarchical
-/// recordset `parent` with the file's rows: the set's rows are deleted, the
-/// file's rows are added with new temporary ids (-1, -2 ...) as the editor
-/// adds requirements, and every "[%id]" of the expression follows its row.
-/// Nothing is saved; the rows stay pending for the host. Returns the number
-/// of rows added. Throws ZrError for an unknown kind or context, or a
-/// curriculum-dependent set without a curriculum.
+/// recordset `parent` with the file's rows, each requirement keeping its id:
+/// a row of the file that is a stored requirement (by its id when the file was
+/// written from this set, otherwise the n-th of a type is the n-th of that type)
+/// changes it in place, and only in the values that differ; the stored ones the
+/// file does not hold are deleted; the others are added as the editor adds
+/// requirements (-1, -2 ...), or, for a file of this set, under the id they had.
+/// Every "[%id]" of the expression follows its row. Nothing is saved; the rows
+/// stay pending for the host. Returns the number of the file's rows. Throws
+/// ZrError for an unknown kind or context, or a curriculum-dependent set without a curriculum.
 ZRREQ_EXPORT int ImportRequirementRows(const RequirementFile &file, Recordset &parent, qint32 objectKind,
                                        qint32 context, qint32 curriculumId = 0);
 

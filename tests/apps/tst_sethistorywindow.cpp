@@ -99,6 +99,7 @@ private Q_SLOTS:
         QCOMPARE(seen, (QStringList{QStringLiteral("3 Value 1 of Course Type 300 → 400"),
                                     QStringLiteral("2 Value 1 of Course Type 200 → 300"),
                                     QStringLiteral("1 Value 1 of Course Type 180 → 200"),
+                                    QStringLiteral("0 the set as first stored"),
                                     QStringLiteral("From version 2 to version 3:\nChanged (25) Course Type:\n  Value 1: 300 → 400"),
                                     QStringLiteral("From version 1 to version 3:\nChanged (25) Course Type:\n  Value 1: 200 → 400")}));
         history->choose({1});

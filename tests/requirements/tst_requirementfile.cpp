@@ -173,7 +173,7 @@ private slots:
         QVERIFY(!parent.chapter(RequirementSet::chapterName()).hasPendingChanges());
     }
 
-    void importReplacesTheSetAndRenumbers()
+    void importKeepsEachRequirementsId()
     {
         // From curriculum 11 into curriculum 12 of another programme's copy.
         const RequirementFile file = ReadRequirementFile(WriteRequirementFile(programme(), 1, 103, 11));
@@ -183,39 +183,68 @@ private slots:
         Recordset target = programme();
         QCOMPARE(ImportRequirementRows(file, target, 1, 103, 12), 3);
 
+        // Another set's file: the n-th requirement of a type is the n-th of that type here. Row 20
+        // (a course type) takes the file's values in place; the other two are new.
         const QList<Stored> set = rowsOf(target, QStringLiteral("secobjID = '12'"));
-        QCOMPARE(set.size(), 3);  // row 20 deleted, three new ones
-        const QString expression = QStringLiteral("[%-1] AND ([%-2] OR NOT([%-3]))");
+        QCOMPARE(set.size(), 3);
+        const QString expression = QStringLiteral("[%20] AND ([%-1] OR NOT([%-2]))");
+        const QList<int> ids{20, -1, -2}, statuses{Recordset::adRecModified, Recordset::adRecNew, Recordset::adRecNew};
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(set.at(i).ocID, -(i + 1));
-            QCOMPARE(set.at(i).status, int(Recordset::adRecNew));
+            QCOMPARE(set.at(i).ocID, ids.at(i));
+            QCOMPARE(set.at(i).status, statuses.at(i));
             QCOMPARE(set.at(i).eval, expression);
         }
         // The other curriculum and the other context stay as they were.
         for (const Stored &row : rowsOf(target, QStringLiteral("secobjID = '11' OR contypeID = 101")))
             QCOMPARE(row.status, int(Recordset::adRecUnmodified));
-        Recordset all = target.chapter(RequirementSet::chapterName()).clone();
-        QVERIFY(!all.find(QStringLiteral("ocID = 20"), 0, Recordset::SearchForward, Recordset::StartFirst));
 
         // Values travel, target fields follow the target.
         Recordset rows = target.chapter(RequirementSet::chapterName()).clone();
-        QVERIFY(rows.find(QStringLiteral("ocID = -3"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QVERIFY(rows.find(QStringLiteral("ocID = 20"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        QCOMPARE(rows.value(u"conoptval1").toString(), QStringLiteral("300"));
+        QVERIFY(rows.find(QStringLiteral("ocID = -2"), 0, Recordset::SearchForward, Recordset::StartFirst));
         QCOMPARE(rows.value(u"conoptval1").toString(), QStringLiteral("6,5"));
         QCOMPARE(rows.value(u"conoperator").toInt(), 0);
         QCOMPARE(rows.value(u"conID").toInt(), 10);
         QCOMPARE(rows.value(u"contypeID").toInt(), 103);
         QCOMPARE(rows.value(u"objID").toInt(), 7);
 
-        // A second import replaces the first without reusing its ids, and the editor numbers below both.
+        // The same file again changes nothing, and the editor numbers below the new ones.
         QCOMPARE(ImportRequirementRows(file, target, 1, 103, 12), 3);
-        const QList<Stored> again = rowsOf(target, QStringLiteral("secobjID = '12'"));
-        QCOMPARE(again.size(), 3);
-        QCOMPARE(again.first().eval, QStringLiteral("[%-4] AND ([%-5] OR NOT([%-6]))"));
+        QCOMPARE(rowsOf(target, QStringLiteral("secobjID = '12'")).first().eval, expression);
+        QCOMPARE(rowsOf(target, QStringLiteral("secobjID = '12'")).size(), 3);
         RequirementSet editing;
         editing.setObjectKind(1);
         editing.setContext(103);
         editing.setParent(target);
-        QCOMPARE(editing.addRequirement(40, 12), -7);
+        QCOMPARE(editing.addRequirement(40, 12), -3);
+    }
+
+    // A file of the set itself: requirements are known by id. One deleted since comes back under
+    // its id, one given another type is another requirement, one the file lacks is deleted.
+    void aFileOfTheSetMatchesById()
+    {
+        Recordset target = programme();
+        const QByteArray written = WriteRequirementFile(target, 1, 103, 11);
+        QJsonObject root = QJsonDocument::fromJson(written).object();
+        QJsonArray rows = root.value(u"rows").toArray();
+        QJsonObject retyped = rows.at(1).toObject();
+        retyped.insert(QStringLiteral("conID"), 110);
+        rows.replace(1, retyped);
+        root.insert(QStringLiteral("rows"), rows);
+        const RequirementFile file = ReadRequirementFile(QJsonDocument(root).toJson());
+        // Row 12 is gone from the set before the file comes back.
+        Recordset chapter = target.chapter(RequirementSet::chapterName()).clone();
+        QVERIFY(chapter.find(QStringLiteral("ocID = 12"), 0, Recordset::SearchForward, Recordset::StartFirst));
+        chapter.deleteRows({chapter.bookmark()});
+        ImportRequirementRows(file, target, 1, 103, 11);
+        const QList<Stored> set = rowsOf(target, QStringLiteral("secobjID = '11'"));
+        QList<int> ids;
+        for (const Stored &row : set)
+            ids << row.ocID;
+        QCOMPARE(ids, (QList<int>{10, -1, 12}));
+        // Row 10 keeps its values; only the expression, which names the new row, changed.
+        QCOMPARE(set.first().eval, QStringLiteral("[%10] AND ([%-1] OR NOT([%12]))"));
     }
 
     // Imported rows take the target's keys: no curriculum in a context without any, a course's own id.

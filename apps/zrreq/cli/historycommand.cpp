@@ -13,6 +13,7 @@ namespace zr::app::cli {
 namespace {
 
 constexpr qint32 StrNoChange = 64008;
+constexpr qint32 StrNeverSaved = 64003; // "No version of %1 is kept: ..."
 
 // "--diff A B": the second version follows the first as a plain argument; read as "--diff A --diff B".
 QStringList withDiffPair(QStringList arguments)
@@ -70,7 +71,10 @@ int runHistory(const QStringList &arguments)
                 PrintLine(GetLangString(StrNoChange));
             return ExitOk;
         }
-        for (const server::KeptVersion &v : server::SetVersionStore(*db, source).history(SetKeyOf(target)))
+        const QList<server::KeptVersion> versions = server::SetVersionStore(*db, source).listed(SetKeyOf(target));
+        if (versions.isEmpty())
+            PrintLine(ReplaceParams(GetLangString(StrNeverSaved), {SetKeyCaption(SetKeyOf(target))}));
+        for (const server::KeptVersion &v : versions)
             PrintLine(QStringLiteral("%1\t%2\t%3\t%4")
                           .arg(v.number)
                           .arg(v.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.savedBy, v.summary));

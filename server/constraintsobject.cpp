@@ -83,7 +83,7 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
         if (key == degree && version && *version >= 0)
             versions.check(key, locked, *version);
         const qint64 kept = store.keepRows(key, locked, source);
-        const qint64 number = kept > 0 ? versions.raise(key, locked, QByteArray(), ChangeCountSummary({0, int(kept)})).number
+        const qint64 number = kept > 0 ? versions.raise(key, locked, QByteArray(), EncodeChangeCounts({0, int(kept)})).number
                                        : locked.number;
         if (key == degree)
             now = number;

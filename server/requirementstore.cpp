@@ -758,7 +758,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
         const auto after = expressions.constFind(it.key());
         c.expressionChanged = filled.contains(it.key()) && before != keptExpression.constEnd() && after != expressions.constEnd()
                               && *before != after->stored;
-        saved.insert(it.key(), store.raise(it.key(), it.value(), QByteArray(), ChangeCountSummary(c)));
+        saved.insert(it.key(), store.raise(it.key(), it.value(), QByteArray(), EncodeChangeCounts(c)));
     }
     if (alsoInTransaction)
         alsoInTransaction();

@@ -2,6 +2,8 @@
 
 #include "common/langstrings.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 
 namespace zr::server {
@@ -43,6 +45,43 @@ QString ChangeCountSummary(const SetChangeCounts &counts)
     if (counts.expressionChanged)
         parts.append(GetLangString(StrExpressionChanged));
     return parts.isEmpty() ? GetLangString(StrNoChange) : parts.join(QStringLiteral(", "));
+}
+
+QString EncodeChangeCounts(const SetChangeCounts &counts)
+{
+    QJsonObject kept{{QStringLiteral("added"), counts.added},
+                     {QStringLiteral("removed"), counts.removed},
+                     {QStringLiteral("changed"), counts.changed},
+                     {QStringLiteral("fields"), counts.fieldChanges},
+                     {QStringLiteral("expression"), counts.expressionChanged}};
+    if (counts.firstType != 0)
+        kept.insert(QStringLiteral("first"),
+                    QJsonObject{{QStringLiteral("type"), counts.firstType},
+                                {QStringLiteral("field"), counts.firstField},
+                                {QStringLiteral("before"), QJsonValue::fromVariant(counts.firstBefore)},
+                                {QStringLiteral("after"), QJsonValue::fromVariant(counts.firstAfter)}});
+    return QString::fromUtf8(QJsonDocument(kept).toJson(QJsonDocument::Compact));
+}
+
+std::optional<SetChangeCounts> DecodeChangeCounts(const QString &kept)
+{
+    if (!kept.startsWith(QLatin1Char('{')))
+        return std::nullopt;
+    const QJsonObject o = QJsonDocument::fromJson(kept.toUtf8()).object();
+    if (o.isEmpty())
+        return std::nullopt;
+    SetChangeCounts counts;
+    counts.added = o.value(QStringLiteral("added")).toInt();
+    counts.removed = o.value(QStringLiteral("removed")).toInt();
+    counts.changed = o.value(QStringLiteral("changed")).toInt();
+    counts.fieldChanges = o.value(QStringLiteral("fields")).toInt();
+    counts.expressionChanged = o.value(QStringLiteral("expression")).toBool();
+    const QJsonObject first = o.value(QStringLiteral("first")).toObject();
+    counts.firstType = first.value(QStringLiteral("type")).toInt();
+    counts.firstField = first.value(QStringLiteral("field")).toString();
+    counts.firstBefore = first.value(QStringLiteral("before")).toVariant();
+    counts.firstAfter = first.value(QStringLiteral("after")).toVariant();
+    return counts;
 }
 
 RequirementComparison::RequirementComparison(const Recordset &rows)

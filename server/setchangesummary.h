@@ -4,6 +4,9 @@
 #include "recordset/recordset.h"
 
 #include <QString>
+#include <QVariant>
+
+#include <optional>
 
 namespace zr::server {
 
@@ -21,6 +24,12 @@ struct SetChangeCounts
     /// The first changed field, naming its requirement ("Τιμή1 of Τύπος
     /// μαθήματος 240 → 300"); empty when no field is worded.
     QString firstChange{};
+    /// That field as data: the requirement's type, the field and its stored values before and
+    /// after; type 0 when there is none. The history keeps this and words it when it is read.
+    int firstType = 0;
+    QString firstField{};
+    QVariant firstBefore{};
+    QVariant firstAfter{};
 };
 
 /// The one line a kept version says about the save that made it, in the
@@ -28,6 +37,11 @@ struct SetChangeCounts
 /// with more changes the first is named and the rest counted ("... 240 → 300
 /// (+3 more)"); without a worded change, the changed requirements counted.
 ZRSVR_EXPORT QString ChangeCountSummary(const SetChangeCounts &counts);
+
+/// The counts as the history keeps them: data (JSON), worded when read, in the reader's language.
+ZRSVR_EXPORT QString EncodeChangeCounts(const SetChangeCounts &counts);
+/// Counts kept by EncodeChangeCounts; nothing for a summary kept as words.
+ZRSVR_EXPORT std::optional<SetChangeCounts> DecodeChangeCounts(const QString &kept);
 
 /// Whether a requirement changed between its loaded and its saved values, in
 /// what it says about the requirement: its id, the set's expression (counted

@@ -4,6 +4,7 @@
 #include "departmentobject.h"
 #include "database.h"
 #include "requirementstore.h"
+#include "setversionstore.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "recordset/recordsetutils.h"
@@ -207,13 +208,43 @@ void SavedChangeWording::add(const QString &key, const Recordset &loaded, const 
     const RequirementValue before = valueOnCursor(loaded, true, context);
     const QList<FieldChange> changes = ChangedFields(before, valueOnCursor(saved, false, context));
     counts.fieldChanges += qMax<int>(1, int(changes.size()));
-    if (!counts.firstChange.isEmpty() || changes.isEmpty())
+    if (counts.firstType != 0 || changes.isEmpty())
         return;
-    try {
-        counts.firstChange = FieldChangeInRequirementText(changes.first(), SetNaming(m_db, key, m_source).sheet());
-    } catch (const ZrError &) {
-        // A code table that cannot be read costs the summary its names, never the save: it counts instead.
+    // Kept as data: worded when read, in the reader's language.
+    counts.firstType = before.typeId;
+    counts.firstField = changes.first().after.field;
+    counts.firstBefore = changes.first().before.stored;
+    counts.firstAfter = changes.first().after.stored;
+}
+
+QString KeptSummaryText(Database &db, const QString &key, const QString &kept, const QString &source)
+{
+    std::optional<SetChangeCounts> counts = DecodeChangeCounts(kept);
+    // A summary an earlier version kept in words stays as it was written.
+    if (!counts)
+        return kept;
+    if (counts->firstType != 0) {
+        const int context = key.section(QLatin1Char('/'), 2, 2).toInt();
+        const RowKind kind = SheetRow(counts->firstType, context, counts->firstField).kind;
+        const FieldChange change{
+            ParameterValue::fromStored(counts->firstField, kind, counts->firstType, counts->firstBefore),
+            ParameterValue::fromStored(counts->firstField, kind, counts->firstType, counts->firstAfter)};
+        try {
+            counts->firstChange = FieldChangeInRequirementText(change, SetNaming(db, key, source).sheet());
+        } catch (const ZrError &) {
+            // A code table that cannot be read costs the line its names: it counts instead.
+        }
     }
+    return ChangeCountSummary(*counts);
+}
+
+QList<KeptVersion> ReadableHistory(Database &db, const QString &key, const QString &source)
+{
+    QList<KeptVersion> versions = SetVersionStore(db, source).listed(key);
+    for (KeptVersion &v : versions)
+        if (v.number > 0)
+            v.summary = KeptSummaryText(db, key, v.summary, source);
+    return versions;
 }
 
 } // namespace zr::server

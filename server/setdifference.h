@@ -2,6 +2,7 @@
 
 #include "zrsvr_export.h"
 #include "setchangesummary.h"
+#include "setversionstore.h"
 #include "recordset/lookupcache.h"
 #include "reqtypes/parametersheet.h"
 #include "reqtypes/requirementvalue.h"
@@ -82,6 +83,13 @@ ZRSVR_EXPORT SetDifference CompareSets(Database &db, const QString &key, const R
 /// `key`. Throws ZrError 64001 for a version that is not kept.
 ZRSVR_EXPORT SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qint64 to,
                                            const QString &source);
+
+/// The line a kept version says about its save, in the current language: the counts and the
+/// first changed field the save kept as data, worded with the set's names; a line an earlier
+/// version kept in words as it stands.
+ZRSVR_EXPORT QString KeptSummaryText(Database &db, const QString &key, const QString &kept, const QString &source);
+/// The versions of `key` a reader can open (SetVersionStore::listed), each line worded as above.
+ZRSVR_EXPORT QList<KeptVersion> ReadableHistory(Database &db, const QString &key, const QString &source);
 
 /// The field changes of the requirements one save changes, set by set, for
 /// the summary its kept version gets: every changed field is counted, the

@@ -93,7 +93,7 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
                    source);
         ++added;
     }
-    const SetVersion now = added + removed > 0 ? versions.raise(list, locked, before, ChangeCountSummary({added, removed}))
+    const SetVersion now = added + removed > 0 ? versions.raise(list, locked, before, EncodeChangeCounts({added, removed}))
                                                : locked;
     tx.commit();
     if (version)

@@ -41,7 +41,7 @@ const QString Source = QStringLiteral("SetHistoryWindow");
 void SetHistoryModel::load(const QString &serverName, const QString &key)
 {
     auto db = server::Database::open(serverName);
-    QList<server::KeptVersion> versions = server::SetVersionStore(*db, Source).listed(key);
+    QList<server::KeptVersion> versions = server::ReadableHistory(*db, key, Source);
     std::reverse(versions.begin(), versions.end());
     beginResetModel();
     m_versions = std::move(versions);

@@ -261,7 +261,8 @@ private slots:
             return zrreq(QStringList{"export"} + more + degree, server).out;
         };
         const auto import = [&](const QByteArray &file) {
-            const Result r = zrreq(QStringList{"import", "--force", "--lang", "en", "--file",
+            // Saved in Greek; the history is read in either language.
+            const Result r = zrreq(QStringList{"import", "--force", "--lang", "el", "--file",
                                                writeFile(m_files, QStringLiteral("set.json"), file)} + degree, server);
             return r.exitCode == 0 ? QString() : describe(r);
         };
@@ -295,8 +296,12 @@ private slots:
         const Result listed = zrreq(QStringList{"history", "--lang", "en"} + degree, server);
         // Version 0, the set as first stored, is listed with the saves.
         QVERIFY2(listed.outLines.size() == 3 && listed.outLines.first() == QLatin1String("0\t\t\tthe set as first stored")
-                     && listed.outLines.last().endsWith(QLatin1String("1 removed, expression changed")),
+                     && listed.outLines.at(1).endsWith(QStringLiteral("\tValue 1 of Course Type 300 → 287"))
+                     && listed.outLines.last().endsWith(QLatin1String("\t1 removed, expression changed")),
                  qPrintable(describe(listed)));
+        QVERIFY(zrreq(QStringList{"history", "--lang", "el"} + degree, server)
+                    .outLines.at(1)
+                    .endsWith(QStringLiteral("\tΤιμή1 στο Τύπος μαθήματος: 300 → 287")));
         // Restored, version 0 comes back id for id; so does version 1, and the second restore
         // changes only the value.
         const auto rows = [](const QByteArray &file) { return QJsonDocument::fromJson(file).object().value(u"rows"); };

@@ -71,7 +71,7 @@ int runHistory(const QStringList &arguments)
                 PrintLine(GetLangString(StrNoChange));
             return ExitOk;
         }
-        const QList<server::KeptVersion> versions = server::SetVersionStore(*db, source).listed(SetKeyOf(target));
+        const QList<server::KeptVersion> versions = server::ReadableHistory(*db, SetKeyOf(target), source);
         if (versions.isEmpty())
             PrintLine(ReplaceParams(GetLangString(StrNeverSaved), {SetKeyCaption(SetKeyOf(target))}));
         for (const server::KeptVersion &v : versions)

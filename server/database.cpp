@@ -403,6 +403,7 @@ QStringList Database::upgrade()
     }
     for (const SchemaScript::Object &view : schema.views)
         execControl(view.statement, source);
+    installSaverRule(source);
     tx.commit();
     m_tables.clear();
     return missing;
@@ -474,6 +475,36 @@ void Database::lockForNewIds(const QString &table, const QString &source)
                     source);
 }
 
+void Database::installSaverRule(const QString &source)
+{
+    if (dialect() != SqlDialect::PostgreSQL)
+        return;
+    // Who saved a version is the database user of the session that wrote it, whatever the
+    // client says: the rule is the database's, so a client that skips ours is bound by it too.
+    execControl(QStringLiteral("CREATE OR REPLACE FUNCTION zr_saved_by_session() RETURNS trigger AS $$ "
+                               "BEGIN NEW.savedby := session_user; RETURN NEW; END $$ LANGUAGE plpgsql"),
+                source);
+    for (const char *table : {"QEMSetVersion", "QEMSetHistory"}) {
+        execControl(QStringLiteral("DROP TRIGGER IF EXISTS zr_saved_by ON %1").arg(QLatin1String(table)), source);
+        execControl(QStringLiteral("CREATE TRIGGER zr_saved_by BEFORE INSERT OR UPDATE ON %1 FOR EACH ROW "
+                                   "EXECUTE FUNCTION zr_saved_by_session()")
+                        .arg(QLatin1String(table)),
+                    source);
+    }
+}
+
+QString Database::sessionUser(const QString &source)
+{
+    if (dialect() != SqlDialect::PostgreSQL)
+        return QString();
+    if (m_sessionUser.isEmpty()) {
+        QSqlQuery &q = exec(QStringLiteral("SELECT session_user"), {}, source);
+        m_sessionUser = q.next() ? q.value(0).toString() : QString();
+        q.finish();
+    }
+    return m_sessionUser;
+}
+
 void Database::initialize(bool withSample)
 {
     Transaction tx(*this, Transaction::Write, QStringLiteral("zrQEMSvr.Initialize"));
@@ -494,6 +525,7 @@ void Database::createSchema(bool withSample)
     for (auto it = schema.tables.crbegin(); it != schema.tables.crend(); ++it)
         execControl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(it->name), source);
     runScript(readResource(QStringLiteral(":/zrQEMSvr/schema.sql")), source);
+    installSaverRule(source);
     runScript(readResource(QStringLiteral(":/zrQEMSvr/system.sql")), source);
     if (withSample)
         runScript(readResource(QStringLiteral(":/zrQEMSvr/sample.sql")), source);

@@ -107,6 +107,9 @@ public:
     /// Runs one statement without parameters and without preparing it
     /// (transaction control, locks, DDL).
     void execControl(const QString &sql, const QString &source);
+    /// The database user of this connection on PostgreSQL (session_user), which the database
+    /// writes as the saver of every version; empty on SQLite.
+    QString sessionUser(const QString &source);
     /// The same for a statement that returns rows (a cursor's FETCH): the
     /// query is positioned before its first row.
     QSqlQuery execUnprepared(const QString &sql, const QString &source);
@@ -179,7 +182,11 @@ private:
     sqlite3 *sqliteHandle(const QString &source) const;
     sqlite3_stmt *sqliteStatement(const QString &sql, const QVariantList &values, const QString &source);
 
+    // Makes the database write the saver of a version (PostgreSQL); nothing on SQLite.
+    void installSaverRule(const QString &source);
+
     QString m_displayName;
+    QString m_sessionUser;
     QString m_serverName;
     QString m_connectionName;
     JsonSchema m_schema;

@@ -95,7 +95,10 @@ SetVersion SetVersionStore::raise(const QString &key, const SetVersion &stored, 
                                   const QString &summary)
 {
     // The column holds 100 characters; a longer name a host gives is cut, never refused.
-    const SetVersion next{stored.number + 1, savingUser().left(100), QDateTime::currentDateTime()};
+    // On PostgreSQL the database writes its own user as the saver; the version says the same.
+    const QString session = m_db.sessionUser(m_source);
+    const SetVersion next{stored.number + 1, (session.isEmpty() ? savingUser() : session).left(100),
+                          QDateTime::currentDateTime()};
     const QString stamp = next.savedAt.toString(StampFormat);
     m_db.write(QStringLiteral("UPDATE QEMSetVersion SET version = ?, savedby = ?, saveddate = ? WHERE setkey = ?"),
                {next.number, next.savedBy, stamp, key}, m_source);

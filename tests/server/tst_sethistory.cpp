@@ -156,7 +156,11 @@ private slots:
         // As a reader sees them: version 0 first, then each save's line in the reader's language.
         const QList<KeptVersion> kept = ReadableHistory(*Database::open(server), kSetKey, kSource).mid(1);
         QCOMPARE(kept.size(), 3);
-        const QStringList users{QStringLiteral("registrar A"), QStringLiteral("registrar B"), SetVersionStore::savingUser()};
+        // On PostgreSQL the saver is the database user, whatever name the client gives.
+        const bool postgres = backend == QLatin1String("postgresql");
+        const QStringList users = postgres ? QStringList(3, QStringLiteral("zrtest"))
+                                           : QStringList{QStringLiteral("registrar A"), QStringLiteral("registrar B"),
+                                                         SetVersionStore::savingUser()};
         const QStringList summaries{QStringLiteral("Course types of Course Type Υποχρεωτικό, Κατ' επιλογήν υποχρεωτικό → "
                                                    "Υποχρεωτικό (+1 more)"), QStringLiteral("1 added, 1 removed, expression changed"),
                                     QStringLiteral("expression changed")};
@@ -166,6 +170,45 @@ private slots:
             QCOMPARE(kept.at(i).summary, summaries.at(i));
             QVERIFY(qAbs(kept.at(i).savedAt.secsTo(QDateTime::currentDateTime())) < 600);
         }
+    }
+
+    // Two database users save in turn: each version is under its own, and a name written by hand
+    // is written over by the database.
+    void postgresqlKeepsTheSessionUser()
+    {
+        if (!m_fixture.reset(QStringLiteral("postgresql")))
+            QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
+        const QString owner = m_fixture.serverName(QStringLiteral("postgresql"));
+        const QString other = qEnvironmentVariable("ZRREQ_TEST_PG_SECRET");
+        {
+            auto db = Database::open(owner);
+            db->execControl(QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA public TO zrsecret"), kSource);
+        }
+        Database::closeAll();
+        SetVersionStore::setSavingUser(QStringLiteral("somebody else"));
+        for (const QString &server : {owner, other}) {
+            auto constraints = serverObject<cContraints>(server);
+            Recordset set = constraints->LoadObjectConstraints(1, 1);
+            Recordset rows = rowsOf(set);
+            QVERIFY(onRow(rows, 25));
+            rows.setValue(u"conoptval1", server == owner ? QStringLiteral("201") : QStringLiteral("202"));
+            constraints->SaveConstraints(set);
+            Database::closeAll();
+        }
+        SetVersionStore::setSavingUser(QString());
+        const QList<KeptVersion> kept = SetVersionStore(*Database::open(owner), kSource).history(kSetKey);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept.at(0).savedBy, QStringLiteral("zrtest"));
+        QCOMPARE(kept.at(1).savedBy, QStringLiteral("zrsecret"));
+        auto db = Database::open(other);
+        db->execControl(QStringLiteral("UPDATE QEMSetHistory SET savedby = 'forged'"), kSource);
+        QSqlQuery &q = db->exec(QStringLiteral("SELECT DISTINCT savedby FROM QEMSetHistory"), {}, kSource);
+        QStringList savers;
+        while (q.next())
+            savers << q.value(0).toString();
+        q.finish();
+        QCOMPARE(savers, QStringList{QStringLiteral("zrsecret")});
+        Database::closeAll();
     }
 
     // What changed from one version to another, in words: requirements added

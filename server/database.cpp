@@ -497,6 +497,9 @@ QString Database::sessionUser(const QString &source)
 {
     if (dialect() != SqlDialect::PostgreSQL)
         return QString();
+    // The user the connection logged in as, which is the session's; asked only when the address names none.
+    if (m_sessionUser.isEmpty())
+        m_sessionUser = QSqlDatabase::database(m_connectionName, false).userName();
     if (m_sessionUser.isEmpty()) {
         QSqlQuery &q = exec(QStringLiteral("SELECT session_user"), {}, source);
         m_sessionUser = q.next() ? q.value(0).toString() : QString();

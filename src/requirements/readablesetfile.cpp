@@ -56,6 +56,8 @@ enum : qint32 {
     ErrNotTotals = 60250,
     ErrNotCode = 60251,
     ErrNotCourse = 60252,
+    ErrNotTextCode = 60258,
+    ErrWrongFormat = 60202,
     ErrMissing = 60210,
     ErrBadJson = 60201,
 };
@@ -341,7 +343,7 @@ QString stored(const FileParameter &p, const QJsonValue &value, Scope &scope, co
         if (entry.isDouble())
             return whole(entry, false);
         if (!entry.isString())
-            fail(ErrNotCode, {inlineJson(entry)});
+            fail(ErrNotTextCode, {inlineJson(entry)});
         const std::optional<qint64> id = scope.codes.idOf(table, entry.toString(), within);
         if (!id)
             fail(missing, QStringList{entry.toString()} + also);
@@ -974,7 +976,12 @@ RequirementFile ReadSetFile(const QByteArray &json, SetFileCodes &codes)
                                     {QString::number(JsonLines::lineAt(json, parseError.offset)),
                                      error.description}));
     }
-    if (doc.object().value(QStringLiteral("format")).toString() != ReadableSetFormatName())
+    const QString format = doc.object().value(QStringLiteral("format")).toString();
+    // Neither format: the message names both.
+    if (format != ReadableSetFormatName() && format != RequirementFile::formatName())
+        throw MakeError(ErrWrongFormat, Source,
+                        {ReadableSetFormatName() + QStringLiteral("» / «") + RequirementFile::formatName()});
+    if (format != ReadableSetFormatName())
         return ReadRequirementFile(json);
     return readReadable(json, doc.object(), codes);
 }

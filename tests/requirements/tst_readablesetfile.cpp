@@ -280,6 +280,10 @@ private Q_SLOTS:
             << withRequirement(
                    R"({"label": "extra", "type": "prerequisite-course", "courses": [{"department": "900"}]})")
             << 60252 << "field «courses»: {\"department\": \"900\"} is not a course";
+        QTest::newRow("group not a text") << withRequirement(R"({"label": "extra", "type": "course-group", "groups": [{"x": 1}]})")
+                                          << 60258 << "Line 11, requirement «extra», field «groups»: {\"x\": 1} is not a code: write the code as a text";
+        QTest::newRow("neither format") << QByteArray(R"({"format": "zrreq-requirements/3"})") << 60202
+                                        << "«zrreq-requirements/2» / «zrreq-requirements/1»";
         QTest::newRow("type")
             << withRequirement(R"({"label": "extra", "type": "course-typ"})") << 60241
             << "Line 11, requirement «extra», field «type»: unknown requirement type «course-typ»";

@@ -22,6 +22,8 @@ enum ServerError {
     ErrHoldsData = 31021,       ///< init-db over a database that holds data, without --force
     ErrPermissionDenied = 31022, ///< the database user may not read or change what was asked
     ErrDataFileRefused = 31023, ///< a data file that cannot be read (an unclosed quote, text after one)
+    ErrBeforeFirst = 64002,     ///< a moment before the first kept version of a set
+    ErrNeverSaved = 64003,      ///< a set never saved since versions are kept
 };
 
 } // namespace zr::server

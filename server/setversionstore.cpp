@@ -20,8 +20,6 @@ namespace {
 enum : qint32 {
     StrSetChanged = 62008,
     ErrNotKept = 64001,
-    ErrBeforeFirst = 64002,
-    ErrNeverSaved = 64003,
     StrFirstStored = 64032,
 };
 

@@ -7,6 +7,11 @@
 #include "requirements/requirementset.h"
 #include "requirements/setversion.h"
 #include "database.h"
+#include "requirements/requirementfile.h"
+#include "requirementstore.h"
+#include "servererrors.h"
+#include "setversionstore.h"
+#include "common/zrerror.h"
 #include "textfold.h"
 
 #include <QSet>
@@ -44,13 +49,31 @@ AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, q
     return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, context, codes);
 }
 
-AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes)
+AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes, const QDateTime &asOf)
 {
-    const Recordset parent = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindStudent, studentId);
-    return PreparedOrEmpty(parent, KindStudent, CtxDegree, 0, codes);
+    if (!asOf.isValid()) {
+        const Recordset parent = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindStudent, studentId);
+        return PreparedOrEmpty(parent, KindStudent, CtxDegree, 0, codes);
+    }
+    const QString source = QStringLiteral("audit");
+    const QString key = RequirementSetKey(KindStudent, studentId, CtxDegree, QString());
+    auto db = server::Database::open(server);
+    qint64 number = 0;
+    try {
+        number = server::SetVersionStore(*db, source).versionAt(key, asOf);
+    } catch (const ZrError &error) {
+        // Never saved: as it is now; saved only after `asOf`: as first stored.
+        if (error.number == server::ErrNeverSaved)
+            return RegulationSet(server, studentId, codes);
+        if (error.number != server::ErrBeforeFirst)
+            throw;
+    }
+    const Recordset rows = ReadRequirementFile(server::RequirementStore(*db).versionFile(key, number, source)).rows;
+    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, CtxDegree, codes);
 }
 
-QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes)
+QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes,
+                                       const QDateTime &asOf)
 {
     QHash<qint32, AuditSet> sets;
     if (context != CtxDegree)
@@ -64,9 +87,20 @@ QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, 
         while (q.next())
             students << q.value(0).toInt();
         q.finish();
+        // At an earlier time, also the students whose regulation was given up since: its versions are kept.
+        if (asOf.isValid()) {
+            QSqlQuery &kept = db->exec(QStringLiteral("SELECT s.student_ID FROM QEMSetVersion v JOIN QEMStudents s "
+                                                      "ON v.setkey = '8/' || s.student_ID || '/103/' "
+                                                      "WHERE s.progrspoud_ID = ?"),
+                                       {programme}, QStringLiteral("audit"));
+            while (kept.next())
+                if (!students.contains(kept.value(0).toInt()))
+                    students << kept.value(0).toInt();
+            kept.finish();
+        }
     }
     for (qint32 student : std::as_const(students)) {
-        const AuditSet own = RegulationSet(server, student, codes);
+        const AuditSet own = RegulationSet(server, student, codes, asOf);
         if (own.size() > 0)
             sets.insert(student, own);
     }

@@ -9,6 +9,7 @@
 #include "audit/setimpact.h"
 #include "recordset/recordset.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -26,10 +27,13 @@ AuditCodes LoadCodes(const QString &server, const QString &department);
 AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
                          const AuditCodes &codes);
 /// A student's own degree requirements (individual regulation); empty when he has none stored.
-AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes);
-/// The students of `programme` with their own degree requirements, with them;
-/// none for a context other than the degree.
-QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes);
+/// With a valid `asOf`, those in force then: the version of his regulation saved last at or
+/// before it, the regulation as first stored before its first save.
+AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes, const QDateTime &asOf = {});
+/// The students of `programme` with their own degree requirements, with them (at `asOf`, as
+/// above); none for a context other than the degree.
+QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes,
+                                       const QDateTime &asOf = {});
 /// The curricula that hold a set of `context` in a programme's recordset.
 QList<qint32> CurriculaWithSets(const Recordset &parent, qint32 context);
 

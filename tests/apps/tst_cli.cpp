@@ -422,6 +422,25 @@ private slots:
         const Result imported = zrreq({"import", "--file", own, "--kind", "8", "--object", "84", "--context", "103"}, server);
         QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
         QCOMPARE(zrreq(QStringList{"audit", "--student", "84"} + degree, server).exitCode, 0);
+
+        // At an earlier time the audit checks the regulation in force then: none before it was
+        // imported on 12 January, his own after. The programme's set has a version from 10 January.
+        const QString relabelled = writeFile(m_files, QStringLiteral("relabelled.json"),
+                                             exportSet(degree + QStringList{"--curriculum", "11"}, server)
+                                                 .replace("\"conlabel\": null", "\"conlabel\": \"ects\""));
+        QCOMPARE(zrreq(QStringList{"import", "--file", relabelled, "--curriculum", "11"} + degree, server).exitCode, 0);
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' "
+                                               "WHERE setkey LIKE '1/%'")));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-12 10:00:00' "
+                                               "WHERE setkey LIKE '8/84/%'")));
+        for (const auto &[when, verdict] : {std::pair{"2026-01-11", 1}, {"2026-01-13", 0}}) {
+            const Result r = zrreq(QStringList{"audit", "--student", "84", "--as-of", when, "--curriculum", "11"} + degree, server);
+            QVERIFY2(r.exitCode == verdict, qPrintable(when + describe(r)));
+            const Result all = zrreq(QStringList{"audit", "--all", "--as-of", when, "--curriculum", "11"} + degree, server);
+            QVERIFY2(all.outLines.filter(QRegularExpression(QStringLiteral("^84\t"))).value(0).contains(
+                         verdict == 0 ? QStringLiteral("\tMET") : QStringLiteral("\tUNMET")),
+                     qPrintable(when + describe(all)));
+        }
     }
 
     void validateChecksEveryStoredSet()

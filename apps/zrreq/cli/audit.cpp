@@ -144,8 +144,9 @@ int auditStudent(CommandLine &command, bool json)
     if (perCurriculum(target) && target.curriculum == 0)
         target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
     StoredSet stored = loadStoredSet(command.server(), target, command.asOf());
-    if (record.regulation && target.context == DegreeContext) {
-        const AuditSet own = RegulationSet(command.server(), studentId, stored.codes);
+    // At an earlier time the regulation in force then, whether or not the student has one now.
+    if ((record.regulation || command.asOf().isValid()) && target.context == DegreeContext) {
+        const AuditSet own = RegulationSet(command.server(), studentId, stored.codes, command.asOf());
         if (own.size() > 0)
             stored.set = own;
     }
@@ -220,7 +221,8 @@ int auditAll(CommandLine &command, bool json)
     } else {
         stored = loadStoredSet(command.server(), target, command.asOf());
     }
-    const QHash<qint32, AuditSet> own = RegulationSets(command.server(), qint32(target.objectId.toLongLong()), target.context, stored.codes);
+    const QHash<qint32, AuditSet> own = RegulationSets(command.server(), qint32(target.objectId.toLongLong()),
+                                                       target.context, stored.codes, command.asOf());
     // The walk reads each page once: the page cache that serves the editing of large sets would
     // only make the run's memory grow with the database.
     const auto db = server::Database::open(command.server());

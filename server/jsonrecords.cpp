@@ -1,5 +1,7 @@
 #include "jsonrecords.h"
 
+#include "common/jsonlines.h"
+
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "servererrors.h"
@@ -26,41 +28,6 @@ enum : qint32 {
                   ReplaceParams(GetLangString(id), values));
 }
 
-qint64 lineAt(const QByteArray &bytes, qsizetype offset)
-{
-    return bytes.left(offset).count('\n') + 1;
-}
-
-// The line each row's object starts on: an object opened directly inside the rows' array,
-// which is the outermost array at most one level down.
-QList<qint64> rowLines(const QByteArray &bytes)
-{
-    QList<qint64> lines;
-    QByteArray open; // the brackets around the current place
-    qint64 line = 1;
-    bool inString = false;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes.at(i);
-        if (c == '\n')
-            ++line;
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (c == '{' && open.endsWith('[') && open.size() <= 2)
-                lines << line;
-            open += c;
-        } else if (c == ']' || c == '}') {
-            open.chop(1);
-        }
-    }
-    return lines;
-}
-
 QString fieldText(const QJsonValue &value)
 {
     switch (value.type()) {
@@ -84,7 +51,7 @@ JsonRecords::JsonRecords(QIODevice *device, const QString &name)
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
         refuse(StrNotJson,
-               {name, QString::number(lineAt(bytes, error.offset)), error.errorString()});
+               {name, QString::number(JsonLines::lineAt(bytes, error.offset)), error.errorString()});
     QJsonArray rows = document.array();
     if (document.isObject()) {
         m_kind = document.object().value(QStringLiteral("kind")).toString();
@@ -92,10 +59,13 @@ JsonRecords::JsonRecords(QIODevice *device, const QString &name)
             refuse(StrNotJson, {name, QStringLiteral("1"), QStringLiteral("no \"rows\" array")});
         rows = document.object().value(QStringLiteral("rows")).toArray();
     }
-    const QList<qint64> lines = rowLines(bytes);
+    // The line each row's object starts on: an element of the document, or of its "rows".
+    const JsonLines lines(bytes);
+    const QString rowsPath = document.isObject() ? QStringLiteral("rows/") : QString();
+    const auto lineOf = [&](qsizetype r) { return lines.line(rowsPath + QString::number(r)); };
     CsvRecord header{{}, 1};
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QString line = QString::number(lines.value(r, 1));
+        const QString line = QString::number(lineOf(r));
         if (!rows.at(r).isObject())
             refuse(StrNotAnObject, {name, line});
         const QJsonObject row = rows.at(r).toObject();
@@ -109,7 +79,7 @@ JsonRecords::JsonRecords(QIODevice *device, const QString &name)
     m_records << header;
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const QJsonObject row = rows.at(r).toObject();
-        CsvRecord record{{}, lines.value(r, 1)};
+        CsvRecord record{{}, lineOf(r)};
         for (const QString &column : std::as_const(header.fields))
             record.fields << fieldText(row.value(column));
         m_records << record;

@@ -217,7 +217,7 @@ void SavedChangeWording::add(const QString &key, const Recordset &loaded, const 
     counts.firstAfter = changes.first().after.stored;
 }
 
-QString KeptSummaryText(Database &db, const QString &key, const QString &kept, const QString &source)
+QString KeptSummaryText(const QString &kept, const QString &key, const std::function<const SheetContext &()> &sheet)
 {
     std::optional<SetChangeCounts> counts = DecodeChangeCounts(kept);
     // A summary an earlier version kept in words stays as it was written.
@@ -230,7 +230,7 @@ QString KeptSummaryText(Database &db, const QString &key, const QString &kept, c
             ParameterValue::fromStored(counts->firstField, kind, counts->firstType, counts->firstBefore),
             ParameterValue::fromStored(counts->firstField, kind, counts->firstType, counts->firstAfter)};
         try {
-            counts->firstChange = FieldChangeInRequirementText(change, SetNaming(db, key, source).sheet());
+            counts->firstChange = FieldChangeInRequirementText(change, sheet());
         } catch (const ZrError &) {
             // A code table that cannot be read costs the line its names: it counts instead.
         }
@@ -241,9 +241,16 @@ QString KeptSummaryText(Database &db, const QString &key, const QString &kept, c
 QList<KeptVersion> ReadableHistory(Database &db, const QString &key, const QString &source)
 {
     QList<KeptVersion> versions = SetVersionStore(db, source).listed(key);
+    // One naming for every line: the code tables it reads are read once.
+    std::optional<SetNaming> naming;
+    const auto sheet = [&]() -> const SheetContext & {
+        if (!naming)
+            naming.emplace(db, key, source);
+        return naming->sheet();
+    };
     for (KeptVersion &v : versions)
         if (v.number > 0)
-            v.summary = KeptSummaryText(db, key, v.summary, source);
+            v.summary = KeptSummaryText(v.summary, key, sheet);
     return versions;
 }
 

@@ -8,6 +8,8 @@
 #include "reqtypes/requirementvalue.h"
 
 #include <QList>
+#include <functional>
+#include <optional>
 #include <QString>
 #include <QStringList>
 
@@ -84,10 +86,11 @@ ZRSVR_EXPORT SetDifference CompareSets(Database &db, const QString &key, const R
 ZRSVR_EXPORT SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qint64 to,
                                            const QString &source);
 
-/// The line a kept version says about its save, in the current language: the counts and the
-/// first changed field the save kept as data, worded with the set's names; a line an earlier
-/// version kept in words as it stands.
-ZRSVR_EXPORT QString KeptSummaryText(Database &db, const QString &key, const QString &kept, const QString &source);
+/// The line a kept version of set `key` says about its save, in the current language: the
+/// counts and the first changed field the save kept as data, worded with the names of `sheet`
+/// (asked only when a field is to be worded); a line an earlier version kept in words as it stands.
+ZRSVR_EXPORT QString KeptSummaryText(const QString &kept, const QString &key,
+                                     const std::function<const SheetContext &()> &sheet);
 /// The versions of `key` a reader can open (SetVersionStore::listed), each line worded as above.
 ZRSVR_EXPORT QList<KeptVersion> ReadableHistory(Database &db, const QString &key, const QString &source);
 

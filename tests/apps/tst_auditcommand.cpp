@@ -254,7 +254,7 @@ private slots:
         if (!ready(backend))
             QSKIP("PostgreSQL is not set up (run through tests/pg/with-postgres.sh)");
         const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
-        const Result stored = zrreq(QStringList{"export"} + set, server(backend));
+        const Result stored = zrreq(QStringList{"export", "--format", "2"} + set, server(backend));
         const QByteArray credits("\"value\": 300,");
         QVERIFY2(stored.out.count(credits) == 1, qPrintable(describe(stored)));
         const QString edited = writeFile(m_dir, QStringLiteral("impact.json"),
@@ -262,7 +262,7 @@ private slots:
         const Result impact = zrreq(QStringList{"import", "--impact", "--file", edited, "--lang", "en"} + set, server(backend));
         QVERIFY2(impact.exitCode == (listed ? 1 : 0) && impact.outLines.size() == listed + 1, qPrintable(describe(impact)));
         QCOMPARE(impact.outLines.last(), last);
-        QCOMPARE(zrreq(QStringList{"export"} + set, server(backend)).out, stored.out);
+        QCOMPARE(zrreq(QStringList{"export", "--format", "2"} + set, server(backend)).out, stored.out);
     }
 };
 

@@ -258,7 +258,7 @@ private slots:
         ZR_CLI_BACKEND_ROW();
         const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
         const auto readable = [&](const QStringList &more = {}) {
-            return zrreq(QStringList{"export"} + more + degree, server).out;
+            return zrreq(QStringList{"export", "--format", "2"} + more + degree, server).out;
         };
         const auto import = [&](const QByteArray &file) {
             // Saved in Greek; the history is read in either language.
@@ -372,7 +372,7 @@ private slots:
         const Result imported = zrreq({"import", "--file", path}, server);
         QVERIFY2(imported.exitCode == 0, qPrintable(describe(imported)));
         const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
-        const Result exported = zrreq(QStringList{"export"} + set, server);
+        const Result exported = zrreq(QStringList{"export", "--format", "2"} + set, server);
         QVERIFY2(exported.outLines.contains(QStringLiteral("    \"expression\": \"ects and group-software and thesis and "
                                                            "(practicum or subjects) and modes and sector\",")),
                  qPrintable(describe(exported)));

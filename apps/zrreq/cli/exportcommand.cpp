@@ -41,15 +41,15 @@ int runExport(const QStringList &arguments)
     CommandLine command(QStringLiteral("export"),
                         QStringLiteral("Writes the stored requirement set of an object and context to stdout "
                                        "as JSON: the set as it is, or a version the set's history keeps. By "
-                                       "default the readable format (zrreq-requirements/2: requirements by "
-                                       "label, fields by name, courses, groups and semesters by code); "
-                                       "--format 1 writes the database's rows as they are "
-                                       "(zrreq-requirements/1)."));
+                                       "default the database's rows (zrreq-requirements/1), which scripts "
+                                       "read; --format 2 writes the readable format (requirements by label, "
+                                       "fields by name, courses, groups and semesters by code), as the host's "
+                                       "File > Export does."));
     AddTargetOptions(command);
     command.parser().addOption({QStringLiteral("version"),
                                 QStringLiteral("Write version N of the set (see zrreq history)."), QStringLiteral("N")});
     command.addAsOfOption(QStringLiteral("Write the version"));
-    command.parser().addOption({QStringLiteral("format"), QStringLiteral("1 or 2 (the default)."), QStringLiteral("N")});
+    command.parser().addOption({QStringLiteral("format"), QStringLiteral("1 (the default) or 2."), QStringLiteral("N")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -69,7 +69,7 @@ int runExport(const QStringList &arguments)
             const Recordset parent = LoadTarget(command.server(), target);
             json = WriteRequirementFile(parent, target.kind, target.context, CurriculumOf(target));
         }
-        if (format != QLatin1String("1")) {
+        if (format == QLatin1String("2")) {
             server::DatabaseSetFileCodes codes(command.server());
             json = WriteReadableSetFile(ReadRequirementFile(json), codes);
         }

@@ -21,6 +21,7 @@ enum : qint32 {
     StrSetChanged = 62008,
     ErrNotKept = 64001,
     StrFirstStored = 64032,
+    StrListBeforeFirst = 64036,
 };
 
 // The user named for this thread's saves; empty for the login.
@@ -124,7 +125,9 @@ QList<KeptVersion> SetVersionStore::listed(const QString &key)
 {
     QList<KeptVersion> versions = history(key);
     if (!versions.isEmpty())
-        versions.prepend({0, QString(), QDateTime(), GetLangString(StrFirstStored)});
+        versions.prepend({0, QString(), QDateTime(),
+                          GetLangString(key.startsWith(QLatin1String("exceptions/")) ? StrListBeforeFirst
+                                                                                      : StrFirstStored)});
     return versions;
 }
 

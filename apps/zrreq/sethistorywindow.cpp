@@ -3,6 +3,8 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "database.h"
+#include "exceptionhistory.h"
+#include "requirements/setversion.h"
 #include "requirementstore.h"
 #include "setdifference.h"
 
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -34,6 +37,7 @@ enum : qint32 {
     StrNoneKept = 64028,
     StrVersions = 64029,
     StrDifference = 64030,
+    StrExceptedStudents = 64037,
 };
 const QString Source = QStringLiteral("SetHistoryWindow");
 } // namespace
@@ -87,18 +91,11 @@ SetHistoryWindow::SetHistoryWindow(const QString &serverName, const QString &key
     setObjectName(QStringLiteral("setHistory"));
     setWindowTitle(ReplaceParams(GetLangString(StrTitle), {caption}));
     m_model.load(serverName, key);
+    m_exceptionKey = ExceptionListKeyOfSet(key);
+    m_exceptions.load(serverName, m_exceptionKey);
 
-    m_list = new QTreeView(this);
-    m_list->setObjectName(QStringLiteral("historyVersions"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Two versions are compared: Ctrl or Shift with the arrows and Space chooses the second.
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setModel(&m_model);
-    m_list->header()->setStretchLastSection(true);
-    for (int c = 0; c < SetHistoryModel::SummaryColumn; ++c)
-        m_list->resizeColumnToContents(c);
+    m_list = versionList(&m_model, QStringLiteral("historyVersions"));
+    m_exceptionList = versionList(&m_exceptions, QStringLiteral("historyExceptions"));
     auto *listLabel = new QLabel(GetLangString(StrVersions), this);
     listLabel->setBuddy(m_list);
 
@@ -113,7 +110,16 @@ SetHistoryWindow::SetHistoryWindow(const QString &serverName, const QString &key
     auto *topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(listLabel);
-    topLayout->addWidget(m_list);
+    topLayout->addWidget(m_list, 3);
+    // A list never changed has nothing to show.
+    if (m_exceptions.rowCount() > 0) {
+        auto *exceptionLabel = new QLabel(GetLangString(StrExceptedStudents), this);
+        exceptionLabel->setBuddy(m_exceptionList);
+        topLayout->addWidget(exceptionLabel);
+        topLayout->addWidget(m_exceptionList, 1);
+    } else {
+        m_exceptionList->hide();
+    }
     auto *bottom = new QWidget(this);
     auto *bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
@@ -134,33 +140,53 @@ SetHistoryWindow::SetHistoryWindow(const QString &serverName, const QString &key
     layout->addWidget(buttons);
     resize(900, 600);
 
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &SetHistoryWindow::showDifference);
+    for (QTreeView *list : {m_list, m_exceptionList})
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, list] { showDifference(list); });
     if (m_model.rowCount() > 0) {
         m_list->setCurrentIndex(m_model.index(0, 0));
     } else {
         m_difference->setPlainText(GetLangString(StrNoneKept));
-        showDifference();
+        showDifference(m_list);
     }
     m_list->setFocus();
 }
 
-QList<qint64> SetHistoryWindow::chosen() const
+QTreeView *SetHistoryWindow::versionList(SetHistoryModel *model, const QString &name)
+{
+    auto *list = new QTreeView(this);
+    list->setObjectName(name);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Two versions are compared: Ctrl or Shift with the arrows and Space chooses the second.
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setModel(model);
+    list->header()->setStretchLastSection(true);
+    for (int c = 0; c < SetHistoryModel::SummaryColumn; ++c)
+        list->resizeColumnToContents(c);
+    return list;
+}
+
+QList<qint64> SetHistoryWindow::chosen(const QTreeView *list, const SetHistoryModel &model) const
 {
     QList<qint64> numbers;
-    for (const QModelIndex &row : m_list->selectionModel()->selectedRows())
-        numbers << m_model.versionAt(row.row());
+    for (const QModelIndex &row : list->selectionModel()->selectedRows())
+        numbers << model.versionAt(row.row());
     std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
 
-void SetHistoryWindow::choose(const QList<qint64> &numbers)
+void SetHistoryWindow::choose(const QList<qint64> &numbers, bool exceptions)
 {
+    QTreeView *list = exceptions ? m_exceptionList : m_list;
+    const SetHistoryModel &model = exceptions ? m_exceptions : m_model;
     QItemSelection selection;
-    for (int row = 0; row < m_model.rowCount(); ++row) {
-        if (numbers.contains(m_model.versionAt(row)))
-            selection.select(m_model.index(row, 0), m_model.index(row, SetHistoryModel::ColumnCount - 1));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (numbers.contains(model.versionAt(row)))
+            selection.select(model.index(row, 0), model.index(row, SetHistoryModel::ColumnCount - 1));
     }
-    m_list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 QString SetHistoryWindow::differenceText() const
@@ -168,10 +194,18 @@ QString SetHistoryWindow::differenceText() const
     return m_difference->toPlainText();
 }
 
-void SetHistoryWindow::showDifference()
+void SetHistoryWindow::showDifference(QTreeView *list)
 {
-    const QList<qint64> numbers = chosen();
-    m_restore->setEnabled(numbers.size() == 1);
+    const bool exceptions = list == m_exceptionList;
+    const QList<qint64> numbers = chosen(list, exceptions ? m_exceptions : m_model);
+    if (!numbers.isEmpty()) {
+        QTreeView *other = exceptions ? m_list : m_exceptionList;
+        const QSignalBlocker blocker(other->selectionModel());
+        other->clearSelection();
+        other->viewport()->update();
+    }
+    // Only a version of the set is restored here: an exception list changes in its own dialog.
+    m_restore->setEnabled(!exceptions && numbers.size() == 1);
     if (numbers.isEmpty() || numbers.size() > 2) {
         if (m_model.rowCount() > 0)
             m_difference->setPlainText(GetLangString(StrChoose));
@@ -183,7 +217,8 @@ void SetHistoryWindow::showDifference()
     QStringList text{ReplaceParams(GetLangString(StrFromTo), {QString::number(from), QString::number(to)})};
     try {
         auto db = server::Database::open(m_serverName);
-        const QStringList lines = server::CompareVersions(*db, m_key, from, to, Source).lines();
+        const QStringList lines = exceptions ? server::ExceptionListDifference(*db, m_exceptionKey, from, to, Source)
+                                             : server::CompareVersions(*db, m_key, from, to, Source).lines();
         text << (lines.isEmpty() ? QStringList{GetLangString(StrNoChange)} : lines);
     } catch (ZrError &error) {
         TrapError(error);
@@ -194,7 +229,7 @@ void SetHistoryWindow::showDifference()
 
 void SetHistoryWindow::restore()
 {
-    const QList<qint64> numbers = chosen();
+    const QList<qint64> numbers = chosen(m_list, m_model);
     if (numbers.size() != 1)
         return;
     try {

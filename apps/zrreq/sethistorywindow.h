@@ -40,7 +40,8 @@ private:
 /// File > History of the set: its versions; one chosen shows what its save
 /// changed, two chosen what changed from the older to the newer. Restore
 /// hands the chosen version, as a set file, to the host, which loads it into
-/// the editor as unsaved changes.
+/// the editor as unsaved changes. The versions of the set's list of excepted
+/// students follow in a list of their own, compared the same way.
 class SetHistoryWindow : public QDialog
 {
     Q_OBJECT
@@ -49,8 +50,10 @@ public:
     SetHistoryWindow(const QString &serverName, const QString &key, const QString &caption, QWidget *parent = nullptr);
 
     const SetHistoryModel &model() const { return m_model; }
-    /// Chooses the versions `numbers` in the list (one or two).
-    void choose(const QList<qint64> &numbers);
+    const SetHistoryModel &exceptionsModel() const { return m_exceptions; }
+    /// Chooses the versions `numbers` in the list (one or two): of the set,
+    /// or of its list of excepted students.
+    void choose(const QList<qint64> &numbers, bool exceptions = false);
     /// The difference the window shows, as it shows it.
     QString differenceText() const;
 
@@ -59,14 +62,19 @@ Q_SIGNALS:
     void restoreRequested(qint64 number, const QByteArray &file);
 
 private:
-    QList<qint64> chosen() const;
-    void showDifference();
+    QTreeView *versionList(SetHistoryModel *model, const QString &name);
+    QList<qint64> chosen(const QTreeView *list, const SetHistoryModel &model) const;
+    // Shows the difference of the versions chosen in `list`, clearing the other list's choice.
+    void showDifference(QTreeView *list);
     void restore();
 
     QString m_serverName;
     QString m_key;
+    QString m_exceptionKey;
     SetHistoryModel m_model;
+    SetHistoryModel m_exceptions;
     QTreeView *m_list = nullptr;
+    QTreeView *m_exceptionList = nullptr;
     QLabel *m_differenceLabel = nullptr;
     QPlainTextEdit *m_difference = nullptr;
     QPushButton *m_restore = nullptr;

@@ -30,6 +30,12 @@ QString ExceptionListKey(qint32 kind, const QVariant &objectId, qint32 context, 
     return QStringLiteral("exceptions/%1/%2/%3/%4").arg(kind).arg(object).arg(context).arg(extraKey);
 }
 
+QString ExceptionListKeyOfSet(const QString &setKey)
+{
+    const QStringList parts = setKey.split(QLatin1Char('/'));
+    return ExceptionListKey(parts.value(0).toInt(), QVariant(parts.value(1)), parts.value(2).toInt(), 0);
+}
+
 namespace {
 enum : qint32 {
     StrRequirementSet = 62009,

@@ -34,6 +34,10 @@ ZRREQ_EXPORT QString RequirementSetKey(qint32 kind, qint64 objectId, qint32 cont
 /// The key of the student exceptions of an object, context and extra key
 /// (an object id that is null or empty stands for exceptions without one).
 ZRREQ_EXPORT QString ExceptionListKey(qint32 kind, const QVariant &objectId, qint32 context, qint32 extraKey);
+/// The key of the list of students excepted from the set `setKey` (as
+/// RequirementSetKey writes it), as the editor keeps it: per object and
+/// context, whatever the curriculum.
+ZRREQ_EXPORT QString ExceptionListKeyOfSet(const QString &setKey);
 
 /// The set of `key` as the user names it ("the requirements of object 1 (kind 1) in context 103 ...").
 ZRREQ_EXPORT QString SetKeyCaption(const QString &key);

@@ -443,6 +443,40 @@ private slots:
         }
     }
 
+    // Student 205 is excepted from the degree set until the exception is lifted on 12 January: an
+    // audit at an earlier time finds him excepted, and the set's history lists the list's versions.
+    void aLiftedExceptionStillHoldsAtAnEarlierTime()
+    {
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        const QStringList degree{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11", "--lang", "en"};
+        QCOMPARE(zrreq(QStringList{"audit", "--student", "205"} + degree, server).outLines.last(), QStringLiteral("RESULT EXCEPTED"));
+        // The set itself has a version from 10 January.
+        const QString relabelled = writeFile(m_files, QStringLiteral("relabelled.json"),
+                                             exportSet(degree, server).replace("\"conlabel\": null", "\"conlabel\": \"ects\""));
+        QCOMPARE(zrreq(QStringList{"import", "--file", relabelled} + degree, server).exitCode, 0);
+        serverObject<cStudent>(server)->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("205"), 1, 1, 103, 0, 1);
+        Database::closeAll();
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-10 10:00:00' "
+                                               "WHERE setkey LIKE '1/%'")));
+        QVERIFY(execSql(server, QStringLiteral("UPDATE QEMSetHistory SET saveddate = '2026-01-12 10:00:00' "
+                                               "WHERE setkey LIKE 'exceptions/%'")));
+        for (const auto &[when, excepted] : {std::pair{"2026-01-11", true}, {"2026-01-13", false}}) {
+            const Result r = zrreq(QStringList{"audit", "--student", "205", "--as-of", when} + degree, server);
+            QVERIFY2(r.outLines.contains(QStringLiteral("RESULT EXCEPTED")) == excepted, qPrintable(when + describe(r)));
+            const Result all = zrreq(QStringList{"audit", "--all", "--as-of", when} + degree, server);
+            QVERIFY2(all.outLines.contains(QStringLiteral("205\tEXCEPTED\t")) == excepted, qPrintable(when + describe(all)));
+        }
+        const Result history = zrreq(QStringList{"history"} + degree, server);
+        const QStringList listed = history.outLines.mid(history.outLines.indexOf(QStringLiteral("Excepted students:")));
+        QCOMPARE(listed.size(), 3);
+        QCOMPARE(listed.at(1), QStringLiteral("0\t\t\tthe list as it was before its first change"));
+        QVERIFY2(listed.at(2).startsWith(QLatin1String("1\t2026-01-12 10:00:00\t"))
+                     && listed.at(2).endsWith(QLatin1String("\t1 removed")),
+                 qPrintable(describe(history)));
+        QCOMPARE(zrreq(QStringList{"history", "--exceptions", "--diff", "0", "1"} + degree, server).outLines,
+                 QStringList{"No longer excepted: 1002435 Αθανασίου Δήμητρα"});
+    }
+
     void validateChecksEveryStoredSet()
     {
         const QString server = resetServer(QStringLiteral("sqlite"));

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace zr;
@@ -71,6 +72,8 @@ private Q_SLOTS:
         saveValue(server, QStringLiteral("200"));
         saveValue(server, QStringLiteral("300"));
         saveValue(server, QStringLiteral("400"));
+        CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server)
+            ->SaveExcludedStudent(QStringLiteral("s"), QStringLiteral("12"), 1, 1, 104, 0, 0);
         if (QTest::currentTestFailed())
             return;
 
@@ -102,8 +105,18 @@ private Q_SLOTS:
                                     QStringLiteral("0 the set as first stored"),
                                     QStringLiteral("From version 2 to version 3:\nChanged (25) Course Type:\n  Value 1: 300 → 400"),
                                     QStringLiteral("From version 1 to version 3:\nChanged (25) Course Type:\n  Value 1: 200 → 400")}));
+        // The set's list of excepted students follows, compared the same way but not restored here.
+        auto *restore = history->findChild<QPushButton *>(QStringLiteral("historyRestore"));
+        const app::SetHistoryModel &exceptions = history->exceptionsModel();
+        QCOMPARE(exceptions.rowCount(), 2);
+        QCOMPARE(exceptions.index(0, app::SetHistoryModel::SummaryColumn).data().toString(), QStringLiteral("1 added"));
+        history->choose({1}, true);
+        QCOMPARE(history->differenceText(), QStringLiteral("From version 0 to version 1:\nExcepted: 1001084 Τσιρίγος Αναστάσιος"));
+        QVERIFY(!restore->isEnabled());
         history->choose({1});
-        history->findChild<QPushButton *>(QStringLiteral("historyRestore"))->click();
+        QVERIFY(restore->isEnabled());
+        QVERIFY(history->findChild<QTreeView *>(QStringLiteral("historyExceptions"))->selectionModel()->selectedRows().isEmpty());
+        restore->click();
         QVERIFY(!history || !history->isVisible());
 
         // Restored, the version is an unsaved edit; saved, a new version with its rows.

@@ -10,6 +10,7 @@
 #include "setchangesummary.h"
 #include "setdifference.h"
 #include "setversionstore.h"
+#include "exceptionhistory.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
@@ -114,13 +115,13 @@ QList<QStringList> saveThreeVersions(const QString &server)
     return stored;
 }
 
-void setSavedAt(const QString &server, qint64 version, const QString &stamp)
+void setSavedAt(const QString &server, qint64 version, const QString &stamp, const QString &key = kSetKey)
 {
     auto db = Database::open(server);
     QSqlQuery q(db->connection());
     q.prepare(QStringLiteral("UPDATE QEMSetHistory SET saveddate = ? WHERE setkey = ? AND version = ?"));
     q.addBindValue(stamp);
-    q.addBindValue(kSetKey);
+    q.addBindValue(key);
     q.addBindValue(version);
     QVERIFY(q.exec() && q.numRowsAffected() == 1);
 }
@@ -268,6 +269,26 @@ private slots:
         QCOMPARE(kept.size(), 2);
         QCOMPARE(kept.at(0).summary, QStringLiteral("2 added"));
         QCOMPARE(kept.at(1).summary, QStringLiteral("1 removed"));
+        auto db = Database::open(server);
+        QCOMPARE(ExceptionListDifference(*db, list, 0, 2, kSource),
+                 (QStringList{"No longer excepted: 1001084 Τσιρίγος Αναστάσιος", "Excepted: 1001091 Αλεξίου Μαρία",
+                              "Excepted: 1001105 Αλεξίου Αναστάσιος"}));
+        // In force at a time: the list before its first change, then each version; a list never
+        // changed (context 106) as it is stored.
+        setSavedAt(server, 1, QStringLiteral("2026-01-10 10:00:00"), list);
+        setSavedAt(server, 2, QStringLiteral("2026-02-01 00:00:00"), list);
+        const auto at = [&](const char *when, qint32 context = 105) {
+            const QSet<qint64> found = ExceptedStudentsAt(*db, ExceptionListKey(1, 1, context, 0),
+                                                          QDateTime::fromString(QString::fromLatin1(when), Qt::ISODate),
+                                                          kSource);
+            QList<qint64> sorted(found.cbegin(), found.cend());
+            std::sort(sorted.begin(), sorted.end());
+            return sorted;
+        };
+        QCOMPARE(at("2026-01-10T09:59:59"), (QList<qint64>{12, 45}));
+        QCOMPARE(at("2026-01-31T00:00:00"), (QList<qint64>{12, 13, 15, 45}));
+        QCOMPARE(at("2026-02-01T00:00:00"), (QList<qint64>{13, 15, 45}));
+        QCOMPARE(at("2026-02-01T00:00:00", 106), QList<qint64>{});
 
         // Student 7's regulation: rows 43 to 45, edited once, then given up for the programme's.
         const QString regulation = RequirementSetKey(8, 7, 103, QString());

@@ -10,7 +10,9 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
+#include "requirements/setversion.h"
 #include "database.h"
+#include "exceptionhistory.h"
 #include "jsonschema.h"
 #include "requirementstore.h"
 #include "textfold.h"
@@ -23,6 +25,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace zr::app::cli {
@@ -104,6 +107,15 @@ bool perCurriculum(const SetTarget &target)
     return CurriculumOf(SetTarget{target.kind, target.objectId, target.context, 1}) != 0;
 }
 
+// The students the set's exception list held at `asOf`; nothing when no time is asked: the record says.
+std::optional<QSet<qint64>> exceptedAt(const QString &server, const SetTarget &target, const QDateTime &asOf)
+{
+    if (!asOf.isValid())
+        return std::nullopt;
+    auto db = server::Database::open(server);
+    return server::ExceptedStudentsAt(*db, ExceptionListKeyOfSet(SetKeyOf(target)), asOf, QStringLiteral("zrreq audit"));
+}
+
 RecordScope scopeOf(const SetTarget &target)
 {
     // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
@@ -138,8 +150,10 @@ int auditStudent(CommandLine &command, bool json)
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
     SetTarget target = ReadTarget(command);
     command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
-    const StudentRecord record = StudentRecord::fromRows(
+    StudentRecord record = StudentRecord::fromRows(
         ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
+    if (const auto excepted = exceptedAt(command.server(), target, command.asOf()))
+        record.excepted = excepted->contains(studentId);
     // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
     if (perCurriculum(target) && target.curriculum == 0)
         target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
@@ -229,13 +243,16 @@ int auditAll(CommandLine &command, bool json)
     if (db->dialect() == SqlDialect::SQLite)
         db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
     auto students = ServerObjectOf<cStudent>(command.server());
+    const std::optional<QSet<qint64>> exceptedThen = exceptedAt(command.server(), target, command.asOf());
     qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
     Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
     QTextStream out(stdout);
     qint64 done = 0;
     students->WalkStudentRecords(qint32(target.objectId.toLongLong()), CurriculumOf(target), scopeOf(target),
                                  [&](const StudentRecordRows &rows) {
-        const StudentRecord record = StudentRecord::fromRows(rows);
+        StudentRecord record = StudentRecord::fromRows(rows);
+        if (exceptedThen)
+            record.excepted = exceptedThen->contains(record.studentId());
         const auto it = record.regulation ? own.constFind(record.studentId()) : own.constEnd();
         const AuditSet &set = it != own.constEnd() ? *it
                               : eachCurriculum

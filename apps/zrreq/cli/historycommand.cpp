@@ -5,6 +5,7 @@
 #include "common/zrerror.h"
 #include "requirements/setversion.h"
 #include "database.h"
+#include "exceptionhistory.h"
 #include "setdifference.h"
 #include "setversionstore.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr qint32 StrNoChange = 64008;
 constexpr qint32 StrNeverSaved = 64003; // "No version of %1 is kept: ..."
+constexpr qint32 StrExceptedStudents = 64033;
 
 // "--diff A B": the second version follows the first as a plain argument; read as "--diff A --diff B".
 QStringList withDiffPair(QStringList arguments)
@@ -33,6 +35,14 @@ qint64 versionNumber(const QString &text)
     return number;
 }
 
+void printVersions(const QList<server::KeptVersion> &versions)
+{
+    for (const server::KeptVersion &v : versions)
+        PrintLine(QStringLiteral("%1\t%2\t%3\t%4")
+                      .arg(v.number)
+                      .arg(v.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.savedBy, v.summary));
+}
+
 } // namespace
 
 int runHistory(const QStringList &arguments)
@@ -41,12 +51,18 @@ int runHistory(const QStringList &arguments)
                         QStringLiteral("Lists the kept versions of a stored requirement set, oldest first, one line "
                                        "each: the version, when it was saved, by whom, and what the save changed, "
                                        "separated by tabs. With --diff A B, says what changed from version A to "
-                                       "version B instead. zrreq export --version N writes one of them as a file."));
+                                       "version B instead. zrreq export --version N writes one of them as a file. "
+                                       "The versions of the list of students excepted from the set follow, under "
+                                       "their own heading, when it was ever changed."));
     AddTargetOptions(command);
     command.parser().addOption({QStringLiteral("diff"),
                                 QStringLiteral("Say what changed from version A to version B: requirements added "
                                                "and removed, fields changed, the expression before and after."),
                                 QStringLiteral("A B")});
+    command.parser().addOption({QStringLiteral("exceptions"),
+                                QStringLiteral("The list of students excepted from the set instead of its "
+                                               "requirements: its versions, or with --diff who was excepted and who "
+                                               "no longer is.")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(withDiffPair(arguments)); done >= 0)
@@ -61,23 +77,29 @@ int runHistory(const QStringList &arguments)
             throw UsageError{QStringLiteral("zrreq history: --diff takes two version numbers, A and B")};
         auto db = server::Database::open(command.server());
         const QString source = QStringLiteral("zrreq history");
+        const bool exceptions = command.parser().isSet(QStringLiteral("exceptions"));
+        const QString key = exceptions ? ExceptionListKeyOfSet(SetKeyOf(target)) : SetKeyOf(target);
         if (pair.size() == 2) {
-            const server::SetDifference difference = server::CompareVersions(
-                *db, SetKeyOf(target), versionNumber(pair.at(0)), versionNumber(pair.at(1)), source);
-            const QStringList lines = difference.lines();
+            const qint64 from = versionNumber(pair.at(0)), to = versionNumber(pair.at(1));
+            const QStringList lines = exceptions ? server::ExceptionListDifference(*db, key, from, to, source)
+                                                 : server::CompareVersions(*db, key, from, to, source).lines();
             for (const QString &line : lines)
                 PrintLine(line);
             if (lines.isEmpty())
                 PrintLine(GetLangString(StrNoChange));
             return ExitOk;
         }
-        const QList<server::KeptVersion> versions = server::ReadableHistory(*db, SetKeyOf(target), source);
+        const QList<server::KeptVersion> versions = server::ReadableHistory(*db, key, source);
         if (versions.isEmpty())
-            PrintLine(ReplaceParams(GetLangString(StrNeverSaved), {SetKeyCaption(SetKeyOf(target))}));
-        for (const server::KeptVersion &v : versions)
-            PrintLine(QStringLiteral("%1\t%2\t%3\t%4")
-                          .arg(v.number)
-                          .arg(v.savedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.savedBy, v.summary));
+            PrintLine(ReplaceParams(GetLangString(StrNeverSaved), {SetKeyCaption(key)}));
+        printVersions(versions);
+        // The set's list of excepted students follows it, when it was ever changed.
+        const QList<server::KeptVersion> excepted =
+            exceptions ? QList<server::KeptVersion>() : server::ReadableHistory(*db, ExceptionListKeyOfSet(SetKeyOf(target)), source);
+        if (!excepted.isEmpty()) {
+            PrintLine(GetLangString(StrExceptedStudents) + QLatin1Char(':'));
+            printVersions(excepted);
+        }
     } catch (const UsageError &error) {
         return command.fail(error);
     } catch (const ZrError &error) {

@@ -1,18 +1,22 @@
 // The audit: `zrreq audit --all` over 50,000 generated students against the sample degree set
 // vs bare sqlite3 stepping over the same results; one student against 3,000 requirements vs 300;
 // the command's peak memory at 50,000 students vs 5,000; the effect of an edit of that set on a
-// curriculum's students (import --impact) vs two audits of them.
+// curriculum's students (import --impact) vs two audits of them; the completion plan of a student
+// of the sample programme vs his audit.
 #include "benchutil.h"
 #include "commandrun.h"
 #include "sqlitestep.h"
 
 #include "audit/auditcodesource.h"
 #include "audit/auditset.h"
+#include "audit/completionplan.h"
+#include "audit/coursecatalog.h"
 #include "common/createserverobject.h"
 #include "common/serverobjects.h"
 #include "database.h"
 #include "largevolume.h"
 #include "qemserver.h"
+#include "reqtypes/requirementvalue.h"
 #include "requirements/requirementset.h"
 
 #include <QCoreApplication>
@@ -135,6 +139,54 @@ OneStudent oneStudent(const QString &server)
                                      return one.record.results.size() < 30; // a student well into his studies
                                  });
     return one;
+}
+
+// The degree set of curriculum 11 of the sample programme, as rows and as typed values, its code
+// tables and the programme's courses.
+struct SampleDegreeSet
+{
+    Recordset rows;
+    QList<RequirementValue> values;
+    QString expression;
+    AuditCodes codes;
+    QList<CatalogCourse> catalog;
+};
+
+SampleDegreeSet sampleDegreeSet(const QString &server)
+{
+    const QString library = QStringLiteral("zrQEMSvr");
+    SampleDegreeSet sample;
+    RequirementSet set;
+    set.setObjectKind(1);
+    set.setContext(103);
+    set.setParent(CreateServerObjectAs<cContraints>(library, server)->LoadObjectConstraints(1, 1, 11));
+    set.setCurriculumId(11);
+    sample.rows = set.walkWholeSet();
+    RequirementReader reader(sample.rows, 103);
+    for (int row = 0; row < sample.rows.recordCount(); ++row) {
+        sample.values << reader.read(row);
+        if (sample.expression.isEmpty())
+            sample.expression = sample.values.last().expression.toString();
+    }
+    sample.codes = LoadAuditCodes(*CreateServerObjectAs<cDepartment>(library, server), QStringLiteral("105"));
+    sample.catalog = LoadProgrammeCourses(*CreateServerObjectAs<cDepPrograms>(library, server),
+                                          *CreateServerObjectAs<cCourses>(library, server), 1);
+    return sample;
+}
+
+QString outcomeWord(ReportPlan::Outcome outcome)
+{
+    switch (outcome) {
+    case ReportPlan::Outcome::NotNeeded:
+        return QStringLiteral("not needed");
+    case ReportPlan::Outcome::Exact:
+        return QStringLiteral("exact");
+    case ReportPlan::Outcome::BestEffort:
+        return QStringLiteral("best effort");
+    case ReportPlan::Outcome::NoCourses:
+        return QStringLiteral("none");
+    }
+    return QString();
 }
 
 } // namespace
@@ -273,6 +325,50 @@ int main(int argc, char *argv[])
         const auto [evalFloor, evalMeasured] = bench::medianCpuPair(
             [&] { prepared300.evaluate(small300.record); }, [&] { prepared3000.evaluate(big3000.record); }, 7);
         bench::report(QStringLiteral("  (info) prepared sets: evaluate 3000 / 300"), evalFloor, evalMeasured, 1e9);
+    }
+
+    // 5. The completion plan of each student of the sample programme who misses the degree set of
+    // curriculum 11, against his audit: loading his record and checking it against the prepared set.
+    // The programme's courses are loaded once, for every student. The goal is student 84's; the
+    // others, and the curriculum's student with the fewest results, for information.
+    {
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("sample.db"));
+        InitDatabase(server);
+        const SampleDegreeSet sample = sampleDegreeSet(server);
+        const AuditSet prepared = AuditSet::prepare(sample.rows, 103, sample.codes);
+        auto students = CreateServerObjectAs<cStudent>(QStringLiteral("zrQEMSvr"), server);
+        const RecordScope scope{1, QVariant(qlonglong(1)), 103, 0};
+        qint32 beginner = 0;
+        qsizetype fewest = -1;
+        students->WalkStudentRecords(1, 11, scope, [&](const StudentRecordRows &rows) {
+            const StudentRecord record = StudentRecord::fromRows(rows);
+            if (fewest < 0 || record.results.size() < fewest) {
+                fewest = record.results.size();
+                beginner = record.studentId();
+            }
+            return true;
+        });
+        for (qint32 student : {84, 75, 9, 11, 164, beginner}) {
+            StudentRecord record;
+            CompletionPlan plan;
+            const auto [floor, measured] = bench::medianCpuPair(
+                [&] {
+                    record = StudentRecord::fromRows(students->LoadStudentRecord(student, scope));
+                    prepared.evaluate(record);
+                },
+                [&] { plan = PlanCompletion(sample.values, sample.expression, record, sample.catalog, sample.codes); },
+                7);
+            const QString name = QStringLiteral("completion plan, student %1 (%2 course%3, %4, %5 steps) / his audit")
+                                     .arg(student)
+                                     .arg(plan.courses.size())
+                                     .arg(plan.courses.size() == 1 ? "" : "s")
+                                     .arg(outcomeWord(plan.outcome))
+                                     .arg(plan.steps);
+            if (student == 84)
+                ok &= bench::report(name, floor, measured, 10.0);
+            else
+                bench::report(QStringLiteral("  (info) ") + name, floor, measured, 1e9);
+        }
     }
     return ok ? 0 : 2;
 }

@@ -10,6 +10,7 @@ ZR_PACKAGES=(
     libsqlite3-dev sqlite3 libpq-dev
     postgresql
     xvfb xauth fonts-dejavu-core
+    poppler-utils   # pdftotext: the tests read back the text of the audit report's PDF
 )
 
 zr_install_deps() {

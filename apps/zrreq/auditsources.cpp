@@ -6,6 +6,7 @@
 #include "reqtypes/typecatalog.h"
 #include "requirements/requirementset.h"
 #include "requirements/setversion.h"
+#include "constraintdescriber.h"
 #include "database.h"
 #include "requirements/requirementfile.h"
 #include "requirementstore.h"
@@ -18,6 +19,11 @@
 #include <QSqlQuery>
 
 namespace zr::app {
+
+QList<CatalogCourse> ProgrammeCatalog(const QString &server, qint32 programme)
+{
+    return LoadProgrammeCourses(*ServerObjectOf<cDepPrograms>(server), *ServerObjectOf<cCourses>(server), programme);
+}
 
 Recordset SetRowsOf(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum)
 {
@@ -43,17 +49,30 @@ AuditCodes LoadCodes(const QString &server, const QString &department)
     return codes;
 }
 
-AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const AuditCodes &codes)
+AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes)
+{
+    const AuditSet set = AuditSet::prepare(rows, context, codes);
+    auto db = server::Database::open(server);
+    server::ConstraintDescriber describer(*db);
+    QHash<qint32, QString> descriptions;
+    Recordset row = rows.view();
+    for (row.moveFirst(); !row.eof(); row.moveNext())
+        descriptions.insert(row.value(u"ocID").toInt(), describer.describe(row));
+    return set.withDescriptions(descriptions);
+}
+
+AuditSet PreparedOrEmpty(const QString &server, const Recordset &parent, qint32 kind, qint32 context,
+                         qint32 curriculum, const AuditCodes &codes)
 {
     const Recordset rows = SetRowsOf(parent, kind, context, curriculum);
-    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, context, codes);
+    return rows.recordCount() == 0 ? AuditSet() : PrepareDescribed(server, rows, context, codes);
 }
 
 AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes &codes, const QDateTime &asOf)
 {
     if (!asOf.isValid()) {
         const Recordset parent = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindStudent, studentId);
-        return PreparedOrEmpty(parent, KindStudent, CtxDegree, 0, codes);
+        return PreparedOrEmpty(server, parent, KindStudent, CtxDegree, 0, codes);
     }
     const QString source = QStringLiteral("audit");
     const QString key = RequirementSetKey(KindStudent, studentId, CtxDegree, QString());
@@ -69,7 +88,7 @@ AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes
             throw;
     }
     const Recordset rows = ReadRequirementFile(server::RequirementStore(*db).versionFile(key, number, source)).rows;
-    return rows.recordCount() == 0 ? AuditSet() : AuditSet::prepare(rows, CtxDegree, codes);
+    return rows.recordCount() == 0 ? AuditSet() : PrepareDescribed(server, rows, CtxDegree, codes);
 }
 
 QHash<qint32, AuditSet> RegulationSets(const QString &server, qint32 programme, qint32 context, const AuditCodes &codes,
@@ -158,8 +177,8 @@ SetImpact PrepareImpact(const QString &server, qint32 programme, qint32 context,
     }
     QHash<qint32, SetPair> sets;
     for (qint32 curriculum : std::as_const(keys)) {
-        sets.insert(curriculum, SetPair{PreparedOrEmpty(stored, KindProgramme, context, curriculum, codes),
-                                        PreparedOrEmpty(edited, KindProgramme, context, curriculum, codes)});
+        sets.insert(curriculum, SetPair{PreparedOrEmpty(server, stored, KindProgramme, context, curriculum, codes),
+                                        PreparedOrEmpty(server, edited, KindProgramme, context, curriculum, codes)});
     }
     const QList<qint32> own = RegulationSets(server, programme, context, codes).keys();
     return SetImpact(std::move(sets), QSet<qint32>(own.cbegin(), own.cend()));

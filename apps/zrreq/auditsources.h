@@ -6,6 +6,7 @@
 
 #include "audit/auditcodes.h"
 #include "audit/auditset.h"
+#include "audit/coursecatalog.h"
 #include "audit/setimpact.h"
 #include "recordset/recordset.h"
 
@@ -16,6 +17,13 @@
 
 namespace zr::app {
 
+/// The set of `rows` prepared for the audit, each requirement described in
+/// words as the editor describes it, with the code tables of `server`.
+AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes);
+
+/// The courses of programme `programme` on `server`, as a report lists them and a plan adds them.
+QList<CatalogCourse> ProgrammeCatalog(const QString &server, qint32 programme);
+
 /// The rows of the set of `kind`, `context` and `curriculum` in an object's hierarchical recordset.
 Recordset SetRowsOf(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum);
 /// The department of an object's hierarchical recordset; empty when it names none.
@@ -24,7 +32,7 @@ QString DepartmentOf(const Recordset &parent);
 AuditCodes LoadCodes(const QString &server, const QString &department);
 /// The set of `kind`, `context` and `curriculum` of `parent`, prepared; a set
 /// without requirements is an AuditSet never prepared (met by everyone).
-AuditSet PreparedOrEmpty(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
+AuditSet PreparedOrEmpty(const QString &server, const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,
                          const AuditCodes &codes);
 /// A student's own degree requirements (individual regulation); empty when he has none stored.
 /// With a valid `asOf`, those in force then: the version of his regulation saved last at or

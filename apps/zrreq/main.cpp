@@ -1,3 +1,4 @@
+#include "cli/auditreportoutput.h"
 #include "cli/clicommon.h"
 #include "cli/commands.h"
 #include "mainwindow.h"
@@ -7,12 +8,16 @@
 
 #include "common/langstrings.h"
 #include "common/startup.h"
+#include "preview/reportpdf.h"
 #include "jsonschema.h"
 #include "qemserver.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QTimer>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -29,7 +34,15 @@ int main(int argc, char *argv[])
         const QString name = QString::fromLocal8Bit(argv[1]);
         if (const zr::app::cli::Command command = zr::app::cli::FindCommand(name)) {
             zr::app::cli::QuietQtMessages();
-            QCoreApplication app(argc, argv);
+            // Laying a PDF out takes fonts, which only a GUI application has; the offscreen
+            // platform gives them without a display, which no subcommand needs.
+            const bool pdf = zr::app::cli::WantsReportPdf(arguments);
+            if (pdf)
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            const std::unique_ptr<QCoreApplication> app(pdf ? new QGuiApplication(argc, argv)
+                                                            : new QCoreApplication(argc, argv));
+            if (pdf)
+                zr::app::cli::SetReportPdfWriter(&zr::WriteReportPdf);
             zr::Main();
             zr::server::RegisterServer();
             return command(QCoreApplication::arguments());

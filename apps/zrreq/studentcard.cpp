@@ -1,5 +1,9 @@
 #include "studentcard.h"
 
+#include "auditsources.h"
+#include "cli/auditreportoutput.h"
+#include "reportbuttons.h"
+
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
@@ -7,6 +11,7 @@
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
 #include "preview/zrreqpreview.h"
+#include "reqtypes/typecatalog.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -77,7 +82,11 @@ StudentCard::StudentCard(const QString &serverName, std::shared_ptr<const Schema
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // The audit as a document the student can be handed, printed or as a PDF file.
+    m_report = new ReportButtons(true, this);
+    m_report->setSource([this] { return report(); });
     auto *closeRow = new QHBoxLayout;
+    closeRow->addWidget(m_report);
     closeRow->addStretch(1);
     closeRow->addWidget(m_close);
 
@@ -166,13 +175,35 @@ void StudentCard::loadRequirements()
     try {
         m_preview->LoadStudConstraints(m_studentId);
         m_preview->EnableControl(true);
+        const Recordset shown = m_preview->shownRequirements();
+        m_report->setEnabled(!shown.isNull() && !shown.isEmpty());
     } catch (const ZrError &error) {
         // Already recorded by the preview; a student without a programme lands here.
         // Nothing can be edited for a student the server does not know.
         m_preview->EnableControl(false);
+        m_report->setEnabled(false);
         if (m_message->isHidden())
             showMessage(error.description);
     }
+}
+
+AuditReport StudentCard::report() const
+{
+    const Recordset shown = m_preview->shownRequirements();
+    if (shown.isNull() || shown.isEmpty())
+        throw ZrError(10354, QStringLiteral("StudentCard.report"), GetLangString(63244));
+    Recordset first = shown.clone();
+    first.moveFirst();
+    // Checked as the preview marks it: excepted from the set shown, the programme's or his own.
+    const RecordScope scope{first.value(u"conobject").toInt(), first.value(u"objID"), CtxDegree, 0};
+    const StudentRecord record =
+        StudentRecord::fromRows(ServerObjectOf<cStudent>(m_serverName)->LoadStudentRecord(m_studentId, scope));
+    const AuditCodes codes = LoadCodes(m_serverName, record.student.value(QStringLiteral("department_ID")).toString());
+    const AuditSet set = PrepareDescribed(m_serverName, shown, CtxDegree, codes);
+    const QList<CatalogCourse> catalog =
+        ProgrammeCatalog(m_serverName, record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+    return cli::ReportOfAudit(set, set.evaluate(record), record, catalog,
+                              GetLangString(m_preview->isIndividual() ? 20583 : 20584));
 }
 
 void StudentCard::retranslate()

@@ -11,9 +11,12 @@ class QPushButton;
 namespace zr {
 class Schema;
 class zrReqPreview;
+struct AuditReport;
 }
 
 namespace zr::app {
+
+class ReportButtons;
 
 /// A student's card: the student's particulars and, below them, the degree
 /// requirements that apply to the student (zrReqPreview), which the user
@@ -43,6 +46,8 @@ private:
     void loadParticulars();
     void loadRequirements();
     QString codeText(const QString &listSource, const QVariant &code) const;
+    /// The audit of the requirements shown as the report the student is handed; throws ZrError.
+    AuditReport report() const;
     void showMessage(const QString &text);
     void retranslate();
 
@@ -55,6 +60,7 @@ private:
     QLabel *m_message = nullptr;
     zr::zrReqPreview *m_preview = nullptr;
     QPushButton *m_close = nullptr;
+    ReportButtons *m_report = nullptr;
 };
 
 } // namespace zr::app

@@ -1,12 +1,15 @@
 #include "trypane.h"
 
 #include "auditsources.h"
+#include "cli/auditreportoutput.h"
+#include "reportbuttons.h"
 #include "studentsearch.h"
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/msgboxex.h"
 #include "common/zrerror.h"
+#include "reqtypes/typecatalog.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -69,10 +72,24 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     auto *chooser = new QHBoxLayout;
     chooser->addWidget(m_recent, 1);
     chooser->addWidget(m_choose);
+    // What the set on screen says of him, as the report he would be handed. The pane sits in
+    // the editor's window, whose menus keep their Alt keys.
+    m_report = new ReportButtons(false, this);
+    m_report->setEnabled(false);
+    m_report->setSource([this] {
+        if (m_studentId == 0 || !m_source)
+            throw ZrError(0, QStringLiteral("TryPane.report"), GetLangString(StrNobody));
+        loadRecord();
+        const AuditSet set = m_source(m_codes);
+        const QList<CatalogCourse> catalog =
+            ProgrammeCatalog(m_serverName, m_record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+        return cli::ReportOfAudit(set, set.evaluate(m_record), m_record, catalog, ContextTitle(m_scope.context));
+    });
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(chooser);
     layout->addWidget(m_verdict);
     layout->addWidget(m_trace, 1);
+    layout->addWidget(m_report);
 
     m_debounce = new QTimer(this);
     m_debounce->setSingleShot(true);
@@ -182,6 +199,7 @@ void TryPane::check()
 {
     m_debounce->stop();
     m_trace->clear();
+    m_report->setEnabled(false);
     if (m_programme == 0) {
         m_verdict->setText(GetLangString(StrNotAProgramme));
         return;
@@ -203,6 +221,7 @@ void TryPane::check()
             item->setData(0, Qt::UserRole, r.ocID);
             item->setToolTip(2, r.missing.isEmpty() ? r.measured : r.measured + QLatin1Char('\n') + r.missing.join(QStringLiteral(", ")));
         }
+        m_report->setEnabled(true);
     } catch (const ZrError &error) {
         m_verdict->setText(ReplaceParams(GetLangString(StrNotChecked), {error.description}));
     }

@@ -22,6 +22,8 @@ class Schema;
 
 namespace zr::app {
 
+class ReportButtons;
+
 /// Beside the editor: one student of the programme, and what the set on
 /// screen (saved or not) says of him: a mark per requirement with what was
 /// measured and compared, and the verdict of the expression. It follows the
@@ -80,6 +82,7 @@ private:
     QLabel *m_verdict = nullptr;
     QTreeWidget *m_trace = nullptr;
     QTimer *m_debounce = nullptr;
+    ReportButtons *m_report = nullptr;
 };
 
 } // namespace zr::app

@@ -22,7 +22,8 @@ struct ZRREQ_EXPORT AuditCodes
     /// The department's current academic year and teaching period (course enrolment, type 100).
     qint32 currentYear = 0;
     qint32 currentTerm = 0;
-    QHash<qint32, QString> courseNames;      ///< courseID -> title
+    QHash<qint32, QString> courseNames;      ///< courseID -> title, in English when the language is and it has one
+    QHash<qint32, QString> courseCodes;      ///< courseID -> coursecode
     QHash<qint32, QString> courseTypeNames;  ///< ctypeID -> name
     QHash<qint32, QString> subjectNames;     ///< areaID -> name
     QHash<qint32, QString> categoryNames;    ///< sectcatID -> class group category

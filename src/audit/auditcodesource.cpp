@@ -1,5 +1,6 @@
 #include "auditcodesource.h"
 
+#include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "recordset/recordset.h"
 
@@ -43,7 +44,15 @@ AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId)
             codes.currentTerm = current.value(u"curtermID").toInt();
         }
     }
-    codes.courseNames = names(department, QStringLiteral("QEMCourses"), "courseID", "title");
+    const bool english = CurrentLanguage() == LangEnglish;
+    Recordset courses = department.getTextList(QStringLiteral("QEMCourses"), QString());
+    for (courses.moveFirst(); !courses.eof(); courses.moveNext()) {
+        const qint32 id = courses.value(u"courseID").toInt();
+        const QString inEnglish = english && courses.hasField(u"title_en") ? courses.value(u"title_en").toString()
+                                                                            : QString();
+        codes.courseNames.insert(id, inEnglish.isEmpty() ? courses.value(u"title").toString() : inEnglish);
+        codes.courseCodes.insert(id, courses.value(u"coursecode").toString());
+    }
     codes.courseTypeNames = names(department, QStringLiteral("SYS_CourseType"), "ctypeID", "ctypedesc");
     codes.subjectNames = names(department, QStringLiteral("SYS_Dep_CourseArea"), "areaID", "coursearea");
     codes.categoryNames = names(department, QStringLiteral("SYS_Dep_SectionCategories"), "sectcatID", "sectcatdescr");

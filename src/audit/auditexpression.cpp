@@ -4,6 +4,7 @@
 #include "common/zrerror.h"
 #include "reqtypes/expressiontokens.h"
 
+#include <functional>
 #include <vector>
 
 namespace zr::audit {
@@ -124,6 +125,98 @@ bool AuditExpression::evaluate(const QList<RequirementTrace> &verdicts) const
         }
     }
     return stack.empty() || stack.back();
+}
+
+namespace {
+
+// The expression as a tree, built from the postfix form for the walks that need the branches.
+struct Node
+{
+    qint32 op = 0;          // a place in the list, or And, Or, Not
+    int left = -1, right = -1;
+    bool value = false;
+};
+
+struct Tree
+{
+    std::vector<Node> nodes;
+    int root = -1;
+};
+
+} // namespace
+
+void AuditExpression::markRoles(QList<RequirementTrace> &trace, const QList<double> &cost) const
+{
+    Tree tree;
+    std::vector<int> stack;
+    for (qint32 step : m_postfix) {
+        Node node;
+        node.op = step;
+        if (step >= 0) {
+            node.value = trace.at(step).verdict != AuditVerdict::Unmet;
+        } else if (step == Not) {
+            node.left = stack.back();
+            stack.pop_back();
+            node.value = !tree.nodes[node.left].value;
+        } else {
+            node.right = stack.back();
+            stack.pop_back();
+            node.left = stack.back();
+            stack.pop_back();
+            const bool l = tree.nodes[node.left].value, r = tree.nodes[node.right].value;
+            node.value = step == And ? l && r : l || r;
+        }
+        tree.nodes.push_back(node);
+        stack.push_back(int(tree.nodes.size()) - 1);
+    }
+    if (stack.empty())
+        return;
+    tree.root = stack.back();
+    // A node is wanted true, or false under an odd number of NOTs. An AND wanted true and an OR
+    // wanted false need every child; the others need any one.
+    const auto needsAll = [](const Node &n, bool goal) { return (n.op == And) == goal; };
+    const std::function<double(int, bool)> costOf = [&](int at, bool goal) -> double {
+        const Node &n = tree.nodes[at];
+        if (n.value == goal)
+            return 0;
+        if (n.op >= 0)
+            return n.op < cost.size() ? cost.at(n.op) : 1;
+        if (n.op == Not)
+            return costOf(n.left, !goal);
+        const double l = costOf(n.left, goal), r = costOf(n.right, goal);
+        return needsAll(n, goal) ? l + r : std::min(l, r);
+    };
+    const std::function<void(int, bool, bool)> mark = [&](int at, bool goal, bool needed) {
+        const Node &n = tree.nodes[at];
+        if (n.op >= 0) {
+            trace[n.op].needed = needed;
+            return;
+        }
+        if (n.op == Not)
+            return mark(n.left, !goal, needed);
+        const bool any = !needsAll(n, goal) && n.value == goal;
+        for (int child : {n.left, n.right})
+            mark(child, goal, needed && (!any || tree.nodes[child].value == goal));
+    };
+    const std::function<void(int, bool)> decide = [&](int at, bool goal) {
+        const Node &n = tree.nodes[at];
+        if (n.value == goal)
+            return;
+        if (n.op >= 0) {
+            trace[n.op].deciding = true;
+            return;
+        }
+        if (n.op == Not)
+            return decide(n.left, !goal);
+        if (needsAll(n, goal)) {
+            decide(n.left, goal);
+            decide(n.right, goal);
+        } else {
+            decide(costOf(n.right, goal) < costOf(n.left, goal) ? n.right : n.left, goal);
+        }
+    };
+    mark(tree.root, true, true);
+    decide(tree.root, true);
 }
 
 } // namespace zr::audit

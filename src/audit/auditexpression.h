@@ -22,6 +22,14 @@ public:
     /// The expression's value over the verdicts of the requirements in list order.
     bool evaluate(const QList<RequirementTrace> &verdicts) const;
 
+    /// Marks which requirements of `trace` matter for its verdict. `needed`
+    /// turns false for one whose branch cannot change the result (an OR whose
+    /// other branch is met). For an unmet set, `deciding` marks the fewest
+    /// requirements whose meeting would make it met: every failing part of an
+    /// AND, the cheapest branch of an OR by `cost` (one per requirement, list
+    /// order on ties). `cost` holds one figure per requirement.
+    void markRoles(QList<RequirementTrace> &trace, const QList<double> &cost) const;
+
 private:
     enum Op : qint32 { And = -1, Or = -2, Not = -3 }; // anything else is a place in the list
     QList<qint32> m_postfix;

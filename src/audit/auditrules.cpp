@@ -3,12 +3,14 @@
 #include "audittext.h"
 #include "common/langstrings.h"
 #include "common/systemnumber.h"
+#include "coursecatalog.h"
 #include "reqtypes/typecatalog.h"
 
 #include <QDate>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zr::audit {
 
@@ -16,9 +18,15 @@ namespace {
 
 constexpr double Epsilon = 1e-9;
 
+// Figures in the language's own format: comma decimals in Greek, a point in English.
 QString number(double value)
 {
-    return FormatSystemNumber(std::round(value * 100) / 100);
+    return FormatLanguageNumber(value, 2, CurrentLanguage());
+}
+
+QString numberAgainst(double measured, const std::function<bool(double)> &meets)
+{
+    return FormatLanguageNumberKeeping(measured, CurrentLanguage(), meets);
 }
 
 QString nameOf(const QHash<qint32, QString> &names, qint32 id)
@@ -105,6 +113,21 @@ AuditVerdict verdictOf(bool met)
     return met ? AuditVerdict::Met : AuditVerdict::Unmet;
 }
 
+// How far a total has come towards its lower bound; a bound from above ("≤ 20") has no way to go.
+void setProgress(RequirementTrace &trace, const PreparedRequirement &r, double amount)
+{
+    trace.amount = amount;
+    if (r.op == 8 || r.op == 3 || r.op == 0)
+        trace.target = r.value1.value_or(0);
+    else if (r.op == 5)
+        trace.target = std::min(r.value1.value_or(0), r.value2.value_or(0));
+}
+
+QString shownAgainst(const PreparedRequirement &r, double amount)
+{
+    return numberAgainst(amount, [&r](double v) { return compare(r, v); });
+}
+
 std::optional<qint32> classificationOf(int typeId, const CourseAttributes &course)
 {
     switch (typeId) {
@@ -129,14 +152,18 @@ bool inFilter(const QSet<qint32> &filter, const std::optional<qint32> &code)
 }
 
 // The mode, sector and subject filters and the course and course-type exceptions.
-bool passesFilters(const PreparedRequirement &r, const PassedCourse &c)
+bool passesFilters(const PreparedRequirement &r, qint32 courseId, const CourseAttributes &course)
 {
-    const CourseAttributes &course = *c.course;
-    if (r.exceptedCourses.contains(c.courseId))
+    if (r.exceptedCourses.contains(courseId))
         return false;
     if (course.courseType && r.exceptedTypes.contains(*course.courseType))
         return false;
     return inFilter(r.modes, course.mode) && inFilter(r.sectors, course.sector) && inFilter(r.subjects, course.subject);
+}
+
+bool passesFilters(const PreparedRequirement &r, const PassedCourse &c)
+{
+    return passesFilters(r, c.courseId, *c.course);
 }
 
 double amountOf(int total, const PassedCourse &c)
@@ -196,9 +223,11 @@ RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &
     }
     const double sum = totalOf(r, s, std::nullopt);
     trace.verdict = verdictOf(compare(r, sum));
+    setProgress(trace, r, sum);
     if (!s.explain)
         return trace;
-    measured(trace, totalLabel(r.total), number(sum), comparisonText(r));
+    trace.unit = totalLabel(r.total);
+    measured(trace, trace.unit, shownAgainst(r, sum), comparisonText(r));
     return trace;
 }
 
@@ -220,9 +249,11 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
     const int count = int(r.selectedInOrder.size());
     const int needed = r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : count;
     trace.verdict = verdictOf(compare(r, sum) && drawnFrom.size() >= needed);
+    setProgress(trace, r, sum);
     if (!s.explain)
         return trace;
-    trace.measured = AuditText(StrSubjects, {totalLabel(r.total), number(sum), QString::number(drawnFrom.size()),
+    trace.unit = totalLabel(r.total);
+    trace.measured = AuditText(StrSubjects, {trace.unit, shownAgainst(r, sum), QString::number(drawnFrom.size()),
                                         QString::number(count), comparisonText(r), QString::number(needed)});
     if (drawnFrom.size() < needed) {
         QStringList none;
@@ -283,7 +314,7 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
             ++counted;
         const bool blocks = r.minimum && *r.minimum < 0 ? c != nullptr : !counts;
         if (blocks && s.explain)
-            trace.missing << nameOf(codes.courseNames, course);
+            trace.missing << CourseLabel(codes, course);
     }
     if (r.minimum && *r.minimum < 0) {
         trace.verdict = verdictOf(passed == 0);
@@ -292,8 +323,11 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
         trace.measured = AuditText(StrListedNone, {QString::number(passed), QString::number(listed)});
     } else {
         trace.verdict = verdictOf(counted >= neededOf(r, listed));
+        trace.amount = counted;
+        trace.target = neededOf(r, listed);
         if (!s.explain)
             return trace;
+        trace.unit = AuditText(StrCourses);
         trace.measured = AuditText(StrListed, {QString::number(counted), QString::number(listed),
                                           comparisonText(r.op, number(r.grade), QString()), neededText(r, listed)});
     }
@@ -316,9 +350,11 @@ RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
         sum += r.total == 0 ? project.credits.value_or(0) : r.total == 3 ? project.ects.value_or(0) : 1;
     }
     trace.verdict = verdictOf(compare(r, sum));
+    setProgress(trace, r, sum);
     if (!s.explain)
         return trace;
-    measured(trace, r.total == 1 ? AuditText(StrProjects) : totalLabel(r.total), number(sum), comparisonText(r));
+    trace.unit = r.total == 1 ? AuditText(StrProjects) : totalLabel(r.total);
+    measured(trace, trace.unit, shownAgainst(r, sum), comparisonText(r));
     return trace;
 }
 
@@ -329,9 +365,11 @@ RequirementTrace practicums(const PreparedRequirement &r, const StudentDigest &s
     for (const StudentPracticum &practicum : s.record->practicums)
         count += practicum.completed ? 1 : 0;
     trace.verdict = verdictOf(compare(r, count));
+    setProgress(trace, r, count);
     if (!s.explain)
         return trace;
-    measured(trace, AuditText(StrPracticums), number(count), comparisonText(r));
+    trace.unit = AuditText(StrPracticums);
+    measured(trace, trace.unit, shownAgainst(r, count), comparisonText(r));
     return trace;
 }
 
@@ -502,8 +540,11 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
     }
     const double mean = weights > 0 ? weighted / weights : 0;
     bool met = mean >= r.grade - Epsilon;
+    trace.amount = mean;
+    trace.target = r.grade;
     if (s.explain)
-        trace.measured = AuditText(StrAverage, {number(mean), QString::number(graded.size()), number(r.grade)});
+        trace.measured = AuditText(StrAverage, {numberAgainst(mean, [&r](double v) { return v >= r.grade - Epsilon; }),
+                                                QString::number(graded.size()), number(r.grade)});
 
     QSet<qint32> listedTypes;
     for (const CourseTypeTotal &item : r.performance)
@@ -525,7 +566,9 @@ RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, c
         const QString name = item.typeId == AllCourseTypesId ? AuditText(StrOtherTypes)
                                                               : nameOf(codes.courseTypeNames, item.typeId);
         trace.measured += QStringLiteral("; ")
-                          + AuditText(StrMeasured, {name, number(amount), comparisonText(8, number(item.count), {})});
+                          + AuditText(StrMeasured, {name,
+                                                    numberAgainst(amount, [&item](double v) { return v >= item.count - Epsilon; }),
+                                                    comparisonText(8, number(item.count), {})});
     }
     trace.verdict = verdictOf(met);
     return trace;
@@ -592,9 +635,11 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
         if (found == wanted)
             ++passing;
         else if (s.explain)
-            trace.missing << nameOf(codes.courseNames, course);
+            trace.missing << CourseLabel(codes, course);
     }
     trace.verdict = verdictOf(passing >= neededOf(r, listed));
+    trace.amount = passing;
+    trace.target = neededOf(r, listed);
     if (!s.explain)
         return trace;
     const qint32 id = r.enrolment == -1 ? StrEnrolledBefore
@@ -650,6 +695,31 @@ RequirementTrace classGroupCategory(const PreparedRequirement &r, const StudentD
 }
 
 } // namespace
+
+bool CountsTowards(const PreparedRequirement &r, qint32 courseId, const CourseAttributes &course)
+{
+    switch (r.typeId) {
+    case 30:
+        // "None of these" is met by not passing them.
+        return r.selected.contains(courseId) && !(r.minimum && *r.minimum < 0);
+    case 20:
+    case 40:
+    case 50:
+    case 110:
+    case 120: {
+        if (r.typeId == 40 && r.context == CtxTextbooks)
+            return false;
+        const auto own = classificationOf(r.typeId, course);
+        const bool selected = r.selectsAll || (own && r.selected.contains(*own));
+        PassedCourse passed;
+        passed.courseId = courseId;
+        passed.course = &course;
+        return selected && passesFilters(r, courseId, course) && amountOf(r.total, passed) > 0;
+    }
+    default:
+        return false;
+    }
+}
 
 RequirementTrace EvaluateRequirement(const PreparedRequirement &r, const StudentDigest &student, const AuditCodes &codes)
 {

@@ -7,14 +7,28 @@
 #include "common/zrerror.h"
 #include "reqtypes/requirementvalue.h"
 
+#include <algorithm>
+
 namespace zr {
 
-struct AuditSet::Data
+struct AuditSet::Data : audit::PreparedSet
 {
-    QList<audit::PreparedRequirement> requirements;
-    audit::AuditExpression expression;
-    AuditCodes codes;
+    QHash<qint32, QString> descriptions;
 };
+
+namespace {
+// What meeting an unmet requirement would take, to choose an OR's cheapest branch: one for each,
+// less the part of its figure already reached. Undoing a met one (under NOT) is the last resort:
+// a course passed is not taken back.
+double costOf(const RequirementTrace &trace)
+{
+    if (trace.verdict != AuditVerdict::Unmet)
+        return 100;
+    if (trace.amount && trace.target && *trace.target > 0)
+        return 2 - std::clamp(*trace.amount / *trace.target, 0.0, 1.0);
+    return 1.5;
+}
+} // namespace
 
 AuditSet::AuditSet() = default;
 AuditSet::~AuditSet() = default;
@@ -69,6 +83,7 @@ AuditTrace AuditSet::evaluate(const StudentRecord &record, AuditDetail detail) c
             excepted.ocID = r.ocID;
             excepted.typeId = r.typeId;
             excepted.caption = r.caption;
+            excepted.description = d->descriptions.value(r.ocID);
             if (detail == AuditDetail::Explained)
                 excepted.measured = GetLangString(audit::StrExcepted);
             trace.requirements << excepted;
@@ -76,10 +91,55 @@ AuditTrace AuditSet::evaluate(const StudentRecord &record, AuditDetail detail) c
         return trace;
     }
     const audit::StudentDigest student = audit::DigestRecord(record, detail == AuditDetail::Explained);
-    for (const audit::PreparedRequirement &r : d->requirements)
+    QList<double> costs;
+    costs.reserve(d->requirements.size());
+    for (const audit::PreparedRequirement &r : d->requirements) {
         trace.requirements << audit::EvaluateRequirement(r, student, d->codes);
+        RequirementTrace &last = trace.requirements.last();
+        last.description = d->descriptions.value(r.ocID);
+        costs << costOf(last);
+    }
     trace.verdict = d->expression.evaluate(trace.requirements) ? SetVerdict::Met : SetVerdict::Unmet;
+    d->expression.markRoles(trace.requirements, costs);
+    if (detail == AuditDetail::Explained) {
+        for (RequirementTrace &r : trace.requirements) {
+            if (!r.needed && r.verdict == AuditVerdict::Unmet)
+                r.measured += audit::AuditText(audit::StrNotNeeded);
+        }
+    }
     return trace;
+}
+
+AuditSet AuditSet::withDescriptions(const QHash<qint32, QString> &descriptions) const
+{
+    if (!d)
+        return *this;
+    auto data = std::make_shared<Data>(*d);
+    data->descriptions = descriptions;
+    AuditSet set;
+    set.d = std::move(data);
+    return set;
+}
+
+QList<qint32> AuditSet::ids() const
+{
+    QList<qint32> found;
+    if (d) {
+        for (const audit::PreparedRequirement &r : d->requirements)
+            found << r.ocID;
+    }
+    return found;
+}
+
+bool AuditSet::countsTowards(int index, qint32 courseId, const CourseAttributes &course) const
+{
+    return d && index >= 0 && index < d->requirements.size()
+           && audit::CountsTowards(d->requirements.at(index), courseId, course);
+}
+
+const audit::PreparedSet *AuditSet::prepared() const
+{
+    return d.get();
 }
 
 int AuditSet::size() const

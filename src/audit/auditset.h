@@ -6,11 +6,16 @@
 #include "recordset/recordset.h"
 #include "zrreq_export.h"
 
+#include <QHash>
+
 #include <memory>
 
 namespace zr {
 
 struct RequirementValue;
+namespace audit {
+struct PreparedSet;
+}
 
 /// How much a trace says.
 enum class AuditDetail {
@@ -48,6 +53,18 @@ public:
 
     /// The number of requirements.
     int size() const;
+
+    /// The same set, its requirements described in words (by id, as the editor
+    /// describes them) in every trace it gives.
+    AuditSet withDescriptions(const QHash<qint32, QString> &descriptions) const;
+    /// The requirement ids, in list order.
+    QList<qint32> ids() const;
+    /// Whether `course` (id `courseId`), if passed, would count towards
+    /// requirement `index` (in list order): a course total it selects, or a
+    /// course of a prerequisite list.
+    bool countsTowards(int index, qint32 courseId, const CourseAttributes &course) const;
+    /// The prepared requirements and expression, for the audit's own planner; null for a set never prepared.
+    const audit::PreparedSet *prepared() const;
 
 private:
     struct Data;

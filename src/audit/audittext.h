@@ -44,6 +44,7 @@ enum AuditString : qint32 {
     StrExcepted = 63233,
     StrCategoryNone = 63234,
     StrNoCurrentPeriod = 63235,
+    StrNotNeeded = 63236,       // "; not needed: the other branch is met"
     // Errors of a set that can not be checked.
     StrBadExpression = 63240,
     StrUnknownToken = 63241,

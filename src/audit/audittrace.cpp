@@ -65,4 +65,22 @@ const RequirementTrace *AuditTrace::firstUnmet() const
     return nullptr;
 }
 
+QList<const RequirementTrace *> AuditTrace::deciding() const
+{
+    QList<const RequirementTrace *> found;
+    for (const RequirementTrace &requirement : requirements) {
+        if (requirement.deciding)
+            found << &requirement;
+    }
+    return found;
+}
+
+QString AuditTrace::decidingNames() const
+{
+    QStringList names;
+    for (const RequirementTrace *r : deciding())
+        names << r->readableName();
+    return names.join(QStringLiteral("; "));
+}
+
 } // namespace zr

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace zr {
 
 /// What one requirement says about a student.
@@ -32,8 +34,22 @@ struct ZRREQ_EXPORT RequirementTrace
     /// What was measured and what it was compared with, in the current
     /// language ("ECTS 262, needed ≥ 300").
     QString measured;
-    /// The listed courses that kept the requirement from being met, by name.
+    /// The listed courses that kept the requirement from being met, by code and title.
     QStringList missing;
+    /// What it asks in words, as the editor describes it; empty when the set was given none.
+    QString description;
+    /// The figure it measured and the one it needs, when it measures an amount: how far along it is.
+    std::optional<double> amount;
+    std::optional<double> target;
+    /// What the figures count ("ECTS", "courses"), in the current language.
+    QString unit;
+    /// False when its verdict cannot change the set's: its branch of an OR is not the met one.
+    bool needed = true;
+    /// One of the fewest requirements whose meeting would make an unmet set met.
+    bool deciding = false;
+
+    /// How it is named to a reader: its description, else its caption.
+    QString readableName() const { return description.isEmpty() ? caption : description; }
 };
 
 /// Every requirement of a set checked against one student, in list order,
@@ -45,6 +61,10 @@ struct ZRREQ_EXPORT AuditTrace
 
     /// The first requirement in list order that is not met; nullptr when none.
     const RequirementTrace *firstUnmet() const;
+    /// The requirements whose meeting would make an unmet set met, in list order.
+    QList<const RequirementTrace *> deciding() const;
+    /// Those requirements by name ("ECTS units ≥ 300; Number of projects ≥ 1"); empty for a set not unmet.
+    QString decidingNames() const;
 };
 
 } // namespace zr

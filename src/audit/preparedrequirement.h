@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audit/auditcodes.h"
+#include "audit/auditexpression.h"
 #include "audit/passedcourses.h"
 #include "reqtypes/coursetypetotals.h"
 #include "reqtypes/requirementvalue.h"
@@ -47,6 +49,15 @@ struct PreparedRequirement
     bool byProgrammePeriod = false;
     bool corresponding = false;
     QSet<qint32> categories;
+};
+
+/// A requirement set made ready to be checked: the prepared requirements in
+/// list order, their expression and the code tables.
+struct PreparedSet
+{
+    QList<PreparedRequirement> requirements;
+    AuditExpression expression;
+    AuditCodes codes;
 };
 
 /// The requirement's values made ready for its rule. Throws ZrError 10352

@@ -14,12 +14,6 @@ bool meets(SetVerdict verdict)
     return verdict != SetVerdict::Unmet;
 }
 
-QString decidingRequirement(const AuditTrace &trace)
-{
-    const RequirementTrace *unmet = trace.firstUnmet();
-    return unmet ? QStringLiteral("%1 [%%2]").arg(unmet->caption).arg(unmet->ocID) : QString();
-}
-
 } // namespace
 
 qint64 ImpactReport::noLongerMeet() const
@@ -66,7 +60,7 @@ void SetImpact::add(const StudentRecord &record)
     change.name = record.name();
     change.before = before.verdict;
     change.after = after.verdict;
-    change.decidedBy = decidingRequirement(meets(after.verdict) ? before : after);
+    change.decidedBy = (meets(after.verdict) ? before : after).decidingNames();
     m_report.changes << change;
 }
 

@@ -1,12 +1,10 @@
 #include "../datafile.h"
+#include "handmadeset.h"
+#include "audit/auditreportbuilder.h"
 #include "audit/auditset.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
-#include "requirements/requirementfile.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -90,39 +88,11 @@ AuditCodes codes()
     return c;
 }
 
-// A requirement written as "field=value ..." (conID first), the way it is stored.
-QJsonObject row(qint32 ocID, const QString &fields)
-{
-    QJsonObject o{{QStringLiteral("ocID"), ocID}, {QStringLiteral("contypeID"), 103}, {QStringLiteral("conobject"), 1},
-                  {QStringLiteral("objID"), 1}, {QStringLiteral("secobjID"), QStringLiteral("11")}};
-    for (const QString &pair : fields.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = pair.section(QLatin1Char('='), 0, 0);
-        const QString value = pair.section(QLatin1Char('='), 1);
-        if (key == QLatin1String("conID") || key == QLatin1String("conoperator"))
-            o.insert(key, value.toInt());
-        else
-            o.insert(key, value);
-    }
-    return o;
-}
-
 // The set of `requirements` (ids 1, 2 ...) with `expression`.
 AuditSet prepare(const QStringList &requirements, const QString &expression = QString(), int context = 103,
                  const AuditCodes &tables = codes())
 {
-    QJsonArray rows;
-    for (int i = 0; i < requirements.size(); ++i)
-        rows.append(row(i + 1, requirements.at(i)));
-    const QJsonObject file{{QStringLiteral("format"), RequirementFile::formatName()},
-                           {QStringLiteral("AppliesTo"), 1},
-                           {QStringLiteral("ConstrType"), context},
-                           {QStringLiteral("object"), QJsonObject{{QStringLiteral("objID"), 1}}},
-                           {QStringLiteral("rows"), rows}};
-    RequirementFile set = ReadRequirementFile(QJsonDocument(file).toJson());
-    // Written after reading, as a stored set may hold it: the file reader refuses unknown tokens itself.
-    for (int i = 0; i < set.rows.recordCount(); ++i)
-        set.rows.setValueAt(i, set.rows.fieldIndex(u"coneval"), expression.isEmpty() ? QVariant() : expression);
-    return AuditSet::prepare(set.rows, context, tables);
+    return AuditSet::prepare(zr::test::RequirementRows(requirements, expression, context), context, tables);
 }
 
 // The requirement's trace; a run over many students, without texts, must reach the same verdict.
@@ -201,6 +171,104 @@ private slots:
         const AuditTrace trace = set.evaluate(transcript());
         QCOMPARE(trace.requirements.at(2).verdict, AuditVerdict::NotChecked);
         QCOMPARE(VerdictWord(trace.verdict), verdict);
+    }
+
+    // Which requirements matter for the verdict: 1 met, 2 and 4 not met (one of two practicums, one
+    // of ten: 2 is the closer), 3 not checked. Ids listed are the requirements marked.
+    void rolesFollowTheExpression_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QList<qint32>>("notNeeded");
+        QTest::addColumn<QList<qint32>>("deciding");
+        QTest::newRow("the other branch of an OR is met") << "[%1] AND ([%2] OR [%3])" << QList<qint32>{2} << QList<qint32>{};
+        QTest::newRow("a met OR does not excuse the AND beside it")
+            << "[%4] AND ([%1] OR [%2])" << QList<qint32>{2} << QList<qint32>{4};
+        QTest::newRow("every failing part of an AND") << "[%2] AND [%4]" << QList<qint32>{} << QList<qint32>{2, 4};
+        QTest::newRow("the closer branch of an OR") << "[%4] OR [%2]" << QList<qint32>{} << QList<qint32>{2};
+        QTest::newRow("one far requirement before two near ones")
+            << "([%2] AND [%2]) OR [%4]" << QList<qint32>{} << QList<qint32>{4};
+        QTest::newRow("a met branch of a met OR is needed, the unmet one not")
+            << "([%2] AND [%1]) OR [%3]" << QList<qint32>{1, 2} << QList<qint32>{};
+        QTest::newRow("NOT turns what is wanted") << "NOT ([%2] OR [%4])" << QList<qint32>{} << QList<qint32>{};
+        QTest::newRow("undoing a met one is the last resort") << "NOT [%1] OR [%4]" << QList<qint32>{} << QList<qint32>{4};
+        QTest::newRow("but still the way when there is no other") << "NOT [%1] AND [%2]" << QList<qint32>{} << QList<qint32>{1, 2};
+    }
+    void rolesFollowTheExpression()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QList<qint32>, notNeeded);
+        QFETCH(QList<qint32>, deciding);
+        const AuditSet set = prepare({"conID=70 conoptval6=1 conoperator=8 conoptval1=1",
+                                      "conID=70 conoptval6=1 conoperator=8 conoptval1=2",
+                                      "conID=30 conselobjIDs=5 conoperator=8 conoptval3=0,5 conoptval5=6",
+                                      "conID=70 conoptval6=1 conoperator=8 conoptval1=10"},
+                                     expression);
+        for (const AuditDetail detail : {AuditDetail::Explained, AuditDetail::VerdictsOnly}) {
+            const AuditTrace trace = set.evaluate(transcript(), detail);
+            QList<qint32> foundNotNeeded, foundDeciding;
+            for (const RequirementTrace &r : trace.requirements) {
+                if (!r.needed)
+                    foundNotNeeded << r.ocID;
+                if (r.deciding)
+                    foundDeciding << r.ocID;
+            }
+            QCOMPARE(foundNotNeeded, notNeeded);
+            QCOMPARE(foundDeciding, deciding);
+            QCOMPARE(trace.deciding().isEmpty(), trace.verdict != SetVerdict::Unmet);
+        }
+    }
+
+    // What a report says of one requirement of the transcript: its progress and, when it is not met,
+    // the programme's courses it would count that the student has not passed, in catalogue order.
+    void reportShowsProgressAndCandidates_data()
+    {
+        QTest::addColumn<QString>("requirement");
+        QTest::addColumn<QString>("progress");
+        QTest::addColumn<QList<qint32>>("candidates");
+        QTest::newRow("ECTS of every type") << "conID=40 conselobjIDs=-1 conoptval6=3 conoperator=8 conoptval1=30"
+                                             << "24/30 ECTS, 6 ECTS" << QList<qint32>{5, 7, 8};
+        QTest::newRow("but not an excepted course")
+            << "conID=40 conselobjIDs=-1 conoptval6=3 conoperator=8 conoptval1=30 conoptval7=7" << "24/30 ECTS, 6 ECTS"
+            << QList<qint32>{5, 8};
+        QTest::newRow("nor a course of an excepted type")
+            << "conID=110 conselobjIDs=2 conoptval6=1 conoperator=8 conoptval1=4 conoptval8=2" << "3/4 courses, 1 courses"
+            << QList<qint32>{8};
+        QTest::newRow("courses of one group") << "conID=50 conselobjIDs=3 conoptval6=1 conoperator=8 conoptval1=3"
+                                               << "1/3 courses, 2 courses" << QList<qint32>{5, 7};
+        QTest::newRow("one subject") << "conID=20 conselobjIDs=4 conoptval6=3 conoperator=8 conoptval1=10"
+                                      << "7/10 ECTS, 3 ECTS" << QList<qint32>{8};
+        QTest::newRow("listed courses, by what is missing")
+            << "conID=30 conselobjIDs=1,5,8 conoperator=8 conoptval3=0,5" << "1/3 courses, 2 courses" << QList<qint32>{5, 8};
+        QTest::newRow("met: nothing to take") << "conID=40 conselobjIDs=-1 conoptval6=3 conoperator=8 conoptval1=20"
+                                               << "24/20 ECTS" << QList<qint32>{};
+        QTest::newRow("a practicum is no course") << "conID=70 conoptval6=1 conoperator=8 conoptval1=2"
+                                                   << "1/2 completed practicums, 1 completed practicums" << QList<qint32>{};
+        QTest::newRow("at most: no way to go") << "conID=40 conselobjIDs=-1 conoptval6=3 conoperator=9 conoptval1=20"
+                                                << "" << QList<qint32>{};
+    }
+    void reportShowsProgressAndCandidates()
+    {
+        QFETCH(QString, requirement);
+        QFETCH(QString, progress);
+        QFETCH(QList<qint32>, candidates);
+        //  id type sem group mode sector subject credits ECTS
+        const Course Graphics{7, 2, 6, 3, 2, 2, 1, 3, 6, {}, {}, true};
+        const Course Ethics{8, 1, 8, 2, 2, 1, 4, 2, 3, {}, {}, true};
+        QList<CatalogCourse> catalog;
+        for (const Course &c : {Algorithms, Databases, Systems, Networks, English, Graphics, Ethics})
+            catalog << CatalogCourse{c.id, QStringLiteral("C%1").arg(c.id), QString(), result(c, 5).course};
+        const AuditSet set = prepare({requirement});
+        const AuditTrace trace = set.evaluate(transcript());
+        const ReportRequirement shown = BuildAuditReport(set, trace, transcript(), catalog).requirements.first();
+        QString seen;
+        if (shown.progress)
+            seen = QStringLiteral("%1/%2 %3").arg(shown.progress->measured).arg(shown.progress->needed).arg(shown.progress->unit)
+                   + (shown.progress->missing.isEmpty() ? QString() : QStringLiteral(", ") + shown.progress->missing);
+        QCOMPARE(seen, progress);
+        QList<qint32> ids;
+        for (const ReportCourse &c : shown.candidates)
+            ids << c.courseId;
+        QCOMPARE(ids, candidates);
     }
 
     void exceptedStudentMeetsTheSet()

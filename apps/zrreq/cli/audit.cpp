@@ -1,5 +1,6 @@
 #include "clicommon.h"
 #include "../auditsources.h"
+#include "auditreportoutput.h"
 #include "commands.h"
 
 #include "audit/auditset.h"
@@ -9,12 +10,14 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "reqtypes/typecatalog.h"
 #include "requirements/requirementfile.h"
 #include "requirements/setversion.h"
 #include "database.h"
 #include "exceptionhistory.h"
 #include "jsonschema.h"
 #include "requirementstore.h"
+#include "setversionstore.h"
 #include "textfold.h"
 
 #include <QHash>
@@ -82,6 +85,7 @@ struct StoredSet
 {
     AuditSet set;
     AuditCodes codes;
+    qint64 version = 0; ///< the stored version audited; 0 when none is kept
 };
 
 // The set as stored, or, for a valid `asOf`, the version of it in force then.
@@ -90,15 +94,17 @@ StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QD
     const Recordset parent = LoadTarget(server, target);
     StoredSet stored;
     stored.codes = LoadCodes(server, DepartmentOf(parent));
+    auto db = server::Database::open(server);
     if (asOf.isValid()) {
-        auto db = server::Database::open(server);
         const RequirementFile file = ReadRequirementFile(
             server::RequirementStore(*db).versionFileAt(SetKeyOf(target), asOf, QStringLiteral("zrreq audit")));
-        stored.set = AuditSet::prepare(file.rows, target.context, stored.codes);
+        stored.set = PrepareDescribed(server, file.rows, target.context, stored.codes);
+        stored.version = std::max<qint64>(file.version, 0);
         return stored;
     }
-    stored.set = AuditSet::prepare(SetRowsOf(parent, target.kind, target.context, CurriculumOf(target)), target.context,
-                                   stored.codes);
+    stored.version = server::SetVersionStore(*db, QStringLiteral("zrreq audit")).of(SetKeyOf(target)).number;
+    stored.set = PrepareDescribed(server, SetRowsOf(parent, target.kind, target.context, CurriculumOf(target)),
+                                  target.context, stored.codes);
     return stored;
 }
 
@@ -122,14 +128,13 @@ RecordScope scopeOf(const SetTarget &target)
     return RecordScope{target.kind, QVariant(target.objectId.toLongLong()), target.context, 0};
 }
 
-int auditFile(CommandLine &command, bool json)
+int auditFile(CommandLine &command, bool json, const ReportRequest &request)
 {
     const QString path = command.required(QStringLiteral("file"));
     const QString studentPath = command.required(QStringLiteral("student-file"));
     command.setSubject(QStringLiteral("file %1, student file %2").arg(path, studentPath));
     const RequirementFile file = ReadSetFileOf(command.server(), path);
     const StudentRecord record = ReadStudentFile(studentPath, studentView());
-    // No database: names show as numbers, and no department's current period is known.
     AuditCodes codes;
     codes.fold = server::FoldForMatch;
     Recordset rows = file.rows;
@@ -141,11 +146,25 @@ int auditFile(CommandLine &command, bool json)
         CheckSet(parent, file.objectKind, file.context, curriculum, command.server(), &file);
         rows = SetRowsOf(parent, file.objectKind, file.context, curriculum);
     }
-    const AuditSet set = AuditSet::prepare(rows, file.context, codes);
-    return printTrace(set.evaluate(record), record, json);
+    AuditSet set = AuditSet::prepare(rows, file.context, codes);
+    QList<CatalogCourse> catalog;
+    // The database, when there is one, names courses, describes requirements and lists the
+    // programme's courses; without one names show as numbers, and no department's current
+    // period is known.
+    try {
+        const AuditCodes named = LoadCodes(command.server(), file.object.value(QStringLiteral("depID")).toString());
+        set = PrepareDescribed(command.server(), rows, file.context, named);
+        if (request.format != ReportFormat::Lines)
+            catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+    } catch (const ZrError &) {
+    }
+    const AuditTrace trace = set.evaluate(record);
+    if (request.format != ReportFormat::Lines)
+        return WriteReport(ReportOfAudit(set, trace, record, catalog, ContextTitle(file.context)), request);
+    return printTrace(trace, record, json);
 }
 
-int auditStudent(CommandLine &command, bool json)
+int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
 {
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
     SetTarget target = ReadTarget(command);
@@ -164,7 +183,15 @@ int auditStudent(CommandLine &command, bool json)
         if (own.size() > 0)
             stored.set = own;
     }
-    return printTrace(stored.set.evaluate(record), record, json);
+    const AuditTrace trace = stored.set.evaluate(record);
+    if (request.format != ReportFormat::Lines) {
+        const QList<CatalogCourse> catalog =
+            ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+        return WriteReport(ReportOfAudit(stored.set, trace, record, catalog, ContextTitle(target.context),
+                                         stored.version, command.asOf()),
+                           request);
+    }
+    return printTrace(trace, record, json);
 }
 
 // The curricula of the programme that have a set of the target's context, in order.
@@ -260,16 +287,16 @@ int auditAll(CommandLine &command, bool json)
                                   : stored.set;
         const AuditTrace trace = set.evaluate(record, AuditDetail::VerdictsOnly);
         ++counts[int(trace.verdict)];
-        const RequirementTrace *unmet = trace.verdict == SetVerdict::Unmet ? trace.firstUnmet() : nullptr;
-        const QString caption = unmet ? unmet->caption : QString();
+        // What stands between the student and the set: the requirements whose meeting would make it met.
+        const QString deciding = trace.decidingNames();
         if (json) {
             out << QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), record.studentId()},
                                              {QStringLiteral("result"), VerdictWord(trace.verdict)},
-                                             {QStringLiteral("firstUnmet"), unmet ? QJsonValue(caption) : QJsonValue()}})
+                                             {QStringLiteral("deciding"), deciding.isEmpty() ? QJsonValue() : QJsonValue(deciding)}})
                        .toJson(QJsonDocument::Compact)
                 << '\n';
         } else {
-            out << record.studentId() << '\t' << VerdictWord(trace.verdict) << '\t' << caption << '\n';
+            out << record.studentId() << '\t' << VerdictWord(trace.verdict) << '\t' << deciding << '\n';
         }
         progress.advance(++done);
         return true;
@@ -352,6 +379,7 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    AddReportOptions(p);
     p.addOption({QStringLiteral("validate"),
                  QStringLiteral("With --file: check the set first as validate checks it, against the database "
                                 "(--server, or the embedded one), and refuse it as validate would.")});
@@ -365,6 +393,9 @@ int runAudit(const QStringList &arguments)
     if (p.isSet(QStringLiteral("as-of")) && p.isSet(QStringLiteral("file")))
         return command.fail(UsageError{QStringLiteral("zrreq audit: --as-of reads a stored set; --file is none")});
     const bool json = p.isSet(QStringLiteral("json"));
+    ReportRequest request;
+    if (const int failed = command.attempt([&] { request = ReadReportRequest(p); }); failed >= 0)
+        return failed;
     const int modes = int(p.isSet(QStringLiteral("file"))) + int(p.isSet(QStringLiteral("student")))
                       + int(p.isSet(QStringLiteral("all")));
     if (modes != 1)
@@ -373,11 +404,11 @@ int runAudit(const QStringList &arguments)
     int code = ExitOk;
     const int failed = command.attempt([&] {
         if (p.isSet(QStringLiteral("file"))) {
-            code = auditFile(command, json);
+            code = auditFile(command, json, request);
             return;
         }
         command.onlyReads();
-        code = p.isSet(QStringLiteral("student")) ? auditStudent(command, json) : auditAll(command, json);
+        code = p.isSet(QStringLiteral("student")) ? auditStudent(command, json, request) : auditAll(command, json);
     });
     return failed >= 0 ? failed : code;
 }

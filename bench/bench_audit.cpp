@@ -8,8 +8,10 @@
 #include "sqlitestep.h"
 
 #include "audit/auditcodesource.h"
+#include "audit/auditreportbuilder.h"
 #include "audit/auditset.h"
 #include "audit/completionplan.h"
+#include "audit/reportwriters.h"
 #include "audit/coursecatalog.h"
 #include "common/createserverobject.h"
 #include "common/serverobjects.h"
@@ -369,6 +371,58 @@ int main(int argc, char *argv[])
             else
                 bench::report(QStringLiteral("  (info) ") + name, floor, measured, 1e9);
         }
+    }
+
+    // 6. Student 84's report against the degree set of curriculum 11 against his audit without a
+    // report: the whole command, as a registrar runs it (--format html: the programme's courses
+    // read, the report built with its plan, the page written), then, for information, the PDF and
+    // the same work inside one process, where the reading of the programme's courses weighs most.
+    {
+        const QString server = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("sample.db"));
+        const QStringList audit{QStringLiteral("audit"),   QStringLiteral("--student"),    QStringLiteral("84"),
+                                QStringLiteral("--kind"),  QStringLiteral("1"),            QStringLiteral("--object"),
+                                QStringLiteral("1"),       QStringLiteral("--context"),    QStringLiteral("103"),
+                                QStringLiteral("--curriculum"), QStringLiteral("11"),      QStringLiteral("--server"),
+                                server};
+        const auto medianRun = [](const QStringList &arguments) {
+            std::vector<qint64> times;
+            for (int i = 0; i < 7; ++i)
+                times.push_back(bench::runCommand(QStringLiteral(ZRREQ_EXECUTABLE), arguments).cpuNs);
+            std::nth_element(times.begin(), times.begin() + 3, times.end());
+            return times[3];
+        };
+        const qint64 bare = medianRun(audit);
+        const QString html = dir.filePath(QStringLiteral("report.html"));
+        ok &= bench::report(QStringLiteral("zrreq audit --format html, student 84 / zrreq audit, student 84"), bare,
+                            medianRun(audit + QStringList{QStringLiteral("--format"), QStringLiteral("html"),
+                                                          QStringLiteral("--output"), html}),
+                            3.0);
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        bench::report(QStringLiteral("  (info) zrreq audit --format pdf, student 84 / zrreq audit, student 84"), bare,
+                      medianRun(audit + QStringList{QStringLiteral("--format"), QStringLiteral("pdf"),
+                                                    QStringLiteral("--output"), pdf}),
+                      1e9);
+
+        const QString library = QStringLiteral("zrQEMSvr");
+        const SampleDegreeSet sample = sampleDegreeSet(server);
+        const AuditSet prepared = AuditSet::prepare(sample.rows, 103, sample.codes);
+        auto students = CreateServerObjectAs<cStudent>(library, server);
+        auto programmes = CreateServerObjectAs<cDepPrograms>(library, server);
+        auto courses = CreateServerObjectAs<cCourses>(library, server);
+        const RecordScope scope{1, QVariant(qlonglong(1)), 103, 0};
+        const auto [floor, measured] = bench::medianCpuPair(
+            [&] { prepared.evaluate(StudentRecord::fromRows(students->LoadStudentRecord(84, scope))); },
+            [&] {
+                const StudentRecord record = StudentRecord::fromRows(students->LoadStudentRecord(84, scope));
+                const AuditTrace trace = prepared.evaluate(record);
+                const QList<CatalogCourse> catalog = LoadProgrammeCourses(*programmes, *courses, 1);
+                AuditReport report = BuildAuditReport(prepared, trace, record, catalog);
+                report.plan = ReportPlanOf(PlanCompletion(prepared, record, catalog), trace);
+                ReportHtml(report);
+            },
+            7);
+        bench::report(QStringLiteral("  (info) in one process: the report of student 84 with its plan / his audit"),
+                      floor, measured, 1e9);
     }
     return ok ? 0 : 2;
 }

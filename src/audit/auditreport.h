@@ -27,7 +27,7 @@ struct ZRREQ_EXPORT ReportProgress
 {
     double measured = 0;
     double needed = 0;
-    QString unit;          ///< "ECTS", "courses" ... in the report's language
+    QString unit; ///< "ECTS", "courses" ... in the report's language
     /// How much is missing in words ("38 ECTS"); empty when nothing is.
     QString missing;
 };
@@ -59,10 +59,10 @@ struct ZRREQ_EXPORT ReportRequirement
 struct ZRREQ_EXPORT ReportPlan
 {
     enum class Outcome {
-        NotNeeded,   ///< the set is met, or the student excepted
-        Exact,       ///< the fewest courses, fewest ECTS among them
-        BestEffort,  ///< the search stopped at its bound: a plan, maybe not the smallest
-        NoCourses,   ///< no choice of the programme's courses makes the set met
+        NotNeeded,  ///< the set is met, or the student excepted
+        Exact,      ///< the fewest courses, fewest ECTS among them
+        BestEffort, ///< the search stopped at its bound: a plan, maybe not the smallest
+        NoCourses,  ///< no choice of the programme's courses makes the set met
     };
     Outcome outcome = Outcome::NotNeeded;
     QList<ReportCourse> courses;
@@ -75,13 +75,13 @@ struct ZRREQ_EXPORT AuditReport
 {
     // Header
     QString studentName;
-    QString registration;     ///< spec_aem
+    QString registration; ///< spec_aem
     QString programme;
     QString curriculum;
-    QString setCaption;       ///< which set: "Degree requirements", the object and context
-    qint64 setVersion = 0;    ///< the stored version audited; 0 when none is kept
-    QDateTime asOf;           ///< the time the audit speaks for
-    QString language;         ///< "el" or "en": the language it is written in
+    QString setCaption;    ///< which set: "Degree requirements", the object and context
+    qint64 setVersion = 0; ///< the stored version audited; 0 when none is kept
+    QDateTime asOf;        ///< the time the audit speaks for
+    QString language;      ///< "el" or "en": the language it is written in
 
     SetVerdict verdict = SetVerdict::Met;
     /// One line: "Meets the requirements" / "12 of 14 requirements met; 2 are missing".

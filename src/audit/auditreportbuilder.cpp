@@ -1,8 +1,8 @@
 #include "auditreportbuilder.h"
 
 #include "audittext.h"
-#include "passedcourses.h"
 #include "common/langstrings.h"
+#include "passedcourses.h"
 
 #include "common/systemnumber.h"
 
@@ -27,8 +27,9 @@ std::optional<ReportProgress> progressOf(const RequirementTrace &r)
     progress.needed = *r.target;
     progress.unit = r.unit;
     if (r.verdict == AuditVerdict::Unmet && *r.amount < *r.target)
-        progress.missing =
-            (FormatLanguageNumber(*r.target - *r.amount, 2, CurrentLanguage()) + QLatin1Char(' ') + r.unit).trimmed();
+        progress.missing = (FormatLanguageNumber(*r.target - *r.amount, 2, CurrentLanguage()) +
+                            QLatin1Char(' ') + r.unit)
+                               .trimmed();
     return progress;
 }
 
@@ -41,8 +42,9 @@ QString summaryOf(const AuditTrace &trace)
     int met = 0;
     for (const RequirementTrace &r : trace.requirements)
         met += r.verdict != AuditVerdict::Unmet ? 1 : 0;
-    return ReplaceParams(GetLangString(StrMissing), {VerdictText(trace.verdict), QString::number(met),
-                                                      QString::number(trace.requirements.size()), trace.decidingNames()});
+    return ReplaceParams(GetLangString(StrMissing),
+                         {VerdictText(trace.verdict), QString::number(met),
+                          QString::number(trace.requirements.size()), trace.decidingNames()});
 }
 
 } // namespace
@@ -53,13 +55,14 @@ ReportCourse ReportCourseOf(const CatalogCourse &course)
                         course.attributes.ects};
 }
 
-AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace, const StudentRecord &record,
-                             const QList<CatalogCourse> &catalog)
+AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace,
+                             const StudentRecord &record, const QList<CatalogCourse> &catalog)
 {
     AuditReport report;
     report.studentName = record.name();
     report.registration = record.registration();
-    report.language = CurrentLanguage() == LangEnglish ? QStringLiteral("en") : QStringLiteral("el");
+    report.language =
+        CurrentLanguage() == LangEnglish ? QStringLiteral("en") : QStringLiteral("el");
     report.verdict = trace.verdict;
     report.summary = summaryOf(trace);
     const audit::StudentDigest digest = audit::DigestRecord(record, false);
@@ -68,9 +71,12 @@ AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace, const
         ReportRequirement line;
         line.ocID = r.ocID;
         line.caption = r.caption;
-        // The editor's description starts with the type's name, which the report shows as the caption.
+        // The editor's description starts with the type's name, which the report shows as the
+        // caption.
         const QString typePrefix = r.caption + QStringLiteral(" - ");
-        line.description = r.description.startsWith(typePrefix) ? r.description.mid(typePrefix.size()) : r.description;
+        line.description = r.description.startsWith(typePrefix)
+                               ? r.description.mid(typePrefix.size())
+                               : r.description;
         line.verdict = r.verdict;
         line.needed = r.needed;
         line.deciding = r.deciding;
@@ -78,9 +84,11 @@ AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace, const
         line.progress = progressOf(r);
         // Courses help only a figure that is short of what it needs: not a bound from above.
         const bool short_ = r.amount && r.target && *r.amount < *r.target;
-        if (r.verdict == AuditVerdict::Unmet && r.needed && trace.verdict == SetVerdict::Unmet && short_) {
+        if (r.verdict == AuditVerdict::Unmet && r.needed && trace.verdict == SetVerdict::Unmet &&
+            short_) {
             for (const CatalogCourse &course : catalog) {
-                if (digest.passedCourse(course.courseId) || !set.countsTowards(i, course.courseId, course.attributes))
+                if (digest.passedCourse(course.courseId) ||
+                    !set.countsTowards(i, course.courseId, course.attributes))
                     continue;
                 if (line.candidates.size() < MaxCandidates)
                     line.candidates << ReportCourseOf(course);

@@ -11,9 +11,10 @@ namespace zr {
 /// language: the student, the verdict and its summary line, and each
 /// requirement with its description, progress and, when it is not met and
 /// matters, the courses of `catalog` it would count that the student has not
-/// passed (earliest semester first; the first ten listed, the rest counted). The caller adds what the audit does not
-/// know: programme, curriculum, set, version, date and the plan.
-ZRREQ_EXPORT AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace, const StudentRecord &record,
+/// passed (earliest semester first; the first ten listed, the rest counted). The caller adds what
+/// the audit does not know: programme, curriculum, set, version, date and the plan.
+ZRREQ_EXPORT AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace,
+                                          const StudentRecord &record,
                                           const QList<CatalogCourse> &catalog);
 
 /// `course` as a report lists it.

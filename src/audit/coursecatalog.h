@@ -17,7 +17,7 @@ class cDepPrograms;
 struct ZRREQ_EXPORT CatalogCourse
 {
     qint32 courseId = 0;
-    QString code;    ///< coursecode ("ΜΗΥ106")
+    QString code; ///< coursecode ("ΜΗΥ106")
     QString title;
     CourseAttributes attributes;
 };

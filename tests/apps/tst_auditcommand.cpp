@@ -141,6 +141,38 @@ private slots:
         QCOMPARE(unmetTokens, unmet);
     }
 
+    // Student 11 of the sample lacks 4 credits of the prerequisite subjects, the closer branch of
+    // "practicum or subjects": his report says so and plans the one course that closes it, named
+    // from the programme's list in the report's language.
+    void aReportNamesTheDecidingRequirementAndItsPlan_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("el") << "el"
+                            << QStringList{"Απομένουν:\n    ΜΗΥ103 Εισαγωγή στον Προγραμματισμό (εξάμηνο 1, 5 ECTS)\n",
+                                           "✘ Προαπαιτούμενο γνωστικό αντικείμενο — Προγραμματισμός, Βάσεις Δεδομένων, "
+                                           "Αλγόριθμοι: Διδακτικές μονάδες ≥ 40 [καθοριστική]",
+                                           "36 / 40 ΔΜ, λείπουν 4 ΔΜ"};
+        QTest::newRow("en") << "en"
+                            << QStringList{"Still to pass:\n    ΜΗΥ103 Introduction to Programming (semester 1, 5 ECTS)\n",
+                                           "still needed: Prerequisite subject - Προγραμματισμός, Βάσεις Δεδομένων, "
+                                           "Αλγόριθμοι: Course credits ≥ 40",
+                                           "      … and 12 more"};
+    }
+    void aReportNamesTheDecidingRequirementAndItsPlan()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, expected);
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const Result r = zrreq({"audit", "--student", "11", "--kind", "1", "--object", "1", "--context", "103",
+                                "--curriculum", "11", "--format", "text", "--lang", language},
+                               server(QStringLiteral("sqlite")));
+        QCOMPARE(r.exitCode, 1);
+        const QString text = QString::fromUtf8(r.out);
+        for (const QString &part : expected)
+            QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral("\n---\n") + text));
+    }
+
     void allStudentsLineByLine()
     {
         QVERIFY(ready(QStringLiteral("sqlite")));

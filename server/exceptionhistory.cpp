@@ -1,12 +1,11 @@
 #include "exceptionhistory.h"
 
 #include "common/langstrings.h"
-#include "common/zrerror.h"
 #include "database.h"
 #include "exceptionkey.h"
-#include "servererrors.h"
 #include "setversionstore.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,21 +31,33 @@ QList<qint64> studentsOfFile(const QByteArray &file)
     return students;
 }
 
-// "1001084 Τσιρίγος Αναστάσιος" (the registration number people know), or the id of a student no
-// longer stored.
-QString studentName(Database &db, qint64 id, const QString &source)
+// Each of `ids` as people know a student: "1001084 Τσιρίγος Αναστάσιος", by registration number and
+// name; the id of a student no longer stored.
+QHash<qint64, QString> studentNames(Database &db, const QList<qint64> &ids, const QString &source)
 {
+    QHash<qint64, QString> names;
+    if (ids.isEmpty())
+        return names;
+    QVariantList values;
+    for (qint64 id : ids)
+        values << id;
+    const QString marks = QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','));
     QSqlQuery &q =
-        db.exec(QStringLiteral(
-                    "SELECT spec_aem, lastname, firstname FROM QEMStudents WHERE student_ID = ?"),
-                {id}, source);
-    QString name = QString::number(id);
-    if (q.next())
-        name = QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}
-                   .join(QLatin1Char(' '))
-                   .simplified();
+        db.exec(QStringLiteral("SELECT student_ID, spec_aem, lastname, firstname FROM QEMStudents "
+                               "WHERE student_ID IN (%1)")
+                    .arg(marks),
+                values, source);
+    while (q.next())
+        names.insert(
+            q.value(0).toLongLong(),
+            QStringList{q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}
+                .join(QLatin1Char(' '))
+                .simplified());
     q.finish();
-    return name;
+    for (qint64 id : ids)
+        if (!names.contains(id))
+            names.insert(id, QString::number(id));
+    return names;
 }
 } // namespace
 
@@ -55,25 +66,16 @@ QList<qint64> ExceptionListStudents(Database &db, const QString &key, qint64 num
 {
     SetVersionStore versions(db, source);
     if (number == versions.of(key).number)
-        return studentsOfFile(StoredExceptionListFile(db, key, number, source));
+        return StoredExceptedStudents(db, key, source);
     return studentsOfFile(versions.replacedVersion(key, number));
 }
 
 QSet<qint64> ExceptedStudentsAt(Database &db, const QString &key, const QDateTime &when,
                                 const QString &source)
 {
-    qint64 number = 0;
-    try {
-        number = SetVersionStore(db, source).versionAt(key, when);
-    } catch (const ZrError &error) {
-        if (error.number == ErrNeverSaved) {
-            const QList<qint64> now = studentsOfFile(StoredExceptionListFile(db, key, 0, source));
-            return QSet<qint64>(now.cbegin(), now.cend());
-        }
-        if (error.number != ErrBeforeFirst)
-            throw;
-    }
-    const QList<qint64> then = ExceptionListStudents(db, key, number, source);
+    const std::optional<qint64> number = SetVersionStore(db, source).versionInForce(key, when);
+    const QList<qint64> then = number ? ExceptionListStudents(db, key, *number, source)
+                                      : StoredExceptedStudents(db, key, source);
     return QSet<qint64>(then.cbegin(), then.cend());
 }
 
@@ -90,10 +92,14 @@ QStringList ExceptionListDifference(Database &db, const QString &key, qint64 fro
         if (!after.contains(id))
             changes.append({id, false});
     std::sort(changes.begin(), changes.end());
+    QList<qint64> ids;
+    for (const auto &change : std::as_const(changes))
+        ids << change.first;
+    const QHash<qint64, QString> names = studentNames(db, ids, source);
     QStringList lines;
     for (const auto &[id, excepted] : changes)
         lines << ReplaceParams(GetLangString(excepted ? StrExcepted : StrNoLongerExcepted),
-                               {studentName(db, id, source)});
+                               {names.value(id)});
     return lines;
 }
 

@@ -36,14 +36,27 @@ QByteArray ExceptionListFile(const QVariant &objectId, qint32 kind, qint32 conte
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray StoredExceptionListFile(Database &db, const QString &key, qint64 version, const QString &source)
+namespace {
+// The parts of an exception list key: "exceptions/<kind>/<object>/<context>/<extra key>".
+struct ListKey
 {
-    // "exceptions/<kind>/<object>/<context>/<extra key>"
+    QVariant objectId;
+    qint32 kind, context, extraKey;
+};
+
+ListKey listKey(const QString &key)
+{
     const QStringList parts = key.split(QLatin1Char('/'));
-    const QVariant objectId = parts.value(2).isEmpty() ? QVariant() : QVariant(parts.value(2).toLongLong());
-    const qint32 kind = parts.value(1).toInt(), context = parts.value(3).toInt(), extraKey = parts.value(4).toInt();
+    return {parts.value(2).isEmpty() ? QVariant() : QVariant(parts.value(2).toLongLong()), parts.value(1).toInt(),
+            parts.value(3).toInt(), parts.value(4).toInt()};
+}
+} // namespace
+
+QList<qlonglong> StoredExceptedStudents(Database &db, const QString &key, const QString &source)
+{
+    const ListKey k = listKey(key);
     QVariantList values;
-    const QString where = ExceptionKeyCondition(objectId, kind, context, extraKey, values);
+    const QString where = ExceptionKeyCondition(k.objectId, k.kind, k.context, k.extraKey, values);
     QList<qlonglong> students;
     QSqlQuery &q = db.exec(QStringLiteral("SELECT student_ID FROM QEMExcludedStudents WHERE ") + where
                                + QStringLiteral(" ORDER BY student_ID"),
@@ -51,7 +64,14 @@ QByteArray StoredExceptionListFile(Database &db, const QString &key, qint64 vers
     while (q.next())
         students.append(q.value(0).toLongLong());
     q.finish();
-    return ExceptionListFile(objectId, kind, context, extraKey, version, students);
+    return students;
+}
+
+QByteArray StoredExceptionListFile(Database &db, const QString &key, qint64 version, const QString &source)
+{
+    const ListKey k = listKey(key);
+    return ExceptionListFile(k.objectId, k.kind, k.context, k.extraKey, version,
+                             StoredExceptedStudents(db, key, source));
 }
 
 } // namespace zr::server

@@ -23,6 +23,9 @@ QString ExceptionKeyCondition(const QVariant &objectId, qint32 kind, qint32 cont
 QByteArray ExceptionListFile(const QVariant &objectId, qint32 kind, qint32 context, qint32 extraKey, qint64 version,
                              const QList<qlonglong> &students);
 
+/// The students the list `key` (as ExceptionListKey writes it) excepts as stored, in id order.
+QList<qlonglong> StoredExceptedStudents(Database &db, const QString &key, const QString &source);
+
 /// The stored list of the exception list key `key` (as ExceptionListKey
 /// writes it) as ExceptionListFile, version `version`.
 QByteArray StoredExceptionListFile(Database &db, const QString &key, qint64 version, const QString &source);

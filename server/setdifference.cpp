@@ -1,6 +1,7 @@
 #include "setdifference.h"
 
 #include "constraintdescriber.h"
+#include "exceptionhistory.h"
 #include "departmentobject.h"
 #include "database.h"
 #include "requirementstore.h"
@@ -187,6 +188,13 @@ SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qin
         = CompareSets(db, key, store.versionRows(key, from, source), store.versionRows(key, to, source), source);
     tx.commit();
     return difference;
+}
+
+QStringList VersionDifferenceLines(Database &db, const QString &key, qint64 from, qint64 to, const QString &source)
+{
+    if (key.startsWith(QLatin1String("exceptions/")))
+        return ExceptionListDifference(db, key, from, to, source);
+    return CompareVersions(db, key, from, to, source).lines();
 }
 
 RequirementValue SavedChangeWording::valueOnCursor(const Recordset &rows, bool original, int context)

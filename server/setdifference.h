@@ -86,6 +86,12 @@ ZRSVR_EXPORT SetDifference CompareSets(Database &db, const QString &key, const R
 ZRSVR_EXPORT SetDifference CompareVersions(Database &db, const QString &key, qint64 from, qint64 to,
                                            const QString &source);
 
+/// What changed from version `from` to version `to` of `key`, one statement a line: of a
+/// requirement set as CompareVersions says it, of an exception list who was excepted and who no
+/// longer is (ExceptionListDifference). Throws ZrError 64001 for a version that is not kept.
+ZRSVR_EXPORT QStringList VersionDifferenceLines(Database &db, const QString &key, qint64 from, qint64 to,
+                                                const QString &source);
+
 /// The line a kept version of set `key` says about its save, in the current language: the
 /// counts and the first changed field the save kept as data, worded with the names of `sheet`
 /// (asked only when a field is to be worded); a line an earlier version kept in words as it stands.

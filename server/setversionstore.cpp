@@ -146,6 +146,19 @@ qint64 SetVersionStore::versionAt(const QString &key, const QDateTime &when)
                     {SetKeyCaption(key), when.toString(StampFormat), kept.first().savedAt.toString(StampFormat)});
 }
 
+std::optional<qint64> SetVersionStore::versionInForce(const QString &key, const QDateTime &when)
+{
+    try {
+        return versionAt(key, when);
+    } catch (const ZrError &error) {
+        if (error.number == ErrNeverSaved)
+            return std::nullopt;
+        if (error.number != ErrBeforeFirst)
+            throw;
+    }
+    return 0;
+}
+
 QByteArray SetVersionStore::replacedVersion(const QString &key, qint64 number)
 {
     if (number < 0)

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace zr::server {
 
 class Database;
@@ -58,6 +60,9 @@ public:
     /// saved at or before it. Throws ZrError 64002 when the first kept version
     /// was saved after `when`, 64003 when none is kept.
     qint64 versionAt(const QString &key, const QDateTime &when);
+    /// The same for a reader who takes what stood then: version 0 (as first stored) when every
+    /// kept version was saved after `when`, nothing when none is kept (what is stored stood then).
+    std::optional<qint64> versionInForce(const QString &key, const QDateTime &when);
     /// Version `number` of an exception list `key` as kept when the next save
     /// replaced it (empty for a requirement set: RequirementStore keeps its rows).
     /// Throws ZrError 64001 when it is not kept (the current version never is:

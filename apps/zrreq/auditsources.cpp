@@ -10,9 +10,7 @@
 #include "database.h"
 #include "requirements/requirementfile.h"
 #include "requirementstore.h"
-#include "servererrors.h"
 #include "setversionstore.h"
-#include "common/zrerror.h"
 #include "textfold.h"
 
 #include <QSet>
@@ -49,16 +47,20 @@ AuditCodes LoadCodes(const QString &server, const QString &department)
     return codes;
 }
 
-AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes)
+QHash<qint32, QString> DescribeRows(const QString &server, const Recordset &rows)
 {
-    const AuditSet set = AuditSet::prepare(rows, context, codes);
     auto db = server::Database::open(server);
     server::ConstraintDescriber describer(*db);
     QHash<qint32, QString> descriptions;
     Recordset row = rows.view();
     for (row.moveFirst(); !row.eof(); row.moveNext())
         descriptions.insert(row.value(u"ocID").toInt(), describer.describe(row));
-    return set.withDescriptions(descriptions);
+    return descriptions;
+}
+
+AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes)
+{
+    return AuditSet::prepare(rows, context, codes).withDescriptions(DescribeRows(server, rows));
 }
 
 AuditSet PreparedOrEmpty(const QString &server, const Recordset &parent, qint32 kind, qint32 context,
@@ -77,17 +79,11 @@ AuditSet RegulationSet(const QString &server, qint32 studentId, const AuditCodes
     const QString source = QStringLiteral("audit");
     const QString key = RequirementSetKey(KindStudent, studentId, CtxDegree, QString());
     auto db = server::Database::open(server);
-    qint64 number = 0;
-    try {
-        number = server::SetVersionStore(*db, source).versionAt(key, asOf);
-    } catch (const ZrError &error) {
-        // Never saved: as it is now; saved only after `asOf`: as first stored.
-        if (error.number == server::ErrNeverSaved)
-            return RegulationSet(server, studentId, codes);
-        if (error.number != server::ErrBeforeFirst)
-            throw;
-    }
-    const Recordset rows = ReadRequirementFile(server::RequirementStore(*db).versionFile(key, number, source)).rows;
+    // Never saved: as it is now; saved only after `asOf`: as first stored.
+    const std::optional<qint64> number = server::SetVersionStore(*db, source).versionInForce(key, asOf);
+    if (!number)
+        return RegulationSet(server, studentId, codes);
+    const Recordset rows = ReadRequirementFile(server::RequirementStore(*db).versionFile(key, *number, source)).rows;
     return rows.recordCount() == 0 ? AuditSet() : PrepareDescribed(server, rows, CtxDegree, codes);
 }
 

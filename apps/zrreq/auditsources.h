@@ -17,8 +17,10 @@
 
 namespace zr::app {
 
-/// The set of `rows` prepared for the audit, each requirement described in
-/// words as the editor describes it, with the code tables of `server`.
+/// Each requirement of `rows` (by id) described in words as the editor describes it, with the
+/// code tables of `server`.
+QHash<qint32, QString> DescribeRows(const QString &server, const Recordset &rows);
+/// The set of `rows` prepared for the audit, its requirements described (DescribeRows).
 AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes);
 
 /// The courses of programme `programme` on `server`, as a report lists them and a plan adds them.

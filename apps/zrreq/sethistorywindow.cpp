@@ -3,7 +3,6 @@
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "database.h"
-#include "exceptionhistory.h"
 #include "requirements/setversion.h"
 #include "requirementstore.h"
 #include "setdifference.h"
@@ -217,8 +216,8 @@ void SetHistoryWindow::showDifference(QTreeView *list)
     QStringList text{ReplaceParams(GetLangString(StrFromTo), {QString::number(from), QString::number(to)})};
     try {
         auto db = server::Database::open(m_serverName);
-        const QStringList lines = exceptions ? server::ExceptionListDifference(*db, m_exceptionKey, from, to, Source)
-                                             : server::CompareVersions(*db, m_key, from, to, Source).lines();
+        const QStringList lines =
+            server::VersionDifferenceLines(*db, exceptions ? m_exceptionKey : m_key, from, to, Source);
         text << (lines.isEmpty() ? QStringList{GetLangString(StrNoChange)} : lines);
     } catch (ZrError &error) {
         TrapError(error);

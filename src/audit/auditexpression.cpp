@@ -4,7 +4,7 @@
 #include "common/zrerror.h"
 #include "reqtypes/expressiontokens.h"
 
-#include <functional>
+#include <algorithm>
 #include <vector>
 
 namespace zr::audit {
@@ -38,6 +38,7 @@ AuditExpression AuditExpression::parse(const QString &text, const QList<qint32> 
             if (i > 0)
                 parsed.m_postfix << And;
         }
+        parsed.linkOperands();
         return parsed;
     }
     QHash<qint32, qint32> place;
@@ -105,7 +106,25 @@ AuditExpression AuditExpression::parse(const QString &text, const QList<qint32> 
             refuseAt(text, text.lastIndexOf(QLatin1Char('(')));
         parsed.m_postfix << stack.takeLast();
     }
+    parsed.linkOperands();
     return parsed;
+}
+
+void AuditExpression::linkOperands()
+{
+    m_operands.assign(m_postfix.size(), {-1, -1});
+    std::vector<int> stack;
+    for (int i = 0; i < int(m_postfix.size()); ++i) {
+        const qint32 step = m_postfix.at(i);
+        if (step == Not) {
+            m_operands[i].first = stack.back();
+            stack.pop_back();
+        } else if (step < 0) {
+            m_operands[i] = {stack[stack.size() - 2], stack.back()};
+            stack.resize(stack.size() - 2);
+        }
+        stack.push_back(i);
+    }
 }
 
 bool AuditExpression::evaluate(const QList<RequirementTrace> &verdicts) const
@@ -127,96 +146,75 @@ bool AuditExpression::evaluate(const QList<RequirementTrace> &verdicts) const
     return stack.empty() || stack.back();
 }
 
-namespace {
-
-// The expression as a tree, built from the postfix form for the walks that need the branches.
-struct Node
-{
-    qint32 op = 0;          // a place in the list, or And, Or, Not
-    int left = -1, right = -1;
-    bool value = false;
-};
-
-struct Tree
-{
-    std::vector<Node> nodes;
-    int root = -1;
-};
-
-} // namespace
-
 void AuditExpression::markRoles(QList<RequirementTrace> &trace, const QList<double> &cost) const
 {
-    Tree tree;
-    std::vector<int> stack;
-    for (qint32 step : m_postfix) {
-        Node node;
-        node.op = step;
-        if (step >= 0) {
-            node.value = trace.at(step).verdict != AuditVerdict::Unmet;
-        } else if (step == Not) {
-            node.left = stack.back();
-            stack.pop_back();
-            node.value = !tree.nodes[node.left].value;
-        } else {
-            node.right = stack.back();
-            stack.pop_back();
-            node.left = stack.back();
-            stack.pop_back();
-            const bool l = tree.nodes[node.left].value, r = tree.nodes[node.right].value;
-            node.value = step == And ? l && r : l || r;
-        }
-        tree.nodes.push_back(node);
-        stack.push_back(int(tree.nodes.size()) - 1);
-    }
-    if (stack.empty())
+    const int n = int(m_postfix.size());
+    if (n == 0)
         return;
-    tree.root = stack.back();
-    // A node is wanted true, or false under an odd number of NOTs. An AND wanted true and an OR
-    // wanted false need every child; the others need any one.
-    const auto needsAll = [](const Node &n, bool goal) { return (n.op == And) == goal; };
-    const std::function<double(int, bool)> costOf = [&](int at, bool goal) -> double {
-        const Node &n = tree.nodes[at];
-        if (n.value == goal)
-            return 0;
-        if (n.op >= 0)
-            return n.op < cost.size() ? cost.at(n.op) : 1;
-        if (n.op == Not)
-            return costOf(n.left, !goal);
-        const double l = costOf(n.left, goal), r = costOf(n.right, goal);
-        return needsAll(n, goal) ? l + r : std::min(l, r);
-    };
-    const std::function<void(int, bool, bool)> mark = [&](int at, bool goal, bool needed) {
-        const Node &n = tree.nodes[at];
-        if (n.op >= 0) {
-            trace[n.op].needed = needed;
-            return;
-        }
-        if (n.op == Not)
-            return mark(n.left, !goal, needed);
-        const bool any = !needsAll(n, goal) && n.value == goal;
-        for (int child : {n.left, n.right})
-            mark(child, goal, needed && (!any || tree.nodes[child].value == goal));
-    };
-    const std::function<void(int, bool)> decide = [&](int at, bool goal) {
-        const Node &n = tree.nodes[at];
-        if (n.value == goal)
-            return;
-        if (n.op >= 0) {
-            trace[n.op].deciding = true;
-            return;
-        }
-        if (n.op == Not)
-            return decide(n.left, !goal);
-        if (needsAll(n, goal)) {
-            decide(n.left, goal);
-            decide(n.right, goal);
+    // Bottom up, in postfix order (operands come first): each step's value, and what making it
+    // true or false would take. An AND true and an OR false take all of their operands; an AND
+    // false and an OR true the cheaper one.
+    std::vector<char> value(n);
+    std::vector<double> toTrue(n), toFalse(n);
+    for (int i = 0; i < n; ++i) {
+        const qint32 step = m_postfix.at(i);
+        const auto [l, r] = m_operands[i];
+        if (step >= 0) {
+            value[i] = trace.at(step).verdict != AuditVerdict::Unmet;
+            const double c = step < cost.size() ? cost.at(step) : 1;
+            toTrue[i] = value[i] ? 0 : c;
+            toFalse[i] = value[i] ? c : 0;
+        } else if (step == Not) {
+            value[i] = !value[l];
+            toTrue[i] = toFalse[l];
+            toFalse[i] = toTrue[l];
+        } else if (step == And) {
+            value[i] = value[l] && value[r];
+            toTrue[i] = toTrue[l] + toTrue[r];
+            toFalse[i] = std::min(toFalse[l], toFalse[r]);
         } else {
-            decide(costOf(n.right, goal) < costOf(n.left, goal) ? n.right : n.left, goal);
+            value[i] = value[l] || value[r];
+            toTrue[i] = std::min(toTrue[l], toTrue[r]);
+            toFalse[i] = toFalse[l] + toFalse[r];
         }
+    }
+    // Top down from the whole, which is wanted true; under a NOT the operand is wanted false. A
+    // requirement named twice is needed when either place needs it.
+    for (qint32 step : m_postfix) {
+        if (step >= 0)
+            trace[step].needed = false;
+    }
+    struct Visit
+    {
+        int at;
+        bool goal;
+        bool needed;  // its branch can change the result
+        bool decides; // on the cheapest way from what is to what is wanted
     };
-    mark(tree.root, true, true);
-    decide(tree.root, true);
+    std::vector<Visit> pending{{n - 1, true, true, true}};
+    while (!pending.empty()) {
+        const Visit v = pending.back();
+        pending.pop_back();
+        const qint32 step = m_postfix.at(v.at);
+        const auto [l, r] = m_operands[v.at];
+        const bool decides = v.decides && value[v.at] != v.goal;
+        if (step >= 0) {
+            trace[step].needed = trace[step].needed || v.needed;
+            trace[step].deciding = trace[step].deciding || decides;
+            continue;
+        }
+        if (step == Not) {
+            pending.push_back({l, !v.goal, v.needed, decides});
+            continue;
+        }
+        const bool all = (step == And) == v.goal;
+        // Met through any one operand: those that are not what is wanted cannot change it.
+        const bool any = !all && value[v.at] == v.goal;
+        const auto costOf = [&](int op) { return v.goal ? toTrue[op] : toFalse[op]; };
+        const int way = costOf(r) < costOf(l) ? r : l;
+        for (int op : {l, r})
+            pending.push_back({op, v.goal, v.needed && (!any || value[op] == v.goal), decides && (all || op == way)});
+    }
 }
 
 } // namespace zr::audit

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 namespace zr::audit {
 
 /// A set's expression in postfix order over the requirements' places in the
@@ -33,6 +36,10 @@ public:
 private:
     enum Op : qint32 { And = -1, Or = -2, Not = -3 }; // anything else is a place in the list
     QList<qint32> m_postfix;
+    // The operands of each step of m_postfix (by place in it; -1 for none), linked once at parse.
+    std::vector<std::pair<int, int>> m_operands;
+
+    void linkOperands();
 };
 
 } // namespace zr::audit

@@ -30,39 +30,18 @@ bool ReadSystemNumber(const QString &text, double *number)
     return true;
 }
 
-QString FormatSystemNumber(double number)
+namespace {
+
+QLocale withoutGroups(QLocale::Language language, QLocale::Territory territory)
 {
-    QLocale greek(QLocale::Greek, QLocale::Greece);
-    greek.setNumberOptions(QLocale::OmitGroupSeparator);
-    // Round to the four decimals of a currency value, then drop trailing zeros.
-    const double rounded = std::round(number * 10000.0) / 10000.0;
-    QString text = greek.toString(rounded, 'f', 4);
-    if (text.contains(greek.decimalPoint())) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(greek.decimalPoint()))
-            text.chop(greek.decimalPoint().size());
-    }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
-    return text;
+    QLocale locale(language, territory);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
 }
 
-QString FormatLanguageNumber(double value, int decimals, int languageId)
+// `value` rounded to `decimals` in `locale`'s format, trailing zeros and a bare point dropped.
+QString trimmedFixed(const QLocale &locale, double value, int decimals)
 {
-    if (!std::isfinite(value))
-        return QStringLiteral("?");
-    static const QLocale greek = [] {
-        QLocale l(QLocale::Greek, QLocale::Greece);
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l;
-    }();
-    static const QLocale english = [] {
-        QLocale l(QLocale::English, QLocale::UnitedKingdom);
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l;
-    }();
-    const QLocale &locale = languageId == LangEnglish ? english : greek;
     const double scale = std::pow(10.0, decimals);
     QString text = locale.toString(std::round(value * scale) / scale, 'f', decimals);
     const QString point = locale.decimalPoint();
@@ -73,6 +52,28 @@ QString FormatLanguageNumber(double value, int decimals, int languageId)
             text.chop(point.size());
     }
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+const QLocale &greek()
+{
+    static const QLocale locale = withoutGroups(QLocale::Greek, QLocale::Greece);
+    return locale;
+}
+
+} // namespace
+
+QString FormatSystemNumber(double number)
+{
+    // The four decimals of a currency value.
+    return trimmedFixed(greek(), number, 4);
+}
+
+QString FormatLanguageNumber(double value, int decimals, int languageId)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("?");
+    static const QLocale english = withoutGroups(QLocale::English, QLocale::UnitedKingdom);
+    return trimmedFixed(languageId == LangEnglish ? english : greek(), value, decimals);
 }
 
 QString FormatLanguageNumberKeeping(double value, int languageId, const std::function<bool(double)> &holds)

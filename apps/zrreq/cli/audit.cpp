@@ -146,18 +146,20 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
         CheckSet(parent, file.objectKind, file.context, curriculum, command.server(), &file);
         rows = SetRowsOf(parent, file.objectKind, file.context, curriculum);
     }
-    AuditSet set = AuditSet::prepare(rows, file.context, codes);
+    QHash<qint32, QString> descriptions;
     QList<CatalogCourse> catalog;
     // The database, when there is one, names courses, describes requirements and lists the
     // programme's courses; without one names show as numbers, and no department's current
     // period is known.
     try {
         const AuditCodes named = LoadCodes(command.server(), file.object.value(QStringLiteral("depID")).toString());
-        set = PrepareDescribed(command.server(), rows, file.context, named);
+        descriptions = DescribeRows(command.server(), rows);
         if (request.format != ReportFormat::Lines)
             catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+        codes = named;
     } catch (const ZrError &) {
     }
+    const AuditSet set = AuditSet::prepare(rows, file.context, codes).withDescriptions(descriptions);
     const AuditTrace trace = set.evaluate(record);
     if (request.format != ReportFormat::Lines)
         return WriteReport(ReportOfAudit(set, trace, record, catalog, ContextTitle(file.context)), request);

@@ -5,7 +5,6 @@
 #include "common/zrerror.h"
 #include "requirements/setversion.h"
 #include "database.h"
-#include "exceptionhistory.h"
 #include "setdifference.h"
 #include "setversionstore.h"
 
@@ -81,8 +80,7 @@ int runHistory(const QStringList &arguments)
         const QString key = exceptions ? ExceptionListKeyOfSet(SetKeyOf(target)) : SetKeyOf(target);
         if (pair.size() == 2) {
             const qint64 from = versionNumber(pair.at(0)), to = versionNumber(pair.at(1));
-            const QStringList lines = exceptions ? server::ExceptionListDifference(*db, key, from, to, source)
-                                                 : server::CompareVersions(*db, key, from, to, source).lines();
+            const QStringList lines = server::VersionDifferenceLines(*db, key, from, to, source);
             for (const QString &line : lines)
                 PrintLine(line);
             if (lines.isEmpty())

@@ -228,6 +228,10 @@ void MainWindow::buildMenus()
     m_tryPane->setSetSource([this](const AuditCodes &codes) {
         return AuditSet::prepare(m_editor->shownValues(), m_editor->expression(), codes);
     });
+    // The report names each requirement by what the list shows now, saved or not.
+    m_tryPane->setDescriber([this] {
+        return DescribeValues(m_serverName, m_editor->rsConstraints(), m_editor->shownValues());
+    });
     connect(m_editor, &zrRequirements::Changed, m_tryPane, &TryPane::scheduleCheck);
     connect(m_editor, &zrRequirements::currentCurriculumChanged, m_tryPane, &TryPane::scheduleCheck);
     connect(m_tryPane, &TryPane::requirementChosen, m_editor, &zrRequirements::selectRequirement);

@@ -76,15 +76,7 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     // the editor's window, whose menus keep their Alt keys.
     m_report = new ReportButtons(false, this);
     m_report->setEnabled(false);
-    m_report->setSource([this] {
-        if (m_studentId == 0 || !m_source)
-            throw ZrError(0, QStringLiteral("TryPane.report"), GetLangString(StrNobody));
-        loadRecord();
-        const AuditSet set = m_source(m_codes);
-        const QList<CatalogCourse> catalog =
-            ProgrammeCatalog(m_serverName, m_record.student.value(QStringLiteral("progrspoud_ID")).toInt());
-        return cli::ReportOfAudit(set, set.evaluate(m_record), m_record, catalog, ContextTitle(m_scope.context));
-    });
+    m_report->setSource([this] { return report(); });
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(chooser);
     layout->addWidget(m_verdict);
@@ -133,6 +125,24 @@ void TryPane::setObject(qint32 programme, const RecordScope &scope)
     m_choose->setEnabled(programme != 0);
     m_recent->setEnabled(programme != 0);
     check();
+}
+
+AuditReport TryPane::report()
+{
+    if (m_studentId == 0 || !m_source)
+        throw ZrError(0, QStringLiteral("TryPane.report"), GetLangString(StrNobody));
+    loadRecord();
+    AuditSet set = m_source(m_codes);
+    if (m_describe)
+        set = set.withDescriptions(m_describe());
+    const QList<CatalogCourse> catalog =
+        ProgrammeCatalog(m_serverName, m_record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+    return cli::ReportOfAudit(set, set.evaluate(m_record), m_record, catalog, ContextTitle(m_scope.context));
+}
+
+void TryPane::setDescriber(Describer describer)
+{
+    m_describe = std::move(describer);
 }
 
 void TryPane::setSetSource(SetSource source)

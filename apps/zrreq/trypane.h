@@ -1,10 +1,12 @@
 #pragma once
 
 #include "audit/auditcodes.h"
+#include "audit/auditreport.h"
 #include "audit/auditset.h"
 #include "audit/studentrecord.h"
 #include "common/serverobjects.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -36,6 +38,8 @@ public:
     /// The set on screen, prepared; throws ZrError when it can not be checked
     /// (an expression that does not read, a value a rule needs missing).
     using SetSource = std::function<AuditSet(const AuditCodes &codes)>;
+    /// Each requirement on screen described in words, by id, as its values stand.
+    using Describer = std::function<QHash<qint32, QString>()>;
 
     TryPane(const QString &serverName, std::shared_ptr<const Schema> schema, QWidget *parent = nullptr);
     ~TryPane() override;
@@ -44,6 +48,11 @@ public:
     /// students are not checked against) and the set's exceptions.
     void setObject(qint32 programme, const RecordScope &scope);
     void setSetSource(SetSource source);
+    /// What names the requirements in the report; without one they are named by type.
+    void setDescriber(Describer describer);
+    /// The report the student would be handed on the set on screen; throws ZrError
+    /// when there is no student or the set cannot be checked.
+    AuditReport report();
     /// Tries the set on `studentId` (0: nobody) and remembers him.
     void setStudent(qint32 studentId);
     qint32 student() const { return m_studentId; }
@@ -72,6 +81,7 @@ private:
     qint32 m_programme = 0;
     RecordScope m_scope;
     SetSource m_source;
+    Describer m_describe;
     qint32 m_studentId = 0;
     bool m_recordRead = false;
     StudentRecord m_record;

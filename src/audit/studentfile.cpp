@@ -105,6 +105,9 @@ const Table Tables[] = {
     {"projects", ProjectFields, RecordColumns::ProjectWidth, &StudentRecordRows::projects},
     {"practicums", PracticumFields, RecordColumns::PracticumWidth, &StudentRecordRows::practicums},
 };
+// The names of the courses, an audit's code tables carried by the file.
+const QStringList CourseFields{QStringLiteral("courseID"), QStringLiteral("code"), QStringLiteral("title"),
+                               QStringLiteral("title_en")};
 
 bool isWholeNumber(const QJsonValue &value)
 {
@@ -259,9 +262,59 @@ void readTable(const QJsonValue &value, const Table &table, StudentRecordRows &r
     }
 }
 
+// The courses a file names, as an audit's code tables name them.
+void readCourses(const QJsonValue &value, AuditCodes &names)
+{
+    if (value.isUndefined())
+        return;
+    if (!value.isArray())
+        refuse(ErrNotList, StrNotList, {QStringLiteral("courses")});
+    const bool english = CurrentLanguage() == LangEnglish;
+    const QJsonArray items = value.toArray();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString at = QStringLiteral("courses[%1]").arg(i);
+        const QJsonObject item = asObject(items.at(i), at);
+        for (auto it = item.constBegin(); it != item.constEnd(); ++it) {
+            if (!CourseFields.contains(it.key()))
+                refuse(ErrUnknownField, StrUnknownField, {at + QLatin1Char('.') + it.key()});
+            if (it.key() != QLatin1String("courseID") && !it.value().isString() && !it.value().isNull())
+                refuse(ErrNotText, StrTextOrNull, {at + QLatin1Char('.') + it.key()});
+        }
+        if (!item.contains(QStringLiteral("courseID")))
+            refuse(ErrMissingField, StrMissing, {at + QStringLiteral(".courseID")});
+        const qint32 id = qint32(readCell(item.value(QStringLiteral("courseID")), Kind::Id, at + QStringLiteral(".courseID")));
+        const QString inEnglish = english ? item.value(QStringLiteral("title_en")).toString() : QString();
+        if (const QString code = item.value(QStringLiteral("code")).toString(); !code.isEmpty())
+            names.courseCodes.insert(id, code);
+        if (const QString title = inEnglish.isEmpty() ? item.value(QStringLiteral("title")).toString() : inEnglish;
+            !title.isEmpty())
+            names.courseNames.insert(id, title);
+    }
+}
+
+QJsonArray writeCourses(const StudentRecord &record, const AuditCodes &names)
+{
+    QList<qint32> ids;
+    for (const CourseResult &r : record.results)
+        ids << r.courseId;
+    for (const CourseEnrolment &e : record.enrolments)
+        ids << e.courseId;
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    QJsonArray courses;
+    for (qint32 id : std::as_const(ids)) {
+        if (!names.courseCodes.contains(id) && !names.courseNames.contains(id))
+            continue;
+        courses.append(QJsonObject{{QStringLiteral("courseID"), id},
+                                   {QStringLiteral("code"), names.courseCodes.value(id)},
+                                   {QStringLiteral("title"), names.courseNames.value(id)}});
+    }
+    return courses;
+}
+
 } // namespace
 
-QByteArray WriteStudentFile(const StudentRecord &record, const SchemaTable &students)
+QByteArray WriteStudentFile(const StudentRecord &record, const SchemaTable &students, const AuditCodes *names)
 {
     const StudentRecordRows rows = record.toRows();
     QJsonObject student;
@@ -285,12 +338,14 @@ QByteArray WriteStudentFile(const StudentRecord &record, const SchemaTable &stud
         }
         root.insert(QLatin1String(table.name), items);
     }
+    if (names)
+        root.insert(QStringLiteral("courses"), writeCourses(record, *names));
     root.insert(QStringLiteral("excepted"), record.excepted);
     root.insert(QStringLiteral("regulation"), record.regulation);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-StudentRecord ReadStudentFile(const QByteArray &json, const SchemaTable &students)
+StudentRecord ReadStudentFile(const QByteArray &json, const SchemaTable &students, AuditCodes *names)
 {
     if (json.size() > StudentFile::MaximumSize)
         refuse(ErrTooLarge, StrTooLarge, {QString::number(StudentFile::MaximumSize)});
@@ -304,7 +359,8 @@ StudentRecord ReadStudentFile(const QByteArray &json, const SchemaTable &student
     static const QStringList known{QStringLiteral("format"),     QStringLiteral("student"),
                                    QStringLiteral("results"),    QStringLiteral("enrolments"),
                                    QStringLiteral("projects"),   QStringLiteral("practicums"),
-                                   QStringLiteral("excepted"),   QStringLiteral("regulation")};
+                                   QStringLiteral("courses"),    QStringLiteral("excepted"),
+                                   QStringLiteral("regulation")};
     for (auto it = root.constBegin(); it != root.constEnd(); ++it) {
         if (!known.contains(it.key()))
             refuse(ErrUnknownField, StrUnknownField, {it.key()});
@@ -316,10 +372,16 @@ StudentRecord ReadStudentFile(const QByteArray &json, const SchemaTable &student
     rows.excepted = readCell(root.value(QStringLiteral("excepted")), Kind::Flag, QStringLiteral("excepted")) != 0;
     rows.regulation =
         readCell(root.value(QStringLiteral("regulation")), Kind::Flag, QStringLiteral("regulation")) != 0;
+    AuditCodes named;
+    readCourses(root.value(QStringLiteral("courses")), named);
+    if (names) {
+        names->courseCodes.insert(named.courseCodes);
+        names->courseNames.insert(named.courseNames);
+    }
     return StudentRecord::fromRows(rows);
 }
 
-StudentRecord ReadStudentFile(const QString &path, const SchemaTable &students)
+StudentRecord ReadStudentFile(const QString &path, const SchemaTable &students, AuditCodes *names)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -328,7 +390,7 @@ StudentRecord ReadStudentFile(const QString &path, const SchemaTable &students)
     const QByteArray json = f.read(StudentFile::MaximumSize + 1);
     if (f.error() != QFileDevice::NoError)
         refuse(ErrCannotRead, StrCannotRead, {path, f.errorString()});
-    return ReadStudentFile(json, students);
+    return ReadStudentFile(json, students, names);
 }
 
 } // namespace zr

@@ -423,6 +423,11 @@ private Q_SLOTS:
         QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), QStringLiteral("250")));
         QTRY_VERIFY2(verdict->text().endsWith(VerdictText(SetVerdict::Met)), qPrintable(verdict->text()));
         QCOMPARE(storedValue(10, QStringLiteral("conoptval1")), QStringLiteral("300"));
+        // The report he would be handed describes the requirement as the list shows it.
+        const AuditReport report = pane->report();
+        QCOMPARE(report.requirements.size(), 7);
+        QVERIFY2(report.requirements.first().description.endsWith(QStringLiteral("≥ 250")),
+                 qPrintable(report.requirements.first().description));
         // Choosing a trace line selects its requirement in the list.
         trace->setCurrentItem(trace->topLevelItem(2));
         QCOMPARE(listOf(*window)->selectedKey(), GroupKey(trace->topLevelItem(2)->data(0, Qt::UserRole).toInt()));

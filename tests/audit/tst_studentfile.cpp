@@ -1,4 +1,5 @@
 #include "../datafile.h"
+#include "audit/coursecatalog.h"
 #include "audit/studentfile.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
@@ -75,6 +76,24 @@ private slots:
         QCOMPARE(ReadStudentFile(written, students()), record);
         // Written twice, the same bytes: nothing depends on the order of a hash.
         QCOMPARE(WriteStudentFile(ReadStudentFile(written, students()), students()), written);
+
+        // With names, the file names the courses the record mentions, and only those.
+        AuditCodes names;
+        QSet<qint32> mentioned;
+        for (const CourseResult &r : record.results)
+            mentioned << r.courseId;
+        for (const CourseEnrolment &e : record.enrolments)
+            mentioned << e.courseId;
+        for (qint32 id : std::as_const(mentioned) + QSet<qint32>{99999}) {
+            names.courseCodes.insert(id, QStringLiteral("C%1").arg(id));
+            names.courseNames.insert(id, QStringLiteral("Τίτλος %1").arg(id));
+        }
+        AuditCodes read;
+        QCOMPARE(ReadStudentFile(WriteStudentFile(record, students(), &names), students(), &read), record);
+        QVERIFY(!mentioned.isEmpty());
+        QCOMPARE(QSet<qint32>(read.courseCodes.keyBegin(), read.courseCodes.keyEnd()), mentioned);
+        for (qint32 id : std::as_const(mentioned))
+            QCOMPARE(CourseLabel(read, id), QStringLiteral("C%1 Τίτλος %1").arg(id));
     }
 
     void readsWhatTheFileLeavesOut()

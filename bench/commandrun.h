@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,10 +15,11 @@
 
 namespace zr::bench {
 
-/// CPU time and peak memory of one run of a command, its output thrown away.
+/// CPU time, wall time and peak memory of one run of a command, its output thrown away.
 struct CommandRun
 {
     qint64 cpuNs = 0;
+    qint64 wallNs = 0;
     qint64 peakKb = 0;
     int exitCode = -1;
 };
@@ -31,6 +33,7 @@ inline CommandRun runCommand(const QString &executable, const QStringList &argum
     for (QByteArray &b : bytes)
         argv.push_back(b.data());
     argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         std::freopen("/dev/null", "w", stdout);
@@ -48,6 +51,7 @@ inline CommandRun runCommand(const QString &executable, const QStringList &argum
             run.peakKb = peak;
         usleep(2000);
     }
+    run.wallNs = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.cpuNs = (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000000
                 + (qint64(usage.ru_utime.tv_usec) + usage.ru_stime.tv_usec) * 1000;

@@ -181,6 +181,10 @@ std::shared_ptr<Database> Database::open(const QString &serverName, Opening open
             throw ZrError(ErrNoSuchDatabase, OpenSource, ReplaceParams(GetLangString(StrNoSuchFile), {file}));
         if (!CreatePrivateFolder(info.absolutePath()))
             serverNotFound(file, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+        // SQLite counts every allocation under one lock of the whole process; walks reading on
+        // several threads would queue for it. Only possible before SQLite's first use.
+        static const bool uncounted = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+        Q_UNUSED(uncounted);
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         c.setDatabaseName(file);
         c.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitSeconds * 1000));

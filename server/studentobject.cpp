@@ -155,10 +155,10 @@ StudentRecordRows StudentObject::LoadStudentRecord(qint32 studentId, const Recor
 }
 
 qint64 StudentObject::WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
-                                         const StudentRecordVisitor &visit)
+                                         const StudentRecordVisitor &visit, const StudentRangeSource &ranges)
 {
     return StudentRecordReader(*m_db, QStringLiteral("cStudent.WalkStudentRecords"))
-        .walk(programmeId, curriculumId, scope, visit);
+        .walk(programmeId, curriculumId, scope, visit, ranges);
 }
 
 } // namespace zr::server

@@ -20,7 +20,7 @@ public:
     QVariant SaveStudConstraints(const QString &sessionID, Recordset &editSet) override;
     StudentRecordRows LoadStudentRecord(qint32 studentId, const RecordScope &scope) override;
     qint64 WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
-                              const StudentRecordVisitor &visit) override;
+                              const StudentRecordVisitor &visit, const StudentRangeSource &ranges = {}) override;
 };
 
 } // namespace zr::server

@@ -242,25 +242,45 @@ struct StudentRecordReader::Selection
 StudentRecordRows StudentRecordReader::load(qint32 studentId, const RecordScope &scope)
 {
     StudentRecordRows found;
+    CourseAttributes courses;
     const qint64 count = run({QStringLiteral("%1.student_ID = ?"), {studentId}, true}, scope,
                              [&](const StudentRecordRows &record) {
                                  found = record;
                                  return false;
-                             });
+                             },
+                             courses);
     if (count == 0)
         throw ZrError(ErrNotFound, m_source, ReplaceParams(GetLangString(61552), {QString::number(studentId)}));
     return found;
 }
 
 qint64 StudentRecordReader::walk(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
-                                 const cStudent::StudentRecordVisitor &visit)
+                                 const cStudent::StudentRecordVisitor &visit, const cStudent::StudentRangeSource &ranges)
 {
     Selection selection{QStringLiteral("%1.progrspoud_ID = ?"), {programmeId}, false};
     if (curriculumId != 0) {
         selection.condition += QStringLiteral(" AND %1.orient_ID = ?");
         selection.values.append(curriculumId);
     }
-    return run(selection, scope, visit);
+    CourseAttributes courses; // read with the first range, the same for the others
+    if (!ranges)
+        return run(selection, scope, visit, courses);
+    qint64 count = 0;
+    bool stopped = false;
+    const auto visitUntilStopped = [&](const StudentRecordRows &record) {
+        stopped = !visit(record);
+        return !stopped;
+    };
+    while (!stopped) {
+        const std::optional<StudentIdRange> range = ranges();
+        if (!range)
+            break;
+        Selection slice = selection;
+        slice.condition += QStringLiteral(" AND %1.student_ID BETWEEN ? AND ?");
+        slice.values << range->first << range->last;
+        count += run(slice, scope, visitUntilStopped, courses);
+    }
+    return count;
 }
 
 // The students' columns of v_students, then whether each is excepted from
@@ -281,13 +301,15 @@ QString StudentRecordReader::studentsQuery(const QStringList &columns, const Rec
 }
 
 qint64 StudentRecordReader::run(const Selection &selection, const RecordScope &scope,
-                                const cStudent::StudentRecordVisitor &visit)
+                                const cStudent::StudentRecordVisitor &visit, CourseAttributes &courses)
 {
     const SchemaTable &view = m_db.knownTable(QStringLiteral("v_students"), m_source);
     StudentRecordRows record;
     QList<SqlType> types;
     for (const SchemaColumn &c : view.columns) {
-        record.studentColumns.append(c.name);
+        // A copy of the name's characters, not of the schema's shared string: every record's
+        // fields are keyed by it, and walks on other threads would contend for its count.
+        record.studentColumns.append(QString(c.name.constData(), c.name.size()));
         types.append(c.sqlType);
     }
     QVariantList studentValues;
@@ -322,7 +344,6 @@ qint64 StudentRecordReader::run(const Selection &selection, const RecordScope &s
             t.more = t.rows->next();
         const int width = int(record.studentColumns.size());
         const int programmeColumn = int(record.studentColumns.indexOf(QStringLiteral("progrspoud_ID")));
-        std::optional<QHash<int, QList<double>>> courses;
         const QList<double> noCourse(CourseColumns, RecordRows::null());
         while (students->next()) {
             const qint64 id = students->key();

@@ -2,6 +2,11 @@
 
 #include "common/serverobjects.h"
 
+#include <QHash>
+#include <QList>
+
+#include <optional>
+
 namespace zr::server {
 
 class Database;
@@ -21,13 +26,15 @@ public:
     /// Walks the records of a programme's students (of one curriculum when
     /// `curriculumId` is not 0) as cStudent::WalkStudentRecords says.
     qint64 walk(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
-                const cStudent::StudentRecordVisitor &visit);
+                const cStudent::StudentRecordVisitor &visit, const cStudent::StudentRangeSource &ranges = {});
 
 private:
     struct Selection;
     static QString studentsQuery(const QStringList &columns, const RecordScope &scope, const Selection &selection,
                                  QVariantList &values);
-    qint64 run(const Selection &selection, const RecordScope &scope, const cStudent::StudentRecordVisitor &visit);
+    using CourseAttributes = std::optional<QHash<int, QList<double>>>;
+    qint64 run(const Selection &selection, const RecordScope &scope, const cStudent::StudentRecordVisitor &visit,
+               CourseAttributes &courses);
 
     Database &m_db;
     QString m_source;

@@ -40,9 +40,9 @@ QString DepartmentOf(const Recordset &parent)
     return row.eof() || !row.hasField(u"depID") ? QString() : row.value(u"depID").toString();
 }
 
-AuditCodes LoadCodes(const QString &server, const QString &department)
+AuditCodes LoadCodes(const QString &server, const QString &department, CourseNames courses)
 {
-    AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), department);
+    AuditCodes codes = LoadAuditCodes(*ServerObjectOf<cDepartment>(server), department, courses);
     codes.fold = server::FoldForMatch;
     return codes;
 }
@@ -56,6 +56,23 @@ QHash<qint32, QString> DescribeRows(const QString &server, const Recordset &rows
     for (row.moveFirst(); !row.eof(); row.moveNext())
         descriptions.insert(row.value(u"ocID").toInt(), describer.describe(row));
     return descriptions;
+}
+
+QHash<qint32, QString> DescribeValues(const QString &server, const Recordset &shape,
+                                      const QList<RequirementValue> &values)
+{
+    QList<Field> fields;
+    for (int i = 0; i < shape.fieldCount(); ++i)
+        fields << shape.field(i);
+    Recordset rows(fields);
+    for (const RequirementValue &value : values) {
+        rows.addNew();
+        rows.setValue(u"ocID", value.ocID);
+        rows.setValue(u"conID", value.typeId);
+        rows.setValue(u"contypeID", value.context);
+        value.writeTo(rows, rows.recordCount() - 1);
+    }
+    return DescribeRows(server, rows);
 }
 
 AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes)
@@ -160,7 +177,7 @@ SetImpact PrepareImpact(const QString &server, qint32 programme, qint32 context,
                         const Recordset &edited)
 {
     const Recordset stored = ServerObjectOf<cContraints>(server)->LoadObjectConstraints(KindProgramme, programme);
-    const AuditCodes codes = LoadCodes(server, DepartmentOf(stored));
+    const AuditCodes codes = LoadCodes(server, DepartmentOf(stored), CourseNames::Skipped);
     QList<qint32> keys = curricula;
     if (keys.isEmpty() && IsKeyedBySecondary(KindProgramme, context)) {
         keys = CurriculaWithSets(stored, context);

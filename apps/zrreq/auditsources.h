@@ -5,10 +5,12 @@
 // audit and import --impact and the window's save share them.
 
 #include "audit/auditcodes.h"
+#include "audit/auditcodesource.h"
 #include "audit/auditset.h"
 #include "audit/coursecatalog.h"
 #include "audit/setimpact.h"
 #include "recordset/recordset.h"
+#include "reqtypes/requirementvalue.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -20,6 +22,10 @@ namespace zr::app {
 /// Each requirement of `rows` (by id) described in words as the editor describes it, with the
 /// code tables of `server`.
 QHash<qint32, QString> DescribeRows(const QString &server, const Recordset &rows);
+/// Each of `values` described as DescribeRows describes a stored requirement: its values written
+/// into a row of the fields of `shape` (a set's rows).
+QHash<qint32, QString> DescribeValues(const QString &server, const Recordset &shape,
+                                      const QList<RequirementValue> &values);
 /// The set of `rows` prepared for the audit, its requirements described (DescribeRows).
 AuditSet PrepareDescribed(const QString &server, const Recordset &rows, int context, const AuditCodes &codes);
 
@@ -31,7 +37,7 @@ Recordset SetRowsOf(const Recordset &parent, qint32 kind, qint32 context, qint32
 /// The department of an object's hierarchical recordset; empty when it names none.
 QString DepartmentOf(const Recordset &parent);
 /// The code tables of `department` on `server`, text folded as the server folds it.
-AuditCodes LoadCodes(const QString &server, const QString &department);
+AuditCodes LoadCodes(const QString &server, const QString &department, CourseNames courses = CourseNames::Read);
 /// The set of `kind`, `context` and `curriculum` of `parent`, prepared; a set
 /// without requirements is an AuditSet never prepared (met by everyone).
 AuditSet PreparedOrEmpty(const QString &server, const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum,

@@ -26,7 +26,7 @@ QString quoted(const QString &text)
 
 } // namespace
 
-AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId)
+AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId, CourseNames courses)
 {
     AuditCodes codes;
     Recordset terms = department.getTextList(QStringLiteral("SYS_terms"), QString());
@@ -44,14 +44,16 @@ AuditCodes LoadAuditCodes(cDepartment &department, const QString &departmentId)
             codes.currentTerm = current.value(u"curtermID").toInt();
         }
     }
-    const bool english = CurrentLanguage() == LangEnglish;
-    Recordset courses = department.getTextList(QStringLiteral("QEMCourses"), QString());
-    for (courses.moveFirst(); !courses.eof(); courses.moveNext()) {
-        const qint32 id = courses.value(u"courseID").toInt();
-        const QString inEnglish = english && courses.hasField(u"title_en") ? courses.value(u"title_en").toString()
-                                                                            : QString();
-        codes.courseNames.insert(id, inEnglish.isEmpty() ? courses.value(u"title").toString() : inEnglish);
-        codes.courseCodes.insert(id, courses.value(u"coursecode").toString());
+    if (courses == CourseNames::Read) {
+        const bool english = CurrentLanguage() == LangEnglish;
+        Recordset rows = department.getTextList(QStringLiteral("QEMCourses"), QString());
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+            const qint32 id = rows.value(u"courseID").toInt();
+            const QString inEnglish = english && rows.hasField(u"title_en") ? rows.value(u"title_en").toString()
+                                                                             : QString();
+            codes.courseNames.insert(id, inEnglish.isEmpty() ? rows.value(u"title").toString() : inEnglish);
+            codes.courseCodes.insert(id, rows.value(u"coursecode").toString());
+        }
     }
     codes.courseTypeNames = names(department, QStringLiteral("SYS_CourseType"), "ctypeID", "ctypedesc");
     codes.subjectNames = names(department, QStringLiteral("SYS_Dep_CourseArea"), "areaID", "coursearea");

@@ -200,12 +200,15 @@ double totalOf(const PreparedRequirement &r, const StudentDigest &s, const std::
     return sum;
 }
 
-RequirementTrace started(const PreparedRequirement &r)
+// Verdicts alone leave the caption out: copied for every student, the set's shared strings
+// would be contended for by walks on several threads.
+RequirementTrace started(const PreparedRequirement &r, const StudentDigest &s)
 {
     RequirementTrace trace;
     trace.ocID = r.ocID;
     trace.typeId = r.typeId;
-    trace.caption = r.caption;
+    if (s.explain)
+        trace.caption = r.caption;
     return trace;
 }
 
@@ -216,7 +219,7 @@ void measured(RequirementTrace &trace, const QString &label, const QString &valu
 
 RequirementTrace courseTotal(const PreparedRequirement &r, const StudentDigest &s)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     if (r.typeId == 40 && r.context == CtxTextbooks) {
         trace.measured = AuditText(StrTextbooks);
         return trace;
@@ -236,7 +239,7 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
 {
     if (r.selectsAll)
         return courseTotal(r, s);
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     double sum = 0;
     QSet<qint32> drawnFrom;
     for (const PassedCourse &c : s.passed) {
@@ -298,7 +301,7 @@ QString neededText(const PreparedRequirement &r, int listed)
 
 RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     if (outsideSemesterLimits(r, s, trace))
         return trace;
     const int listed = int(r.selectedInOrder.size());
@@ -342,7 +345,7 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
 
 RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     double sum = 0;
     for (const StudentProject &project : s.record->projects) {
         if (!project.completed || (!r.selectsAll && !(project.typeId && r.selected.contains(*project.typeId))))
@@ -360,7 +363,7 @@ RequirementTrace projects(const PreparedRequirement &r, const StudentDigest &s)
 
 RequirementTrace practicums(const PreparedRequirement &r, const StudentDigest &s)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     double count = 0;
     for (const StudentPracticum &practicum : s.record->practicums)
         count += practicum.completed ? 1 : 0;
@@ -401,7 +404,7 @@ std::optional<double> studentNumber(const QVariant &value)
 
 RequirementTrace studentData(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     const QVariant value = s.record->student.value(r.column);
     const QString shown = studentText(value);
     if (value.isNull() || shown.isEmpty()) {
@@ -514,7 +517,7 @@ QList<const PassedCourse *> bestGrades(const QList<const PassedCourse *> &graded
 
 RequirementTrace average(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     QList<const PassedCourse *> counted;
     QList<const PassedCourse *> graded;
     for (const PassedCourse &c : s.passed) {
@@ -588,7 +591,7 @@ QString periodName(const AuditCodes &codes, qint32 year, qint32 term)
 
 RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     if (outsideSemesterLimits(r, s, trace))
         return trace;
     const int listed = int(r.selectedInOrder.size());
@@ -658,7 +661,7 @@ RequirementTrace enrolments(const PreparedRequirement &r, const StudentDigest &s
 
 RequirementTrace classGroupCategory(const PreparedRequirement &r, const StudentDigest &s, const AuditCodes &codes)
 {
-    RequirementTrace trace = started(r);
+    RequirementTrace trace = started(r, s);
     const qint32 course = r.selectedInOrder.value(0);
     const CourseEnrolment *latest = nullptr;
     for (const CourseEnrolment &e : s.record->enrolments) {

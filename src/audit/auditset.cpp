@@ -96,15 +96,21 @@ AuditTrace AuditSet::evaluate(const StudentRecord &record, AuditDetail detail) c
     for (const audit::PreparedRequirement &r : d->requirements) {
         trace.requirements << audit::EvaluateRequirement(r, student, d->codes);
         RequirementTrace &last = trace.requirements.last();
-        last.description = d->descriptions.value(r.ocID);
+        if (detail == AuditDetail::Explained)
+            last.description = d->descriptions.value(r.ocID);
         costs << costOf(last);
     }
     trace.verdict = d->expression.evaluate(trace.requirements) ? SetVerdict::Met : SetVerdict::Unmet;
     d->expression.markRoles(trace.requirements, costs);
-    if (detail == AuditDetail::Explained) {
-        for (RequirementTrace &r : trace.requirements) {
+    for (qsizetype i = 0; i < trace.requirements.size(); ++i) {
+        RequirementTrace &r = trace.requirements[i];
+        if (detail == AuditDetail::Explained) {
             if (!r.needed && r.verdict == AuditVerdict::Unmet)
                 r.measured += audit::AuditText(audit::StrNotNeeded);
+        } else if (r.deciding) {
+            // Verdicts alone still name what decides them.
+            r.caption = d->requirements.at(i).caption;
+            r.description = d->descriptions.value(r.ocID);
         }
     }
     return trace;

@@ -20,7 +20,7 @@ struct PreparedSet;
 /// How much a trace says.
 enum class AuditDetail {
     Explained,    ///< what each requirement measured, compared and misses
-    VerdictsOnly, ///< the verdicts alone, for a run over many students
+    VerdictsOnly, ///< the verdicts alone, for a run over many students; only the deciding requirements are named
 };
 
 /// A requirement set made ready to be checked against many students: every

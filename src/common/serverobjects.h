@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 namespace zr {
 
@@ -155,13 +156,16 @@ public:
     /// Called with each record of a walk; returning false ends the walk.
     /// The record is only valid during the call.
     using StudentRecordVisitor = std::function<bool(const StudentRecordRows &record)>;
+    /// Gives the next range of students a walk reads; none ends the walk.
+    using StudentRangeSource = std::function<std::optional<StudentIdRange>()>;
     /// Reads the records of every student of programme `programmeId` (and of
     /// curriculum `curriculumId` when it is not 0) in student_ID order, one
     /// student at a time, and hands each to `visit`. Never holds more than a
     /// bounded batch of rows, whatever the number of students. Returns the
-    /// number of records handed over.
+    /// number of records handed over. With `ranges`, only the students of
+    /// each range it gives are read, range after range, until it gives none.
     virtual qint64 WalkStudentRecords(qint32 programmeId, qint32 curriculumId, const RecordScope &scope,
-                                      const StudentRecordVisitor &visit) = 0;
+                                      const StudentRecordVisitor &visit, const StudentRangeSource &ranges = {}) = 0;
 };
 
 } // namespace zr

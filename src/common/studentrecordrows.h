@@ -72,4 +72,13 @@ struct ZRREQ_EXPORT RecordScope
     qint32 extraKey = 0;
 };
 
+/// The students of a walk by id, `first` to `last` inclusive: a slice of a
+/// programme that one connection reads while another reads the next.
+struct ZRREQ_EXPORT StudentIdRange
+{
+    qint64 first = std::numeric_limits<qint64>::min();
+    qint64 last = std::numeric_limits<qint64>::max();
+
+};
+
 } // namespace zr

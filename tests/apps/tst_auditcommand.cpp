@@ -86,6 +86,39 @@ private slots:
         QVERIFY(!QFile::exists(missing));
     }
 
+    // Without a database a course is named by what the student file says of it, in the language
+    // asked for; a file that names nothing leaves its id.
+    void aStudentFileNamesTheCoursesItMisses_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QByteArray>("courses");
+        QTest::addColumn<QString>("missing");
+        const QByteArray named = R"(, "courses": [{"courseID": 7, "code": "ΜΗΥ107", "title": "Δίκτυα υπολογιστών",
+            "title_en": "Computer networks"}, {"courseID": 1, "code": "ΜΗΥ101", "title": null}])";
+        QTest::newRow("greek") << "el" << named << "λείπουν: ΜΗΥ107 Δίκτυα υπολογιστών";
+        QTest::newRow("english") << "en" << named << "missing: ΜΗΥ107 Computer networks";
+        QTest::newRow("greek title only") << "en" << QByteArray(R"(, "courses": [{"courseID": 7, "title": "Δίκτυα"}])")
+                                          << "missing: Δίκτυα";
+        QTest::newRow("nothing named") << "en" << QByteArray() << "missing: 7";
+    }
+    void aStudentFileNamesTheCoursesItMisses()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QByteArray, courses);
+        QFETCH(QString, missing);
+        // Courses 1 and 7 with at least 5; the student passed 1 and 2.
+        const QByteArray set = R"({"format": "zrreq-requirements/1", "AppliesTo": 1, "ConstrType": 103,
+            "object": {"objID": 1, "secobjID": "11"}, "rows": [{"ocID": 1, "contypeID": 103, "conobject": 1,
+            "objID": 1, "secobjID": "11", "conID": 30, "conoperator": 8, "conoptval3": "0,5", "conoptval4": "2",
+            "conselobjIDs": "1,7", "coneval": "[%1]"}]})";
+        const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("courses.json"), set),
+                                QStringLiteral("--student-file"), writeFile(m_dir, QStringLiteral("named.json"), studentFile(courses)),
+                                QStringLiteral("--lang"), lang},
+                               QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("none.db")));
+        QVERIFY2(r.exitCode == 1 && r.outLines.size() == 2, qPrintable(describe(r)));
+        QVERIFY2(r.outLines.first().endsWith(missing), qPrintable(r.outLines.first()));
+    }
+
     void jsonCarriesTheSameTrace()
     {
         const Result r = zrreq({QStringLiteral("audit"), QStringLiteral("--file"), writeFile(m_dir, QStringLiteral("set.json"), setFile()),
@@ -173,15 +206,32 @@ private slots:
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral("\n---\n") + text));
     }
 
+    // Students in order, each once, then the count that adds them up; on several threads the
+    // same bytes as on one, for one curriculum and for a set per curriculum.
+    void allStudentsLineByLine_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QStringList>("curriculum");
+        QTest::addColumn<QString>("jobs");
+        const char *backend = qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") ? "sqlite" : "postgresql";
+        for (const char *jobs : {"1", "2", "5"}) {
+            QTest::addRow("%s curriculum 11, %s threads", backend, jobs)
+                << QString::fromLatin1(backend) << QStringList{"--curriculum", "11"} << QString::fromLatin1(jobs);
+            QTest::addRow("%s every curriculum, %s threads", backend, jobs)
+                << QString::fromLatin1(backend) << QStringList() << QString::fromLatin1(jobs);
+        }
+    }
     void allStudentsLineByLine()
     {
-        QVERIFY(ready(QStringLiteral("sqlite")));
-        const Result r = zrreq({"audit", "--all", "--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11",
-                                "--lang", "en"},
-                               server(QStringLiteral("sqlite")));
+        QFETCH(QString, backend);
+        QFETCH(QStringList, curriculum);
+        QFETCH(QString, jobs);
+        QVERIFY(ready(backend));
+        const QStringList all = QStringList{"audit", "--all", "--kind", "1", "--object", "1", "--context", "103",
+                                            "--lang", "en"} + curriculum;
+        const Result r = zrreq(all + QStringList{"--jobs", jobs}, server(backend));
         QVERIFY2(r.exitCode == 1 && r.outLines.contains(QStringLiteral("84\tUNMET\tCourse Type - All: ECTS units ≥ 300")), qPrintable(describe(r)));
         QVERIFY(r.outLines.contains(QStringLiteral("205\tEXCEPTED\t")));
-        // Students in order, each once, then the count that adds them up.
         int previous = 0;
         int met = 0, unmet = 0, excepted = 0;
         for (const QString &line : r.outLines.mid(0, r.outLines.size() - 1)) {
@@ -194,6 +244,12 @@ private slots:
         QCOMPARE(r.outLines.last(), QStringLiteral("%1 students, %2 met, %3 not met, %4 excepted")
                                         .arg(r.outLines.size() - 1).arg(met).arg(unmet).arg(excepted));
         QCOMPARE(excepted, 1);
+        if (jobs != QLatin1String("1")) {
+            const Result one = zrreq(all + QStringList{"--jobs", "1"}, server(backend));
+            QCOMPARE(r.out, one.out);
+            QCOMPARE(zrreq(all + QStringList{"--json", "--jobs", jobs}, server(backend)).out,
+                     zrreq(all + QStringList{"--json", "--jobs", "1"}, server(backend)).out);
+        }
     }
 
     // The example department comes in from its files, as written or as Greek Excel saves them,

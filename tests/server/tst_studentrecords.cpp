@@ -182,6 +182,45 @@ private slots:
                  qint64(zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE orient_ID = 11"))));
     }
 
+    // Read range after range, as walks on several connections read them, the records are those of
+    // one walk: each once, whole, in order; an empty range reads nothing, and a stop ends every range.
+    void rangesReadWhatOneWalkReads_data() { zr::test::ServerFixture::backendRows(); }
+
+    void rangesReadWhatOneWalkReads()
+    {
+        ZR_BACKEND_ROW();
+        auto object = serverObject<cStudent>(server);
+        QList<StudentRecord> whole;
+        object->WalkStudentRecords(1, 0, DegreeOfProgramme1, [&](const StudentRecordRows &rows) {
+            whole << StudentRecord::fromRows(rows);
+            return true;
+        });
+        QVERIFY(whole.size() > 20);
+        const qint64 cut = whole.at(whole.size() / 3).studentId();
+        QList<StudentIdRange> ranges{{std::numeric_limits<qint64>::min(), cut - 1}, {cut, cut}, {-5, -1},
+                                     {cut + 1, std::numeric_limits<qint64>::max()}};
+        const auto source = [&ranges]() -> std::optional<StudentIdRange> {
+            return ranges.isEmpty() ? std::nullopt : std::optional(ranges.takeFirst());
+        };
+        QList<StudentRecord> sliced;
+        const qint64 count = object->WalkStudentRecords(
+            1, 0, DegreeOfProgramme1,
+            [&](const StudentRecordRows &rows) {
+                sliced << StudentRecord::fromRows(rows);
+                return true;
+            },
+            source);
+        QCOMPARE(count, qint64(whole.size()));
+        QCOMPARE(sliced, whole);
+
+        ranges = {{std::numeric_limits<qint64>::min(), cut}, {cut + 1, std::numeric_limits<qint64>::max()}};
+        int seen = 0;
+        QCOMPARE(object->WalkStudentRecords(1, 0, DegreeOfProgramme1, [&](const StudentRecordRows &) { return ++seen < 2; },
+                                            source),
+                 qint64(2));
+        QCOMPARE(ranges.size(), 1); // the second range was never asked for
+    }
+
     // Written as student files, every record of the sample reads the same on both databases.
     void bothBackendsReadTheSameRecords()
     {

@@ -1,6 +1,7 @@
 #include "clicommon.h"
 #include "../auditsources.h"
 #include "auditreportoutput.h"
+#include "../studentslices.h"
 #include "commands.h"
 
 #include "audit/auditset.h"
@@ -37,6 +38,7 @@ namespace {
 
 constexpr qint32 StrSummary = 63250;   // "%1 students, %2 met, %3 not met, %4 excepted"
 constexpr qint32 DegreeContext = 103;
+constexpr int MaxJobs = 64;
 
 int exitFor(SetVerdict verdict)
 {
@@ -88,12 +90,14 @@ struct StoredSet
     qint64 version = 0; ///< the stored version audited; 0 when none is kept
 };
 
-// The set as stored, or, for a valid `asOf`, the version of it in force then.
-StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QDateTime &asOf)
+// The set as stored, or, for a valid `asOf`, the version of it in force then; with the code
+// tables of its department unless they are `known` (another curriculum's of the same programme).
+StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QDateTime &asOf,
+                        const AuditCodes *known = nullptr, CourseNames courses = CourseNames::Read)
 {
     const Recordset parent = LoadTarget(server, target);
     StoredSet stored;
-    stored.codes = LoadCodes(server, DepartmentOf(parent));
+    stored.codes = known ? *known : LoadCodes(server, DepartmentOf(parent), courses);
     auto db = server::Database::open(server);
     if (asOf.isValid()) {
         const RequirementFile file = ReadRequirementFile(
@@ -134,8 +138,9 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
     const QString studentPath = command.required(QStringLiteral("student-file"));
     command.setSubject(QStringLiteral("file %1, student file %2").arg(path, studentPath));
     const RequirementFile file = ReadSetFileOf(command.server(), path);
-    const StudentRecord record = ReadStudentFile(studentPath, studentView());
-    AuditCodes codes;
+    AuditCodes carried; // the courses the student file names
+    const StudentRecord record = ReadStudentFile(studentPath, studentView(), &carried);
+    AuditCodes codes = carried;
     codes.fold = server::FoldForMatch;
     Recordset rows = file.rows;
     // Checked first, when asked, as validate and import check it: what they refuse is refused here too.
@@ -157,6 +162,11 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
         if (request.format != ReportFormat::Lines)
             catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
         codes = named;
+        // What the file names and the database does not know keeps the file's name.
+        for (auto it = carried.courseCodes.cbegin(); it != carried.courseCodes.cend(); ++it)
+            codes.courseCodes.insert(it.key(), codes.courseCodes.value(it.key(), it.value()));
+        for (auto it = carried.courseNames.cbegin(); it != carried.courseNames.cend(); ++it)
+            codes.courseNames.insert(it.key(), codes.courseNames.value(it.key(), it.value()));
     } catch (const ZrError &) {
     }
     const AuditSet set = AuditSet::prepare(rows, file.context, codes).withDescriptions(descriptions);
@@ -214,15 +224,16 @@ QList<qint32> curriculaWithSets(const QString &server, const SetTarget &target)
     return curricula;
 }
 
-// A bar on stderr, redrawn every `step` students, when stderr is a terminal.
+// A bar on stderr, redrawn every 200 students or so, when stderr is a terminal.
 class Progress
 {
 public:
     explicit Progress(qint64 total) : m_total(total), m_shown(isatty(fileno(stderr)) && total > 0) {}
     void advance(qint64 done)
     {
-        if (!m_shown || (done % 200 != 0 && done != m_total))
+        if (!m_shown || (done - m_drawn < 200 && done != m_total))
             return;
+        m_drawn = done;
         const int width = 40;
         const int filled = int(width * done / m_total);
         std::fprintf(stderr, "\r[%s%s] %lld/%lld", QByteArray(filled, '#').constData(),
@@ -240,9 +251,10 @@ public:
 private:
     qint64 m_total;
     bool m_shown;
+    qint64 m_drawn = 0;
 };
 
-int auditAll(CommandLine &command, bool json)
+int auditAll(CommandLine &command, bool json, int jobs)
 {
     const SetTarget target = ReadTarget(command);
     command.setSubject(QStringLiteral("all students, %1").arg(DescribeTarget(target)));
@@ -256,53 +268,68 @@ int auditAll(CommandLine &command, bool json)
         for (qint32 curriculum : curriculaWithSets(command.server(), target)) {
             SetTarget one = target;
             one.curriculum = curriculum;
-            stored = loadStoredSet(command.server(), one, command.asOf());
+            stored = loadStoredSet(command.server(), one, command.asOf(), ofCurriculum.isEmpty() ? nullptr : &stored.codes,
+                                   CourseNames::Skipped);
             ofCurriculum.insert(curriculum, stored.set);
         }
         if (ofCurriculum.isEmpty())
             stored = loadStoredSet(command.server(), target, command.asOf()); // says why there is nothing to check
     } else {
-        stored = loadStoredSet(command.server(), target, command.asOf());
+        stored = loadStoredSet(command.server(), target, command.asOf(), nullptr, CourseNames::Skipped);
     }
     const QHash<qint32, AuditSet> own = RegulationSets(command.server(), qint32(target.objectId.toLongLong()),
                                                        target.context, stored.codes, command.asOf());
-    // The walk reads each page once: the page cache that serves the editing of large sets would
-    // only make the run's memory grow with the database.
-    const auto db = server::Database::open(command.server());
-    if (db->dialect() == SqlDialect::SQLite)
-        db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
-    auto students = ServerObjectOf<cStudent>(command.server());
     const std::optional<QSet<qint64>> exceptedThen = exceptedAt(command.server(), target, command.asOf());
-    qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
-    Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
-    QTextStream out(stdout);
-    qint64 done = 0;
-    students->WalkStudentRecords(qint32(target.objectId.toLongLong()), CurriculumOf(target), scopeOf(target),
-                                 [&](const StudentRecordRows &rows) {
+    const AuditSet nothingToMeet; // a curriculum without a set
+    const StudentWalk walk{command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target),
+                           scopeOf(target)};
+    // Runs on the walk's threads: it only reads the sets prepared above.
+    const auto check = [&](const StudentRecordRows &rows, SliceOutput &slice) {
         StudentRecord record = StudentRecord::fromRows(rows);
         if (exceptedThen)
             record.excepted = exceptedThen->contains(record.studentId());
-        const auto it = record.regulation ? own.constFind(record.studentId()) : own.constEnd();
-        const AuditSet &set = it != own.constEnd() ? *it
-                              : eachCurriculum
-                                  ? ofCurriculum.value(record.student.value(QStringLiteral("orient_ID")).toInt())
-                                  : stored.set;
-        const AuditTrace trace = set.evaluate(record, AuditDetail::VerdictsOnly);
-        ++counts[int(trace.verdict)];
+        // Chosen by reference, never copied: a copy per student would count on the shared set from every thread.
+        const AuditSet *set = &stored.set;
+        if (const auto it = record.regulation ? own.constFind(record.studentId()) : own.constEnd(); it != own.constEnd()) {
+            set = &*it;
+        } else if (eachCurriculum) {
+            const auto of = ofCurriculum.constFind(record.student.value(QStringLiteral("orient_ID")).toInt());
+            set = of != ofCurriculum.constEnd() ? &*of : &nothingToMeet;
+        }
+        const AuditTrace trace = set->evaluate(record, AuditDetail::VerdictsOnly);
+        ++slice.counts[size_t(trace.verdict)];
         // What stands between the student and the set: the requirements whose meeting would make it met.
         const QString deciding = trace.decidingNames();
         if (json) {
-            out << QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), record.studentId()},
-                                             {QStringLiteral("result"), VerdictWord(trace.verdict)},
-                                             {QStringLiteral("deciding"), deciding.isEmpty() ? QJsonValue() : QJsonValue(deciding)}})
-                       .toJson(QJsonDocument::Compact)
-                << '\n';
+            slice.text += QJsonDocument(QJsonObject{{QStringLiteral("student_ID"), record.studentId()},
+                                                    {QStringLiteral("result"), VerdictWord(trace.verdict)},
+                                                    {QStringLiteral("deciding"),
+                                                     deciding.isEmpty() ? QJsonValue() : QJsonValue(deciding)}})
+                              .toJson(QJsonDocument::Compact);
         } else {
-            out << record.studentId() << '\t' << VerdictWord(trace.verdict) << '\t' << deciding << '\n';
+            slice.text += QByteArray::number(record.studentId()) + '\t' + VerdictWord(trace.verdict).toUtf8() + '\t'
+                          + deciding.toUtf8();
         }
-        progress.advance(++done);
-        return true;
-    });
+        slice.text += '\n';
+    };
+    qint64 counts[3] = {0, 0, 0}; // met, unmet, excepted
+    qint64 done = 0;
+    std::optional<Progress> progress;
+    qint64 total = 0;
+    WalkInSlices(
+        walk, jobs, check,
+        [&](const SliceOutput &slice) {
+            if (!progress)
+                progress.emplace(total);
+            std::fwrite(slice.text.constData(), 1, size_t(slice.text.size()), stdout);
+            for (size_t k = 0; k < 3; ++k)
+                counts[k] += slice.counts[k];
+            done += slice.students;
+            progress->advance(done);
+        },
+        &total);
+    std::fflush(stdout);
+    QTextStream out(stdout);
     const QString summary = ReplaceParams(GetLangString(StrSummary),
                                           {QString::number(done), QString::number(counts[0]), QString::number(counts[1]),
                                            QString::number(counts[2])});
@@ -381,6 +408,10 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    p.addOption({QStringLiteral("jobs"),
+                 QStringLiteral("With --all, reads and checks the students on N threads at once (default: the "
+                                "machine's cores, at most 8). The output is the same whatever N."),
+                 QStringLiteral("N")});
     AddReportOptions(p);
     p.addOption({QStringLiteral("validate"),
                  QStringLiteral("With --file: check the set first as validate checks it, against the database "
@@ -410,7 +441,15 @@ int runAudit(const QStringList &arguments)
             return;
         }
         command.onlyReads();
-        code = p.isSet(QStringLiteral("student")) ? auditStudent(command, json, request) : auditAll(command, json);
+        if (p.isSet(QStringLiteral("student"))) {
+            code = auditStudent(command, json, request);
+            return;
+        }
+        const int jobs = p.isSet(QStringLiteral("jobs")) ? command.wholeNumber(QStringLiteral("jobs"), false)
+                                                        : DefaultWalkJobs();
+        if (jobs < 1 || jobs > MaxJobs)
+            throw UsageError{QStringLiteral("zrreq audit: --jobs must be from 1 to %1, not %2").arg(MaxJobs).arg(jobs)};
+        code = auditAll(command, json, jobs);
     });
     return failed >= 0 ? failed : code;
 }

@@ -338,6 +338,8 @@ CREATE TABLE QEMSetHistoryRow (
     PRIMARY KEY (setkey, version, ocID)
 );
 
+-- A save gives new requirements ids no requirement ever had: it asks the kept versions for theirs.
+CREATE INDEX ix_sethistoryrow_id ON QEMSetHistoryRow (ocID);
 CREATE INDEX ix_students_programme ON QEMStudents (progrspoud_ID);
 -- Data files name a student and a course by their codes within their department.
 CREATE INDEX ix_students_code ON QEMStudents (department_ID, spec_aem);

@@ -531,26 +531,38 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
 
     // An id is never given to a second requirement: new ones start above every id a requirement
     // had, the kept versions' included. A new row that asks for an id (a requirement restored
-    // under the one it had) gets it when no other requirement ever had it.
+    // under the one it had) gets it when no other requirement ever had it and no other new row
+    // of this save asked for it first; the others then count on from there.
     qlonglong next = qMax(firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint"), {}, source)
                               .toLongLong(),
                           firstValue(m_db, QStringLiteral("SELECT MAX(ocID) FROM %1").arg(HistoryRows), {}, source)
                               .toLongLong())
                      + 1;
-    const auto isFree = [&](qlonglong id, const QString &key) {
-        return firstValue(m_db, QStringLiteral("SELECT COUNT(*) FROM QEMObjectConstraint WHERE ocID = ?"), {id}, source)
-                       .toLongLong()
-                   == 0
-               && firstValue(m_db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ocID = ? AND setkey <> ?").arg(HistoryRows),
-                             {id, key}, source)
-                          .toLongLong()
-                      == 0;
-    };
+    QHash<QString, QList<qlonglong>> askedBySet;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).status == Recordset::adRecNew)
+            askedBySet[rows.at(i).key] << all.valueAt(rows.at(i).position - 1, fId).toLongLong();
+    }
+    const QSet<qlonglong> taken = idsEverHeld(askedBySet, source);
+    QSet<qlonglong> given;
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i).status != Recordset::adRecNew)
             continue;
         const qlonglong asked = all.valueAt(rows.at(i).position - 1, fId).toLongLong();
-        idOf[i] = asked > 0 && isFree(asked, rows.at(i).key) ? asked : next++;
+        if (asked > 0 && !taken.contains(asked) && !given.contains(asked)) {
+            idOf[i] = asked;
+            given.insert(asked);
+        }
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).status != Recordset::adRecNew)
+            continue;
+        const qlonglong asked = all.valueAt(rows.at(i).position - 1, fId).toLongLong();
+        if (idOf.at(i) == 0) {
+            while (given.contains(next))
+                ++next;
+            idOf[i] = next++;
+        }
         newIds.insert(asked, idOf.at(i));
     }
 
@@ -806,6 +818,30 @@ QString RequirementStore::setCondition(const QString &key, QVariantList &values)
         return where + QStringLiteral(" AND (secobjID IS NULL OR secobjID = '')");
     values.append(parts.value(3));
     return where + QStringLiteral(" AND secobjID = ?");
+}
+
+QSet<qlonglong> RequirementStore::idsEverHeld(const QHash<QString, QList<qlonglong>> &askedBySet, const QString &source)
+{
+    QSet<qlonglong> held;
+    for (auto set = askedBySet.constBegin(); set != askedBySet.constEnd(); ++set) {
+        const QList<qlonglong> &ids = set.value();
+        for (qsizetype from = 0; from < ids.size(); from += BatchIds) {
+            const qsizetype count = qMin<qsizetype>(BatchIds, ids.size() - from);
+            QVariantList values;
+            for (qsizetype k = from; k < from + count; ++k)
+                values.append(ids.at(k));
+            const QString in = QStringList(count, QStringLiteral("?")).join(QLatin1Char(','));
+            // Its own set's kept versions do not hold an id back: it comes back where it was.
+            QSqlQuery &q = m_db.exec(QStringLiteral("SELECT ocID FROM QEMObjectConstraint WHERE ocID IN (%1) UNION "
+                                                    "SELECT ocID FROM %2 WHERE ocID IN (%1) AND setkey <> ?")
+                                         .arg(in, HistoryRows),
+                                     values + values + QVariantList{set.key()}, source);
+            while (q.next())
+                held.insert(q.value(0).toLongLong());
+            q.finish();
+        }
+    }
+    return held;
 }
 
 void RequirementStore::checkStoredInSet(const QList<qint32> &ids, const QString &key, const QString &source)

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QVariant>
 #include <functional>
 
@@ -64,6 +66,9 @@ private:
     static QString setCondition(const QString &key, QVariantList &values);
     // Throws unless every id of `ids` is a stored row of the set `key`.
     void checkStoredInSet(const QList<qint32> &ids, const QString &key, const QString &source);
+    /// Of the ids each set's new rows ask for, those a requirement holds, or a kept version of
+    /// another set held.
+    QSet<qlonglong> idsEverHeld(const QHash<QString, QList<qlonglong>> &askedBySet, const QString &source);
 
     Database &m_db;
 };

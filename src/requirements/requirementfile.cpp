@@ -465,9 +465,10 @@ int importRows(const RequirementFile &file, Recordset &parent, qint32 objectKind
     QHash<qint32, Recordset::Bookmark> storedAt;
     for (old.moveFirst(); !old.eof(); old.moveNext())
         storedAt.insert(ValLng(old.value(u"ocID")), old.bookmark());
+    const QSet<qint32> matched(matches.cbegin(), matches.cend());
     QList<Recordset::Bookmark> replaced;
     for (auto it = storedAt.constBegin(); it != storedAt.constEnd(); ++it)
-        if (!matches.contains(it.key()))
+        if (!matched.contains(it.key()))
             replaced.append(it.value());
     old.deleteRows(replaced);
 
@@ -484,7 +485,9 @@ int importRows(const RequirementFile &file, Recordset &parent, qint32 objectKind
     }
     const int sourceId = source.fieldIndex(u"ocID"), sourceType = source.fieldIndex(u"conID");
     const int secondary = rows.fieldIndex(u"secobjID"), targetId = rows.fieldIndex(u"ocID");
-    rows.reserve(source.recordCount());
+    // Room for the rows that are added, not for those changed in place: a large set would be
+    // moved, and its memory doubled, for nothing.
+    rows.reserve(int(matches.count(0)));
     int at = 0;
     for (source.moveFirst(); !source.eof(); source.moveNext(), ++at) {
         const qint32 fileId = ValLng(source.value(sourceId));

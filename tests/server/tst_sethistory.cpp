@@ -173,6 +173,45 @@ private slots:
         }
     }
 
+    // New rows that ask for ids: one held by another set gets a new id, one no requirement ever
+    // had keeps it, and the id counted on for the first is never the one the second asked for.
+    void newRowsAskingForIdsGetIdsOfTheirOwn_data() { zr::test::ServerFixture::backendRows(); }
+
+    void newRowsAskingForIdsGetIdsOfTheirOwn()
+    {
+        ZR_BACKEND_ROW();
+        const qlonglong top = qMax(zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT MAX(ocID) FROM QEMObjectConstraint")),
+                                   zr::test::ServerFixture::firstValue(server, QStringLiteral("SELECT COALESCE(MAX(ocID), 0) FROM QEMSetHistoryRow")));
+        auto constraints = serverObject<cContraints>(server);
+        Recordset set = constraints->LoadObjectConstraints(1, 1);
+        Recordset rows = rowsOf(set);
+        rows.setFilter(QStringLiteral("contypeID = 104"));
+        QVERIFY(onRow(rows, 25));
+        QVariantMap copy;
+        for (int i = 0; i < rows.fieldCount(); ++i)
+            copy.insert(rows.field(i).name, rows.value(i));
+        const QString expression = QStringLiteral("[%25] OR [%26] OR [%10] OR [%%1]").arg(top + 1);
+        for (const qlonglong asked : {qlonglong(10), top + 1}) { // 10: a requirement of the degree set
+            rows.addNew();
+            for (auto it = copy.constBegin(); it != copy.constEnd(); ++it)
+                rows.setValue(it.key(), it.value());
+            rows.setValue(u"ocID", asked);
+        }
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext())
+            rows.setValue(u"coneval", expression);
+        try {
+            constraints->SaveConstraints(set);
+        } catch (const ZrError &e) {
+            QFAIL(qPrintable(e.description));
+        }
+        const QStringList stored = storedSet(server);
+        QCOMPARE(stored.size(), 4);
+        const QString saved = QStringLiteral("[%25] OR [%26] OR [%%1] OR [%%2]").arg(top + 2).arg(top + 1);
+        for (const qlonglong id : {qlonglong(25), qlonglong(26), top + 1, top + 2})
+            QVERIFY2(stored.filter(QStringLiteral("ocID=%1|").arg(id)).size() == 1, qPrintable(stored.join(QLatin1Char('\n'))));
+        QVERIFY2(stored.first().endsWith(QStringLiteral("coneval=") + saved), qPrintable(stored.first()));
+    }
+
     // Two database users save in turn: each version is under its own, and a name written by hand
     // is written over by the database.
     void postgresqlKeepsTheSessionUser()

@@ -19,6 +19,7 @@ struct ZRREQ_EXPORT ReportCourse
     QString title;
     std::optional<qint32> semester;
     std::optional<double> ects;
+    std::optional<double> grade; ///< of a course counted as passed though not passed yet
 };
 
 /// How far a requirement's figure has come: `measured` of `needed`, for a
@@ -88,6 +89,9 @@ struct ZRREQ_EXPORT AuditReport
     QString summary;
     QList<ReportRequirement> requirements;
     ReportPlan plan;
+    /// Courses counted as passed though the student has not passed them: the audit answers
+    /// "what if he passed these". Shown in the header.
+    QList<ReportCourse> planned;
 };
 
 } // namespace zr

@@ -52,7 +52,7 @@ QString summaryOf(const AuditTrace &trace)
 ReportCourse ReportCourseOf(const CatalogCourse &course)
 {
     return ReportCourse{course.courseId, course.code, course.title, course.attributes.semester,
-                        course.attributes.ects};
+                        course.attributes.ects, std::nullopt};
 }
 
 AuditReport BuildAuditReport(const AuditSet &set, const AuditTrace &trace,

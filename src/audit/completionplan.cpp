@@ -51,13 +51,15 @@ Period plannedPeriod(const StudentRecord &record, const AuditCodes &codes)
     return period;
 }
 
-CourseResult plannedResult(const CatalogCourse &course, const Period &period)
+CourseResult plannedResult(const CatalogCourse &course, const Period &period,
+                           const std::optional<double> &grade = std::nullopt)
 {
     CourseResult result;
     result.courseId = course.courseId;
     result.year = period.year;
     result.teachingPeriod = period.term;
-    result.exemption = true;
+    result.grade = grade;
+    result.exemption = !grade;
     result.course = course.attributes;
     return result;
 }
@@ -260,6 +262,16 @@ StudentRecord WithPlannedCourses(const StudentRecord &record, const QList<Catalo
     const Period period = plannedPeriod(record, codes);
     for (const CatalogCourse &course : courses)
         planned.results << plannedResult(course, period);
+    return planned;
+}
+
+StudentRecord WithPlannedCourses(const StudentRecord &record, const QList<PlannedCourse> &courses,
+                                 const AuditCodes &codes)
+{
+    StudentRecord planned = record;
+    const Period period = plannedPeriod(record, codes);
+    for (const PlannedCourse &p : courses)
+        planned.results << plannedResult(p.course, period, p.grade);
     return planned;
 }
 

@@ -69,6 +69,17 @@ ZRREQ_EXPORT CompletionPlan PlanCompletion(const AuditSet &set, const StudentRec
 ZRREQ_EXPORT StudentRecord WithPlannedCourses(const StudentRecord &record, const QList<CatalogCourse> &courses,
                                               const AuditCodes &codes);
 
+/// A course a what-if counts as passed: with `grade`, passed with that grade; without, as an
+/// exemption without one.
+struct ZRREQ_EXPORT PlannedCourse
+{
+    CatalogCourse course;
+    std::optional<double> grade;
+};
+/// The same for courses that may carry a grade.
+ZRREQ_EXPORT StudentRecord WithPlannedCourses(const StudentRecord &record, const QList<PlannedCourse> &courses,
+                                              const AuditCodes &codes);
+
 /// The plan as a report shows it, the requirements besides named as `trace` (the student's audit) names them.
 ZRREQ_EXPORT ReportPlan ReportPlanOf(const CompletionPlan &plan, const AuditTrace &trace);
 

@@ -42,11 +42,14 @@ QJsonArray coursesJson(const QList<ReportCourse> &courses)
 {
     QJsonArray array;
     for (const ReportCourse &c : courses) {
-        array.append(QJsonObject{{QStringLiteral("courseId"), c.courseId},
-                                 {QStringLiteral("code"), c.code},
-                                 {QStringLiteral("title"), c.title},
-                                 {QStringLiteral("semester"), c.semester ? QJsonValue(*c.semester) : QJsonValue()},
-                                 {QStringLiteral("ects"), figure(c.ects)}});
+        QJsonObject course{{QStringLiteral("courseId"), c.courseId},
+                           {QStringLiteral("code"), c.code},
+                           {QStringLiteral("title"), c.title},
+                           {QStringLiteral("semester"), c.semester ? QJsonValue(*c.semester) : QJsonValue()},
+                           {QStringLiteral("ects"), figure(c.ects)}};
+        if (c.grade)
+            course.insert(QStringLiteral("grade"), *c.grade);
+        array.append(course);
     }
     return array;
 }
@@ -103,6 +106,7 @@ QByteArray ReportJson(const AuditReport &report)
                            {QStringLiteral("setCaption"), report.setCaption},
                            {QStringLiteral("setVersion"), report.setVersion},
                            {QStringLiteral("asOf"), momentJson(report.asOf)},
+                           {QStringLiteral("planned"), coursesJson(report.planned)},
                            {QStringLiteral("verdict"), VerdictWord(report.verdict)},
                            {QStringLiteral("summary"), report.summary},
                            {QStringLiteral("plan"), plan},

@@ -30,6 +30,8 @@ enum : qint32 {
     StrShort = 63313,          // "%1 short"
     StrTitle = 63315,
     StrMoreCourses = 63321,    // "… and %1 more"
+    StrPlanned = 63322,        // "Planned (what if)"
+    StrGrade = 63323,          // "grade %1"
 };
 
 int languageOf(const QString &language)
@@ -103,6 +105,12 @@ QList<HeaderField> ReportWording::header(const AuditReport &report) const
         fields << HeaderField{text(StrSet), set.join(QStringLiteral(", "))};
     if (report.asOf.isValid())
         fields << HeaderField{text(StrDate), dateTime(report.asOf)};
+    if (!report.planned.isEmpty()) {
+        QStringList planned;
+        for (const ReportCourse &c : report.planned)
+            planned << course(c);
+        fields << HeaderField{text(StrPlanned), planned.join(QStringLiteral("; "))};
+    }
     return fields;
 }
 
@@ -116,6 +124,8 @@ QString ReportWording::course(const ReportCourse &course) const
         details << text(StrSemester, {QString::number(*course.semester)});
     if (course.ects)
         details << number(*course.ects) + QLatin1Char(' ') + text(StrEcts);
+    if (course.grade)
+        details << text(StrGrade, {number(*course.grade)});
     return details.isEmpty() ? name : name + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 

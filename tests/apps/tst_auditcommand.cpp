@@ -206,6 +206,45 @@ private slots:
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral("\n---\n") + text));
     }
 
+    // What if student 84, 2 ECTS short, passed one more course: the courses planned come first,
+    // in every form, and the audit counts them with their grades.
+    void aPlanCountsCoursesAsPassed_data()
+    {
+        QTest::addColumn<QStringList>("form");
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("lines") << QStringList() << "en" << "ΜΑΘ523:8" << 0
+                               << QStringList{"PLANNED\tΜΑΘ523 Mathematical Logic\t8\nMET\t[%10]\tCourse Type\tECTS 302, needed ≥ 300",
+                                              "RESULT MET"};
+        QTest::newRow("code in lower case, grade 5") << QStringList() << "el" << "μαθ523" << 0
+                                                     << QStringList{"PLANNED\tΜΑΘ523 Μαθηματική Λογική\t5\n"};
+        QTest::newRow("json") << QStringList{"--json"} << "en" << "ΜΑΘ523:7.5" << 0
+                              << QStringList{"\"code\": \"ΜΑΘ523\"", "\"grade\": 7.5", "\"result\": \"MET\""};
+        QTest::newRow("report") << QStringList{"--format", "text"} << "en" << "ΜΑΘ523:9" << 0
+                                << QStringList{"If passed (what if): ΜΑΘ523 Mathematical Logic (semester 5, 4 ECTS, grade 9)"};
+        QTest::newRow("two courses") << QStringList() << "en" << "ΜΑΘ523:8, ΜΑΘ624:6.5" << 0
+                                     << QStringList{"PLANNED\tΜΑΘ523 Mathematical Logic\t8\nPLANNED\tΜΑΘ624 Number Theory\t6.5\n",
+                                                    "ECTS 306, needed ≥ 300"};
+    }
+    void aPlanCountsCoursesAsPassed()
+    {
+        QFETCH(QStringList, form);
+        QFETCH(QString, lang);
+        QFETCH(QString, plan);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, expected);
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const Result r = zrreq(QStringList{"audit", "--student", "84", "--kind", "1", "--object", "1", "--context", "103",
+                                           "--plan", plan, "--lang", lang} + form,
+                               server(QStringLiteral("sqlite")));
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        const QString out = QString::fromUtf8(r.out);
+        for (const QString &part : expected)
+            QVERIFY2(out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
+    }
+
     // Students in order, each once, then the count that adds them up; on several threads the
     // same bytes as on one, for one curriculum and for a set per curriculum.
     void allStudentsLineByLine_data()

@@ -105,6 +105,7 @@ private slots:
                                             {"{unreadset}", QFINDTESTDATA("data/auditset-unread.json")},
                                             {"{student}", QFINDTESTDATA("data/auditstudent.json")},
                                             {"{typedstudent}", QFINDTESTDATA("data/auditstudent-typed.json")},
+                                            {"{otherstudent}", QFINDTESTDATA("data/auditstudent-otherprogramme.json")},
                                             {"{typo}", m_files.filePath(QStringLiteral("typo.db"))},
                                             {"{unreachable}", QStringLiteral("postgresql://nobody@127.0.0.1:1/none")},
                                             {"{broken}", QFINDTESTDATA("data/set-broken.json")},

@@ -5,6 +5,10 @@
 #include "commands.h"
 
 #include "audit/auditset.h"
+#include "common/systemnumber.h"
+#include "audit/passedcourses.h"
+#include "audit/auditreportbuilder.h"
+#include "audit/completionplan.h"
 #include "audit/setimpact.h"
 #include "audit/studentfile.h"
 #include "common/createserverobject.h"
@@ -45,6 +49,50 @@ int exitFor(SetVerdict verdict)
     return verdict == SetVerdict::Unmet ? ExitInvalid : ExitOk;
 }
 
+// The courses `--plan` names ("ΜΗΥ101:8,ΜΗΥ205"), each from the programme's list and not passed
+// yet, with its grade (5 when none is given).
+QList<PlannedCourse> plannedCourses(const QString &list, const QList<CatalogCourse> &catalog,
+                                    const StudentRecord &record)
+{
+    const audit::StudentDigest passed = audit::DigestRecord(record, false);
+    QList<PlannedCourse> planned;
+    for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString code = item.section(QLatin1Char(':'), 0, 0).trimmed();
+        const QString gradeText = item.section(QLatin1Char(':'), 1).trimmed();
+        bool ok = true;
+        const double grade = gradeText.isEmpty() ? 5.0 : gradeText.toDouble(&ok);
+        if (!ok || grade < 5 || grade > 10)
+            throw UsageError{QStringLiteral("zrreq audit: --plan gives a course a passing grade from 5 to 10 "
+                                            "(\"%1:8\" or \"%1:7.5\"), not \"%2\"").arg(code, gradeText)};
+        const auto course = std::find_if(catalog.cbegin(), catalog.cend(), [&](const CatalogCourse &c) {
+            return c.code.compare(code, Qt::CaseInsensitive) == 0;
+        });
+        if (course == catalog.cend())
+            throw UsageError{QStringLiteral("zrreq audit: --plan names \"%1\", which is no course of the student's "
+                                            "programme").arg(code)};
+        if (passed.passedCourse(course->courseId))
+            throw UsageError{QStringLiteral("zrreq audit: --plan names %1, which the student has passed").arg(code)};
+        if (std::any_of(planned.cbegin(), planned.cend(),
+                        [&](const PlannedCourse &p) { return p.course.courseId == course->courseId; }))
+            throw UsageError{QStringLiteral("zrreq audit: --plan names %1 twice").arg(code)};
+        planned << PlannedCourse{*course, grade};
+    }
+    if (planned.isEmpty())
+        throw UsageError{QStringLiteral("zrreq audit: --plan needs course codes, \"ΜΗΥ101:8,ΜΗΥ205\"")};
+    return planned;
+}
+
+QJsonArray plannedJson(const QList<PlannedCourse> &planned)
+{
+    QJsonArray courses;
+    for (const PlannedCourse &p : planned)
+        courses.append(QJsonObject{{QStringLiteral("courseID"), p.course.courseId},
+                                   {QStringLiteral("code"), p.course.code},
+                                   {QStringLiteral("title"), p.course.title},
+                                   {QStringLiteral("grade"), p.grade ? QJsonValue(*p.grade) : QJsonValue()}});
+    return courses;
+}
+
 QJsonObject traceJson(const AuditTrace &trace, const QVariant &studentId)
 {
     QJsonArray requirements;
@@ -61,12 +109,19 @@ QJsonObject traceJson(const AuditTrace &trace, const QVariant &studentId)
                        {QStringLiteral("requirements"), requirements}};
 }
 
-int printTrace(const AuditTrace &trace, const StudentRecord &record, bool json)
+// A what-if names the courses it counts as passed first: "PLANNED" lines, or "planned" in JSON.
+int printTrace(const AuditTrace &trace, const StudentRecord &record, bool json,
+               const QList<PlannedCourse> &planned = {})
 {
     if (json) {
-        PrintLine(QString::fromUtf8(
-            QJsonDocument(traceJson(trace, record.student.value(QStringLiteral("student_ID")))).toJson(QJsonDocument::Indented)).trimmed());
+        QJsonObject object = traceJson(trace, record.student.value(QStringLiteral("student_ID")));
+        if (!planned.isEmpty())
+            object.insert(QStringLiteral("planned"), plannedJson(planned));
+        PrintLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
     } else {
+        for (const PlannedCourse &p : planned)
+            PrintLine(QStringLiteral("PLANNED\t") + (p.course.code + QLatin1Char(' ') + p.course.title).trimmed()
+                      + QLatin1Char('\t') + FormatLanguageNumber(p.grade.value_or(0), 2, CurrentLanguage()));
         for (const RequirementTrace &r : trace.requirements) {
             PrintLine(VerdictWord(r.verdict) + QStringLiteral("\t[%") + QString::number(r.ocID) + QStringLiteral("]\t")
                       + r.caption + QLatin1Char('\t') + r.measured);
@@ -126,6 +181,17 @@ std::optional<QSet<qint64>> exceptedAt(const QString &server, const SetTarget &t
     return server::ExceptedStudentsAt(*db, ExceptionListKeyOfSet(SetKeyOf(target)), asOf, QStringLiteral("zrreq audit"));
 }
 
+// A programme's set speaks of its own course list: a student of another programme would be
+// checked with his courses' types, semesters and groups of his own, and answered wrongly.
+void checkSameProgramme(const StudentRecord &record, qint32 kind, const QVariant &programme)
+{
+    const QVariant own = record.student.value(QStringLiteral("progrspoud_ID"));
+    if (kind != 1 || own.isNull() || programme.isNull() || own.toString() == programme.toString())
+        return;
+    throw MakeError(62201, QStringLiteral("zrreq audit"),
+                    {QString::number(record.studentId()), own.toString(), programme.toString()});
+}
+
 RecordScope scopeOf(const SetTarget &target)
 {
     // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
@@ -140,6 +206,7 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
     const RequirementFile file = ReadSetFileOf(command.server(), path);
     AuditCodes carried; // the courses the student file names
     const StudentRecord record = ReadStudentFile(studentPath, studentView(), &carried);
+    checkSameProgramme(record, file.objectKind, file.object.value(QStringLiteral("objID")));
     AuditCodes codes = carried;
     codes.fold = server::FoldForMatch;
     Recordset rows = file.rows;
@@ -183,6 +250,7 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
     command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
     StudentRecord record = StudentRecord::fromRows(
         ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
+    checkSameProgramme(record, target.kind, target.objectId);
     if (const auto excepted = exceptedAt(command.server(), target, command.asOf()))
         record.excepted = excepted->contains(studentId);
     // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
@@ -195,15 +263,26 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
         if (own.size() > 0)
             stored.set = own;
     }
+    // What if he passed these: the courses count as passed before the audit.
+    QList<CatalogCourse> catalog;
+    QList<PlannedCourse> planned;
+    if (request.format != ReportFormat::Lines || command.parser().isSet(QStringLiteral("plan")))
+        catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
+    if (command.parser().isSet(QStringLiteral("plan"))) {
+        planned = plannedCourses(command.parser().value(QStringLiteral("plan")), catalog, record);
+        record = WithPlannedCourses(record, planned, stored.codes);
+    }
     const AuditTrace trace = stored.set.evaluate(record);
     if (request.format != ReportFormat::Lines) {
-        const QList<CatalogCourse> catalog =
-            ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
-        return WriteReport(ReportOfAudit(stored.set, trace, record, catalog, ContextTitle(target.context),
-                                         stored.version, command.asOf()),
-                           request);
+        AuditReport report = ReportOfAudit(stored.set, trace, record, catalog, ContextTitle(target.context),
+                                           stored.version, command.asOf());
+        for (const PlannedCourse &p : std::as_const(planned)) {
+            report.planned << ReportCourseOf(p.course);
+            report.planned.last().grade = p.grade;
+        }
+        return WriteReport(report, request);
     }
-    return printTrace(trace, record, json);
+    return printTrace(trace, record, json, planned);
 }
 
 // The curricula of the programme that have a set of the target's context, in order.
@@ -408,6 +487,10 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    p.addOption({QStringLiteral("plan"),
+                 QStringLiteral("With --student: what if he passed these courses of his programme, by code, each "
+                                "with a grade (5 when none is given): ΜΗΥ101:8,ΜΗΥ205. The output names them first."),
+                 QStringLiteral("CODE[:GRADE],...")});
     p.addOption({QStringLiteral("jobs"),
                  QStringLiteral("With --all, reads and checks the students on N threads at once (default: the "
                                 "machine's cores, at most 8). The output is the same whatever N."),
@@ -423,6 +506,8 @@ int runAudit(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    if (p.isSet(QStringLiteral("plan")) && !p.isSet(QStringLiteral("student")))
+        return command.fail(UsageError{QStringLiteral("zrreq audit: --plan is for one stored student (--student)")});
     if (p.isSet(QStringLiteral("as-of")) && p.isSet(QStringLiteral("file")))
         return command.fail(UsageError{QStringLiteral("zrreq audit: --as-of reads a stored set; --file is none")});
     const bool json = p.isSet(QStringLiteral("json"));

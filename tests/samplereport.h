@@ -31,7 +31,7 @@ inline AuditReport SampleReport(const QString &language)
                   QStringLiteral("Λογισμικό και Πληροφοριακά Συστήματα"), QStringLiteral("Προϋποθέσεις λήψης πτυχίου"), 4,
                   QDateTime(QDate(2025, 3, 5), QTime(12, 0), QTimeZone::utc()), language, SetVerdict::Unmet,
                   greek ? QStringLiteral("Πληρούνται 4 από τις 5 προϋποθέσεις· χρειάζεται ακόμη: ects")
-                        : QStringLiteral("4 of 5 requirements met; still needed: ects"), {}, {}, {}};
+                        : QStringLiteral("4 of 5 requirements met; still needed: ects"), {}, {}, {}, {}, {}};
     const auto course = [](qint32 id, const char *code, const char *title, qint32 semester, double ects) {
         return ReportCourse{id, QString::fromUtf8(code), QString::fromUtf8(title), semester, ects, std::nullopt};
     };

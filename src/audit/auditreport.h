@@ -92,6 +92,10 @@ struct ZRREQ_EXPORT AuditReport
     /// Courses counted as passed though the student has not passed them: the audit answers
     /// "what if he passed these". Shown in the header.
     QList<ReportCourse> planned;
+    /// The programme and curriculum a what-if audits him in ("Economics, Accounting"); empty
+    /// for his own. The header then names them, and the passed courses their list does not hold.
+    QString whatIf;
+    QStringList outside;
 };
 
 } // namespace zr

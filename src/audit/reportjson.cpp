@@ -107,6 +107,8 @@ QByteArray ReportJson(const AuditReport &report)
                            {QStringLiteral("setVersion"), report.setVersion},
                            {QStringLiteral("asOf"), momentJson(report.asOf)},
                            {QStringLiteral("planned"), coursesJson(report.planned)},
+                           {QStringLiteral("whatIf"), report.whatIf.isEmpty() ? QJsonValue() : QJsonValue(report.whatIf)},
+                           {QStringLiteral("outside"), QJsonArray::fromStringList(report.outside)},
                            {QStringLiteral("verdict"), VerdictWord(report.verdict)},
                            {QStringLiteral("summary"), report.summary},
                            {QStringLiteral("plan"), plan},

@@ -32,6 +32,8 @@ enum : qint32 {
     StrMoreCourses = 63321,    // "… and %1 more"
     StrPlanned = 63322,        // "Planned (what if)"
     StrGrade = 63323,          // "grade %1"
+    StrWhatIf = 63324,         // "What if in"
+    StrOutside = 63325,        // "Not in its course list"
 };
 
 int languageOf(const QString &language)
@@ -105,6 +107,11 @@ QList<HeaderField> ReportWording::header(const AuditReport &report) const
         fields << HeaderField{text(StrSet), set.join(QStringLiteral(", "))};
     if (report.asOf.isValid())
         fields << HeaderField{text(StrDate), dateTime(report.asOf)};
+    if (!report.whatIf.isEmpty()) {
+        fields << HeaderField{text(StrWhatIf), report.whatIf};
+        if (!report.outside.isEmpty())
+            fields << HeaderField{text(StrOutside), report.outside.join(QStringLiteral("; "))};
+    }
     if (!report.planned.isEmpty()) {
         QStringList planned;
         for (const ReportCourse &c : report.planned)

@@ -245,6 +245,45 @@ private slots:
             QVERIFY2(out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
     }
 
+    // What if student 84 (curriculum 11 of programme 1) were of another curriculum or programme:
+    // the set audited is that one's, his courses counted as its course list counts them, and
+    // what the list does not hold is named.
+    void aWhatIfAuditsAnotherCurriculumOrProgramme_data()
+    {
+        QTest::addColumn<QStringList>("whatIf");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("absent");
+        // Curriculum 12's set (17 to 19), which his 300 ECTS meet; curriculum 11's wanted 300 of one kind.
+        QTest::newRow("another curriculum") << QStringList{"--what-if-curriculum", "12"} << 0
+            << QStringList{"WHAT-IF\tΠροπτυχιακό Πρόγραμμα Σπουδών Μηχανικών Η/Υ και Πληροφορικής, Υλικό και Αρχιτεκτονική Υπολογιστών\n",
+                           "MET\t[%17]\tCourse Type\tECTS 300, needed ≥ 300"}
+            << QStringList{"OUTSIDE", "[%10]"};
+        // Programme 2 lists none of his courses: they count only where a requirement selects all (23).
+        QTest::newRow("another programme") << QStringList{"--what-if-programme", "2", "--what-if-curriculum", "21"} << 0
+            << QStringList{", Γενική κατεύθυνση\n", "\nOUTSIDE\tΜΗΥ101 Mathematics I\n", "MET\t[%23]\tCourse Type\tECTS 300, needed ≥ 120"}
+            << QStringList{"[%10]"};
+        QTest::newRow("report") << QStringList{"--what-if-programme", "2", "--curriculum", "21", "--format", "text"} << 0
+            << QStringList{"Curriculum: Γενική κατεύθυνση", "What if in: ", "Not in its course list: ΜΗΥ101 Mathematics I; "}
+            << QStringList();
+    }
+    void aWhatIfAuditsAnotherCurriculumOrProgramme()
+    {
+        QFETCH(QStringList, whatIf);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, absent);
+        QVERIFY(ready(QStringLiteral("sqlite")));
+        const Result r = zrreq(QStringList{"audit", "--student", "84", "--context", "103", "--lang", "en"} + whatIf,
+                               server(QStringLiteral("sqlite")));
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        const QString out = QString::fromUtf8(r.out);
+        for (const QString &part : expected)
+            QVERIFY2(out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
+        for (const QString &part : absent)
+            QVERIFY2(!out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
+    }
+
     // Students in order, each once, then the count that adds them up; on several threads the
     // same bytes as on one, for one curriculum and for a set per curriculum.
     void allStudentsLineByLine_data()

@@ -2,6 +2,7 @@
 #include "handmadeset.h"
 #include "audit/auditreportbuilder.h"
 #include "audit/auditset.h"
+#include "audit/whatif.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
 
@@ -293,6 +294,51 @@ private slots:
         } catch (const ZrError &error) {
             QCOMPARE(error.number, number);
         }
+    }
+
+    // Counted as another programme counts them: a listed course takes the list's type, semester
+    // and group; an unlisted one keeps only its own attributes, and is named with the enrolments'.
+    void anotherProgrammeCountsCoursesByItsList()
+    {
+        CourseAttributes own;
+        own.courseType = 1;
+        own.semester = 1;
+        own.group = 5;
+        own.mode = 2;
+        own.ects = 6;
+        own.coefficient = 1.5;
+        own.inDegreeGrade = true;
+        StudentRecord record;
+        for (const qint32 course : {1, 2, 2}) {
+            CourseResult result;
+            result.courseId = course;
+            result.year = 2024;
+            result.grade = 7;
+            result.course = own;
+            record.results << result;
+        }
+        CourseEnrolment enrolment;
+        enrolment.courseId = 3;
+        record.enrolments << enrolment;
+        CatalogCourse listed{1, QStringLiteral("Π1"), QStringLiteral("Listed"), {}};
+        listed.attributes.courseType = 2;
+        listed.attributes.semester = 3;
+        listed.attributes.group = 7;
+        listed.attributes.ects = 5;
+
+        QList<qint32> outside;
+        const StudentRecord counted = RecordInProgramme(record, {listed}, &outside);
+        QCOMPARE(counted.results.at(0).course, listed.attributes);
+        const CourseAttributes unlisted = counted.results.at(1).course;
+        QVERIFY(!unlisted.courseType && !unlisted.semester && !unlisted.group && !unlisted.coefficient);
+        QVERIFY(!unlisted.inDegreeGrade);
+        QCOMPARE(unlisted.mode, std::optional<qint32>(2));
+        QCOMPARE(unlisted.ects, std::optional<double>(6));
+        QCOMPARE(outside, (QList<qint32>{2, 3}));
+        // Grades, years and the rest of the record stay as they were.
+        QCOMPARE(counted.results.size(), 3);
+        QCOMPARE(counted.results.at(2).grade, std::optional<double>(7));
+        QCOMPARE(counted.enrolments, record.enrolments);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "commands.h"
 
 #include "audit/auditset.h"
+#include "audit/whatif.h"
 #include "common/systemnumber.h"
 #include "audit/passedcourses.h"
 #include "audit/auditreportbuilder.h"
@@ -192,6 +193,70 @@ void checkSameProgramme(const StudentRecord &record, qint32 kind, const QVariant
                     {QString::number(record.studentId()), own.toString(), programme.toString()});
 }
 
+// A what-if audits a student against a programme's set as if he were of it: another
+// programme's (--what-if-programme) or his own's in another curriculum (--what-if-curriculum).
+struct WhatIf
+{
+    bool asked = false;
+    qint32 programme = 0; ///< 0: his own
+    qint32 curriculum = 0;
+    QList<qint32> outside; ///< his courses the programme's list does not hold
+    QString caption;       ///< "programme, curriculum" as the report names them
+};
+
+WhatIf readWhatIf(CommandLine &command)
+{
+    WhatIf whatIf;
+    whatIf.programme = command.wholeNumber(QStringLiteral("what-if-programme"), false);
+    whatIf.curriculum = command.wholeNumber(QStringLiteral("what-if-curriculum"), false);
+    whatIf.asked = command.parser().isSet(QStringLiteral("what-if-programme"))
+                   || command.parser().isSet(QStringLiteral("what-if-curriculum"));
+    if (!whatIf.asked)
+        return whatIf;
+    if (command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object")))
+        throw UsageError{QStringLiteral("zrreq audit: a what-if names the programme itself (--what-if-programme, "
+                                        "--what-if-curriculum), without --kind and --object")};
+    if (whatIf.curriculum == 0)
+        whatIf.curriculum = command.wholeNumber(QStringLiteral("curriculum"), false);
+    return whatIf;
+}
+
+// One row's column of a code table of the department object, or empty.
+QString titleOf(const QString &server, const QString &table, const QString &where, const char16_t *column)
+{
+    Recordset rows = ServerObjectOf<cDepartment>(server)->getTextList(table, where);
+    rows.moveFirst();
+    return rows.eof() ? QString() : rows.value(QStringView(column)).toString();
+}
+
+// The record as the what-if's programme would count it, named as of it: its programme and
+// curriculum, and its course list's types, semesters and groups.
+StudentRecord inWhatIf(const QString &server, StudentRecord record, const SetTarget &target, WhatIf &whatIf)
+{
+    const qint32 programme = qint32(target.objectId.toLongLong());
+    if (record.student.value(QStringLiteral("progrspoud_ID")).toInt() != programme) {
+        record = RecordInProgramme(record, ProgrammeCatalog(server, programme), &whatIf.outside);
+        record.student.insert(QStringLiteral("progrspoud_ID"), programme);
+        record.student.insert(QStringLiteral("prtitle"),
+                              titleOf(server, QStringLiteral("QEMDepPrograms"),
+                                      QStringLiteral("prID=") + QString::number(programme), u"prtitle"));
+    }
+    if (target.curriculum != 0) {
+        record.student.insert(QStringLiteral("orient_ID"), target.curriculum);
+        record.student.insert(QStringLiteral("ordescription"),
+                              titleOf(server, QStringLiteral("QEMDPOrientation"),
+                                      QStringLiteral("orID=") + QString::number(target.curriculum), u"ordescription"));
+    }
+    // His own degree requirements are his programme's: a what-if audits the set it names.
+    record.regulation = false;
+    QStringList caption{record.student.value(QStringLiteral("prtitle")).toString()};
+    if (target.curriculum != 0)
+        caption << record.student.value(QStringLiteral("ordescription")).toString();
+    caption.removeAll(QString());
+    whatIf.caption = caption.isEmpty() ? QString::number(programme) : caption.join(QStringLiteral(", "));
+    return record;
+}
+
 RecordScope scopeOf(const SetTarget &target)
 {
     // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
@@ -246,10 +311,27 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
 int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
 {
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
-    SetTarget target = ReadTarget(command);
+    WhatIf whatIf = readWhatIf(command);
+    SetTarget target;
+    if (whatIf.asked) {
+        qint32 programme = whatIf.programme;
+        if (programme == 0)
+            programme = StudentRecord::fromRows(ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, {}))
+                            .student.value(QStringLiteral("progrspoud_ID"))
+                            .toInt();
+        target = SetTarget{1, QString::number(programme), command.wholeNumber(QStringLiteral("context"), true),
+                           whatIf.curriculum};
+        if (perCurriculum(target) && target.curriculum == 0)
+            throw UsageError{QStringLiteral("zrreq audit: programme %1 keeps a set per curriculum: name one with "
+                                            "--what-if-curriculum").arg(programme)};
+    } else {
+        target = ReadTarget(command);
+    }
     command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
     StudentRecord record = StudentRecord::fromRows(
         ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
+    if (whatIf.asked)
+        record = inWhatIf(command.server(), record, target, whatIf);
     checkSameProgramme(record, target.kind, target.objectId);
     if (const auto excepted = exceptedAt(command.server(), target, command.asOf()))
         record.excepted = excepted->contains(studentId);
@@ -280,7 +362,25 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
             report.planned << ReportCourseOf(p.course);
             report.planned.last().grade = p.grade;
         }
+        report.whatIf = whatIf.caption;
+        for (qint32 course : std::as_const(whatIf.outside))
+            report.outside << CourseLabel(stored.codes, course);
         return WriteReport(report, request);
+    }
+    if (whatIf.asked) {
+        if (json) {
+            // The what-if leads the trace's object, as the planned courses do.
+            QStringList outside;
+            for (qint32 course : std::as_const(whatIf.outside))
+                outside << CourseLabel(stored.codes, course);
+            PrintLine(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("whatIf"), whatIf.caption},
+                                                                   {QStringLiteral("outside"), QJsonArray::fromStringList(outside)}})
+                                            .toJson(QJsonDocument::Compact)));
+        } else {
+            PrintLine(QStringLiteral("WHAT-IF\t") + whatIf.caption);
+            for (qint32 course : std::as_const(whatIf.outside))
+                PrintLine(QStringLiteral("OUTSIDE\t") + CourseLabel(stored.codes, course));
+        }
     }
     return printTrace(trace, record, json, planned);
 }
@@ -487,6 +587,15 @@ int runAudit(const QStringList &arguments)
     p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
+    p.addOption({QStringLiteral("what-if-programme"),
+                 QStringLiteral("With --student and --context: what if he were of programme P, his courses counted "
+                                "as its course list counts them (with --what-if-curriculum or --curriculum for a set "
+                                "per curriculum)."),
+                 QStringLiteral("P")});
+    p.addOption({QStringLiteral("what-if-curriculum"),
+                 QStringLiteral("With --student and --context: what if he were of curriculum X (of his programme, or "
+                                "of --what-if-programme)."),
+                 QStringLiteral("X")});
     p.addOption({QStringLiteral("plan"),
                  QStringLiteral("With --student: what if he passed these courses of his programme, by code, each "
                                 "with a grade (5 when none is given): ΜΗΥ101:8,ΜΗΥ205. The output names them first."),
@@ -506,6 +615,9 @@ int runAudit(const QStringList &arguments)
     if (const int done = command.parse(arguments); done >= 0)
         return done;
     command.applyLanguage();
+    if ((p.isSet(QStringLiteral("what-if-programme")) || p.isSet(QStringLiteral("what-if-curriculum")))
+        && !p.isSet(QStringLiteral("student")))
+        return command.fail(UsageError{QStringLiteral("zrreq audit: a what-if is for one stored student (--student)")});
     if (p.isSet(QStringLiteral("plan")) && !p.isSet(QStringLiteral("student")))
         return command.fail(UsageError{QStringLiteral("zrreq audit: --plan is for one stored student (--student)")});
     if (p.isSet(QStringLiteral("as-of")) && p.isSet(QStringLiteral("file")))

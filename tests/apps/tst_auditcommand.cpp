@@ -235,10 +235,11 @@ private slots:
         QFETCH(QString, plan);
         QFETCH(int, exitCode);
         QFETCH(QStringList, expected);
-        QVERIFY(ready(QStringLiteral("sqlite")));
+        const QString backend = QString::fromLatin1(qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") ? "sqlite" : "postgresql");
+        QVERIFY(ready(backend));
         const Result r = zrreq(QStringList{"audit", "--student", "84", "--kind", "1", "--object", "1", "--context", "103",
                                            "--plan", plan, "--lang", lang} + form,
-                               server(QStringLiteral("sqlite")));
+                               server(backend));
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
         const QString out = QString::fromUtf8(r.out);
         for (const QString &part : expected)
@@ -273,9 +274,10 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QStringList, expected);
         QFETCH(QStringList, absent);
-        QVERIFY(ready(QStringLiteral("sqlite")));
+        const QString backend = QString::fromLatin1(qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") ? "sqlite" : "postgresql");
+        QVERIFY(ready(backend));
         const Result r = zrreq(QStringList{"audit", "--student", "84", "--context", "103", "--lang", "en"} + whatIf,
-                               server(QStringLiteral("sqlite")));
+                               server(backend));
         QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
         const QString out = QString::fromUtf8(r.out);
         for (const QString &part : expected)

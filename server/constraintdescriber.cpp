@@ -168,6 +168,8 @@ QString ConstraintDescriber::describe(const Recordset &row)
             parts.append(phrase(61556, min));
         if (min != QLatin1String("-1"))
             parts.append(phrase(61557, operatorText(op) + QLatin1Char(' ') + grade));
+        if (min != QLatin1String("-1") && text(row, "conoptval7") == QLatin1String("0"))
+            parts.append(phrase(61567));
         break;
     }
     case 40:

@@ -309,8 +309,8 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
     int passed = 0;
     for (qint32 course : r.selectedInOrder) {
         const PassedCourse *c = s.passedCourse(course);
-        // An exemption without a grade meets every grade condition.
-        const bool counts = c && (!c->grade || compareNumbers(r.op, *c->grade, r.grade, r.grade));
+        // An exemption without a grade meets the grade condition unless the requirement says not.
+        const bool counts = c && (c->grade ? compareNumbers(r.op, *c->grade, r.grade, r.grade) : r.exemptionMeetsGrade);
         if (c)
             ++passed;
         if (counts)

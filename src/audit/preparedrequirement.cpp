@@ -215,6 +215,7 @@ PreparedRequirement prepare(const RequirementValue &value)
         r.grade = *numberOf(value, QStringLiteral("conoptval3"), true) * 10;
         readSemesterLimits(r, value);
         r.substitutions = wholeNumber(codeOf(value, QStringLiteral("conoptval6"))).value_or(0) != 0;
+        r.exemptionMeetsGrade = codeOf(value, QStringLiteral("conoptval7")) != QLatin1String("0");
         break;
     case 60:
         r.selected.insert(wholeNumber(codeOf(value, selectedField)).value_or(-1));

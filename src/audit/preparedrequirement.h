@@ -40,6 +40,7 @@ struct PreparedRequirement
     double grade = PassingGrade;          ///< a threshold on the 0 to 10 scale
     std::optional<double> semesterAbove, semesterBelow;
     bool substitutions = false;
+    bool exemptionMeetsGrade = true;      ///< an exemption without a grade meets the grade condition
     QList<PeriodItem> examPeriods, teachingPeriods;
     QList<CourseTypeTotal> performance, averageTypes;
     qint32 flags = 0;

@@ -127,6 +127,7 @@ constexpr FieldName FieldNames[] = {
     {30, "conoptval4", "minimumCourses"},
     {100, "conoptval4", "minimumCourses"},
     {30, "conoptval6", "substitutions"},
+    {30, "conoptval7", "exemptionMeetsGrade"},
     {90, "conoptval6", "period"},
     {100, "conoptval6", "enrolment"},
     {80, "conoptval1", "examPeriods"},

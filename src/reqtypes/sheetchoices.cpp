@@ -74,6 +74,11 @@ QList<FixedChoice> SubstitutionChoices()
     return {{QStringLiteral("0"), 20769}, {QStringLiteral("1"), 20770}, {QStringLiteral("2"), 20771}};
 }
 
+QList<FixedChoice> ExemptionGradeChoices()
+{
+    return {{QStringLiteral("1"), 20295}, {QStringLiteral("0"), 20297}};
+}
+
 QList<FixedChoice> EnrolmentChoices()
 {
     return {{QStringLiteral("1"), 20663},

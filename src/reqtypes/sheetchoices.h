@@ -41,6 +41,8 @@ ZRREQ_EXPORT QList<FixedChoice> YesNoChoices();
 /// The course-substitution check of a prerequisite course (type 30): 0 none,
 /// 1 all substitutions, 2 substitutions of the course only.
 ZRREQ_EXPORT QList<FixedChoice> SubstitutionChoices();
+/// Whether an exemption without a grade meets a grade condition (1, as it always did) or not (0).
+ZRREQ_EXPORT QList<FixedChoice> ExemptionGradeChoices();
 
 /// Whether an earlier enrolment must exist (type 100): 1 ignore, -1 yes in
 /// any earlier period, 0 in none, -2 yes in the previous period, 2 not in it.

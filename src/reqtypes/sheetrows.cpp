@@ -175,7 +175,9 @@ QList<ParameterRow> buildSheetRows(int typeId, int context)
                 withDefault(row(QStringLiteral("conoptval3"), 20626, RowKind::Entry, 20627, HelpPlacement::DescriptionOnly),
                             QStringLiteral("0,5")),
                 optionsRow(QStringLiteral("conoptval5"), 20628, RowKind::Options, QString(QLatin1String(""))),
-                choice(QStringLiteral("conoptval6"), 20768, SubstitutionChoices(), QStringLiteral("0"))};
+                choice(QStringLiteral("conoptval6"), 20768, SubstitutionChoices(), QStringLiteral("0")),
+                // An extension of ours: a row stored without it reads as "yes", the rule as it always was.
+                choice(QStringLiteral("conoptval7"), 20773, ExemptionGradeChoices(), QStringLiteral("1"), 20774)};
     }
     case 40:
         return {codeList(Selected, 20630, 20631, HelpPlacement::HintAndDescription, courseTypes()),

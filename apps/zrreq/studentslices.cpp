@@ -36,7 +36,8 @@ std::vector<qint64> studentIds(const StudentWalk &walk)
         sql += QStringLiteral(" AND orient_ID = ?");
         values << walk.curriculum;
     }
-    QSqlQuery &q = db->exec(sql + QStringLiteral(" ORDER BY student_ID"), values, QStringLiteral("audit"));
+    QSqlQuery &q =
+        db->exec(sql + QStringLiteral(" ORDER BY student_ID"), values, QStringLiteral("audit"));
     std::vector<qint64> ids;
     while (q.next())
         ids.push_back(q.value(0).toLongLong());
@@ -71,8 +72,8 @@ int DefaultWalkJobs()
     return std::clamp(QThread::idealThreadCount(), 1, 8);
 }
 
-void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit, const SliceDelivery &deliver,
-                  qint64 *students)
+void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit,
+                  const SliceDelivery &deliver, qint64 *students)
 {
     jobs = std::max(jobs, 1);
     const QList<StudentIdRange> slices = StudentSlices(walk, jobs * SlicesPerJob, students);
@@ -127,7 +128,8 @@ void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit, 
                 // would only make the run's memory grow with the database.
                 auto db = server::Database::open(walk.server);
                 if (db->dialect() == SqlDialect::SQLite)
-                    db->execControl(QStringLiteral("PRAGMA cache_size = -4096"), QStringLiteral("audit"));
+                    db->execControl(QStringLiteral("PRAGMA cache_size = -4096"),
+                                    QStringLiteral("audit"));
                 reader = ServerObjectOf<cStudent>(walk.server);
             }
             reader->WalkStudentRecords(
@@ -139,7 +141,8 @@ void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit, 
                 },
                 nextRange);
         } catch (...) {
-            // The slice being read carries the error; one that failed before any was taken, the next.
+            // The slice being read carries the error; one that failed before any was taken, the
+            // next.
             if (current < 0) {
                 std::lock_guard lock(mutex);
                 if (next < slices.size())

@@ -45,8 +45,8 @@ using SliceDelivery = std::function<void(const SliceOutput &out)>;
 /// each slice to `deliver` as soon as it and those before it are done. A slice's error is
 /// thrown when its turn comes, and nothing after it is delivered. `students` receives the
 /// number of students the walk covers before the first slice is read.
-void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit, const SliceDelivery &deliver,
-                  qint64 *students = nullptr);
+void WalkInSlices(const StudentWalk &walk, int jobs, const SliceVisitor &visit,
+                  const SliceDelivery &deliver, qint64 *students = nullptr);
 
 /// The number of threads a walk uses when none is asked: the machine's cores, at most 8.
 int DefaultWalkJobs();

@@ -15,7 +15,8 @@ namespace zr {
 /// it does not hold keeps only what is its own (mode, sector, subject, credits, hours, ECTS), so
 /// that it counts only where a requirement selects every course or names it. `outside` receives
 /// the passed or enrolled courses the list does not hold, in the record's order, each once.
-ZRREQ_EXPORT StudentRecord RecordInProgramme(const StudentRecord &record, const QList<CatalogCourse> &catalog,
+ZRREQ_EXPORT StudentRecord RecordInProgramme(const StudentRecord &record,
+                                             const QList<CatalogCourse> &catalog,
                                              QList<qint32> *outside = nullptr);
 
 } // namespace zr

@@ -1,20 +1,19 @@
 #include "clicommon.h"
 #include "../auditsources.h"
 #include "auditreportoutput.h"
+#include "auditwhatif.h"
 #include "../studentslices.h"
 #include "commands.h"
 
-#include "audit/auditset.h"
-#include "audit/whatif.h"
-#include "common/systemnumber.h"
-#include "audit/passedcourses.h"
 #include "audit/auditreportbuilder.h"
+#include "audit/auditset.h"
 #include "audit/completionplan.h"
 #include "audit/setimpact.h"
 #include "audit/studentfile.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
+#include "common/systemnumber.h"
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/requirementfile.h"
@@ -50,50 +49,6 @@ int exitFor(SetVerdict verdict)
     return verdict == SetVerdict::Unmet ? ExitInvalid : ExitOk;
 }
 
-// The courses `--plan` names ("ΜΗΥ101:8,ΜΗΥ205"), each from the programme's list and not passed
-// yet, with its grade (5 when none is given).
-QList<PlannedCourse> plannedCourses(const QString &list, const QList<CatalogCourse> &catalog,
-                                    const StudentRecord &record)
-{
-    const audit::StudentDigest passed = audit::DigestRecord(record, false);
-    QList<PlannedCourse> planned;
-    for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString code = item.section(QLatin1Char(':'), 0, 0).trimmed();
-        const QString gradeText = item.section(QLatin1Char(':'), 1).trimmed();
-        bool ok = true;
-        const double grade = gradeText.isEmpty() ? 5.0 : gradeText.toDouble(&ok);
-        if (!ok || grade < 5 || grade > 10)
-            throw UsageError{QStringLiteral("zrreq audit: --plan gives a course a passing grade from 5 to 10 "
-                                            "(\"%1:8\" or \"%1:7.5\"), not \"%2\"").arg(code, gradeText)};
-        const auto course = std::find_if(catalog.cbegin(), catalog.cend(), [&](const CatalogCourse &c) {
-            return c.code.compare(code, Qt::CaseInsensitive) == 0;
-        });
-        if (course == catalog.cend())
-            throw UsageError{QStringLiteral("zrreq audit: --plan names \"%1\", which is no course of the student's "
-                                            "programme").arg(code)};
-        if (passed.passedCourse(course->courseId))
-            throw UsageError{QStringLiteral("zrreq audit: --plan names %1, which the student has passed").arg(code)};
-        if (std::any_of(planned.cbegin(), planned.cend(),
-                        [&](const PlannedCourse &p) { return p.course.courseId == course->courseId; }))
-            throw UsageError{QStringLiteral("zrreq audit: --plan names %1 twice").arg(code)};
-        planned << PlannedCourse{*course, grade};
-    }
-    if (planned.isEmpty())
-        throw UsageError{QStringLiteral("zrreq audit: --plan needs course codes, \"ΜΗΥ101:8,ΜΗΥ205\"")};
-    return planned;
-}
-
-QJsonArray plannedJson(const QList<PlannedCourse> &planned)
-{
-    QJsonArray courses;
-    for (const PlannedCourse &p : planned)
-        courses.append(QJsonObject{{QStringLiteral("courseID"), p.course.courseId},
-                                   {QStringLiteral("code"), p.course.code},
-                                   {QStringLiteral("title"), p.course.title},
-                                   {QStringLiteral("grade"), p.grade ? QJsonValue(*p.grade) : QJsonValue()}});
-    return courses;
-}
-
 QJsonObject traceJson(const AuditTrace &trace, const QVariant &studentId)
 {
     QJsonArray requirements;
@@ -117,7 +72,7 @@ int printTrace(const AuditTrace &trace, const StudentRecord &record, bool json,
     if (json) {
         QJsonObject object = traceJson(trace, record.student.value(QStringLiteral("student_ID")));
         if (!planned.isEmpty())
-            object.insert(QStringLiteral("planned"), plannedJson(planned));
+            object.insert(QStringLiteral("planned"), PlannedJson(planned));
         PrintLine(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
     } else {
         for (const PlannedCourse &p : planned)
@@ -182,81 +137,6 @@ std::optional<QSet<qint64>> exceptedAt(const QString &server, const SetTarget &t
     return server::ExceptedStudentsAt(*db, ExceptionListKeyOfSet(SetKeyOf(target)), asOf, QStringLiteral("zrreq audit"));
 }
 
-// A programme's set speaks of its own course list: a student of another programme would be
-// checked with his courses' types, semesters and groups of his own, and answered wrongly.
-void checkSameProgramme(const StudentRecord &record, qint32 kind, const QVariant &programme)
-{
-    const QVariant own = record.student.value(QStringLiteral("progrspoud_ID"));
-    if (kind != 1 || own.isNull() || programme.isNull() || own.toString() == programme.toString())
-        return;
-    throw MakeError(62201, QStringLiteral("zrreq audit"),
-                    {QString::number(record.studentId()), own.toString(), programme.toString()});
-}
-
-// A what-if audits a student against a programme's set as if he were of it: another
-// programme's (--what-if-programme) or his own's in another curriculum (--what-if-curriculum).
-struct WhatIf
-{
-    bool asked = false;
-    qint32 programme = 0; ///< 0: his own
-    qint32 curriculum = 0;
-    QList<qint32> outside; ///< his courses the programme's list does not hold
-    QString caption;       ///< "programme, curriculum" as the report names them
-};
-
-WhatIf readWhatIf(CommandLine &command)
-{
-    WhatIf whatIf;
-    whatIf.programme = command.wholeNumber(QStringLiteral("what-if-programme"), false);
-    whatIf.curriculum = command.wholeNumber(QStringLiteral("what-if-curriculum"), false);
-    whatIf.asked = command.parser().isSet(QStringLiteral("what-if-programme"))
-                   || command.parser().isSet(QStringLiteral("what-if-curriculum"));
-    if (!whatIf.asked)
-        return whatIf;
-    if (command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object")))
-        throw UsageError{QStringLiteral("zrreq audit: a what-if names the programme itself (--what-if-programme, "
-                                        "--what-if-curriculum), without --kind and --object")};
-    if (whatIf.curriculum == 0)
-        whatIf.curriculum = command.wholeNumber(QStringLiteral("curriculum"), false);
-    return whatIf;
-}
-
-// One row's column of a code table of the department object, or empty.
-QString titleOf(const QString &server, const QString &table, const QString &where, const char16_t *column)
-{
-    Recordset rows = ServerObjectOf<cDepartment>(server)->getTextList(table, where);
-    rows.moveFirst();
-    return rows.eof() ? QString() : rows.value(QStringView(column)).toString();
-}
-
-// The record as the what-if's programme would count it, named as of it: its programme and
-// curriculum, and its course list's types, semesters and groups.
-StudentRecord inWhatIf(const QString &server, StudentRecord record, const SetTarget &target, WhatIf &whatIf)
-{
-    const qint32 programme = qint32(target.objectId.toLongLong());
-    if (record.student.value(QStringLiteral("progrspoud_ID")).toInt() != programme) {
-        record = RecordInProgramme(record, ProgrammeCatalog(server, programme), &whatIf.outside);
-        record.student.insert(QStringLiteral("progrspoud_ID"), programme);
-        record.student.insert(QStringLiteral("prtitle"),
-                              titleOf(server, QStringLiteral("QEMDepPrograms"),
-                                      QStringLiteral("prID=") + QString::number(programme), u"prtitle"));
-    }
-    if (target.curriculum != 0) {
-        record.student.insert(QStringLiteral("orient_ID"), target.curriculum);
-        record.student.insert(QStringLiteral("ordescription"),
-                              titleOf(server, QStringLiteral("QEMDPOrientation"),
-                                      QStringLiteral("orID=") + QString::number(target.curriculum), u"ordescription"));
-    }
-    // His own degree requirements are his programme's: a what-if audits the set it names.
-    record.regulation = false;
-    QStringList caption{record.student.value(QStringLiteral("prtitle")).toString()};
-    if (target.curriculum != 0)
-        caption << record.student.value(QStringLiteral("ordescription")).toString();
-    caption.removeAll(QString());
-    whatIf.caption = caption.isEmpty() ? QString::number(programme) : caption.join(QStringLiteral(", "));
-    return record;
-}
-
 RecordScope scopeOf(const SetTarget &target)
 {
     // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
@@ -271,7 +151,7 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
     const RequirementFile file = ReadSetFileOf(command.server(), path);
     AuditCodes carried; // the courses the student file names
     const StudentRecord record = ReadStudentFile(studentPath, studentView(), &carried);
-    checkSameProgramme(record, file.objectKind, file.object.value(QStringLiteral("objID")));
+    CheckSameProgramme(record, file.objectKind, file.object.value(QStringLiteral("objID")));
     AuditCodes codes = carried;
     codes.fold = server::FoldForMatch;
     Recordset rows = file.rows;
@@ -311,7 +191,7 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
 int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
 {
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
-    WhatIf whatIf = readWhatIf(command);
+    WhatIf whatIf = ReadWhatIf(command);
     SetTarget target;
     if (whatIf.asked) {
         qint32 programme = whatIf.programme;
@@ -331,8 +211,8 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
     StudentRecord record = StudentRecord::fromRows(
         ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
     if (whatIf.asked)
-        record = inWhatIf(command.server(), record, target, whatIf);
-    checkSameProgramme(record, target.kind, target.objectId);
+        record = RecordInWhatIf(command.server(), record, target, whatIf);
+    CheckSameProgramme(record, target.kind, target.objectId);
     if (const auto excepted = exceptedAt(command.server(), target, command.asOf()))
         record.excepted = excepted->contains(studentId);
     // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
@@ -351,7 +231,7 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
     if (request.format != ReportFormat::Lines || command.parser().isSet(QStringLiteral("plan")))
         catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
     if (command.parser().isSet(QStringLiteral("plan"))) {
-        planned = plannedCourses(command.parser().value(QStringLiteral("plan")), catalog, record);
+        planned = PlannedCoursesOf(command.parser().value(QStringLiteral("plan")), catalog, record);
         record = WithPlannedCourses(record, planned, stored.codes);
     }
     const AuditTrace trace = stored.set.evaluate(record);

@@ -175,10 +175,13 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
             catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
         codes = named;
         // What the file names and the database does not know keeps the file's name.
-        for (auto it = carried.courseCodes.cbegin(); it != carried.courseCodes.cend(); ++it)
-            codes.courseCodes.insert(it.key(), codes.courseCodes.value(it.key(), it.value()));
-        for (auto it = carried.courseNames.cbegin(); it != carried.courseNames.cend(); ++it)
-            codes.courseNames.insert(it.key(), codes.courseNames.value(it.key(), it.value()));
+        const auto fillIn = [](QHash<qint32, QString> &known, const QHash<qint32, QString> &fromFile) {
+            for (auto it = fromFile.cbegin(); it != fromFile.cend(); ++it)
+                if (!known.contains(it.key()))
+                    known.insert(it.key(), it.value());
+        };
+        fillIn(codes.courseCodes, carried.courseCodes);
+        fillIn(codes.courseNames, carried.courseNames);
     } catch (const ZrError &) {
     }
     const AuditSet set = AuditSet::prepare(rows, file.context, codes).withDescriptions(descriptions);
@@ -226,15 +229,18 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
             stored.set = own;
     }
     // What if he passed these: the courses count as passed before the audit.
-    QList<CatalogCourse> catalog;
+    QList<CatalogCourse> catalog = whatIf.catalog;
     QList<PlannedCourse> planned;
-    if (request.format != ReportFormat::Lines || command.parser().isSet(QStringLiteral("plan")))
+    if (catalog.isEmpty() && (request.format != ReportFormat::Lines || command.parser().isSet(QStringLiteral("plan"))))
         catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
     if (command.parser().isSet(QStringLiteral("plan"))) {
         planned = PlannedCoursesOf(command.parser().value(QStringLiteral("plan")), catalog, record);
         record = WithPlannedCourses(record, planned, stored.codes);
     }
     const AuditTrace trace = stored.set.evaluate(record);
+    QStringList outside;
+    for (qint32 course : std::as_const(whatIf.outside))
+        outside << CourseLabel(stored.codes, course);
     if (request.format != ReportFormat::Lines) {
         AuditReport report = ReportOfAudit(stored.set, trace, record, catalog, ContextTitle(target.context),
                                            stored.version, command.asOf());
@@ -243,23 +249,19 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
             report.planned.last().grade = p.grade;
         }
         report.whatIf = whatIf.caption;
-        for (qint32 course : std::as_const(whatIf.outside))
-            report.outside << CourseLabel(stored.codes, course);
+        report.outside = outside;
         return WriteReport(report, request);
     }
     if (whatIf.asked) {
         if (json) {
             // The what-if leads the trace's object, as the planned courses do.
-            QStringList outside;
-            for (qint32 course : std::as_const(whatIf.outside))
-                outside << CourseLabel(stored.codes, course);
             PrintLine(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("whatIf"), whatIf.caption},
                                                                    {QStringLiteral("outside"), QJsonArray::fromStringList(outside)}})
                                             .toJson(QJsonDocument::Compact)));
         } else {
             PrintLine(QStringLiteral("WHAT-IF\t") + whatIf.caption);
-            for (qint32 course : std::as_const(whatIf.outside))
-                PrintLine(QStringLiteral("OUTSIDE\t") + CourseLabel(stored.codes, course));
+            for (const QString &course : std::as_const(outside))
+                PrintLine(QStringLiteral("OUTSIDE\t") + course);
         }
     }
     return printTrace(trace, record, json, planned);

@@ -51,7 +51,8 @@ StudentRecord RecordInWhatIf(const QString &server, StudentRecord record, const 
 {
     const qint32 programme = qint32(target.objectId.toLongLong());
     if (record.student.value(QStringLiteral("progrspoud_ID")).toInt() != programme) {
-        record = RecordInProgramme(record, ProgrammeCatalog(server, programme), &whatIf.outside);
+        whatIf.catalog = ProgrammeCatalog(server, programme);
+        record = RecordInProgramme(record, whatIf.catalog, &whatIf.outside);
         record.student.insert(QStringLiteral("progrspoud_ID"), programme);
         record.student.insert(QStringLiteral("prtitle"),
                               titleOf(server, QStringLiteral("QEMDepPrograms"),

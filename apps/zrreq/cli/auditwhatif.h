@@ -22,6 +22,7 @@ struct WhatIf
     qint32 programme = 0; ///< 0: his own
     qint32 curriculum = 0;
     QList<qint32> outside; ///< his courses the programme's list does not hold
+    QList<CatalogCourse> catalog; ///< the programme's course list, when it is not his own
     QString caption;       ///< "programme, curriculum" as the report names them
 };
 

@@ -35,15 +35,19 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-port=
-for _ in $(seq 1 50); do
-    candidate=$(( 20000 + RANDOM % 40000 ))
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-        port=$candidate
-        break
-    fi
-done
-[ -n "$port" ] || { echo "with-postgres: no free port" >&2; exit 1; }
+# A port below the kernel's ephemeral range (32768 and up), so no client socket holds it; another
+# cluster started beside this one may still take it between the choice and the bind, hence the retries.
+free_port() {
+    local candidate
+    for _ in $(seq 1 50); do
+        candidate=$(( 15000 + RANDOM % 17000 ))
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
 
 origin=$PWD
 cd "$dir"
@@ -51,9 +55,19 @@ cd "$dir"
     || { cat "$dir/initdb.log" >&2; exit 1; }
 # The one user who must give a password: the first line that matches decides.
 sed -i '1i host all zrsecret 127.0.0.1/32 scram-sha-256' "$dir/data/pg_hba.conf"
-"${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off" start >/dev/null \
-    || { cat "$dir/server.log" >&2; exit 1; }
+port=
+for _ in $(seq 1 10); do
+    candidate=$(free_port) || { echo "with-postgres: no free port" >&2; exit 1; }
+    if "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+        -o "-p $candidate -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off" start >/dev/null; then
+        port=$candidate
+        break
+    fi
+    grep -q "Address already in use" "$dir/server.log" || { cat "$dir/server.log" >&2; exit 1; }
+    "${as_owner[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+    : >"$dir/server.log"
+done
+[ -n "$port" ] || { cat "$dir/server.log" >&2; exit 1; }
 "$bindir/createdb" -h 127.0.0.1 -p "$port" -U zrtest zrtest
 secret=Zr-S3cret-Pw
 psql -q -h 127.0.0.1 -p "$port" -U zrtest -d zrtest -v ON_ERROR_STOP=1 \

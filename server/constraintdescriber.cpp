@@ -226,6 +226,9 @@ QString ConstraintDescriber::describe(const Recordset &row)
     }
     if (!parts.isEmpty())
         detail = parts.join(QStringLiteral(", "));
+    const bool totalsCourses = conID == 20 || conID == 30 || conID == 40 || conID == 50 || conID == 110 || conID == 120;
+    if (totalsCourses && text(row, "conoptval12") == QLatin1String("1"))
+        detail += QStringLiteral(", ") + phrase(61568);
     const QString name = longName(conID);
     return detail.isEmpty() ? name : name + QStringLiteral(" - ") + detail;
 }

@@ -127,23 +127,56 @@ void AuditExpression::linkOperands()
     }
 }
 
-bool AuditExpression::evaluate(const QList<RequirementTrace> &verdicts) const
+namespace {
+template <typename Holds> bool evaluatePostfix(const QList<qint32> &postfix, Holds holds)
 {
     std::vector<char> stack;
     stack.reserve(16);
-    for (qint32 step : m_postfix) {
+    for (qint32 step : postfix) {
         if (step >= 0) {
-            // A requirement that does not apply to the student counts as met.
-            stack.push_back(verdicts.at(step).verdict != AuditVerdict::Unmet);
-        } else if (step == Not) {
+            stack.push_back(holds(step));
+        } else if (step == -3) {
             stack.back() = !stack.back();
         } else {
             const char right = stack.back();
             stack.pop_back();
-            stack.back() = step == And ? (stack.back() && right) : (stack.back() || right);
+            stack.back() = step == -1 ? (stack.back() && right) : (stack.back() || right);
         }
     }
     return stack.empty() || stack.back();
+}
+} // namespace
+
+bool AuditExpression::evaluate(const QList<RequirementTrace> &verdicts) const
+{
+    // A requirement that does not apply to the student counts as met.
+    return evaluatePostfix(m_postfix, [&verdicts](qint32 i) { return verdicts.at(i).verdict != AuditVerdict::Unmet; });
+}
+
+bool AuditExpression::evaluate(const std::vector<char> &holds) const
+{
+    return evaluatePostfix(m_postfix, [&holds](qint32 i) { return holds.at(size_t(i)) != 0; });
+}
+
+bool AuditExpression::mayHold(const std::vector<char> &canMeet, const std::vector<char> &canFail) const
+{
+    // Each step: whether it can come out true, and whether false.
+    std::vector<std::pair<bool, bool>> stack;
+    stack.reserve(16);
+    for (qint32 step : m_postfix) {
+        if (step >= 0) {
+            stack.emplace_back(canMeet.at(size_t(step)) != 0, canFail.at(size_t(step)) != 0);
+        } else if (step == Not) {
+            std::swap(stack.back().first, stack.back().second);
+        } else {
+            const auto right = stack.back();
+            stack.pop_back();
+            auto &left = stack.back();
+            left = step == And ? std::make_pair(left.first && right.first, left.second || right.second)
+                               : std::make_pair(left.first || right.first, left.second && right.second);
+        }
+    }
+    return stack.empty() || stack.back().first;
 }
 
 void AuditExpression::markRoles(QList<RequirementTrace> &trace, const QList<double> &cost) const

@@ -24,6 +24,11 @@ public:
 
     /// The expression's value over the verdicts of the requirements in list order.
     bool evaluate(const QList<RequirementTrace> &verdicts) const;
+    /// The same over whether each requirement holds (is not unmet), one per requirement in list order.
+    bool evaluate(const std::vector<char> &holds) const;
+    /// Whether the expression may still hold when each requirement can turn out met
+    /// (`canMeet`) or not (`canFail`): a bound that takes no two requirements as linked.
+    bool mayHold(const std::vector<char> &canMeet, const std::vector<char> &canFail) const;
 
     /// Marks which requirements of `trace` matter for its verdict. `needed`
     /// turns false for one whose branch cannot change the result (an OR whose

@@ -185,6 +185,8 @@ double totalOf(const PreparedRequirement &r, const StudentDigest &s, const std::
 {
     double sum = 0;
     for (const PassedCourse &c : s.passed) {
+        if (s.givenElsewhere(c))
+            continue;
         if (code) {
             const auto own = classificationOf(r.typeId, *c.course);
             if (!own || *own != *code)
@@ -244,7 +246,7 @@ RequirementTrace subjects(const PreparedRequirement &r, const StudentDigest &s, 
     QSet<qint32> drawnFrom;
     for (const PassedCourse &c : s.passed) {
         const auto subject = c.course->subject;
-        if (!subject || !r.selected.contains(*subject) || !passesFilters(r, c))
+        if (!subject || !r.selected.contains(*subject) || !passesFilters(r, c) || s.givenElsewhere(c))
             continue;
         sum += amountOf(r.total, c);
         drawnFrom.insert(*subject);
@@ -309,6 +311,8 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
     int passed = 0;
     for (qint32 course : r.selectedInOrder) {
         const PassedCourse *c = s.passedCourse(course);
+        if (c && s.givenElsewhere(*c))
+            c = nullptr;
         // An exemption without a grade meets the grade condition unless the requirement says not.
         const bool counts = c && (c->grade ? compareNumbers(r.op, *c->grade, r.grade, r.grade) : r.exemptionMeetsGrade);
         if (c)
@@ -722,6 +726,63 @@ bool CountsTowards(const PreparedRequirement &r, qint32 courseId, const CourseAt
     default:
         return false;
     }
+}
+
+bool CanClaim(const PreparedRequirement &r, const StudentDigest &s)
+{
+    switch (r.typeId) {
+    case 30: {
+        if (r.minimum && *r.minimum < 0)
+            return false;
+        RequirementTrace unused;
+        return !outsideSemesterLimits(r, s, unused);
+    }
+    case 40:
+        return r.context != CtxTextbooks;
+    case 20:
+    case 50:
+    case 110:
+    case 120:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WouldCount(const PreparedRequirement &r, const PassedCourse &c)
+{
+    if (r.typeId == 30)
+        return r.selected.contains(c.courseId)
+               && (c.grade ? compareNumbers(r.op, *c.grade, r.grade, r.grade) : r.exemptionMeetsGrade);
+    const auto own = classificationOf(r.typeId, *c.course);
+    return (r.selectsAll || (own && r.selected.contains(*own))) && passesFilters(r, c);
+}
+
+double AmountFor(const PreparedRequirement &r, const PassedCourse &c)
+{
+    return r.typeId == 30 ? 1 : amountOf(r.total, c);
+}
+
+bool FigureMeets(const PreparedRequirement &r, double sum, int subjects)
+{
+    if (r.typeId == 30)
+        return sum >= neededOf(r, int(r.selectedInOrder.size())) - Epsilon;
+    if (CountsSubjects(r)) {
+        const int count = int(r.selectedInOrder.size());
+        const int needed = r.minimum && *r.minimum > 0 ? int(std::ceil(*r.minimum - Epsilon)) : count;
+        return compare(r, sum) && subjects >= needed;
+    }
+    return compare(r, sum);
+}
+
+bool GrowsTowardsMet(const PreparedRequirement &r)
+{
+    return r.typeId == 30 || r.op == 8 || r.op == 3;
+}
+
+bool CountsSubjects(const PreparedRequirement &r)
+{
+    return r.typeId == 20 && !r.selectsAll;
 }
 
 RequirementTrace EvaluateRequirement(const PreparedRequirement &r, const StudentDigest &student, const AuditCodes &codes)

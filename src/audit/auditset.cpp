@@ -2,6 +2,7 @@
 
 #include "auditexpression.h"
 #include "auditrules.h"
+#include "claiming.h"
 #include "audittext.h"
 #include "common/langstrings.h"
 #include "common/zrerror.h"
@@ -93,12 +94,14 @@ AuditTrace AuditSet::evaluate(const StudentRecord &record, AuditDetail detail) c
     const audit::StudentDigest student = audit::DigestRecord(record, detail == AuditDetail::Explained);
     QList<double> costs;
     costs.reserve(d->requirements.size());
-    for (const audit::PreparedRequirement &r : d->requirements) {
-        trace.requirements << audit::EvaluateRequirement(r, student, d->codes);
-        RequirementTrace &last = trace.requirements.last();
+    audit::ClaimAssignment claims;
+    trace.requirements = audit::EvaluateWithClaims(*d, student, &claims);
+    trace.claimsExact = claims.exact;
+    trace.claimSteps = claims.steps;
+    for (RequirementTrace &r : trace.requirements) {
         if (detail == AuditDetail::Explained)
-            last.description = d->descriptions.value(r.ocID);
-        costs << costOf(last);
+            r.description = d->descriptions.value(r.ocID);
+        costs << costOf(r);
     }
     trace.verdict = d->expression.evaluate(trace.requirements) ? SetVerdict::Met : SetVerdict::Unmet;
     d->expression.markRoles(trace.requirements, costs);

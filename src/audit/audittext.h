@@ -45,6 +45,8 @@ enum AuditString : qint32 {
     StrCategoryNone = 63234,
     StrNoCurrentPeriod = 63235,
     StrNotNeeded = 63236,       // "; not needed: the other branch is met"
+    StrCountedHere = 63237,     // "; counted here and nowhere else: %1"
+    StrClaimsBestEffort = 63238,
     // Errors of a set that can not be checked.
     StrBadExpression = 63240,
     StrUnknownToken = 63241,

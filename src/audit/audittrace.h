@@ -47,6 +47,9 @@ struct ZRREQ_EXPORT RequirementTrace
     bool needed = true;
     /// One of the fewest requirements whose meeting would make an unmet set met.
     bool deciding = false;
+    /// Marked to count its courses nowhere else: the passed courses it counts, which no other such
+    /// requirement counts (ids, in the order they were passed).
+    QList<qint32> counted;
 
     /// How it is named to a reader: its description, else its caption.
     QString readableName() const { return description.isEmpty() ? caption : description; }
@@ -58,6 +61,11 @@ struct ZRREQ_EXPORT AuditTrace
 {
     SetVerdict verdict = SetVerdict::Met;
     QList<RequirementTrace> requirements;
+    /// Where requirements marked to count their courses nowhere else share courses: whether the
+    /// choice of where each counts was proved best (false: the best found when the search stopped
+    /// at its bound), and the search steps it took.
+    bool claimsExact = true;
+    qint64 claimSteps = 0;
 
     /// The first requirement in list order that is not met; nullptr when none.
     const RequirementTrace *firstUnmet() const;

@@ -2,6 +2,7 @@
 
 #include "auditreportbuilder.h"
 #include "auditrules.h"
+#include "claiming.h"
 #include "passedcourses.h"
 #include "plansearch.h"
 #include "reqtypes/requirementvalue.h"
@@ -181,6 +182,97 @@ double CompletionPlan::ects() const
 
 namespace {
 
+// How near `record` comes to the set, counting as the audit counts (marked requirements over
+// the courses given to them): one for each requirement met, and the part of its figure each
+// other has reached; -1 when the whole set is met.
+double progressOf(const audit::PreparedSet &set, const StudentRecord &record)
+{
+    const QList<RequirementTrace> traces = audit::EvaluateWithClaims(set, audit::DigestRecord(record, false));
+    if (set.expression.evaluate(traces))
+        return -1;
+    double progress = 0;
+    for (const RequirementTrace &t : traces) {
+        if (t.verdict != AuditVerdict::Unmet)
+            progress += 1;
+        else if (t.amount && t.target && *t.target > 0)
+            progress += std::clamp(*t.amount / *t.target, 0.0, 0.99);
+    }
+    return progress;
+}
+
+// The search counts a course in every requirement that selects it; where marked requirements
+// share courses, its plan is checked as the audit counts them and, when short, completed one
+// course at a time (the one that meets the set, else the most requirements): a best effort.
+void completeWithClaims(const audit::PreparedSet &set, const StudentRecord &record, const QList<CatalogCourse> &candidates,
+                        const QList<CourseResult> &planned, QList<int> plan, CompletionPlan &result)
+{
+    StudentRecord withPlan = record;
+    for (int c : std::as_const(plan))
+        withPlan.results << planned.at(c);
+    bool completed = false;
+    double now = progressOf(set, withPlan);
+    while (now >= 0) {
+        // The course that meets the set, else brings it nearest; of equals the fewest ECTS, then the first.
+        // With none nearer, the cheapest that loses nothing: two courses may do what one does not.
+        int chosen = -1;
+        int level = -1;
+        double chosenProgress = now;
+        for (int c = 0; c < candidates.size() && chosenProgress >= 0; ++c) {
+            if (plan.contains(c))
+                continue;
+            withPlan.results << planned.at(c);
+            const double progress = progressOf(set, withPlan);
+            withPlan.results.removeLast();
+            const bool nearer = progress < 0 || progress > chosenProgress + Epsilon;
+            const bool asNear = chosen >= 0 && std::fabs(progress - chosenProgress) <= Epsilon
+                                && ectsOf(candidates.at(c)) < ectsOf(candidates.at(chosen));
+            if (nearer || asNear) {
+                chosen = c;
+                chosenProgress = progress;
+            } else if (chosen < 0 && progress >= now - Epsilon
+                       && (level < 0 || ectsOf(candidates.at(c)) < ectsOf(candidates.at(level)))) {
+                level = c;
+            }
+        }
+        if (chosen < 0) {
+            chosen = level;
+            chosenProgress = now;
+        }
+        if (chosen < 0)
+            break;
+        plan << chosen;
+        withPlan.results << planned.at(chosen);
+        completed = true;
+        now = chosenProgress;
+    }
+    result.courses.clear();
+    if (now >= 0) {
+        result.outcome = ReportPlan::Outcome::NoCourses;
+        return;
+    }
+    // Drop the courses it can do without, the dearest first.
+    QList<int> byEcts = plan;
+    std::stable_sort(byEcts.begin(), byEcts.end(),
+                     [&](int a, int b) { return ectsOf(candidates.at(a)) > ectsOf(candidates.at(b)); });
+    for (int c : std::as_const(byEcts)) {
+        StudentRecord without = record;
+        for (int other : std::as_const(plan)) {
+            if (other != c)
+                without.results << planned.at(other);
+        }
+        if (progressOf(set, without) < 0)
+            plan.removeOne(c);
+    }
+    std::sort(plan.begin(), plan.end());
+    for (int c : std::as_const(plan))
+        result.courses << candidates.at(c);
+    const bool onlyGrowing = std::all_of(set.requirements.cbegin(), set.requirements.cend(), [](const audit::PreparedRequirement &r) {
+        return !r.claims || audit::GrowsTowardsMet(r);
+    });
+    if (completed || !onlyGrowing || result.outcome == ReportPlan::Outcome::NotNeeded)
+        result.outcome = ReportPlan::Outcome::BestEffort;
+}
+
 CompletionPlan planFor(const audit::PreparedSet &set, const StudentRecord &record,
                        const QList<CatalogCourse> &catalog, const AuditCodes &codes, const PlanBound &bound)
 {
@@ -201,9 +293,15 @@ CompletionPlan planFor(const audit::PreparedSet &set, const StudentRecord &recor
         planned << plannedResult(course, period);
         ects << ectsOf(course);
     }
-    PlanSearch search(set, record, planned, ects, bound.steps);
-    if (search.metAlready())
+    const bool claims = audit::HasClaims(set);
+    if (claims && progressOf(set, record) < 0)
         return result;
+    PlanSearch search(set, record, planned, ects, bound.steps);
+    if (search.metAlready()) {
+        if (claims)
+            completeWithClaims(set, record, candidates, planned, {}, result);
+        return result;
+    }
 
     const Choice chosen = choose(search, ects);
     result.steps = search.steps();
@@ -226,6 +324,8 @@ CompletionPlan planFor(const audit::PreparedSet &set, const StudentRecord &recor
         result.courses << candidates.at(c);
     for (int i : chosen.assumed)
         result.besides << set.requirements.at(i).ocID;
+    if (claims && chosen.assumed.isEmpty())
+        completeWithClaims(set, record, candidates, planned, chosen.plan, result);
     return result;
 }
 

@@ -31,8 +31,21 @@ struct StudentDigest
     std::optional<double> semester;    ///< exam_ID, the semester of study
     /// Whether the rules say what they measured and what is missing; without it, verdicts alone.
     bool explain = true;
+    /// Where requirements count their courses nowhere else: for each passed course, the
+    /// requirement it was given to (-1 none), and the requirement reading the digest. A course
+    /// given to another is not the reader's.
+    const QList<int> *ownerOfPassed = nullptr;
+    int reader = -1;
 
     const PassedCourse *passedCourse(qint32 courseId) const;
+    /// Whether `course` (one of `passed`) was given to a requirement other than the reader.
+    bool givenElsewhere(const PassedCourse &course) const
+    {
+        if (!ownerOfPassed)
+            return false;
+        const int owner = ownerOfPassed->at(&course - passed.constData());
+        return owner >= 0 && owner != reader;
+    }
 };
 
 /// The digest of `record`, which must outlive it.

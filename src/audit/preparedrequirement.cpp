@@ -269,6 +269,9 @@ PreparedRequirement prepare(const RequirementValue &value)
         throw ZrError(ErrUnknownType, Source, AuditText(StrUnknownType, {QString::number(value.ocID),
                                                                     QString::number(value.typeId)}));
     }
+    // Stored without the mark, as by a host that does not know it: the course counts everywhere.
+    if (r.typeId == 20 || r.typeId == 30 || r.typeId == 40 || r.typeId == 50 || r.typeId == 110 || r.typeId == 120)
+        r.claims = codeOf(value, QStringLiteral("conoptval12")) == QLatin1String("1");
     return r;
 }
 

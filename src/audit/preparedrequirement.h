@@ -50,6 +50,8 @@ struct PreparedRequirement
     bool byProgrammePeriod = false;
     bool corresponding = false;
     QSet<qint32> categories;
+    /// Its courses count nowhere else: among requirements so marked, a passed course counts in one alone.
+    bool claims = false;
 };
 
 /// A requirement set made ready to be checked: the prepared requirements in

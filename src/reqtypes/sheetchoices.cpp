@@ -79,6 +79,11 @@ QList<FixedChoice> ExemptionGradeChoices()
     return {{QStringLiteral("1"), 20295}, {QStringLiteral("0"), 20297}};
 }
 
+QList<FixedChoice> ClaimChoices()
+{
+    return {{QStringLiteral("0"), 20297}, {QStringLiteral("1"), 20295}};
+}
+
 QList<FixedChoice> EnrolmentChoices()
 {
     return {{QStringLiteral("1"), 20663},

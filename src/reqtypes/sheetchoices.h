@@ -43,6 +43,8 @@ ZRREQ_EXPORT QList<FixedChoice> YesNoChoices();
 ZRREQ_EXPORT QList<FixedChoice> SubstitutionChoices();
 /// Whether an exemption without a grade meets a grade condition (1, as it always did) or not (0).
 ZRREQ_EXPORT QList<FixedChoice> ExemptionGradeChoices();
+/// Whether a course total's courses count nowhere else (1) or wherever they are selected (0, as always).
+ZRREQ_EXPORT QList<FixedChoice> ClaimChoices();
 
 /// Whether an earlier enrolment must exist (type 100): 1 ignore, -1 yes in
 /// any earlier period, 0 in none, -2 yes in the previous period, 2 not in it.

@@ -90,6 +90,11 @@ ParameterRow sectorsFilter() { return codeList(QStringLiteral("conoptval10"), 20
 ParameterRow subjectsFilter() { return codeList(QStringLiteral("conoptval11"), 20599, 20620, HelpPlacement::HintOnly, subjects()); }
 ParameterRow typePerformance() { return row(QStringLiteral("conoptval5"), 20646, RowKind::Totals, 20647); }
 ParameterRow averageCourseTypes() { return row(QStringLiteral("conoptval12"), 20650, RowKind::Totals, 20651); }
+// An extension of ours: a row stored without it reads as "no", each course counted wherever it is selected.
+ParameterRow claimRow()
+{
+    return choice(QStringLiteral("conoptval12"), 20775, ClaimChoices(), QStringLiteral("0"), 20776);
+}
 ParameterRow gradeRow(qint32 helpId, HelpPlacement placement)
 {
     return withDefault(row(QStringLiteral("conoptval3"), 20648, RowKind::Entry, helpId, placement), QStringLiteral("0,5"));
@@ -128,6 +133,7 @@ QList<ParameterRow> classificationRows(int typeId, int context)
         rows << sectorsFilter() << subjectsFilter();
     else
         rows << modesFilter() << subjectsFilter();
+    rows << claimRow();
     return rows;
 }
 
@@ -177,7 +183,8 @@ QList<ParameterRow> buildSheetRows(int typeId, int context)
                 optionsRow(QStringLiteral("conoptval5"), 20628, RowKind::Options, QString(QLatin1String(""))),
                 choice(QStringLiteral("conoptval6"), 20768, SubstitutionChoices(), QStringLiteral("0")),
                 // An extension of ours: a row stored without it reads as "yes", the rule as it always was.
-                choice(QStringLiteral("conoptval7"), 20773, ExemptionGradeChoices(), QStringLiteral("1"), 20774)};
+                choice(QStringLiteral("conoptval7"), 20773, ExemptionGradeChoices(), QStringLiteral("1"), 20774),
+                claimRow()};
     }
     case 40:
         return {codeList(Selected, 20630, 20631, HelpPlacement::HintAndDescription, courseTypes()),
@@ -188,14 +195,16 @@ QList<ParameterRow> buildSheetRows(int typeId, int context)
                 hiddenIf(courseExceptions(), textbooks),
                 hiddenIf(modesFilter(), textbooks),
                 hiddenIf(sectorsFilter(), textbooks),
-                hiddenIf(subjectsFilter(), textbooks)};
+                hiddenIf(subjectsFilter(), textbooks),
+                hiddenIf(claimRow(), textbooks)};
     case 50:
         return {codeList(Selected, 20633, 20634, HelpPlacement::HintAndDescription, groups()),
                 withFallback(totalRow(50, context, QStringLiteral("0")), QStringLiteral("0")),
                 operatorRow(OperatorList::NumericTotals, QStringLiteral("0"), 20609),
                 value1Row(),
                 value2Row(),
-                courseExceptions()};
+                courseExceptions(),
+                claimRow()};
     case 60: {
         ParameterRow projectType = row(Selected, 20635, RowKind::Choice, 20636);
         projectType.source = ChoiceSource::ProjectTypes;

@@ -286,6 +286,53 @@ private slots:
             QVERIFY2(!out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
     }
 
+    // "65 ECTS of compulsory electives and 18 of free electives", written with the mark, stored,
+    // read back and audited: student 29's 70 and 12 ECTS meet both only if a course counts twice.
+    void aMarkedSetIsStoredAndCountsEachCourseOnce_data()
+    {
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("marked") << "yes" << 1
+            << QStringList{"MET\t[%", "\tCourse Type\tECTS 65, needed ≥ 65; counted here and nowhere else: ΜΗΥ739 ",
+                           "\tCourse Type\tECTS 17, needed ≥ 18; counted here and nowhere else: ΜΑΘ726 Stochastic Processes, "
+                           "ΜΗΥ963 Economics of Technology, ΜΗΥ965 History of Technology, ΜΗΥ1094 Digital Image Processing - "
+                           "Advanced Topics\nRESULT UNMET"};
+        QTest::newRow("unmarked") << "no" << 0 << QStringList{"ECTS 70, needed ≥ 65\n", "ECTS 82, needed ≥ 18\nRESULT MET"};
+    }
+    void aMarkedSetIsStoredAndCountsEachCourseOnce()
+    {
+        QFETCH(QString, mark);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, expected);
+        const QString backend = QString::fromLatin1(qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") ? "sqlite" : "postgresql");
+        QVERIFY(ready(backend));
+        m_loaded.removeAll(backend); // curriculum 11's degree set is replaced
+        const QString path = m_dir.filePath(QStringLiteral("electives-%1.json").arg(mark));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(R"({"format": "zrreq-requirements/2", "appliesTo": "programme", "context": "degree",
+            "department": "105", "programme": "ΠΠΣ", "curriculum": "ΛΟΓ", "requirements": [
+            {"label": "compulsory", "type": "course-type", "courseTypes": [2], "total": "ects", "operator": ">=",
+             "value": 65, "countsNowhereElse": "%1"},
+            {"label": "free", "type": "course-type", "courseTypes": [2, 3], "total": "ects", "operator": ">=",
+             "value": 18, "countsNowhereElse": "%1"}]})")
+                       .arg(mark)
+                       .toUtf8());
+        file.close();
+        Result r = zrreq({"import", "--file", path}, server(backend));
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const QStringList set{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        r = zrreq(QStringList{"export", "--format", "2"} + set, server(backend));
+        QVERIFY2(QString::fromUtf8(r.out).count(QStringLiteral("\"countsNowhereElse\": \"%1\"").arg(mark)) == 2,
+                 qPrintable(describe(r)));
+        r = zrreq(QStringList{"audit", "--student", "29", "--lang", "en"} + set, server(backend));
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        const QString out = QString::fromUtf8(r.out);
+        for (const QString &part : expected)
+            QVERIFY2(out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
+    }
+
     // Students in order, each once, then the count that adds them up; on several threads the
     // same bytes as on one, for one curriculum and for a set per curriculum.
     void allStudentsLineByLine_data()

@@ -3,6 +3,7 @@
 #include "auditsources.h"
 #include "cli/auditreportoutput.h"
 #include "reportbuttons.h"
+#include "whatifdialog.h"
 
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
@@ -85,8 +86,17 @@ StudentCard::StudentCard(const QString &serverName, std::shared_ptr<const Schema
     // The audit as a document the student can be handed, printed or as a PDF file.
     m_report = new ReportButtons(true, this);
     m_report->setSource([this] { return report(); });
+    // What the audit would say if he passed more courses, or were of another curriculum or programme.
+    m_whatIf = new QPushButton(this);
+    m_whatIf->setObjectName(QStringLiteral("cmdWhatIf"));
+    connect(m_whatIf, &QPushButton::clicked, this, [this] {
+        auto *dialog = new WhatIfDialog(m_serverName, m_studentId, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
     auto *closeRow = new QHBoxLayout;
     closeRow->addWidget(m_report);
+    closeRow->addWidget(m_whatIf);
     closeRow->addStretch(1);
     closeRow->addWidget(m_close);
 
@@ -177,11 +187,13 @@ void StudentCard::loadRequirements()
         m_preview->EnableControl(true);
         const Recordset shown = m_preview->shownRequirements();
         m_report->setEnabled(!shown.isNull() && !shown.isEmpty());
+        m_whatIf->setEnabled(true);
     } catch (const ZrError &error) {
         // Already recorded by the preview; a student without a programme lands here.
         // Nothing can be edited for a student the server does not know.
         m_preview->EnableControl(false);
         m_report->setEnabled(false);
+        m_whatIf->setEnabled(false);
         if (m_message->isHidden())
             showMessage(error.description);
     }
@@ -222,6 +234,7 @@ void StudentCard::retranslate()
     m_caption->setText(name);
     findChild<QGroupBox *>(QStringLiteral("grpParticulars"))->setTitle(GetLangString(StrParticulars));
     m_close->setText(GetLangString(20540));
+    m_whatIf->setText(GetLangString(60104));
 }
 
 void StudentCard::changeEvent(QEvent *event)

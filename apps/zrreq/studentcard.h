@@ -60,6 +60,7 @@ private:
     QLabel *m_message = nullptr;
     zr::zrReqPreview *m_preview = nullptr;
     QPushButton *m_close = nullptr;
+    QPushButton *m_whatIf = nullptr;
     ReportButtons *m_report = nullptr;
 };
 

@@ -2,6 +2,7 @@
 #include "../auditsources.h"
 #include "auditreportoutput.h"
 #include "auditwhatif.h"
+#include "studentaudit.h"
 #include "../studentslices.h"
 #include "commands.h"
 
@@ -93,56 +94,6 @@ const SchemaTable &studentView()
     return *schema.table(QStringLiteral("v_students"));
 }
 
-// What a stored set is audited with: its rows and the server's code tables.
-struct StoredSet
-{
-    AuditSet set;
-    AuditCodes codes;
-    qint64 version = 0; ///< the stored version audited; 0 when none is kept
-};
-
-// The set as stored, or, for a valid `asOf`, the version of it in force then; with the code
-// tables of its department unless they are `known` (another curriculum's of the same programme).
-StoredSet loadStoredSet(const QString &server, const SetTarget &target, const QDateTime &asOf,
-                        const AuditCodes *known = nullptr, CourseNames courses = CourseNames::Read)
-{
-    const Recordset parent = LoadTarget(server, target);
-    StoredSet stored;
-    stored.codes = known ? *known : LoadCodes(server, DepartmentOf(parent), courses);
-    auto db = server::Database::open(server);
-    if (asOf.isValid()) {
-        const RequirementFile file = ReadRequirementFile(
-            server::RequirementStore(*db).versionFileAt(SetKeyOf(target), asOf, QStringLiteral("zrreq audit")));
-        stored.set = PrepareDescribed(server, file.rows, target.context, stored.codes);
-        stored.version = std::max<qint64>(file.version, 0);
-        return stored;
-    }
-    stored.version = server::SetVersionStore(*db, QStringLiteral("zrreq audit")).of(SetKeyOf(target)).number;
-    stored.set = PrepareDescribed(server, SetRowsOf(parent, target.kind, target.context, CurriculumOf(target)),
-                                  target.context, stored.codes);
-    return stored;
-}
-
-bool perCurriculum(const SetTarget &target)
-{
-    return CurriculumOf(SetTarget{target.kind, target.objectId, target.context, 1}) != 0;
-}
-
-// The students the set's exception list held at `asOf`; nothing when no time is asked: the record says.
-std::optional<QSet<qint64>> exceptedAt(const QString &server, const SetTarget &target, const QDateTime &asOf)
-{
-    if (!asOf.isValid())
-        return std::nullopt;
-    auto db = server::Database::open(server);
-    return server::ExceptedStudentsAt(*db, ExceptionListKeyOfSet(SetKeyOf(target)), asOf, QStringLiteral("zrreq audit"));
-}
-
-RecordScope scopeOf(const SetTarget &target)
-{
-    // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
-    return RecordScope{target.kind, QVariant(target.objectId.toLongLong()), target.context, 0};
-}
-
 int auditFile(CommandLine &command, bool json, const ReportRequest &request)
 {
     const QString path = command.required(QStringLiteral("file"));
@@ -194,77 +145,31 @@ int auditFile(CommandLine &command, bool json, const ReportRequest &request)
 int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
 {
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
-    WhatIf whatIf = ReadWhatIf(command);
-    SetTarget target;
-    if (whatIf.asked) {
-        qint32 programme = whatIf.programme;
-        if (programme == 0)
-            programme = StudentRecord::fromRows(ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, {}))
-                            .student.value(QStringLiteral("progrspoud_ID"))
-                            .toInt();
-        target = SetTarget{1, QString::number(programme), command.wholeNumber(QStringLiteral("context"), true),
-                           whatIf.curriculum};
-        if (perCurriculum(target) && target.curriculum == 0)
-            throw UsageError{QStringLiteral("zrreq audit: programme %1 keeps a set per curriculum: name one with "
-                                            "--what-if-curriculum").arg(programme)};
-    } else {
-        target = ReadTarget(command);
-    }
+    const WhatIf whatIf = ReadWhatIf(command);
+    const SetTarget target = whatIf.asked ? TargetOfWhatIf(command.server(), studentId, whatIf,
+                                                           command.wholeNumber(QStringLiteral("context"), true))
+                                          : ReadTarget(command);
     command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
-    StudentRecord record = StudentRecord::fromRows(
-        ServerObjectOf<cStudent>(command.server())->LoadStudentRecord(studentId, scopeOf(target)));
-    if (whatIf.asked)
-        record = RecordInWhatIf(command.server(), record, target, whatIf);
-    CheckSameProgramme(record, target.kind, target.objectId);
-    if (const auto excepted = exceptedAt(command.server(), target, command.asOf()))
-        record.excepted = excepted->contains(studentId);
-    // A programme's set per curriculum, without --curriculum: the student's own curriculum's.
-    if (perCurriculum(target) && target.curriculum == 0)
-        target.curriculum = record.student.value(QStringLiteral("orient_ID")).toInt();
-    StoredSet stored = loadStoredSet(command.server(), target, command.asOf());
-    // At an earlier time the regulation in force then, whether or not the student has one now.
-    if ((record.regulation || command.asOf().isValid()) && target.context == DegreeContext) {
-        const AuditSet own = RegulationSet(command.server(), studentId, stored.codes, command.asOf());
-        if (own.size() > 0)
-            stored.set = own;
-    }
-    // What if he passed these: the courses count as passed before the audit.
-    QList<CatalogCourse> catalog = whatIf.catalog;
-    QList<PlannedCourse> planned;
-    if (catalog.isEmpty() && (request.format != ReportFormat::Lines || command.parser().isSet(QStringLiteral("plan"))))
-        catalog = ProgrammeCatalog(command.server(), record.student.value(QStringLiteral("progrspoud_ID")).toInt());
-    if (command.parser().isSet(QStringLiteral("plan"))) {
-        planned = PlannedCoursesOf(command.parser().value(QStringLiteral("plan")), catalog, record);
-        record = WithPlannedCourses(record, planned, stored.codes);
-    }
-    const AuditTrace trace = stored.set.evaluate(record);
-    QStringList outside;
-    for (qint32 course : std::as_const(whatIf.outside))
-        outside << CourseLabel(stored.codes, course);
-    if (request.format != ReportFormat::Lines) {
-        AuditReport report = ReportOfAudit(stored.set, trace, record, catalog, ContextTitle(target.context),
-                                           stored.version, command.asOf());
-        for (const PlannedCourse &p : std::as_const(planned)) {
-            report.planned << ReportCourseOf(p.course);
-            report.planned.last().grade = p.grade;
-        }
-        report.whatIf = whatIf.caption;
-        report.outside = outside;
-        return WriteReport(report, request);
-    }
+    std::optional<QString> plan;
+    if (command.parser().isSet(QStringLiteral("plan")))
+        plan = command.parser().value(QStringLiteral("plan"));
+    const StudentAudit audit = AuditStoredStudent(command.server(), studentId, target, whatIf, plan, command.asOf(),
+                                                  request.format != ReportFormat::Lines);
+    if (request.format != ReportFormat::Lines)
+        return WriteReport(audit.report(target.context, command.asOf()), request);
     if (whatIf.asked) {
         if (json) {
             // The what-if leads the trace's object, as the planned courses do.
-            PrintLine(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("whatIf"), whatIf.caption},
-                                                                   {QStringLiteral("outside"), QJsonArray::fromStringList(outside)}})
+            PrintLine(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("whatIf"), audit.whatIfCaption},
+                                                                   {QStringLiteral("outside"), QJsonArray::fromStringList(audit.outside)}})
                                             .toJson(QJsonDocument::Compact)));
         } else {
-            PrintLine(QStringLiteral("WHAT-IF\t") + whatIf.caption);
-            for (const QString &course : std::as_const(outside))
+            PrintLine(QStringLiteral("WHAT-IF\t") + audit.whatIfCaption);
+            for (const QString &course : audit.outside)
                 PrintLine(QStringLiteral("OUTSIDE\t") + course);
         }
     }
-    return printTrace(trace, record, json, planned);
+    return printTrace(audit.trace, audit.record, json, audit.planned);
 }
 
 // The curricula of the programme that have a set of the target's context, in order.
@@ -324,26 +229,26 @@ int auditAll(CommandLine &command, bool json, int jobs)
     // Without --curriculum, a set per curriculum: each student is checked against his curriculum's.
     QHash<qint32, AuditSet> ofCurriculum;
     StoredSet stored;
-    const bool eachCurriculum = perCurriculum(target) && target.curriculum == 0;
+    const bool eachCurriculum = PerCurriculum(target) && target.curriculum == 0;
     if (eachCurriculum) {
         for (qint32 curriculum : curriculaWithSets(command.server(), target)) {
             SetTarget one = target;
             one.curriculum = curriculum;
-            stored = loadStoredSet(command.server(), one, command.asOf(), ofCurriculum.isEmpty() ? nullptr : &stored.codes,
+            stored = LoadStoredSet(command.server(), one, command.asOf(), ofCurriculum.isEmpty() ? nullptr : &stored.codes,
                                    CourseNames::Skipped);
             ofCurriculum.insert(curriculum, stored.set);
         }
         if (ofCurriculum.isEmpty())
-            stored = loadStoredSet(command.server(), target, command.asOf()); // says why there is nothing to check
+            stored = LoadStoredSet(command.server(), target, command.asOf()); // says why there is nothing to check
     } else {
-        stored = loadStoredSet(command.server(), target, command.asOf(), nullptr, CourseNames::Skipped);
+        stored = LoadStoredSet(command.server(), target, command.asOf(), nullptr, CourseNames::Skipped);
     }
     const QHash<qint32, AuditSet> own = RegulationSets(command.server(), qint32(target.objectId.toLongLong()),
                                                        target.context, stored.codes, command.asOf());
-    const std::optional<QSet<qint64>> exceptedThen = exceptedAt(command.server(), target, command.asOf());
+    const std::optional<QSet<qint64>> exceptedThen = ExceptedAt(command.server(), target, command.asOf());
     const AuditSet nothingToMeet; // a curriculum without a set
     const StudentWalk walk{command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target),
-                           scopeOf(target)};
+                           ScopeOf(target)};
     // Runs on the walk's threads: it only reads the sets prepared above.
     const auto check = [&](const StudentRecordRows &rows, SliceOutput &slice) {
         StudentRecord record = StudentRecord::fromRows(rows);
@@ -420,7 +325,7 @@ int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &
     Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
     const ImpactReport report = SetImpact::measure(*ServerObjectOf<cStudent>(command.server()), programme,
                                                    CurriculumOf(target),
-                                                   scopeOf(target), std::move(impact), [&](qint64 done) {
+                                                   ScopeOf(target), std::move(impact), [&](qint64 done) {
                                                        progress.advance(done);
                                                        return true;
                                                    });

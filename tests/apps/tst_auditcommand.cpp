@@ -331,6 +331,13 @@ private slots:
         const QString out = QString::fromUtf8(r.out);
         for (const QString &part : expected)
             QVERIFY2(out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
+        // In JSON, the ids of the courses each counted: 13 and 4 of his 17 electives, or none unmarked.
+        r = zrreq(QStringList{"audit", "--student", "29", "--json"} + set, server(backend));
+        const QJsonArray requirements = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("requirements")).toArray();
+        QList<qsizetype> counted;
+        for (const QJsonValue &requirement : requirements)
+            counted << requirement.toObject().value(QStringLiteral("counted")).toArray().size();
+        QCOMPARE(counted, mark == QLatin1String("yes") ? (QList<qsizetype>{13, 4}) : (QList<qsizetype>{0, 0}));
     }
 
     // Students in order, each once, then the count that adds them up; on several threads the

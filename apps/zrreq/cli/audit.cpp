@@ -54,12 +54,20 @@ QJsonObject traceJson(const AuditTrace &trace, const QVariant &studentId)
 {
     QJsonArray requirements;
     for (const RequirementTrace &r : trace.requirements) {
-        requirements.append(QJsonObject{{QStringLiteral("ocID"), r.ocID},
-                                        {QStringLiteral("conID"), r.typeId},
-                                        {QStringLiteral("caption"), r.caption},
-                                        {QStringLiteral("verdict"), VerdictWord(r.verdict)},
-                                        {QStringLiteral("measured"), r.measured},
-                                        {QStringLiteral("missing"), QJsonArray::fromStringList(r.missing)}});
+        QJsonObject requirement{{QStringLiteral("ocID"), r.ocID},
+                                {QStringLiteral("conID"), r.typeId},
+                                {QStringLiteral("caption"), r.caption},
+                                {QStringLiteral("verdict"), VerdictWord(r.verdict)},
+                                {QStringLiteral("measured"), r.measured},
+                                {QStringLiteral("missing"), QJsonArray::fromStringList(r.missing)}};
+        // A requirement that counts its courses nowhere else: the ids of those it counted.
+        if (!r.counted.isEmpty()) {
+            QJsonArray counted;
+            for (qint32 course : r.counted)
+                counted.append(course);
+            requirement.insert(QStringLiteral("counted"), counted);
+        }
+        requirements.append(requirement);
     }
     return QJsonObject{{QStringLiteral("student_ID"), QJsonValue::fromVariant(studentId)},
                        {QStringLiteral("result"), VerdictWord(trace.verdict)},

@@ -286,6 +286,32 @@ private slots:
             QVERIFY2(!out.contains(part), qPrintable(part + QStringLiteral("\n---\n") + out));
     }
 
+    // A student alone is audited against his own programme's set: the degree's, his curriculum's,
+    // or the context named; the output is that of the set named in full.
+    void aStudentAloneMeetsHisOwnSet_data()
+    {
+        QTest::addColumn<QStringList>("alone");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("degree") << QStringList() << QStringList{"--kind", "1", "--object", "1", "--context", "103"};
+        QTest::newRow("another curriculum") << QStringList{"--curriculum", "12"}
+                                            << QStringList{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "12"};
+        QTest::newRow("a context with no set") << QStringList{"--context", "109"}
+                                               << QStringList{"--kind", "1", "--object", "1", "--context", "109"};
+    }
+    void aStudentAloneMeetsHisOwnSet()
+    {
+        QFETCH(QStringList, alone);
+        QFETCH(QStringList, named);
+        const QString backend = QString::fromLatin1(qEnvironmentVariableIsEmpty("ZRREQ_TEST_PG") ? "sqlite" : "postgresql");
+        QVERIFY(ready(backend));
+        const Result own = zrreq(QStringList{"audit", "--student", "84", "--lang", "en"} + alone, server(backend));
+        const Result full = zrreq(QStringList{"audit", "--student", "84", "--lang", "en"} + named, server(backend));
+        QVERIFY2(!own.out.isEmpty() || !own.errLines.isEmpty(), qPrintable(describe(own)));
+        QCOMPARE(own.exitCode, full.exitCode);
+        QCOMPARE(own.out, full.out);
+        QCOMPARE(own.errLines, full.errLines);
+    }
+
     // "65 ECTS of compulsory electives and 18 of free electives", written with the mark, stored,
     // read back and audited: student 29's 70 and 12 ECTS meet both only if a course counts twice.
     void aMarkedSetIsStoredAndCountsEachCourseOnce_data()

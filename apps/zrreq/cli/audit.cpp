@@ -154,9 +154,17 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
 {
     const qint32 studentId = command.wholeNumber(QStringLiteral("student"), true);
     const WhatIf whatIf = ReadWhatIf(command);
-    const SetTarget target = whatIf.asked ? TargetOfWhatIf(command.server(), studentId, whatIf,
-                                                           command.wholeNumber(QStringLiteral("context"), true))
-                                          : ReadTarget(command);
+    // Without --kind and --object, his own programme's set, of the degree unless --context says otherwise.
+    const bool named = command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object"));
+    const qint32 context = whatIf.asked || command.parser().isSet(QStringLiteral("context"))
+                               ? command.wholeNumber(QStringLiteral("context"), true)
+                               : DegreeContext;
+    if (!named && !IsKnownContext(context))
+        throw UsageError{QStringLiteral("zrreq: unknown requirement context %1 (101 to 112)").arg(context)};
+    const SetTarget target = whatIf.asked ? TargetOfWhatIf(command.server(), studentId, whatIf, context)
+                             : named      ? ReadTarget(command)
+                                          : OwnProgrammeTarget(command.server(), studentId, context,
+                                                               command.wholeNumber(QStringLiteral("curriculum"), false));
     command.setSubject(QStringLiteral("student %1, %2").arg(studentId).arg(DescribeTarget(target)));
     std::optional<QString> plan;
     if (command.parser().isSet(QStringLiteral("plan")))
@@ -379,7 +387,10 @@ int runAudit(const QStringList &arguments)
                  QStringLiteral("SET.json")});
     p.addOption({QStringLiteral("student-file"), QStringLiteral("Student file (format zrreq-student/1)."),
                  QStringLiteral("STUDENT.json")});
-    p.addOption({QStringLiteral("student"), QStringLiteral("A stored student, by student_ID."), QStringLiteral("ID")});
+    p.addOption({QStringLiteral("student"),
+                 QStringLiteral("A stored student, by student_ID; without --kind and --object, against his own "
+                                "programme's set (the degree's unless --context names another)."),
+                 QStringLiteral("ID")});
     p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
     p.addOption({QStringLiteral("what-if-programme"),

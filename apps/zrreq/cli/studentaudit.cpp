@@ -58,13 +58,24 @@ RecordScope ScopeOf(const SetTarget &target)
     return RecordScope{target.kind, QVariant(target.objectId.toLongLong()), target.context, 0};
 }
 
+namespace {
+qint32 programmeOf(const QString &server, qint32 studentId)
+{
+    // The server refuses a student it does not know.
+    return StudentRecord::fromRows(ServerObjectOf<cStudent>(server)->LoadStudentRecord(studentId, {}))
+        .student.value(QStringLiteral("progrspoud_ID"))
+        .toInt();
+}
+} // namespace
+
+SetTarget OwnProgrammeTarget(const QString &server, qint32 studentId, qint32 context, qint32 curriculum)
+{
+    return SetTarget{1, QString::number(programmeOf(server, studentId)), context, curriculum};
+}
+
 SetTarget TargetOfWhatIf(const QString &server, qint32 studentId, const WhatIf &whatIf, qint32 context)
 {
-    qint32 programme = whatIf.programme;
-    if (programme == 0)
-        programme = StudentRecord::fromRows(ServerObjectOf<cStudent>(server)->LoadStudentRecord(studentId, {}))
-                        .student.value(QStringLiteral("progrspoud_ID"))
-                        .toInt();
+    const qint32 programme = whatIf.programme != 0 ? whatIf.programme : programmeOf(server, studentId);
     const SetTarget target{1, QString::number(programme), context, whatIf.curriculum};
     if (PerCurriculum(target) && target.curriculum == 0)
         throw UsageError{QStringLiteral("zrreq audit: programme %1 keeps a set per curriculum: name one with "

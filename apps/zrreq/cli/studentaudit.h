@@ -41,6 +41,9 @@ std::optional<QSet<qint64>> ExceptedAt(const QString &server, const SetTarget &t
 /// The scope a student's record is read in for the target's exceptions.
 RecordScope ScopeOf(const SetTarget &target);
 
+/// The set of the student's own programme of `context` (of `curriculum`; 0: his own curriculum's
+/// where the programme keeps a set per curriculum): what an audit of him checks by default.
+SetTarget OwnProgrammeTarget(const QString &server, qint32 studentId, qint32 context, qint32 curriculum);
 /// The set a what-if names, of `context`: its programme (the student's own when 0) and
 /// curriculum. Throws UsageError for a programme that keeps a set per curriculum when none is named.
 SetTarget TargetOfWhatIf(const QString &server, qint32 studentId, const WhatIf &whatIf, qint32 context);

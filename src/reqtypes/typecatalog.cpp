@@ -70,7 +70,7 @@ QString ContextTitle(int context)
         {CtxProgrammeEntry, 20717},  {CtxCurriculumChoice, 20718},    {CtxDegree, 20719},
         {CtxProject, 20720},         {CtxPracticum, 20721},           {CtxCourseEnrolment, 20722},
         {CtxGroupRegistration, 20723}, {CtxSemesterRegistration, 20724}, {CtxScholarship, 20725},
-        {CtxAward, 20726},
+        {CtxAward, 20726},           {CtxClassGroup, 20777},          {CtxTextbooks, 20778},
     };
     const qint32 id = titles.value(context);
     return id ? GetLangString(id) : QString();

@@ -250,6 +250,27 @@ private slots:
         }
     }
 
+    // list names every stored set once, by the keys the other subcommands take: each line's set
+    // exports, with as many requirements as the line says, and nothing stored is left out.
+    void listNamesEveryStoredSet_data() { zr::test::ServerFixture::backendRows(); }
+    void listNamesEveryStoredSet()
+    {
+        ZR_CLI_BACKEND_ROW();
+        const Result r = zrreq({QStringLiteral("list"), QStringLiteral("--lang"), QStringLiteral("en")}, server);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QCOMPARE(r.outLines.size(), storedSets(server).size());
+        for (const QString &line : r.outLines) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            QVERIFY2(fields.size() == 6 && fields.at(5).contains(QLatin1String(": Requirements for ")), qPrintable(line));
+            QStringList target{QStringLiteral("--kind"), fields.at(0), QStringLiteral("--object"), fields.at(1),
+                               QStringLiteral("--context"), fields.at(2)};
+            if (fields.at(3) != QLatin1String("0"))
+                target << QStringLiteral("--curriculum") << fields.at(3);
+            const QJsonObject set = QJsonDocument::fromJson(exportSet(target, server)).object();
+            QVERIFY2(set.value(QStringLiteral("rows")).toArray().size() == fields.at(4).toInt(), qPrintable(line));
+        }
+    }
+
     // Requirements keep their ids through exports, imports and restores, so the history says what
     // changed: one value, one requirement removed, and restored versions come back id for id.
     void historyKeepsEachRequirementsIdentity_data() { zr::test::ServerFixture::backendRows(); }

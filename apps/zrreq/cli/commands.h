@@ -31,6 +31,8 @@ int runAudit(const QStringList &arguments);
 int runInitDb(const QStringList &arguments);
 /// `zrreq upgrade-db`: brings a database of an earlier version up to date, keeping every row.
 int runUpgradeDb(const QStringList &arguments);
+/// `zrreq list [--json]`: the stored requirement sets, one line each, by the keys the other subcommands take.
+int runList(const QStringList &arguments);
 /// `zrreq data import FILE... [--apply]`: brings a registry's catalogue in from CSV files, matched
 /// by their codes. Exit 0 done, 1 rows refused (nothing written), 2 unusable input.
 int runData(const QStringList &arguments);

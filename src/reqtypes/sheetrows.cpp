@@ -106,6 +106,7 @@ ParameterRow optionsRow(const QString &field, qint32 labelId, RowKind kind, cons
     return withDefault(row(field, labelId, kind, 20629, HelpPlacement::HintOnly), defaultValue);
 }
 
+// A new total asks for at least its figure ("≥"), as regulations do; a course group counts courses.
 QList<ParameterRow> classificationRows(int typeId, int context)
 {
     QList<ParameterRow> rows;
@@ -121,7 +122,7 @@ QList<ParameterRow> classificationRows(int typeId, int context)
         break;
     }
     rows << totalRow(typeId, context, QStringLiteral("0"))
-         << operatorRow(OperatorList::NumericTotals, QStringLiteral("0"), 20609) << value1Row() << value2Row();
+         << operatorRow(OperatorList::NumericTotals, QStringLiteral("8"), 20609) << value1Row() << value2Row();
     // The hidden minimum makes the stored minimum the number of chosen subjects.
     if (typeId == 20)
         rows << hiddenIf(withDefault(row(QStringLiteral("conoptval4"), 20612, RowKind::Minimum, 20613), QStringLiteral("0")),
@@ -189,7 +190,7 @@ QList<ParameterRow> buildSheetRows(int typeId, int context)
     case 40:
         return {codeList(Selected, 20630, 20631, HelpPlacement::HintAndDescription, courseTypes()),
                 withFallback(totalRow(40, context, textbooks ? QStringLiteral("1") : QStringLiteral("0")), QStringLiteral("0")),
-                operatorRow(OperatorList::NumericTotals, QStringLiteral("0"), 20609),
+                operatorRow(OperatorList::NumericTotals, QStringLiteral("8"), 20609),
                 value1Row(),
                 value2Row(),
                 hiddenIf(courseExceptions(), textbooks),
@@ -199,8 +200,8 @@ QList<ParameterRow> buildSheetRows(int typeId, int context)
                 hiddenIf(claimRow(), textbooks)};
     case 50:
         return {codeList(Selected, 20633, 20634, HelpPlacement::HintAndDescription, groups()),
-                withFallback(totalRow(50, context, QStringLiteral("0")), QStringLiteral("0")),
-                operatorRow(OperatorList::NumericTotals, QStringLiteral("0"), 20609),
+                withFallback(totalRow(50, context, QStringLiteral("1")), QStringLiteral("0")),
+                operatorRow(OperatorList::NumericTotals, QStringLiteral("8"), 20609),
                 value1Row(),
                 value2Row(),
                 courseExceptions(),

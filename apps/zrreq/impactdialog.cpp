@@ -85,6 +85,9 @@ ImpactDialog::ImpactDialog(const QString &server, qint32 programme, const Record
     QPushButton *save = m_buttons->addButton(StripMnemonic(GetLangString(StrSave)), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("impactSave"));
     save->setEnabled(false);
+    // Saving changes students' results: Enter does not do it by accident; Cancel is the default.
+    save->setAutoDefault(false);
+    m_buttons->button(QDialogButtonBox::Cancel)->setDefault(true);
     QPushButton *csv = m_buttons->addButton(GetLangString(StrExportCsv), QDialogButtonBox::ActionRole);
     csv->setObjectName(QStringLiteral("impactCsv"));
     csv->setEnabled(false);
@@ -200,7 +203,8 @@ bool ImpactDialog::exportCsv(const QString &path, QString *error) const
         text += QLatin1Char('\n');
     }
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit())
+    // The byte order mark tells Excel the file is UTF-8: without it Greek names read as mojibake.
+    if (file.open(QIODevice::WriteOnly) && file.write("\xEF\xBB\xBF" + text.toUtf8()) >= 0 && file.commit())
         return true;
     if (error)
         *error = file.errorString();
@@ -229,8 +233,8 @@ void ImpactDialog::print()
     PreviewAndPrint(*document, GetLangString(StrPrint), this);
 }
 
-bool ImpactDialog::confirmSave(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
-                               QWidget *parent)
+ImpactDialog::Answer ImpactDialog::confirmSave(const QString &server, qint32 programme, const RecordScope &scope,
+                                               SetImpact impact, QWidget *parent)
 {
     ImpactDialog dialog(server, programme, scope, std::move(impact), parent);
     if (!dialog.isFinished()) {
@@ -240,8 +244,10 @@ bool ImpactDialog::confirmSave(const QString &server, qint32 programme, const Re
         wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (dialog.isFinished() && dialog.report().changes.isEmpty() && !dialog.report().cancelled)
-        return true;
-    return dialog.exec() == QDialog::Accepted;
+        return Answer::Save;
+    if (dialog.exec() == QDialog::Accepted)
+        return Answer::Save;
+    return dialog.isFinished() && !dialog.report().cancelled ? Answer::Declined : Answer::Stopped;
 }
 
 } // namespace zr::app

@@ -31,10 +31,12 @@ public:
                  QWidget *parent = nullptr);
     ~ImpactDialog() override;
 
-    /// True when the save may go on: nobody's result changes (no dialog is
-    /// shown when the check ends within a moment), or the user chose Save.
-    static bool confirmSave(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
-                            QWidget *parent);
+    /// What the user answered: Save when the save may go on (nobody's result changes, and then no
+    /// dialog is shown when the check ends within a moment, or the user chose Save); Declined when
+    /// he chose Cancel once the check had finished; Stopped when he stopped the check before.
+    enum class Answer { Save, Declined, Stopped };
+    static Answer confirmSave(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
+                              QWidget *parent);
 
     /// The check's result; meaningful once finished() was emitted.
     const ImpactReport &report() const { return m_report; }

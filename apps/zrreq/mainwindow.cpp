@@ -472,18 +472,24 @@ bool MainWindow::save()
         m_editor->showLastProblem();
         return false;
     }
-    if (!confirmEffect()) {
+    switch (confirmEffect()) {
+    case ImpactDialog::Answer::Save:
+        break;
+    case ImpactDialog::Answer::Declined:
+        statusBar()->showMessage(GetLangString(StrNotSaved), 5000);
+        return false;
+    case ImpactDialog::Answer::Stopped:
         statusBar()->showMessage(GetLangString(StrImpactStopped), 5000);
         return false;
     }
     return store([this](cContraints &constraints) { constraints.SaveConstraints(m_set); });
 }
 
-bool MainWindow::confirmEffect()
+ImpactDialog::Answer MainWindow::confirmEffect()
 {
     // Students belong to programmes: only a programme's sets decide their results.
     if (m_object.kind != KindProgramme)
-        return true;
+        return ImpactDialog::Answer::Save;
     const qint32 programme = m_object.id.toInt();
     SetImpact impact;
     try {
@@ -492,7 +498,7 @@ bool MainWindow::confirmEffect()
     } catch (ZrError &error) {
         // A stored set that can not be checked (the one being mended, perhaps) does not stop the save.
         TrapError(error);
-        return true;
+        return ImpactDialog::Answer::Save;
     }
     return ImpactDialog::confirmSave(m_serverName, programme,
                                      RecordScope{m_object.kind, QVariant(qlonglong(programme)), m_loadedContext, 0},

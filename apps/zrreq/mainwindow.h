@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recordset/recordset.h"
+#include "impactdialog.h"
 #include "objecttree.h"
 
 #include <QMainWindow>
@@ -73,8 +74,8 @@ private:
     /// overwrite. True when the user may go on (saved, or edits given up).
     bool resolveConflict(const QString &why);
     /// For a programme's set: whom the save would affect, asked before saving
-    /// when anybody's result changes. True when the save may go on.
-    bool confirmEffect();
+    /// when anybody's result changes. Save when the save may go on.
+    ImpactDialog::Answer confirmEffect();
     /// Runs `write` against the server and loads the saved set; a failure is
     /// shown (a refused save over someone's goes to resolveConflict). True when saved.
     bool store(const std::function<void(cContraints &)> &write);

@@ -25,8 +25,10 @@ public:
         qint64 nowMeet = 0;
         int listed = 0; ///< rows of the list
         QString csv;    ///< the list as exported
+        bool csvMarked = false; ///< the export starts with UTF-8's byte order mark
         bool running = false; ///< still checking when cancelled
         bool stopped = false; ///< the check ended, cancelled, before the dialog went
+        bool cancelIsDefault = false; ///< Enter cancels: Save is clicked or nothing is
     };
 
     /// `save`: Save, else Cancel; `whileRunning`: Cancel as soon as the dialog
@@ -52,11 +54,16 @@ public:
             seen.noLongerMeet = dialog->report().noLongerMeet();
             seen.nowMeet = dialog->report().nowMeet();
             seen.listed = int(dialog->report().changes.size());
+            seen.cancelIsDefault = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->isDefault()
+                                   && !dialog->findChild<QPushButton *>(QStringLiteral("impactSave"))->isDefault();
             const QString path = QDir::temp().filePath(QStringLiteral("impact-%1.csv").arg(QCoreApplication::applicationPid()));
             if (dialog->exportCsv(path)) {
                 QFile file(path);
-                if (file.open(QIODevice::ReadOnly))
-                    seen.csv = QString::fromUtf8(file.readAll());
+                if (file.open(QIODevice::ReadOnly)) {
+                    const QByteArray bytes = file.readAll();
+                    seen.csvMarked = bytes.startsWith("\xEF\xBB\xBF");
+                    seen.csv = QString::fromUtf8(bytes);
+                }
                 QFile::remove(path);
             }
             dialogs << seen;

@@ -247,6 +247,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("nowMeet");
         QTest::newRow("nobody's result changes") << "299" << true << -1 << -1;
         QTest::newRow("one more ECTS, saved") << "301" << true << 1 << 0;
+        QTest::newRow("one more ECTS, cancelled") << "301" << false << 1 << 0;
     }
     void aSaveShowsWhomItAffectsFirst()
     {
@@ -272,6 +273,11 @@ private Q_SLOTS:
         // The exported list: a line of captions, then one line per student listed.
         QCOMPARE(seen.csv.count(QLatin1Char('\n')), seen.listed + 1);
         QCOMPARE(seen.listed, noLongerMeet + nowMeet);
+        // Marked UTF-8 for Excel; Enter cancels; a Cancel after the check says only that nothing was saved.
+        QVERIFY(seen.csvMarked);
+        QVERIFY(seen.cancelIsDefault);
+        if (!save)
+            QCOMPARE(window->statusBar()->currentMessage(), GetLangString(60019));
     }
 
     // Delete asks nothing: the status bar names what went, and Edit > Undo, named after the
@@ -394,6 +400,7 @@ private Q_SLOTS:
             QCOMPARE(impact.dialogs.size(), 1);
             QVERIFY(impact.dialogs.first().running);
             QVERIFY(impact.dialogs.first().stopped);
+            QCOMPARE(window->statusBar()->currentMessage(), GetLangString(63516));
         }
         QCOMPARE(queryValue(count), stored);
         QVERIFY(window->isWindowModified());

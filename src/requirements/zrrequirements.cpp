@@ -49,7 +49,14 @@ void zrRequirementsPrivate::connectWidgets()
                      [this](const QString &key, const QString &property) { onValueChanged(key, property); });
     QObject::connect(list(), &ItemPanelModel::buttonClicked, q, [this](const QString &key) { onPickerButton(key); });
     QObject::connect(commands(), &ItemPanelModel::itemClicked, q, [this](const QString &key) { onCommand(key); });
-    QObject::connect(clearAction, &QAction::triggered, q, [this] { clearPickerRow(list()->selectedKey()); });
+    // Delete clears a list's value; on a requirement's own row it deletes the requirement, as the command does.
+    QObject::connect(clearAction, &QAction::triggered, q, [this] {
+        const QString key = list()->selectedKey();
+        if (list()->kind(key) == ItemPanelModel::Kind::Header)
+            onCommand(RequirementsEditor::CmdDelete);
+        else
+            clearPickerRow(key);
+    });
     QObject::connect(cbOrient, QOverload<int>::of(&QComboBox::activated), q,
                      [this](int index) { onCurriculumChosen(index); });
 }
@@ -87,7 +94,8 @@ void zrRequirementsPrivate::showHelp(const QString &key)
 void zrRequirementsPrivate::onItemSelected(const QString &key)
 {
     showHelp(key);
-    clearAction->setEnabled(list()->kind(key) == ItemPanelModel::Kind::Picker);
+    clearAction->setEnabled(list()->kind(key) == ItemPanelModel::Kind::Picker
+                            || list()->kind(key) == ItemPanelModel::Kind::Header);
     if (set.hasRows())
         set.positionOn(key);
 }

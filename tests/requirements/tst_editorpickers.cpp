@@ -3,6 +3,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "recordset/recordsetmodel.h"
+#include "reqtypes/requirementkeys.h"
 #include "itempanel/tilepanel.h"
 #include "requirements/zrrequirements.h"
 #include "search/frmselfromlist.h"
@@ -123,6 +124,24 @@ private Q_SLOTS:
         QVERIFY(view->actions().contains(clear));
         clear->trigger();
         QCOMPARE(list->hiddenValue(QStringLiteral("I10,conselobjIDs")).toString(), QString());
+    }
+
+    // On a requirement's own row Delete deletes it, as the Delete command does; undo brings it back.
+    void deleteKeyDeletesTheSelectedRequirement()
+    {
+        auto editor = loadProgramme(103);
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+        ItemPanelModel *list = listOf(*editor);
+        const QString requirement = GroupKey(14);
+        QVERIFY(list->contains(requirement));
+        list->setSelected(requirement, true);
+        auto *view = editor->findChild<TilePanel *>(QStringLiteral("smRequirements"))->treeView();
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        QTest::keyClick(view, Qt::Key_Delete);
+        QVERIFY(!list->contains(requirement));
+        QVERIFY(editor->isModified());
     }
 
     // Course pickers show the course layout of the table they list, in its order.

@@ -370,6 +370,7 @@ zrFuncBuilder::zrFuncBuilder(QWidget *parent)
     });
     d->m_variables->installEventFilter(this);
     d->m_operators->installEventFilter(this);
+    d->m_editor->installEventFilter(this);
 
     d->setTexts();
     resize(820, 460);
@@ -483,6 +484,15 @@ void zrFuncBuilder::showEvent(QShowEvent *event)
 
 bool zrFuncBuilder::eventFilter(QObject *watched, QEvent *event)
 {
+    // In the expression Enter is OK, as in any dialog: an expression is one line. Shift+Enter breaks it.
+    if (event->type() == QEvent::KeyPress && watched == d->m_editor) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
+            if (d->m_ok->isEnabled())
+                d->m_ok->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress
         && (watched == d->m_variables || watched == d->m_operators)) {
         const int key = static_cast<QKeyEvent *>(event)->key();

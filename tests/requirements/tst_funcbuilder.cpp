@@ -171,6 +171,38 @@ private Q_SLOTS:
         QCOMPARE(reopened, builder.expression());
     }
 
+    // Enter in the expression is OK when it may be stored, and nothing when it may not; Shift+Enter breaks the line.
+    void enterInTheExpressionIsOk_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("storable") << "[%12] OR [%14] OR [%-2]" << int(Qt::NoModifier) << true;
+        QTest::newRow("a requirement left out") << "[%12] OR [%14]" << int(Qt::NoModifier) << false;
+        QTest::newRow("shift breaks the line") << "[%12] OR [%14] OR [%-2]" << int(Qt::ShiftModifier) << false;
+    }
+    void enterInTheExpressionIsOk()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, modifiers);
+        QFETCH(bool, accepted);
+        zrFuncBuilder builder;
+        setUpAsEditor(builder);
+        builder.setExpression(QStringLiteral("[%12] AND [%14] AND [%-2]"));
+        auto *editor = child<QPlainTextEdit>(builder, "txtExpression");
+        QString text;
+        const bool taken = runWizard(builder, [&] {
+            replaceText(editor, typed);
+            editor->setFocus();
+            QTest::keyClick(editor, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
+            text = editor->toPlainText();
+            if (builder.isVisible())
+                child<QPushButton>(builder, "cmdCancel")->click();
+        });
+        QCOMPARE(taken, accepted);
+        QCOMPARE(text.contains(QLatin1Char('\n')), modifiers == int(Qt::ShiftModifier));
+    }
+
     void checkLineFollowsTyping_data()
     {
         QTest::addColumn<QString>("typed");

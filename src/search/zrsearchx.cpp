@@ -276,6 +276,9 @@ void zrSearchXPrivate::buildUi()
     };
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_A), KeyFind);
     addShortcut(QKeySequence(Qt::Key_F3), KeyFind);
+    // Enter, as in any search box: a value being typed is taken first (Find commits it).
+    addShortcut(QKeySequence(Qt::Key_Return), KeyFind);
+    addShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter), KeyFind);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_K), KeyClear);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_U), KeyClear);
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_Y), KeyAndOr);

@@ -172,6 +172,8 @@ private slots:
         QTest::newRow("F3 finds") << int(Qt::Key_F3) << int(Qt::NoModifier) << 1 << 0;
         QTest::newRow("Alt+K clears") << int(Qt::Key_K) << int(Qt::AltModifier) << 0 << 1;
         QTest::newRow("plain A is typing") << int(Qt::Key_A) << int(Qt::NoModifier) << 0 << 0;
+        QTest::newRow("Enter finds") << int(Qt::Key_Return) << int(Qt::NoModifier) << 1 << 0;
+        QTest::newRow("Enter of the keypad finds") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 1 << 0;
     }
 
     void keysRunCommands()

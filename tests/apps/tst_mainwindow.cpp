@@ -1,5 +1,6 @@
 #include "itempanel/itempanelmodel.h"
 #include "common/langstrings.h"
+#include "common/languageswitch.h"
 #include "common/standardtexts.h"
 #include "itempanel/tilepanel.h"
 #include "../datafile.h"
@@ -28,6 +29,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -236,6 +238,46 @@ private Q_SLOTS:
         QCOMPARE(window->editor()->isModified(), !moved);
         QCOMPARE(listOf(*window)->contains(GroupKey(12)), !moved);
         QCOMPARE(storedValue(12, QStringLiteral("conoptval1")), stored);
+    }
+
+    // Alt and a letter reach one thing: the menus, the labelled fields and the editor's commands
+    // of the window have each their own letter, in either language.
+    void mnemonicsDoNotClash_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("el") << int(LangGreek);
+        QTest::newRow("en") << int(LangEnglish);
+    }
+    void mnemonicsDoNotClash()
+    {
+        QFETCH(int, language);
+        auto window = openProgramme();
+        SwitchLanguage(language);
+        QHash<QChar, QString> owner;
+        QStringList clashes;
+        const auto take = [&](const QString &text) {
+            const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+            if (at < 0)
+                return;
+            const QChar letter = text.at(at + 1).toUpper();
+            if (owner.contains(letter))
+                clashes << owner.value(letter) + QStringLiteral(" / ") + text;
+            owner.insert(letter, text);
+        };
+        for (QAction *menu : window->menuBar()->actions())
+            take(menu->text());
+        for (QLabel *label : window->findChildren<QLabel *>()) {
+            if (label->buddy() && label->isVisibleTo(window.get()))
+                take(label->text());
+        }
+        ItemPanelModel *commands = window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+        for (const QString &key : commands->keys()) {
+            const QString shortcut = commands->shortcut(key);
+            if (shortcut.startsWith(QLatin1String("Alt+")) && shortcut.size() == 5)
+                take(QLatin1Char('&') + shortcut.right(1));
+        }
+        SwitchLanguage(LangGreek);
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QLatin1String("; "))));
     }
 
     // A save that changes students' results shows whom first; one that changes nobody's saves at once.

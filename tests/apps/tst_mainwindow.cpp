@@ -271,6 +271,9 @@ private Q_SLOTS:
                 take(label->text());
         }
         ItemPanelModel *commands = window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+        // Adding, the expression and deleting are reached from the keyboard too.
+        for (const char *command : {"add", "coneval", "delete"})
+            QVERIFY2(commands->shortcut(QString::fromLatin1(command)).startsWith(QLatin1String("Alt+")), command);
         for (const QString &key : commands->keys()) {
             const QString shortcut = commands->shortcut(key);
             if (shortcut.startsWith(QLatin1String("Alt+")) && shortcut.size() == 5)

@@ -24,6 +24,11 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // The language chosen last time speaks the help, the start-up errors and the window, unless --lang says.
+    QCoreApplication::setOrganizationName(QStringLiteral("Zerith"));
+    QCoreApplication::setApplicationName(QStringLiteral("zrreq"));
+    const int saved = QSettings().value(QStringLiteral("language"), zr::LangGreek).toInt();
+    zr::StringService::instance().setLanguageId(saved);
     // Help and wrong arguments are answered without a window, so without a display.
     zr::app::WindowArguments start;
     if (const int done = zr::app::CheckStartArguments(arguments, &start); done >= 0)
@@ -50,12 +55,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Zerith"));
-    QApplication::setApplicationName(QStringLiteral("zrreq"));
-
-    // The language chosen last time is handed to the string service before start-up adopts it.
-    const int language = QSettings().value(QStringLiteral("language"), zr::LangGreek).toInt();
-    zr::StringService::instance().setLanguageId(language);
+    // Handed to the string service before start-up adopts it.
+    zr::StringService::instance().setLanguageId(start.language >= 0 ? start.language : saved);
     zr::Main();
     zr::server::RegisterServer();
 

@@ -26,9 +26,35 @@ void printError(const QString &line)
     QTextStream(stderr) << "zrreq: " << line << Qt::endl;
 }
 
+enum : qint32 {
+    StrHelpOption = 62215,
+    StrServerOption = 62216,
+    StrScreenshotOption = 62217,
+    StrStudentOption = 62218,
+    StrHistoryOption = 62219,
+    StrLangOption = 62220,
+    StrBadLanguage = 62221, // "--lang takes el or en, not \"%1\""
+};
+
+// The arguments with --lang and its value taken out: read once, the rest is read in that language.
+QStringList withoutLanguage(QStringList arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--lang") && i + 1 < arguments.size()) {
+            arguments.remove(i, 2);
+            break;
+        }
+        if (arguments.at(i).startsWith(QLatin1String("--lang="))) {
+            arguments.remove(i);
+            break;
+        }
+    }
+    return arguments;
+}
+
 } // namespace
 
-int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
+int CheckStartArguments(const QStringList &arguments, WindowArguments *window, int chosenLanguage)
 {
     if (arguments.size() > 1 && !arguments.at(1).startsWith(QLatin1Char('-'))) {
         // Subcommands are run elsewhere; anything else standing first is a mistake.
@@ -38,30 +64,35 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
         return 2;
     }
     QCommandLineParser parser;
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and the subcommands."));
-    const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("Database: empty for the embedded one, sqlite:///path/file.db, or "
-                                                   "postgresql://user@host:port/dbname."),
-                                    QStringLiteral("url"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the window to <file> and quit."),
+    // Descriptions from the string table: the help speaks the language the window would.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, GetLangString(StrHelpOption));
+    const QCommandLineOption server(QStringLiteral("server"), GetLangString(StrServerOption), QStringLiteral("url"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), GetLangString(StrScreenshotOption),
                                         QStringLiteral("file"));
-    const QCommandLineOption student(QStringLiteral("student"),
-                                     QStringLiteral("Open the card of student <id>; with --screenshot the picture "
-                                                    "is of the card."),
-                                     QStringLiteral("id"));
-    const QCommandLineOption history(QStringLiteral("history"),
-                                     QStringLiteral("Open the history of the set on screen; with --screenshot the "
-                                                    "picture is of it."));
-    parser.addOptions({help, server, screenshot, student, history});
+    const QCommandLineOption student(QStringLiteral("student"), GetLangString(StrStudentOption), QStringLiteral("id"));
+    const QCommandLineOption history(QStringLiteral("history"), GetLangString(StrHistoryOption));
+    const QCommandLineOption lang(QStringLiteral("lang"), GetLangString(StrLangOption), QStringLiteral("el|en"));
+    parser.addOptions({help, server, screenshot, student, history, lang});
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
         return 2;
     }
+    int language = -1;
+    if (parser.isSet(lang)) {
+        const QString chosen = parser.value(lang);
+        if (chosen != QLatin1String("el") && chosen != QLatin1String("en")) {
+            printError(ReplaceParams(GetLangString(StrBadLanguage), {chosen}));
+            return 2;
+        }
+        language = chosen == QLatin1String("en") ? LangEnglish : LangGreek;
+        // The help and the messages below already speak it.
+        StringService::instance().setLanguageId(language);
+        InitLanguage(language);
+        return CheckStartArguments(withoutLanguage(arguments), window, language);
+    }
     if (parser.isSet(help)) {
         QString options;
-        for (const QCommandLineOption &option : {help, server, screenshot, student, history}) {
+        for (const QCommandLineOption &option : {help, server, screenshot, student, history, lang}) {
             QStringList names;
             for (const QString &name : option.names())
                 names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
@@ -96,7 +127,7 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window)
         return 2;
     }
     if (window)
-        *window = {parser.value(server), parser.value(screenshot), studentId, parser.isSet(history)};
+        *window = {parser.value(server), parser.value(screenshot), studentId, parser.isSet(history), chosenLanguage};
     return -1;
 }
 

@@ -197,6 +197,23 @@ private slots:
             QVERIFY2(line.contains(" 0 to add, 0 to change, "), qPrintable(line));
     }
 
+    // The window's help speaks one language, --lang's: not a Greek letter in English, every option in Greek.
+    void helpSpeaksOneLanguage()
+    {
+        static const QRegularExpression greek(QStringLiteral("[\\x{0370}-\\x{03FF}]"));
+        Result r = zrreq({"--help", "--lang", "en"});
+        QVERIFY2(r.exitCode == 0 && !QString::fromUtf8(r.out).contains(greek), r.out.constData());
+        r = zrreq({"--lang", "el", "--help"});
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        for (const QString &line : r.outLines) {
+            if (line.startsWith(QLatin1String("  -")))
+                QVERIFY2(line.contains(greek), qPrintable(line));
+        }
+        r = zrreq({"--lang", "fr"});
+        QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.errLines.first().contains(QLatin1String("fr")),
+                 qPrintable(describe(r)));
+    }
+
     // Help and the subcommands run without widgets: a display platform that does not exist
     // is never asked for.
     void subcommandsNeedNoDisplayPlatform()

@@ -234,6 +234,7 @@ void MainWindow::buildMenus()
     });
     connect(m_editor, &zrRequirements::Changed, m_tryPane, &TryPane::scheduleCheck);
     connect(m_editor, &zrRequirements::currentCurriculumChanged, m_tryPane, &TryPane::scheduleCheck);
+    m_tryPane->setCurriculumSource([this] { return m_setFiles ? m_setFiles->curriculum() : 0; });
     connect(m_tryPane, &TryPane::requirementChosen, m_editor, &zrRequirements::selectRequirement);
 
     m_helpMenu = menuBar()->addMenu(QString());

@@ -24,6 +24,8 @@ class SetFileActions : public QObject
 {
     Q_OBJECT
 public:
+    /// The curriculum of the set on screen; 0 for a set that is not kept per curriculum.
+    qint32 curriculum() const;
     /// `window` parents the dialogs; `hostSet` gives the hierarchical
     /// recordset the editor works on (the host owns it).
     SetFileActions(QWidget *window, zrRequirements *editor, std::function<Recordset()> hostSet);
@@ -88,7 +90,7 @@ private:
     /// Before a file dialog: unsaved changes are settled first (asked when the host can ask).
     bool readyForFileDialog(qint32 titleId);
     void report(qint32 titleId, const QString &text);
-    qint32 curriculum() const;
+
 
     QWidget *m_window;
     zrRequirements *m_editor;

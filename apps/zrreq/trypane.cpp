@@ -178,10 +178,17 @@ void TryPane::fillRecent()
     m_recent->setCurrentIndex(m_recent->findData(m_studentId));
 }
 
+void TryPane::setCurriculumSource(std::function<qint32()> source)
+{
+    m_curriculumSource = std::move(source);
+}
+
 void TryPane::chooseStudent()
 {
     try {
-        const QString programme = QStringLiteral("progrspoud_ID = %1").arg(m_programme);
+        QString programme = QStringLiteral("progrspoud_ID = %1").arg(m_programme);
+        if (const qint32 curriculum = m_curriculumSource ? m_curriculumSource() : 0)
+            programme += QStringLiteral(" AND orient_ID = %1").arg(curriculum);
         if (const qint32 chosen = ChooseStudent(window(), m_serverName, m_schema.get(), programme))
             setStudent(chosen);
     } catch (ZrError &error) {

@@ -48,6 +48,9 @@ public:
     /// students are not checked against) and the set's exceptions.
     void setObject(qint32 programme, const RecordScope &scope);
     void setSetSource(SetSource source);
+    /// The curriculum of the set on screen (0: a set for every curriculum): the student chooser
+    /// offers that curriculum's students only.
+    void setCurriculumSource(std::function<qint32()> source);
     /// What names the requirements in the report; without one they are named by type.
     void setDescriber(Describer describer);
     /// The report the student would be handed on the set on screen; throws ZrError
@@ -79,6 +82,7 @@ private:
     QString m_serverName;
     std::shared_ptr<const Schema> m_schema;
     qint32 m_programme = 0;
+    std::function<qint32()> m_curriculumSource;
     RecordScope m_scope;
     SetSource m_source;
     Describer m_describe;

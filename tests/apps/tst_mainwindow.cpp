@@ -7,6 +7,7 @@
 #include "hostfixture.h"
 #include "impactanswer.h"
 #include "trypane.h"
+#include "search/frmselfromlist.h"
 #include "audit/audittrace.h"
 #include "logviewer.h"
 #include "mainwindow.h"
@@ -457,6 +458,24 @@ private Q_SLOTS:
         QCOMPARE(queryValue(count), stored);
         // The generated programme is no object of the sample: not among the recent ones later tests read.
         QSettings().clear();
+    }
+
+    // The try pane offers the students the set on screen is for: curriculum 11's, not the programme's.
+    void tryPaneOffersTheCurriculumsStudents()
+    {
+        auto window = openProgramme();
+        int listed = -1;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto *dialog = qobject_cast<frmSelFromList *>(QApplication::activeModalWidget())) {
+                listed = dialog->listModel()->rowCount();
+                dialog->reject();
+            }
+        });
+        answer.start(20);
+        window->tryPane()->findChild<QAbstractButton *>(QStringLiteral("tryChoose"))->click();
+        QCOMPARE(QString::number(listed),
+                 queryValue(QStringLiteral("SELECT COUNT(*) FROM QEMStudents WHERE progrspoud_ID = 1 AND orient_ID = 11")));
     }
 
     // The try pane follows the set on screen, saved or not, and takes the user to a requirement.

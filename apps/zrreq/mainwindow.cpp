@@ -252,6 +252,16 @@ void MainWindow::fillEditMenu()
     QAction *redo = steps->createRedoAction(m_editMenu, GetLangString(StrRedo));
     redo->setObjectName(QStringLiteral("redoAction"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    // "Undo: Add «…»": the step's name after a colon reads in Greek too ("Αναίρεση Αλλαγή" does not).
+    const auto named = [](QAction *action, qint32 verb) {
+        return [action, verb](const QString &step) {
+            action->setText(step.isEmpty() ? GetLangString(verb) : GetLangString(verb) + QStringLiteral(": ") + step);
+        };
+    };
+    connect(steps, &QUndoStack::undoTextChanged, undo, named(undo, StrUndo));
+    connect(steps, &QUndoStack::redoTextChanged, redo, named(redo, StrRedo));
+    named(undo, StrUndo)(steps->undoText());
+    named(redo, StrRedo)(steps->redoText());
     m_editMenu->addActions({undo, redo});
     m_editMenu->addSeparator();
     QAction *history = m_historyDock->toggleViewAction();

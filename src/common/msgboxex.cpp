@@ -78,7 +78,8 @@ QMessageBox::Icon iconOf(int style)
 
 QString ApplicationTitle()
 {
-    return QStringLiteral("zrRequirement");
+    // "Student requirements" in the user's language, as the host's window is titled.
+    return GetLangString(60000);
 }
 
 int MsgBoxEx(const QString &prompt, int &style, const QString &title, const QString &helpFile,

@@ -345,6 +345,8 @@ private Q_SLOTS:
         QVERIFY(m_boxes.isEmpty());
         QVERIFY2(window->statusBar()->currentMessage().contains(caption), qPrintable(window->statusBar()->currentMessage()));
         QVERIFY2(undo->isEnabled() && undo->text().contains(caption), qPrintable(undo->text()));
+        // Named after a colon: "&Αναίρεση: Διαγραφή «…»".
+        QVERIFY2(undo->text().startsWith(GetLangString(63537) + QStringLiteral(": ")), qPrintable(undo->text()));
         QVERIFY(window->isWindowModified());
 
         // Typing in a cell and Ctrl+Z there: the cell's text comes back, the requirement stays deleted.

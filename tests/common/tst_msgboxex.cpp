@@ -69,6 +69,24 @@ private Q_SLOTS:
         QCOMPARE(int(shownIcon), icon);
     }
 
+    // An error box is titled as the application is, in the user's language, never by the library's name.
+    void errorsAreTitledInTheUsersLanguage()
+    {
+        for (const int language : {LangGreek, LangEnglish}) {
+            StringService::instance().setLanguageId(language);
+            QString title;
+            QTimer::singleShot(0, this, [&title] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    title = box->windowTitle();
+                    box->accept();
+                }
+            });
+            ShowErrorMessage(QStringLiteral("something went wrong"));
+            QCOMPARE(title, GetLangString(60000));
+        }
+        StringService::instance().setLanguageId(LangGreek);
+    }
+
     void returnsResultOfClickedButton_data() { zr::test::addDataRows(QFINDTESTDATA("data/msgboxex-returns-result-of-clicked-button.tsv")); }
     void returnsResultOfClickedButton()
     {

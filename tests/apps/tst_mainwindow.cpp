@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -460,6 +461,29 @@ private Q_SLOTS:
         QCOMPARE(queryValue(count), stored);
         // The generated programme is no object of the sample: not among the recent ones later tests read.
         QSettings().clear();
+    }
+
+    // At the default size, with the try pane open, the context list still shows its longest context
+    // whole, in either language; the programme's title gives way and says itself in its tooltip.
+    void contextListKeepsItsWidth_data() { mnemonicsDoNotClash_data(); }
+    void contextListKeepsItsWidth()
+    {
+        QFETCH(int, language);
+        auto window = openProgramme();
+        SwitchLanguage(language);
+        window->resize(1280, 800);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->findChild<QDockWidget *>(QStringLiteral("tryDock"))->show();
+        QApplication::processEvents();
+        auto *context = window->findChild<QComboBox *>(QStringLiteral("context"));
+        int longest = 0;
+        for (int i = 0; i < context->count(); ++i)
+            longest = std::max(longest, context->fontMetrics().horizontalAdvance(context->itemText(i)));
+        QVERIFY2(context->width() > longest, qPrintable(QStringLiteral("%1 <= %2").arg(context->width()).arg(longest)));
+        auto *title = window->findChild<QLabel *>(QStringLiteral("objectTitle"));
+        QCOMPARE(title->toolTip(), title->text());
+        SwitchLanguage(LangGreek);
     }
 
     // The try pane offers the students the set on screen is for: curriculum 11's, not the programme's.

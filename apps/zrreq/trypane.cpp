@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -232,10 +233,19 @@ void TryPane::check()
         const AuditTrace trace = m_source(m_codes).evaluate(m_record);
         m_lastCheckMs = double(timer.nsecsElapsed()) / 1e6;
         m_verdict->setText(QStringLiteral("%1: %2").arg(studentLabel(m_record), VerdictText(trace.verdict)));
-        for (const RequirementTrace &r : trace.requirements) {
-            auto *item = new QTreeWidgetItem(m_trace, {VerdictMark(r.verdict),
-                                                       QStringLiteral("%1 [%%2]").arg(r.caption).arg(r.ocID), r.measured});
+        // Requirements by name, never by id; by their place in the list only where two names are alike.
+        QHash<QString, int> named;
+        for (const RequirementTrace &r : trace.requirements)
+            ++named[r.readableName()];
+        for (qsizetype i = 0; i < trace.requirements.size(); ++i) {
+            const RequirementTrace &r = trace.requirements.at(i);
+            QString name = r.readableName();
+            if (named.value(name) > 1)
+                name += QStringLiteral(" (%1)").arg(i + 1);
+            auto *item = new QTreeWidgetItem(m_trace, {VerdictMark(r.verdict), name, r.measured});
             item->setData(0, Qt::UserRole, r.ocID);
+            // A narrow pane cuts the columns short: each says itself whole when pointed at.
+            item->setToolTip(1, name);
             item->setToolTip(2, r.missing.isEmpty() ? r.measured : r.measured + QLatin1Char('\n') + r.missing.join(QStringLiteral(", ")));
         }
         m_report->setEnabled(true);

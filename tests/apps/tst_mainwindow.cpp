@@ -516,6 +516,12 @@ private Q_SLOTS:
         QVERIFY2(verdict->text().endsWith(VerdictText(SetVerdict::Unmet)), qPrintable(verdict->text()));
         QCOMPARE(trace->topLevelItemCount(), 7);
         QCOMPARE(trace->topLevelItem(0)->text(0), VerdictMark(AuditVerdict::Unmet));
+        // Named, not numbered by id, and whole in a tooltip where the pane is narrow.
+        for (int i = 0; i < trace->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *line = trace->topLevelItem(i);
+            QVERIFY2(!line->text(1).contains(QLatin1String("[%")), qPrintable(line->text(1)));
+            QCOMPARE(line->toolTip(1), line->text(1));
+        }
         // Fewer ECTS needed, not saved: met a moment later.
         QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), QStringLiteral("250")));
         QTRY_VERIFY2(verdict->text().endsWith(VerdictText(SetVerdict::Met)), qPrintable(verdict->text()));

@@ -288,13 +288,19 @@ void zrFuncBuilderPrivate::updateStatus()
     const QString text = m_editor->toPlainText();
     const ExpressionDiagnosis diagnosis = CheckExpressionSyntax(text, ids);
     QStringList parts;
-    if (text.trimmed().isEmpty())
+    if (text.trimmed().isEmpty()) {
         parts << GetLangString(61461);
-    else if (!diagnosis.wellFormed)
-        parts << ReplaceParams(GetLangString(61458),
-                               {QString::number(diagnosis.errorPosition + 1), diagnosis.message});
-    else
+    } else if (!diagnosis.wellFormed) {
+        // Where, as the text reads there: a character count means nothing to a reader.
+        const qsizetype from =
+            std::min(std::max<qsizetype>(diagnosis.errorPosition, 0), std::max<qsizetype>(text.size() - 16, 0));
+        QString at = text.mid(from, 16).simplified();
+        if (from + 16 < text.size())
+            at += QStringLiteral("…");
+        parts << ReplaceParams(GetLangString(61458), {at, diagnosis.message});
+    } else {
         parts << GetLangString(61457);
+    }
     if (!diagnosis.missingIds.isEmpty()) {
         QStringList missing;
         for (qint32 id : diagnosis.missingIds)

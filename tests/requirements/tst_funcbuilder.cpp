@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), taken ? 1 : 0);
         // What keeps OK disabled stays in view.
         if (!storable)
-            QVERIFY2(status.contains("Position") || status.contains("Missing") || status.contains("Unknown"),
+            QVERIFY2(status.contains("At «") || status.contains("Missing") || status.contains("Unknown"),
                      qPrintable(status));
         QString reopened;
         runWizard(builder, [&] { reopened = editor->toPlainText(); });

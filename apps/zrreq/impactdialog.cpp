@@ -3,6 +3,8 @@
 #include "auditsources.h"
 #include "common/createserverobject.h"
 #include "common/langstrings.h"
+#include "common/serverobjects.h"
+#include "reqtypes/typecatalog.h"
 #include "common/zrerror.h"
 #include "search/listprint.h"
 #include "database.h"
@@ -15,6 +17,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,6 +63,17 @@ ImpactDialog::ImpactDialog(const QString &server, qint32 programme, const Record
 {
     setObjectName(QStringLiteral("impactDialog"));
     setWindowTitle(GetLangString(StrTitle));
+    m_checkedAt = QDateTime::currentDateTime();
+    try {
+        Recordset title = ServerObjectOf<cDepartment>(server)->getTextList(QStringLiteral("QEMDepPrograms"),
+                                                                          QStringLiteral("prID=%1").arg(programme));
+        title.moveFirst();
+        m_heading = title.eof() ? QString::number(programme) : title.value(u"prtitle").toString();
+    } catch (ZrError &error) {
+        TrapError(error);
+        m_heading = QString::number(programme);
+    }
+    m_heading += QStringLiteral(" · ") + ContextTitle(scope.context);
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("impactSummary"));
     m_summary->setWordWrap(true);
@@ -226,10 +240,16 @@ void ImpactDialog::exportChosenFile()
         QMessageBox::warning(this, windowTitle(), ReplaceParams(GetLangString(StrCsvFailed), {path, error}));
 }
 
+QString ImpactDialog::printTitle() const
+{
+    return windowTitle() + QStringLiteral(" — ") + m_heading + QStringLiteral(" · ")
+           + QLocale().toString(m_checkedAt, QLocale::ShortFormat);
+}
+
 void ImpactDialog::print()
 {
     const std::unique_ptr<QTextDocument> document =
-        ListDocument(*m_model, m_table->horizontalHeader(), windowTitle(), m_report.summary());
+        ListDocument(*m_model, m_table->horizontalHeader(), printTitle(), m_report.summary());
     PreviewAndPrint(*document, GetLangString(StrPrint), this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "audit/setimpact.h"
 
+#include <QDateTime>
 #include <QDialog>
 
 #include <atomic>
@@ -41,6 +42,8 @@ public:
     /// The check's result; meaningful once finished() was emitted.
     const ImpactReport &report() const { return m_report; }
     bool isFinished() const { return m_finished; }
+    /// What a printed list is headed with: the title, the programme, the context and when it was checked.
+    QString printTitle() const;
     /// Writes the list as CSV (UTF-8, the captions as the first line); false with `error` set when it fails.
     bool exportCsv(const QString &path, QString *error = nullptr) const;
 
@@ -56,6 +59,8 @@ private:
     void print();
 
     ImpactReport m_report;
+    QString m_heading; ///< the programme and context the check is of
+    QDateTime m_checkedAt;
     QString m_error; ///< why the check could not run
     bool m_finished = false;
     std::atomic<bool> m_cancel{false};

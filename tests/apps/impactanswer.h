@@ -29,6 +29,7 @@ public:
         bool running = false; ///< still checking when cancelled
         bool stopped = false; ///< the check ended, cancelled, before the dialog went
         bool cancelIsDefault = false; ///< Enter cancels: Save is clicked or nothing is
+        QString printTitle;   ///< what a printed list is headed with
     };
 
     /// `save`: Save, else Cancel; `whileRunning`: Cancel as soon as the dialog
@@ -54,6 +55,7 @@ public:
             seen.noLongerMeet = dialog->report().noLongerMeet();
             seen.nowMeet = dialog->report().nowMeet();
             seen.listed = int(dialog->report().changes.size());
+            seen.printTitle = dialog->printTitle();
             seen.cancelIsDefault = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->isDefault()
                                    && !dialog->findChild<QPushButton *>(QStringLiteral("impactSave"))->isDefault();
             const QString path = QDir::temp().filePath(QStringLiteral("impact-%1.csv").arg(QCoreApplication::applicationPid()));

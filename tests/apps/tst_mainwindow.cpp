@@ -322,6 +322,9 @@ private Q_SLOTS:
         QCOMPARE(seen.listed, noLongerMeet + nowMeet);
         // Marked UTF-8 for Excel; Enter cancels; a Cancel after the check says only that nothing was saved.
         QVERIFY(seen.csvMarked);
+        // Printed, it says of what: the programme and the context.
+        QVERIFY2(seen.printTitle.contains(QStringLiteral("Προπτυχιακό Πρόγραμμα Σπουδών")) && seen.printTitle.contains(ContextTitle(103)),
+                 qPrintable(seen.printTitle));
         QVERIFY(seen.cancelIsDefault);
         if (!save)
             QCOMPARE(window->statusBar()->currentMessage(), GetLangString(60019));

@@ -18,12 +18,8 @@
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/requirementfile.h"
-#include "requirements/setversion.h"
 #include "database.h"
-#include "exceptionhistory.h"
 #include "jsonschema.h"
-#include "requirementstore.h"
-#include "setversionstore.h"
 #include "textfold.h"
 
 #include <QHash>

@@ -17,6 +17,14 @@ namespace zr::app::cli {
 
 namespace {
 constexpr qint32 DegreeContext = 103;
+
+qint32 programmeOf(const QString &server, qint32 studentId)
+{
+    // The server refuses a student it does not know.
+    return StudentRecord::fromRows(ServerObjectOf<cStudent>(server)->LoadStudentRecord(studentId, {}))
+        .student.value(QStringLiteral("progrspoud_ID"))
+        .toInt();
+}
 } // namespace
 
 StoredSet LoadStoredSet(const QString &server, const SetTarget &target, const QDateTime &asOf, const AuditCodes *known,
@@ -57,16 +65,6 @@ RecordScope ScopeOf(const SetTarget &target)
     // Exceptions are kept per object and context, without a secondary key, as the editor keeps them.
     return RecordScope{target.kind, QVariant(target.objectId.toLongLong()), target.context, 0};
 }
-
-namespace {
-qint32 programmeOf(const QString &server, qint32 studentId)
-{
-    // The server refuses a student it does not know.
-    return StudentRecord::fromRows(ServerObjectOf<cStudent>(server)->LoadStudentRecord(studentId, {}))
-        .student.value(QStringLiteral("progrspoud_ID"))
-        .toInt();
-}
-} // namespace
 
 SetTarget OwnProgrammeTarget(const QString &server, qint32 studentId, qint32 context, qint32 curriculum)
 {

@@ -19,8 +19,10 @@ if(NOT DEPS)
     endif()
 endif()
 
-# Object lines, and the files they depend on outside the system's headers.
-file(STRINGS "${DEPS}" lines REGEX "^[^ ]|^    /[^u]|^    /u[^s]")
+# Object lines, and the files they depend on outside the system's headers. A compiler cache told
+# to keep paths relative (CCACHE_BASEDIR) records them relative to the build folder.
+file(STRINGS "${DEPS}" lines REGEX "^[^ ]|^    [^/]|^    /[^u]|^    /u[^s]")
+get_filename_component(relativeTo "${DEPS}" DIRECTORY)
 list(LENGTH lines count)
 if(count LESS 2)
     message(FATAL_ERROR "no dependency record in ${DEPS}: build first")
@@ -47,7 +49,7 @@ foreach(line IN LISTS lines)
         continue()
     endif()
     string(STRIP "${line}" path)
-    cmake_path(SET path NORMALIZE "${path}")
+    cmake_path(ABSOLUTE_PATH path BASE_DIRECTORY "${relativeTo}" NORMALIZE)
     if(source STREQUAL "")
         # The first file an object depends on is its source.
         set(source "${path}")

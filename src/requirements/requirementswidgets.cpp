@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextDocument>
@@ -159,6 +160,8 @@ void RequirementsWidgets::goTo(const QString &group, const QString &key, bool ed
     view->setFocus(Qt::OtherFocusReason);
     const QModelIndex value = list->indexOf(key, ItemPanelModel::ValueColumn);
     view->setCurrentIndex(value);
+    // Making the value current scrolls a narrow list sideways; the row's caption says what to mend.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->minimum());
     if (edit)
         view->edit(value);
 }

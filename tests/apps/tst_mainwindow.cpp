@@ -32,6 +32,7 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -487,6 +488,23 @@ private Q_SLOTS:
         auto *title = window->findChild<QLabel *>(QStringLiteral("objectTitle"));
         QCOMPARE(title->toolTip(), title->text());
         SwitchLanguage(LangGreek);
+    }
+
+    // A refused save opens the field to mend, in a narrow window too, with the list's captions in
+    // view: the list is not left scrolled sideways to the value.
+    void aRefusedSaveOpensTheFieldWithItsCaption()
+    {
+        auto window = openProgramme();
+        window->resize(900, 600);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), QStringLiteral("-5")));
+        answerBoxes(QMessageBox::Ok);
+        QVERIFY(!window->save());
+        QTRY_COMPARE(m_boxes.size(), 1);
+        auto *view = window->editor()->findChild<TilePanel *>(QStringLiteral("smRequirements"))->treeView();
+        QCOMPARE(listOf(*window)->selectedKey(), ParamKey(10, QStringLiteral("conoptval1")));
+        QCOMPARE(view->horizontalScrollBar()->value(), view->horizontalScrollBar()->minimum());
     }
 
     // The try pane offers the students the set on screen is for: curriculum 11's, not the programme's.

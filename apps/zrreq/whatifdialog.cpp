@@ -10,6 +10,7 @@
 #include "common/langstrings.h"
 #include "common/serverobjects.h"
 #include "common/zrerror.h"
+#include "reqtypes/typecatalog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -40,7 +41,6 @@ enum : qint32 {
     StrHint = 60114,
 };
 
-constexpr qint32 DegreeContext = 103;
 constexpr int CodeRole = Qt::UserRole;
 
 // The rows of a code table of the department object: (code, `text`) pairs.
@@ -131,6 +131,8 @@ void WhatIfDialog::loadChoices()
         const StudentRecord record =
             StudentRecord::fromRows(ServerObjectOf<cStudent>(m_serverName)->LoadStudentRecord(m_studentId, {}));
         m_ownProgramme = record.student.value(QStringLiteral("progrspoud_ID")).toInt();
+        for (const audit::PassedCourse &course : audit::DigestRecord(record, false).passed)
+            m_passed.insert(course.courseId);
         const QString department = record.student.value(QStringLiteral("department_ID")).toString();
         const QSignalBlocker blocker(m_programme);
         for (const auto &[id, title] :
@@ -161,11 +163,8 @@ void WhatIfDialog::loadCurricula()
                       QStringLiteral("ordescription")))
             m_curriculum->addItem(title, id);
         // The programme's courses he has not passed: those a plan can name.
-        const StudentRecord record =
-            StudentRecord::fromRows(ServerObjectOf<cStudent>(m_serverName)->LoadStudentRecord(m_studentId, {}));
-        const audit::StudentDigest passed = audit::DigestRecord(record, false);
         for (const CatalogCourse &course : ProgrammeCatalog(m_serverName, programme)) {
-            if (passed.passedCourse(course.courseId))
+            if (m_passed.contains(course.courseId))
                 continue;
             auto *item = new QTreeWidgetItem(m_courses, {(course.code + QLatin1Char(' ') + course.title).trimmed(), QString()});
             item->setData(0, CodeRole, course.code);
@@ -210,12 +209,12 @@ void WhatIfDialog::check()
     const QString planned = plan();
     try {
         const cli::SetTarget target = whatIf.asked
-                                          ? cli::TargetOfWhatIf(m_serverName, m_studentId, whatIf, DegreeContext)
-                                          : cli::SetTarget{1, QString::number(m_ownProgramme), DegreeContext, 0};
+                                          ? cli::TargetOfWhatIf(m_serverName, m_studentId, whatIf, CtxDegree)
+                                          : cli::SetTarget{1, QString::number(m_ownProgramme), CtxDegree, 0};
         const cli::StudentAudit audit =
             cli::AuditStoredStudent(m_serverName, m_studentId, target, whatIf,
                                     planned.isEmpty() ? std::nullopt : std::optional<QString>(planned), {}, true);
-        m_shown = std::make_unique<AuditReport>(audit.report(DegreeContext));
+        m_shown = std::make_unique<AuditReport>(audit.report(CtxDegree));
         m_answer->setHtml(ReportHtml(*m_shown));
         m_report->setEnabled(true);
     } catch (const ZrError &error) {

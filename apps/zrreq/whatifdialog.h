@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 
 #include <memory>
 
@@ -45,6 +46,7 @@ private:
     QString m_serverName;
     qint32 m_studentId = 0;
     qint32 m_ownProgramme = 0;
+    QSet<qint32> m_passed; ///< the courses he has passed, read once
     QComboBox *m_programme = nullptr;
     QComboBox *m_curriculum = nullptr;
     QLineEdit *m_filter = nullptr;

@@ -166,6 +166,19 @@ bool passesFilters(const PreparedRequirement &r, const PassedCourse &c)
     return passesFilters(r, c.courseId, *c.course);
 }
 
+// A course a course total selects (its classification is chosen, or all are) and its filters let through.
+bool selectedByTotal(const PreparedRequirement &r, qint32 courseId, const CourseAttributes &course)
+{
+    const auto own = classificationOf(r.typeId, course);
+    return (r.selectsAll || (own && r.selected.contains(*own))) && passesFilters(r, courseId, course);
+}
+
+// A listed course passed as type 30 asks: with its grade, or by an exemption without one unless the requirement says not.
+bool meetsListedGrade(const PreparedRequirement &r, const PassedCourse &c)
+{
+    return c.grade ? compareNumbers(r.op, *c.grade, r.grade, r.grade) : r.exemptionMeetsGrade;
+}
+
 double amountOf(int total, const PassedCourse &c)
 {
     switch (total) {
@@ -313,8 +326,7 @@ RequirementTrace prerequisiteCourses(const PreparedRequirement &r, const Student
         const PassedCourse *c = s.passedCourse(course);
         if (c && s.givenElsewhere(*c))
             c = nullptr;
-        // An exemption without a grade meets the grade condition unless the requirement says not.
-        const bool counts = c && (c->grade ? compareNumbers(r.op, *c->grade, r.grade, r.grade) : r.exemptionMeetsGrade);
+        const bool counts = c && meetsListedGrade(r, *c);
         if (c)
             ++passed;
         if (counts)
@@ -716,12 +728,10 @@ bool CountsTowards(const PreparedRequirement &r, qint32 courseId, const CourseAt
     case 120: {
         if (r.typeId == 40 && r.context == CtxTextbooks)
             return false;
-        const auto own = classificationOf(r.typeId, course);
-        const bool selected = r.selectsAll || (own && r.selected.contains(*own));
         PassedCourse passed;
         passed.courseId = courseId;
         passed.course = &course;
-        return selected && passesFilters(r, courseId, course) && amountOf(r.total, passed) > 0;
+        return selectedByTotal(r, courseId, course) && amountOf(r.total, passed) > 0;
     }
     default:
         return false;
@@ -752,10 +762,8 @@ bool CanClaim(const PreparedRequirement &r, const StudentDigest &s)
 bool WouldCount(const PreparedRequirement &r, const PassedCourse &c)
 {
     if (r.typeId == 30)
-        return r.selected.contains(c.courseId)
-               && (c.grade ? compareNumbers(r.op, *c.grade, r.grade, r.grade) : r.exemptionMeetsGrade);
-    const auto own = classificationOf(r.typeId, *c.course);
-    return (r.selectsAll || (own && r.selected.contains(*own))) && passesFilters(r, c);
+        return r.selected.contains(c.courseId) && meetsListedGrade(r, c);
+    return selectedByTotal(r, c.courseId, *c.course);
 }
 
 double AmountFor(const PreparedRequirement &r, const PassedCourse &c)

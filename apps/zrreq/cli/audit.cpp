@@ -38,7 +38,6 @@ namespace zr::app::cli {
 namespace {
 
 constexpr qint32 StrSummary = 63250;   // "%1 students, %2 met, %3 not met, %4 excepted"
-constexpr qint32 DegreeContext = 103;
 constexpr int MaxJobs = 64;
 
 int exitFor(SetVerdict verdict)
@@ -154,7 +153,7 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
     const bool named = command.parser().isSet(QStringLiteral("kind")) || command.parser().isSet(QStringLiteral("object"));
     const qint32 context = whatIf.asked || command.parser().isSet(QStringLiteral("context"))
                                ? command.wholeNumber(QStringLiteral("context"), true)
-                               : DegreeContext;
+                               : CtxDegree;
     if (!named && !IsKnownContext(context))
         throw UsageError{QStringLiteral("zrreq: unknown requirement context %1 (101 to 112)").arg(context)};
     const SetTarget target = whatIf.asked ? TargetOfWhatIf(command.server(), studentId, whatIf, context)

@@ -20,9 +20,12 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
+#include <QSqlQuery>
 #include <QSet>
 #include <QTextStream>
 #include <optional>
+#include <tuple>
 
 namespace zr::app::cli {
 
@@ -253,6 +256,30 @@ SetTarget ReadTarget(const CommandLine &command)
         throw UsageError{QStringLiteral("zrreq: object kind %1 needs --secondary (the course group or course)")
                              .arg(target.kind)};
     return target;
+}
+
+QList<StoredSetEntry> StoredSets(const QString &server, const QString &source)
+{
+    auto db = server::Database::open(server);
+    QSqlQuery &q = db->exec(QStringLiteral("SELECT conobject, objID, secobjID, contypeID, COUNT(*) FROM QEMObjectConstraint "
+                                           "GROUP BY conobject, objID, secobjID, contypeID"),
+                            {}, source);
+    QMap<std::tuple<qint32, qlonglong, qint32, qint32>, StoredSetEntry> sets;
+    while (q.next()) {
+        SetTarget t;
+        t.kind = q.value(0).toInt();
+        const qlonglong objectId = q.value(1).toLongLong();
+        t.objectId = QString::number(objectId);
+        t.context = q.value(3).toInt();
+        const bool keyed = t.kind == KindProgramme3 || t.kind == KindProgramme4
+                           || CurriculumOf(SetTarget{t.kind, {}, t.context, 1}) != 0;
+        t.curriculum = keyed ? q.value(2).toInt() : 0;
+        StoredSetEntry &entry = sets[{t.kind, objectId, t.context, t.curriculum}];
+        entry.target = t;
+        entry.requirements += q.value(4).toLongLong();
+    }
+    q.finish();
+    return sets.values();
 }
 
 QString SetKeyOf(const SetTarget &target)

@@ -126,6 +126,16 @@ SetTarget ReadTarget(const CommandLine &command);
 /// The key the target's set is versioned under (see RequirementSetKey).
 QString SetKeyOf(const SetTarget &target);
 
+/// A stored requirement set and the number of its requirements.
+struct StoredSetEntry
+{
+    SetTarget target;
+    qint64 requirements = 0;
+};
+/// Every stored set of `server`, in the order of its keys as numbers; the secondary key only where
+/// the kind and context keep one, so a stray one in a row does not make a set of its own.
+QList<StoredSetEntry> StoredSets(const QString &server, const QString &source);
+
 /// The object's hierarchical requirement recordset from the server.
 /// Throws ZrError (unknown server 462, unknown object ...).
 Recordset LoadTarget(const QString &server, const SetTarget &target);

@@ -13,21 +13,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <algorithm>
-#include <tuple>
-
 namespace zr::app::cli {
 
 namespace {
 
 constexpr qint32 StrNoSets = 62214; // "No requirement set is stored in %1."
-
-struct StoredSetRow
-{
-    SetTarget target;
-    qint64 requirements = 0;
-    QString name;
-};
 
 // The names of one code table's rows by id, in the language asked where the table has it.
 QHash<QString, QString> namesOf(server::Database &db, const QString &sql)
@@ -53,7 +43,8 @@ QHash<QString, QString> namesOf(server::Database &db, const QString &sql)
     return names;
 }
 
-QList<StoredSetRow> storedSets(const QString &server)
+// Each stored set in words: its object, its secondary key and its context, named in the language asked.
+QStringList setNames(const QString &server, const QList<StoredSetEntry> &sets)
 {
     auto db = server::Database::open(server);
     const QHash<QString, QString> programmes =
@@ -70,27 +61,12 @@ QList<StoredSetRow> storedSets(const QString &server)
     const QHash<QString, QString> students = namesOf(
         *db, QStringLiteral("SELECT student_ID, spec_aem, lastname, firstname FROM QEMStudents WHERE student_ID IN "
                             "(SELECT objID FROM QEMObjectConstraint WHERE conobject = 8)"));
-
-    QList<StoredSetRow> sets;
-    QSqlQuery &q = db->exec(QStringLiteral("SELECT conobject, objID, contypeID, secobjID, COUNT(*) FROM QEMObjectConstraint "
-                                           "GROUP BY conobject, objID, contypeID, secobjID "
-                                           "ORDER BY conobject, objID, contypeID, secobjID"),
-                            {}, QStringLiteral("zrreq list"));
-    while (q.next()) {
-        StoredSetRow row;
-        row.target.kind = q.value(0).toInt();
-        row.target.objectId = q.value(1).toString();
-        row.target.context = q.value(2).toInt();
-        row.target.curriculum = q.value(3).toString().toInt();
-        row.requirements = q.value(4).toLongLong();
-        // The secondary key only where the kind and context keep one: a stray one would not name the set.
-        const bool secondary = row.target.kind == KindProgramme3 || row.target.kind == KindProgramme4
-                               || CurriculumOf(SetTarget{row.target.kind, row.target.objectId, row.target.context, 1}) != 0;
-        if (!secondary)
-            row.target.curriculum = 0;
+    QStringList names;
+    for (const StoredSetEntry &set : sets) {
+        const SetTarget &target = set.target;
+        const QString object = target.objectId;
         QStringList name;
-        const QString object = row.target.objectId;
-        switch (row.target.kind) {
+        switch (target.kind) {
         case KindStudent:
             name << students.value(object, object);
             break;
@@ -103,26 +79,14 @@ QList<StoredSetRow> storedSets(const QString &server)
         default:
             name << programmes.value(object, object);
         }
-        const QString second = QString::number(row.target.curriculum);
-        if (row.target.curriculum != 0)
-            name << (row.target.kind == KindProgramme3   ? groups.value(second, second)
-                     : row.target.kind == KindProgramme4 ? courses.value(second, second)
-                                                         : curricula.value(second, second));
-        row.name = name.join(QStringLiteral(", ")) + QStringLiteral(": ") + ContextTitle(row.target.context);
-        // Rows a stray secondary key split are one set.
-        if (!sets.isEmpty() && sets.last().target.kind == row.target.kind && sets.last().target.objectId == object
-            && sets.last().target.context == row.target.context && sets.last().target.curriculum == row.target.curriculum)
-            sets.last().requirements += row.requirements;
-        else
-            sets << row;
+        const QString second = QString::number(target.curriculum);
+        if (target.curriculum != 0)
+            name << (target.kind == KindProgramme3   ? groups.value(second, second)
+                     : target.kind == KindProgramme4 ? courses.value(second, second)
+                                                     : curricula.value(second, second));
+        names << name.join(QStringLiteral(", ")) + QStringLiteral(": ") + ContextTitle(target.context);
     }
-    q.finish();
-    // Keys are text in the table ("119" before "25"): in the order of their numbers.
-    std::stable_sort(sets.begin(), sets.end(), [](const StoredSetRow &a, const StoredSetRow &b) {
-        return std::make_tuple(a.target.kind, a.target.objectId.toLongLong(), a.target.context, a.target.curriculum)
-               < std::make_tuple(b.target.kind, b.target.objectId.toLongLong(), b.target.context, b.target.curriculum);
-    });
-    return sets;
+    return names;
 }
 
 } // namespace
@@ -143,29 +107,32 @@ int runList(const QStringList &arguments)
     command.applyLanguage();
     command.onlyReads();
     const int code = command.attempt([&] {
-        const QList<StoredSetRow> sets = storedSets(command.server());
+        const QList<StoredSetEntry> sets = StoredSets(command.server(), QStringLiteral("zrreq list"));
+        const QStringList names = setNames(command.server(), sets);
         if (command.parser().isSet(QStringLiteral("json"))) {
             QJsonArray list;
-            for (const StoredSetRow &set : sets)
-                list.append(QJsonObject{{QStringLiteral("kind"), set.target.kind},
-                                        {QStringLiteral("object"), set.target.objectId.toLongLong()},
-                                        {QStringLiteral("context"), set.target.context},
-                                        {QStringLiteral("curriculum"), set.target.curriculum},
-                                        {QStringLiteral("requirements"), set.requirements},
-                                        {QStringLiteral("name"), set.name}});
+            for (qsizetype i = 0; i < sets.size(); ++i)
+                list.append(QJsonObject{{QStringLiteral("kind"), sets.at(i).target.kind},
+                                        {QStringLiteral("object"), sets.at(i).target.objectId.toLongLong()},
+                                        {QStringLiteral("context"), sets.at(i).target.context},
+                                        {QStringLiteral("curriculum"), sets.at(i).target.curriculum},
+                                        {QStringLiteral("requirements"), sets.at(i).requirements},
+                                        {QStringLiteral("name"), names.at(i)}});
             PrintLine(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented)).trimmed());
             return;
         }
         if (sets.isEmpty())
             PrintError(ReplaceParams(GetLangString(StrNoSets), {HidePasswords(command.server())}));
-        for (const StoredSetRow &set : sets)
+        for (qsizetype i = 0; i < sets.size(); ++i) {
+            const SetTarget &target = sets.at(i).target;
             PrintLine(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
-                          .arg(set.target.kind)
-                          .arg(set.target.objectId)
-                          .arg(set.target.context)
-                          .arg(set.target.curriculum)
-                          .arg(set.requirements)
-                          .arg(set.name));
+                          .arg(target.kind)
+                          .arg(target.objectId)
+                          .arg(target.context)
+                          .arg(target.curriculum)
+                          .arg(sets.at(i).requirements)
+                          .arg(names.at(i)));
+        }
     });
     return code >= 0 ? code : ExitOk;
 }

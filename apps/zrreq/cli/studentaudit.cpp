@@ -16,8 +16,6 @@
 namespace zr::app::cli {
 
 namespace {
-constexpr qint32 DegreeContext = 103;
-
 qint32 programmeOf(const QString &server, qint32 studentId)
 {
     // The server refuses a student it does not know.
@@ -96,7 +94,7 @@ StudentAudit AuditStoredStudent(const QString &server, qint32 studentId, SetTarg
         target.curriculum = audit.record.student.value(QStringLiteral("orient_ID")).toInt();
     audit.stored = LoadStoredSet(server, target, asOf);
     // At an earlier time the regulation in force then, whether or not the student has one now.
-    if ((audit.record.regulation || asOf.isValid()) && target.context == DegreeContext) {
+    if ((audit.record.regulation || asOf.isValid()) && target.context == CtxDegree) {
         const AuditSet own = RegulationSet(server, studentId, audit.stored.codes, asOf);
         if (own.size() > 0)
             audit.stored.set = own;

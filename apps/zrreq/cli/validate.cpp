@@ -6,34 +6,10 @@
 #include "database.h"
 #include "servererrors.h"
 
-#include <QMap>
-#include <QSqlQuery>
 
 namespace zr::app::cli {
 
 namespace {
-
-// Every stored set, in a stable order; the secondary key only where it tells sets apart.
-QList<SetTarget> storedSets(const QString &server)
-{
-    auto db = server::Database::open(server);
-    QSqlQuery &q = db->exec(QStringLiteral("SELECT DISTINCT conobject, objID, secobjID, contypeID "
-                                           "FROM QEMObjectConstraint"),
-                            {}, QStringLiteral("validate"));
-    QMap<std::tuple<qint32, qlonglong, qint32, qint32>, SetTarget> sets;
-    while (q.next()) {
-        SetTarget t;
-        t.kind = q.value(0).toInt();
-        const qlonglong objectId = q.value(1).toLongLong();
-        t.objectId = QString::number(objectId);
-        t.context = q.value(3).toInt();
-        const bool keyed = t.kind == 3 || t.kind == 4 || CurriculumOf(SetTarget{t.kind, {}, t.context, 1}) != 0;
-        t.curriculum = keyed ? q.value(2).toInt() : 0;
-        sets.insert({t.kind, objectId, t.context, t.curriculum}, t);
-    }
-    q.finish();
-    return sets.values();
-}
 
 // The rows are written into the recordset by the checks, never stored.
 int validateFile(CommandLine &command)
@@ -63,7 +39,8 @@ int validateAll(const CommandLine &command)
     QList<SetTarget> sets;
     const auto readSets = [&] {
         CheckServer(command.server());
-        sets = storedSets(command.server());
+        for (const StoredSetEntry &entry : StoredSets(command.server(), QStringLiteral("validate")))
+            sets << entry.target;
     };
     if (const int failed = command.attempt(readSets); failed >= 0)
         return failed;

@@ -230,14 +230,13 @@ void MainWindow::buildMenus()
     tryAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     m_viewMenu->addAction(tryAction);
     m_tryPane->setSetSource([this](const AuditCodes &codes) {
-        return AuditSet::prepare(m_editor->shownValues(), m_editor->expression(), codes);
+        return AuditSet::prepare(m_editor->checkedValues(), m_editor->expression(), codes);
     });
     // The report names each requirement by what the list shows now, saved or not.
     m_tryPane->setDescriber([this] {
         return DescribeValues(m_serverName, m_editor->rsConstraints(), m_editor->shownValues());
     });
-    connect(m_editor, &zrRequirements::Changed, m_tryPane, &TryPane::scheduleCheck);
-    connect(m_editor, &zrRequirements::currentCurriculumChanged, m_tryPane, &TryPane::scheduleCheck);
+    connect(m_editor, &zrRequirements::shownSetChanged, m_tryPane, &TryPane::scheduleCheck);
     m_tryPane->setCurriculumSource([this] { return m_setFiles ? m_setFiles->curriculum() : 0; });
     connect(m_tryPane, &TryPane::requirementChosen, m_editor, &zrRequirements::selectRequirement);
 

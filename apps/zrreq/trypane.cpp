@@ -209,14 +209,19 @@ void TryPane::loadRecord()
 
 void TryPane::scheduleCheck()
 {
-    if (m_studentId != 0 && m_programme != 0)
-        m_debounce->start();
+    if (m_studentId == 0 || m_programme == 0)
+        return;
+    // Until the check runs the lines are of the set as it was: greyed, and not to be printed.
+    m_trace->setEnabled(false);
+    m_report->setEnabled(false);
+    m_debounce->start();
 }
 
 void TryPane::check()
 {
     m_debounce->stop();
     m_trace->clear();
+    m_trace->setEnabled(true);
     m_report->setEnabled(false);
     if (m_programme == 0) {
         m_verdict->setText(GetLangString(StrNotAProgramme));

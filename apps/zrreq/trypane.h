@@ -59,7 +59,7 @@ public:
     /// Tries the set on `studentId` (0: nobody) and remembers him.
     void setStudent(qint32 studentId);
     qint32 student() const { return m_studentId; }
-    /// Checks again a moment after the last call.
+    /// Checks again a moment after the last call; until then the lines shown are greyed.
     void scheduleCheck();
     /// Checks now.
     void check();

@@ -418,4 +418,11 @@ void ValidateInput(const RequirementValue &value, const RequirementNaming &namin
     RecordedCheck([&] { checkRequirement(RequirementValues(value, naming, rows, sheet)); });
 }
 
+void CheckInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
+                const SheetContext &sheet)
+{
+    SetFailedField(QString());
+    checkRequirement(RequirementValues(value, naming, rows, sheet));
+}
+
 } // namespace zr

@@ -34,6 +34,10 @@ struct ZRREQ_EXPORT RequirementNaming
 /// tables; without them no period can match.
 ZRREQ_EXPORT void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
                                 const SheetContext &sheet);
+/// ValidateInput without the log: for a check the user did not ask for (a pane
+/// that follows the edits), whose refusal is shown, not recorded.
+ZRREQ_EXPORT void CheckInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,
+                             const SheetContext &sheet);
 
 /// Refuses a requirement whose row (`read`, the value as its row holds it)
 /// keeps in a choice, a code list or a list of courses something that is no

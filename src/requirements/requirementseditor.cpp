@@ -608,6 +608,20 @@ void RequirementsEditor::validate()
     }
 }
 
+void RequirementsEditor::checkShown()
+{
+    if (!m_set.hasRows())
+        return;
+    const SheetContext sheet = sheetContext();
+    const Recordset rows = m_set.rows();
+    const QStringList groups = m_list->keys();
+    for (qsizetype place = 0; place < groups.size(); ++place) {
+        const qint32 ocID = OcIdFromKey(groups.at(place));
+        if (shownValue(ocID))
+            CheckInput(valueOf(ocID), namingIn(*m_list, groups.at(place), int(place)), rows, sheet);
+    }
+}
+
 void RequirementsEditor::writeBack()
 {
     m_problem = {};

@@ -142,6 +142,9 @@ public:
     /// Checks every requirement of the list against the rules of its type and
     /// the rules between requirements; throws the first failure (logged).
     void validate();
+    /// The type rules of validate() over the requirements as shown, unlogged:
+    /// what a pane that follows the edits tells the user before a save would.
+    void checkShown();
     /// validate(), the rows of the curricula left, the expression; then
     /// writes the sheets into the rows and clears the modified flag. Throws
     /// ZrError when something is wrong, leaving the rows as they were.

@@ -133,6 +133,8 @@ zrRequirements::zrRequirements(QWidget *parent) : QWidget(parent), d(new zrRequi
     setObjectName(QStringLiteral("zrRequirements"));
     connect(d->editor, &RequirementsEditor::modifiedChanged, this, &zrRequirements::modifiedChanged);
     connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::currentCurriculumChanged);
+    connect(d->editor, &RequirementsEditor::curriculumChanged, this, &zrRequirements::shownSetChanged);
+    connect(d->editor, &RequirementsEditor::changed, this, &zrRequirements::shownSetChanged);
     connect(d->editor, &RequirementsEditor::errorOccurred, this,
             [this](int, const QString &text) { d->showError(text); });
     d->undoStack = new QUndoStack(this);
@@ -290,10 +292,12 @@ void zrRequirements::setRsConstraints(const Recordset &parent)
         d->showCurricula();
         d->refreshCommandStates();
         Q_EMIT ErrorOccurred(error.number, error.description, QStringLiteral("zrRequirements.rsConstraints"));
+        Q_EMIT shownSetChanged();
         return;
     }
     if (d->list()->count() > 0)
         d->list()->setSelected(d->list()->contains(selected) ? selected : d->list()->keyAt(0), true);
+    Q_EMIT shownSetChanged();
 }
 
 void zrRequirements::RefreshRecordset()
@@ -336,6 +340,12 @@ void zrRequirements::setCurrentCurriculum(qint32 curriculumId)
 
 QList<RequirementValue> zrRequirements::shownValues()
 {
+    return d->editor->shownValues();
+}
+
+QList<RequirementValue> zrRequirements::checkedValues()
+{
+    d->editor->checkShown();
     return d->editor->shownValues();
 }
 

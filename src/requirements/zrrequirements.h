@@ -152,6 +152,9 @@ public:
     /// The requirements of the current curriculum as edited, saved or not, in
     /// list order: what a host checks against a student while the user edits.
     QList<RequirementValue> shownValues();
+    /// shownValues() once each has passed the rules a save applies to its type;
+    /// throws the first refusal as a save would show it (not logged).
+    QList<RequirementValue> checkedValues();
     /// Selects requirement `ocID` in the list, as a click on its header does.
     void selectRequirement(qint32 ocID);
     /// The code tables this control fetched (shared with its dialogs).
@@ -171,6 +174,9 @@ Q_SIGNALS:
     void ErrorOccurred2(int ErrNumber, const QString &errdescr, const QString &errsource, bool &ShowMessage);
     /// A requirement was added, deleted or edited, or the expression changed.
     void Changed();
+    /// What the list shows is another set or another state of it: loaded, replaced,
+    /// edited, undone or redone, or another curriculum shown. Panes that show the set follow this.
+    void shownSetChanged();
     /// The user deleted a requirement; `message` names it and says how to
     /// bring it back, for the host's status bar (delete asks nothing).
     void requirementDeleted(const QString &message);

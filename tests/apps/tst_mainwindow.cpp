@@ -13,6 +13,7 @@
 #include "mainwindow.h"
 #include "objecttree.h"
 #include "setfileactions.h"
+#include "sethistorywindow.h"
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/typecatalog.h"
 #include "common/errorlog.h"
@@ -32,6 +33,7 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QLineEdit>
@@ -112,6 +114,44 @@ class tst_MainWindow : public QObject
             }
             answerSteps(steps);
         });
+    }
+
+    // The user's steps on the set on screen: "delete N", "add TYPE", "value N FIELD TEXT", "undo",
+    // "redo", "save", "restore" (the oldest version, from the history window). False when one fails.
+    bool takeSteps(app::MainWindow &window, const QStringList &steps)
+    {
+        ItemPanelModel *commands = window.editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
+        QUndoStack *undo = window.editor()->undoStack();
+        for (const QString &step : steps) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            bool done = true;
+            if (words.at(0) == QLatin1String("delete")) {
+                listOf(window)->setSelected(GroupKey(words.at(1).toInt()), true);
+                done = commands->clickItem(QStringLiteral("delete"));
+            } else if (words.at(0) == QLatin1String("add")) {
+                done = commands->clickItem(words.at(1));
+            } else if (words.at(0) == QLatin1String("value")) {
+                done = listOf(window)->editValue(ParamKey(words.at(1).toInt(), words.at(2)), words.at(3));
+            } else if (words.at(0) == QLatin1String("save")) {
+                const test::ImpactAnswer impact;
+                done = window.save();
+            } else if (words.at(0) == QLatin1String("restore")) {
+                auto *history = window.showHistory();
+                done = history && history->model().rowCount() > 0;
+                if (done) {
+                    history->choose({history->model().versionAt(history->model().rowCount() - 1)});
+                    answerBoxes(QMessageBox::Yes);
+                    history->findChild<QPushButton *>(QStringLiteral("historyRestore"))->click();
+                }
+            } else {
+                words.at(0) == QLatin1String("undo") ? undo->undo() : undo->redo();
+            }
+            if (!done) {
+                qWarning("step \"%s\" failed", qPrintable(step));
+                return false;
+            }
+        }
+        return true;
     }
 
     std::unique_ptr<app::MainWindow> openProgramme()
@@ -390,21 +430,7 @@ private Q_SLOTS:
         QFETCH(QStringList, stored);
         QFETCH(QString, expression);
         auto window = openProgramme();
-        ItemPanelModel *commands = window->editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
-        QUndoStack *undo = window->editor()->undoStack();
-        for (const QString &step : std::as_const(steps)) {
-            const QStringList words = step.split(QLatin1Char(' '));
-            if (words.at(0) == QLatin1String("delete")) {
-                listOf(*window)->setSelected(GroupKey(words.at(1).toInt()), true);
-                QVERIFY(commands->clickItem(QStringLiteral("delete")));
-            } else if (words.at(0) == QLatin1String("add")) {
-                QVERIFY(commands->clickItem(words.at(1)));
-            } else if (words.at(0) == QLatin1String("value")) {
-                QVERIFY(listOf(*window)->editValue(ParamKey(words.at(1).toInt(), words.at(2)), words.at(3)));
-            } else {
-                words.at(0) == QLatin1String("undo") ? undo->undo() : undo->redo();
-            }
-        }
+        QVERIFY(takeSteps(*window, steps));
         // A refused save says why in a box, whenever it comes.
         QTimer refusal;
         connect(&refusal, &QTimer::timeout, this, [this] {
@@ -559,6 +585,49 @@ private Q_SLOTS:
         auto *recent = pane->findChild<QComboBox *>(QStringLiteral("tryStudent"));
         QVERIFY(recent->count() >= 1);
         QCOMPARE(recent->itemData(0).toInt(), 84);
+    }
+
+    // After every kind of change the try pane shows the set on screen, line for line, and
+    // what a save would refuse it refuses too.
+    void tryPaneShowsTheSetAsItIsNow_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("refusal"); // string id of the refusal the verdict gives; 0: checked
+        QTest::newRow("delete") << QStringList{QStringLiteral("delete 16")} << 0;
+        QTest::newRow("delete undone") << QStringList{QStringLiteral("delete 16"), QStringLiteral("undo")} << 0;
+        QTest::newRow("add redone") << QStringList{QStringLiteral("add 70"), QStringLiteral("value -1 conoptval1 1"),
+                                                   QStringLiteral("undo"), QStringLiteral("undo"), QStringLiteral("redo"),
+                                                   QStringLiteral("redo")} << 0;
+        QTest::newRow("restore after a save") << QStringList{QStringLiteral("delete 16"), QStringLiteral("save"),
+                                                             QStringLiteral("restore")} << 0;
+        QTest::newRow("new average not filled in") << QStringList{QStringLiteral("add 80")} << 20694;
+    }
+
+    void tryPaneShowsTheSetAsItIsNow()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, refusal);
+        auto window = openProgramme();
+        window->tryPane()->setStudent(84);
+        QVERIFY(takeSteps(*window, steps));
+        auto *verdict = window->tryPane()->findChild<QLabel *>(QStringLiteral("tryVerdict"));
+        auto *trace = window->tryPane()->findChild<QTreeWidget *>(QStringLiteral("tryTrace"));
+        if (refusal != 0) {
+            QTRY_VERIFY2(verdict->text().contains(GetLangString(refusal)), qPrintable(verdict->text()));
+            QCOMPARE(trace->topLevelItemCount(), 0);
+            return;
+        }
+        const auto shown = [&] {
+            QList<qint32> lines;
+            for (int i = 0; i < trace->topLevelItemCount(); ++i)
+                lines << trace->topLevelItem(i)->data(0, Qt::UserRole).toInt();
+            return lines;
+        };
+        QList<qint32> listed;
+        for (const QString &key : listOf(*window)->keys())
+            listed << OcIdFromKey(key);
+        QTRY_VERIFY(trace->isEnabled());
+        QCOMPARE(shown(), listed);
     }
 
     // Two registrars edit the same set; the second save meets the first.

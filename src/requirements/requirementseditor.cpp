@@ -28,6 +28,10 @@
 namespace zr {
 
 namespace {
+
+// Heads what the sheet of an edited requirement shows, under its saved description.
+constexpr qint32 StrEditedNotSaved = 20779;
+
 // How messages name a requirement captioned `caption` at `place` of a list whose captions
 // `captions` gives: by its caption, with its place when another reads the same.
 RequirementNaming namingAt(const QString &caption, int place, const std::function<QStringList()> &captions)
@@ -492,19 +496,25 @@ QList<ExpressionVariable> RequirementsEditor::expressionVariables()
         QString shortName = described.hasField(u"conshortdesc") ? textOf(described.value(u"conshortdesc")) : QString();
         if (shortName.isEmpty())
             shortName = GetTypeName(described.value(u"conID"), true);
-        QString description;
-        if (newIds.contains(ocID)) {
-            // Not described by the server yet: what its sheet shows, by name, follows.
-            description = GetLangString(20766);
+        // What its sheet shows, by name: the server describes only what was saved.
+        const auto sheetRows = [this, ocID] {
+            QString rows;
             for (const QString &row : m_list->keys(GroupKey(ocID))) {
                 const QString shown = m_list->valueText(row);
                 if (m_list->isVisible(row) && !shown.isEmpty())
-                    description += QLatin1Char('\n') + m_list->caption(row) + QStringLiteral(": ") + shown;
+                    rows += QLatin1Char('\n') + m_list->caption(row) + QStringLiteral(": ") + shown;
             }
+            return rows;
+        };
+        QString description;
+        if (newIds.contains(ocID)) {
+            description = GetLangString(20766) + sheetRows();
         } else if (!live.contains(ocID)) {
             continue;
         } else {
             description = described.hasField(u"condesc") ? textOf(described.value(u"condesc")) : QString();
+            if (const auto held = m_requirements.constFind(ocID); held != m_requirements.constEnd() && held->edited)
+                description += QStringLiteral("\n\n") + GetLangString(StrEditedNotSaved) + sheetRows();
         }
         variables.append({QStringLiteral("%") + id, QStringLiteral("(") + id + QStringLiteral(") ") + shortName,
                           description});

@@ -165,10 +165,15 @@ private Q_SLOTS:
     {
         auto editor = loadProgramme(12);
         QVERIFY(commandsOf(*editor)->clickItem(QStringLiteral("70")));
+        QVERIFY(listOf(*editor)->editValue(ParamKey(17, QStringLiteral("conoptval1")), QStringLiteral("280")));
         runWizard(*editor, QString());
         QCOMPARE(m_variables.size(), 4);
         QVERIFY2(m_variables.at(0).startsWith(QLatin1String("(17) ")), qPrintable(m_variables.at(0)));
-        QVERIFY(!m_variables.at(0).endsWith(QLatin1Char('|')));
+        // Edited, not saved: its saved description, then what its sheet shows now.
+        const QString edited = m_variables.at(0).section(GetLangString(20779), 1);
+        QVERIFY2(edited.contains(QLatin1String(": 280")), qPrintable(m_variables.at(0)));
+        QVERIFY2(!m_variables.at(1).contains(GetLangString(20779)), qPrintable(m_variables.at(1)));
+        QVERIFY(!m_variables.at(1).endsWith(QLatin1Char('|')));
         QVERIFY2(m_variables.at(3).startsWith(QLatin1String("(-1) ")), qPrintable(m_variables.at(3)));
         // A new requirement is not described by the server yet: its sheet's values say what it is.
         QVERIFY2(m_variables.at(3).contains(QLatin1Char('|') + GetLangString(20766) + QLatin1Char('\n')),

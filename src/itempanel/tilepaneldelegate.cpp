@@ -143,8 +143,21 @@ void TilePanelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         QStyledItemDelegate::paint(painter, cell, index);
     else
         paintText(painter, shown);
+    if (shown.text.isEmpty() && index.column() == ItemPanelModel::ValueColumn && (index.flags() & Qt::ItemIsEditable)
+        && (index.flags() & Qt::ItemIsEnabled))
+        paintEmptyBox(painter, cell);
     if (picker)
         paintPickerButton(painter, option);
+}
+
+// An empty value a user may fill in is outlined, so that it is seen as a box to type in.
+void TilePanelDelegate::paintEmptyBox(QPainter *painter, const QStyleOptionViewItem &cell) const
+{
+    painter->save();
+    painter->setPen(QPen(cell.palette.color(QPalette::Mid), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRectF(cell.rect).adjusted(2.5, 2.5, -2.5, -2.5));
+    painter->restore();
 }
 
 // The style draws the cell without its text (background, selection, focus), then

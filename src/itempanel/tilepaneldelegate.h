@@ -38,6 +38,7 @@ protected:
 private:
     void paintText(QPainter *painter, QStyleOptionViewItem &cell) const;
     void paintPickerButton(QPainter *painter, const QStyleOptionViewItem &option) const;
+    void paintEmptyBox(QPainter *painter, const QStyleOptionViewItem &cell) const;
 
     mutable ShapedTexts m_texts;
 };

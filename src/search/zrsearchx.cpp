@@ -184,6 +184,8 @@ static TilePanel *makePanel(const QString &name, QWidget *parent)
     header->setMaximumSectionSize(180);
     header->setSectionResizeMode(ItemPanelModel::CaptionColumn, QHeaderView::ResizeToContents);
     header->setStretchLastSection(true);
+    // A criterion's value is typed where it is clicked, as in a form.
+    panel->treeView()->setEditTriggers(panel->treeView()->editTriggers() | QAbstractItemView::CurrentChanged);
     return panel;
 }
 

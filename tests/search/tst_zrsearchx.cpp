@@ -1,4 +1,5 @@
 #include "itempanel/itempanelmodel.h"
+#include "itempanel/tilepanel.h"
 #include "../datafile.h"
 #include "common/langstrings.h"
 #include "recordset/recordset.h"
@@ -8,6 +9,9 @@
 #include "searchfixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTreeView>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -199,6 +203,29 @@ private slots:
         QTest::keyClick(fields, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(searched, searches);
         QCOMPARE(cleared.count(), clears);
+    }
+
+    // A criterion's value is typed where it is clicked: one click opens its box.
+    void oneClickOpensACriterionsValue()
+    {
+        TestSchema schema;
+        zrSearchX search;
+        answerLists(search);
+        search.Init(&schema, QStringLiteral("v_students"));
+        search.resize(600, 500);
+        search.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&search));
+        auto *view = search.findChild<TilePanel *>(QStringLiteral("smFields"))->treeView();
+        ItemPanelModel *panel = search.fieldsPanel();
+        const QString typed = QStringLiteral("lastname");
+        QCOMPARE(panel->kind(typed), ItemPanelModel::Kind::Entry);
+        const QRect cell = view->visualRect(panel->indexOf(typed, ItemPanelModel::ValueColumn));
+        QVERIFY(view->viewport()->rect().contains(cell.center()));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Ath"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(panel->value(typed).toString(), QStringLiteral("Ath"));
     }
 
     void listSourcesComeFromTheContainer_data() { zr::test::addDataRows(QFINDTESTDATA("data/zrsearchx-list-sources-come-from-the-container.tsv")); }

@@ -45,6 +45,17 @@
 namespace zr::app {
 
 namespace {
+
+// The pane that has the keyboard is framed in the highlight colour; the others keep a frame
+// as wide, so that nothing moves when the focus does. Dialogs over the window inherit it.
+void showFocusedPane(QWidget *window)
+{
+    window->setStyleSheet(QStringLiteral(
+        "QTreeView, QTableView, QTextEdit, QPlainTextEdit { border: 1px solid palette(mid); padding: 1px; }"
+        "QTreeView:focus, QTableView:focus, QTextEdit:focus, QPlainTextEdit:focus"
+        " { border: 2px solid palette(highlight); padding: 0px; }"));
+}
+
 // Host application texts live in the library's string table from 60000 on.
 enum : qint32 {
     StrWindowTitle = 60000,
@@ -151,6 +162,7 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
 
     buildMenus();
     retranslate();
+    showFocusedPane(this);
     resize(1280, 800);
     restoreWindowState();
 }

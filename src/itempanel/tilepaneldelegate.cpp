@@ -139,12 +139,13 @@ void TilePanelDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         cell.rect.setRight(buttonRect(option.rect).left() - 1);
     QStyleOptionViewItem shown(cell);
     initStyleOption(&shown, index);
+    const bool emptyToFill = shown.text.isEmpty() && index.column() == ItemPanelModel::ValueColumn
+        && (index.flags() & Qt::ItemIsEditable) && (index.flags() & Qt::ItemIsEnabled);
     if (shown.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
         QStyledItemDelegate::paint(painter, cell, index);
     else
-        paintText(painter, shown);
-    if (shown.text.isEmpty() && index.column() == ItemPanelModel::ValueColumn && (index.flags() & Qt::ItemIsEditable)
-        && (index.flags() & Qt::ItemIsEnabled))
+        paintText(painter, shown); // takes the text out of `shown`
+    if (emptyToFill)
         paintEmptyBox(painter, cell);
     if (picker)
         paintPickerButton(painter, option);

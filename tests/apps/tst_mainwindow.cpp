@@ -630,6 +630,42 @@ private Q_SLOTS:
         QCOMPARE(shown(), listed);
     }
 
+    // Whichever pane has the keyboard shows it: the window looks different with the focus there.
+    void focusIsVisible_data()
+    {
+        QTest::addColumn<QString>("pane");
+        for (const char *name : {"objectTree", "smButtons", "smRequirements", "txtInfo", "txtEval", "tryTrace"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void focusIsVisible()
+    {
+        QFETCH(QString, pane);
+        auto window = openProgramme();
+        window->findChild<QDockWidget *>(QStringLiteral("tryDock"))->show();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto *target = window->findChild<QWidget *>(pane);
+        QVERIFY(target);
+        if (auto *panel = qobject_cast<TilePanel *>(target))
+            target = panel->treeView();
+        // The focus elsewhere, then on the pane: a picture of the pane each time.
+        window->findChild<QComboBox *>(QStringLiteral("context"))->setFocus();
+        QTRY_VERIFY(!target->hasFocus());
+        const QImage without = target->grab().toImage();
+        target->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(target->hasFocus());
+        // Seen at a glance: at least a line around the pane changes, not a dotted rectangle on one row.
+        const QImage with = target->grab().toImage();
+        QCOMPARE(with.size(), without.size());
+        qsizetype changed = 0;
+        for (int y = 0; y < with.height(); ++y)
+            for (int x = 0; x < with.width(); ++x)
+                changed += with.pixel(x, y) != without.pixel(x, y);
+        QVERIFY2(changed >= 2 * (with.width() + with.height()) - 8,
+                 qPrintable(QStringLiteral("%1: %2 pixels").arg(pane).arg(changed)));
+    }
+
     // Two registrars edit the same set; the second save meets the first.
     void aSaveOverAnotherUsersSaveAsksWhatToDo_data() { test::addDataRows(QFINDTESTDATA("data/saveconflict.tsv")); }
 

@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -230,6 +231,38 @@ private Q_SLOTS:
         });
         window->close();
         QCOMPARE(buttons, (QStringList{GetLangString(10111), GetLangString(10112), GetLangString(20092)}));
+    }
+
+    // Qt's own file dialog speaks the user's language too: its labels, its buttons, its list's captions.
+    void fileDialogSpeaksTheLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("texts"); // look in, file name, files of type, accept, first column
+        QTest::newRow("Greek") << int(LangGreek)
+                               << QStringList{GetLangString(10118), GetLangString(10119), GetLangString(10120),
+                                              GetLangString(10115), GetLangString(10139)};
+        QTest::newRow("English") << int(LangEnglish)
+                                 << QStringList{QStringLiteral("Look in:"), QStringLiteral("File &name:"),
+                                                QStringLiteral("Files of type:"), QStringLiteral("&Open"),
+                                                QStringLiteral("Name")};
+    }
+
+    void fileDialogSpeaksTheLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, texts);
+        InitLanguage(language);
+        StringService::instance().setLanguageId(language);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        const auto label = [&dialog](const char *name) { return dialog.findChild<QLabel *>(QLatin1String(name))->text(); };
+        const QStringList shown{label("lookInLabel"), label("fileNameLabel"), label("fileTypeLabel"),
+                                dialog.findChild<QDialogButtonBox *>()->buttons().first()->text(),
+                                dialog.findChild<QTreeView *>(QStringLiteral("treeView"))->model()->headerData(0, Qt::Horizontal).toString()};
+        InitLanguage(LangGreek);
+        StringService::instance().setLanguageId(LangGreek);
+        QCOMPARE(shown, texts);
     }
 
     // A programme's course pickers list its department's courses.

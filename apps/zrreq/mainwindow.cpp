@@ -74,6 +74,7 @@ enum : qint32 {
     StrNotSaved = 60019,
     StrAskSave = 60020,
     StrSaveFailed = 60021,
+    StrSaveWarnings = 20033,
     StrImpactStopped = 63516,
     StrTryOnStudent = 63528,
     StrView = 63529,
@@ -499,6 +500,10 @@ bool MainWindow::save()
         m_editor->showLastProblem();
         return false;
     }
+    // Valid, yet some codes are not what the user may think: said once, the save goes on.
+    if (const QStringList warnings = m_editor->warnings(); !warnings.isEmpty())
+        QMessageBox::information(this, ApplicationTitle(),
+                                 GetLangString(StrSaveWarnings) + QStringLiteral("\n\n") + warnings.join(QLatin1Char('\n')));
     switch (confirmEffect()) {
     case ImpactDialog::Answer::Save:
         break;

@@ -62,15 +62,21 @@ QString CourseCodeNames(const QString &codes, const SheetContext &sheet)
     return names.join(QStringLiteral(", "));
 }
 
+Recordset CodeListTable(const CodeListSource &source, const SheetContext &sheet)
+{
+    if (source.table.isEmpty())
+        return Recordset();
+    QString filter;
+    if (source.table == QLatin1String("QEMDPGroup"))
+        filter = QStringLiteral("prID = ") + NzStr(sheet.programmeId) + QStringLiteral(" AND dgtypeID <> 1");
+    return SheetLookupList(sheet, source.table, filter, source.withAll);
+}
+
 QString CodeListNames(const CodeListSource &source, const QString &codes, const SheetContext &sheet)
 {
     if (codes.trimmed().isEmpty() || source.table.isEmpty())
         return QString();
-    QString filter;
-    if (source.table == QLatin1String("QEMDPGroup"))
-        filter = QStringLiteral("prID = ") + NzStr(sheet.programmeId) + QStringLiteral(" AND dgtypeID <> 1");
-    const Recordset table = SheetLookupList(sheet, source.table, filter, source.withAll);
-    return DescribeCodeList(table, source.keyField, source.text, codes, source.isTemplate);
+    return DescribeCodeList(CodeListTable(source, sheet), source.keyField, source.text, codes, source.isTemplate);
 }
 
 QString CourseTypeTotalsText(const Recordset &courseTypes, const QString &totals)

@@ -27,9 +27,12 @@ ZRREQ_EXPORT QString DescribeCodeList(const Recordset &table, const QString &key
 /// that nothing stored is hidden. "" for an empty list.
 ZRREQ_EXPORT QString CourseCodeNames(const QString &codes, const SheetContext &sheet);
 
-/// The names of a code-list row's codes, looked up in the sheet's cached
-/// code table (with its "all" row where the row offers one; course groups of
-/// the sheet's programme). Throws the code table's ZrError.
+/// The sheet's cached code table that names a code-list row's codes: with
+/// its "all" row where the row offers one; course groups of the sheet's
+/// programme only. Throws the code table's ZrError.
+ZRREQ_EXPORT Recordset CodeListTable(const CodeListSource &source, const SheetContext &sheet);
+
+/// The names of a code-list row's codes, looked up in its CodeListTable.
 ZRREQ_EXPORT QString CodeListNames(const CodeListSource &source, const QString &codes, const SheetContext &sheet);
 
 /// The text of a course-type totals value "id;count#id;count...": each

@@ -3,6 +3,8 @@
 #include "common/langstrings.h"
 #include "reqtypes/coursetypetotals.h"
 #include "reqtypes/customoptions.h"
+#include "reqtypes/descriptions.h"
+#include "reqtypes/sheetrules.h"
 #include "common/systemnumber.h"
 #include "parametersheet.h"
 #include "parametervalues.h"
@@ -31,6 +33,9 @@ const QString CourseExceptions = QStringLiteral("conoptval7");
 const QString Categories = QStringLiteral("conoptval10");
 const QString YearRule = QStringLiteral("=4");
 constexpr qint32 StrNotCodes = 20029;
+constexpr qint32 StrNotOfProgramme = 20030;
+constexpr qint32 StrNoSuchCode = 20031;
+constexpr qint32 StrNotTaught = 20032;
 
 bool isNumeric(const QString &text)
 {
@@ -409,6 +414,29 @@ void CheckStoredCodes(const RequirementValue &read, const RequirementNaming &nam
                      {FixedText(unreadable->text()), FixedText(label),
                       Caption(naming.distinct ? naming.distinct() : naming.caption)});
     });
+}
+
+QList<ValidationWarning> CheckCodesKnown(const RequirementValue &shown, const RequirementValue &read,
+                                         const RequirementNaming &naming, const SheetContext &sheet)
+{
+    QList<ValidationWarning> warnings;
+    for (const UnknownCode &unknown : UnknownCodes(shown, read, sheet)) {
+        const qint32 id = unknown.kind == UnknownCode::Kind::Group    ? StrNotOfProgramme
+                          : unknown.kind == UnknownCode::Kind::Course ? StrNotTaught
+                                                                      : StrNoSuchCode;
+        const QString code = unknown.kind == UnknownCode::Kind::Course ? CourseCodeNames(unknown.code, sheet)
+                                                                       : unknown.code;
+        const QString label = GetLangString(SheetRow(shown.typeId, sheet.context, unknown.field).labelId);
+        const QList<MessageArg> args{FixedText(code), Caption(label),
+                                     Caption(naming.distinct ? naming.distinct() : naming.caption)};
+        // Shown empty, the list would meet the rule that asks for a code, which would not say why.
+        if (unknown.dropped && unknown.field == Codes) {
+            SetFailedField(unknown.field);
+            RecordedCheck([&] { raiseMessage(id, InputSource, args); });
+        }
+        warnings.append({id, unknown.field, FormatMessage(id, args)});
+    }
+    return warnings;
 }
 
 void ValidateInput(const RequirementValue &value, const RequirementNaming &naming, const Recordset &rows,

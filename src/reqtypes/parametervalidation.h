@@ -46,6 +46,26 @@ ZRREQ_EXPORT void CheckInput(const RequirementValue &value, const RequirementNam
 /// sets FailedField.
 ZRREQ_EXPORT void CheckStoredCodes(const RequirementValue &read, const RequirementNaming &naming);
 
+/// What a check found that does not stop a save: the message's number, the
+/// row it is about and the message.
+struct ZRREQ_EXPORT ValidationWarning
+{
+    qint32 number = 0;
+    QString field;
+    QString description;
+};
+
+/// Checks the codes the requirement `shown` (as its sheet shows it; `read`
+/// as its row holds it) names against its code tables (UnknownCodes). A
+/// main list (`conselobjIDs`) the sheet shows empty because none of its
+/// codes is known is refused before the rule asking for one code: ZrError
+/// 20030 for a course group of another programme, 20031 for another code,
+/// naming the first (logged; sets FailedField). Other unknown codes, kept
+/// in a list or dropped from a filter, and type 30's courses the programme
+/// does not teach, come back as warnings (20030, 20031, 20032).
+ZRREQ_EXPORT QList<ValidationWarning> CheckCodesKnown(const RequirementValue &shown, const RequirementValue &read,
+                                                      const RequirementNaming &naming, const SheetContext &sheet);
+
 /// The rules of a student column (type 10) for one value: `value` shown on
 /// the row captioned `label` of the requirement captioned `requirement`.
 /// Throws ZrError with source "ValidateStudent". Dates are read as

@@ -116,7 +116,74 @@ QVariant shownParameter(const ParameterRow &row, const ParameterValue &parameter
     }
 }
 
+// The codes of `codes` that `table` lacks; none when the table came back empty.
+QStringList missingCodes(const Recordset &table, const CodeListSource &source, const QStringList &codes)
+{
+    QStringList missing;
+    if (IsRsEmpty(table))
+        return missing;
+    for (const QString &code : codes) {
+        if (DescribeCodeList(table, source.keyField, source.text, code, source.isTemplate).isEmpty())
+            missing << code;
+    }
+    return missing;
+}
+
+// Type 30's courses that the programme of the sheet does not teach (none for a department's set).
+QStringList coursesOutsideProgramme(const QStringList &courses, const SheetContext &sheet)
+{
+    if (courses.isEmpty() || sheet.programmeId.isNull())
+        return {};
+    const Recordset taught = SheetLookupList(sheet, QStringLiteral("QEMDepProgramCourses"),
+                                             QStringLiteral("prID=") + NzStr(sheet.programmeId));
+    return missingCodes(taught, {QStringLiteral("QEMDepProgramCourses"), QStringLiteral("courseID"),
+                                 QStringLiteral("courseID")},
+                        courses);
+}
+
 } // namespace
+
+QList<UnknownCode> UnknownCodes(const RequirementValue &shown, const RequirementValue &read, const SheetContext &sheet)
+{
+    QList<UnknownCode> unknown;
+    for (const ParameterRow &row : SheetRows(shown.typeId, sheet.context)) {
+        const ParameterValue *given = shown.parameter(row.field);
+        if (!given)
+            continue;
+        if (row.kind == RowKind::ValuePicker && shown.typeId == 30 && row.field == ColumnField) {
+            for (const QString &code : coursesOutsideProgramme(given->codes(), sheet))
+                unknown.append({row.field, code, UnknownCode::Kind::Course, false});
+            continue;
+        }
+        if (row.kind != RowKind::CodeList)
+            continue;
+        const ParameterValue *stored = read.parameter(row.field);
+        const bool dropped = given->codes().isEmpty() && stored && !stored->codes().isEmpty();
+        const QStringList codes = dropped ? stored->codes() : given->codes();
+        if (codes.isEmpty())
+            continue;
+        const QStringList missing = missingCodes(CodeListTable(row.codes, sheet), row.codes, codes);
+        // A list whose known codes the sheet showed was emptied by the user.
+        if (dropped && missing.size() < codes.size())
+            continue;
+        const auto kind = row.codes.table == QLatin1String("QEMDPGroup") ? UnknownCode::Kind::Group
+                                                                         : UnknownCode::Kind::Code;
+        for (const QString &code : missing)
+            unknown.append({row.field, code, kind, dropped});
+    }
+    return unknown;
+}
+
+RequirementValue WithDroppedCodes(const RequirementValue &shown, const RequirementValue &read,
+                                  const SheetContext &sheet)
+{
+    RequirementValue kept = shown;
+    for (const UnknownCode &code : UnknownCodes(shown, read, sheet)) {
+        if (code.dropped)
+            kept.setParameter(code.field, read.parameter(code.field)->stored);
+    }
+    return kept;
+}
 
 QVariant StoredFromText(const ParameterRow &row, int typeId, const QString &text, const SheetContext &sheet)
 {

@@ -32,6 +32,33 @@ ZRREQ_EXPORT QVariant StoredFromText(const ParameterRow &row, int typeId, const 
 /// Never throws for a value it can not show; throws the code tables' ZrError.
 ZRREQ_EXPORT RequirementValue ShownValue(const RequirementValue &value, const SheetContext &sheet);
 
+/// A code of a requirement that its sheet's code tables do not have.
+struct ZRREQ_EXPORT UnknownCode
+{
+    enum class Kind { Code, Group, Course };
+    QString field;
+    QString code;
+    /// Code: not in the row's code table; Group: no course group of the
+    /// sheet's programme; Course: a prerequisite course (type 30) the
+    /// programme does not teach.
+    Kind kind = Kind::Code;
+    /// No code of its list is known: the sheet shows the list empty and writes it back as NULL.
+    bool dropped = false;
+};
+
+/// The codes of `shown`'s code lists (and of type 30's courses) that their
+/// code tables do not have, in sheet order. A list the sheet dropped (empty
+/// in `shown`) is read from `read`, the value as its row holds it, unless
+/// some of its codes were known (the user emptied it then). A code table
+/// that comes back empty calls no code unknown. Throws the tables' ZrError.
+ZRREQ_EXPORT QList<UnknownCode> UnknownCodes(const RequirementValue &shown, const RequirementValue &read,
+                                             const SheetContext &sheet);
+
+/// `shown` with the code lists it dropped from `read` put back: what its
+/// row keeps until the user chooses again or the set is written.
+ZRREQ_EXPORT RequirementValue WithDroppedCodes(const RequirementValue &shown, const RequirementValue &read,
+                                               const SheetContext &sheet);
+
 /// A new requirement `ocID` of type `typeId`: its sheet's defaults, shown
 /// (a course's own enrolment requirement starts with the course itself).
 ZRREQ_EXPORT RequirementValue DefaultValue(int typeId, qint32 ocID, const SheetContext &sheet);

@@ -35,7 +35,7 @@ qint32 RaisedNumber(qint32 messageId)
     return messageId;
 }
 
-void raiseMessage(qint32 messageId, const QString &source, const QList<MessageArg> &args)
+QString FormatMessage(qint32 messageId, const QList<MessageArg> &args)
 {
     const QString text = GetLangString(messageId);
     QStringList values;
@@ -45,7 +45,12 @@ void raiseMessage(qint32 messageId, const QString &source, const QList<MessageAr
         const bool quoted = text.contains(QStringLiteral("'%%1'").arg(i + 1));
         values << (arg.isCaption && !quoted ? QLatin1Char('\'') + arg.text + QLatin1Char('\'') : arg.text);
     }
-    throw ZrError(RaisedNumber(messageId), source, ReplaceParams(text, values));
+    return ReplaceParams(text, values);
+}
+
+void raiseMessage(qint32 messageId, const QString &source, const QList<MessageArg> &args)
+{
+    throw ZrError(RaisedNumber(messageId), source, FormatMessage(messageId, args));
 }
 
 } // namespace zr

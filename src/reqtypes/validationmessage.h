@@ -34,8 +34,11 @@ ZRREQ_EXPORT void SetFailedField(const QString &field);
 /// messages that share the number of an older, more general message.
 qint32 RaisedNumber(qint32 messageId);
 
-/// Throws ZrError(RaisedNumber(messageId), source, the localised message
-/// with `args` in %1, %2 ...). Records nothing: the caller's trap does.
+/// The localised message `messageId` with `args` in %1, %2 ...
+ZRREQ_EXPORT QString FormatMessage(qint32 messageId, const QList<MessageArg> &args);
+
+/// Throws ZrError(RaisedNumber(messageId), source, FormatMessage(...)).
+/// Records nothing: the caller's trap does.
 [[noreturn]] void raiseMessage(qint32 messageId, const QString &source, const QList<MessageArg> &args);
 
 /// Runs `check` under the trap of a validation routine: a failure is logged

@@ -385,6 +385,7 @@ void RequirementsEditor::storeGroups(bool allAsShown)
         return;
     Recordset rows = m_set.rows();
     const QVariant expression = RequirementValue::storedExpression(currentExpression());
+    const SheetContext sheet = sheetContext();
     for (const QString &key : m_list->keys()) {
         const qint32 ocID = OcIdFromKey(key);
         const int row = m_set.rowOf(ocID);
@@ -397,7 +398,11 @@ void RequirementsEditor::storeGroups(bool allAsShown)
         // A value still as read may go back as it came, with the expression: nothing else of its row changes.
         const bool asRead = !allAsShown && held->asRead;
         const RequirementValue value = asRead ? held->value : shownValue(ocID)->counted();
-        value.writeTo(rows, row);
+        // Until the set is written, its row keeps the codes the sheet could not show, for the check to name.
+        if (asRead || allAsShown)
+            value.writeTo(rows, row);
+        else
+            WithDroppedCodes(value, RequirementValue::fromRow(rows, row, m_set.context()), sheet).writeTo(rows, row);
         // Written, a value holds what its row now does.
         if (!asRead)
             held->value = value;
@@ -568,7 +573,12 @@ QList<RequirementsEditor::RowValue> RequirementsEditor::validateCurriculaLeft()
             const qint32 ocID = value.ocID;
             const RequirementNaming naming = namingAt(captions.at(i), int(i), [captions] { return captions; });
             try {
-                CheckStoredCodes(RequirementValue::fromRow(rows, rowValue.row, sheet.context), naming);
+                const RequirementValue read = RequirementValue::fromRow(rows, rowValue.row, sheet.context);
+                CheckStoredCodes(read, naming);
+                for (ValidationWarning warning : CheckCodesKnown(value, read, naming, sheet)) {
+                    warning.description += curriculumNote(it.key());
+                    m_warnings.append(warning);
+                }
                 ValidateInput(value, naming, rows, sheet);
             } catch (ZrError &error) {
                 // The list shows another curriculum: say where the requirement is.
@@ -585,6 +595,7 @@ QList<RequirementsEditor::RowValue> RequirementsEditor::validateCurriculaLeft()
 void RequirementsEditor::validate()
 {
     const QStringList groups = m_list->keys();
+    m_warnings.clear();
     if (!m_set.hasRows())
         return;
     try {
@@ -604,10 +615,13 @@ void RequirementsEditor::validate()
                               QStringLiteral("No requirement row with ocID %1.").arg(ocID));
             m_problem = {true, ocID, QString(), m_set.curriculumId()};
             const RequirementNaming naming = namingIn(*m_list, key, int(place));
+            const RequirementValue read = RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context);
             // What the row holds is checked where the user left it as loaded: a sheet shows no code it cannot read.
             if (!held->edited)
-                CheckStoredCodes(RequirementValue::fromRow(rows, m_set.rowOf(ocID), sheet.context), naming);
-            ValidateInput(valueOf(ocID), naming, rows, sheet);
+                CheckStoredCodes(read, naming);
+            const RequirementValue value = valueOf(ocID);
+            m_warnings += CheckCodesKnown(value, read, naming, sheet);
+            ValidateInput(value, naming, rows, sheet);
             m_problem.valid = false;
         }
     } catch (ZrError &error) {

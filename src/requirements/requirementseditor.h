@@ -2,6 +2,7 @@
 
 #include "recordset/lookupcache.h"
 #include "recordset/recordset.h"
+#include "reqtypes/parametervalidation.h"
 #include "reqtypes/requirementvalue.h"
 #include "requirements/pickers.h"
 #include "requirements/requirementset.h"
@@ -193,6 +194,10 @@ public:
     /// of the user's commands reach the user.
     void reportError(ZrError error, const QString &trapName);
 
+    /// What the last validate or writeBack found that does not stop a save
+    /// (CheckCodesKnown), to be shown before the set is saved.
+    const QList<ValidationWarning> &warnings() const { return m_warnings; }
+
     /// Where the last failed validate or writeBack points.
     struct Problem
     {
@@ -256,6 +261,7 @@ private:
     QString m_departmentId;
     QList<CurriculumEntry> m_curricula;
     Problem m_problem;
+    QList<ValidationWarning> m_warnings;
     // The requirements of the curriculum shown, by id: where their values live.
     struct HeldRequirement
     {

@@ -374,6 +374,14 @@ void zrRequirements::UpdateRecordset()
     d->refreshCommandStates();
 }
 
+QStringList zrRequirements::warnings() const
+{
+    QStringList texts;
+    for (const ValidationWarning &warning : d->editor->warnings())
+        texts << warning.description;
+    return texts;
+}
+
 bool zrRequirements::showLastProblem()
 {
     const RequirementsEditor::Problem problem = d->editor->problem();

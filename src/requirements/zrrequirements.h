@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -137,6 +138,11 @@ public:
     /// as `coneval`) into the requirement rows and clears the modified flag.
     /// Throws ZrError when something is wrong; the host saves afterwards.
     void UpdateRecordset();
+
+    /// What the last ValidateRecords or UpdateRecordset found that does not
+    /// stop a save (codes no code table has, courses outside the programme),
+    /// one message each; a host shows them before it saves.
+    QStringList warnings() const;
 
     /// Takes the user to what the last failed ValidateRecords or
     /// UpdateRecordset was about: shows its curriculum, expands the

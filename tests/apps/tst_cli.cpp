@@ -447,6 +447,52 @@ private slots:
         }
     }
 
+    // Codes the programme's tables lack, given by id in the file: said by their code, refused where
+    // the sheet would show nothing chosen, a warning (on stderr, the set saved) otherwise.
+    void codesTheTablesLackAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("exitCode");
+        // The line's start and a part of its message.
+        QTest::addColumn<QString>("said");
+        const QByteArray groups("\"groups\": [\"Ο2\"],");
+        QTest::newRow("group of another programme") << groups << QByteArray("\"groups\": [7],") << 1
+                                                    << "ERROR 20030|Line 22, requirement «group-software», "
+                                                       "field «groups»: Group 7 of field";
+        QTest::newRow("unknown course type") << QByteArray("\"courseTypes\": [\"all\"],")
+                                             << QByteArray("\"courseTypes\": [99],") << 1
+                                             << "ERROR 20031|Line 13, requirement «ects», "
+                                                "field «courseTypes»: Code 99 of field";
+        QTest::newRow("unknown subject") << QByteArray("\"subjects\": [1, 2, 4],") << QByteArray("\"subjects\": [99],")
+                                         << 1 << "ERROR 20031|Line 45, requirement «subjects», "
+                                                 "field «subjects»: Code 99 of field";
+        QTest::newRow("a group of the programme beside another's") << groups << QByteArray("\"groups\": [\"Ο2\", 7],")
+                                                                   << 0 << "WARNING 20030|\tGroup 7 of field";
+        QTest::newRow("as documented") << groups << groups << 0 << QString();
+    }
+    void codesTheTablesLackAreNamed()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        const QString server = resetServer(QStringLiteral("sqlite"));
+        QByteArray json = documentedDegree();
+        QVERIFY(json.contains(from));
+        const QString path = writeFile(m_files, QStringLiteral("codes.json"), json.replace(from, to));
+        for (const char *command : {"validate", "import"}) {
+            const Result r = zrreq({command, "--lang", "en", "--file", path}, server);
+            const QStringList lines = r.outLines + r.errLines;
+            const bool told = said.isEmpty() ? r.errLines.isEmpty()
+                                             : std::any_of(lines.cbegin(), lines.cend(), [&said](const QString &line) {
+                                                   return line.startsWith(said.section(u'|', 0, 0) + u'\t')
+                                                          && line.contains(said.section(u'|', 1));
+                                               });
+            QVERIFY2(r.exitCode == exitCode && told, qPrintable(describe(r)));
+        }
+    }
+
     // A set imported for a student is his individual regulation: his audit checks it, not the
     // programme's. Student 84 lacks the programme's 300 credits; his own set asks one.
     void anImportedStudentSetIsHisRegulation()

@@ -5,6 +5,7 @@
 #include "itempanel/itempanelmodel.h"
 #include "requirementfixture.h"
 #include "reqtypes/requirementkeys.h"
+#include "reqtypes/parametervalidation.h"
 #include "requirements/requirementseditor.h"
 
 #include <QTemporaryDir>
@@ -32,6 +33,37 @@ class tst_UpdateRecordset : public QObject
     {
         return {valid(1, QStringLiteral("1"), eval1), valid(2, QStringLiteral("1"), eval1),
                 valid(3, QStringLiteral("1"), eval1), valid(4, QStringLiteral("2"), eval2)};
+    }
+
+    static Recordset table(const QStringList &names, const QList<QVariantList> &rows)
+    {
+        QList<Field> fields{makeField(names.first(), adInteger)};
+        for (const QString &name : names.mid(1))
+            fields << makeField(name, adVarWChar, 100);
+        Recordset rs(fields);
+        for (const QVariantList &row : rows) {
+            rs.addNew();
+            for (int i = 0; i < names.size(); ++i)
+                rs.setValue(names.at(i), row.value(i));
+        }
+        rs.updateBatch();
+        return rs;
+    }
+
+    // The code tables of programme 7 as the server gives them (groups and courses of that programme only).
+    static Recordset programmeTables(const QString &name)
+    {
+        if (name == QLatin1String("QEMDPGroup"))
+            return table({"dgID", "groupID", "dgname"}, {{3, "Ο2", "Λογισμικό"}});
+        if (name == QLatin1String("SYS_CourseType"))
+            return table({"ctypeID", "ctypedesc", "ctypeabbr"}, {{1, "Υποχρεωτικό", "Υ"}, {2, "Επιλογής", "Ε"}});
+        if (name == QLatin1String("SYS_Dep_CourseArea"))
+            return table({"areaID", "coursearea"}, {{4, "Λογισμικό"}});
+        if (name == QLatin1String("QEMDepProgramCourses"))
+            return table({"courseID", "title", "coursecode"}, {{11, "Αλγόριθμοι", "ΜΗΥ411"}});
+        if (name == QLatin1String("QEMCourses"))
+            return table({"courseID", "title", "coursecode"}, {{11, "Αλγόριθμοι", "ΜΗΥ411"}, {12, "Άλλο", "ΜΗΥ912"}});
+        return Recordset();
     }
 
     static std::unique_ptr<RequirementsEditor> load(const QList<Row> &rows, int context = 103)
@@ -177,6 +209,45 @@ private Q_SLOTS:
         QCOMPARE(error.number, 10102);
         QVERIFY2(error.description.contains(QStringLiteral("[%3]")) && error.description.contains(QStringLiteral("9999")),
                  qPrintable(error.description));
+    }
+
+    // A code the sheet cannot name shows as nothing chosen; the check names the code instead,
+    // refusing where the list would be empty and warning otherwise, and the row keeps it.
+    void codesTheTablesLackAreNamed_data() { zr::test::addDataRows(QFINDTESTDATA("data/unknowncodes.tsv")); }
+    void codesTheTablesLackAreNamed()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariant, fields);
+        QFETCH(int, number);
+        QFETCH(int, warning);
+        QFETCH(QString, named);
+        QFETCH(bool, switched);
+        const QVariantMap given = fields.toMap();
+        QVariantMap row = given;
+        row.insert(QStringLiteral("coneval"), QStringLiteral("[%1]"));
+        auto editor = std::make_unique<RequirementsEditor>();
+        setUpEditor(*editor, 103, 1, {1, 2}, programmeTables);
+        editor->load(hierarchicalSet({{1, 103, 1, 7, QStringLiteral("1"), type, row},
+                                      valid(4, QStringLiteral("2"), QStringLiteral("[%4]"))}));
+        editor->valueOf(1);
+        if (switched)
+            editor->chooseCurriculum(2);
+        const ZrError error = writeError(*editor);
+        QCOMPARE(error.number, number);
+        if (number != 0) {
+            QVERIFY2(error.description.contains(named), qPrintable(error.description));
+            // Nothing the row names is lost to the refusal.
+            for (auto it = given.cbegin(); it != given.cend(); ++it)
+                QCOMPARE(stored(*editor, 1, reinterpret_cast<const char16_t *>(it.key().utf16())).toString(),
+                         it.value().toString());
+        }
+        QStringList warned;
+        for (const ValidationWarning &w : editor->warnings()) {
+            QCOMPARE(w.number, warning);
+            warned << w.description;
+        }
+        QCOMPARE(warned.size(), warning != 0 ? 1 : 0);
+        QVERIFY2(warned.isEmpty() || warned.first().contains(named), qPrintable(warned.join(u'\n')));
     }
 
     void aFailedRuleWritesNothing()

@@ -394,6 +394,11 @@ void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curri
     const auto editor = LoadEditor(parent, kind, context, curriculum, server);
     try {
         editor->writeBack();
+        // Said on stderr, so that what a command prints on stdout reads as before.
+        for (const ValidationWarning &warning : editor->warnings())
+            PrintError(HidePasswords(QStringLiteral("WARNING %1\t%2\t%3")
+                                         .arg(warning.number)
+                                         .arg(QStringLiteral("ValidateInput"), oneLine(warning.description))));
     } catch (const ZrError &error) {
         const RequirementsEditor::Problem &problem = editor->problem();
         if (!file || !problem.valid)

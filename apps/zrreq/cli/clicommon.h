@@ -166,7 +166,9 @@ Recordset FileSetToCheck(const QString &server, const RequirementFile &file, qin
 /// The checks a set must pass before it is stored, the same for validate
 /// and import: the server's rules on every row of the set, then the
 /// editor's, which write the rows. Throws ZrError naming the first fault; for the set of a
-/// readable `file`, said at its place in the file.
+/// readable `file`, said at its place in the file. What does not stop a save (a code no
+/// table has, a course outside the programme) is printed on stderr, one line
+/// "WARNING <number>\t<source>\t<description>" each.
 void CheckSet(const Recordset &parent, qint32 kind, qint32 context, qint32 curriculum, const QString &server,
               const RequirementFile *file = nullptr);
 /// The import's second half: CheckSet, then the save in one transaction.

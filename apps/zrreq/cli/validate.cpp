@@ -70,7 +70,8 @@ int runValidate(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("validate"),
                         QStringLiteral("Checks requirement sets as the editor does before saving, without saving.\n"
-                                       "Prints OK, or one line ERROR <number>\\t<source>\\t<description>.\n"
+                                       "Prints OK, or one line ERROR <number>\\t<source>\\t<description>; what does not stop a save "
+                                       "is said on stderr as WARNING lines of the same form.\n"
                                        "Exit code 0 valid, 1 invalid, 2 unusable input."));
     command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file to check."),
                                 QStringLiteral("SET.json")});

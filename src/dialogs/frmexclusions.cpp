@@ -152,7 +152,8 @@ void frmExclusionsPrivate::buildUi()
 void frmExclusionsPrivate::setTexts()
 {
     q->setWindowTitle(GetLangString(20537));
-    Label4->setText(GetLangString(20557));
+    // Unlike the set's edits, the list is written as it changes: said where the user acts on it.
+    Label4->setText(GetLangString(20557) + QStringLiteral("\n\n") + GetLangString(20780));
     cmdAdd->setText(GetLangString(20538));
     cmdDelete->setText(GetLangString(20539));
     cmdClose->setText(GetLangString(20540));

@@ -118,7 +118,7 @@ class tst_MainWindow : public QObject
     }
 
     // The user's steps on the set on screen: "delete N", "add TYPE", "value N FIELD TEXT", "undo",
-    // "redo", "save", "restore" (the oldest version, from the history window). False when one fails.
+    // "redo", "save", "restore" (the oldest version, from the history window), "context N". False when one fails.
     bool takeSteps(app::MainWindow &window, const QStringList &steps)
     {
         ItemPanelModel *commands = window.editor()->findChild<TilePanel *>(QStringLiteral("smButtons"))->model();
@@ -136,6 +136,10 @@ class tst_MainWindow : public QObject
             } else if (words.at(0) == QLatin1String("save")) {
                 const test::ImpactAnswer impact;
                 done = window.save();
+            } else if (words.at(0) == QLatin1String("context")) {
+                auto *contexts = window.findChild<QComboBox *>(QStringLiteral("context"));
+                contexts->setCurrentIndex(contexts->findData(words.at(1).toInt()));
+                Q_EMIT contexts->activated(contexts->currentIndex());
             } else if (words.at(0) == QLatin1String("restore")) {
                 auto *history = window.showHistory();
                 done = history && history->model().rowCount() > 0;
@@ -633,6 +637,7 @@ private Q_SLOTS:
                                                    QStringLiteral("redo")} << 0;
         QTest::newRow("restore after a save") << QStringList{QStringLiteral("delete 16"), QStringLiteral("save"),
                                                              QStringLiteral("restore")} << 0;
+        QTest::newRow("another context") << QStringList{QStringLiteral("context 102")} << 0;
         QTest::newRow("new average not filled in") << QStringList{QStringLiteral("add 80")} << 20694;
     }
 

@@ -31,6 +31,16 @@ foreach(pattern include/zrRequirement/requirements/zrrequirements.h include/zrRe
     endif()
 endforeach()
 
+# The installed program starts from another folder, with no library path set.
+if(EXISTS ${prefix}/bin/zrreq)
+    unset(ENV{LD_LIBRARY_PATH})
+    execute_process(COMMAND ${prefix}/bin/zrreq list --server sqlite:///${WORK_DIR}/none.db
+                    WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(err MATCHES "error while loading shared libraries")
+        message(FATAL_ERROR "the installed zrreq does not start: ${err}")
+    endif()
+endif()
+
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/minimal -B ${WORK_DIR}/build -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)

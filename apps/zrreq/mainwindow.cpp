@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "saveconflict.h"
 #include "auditsources.h"
+#include "elidedlabel.h"
 #include "impactdialog.h"
 #include "importdatadialog.h"
 #include "trypane.h"
@@ -124,12 +125,11 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
     for (int context : Contexts)
         m_context->addItem(QString(), context);
     m_context->setCurrentIndex(m_context->findData(CtxDegree));
-    // The context list keeps its width whatever opens beside it; a long title gives way (its tooltip says it whole).
+    // The context list keeps its width whatever opens beside it; a long title gives way, elided.
     m_context->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_context->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_objectTitle = new QLabel(this);
+    m_objectTitle = new ElidedLabel(this);
     m_objectTitle->setObjectName(QStringLiteral("objectTitle"));
-    m_objectTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont titleFont = m_objectTitle->font();
     titleFont.setBold(true);
     m_objectTitle->setFont(titleFont);
@@ -423,8 +423,7 @@ void MainWindow::loadRequirements()
         // A programme's few requirements read best open; large sets start folded.
         if (!m_editor->rsConstraints().isNull() && m_editor->rsConstraints().recordCount() <= 40)
             m_editor->ExpandAll();
-        m_objectTitle->setText(m_object.title);
-        m_objectTitle->setToolTip(m_object.title);
+        m_objectTitle->setFullText(m_object.title);
         m_recent->add(m_object);
         updateTitle();
         statusBar()->showMessage(ReplaceParams(GetLangString(StrLoaded), {m_object.title}), 5000);

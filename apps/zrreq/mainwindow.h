@@ -21,6 +21,7 @@ class zrRequirements;
 
 namespace zr::app {
 
+class ElidedLabel;
 class RecentObjects;
 class TryPane;
 
@@ -106,7 +107,7 @@ private:
     QDockWidget *m_historyDock = nullptr;
     QComboBox *m_context = nullptr;
     QLabel *m_contextLabel = nullptr;
-    QLabel *m_objectTitle = nullptr;
+    ElidedLabel *m_objectTitle = nullptr;
     zr::zrRequirements *m_editor = nullptr;
     QMenu *m_fileMenu = nullptr;
     QMenu *m_languageMenu = nullptr;

@@ -20,6 +20,8 @@ QTreeWidgetItem *addObject(QTreeWidgetItem *parent, const QString &text, const O
 {
     auto *item = new QTreeWidgetItem(parent, {text});
     item->setData(0, RefRole, QVariant::fromValue(ref));
+    // Long titles are elided in a narrow tree.
+    item->setToolTip(0, text);
     return item;
 }
 } // namespace

@@ -54,8 +54,8 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     setObjectName(QStringLiteral("tryPane"));
     m_recent = new QComboBox(this);
     m_recent->setObjectName(QStringLiteral("tryStudent"));
-    m_recent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_recent->setMinimumContentsLength(16);
+    // As wide as the longest student remembered: the pane makes room for his whole name.
+    m_recent->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_choose = new QToolButton(this);
     m_choose->setObjectName(QStringLiteral("tryChoose"));
     m_choose->setText(QStringLiteral("..."));
@@ -67,8 +67,9 @@ TryPane::TryPane(const QString &serverName, std::shared_ptr<const Schema> schema
     m_trace->setColumnCount(3);
     m_trace->setRootIsDecorated(false);
     m_trace->setWordWrap(true);
+    // The requirement and what was measured share the pane's width, and grow with it.
+    m_trace->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_trace->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_trace->header()->setStretchLastSection(true);
 
     auto *chooser = new QHBoxLayout;
     chooser->addWidget(m_recent, 1);

@@ -1,5 +1,6 @@
 #include "itempanel/itempanelmodel.h"
 
+#include "common/langstrings.h"
 #include "common/notifyonchange.h"
 
 #include <QHash>
@@ -1214,8 +1215,14 @@ QVariant ItemPanelModel::data(const QModelIndex &index, int role) const
         if (item->kind == Kind::CheckBox && !valueColumn)
             return item->value.toBool() ? Qt::Checked : Qt::Unchecked;
         return {};
-    case Qt::ToolTipRole:
-        return item->ex().hint.isEmpty() ? item->ex().description : item->ex().hint;
+    case Qt::ToolTipRole: {
+        const QString help = item->ex().hint.isEmpty() ? item->ex().description : item->ex().hint;
+        // A narrow column elides its text: the tooltip says it whole, above the row's help.
+        const QString shown = StripMnemonic(data(index, Qt::DisplayRole).toString());
+        if (shown.isEmpty() || help.contains(shown))
+            return help;
+        return help.isEmpty() ? shown : shown + QLatin1Char('\n') + help;
+    }
     case Qt::StatusTipRole:
     case Qt::WhatsThisRole:
     case Qt::AccessibleDescriptionRole:

@@ -1,5 +1,6 @@
 #include "itempanel/tilepaneldelegate.h"
 
+#include "common/langstrings.h"
 #include "itempanel/itempanelmodel.h"
 
 #include <QApplication>
@@ -18,22 +19,6 @@ using Kind = ItemPanelModel::Kind;
 Kind kindAt(const QModelIndex &index)
 {
     return Kind(index.data(ItemPanelModel::KindRole).toInt());
-}
-
-// Captions carry "&" before their mnemonic letter, as button texts do; a row shows
-// the text without it ("&&" stands for a literal ampersand).
-QString withoutMnemonic(const QString &text)
-{
-    if (!text.contains(QLatin1Char('&')))
-        return text;
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('&') && i + 1 < text.size())
-            ++i;
-        result.append(text.at(i));
-    }
-    return result;
 }
 
 ItemPanelModel *panelModel(const QModelIndex &index)
@@ -124,8 +109,9 @@ void TilePanelDelegate::updateEditorGeometry(QWidget *editor, const QStyleOption
 void TilePanelDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
-    if (index.column() == ItemPanelModel::CaptionColumn)
-        option->text = withoutMnemonic(option->text);
+    // Captions carry "&" before their mnemonic letter, as button texts do; a row shows the text without it.
+    if (index.column() == ItemPanelModel::CaptionColumn && option->text.contains(QLatin1Char('&')))
+        option->text = StripMnemonic(option->text);
     if (kindAt(index) == Kind::Header)
         option->font.setBold(true);
 }

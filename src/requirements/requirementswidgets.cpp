@@ -7,12 +7,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -102,6 +105,50 @@ void RequirementsWidgets::retranslate()
     txtInfo->setAccessibleName(GetLangString(20521));
     clearAction->setText(GetLangString(10106));
     cbOrient->setAccessibleName(GetLangString(20518));
+}
+
+namespace {
+
+// The width the captions under `parent` take in `tree`'s first column, indented as shown.
+int captionWidth(const QTreeView *tree, const QModelIndex &parent, int depth)
+{
+    const QAbstractItemModel *model = tree->model();
+    QStyleOptionViewItem option;
+    option.initFrom(tree->viewport());
+    option.font = tree->font();
+    option.widget = tree;
+    int widest = 0;
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        if (tree->isRowHidden(row, parent))
+            continue;
+        const QModelIndex index = model->index(row, 0, parent);
+        widest = qMax(widest, tree->itemDelegateForIndex(index)->sizeHint(option, index).width() + depth * tree->indentation());
+        widest = qMax(widest, captionWidth(tree, index, depth + 1));
+    }
+    return widest;
+}
+
+} // namespace
+
+void RequirementsWidgets::fitCommands()
+{
+    QTreeView *tree = smButtons->treeView();
+    auto *splitter = qobject_cast<QSplitter *>(smButtons->parentWidget());
+    if (!tree->model() || !splitter)
+        return;
+    // Commands have no values: their captions take the panel's whole width, elided when narrower.
+    tree->setColumnHidden(ItemPanelModel::ValueColumn, true);
+    const QList<int> sizes = splitter->sizes();
+    if (!splitter->isVisible() || sizes.size() != 2)
+        return; // the sizes are the splitter's once it is shown
+    int panel = captionWidth(tree, QModelIndex(), tree->rootIsDecorated() ? 1 : 0) + 2 * tree->frameWidth();
+    if (tree->verticalScrollBar()->isVisible())
+        panel += tree->verticalScrollBar()->width();
+    // The requirement list keeps at least half, in a window narrowed later too.
+    const int total = sizes.at(0) + sizes.at(1);
+    const int width = qMin(panel, total / 2);
+    if (sizes.at(0) < width || sizes.at(0) > total / 2)
+        splitter->setSizes({width, total - width});
 }
 
 void RequirementsWidgets::resetOnLoad(bool curriculumDependent, bool scholarship)

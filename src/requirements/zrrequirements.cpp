@@ -65,6 +65,7 @@ void zrRequirementsPrivate::retranslate()
 {
     RequirementsWidgets::retranslate();
     editor->retranslateCommands();
+    fitCommands();
     answerMnemonics(q, commands(), {CmdExclusions, CmdExpression, CmdAdd, CmdDelete}, CmdAdd);
 }
 
@@ -75,6 +76,7 @@ void zrRequirementsPrivate::resetOnLoad()
     q->setEditingEnabled(true);
     RequirementsWidgets::resetOnLoad(curriculumDependent(), set.context() == CtxScholarship);
     refreshCommandStates();
+    fitCommands();
 }
 
 void zrRequirementsPrivate::showExpression(qint32 highlight)
@@ -424,6 +426,19 @@ LookupCache &zrRequirements::lookups()
 QUndoStack *zrRequirements::undoStack() const
 {
     return d->undoStack;
+}
+
+void zrRequirements::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The commands' width is settled once the window has given the control its own.
+    d->fitCommands();
+}
+
+void zrRequirements::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    d->fitCommands();
 }
 
 void zrRequirements::changeEvent(QEvent *event)

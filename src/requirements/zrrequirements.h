@@ -204,6 +204,8 @@ Q_SIGNALS:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     std::unique_ptr<class zrRequirementsPrivate> const d;

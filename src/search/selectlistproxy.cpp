@@ -100,6 +100,11 @@ QVariant SelectListProxy::data(const QModelIndex &index, int role) const
             return value.isNull() ? QVariant() : QVariant(textOf(*list, value));
         }
     }
+    // Columns stop at a width that leaves room for the others: a longer value says itself whole when pointed at.
+    if (role == Qt::ToolTipRole) {
+        const QVariant own = QIdentityProxyModel::data(index, role);
+        return own.isValid() ? own : data(index, Qt::DisplayRole);
+    }
     return QIdentityProxyModel::data(index, role);
 }
 

@@ -282,6 +282,50 @@ private slots:
         QVERIFY2(!text.contains(QRegularExpression(unsaid, QRegularExpression::MultilineOption)), qPrintable(text));
     }
 
+    // A database without the requirement tables is said in one line by every command, which exits 2.
+    void databaseWithoutTablesIsSaid_data()
+    {
+        ServerFixture::addBackendColumn();
+        QTest::addColumn<QStringList>("arguments");
+        const QStringList target{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const QString set = QFINDTESTDATA("data/set-good.json");
+        const QList<std::pair<const char *, QStringList>> commands{
+            {"validate all", {"validate", "--all"}},
+            {"validate a file", {"validate", "--file", set}},
+            {"describe", {"describe", "--file", set}},
+            {"export", QStringList{"export"} + target},
+            {"history", QStringList{"history"} + target},
+            {"import", QStringList{"import", "--file", set} + target},
+            {"effect of an import", QStringList{"import", "--impact", "--file", set} + target},
+            {"audit all", QStringList{"audit", "--all"} + target},
+            {"audit a student", {"audit", "--student", "84"}},
+            {"list", {"list"}},
+            {"data import", {"data", "import", set}},
+            {"data export", {"data", "export", m_files.filePath(QStringLiteral("notables"))}},
+            {"upgrade", {"upgrade-db"}},
+        };
+        for (const auto &[name, arguments] : commands)
+            for (const QString &backend : ServerFixture::backends())
+                QTest::newRow(qPrintable(backend + QLatin1Char(' ') + QLatin1String(name))) << backend << arguments;
+    }
+
+    void databaseWithoutTablesIsSaid()
+    {
+        QFETCH(QStringList, arguments);
+        ZR_CLI_BACKEND_ROW();
+        if (server.isEmpty()) { // the embedded file, holding another program's table
+            QVERIFY(QFile::remove(m_fixture.databaseFile()));
+            QVERIFY(ServerFixture::execOnFile(m_fixture.databaseFile(), QStringLiteral("CREATE TABLE t (x)")));
+        } else {
+            // One statement: the server refuses to open the database between the two.
+            QVERIFY(execSql(server, QStringLiteral("DROP SCHEMA public CASCADE; CREATE SCHEMA public")));
+        }
+        // Given to describe too, which otherwise reads the embedded database.
+        const Result r = zrreq(arguments + (server.isEmpty() ? QStringList() : QStringList{"--server", server}));
+        QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.outLines.isEmpty(), qPrintable(describe(r)));
+        QVERIFY2(r.errLines.first().startsWith(QLatin1String("ERROR 31017\t")), qPrintable(describe(r)));
+    }
+
     // Help and the subcommands run without widgets: a display platform that does not exist
     // is never asked for.
     void subcommandsNeedNoDisplayPlatform()

@@ -1,5 +1,6 @@
 #include "cli/auditreportoutput.h"
 #include "cli/clicommon.h"
+#include "cli/commandhelp.h"
 #include "cli/commands.h"
 #include "mainwindow.h"
 #include "sethistorywindow.h"
@@ -24,11 +25,11 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // The language chosen last time speaks the help, the start-up errors and the window, unless --lang says.
+    // The language chosen last time speaks the help, the errors, the subcommands and the window, unless --lang says.
     QCoreApplication::setOrganizationName(QStringLiteral("Zerith"));
     QCoreApplication::setApplicationName(QStringLiteral("zrreq"));
     const int saved = QSettings().value(QStringLiteral("language"), zr::LangGreek).toInt();
-    zr::StringService::instance().setLanguageId(saved);
+    zr::StringService::instance().setLanguageId(zr::app::cli::LanguageOfArguments(arguments, saved));
     // Help and wrong arguments are answered without a window, so without a display.
     zr::app::WindowArguments start;
     if (const int done = zr::app::CheckStartArguments(arguments, &start); done >= 0)

@@ -1,6 +1,7 @@
 #include "startarguments.h"
 
 #include "cli/clicommon.h"
+#include "cli/commandhelp.h"
 #include "cli/commands.h"
 #include "common/langstrings.h"
 
@@ -72,9 +73,10 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window, i
     const QCommandLineOption student(QStringLiteral("student"), GetLangString(StrStudentOption), QStringLiteral("id"));
     const QCommandLineOption history(QStringLiteral("history"), GetLangString(StrHistoryOption));
     const QCommandLineOption lang(QStringLiteral("lang"), GetLangString(StrLangOption), QStringLiteral("el|en"));
-    parser.addOptions({help, server, screenshot, student, history, lang});
+    const QList<QCommandLineOption> options{help, server, screenshot, student, history, lang};
+    parser.addOptions(options);
     if (!parser.parse(arguments)) {
-        printError(parser.errorText());
+        printError(cli::ParseErrorText(parser, options, arguments));
         return 2;
     }
     int language = -1;
@@ -91,23 +93,13 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window, i
         return CheckStartArguments(withoutLanguage(arguments), window, language);
     }
     if (parser.isSet(help)) {
-        QString options;
-        for (const QCommandLineOption &option : {help, server, screenshot, student, history, lang}) {
-            QStringList names;
-            for (const QString &name : option.names())
-                names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-            QString line = QStringLiteral("  ") + names.join(QStringLiteral(", "));
-            if (!option.valueName().isEmpty())
-                line += QStringLiteral(" <") + option.valueName() + QLatin1Char('>');
-            options += line.leftJustified(26) + QLatin1Char(' ') + option.description() + QLatin1Char('\n');
-        }
         QString commands;
-        qsizetype width = 0; // the longest name, "upgrade-db", and a space
+        qsizetype width = 0; // the longest name, "upgrade-db"
         for (const auto &[name, summary] : cli::CommandSummaries())
-            width = std::max(width, name.size() + 1);
+            width = std::max(width, name.size());
         for (const auto &[name, summary] : cli::CommandSummaries())
-            commands += QStringLiteral("  ") + name.leftJustified(width) + GetLangString(summary) + QLatin1Char('\n');
-        QTextStream(stdout) << ReplaceParams(GetLangString(62204), {options, commands});
+            commands += cli::HelpEntry(name, GetLangString(summary), width);
+        QTextStream(stdout) << ReplaceParams(GetLangString(62204), {cli::OptionLines(options), commands});
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {

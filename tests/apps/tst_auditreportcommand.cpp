@@ -91,7 +91,7 @@ private slots:
     {
         QFETCH(QStringList, options);
         QFETCH(QString, message);
-        const Result r = audit(options);
+        const Result r = audit(QStringList{"--lang", "en"} + options);
         QCOMPARE(r.exitCode, 2);
         QCOMPARE(r.errLines.size(), 1);
         QVERIFY2(r.errLines.first().contains(message) && r.out.isEmpty(), qPrintable(r.errLines.first()));

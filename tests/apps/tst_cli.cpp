@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTest>
 
 using namespace zr;
@@ -212,6 +213,120 @@ private slots:
         r = zrreq({"--lang", "fr"});
         QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.errLines.first().contains(QLatin1String("fr")),
                  qPrintable(describe(r)));
+    }
+
+    // A subcommand's help and usage errors speak one language: --lang's, else the one the window
+    // saved last, else Greek. Greek help has no heading and no option left in English.
+    void helpAndErrorsSpeakTheChosenLanguage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("saved"); // the window's saved language; 0 for none
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");   // a pattern the output matches
+        QTest::addColumn<QString>("unsaid"); // one it does not
+        const QString english = QStringLiteral("Usage:|Options:|Arguments:|Displays help|^  -[^\\x{0370}-\\x{03FF}]*$");
+        const QString greek = QStringLiteral("Χρήση:|Επιλογές:|Ορίσματα:|Δείχνει");
+        for (const char *name : {"validate", "describe", "export", "history", "import", "init-db", "upgrade-db",
+                                 "audit", "data", "list"}) {
+            const QString arguments = name == QByteArray("data") ? QStringLiteral(".*^Ορίσματα:$") : QString();
+            QTest::newRow(qPrintable(QStringLiteral("%1 --help el").arg(name)))
+                << QStringList{name, "--help", "--lang", "el"} << 0 << 0
+                << QStringLiteral("^Χρήση: zrreq %1 .*^Επιλογές:$").arg(name) + arguments << english;
+            QTest::newRow(qPrintable(QStringLiteral("%1 --help en").arg(name)))
+                << QStringList{name, "--lang", "en", "--help"} << 0 << 0
+                << QStringLiteral("^Usage: zrreq %1 .*^Options:$").arg(name) << greek;
+        }
+        const QStringList notANumber{"export", "--kind", "one", "--object", "1", "--context", "101"};
+        QTest::newRow("not a number el") << notANumber + QStringList{"--lang", "el"} << 0 << 2
+                                         << "^zrreq export: Το --kind θέλει ακέραιο αριθμό, όχι «one»$" << english;
+        QTest::newRow("not a number en") << notANumber + QStringList{"--lang", "en"} << 0 << 2
+                                         << "^zrreq export: --kind must be a whole number, not \"one\"$" << greek;
+        QTest::newRow("unknown option el") << QStringList{"history", "--bogus", "--lang", "el"} << 0 << 2
+                                           << "^zrreq history: Άγνωστη επιλογή: --bogus$" << english;
+        QTest::newRow("unknown option en") << QStringList{"history", "--lang=en", "--bogus"} << 0 << 2
+                                           << "^zrreq history: unknown option: --bogus$" << greek;
+        QTest::newRow("missing value el") << QStringList{"audit", "--lang", "el", "--student"} << 0 << 2
+                                          << "^zrreq audit: Η επιλογή --student θέλει τιμή$" << english;
+        QTest::newRow("value to a switch en") << QStringList{"list", "--lang", "en", "--json=yes"} << 0 << 2
+                                              << "^zrreq list: --json takes no value$" << greek;
+        QTest::newRow("nothing saved") << QStringList{"validate"} << 0 << 2
+                                       << "^zrreq validate: Δώστε είτε --file είτε --all$" << english;
+        QTest::newRow("saved English") << QStringList{"validate"} << 1033 << 2
+                                       << "^zrreq validate: give either --file or --all$" << greek;
+        QTest::newRow("--lang over the saved") << QStringList{"validate", "--lang", "el"} << 1033 << 2
+                                               << "^zrreq validate: Δώστε είτε --file είτε --all$" << english;
+        QTest::newRow("saved English help") << QStringList{"import", "--help"} << 1033 << 0
+                                            << "^Usage: zrreq import .*^Options:$" << greek;
+        QTest::newRow("unknown language, saved English") << QStringList{"list", "--lang", "fr"} << 1033 << 2
+                                                         << "^zrreq list: --lang takes el or en, not \"fr\"\\.$" << greek;
+    }
+
+    void helpAndErrorsSpeakTheChosenLanguage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, saved);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QFETCH(QString, unsaid);
+        QTemporaryDir config; // where the window keeps its settings, fresh for each row
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        if (saved != 0)
+            QSettings(config.filePath(QStringLiteral("Zerith/zrreq.conf")), QSettings::IniFormat)
+                .setValue(QStringLiteral("language"), saved);
+        const Result r = zrreq(arguments, QString(), env);
+        const QString text = QString::fromUtf8(r.out) + r.errLines.join(QLatin1Char('\n'));
+        const auto options = QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption;
+        QVERIFY2(r.exitCode == exitCode, qPrintable(describe(r)));
+        QVERIFY2(text.contains(QRegularExpression(said, options)), qPrintable(text));
+        QVERIFY2(!text.contains(QRegularExpression(unsaid, QRegularExpression::MultilineOption)), qPrintable(text));
+    }
+
+    // A database without the requirement tables is said in one line by every command, which exits 2.
+    void databaseWithoutTablesIsSaid_data()
+    {
+        ServerFixture::addBackendColumn();
+        QTest::addColumn<QStringList>("arguments");
+        const QStringList target{"--kind", "1", "--object", "1", "--context", "103", "--curriculum", "11"};
+        const QString set = QFINDTESTDATA("data/set-good.json");
+        const QList<std::pair<const char *, QStringList>> commands{
+            {"validate all", {"validate", "--all"}},
+            {"validate a file", {"validate", "--file", set}},
+            {"describe", {"describe", "--file", set}},
+            {"export", QStringList{"export"} + target},
+            {"history", QStringList{"history"} + target},
+            {"import", QStringList{"import", "--file", set} + target},
+            {"effect of an import", QStringList{"import", "--impact", "--file", set} + target},
+            {"audit all", QStringList{"audit", "--all"} + target},
+            {"audit a student", {"audit", "--student", "84"}},
+            {"list", {"list"}},
+            {"data import", {"data", "import", set}},
+            {"data export", {"data", "export", m_files.filePath(QStringLiteral("notables"))}},
+            {"upgrade", {"upgrade-db"}},
+        };
+        for (const auto &[name, arguments] : commands)
+            for (const QString &backend : ServerFixture::backends())
+                QTest::newRow(qPrintable(backend + QLatin1Char(' ') + QLatin1String(name))) << backend << arguments;
+    }
+
+    void databaseWithoutTablesIsSaid()
+    {
+        QFETCH(QStringList, arguments);
+        ZR_CLI_BACKEND_ROW();
+        QString address = server;
+        if (backend == QLatin1String("sqlite")) { // a file holding another program's table
+            const QString file = m_files.filePath(QStringLiteral("notables.db"));
+            QFile::remove(file);
+            QVERIFY(ServerFixture::execOnFile(file, QStringLiteral("CREATE TABLE t (x)")));
+            address = QStringLiteral("sqlite://") + file;
+        } else {
+            // One statement: the server refuses to open the database between the two.
+            QVERIFY(execSql(server, QStringLiteral("DROP SCHEMA public CASCADE; CREATE SCHEMA public")));
+        }
+        // Given to describe too, which otherwise reads the embedded database.
+        const Result r = zrreq(arguments + QStringList{"--server", address});
+        QVERIFY2(r.exitCode == 2 && r.errLines.size() == 1 && r.outLines.isEmpty(), qPrintable(describe(r)));
+        QVERIFY2(r.errLines.first().startsWith(QLatin1String("ERROR 31017\t")), qPrintable(describe(r)));
     }
 
     // Help and the subcommands run without widgets: a display platform that does not exist
@@ -566,7 +681,7 @@ private slots:
     {
         const QString server = resetServer(QStringLiteral("sqlite"));
         const int sets = storedSets(server).size();
-        Result all = zrreq({"validate", "--all"}, server);
+        Result all = zrreq({"validate", "--all", "--lang", "en"}, server);
         QVERIFY2(all.exitCode == 0, qPrintable(describe(all)));
         QCOMPARE(all.outLines.size(), sets + 1);
         QCOMPARE(all.outLines.last(), QStringLiteral("%1 sets, %1 valid, 0 invalid").arg(sets));

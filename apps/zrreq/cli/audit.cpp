@@ -38,6 +38,28 @@ namespace zr::app::cli {
 namespace {
 
 constexpr qint32 StrSummary = 63250;   // "%1 students, %2 met, %3 not met, %4 excepted"
+enum : qint32 {
+    StrUnknownContext = 62234, // "unknown requirement context %1 (101 to 112)", as for every target
+    StrWhatIfForOne = 62258,
+    StrPlanForOne = 62259,
+    StrAsOfNotFile = 62260,
+    StrOneMode = 62261,
+    StrBadJobs = 62262, // "--jobs must be from 1 to %1, not %2"
+    StrAllNeedsProgramme = 62263,
+    StrImpactNeedsProgramme = 62264,
+    StrDescription = 62337,
+    StrFileOption = 62338,
+    StrStudentFileOption = 62339,
+    StrStudentOption = 62340,
+    StrAllOption = 62341,
+    StrJsonOption = 62342,
+    StrWhatIfProgrammeOption = 62343,
+    StrWhatIfCurriculumOption = 62344,
+    StrPlanOption = 62345,
+    StrJobsOption = 62346,
+    StrValidateOption = 62347,
+    StrAsOfOption = 62348,
+};
 constexpr int MaxJobs = 64;
 
 int exitFor(SetVerdict verdict)
@@ -155,7 +177,7 @@ int auditStudent(CommandLine &command, bool json, const ReportRequest &request)
                                ? command.wholeNumber(QStringLiteral("context"), true)
                                : CtxDegree;
     if (!named && !IsKnownContext(context))
-        throw UsageError{QStringLiteral("zrreq: unknown requirement context %1 (101 to 112)").arg(context)};
+        throw Usage(StrUnknownContext, {QString::number(context)});
     const SetTarget target = whatIf.asked ? TargetOfWhatIf(command.server(), studentId, whatIf, context)
                              : named      ? ReadTarget(command)
                                           : OwnProgrammeTarget(command.server(), studentId, context,
@@ -236,7 +258,7 @@ int auditAll(CommandLine &command, bool json, int jobs)
     const SetTarget target = ReadTarget(command);
     command.setSubject(QStringLiteral("all students, %1").arg(DescribeTarget(target)));
     if (target.kind != 1)
-        throw UsageError{QStringLiteral("zrreq audit: --all needs the set of a programme (--kind 1)")};
+        throw Usage(StrAllNeedsProgramme);
     // Without --curriculum, a set per curriculum: each student is checked against his curriculum's.
     QHash<qint32, AuditSet> ofCurriculum;
     StoredSet stored;
@@ -330,7 +352,7 @@ int auditAll(CommandLine &command, bool json, int jobs)
 int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &edited, bool json)
 {
     if (target.kind != 1)
-        throw UsageError{QStringLiteral("zrreq import: --impact needs the set of a programme (--kind 1)")};
+        throw Usage(StrImpactNeedsProgramme);
     const qint32 programme = qint32(target.objectId.toLongLong());
     SetImpact impact = PrepareImpact(command.server(), programme, target.context, {CurriculumOf(target)}, edited);
     Progress progress(StudentCount(command.server(), qint32(target.objectId.toLongLong()), CurriculumOf(target)));
@@ -372,57 +394,35 @@ int PrintImpact(CommandLine &command, const SetTarget &target, const Recordset &
 
 int runAudit(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("audit"),
-                        QStringLiteral("Checks a requirement set against students' academic records: one student "
-                                       "from files (--file with --student-file), one stored student (--student) or "
-                                       "every student of a programme (--all). Exit 0 met or excepted, 1 not met, "
-                                       "2 unusable input."));
-    QCommandLineParser &p = command.parser();
-    p.addOption({QStringLiteral("file"), QStringLiteral("Requirement set file (format zrreq-requirements/1)."),
-                 QStringLiteral("SET.json")});
-    p.addOption({QStringLiteral("student-file"), QStringLiteral("Student file (format zrreq-student/1)."),
-                 QStringLiteral("STUDENT.json")});
-    p.addOption({QStringLiteral("student"),
-                 QStringLiteral("A stored student, by student_ID; without --kind and --object, against his own "
-                                "programme's set (the degree's unless --context names another)."),
-                 QStringLiteral("ID")});
-    p.addOption({QStringLiteral("all"), QStringLiteral("Every student of the programme (and curriculum).")});
-    p.addOption({QStringLiteral("json"), QStringLiteral("Writes the trace as JSON.")});
-    p.addOption({QStringLiteral("what-if-programme"),
-                 QStringLiteral("With --student and --context: what if he were of programme P, his courses counted "
-                                "as its course list counts them (with --what-if-curriculum or --curriculum for a set "
-                                "per curriculum)."),
-                 QStringLiteral("P")});
-    p.addOption({QStringLiteral("what-if-curriculum"),
-                 QStringLiteral("With --student and --context: what if he were of curriculum X (of his programme, or "
-                                "of --what-if-programme)."),
-                 QStringLiteral("X")});
-    p.addOption({QStringLiteral("plan"),
-                 QStringLiteral("With --student: what if he passed these courses of his programme, by code, each "
-                                "with a grade (5 when none is given): ΜΗΥ101:8,ΜΗΥ205. The output names them first."),
-                 QStringLiteral("CODE[:GRADE],...")});
-    p.addOption({QStringLiteral("jobs"),
-                 QStringLiteral("With --all, reads and checks the students on N threads at once (default: the "
-                                "machine's cores, at most 8). The output is the same whatever N."),
-                 QStringLiteral("N")});
-    AddReportOptions(p);
-    p.addOption({QStringLiteral("validate"),
-                 QStringLiteral("With --file: check the set first as validate checks it, against the database "
-                                "(--server, or the embedded one), and refuse it as validate would.")});
+    CommandLine command(QStringLiteral("audit"), GetLangString(StrDescription));
+    const auto option = [&](const QString &name, qint32 description, const QString &valueName = QString()) {
+        command.addOption({name, GetLangString(description), valueName});
+    };
+    option(QStringLiteral("file"), StrFileOption, QStringLiteral("SET.json"));
+    option(QStringLiteral("student-file"), StrStudentFileOption, QStringLiteral("STUDENT.json"));
+    option(QStringLiteral("student"), StrStudentOption, QStringLiteral("ID"));
+    option(QStringLiteral("all"), StrAllOption);
+    option(QStringLiteral("json"), StrJsonOption);
+    option(QStringLiteral("what-if-programme"), StrWhatIfProgrammeOption, QStringLiteral("P"));
+    option(QStringLiteral("what-if-curriculum"), StrWhatIfCurriculumOption, QStringLiteral("X"));
+    option(QStringLiteral("plan"), StrPlanOption, QStringLiteral("CODE[:GRADE],..."));
+    option(QStringLiteral("jobs"), StrJobsOption, QStringLiteral("N"));
+    AddReportOptions(command);
+    option(QStringLiteral("validate"), StrValidateOption);
     AddTargetOptions(command);
-    command.addAsOfOption(QStringLiteral("With --student or --all, check against the version of the stored set"));
+    command.addAsOfOption(GetLangString(StrAsOfOption));
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
+    const QCommandLineParser &p = command.parser();
     if ((p.isSet(QStringLiteral("what-if-programme")) || p.isSet(QStringLiteral("what-if-curriculum")))
         && !p.isSet(QStringLiteral("student")))
-        return command.fail(UsageError{QStringLiteral("zrreq audit: a what-if is for one stored student (--student)")});
+        return command.fail(Usage(StrWhatIfForOne));
     if (p.isSet(QStringLiteral("plan")) && !p.isSet(QStringLiteral("student")))
-        return command.fail(UsageError{QStringLiteral("zrreq audit: --plan is for one stored student (--student)")});
+        return command.fail(Usage(StrPlanForOne));
     if (p.isSet(QStringLiteral("as-of")) && p.isSet(QStringLiteral("file")))
-        return command.fail(UsageError{QStringLiteral("zrreq audit: --as-of reads a stored set; --file is none")});
+        return command.fail(Usage(StrAsOfNotFile));
     const bool json = p.isSet(QStringLiteral("json"));
     ReportRequest request;
     if (const int failed = command.attempt([&] { request = ReadReportRequest(p); }); failed >= 0)
@@ -430,8 +430,7 @@ int runAudit(const QStringList &arguments)
     const int modes = int(p.isSet(QStringLiteral("file"))) + int(p.isSet(QStringLiteral("student")))
                       + int(p.isSet(QStringLiteral("all")));
     if (modes != 1)
-        return command.fail(UsageError{QStringLiteral("zrreq audit: give one of --file (with --student-file), "
-                                                      "--student or --all")});
+        return command.fail(Usage(StrOneMode));
     int code = ExitOk;
     const int failed = command.attempt([&] {
         if (p.isSet(QStringLiteral("file"))) {
@@ -446,7 +445,7 @@ int runAudit(const QStringList &arguments)
         const int jobs = p.isSet(QStringLiteral("jobs")) ? command.wholeNumber(QStringLiteral("jobs"), false)
                                                         : DefaultWalkJobs();
         if (jobs < 1 || jobs > MaxJobs)
-            throw UsageError{QStringLiteral("zrreq audit: --jobs must be from 1 to %1, not %2").arg(MaxJobs).arg(jobs)};
+            throw Usage(StrBadJobs, {QString::number(MaxJobs), QString::number(jobs)});
         code = auditAll(command, json, jobs);
     });
     return failed >= 0 ? failed : code;

@@ -21,6 +21,14 @@ namespace {
 
 enum : qint32 {
     StrCouldNotWrite = 63515, // "Could not write %1: %2", as the impact list says it
+    StrBadFormat = 62272,
+    StrJsonOrFormat = 62273,
+    StrFormatForOne = 62274,
+    StrOutputNeedsFormat = 62275,
+    StrPdfNeedsOutput = 62276,
+    StrNoPdfHere = 62277,
+    StrFormatOption = 62349,
+    StrOutputOption = 62350,
 };
 
 const QString FormatOption = QStringLiteral("format");
@@ -51,7 +59,7 @@ ReportPdfWriter &pdfWriter()
 
 [[noreturn]] void cannotWrite(const QString &path, const QString &reason)
 {
-    throw UsageError{QStringLiteral("zrreq audit: ") + ReplaceParams(GetLangString(StrCouldNotWrite), {path, reason})};
+    throw Usage(StrCouldNotWrite, {path, reason});
 }
 
 void writeBytes(const QByteArray &bytes, const QString &path)
@@ -68,31 +76,28 @@ void writeBytes(const QByteArray &bytes, const QString &path)
 
 } // namespace
 
-void AddReportOptions(QCommandLineParser &parser)
+void AddReportOptions(CommandLine &command)
 {
-    parser.addOption({FormatOption,
-                      QStringLiteral("With --student or --file: lines (the verdict lines, by default), text, json, "
-                                     "html or pdf (the report a student is handed; pdf needs --output)."),
-                      QStringLiteral("lines|text|json|html|pdf"), QStringLiteral("lines")});
-    parser.addOption({OutputOption, QStringLiteral("Write the report to FILE instead of stdout."),
-                      QStringLiteral("FILE")});
+    command.addOption({FormatOption, GetLangString(StrFormatOption), QStringLiteral("lines|text|json|html|pdf"),
+                       QStringLiteral("lines")});
+    command.addOption({OutputOption, GetLangString(StrOutputOption), QStringLiteral("FILE")});
 }
 
 ReportRequest ReadReportRequest(const QCommandLineParser &parser)
 {
     const std::optional<ReportFormat> format = formatNamed(parser.value(FormatOption));
     if (!format)
-        throw UsageError{QStringLiteral("zrreq audit: --format is one of lines, text, json, html, pdf")};
+        throw Usage(StrBadFormat);
     ReportRequest request{*format, parser.value(OutputOption)};
     const bool report = request.format != ReportFormat::Lines;
     if (report && parser.isSet(QStringLiteral("json")))
-        throw UsageError{QStringLiteral("zrreq audit: --json writes the trace; give it or --format, not both")};
+        throw Usage(StrJsonOrFormat);
     if (report && parser.isSet(QStringLiteral("all")))
-        throw UsageError{QStringLiteral("zrreq audit: --format writes one student's report; --all writes lines")};
+        throw Usage(StrFormatForOne);
     if (!report && parser.isSet(OutputOption))
-        throw UsageError{QStringLiteral("zrreq audit: --output needs --format text, json, html or pdf")};
+        throw Usage(StrOutputNeedsFormat);
     if (request.format == ReportFormat::Pdf && request.output.isEmpty())
-        throw UsageError{QStringLiteral("zrreq audit: --format pdf needs --output FILE")};
+        throw Usage(StrPdfNeedsOutput);
     return request;
 }
 
@@ -134,7 +139,7 @@ int WriteReport(const AuditReport &report, const ReportRequest &request)
         break;
     case ReportFormat::Pdf: {
         if (!pdfWriter())
-            throw UsageError{QStringLiteral("zrreq audit: no PDF can be written here")};
+            throw Usage(StrNoPdfHere);
         QString error;
         if (!pdfWriter()(report, request.output, &error))
             cannotWrite(request.output, error);

@@ -30,8 +30,9 @@ struct ReportRequest
     QString output;   ///< the file to write; empty for stdout
 };
 
+class CommandLine;
 /// Adds --format and --output to the options of zrreq audit.
-void AddReportOptions(QCommandLineParser &parser);
+void AddReportOptions(CommandLine &command);
 /// The request the parsed options make. Throws UsageError for a format of
 /// another name, a PDF without --output, a report asked with --json or --all,
 /// and --output for the verdict lines.

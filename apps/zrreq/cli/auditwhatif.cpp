@@ -16,6 +16,15 @@ namespace zr::app::cli {
 
 namespace {
 
+enum : qint32 {
+    StrPlanGrade = 62266,
+    StrPlanNoCourse = 62267,
+    StrPlanPassed = 62268,
+    StrPlanTwice = 62269,
+    StrPlanNoCodes = 62270,
+    StrWhatIfNamesProgramme = 62265,
+};
+
 // One row's column of a code table of the department object, or empty.
 QString titleOf(const QString &server, const QString &table, const QString &where,
                 const char16_t *column)
@@ -38,9 +47,7 @@ WhatIf ReadWhatIf(CommandLine &command)
         return whatIf;
     if (command.parser().isSet(QStringLiteral("kind")) ||
         command.parser().isSet(QStringLiteral("object")))
-        throw UsageError{QStringLiteral(
-            "zrreq audit: a what-if names the programme itself (--what-if-programme, "
-            "--what-if-curriculum), without --kind and --object")};
+        throw Usage(StrWhatIfNamesProgramme);
     if (whatIf.curriculum == 0)
         whatIf.curriculum = command.wholeNumber(QStringLiteral("curriculum"), false);
     return whatIf;
@@ -97,33 +104,23 @@ QList<PlannedCourse> PlannedCoursesOf(const QString &list, const QList<CatalogCo
         bool ok = true;
         const double grade = gradeText.isEmpty() ? 5.0 : gradeText.toDouble(&ok);
         if (!ok || grade < 5 || grade > 10)
-            throw UsageError{
-                QStringLiteral("zrreq audit: --plan gives a course a passing grade from 5 to 10 "
-                               "(\"%1:8\" or \"%1:7.5\"), not \"%2\"")
-                    .arg(code, gradeText)};
+            throw Usage(StrPlanGrade, {code, gradeText});
         const auto course =
             std::find_if(catalog.cbegin(), catalog.cend(), [&](const CatalogCourse &c) {
                 return c.code.compare(code, Qt::CaseInsensitive) == 0;
             });
         if (course == catalog.cend())
-            throw UsageError{
-                QStringLiteral(
-                    "zrreq audit: --plan names \"%1\", which is no course of the student's "
-                    "programme")
-                    .arg(code)};
+            throw Usage(StrPlanNoCourse, {code});
         if (passed.passedCourse(course->courseId))
-            throw UsageError{
-                QStringLiteral("zrreq audit: --plan names %1, which the student has passed")
-                    .arg(code)};
+            throw Usage(StrPlanPassed, {code});
         if (std::any_of(planned.cbegin(), planned.cend(), [&](const PlannedCourse &p) {
                 return p.course.courseId == course->courseId;
             }))
-            throw UsageError{QStringLiteral("zrreq audit: --plan names %1 twice").arg(code)};
+            throw Usage(StrPlanTwice, {code});
         planned << PlannedCourse{*course, grade};
     }
     if (planned.isEmpty())
-        throw UsageError{
-            QStringLiteral("zrreq audit: --plan needs course codes, \"ΜΗΥ101:8,ΜΗΥ205\"")};
+        throw Usage(StrPlanNoCodes);
     return planned;
 }
 

@@ -1,6 +1,7 @@
 #include "clicommon.h"
 
 #include "auditsources.h"
+#include "commandhelp.h"
 #include "common/createserverobject.h"
 #include "common/errorlog.h"
 #include "common/langstrings.h"
@@ -32,6 +33,24 @@ namespace zr::app::cli {
 namespace {
 enum : qint32 {
     StrFileOutdated = 62025,
+    StrServerOption = 62216,
+    StrLangOption = 62220,
+    StrBadLanguage = 62221,      // "--lang takes el or en, not \"%1\""
+    StrSubcommandHelp = 62222,   // "Usage: zrreq %1 [options]%2\n\n%3\n\nOptions:\n%4"
+    StrArgumentsHeading = 62223, // "Arguments:"
+    StrHelpOption = 62224,
+    StrUnexpectedArgument = 62228,
+    StrRequired = 62230,         // "--%1 is required"
+    StrNotWholeNumber = 62231,   // "--%1 must be a whole number, not \"%2\""
+    StrNotADate = 62232,
+    StrUnknownKind = 62233,
+    StrUnknownContext = 62234,
+    StrNeedsSecondary = 62235,
+    StrFileNamesNoGroup = 62236,
+    StrKindOption = 62310,
+    StrObjectOption = 62311,
+    StrContextOption = 62312,
+    StrCurriculumOption = 62313,
 };
 
 QString oneLine(QString text)
@@ -44,48 +63,72 @@ QString oneLine(QString text)
 
 } // namespace
 
-CommandLine::CommandLine(const QString &subcommand, const QString &description) : m_subcommand(subcommand)
+UsageError Usage(qint32 id, const QStringList &values)
+{
+    return UsageError{ReplaceParams(GetLangString(id), values)};
+}
+
+CommandLine::CommandLine(const QString &subcommand, const QString &description)
+    : m_subcommand(subcommand), m_description(description)
 {
     SetLogFile(LogFilePath(), false);
-    m_parser.setApplicationDescription(description);
-    m_parser.addHelpOption();
-    m_parser.addPositionalArgument(subcommand, QStringLiteral("The subcommand."));
+    addOption({{QStringLiteral("h"), QStringLiteral("help")}, GetLangString(StrHelpOption)});
+}
+
+void CommandLine::addOption(const QCommandLineOption &option)
+{
+    m_parser.addOption(option);
+    m_options.append(option);
+}
+
+void CommandLine::addOptions(const QList<QCommandLineOption> &options)
+{
+    for (const QCommandLineOption &option : options)
+        addOption(option);
 }
 
 void CommandLine::takeArguments(const QString &syntax, const QString &description)
 {
-    m_parser.addPositionalArgument(syntax, description);
-    m_takesArguments = true;
+    m_argumentsSyntax = syntax;
+    m_argumentsDescription = description;
 }
 
 void CommandLine::addServerOption()
 {
-    m_parser.addOption({QStringLiteral("server"),
-                        QStringLiteral("Database: empty for the embedded one, sqlite:///path/file.db, or "
-                                       "postgresql://user@host:port/dbname."),
-                        QStringLiteral("url")});
+    addOption({QStringLiteral("server"), GetLangString(StrServerOption), QStringLiteral("url")});
 }
 
 void CommandLine::addLanguageOption()
 {
-    m_parser.addOption({QStringLiteral("lang"), QStringLiteral("Language of messages and captions: el (default) or en."),
-                        QStringLiteral("el|en"), QStringLiteral("el")});
+    // No default value: without --lang the language chosen before the command stays.
+    addOption({QStringLiteral("lang"), GetLangString(StrLangOption), QStringLiteral("el|en")});
+}
+
+QString CommandLine::helpText() const
+{
+    const QString syntax = m_argumentsSyntax.isEmpty() ? QString() : QLatin1Char(' ') + m_argumentsSyntax;
+    // The options last: their text is never searched for another placeholder.
+    QString text = ReplaceParams(GetLangString(StrSubcommandHelp),
+                                 {m_subcommand, syntax, Wrapped(m_description, 0), OptionLines(m_options)});
+    if (!m_argumentsSyntax.isEmpty())
+        text += QLatin1Char('\n') + GetLangString(StrArgumentsHeading) + QLatin1Char('\n')
+                + HelpEntry(m_argumentsSyntax, m_argumentsDescription, 0);
+    return text;
 }
 
 int CommandLine::parse(const QStringList &arguments)
 {
     if (!m_parser.parse(arguments))
-        return fail(UsageError{QStringLiteral("zrreq %1: %2").arg(m_subcommand, m_parser.errorText())});
+        return fail(UsageError{ParseErrorText(m_parser, m_options, arguments)});
     // Read once so that its password is hidden in every line the command writes.
     ServerAddress::parse(server());
     if (m_parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << m_parser.helpText();
+        QTextStream(stdout) << helpText();
         return ExitOk;
     }
     // Only the subcommand itself may stand without an option.
-    if (!m_takesArguments && m_parser.positionalArguments().size() > 1)
-        return fail(UsageError{QStringLiteral("zrreq %1: unexpected argument \"%2\"")
-                                   .arg(m_subcommand, m_parser.positionalArguments().at(1))});
+    if (m_argumentsSyntax.isEmpty() && m_parser.positionalArguments().size() > 1)
+        return fail(Usage(StrUnexpectedArgument, {m_parser.positionalArguments().at(1)}));
     const QStringList names = m_parser.optionNames();
     // Only init-db creates a database; a mistyped file name would start an empty one.
     if (names.contains(QStringLiteral("server")) && m_subcommand != QLatin1String("init-db"))
@@ -93,7 +136,7 @@ int CommandLine::parse(const QStringList &arguments)
     if (names.contains(QStringLiteral("lang"))) {
         const QString lang = m_parser.value(QStringLiteral("lang"));
         if (lang != QLatin1String("el") && lang != QLatin1String("en"))
-            return fail(UsageError{QStringLiteral("zrreq %1: --lang must be el or en, not \"%2\"").arg(m_subcommand, lang)});
+            return fail(Usage(StrBadLanguage, {lang}));
     }
     return -1;
 }
@@ -101,14 +144,6 @@ int CommandLine::parse(const QStringList &arguments)
 QString CommandLine::server() const
 {
     return m_parser.value(QStringLiteral("server"));
-}
-
-void CommandLine::applyLanguage() const
-{
-    const bool english = m_parser.value(QStringLiteral("lang")) == QLatin1String("en");
-    // The string service's language wins over the thread's, so it is switched first.
-    StringService::instance().setLanguageId(english ? LangEnglish : LangGreek);
-    InitLanguage(english ? LangEnglish : LangGreek);
 }
 
 void CommandLine::onlyReads() const
@@ -120,30 +155,26 @@ qint32 CommandLine::wholeNumber(const QString &name, bool isRequired) const
 {
     if (!m_parser.isSet(name)) {
         if (isRequired)
-            throw UsageError{QStringLiteral("zrreq %1: --%2 is required").arg(m_subcommand, name)};
+            throw Usage(StrRequired, {name});
         return 0;
     }
     bool ok = false;
     const qint32 value = m_parser.value(name).toInt(&ok);
     if (!ok)
-        throw UsageError{QStringLiteral("zrreq %1: --%2 must be a whole number, not \"%3\"")
-                             .arg(m_subcommand, name, m_parser.value(name))};
+        throw Usage(StrNotWholeNumber, {name, m_parser.value(name)});
     return value;
 }
 
 QString CommandLine::required(const QString &name) const
 {
     if (!m_parser.isSet(name) || m_parser.value(name).isEmpty())
-        throw UsageError{QStringLiteral("zrreq %1: --%2 is required").arg(m_subcommand, name)};
+        throw Usage(StrRequired, {name});
     return m_parser.value(name);
 }
 
-void CommandLine::addAsOfOption(const QString &what)
+void CommandLine::addAsOfOption(const QString &description)
 {
-    m_parser.addOption({QStringLiteral("as-of"),
-                        what + QStringLiteral(" in force at DATE: yyyy-mm-dd (the end of that day) or "
-                                              "yyyy-mm-ddThh:mm[:ss], local time."),
-                        QStringLiteral("DATE")});
+    addOption({QStringLiteral("as-of"), description, QStringLiteral("DATE")});
 }
 
 QDateTime CommandLine::asOf() const
@@ -157,10 +188,7 @@ QDateTime CommandLine::asOf() const
     QString iso = text;
     const QDateTime when = QDateTime::fromString(iso.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
     if (!when.isValid())
-        throw UsageError{QStringLiteral("zrreq %1: --as-of must be a date, yyyy-mm-dd, or a date and time, "
-                                        "yyyy-mm-ddThh:mm[:ss] with an offset (+02:00, Z) or without (local time), "
-                                        "not \"%2\"")
-                             .arg(m_subcommand, text)};
+        throw Usage(StrNotADate, {text});
     // Saves are stamped in local time: a moment given with an offset is that moment here.
     return when.toLocalTime();
 }
@@ -175,7 +203,7 @@ int CommandLine::fail(const ZrError &error, int code, bool onStdout) const
 
 int CommandLine::fail(const UsageError &error) const
 {
-    PrintError(HidePasswords(error.message));
+    PrintError(HidePasswords(QStringLiteral("zrreq %1: %2").arg(m_subcommand, error.message)));
     logFailure(m_subject, 0, error.message);
     return ExitUnusable;
 }
@@ -224,17 +252,11 @@ void PrintLine(const QString &line)
 
 void AddTargetOptions(CommandLine &command)
 {
-    QCommandLineParser &p = command.parser();
-    p.addOption({QStringLiteral("kind"), QStringLiteral("Object kind: 1, 3, 4, 8, 11, 13 or 14."), QStringLiteral("K")});
-    p.addOption({QStringLiteral("object"),
-                 QStringLiteral("Object id: programme (kinds 1, 3, 4, 11), student (8), department (13), "
-                                "course (14)."),
-                 QStringLiteral("ID")});
-    p.addOption({QStringLiteral("context"), QStringLiteral("Requirement context, 101 to 112."), QStringLiteral("C")});
-    p.addOption({{QStringLiteral("curriculum"), QStringLiteral("secondary")},
-                 QStringLiteral("Curriculum of a programme's curriculum-choice (102) or degree (103) "
-                                "requirements; the course group of kind 3, the course of kind 4."),
-                 QStringLiteral("ID")});
+    command.addOption({QStringLiteral("kind"), GetLangString(StrKindOption), QStringLiteral("K")});
+    command.addOption({QStringLiteral("object"), GetLangString(StrObjectOption), QStringLiteral("ID")});
+    command.addOption({QStringLiteral("context"), GetLangString(StrContextOption), QStringLiteral("C")});
+    command.addOption({{QStringLiteral("curriculum"), QStringLiteral("secondary")}, GetLangString(StrCurriculumOption),
+                       QStringLiteral("ID")});
 }
 
 SetTarget ReadTarget(const CommandLine &command)
@@ -247,14 +269,13 @@ SetTarget ReadTarget(const CommandLine &command)
     bool ok = false;
     target.objectId.toLongLong(&ok);
     if (!ok)
-        throw UsageError{QStringLiteral("zrreq: --object must be a whole number, not \"%1\"").arg(target.objectId)};
+        throw Usage(StrNotWholeNumber, {QStringLiteral("object"), target.objectId});
     if (!IsKnownObjectKind(target.kind))
-        throw UsageError{QStringLiteral("zrreq: unknown object kind %1 (1, 3, 4, 8, 11, 13 or 14)").arg(target.kind)};
+        throw Usage(StrUnknownKind, {QString::number(target.kind)});
     if (!IsKnownContext(target.context))
-        throw UsageError{QStringLiteral("zrreq: unknown requirement context %1 (101 to 112)").arg(target.context)};
+        throw Usage(StrUnknownContext, {QString::number(target.context)});
     if ((target.kind == 3 || target.kind == 4) && target.curriculum == 0)
-        throw UsageError{QStringLiteral("zrreq: object kind %1 needs --secondary (the course group or course)")
-                             .arg(target.kind)};
+        throw Usage(StrNeedsSecondary, {QString::number(target.kind)});
     return target;
 }
 
@@ -369,9 +390,7 @@ std::optional<SetTarget> TargetOfFile(const RequirementFile &file)
                                        ? file.object.value(QStringLiteral("secobjID"))
                                        : first.isNull() || first.eof() ? QVariant() : first.value(u"secobjID"));
         if (target.curriculum == 0)
-            throw UsageError{QStringLiteral("zrreq: the file's object of kind %1 names no course group or course "
-                                            "(secobjID)")
-                                 .arg(file.objectKind)};
+            throw Usage(StrFileNamesNoGroup, {QString::number(file.objectKind)});
     }
     return target;
 }

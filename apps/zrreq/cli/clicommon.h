@@ -26,14 +26,18 @@ enum ExitCode : int {
     ExitUnusable = 2,  ///< bad arguments, unreadable or malformed file, unknown server
 };
 
-/// A mistake in the arguments, said in one line.
+/// A mistake in the arguments, said in one line in the string table's language;
+/// CommandLine::fail() names the command before it.
 struct UsageError
 {
     QString message;
 };
+/// The usage error of string `id` with its placeholders filled in.
+UsageError Usage(qint32 id, const QStringList &values = {});
 
-/// The options and parsing every subcommand shares, and the report of its
-/// failures: one line on the terminal and one line in the log for each error.
+/// The options and parsing every subcommand shares, its --help, and the report of its
+/// failures: one line on the terminal and one line in the log for each error. Descriptions
+/// are read from the string table as they are added: the language is chosen before.
 class CommandLine
 {
 public:
@@ -41,7 +45,9 @@ public:
     /// the subcommand logs each of its errors once, through fail().
     CommandLine(const QString &subcommand, const QString &description);
 
-    QCommandLineParser &parser() { return m_parser; }
+    const QCommandLineParser &parser() const { return m_parser; }
+    void addOption(const QCommandLineOption &option);
+    void addOptions(const QList<QCommandLineOption> &options);
     /// Lets the command take plain arguments after its name (files, an action).
     void takeArguments(const QString &syntax, const QString &description);
     /// The plain arguments after the command's name.
@@ -51,10 +57,10 @@ public:
     /// Parses `arguments`. Returns -1 to go on, or the exit code when --help
     /// was answered or the arguments are wrong (reported on stderr).
     int parse(const QStringList &arguments);
+    /// What --help prints: usage, description, options and arguments.
+    QString helpText() const;
 
     QString server() const;
-    /// Switches the string table to --lang (el or en; Greek by default).
-    void applyLanguage() const;
     /// For a command that only reads: no database is created on its behalf
     /// (a missing or empty database file is reported instead).
     void onlyReads() const;
@@ -63,8 +69,8 @@ public:
     qint32 wholeNumber(const QString &name, bool required) const;
     /// The value of a required option; throws UsageError when it is missing.
     QString required(const QString &name) const;
-    /// Adds --as-of DATE: the version of a stored set in force at DATE.
-    void addAsOfOption(const QString &what);
+    /// Adds --as-of DATE, described by `description`: the version of a stored set in force at DATE.
+    void addAsOfOption(const QString &description);
     /// The moment --as-of names: a date stands for the end of that day (every
     /// save of the day counts). Invalid when --as-of is not given; throws
     /// UsageError for a value that is no date.
@@ -75,6 +81,7 @@ public:
     /// Prints the error as one line (stderr, or stdout for a verdict), logs
     /// one line naming the command, its subject and the error, and returns `code`.
     int fail(const ZrError &error, int code, bool onStdout = false) const;
+    /// Prints "zrreq <command>: <message>" on stderr, logs it and returns ExitUnusable.
     int fail(const UsageError &error) const;
     /// Runs one part of the command. Returns -1 when it ends normally, as
     /// parse() does; otherwise reports what it threw through fail() and
@@ -88,9 +95,12 @@ public:
 
 private:
     QString m_subcommand;
+    QString m_description;
     QString m_subject;
     QCommandLineParser m_parser;
-    bool m_takesArguments = false;
+    QList<QCommandLineOption> m_options; // in the order --help lists them
+    QString m_argumentsSyntax;
+    QString m_argumentsDescription;
 };
 
 /// Prints "ERROR <number>\t<source>\t<description>" (tabs and line breaks

@@ -23,44 +23,58 @@ enum : qint32 {
     StrLeftOut = 65019,        // "%1 refusals: the rows they name were left out."
     StrPlannedPruned = 65020,  // "%1: %2 to add, %3 to change, %4 to remove, %5 unchanged"
     StrWrittenPruned = 65021,  // "%1: %2 added, %3 changed, %4 removed, %5 unchanged"
+    StrCannotWrite = 62247,    // "cannot write \"%1\": %2"
+    StrCannotMakeFolder = 62248,
+    StrBadEncoding = 62249,
+    StrBadDelimiter = 62250,
+    StrOneFolder = 62251,      // "%1 takes one folder"
+    StrOneKind = 62252,
+    StrTheKinds = 62253,
+    StrWhatToDo = 62254,
+    StrOneFile = 62255,
+    StrBadKind = 62256,        // "--kind is one of %1, not \"%2\""
+    StrCannotRead = 62257,     // "cannot read \"%1\": %2"
+    StrDescription = 62329,
+    StrActionArgument = 62330,
+    StrApplyOption = 62331,
+    StrPruneOption = 62332,
+    StrSkipBadOption = 62333,
+    StrKindOption = 62334,
+    StrEncodingOption = 62335,
+    StrDelimiterOption = 62336,
 };
 
 // One UTF-8 file with a byte-order mark, which spreadsheets need to read it as UTF-8.
-void writeCsv(const QString &action, const QString &path, const QStringList &header,
-              const QList<QStringList> &rows)
+void writeCsv(const QString &path, const QStringList &header, const QList<QStringList> &rows)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw UsageError{QStringLiteral("zrreq data %1: cannot write \"%2\": %3")
-                             .arg(action, path, file.errorString())};
+        throw Usage(StrCannotWrite, {path, file.errorString()});
     file.write("\xEF\xBB\xBF");
     file.write(server::CsvLine(header).toUtf8());
     for (const QStringList &row : rows)
         file.write(server::CsvLine(row).toUtf8());
     if (!file.commit())
-        throw UsageError{QStringLiteral("zrreq data %1: cannot write \"%2\": %3")
-                             .arg(action, path, file.errorString())};
+        throw Usage(StrCannotWrite, {path, file.errorString()});
 }
 
-QDir madeFolder(const QString &action, const QString &folder)
+QDir madeFolder(const QString &folder)
 {
     if (!QDir().mkpath(folder))
-        throw UsageError{
-            QStringLiteral("zrreq data %1: cannot make the folder \"%2\"").arg(action, folder)};
+        throw Usage(StrCannotMakeFolder, {folder});
     return QDir(folder);
 }
 
 // An empty file per kind: its header and one example row.
 void writeTemplates(const QString &folder)
 {
-    const QDir dir = madeFolder(QStringLiteral("template"), folder);
+    const QDir dir = madeFolder(folder);
     for (const server::DataKind &kind : server::DataKinds()) {
         QStringList example;
         for (const server::DataColumn &column : kind.columns)
             if (column.inFiles())
                 example << column.example;
-        writeCsv(QStringLiteral("template"), dir.filePath(kind.fileName()),
-                 kind.header(), {example});
+        writeCsv(dir.filePath(kind.fileName()), kind.header(), {example});
     }
 }
 
@@ -73,83 +87,53 @@ server::CsvDialect dialectOf(CommandLine &command)
     else if (encoding == QLatin1String("windows-1253"))
         dialect.encoding = server::CsvDialect::Encoding::Windows1253;
     else if (!encoding.isEmpty())
-        throw UsageError{
-            QStringLiteral("zrreq data: --encoding is utf-8 or windows-1253, not \"%1\"")
-                .arg(encoding)};
+        throw Usage(StrBadEncoding, {encoding});
     const QString delimiter = command.parser().value(QStringLiteral("delimiter"));
     if (delimiter == QLatin1String("tab"))
         dialect.delimiter = u'\t';
     else if (delimiter == QLatin1String(",") || delimiter == QLatin1String(";"))
         dialect.delimiter = delimiter.at(0);
     else if (!delimiter.isEmpty())
-        throw UsageError{
-            QStringLiteral("zrreq data: --delimiter is \",\", \";\" or tab, not \"%1\"")
-                .arg(delimiter)};
+        throw Usage(StrBadDelimiter, {delimiter});
     return dialect;
 }
 
 // Every kind's stored rows, one file each, as an import reads them back unchanged.
 void exportData(const QString &server, const QString &folder)
 {
-    const QDir dir = madeFolder(QStringLiteral("export"), folder);
+    const QDir dir = madeFolder(folder);
     server::DataImport stored(server::Database::open(server));
     for (const server::DataKind &kind : server::DataKinds())
-        writeCsv(QStringLiteral("export"), dir.filePath(kind.fileName()),
-                 kind.header(), stored.storedRows(kind));
+        writeCsv(dir.filePath(kind.fileName()), kind.header(), stored.storedRows(kind));
 }
 
 } // namespace
 
 int runData(const QStringList &arguments)
 {
-    CommandLine command(
-        QStringLiteral("data"),
-        QStringLiteral(
-            "zrreq data import FILE... brings a registry's data in from CSV or JSON files, one "
-            "file per kind (%1), the kind named by --kind, by the file's name (courses.csv) or by "
-            "its header. Rows are matched by their codes, never by database ids: a second import "
-            "of the same files changes nothing, and nothing is removed unless --prune is given. "
-            "Without --apply nothing is written and what would change is listed; with it every "
-            "file is written in one transaction, and nothing is when any row is refused, unless "
-            "--skip-bad leaves the refused rows out.\n"
-            "zrreq data export DIR writes the database's data as files an import reads back; "
-            "zrreq data template DIR writes each kind's header and an example row; zrreq data "
-            "columns [KIND] describes every column.\n"
-            "Exit code 0 done, 1 rows refused, 2 unusable input.")
-            .arg(server::DataKindNames()));
+    CommandLine command(QStringLiteral("data"), ReplaceParams(GetLangString(StrDescription), {server::DataKindNames()}));
     command.takeArguments(QStringLiteral("import FILE...|export DIR|template DIR|columns [KIND]"),
-                          QStringLiteral("The action and what it works on."));
-    const QCommandLineOption apply(QStringLiteral("apply"), QStringLiteral("Write the changes."));
-    const QCommandLineOption prune(
-        QStringLiteral("prune"),
-        QStringLiteral("Remove the stored rows of the kinds read that no file names."));
-    const QCommandLineOption skipBad(
-        QStringLiteral("skip-bad"),
-        QStringLiteral("Leave refused rows out instead of refusing the import."));
-    const QCommandLineOption kind(QStringLiteral("kind"), QStringLiteral("What the files hold."),
-                                  QStringLiteral("kind"));
-    const QCommandLineOption encoding(
-        QStringLiteral("encoding"),
-        QStringLiteral("The files' encoding; found from their bytes by default."),
-        QStringLiteral("utf-8|windows-1253"));
-    const QCommandLineOption delimiter(
-        QStringLiteral("delimiter"),
-        QStringLiteral("The fields' separator; found from the header by default."),
-        QStringLiteral(",|;|tab"));
-    command.parser().addOptions({apply, prune, skipBad, kind, encoding, delimiter});
+                          GetLangString(StrActionArgument));
+    const QCommandLineOption apply(QStringLiteral("apply"), GetLangString(StrApplyOption));
+    const QCommandLineOption prune(QStringLiteral("prune"), GetLangString(StrPruneOption));
+    const QCommandLineOption skipBad(QStringLiteral("skip-bad"), GetLangString(StrSkipBadOption));
+    const QCommandLineOption kind(QStringLiteral("kind"), GetLangString(StrKindOption), QStringLiteral("kind"));
+    const QCommandLineOption encoding(QStringLiteral("encoding"), GetLangString(StrEncodingOption),
+                                      QStringLiteral("utf-8|windows-1253"));
+    const QCommandLineOption delimiter(QStringLiteral("delimiter"), GetLangString(StrDelimiterOption),
+                                       QStringLiteral(",|;|tab"));
+    command.addOptions({apply, prune, skipBad, kind, encoding, delimiter});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
     if (!command.parser().isSet(apply))
         command.onlyReads();
     const QStringList words = command.arguments();
     const QString action = words.value(0);
     if (action == QLatin1String("export") || action == QLatin1String("template")) {
         if (words.size() != 2)
-            return command.fail(
-                UsageError{QStringLiteral("zrreq data %1: name one folder").arg(action)});
+            return command.fail(Usage(StrOneFolder, {action}));
         command.setSubject(words.at(1));
         return std::max(0, command.attempt([&] {
             if (action == QLatin1String("export"))
@@ -160,35 +144,30 @@ int runData(const QStringList &arguments)
     }
     if (action == QLatin1String("columns")) {
         if (words.size() > 2)
-            return command.fail(UsageError{QStringLiteral("zrreq data columns: name one kind")});
+            return command.fail(Usage(StrOneKind));
         const server::DataKind *one = server::FindDataKind(words.value(1));
         if (words.size() == 2 && !one)
-            return command.fail(UsageError{QStringLiteral("zrreq data columns: the kinds are %1")
-                                               .arg(server::DataKindNames())});
+            return command.fail(Usage(StrTheKinds, {server::DataKindNames()}));
         PrintLine(server::DataKindsReference(one).trimmed());
         return ExitOk;
     }
     if (action != QLatin1String("import"))
-        return command.fail(UsageError{QStringLiteral(
-            "zrreq data: say what to do: import FILE..., export DIR, template DIR or columns")});
+        return command.fail(Usage(StrWhatToDo));
     if (words.size() < 2)
-        return command.fail(
-            UsageError{QStringLiteral("zrreq data import: name at least one file")});
+        return command.fail(Usage(StrOneFile));
     command.setSubject(words.mid(1).join(u' '));
     int code = ExitOk;
     const int failed = command.attempt([&] {
         const server::CsvDialect dialect = dialectOf(command);
         const QString kindName = command.parser().value(kind);
         if (!kindName.isEmpty() && !server::FindDataKind(kindName))
-            throw UsageError{QStringLiteral("zrreq data: --kind is one of %1, not \"%2\"")
-                                 .arg(server::DataKindNames(), kindName)};
+            throw Usage(StrBadKind, {server::DataKindNames(), kindName});
         server::DataImport import(server::Database::open(command.server()));
         import.setPrune(command.parser().isSet(prune));
         import.setSkipBad(command.parser().isSet(skipBad));
         for (const QString &path : words.mid(1))
             if (QString error; !import.addFile(path, &error, kindName, dialect))
-                throw UsageError{QStringLiteral("zrreq data import: cannot read \"%1\": %2")
-                                     .arg(path, error)};
+                throw Usage(StrCannotRead, {path, error});
         // Applied at once: what was written is what it counted.
         const bool written = command.parser().isSet(apply);
         if (written) {

@@ -44,6 +44,9 @@ QStringList describeList(const QAbstractItemModel &model)
 
 enum : qint32 {
     StrExpression = 65026, // "Expression: %1"
+    StrDescription = 62303,
+    StrFileOption = 62304,
+    StrFieldsOption = 62305,
 };
 
 // The expression as a reader follows it, then what each requirement it names asks.
@@ -65,16 +68,9 @@ QStringList describeExpression(const Recordset &set, server::Database &db)
 
 int runDescribe(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("describe"),
-                        QStringLiteral("Prints each requirement of a set file as the editor shows it: the "
-                                       "requirement's caption, then each of its rows as \"label: value\"; "
-                                       "then the set's expression, each requirement named by its number "
-                                       "and type, and what each of them asks."));
-    command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
-                                QStringLiteral("SET.json")});
-    command.parser().addOption({QStringLiteral("fields"),
-                                QStringLiteral("Print the fields of every requirement type as a set file "
-                                               "of the readable format names them, as Markdown.")});
+    CommandLine command(QStringLiteral("describe"), GetLangString(StrDescription));
+    command.addOption({QStringLiteral("file"), GetLangString(StrFileOption), QStringLiteral("SET.json")});
+    command.addOption({QStringLiteral("fields"), GetLangString(StrFieldsOption)});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -83,7 +79,6 @@ int runDescribe(const QStringList &arguments)
         PrintLine(SetFileReference());
         return ExitOk;
     }
-    command.applyLanguage();
     command.onlyReads();
     const int failed = command.attempt([&] {
         const QString path = command.required(QStringLiteral("file"));

@@ -1,6 +1,7 @@
 #include "clicommon.h"
 #include "commands.h"
 
+#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "database.h"
@@ -16,6 +17,15 @@ namespace zr::app::cli {
 
 namespace {
 
+enum : qint32 {
+    StrVersionOrDate = 62239,
+    StrBadFormat = 62240, // "--format is 1 or 2, not «%1»"
+    StrDescription = 62306,
+    StrVersionOption = 62307,
+    StrAsOfOption = 62308,
+    StrFormatOption = 62309,
+};
+
 // The kept version --version or --as-of names, as a file; nothing when neither is given.
 std::optional<QByteArray> keptVersion(CommandLine &command, const SetTarget &target)
 {
@@ -25,7 +35,7 @@ std::optional<QByteArray> keptVersion(CommandLine &command, const SetTarget &tar
     if (!byNumber && !byDate)
         return std::nullopt;
     if (byNumber && byDate)
-        throw UsageError{QStringLiteral("zrreq export: give --version or --as-of, not both")};
+        throw Usage(StrVersionOrDate);
     const qint32 number = byNumber ? command.wholeNumber(QStringLiteral("version"), true) : 0;
     auto db = server::Database::open(command.server());
     server::RequirementStore store(*db);
@@ -38,28 +48,20 @@ std::optional<QByteArray> keptVersion(CommandLine &command, const SetTarget &tar
 
 int runExport(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("export"),
-                        QStringLiteral("Writes the stored requirement set of an object and context to stdout "
-                                       "as JSON: the set as it is, or a version the set's history keeps. By "
-                                       "default the database's rows (zrreq-requirements/1), which scripts "
-                                       "read; --format 2 writes the readable format (requirements by label, "
-                                       "fields by name, courses, groups and semesters by code), as the host's "
-                                       "File > Export does."));
+    CommandLine command(QStringLiteral("export"), GetLangString(StrDescription));
     AddTargetOptions(command);
-    command.parser().addOption({QStringLiteral("version"),
-                                QStringLiteral("Write version N of the set (see zrreq history)."), QStringLiteral("N")});
-    command.addAsOfOption(QStringLiteral("Write the version"));
-    command.parser().addOption({QStringLiteral("format"), QStringLiteral("1 (the default) or 2."), QStringLiteral("N")});
+    command.addOption({QStringLiteral("version"), GetLangString(StrVersionOption), QStringLiteral("N")});
+    command.addAsOfOption(GetLangString(StrAsOfOption));
+    command.addOption({QStringLiteral("format"), GetLangString(StrFormatOption), QStringLiteral("N")});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
     command.onlyReads();
     const int failed = command.attempt([&] {
         const QString format = command.parser().value(QStringLiteral("format"));
         if (!format.isEmpty() && format != QLatin1String("1") && format != QLatin1String("2"))
-            throw UsageError{QStringLiteral("zrreq export: --format is 1 or 2, not «%1»").arg(format)};
+            throw Usage(StrBadFormat, {format});
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
         QByteArray json;

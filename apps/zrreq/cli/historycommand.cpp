@@ -15,6 +15,13 @@ namespace {
 constexpr qint32 StrNoChange = 64008;
 constexpr qint32 StrNeverSaved = 64003; // "No version of %1 is kept: ..."
 constexpr qint32 StrExceptedStudents = 64033;
+enum : qint32 {
+    StrNotVersions = 62241, // "--diff takes two version numbers, not \"%1\""
+    StrTwoVersions = 62242,
+    StrDescription = 62314,
+    StrDiffOption = 62315,
+    StrExceptionsOption = 62316,
+};
 
 // "--diff A B": the second version follows the first as a plain argument; read as "--diff A --diff B".
 QStringList withDiffPair(QStringList arguments)
@@ -30,7 +37,7 @@ qint64 versionNumber(const QString &text)
     bool ok = false;
     const qint64 number = text.toLongLong(&ok);
     if (!ok || number < 0)
-        throw UsageError{QStringLiteral("zrreq history: --diff takes two version numbers, not \"%1\"").arg(text)};
+        throw Usage(StrNotVersions, {text});
     return number;
 }
 
@@ -46,34 +53,21 @@ void printVersions(const QList<server::KeptVersion> &versions)
 
 int runHistory(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("history"),
-                        QStringLiteral("Lists the kept versions of a stored requirement set, oldest first, one line "
-                                       "each: the version, when it was saved, by whom, and what the save changed, "
-                                       "separated by tabs. With --diff A B, says what changed from version A to "
-                                       "version B instead. zrreq export --version N writes one of them as a file. "
-                                       "The versions of the list of students excepted from the set follow, under "
-                                       "their own heading, when it was ever changed."));
+    CommandLine command(QStringLiteral("history"), GetLangString(StrDescription));
     AddTargetOptions(command);
-    command.parser().addOption({QStringLiteral("diff"),
-                                QStringLiteral("Say what changed from version A to version B: requirements added "
-                                               "and removed, fields changed, the expression before and after."),
-                                QStringLiteral("A B")});
-    command.parser().addOption({QStringLiteral("exceptions"),
-                                QStringLiteral("The list of students excepted from the set instead of its "
-                                               "requirements: its versions, or with --diff who was excepted and who "
-                                               "no longer is.")});
+    command.addOption({QStringLiteral("diff"), GetLangString(StrDiffOption), QStringLiteral("A B")});
+    command.addOption({QStringLiteral("exceptions"), GetLangString(StrExceptionsOption)});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(withDiffPair(arguments)); done >= 0)
         return done;
-    command.applyLanguage();
     command.onlyReads();
     try {
         const SetTarget target = ReadTarget(command);
         command.setSubject(DescribeTarget(target));
         const QStringList pair = command.parser().values(QStringLiteral("diff"));
         if (!pair.isEmpty() && pair.size() != 2)
-            throw UsageError{QStringLiteral("zrreq history: --diff takes two version numbers, A and B")};
+            throw Usage(StrTwoVersions);
         auto db = server::Database::open(command.server());
         const QString source = QStringLiteral("zrreq history");
         const bool exceptions = command.parser().isSet(QStringLiteral("exceptions"));

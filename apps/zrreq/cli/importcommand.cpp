@@ -1,6 +1,7 @@
 #include "clicommon.h"
 #include "commands.h"
 
+#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "reqtypes/typecatalog.h"
 #include "requirements/requirementfile.h"
@@ -8,35 +9,30 @@
 
 namespace zr::app::cli {
 
+namespace {
+enum : qint32 {
+    StrFileNamesNoObject = 62243,
+    StrStudentsOwnSet = 62244,
+    StrFileOption = 62304, // as describe's
+    StrDescription = 62317,
+    StrForceOption = 62318,
+    StrImpactOption = 62319,
+    StrJsonOption = 62320,
+};
+} // namespace
+
 int runImport(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("import"),
-                        QStringLiteral("Replaces the stored requirement set of an object and context with the set "
-                                       "of a file (by default the object and context the file names). The set is "
-                                       "checked as the editor checks it and saved in one "
-                                       "transaction; on any failure the database stays as it was. A file written "
-                                       "from the same set is refused when the set was saved again after it was "
-                                       "written, unless --force is given; a set saved by someone else while the "
-                                       "import runs is never replaced. With --impact the set is checked and its effect on the "
-                                       "programme's students printed, and nothing is saved.\n"
-                                       "Exit code 0 saved (with --impact: no student's result changes), 1 invalid set or "
-                                       "saving failed (with --impact: some students' results change), 2 unusable input."));
-    command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file."),
-                                QStringLiteral("SET.json")});
-    command.parser().addOption({QStringLiteral("force"),
-                                QStringLiteral("Replace the set even when it was saved again after the file was "
-                                               "written.")});
-    command.parser().addOption({QStringLiteral("impact"),
-                                QStringLiteral("Print which students' results the set would change, as student, "
-                                               "registration number, name, result before and after and the "
-                                               "requirement that decided, then a summary; save nothing.")});
-    command.parser().addOption({QStringLiteral("json"), QStringLiteral("With --impact: one JSON object per line.")});
+    CommandLine command(QStringLiteral("import"), GetLangString(StrDescription));
+    command.addOption({QStringLiteral("file"), GetLangString(StrFileOption), QStringLiteral("SET.json")});
+    command.addOption({QStringLiteral("force"), GetLangString(StrForceOption)});
+    command.addOption({QStringLiteral("impact"), GetLangString(StrImpactOption)});
+    command.addOption({QStringLiteral("json"), GetLangString(StrJsonOption)});
     AddTargetOptions(command);
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
     // Measuring the effect only reads: no database is created for it.
     if (command.parser().isSet(QStringLiteral("impact")))
         command.onlyReads();
@@ -53,14 +49,11 @@ int runImport(const QStringList &arguments)
                            || command.parser().isSet(QStringLiteral("context"));
         const std::optional<SetTarget> own = named ? std::nullopt : TargetOfFile(file);
         if (!named && !own)
-            throw UsageError{QStringLiteral("zrreq import: the file names no object; give --kind, --object and --context")};
+            throw Usage(StrFileNamesNoObject);
         target = named ? ReadTarget(command) : *own;
         command.setSubject(QStringLiteral("file %1, %2").arg(path, DescribeTarget(target)));
         if (target.kind == KindStudent && target.context != CtxDegree)
-            throw UsageError{QStringLiteral("zrreq import: a student's own requirements are his degree requirements "
-                                            "(--context %1), not those of context %2")
-                                 .arg(CtxDegree)
-                                 .arg(target.context)};
+            throw Usage(StrStudentsOwnSet, {QString::number(CtxDegree), QString::number(target.context)});
         parent = ImportFileRows(command.server(), target, file, command.parser().isSet(QStringLiteral("force")));
     };
     const auto exitFor = [](const ZrError &error) {

@@ -17,7 +17,11 @@ namespace zr::app::cli {
 
 namespace {
 
-constexpr qint32 StrNoSets = 62214; // "No requirement set is stored in %1."
+enum : qint32 {
+    StrNoSets = 62214, // "No requirement set is stored in %1."
+    StrDescription = 62327,
+    StrJsonOption = 62328,
+};
 
 // The names of one code table's rows by id, in the language asked where the table has it.
 QHash<QString, QString> namesOf(server::Database &db, const QString &sql)
@@ -93,18 +97,12 @@ QStringList setNames(const QString &server, const QList<StoredSetEntry> &sets)
 
 int runList(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("list"),
-                        QStringLiteral("Lists the requirement sets the database holds, one line each: the object "
-                                       "kind, the object, the context and the secondary key (the curriculum, course "
-                                       "group or course; 0 when the set has none), the number of requirements, and "
-                                       "the set in words, separated by tabs. The first four are the --kind, "
-                                       "--object, --context and --curriculum the other subcommands take."));
-    command.parser().addOption({QStringLiteral("json"), QStringLiteral("Writes the list as JSON.")});
+    CommandLine command(QStringLiteral("list"), GetLangString(StrDescription));
+    command.addOption({QStringLiteral("json"), GetLangString(StrJsonOption)});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
     command.onlyReads();
     const int code = command.attempt([&] {
         const QList<StoredSetEntry> sets = StoredSets(command.server(), QStringLiteral("zrreq list"));

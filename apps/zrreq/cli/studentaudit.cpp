@@ -16,6 +16,8 @@
 namespace zr::app::cli {
 
 namespace {
+constexpr qint32 StrSetPerCurriculum = 62271;
+
 qint32 programmeOf(const QString &server, qint32 studentId)
 {
     // The server refuses a student it does not know.
@@ -74,8 +76,7 @@ SetTarget TargetOfWhatIf(const QString &server, qint32 studentId, const WhatIf &
     const qint32 programme = whatIf.programme != 0 ? whatIf.programme : programmeOf(server, studentId);
     const SetTarget target{1, QString::number(programme), context, whatIf.curriculum};
     if (PerCurriculum(target) && target.curriculum == 0)
-        throw UsageError{QStringLiteral("zrreq audit: programme %1 keeps a set per curriculum: name one with "
-                                        "--what-if-curriculum").arg(programme)};
+        throw Usage(StrSetPerCurriculum, {QString::number(programme)});
     return target;
 }
 

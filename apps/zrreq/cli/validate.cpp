@@ -1,6 +1,7 @@
 #include "clicommon.h"
 #include "commands.h"
 
+#include "common/langstrings.h"
 #include "common/zrerror.h"
 #include "requirements/requirementfile.h"
 #include "database.h"
@@ -10,6 +11,14 @@
 namespace zr::app::cli {
 
 namespace {
+
+enum : qint32 {
+    StrFileOrAll = 62237,
+    StrSummary = 62238, // "%1 sets, %2 valid, %3 invalid"
+    StrDescription = 62300,
+    StrFileOption = 62301,
+    StrAllOption = 62302,
+};
 
 // The rows are written into the recordset by the checks, never stored.
 int validateFile(CommandLine &command)
@@ -60,7 +69,8 @@ int validateAll(const CommandLine &command)
         }
         PrintLine(DescribeTarget(target) + QStringLiteral(": ") + verdict);
     }
-    PrintLine(QStringLiteral("%1 sets, %2 valid, %3 invalid").arg(sets.size()).arg(sets.size() - invalid).arg(invalid));
+    PrintLine(ReplaceParams(GetLangString(StrSummary), {QString::number(sets.size()),
+                                                        QString::number(sets.size() - invalid), QString::number(invalid)}));
     return invalid == 0 ? ExitOk : ExitInvalid;
 }
 
@@ -68,24 +78,17 @@ int validateAll(const CommandLine &command)
 
 int runValidate(const QStringList &arguments)
 {
-    CommandLine command(QStringLiteral("validate"),
-                        QStringLiteral("Checks requirement sets as the editor does before saving, without saving.\n"
-                                       "Prints OK, or one line ERROR <number>\\t<source>\\t<description>; what does not stop a save "
-                                       "is said on stderr as WARNING lines of the same form.\n"
-                                       "Exit code 0 valid, 1 invalid, 2 unusable input."));
-    command.parser().addOption({QStringLiteral("file"), QStringLiteral("The requirement set file to check."),
-                                QStringLiteral("SET.json")});
-    command.parser().addOption({QStringLiteral("all"),
-                                QStringLiteral("Check every set stored in the database, one line each, and a summary.")});
+    CommandLine command(QStringLiteral("validate"), GetLangString(StrDescription));
+    command.addOption({QStringLiteral("file"), GetLangString(StrFileOption), QStringLiteral("SET.json")});
+    command.addOption({QStringLiteral("all"), GetLangString(StrAllOption)});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
         return done;
-    command.applyLanguage();
     command.onlyReads();
     const bool all = command.parser().isSet(QStringLiteral("all"));
     if (all == command.parser().isSet(QStringLiteral("file")))
-        return command.fail(UsageError{QStringLiteral("zrreq validate: give either --file or --all")});
+        return command.fail(Usage(StrFileOrAll));
     return all ? validateAll(command) : validateFile(command);
 }
 

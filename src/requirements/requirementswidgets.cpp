@@ -123,14 +123,16 @@ int captionWidth(const QTreeView *tree, const QModelIndex &parent, int depth)
             continue;
         const QModelIndex index = model->index(row, 0, parent);
         widest = qMax(widest, tree->itemDelegateForIndex(index)->sizeHint(option, index).width() + depth * tree->indentation());
-        widest = qMax(widest, captionWidth(tree, index, depth + 1));
+        // A folded menu takes no room: the list keeps it until the user opens the menu.
+        if (tree->isExpanded(index))
+            widest = qMax(widest, captionWidth(tree, index, depth + 1));
     }
     return widest;
 }
 
 } // namespace
 
-void RequirementsWidgets::fitCommands()
+void RequirementsWidgets::fitCommands(bool shrink)
 {
     QTreeView *tree = smButtons->treeView();
     auto *splitter = qobject_cast<QSplitter *>(smButtons->parentWidget());
@@ -147,7 +149,7 @@ void RequirementsWidgets::fitCommands()
     // The requirement list keeps at least half, in a window narrowed later too.
     const int total = sizes.at(0) + sizes.at(1);
     const int width = qMin(panel, total / 2);
-    if (sizes.at(0) < width || sizes.at(0) > total / 2)
+    if (sizes.at(0) < width || sizes.at(0) > total / 2 || (shrink && sizes.at(0) > width))
         splitter->setSizes({width, total - width});
 }
 

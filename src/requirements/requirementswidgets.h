@@ -30,8 +30,9 @@ struct RequirementsWidgets
     /// Empty help, the expression's background, the chooser and the hint shown as the set needs.
     void resetOnLoad(bool curriculumDependent, bool scholarship);
     /// Widens the command panel, when narrower, to show its widest caption whole (the add
-    /// menu's type names differ at their ends), as far as the requirement list keeps half.
-    void fitCommands();
+    /// menu's type names differ at their ends), as far as the requirement list keeps half;
+    /// with `shrink`, a panel wider than it needs (its menu folded) gives the room back.
+    void fitCommands(bool shrink = false);
     /// Fills the curriculum chooser, on the curriculum `shown`.
     void showCurricula(const QList<CurriculumEntry> &curricula, qint32 shown);
     /// Shows the expression in display form; the last "[caption]" of `highlight`, when given, marked.

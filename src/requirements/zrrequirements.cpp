@@ -16,6 +16,7 @@
 #include "reqtypes/requirementkeys.h"
 #include "reqtypes/typecatalog.h"
 
+#include <QTreeView>
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
@@ -36,6 +37,9 @@ const QString &CmdDelete = RequirementsEditor::CmdDelete;
 void zrRequirementsPrivate::connectWidgets()
 {
     QObject::connect(list(), &ItemPanelModel::itemSelected, q, [this](const QString &key) { onItemSelected(key); });
+    // The add menu opened needs the room of its type names; folded, it gives it back.
+    QObject::connect(smButtons->treeView(), &QTreeView::expanded, q, [this] { fitCommands(); });
+    QObject::connect(smButtons->treeView(), &QTreeView::collapsed, q, [this] { fitCommands(true); });
     // A disabled control takes no edits.
     QObject::connect(list(), &ItemPanelModel::beforeValueChange, q,
                      [this](const QString &, const QVariant &, bool &cancel) { cancel = cancel || !enabled; });

@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -31,10 +33,20 @@ struct Result
     QStringList errLines;
 };
 
+/// The test's environment with a settings folder of its own: a language the user's window
+/// saved does not reach the commands, which then speak the default, Greek.
+inline QProcessEnvironment cliEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       QDir::temp().filePath(QStringLiteral("zrreq-cli-settings-%1").arg(QCoreApplication::applicationPid())));
+    return environment;
+}
+
 /// Runs zrreq with `arguments` (and --server `server` unless it is empty or
-/// the command is describe) in `environment`, the test's own by default.
+/// the command is describe) in `environment`, cliEnvironment() by default.
 inline Result zrreq(QStringList arguments, const QString &server = QString(),
-                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                    const QProcessEnvironment &environment = cliEnvironment())
 {
     if (!server.isEmpty() && arguments.first() != QLatin1String("describe"))
         arguments << QStringLiteral("--server") << server;

@@ -242,21 +242,29 @@ void ImpactDialog::exportChosenFile()
 
 QString ImpactDialog::printTitle() const
 {
+    // The date as the reader's language writes it.
+    const QLocale locale(CurrentLanguage() == LangGreek ? QLocale::Greek : QLocale::English);
     return windowTitle() + QStringLiteral(" — ") + m_heading + QStringLiteral(" · ")
-           + QLocale().toString(m_checkedAt, QLocale::ShortFormat);
+           + locale.toString(m_checkedAt, QLocale::ShortFormat);
+}
+
+QString ImpactDialog::printFooter() const
+{
+    return (QStringList{m_report.summary()} + m_change).join(QLatin1Char('\n'));
 }
 
 void ImpactDialog::print()
 {
     const std::unique_ptr<QTextDocument> document =
-        ListDocument(*m_model, m_table->horizontalHeader(), printTitle(), m_report.summary());
+        ListDocument(*m_model, m_table->horizontalHeader(), printTitle(), printFooter());
     PreviewAndPrint(*document, GetLangString(StrPrint), this);
 }
 
 ImpactDialog::Answer ImpactDialog::confirmSave(const QString &server, qint32 programme, const RecordScope &scope,
-                                               SetImpact impact, QWidget *parent)
+                                               SetImpact impact, QWidget *parent, const QStringList &change)
 {
     ImpactDialog dialog(server, programme, scope, std::move(impact), parent);
+    dialog.m_change = change;
     if (!dialog.isFinished()) {
         QEventLoop wait;
         connect(&dialog, &ImpactDialog::finished, &wait, &QEventLoop::quit);

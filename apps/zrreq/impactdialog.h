@@ -36,14 +36,17 @@ public:
     /// dialog is shown when the check ends within a moment, or the user chose Save); Declined when
     /// he chose Cancel once the check had finished; Stopped when he stopped the check before.
     enum class Answer { Save, Declined, Stopped };
+    /// `change` says what was changed, a line each, for the printed list (its curriculum first).
     static Answer confirmSave(const QString &server, qint32 programme, const RecordScope &scope, SetImpact impact,
-                              QWidget *parent);
+                              QWidget *parent, const QStringList &change = {});
 
     /// The check's result; meaningful once finished() was emitted.
     const ImpactReport &report() const { return m_report; }
     bool isFinished() const { return m_finished; }
     /// What a printed list is headed with: the title, the programme, the context and when it was checked.
     QString printTitle() const;
+    /// What a printed list ends with: the summary, then the change it is the effect of.
+    QString printFooter() const;
     /// Writes the list as CSV (UTF-8, the captions as the first line); false with `error` set when it fails.
     bool exportCsv(const QString &path, QString *error = nullptr) const;
 
@@ -60,6 +63,7 @@ private:
 
     ImpactReport m_report;
     QString m_heading; ///< the programme and context the check is of
+    QStringList m_change; ///< what was changed, a line each
     QDateTime m_checkedAt;
     QString m_error; ///< why the check could not run
     bool m_finished = false;

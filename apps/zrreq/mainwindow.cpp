@@ -77,6 +77,7 @@ enum : qint32 {
     StrSaveFailed = 60021,
     StrSaveWarnings = 20033,
     StrImpactStopped = 63516,
+    StrTheChange = 63517, // "The change, in the curriculum «%1»:"
     StrTryOnStudent = 63528,
     StrView = 63529,
     StrRecent = 60022,
@@ -486,6 +487,8 @@ bool MainWindow::save()
 {
     if (m_set.isNull() || !m_object.isValid())
         return true;
+    // Named before the write back marks them written.
+    const QStringList change = unsavedSteps();
     try {
         // Nothing reaches the server unless the whole set is valid.
         m_editor->UpdateRecordset();
@@ -503,7 +506,7 @@ bool MainWindow::save()
     if (const QStringList warnings = m_editor->warnings(); !warnings.isEmpty())
         QMessageBox::information(this, ApplicationTitle(),
                                  GetLangString(StrSaveWarnings) + QStringLiteral("\n\n") + warnings.join(QLatin1Char('\n')));
-    switch (confirmEffect()) {
+    switch (confirmEffect(change)) {
     case ImpactDialog::Answer::Save:
         break;
     case ImpactDialog::Answer::Declined:
@@ -516,7 +519,7 @@ bool MainWindow::save()
     return store([this](cContraints &constraints) { constraints.SaveConstraints(m_set); });
 }
 
-ImpactDialog::Answer MainWindow::confirmEffect()
+ImpactDialog::Answer MainWindow::confirmEffect(const QStringList &change)
 {
     // Students belong to programmes: only a programme's sets decide their results.
     if (m_object.kind != KindProgramme)
@@ -533,7 +536,20 @@ ImpactDialog::Answer MainWindow::confirmEffect()
     }
     return ImpactDialog::confirmSave(m_serverName, programme,
                                      RecordScope{m_object.kind, QVariant(qlonglong(programme)), m_loadedContext, 0},
-                                     std::move(impact), this);
+                                     std::move(impact), this, change);
+}
+
+QStringList MainWindow::unsavedSteps() const
+{
+    const QUndoStack *steps = m_editor->undoStack();
+    const auto *curricula = m_editor->findChild<QComboBox *>(QStringLiteral("cbOrient"));
+    QStringList lines{ReplaceParams(GetLangString(StrTheChange), {curricula ? curricula->currentText() : QString()})};
+    // The steps since the set was loaded or saved; an undone past the save is a step too.
+    const int from = steps->cleanIndex() < 0 ? 0 : std::min(steps->cleanIndex(), steps->index());
+    const int to = std::max(steps->cleanIndex(), steps->index());
+    for (int i = from; i < to; ++i)
+        lines << QStringLiteral("– ") + steps->text(i);
+    return lines.size() > 1 ? lines : QStringList();
 }
 
 bool MainWindow::store(const std::function<void(cContraints &)> &write)

@@ -76,7 +76,9 @@ private:
     bool resolveConflict(const QString &why);
     /// For a programme's set: whom the save would affect, asked before saving
     /// when anybody's result changes. Save when the save may go on.
-    ImpactDialog::Answer confirmEffect();
+    ImpactDialog::Answer confirmEffect(const QStringList &change);
+    // The edits a save would write, named as the undo menu names them, under their curriculum.
+    QStringList unsavedSteps() const;
     /// Runs `write` against the server and loads the saved set; a failure is
     /// shown (a refused save over someone's goes to resolveConflict). True when saved.
     bool store(const std::function<void(cContraints &)> &write);

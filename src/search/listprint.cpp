@@ -95,8 +95,9 @@ QString ListHtml(const QAbstractItemModel &model, const QHeaderView *header, con
         appendRows(model, QModelIndex(), columns, html);
         html += QStringLiteral("</table>\n");
     }
-    if (!footer.isEmpty())
-        html += QStringLiteral("<p>") + footer.toHtmlEscaped() + QStringLiteral("</p>");
+    // One paragraph per line of the footer.
+    for (const QString &line : footer.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        html += QStringLiteral("<p>") + line.toHtmlEscaped() + QStringLiteral("</p>");
     return html + QStringLiteral("</body></html>");
 }
 

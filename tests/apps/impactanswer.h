@@ -30,6 +30,7 @@ public:
         bool stopped = false; ///< the check ended, cancelled, before the dialog went
         bool cancelIsDefault = false; ///< Enter cancels: Save is clicked or nothing is
         QString printTitle;   ///< what a printed list is headed with
+        QString printFooter;  ///< and ends with
     };
 
     /// `save`: Save, else Cancel; `whileRunning`: Cancel as soon as the dialog
@@ -56,6 +57,7 @@ public:
             seen.nowMeet = dialog->report().nowMeet();
             seen.listed = int(dialog->report().changes.size());
             seen.printTitle = dialog->printTitle();
+            seen.printFooter = dialog->printFooter();
             seen.cancelIsDefault = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->isDefault()
                                    && !dialog->findChild<QPushButton *>(QStringLiteral("impactSave"))->isDefault();
             const QString path = QDir::temp().filePath(QStringLiteral("impact-%1.csv").arg(QCoreApplication::applicationPid()));

@@ -429,6 +429,7 @@ private Q_SLOTS:
         auto window = openProgramme();
         // Requirement 10: the ECTS the degree of curriculum 11 needs, 300.
         QVERIFY(listOf(*window)->editValue(ParamKey(10, QStringLiteral("conoptval1")), ects));
+        const QString step = window->editor()->undoStack()->text(0);
         const test::ImpactAnswer impact(save);
         QCOMPARE(window->save(), save);
         QCOMPARE(storedValue(10, QStringLiteral("conoptval1")), save ? ects : QStringLiteral("300"));
@@ -449,6 +450,9 @@ private Q_SLOTS:
         // Printed, it says of what: the programme and the context.
         QVERIFY2(seen.printTitle.contains(QStringLiteral("Προπτυχιακό Πρόγραμμα Σπουδών")) && seen.printTitle.contains(ContextTitle(103)),
                  qPrintable(seen.printTitle));
+        // ... and of which change: the curriculum and the edit, as the undo menu names it.
+        QVERIFY2(!step.isEmpty() && seen.printFooter.contains(step) && seen.printFooter.contains(QStringLiteral("Λογισμικό")),
+                 qPrintable(seen.printFooter));
         QVERIFY(seen.cancelIsDefault);
         if (!save)
             QCOMPARE(window->statusBar()->currentMessage(), GetLangString(60019));

@@ -4,6 +4,7 @@
 #include "cli/commandhelp.h"
 #include "cli/commands.h"
 #include "common/langstrings.h"
+#include "serverinfo.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -34,6 +35,7 @@ enum : qint32 {
     StrStudentOption = 62218,
     StrHistoryOption = 62219,
     StrLangOption = 62220,
+    StrVersionOption = 62278,
     StrBadLanguage = 62221, // "--lang takes el or en, not \"%1\""
 };
 
@@ -73,7 +75,8 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window, i
     const QCommandLineOption student(QStringLiteral("student"), GetLangString(StrStudentOption), QStringLiteral("id"));
     const QCommandLineOption history(QStringLiteral("history"), GetLangString(StrHistoryOption));
     const QCommandLineOption lang(QStringLiteral("lang"), GetLangString(StrLangOption), QStringLiteral("el|en"));
-    const QList<QCommandLineOption> options{help, server, screenshot, student, history, lang};
+    const QCommandLineOption version(QStringLiteral("version"), GetLangString(StrVersionOption));
+    const QList<QCommandLineOption> options{help, version, server, screenshot, student, history, lang};
     parser.addOptions(options);
     if (!parser.parse(arguments)) {
         printError(cli::ParseErrorText(parser, options, arguments));
@@ -91,6 +94,14 @@ int CheckStartArguments(const QStringList &arguments, WindowArguments *window, i
         StringService::instance().setLanguageId(language);
         InitLanguage(language);
         return CheckStartArguments(withoutLanguage(arguments), window, language);
+    }
+    if (parser.isSet(version)) {
+        QTextStream(stdout) << (QStringList{QStringLiteral("zrreq ") + server::serverVersion(),
+                                            QStringLiteral("Qt ") + QString::fromLatin1(qVersion())}
+                                + server::databaseLibraryVersions())
+                                   .join(QLatin1Char('\n'))
+                            << Qt::endl;
+        return 0;
     }
     if (parser.isSet(help)) {
         QString commands;

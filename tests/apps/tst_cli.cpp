@@ -199,6 +199,17 @@ private slots:
     }
 
     // The window's help speaks one language, --lang's: not a Greek letter in English, every option in Greek.
+    // The version said is the project's, with the libraries it runs on.
+    void versionNamesTheProjectAndItsLibraries()
+    {
+        const test::Result r = test::zrreq({QStringLiteral("--version")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.outLines.value(0), QStringLiteral("zrreq " ZR_PROJECT_VERSION));
+        QCOMPARE(r.outLines.value(1), QStringLiteral("Qt ") + QString::fromLatin1(qVersion()));
+        QVERIFY2(r.outLines.value(2).startsWith(QLatin1String("SQLite 3.")), qPrintable(r.outLines.join('|')));
+        QVERIFY2(r.outLines.value(3).startsWith(QLatin1String("PostgreSQL client")), qPrintable(r.outLines.join('|')));
+    }
+
     void helpSpeaksOneLanguage()
     {
         static const QRegularExpression greek(QStringLiteral("[\\x{0370}-\\x{03FF}]"));

@@ -31,8 +31,16 @@ foreach(pattern include/zrRequirement/requirements/zrrequirements.h include/zrRe
     endif()
 endforeach()
 
-# The installed program starts from another folder, with no library path set.
+# The installed program starts from another folder, with no library path set; the menu
+# entry starts it by name and names an icon that is installed.
 if(EXISTS ${prefix}/bin/zrreq)
+    file(READ ${prefix}/share/applications/zrreq.desktop entry)
+    if(NOT entry MATCHES "\nExec=zrreq\n" OR NOT entry MATCHES "\nIcon=zrreq\n" OR NOT entry MATCHES "Name\\[el\\]|GenericName\\[el\\]")
+        message(FATAL_ERROR "the menu entry does not start zrreq with its icon, in Greek too:\n${entry}")
+    endif()
+    if(NOT EXISTS ${prefix}/share/icons/hicolor/scalable/apps/zrreq.svg)
+        message(FATAL_ERROR "the menu entry's icon is not installed")
+    endif()
     unset(ENV{LD_LIBRARY_PATH})
     execute_process(COMMAND ${prefix}/bin/zrreq list --server sqlite:///${WORK_DIR}/none.db
                     WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)

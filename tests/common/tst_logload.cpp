@@ -111,10 +111,17 @@ private Q_SLOTS:
                     continue;
                 const QByteArray keptPath =
                     QFile::encodeName(m_dir.filePath(QStringLiteral("zrrequirements_kept%1.log").arg(kept, 4, 10, QLatin1Char('0'))));
-                if (::link(path.constData(), keptPath.constData()) == 0) {
-                    seenInodes.insert(quint64(st.st_ino));
-                    ++kept;
+                if (::link(path.constData(), keptPath.constData()) != 0)
+                    continue;
+                // A rotation between the stat and the link gives the link a newer file than the one
+                // looked at: what counts is the file linked, and one already kept is not kept twice.
+                struct stat linked {};
+                if (::stat(keptPath.constData(), &linked) != 0 || seenInodes.contains(quint64(linked.st_ino))) {
+                    ::unlink(keptPath.constData());
+                    continue;
                 }
+                seenInodes.insert(quint64(linked.st_ino));
+                ++kept;
             }
         };
         for (auto &p : processes) {

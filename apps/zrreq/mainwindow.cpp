@@ -542,8 +542,7 @@ ImpactDialog::Answer MainWindow::confirmEffect(const QStringList &change)
 QStringList MainWindow::unsavedSteps() const
 {
     const QUndoStack *steps = m_editor->undoStack();
-    const auto *curricula = m_editor->findChild<QComboBox *>(QStringLiteral("cbOrient"));
-    QStringList lines{ReplaceParams(GetLangString(StrTheChange), {curricula ? curricula->currentText() : QString()})};
+    QStringList lines{ReplaceParams(GetLangString(StrTheChange), {m_editor->currentCurriculumName()})};
     // The steps since the set was loaded or saved; an undone past the save is a step too.
     const int from = steps->cleanIndex() < 0 ? 0 : std::min(steps->cleanIndex(), steps->index());
     const int to = std::max(steps->cleanIndex(), steps->index());

@@ -177,6 +177,15 @@ QList<UnknownCode> UnknownCodes(const RequirementValue &shown, const Requirement
 RequirementValue WithDroppedCodes(const RequirementValue &shown, const RequirementValue &read,
                                   const SheetContext &sheet)
 {
+    // Only a list shown empty that its row fills can have been dropped: otherwise no table is read.
+    const auto emptiedHere = [&](const ParameterRow &row) {
+        const ParameterValue *given = shown.parameter(row.field);
+        const ParameterValue *stored = read.parameter(row.field);
+        return row.kind == RowKind::CodeList && given && given->codes().isEmpty() && stored && !stored->codes().isEmpty();
+    };
+    const QList<ParameterRow> rows = SheetRows(shown.typeId, sheet.context);
+    if (std::none_of(rows.begin(), rows.end(), emptiedHere))
+        return shown;
     RequirementValue kept = shown;
     for (const UnknownCode &code : UnknownCodes(shown, read, sheet)) {
         if (code.dropped)

@@ -259,16 +259,18 @@ void RequirementsEditor::fillCurricula()
         setCurriculum(m_curricula.first().id);
 }
 
+QString RequirementsEditor::curriculumName(qint32 curriculum) const
+{
+    for (const CurriculumEntry &entry : m_curricula) {
+        if (entry.id == curriculum)
+            return entry.name;
+    }
+    return QString::number(curriculum);
+}
+
 QString RequirementsEditor::curriculumNote(qint32 curriculum) const
 {
-    QString name = QString::number(curriculum);
-    for (const CurriculumEntry &entry : m_curricula) {
-        if (entry.id == curriculum) {
-            name = entry.name;
-            break;
-        }
-    }
-    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ') + name;
+    return QLatin1Char('\n') + GetLangString(20518).trimmed() + QLatin1Char(' ') + curriculumName(curriculum);
 }
 
 void RequirementsEditor::setCurriculum(qint32 curriculumId)

@@ -101,6 +101,8 @@ public:
 
     /// The curricula of a curriculum-dependent set, as the last load found them; empty otherwise.
     const QList<CurriculumEntry> &curricula() const { return m_curricula; }
+    /// The name of `curriculum` as the chooser lists it; its number when the last load found none.
+    QString curriculumName(qint32 curriculum) const;
     /// "Curriculum: <name>" on a new line, for messages about a curriculum the list does not show.
     QString curriculumNote(qint32 curriculum) const;
     /// Sets the curriculum the next load or switch shows; curriculumChanged when it changes.

@@ -365,6 +365,11 @@ qint32 zrRequirements::currentCurriculum() const
     return d->set.curriculumId();
 }
 
+QString zrRequirements::currentCurriculumName() const
+{
+    return d->editor->curriculumName(d->set.curriculumId());
+}
+
 bool zrRequirements::ValidateRecords()
 {
     d->editor->validate();

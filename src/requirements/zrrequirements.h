@@ -128,6 +128,8 @@ public:
     /// to a programme's curriculum); kept across loads like the user's choice.
     void setCurrentCurriculum(qint32 curriculumId);
     qint32 currentCurriculum() const;
+    /// The name of the curriculum the list shows, as its chooser lists it.
+    QString currentCurriculumName() const;
 
     /// Checks every requirement of the list, in list order, against the rules
     /// of its type and the rules between requirements. Throws the first

@@ -39,19 +39,24 @@ inline qint64 threadCpuNs()
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-/// Medians of the thread CPU time of `floor` and `work`, run alternately
+/// Medians of the thread CPU time (or of `clock`) of `floor` and `work`, run alternately
 /// `runs` times after one warm-up round, so that a busy machine slows both alike.
+/// `settle`, untimed, runs before each of them.
 inline std::pair<qint64, qint64> medianCpuPair(const std::function<void()> &floor, const std::function<void()> &work,
-                                               int runs = 7)
+                                               int runs = 7, const std::function<qint64()> &clock = threadCpuNs,
+                                               const std::function<void()> &settle = {})
 {
+    const auto timed = [&](const std::function<void()> &part) {
+        if (settle)
+            settle();
+        const qint64 start = clock();
+        part();
+        return clock() - start;
+    };
     std::vector<qint64> floors, works;
     for (int round = 0; round <= runs; ++round) {
-        qint64 start = threadCpuNs();
-        floor();
-        const qint64 f = threadCpuNs() - start;
-        start = threadCpuNs();
-        work();
-        const qint64 w = threadCpuNs() - start;
+        const qint64 f = timed(floor);
+        const qint64 w = timed(work);
         if (round == 0)
             continue;
         floors.push_back(f);

@@ -682,6 +682,8 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     };
     QList<int> inserts;
     QList<int> rewritten;  // rows whose expression the save changed
+    const QString update = QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
+                               .arg(names.mid(1).join(QStringLiteral(" = ?, ")));
     for (int i = 0; i < rows.size(); ++i) {
         const SaveRow &r = rows.at(i);
         const bool changed = evalChanged(i);
@@ -693,10 +695,7 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
             QVariantList values;
             appendValues(i, values);
             values.append(r.storedId.toLongLong());
-            if (m_db.write(QStringLiteral("UPDATE QEMObjectConstraint SET %1 = ? WHERE ocID = ?")
-                               .arg(names.mid(1).join(QStringLiteral(" = ?, "))),
-                           values, source)
-                != 1)
+            if (m_db.write(update, values, source) != 1)
                 throw ZrError(ErrSetChanged, source,
                               ReplaceParams(GetLangString(StrSetGone),
                                             {SetKeyCaption(r.loadedKey.isEmpty() ? r.key : r.loadedKey)}));

@@ -138,14 +138,16 @@ void bareReplace(const QString &server, int rows, qint64 firstId)
     c.commit();
 }
 
-// PostgreSQL keeps the rows a replace deleted until a vacuum, as its own
-// autovacuum would soon do: each run starts from a settled table, or it would
-// measure the runs before it.
+// PostgreSQL keeps the rows a replace deleted until a vacuum, and plans the
+// kept versions' look-ups by the table's size when last analyzed; its own
+// autovacuum would soon do both: each run starts from settled tables, or it
+// would measure the runs before it (a history analyzed at 100,000 rows and
+// holding 700,000 took the 100,000-row replace from 9.6x to 11.5x).
 void settle(const QString &server)
 {
     auto db = Database::open(server);
     if (db->dialect() == SqlDialect::PostgreSQL)
-        QSqlQuery(db->connection()).exec(QStringLiteral("VACUUM ANALYZE QEMObjectConstraint"));
+        QSqlQuery(db->connection()).exec(QStringLiteral("VACUUM ANALYZE QEMObjectConstraint, QEMSetHistoryRow"));
 }
 
 // CPU time of this thread and, on PostgreSQL, of the backend process that serves its connection.

@@ -64,6 +64,7 @@ int runInitDb(const QStringList &arguments)
     if (!sizeOk || (command.parser().isSet(large) && students < 1))
         return command.fail(Usage(StrBadLarge, {command.parser().value(large)}));
     const auto create = [&] {
+        const QString prefix = rolePrefix(command);
         auto db = server::Database::open(command.server(), server::Database::Opening::Initialize);
         // Read before anything is dropped: a database in use is never taken for a new one.
         // Named by what matters most to lose, the rest counted.
@@ -83,7 +84,7 @@ int runInitDb(const QStringList &arguments)
         if (!held.isEmpty() && !command.parser().isSet(force))
             throw ZrError(server::ErrHoldsData, QStringLiteral("zrreq init-db"),
                           ReplaceParams(GetLangString(StrHoldsData), {db->displayName(), held.join(QStringLiteral(", "))}));
-        db->initialize(!command.parser().isSet(empty), rolePrefix(command));
+        db->initialize(!command.parser().isSet(empty), prefix);
         if (students > 0)
             server::GenerateLargeVolume(*db, server::LargeVolume::forStudents(students));
     };
@@ -105,8 +106,9 @@ int runUpgradeDb(const QStringList &arguments)
     command.setSubject(QStringLiteral("server %1").arg(command.server()));
     QString report;
     const auto upgrade = [&] {
+        const QString prefix = rolePrefix(command);
         auto db = server::Database::open(command.server(), server::Database::Opening::Initialize);
-        const QStringList added = db->upgrade(rolePrefix(command));
+        const QStringList added = db->upgrade(prefix);
         report = added.isEmpty() ? ReplaceParams(GetLangString(StrUpToDate), {db->displayName()})
                                  : ReplaceParams(GetLangString(StrUpgraded),
                                                  {db->displayName(), added.join(QStringLiteral(", "))});

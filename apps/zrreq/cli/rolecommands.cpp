@@ -42,19 +42,19 @@ int runRoleCommand(const QString &name, qint32 description, const QStringList &a
             throw Usage(StrOneUser);
         const QString user = command.arguments().first();
         command.setSubject(QStringLiteral("user %1").arg(user));
-        auto db = server::Database::open(command.server());
-        if (!granting) {
-            server::Roles::revoke(*db, user, departments);
-            return;
-        }
-        const QString chosen = command.required(QStringLiteral("role"));
-        if (chosen != QLatin1String("reader") && chosen != QLatin1String("editor") && chosen != QLatin1String("admin"))
+        const QString chosen = granting ? command.required(QStringLiteral("role")) : QString();
+        if (granting && chosen != QLatin1String("reader") && chosen != QLatin1String("editor")
+            && chosen != QLatin1String("admin"))
             throw Usage(StrBadRole, {chosen});
         if (chosen == QLatin1String("editor") && departments.isEmpty())
             throw Usage(StrEditorNeedsDepartment);
-        if (chosen != QLatin1String("editor") && !departments.isEmpty())
+        if (granting && chosen != QLatin1String("editor") && !departments.isEmpty())
             throw Usage(StrDepartmentForEditors);
-        server::Roles::grant(*db, user, chosen, departments);
+        auto db = server::Database::open(command.server());
+        if (granting)
+            server::Roles::grant(*db, user, chosen, departments);
+        else
+            server::Roles::revoke(*db, user, departments);
     };
     if (const int failed = command.attempt(change); failed >= 0)
         return failed;

@@ -1,4 +1,5 @@
 #include "constraintsobject.h"
+#include "roles.h"
 
 #include "requirementstore.h"
 #include "servererrors.h"
@@ -69,6 +70,7 @@ Recordset ConstraintsObject::DeleteStudPtyxConstraints(const QString &sessionID,
     SetVersionStore versions(*m_db, source);
     // The degree set is checked even when it holds no rows: a regulation saved since is never removed unseen.
     const QString degree = RequirementSetKey(8, studentId, 103, QString());
+    Roles::refuseUnlessMayChange(*m_db, degree, source);
     QStringList gone{degree};
     QSqlQuery &q = m_db->exec(QStringLiteral("SELECT DISTINCT contypeID FROM QEMObjectConstraint "
                                              "WHERE conobject = 8 AND objID = ? AND contypeID <> 103"),

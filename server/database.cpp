@@ -1,6 +1,7 @@
 #include "database.h"
 #include "textfold.h"
 
+#include "roles.h"
 #include "schemascript.h"
 #include "servererrors.h"
 #include "common/errorlog.h"
@@ -127,8 +128,19 @@ QStringList SplitSqlScript(const QString &script)
     QStringList statements;
     QString current;
     bool inQuote = false;
+    bool inBody = false;  // between $$ and $$: a function's body, its own ";" and quotes
     for (int i = 0; i < script.size(); ++i) {
         const QChar c = script.at(i);
+        if (!inQuote && c == QLatin1Char('$') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('$')) {
+            inBody = !inBody;
+            current += QStringLiteral("$$");
+            ++i;
+            continue;
+        }
+        if (inBody) {
+            current += c;
+            continue;
+        }
         if (!inQuote && c == QLatin1Char('-') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('-')) {
             while (i < script.size() && script.at(i) != QLatin1Char('\n'))
                 ++i;
@@ -372,10 +384,13 @@ QStringList Database::missingFromSchema()
                 missing << table.name + QLatin1Char('.') + column.name;
         }
     }
+    // The roles came with a later version than the tables (PostgreSQL only).
+    if (!missing.contains(QStringLiteral("QEMObjectConstraint")) && Roles::missing(*this))
+        missing << QStringLiteral("zr_may_edit");
     return missing;
 }
 
-QStringList Database::upgrade()
+QStringList Database::upgrade(const QString &rolePrefix)
 {
     const QString source = QStringLiteral("zrQEMSvr.Upgrade");
     Transaction tx(*this, Transaction::Write, source);
@@ -391,6 +406,8 @@ QStringList Database::upgrade()
         execControl(QStringLiteral("DROP VIEW IF EXISTS %1").arg(view.name), source);
     for (const QString &item : missing) {
         const SchemaScript::Table *table = schema.table(item.section(QLatin1Char('.'), 0, 0));
+        if (!table)
+            continue;  // the roles, made below
         if (!item.contains(QLatin1Char('.'))) {
             execControl(table->statement, source);
             continue;
@@ -408,6 +425,7 @@ QStringList Database::upgrade()
     for (const SchemaScript::Object &view : schema.views)
         execControl(view.statement, source);
     installSaverRule(source);
+    Roles::install(*this, rolePrefix, source);
     tx.commit();
     m_tables.clear();
     return missing;
@@ -512,10 +530,12 @@ QString Database::sessionUser(const QString &source)
     return m_sessionUser;
 }
 
-void Database::initialize(bool withSample)
+void Database::initialize(bool withSample, const QString &rolePrefix)
 {
-    Transaction tx(*this, Transaction::Write, QStringLiteral("zrQEMSvr.Initialize"));
+    const QString source = QStringLiteral("zrQEMSvr.Initialize");
+    Transaction tx(*this, Transaction::Write, source);
     createSchema(withSample);
+    Roles::install(*this, rolePrefix, source);
     tx.commit();
 }
 

@@ -74,16 +74,20 @@ public:
     const SchemaTable &knownTable(const QString &name, const QString &source) const;
 
     /// Drops every table of the schema and creates them again, with the
-    /// sample department when `withSample` is true, in one transaction.
-    void initialize(bool withSample);
+    /// sample department when `withSample` is true, in one transaction. On
+    /// PostgreSQL it makes the roles too (see Roles), named with `rolePrefix`
+    /// (empty: the database's own, or Roles::defaultPrefix() for a new one).
+    void initialize(bool withSample, const QString &rolePrefix = QString());
     /// The tables and "table.column"s of the schema the database lacks: empty
-    /// when it is up to date, every table when it holds none of them.
+    /// when it is up to date, every table when it holds none of them; on
+    /// PostgreSQL also "zr_may_edit" when it lacks the roles.
     QStringList missingFromSchema();
     /// Brings a database made by an earlier version up to date in one
     /// transaction, keeping every row: the tables and columns it lacks are
     /// added, its indexes and views made again. Returns what was missing.
     /// Throws ErrNoRequirementTables for a database without the requirement tables.
-    QStringList upgrade();
+    /// On PostgreSQL the roles are made again as initialize() makes them.
+    QStringList upgrade(const QString &rolePrefix = QString());
     /// The tables of the schema that hold rows, with their number of rows.
     QList<QPair<QString, qint64>> heldRows();
 
@@ -196,7 +200,8 @@ private:
     int m_depth = 0;
 };
 
-/// Splits an SQL script into statements (";" outside quotes, "--" comments dropped).
+/// Splits an SQL script into statements (";" outside quotes and $$ bodies, "--" comments outside
+/// bodies dropped).
 ZRSVR_EXPORT QStringList SplitSqlScript(const QString &script);
 
 } // namespace zr::server

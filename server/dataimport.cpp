@@ -1,4 +1,5 @@
 #include "dataimport.h"
+#include "roles.h"
 #include "datarows.h"
 
 #include "common/zrerror.h"
@@ -14,6 +15,10 @@
 namespace zr::server {
 
 using namespace datarows;
+
+namespace {
+constexpr qint32 StrOnlyAdminImports = 62053; // "Only an administrator may import data ..."
+} // namespace
 
 const DataKind *DataImport::kindOfHeader(const QStringList &header, const QString &fileName)
 {
@@ -369,6 +374,8 @@ bool DataImport::workOut(const DataProgress &progress, bool commit)
     if (progress && !progress(0, total))
         return false;
     Database::Transaction writing(*m_db, Database::Transaction::Write, Source);
+    // Even a plan writes (and rolls back): it is an administrator's, as the database has it.
+    Roles::refuseUnlessAdministrator(*m_db, StrOnlyAdminImports, Source);
     // Streamed rows are written once and not read again: a few MB of SQLite's page cache
     // keep an import's memory the same for millions of rows as for thousands.
     QVariant cacheSize;

@@ -1,4 +1,5 @@
 #include "requirementstore.h"
+#include "roles.h"
 
 #include "constraintdescriber.h"
 #include "database.h"
@@ -450,6 +451,9 @@ void RequirementStore::save(Recordset &constraints, const QString &source,
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 
     Database::Transaction tx(m_db, Database::Transaction::Write, source);
+    // Said in one line before the database would refuse the first write.
+    for (auto it = touched.constBegin(); it != touched.constEnd(); ++it)
+        Roles::refuseUnlessMayChange(m_db, it.key(), source);
     m_db.lockForNewIds(kChapter, source);
     // Every set is locked and checked before anything is written: a set saved
     // since it was loaded refuses the whole save.

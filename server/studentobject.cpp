@@ -1,4 +1,5 @@
 #include "studentobject.h"
+#include "roles.h"
 
 #include "exceptionkey.h"
 #include "filterparser.h"
@@ -56,9 +57,10 @@ QVariant StudentObject::SaveExcludedStudent(const QString &sessionID, const QStr
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     int added = 0, removed = 0;
     Database::Transaction tx(*m_db, Database::Transaction::Write, source);
-    m_db->lockForNewIds(QStringLiteral("QEMExcludedStudents"), source);
     // The list as it was, kept as the version a change replaces.
     const QString list = ExceptionListKey(objectKind, objectId, context, extraKey);
+    Roles::refuseUnlessMayChange(*m_db, list, source);
+    m_db->lockForNewIds(QStringLiteral("QEMExcludedStudents"), source);
     SetVersionStore versions(*m_db, source);
     const SetVersion locked = versions.lock(list);
     if (version && *version >= 0)

@@ -25,6 +25,8 @@
 #include "serverdialog.h"
 #include "servererrors.h"
 #include "serverinfo.h"
+#include "database.h"
+#include "roles.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -93,6 +95,7 @@ enum : qint32 {
     StrRedo = 63538,
     StrUndoHistory = 63539,
     StrAsLoaded = 63540,
+    StrReadOnly = 60259, // "Read only. %1 Audits and the history stay open."
 };
 
 // Shows that the window is busy from the first moment: the pointer and a
@@ -136,6 +139,12 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
     m_objectTitle->setFont(titleFont);
 
     m_editor = new zrRequirements(this);
+    m_readOnlyBanner = new QLabel(this);
+    m_readOnlyBanner->setObjectName(QStringLiteral("readOnlyBanner"));
+    m_readOnlyBanner->setWordWrap(true);
+    m_readOnlyBanner->setMargin(6);
+    m_readOnlyBanner->setStyleSheet(QStringLiteral("background: #fff3cd; color: #664d03; border: 1px solid #e0c36a;"));
+    m_readOnlyBanner->hide();
     auto *right = new QWidget(this);
     auto *bar = new QHBoxLayout;
     bar->addWidget(m_objectTitle, 1);
@@ -143,6 +152,7 @@ MainWindow::MainWindow(const QString &serverName, QWidget *parent) : QMainWindow
     bar->addWidget(m_context);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->addLayout(bar);
+    rightLayout->addWidget(m_readOnlyBanner);
     rightLayout->addWidget(m_editor, 1);
 
     m_splitter = new QSplitter(this);
@@ -173,6 +183,7 @@ void MainWindow::buildMenus()
 {
     m_fileMenu = menuBar()->addMenu(QString());
     m_saveAction = m_fileMenu->addAction(QString(), QKeySequence::Save, this, [this] { save(); });
+    m_saveAction->setObjectName(QStringLiteral("saveAction"));
     m_reloadAction = m_fileMenu->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                            &MainWindow::reload);
     m_setFiles = new SetFileActions(this, m_editor, [this] { return m_set; });
@@ -318,6 +329,9 @@ void MainWindow::retranslate()
                                                   : title);
     }
     m_tree->retranslate();
+    // The banner's line names the department in the language chosen.
+    if (m_readOnly)
+        applyRights();
 }
 
 SetHistoryWindow *MainWindow::showHistory()
@@ -337,6 +351,7 @@ SetHistoryWindow *MainWindow::showHistory()
         return nullptr;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setRestorable(!m_readOnly);
     connect(window, &SetHistoryWindow::restoreRequested, this, [this, window](qint64 number, const QByteArray &file) {
         if (m_setFiles->restoreVersion(number, file))
             window->accept();
@@ -417,6 +432,7 @@ void MainWindow::loadRequirements()
         if (m_object.curriculum != 0)
             m_editor->setCurrentCurriculum(m_object.curriculum);
         m_editor->setRsConstraints(set);
+        applyRights();
         m_writtenUnsaved = false;
         const qint32 programme = m_object.kind == KindProgramme ? m_object.id.toInt() : 0;
         m_tryPane->setObject(programme, RecordScope{m_object.kind, QVariant(qlonglong(m_object.id.toLongLong())),
@@ -432,6 +448,32 @@ void MainWindow::loadRequirements()
         TrapError(error);
         showError(error.number, error.description, error.source);
     }
+}
+
+void MainWindow::applyRights()
+{
+    QString refused;
+    bool administrator = true;
+    try {
+        auto db = server::Database::open(m_serverName);
+        const server::Roles::ObjectRight right =
+            server::Roles::rightOver(*db, m_object.kind, m_object.id.toLongLong());
+        if (!right.mayChange)
+            refused = server::Roles::refusal(*db, right);
+        administrator = server::Roles::isAdministrator(*db);
+    } catch (ZrError &error) {
+        // Unasked, everything stays offered: the database still refuses what its user may not do.
+        TrapError(error);
+    }
+    m_readOnly = !refused.isEmpty();
+    m_readOnlyBanner->setText(ReplaceParams(GetLangString(StrReadOnly), {refused}));
+    m_readOnlyBanner->setVisible(m_readOnly);
+    m_saveAction->setEnabled(!m_readOnly);
+    m_setFiles->importAction()->setEnabled(!m_readOnly);
+    m_importDataAction->setEnabled(administrator);
+    // Every load offers edits again; a set its user may not change offers none.
+    if (m_readOnly)
+        m_editor->setEditingEnabled(false);
 }
 
 void MainWindow::onObjectChosen(const ObjectRef &object)

@@ -52,6 +52,9 @@ public:
     zr::zrRequirements *editor() const { return m_editor; }
     /// The pane that tries the set on screen on one student (tests drive it).
     TryPane *tryPane() const { return m_tryPane; }
+    /// The set on screen is one the database's user may read but not change: a banner says so,
+    /// Save, File > Import and the edits are off; audits and the history stay.
+    bool isReadOnly() const { return m_readOnly; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -65,6 +68,9 @@ private:
     void setLanguage(int languageId);
     void showAbout();
     void loadRequirements();
+    /// Asks the database whether its user may change the set on screen (and import data), and
+    /// offers only what he may; the database refuses the rest anyway.
+    void applyRights();
     /// With unsaved edits, asks whether to save, discard or stay; true when
     /// the caller may go on (saved or discarded).
     bool confirmLeave();
@@ -110,6 +116,8 @@ private:
     QComboBox *m_context = nullptr;
     QLabel *m_contextLabel = nullptr;
     ElidedLabel *m_objectTitle = nullptr;
+    QLabel *m_readOnlyBanner = nullptr;
+    bool m_readOnly = false;
     zr::zrRequirements *m_editor = nullptr;
     QMenu *m_fileMenu = nullptr;
     QMenu *m_languageMenu = nullptr;

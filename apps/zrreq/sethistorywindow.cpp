@@ -241,4 +241,9 @@ void SetHistoryWindow::restore()
     }
 }
 
+void SetHistoryWindow::setRestorable(bool restorable)
+{
+    m_restore->setVisible(restorable);
+}
+
 } // namespace zr::app

@@ -56,6 +56,8 @@ public:
     void choose(const QList<qint64> &numbers, bool exceptions = false);
     /// The difference the window shows, as it shows it.
     QString differenceText() const;
+    /// Whether Restore is offered (default true): not to a user who may not change the set.
+    void setRestorable(bool restorable);
 
 Q_SIGNALS:
     /// Restore was pressed for version `number`: `file` holds its rows.

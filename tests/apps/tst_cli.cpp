@@ -238,7 +238,7 @@ private slots:
         const QString english = QStringLiteral("Usage:|Options:|Arguments:|Displays help|^  -[^\\x{0370}-\\x{03FF}]*$");
         const QString greek = QStringLiteral("Χρήση:|Επιλογές:|Ορίσματα:|Δείχνει");
         for (const char *name : {"validate", "describe", "export", "history", "import", "init-db", "upgrade-db",
-                                 "audit", "data", "list"}) {
+                                 "audit", "data", "list", "grant", "revoke"}) {
             const QString arguments = name == QByteArray("data") ? QStringLiteral(".*^Ορίσματα:$") : QString();
             QTest::newRow(qPrintable(QStringLiteral("%1 --help el").arg(name)))
                 << QStringList{name, "--help", "--lang", "el"} << 0 << 0

@@ -5,6 +5,7 @@
 #include "serverfixture.h"
 #include "../datafile.h"
 #include "requirementstore.h"
+#include "roles.h"
 #include "schemascript.h"
 #include "servererrors.h"
 #include "setchangesummary.h"
@@ -222,7 +223,7 @@ private slots:
         const QString other = qEnvironmentVariable("ZRREQ_TEST_PG_SECRET");
         {
             auto db = Database::open(owner);
-            db->execControl(QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA public TO zrsecret"), kSource);
+            Roles::grant(*db, QStringLiteral("zrsecret"), QStringLiteral("editor"), {QStringLiteral("105")});
         }
         Database::closeAll();
         SetVersionStore::setSavingUser(QStringLiteral("somebody else"));

@@ -14,7 +14,7 @@ constexpr Entry Commands[] = {
     {"validate", runValidate, 62205}, {"describe", runDescribe, 62206}, {"export", runExport, 62207},
     {"history", runHistory, 64000},   {"import", runImport, 62208},     {"init-db", runInitDb, 62209},
     {"upgrade-db", runUpgradeDb, 62212}, {"audit", runAudit, 63251},     {"data", runData, 65015},
-    {"list", runList, 62213},
+    {"list", runList, 62213},        {"grant", runGrant, 62351},       {"revoke", runRevoke, 62352},
 };
 } // namespace
 

@@ -31,6 +31,11 @@ int runAudit(const QStringList &arguments);
 int runInitDb(const QStringList &arguments);
 /// `zrreq upgrade-db`: brings a database of an earlier version up to date, keeping every row.
 int runUpgradeDb(const QStringList &arguments);
+/// `zrreq grant USER --role reader|editor|admin [--department D]...`: gives a PostgreSQL database
+/// user a role; the database refuses it to anyone but an administrator. Exit 0 done, 2 refused.
+int runGrant(const QStringList &arguments);
+/// `zrreq revoke USER [--department D]...`: takes a user's roles, or his right to change departments.
+int runRevoke(const QStringList &arguments);
 /// `zrreq list [--json]`: the stored requirement sets, one line each, by the keys the other subcommands take.
 int runList(const QStringList &arguments);
 /// `zrreq data import FILE... [--apply]`: brings a registry's catalogue in from CSV files, matched

@@ -5,6 +5,7 @@
 #include "common/zrerror.h"
 #include "database.h"
 #include "largevolume.h"
+#include "roles.h"
 #include "servererrors.h"
 
 namespace zr::app::cli {
@@ -24,7 +25,23 @@ enum : qint32 {
     StrLargeOption = 62324,
     StrForceOption = 62325,
     StrUpgradeDescription = 62326,
+    StrRolePrefixOption = 62362,
+    StrBadRolePrefix = 62363, // "--role-prefix takes lower-case letters, digits and _, a letter first, not «%1»"
 };
+
+QCommandLineOption rolePrefixOption()
+{
+    return {QStringLiteral("role-prefix"), GetLangString(StrRolePrefixOption), QStringLiteral("P")};
+}
+
+// The prefix --role-prefix names (empty when it is not given); throws UsageError for one no role may begin with.
+QString rolePrefix(const CommandLine &command)
+{
+    const QString prefix = command.parser().value(QStringLiteral("role-prefix"));
+    if (command.parser().isSet(QStringLiteral("role-prefix")) && !server::Roles::isValidPrefix(prefix))
+        throw Usage(StrBadRolePrefix, {prefix});
+    return prefix;
+}
 } // namespace
 
 int runInitDb(const QStringList &arguments)
@@ -34,7 +51,7 @@ int runInitDb(const QStringList &arguments)
     const QCommandLineOption empty(QStringLiteral("empty"), GetLangString(StrEmptyOption));
     const QCommandLineOption large(QStringLiteral("large"), GetLangString(StrLargeOption), QStringLiteral("N"));
     const QCommandLineOption force(QStringLiteral("force"), GetLangString(StrForceOption));
-    command.addOptions({sample, empty, large, force});
+    command.addOptions({sample, empty, large, force, rolePrefixOption()});
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -47,6 +64,7 @@ int runInitDb(const QStringList &arguments)
     if (!sizeOk || (command.parser().isSet(large) && students < 1))
         return command.fail(Usage(StrBadLarge, {command.parser().value(large)}));
     const auto create = [&] {
+        const QString prefix = rolePrefix(command);
         auto db = server::Database::open(command.server(), server::Database::Opening::Initialize);
         // Read before anything is dropped: a database in use is never taken for a new one.
         // Named by what matters most to lose, the rest counted.
@@ -66,7 +84,7 @@ int runInitDb(const QStringList &arguments)
         if (!held.isEmpty() && !command.parser().isSet(force))
             throw ZrError(server::ErrHoldsData, QStringLiteral("zrreq init-db"),
                           ReplaceParams(GetLangString(StrHoldsData), {db->displayName(), held.join(QStringLiteral(", "))}));
-        db->initialize(!command.parser().isSet(empty));
+        db->initialize(!command.parser().isSet(empty), prefix);
         if (students > 0)
             server::GenerateLargeVolume(*db, server::LargeVolume::forStudents(students));
     };
@@ -79,6 +97,7 @@ int runInitDb(const QStringList &arguments)
 int runUpgradeDb(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("upgrade-db"), GetLangString(StrUpgradeDescription));
+    command.addOption(rolePrefixOption());
     command.addServerOption();
     command.addLanguageOption();
     if (const int done = command.parse(arguments); done >= 0)
@@ -87,8 +106,9 @@ int runUpgradeDb(const QStringList &arguments)
     command.setSubject(QStringLiteral("server %1").arg(command.server()));
     QString report;
     const auto upgrade = [&] {
+        const QString prefix = rolePrefix(command);
         auto db = server::Database::open(command.server(), server::Database::Opening::Initialize);
-        const QStringList added = db->upgrade();
+        const QStringList added = db->upgrade(prefix);
         report = added.isEmpty() ? ReplaceParams(GetLangString(StrUpToDate), {db->displayName()})
                                  : ReplaceParams(GetLangString(StrUpgraded),
                                                  {db->displayName(), added.join(QStringLiteral(", "))});

@@ -11,6 +11,7 @@ ZR_PACKAGES=(
     postgresql
     xvfb xauth fonts-dejavu-core
     poppler-utils   # pdftotext: the tests read back the text of the audit report's PDF
+    librsvg2-bin    # rsvg-convert: the build draws zrreq's icon at the icon theme's sizes
 )
 
 zr_install_deps() {

@@ -11,6 +11,15 @@ ZR_PACKAGES=(
     postgresql
     xvfb xauth fonts-dejavu-core
     poppler-utils   # pdftotext: the tests read back the text of the audit report's PDF
+    librsvg2-bin    # rsvg-convert: the build draws zrreq's icon at the icon theme's sizes
+)
+
+# What scripts/package.sh and tests/packaging/check-packages.sh need besides: making Debian
+# packages and checking them, reading the manual page, starting the program from its menu entry
+# on a virtual display and taking a picture of it.
+ZR_PACKAGE_TOOLS=(
+    dpkg-dev fakeroot file binutils lintian appstream man-db
+    x11-utils x11-apps netpbm
 )
 
 zr_install_deps() {

@@ -226,6 +226,39 @@ private slots:
                  qPrintable(describe(r)));
     }
 
+    // The help wraps to the terminal's width where the shell exports it (COLUMNS), to 80 columns
+    // otherwise; the manual page is written from it unwrapped.
+    void helpWrapsToTheTerminal_data()
+    {
+        QTest::addColumn<QString>("columns"); // empty: not set
+        QTest::addColumn<int>("wider");       // the longest line is wider than this
+        QTest::addColumn<int>("widest");      // and at most this wide
+        QTest::newRow("no COLUMNS") << QString() << 59 << 79;
+        QTest::newRow("a narrow terminal") << QStringLiteral("60") << 40 << 59;
+        QTest::newRow("narrower than any help") << QStringLiteral("20") << 59 << 79;
+        QTest::newRow("unwrapped") << QStringLiteral("100000") << 79 << 100000;
+    }
+
+    void helpWrapsToTheTerminal()
+    {
+        QFETCH(QString, columns);
+        QFETCH(int, wider);
+        QFETCH(int, widest);
+        QProcessEnvironment env = test::cliEnvironment();
+        env.remove(QStringLiteral("COLUMNS"));
+        if (!columns.isEmpty())
+            env.insert(QStringLiteral("COLUMNS"), columns);
+        const Result r = zrreq({"audit", "--help", "--lang", "en"}, QString(), env);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        // A word longer than the room left stands alone on its line, however long.
+        qsizetype longest = 0;
+        for (const QString &line : r.outLines) {
+            if (line.trimmed().contains(QLatin1Char(' ')))
+                longest = std::max(longest, line.size());
+        }
+        QVERIFY2(longest > wider && longest <= widest, qPrintable(r.outLines.join(QLatin1Char('\n'))));
+    }
+
     // A subcommand's help and usage errors speak one language: --lang's, else the one the window
     // saved last, else Greek. Greek help has no heading and no option left in English.
     void helpAndErrorsSpeakTheChosenLanguage_data()

@@ -13,7 +13,14 @@ enum : qint32 {
     StrUnexpectedValue = 62227, // "%1 takes no value"
 };
 
-constexpr qsizetype LineWidth = 79;
+// The terminal's width where the shell exports it (COLUMNS), else 80, less the last column, so
+// that no line ends at the edge. The manual page is written from help that is not wrapped.
+qsizetype lineWidth()
+{
+    const int columns = qEnvironmentVariableIntValue("COLUMNS");
+    return (columns > 40 ? columns : 80) - 1;
+}
+
 // Wider names start their description on the next line rather than squeeze it.
 constexpr qsizetype MaxNameWidth = 40;
 
@@ -37,12 +44,13 @@ QString shownNames(const QCommandLineOption &option)
 QString Wrapped(const QString &text, qsizetype indent)
 {
     const QString margin(indent, QLatin1Char(' '));
+    const qsizetype width = lineWidth();
     QStringList lines;
     for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
         QString line;
         for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             // The first line follows a name as wide as the margin of the others.
-            if (!line.isEmpty() && indent + line.size() + 1 + word.size() > LineWidth) {
+            if (!line.isEmpty() && indent + line.size() + 1 + word.size() > width) {
                 lines << line;
                 line.clear();
             }

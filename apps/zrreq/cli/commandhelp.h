@@ -9,11 +9,11 @@
 namespace zr::app::cli {
 
 /// The options as --help lists them, one entry each: "  -h, --help <value>", then the
-/// description, wrapped to the terminal's 80 columns. Options hidden from help are left out.
+/// description, wrapped to the terminal's width (COLUMNS, else 80). Options hidden from help are left out.
 QString OptionLines(const QList<QCommandLineOption> &options);
 /// One entry of a help list: `name` in a column of `width`, then `description`, wrapped.
 QString HelpEntry(const QString &name, const QString &description, qsizetype width);
-/// `text` wrapped at 79 columns, every line after the first indented by `indent` spaces.
+/// `text` wrapped to the terminal's width, every line after the first indented by `indent` spaces.
 QString Wrapped(const QString &text, qsizetype indent);
 
 /// Why `parser` refused `arguments` (the program's, its name first), in the string table's

@@ -1,4 +1,5 @@
 #include "clirunner.h"
+#include "../datafile.h"
 #include "hostfixture.h"
 #include "saverows.h"
 
@@ -48,7 +49,7 @@ class tst_Roles : public QObject
                                        "FROM QEMObjectConstraint WHERE conobject = 13 AND objID = 105"),
                         QStringLiteral("test"));
         // Roles are the cluster's: what an earlier case granted outlives its database.
-        for (const char *user : {"zr_reader_u", "zr_editor_u", "zr_admin_u", "zr_other_u"})
+        for (const char *user : Users)
             Roles::revoke(*db, QLatin1String(user), {});
         Roles::grant(*db, QStringLiteral("zr_reader_u"), QStringLiteral("reader"), {});
         Roles::grant(*db, QStringLiteral("zr_editor_u"), QStringLiteral("editor"), {QStringLiteral("105")});
@@ -110,13 +111,9 @@ class tst_Roles : public QObject
             return void(test::serverObject<cContraints>(server)->DeleteStudPtyxConstraints(QStringLiteral("zrreq"), 7, false));
         if (path.startsWith(QLatin1String("import"))) {
             // The department's set of context 112 in place of its set of context 106.
-            const test::Result exported = test::zrreq({QStringLiteral("export"), QStringLiteral("--kind"), QStringLiteral("13"),
-                                                       QStringLiteral("--object"), QStringLiteral("105"),
-                                                       QStringLiteral("--context"), QStringLiteral("112")},
-                                                      server);
-            const QString file = test::writeFile(m_files, QStringLiteral("set112.json"), exported.out);
-            return run({QStringLiteral("import"), QStringLiteral("--file"), file, QStringLiteral("--kind"), QStringLiteral("13"),
-                        QStringLiteral("--object"), path.right(3), QStringLiteral("--context"), QStringLiteral("106")},
+            const QString file = test::writeFile(m_files, QStringLiteral("set112.json"),
+                                                 test::zrreq(words("export --kind 13 --object 105 --context 112"), server).out);
+            return run(words("import --kind 13 --context 106 --object") << path.right(3) << QStringLiteral("--file") << file,
                        server);
         }
         if (path == QLatin1String("data import")) {
@@ -128,12 +125,13 @@ class tst_Roles : public QObject
             return void(import.apply());
         }
         if (path == QLatin1String("grant"))
-            return run({QStringLiteral("grant"), QStringLiteral("zr_other_u"), QStringLiteral("--role"), QStringLiteral("admin")},
-                       server);
+            return run(words("grant zr_other_u --role admin"), server);
         QFAIL(qPrintable(QStringLiteral("no write path \"%1\"").arg(path)));
     }
 
     static bool editorMay(const QString &path) { return path.endsWith(QLatin1String("105")); }
+    static QStringList words(const char *line) { return QString::fromLatin1(line).split(u' '); }
+    static constexpr const char *Users[] = {"zr_reader_u", "zr_editor_u", "zr_admin_u", "zr_other_u"};
 
 private Q_SLOTS:
     void initTestCase()
@@ -144,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(m_files.isValid());
         QVERIFY(m_fixture.reset(QStringLiteral("postgresql")));
         auto db = Database::open(qEnvironmentVariable("ZRREQ_TEST_PG"));
-        for (const char *user : {"zr_reader_u", "zr_editor_u", "zr_admin_u", "zr_other_u"})
+        for (const char *user : Users)
             db->execControl(QStringLiteral("CREATE ROLE %1 LOGIN").arg(QLatin1String(user)), QStringLiteral("test"));
         Database::closeAll();
     }
@@ -196,29 +194,7 @@ private Q_SLOTS:
 
     // The same writes sent straight to the database, past every check of the client: each is
     // refused (an error, or no row it may touch) unless the role allows it. Rolled back after.
-    void theDatabaseRefusesWhatTheRoleDoesNotAllow_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("allowedTo"); // r reader, e editor of 105, a admin
-        const auto row = [](const char *name, const char *sql, const char *allowedTo) {
-            QTest::newRow(name) << QString::fromUtf8(sql) << QString::fromLatin1(allowedTo);
-        };
-        row("change 105's requirement", "UPDATE QEMObjectConstraint SET conlabel = 'x' WHERE conobject = 13 AND objID = 105", "ea");
-        row("change 120's requirement", "UPDATE QEMObjectConstraint SET conlabel = 'x' WHERE conobject = 13 AND objID = 120", "a");
-        row("move 105's requirement to 120", "UPDATE QEMObjectConstraint SET objID = 120 WHERE ocID = 42", "a");
-        row("add a requirement to 120", "INSERT INTO QEMObjectConstraint (ocID, contypeID, conobject, objID, conID) "
-                                        "VALUES (5000, 106, 13, 120, 10)", "a");
-        row("delete 120's requirements", "DELETE FROM QEMObjectConstraint WHERE conobject = 13 AND objID = 120", "a");
-        row("except a student from 120", "INSERT INTO QEMExcludedStudents (exID, student_ID, objID, conobject, contypeID) "
-                                         "VALUES (5000, 3, 120, 13, 106)", "a");
-        row("end a 105 student's regulation", "DELETE FROM QEMStudRegulation WHERE student_ID = 7", "ea");
-        row("version a set of 120", "INSERT INTO QEMSetVersion (setkey, version) VALUES ('13/120/106/', 1)", "a");
-        row("version a set of 105", "INSERT INTO QEMSetVersion (setkey, version) VALUES ('13/105/106/', 1)", "ea");
-        row("rename a department", "UPDATE QEMDepartments SET depname = 'x' WHERE depID = '105'", "a");
-        row("empty the requirements", "TRUNCATE QEMObjectConstraint CASCADE", "a");
-        row("make oneself an administrator", "SELECT zr_grant(session_user::VARCHAR, 'admin', '{}')", "a");
-        row("give oneself department 120", "INSERT INTO zr_editor_department VALUES (session_user, '120')", "");
-    }
+    void theDatabaseRefusesWhatTheRoleDoesNotAllow_data() { test::addDataRows(QFINDTESTDATA("data/rolewrites.tsv")); }
 
     void theDatabaseRefusesWhatTheRoleDoesNotAllow()
     {
@@ -282,8 +258,7 @@ private Q_SLOTS:
         Database::closeAll();
         QCOMPARE(test::errorOf([&] { Database::open(owner); }), int(ErrSchemaOutdated));
         Database::closeAll();
-        const test::Result upgraded = test::zrreq({QStringLiteral("upgrade-db"), QStringLiteral("--lang"), QStringLiteral("en")},
-                                                  owner);
+        const test::Result upgraded = test::zrreq(words("upgrade-db --lang en"), owner);
         QCOMPARE(upgraded.exitCode, 0);
         QVERIFY2(upgraded.outLines.value(0).contains(QLatin1String("zr_may_edit")), upgraded.out.constData());
         auto db = Database::open(serverAs(QStringLiteral("zr_editor_u")));

@@ -1,3 +1,4 @@
+#include "../datafile.h"
 #include "../samplereport.h"
 #include "audit/reportwriters.h"
 #include "common/langstrings.h"
@@ -125,33 +126,17 @@ private slots:
     }
 
     // The text bar never looks complete short of its end; the page's bar is two cells as wide as the shares.
-    void barsShowTheShareReached_data()
-    {
-        QTest::addColumn<double>("measured");
-        QTest::addColumn<double>("needed");
-        QTest::addColumn<QString>("textBar");
-        QTest::addColumn<QString>("htmlCells");
-        const QString full(20, u'█');
-        const QString empty(20, u'░');
-        QTest::newRow("half") << 150.0 << 300.0 << QString(10, u'█') + QString(10, u'░') << "reached 50|rest 50";
-        QTest::newRow("almost") << 299.5 << 300.0 << QString(19, u'█') + QStringLiteral("▉") << "reached 99|rest 1";
-        QTest::newRow("met") << 300.0 << 300.0 << full << "full 100";
-        QTest::newRow("beyond") << 412.0 << 300.0 << full << "full 100";
-        QTest::newRow("none") << 0.0 << 300.0 << empty << "rest 100";
-        QTest::newRow("negative") << -5.0 << 10.0 << empty << "rest 100";
-        QTest::newRow("nothing needed") << 0.0 << 0.0 << full << "full 100";
-        QTest::newRow("not a number") << std::nan("") << 300.0 << empty << "rest 100";
-        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 300.0 << empty << "rest 100";
-    }
+    void barsShowTheShareReached_data() { zr::test::addDataRows(QFINDTESTDATA("data/reportbars.tsv")); }
     void barsShowTheShareReached()
     {
-        QFETCH(double, measured);
-        QFETCH(double, needed);
+        QFETCH(QString, measuredText); // "nan" and "inf" too
+        QFETCH(int, needed);
         QFETCH(QString, textBar);
+        const double measured = measuredText.toDouble();
         QFETCH(QString, htmlCells);
         AuditReport report = SampleReport(QStringLiteral("en"));
         report.requirements = {report.requirements.first()};
-        report.requirements[0].progress = ReportProgress{measured, needed, QStringLiteral("ECTS"), QString()};
+        report.requirements[0].progress = ReportProgress{measured, double(needed), QStringLiteral("ECTS"), QString()};
         const QStringList bars = ReportText(report).split(QLatin1Char('\n')).filter(QStringLiteral(" / "));
         QCOMPARE(bars.size(), 1);
         QCOMPARE(bars.first().trimmed().section(QLatin1Char(' '), 0, 0), textBar);
@@ -168,26 +153,7 @@ private slots:
         QVERIFY(std::isfinite(measured) ? written.toDouble() == measured : written.isNull());
     }
 
-    void jsonNamesEveryFieldStably_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QVariant>("expected");
-        QTest::newRow("format") << "format" << QVariant("zrreq-audit-report/1");
-        QTest::newRow("language") << "language" << QVariant("el");
-        QTest::newRow("name") << "studentName" << QVariant("Παπαδοπούλου Ελένη");
-        QTest::newRow("registration") << "registration" << QVariant("1001123");
-        QTest::newRow("version") << "setVersion" << QVariant(4);
-        QTest::newRow("date with its offset") << "asOf" << QVariant("2025-03-05T12:00:00Z");
-        QTest::newRow("verdict") << "verdict" << QVariant("UNMET");
-        QTest::newRow("requirement verdict") << "requirements/0/verdict" << QVariant("UNMET");
-        QTest::newRow("deciding") << "requirements/0/deciding" << QVariant(true);
-        QTest::newRow("not needed") << "requirements/3/needed" << QVariant(false);
-        QTest::newRow("measured") << "requirements/0/progress/measured" << QVariant(262.5);
-        QTest::newRow("missing") << "requirements/0/progress/missing" << QVariant("37,5 ECTS");
-        QTest::newRow("no progress") << "requirements/2/progress" << QVariant();
-        QTest::newRow("candidate semester") << "requirements/0/candidates/0/semester" << QVariant(7);
-        QTest::newRow("plan course") << "plan/courses/3/ects" << QVariant(7.5);
-    }
+    void jsonNamesEveryFieldStably_data() { zr::test::addDataRows(QFINDTESTDATA("data/reportjson.tsv")); }
     void jsonNamesEveryFieldStably()
     {
         QFETCH(QString, path);

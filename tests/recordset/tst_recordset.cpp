@@ -1,6 +1,7 @@
 #include "recordset/recordset.h"
 #include "common/zrerror.h"
 #include "../datafile.h"
+#include "../server/saverows.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -50,17 +51,6 @@ QList<int> visibleIds(Recordset rs)
     return ids;
 }
 
-int errorOf(const std::function<void()> &work, QString *description = nullptr)
-{
-    try {
-        work();
-    } catch (const ZrError &e) {
-        if (description)
-            *description = e.description;
-        return e.number;
-    }
-    return 0;
-}
 
 QList<int> idList(const QVariant &ids)
 {
@@ -107,11 +97,11 @@ private Q_SLOTS:
         rs.moveNext();
         const Recordset::Bookmark before = rs.bookmark();
         QString why;
-        QCOMPARE(errorOf([&] { rs.setFilter(criteria); }, &why), error);
+        QCOMPARE(test::errorOf([&] { rs.setFilter(criteria); }, &why), error);
         // The error names what is wrong.
         QVERIFY2(why.contains(named), qPrintable(why));
         if (!criteria.isEmpty())
-            QCOMPARE(errorOf([&] { all.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); }), error);
+            QCOMPARE(test::errorOf([&] { all.find(criteria, 0, Recordset::SearchForward, Recordset::StartFirst); }), error);
         if (error) {
             QCOMPARE(rs.filter(), QStringLiteral("contypeID=102"));
             QCOMPARE(rs.recordCount(), 3);
@@ -156,7 +146,7 @@ private Q_SLOTS:
 
         Recordset rs({makeField(QStringLiteral("v"), types.value(type))});
         rs.addNew();
-        const int error = errorOf([&] { rs.setValue(u"v", input); });
+        const int error = test::errorOf([&] { rs.setValue(u"v", input); });
         QCOMPARE(error, fails ? int(Recordset::ErrTypeMismatch) : 0);
         // A failed write leaves the field as it was: NULL.
         const QVariant v = rs.value(u"v");
@@ -183,7 +173,7 @@ private Q_SLOTS:
         rs.setValue(u"contypeID", 109);
         rs.deleteCurrent();
         QCOMPARE(rs.status(), Recordset::adRecDeleted);
-        QVERIFY(errorOf([&] { rs.setValue(u"name", QStringLiteral("x")); }) == Recordset::ErrRowDeleted);
+        QVERIFY(test::errorOf([&] { rs.setValue(u"name", QStringLiteral("x")); }) == Recordset::ErrRowDeleted);
 
         // The pending rows include the deleted ones, with their saved values.
         Recordset pending = rs.clone();
@@ -345,7 +335,7 @@ private Q_SLOTS:
         rs.setFilter(QStringLiteral("conID >= 80"));
         rs.setBookmark(four);
         QCOMPARE(rs.value(u"ocID").toInt(), 4);
-        QCOMPARE(errorOf([&] { rs.setBookmark(one); }), int(Recordset::ErrBadBookmark));
+        QCOMPARE(test::errorOf([&] { rs.setBookmark(one); }), int(Recordset::ErrBadBookmark));
         QCOMPARE(rs.value(u"ocID").toInt(), 4);
 
         Recordset cl = rs.clone();
@@ -459,9 +449,9 @@ private Q_SLOTS:
         QCOMPARE(child.recordCount(), 2); // one object, seen through both references
         QVERIFY(parent.value(u"QEMObjectConstraint").value<Recordset>().isSameObject(child));
 
-        QCOMPARE(errorOf([&] { parent.setFilter(QStringLiteral("QEMObjectConstraint = 1")); }),
+        QCOMPARE(test::errorOf([&] { parent.setFilter(QStringLiteral("QEMObjectConstraint = 1")); }),
                  int(Recordset::ErrTypeMismatch));
-        QCOMPARE(errorOf([&] { parent.chapter(u"prID"); }), int(Recordset::ErrTypeMismatch));
+        QCOMPARE(test::errorOf([&] { parent.chapter(u"prID"); }), int(Recordset::ErrTypeMismatch));
         parent.setValue(u"QEMObjectConstraint", QVariant::fromValue(Recordset()));
         QVERIFY(parent.chapter(u"QEMObjectConstraint").isNull());
     }
@@ -471,7 +461,7 @@ private Q_SLOTS:
         Recordset rs({makeField(QStringLiteral("a"), adInteger)});
         QVERIFY(rs.bof() && rs.eof());
         QCOMPARE(rs.absolutePosition(), int(Recordset::PosUnknown));
-        QCOMPARE(errorOf([&] { rs.value(0); }), int(Recordset::ErrNoCurrentRow));
+        QCOMPARE(test::errorOf([&] { rs.value(0); }), int(Recordset::ErrNoCurrentRow));
         rs.moveFirst();
         QVERIFY(rs.eof());
         rs.addNew();
@@ -481,18 +471,18 @@ private Q_SLOTS:
         rs.movePrevious();
         QVERIFY(rs.bof() && !rs.eof());
         QCOMPARE(rs.absolutePosition(), int(Recordset::PosBOF));
-        QCOMPARE(errorOf([&] { rs.movePrevious(); }), int(Recordset::ErrNoCurrentRow));
+        QCOMPARE(test::errorOf([&] { rs.movePrevious(); }), int(Recordset::ErrNoCurrentRow));
         rs.moveNext();
         rs.moveNext();
         rs.moveNext();
         QVERIFY(rs.eof());
         QCOMPARE(rs.absolutePosition(), int(Recordset::PosEOF));
-        QCOMPARE(errorOf([&] { rs.moveNext(); }), int(Recordset::ErrNoCurrentRow));
+        QCOMPARE(test::errorOf([&] { rs.moveNext(); }), int(Recordset::ErrNoCurrentRow));
         rs.movePrevious();
         QCOMPARE(rs.absolutePosition(), 2);
-        QCOMPARE(errorOf([&] { rs.setAbsolutePosition(3); }), int(Recordset::ErrNoCurrentRow));
-        QCOMPARE(errorOf([&] { rs.value(u"b"); }), int(Recordset::ErrUnknownField));
-        QCOMPARE(errorOf([&] { rs.appendField(makeField(QStringLiteral("A"), adInteger)); }),
+        QCOMPARE(test::errorOf([&] { rs.setAbsolutePosition(3); }), int(Recordset::ErrNoCurrentRow));
+        QCOMPARE(test::errorOf([&] { rs.value(u"b"); }), int(Recordset::ErrUnknownField));
+        QCOMPARE(test::errorOf([&] { rs.appendField(makeField(QStringLiteral("A"), adInteger)); }),
                  int(Recordset::ErrBadField));
         rs.appendField(makeField(QStringLiteral("b"), adVarWChar));
         QVERIFY(rs.value(u"B").isNull());
@@ -505,9 +495,9 @@ private Q_SLOTS:
         QCOMPARE(none.recordCount(), 0);
         QVERIFY(none.eof() && none.bof());
         QCOMPARE(none.fieldIndex(u"x"), -1);
-        QCOMPARE(errorOf([&] { none.addNew(); }), int(Recordset::ErrNothing));
-        QCOMPARE(errorOf([&] { none.setFilter(QStringLiteral("a=1")); }), int(Recordset::ErrNothing));
-        QCOMPARE(errorOf([&] { none.clone(); }), int(Recordset::ErrNothing));
+        QCOMPARE(test::errorOf([&] { none.addNew(); }), int(Recordset::ErrNothing));
+        QCOMPARE(test::errorOf([&] { none.setFilter(QStringLiteral("a=1")); }), int(Recordset::ErrNothing));
+        QCOMPARE(test::errorOf([&] { none.clone(); }), int(Recordset::ErrNothing));
     }
 };
 

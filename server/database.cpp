@@ -606,6 +606,18 @@ QSqlQuery &Database::exec(const QString &sql, const QVariantList &values, const 
     return q;
 }
 
+QVariantList Database::firstRow(const QString &sql, const QVariantList &values, const QString &source)
+{
+    QSqlQuery &q = exec(sql, values, source);
+    QVariantList read;
+    if (q.next()) {
+        for (int i = 0; i < q.record().count(); ++i)
+            read.append(q.value(i));
+    }
+    q.finish();
+    return read;
+}
+
 QList<Field> Database::fieldsFor(const SchemaTable &table, const QStringList &columns)
 {
     QList<Field> fields;

@@ -101,6 +101,8 @@ public:
     /// Runs one statement with bound values; prepared statements are reused.
     /// Throws ErrDatabase with `source` on failure.
     QSqlQuery &exec(const QString &sql, const QVariantList &values, const QString &source);
+    /// The values of the first row `sql` reads, or an empty list when it reads none.
+    QVariantList firstRow(const QString &sql, const QVariantList &values, const QString &source);
     /// Runs one statement that writes (INSERT, UPDATE, DELETE) with bound
     /// values and returns the number of rows it changed. Throws as exec().
     qint64 write(const QString &sql, const QVariantList &values, const QString &source);

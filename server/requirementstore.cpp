@@ -38,10 +38,7 @@ enum : qint32 {
 
 QVariant firstValue(Database &db, const QString &sql, const QVariantList &values, const QString &source)
 {
-    QSqlQuery &q = db.exec(sql, values, source);
-    QVariant v = q.next() ? q.value(0) : QVariant();
-    q.finish();
-    return v;
+    return db.firstRow(sql, values, source).value(0);
 }
 
 [[noreturn]] void notFound(const QString &source, const QString &what)

@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDriver>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace zr::server::Roles {
 
@@ -28,25 +26,21 @@ bool onPostgres(Database &db)
     return db.dialect() == SqlDialect::PostgreSQL;
 }
 
-// The values of the one row `sql` reads (empty when it reads none).
-QVariantList row(Database &db, const QString &sql, const QVariantList &values, const QString &source)
-{
-    QSqlQuery &q = db.exec(sql, values, source);
-    QVariantList read;
-    if (q.next()) {
-        for (int i = 0; i < q.record().count(); ++i)
-            read.append(q.value(i));
-    }
-    q.finish();
-    return read;
-}
-
 const QString RolesSource = QStringLiteral("zrQEMSvr.Roles");
 
 // The user the database knows this session as: the one it checks and the history names.
 QString sessionUserOf(Database &db)
 {
     return db.sessionUser(RolesSource);
+}
+
+// May the user change what belongs to the department `departmentSql` reads (one value, from `values`)?
+ObjectRight rightOfDepartment(Database &db, const QString &departmentSql, const QVariantList &values,
+                              const QString &source)
+{
+    const QVariantList read =
+        db.firstRow(QStringLiteral("SELECT zr_may_edit(d), d FROM (SELECT %1 AS d) o").arg(departmentSql), values, source);
+    return {read.value(0).toBool(), read.value(1).toString()};
 }
 } // namespace
 
@@ -60,7 +54,7 @@ QString prefixOf(Database &db)
 {
     if (!onPostgres(db) || missing(db))
         return defaultPrefix();
-    const QVariantList read = row(db, QStringLiteral("SELECT zr_role_prefix()"), {}, RolesSource);
+    const QVariantList read = db.firstRow(QStringLiteral("SELECT zr_role_prefix()"), {}, RolesSource);
     return read.isEmpty() ? defaultPrefix() : read.first().toString();
 }
 
@@ -68,7 +62,7 @@ bool missing(Database &db)
 {
     if (!onPostgres(db))
         return false;
-    const QVariantList read = row(db, QStringLiteral("SELECT to_regproc('zr_may_edit') IS NULL"), {}, RolesSource);
+    const QVariantList read = db.firstRow(QStringLiteral("SELECT to_regproc('zr_may_edit') IS NULL"), {}, RolesSource);
     return read.isEmpty() || read.first().toBool();
 }
 
@@ -82,7 +76,7 @@ void install(Database &db, const QString &prefix, const QString &source)
     QFile file(QStringLiteral(":/zrQEMSvr/roles.sql"));
     if (!file.open(QIODevice::ReadOnly))
         throw ZrError(ErrDatabase, source, QStringLiteral("The server's resource roles.sql is missing."));
-    const QString schema = row(db, QStringLiteral("SELECT current_schema()"), {}, source).value(0).toString();
+    const QString schema = db.firstRow(QStringLiteral("SELECT current_schema()"), {}, source).value(0).toString();
     QString script = QString::fromUtf8(file.readAll());
     script.replace(QStringLiteral("{prefix}"), chosen);
     script.replace(QStringLiteral("{schema}"),
@@ -94,10 +88,7 @@ ObjectRight rightOver(Database &db, qint32 kind, qint64 objectId)
 {
     if (!onPostgres(db))
         return {};
-    const QVariantList read = row(db,
-                                  QStringLiteral("SELECT zr_may_edit(d), d FROM (SELECT zr_object_department(?, ?) AS d) o"),
-                                  {kind, objectId}, RolesSource);
-    return {read.value(0).toBool(), read.value(1).toString()};
+    return rightOfDepartment(db, QStringLiteral("zr_object_department(?, ?)"), {kind, objectId}, RolesSource);
 }
 
 QString refusal(Database &db, const ObjectRight &right)
@@ -111,17 +102,14 @@ void refuseUnlessMayChange(Database &db, const QString &setKey, const QString &s
 {
     if (!onPostgres(db))
         return;
-    const QVariantList read = row(db,
-                                  QStringLiteral("SELECT zr_may_edit(d), d FROM (SELECT zr_set_department(?) AS d) s"),
-                                  {setKey}, source);
-    const ObjectRight right{read.value(0).toBool(), read.value(1).toString()};
+    const ObjectRight right = rightOfDepartment(db, QStringLiteral("zr_set_department(?)"), {setKey}, source);
     if (!right.mayChange)
         throw ZrError(ErrPermissionDenied, source, refusal(db, right));
 }
 
 bool isAdministrator(Database &db)
 {
-    return !onPostgres(db) || row(db, QStringLiteral("SELECT zr_is_admin()"), {}, RolesSource).value(0).toBool();
+    return !onPostgres(db) || db.firstRow(QStringLiteral("SELECT zr_is_admin()"), {}, RolesSource).value(0).toBool();
 }
 
 void refuseUnlessAdministrator(Database &db, qint32 what, const QString &source)
@@ -137,11 +125,11 @@ void checkGrant(Database &db, const QString &user, const QStringList &department
     if (!onPostgres(db))
         throw ZrError(ErrBadArgument, source, ReplaceParams(GetLangString(StrSqliteHasNoRoles), {db.displayName()}));
     refuseUnlessAdministrator(db, StrOnlyAdminGrants, source);
-    if (row(db, QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {user}, source).isEmpty())
+    if (db.firstRow(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {user}, source).isEmpty())
         throw ZrError(ErrNotFound, source, ReplaceParams(GetLangString(StrNoUser), {user}));
     for (const QString &department : departments) {
         if (department.contains(QLatin1Char(','))
-            || row(db, QStringLiteral("SELECT 1 FROM QEMDepartments WHERE depID = ?"), {department}, source).isEmpty())
+            || db.firstRow(QStringLiteral("SELECT 1 FROM QEMDepartments WHERE depID = ?"), {department}, source).isEmpty())
             throw ZrError(ErrNotFound, source, ReplaceParams(GetLangString(StrNoDepartment), {department}));
     }
 }
